@@ -1,0 +1,13 @@
+#pragma once
+// Replacing a file as a whole so that a crash never leaves it half-written:
+// the bytes go to a temporary file in the same directory, are flushed, and the
+// temporary file is renamed over the old one; the old file's mode and owner are
+// kept. Used for server.xml and the settings store.
+
+#include <string>
+#include <string_view>
+
+// Throws the OS-error exception of the failing step ("Write to file '<path>'",
+// "Rename file '<tmp>' to '<path>'", ...) with the call point
+// "replaceFileAtomically"; the old file is then unchanged.
+void replaceFileAtomically(const std::wstring& path, std::string_view bytes);

@@ -1,0 +1,10 @@
+#include <stdlib.h>
+
+#include "base/system/environment.h"
+#include "base/text/convert.h"
+
+std::optional<std::wstring> environmentVariable(std::wstring_view name) {
+  const char* value = getenv(cstrLenient(name).c_str());
+  if (!value) return std::nullopt;
+  return wstrLenient(value);
+}

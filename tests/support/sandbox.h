@@ -1,0 +1,69 @@
+#pragma once
+// Test helpers: a private machine (a fresh HCP_SYSTEM_ROOT), files, and
+// running the built programs inside it.
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh directory under /tmp, removed with everything in it at destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// Sets an environment variable for a scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const std::string& name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+// A sandbox machine: a TempDir that HCP_SYSTEM_ROOT points at for the scope.
+class Sandbox {
+ public:
+  Sandbox();
+  const std::string& root() const { return dir_.path(); }
+  std::string path(const std::string& relative) const { return dir_ / relative; }
+  // Writes etc/halvo/registry.reg with the given body after the header line.
+  void writeRegistry(const std::string& body) const;
+
+ private:
+  TempDir dir_;
+  ScopedEnv env_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool pathExists(const std::string& path);
+void makeDirectories(const std::string& path);
+
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs a program of build/bin with arguments; `env` adds or replaces variables.
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& env = {});
+std::string binPath(const std::string& program);
+
+}  // namespace testing_support
