@@ -1,5 +1,10 @@
 #include "app/entry.h"
 
+#include "app/wcadmin.h"
+#include "base/system/error_mode.h"
+
 int runEntry(const std::vector<std::wstring>& args) {
-  return args.size() > 1 ? 0 : 1;
+  disableFaultDialogs();
+  wcadmin application;
+  return application.run(static_cast<int>(args.size()), args.data());
 }

@@ -25,6 +25,8 @@ class NamedMutex {
   // Releases one level of ownership.
   void release();
   bool isOpen() const;
+  // Releases what this object holds and closes the handle.
+  void close();
 
   struct State;
 

@@ -63,8 +63,11 @@ uint32_t makeDirectories(const std::string& path) {
 
 NamedMutex::NamedMutex() = default;
 
-NamedMutex::~NamedMutex() {
+NamedMutex::~NamedMutex() { close(); }
+
+void NamedMutex::close() {
   while (state_ && state_->levels > 0) release();
+  state_.reset();
 }
 
 bool NamedMutex::isOpen() const { return state_ && state_->fd.valid(); }

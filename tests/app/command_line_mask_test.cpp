@@ -1,0 +1,43 @@
+// The loggable form of a command line.
+
+#include <gtest/gtest.h>
+
+#include "app/command_line_mask.h"
+#include "app/command_table.h"
+
+namespace {
+
+TEST(MaskPasswords, PasswordsAreMaskedAndParametersQuoted) {
+  EXPECT_EQ(maskPasswords(L"wcadmin --install-service --vhost-name=h.test --manager-login=admin --password=secret"),
+            L"wcadmin --install-service \"--vhost-name=h.test\" \"--manager-login=admin\" \"--password=*\"");
+  EXPECT_EQ(maskPasswords(L"wcadmin --password=a=b"), L"wcadmin \"--password=*=*\"");
+  EXPECT_EQ(maskPasswords(L"wcadmin --password="), L"wcadmin --password");
+  EXPECT_EQ(maskPasswords(L"wcadmin --new-pwd=x --Password=y"), L"wcadmin \"--new-pwd=*\" \"--Password=y\"");
+  EXPECT_EQ(maskPasswords(L"\"/opt/my tools/wcadmin\" --status"), L"\"/opt/my tools/wcadmin\" --status");
+  EXPECT_EQ(maskPasswords(L"  wcadmin  "), L"wcadmin");
+}
+
+TEST(QuoteArgument, QuotesSpecialCharactersAndEscapes) {
+  EXPECT_EQ(quoteArgument(L"--status"), L"--status");
+  EXPECT_EQ(quoteArgument(L"a;b"), L"\"a;b\"");
+  EXPECT_EQ(quoteArgument(L"say \"hi\""), L"\"say \\\"hi\\\"\"");
+  EXPECT_EQ(quoteArgument(L"dir\\ x\\"), L"\"dir\\ x\\\\\"");
+  EXPECT_EQ(quoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");
+  for (wchar_t c : std::wstring(L"&<>[]{}^=;!'+,`~|")) EXPECT_EQ(quoteArgument(std::wstring(1, c)), std::wstring(L"\"") + c + L"\"");
+}
+
+TEST(CommandTable, ListsEveryCommandInOrder) {
+  std::wstring list;
+  for (const CommandRow& row : commandTable()) {
+    if (!list.empty()) list += L"\n";
+    list += commandListEntry(row);
+  }
+  EXPECT_EQ(list,
+            L"   --install\n   --uninstall\n   --copy-wars-to-var-tomcat-dir\n   --install-service\n"
+            L"   --remove-service\n   --install-vhost\n   --remove-vhost\n   --rename-vhost\n"
+            L"    --install-webapp\n    --start-webapp\n   --stop-webapp\n   --remove-webapp\n"
+            L"   --get-webapp-list\n   --add-alias\n   --remove-alias\n   --rename-alias\n"
+            L"   --start\n   --stop\n   --restart\n   --status");
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The operation guard: what escapes a guarded body and how it reads.
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "base/errors/com_error.h"
+#include "base/errors/os_error.h"
+#include "base/errors/vguard.h"
+
+namespace {
+
+void throwFileNotFound() { throwOsError(L"Open file 'x' to read", ERROR_FILE_NOT_FOUND, VCALLPOINT(L"", "inner")); }
+
+TEST(Guard, SubclassIsCaughtInsideTheBodyButNotOutsideTheGuard) {
+  bool caughtInside = false;
+  vguard("op", 10, L"ctx", [&] {
+    try {
+      throwFileNotFound();
+    } catch (const VFileNotFoundException&) {
+      caughtInside = true;
+    }
+  });
+  EXPECT_TRUE(caughtInside);
+
+  bool subclassHandlerRan = false;
+  try {
+    try {
+      vguard("op", 10, L"ctx", [] { throwFileNotFound(); });
+    } catch (const VFileNotFoundException&) {
+      subclassHandlerRan = true;
+    }
+  } catch (const vexception& e) {
+    ASSERT_EQ(e.callPoints().size(), 2u);
+    EXPECT_EQ(e.callPoints()[0].function, "inner");
+    EXPECT_EQ(e.callPoints()[1].function, "op");
+  }
+  EXPECT_FALSE(subclassHandlerRan);
+}
+
+TEST(Guard, CallPointsStandInnermostFirstInTheFullText) {
+  try {
+    vguard("outer::op", 20, [] { return std::wstring(L"outer(a)"); }, [] {
+      vguard("inner::op", 7, L"inner()", [] { throw vexception(L"boom", VCALLPOINT(L"", "thrower")); });
+    });
+    FAIL();
+  } catch (const vexception& e) {
+    const std::wstring text = e.fullText();
+    EXPECT_EQ(text.substr(0, text.find(L'\n')), L"boom");
+    size_t thrower = text.find(L"\n   at (thrower line ");
+    size_t inner = text.find(L"\n   at inner()(inner::op line 7)");
+    size_t outer = text.find(L"\n   at outer(a)(outer::op line 20)");
+    ASSERT_NE(thrower, std::wstring::npos);
+    ASSERT_NE(inner, std::wstring::npos);
+    ASSERT_NE(outer, std::wstring::npos);
+    EXPECT_LT(thrower, inner);
+    EXPECT_LT(inner, outer);
+  }
+}
+
+TEST(Guard, ConvertsEveryKindOfFailure) {
+  auto failureOf = [](auto body) {
+    try {
+      vguard("f", 1, L"c", body);
+    } catch (const vexception& e) {
+      return e;
+    }
+    ADD_FAILURE() << "nothing thrown";
+    return vexception();
+  };
+  vexception std = failureOf([] { throw std::runtime_error("bad thing"); });
+  EXPECT_EQ(std.message(), L"bad thing");
+  ASSERT_EQ(std.callPoints().size(), 1u);
+  EXPECT_EQ(std.callPoints()[0].context, L"c");
+
+  EXPECT_EQ(failureOf([] { throw std::runtime_error(""); }).message(), L"");
+  EXPECT_EQ(failureOf([] { throw cwrpexception{0xC0000005}; }).message(), L"C structured exception: 0xc0000005");
+  EXPECT_EQ(failureOf([] { throw 42; }).message(), L"Unexpected error");
+
+  vexception com = failureOf([] { throw ComError(0x80004005, L"it broke"); });
+  EXPECT_EQ(com.fullText(), L"Unspecified error (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
+}
+
+TEST(Guard, ContextIsBuiltOnlyOnFailureAndItsOwnFailureWins) {
+  int built = 0;
+  auto context = [&] {
+    ++built;
+    return std::wstring(L"ctx");
+  };
+  EXPECT_EQ(vguard("f", 1, context, [] { return 5; }), 5);
+  EXPECT_EQ(built, 0);
+
+  try {
+    vguard("f", 1, [] () -> std::wstring { throw vexception(L"cannot display"); }, [] { throw vexception(L"original"); });
+    FAIL();
+  } catch (const vexception& e) {
+    EXPECT_EQ(e.message(), L"cannot display");
+  }
+}
+
+TEST(Guard, InstallsTheTranslatorForTheBodyAndRestoresIt) {
+  EXPECT_EQ(currentSeTranslator(), nullptr);
+  vguard("f", 1, L"", [] { EXPECT_EQ(currentSeTranslator(), &seTranslator); });
+  EXPECT_EQ(currentSeTranslator(), nullptr);
+  try {
+    vguard("f", 1, L"", [] { throw 1; });
+  } catch (const vexception&) {
+  }
+  EXPECT_EQ(currentSeTranslator(), nullptr);
+}
+
+TEST(ComErrors, MessageTextForUnknownResults) {
+  EXPECT_EQ(ComError(0x80040201).errorMessage(), L"IDispatch error #1");
+  EXPECT_EQ(ComError(0x80040200).errorMessage(), L"Unknown error 0x80040200");
+  vexception e = comErrorException(ComError(0x80004002, L"", true), L"addAlias(a, b)", "TomcatManager::addAlias", 490);
+  EXPECT_EQ(e.fullText(),
+            L"No such interface supported (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at (TomcatManager::addAlias line 490)");
+}
+
+}  // namespace
