@@ -47,7 +47,7 @@ class KeyHandle;  // the store's open key, opaque
 // One open key; closes it when destroyed.
 class RegistryKey {
  public:
-  RegistryKey() = default;
+  RegistryKey();  // not open; defined where KeyHandle is complete
   // Opens (create = false) or creates the key; throws like open()/create().
   RegistryKey(Root root, const std::wstring& subKey, uint32_t access, bool create);
   ~RegistryKey();
@@ -90,6 +90,7 @@ class RegistryKey {
   std::unique_ptr<KeyHandle> handle_;
   friend RegistryKey open(Root, const std::wstring&, uint32_t);
   friend RegistryKey create(Root, const std::wstring&, uint32_t);
+  friend uint32_t tryOpen(Root, const std::wstring&, uint32_t, RegistryKey&);
 };
 
 // Throws the OS-error exception "RegOpenKeyEx subKey=<subKey>" (call point

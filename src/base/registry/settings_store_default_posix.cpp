@@ -1,0 +1,14 @@
+// On POSIX the settings store is the file etc/halvo/registry.reg under the
+// sandbox root.
+
+#include "base/registry/file_settings_store.h"
+#include "base/system/system_root.h"
+
+namespace registry {
+
+SettingsStore& SettingsStore::Default() {
+  static FileSettingsStore store([] { return underSystemRoot(L"etc/halvo/registry.reg"); });
+  return store;
+}
+
+}  // namespace registry

@@ -1,0 +1,108 @@
+#include "base/registry/reg_store.h"
+
+#include <gtest/gtest.h>
+
+#include "base/registry/value_data.h"
+
+using namespace registry;
+
+namespace {
+
+std::vector<std::wstring> keyPaths(const RegStore& store) {
+  std::vector<std::wstring> paths;
+  for (const RegKeyRecord& k : store.keys()) paths.push_back(rootName(k.root) + L"\\" + k.path);
+  return paths;
+}
+
+}  // namespace
+
+TEST(KeyPath, Normalisation) {
+  EXPECT_EQ(normalizedKeyPath(L"SOFTWARE\\Halvo\\"), L"SOFTWARE\\Halvo");
+  EXPECT_EQ(normalizedKeyPath(L""), L"");
+  EXPECT_EQ(normalizedKeyPath(L"\\"), L"");
+  EXPECT_FALSE(normalizedKeyPath(L"\\SOFTWARE"));
+  EXPECT_FALSE(normalizedKeyPath(L"SOFTWARE\\\\Halvo"));
+  EXPECT_FALSE(normalizedKeyPath(L"SOFT\nWARE"));
+}
+
+TEST(RegStore, NamesCompareIgnoringCaseAndKeepTheirSpelling) {
+  RegStore store;
+  RegKeyRecord& key = store.createKey(Root::LocalMachine, L"SOFTWARE\\Halvo");
+  RegStore::setValue(key, L"Debug", REG_DWORD, encodeDword(1));
+  EXPECT_EQ(&store.createKey(Root::LocalMachine, L"software\\HALVO"), &key);
+  RegStore::setValue(key, L"DEBUG", REG_DWORD, encodeDword(2));
+  ASSERT_EQ(key.values.size(), 1u);
+  EXPECT_EQ(key.values[0].name, L"Debug");
+  EXPECT_EQ(decodeDword(RegStore::findValue(key, L"debug")->data), 2u);
+  EXPECT_EQ(key.path, L"SOFTWARE\\Halvo");
+  // The two roots are separate trees.
+  EXPECT_FALSE(store.keyExists(Root::CurrentUser, L"SOFTWARE\\Halvo"));
+}
+
+TEST(RegStore, ParentsExistImplicitlyAndSubKeysAreListedOnce) {
+  RegStore store;
+  store.createKey(Root::LocalMachine, L"A\\B\\C");
+  store.createKey(Root::LocalMachine, L"A\\b\\D");
+  store.createKey(Root::LocalMachine, L"A\\E");
+  EXPECT_TRUE(store.keyExists(Root::LocalMachine, L"a\\b"));
+  EXPECT_TRUE(store.keyExists(Root::LocalMachine, L""));
+  EXPECT_FALSE(store.keyExists(Root::LocalMachine, L"A\\BC"));  // a prefix of a name is not a key
+  EXPECT_EQ(store.findKey(Root::LocalMachine, L"A\\B"), nullptr);
+  EXPECT_EQ(store.subKeyNames(Root::LocalMachine, L"A"), (std::vector<std::wstring>{L"B", L"E"}));
+  EXPECT_EQ(store.subKeyNames(Root::LocalMachine, L"a\\B"), (std::vector<std::wstring>{L"C", L"D"}));
+  EXPECT_EQ(store.subKeyNames(Root::LocalMachine, L""), std::vector<std::wstring>{L"A"});
+  EXPECT_TRUE(store.subKeyNames(Root::LocalMachine, L"A\\E").empty());
+}
+
+TEST(RegStore, NewKeysJoinTheirTree) {
+  RegStore store;
+  store.createKey(Root::LocalMachine, L"A\\X");
+  store.createKey(Root::LocalMachine, L"B");
+  store.createKey(Root::LocalMachine, L"A\\Y");    // after the rest of A's tree
+  store.createKey(Root::LocalMachine, L"B\\Z\\1");
+  store.createKey(Root::LocalMachine, L"B\\Z");    // before its child
+  EXPECT_EQ(keyPaths(store), (std::vector<std::wstring>{L"HKEY_LOCAL_MACHINE\\A\\X", L"HKEY_LOCAL_MACHINE\\A\\Y",
+                                                        L"HKEY_LOCAL_MACHINE\\B", L"HKEY_LOCAL_MACHINE\\B\\Z",
+                                                        L"HKEY_LOCAL_MACHINE\\B\\Z\\1"}));
+}
+
+TEST(RegStore, DeletingATreeKeepsItsParent) {
+  RegStore store;
+  store.createKey(Root::LocalMachine, L"A\\B\\C");
+  store.createKey(Root::LocalMachine, L"A\\BB");
+  EXPECT_TRUE(store.deleteTree(Root::LocalMachine, L"a\\b"));
+  EXPECT_FALSE(store.keyExists(Root::LocalMachine, L"A\\B\\C"));
+  EXPECT_FALSE(store.keyExists(Root::LocalMachine, L"A\\B"));
+  EXPECT_TRUE(store.keyExists(Root::LocalMachine, L"A\\BB"));  // only a name that starts alike
+  EXPECT_FALSE(store.deleteTree(Root::LocalMachine, L"A\\B"));
+
+  RegStore single;
+  single.createKey(Root::LocalMachine, L"P\\Q");
+  EXPECT_TRUE(single.deleteTree(Root::LocalMachine, L"P\\Q"));
+  EXPECT_TRUE(single.keyExists(Root::LocalMachine, L"P"));  // was implicit, now named
+}
+
+TEST(RegStore, ApplyingEdits) {
+  RegStore store;
+  RegKeyRecord& key = store.createKey(Root::LocalMachine, L"K");
+  RegStore::setValue(key, L"keep", REG_SZ, encodeString(L"1"));
+  RegStore::setValue(key, L"drop", REG_SZ, encodeString(L"2"));
+  store.createKey(Root::LocalMachine, L"Gone\\Child");
+
+  std::vector<RegKeyEdit> edits(3);
+  edits[0].path = L"k";
+  edits[0].values = {RegValueEdit{L"DROP", true, REG_NONE, {}}, RegValueEdit{L"new", false, REG_DWORD, encodeDword(7)}};
+  edits[1].path = L"gone";
+  edits[1].remove = true;
+  edits[2].root = Root::CurrentUser;
+  edits[2].path = L"Fresh";
+  store.apply(edits);
+
+  const RegKeyRecord* k = store.findKey(Root::LocalMachine, L"K");
+  ASSERT_NE(k, nullptr);
+  ASSERT_EQ(k->values.size(), 2u);
+  EXPECT_EQ(k->values[0].name, L"keep");
+  EXPECT_EQ(k->values[1].name, L"new");
+  EXPECT_FALSE(store.keyExists(Root::LocalMachine, L"Gone"));
+  EXPECT_TRUE(store.keyExists(Root::CurrentUser, L"Fresh"));
+}

@@ -1,0 +1,62 @@
+#include "base/registry/value_data.h"
+
+#include <gtest/gtest.h>
+
+#include "base/registry/registry.h"
+
+using namespace registry;
+
+TEST(ValueData, StringsAreUtf16WithTerminator) {
+  EXPECT_EQ(encodeString(L"A\u00e9"), std::string("A\0\xe9\0\0\0", 6));
+  EXPECT_EQ(decodeString(encodeString(L"caf\u00e9 \U0001F600")), L"caf\u00e9 \U0001F600");
+  // A character outside the BMP takes a surrogate pair.
+  EXPECT_EQ(encodeString(L"\U0001F600").size(), 6u);
+}
+
+TEST(ValueData, DecodingStopsAtTheFirstNulAndDropsAnOddByte) {
+  EXPECT_EQ(decodeString(std::string("a\0b\0\0\0c\0", 8)), L"ab");
+  EXPECT_EQ(decodeString(std::string("a\0b\0c", 5)), L"ab");   // no terminator, odd tail
+  EXPECT_EQ(decodeString(std::string()), L"");
+  EXPECT_EQ(decodeString(std::string("\x3d\xd8x\0", 4)), L"\ufffdx");  // lone high surrogate
+}
+
+TEST(ValueData, MultiStrings) {
+  std::vector<std::wstring> items{L"one", L"two", L"\u00fc"};
+  std::string bytes = encodeMultiString(items);
+  EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string(4, '\0'));
+  EXPECT_EQ(decodeMultiString(bytes), items);
+  EXPECT_TRUE(decodeMultiString(encodeMultiString({})).empty());
+  // The list ends at the first empty item, whatever follows.
+  EXPECT_EQ(decodeMultiString(std::string("a\0\0\0\0\0b\0\0\0", 10)), std::vector<std::wstring>{L"a"});
+  EXPECT_EQ(decodeMultiString(std::string("a\0\0\0b\0\0\0", 8)), (std::vector<std::wstring>{L"a", L"b"}));
+  // An unterminated last item still counts.
+  EXPECT_EQ(decodeMultiString(std::string("a\0b\0", 4)), std::vector<std::wstring>{L"ab"});
+}
+
+TEST(ValueData, Numbers) {
+  EXPECT_EQ(encodeDword(0x01020304), std::string("\x04\x03\x02\x01", 4));
+  EXPECT_EQ(decodeDword(encodeDword(0xFFFFFFFE)), 0xFFFFFFFEu);
+  EXPECT_FALSE(decodeDword(std::string(8, '\0')));
+  EXPECT_FALSE(decodeDword(std::string(3, '\0')));
+  EXPECT_EQ(decodeQword(encodeQword(0x0102030405060708ull)), 0x0102030405060708ull);
+  EXPECT_FALSE(decodeQword(encodeDword(1)));
+}
+
+TEST(ValueData, PlainStringsAreThoseAQuotedTextKeepsWhole) {
+  EXPECT_TRUE(isPlainString(encodeString(L"C:\\a \"b\"\tc")));
+  EXPECT_TRUE(isPlainString(encodeString(L"")));
+  EXPECT_FALSE(isPlainString(encodeString(L"two\nlines")));
+  EXPECT_FALSE(isPlainString(std::string("a\0\0\0b\0\0\0", 8)));  // inner NUL
+  EXPECT_FALSE(isPlainString(std::string("a\0b\0", 4)));                          // no terminator
+  EXPECT_FALSE(isPlainString(std::string("a\0\0", 3)));                            // odd size
+  EXPECT_FALSE(isPlainString(std::string("\x3d\xd8\0\0", 4)));                     // lone surrogate
+}
+
+TEST(ValueData, TypeNames) {
+  for (uint32_t type : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD}) {
+    EXPECT_EQ(typeFromName(typeName(type)), type) << type;
+  }
+  EXPECT_EQ(typeFromName(L"reg_dword"), REG_DWORD);
+  EXPECT_EQ(typeName(77), L"REG_UNKNOWN(77)");
+  EXPECT_FALSE(typeFromName(L"REG_TEXT"));
+}

@@ -1,0 +1,11 @@
+#include <iostream>
+
+#include "base/text/convert.h"
+#include "hcpreg_tool.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));
+  ToolConsole console{std::cin, std::cout, std::cerr};
+  return runHcpreg(args, console);
+}
