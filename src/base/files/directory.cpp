@@ -1,0 +1,22 @@
+#include "base/files/directory.h"
+
+#include "base/errors/os_error.h"
+#include "base/files/file_exist.h"
+#include "base/files/file_name.h"
+#include "base/text/vaformat.h"
+
+void VDirectory::createDirectory(const std::wstring& path, const DirectoryAccess* access) {
+  if (path.empty()) {
+    throw ArgumentException(L"Unable to create directory with wrong name",
+                            VCALLPOINT(L"", "VDirectory::createDirectory"));
+  }
+  const std::wstring directory = normalizeDirectoryPath(path);
+  if (fileExist(directory)) return;
+  // A relative path whose first component is missing ends here with the
+  // empty-name failure, as the parent of a bare name is empty.
+  createDirectory(VFileName::parent(directory), access);
+  if (uint32_t error = FileSystem::current().createDirectory(directory, access)) {
+    throwOsError(directory, error,
+                 VCALLPOINT(vaformat(L"CreateDirectory(%s)", directory), "VDirectory::createDirectory"));
+  }
+}

@@ -1,0 +1,91 @@
+#include "base/files/file_name.h"
+
+#include <vector>
+
+#include "base/errors/vexception.h"
+#include "base/text/vaformat.h"
+
+namespace {
+
+constexpr size_t kMaxPathLength = 32767;
+constexpr uint32_t kInvalidArgument = 0x80070057;  // E_INVALIDARG
+constexpr uint32_t kNameTooLong = 0x800700CE;       // HRESULT of ERROR_FILENAME_EXCED_RANGE
+
+[[noreturn]] void combineFailed(const std::wstring& directory, const std::wstring& name, uint32_t code) {
+  throw vexception(vaformat(L"PathAllocCombine(%s, %s) failed: error code 0x%lx", directory, name, code),
+                   VCALLPOINT(L"", "VFileName::combine"));
+}
+
+// Resolves "." and ".." and drops empty segments; ".." never climbs above the
+// root of an absolute path.
+std::wstring canonical(const std::wstring& path) {
+  const bool absolute = !path.empty() && isPathSeparator(path[0]);
+  std::vector<std::wstring> segments;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = start;
+    while (end < path.size() && !isPathSeparator(path[end])) ++end;
+    std::wstring segment = path.substr(start, end - start);
+    if (segment == L"..") {
+      if (!segments.empty() && segments.back() != L"..") {
+        segments.pop_back();
+      } else if (!absolute) {
+        segments.push_back(segment);
+      }
+    } else if (!segment.empty() && segment != L".") {
+      segments.push_back(std::move(segment));
+    }
+    start = end + 1;
+  }
+  std::wstring result = absolute ? std::wstring(1, pathSeparator()) : std::wstring();
+  for (size_t i = 0; i < segments.size(); ++i) {
+    if (i > 0) result += pathSeparator();
+    result += segments[i];
+  }
+  if (result.empty() && !path.empty()) result = L".";
+  return result;
+}
+
+}  // namespace
+
+bool isPathSeparator(wchar_t c) { return c == L'/' || c == pathSeparator(); }
+
+std::wstring VFileName::combine(const std::wstring& directory, const std::wstring& name) {
+  if (directory.find(L'\0') != std::wstring::npos || name.find(L'\0') != std::wstring::npos) {
+    combineFailed(directory, name, kInvalidArgument);
+  }
+  std::wstring joined;
+  if (name.empty()) {
+    joined = directory;
+  } else if (directory.empty() || isPathSeparator(name[0])) {
+    joined = name;
+  } else {
+    joined = directory + pathSeparator() + name;
+  }
+  std::wstring result = canonical(joined);
+  if (result.size() > kMaxPathLength) combineFailed(directory, name, kNameTooLong);
+  return result;
+}
+
+std::wstring VFileName::parent(const std::wstring& path) {
+  std::wstring trimmed = normalizeDirectoryPath(path);
+  if (trimmed.size() == 1 && isPathSeparator(trimmed[0])) return {};  // the root has none
+  size_t end = trimmed.size();
+  while (end > 0 && !isPathSeparator(trimmed[end - 1])) --end;
+  if (end == 0) return {};
+  // Drop the separators between the parent and the name, but keep the root.
+  while (end > 1 && isPathSeparator(trimmed[end - 1])) --end;
+  return trimmed.substr(0, end);
+}
+
+std::wstring VFileName::name(const std::wstring& path) {
+  std::wstring trimmed = normalizeDirectoryPath(path);
+  size_t start = trimmed.size();
+  while (start > 0 && !isPathSeparator(trimmed[start - 1])) --start;
+  return trimmed.substr(start);
+}
+
+std::wstring normalizeDirectoryPath(std::wstring path) {
+  while (path.size() > 1 && isPathSeparator(path.back())) path.pop_back();
+  return path;
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The operating system's file calls that the file helpers need, in the shape
+// of the Windows calls (DeleteFile, RemoveDirectory, MoveFileEx, ...): every
+// call answers 0 or a Windows error code and never throws. The helpers above
+// turn codes into exceptions with their own texts, so that tests can put a
+// fault-injecting double in place of the real file system.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/files/file.h"
+
+// GetFileAttributesW, reduced to what the helpers ask.
+struct FileAttributes {
+  bool directory = false;
+  // The read-only attribute; on POSIX: no write bit for anyone.
+  bool readOnly = false;
+};
+
+// One entry of a directory listing ("." and ".." are never listed).
+struct DirectoryEntry {
+  std::wstring name;
+  bool directory = false;
+};
+
+// The access a new directory gets.
+struct DirectoryAccess {
+  bool ownerRoot = false;  // POSIX: owner and group become root
+  uint32_t mode = 0755;    // POSIX permission bits
+
+  // Full access for administrators and the system account, read and execute
+  // for everyone else: on POSIX owner root with mode 0755.
+  static DirectoryAccess fullAccessForAdministratorsAndSystem() { return {true, 0755}; }
+};
+
+// MoveFileEx flags.
+constexpr uint32_t MOVE_REPLACE_EXISTING = 0x1;
+constexpr uint32_t MOVE_COPY_ALLOWED = 0x2;
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // ERROR_FILE_NOT_FOUND / ERROR_PATH_NOT_FOUND when the path is missing.
+  virtual uint32_t getAttributes(const std::wstring& path, FileAttributes& attributes) = 0;
+  virtual uint32_t setReadOnly(const std::wstring& path, bool readOnly) = 0;
+  // Gives the caller delete and attribute-write access to the entry (the
+  // forced removal's first step).
+  virtual uint32_t grantDeleteAccess(const std::wstring& path) = 0;
+  // Deletes a file; a read-only file or a directory is ERROR_ACCESS_DENIED.
+  virtual uint32_t deleteFile(const std::wstring& path) = 0;
+  // Removes an empty directory; a read-only one is ERROR_ACCESS_DENIED.
+  virtual uint32_t removeDirectory(const std::wstring& path) = 0;
+  // Moves a file or directory. Without MOVE_REPLACE_EXISTING an existing
+  // target is ERROR_ALREADY_EXISTS; an existing directory is never replaced
+  // (ERROR_ACCESS_DENIED). MOVE_COPY_ALLOWED lets a file cross volumes.
+  virtual uint32_t moveFile(const std::wstring& from, const std::wstring& to, uint32_t flags) = 0;
+  // Creates one directory (its parent must exist); `access` may be null for
+  // the system's defaults. An existing entry is ERROR_ALREADY_EXISTS.
+  virtual uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) = 0;
+  virtual uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) = 0;
+  // Copies content, attributes and modification time; an existing target is
+  // ERROR_FILE_EXISTS when `failIfExists`.
+  virtual uint32_t copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
+  // Gives `to` the owner and access list of `from` (GetSecurityInfo +
+  // SetSecurityInfo; on POSIX owner, group and mode).
+  virtual uint32_t copySecurity(const std::wstring& from, const std::wstring& to) = 0;
+  // FindFirstFile/FindNextFile over "*": every entry of a directory.
+  virtual uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) = 0;
+  // CreateFile + ReadFile: the whole content of a file.
+  virtual uint32_t readFile(const std::wstring& path, std::string& content) = 0;
+  // CreateFile + WriteFile (+ FlushFileBuffers when `durable`).
+  virtual uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
+                             bool durable) = 0;
+  // The root of the volume that holds an absolute path (on POSIX the mount
+  // point, from the mount table).
+  virtual uint32_t volumeRoot(const std::wstring& path, std::wstring& root) = 0;
+
+  // The real file system.
+  static FileSystem& Default();
+  // The one every helper uses; tests put a double in and take it out again.
+  static FileSystem& current();
+  static void setCurrentForTesting(FileSystem* fileSystem);
+};

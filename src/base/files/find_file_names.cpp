@@ -1,0 +1,46 @@
+#include "base/files/find_file_names.h"
+
+#include <algorithm>
+
+#include "base/errors/os_error.h"
+#include "base/files/file_system.h"
+#include "base/text/strings.h"
+
+bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
+  if (pattern == L"*.*") pattern = L"*";
+  // Greedy match with one backtracking point: the last '*' seen.
+  size_t n = 0, p = 0;
+  size_t starP = std::wstring_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == L'?' || lowerChar(pattern[p]) == lowerChar(name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == L'*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::wstring_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*') ++p;
+  return p == pattern.size();
+}
+
+std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern) {
+  std::vector<DirectoryEntry> entries;
+  if (uint32_t error = FileSystem::current().listDirectory(directory, entries)) {
+    throwOsError(L"List directory '" + directory + L"'", error, VCALLPOINT(L"", "findFileNames"));
+  }
+  std::vector<FoundName> found;
+  for (DirectoryEntry& entry : entries) {
+    if (matchesWildcard(entry.name, pattern)) found.push_back({std::move(entry.name), entry.directory});
+  }
+  std::sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
+    const std::wstring la = lowerCase(a.name), lb = lowerCase(b.name);
+    return la != lb ? la < lb : a.name < b.name;
+  });
+  return found;
+}

@@ -1,0 +1,38 @@
+#include "base/files/path_error_posix.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "base/errors/win_error_codes.h"
+#include "base/system/errno_posix.h"
+#include "base/text/unicode.h"
+
+namespace {
+
+// The directory part of a path: "" for a bare name, "/" for a name in the root.
+std::string parentOf(const std::string& path) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  size_t slash = trimmed.find_last_of('/');
+  if (slash == std::string::npos) return {};
+  if (slash == 0) return "/";
+  return trimmed.substr(0, slash);
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.empty() ? "." : path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+uint32_t windowsErrorForPath(int error, const std::string& path) {
+  if (error == ENOENT) return isDirectory(parentOf(path)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  return windowsErrorFromErrno(error);
+}
+
+std::optional<std::string> systemPath(const std::wstring& path) {
+  if (path.find(L'\0') != std::wstring::npos) return std::nullopt;
+  return wideToUtf8(path);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Reading and writing a file in one piece.
+
+#include <string>
+#include <string_view>
+
+// Every byte of an existing file. Throws the OS-error exception "Read file
+// '<path>'", call point "readWholeFile".
+std::string readWholeFile(const std::wstring& path);
+
+// Writes `content` as the whole file. Without `overwrite` an existing file is
+// left alone and the answer is false; else true. Throws "Write file
+// '<path>'", call point "writeWholeFile".
+bool writeWholeFile(const std::wstring& path, std::string_view content, bool overwrite);

@@ -1,0 +1,3 @@
+#include "base/idn/os_version.h"
+
+OsVersion operatingSystemVersion() { return {6, 2}; }

@@ -1,0 +1,87 @@
+#include "base/files/atomic_write.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "base/errors/os_error.h"
+#include "base/text/convert.h"
+#include "faulty_file_system.h"
+#include "support/sandbox.h"
+
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+int entryCount(const std::string& dir) {
+  int n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++n;
+  return n;
+}
+
+mode_t modeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return st.st_mode & 07777;
+}
+
+TEST(ReplaceFileAtomically, ReplacesContentAndKeepsTheMode) {
+  TempDir dir;
+  const std::string name = dir / "server.xml";
+  writeFile(name, "old and longer content");
+  ASSERT_EQ(::chmod(name.c_str(), 0640), 0);
+  replaceFileAtomically(wstr(name), "new");
+  EXPECT_EQ(readFile(name), "new");
+  EXPECT_EQ(modeOf(name), 0640u);
+  EXPECT_EQ(entryCount(dir.path()), 1);  // no temporary file left beside it
+}
+
+TEST(ReplaceFileAtomically, CreatesAMissingFile) {
+  TempDir dir;
+  const std::string name = dir / "new.reg";
+  replaceFileAtomically(wstr(name), std::string("a\0b", 3));
+  EXPECT_EQ(readFile(name), std::string("a\0b", 3));
+  EXPECT_EQ(entryCount(dir.path()), 1);
+}
+
+TEST(ReplaceFileAtomically, FailedWriteLeavesTheOldFile) {
+  TempDir dir;
+  const std::string name = dir / "server.xml";
+  writeFile(name, "old");
+  FaultyFileSystem fs;
+  fs.failWhen(FsCall::WriteFile, L".tmp", ERROR_DISK_FULL);
+  try {
+    replaceFileAtomically(wstr(name), "new content that does not fit");
+    FAIL() << "no exception";
+  } catch (const vosexception& e) {
+    EXPECT_EQ(e.code(), ERROR_DISK_FULL);
+    EXPECT_NE(e.message().find(L"at Write to file '" + wstr(name) + L"'"), std::wstring::npos) << e.fullText();
+    ASSERT_EQ(e.callPoints().size(), 1u);
+    EXPECT_EQ(e.callPoints()[0].function, "replaceFileAtomically");
+  }
+  EXPECT_EQ(readFile(name), "old");
+  EXPECT_EQ(entryCount(dir.path()), 1);  // the half-written temporary file is gone
+}
+
+TEST(ReplaceFileAtomically, FailedRenameLeavesTheOldFile) {
+  TempDir dir;
+  const std::string name = dir / "server.xml";
+  writeFile(name, "old");
+  FaultyFileSystem fs;
+  fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION);
+  EXPECT_THROW(replaceFileAtomically(wstr(name), "new"), VSharingViolationException);
+  EXPECT_EQ(readFile(name), "old");
+  EXPECT_EQ(entryCount(dir.path()), 1);
+}
+
+TEST(ReplaceFileAtomically, MissingDirectoryIsPathNotFound) {
+  TempDir dir;
+  EXPECT_THROW(replaceFileAtomically(wstr(dir / "none/file"), "x"), VPathNotFoundException);
+  EXPECT_EQ(entryCount(dir.path()), 0);
+}
+
+}  // namespace

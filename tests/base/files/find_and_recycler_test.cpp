@@ -1,0 +1,139 @@
+#include <sys/stat.h>
+
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "base/errors/os_error.h"
+#include "base/files/file_system.h"
+#include "base/files/find_file_names.h"
+#include "base/files/holding_processes.h"
+#include "base/files/recycler.h"
+#include "base/text/convert.h"
+#include "faulty_file_system.h"
+#include "files_test_support.h"
+#include "support/sandbox.h"
+
+using files_test::HoldingChild;
+using files_test::modeOf;
+using files_test::w;
+using testing_support::makeDirectories;
+using testing_support::pathExists;
+using testing_support::Sandbox;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+TEST(MatchesWildcard, SystemRules) {
+  EXPECT_TRUE(matchesWildcard(L"site.war", L"*.war"));
+  EXPECT_TRUE(matchesWildcard(L"SITE.WAR", L"*.war"));
+  EXPECT_FALSE(matchesWildcard(L"site.war.bak", L"*.war"));
+  EXPECT_FALSE(matchesWildcard(L"war", L"*.war"));
+  EXPECT_TRUE(matchesWildcard(L".war", L"*.war"));
+  EXPECT_TRUE(matchesWildcard(L"noextension", L"*.*"));
+  EXPECT_TRUE(matchesWildcard(L"a.b.c", L"*.*"));
+  EXPECT_TRUE(matchesWildcard(L"crash1.dmp", L"crash?.dmp"));
+  EXPECT_FALSE(matchesWildcard(L"crash12.dmp", L"crash?.dmp"));
+  EXPECT_TRUE(matchesWildcard(L"aXbXc", L"a*b*c"));
+  EXPECT_FALSE(matchesWildcard(L"aXbXd", L"a*b*c"));
+  EXPECT_TRUE(matchesWildcard(L"", L"*"));
+}
+
+TEST(FindFileNames, MatchingNamesSortedWithTheirKind) {
+  TempDir dir;
+  writeFile(dir / "b.war", "");
+  writeFile(dir / "A.WAR", "");
+  writeFile(dir / "c.txt", "");
+  makeDirectories(dir / "d.war");
+  std::vector<FoundName> found = findFileNames(w(dir.path()), L"*.war");
+  ASSERT_EQ(found.size(), 3u);
+  EXPECT_EQ(found[0].name, L"A.WAR");
+  EXPECT_FALSE(found[0].directory);
+  EXPECT_EQ(found[1].name, L"b.war");
+  EXPECT_EQ(found[2].name, L"d.war");
+  EXPECT_TRUE(found[2].directory);
+  EXPECT_TRUE(findFileNames(w(dir.path()), L"*.dmp").empty());
+}
+
+TEST(FindFileNames, MissingDirectoryThrows) {
+  TempDir dir;
+  try {
+    findFileNames(w(dir / "none"), L"*.war");
+    FAIL() << "no exception";
+  } catch (const VPathNotFoundException& e) {
+    EXPECT_NE(e.message().find(L"List directory '" + w(dir / "none") + L"'"), std::wstring::npos);
+  }
+}
+
+TEST(Recycler, GuidsAreFreshAndWellFormed) {
+  const std::wregex form(L"\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
+  const std::wstring first = newGuidText();
+  const std::wstring second = newGuidText();
+  EXPECT_TRUE(std::regex_match(first, form)) << cstr(first);
+  EXPECT_TRUE(std::regex_match(second, form)) << cstr(second);
+  EXPECT_NE(first, second);
+}
+
+TEST(Recycler, LivesAtTheSandboxRootAndIsClosed) {
+  Sandbox sandbox;
+  makeDirectories(sandbox.path("var/tomcat"));
+  const std::wstring recycler = recyclerDirectory(w(sandbox.path("var/tomcat/file.war")));
+  const std::string expected = sandbox.path("Recycler/{86066D57-9347-46a7-B4DB-971D9EF36D29}");
+  EXPECT_EQ(recycler, w(expected));
+  EXPECT_TRUE(pathExists(expected));
+  EXPECT_EQ(modeOf(expected), 0700u);
+}
+
+TEST(Recycler, VolumeRootIsTheLongestMountPoint) {
+  std::wstring root;
+  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/proc/self/status", root), ERROR_SUCCESS);
+  EXPECT_EQ(root, L"/proc");
+  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/proc/no/such/entry", root), ERROR_SUCCESS);
+  EXPECT_EQ(root, L"/proc");
+  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/", root), ERROR_SUCCESS);
+  EXPECT_EQ(root, L"/");
+}
+
+TEST(Recycler, GivesUpAfterAHundredTakenNames) {
+  TempDir dir;
+  FaultyFileSystem fs;
+  fs.failWhen(FsCall::GetAttributes, L"{", ERROR_ACCESS_DENIED);  // every candidate looks taken
+  try {
+    uniqueNameIn(w(dir.path()));
+    FAIL() << "no exception";
+  } catch (const vexception& e) {
+    EXPECT_EQ(e.message(), L"Unable to create temporary name in (" + w(dir.path()) + L")");
+  }
+  EXPECT_EQ(fs.count(FsCall::GetAttributes), 100);
+}
+
+TEST(HoldingProcesses, NamesTheProcessThatHoldsAFile) {
+  TempDir dir;
+  writeFile(dir / "held", "x");
+  writeFile(dir / "free", "x");
+  HoldingChild child(dir / "held");
+  const std::wstring list = RunTime::getProccessesByOpenedFiles({w(dir / "free"), w(dir / "held")});
+  const std::wstring entry = L"PID(" + std::to_wstring(child.pid()) + L") '";
+  ASSERT_EQ(list.find(entry), 0u) << cstr(list);
+  EXPECT_EQ(list.find(L'\n'), std::wstring::npos) << cstr(list);
+  EXPECT_TRUE(list.size() > 6 && list.substr(list.size() - 6) == L"sleep'") << cstr(list);
+  EXPECT_EQ(RunTime::getProccessesByOpenedFiles({w(dir / "free")}), L"");
+  EXPECT_EQ(RunTime::getProccessesByOpenedFiles({}), L"");
+}
+
+TEST(HoldingProcesses, OneEntryPerProcessJoinedByNewLines) {
+  TempDir dir;
+  writeFile(dir / "one", "x");
+  writeFile(dir / "two", "x");
+  HoldingChild first(dir / "one");
+  HoldingChild second(dir / "two");
+  const std::wstring list = RunTime::getProccessesByOpenedFiles({w(dir / "one"), w(dir / "two")});
+  const size_t newline = list.find(L'\n');
+  ASSERT_NE(newline, std::wstring::npos) << cstr(list);
+  EXPECT_EQ(list.find(L'\n', newline + 1), std::wstring::npos);
+  EXPECT_NE(list.find(L"PID(" + std::to_wstring(first.pid()) + L")"), std::wstring::npos);
+  EXPECT_NE(list.find(L"PID(" + std::to_wstring(second.pid()) + L")"), std::wstring::npos);
+}
+
+}  // namespace
