@@ -1,0 +1,27 @@
+#pragma once
+// The few file-system operations of the log file's rotation. Each answers with
+// 0 or a Windows error code.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace halvo::logging {
+
+// The separator of directory and file names on this platform.
+wchar_t pathSeparator();
+// `base` and `name` joined with one separator.
+std::wstring joinPath(const std::wstring& base, const std::wstring& name);
+// The part after the last separator (either kind).
+std::wstring fileNamePart(const std::wstring& path);
+
+// Full paths of the files in `directory` whose names are `prefix` + anything +
+// `suffix`, sorted by name in ascending order. A missing directory has none.
+uint32_t listFiles(const std::wstring& directory, const std::wstring& prefix, const std::wstring& suffix,
+                   std::vector<std::wstring>& out);
+// Creates the directory with its missing parents.
+uint32_t createDirectories(const std::wstring& directory);
+// Deletes a file even when it is read-only.
+uint32_t deleteFileForced(const std::wstring& path);
+
+}  // namespace halvo::logging

@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "base/log/halvo_log.h"
+#include "base/log/log_manager.h"
+#include "base/system/process.h"
+#include "base/text/convert.h"
+#include "log_test_support.h"
+
+using halvo::logging::getRotationDate;
+using halvo::logging::HalvoLog;
+using log_test::FakeClock;
+using log_test::LogSandbox;
+using log_test::localSeconds;
+
+namespace {
+
+class RecordingSink : public LogSink {
+ public:
+  void write(LogLevel level, const std::wstring& text) override { entries.emplace_back(level, text); }
+  void write(LogLevel level, const vexception& e) override { entries.emplace_back(level, e.fullText()); }
+  std::vector<std::pair<LogLevel, std::wstring>> entries;
+};
+
+class DebugLog : public ::testing::Test {
+ protected:
+  DebugLog() : clock(localSeconds(2026, 12, 4, 10, 11, 12)), useClock(clock) {
+    // Messages logged on the way (warnings) must not add a debug log of their own.
+    log_test::refreshDebugSwitch();
+  }
+
+  void configure(const std::string& values) { box.configure(false, values); }
+  std::string file(const std::string& date) const { return box.logsDir() + "/halvolog_debug" + date + ".log"; }
+  std::vector<std::string> files() const {
+    std::vector<std::string> names;
+    if (!std::filesystem::exists(box.logsDir())) return names;
+    for (const auto& entry : std::filesystem::directory_iterator(box.logsDir())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  void touch(const std::string& name, const std::string& content = "x") const {
+    std::filesystem::create_directories(box.logsDir());
+    testing_support::writeFile(box.logsDir() + "/" + name, content);
+  }
+  static void writeOnce(const std::wstring& text) {
+    HalvoLog log(L"debug", true);
+    log.write(text);
+  }
+  std::wstring records(const std::string& date) const {
+    std::string bytes = testing_support::readFile(file(date));
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    return log_test::fromUtf16le(bytes.substr(2));
+  }
+  std::wstring record(const std::wstring& time, const std::wstring& text) const {
+    return time + L" " + std::to_wstring(currentProcessId()) + L" " + std::to_wstring(currentThreadId()) + L" " + text +
+           L"\r\n";
+  }
+
+  LogSandbox box{false};
+  FakeClock clock;
+  log_test::ScopedClock useClock;
+};
+
+}  // namespace
+
+TEST_F(DebugLog, TheFirstRecordCreatesTheDirectoriesAndBeginsWithTheByteOrderMark) {
+  clock.setMilliseconds(7);
+  writeOnce(L"hello");
+  clock.setMilliseconds(345);
+  writeOnce(L"second line\n   at ctx(f line 3)");
+  std::string bytes = testing_support::readFile(file("20261204"));
+  ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(log_test::fromUtf16le(bytes.substr(2)),
+            record(L"2026/12/04 10:11:12:007", L"hello") +
+                record(L"2026/12/04 10:11:12:345", L"second line\n   at ctx(f line 3)"));
+  EXPECT_EQ(bytes.find("\xFF\xFE", 2), std::string::npos) << "one mark only";
+}
+
+TEST_F(DebugLog, AnEmptyFileGetsTheMarkAndAFileWithContentDoesNot) {
+  touch("halvolog_debug20261204.log", "");
+  writeOnce(L"into the empty file");
+  EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"into the empty file"));
+
+  std::string old = std::string("\xFF\xFE", 2) + wideToUtf16le(L"old\r\n");
+  testing_support::writeFile(file("20261204"), old);
+  writeOnce(L"appended");
+  EXPECT_EQ(records("20261204"), L"old\r\n" + record(L"2026/12/04 10:11:12:000", L"appended"));
+}
+
+TEST_F(DebugLog, TheLogDirectoryIsUnderTheProductRoot) {
+  HalvoLog log(L"debug", true);
+  EXPECT_EQ(log.directory(), wstrLenient(box.logsDir()));
+  EXPECT_EQ(log.pathFor(L"20261204"), wstrLenient(file("20261204")));
+  HalvoLog unnamed(L"", true);
+  EXPECT_EQ(unnamed.name(), L"test_log");
+}
+
+TEST_F(DebugLog, AMissingProductRootIsAClearError) {
+  box.sandbox().writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n");
+  try {
+    HalvoLog log(L"debug", true);
+    FAIL() << "constructed without a product root";
+  } catch (const vexception& e) {
+    EXPECT_NE(e.fullText().find(L"PRODUCT_ROOT_D"), std::wstring::npos) << e.fullText();
+  }
+  box.sandbox().writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"\"\n");
+  EXPECT_THROW(HalvoLog(L"debug", true), vexception);
+  EXPECT_TRUE(files().empty());
+}
+
+TEST_F(DebugLog, ANewDayBeginsANewFileWithTheDefaultRotation) {
+  writeOnce(L"day one");
+  clock.advanceDays(1);
+  writeOnce(L"day two");
+  writeOnce(L"day two again");
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261204.log", "halvolog_debug20261205.log"}));
+  EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"day one"));
+  EXPECT_EQ(records("20261205"), record(L"2026/12/05 10:11:12:000", L"day two") +
+                                     record(L"2026/12/05 10:11:12:000", L"day two again"));
+}
+
+TEST_F(DebugLog, ALongerRotationKeepsTheFileForThatManyDays) {
+  configure("\"log_debug_rotation\"=dword:00000003");
+  writeOnce(L"1");
+  clock.advanceDays(2);
+  writeOnce(L"2");
+  EXPECT_EQ(files(), std::vector<std::string>{"halvolog_debug20261204.log"});
+  clock.advanceDays(1);
+  writeOnce(L"3");
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261204.log", "halvolog_debug20261207.log"}));
+}
+
+TEST_F(DebugLog, AfterAGapTheNewFileCarriesTheDateOfTheDayItIsBegun) {
+  touch("halvolog_debug20261120.log");
+  writeOnce(L"late");
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261120.log", "halvolog_debug20261204.log"}));
+}
+
+TEST_F(DebugLog, AnOpenLogRotatesBetweenWrites) {
+  HalvoLog log(L"debug", true);
+  log.write(L"before midnight");
+  clock.advanceDays(1);
+  log.write(L"after midnight");
+  EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"before midnight"));
+  EXPECT_EQ(records("20261205"), record(L"2026/12/05 10:11:12:000", L"after midnight"));
+}
+
+TEST_F(DebugLog, RotationZeroKeepsWritingTodaysFile) {
+  configure("\"log_debug_rotation\"=dword:00000000\n\"log_debug_history\"=dword:00000001");
+  touch("halvolog_debug20261101.log");
+  touch("halvolog_debug20261102.log");
+  HalvoLog log(L"debug", true);
+  log.write(L"a");
+  log.write(L"b");
+  writeOnce(L"c");
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261102.log", "halvolog_debug20261204.log"}));
+  EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"a") + record(L"2026/12/04 10:11:12:000", L"b") +
+                                     record(L"2026/12/04 10:11:12:000", L"c"));
+}
+
+TEST_F(DebugLog, HistoryThreeWithFiveFilesAfterARotationLeavesFour) {
+  for (const char* date : {"20261130", "20261201", "20261202", "20261203"}) {
+    touch(std::string("halvolog_debug") + date + ".log");
+  }
+  writeOnce(L"rotates");
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261201.log", "halvolog_debug20261202.log",
+                                               "halvolog_debug20261203.log", "halvolog_debug20261204.log"}));
+}
+
+TEST_F(DebugLog, FilesOfOtherNamesAreNeverDeleted) {
+  configure("\"log_debug_history\"=dword:00000000");
+  const std::vector<std::string> foreign = {"debug20200101.log", "halvolog_other20200101.log",
+                                            "halvolog_debug20200101.txt", "xhalvolog_debug20200101.log",
+                                            "halvolog_debu20200101.log"};
+  for (const auto& name : foreign) touch(name);
+  touch("halvolog_debug20200101.log");
+  touch("halvolog_debug20261101.log");
+  writeOnce(L"cleans up");
+  std::vector<std::string> expected = foreign;
+  expected.push_back("halvolog_debug20261204.log");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(files(), expected);
+}
+
+TEST_F(DebugLog, AFileThatCannotBeDeletedIsAWarningAndTheWalkGoesOn) {
+  configure("\"log_debug_history\"=dword:00000001");
+  touch("halvolog_debug20261203.log");
+  HalvoLog log(L"debug", true);
+  log.write(L"reads the settings");
+  touch("halvolog_debug20261202.log");
+  auto sink = std::make_shared<RecordingSink>();
+  LogManager::instance().addSink(sink);
+  std::wstring missing = log.pathFor(L"20261130");
+  log.removeOld({missing, log.pathFor(L"20261202"), log.pathFor(L"20261203"), log.pathFor(L"20261204")});
+  LogManager::instance().removeSink(sink.get());
+
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261203.log", "halvolog_debug20261204.log"}));
+  ASSERT_EQ(sink->entries.size(), 1u);
+  EXPECT_EQ(sink->entries[0].first, LOG_WARNING);
+  const std::wstring& text = sink->entries[0].second;
+  EXPECT_NE(text.find(missing), std::wstring::npos) << std::string(text.begin(), text.end());
+  EXPECT_NE(text.find(L"\n   at Failed to remove log file(halvo::logging::HalvoLog::removeOld line "), std::wstring::npos)
+      << std::string(text.begin(), text.end());
+}
+
+TEST_F(DebugLog, SettingsFromTheStoreAreReadAtMostOnceAMinute) {
+  HalvoLog log(L"debug", true);
+  log.write(L"one");
+  configure("\"log_debug_enabled\"=dword:00000000");
+  clock.advanceMs(60000);
+  log.write(L"two, settings not read yet");
+  clock.advanceMs(1);
+  log.write(L"three, switched off");
+  EXPECT_FALSE(log.enabled());
+  configure("\"log_debug_enabled\"=dword:00000001\n\"log_debug_history\"=dword:00000005");
+  clock.advanceMs(60001);
+  log.write(L"four");
+  EXPECT_EQ(log.history(), 5u);
+  std::wstring all = records("20261204");
+  EXPECT_NE(all.find(L" one\r\n"), std::wstring::npos);
+  EXPECT_NE(all.find(L" two, settings not read yet\r\n"), std::wstring::npos);
+  EXPECT_EQ(all.find(L"three"), std::wstring::npos);
+  EXPECT_NE(all.find(L" four\r\n"), std::wstring::npos);
+}
+
+TEST_F(DebugLog, ADisabledLogWritesNothing) {
+  configure("\"log_debug_enabled\"=dword:00000000");
+  writeOnce(L"nothing");
+  EXPECT_TRUE(files().empty());
+  HalvoLog defaultOff(L"other", false);
+  configure("");
+  defaultOff.write(L"off by default");
+  EXPECT_FALSE(std::filesystem::exists(box.logsDir() + "/halvolog_other20261204.log"));
+}
+
+TEST_F(DebugLog, AnUnparsableNewestFileDropsTheWrite) {
+  touch("halvolog_debugX.log");
+  EXPECT_THROW(writeOnce(L"lost"), vexception);
+  EXPECT_EQ(files(), std::vector<std::string>{"halvolog_debugX.log"});
+}
+
+TEST_F(DebugLog, ConcurrentWritersNeverInterleaveRecords) {
+  constexpr int kThreads = 4;
+  constexpr int kRecords = 40;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < kRecords; ++i) writeOnce(L"writer " + std::to_wstring(t) + L" record " + std::to_wstring(i));
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  std::wstring all = records("20261204");
+  size_t count = 0;
+  for (size_t start = 0; start < all.size();) {
+    size_t end = all.find(L"\r\n", start);
+    ASSERT_NE(end, std::wstring::npos);
+    std::wstring line = all.substr(start, end - start);
+    EXPECT_EQ(line.rfind(L"2026/12/04 10:11:12:000 ", 0), 0u) << std::string(line.begin(), line.end());
+    EXPECT_NE(line.find(L" writer "), std::wstring::npos);
+    ++count;
+    start = end + 2;
+  }
+  EXPECT_EQ(count, size_t{kThreads * kRecords});
+}
+
+TEST(RotationDate, IsTheDateInTheNamePlusTheRotationDays) {
+  FakeClock clock(localSeconds(2026, 12, 4, 10));
+  log_test::ScopedClock use(clock);
+  EXPECT_EQ(getRotationDate(L"/logs/halvolog_debug20261204.log", L"debug", 1), L"20261205");
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20261231.log", L"debug", 1), L"20270101");
+  EXPECT_EQ(getRotationDate(L"/x/halvolog_debug20261210.log", L"debug", 30), L"20270109");
+  EXPECT_EQ(getRotationDate(L"C:\\logs\\halvolog_app20261204.log", L"app", 7), L"20261211");
+}
+
+TEST(RotationDate, AnExpiredFileAnswersToday) {
+  FakeClock clock(localSeconds(2028, 3, 1, 10));
+  log_test::ScopedClock use(clock);
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20280228.log", L"debug", 1), L"20280301");
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20200101.log", L"debug", 3), L"20280301");
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20280227.log", L"debug", 2), L"20280301");
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20280227.log", L"debug", 3), L"20280301");
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20280227.log", L"debug", 4), L"20280302");
+}
+
+TEST(RotationDate, RotationZeroExpiresTodaysFileAtOnce) {
+  FakeClock clock(localSeconds(2026, 12, 4, 0, 0, 1));
+  log_test::ScopedClock use(clock);
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20261204.log", L"debug", 0), L"20261204");
+  // A file dated in the future stays current until its day.
+  EXPECT_EQ(getRotationDate(L"halvolog_debug20261210.log", L"debug", 0), L"20261210");
+}
+
+TEST(RotationDate, NamesWithoutADateFailToParse) {
+  FakeClock clock(localSeconds(2026, 12, 4));
+  log_test::ScopedClock use(clock);
+  for (const wchar_t* path : {L"/logs/halvolog_deb", L"/logs/halvolog_debug.log", L"halvolog_debug2026120.log",
+                              L"halvolog_debug2026-12-04.log", L"halvolog_debug20261304.log",
+                              L"halvolog_debug20261200.log"}) {
+    try {
+      getRotationDate(path, L"debug", 1);
+      ADD_FAILURE() << "parsed " << std::string(path, path + wcslen(path));
+    } catch (const vexception& e) {
+      EXPECT_EQ(e.message(), L"Failed to parse name");
+      ASSERT_EQ(e.callPoints().size(), 1u);
+      EXPECT_EQ(e.callPoints()[0].function, "halvo::logging::getRotationDate");
+    }
+  }
+}

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "base/log/execute_context.h"
+#include "base/log/log_manager.h"
+#include "base/log/sink_switches.h"
+
+TEST(SinkSwitches, DefaultsWithoutDebugSendOnlyErrorsToTheEventLog) {
+  unsigned char table[kSinkTableSize] = {};
+  SinkSwitches::fillDefaults(table, false);
+  SinkSwitches s(table);
+  const bool console[6] = {false, false, true, true, true, true};
+  const bool eventLog[6] = {false, false, false, true, true, true};
+  for (int level = 0; level < 6; ++level) {
+    EXPECT_EQ(s.console(level), console[level]) << level;
+    EXPECT_EQ(s.eventLog(level), eventLog[level]) << level;
+  }
+  EXPECT_FALSE(s.consoleHasOutput());
+}
+
+TEST(SinkSwitches, DefaultsWithDebugSendEveryLevelToTheEventLogButNotToTheConsole) {
+  unsigned char table[kSinkTableSize] = {};
+  table[12] = 1;
+  SinkSwitches::fillDefaults(table, true);
+  SinkSwitches s(table);
+  for (int level = 0; level < 6; ++level) EXPECT_TRUE(s.eventLog(level)) << level;
+  EXPECT_FALSE(s.console(LOG_INFO));
+  EXPECT_FALSE(s.console(LOG_WARNING));
+  EXPECT_TRUE(s.console(LOG_RESULT));
+  // Filling the defaults leaves the console flag alone.
+  EXPECT_TRUE(s.consoleHasOutput());
+}
+
+TEST(SinkSwitches, LevelsOutsideTheTableReachNoSinkAndCannotBeSwitchedOn) {
+  unsigned char table[kSinkTableSize + 1] = {};
+  table[kSinkTableSize] = 0x5A;  // a guard byte behind the table
+  SinkSwitches::fillDefaults(table, true);
+  SinkSwitches s(table);
+  for (int level : {-1, 6, 7, 100}) {
+    s.setConsole(level, true);
+    s.setEventLog(level, true);
+    EXPECT_FALSE(s.console(level)) << level;
+    EXPECT_FALSE(s.eventLog(level)) << level;
+  }
+  EXPECT_FALSE(s.consoleHasOutput());
+  EXPECT_EQ(table[kSinkTableSize], 0x5A);
+}
+
+TEST(ExecuteContext, AdoptsTheFirstPublishedContextWithOneMoreReference) {
+  ExecuteContext theirs;
+  ExecuteContext later;
+  ExecuteContext* empty = nullptr;
+  ExecuteContext* first = &theirs;
+  ExecuteContext* second = &later;
+  ExecuteContext* own = nullptr;
+  ExecuteContext* adopted = acquireExecuteContext({&empty, &first, &second}, own);
+  EXPECT_EQ(adopted, &theirs);
+  EXPECT_EQ(theirs.references.load(), 2);
+  EXPECT_EQ(later.references.load(), 1);
+  EXPECT_EQ(own, nullptr);  // nothing published: the context is someone else's
+
+  releaseExecuteContext(adopted, own);
+  EXPECT_EQ(theirs.references.load(), 1);
+}
+
+TEST(ExecuteContext, CreatesAndPublishesItsOwnWhenNoModuleHasOne) {
+  ExecuteContext* empty = nullptr;
+  ExecuteContext* own = nullptr;
+  ExecuteContext* created = acquireExecuteContext({&empty, &own}, own);
+  ASSERT_NE(created, nullptr);
+  EXPECT_EQ(own, created);
+  EXPECT_EQ(created->references.load(), 1);
+  EXPECT_EQ(created->sinkTable, nullptr);
+
+  // A second module now finds it through our slot.
+  ExecuteContext* otherOwn = nullptr;
+  EXPECT_EQ(acquireExecuteContext({&own, &otherOwn}, otherOwn), created);
+  EXPECT_EQ(otherOwn, nullptr);
+  EXPECT_EQ(created->references.load(), 2);
+
+  releaseExecuteContext(created, otherOwn);
+  EXPECT_EQ(own, created);  // still referenced by us
+  releaseExecuteContext(created, own);
+  EXPECT_EQ(own, nullptr);  // the last reference freed it and emptied the slot
+}
+
+TEST(ExecuteContext, TheProcessManagerPublishesItsContextInTheExportedSlot) {
+  LogManager& manager = LogManager::instance();
+  ExecuteContext* published = m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22;
+  ASSERT_NE(published, nullptr);
+  ASSERT_NE(published->sinkTable, nullptr);
+  unsigned char before = published->sinkTable[LOG_WARNING];
+  manager.switches().setConsole(LOG_WARNING, before == 0);
+  EXPECT_EQ(published->sinkTable[LOG_WARNING], before == 0 ? 1 : 0);
+  manager.switches().setConsole(LOG_WARNING, before != 0);
+}
