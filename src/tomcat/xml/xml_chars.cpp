@@ -1,0 +1,69 @@
+#include "tomcat/xml/xml_chars.h"
+
+#include "base/text/vaformat.h"
+
+bool isXmlChar(char32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+         (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool isXmlWhitespace(char32_t c) { return c == 0x20 || c == 0x9 || c == 0xA || c == 0xD; }
+
+bool isXmlNameStartChar(char32_t c) {
+  return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
+         (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+         (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+         (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isXmlNameChar(char32_t c) {
+  return isXmlNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+         (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+bool isValidXmlName(std::wstring_view name) {
+  if (name.empty() || !isXmlNameStartChar(static_cast<char32_t>(name[0]))) return false;
+  for (wchar_t c : name) {
+    if (!isXmlNameChar(static_cast<char32_t>(c))) return false;
+  }
+  return true;
+}
+
+bool isValidXmlText(std::wstring_view text) {
+  for (wchar_t c : text) {
+    if (!isXmlChar(static_cast<char32_t>(c))) return false;
+  }
+  return true;
+}
+
+bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  unsigned char b0 = byte(pos);
+  size_t need = 0;
+  char32_t min = 0;
+  if (b0 < 0x80) {
+    c = b0;
+    length = 1;
+    return true;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    need = 1, c = b0 & 0x1F, min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    need = 2, c = b0 & 0x0F, min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    need = 3, c = b0 & 0x07, min = 0x10000;
+  } else {
+    return false;
+  }
+  if (pos + need >= text.size()) return false;
+  for (size_t i = 1; i <= need; ++i) {
+    unsigned char b = byte(pos + i);
+    if ((b & 0xC0) != 0x80) return false;
+    c = (c << 6) | (b & 0x3F);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  length = need + 1;
+  return true;
+}
+
+std::wstring describeChar(char32_t c) { return vaformat(L"U+%04X", static_cast<uint32_t>(c)); }

@@ -1,0 +1,20 @@
+#pragma once
+// Which characters and names XML allows (XML 1.0, fifth edition).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+bool isXmlChar(char32_t c);
+bool isXmlWhitespace(char32_t c);
+bool isXmlNameStartChar(char32_t c);
+bool isXmlNameChar(char32_t c);
+bool isValidXmlName(std::wstring_view name);
+// True when every character may appear in an XML document.
+bool isValidXmlText(std::wstring_view text);
+
+// Decodes one UTF-8 sequence at `pos`; false for an invalid one.
+bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length);
+
+// "U+0001": how an error names a character.
+std::wstring describeChar(char32_t c);

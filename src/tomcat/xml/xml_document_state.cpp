@@ -1,0 +1,37 @@
+#include "tomcat/xml/xml_document_state.h"
+
+#include "base/text/unicode.h"
+#include "tomcat/xml/xml_layout.h"
+
+pugi::xml_node XmlDocumentState::ensureHolder() {
+  if (!holder) {
+    holder = doc.append_child(pugi::node_element);
+    holder.set_name("detached");
+  }
+  return holder;
+}
+
+bool XmlDocumentState::isHidden(pugi::xml_node node) const {
+  return (holder && node == holder) || isFormattingText(node);
+}
+
+bool XmlDocumentState::isAttached(pugi::xml_node node) const {
+  for (pugi::xml_node n = node; n; n = n.parent()) {
+    if (holder && n == holder) return false;
+    if (n.type() == pugi::node_document) return true;
+  }
+  return false;
+}
+
+std::wstring fromXmlUtf8(const char* text) { return utf8ToWideLenient(text ? text : ""); }
+
+std::string startTagFingerprint(pugi::xml_node element) {
+  std::string fingerprint = element.name();
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+    fingerprint += '\0';
+    fingerprint += a.name();
+    fingerprint += '\0';
+    fingerprint += a.value();
+  }
+  return fingerprint;
+}

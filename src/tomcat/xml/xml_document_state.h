@@ -1,0 +1,75 @@
+#pragma once
+// Inside of the XML layer: what one document handle family shares. Not for
+// use outside src/tomcat/xml.
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "tomcat/xml/xml_dom.h"
+#include "tomcat/xml/xml_file_encoding.h"
+
+struct XmlDocumentState {
+  pugi::xml_document doc;
+  // The parsed text; the document points into it (in-place parsing).
+  std::string buffer;
+  // Holds nodes that are created but not appended yet, and nodes that were
+  // removed, so that their handles stay valid. Last child of the document,
+  // never saved and never shown.
+  pugi::xml_node holder;
+  // Counts structural changes, so that live child lists know when to refresh.
+  uint64_t generation = 1;
+
+  // Start tags as the file spelled them (line breaks between attributes and
+  // all), without their closing '>' or "/>", with what they said then. A
+  // save repeats the spelling while the element's name and attributes are
+  // unchanged.
+  struct SpelledStartTag {
+    std::string head;
+    std::string fingerprint;
+  };
+  std::unordered_map<pugi::xml_node_struct*, SpelledStartTag> spelledStartTags;
+
+  XmlFileEncoding encoding;
+  std::string newline = "\n";  // the line break the file uses
+  std::string indentUnit = "  ";
+
+  bool validateOnParse = false;
+  bool resolveExternals = false;
+
+  pugi::xml_node ensureHolder();
+  // Whitespace-only text and the holder: kept, never shown to callers.
+  bool isHidden(pugi::xml_node node) const;
+  // Whether the node is in the saved tree (not created-only or removed).
+  bool isAttached(pugi::xml_node node) const;
+};
+
+// The element's name and attributes as one string, to see whether they changed.
+std::string startTagFingerprint(pugi::xml_node element);
+
+// Builds handles from the inside and reaches their fields.
+struct XmlHandleAccess {
+  static XmlNode node(const std::shared_ptr<XmlDocumentState>& doc, pugi::xml_node n) {
+    return n ? XmlNode(doc, n.internal_object()) : XmlNode();
+  }
+  static XmlNode attribute(const std::shared_ptr<XmlDocumentState>& doc, pugi::xml_node element,
+                           pugi::xml_attribute a) {
+    return a ? XmlNode(doc, element.internal_object(), a.internal_object()) : XmlNode();
+  }
+  static XmlElement element(const std::shared_ptr<XmlDocumentState>& doc, pugi::xml_node n) {
+    return XmlElement(node(doc, n));
+  }
+  static XmlDocument document(std::shared_ptr<XmlDocumentState> doc) { return XmlDocument(std::move(doc)); }
+  static XmlNodeList list(const XmlNode& parent) { return XmlNodeList(parent); }
+  static XmlAttributeMap map(const XmlNode& element) { return XmlAttributeMap(element); }
+
+  static const std::shared_ptr<XmlDocumentState>& state(const XmlNode& n) { return n.doc_; }
+  static pugi::xml_node pugiNode(const XmlNode& n) { return pugi::xml_node(n.node_); }
+  static pugi::xml_attribute pugiAttribute(const XmlNode& n) { return pugi::xml_attribute(n.attribute_); }
+};
+
+// UTF-8 from the document to a wide string.
+std::wstring fromXmlUtf8(const char* text);

@@ -1,0 +1,252 @@
+// Loading and saving whole files: what survives a round trip, the load and
+// save failures and their texts, encodings, and that nothing external is read.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "base/errors/os_error.h"
+#include "base/errors/vexception.h"
+#include "base/text/unicode.h"
+#include "xml_test_support.h"
+
+using namespace testing_support;
+using namespace xml_test;
+
+namespace {
+
+vexception loadFailure(const std::wstring& path) {
+  XmlDocument document;
+  try {
+    vxmlLoad(document, path, true, false);
+  } catch (const vexception& e) {
+    return e;
+  }
+  ADD_FAILURE() << "loading did not fail";
+  return vexception();
+}
+
+vexception loadTextFailure(const TempDir& dir, const std::string& content) {
+  writeFile(dir / "bad.xml", content);
+  return loadFailure(wide(dir / "bad.xml"));
+}
+
+}  // namespace
+
+TEST(XmlRoundTrip, StockServerXmlSurvivesLoadAndSave) {
+  TempDir dir;
+  const std::string original = stockServerXml();
+  XmlDocument document = loadText(dir, original);
+  const std::string saved = saveText(dir, document);
+
+  // Tags keep their spelling too as long as they are not changed.
+  EXPECT_EQ(saved, original);
+
+  // A change re-spells only the start tag it touches.
+  XmlElement connector = childElement(childElement(document.documentElement(), L"Service"), L"Connector");
+  vxmlSetAttribute(connector, L"port", L"8081");
+  const std::string changed = saveText(dir, document, "changed.xml");
+  std::string expected = original;
+  const std::string before = "<Connector port=\"8080\" protocol=\"HTTP/1.1\"\n               connectionTimeout=\"20000\"\n               redirectPort=\"8443\" />";
+  ASSERT_NE(expected.find(before), std::string::npos);
+  expected.replace(expected.find(before), before.size(),
+                   "<Connector port=\"8081\" protocol=\"HTTP/1.1\" connectionTimeout=\"20000\" redirectPort=\"8443\"/>");
+  EXPECT_EQ(changed, expected);
+
+  // Saving what was saved changes nothing any more.
+  XmlDocument again = loadText(dir, saved, "again.xml");
+  EXPECT_EQ(saveText(dir, again, "again-saved.xml"), saved);
+}
+
+TEST(XmlRoundTrip, KeepsEverythingAroundTheDocumentElement) {
+  TempDir dir;
+  const std::string original =
+      "<?xml version=\"1.0\"?>\n\n"
+      "<!DOCTYPE Server [\n  <!ENTITY owner \"panel\">\n]>\n"
+      "<!-- before -->\n"
+      "<?tool keep this?>\n"
+      "<Server a=\"1\"><x>&owner; &amp; &#233; &#x41;</x>\n"
+      "   <![CDATA[ <raw> & ]]>\n"
+      "</Server>\n"
+      "<!-- after -->\n\n";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(saveText(dir, document), original);
+}
+
+TEST(XmlRoundTrip, KeepsByteOrderMarkAndWindowsLineBreaks) {
+  TempDir dir;
+  const std::string original = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Server>\r\n  <Service name=\"HCP\"/>\r\n</Server>\r\n";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(saveText(dir, document), original);
+}
+
+TEST(XmlRoundTrip, OnlyChangedStartTagsAreSpelledAnew) {
+  TempDir dir;
+  const std::string original =
+      "<Server>\n"
+      "  <Connector port=\"8080\"\n"
+      "             redirectPort=\"8443\" />\n"
+      "  <a x='say \"hi\"'   y='&apos;'></a>\n"
+      "</Server>\n";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(saveText(dir, document), original.substr(0, original.find("></a>")) + "/>\n</Server>\n");
+
+  XmlElement a = childElement(document.documentElement(), L"a");
+  vxmlSetAttribute(a, L"z", L"new");
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n"
+            "  <Connector port=\"8080\"\n"
+            "             redirectPort=\"8443\" />\n"
+            "  <a x=\"say &quot;hi&quot;\" y=\"&apos;\" z=\"new\"/>\n"
+            "</Server>\n");
+  XmlDocument reloaded = loadText(dir, saveText(dir, document), "reloaded.xml");
+  XmlElement again = childElement(reloaded.documentElement(), L"a");
+  EXPECT_EQ(vxmlGetAttribute(again, L"x", L""), L"say \"hi\"");
+  EXPECT_EQ(vxmlGetAttribute(again, L"y", L""), L"'");
+}
+
+TEST(XmlEncodings, Utf16FileIsReadAndWrittenBackInUtf16) {
+  TempDir dir;
+  const std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<Server name=\"\u00e9\u65e5\"/>\n";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  XmlDocument document = loadText(dir, bytes);
+  EXPECT_EQ(vxmlGetAttribute(document.documentElement(), L"name", L""), L"\u00e9\u65e5");
+  EXPECT_EQ(saveText(dir, document), bytes);
+}
+
+TEST(XmlEncodings, Latin1FileKeepsItsEncoding) {
+  TempDir dir;
+  const std::string original = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Server name=\"caf\xE9\"/>\n";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(vxmlGetAttribute(document.documentElement(), L"name", L""), L"caf\u00e9");
+  EXPECT_EQ(saveText(dir, document), original);
+
+  // A character Latin-1 cannot hold makes the save fail and keeps the file.
+  vxmlSetAttribute(document.documentElement(), L"name", L"\u65e5");
+  writeFile(dir / "saved.xml", original);
+  EXPECT_THROW(vxmlSave(document, wide(dir / "saved.xml")), vexception);
+  EXPECT_EQ(readFile(dir / "saved.xml"), original);
+}
+
+TEST(XmlLoad, MissingFileGivesSystemTextAtLoadPath) {
+  TempDir dir;
+  const std::wstring path = wide(dir / "conf/server.xml");
+  vexception e = loadFailure(path);
+  EXPECT_EQ(e.message(), *systemMessageText(3) + L" at load " + path);
+  ASSERT_EQ(e.callPoints().size(), 1u);
+  EXPECT_EQ(e.callPoints()[0].context, L"");
+  EXPECT_EQ(e.callPoints()[0].function, "vxmlLoad");
+  EXPECT_EQ(e.callPoints()[0].line, 40u);
+
+  writeFile(dir / "conf-file", "");
+  const std::wstring inExistingDir = wide(dir / "absent.xml");
+  EXPECT_EQ(loadFailure(inExistingDir).message(), *systemMessageText(2) + L" at load " + inExistingDir);
+}
+
+TEST(XmlLoad, NotWellFormedGivesReasonWithPositionAtLoadPath) {
+  TempDir dir;
+  vexception e = loadTextFailure(dir, "<Server>\n  <Service>\n  </Server>\n");
+  const std::wstring path = wide(dir / "bad.xml");
+  EXPECT_EQ(e.message(), L"Start-end tags mismatch (line 3, column 5) at load " + path);
+  ASSERT_EQ(e.callPoints().size(), 1u);
+  EXPECT_EQ(e.callPoints()[0].function, "vxmlLoad");
+  EXPECT_EQ(e.callPoints()[0].line, 40u);
+}
+
+TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
+  struct Case {
+    const char* text;
+    const wchar_t* reasonStart;
+  };
+  const Case cases[] = {
+      {"", L"The document has no document element"},
+      {"<!-- only a comment -->", L"The document has no document element"},
+      {"<a/>\n<b/>", L"The document has more than one document element (line 2, column 1)"},
+      {"<a/>tail", L"Text is not allowed outside the document element (line 1, column 5)"},
+      {"\n<?xml version=\"1.0\"?><a/>", L"The XML declaration is allowed only at the very start"},
+      {"<a/><!DOCTYPE a>", L"The document type declaration must come before the document element"},
+      {"<a x=\"1\" x=\"2\"/>", L"The attribute 'x' appears twice in one element"},
+      {"<a x=\"1 < 2\"/>", L"The character '<' cannot be used in an attribute value (line 1, column 9)"},
+      {"<a>fish & chips</a>", L"An '&' does not start a complete entity or character reference (line 1, column 9)"},
+      {"<a>&nbsp;</a>", L"Reference to undeclared entity 'nbsp' (line 1, column 4)"},
+      {"<a>&#0;</a>", L"The character reference &#0; names an invalid character"},
+      {"<a>]]></a>", L"The text \"]]>\" is not allowed in character data"},
+      {"<a>\xC3\x28</a>", L"The text is not valid UTF-8 (line 1, column 4)"},
+      {"<a>\x01</a>", L"The character U+0001 is not allowed in XML (line 1, column 4)"},
+      {"<a><b></a>", L"Start-end tags mismatch"},
+      {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a/>", L"The encoding 'KOI8-R' named in the XML declaration"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    vexception e = loadTextFailure(dir, c.text);
+    EXPECT_EQ(e.message().rfind(c.reasonStart, 0), 0u) << "for " << c.text << " got " << wideToUtf8Lenient(e.message());
+    EXPECT_TRUE(e.message().ends_with(L" at load " + wide(dir / "bad.xml")));
+  }
+}
+
+TEST(XmlLoad, FailureLeavesTheDocumentHandleAsItWas) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, "<Server port=\"1\"/>");
+  writeFile(dir / "bad.xml", "<Server");
+  EXPECT_THROW(vxmlLoad(document, wide(dir / "bad.xml"), true, false), vexception);
+  EXPECT_EQ(vxmlGetAttribute(document.documentElement(), L"port", L""), L"1");
+}
+
+TEST(XmlLoad, NeverLoadsExternalDefinitions) {
+  TempDir dir;
+  writeFile(dir / "evil.dtd", "<!ENTITY secret \"leaked\">");
+  writeFile(dir / "secret.txt", "leaked");
+  const std::string original = "<!DOCTYPE a SYSTEM \"" + (dir / "evil.dtd") + "\" [\n  <!ENTITY file SYSTEM \"" +
+                               (dir / "secret.txt") + "\">\n]>\n<a v=\"&secret;\">&file;&secret;</a>\n";
+  for (bool resolveExternals : {false, true}) {
+    writeFile(dir / "server.xml", original);
+    XmlDocument document;
+    vxmlLoad(document, wide(dir / "server.xml"), true, resolveExternals);
+    EXPECT_EQ(document.resolveExternals(), resolveExternals);
+    EXPECT_EQ(vxmlGetNodeValue(document.documentElement().firstChild(), L""), L"&file;&secret;");
+    EXPECT_EQ(vxmlGetAttribute(document.documentElement(), L"v", L""), L"&secret;");
+    EXPECT_EQ(saveText(dir, document), original);
+  }
+}
+
+TEST(XmlSave, WritesTheChangeAndLeavesNoTemporaryFiles) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, "<Server port=\"8005\"/>\n");
+  vxmlSetAttribute(document.documentElement(), L"port", L"-1");
+  EXPECT_EQ(saveText(dir, document, "server.xml"), "<Server port=\"-1\"/>\n");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"server.xml"});
+}
+
+TEST(XmlSave, FailureRaisesFailedToSaveAndChangesNothing) {
+  TempDir dir;
+  const std::string original = "<Server port=\"8005\"/>\n";
+  XmlDocument document = loadText(dir, original);
+  vxmlSetAttribute(document.documentElement(), L"port", L"-1");
+
+  const std::wstring missing = wide(dir / "missing/conf/server.xml");
+  try {
+    vxmlSave(document, missing);
+    FAIL() << "save did not fail";
+  } catch (const vexception& e) {
+    EXPECT_EQ(e.message(), L"Failed to save " + missing);
+    ASSERT_EQ(e.callPoints().size(), 1u);
+    EXPECT_EQ(e.callPoints()[0].context, L"");
+    EXPECT_EQ(e.callPoints()[0].function, "vxmlSave");
+    EXPECT_EQ(e.callPoints()[0].line, 48u);
+  }
+  EXPECT_FALSE(pathExists(dir / "missing"));
+
+  // A target that cannot be replaced (a directory) keeps what it holds.
+  makeDirectories(dir / "occupied");
+  writeFile(dir / "occupied/inside.txt", "kept");
+  EXPECT_THROW(vxmlSave(document, wide(dir / "occupied")), vexception);
+  EXPECT_EQ(readFile(dir / "occupied/inside.txt"), "kept");
+  EXPECT_EQ(readFile(dir / "server.xml"), original);
+}

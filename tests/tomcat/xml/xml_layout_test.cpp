@@ -1,0 +1,172 @@
+// Indentation of appended elements and clean-up after removed ones: the saved
+// server.xml must stay readable and give small diffs.
+
+#include <gtest/gtest.h>
+
+#include "xml_test_support.h"
+
+using namespace testing_support;
+using namespace xml_test;
+
+namespace {
+
+const char* const kEngine =
+    "<Server>\n"
+    "  <Service name=\"HCP\">\n"
+    "    <Engine name=\"HCP\">\n"
+    "      <Realm className=\"r\"/>\n"
+    "      <Host name=\"a.test\">\n"
+    "        <Alias>www.a.test</Alias>\n"
+    "      </Host>\n"
+    "    </Engine>\n"
+    "  </Service>\n"
+    "</Server>\n";
+
+XmlElement engineOf(const XmlDocument& document) {
+  return childElement(childElement(document.documentElement(), L"Service"), L"Engine");
+}
+
+// A Host as the virtual host operations build it: children first, appended
+// to the Engine last.
+XmlElement newHost(const XmlDocument& document, const std::wstring& name) {
+  XmlElement host = document.createElement(L"Host");
+  host.setAttribute(L"name", name);
+  XmlElement alias = document.createElement(L"Alias");
+  alias.appendChild(document.createTextNode(L"www." + name));
+  host.appendChild(alias);
+  XmlElement realm = document.createElement(L"Realm");
+  realm.setAttribute(L"pathname", L"hcp-users/" + name + L".xml");
+  host.appendChild(realm);
+  return host;
+}
+
+}  // namespace
+
+TEST(XmlLayout, AppendedSubtreeIsIndentedLikeItsSiblings) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, kEngine);
+  engineOf(document).appendChild(newHost(document, L"b.test"));
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n"
+            "  <Service name=\"HCP\">\n"
+            "    <Engine name=\"HCP\">\n"
+            "      <Realm className=\"r\"/>\n"
+            "      <Host name=\"a.test\">\n"
+            "        <Alias>www.a.test</Alias>\n"
+            "      </Host>\n"
+            "      <Host name=\"b.test\">\n"
+            "        <Alias>www.b.test</Alias>\n"
+            "        <Realm pathname=\"hcp-users/b.test.xml\"/>\n"
+            "      </Host>\n"
+            "    </Engine>\n"
+            "  </Service>\n"
+            "</Server>\n");
+}
+
+TEST(XmlLayout, RemovingWhatWasAddedGivesBackTheSameFile) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, kEngine);
+  XmlElement engine = engineOf(document);
+  XmlElement host = newHost(document, L"b.test");
+  engine.appendChild(host);
+  XmlElement alias = document.createElement(L"Alias");
+  alias.appendChild(document.createTextNode(L"c.test"));
+  childElement(engine, L"Host").appendChild(alias);
+  engine.removeChild(host);
+  childElement(engine, L"Host").removeChild(alias);
+  EXPECT_EQ(saveText(dir, document), kEngine);
+}
+
+TEST(XmlLayout, RemovedElementsLeaveNoBlankLines) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, kEngine);
+  XmlElement engine = engineOf(document);
+  engine.removeChild(childElement(engine, L"Host"));
+  engine.removeChild(childElement(engine, L"Realm"));
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n"
+            "  <Service name=\"HCP\">\n"
+            "    <Engine name=\"HCP\">\n"
+            "    </Engine>\n"
+            "  </Service>\n"
+            "</Server>\n");
+  // The emptied Engine takes new children one level deeper than itself.
+  engine.appendChild(document.createElement(L"Host"));
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n"
+            "  <Service name=\"HCP\">\n"
+            "    <Engine name=\"HCP\">\n"
+            "      <Host/>\n"
+            "    </Engine>\n"
+            "  </Service>\n"
+            "</Server>\n");
+}
+
+TEST(XmlLayout, ParentWithoutChildrenGetsItsIndentationPlusTheDocumentsUnit) {
+  TempDir dir;
+  XmlDocument document = loadText(dir,
+                                  "<Server>\n"
+                                  "    <Service name=\"Catalina\">\n"
+                                  "        <Engine name=\"Catalina\"/>\n"
+                                  "    </Service>\n"
+                                  "</Server>\n");
+  XmlElement engine = childElement(childElement(document.documentElement(), L"Service"), L"Engine");
+  engine.appendChild(newHost(document, L"a.test"));
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n"
+            "    <Service name=\"Catalina\">\n"
+            "        <Engine name=\"Catalina\">\n"
+            "            <Host name=\"a.test\">\n"
+            "                <Alias>www.a.test</Alias>\n"
+            "                <Realm pathname=\"hcp-users/a.test.xml\"/>\n"
+            "            </Host>\n"
+            "        </Engine>\n"
+            "    </Service>\n"
+            "</Server>\n");
+}
+
+TEST(XmlLayout, NewServiceGoesLastInStockServerXml) {
+  TempDir dir;
+  const std::string original = stockServerXml();
+  XmlDocument document = loadText(dir, original);
+  XmlElement service = document.createElement(L"Service");
+  service.setAttribute(L"name", L"HCP");
+  XmlElement engine = document.createElement(L"Engine");
+  engine.setAttribute(L"name", L"HCP");
+  service.appendChild(engine);
+  document.documentElement().appendChild(service);
+
+  const std::string unchanged = saveText(dir, loadText(dir, original, "copy.xml"), "unchanged.xml");
+  const std::string closing = "</Server>\n";
+  ASSERT_TRUE(unchanged.ends_with("  </Service>\n" + closing));
+  EXPECT_EQ(saveText(dir, document), unchanged.substr(0, unchanged.size() - closing.size()) +
+                                         "  <Service name=\"HCP\">\n"
+                                         "    <Engine name=\"HCP\"/>\n"
+                                         "  </Service>\n" +
+                                         closing);
+}
+
+TEST(XmlLayout, WindowsLineBreaksAreUsedForNewLines) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, "<Server>\r\n  <Service/>\r\n</Server>\r\n");
+  XmlElement service = childElement(document.documentElement(), L"Service");
+  service.appendChild(document.createElement(L"Engine"));
+  EXPECT_EQ(saveText(dir, document), "<Server>\r\n  <Service>\r\n    <Engine/>\r\n  </Service>\r\n</Server>\r\n");
+}
+
+TEST(XmlLayout, CompactAndTextContentIsNotReindented) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, "<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>");
+  XmlElement root = document.documentElement();
+  childElement(root, L"Service").appendChild(document.createElement(L"Engine"));
+  childElement(root, L"Note").appendChild(document.createElement(L"i"));
+  EXPECT_EQ(saveText(dir, document),
+            "<Server><Service><Engine/><Engine/></Service><Note>see <b>this</b><i/></Note></Server>");
+}
+
+TEST(XmlLayout, CommentsBeforeTheClosingTagStayBeforeTheNewElement) {
+  TempDir dir;
+  XmlDocument document = loadText(dir, "<Engine>\n  <Host/>\n  <!-- last -->\n</Engine>");
+  document.documentElement().appendChild(document.createElement(L"Host"));
+  EXPECT_EQ(saveText(dir, document), "<Engine>\n  <Host/>\n  <!-- last -->\n  <Host/>\n</Engine>");
+}
