@@ -1,0 +1,29 @@
+#include "base/pipes/connect_try_count.h"
+
+#include "base/log/log.h"
+#include "base/registry/registry.h"
+
+namespace {
+constexpr uint32_t kPollEvery = 16;
+}
+
+uint32_t ConnectTryCount::tries(uint32_t defaultTries) {
+  std::lock_guard guard(lock_);
+  if (!readFailed_ && calls_ % kPollEvery == 0) {
+    try {
+      // A missing value leaves the last reading in place.
+      registry::lookupDword(registry::Root::LocalMachine, registry::kConfigKey, L"PipeConnectTryCount", stored_,
+                            registry::kView32);
+    } catch (const vexception& e) {
+      readFailed_ = true;
+      logMessage(LOG_WARNING, L"PipeConnectTryCount is ignored from now on: %s", e.message());
+    }
+  }
+  ++calls_;
+  return stored_ != 0 ? stored_ : defaultTries;
+}
+
+ConnectTryCount& processConnectTryCount() {
+  static ConnectTryCount reading;
+  return reading;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Where a named pipe lives on POSIX: "\\.\pipe\NAME" is the Unix socket
+// run/halvo/pipes/NAME under the sandbox root. Shared by the client and the
+// reference management service.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The prefix of every pipe name.
+inline constexpr std::wstring_view kPipeNamePrefix = L"\\\\.\\pipe\\";
+
+// The socket path, or nothing when `pipeName` is not "\\.\pipe\" (any letter
+// case) followed by a plain name: not empty, no '/' or '\', not "." or "..".
+std::optional<std::wstring> socketPathOfPipe(std::wstring_view pipeName);

@@ -1,0 +1,42 @@
+#include "config_requests.h"
+
+#include "base/errors/os_error.h"
+#include "base/pipes/service_commands.h"
+#include "base/pipes/vserializer.h"
+#include "base/registry/registry.h"
+
+namespace {
+
+std::wstring configString(const std::wstring& name) {
+  std::wstring value;
+  uint32_t code = registry::lookupString(registry::Root::LocalMachine, registry::kConfigKey, name, value,
+                                         registry::REG_SZ, registry::kView32);
+  if (code == ERROR_FILE_NOT_FOUND)
+    throw vexception(L"Configuration value '" + name + L"' is not set in HKEY_LOCAL_MACHINE\\" + registry::kConfigKey);
+  if (code != ERROR_SUCCESS) {
+    std::wstring where = L"reading configuration value '" + name + L"'";
+    throw vexception(osErrorText(code, where.c_str()));
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string answerRequest(std::string_view body) {
+  vserializer response;
+  try {
+    vserializer request = vserializer::view(body.data(), body.size());
+    Guid command = request.readGuid();
+    if (command != kConfigStringCommand)
+      throw vexception(L"Unknown command " + guidText(command) + L" for Halvo Management Service");
+    std::wstring value = configString(request.readString());
+    response.writeString(value);
+  } catch (const vexception& e) {
+    response = vserializer();
+    response.writeErrorReply(e.message());
+  } catch (const std::exception&) {
+    response = vserializer();
+    response.writeErrorReply(L"Unexpected error while answering the request");
+  }
+  return std::string(reinterpret_cast<const char*>(response.data()), response.size());
+}
