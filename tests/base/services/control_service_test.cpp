@@ -1,0 +1,191 @@
+// controlService: the request, the first wait for the state to move, the
+// second wait while pending, and what is reported when the service does not
+// get there.
+
+#include <gmock/gmock.h>
+
+#include "base/errors/os_error.h"
+#include "service_test_fixture.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+void stopPendingOnStop(fake::Service& s, uint32_t waitHint) {
+  s.onControl = [waitHint](fake::Service& s, uint32_t) {
+    s.status.currentState = SERVICE_STOP_PENDING;
+    s.status.waitHint = waitHint;
+  };
+}
+
+}  // namespace
+
+using ControlServiceTest = ServiceWrapperTest;
+
+TEST_F(ControlServiceTest, StopPollsAtATenthOfTheWaitHintUntilStopped) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  stopPendingOnStop(s, 20000);
+  s.onQuery = [](fake::Service& s, uint64_t now) {
+    if (now >= 7000) s.status.currentState = SERVICE_STOPPED;
+  };
+
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"));
+  EXPECT_EQ(manager.calls.front(), L"open Tomcat 0x24");  // query status + stop
+  EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 1"));
+  EXPECT_THAT(clock.sleeps, ElementsAre(2000u, 2000u, 2000u, 2000u));
+  EXPECT_EQ(log->count(LOG_WARNING), 0u);
+}
+
+TEST_F(ControlServiceTest, FirstWaitPollsEverySecondUntilTheStateMoves) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  s.onControl = [](fake::Service&, uint32_t) {};  // takes its time to react
+  s.onQuery = [](fake::Service& s, uint64_t now) {
+    if (now >= 5000) s.status.currentState = SERVICE_STOPPED;
+  };
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"));
+  EXPECT_THAT(clock.sleeps, ElementsAre(1000u, 1000u, 1000u, 1000u, 1000u));
+}
+
+TEST_F(ControlServiceTest, ServiceThatNeverReactsIsReportedAfterSixtyPolls) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  s.status.controlsAccepted = SERVICE_ACCEPT_STOP;
+  s.onControl = [](fake::Service&, uint32_t) {};
+  uint32_t result = service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
+
+  EXPECT_EQ(result, ERROR_SERVICE_REQUEST_TIMEOUT);
+  EXPECT_EQ(clock.sleeps.size(), 60u);
+  EXPECT_EQ(s.queries, 61);  // the state before, then sixty polls
+  EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
+  EXPECT_EQ(infoLines(), statusLines(s.status));
+}
+
+TEST_F(ControlServiceTest, PendingWithoutProgressGivesUpAfterWaitHintPlusFiveMinutes) {
+  struct Case {
+    uint32_t waitHint;
+    uint64_t expectedElapsed;  // first poll past the limit
+  };
+  for (Case c : {Case{0, 301000}, Case{20000, 322000}, Case{500000, 610000}}) {
+    manager.clear();
+    log->lines.clear();
+    uint64_t begin = clock.elapsed();
+    fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+    stopPendingOnStop(s, c.waitHint);
+
+    EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_TIMEOUT) << c.waitHint;
+    EXPECT_EQ(clock.elapsed() - begin, c.expectedElapsed) << "wait hint " << c.waitHint;
+    EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
+    EXPECT_EQ(infoLines(), statusLines(s.status));
+  }
+}
+
+TEST_F(ControlServiceTest, CheckPointProgressRestartsTheTimeLimit) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  stopPendingOnStop(s, 0);
+  // One step every 200 s: far apart, but never 300 s without progress.
+  s.onQuery = [](fake::Service& s, uint64_t now) {
+    s.status.checkPoint = static_cast<uint32_t>(now / 200000);
+    if (now >= 1000000) s.status.currentState = SERVICE_STOPPED;
+  };
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"));
+  EXPECT_EQ(clock.elapsed(), 1000000u);
+}
+
+TEST_F(ControlServiceTest, TimeLimitCountsFromTheLastProgress) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  stopPendingOnStop(s, 0);
+  s.onQuery = [](fake::Service& s, uint64_t now) {
+    if (now >= 250000) s.status.checkPoint = 1;
+  };
+  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_TIMEOUT);
+  EXPECT_EQ(clock.elapsed(), 551000u);
+}
+
+TEST_F(ControlServiceTest, FailedQueryInTheSecondWaitEndsItWithItsCode) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  stopPendingOnStop(s, 0);
+  s.failQueriesFrom = 4;  // before, first wait, one poll of the second wait
+  s.queryError = ERROR_INVALID_HANDLE;
+  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_INVALID_HANDLE);
+  EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
+}
+
+TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccess) {
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Missing"));
+
+  manager.add(L"Stopped", SERVICE_STOPPED);  // the default answer is 1062
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stopped"));
+
+  for (uint32_t error : {ERROR_BROKEN_PIPE, ERROR_INVALID_SERVICE_CONTROL, ERROR_SERVICE_CANNOT_ACCEPT_CTRL}) {
+    manager.add(L"Refuses", SERVICE_RUNNING).controlError = error;
+    EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Refuses")) << error;
+  }
+  EXPECT_TRUE(clock.sleeps.empty());
+  EXPECT_EQ(log->count(LOG_WARNING), 0u);
+}
+
+TEST_F(ControlServiceTest, OtherRequestsForAMissingServiceThrow) {
+  try {
+    service::controlService(SERVICE_CONTROL_PAUSE, L"Missing");
+    FAIL() << "no exception";
+  } catch (const VServiceDoesNotExistException& e) {
+    EXPECT_EQ(e.message(),
+              L"The specified service does not exist as an installed service. (Error code 1060) at OpenService "
+              L"'Missing'");
+    ASSERT_EQ(e.callPoints().size(), 1u);
+    EXPECT_EQ(e.callPoints()[0].function, "service::controlService");
+  }
+}
+
+TEST_F(ControlServiceTest, RefusedRequestThrowsWithTheRequestNumber) {
+  manager.add(L"Tomcat", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
+  try {
+    service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
+    FAIL() << "no exception";
+  } catch (const VAccessDeniedException& e) {
+    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
+  }
+}
+
+TEST_F(ControlServiceTest, FailedQueryInTheFirstWaitThrowsAfterLoggingTheRecord) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  s.onControl = [](fake::Service&, uint32_t) {};
+  s.failQueriesFrom = 3;
+  s.queryError = ERROR_INVALID_HANDLE;
+  try {
+    service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
+    FAIL() << "no exception";
+  } catch (const vosexception& e) {
+    EXPECT_EQ(e.code(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
+  }
+  EXPECT_EQ(infoLines(), statusLines(s.status));
+}
+
+TEST_F(ControlServiceTest, PauseAndContinueUseTheirOwnRightAndTargets) {
+  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, L"Tomcat"));
+  EXPECT_EQ(s.status.currentState, SERVICE_PAUSED);
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_CONTINUE, L"Tomcat"));
+  EXPECT_EQ(s.status.currentState, SERVICE_RUNNING);
+  EXPECT_THAT(calls(L"open"), ElementsAre(L"open Tomcat 0x44", L"open Tomcat 0x44"));
+}
+
+TEST_F(ControlServiceTest, UnknownRequestGoesOutAsInterrogate) {
+  manager.add(L"Tomcat", SERVICE_RUNNING).onControl = [](fake::Service&, uint32_t) {};
+  // An interrogation has no target state, so it is reported as not reached.
+  EXPECT_NE(0u, service::controlService(77, L"Tomcat"));
+  EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 4"));
+  EXPECT_EQ(calls(L"open").front(), L"open Tomcat 0x84");
+}
+
+TEST_F(ControlServiceTest, ManagerThatDoesNotOpenThrowsOpenSCManager) {
+  manager.managerError = ERROR_ACCESS_DENIED;
+  try {
+    service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
+    FAIL() << "no exception";
+  } catch (const VAccessDeniedException& e) {
+    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at OpenSCManager");
+    EXPECT_EQ(e.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
+  }
+  EXPECT_EQ(manager.managerAccess, SC_MANAGER_CONNECT);
+}

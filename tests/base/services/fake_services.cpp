@@ -1,0 +1,166 @@
+#include "fake_services.h"
+
+#include "base/errors/win_error_codes.h"
+#include "base/text/vaformat.h"
+
+namespace fake {
+
+namespace {
+
+bool hasAccess(uint32_t granted, uint32_t needed) { return (granted & needed) == needed; }
+
+class Handle : public ServiceHandle {
+ public:
+  Handle(ServiceManager& manager, std::wstring name, uint32_t access)
+      : manager_(manager), name_(std::move(name)), access_(access) {
+    ++manager_.openHandles;
+  }
+  ~Handle() override { --manager_.openHandles; }
+
+  uint32_t queryStatus(ServiceStatus& status) override {
+    if (!hasAccess(access_, SERVICE_QUERY_STATUS)) return ERROR_ACCESS_DENIED;
+    Service& s = service();
+    ++s.queries;
+    if (s.failQueriesFrom && s.queries >= s.failQueriesFrom) return s.queryError;
+    if (s.onQuery) s.onQuery(s, manager_.clock().elapsed());
+    status = s.status;
+    return 0;
+  }
+
+  uint32_t control(uint32_t request, ServiceStatus& status) override {
+    uint32_t needed = request == SERVICE_CONTROL_STOP ? SERVICE_STOP
+                      : request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE
+                          ? SERVICE_PAUSE_CONTINUE
+                          : SERVICE_INTERROGATE;
+    if (!hasAccess(access_, needed)) return ERROR_ACCESS_DENIED;
+    manager_.calls.push_back(vaformat(L"control %s %u", name_, request));
+    Service& s = service();
+    if (s.controlError) return s.controlError;
+    if (s.onControl) {
+      s.onControl(s, request);
+    } else if (request == SERVICE_CONTROL_STOP) {
+      if (s.status.currentState == SERVICE_STOPPED) return ERROR_SERVICE_NOT_ACTIVE;
+      s.status.currentState = SERVICE_STOPPED;
+    } else if (request == SERVICE_CONTROL_CONTINUE) {
+      s.status.currentState = SERVICE_RUNNING;
+    } else if (request == SERVICE_CONTROL_PAUSE) {
+      s.status.currentState = SERVICE_PAUSED;
+    }
+    status = s.status;
+    return 0;
+  }
+
+  uint32_t start() override {
+    if (!hasAccess(access_, SERVICE_START)) return ERROR_ACCESS_DENIED;
+    manager_.calls.push_back(L"start " + name_);
+    Service& s = service();
+    if (s.startError) return s.startError;
+    if (s.status.currentState != SERVICE_STOPPED) return ERROR_SERVICE_ALREADY_RUNNING;
+    if (s.onStart) {
+      s.onStart(s);
+    } else {
+      s.status.currentState = SERVICE_RUNNING;
+    }
+    return 0;
+  }
+
+  uint32_t enumDependentServices(uint32_t stateFilter, uint32_t bufferBytes, std::vector<DependentService>& out,
+                                 uint32_t& bytesNeeded) override {
+    if (!hasAccess(access_, SERVICE_ENUMERATE_DEPENDENTS)) return ERROR_ACCESS_DENIED;
+    manager_.calls.push_back(vaformat(L"enum %s %u", name_, bufferBytes));
+    Service& s = service();
+    if (s.enumError) return s.enumError;
+    std::vector<DependentService> found;
+    uint32_t size = 0;
+    for (const std::wstring& dependent : s.dependents) {
+      const Service& other = manager_.services().at(dependent);
+      bool stopped = other.status.currentState == SERVICE_STOPPED;
+      if ((stopped && !(stateFilter & SERVICE_INACTIVE)) || (!stopped && !(stateFilter & SERVICE_ACTIVE))) continue;
+      size += kDependentEntryBytes + 2 * static_cast<uint32_t>(2 * dependent.size() + 2);
+      found.push_back({dependent, dependent, other.status});
+    }
+    bytesNeeded = size;
+    if (size > bufferBytes) return ERROR_MORE_DATA;
+    out = found;
+    return 0;
+  }
+
+  uint32_t queryConfig(uint32_t bufferBytes, ServiceConfig& config, uint32_t& bytesNeeded) override {
+    if (!hasAccess(access_, SERVICE_QUERY_CONFIG)) return ERROR_ACCESS_DENIED;
+    manager_.calls.push_back(vaformat(L"config %s %u", name_, bufferBytes));
+    Service& s = service();
+    if (s.configError) return s.configError;
+    ServiceConfig result;
+    for (const std::wstring& dependency : s.dependencies) {
+      result.dependencies += dependency;
+      result.dependencies += L'\0';
+    }
+    result.dependencies += L'\0';
+    bytesNeeded = kServiceConfigBytes + 2 * static_cast<uint32_t>(result.dependencies.size());
+    if (bytesNeeded > bufferBytes) return ERROR_INSUFFICIENT_BUFFER;
+    config = result;
+    return 0;
+  }
+
+  uint32_t remove() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+
+ private:
+  Service& service() { return manager_.services().at(name_); }
+
+  ServiceManager& manager_;
+  std::wstring name_;
+  uint32_t access_;
+};
+
+class Manager : public ServiceManagerHandle {
+ public:
+  explicit Manager(ServiceManager& manager) : manager_(manager) { ++manager_.openHandles; }
+  ~Manager() override { --manager_.openHandles; }
+
+  uint32_t openService(const std::wstring& name, uint32_t access, std::unique_ptr<ServiceHandle>& service) override {
+    manager_.calls.push_back(vaformat(L"open %s 0x%x", name, access));
+    auto it = manager_.services().find(name);
+    if (it == manager_.services().end()) return ERROR_SERVICE_DOES_NOT_EXIST;
+    if (it->second.openError) return it->second.openError;
+    service = std::make_unique<Handle>(manager_, name, access);
+    return 0;
+  }
+
+  uint32_t createService(const NewService&, uint32_t, std::unique_ptr<ServiceHandle>&) override {
+    return ERROR_CALL_NOT_IMPLEMENTED;
+  }
+
+ private:
+  ServiceManager& manager_;
+};
+
+}  // namespace
+
+uint32_t ServiceManager::openManager(const wchar_t*, const wchar_t*, uint32_t access,
+                                     std::unique_ptr<ServiceManagerHandle>& manager) {
+  managerAccess = access;
+  if (managerError) return managerError;
+  manager = std::make_unique<Manager>(*this);
+  return 0;
+}
+
+Service& ServiceManager::add(const std::wstring& name, uint32_t state) {
+  Service& s = services_[name];
+  s.status.currentState = state;
+  return s;
+}
+
+bool LogCapture::contains(LogLevel level, const std::wstring& text) const {
+  for (const Line& line : lines) {
+    if (line.level == level && line.text == text) return true;
+  }
+  return false;
+}
+
+size_t LogCapture::count(LogLevel level) const {
+  size_t n = 0;
+  for (const Line& line : lines) n += line.level == level ? 1 : 0;
+  return n;
+}
+
+}  // namespace fake

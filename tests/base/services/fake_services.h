@@ -1,0 +1,100 @@
+#pragma once
+// Test doubles for the service wrapper: a service manager whose services
+// behave as each test scripts them, a clock whose time moves only by sleeping,
+// and a log sink that keeps what was logged.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/log/log_manager.h"
+#include "base/services/service_control.h"
+#include "base/system/clock.h"
+
+namespace fake {
+
+class VirtualClock : public Clock {
+ public:
+  uint32_t tickCount() override { return static_cast<uint32_t>(now_); }
+  int64_t now() override { return 1700000000 + static_cast<int64_t>(now_ / 1000); }
+  LocalTime localTime() override { return LocalTime{2024, 1, 2, 3, 4, 5, 0}; }
+  void sleep(uint32_t milliseconds) override {
+    sleeps.push_back(milliseconds);
+    now_ += milliseconds;
+  }
+  uint64_t elapsed() const { return now_; }
+  std::vector<uint32_t> sleeps;
+
+ private:
+  uint64_t now_ = 0;
+};
+
+struct Service {
+  ServiceStatus status{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0};
+  std::vector<std::wstring> dependencies;  // what it depends on
+  std::vector<std::wstring> dependents;    // direct dependents, in enumeration order
+  // Failures to inject (0 = none).
+  uint32_t openError = 0;
+  uint32_t startError = 0;
+  uint32_t controlError = 0;
+  uint32_t enumError = 0;
+  uint32_t configError = 0;
+  // The query (counting from 1) from which queries fail with queryError.
+  int failQueriesFrom = 0;
+  uint32_t queryError = 0;
+  // Behaviour; the defaults reach the requested state at once.
+  std::function<void(Service&)> onStart;
+  std::function<void(Service&, uint32_t request)> onControl;
+  // Called before each query answers, with the virtual time in ms.
+  std::function<void(Service&, uint64_t now)> onQuery;
+  int queries = 0;
+};
+
+class ServiceManager : public ServiceControl {
+ public:
+  explicit ServiceManager(VirtualClock& clock) : clock_(clock) {}
+
+  uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
+                       std::unique_ptr<ServiceManagerHandle>& manager) override;
+
+  Service& add(const std::wstring& name, uint32_t state);
+  // Forgets every service and call.
+  void clear() {
+    services_.clear();
+    calls.clear();
+  }
+  Service& operator[](const std::wstring& name) { return services_.at(name); }
+
+  // "open <name> <access hex>", "start <name>", "control <name> <request>",
+  // "enum <name> <buffer bytes>", "config <name> <buffer bytes>".
+  std::vector<std::wstring> calls;
+  int openHandles = 0;
+  uint32_t managerError = 0;
+  uint32_t managerAccess = 0;
+
+  // Used by the handles.
+  std::map<std::wstring, Service>& services() { return services_; }
+  VirtualClock& clock() { return clock_; }
+
+ private:
+  VirtualClock& clock_;
+  std::map<std::wstring, Service> services_;
+};
+
+// Every message logged while it is installed.
+class LogCapture : public LogSink {
+ public:
+  void write(LogLevel level, const std::wstring& text) override { lines.push_back({level, text}); }
+  void write(LogLevel level, const vexception& e) override { lines.push_back({level, e.fullText()}); }
+  struct Line {
+    LogLevel level;
+    std::wstring text;
+  };
+  std::vector<Line> lines;
+  bool contains(LogLevel level, const std::wstring& text) const;
+  size_t count(LogLevel level) const;
+};
+
+}  // namespace fake

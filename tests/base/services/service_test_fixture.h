@@ -1,0 +1,62 @@
+#pragma once
+// The wrapper's tests run against the fake manager in virtual time, with the
+// log captured, inside a private sandbox machine.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/services/service.h"
+#include "fake_services.h"
+#include "support/sandbox.h"
+
+class ServiceWrapperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clock::setCurrentForTesting(&clock);
+    ServiceControl::setCurrentForTesting(&manager);
+    LogManager::instance().addSink(log);
+  }
+  void TearDown() override {
+    LogManager::instance().removeSink(log.get());
+    ServiceControl::setCurrentForTesting(nullptr);
+    Clock::setCurrentForTesting(nullptr);
+    EXPECT_EQ(manager.openHandles, 0) << "a manager or service handle was left open";
+  }
+
+  // The requests of the given kind ("start", "control", ...), in order.
+  std::vector<std::wstring> calls(const std::wstring& kind) const {
+    std::vector<std::wstring> found;
+    for (const std::wstring& call : manager.calls) {
+      if (call.rfind(kind + L" ", 0) == 0) found.push_back(call);
+    }
+    return found;
+  }
+
+  // The seven status lines the wrapper logs for a record.
+  std::vector<std::wstring> statusLines(const ServiceStatus& s) const {
+    auto line = [](const wchar_t* format, uint32_t value) { return vaformat(format, value); };
+    return {line(L"  Service Type: 0x%x", s.serviceType),
+            line(L"  Controls Accepted: 0x%x", s.controlsAccepted),
+            line(L"  Current State: %d", s.currentState),
+            line(L"  Exit Code: %d", s.win32ExitCode),
+            line(L"  Service Specific Exit Code: %d", s.serviceSpecificExitCode),
+            line(L"  Check Point: %d", s.checkPoint),
+            line(L"  Wait Hint: %d", s.waitHint)};
+  }
+
+  std::vector<std::wstring> infoLines() const {
+    std::vector<std::wstring> found;
+    for (const auto& line : log->lines) {
+      if (line.level == LOG_INFO) found.push_back(line.text);
+    }
+    return found;
+  }
+
+  testing_support::Sandbox sandbox;  // keeps anything the log writes private
+  fake::VirtualClock clock;
+  fake::ServiceManager manager{clock};
+  std::shared_ptr<fake::LogCapture> log = std::make_shared<fake::LogCapture>();
+};
