@@ -1,0 +1,268 @@
+#include "redirector/isapi_redirector_config.h"
+
+#include <array>
+#include <unordered_set>
+#include <utility>
+
+#include "base/text/convert.h"
+#include "redirector/comma_list.h"
+#include "redirector/file_presence.h"
+#include "redirector/pending_keys.h"
+#include "redirector/property_file.h"
+#include "redirector/redirector_names.h"
+#include "redirector/worker_name.h"
+
+namespace {
+
+constexpr const char* kWorkerList = "worker.list";
+constexpr const char* kWorkerPort = "9008";
+constexpr const char* kWorkerHost = "127.0.0.1";
+constexpr const char* kWorkerType = "ajp13";
+constexpr const char* kWorkerLbfactor = "1";
+
+std::string workerKey(const std::string& worker, const char* suffix) { return "worker." + worker + suffix; }
+
+bool keyStartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// "/" + name + "/": the start of every mount key under a host or alias name.
+std::string mountPrefix(std::wstring_view hostOrAlias) { return "/" + mountName(hostOrAlias) + "/"; }
+
+void checkAliases(const std::vector<std::wstring>& aliases, const char* function) {
+  for (const std::wstring& alias : aliases) checkRedirectorName(RedirectorName::Alias, alias, function);
+}
+
+// The mount keys of one application: "/name/app" and "/name/app/*" for the
+// host, then for each alias in list order.
+std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
+                                         const std::wstring& appName) {
+  const std::string app = cstr(appName);
+  std::vector<std::string> keys;
+  keys.reserve(2 * (aliases.size() + 1));
+  auto addName = [&](std::wstring_view name) {
+    keys.push_back(mountPrefix(name) + app);
+    keys.push_back(keys.back() + "/*");
+  };
+  addName(hostName);
+  for (const std::wstring& alias : aliases) addName(alias);
+  return keys;
+}
+
+}  // namespace
+
+IsapiRedirectorConfig::IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath)
+    : workersPath_(std::move(workersPropertiesPath)), uriWorkerMapPath_(std::move(uriWorkerMapPath)) {}
+
+void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::addWorker";
+  checkRedirectorName(RedirectorName::Host, hostName, kFunction);
+  const std::wstring worker = workerName(hostName);
+  const std::string ansiWorker = cstr(worker);
+
+  // Handled in this order; only the first line with each key is touched.
+  enum : size_t { List, Port, Host, Type, Lbfactor };
+  const std::array<const char*, 5> values = {nullptr, kWorkerPort, kWorkerHost, kWorkerType, kWorkerLbfactor};
+  PendingKeys pending;
+  pending.add(kWorkerList);
+  pending.add(workerKey(ansiWorker, ".port"));
+  pending.add(workerKey(ansiWorker, ".host"));
+  pending.add(workerKey(ansiWorker, ".type"));
+  pending.add(workerKey(ansiWorker, ".lbfactor"));
+
+  PropertyFile file;
+  file.load(workersPath_);
+  file.walk([&](PropertyLine& line) {
+    const std::optional<size_t> which = pending.take(line.key);
+    if (!which) return LineEdit::Keep;
+    line.value = *which == List ? addListItem(line.value, worker) : std::string(values[*which]);
+    return LineEdit::Store;
+  });
+  pending.forEachPending([&](const std::string& key, size_t which) {
+    // A list that was missing names the new worker alone.
+    file.append(PropertyLine(key, which == List ? ansiWorker : std::string(values[which])));
+  });
+  file.save(workersPath_);
+}
+
+void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::removeWorker";
+  checkRedirectorName(RedirectorName::Host, hostName, kFunction);
+  if (!fileIsPresent(workersPath_)) return;
+  const std::wstring worker = workerName(hostName);
+  const std::string ansiWorker = cstr(worker);
+  const std::array<std::string, 4> workerKeys = {workerKey(ansiWorker, ".port"), workerKey(ansiWorker, ".host"),
+                                                 workerKey(ansiWorker, ".type"), workerKey(ansiWorker, ".lbfactor")};
+
+  PropertyFile file;
+  file.load(workersPath_);
+  file.walk([&](PropertyLine& line) {
+    if (line.key == kWorkerList) {
+      line.value = removeListItem(line.value, worker);
+      return LineEdit::Store;
+    }
+    for (const std::string& key : workerKeys) {
+      if (line.key == key) return LineEdit::Erase;
+    }
+    return LineEdit::Keep;
+  });
+  file.save(workersPath_);
+}
+
+void IsapiRedirectorConfig::renameWorker(const std::wstring& oldWorker, const std::wstring& newWorker) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::renameWorker";
+  checkRedirectorName(RedirectorName::Worker, oldWorker, kFunction);
+  checkRedirectorName(RedirectorName::Worker, newWorker, kFunction);
+  const std::string oldAnsi = cstr(oldWorker);
+  const std::string newAnsi = cstr(newWorker);
+  // Old key and new key; the host line also gets the local address again.
+  const std::array<std::pair<std::string, std::string>, 3> kept = {{
+      {workerKey(oldAnsi, ".port"), workerKey(newAnsi, ".port")},
+      {workerKey(oldAnsi, ".type"), workerKey(newAnsi, ".type")},
+      {workerKey(oldAnsi, ".lbfactor"), workerKey(newAnsi, ".lbfactor")},
+  }};
+  const std::string oldHostKey = workerKey(oldAnsi, ".host");
+  const std::string newHostKey = workerKey(newAnsi, ".host");
+
+  PropertyFile file;
+  file.load(workersPath_);
+  file.walk([&](PropertyLine& line) {
+    if (line.key == kWorkerList) {
+      line.value = replaceListItem(line.value, oldWorker, newWorker);
+      return LineEdit::Store;
+    }
+    if (line.key == oldHostKey) {
+      line.key = newHostKey;
+      line.value = kWorkerHost;
+      return LineEdit::Store;
+    }
+    for (const auto& [from, to] : kept) {
+      if (line.key == from) {
+        line.key = to;
+        return LineEdit::Store;
+      }
+    }
+    return LineEdit::Keep;
+  });
+  file.save(workersPath_);
+}
+
+void IsapiRedirectorConfig::addWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
+                                            const std::wstring& appName) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::addWebAppMounts";
+  checkRedirectorName(RedirectorName::Host, hostName, kFunction);
+  checkAliases(aliases, kFunction);
+  checkRedirectorName(RedirectorName::WebApp, appName, kFunction);
+  const std::string worker = cstr(workerName(hostName));
+  PendingKeys pending;
+  for (std::string& key : webAppMountKeys(hostName, aliases, appName)) pending.add(std::move(key));
+
+  PropertyFile file;
+  file.load(uriWorkerMapPath_);
+  file.walk([&](PropertyLine& line) {
+    if (pending.allTaken() || !pending.take(line.key)) return LineEdit::Keep;
+    line.value = worker;
+    return LineEdit::Store;
+  });
+  pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
+  file.save(uriWorkerMapPath_);
+}
+
+void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
+                                               const std::wstring& appName) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::removeWebAppMounts";
+  checkRedirectorName(RedirectorName::Host, hostName, kFunction);
+  checkAliases(aliases, kFunction);
+  checkRedirectorName(RedirectorName::WebApp, appName, kFunction);
+  if (!fileIsPresent(uriWorkerMapPath_)) return;
+  std::vector<std::string> keyList = webAppMountKeys(hostName, aliases, appName);
+  const std::unordered_set<std::string> keys(std::make_move_iterator(keyList.begin()),
+                                             std::make_move_iterator(keyList.end()));
+
+  PropertyFile file;
+  file.load(uriWorkerMapPath_);
+  file.walk([&](PropertyLine& line) { return keys.count(line.key) ? LineEdit::Erase : LineEdit::Keep; });
+  file.save(uriWorkerMapPath_);
+}
+
+void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const std::wstring& alias) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::addAliasMounts";
+  checkRedirectorName(RedirectorName::Host, hostName, kFunction);
+  checkRedirectorName(RedirectorName::Alias, alias, kFunction);
+  const std::string hostPrefix = mountPrefix(hostName);
+  const std::string aliasPrefix = mountPrefix(alias);
+
+  PropertyFile file;
+  file.load(uriWorkerMapPath_);
+  PendingKeys pending;
+  std::string worker;
+  file.walk([&](PropertyLine& line) {
+    if (keyStartsWith(line.key, hostPrefix)) {
+      pending.add(aliasPrefix + line.key.substr(hostPrefix.size()));
+      if (worker.empty()) worker = line.value;
+    }
+    return LineEdit::Keep;
+  });
+  file.walk([&](PropertyLine& line) {
+    if (pending.allTaken() || !pending.take(line.key)) return LineEdit::Keep;
+    line.value = worker;
+    return LineEdit::Store;
+  });
+  pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
+  file.save(uriWorkerMapPath_);
+}
+
+void IsapiRedirectorConfig::removeAliasMounts(const std::wstring& alias) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::removeAliasMounts";
+  checkRedirectorName(RedirectorName::Alias, alias, kFunction);
+  if (!fileIsPresent(uriWorkerMapPath_)) return;
+  const std::string prefix = mountPrefix(alias);
+
+  PropertyFile file;
+  file.load(uriWorkerMapPath_);
+  file.walk([&](PropertyLine& line) { return keyStartsWith(line.key, prefix) ? LineEdit::Erase : LineEdit::Keep; });
+  file.save(uriWorkerMapPath_);
+}
+
+void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
+                                             const std::vector<std::wstring>& oldAliases,
+                                             const std::wstring& newHostName,
+                                             const std::vector<std::wstring>& newAliases,
+                                             const std::wstring& newWorker) {
+  constexpr const char* kFunction = "IsapiRedirectorConfig::renameHostMounts";
+  checkRedirectorName(RedirectorName::Host, oldHostName, kFunction);
+  checkAliases(oldAliases, kFunction);
+  checkRedirectorName(RedirectorName::Host, newHostName, kFunction);
+  checkAliases(newAliases, kFunction);
+  checkRedirectorName(RedirectorName::Worker, newWorker, kFunction);
+
+  // Names hold no '/', so the name of a mount key is the text up to its
+  // second '/', and one lookup finds whether it belongs to an old name.
+  const std::string hostPrefix = mountPrefix(oldHostName);
+  std::unordered_set<std::string> aliasPrefixes;
+  for (const std::wstring& alias : oldAliases) aliasPrefixes.insert(mountPrefix(alias));
+  std::vector<std::string> newNames;
+  newNames.reserve(newAliases.size() + 1);
+  newNames.push_back(mountName(newHostName));
+  for (const std::wstring& alias : newAliases) newNames.push_back(mountName(alias));
+  const std::string worker = cstr(newWorker);
+
+  PropertyFile file;
+  file.load(uriWorkerMapPath_);
+  // Only the host's own mounts move; mounts under its old aliases are dropped.
+  std::vector<std::string> suffixes;
+  file.walk([&](PropertyLine& line) {
+    if (keyStartsWith(line.key, hostPrefix)) {
+      suffixes.push_back(line.key.substr(hostPrefix.size()));
+      return LineEdit::Erase;
+    }
+    if (aliasPrefixes.empty() || line.key.empty() || line.key[0] != '/') return LineEdit::Keep;
+    const size_t nameEnd = line.key.find('/', 1);
+    if (nameEnd == std::string::npos) return LineEdit::Keep;
+    return aliasPrefixes.count(line.key.substr(0, nameEnd + 1)) ? LineEdit::Erase : LineEdit::Keep;
+  });
+  for (const std::string& name : newNames) {
+    for (const std::string& suffix : suffixes) file.append(PropertyLine("/" + name + "/" + suffix, worker));
+  }
+  file.save(uriWorkerMapPath_);
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The redirector's property files: key=value lines with '#' comments.
+
+#include "redirector/vkeyvalue.h"
+#include "redirector/vtextfile.h"
+
+using PropertyLine = vkeyvalue<'#'>;
+using PropertyFile = vtextfile<PropertyLine>;

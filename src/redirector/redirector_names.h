@@ -1,0 +1,20 @@
+#pragma once
+// Checks of the names that go into the redirector's property files, and the
+// forms in which they are written there.
+
+#include <string>
+#include <string_view>
+
+// The kinds of names, each with the characters the files cannot hold in it:
+// '=' and '#' would split the line differently when it is read back, a line
+// break would start a new line, ',' would split "worker.list", and '/' would
+// break the "/name/" prefix of a mount key.
+enum class RedirectorName { Host, Alias, WebApp, Worker };
+
+// Throws ArgumentException (call point in `function`) naming the kind, the
+// name and the offending character when `name` cannot be written.
+void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char* function);
+
+// A host or alias name as it appears in mount keys: lower-cased character by
+// character, in the ANSI code page.
+std::string mountName(std::wstring_view hostOrAlias);

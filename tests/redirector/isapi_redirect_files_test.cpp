@@ -1,0 +1,120 @@
+#include "redirector/isapi_redirect_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/errors/os_error.h"
+#include "base/text/unicode.h"
+#include "support/sandbox.h"
+
+namespace {
+
+using testing_support::makeDirectories;
+using testing_support::pathExists;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+std::wstring wide(const std::string& path) { return utf8ToWideLenient(path); }
+
+std::string expectedProperties(const std::string& log, const std::string& workers, const std::string& map) {
+  return "# Configuration file for the Jakarta ISAPI Redirector\r\n"
+         "\r\n"
+         "# The path to the ISAPI Redirector Extension, relative to the website\r\n"
+         "# This must be in a virtual directory with execute privileges\r\n"
+         "extension_uri=/jakarta-tomcat/isapi_redirect.dll\r\n"
+         "\r\n"
+         "# Full path to the log file for the ISAPI Redirector\r\n"
+         "log_file=" +
+         log +
+         "\r\n"
+         "\r\n"
+         "# Log level (debug, info, warn, error or trace)\r\n"
+         "log_level=error\r\n"
+         "\r\n"
+         "# Full path to the workers.properties file\r\n"
+         "worker_file=" +
+         workers +
+         "\r\n"
+         "\r\n"
+         "# Full path to the uriworkermap.properties file\r\n"
+         "worker_mount_file=" +
+         map + "\r\n";
+}
+
+class RedirectFilesTest : public ::testing::Test {
+ protected:
+  RedirectFilesTest()
+      : conf_(dir_ / "conf"),
+        properties_(conf_ + "/isapi_redirect.properties"),
+        workers_(conf_ + "/workers.properties"),
+        map_(conf_ + "/uriworkermap.properties"),
+        log_(dir_ / "\xC3\xA9t\xC3\xA9/admin/logs/isapi_redirect.log") {
+    makeDirectories(conf_);
+  }
+
+  void create() { createIsapiRedirectorFiles(wide(properties_), wide(workers_), wide(map_), wide(log_)); }
+
+  TempDir dir_;
+  std::string conf_, properties_, workers_, map_, log_;
+};
+
+TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesOnAFreshSystem) {
+  create();
+  EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
+  EXPECT_EQ(readFile(map_), "");
+  EXPECT_EQ(readFile(properties_), expectedProperties(log_, workers_, map_));
+}
+
+TEST_F(RedirectFilesTest, CreateKeepsWorkersAndMountsButRewritesTheProperties) {
+  const std::string workers = "worker.list=ajp13,a_test\nworker.a_test.port=9008\n";
+  const std::string map = "/a.test/app=a_test\n";
+  writeFile(workers_, workers);
+  writeFile(map_, map);
+  writeFile(properties_, "log_level=debug\r\n" + std::string(5000, 'x'));
+  create();
+  EXPECT_EQ(readFile(workers_), workers);
+  EXPECT_EQ(readFile(map_), map);
+  EXPECT_EQ(readFile(properties_), expectedProperties(log_, workers_, map_));
+}
+
+TEST_F(RedirectFilesTest, ResetPutsBackTheInstallContentsWhetherOrNotTheFilesExist) {
+  writeFile(workers_, "worker.list=ajp13,a_test\r\nworker.a_test.port=9008\r\n");
+  writeFile(map_, "/a.test/app=a_test\r\n");
+  writeFile(properties_, "custom\r\n");
+  resetIsapiRedirectorFiles(wide(workers_), wide(map_));
+  EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
+  EXPECT_EQ(readFile(map_), "");
+  EXPECT_EQ(readFile(properties_), "custom\r\n");
+
+  const std::string otherWorkers = dir_ / "w.properties";
+  const std::string otherMap = dir_ / "m.properties";
+  resetIsapiRedirectorFiles(wide(otherWorkers), wide(otherMap));
+  EXPECT_EQ(readFile(otherWorkers), "worker.list=ajp13\r\n");
+  EXPECT_TRUE(pathExists(otherMap));
+}
+
+TEST_F(RedirectFilesTest, UnwritableLocationFailsWithTheFileNamed) {
+  const std::string missingDir = dir_ / "missing/isapi_redirect.properties";
+  try {
+    createIsapiRedirectorFiles(wide(missingDir), wide(workers_), wide(map_), wide(log_));
+    FAIL() << "no exception";
+  } catch (const vosexception& e) {
+    EXPECT_NE(e.message().find(L"at Open file '" + wide(missingDir) + L"' to write"), std::wstring::npos)
+        << e.message();
+  }
+}
+
+TEST_F(RedirectFilesTest, EmptyOrUnconvertiblePathsChangeNothing) {
+  EXPECT_THROW(createIsapiRedirectorFiles(L"", wide(workers_), wide(map_), wide(log_)), ArgumentException);
+  EXPECT_THROW(resetIsapiRedirectorFiles(wide(workers_), L""), ArgumentException);
+  // A lone surrogate has no form in the code page.
+  const std::wstring badLog = std::wstring(L"log") + static_cast<wchar_t>(0xD800);
+  EXPECT_THROW(createIsapiRedirectorFiles(wide(properties_), wide(workers_), wide(map_), badLog), vexception);
+  EXPECT_FALSE(pathExists(workers_));
+  EXPECT_FALSE(pathExists(map_));
+  EXPECT_FALSE(pathExists(properties_));
+}
+
+}  // namespace
