@@ -1,0 +1,49 @@
+#pragma once
+// Reads back an ELF core file written by the dump writer, for checking it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace crashdump_testing {
+
+struct CoreNote {
+  std::string name;
+  uint32_t type = 0;
+  std::string desc;
+};
+
+struct CoreSegment {
+  uint32_t type = 0;
+  uint32_t flags = 0;
+  uint64_t offset = 0;
+  uint64_t address = 0;
+  uint64_t fileSize = 0;
+  uint64_t memorySize = 0;
+};
+
+class CoreFile {
+ public:
+  // Empty `problem()` when the file parsed as a 64-bit ELF file.
+  explicit CoreFile(const std::string& path);
+
+  const std::string& problem() const { return problem_; }
+  uint16_t type() const { return type_; }
+  uint16_t machine() const { return machine_; }
+  const std::vector<CoreSegment>& segments() const { return segments_; }
+  const std::vector<CoreNote>& notes() const { return notes_; }
+  const CoreNote* findNote(const std::string& name, uint32_t type) const;
+  // The dumped bytes at an address, when a segment holds all of them.
+  std::optional<std::string> memory(uint64_t address, size_t size) const;
+
+ private:
+  std::string bytes_;
+  std::string problem_;
+  uint16_t type_ = 0;
+  uint16_t machine_ = 0;
+  std::vector<CoreSegment> segments_;
+  std::vector<CoreNote> notes_;
+};
+
+}  // namespace crashdump_testing

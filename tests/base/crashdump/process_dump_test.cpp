@@ -1,0 +1,212 @@
+// The dump writer: an ELF core file with the faulting thread, the memory of
+// the process, its mapped and open files; and what a failed dump leaves.
+
+#include <elf.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/procfs.h>
+#include <sys/syscall.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/crashdump/crash_dump_info.h"
+#include "base/crashdump/process_dump.h"
+#include "base/errors/fault_signals.h"
+#include "base/errors/se_translator.h"
+#include "base/errors/vguard.h"
+#include "base/errors/win_error_codes.h"
+#include "base/log/log_manager.h"
+#include "base/text/convert.h"
+#include "child_process.h"
+#include "core_file.h"
+#include "support/sandbox.h"
+
+namespace {
+
+using crashdump_testing::CoreFile;
+using crashdump_testing::CoreNote;
+using testing_support::TempDir;
+
+char globalMarker[] = "global marker 5f1c8e2a: the dump must hold this text";
+
+std::string procFile(const char* path) {
+  const int fd = open(path, O_RDONLY);
+  std::string content;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(fd, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<size_t>(got));
+  close(fd);
+  return content;
+}
+
+prstatus_t statusOf(const CoreFile& core) {
+  prstatus_t status{};
+  const CoreNote* note = core.findNote("CORE", NT_PRSTATUS);
+  if (note != nullptr && note->desc.size() == sizeof status) std::memcpy(&status, note->desc.data(), sizeof status);
+  return status;
+}
+
+TEST(ProcessDump, HoldsTheThreadTheMemoryAndTheFilesOfTheProcess) {
+  TempDir dir;
+  const std::string dumpPath = dir / "now.dmp";
+  const std::string openedPath = dir / "held-open.txt";
+  testing_support::writeFile(openedPath, "x");
+  const int heldFd = open(openedPath.c_str(), O_RDONLY);
+  ASSERT_GE(heldFd, 0);
+  auto heapMarker = std::make_unique<std::string>(5000, 'h');
+  (*heapMarker)[0] = 'H';
+
+  const uint32_t result = writeProcessDump(wstr(dumpPath), nullptr, kCrashDumpType);
+  close(heldFd);
+  ASSERT_EQ(result, ERROR_SUCCESS);
+
+  CoreFile core(dumpPath);
+  ASSERT_EQ(core.problem(), "");
+  EXPECT_EQ(core.type(), ET_CORE);
+#if defined(__x86_64__)
+  EXPECT_EQ(core.machine(), EM_X86_64);
+#endif
+  ASSERT_FALSE(core.segments().empty());
+  EXPECT_EQ(core.segments()[0].type, static_cast<uint32_t>(PT_NOTE));
+
+  EXPECT_EQ(statusOf(core).pr_pid, static_cast<pid_t>(syscall(SYS_gettid)));
+
+  const CoreNote* info = core.findNote("CORE", NT_PRPSINFO);
+  ASSERT_NE(info, nullptr);
+  prpsinfo_t process{};
+  ASSERT_EQ(info->desc.size(), sizeof process);
+  std::memcpy(&process, info->desc.data(), sizeof process);
+  EXPECT_EQ(process.pr_pid, getpid());
+  EXPECT_STREQ(process.pr_fname, "test_crashdump");
+
+  const CoreNote* auxv = core.findNote("CORE", NT_AUXV);
+  ASSERT_NE(auxv, nullptr);
+  EXPECT_EQ(auxv->desc, procFile("/proc/self/auxv"));
+
+  const CoreNote* files = core.findNote("CORE", 0x46494c45);
+  ASSERT_NE(files, nullptr);
+  EXPECT_NE(files->desc.find(crashdump_testing::currentProgramPath() + '\0'), std::string::npos);
+
+  const CoreNote* openFiles = core.findNote("HALVO", kOpenFilesNoteType);
+  ASSERT_NE(openFiles, nullptr);
+  EXPECT_NE(openFiles->desc.find(std::to_string(heldFd) + " -> " + openedPath + "\n"), std::string::npos)
+      << openFiles->desc;
+
+  EXPECT_EQ(core.memory(reinterpret_cast<uint64_t>(globalMarker), sizeof globalMarker),
+            std::string(globalMarker, sizeof globalMarker));
+  EXPECT_EQ(core.memory(reinterpret_cast<uint64_t>(heapMarker->data()), heapMarker->size()), *heapMarker);
+}
+
+TEST(ProcessDump, ReplacesAFileOfTheSameName) {
+  TempDir dir;
+  const std::string dumpPath = dir / "again.dmp";
+  testing_support::writeFile(dumpPath, "an older dump that is not an ELF file");
+  ASSERT_EQ(writeProcessDump(wstr(dumpPath), nullptr, kCrashDumpType), ERROR_SUCCESS);
+  CoreFile core(dumpPath);
+  EXPECT_EQ(core.problem(), "");
+  EXPECT_EQ(core.type(), ET_CORE);
+}
+
+TEST(ProcessDump, AFileThatCannotBeCreatedIsAnErrorCodeAndLeavesNothing) {
+  TempDir dir;
+  EXPECT_EQ(writeProcessDump(wstr(dir / "missing/dir/x.dmp"), nullptr, kCrashDumpType), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(testing_support::pathExists(dir / "missing"));
+  testing_support::makeDirectories(dir / "taken.dmp");
+  EXPECT_EQ(writeProcessDump(wstr(dir / "taken.dmp"), nullptr, kCrashDumpType), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(writeProcessDump(L"", nullptr, kCrashDumpType), ERROR_INVALID_NAME);
+}
+
+// A dump written from inside the translator records the fault itself.
+std::string faultDumpPath;
+uint32_t faultDumpResult = ~0u;
+
+void dumpingHook(void* exceptionPointers) {
+  faultDumpResult = writeProcessDump(wstr(faultDumpPath), exceptionPointers, kCrashDumpType);
+}
+
+[[gnu::noinline]] int readThroughNullForTheDump() {
+  volatile int* pointer = nullptr;
+  return *pointer;
+}
+
+TEST(ProcessDump, ADumpOfAFaultHasTheFaultingRegistersAndSignal) {
+  TempDir dir;
+  faultDumpPath = dir / "fault.dmp";
+  faultDumpResult = ~0u;
+  installFaultTranslation();
+  setCrashDumpHook(&dumpingHook);
+  try {
+    vguard("DumpTest::fault", 1, L"", [] { readThroughNullForTheDump(); });
+    ADD_FAILURE() << "no fault";
+  } catch (const vexception& e) {
+    EXPECT_EQ(e.message(), L"C structured exception: 0xc0000005");
+  }
+  setCrashDumpHook(nullptr);
+  ASSERT_EQ(faultDumpResult, ERROR_SUCCESS);
+
+  CoreFile core(faultDumpPath);
+  ASSERT_EQ(core.problem(), "");
+  const prstatus_t status = statusOf(core);
+  EXPECT_EQ(status.pr_cursig, SIGSEGV);
+  const CoreNote* signalInfo = core.findNote("CORE", 0x53494749);
+  ASSERT_NE(signalInfo, nullptr);
+  siginfo_t info{};
+  ASSERT_EQ(signalInfo->desc.size(), sizeof info);
+  std::memcpy(&info, signalInfo->desc.data(), sizeof info);
+  EXPECT_EQ(info.si_signo, SIGSEGV);
+  EXPECT_EQ(info.si_addr, nullptr);
+#if defined(__x86_64__)
+  // The instruction pointer stands in the faulting function.
+  const auto start = reinterpret_cast<uint64_t>(&readThroughNullForTheDump);
+  EXPECT_GE(status.pr_reg[16], start);  // rip
+  EXPECT_LT(status.pr_reg[16], start + 64);
+#endif
+}
+
+// Records what reaches the log.
+class RecordingSink : public LogSink {
+ public:
+  void write(LogLevel level, const std::wstring& text) override {
+    std::lock_guard<std::mutex> lock(lock_);
+    texts.push_back({level, text});
+  }
+  void write(LogLevel level, const vexception& e) override {
+    std::lock_guard<std::mutex> lock(lock_);
+    failures.push_back({level, e});
+  }
+  std::vector<std::pair<LogLevel, std::wstring>> texts;
+  std::vector<std::pair<LogLevel, vexception>> failures;
+
+ private:
+  std::mutex lock_;
+};
+
+TEST(ProcessDump, AFailedDumpIsLoggedAtErrorAndNotThrown) {
+  testing_support::Sandbox sandbox;
+  auto sink = std::make_shared<RecordingSink>();
+  LogManager::instance().addSink(sink);
+  FaultContext fault;
+  const bool written = internalDumpMiniDump(wstr(sandbox.path("no/such/dir/x.dmp")), &fault, kCrashDumpType);
+  LogManager::instance().removeSink(sink.get());
+
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(testing_support::pathExists(sandbox.path("no")));
+  ASSERT_EQ(sink->failures.size(), 1u);
+  EXPECT_EQ(sink->failures[0].first, LOG_ERROR);
+  const vexception& e = sink->failures[0].second;
+  EXPECT_EQ(e.message(), L"The system cannot find the file specified. (Error code 2) at Unable to generate dump file");
+  ASSERT_EQ(e.callPoints().size(), 2u);
+  EXPECT_EQ(e.callPoints()[0].function, "internalDumpMiniDump");
+  EXPECT_EQ(e.callPoints()[1].context, L"Unable to generate dump file");
+  EXPECT_EQ(e.callPoints()[1].function, "internalDumpMiniDump");
+}
+
+}  // namespace
