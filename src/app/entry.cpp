@@ -1,10 +1,12 @@
 #include "app/entry.h"
 
 #include "app/wcadmin.h"
+#include "base/crashdump/process_crash_dumps.h"
 #include "base/system/error_mode.h"
 
 int runEntry(const std::vector<std::wstring>& args) {
   disableFaultDialogs();
+  installCrashDumps();
   wcadmin application;
   return application.run(static_cast<int>(args.size()), args.data());
 }

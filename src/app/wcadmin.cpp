@@ -2,6 +2,7 @@
 
 #include "app/command_table.h"
 #include "app/exclusive_task.h"
+#include "app/name_rules.h"
 #include "app/params.h"
 #include "base/errors/win_error_codes.h"
 #include "tomcat/tomcat_manager.h"
@@ -20,7 +21,10 @@ int wcadmin::go(int count, const std::wstring* arguments) {
     if (!commandList.empty()) commandList += L"\n";
     commandList += commandListEntry(row);
     if (commandName_ != row.name && !(row.secondName && commandName_ == row.secondName)) continue;
-    if (row.checked) params.check(row.required, row.optional);
+    if (row.checked) {
+      params.check(row.required, row.optional);
+      checkCommandNames(params);
+    }
     row.run(manager, params);
     return 0;
   }

@@ -1,0 +1,54 @@
+#include "cli/cli_sandbox.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+
+#include "base/text/unicode.h"
+
+namespace cli {
+
+const char kCommandList[] =
+    "   --install\n   --uninstall\n   --copy-wars-to-var-tomcat-dir\n   --install-service\n"
+    "   --remove-service\n   --install-vhost\n   --remove-vhost\n   --rename-vhost\n"
+    "    --install-webapp\n    --start-webapp\n   --stop-webapp\n   --remove-webapp\n"
+    "   --get-webapp-list\n   --add-alias\n   --remove-alias\n   --rename-alias\n"
+    "   --start\n   --stop\n   --restart\n   --status";
+
+void CliSandbox::writeSettings(bool debug, const std::string& providerLibrary, const std::string& packageName,
+                               const std::string& extra) const {
+  std::string body = kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() + "\"\n" + "\"PRODUCT_DATA_D\"=\"" +
+                     productData() + "\"\n" + "\"Debug\"=dword:0000000" + (debug ? "1" : "0") + "\n\n";
+  body += kTomcatPackagesSection + "@=\"" + packageName + "\"\n\n";
+  if (!providerLibrary.empty()) {
+    body += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\" + packageName + "]\n";
+    body += "\"dll\"=\"" + testing_support::binPath(providerLibrary) + "\"\n";
+    body += "\"TomcatHome\"=\"" + tomcatHome() + "\"\n\n";
+  }
+  writeRegistry(body + extra);
+}
+
+std::vector<std::string> CliSandbox::debugLogFiles() const {
+  std::vector<std::string> files;
+  std::string dir = productRoot() + "/admin/logs";
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name.rfind("halvolog_debug", 0) == 0) files.push_back(dir + "/" + name);
+    }
+    closedir(d);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::wstring CliSandbox::debugLogText(std::string* raw) const {
+  std::vector<std::string> files = debugLogFiles();
+  if (files.empty()) return L"";
+  std::string bytes = testing_support::readFile(files.front());
+  if (raw) *raw = bytes;
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') bytes.erase(0, 2);
+  return utf16leToWide(bytes).value_or(L"<not UTF-16LE>");
+}
+
+}  // namespace cli

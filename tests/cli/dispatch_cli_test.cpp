@@ -1,0 +1,124 @@
+// The command table seen from outside: unknown commands, parameter checks,
+// the provider's failures and the run lock.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "base/errors/win_error_codes.h"
+#include "base/system/named_mutex.h"
+#include "cli/cli_sandbox.h"
+
+namespace {
+
+using cli::CliSandbox;
+
+TEST(Dispatch, UnknownCommandsListEveryCommand) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  for (std::string name : {"--Start", "--help", "--install-webapps"}) {
+    auto result = sandbox.wcadmin({name});
+    EXPECT_EQ(result.exitCode, 1);
+    std::string expected = "command " + name + " not supported. Possible commands:\n" + cli::kCommandList +
+                           "\n   at (vconsoleapp::cmdNotSupported line ";
+    EXPECT_EQ(result.out.rfind(expected, 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("\n   at execute console command " + name + "(vconsoleapp::start line "),
+              std::string::npos);
+  }
+}
+
+TEST(Dispatch, UnexpectedParameterNamesTheCommandsListing) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  auto result = sandbox.wcadmin(
+      {"--install-service", "--vhost-name=h.test", "--manager-login=a", "--password=p", "--aliases=/tmp/x"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("Unexpected parameter --aliases. Possible parameters:\n    --vhost-name\n"
+                             "    --manager-login\n    --password\n    [--coyote-connector-port]\n"
+                             "    [--warp-connector-port]\n   at (Params::check line ",
+                             0),
+            0u)
+      << result.out;
+}
+
+TEST(Dispatch, ProviderWhoseExportReturnsNullFailsEveryCommand) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "libnullprovider.so");
+  for (std::string command : {"--status", "--no-such-command"}) {
+    auto result = sandbox.wcadmin({command});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out.rfind("Library " + testing_support::binPath("libnullprovider.so") + " is corrupted", 0), 0u)
+        << result.out;
+  }
+}
+
+TEST(Dispatch, MissingProviderLibraryNamesThePath) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "libdoesnotexist.so");
+  auto result = sandbox.wcadmin({"--status"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find("at LoadLibrary(" + testing_support::binPath("libdoesnotexist.so") + ")"), std::string::npos)
+      << result.out;
+}
+
+TEST(Dispatch, PackageWithoutDllValueFailsWithTheLookup) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "tomcat10",
+                        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10]\n");
+  auto result = sandbox.wcadmin({"--status"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find("lookup subKey=SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10 value=dll"),
+            std::string::npos)
+      << result.out;
+}
+
+TEST(Dispatch, ASecondRunWaitsForTheRunLock) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  NamedMutex runLock;
+  ASSERT_EQ(runLock.open(L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}"), 0u);
+  uint32_t error = 0;
+  ASSERT_EQ(runLock.wait(INFINITE_WAIT, &error), WAIT_OBJECT_0);
+
+  testing_support::ProcessResult result;
+  std::thread run([&] { result = sandbox.wcadmin({"--no-such-command"}); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_EQ(result.exitCode, -1) << "the run did not wait for the lock";
+  runLock.release();
+  run.join();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("command --no-such-command not supported", 0), 0u);
+}
+
+TEST(Dispatch, AHolderKilledWithTheLockDoesNotBlockTheNextRun) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t holder = fork();
+  if (holder == 0) {
+    NamedMutex lock;
+    lock.open(L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}");
+    uint32_t e = 0;
+    lock.wait(INFINITE_WAIT, &e);
+    ssize_t n = write(ready[1], "x", 1);
+    (void)n;
+    pause();
+    _exit(0);
+  }
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  auto result = sandbox.wcadmin({"--no-such-command"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("command --no-such-command not supported", 0), 0u);
+  close(ready[0]);
+  close(ready[1]);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+// The console frame seen from outside: exit codes, console text, and the
+// start and end lines of the debug log.
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_sandbox.h"
+
+namespace {
+
+using cli::CliSandbox;
+
+TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOne) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(/*debug=*/true);
+  auto result = sandbox.wcadmin({});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("Missing command parameter\n   at (vconsoleapp::usage line ", 0), 0u) << result.out;
+  EXPECT_NE(result.out.find("(vconsoleapp::run line "), std::string::npos);
+  EXPECT_EQ(result.out.back(), ')');  // no line break after the last message
+
+  std::string raw;
+  std::wstring log = sandbox.debugLogText(&raw);
+  ASSERT_GE(raw.size(), 2u);
+  EXPECT_EQ(raw.substr(0, 2), "\xFF\xFE");
+  size_t start = log.find(L"Info: start ");
+  size_t error = log.find(L"Error: Missing command parameter");
+  size_t end = log.find(L"Info: end ");
+  ASSERT_NE(start, std::wstring::npos) << log.size();
+  ASSERT_NE(error, std::wstring::npos);
+  ASSERT_NE(end, std::wstring::npos);
+  EXPECT_LT(start, error);
+  EXPECT_LT(error, end);
+  EXPECT_NE(log.find(L" with code 1\r\n", end), std::wstring::npos);
+}
+
+TEST(Frame, PasswordsAreMaskedInTheStartAndEndLines) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(/*debug=*/true);
+  auto result = sandbox.wcadmin({"--Install-service", "--password=top secret", "--manager-login=admin"});
+  EXPECT_EQ(result.exitCode, 1);
+  std::wstring log = sandbox.debugLogText();
+  EXPECT_EQ(log.find(L"top secret"), std::wstring::npos);
+  size_t start = log.find(L"start ");
+  size_t end = log.find(L"end ");
+  ASSERT_NE(start, std::wstring::npos);
+  ASSERT_NE(end, std::wstring::npos);
+  for (size_t at : {start, end}) {
+    std::wstring line = log.substr(at, log.find(L"\r\n", at) - at);
+    EXPECT_NE(line.find(L"\"--password=*\""), std::wstring::npos);
+    EXPECT_NE(line.find(L"\"--manager-login=admin\""), std::wstring::npos);
+  }
+}
+
+TEST(Frame, WithoutDebugNoLogFileIsWritten) {
+  CliSandbox sandbox;
+  sandbox.writeSettings(/*debug=*/false);
+  EXPECT_EQ(sandbox.wcadmin({}).exitCode, 1);
+  EXPECT_TRUE(sandbox.debugLogFiles().empty());
+}
+
+}  // namespace
