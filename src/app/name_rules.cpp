@@ -1,6 +1,7 @@
 #include "app/name_rules.h"
 
 #include "base/errors/vexception.h"
+#include "tomcat/host_names.h"
 
 namespace {
 
@@ -41,6 +42,15 @@ void checkCommandNames(const Params& params) {
     if (std::optional<std::wstring> problem = rule.problem(value)) {
       throw vexception(std::wstring(L"Invalid ") + rule.what + L" '" + value + L"' in " + rule.parameter + L": " +
                            *problem,
+                       VCALLPOINT(L"", "checkCommandNames"));
+    }
+  }
+  // The aliases file is read here once more, so that a bad name in it stops
+  // the command before anything changes.
+  const std::wstring aliasesFile = params.getValue(L"--aliases", false);
+  for (const std::wstring& alias : readListFile(aliasesFile)) {
+    if (std::optional<std::wstring> problem = aliasNameProblem(alias)) {
+      throw vexception(L"Invalid alias '" + alias + L"' in the aliases file " + aliasesFile + L" (--aliases): " + *problem,
                        VCALLPOINT(L"", "checkCommandNames"));
     }
   }

@@ -22,5 +22,7 @@ std::optional<std::wstring> aliasNameProblem(const std::wstring& name);
 std::optional<std::wstring> webAppNameProblem(const std::wstring& name);
 
 // Throws "Invalid <what> '<value>' in <parameter>: <problem>" for the first
-// name parameter of the command whose value breaks its rule.
+// name parameter of the command whose value breaks its rule, and "Invalid alias
+// '<name>' in the aliases file <path> (--aliases): <problem>" for a bad name
+// in the aliases file.
 void checkCommandNames(const Params& params);

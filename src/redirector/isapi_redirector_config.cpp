@@ -4,9 +4,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "base/files/file_exist.h"
 #include "base/text/convert.h"
 #include "redirector/comma_list.h"
-#include "redirector/file_presence.h"
 #include "redirector/pending_keys.h"
 #include "redirector/property_file.h"
 #include "redirector/redirector_names.h"
@@ -88,7 +88,7 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
 void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::removeWorker";
   checkRedirectorName(RedirectorName::Host, hostName, kFunction);
-  if (!fileIsPresent(workersPath_)) return;
+  if (!fileExist(workersPath_)) return;
   const std::wstring worker = workerName(hostName);
   const std::string ansiWorker = cstr(worker);
   const std::array<std::string, 4> workerKeys = {workerKey(ansiWorker, ".port"), workerKey(ansiWorker, ".host"),
@@ -174,7 +174,7 @@ void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, con
   checkRedirectorName(RedirectorName::Host, hostName, kFunction);
   checkAliases(aliases, kFunction);
   checkRedirectorName(RedirectorName::WebApp, appName, kFunction);
-  if (!fileIsPresent(uriWorkerMapPath_)) return;
+  if (!fileExist(uriWorkerMapPath_)) return;
   std::vector<std::string> keyList = webAppMountKeys(hostName, aliases, appName);
   const std::unordered_set<std::string> keys(std::make_move_iterator(keyList.begin()),
                                              std::make_move_iterator(keyList.end()));
@@ -215,7 +215,7 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
 void IsapiRedirectorConfig::removeAliasMounts(const std::wstring& alias) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::removeAliasMounts";
   checkRedirectorName(RedirectorName::Alias, alias, kFunction);
-  if (!fileIsPresent(uriWorkerMapPath_)) return;
+  if (!fileExist(uriWorkerMapPath_)) return;
   const std::string prefix = mountPrefix(alias);
 
   PropertyFile file;

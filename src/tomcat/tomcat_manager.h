@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "provider/package_provider_instance.h"
+#include "tomcat/xml/xml_dom.h"
+
+class IsapiRedirectorConfig;
 
 class TomcatManager : public TomcatProviderInstance {
  public:
@@ -14,6 +17,26 @@ class TomcatManager : public TomcatProviderInstance {
 
   // The provider; throws "Tomcat package provider is undefined" without one.
   ITomcatProvider* get_provider() const;
+
+  // server.xml under the Tomcat home, and the panel's elements in it. The
+  // finders answer an empty handle when the element is not there.
+  std::wstring getServerXmlPath() const;
+  XmlDocument loadServerXml() const;
+  void saveServerXml(const XmlDocument& document) const;
+  static XmlElement findService(const XmlDocument& document);
+  static XmlElement findEngine(const XmlDocument& document);
+  static XmlElement findHost(const XmlElement& engine, const std::wstring& host);
+  static XmlElement findRealm(const XmlElement& element);
+  // The host's first Alias with a text child equal to `name` (exact).
+  static XmlElement findAliasElement(const XmlElement& host, const std::wstring& name);
+
+  // The panel's Tomcat data directory: the product data directory + var/tomcat.
+  std::wstring getVarTomcatDir() const;
+  // A host's application base, realm file, archive directory and work
+  // directory, in that order.
+  std::vector<std::wstring> getVHostPaths(const std::wstring& host) const;
+  // The connector's files as the provider names them.
+  IsapiRedirectorConfig redirectorConfig() const;
 
   // The connector's property files.
   void updateIsapiRedirectPropertiesFile();
@@ -45,7 +68,27 @@ class TomcatManager : public TomcatProviderInstance {
 
   // The Tomcat service.
   void startService();
+  // True when this call stopped a running service.
   bool stopService();
   void restartService();
   std::wstring serviceStatus();
+
+ private:
+  void createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort);
+  void writeRealmFile(const std::wstring& host, const std::wstring& managerLogin, const std::wstring& password);
+};
+
+// Stops Tomcat for a configuration change and starts it again when it goes
+// out of scope, if it was running before: three tries, failures logged (two
+// Warnings, then an Error), never thrown.
+class TomcatServiceRestarter {
+ public:
+  explicit TomcatServiceRestarter(TomcatManager& manager);
+  ~TomcatServiceRestarter();
+  TomcatServiceRestarter(const TomcatServiceRestarter&) = delete;
+  TomcatServiceRestarter& operator=(const TomcatServiceRestarter&) = delete;
+
+ private:
+  TomcatManager& manager_;
+  bool restart_;
 };

@@ -1,0 +1,75 @@
+// Adding, removing and renaming the aliases of a host, each with its "www."
+// twin.
+
+#include "base/errors/vguard.h"
+#include "base/files/file_exist.h"
+#include "base/log/log.h"
+#include "redirector/isapi_redirector_config.h"
+#include "tomcat/host_names.h"
+#include "tomcat/tomcat_manager.h"
+
+namespace {
+std::vector<std::wstring> namePair(const std::wstring& alias) { return {alias, L"www." + alias}; }
+}  // namespace
+
+void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias, bool restart) {
+  vguard("TomcatManager::addAlias", 490, [&] { return vaformat(L"addAlias(%s, %s)", display(host), display(alias)); },
+         [&] {
+           XmlDocument document = loadServerXml();
+           XmlElement engine = findEngine(document);
+           if (engine.empty()) return;
+           const std::vector<std::wstring> names = namePair(alias);
+           if (XmlElement element = findHost(engine, host); !element.empty()) {
+             bool added = false;
+             for (const std::wstring& name : names) {
+               if (!findAliasElement(element, name).empty()) continue;
+               XmlElement aliasElement = document.createElement(L"Alias");
+               aliasElement.appendChild(document.createTextNode(name));
+               element.appendChild(aliasElement);
+               added = true;
+             }
+             if (added) saveServerXml(document);
+           }
+           IsapiRedirectorConfig config = redirectorConfig();
+           for (const std::wstring& name : names) config.addAliasMounts(host, name);
+           if (restart) restartService();
+         });
+}
+
+void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& alias, bool restart) {
+  vguard("TomcatManager::removeAlias", 536,
+         [&] { return vaformat(L"removeAlias(%s, %s)", display(host), display(alias)); }, [&] {
+           if (!provider_) {
+             logMessage(LOG_WARNING, L"Unable to remove alias: Tomcat package provider is undefined");
+             return;
+           }
+           if (!fileExist(getServerXmlPath())) return;
+           XmlDocument document = loadServerXml();
+           XmlElement engine = findEngine(document);
+           if (engine.empty()) return;
+           const std::vector<std::wstring> names = namePair(alias);
+           if (XmlElement element = findHost(engine, host); !element.empty()) {
+             bool removed = false;
+             for (const std::wstring& name : names) {
+               if (XmlElement found = findAliasElement(element, name); !found.empty()) {
+                 element.removeChild(found);
+                 removed = true;
+               }
+             }
+             if (removed) saveServerXml(document);
+           }
+           IsapiRedirectorConfig config = redirectorConfig();
+           for (const std::wstring& name : names) config.removeAliasMounts(name);
+           if (restart) restartService();
+         });
+}
+
+void TomcatManager::renameAlias(const std::wstring& host, const std::wstring& oldAlias, const std::wstring& newAlias,
+                                bool restart) {
+  vguard("TomcatManager::renameAlias", 546,
+         [&] { return vaformat(L"renameAlias(%s, %s, %s)", display(host), display(oldAlias), display(newAlias)); },
+         [&] {
+           removeAlias(host, oldAlias, false);
+           addAlias(host, newAlias, restart);
+         });
+}

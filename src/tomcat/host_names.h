@@ -1,0 +1,17 @@
+#pragma once
+// The names of a host: the aliases file and the host's name list.
+
+#include <string>
+#include <vector>
+
+// The alias names listed in the file: its bytes in the ANSI code page, split at
+// every ';', CR and LF, empty pieces dropped, nothing trimmed. An empty path
+// gives no names without touching the file system.
+std::vector<std::wstring> readListFile(const std::wstring& path);
+
+// "www." + host, then each alias followed by "www." + alias. Nothing is
+// checked, lower-cased or de-duplicated.
+std::vector<std::wstring> addWwwTwins(const std::wstring& host, const std::vector<std::wstring>& aliases);
+
+// The Unicode display form of a domain name, for context lines.
+std::wstring display(const std::wstring& domainName);

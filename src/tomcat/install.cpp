@@ -1,0 +1,154 @@
+// Laying out and removing the panel's part of Tomcat: the HCP Service in
+// server.xml, the panel's directories, a host's directories and realm file.
+
+#include "base/errors/vguard.h"
+#include "base/files/copy.h"
+#include "base/files/directory.h"
+#include "base/files/file_exist.h"
+#include "base/files/remove.h"
+#include "base/log/log.h"
+#include "tomcat/host_names.h"
+#include "tomcat/path_join.h"
+#include "tomcat/tomcat_manager.h"
+#include "tomcat/xml/vxml.h"
+#include "tomcat/xml/xml_writer.h"
+
+namespace {
+
+XmlElement newElement(const XmlDocument& document, const wchar_t* tag,
+                      std::initializer_list<std::pair<const wchar_t*, std::wstring>> attributes) {
+  XmlElement element = document.createElement(tag);
+  for (const auto& [name, value] : attributes) vxmlSetAttribute(element, name, value);
+  return element;
+}
+
+}  // namespace
+
+void TomcatManager::createHcpDirectories() {
+  vguard("TomcatManager::createHcpDirectories", 102, L"createHcpDirectories()", [&] {
+    // Full access for administrators and the system account; on POSIX owner
+    // root with mode 0755. Directories that exist keep their access.
+    const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
+    const std::wstring data = getVarTomcatDir();
+    const std::wstring home = get_provider()->getTomcatHome();
+    VDirectory::createDirectory(join(data, {L"hcp-webapps"}), &access);
+    VDirectory::createDirectory(join(home, {L"hcp-users"}), &access);
+    VDirectory::createDirectory(join(data, {L"hcp-wars"}), &access);
+  });
+}
+
+void TomcatManager::removeHcpDirectories() {
+  vguard("TomcatManager::removeHcpDirectories", 114, L"removeHcpDirectories()", [&] {
+    const std::wstring data = getVarTomcatDir();
+    const std::wstring home = get_provider()->getTomcatHome();
+    // The archives in hcp-wars survive an uninstall.
+    removeDirectory(join(data, {L"hcp-webapps"}), true);
+    removeDirectory(join(home, {L"hcp-users"}), true);
+    removeDirectory(join(home, {L"work", L"HCP"}), true);
+  });
+}
+
+void TomcatManager::disableShutdownPort() {
+  vguard("TomcatManager::disableShutdownPort", 127, L"disableShutdownPort()", [&] {
+    TomcatServiceRestarter restarter(*this);
+    XmlDocument document = loadServerXml();
+    vxmlSetAttribute(document.documentElement(), L"port", L"-1");
+    saveServerXml(document);
+  });
+}
+
+void TomcatManager::copyWarsToVarTomcatDir() {
+  vguard("TomcatManager::copyWarsToVarTomcatDir", 146, L"copyWarsToVarTomcatDir()", [&] {
+    if (!provider_) return;
+    const std::wstring source = join(get_provider()->getTomcatHome(), {L"hcp-wars"});
+    if (directoryExist(source)) copyDirectoryTree(source, join(getVarTomcatDir(), {L"hcp-wars"}), false);
+  });
+}
+
+void TomcatManager::installService(const std::wstring& host, const std::wstring& managerLogin,
+                                   const std::wstring& password, const std::wstring& coyotePort,
+                                   const std::wstring& warpPort) {
+  vguard("TomcatManager::installService", 182, [&] { return vaformat(L"installService(%s)", display(host)); }, [&] {
+    TomcatServiceRestarter restarter(*this);
+    const bool serviceExists = !findService(loadServerXml()).empty();
+    // An existing HCP Service is never changed: its ports stay.
+    if (!serviceExists) createHcpService(coyotePort, warpPort);
+    const std::wstring data = getVarTomcatDir();
+    VDirectory::createDirectory(join(data, {L"hcp-webapps", host}));
+    VDirectory::createDirectory(join(data, {L"hcp-wars", host}));
+    writeRealmFile(host, managerLogin, password);
+  });
+}
+
+void TomcatManager::createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort) {
+  XmlDocument document = loadServerXml();
+  XmlElement service = newElement(document, L"Service",
+                                  {{L"name", L"HCP"}, {L"className", L"org.apache.catalina.core.StandardService"}});
+  // The AJP connector listens on loopback only, where only the local web
+  // server's connector reaches it, and without a secret, which the workers
+  // of the connector's files do not carry (Tomcat 10 refuses AJP otherwise).
+  service.appendChild(newElement(document, L"Connector",
+                                 {{L"port", warpPort},
+                                  {L"protocol", L"AJP/1.3"},
+                                  {L"redirectPort", L"443"},
+                                  {L"secure", L"false"},
+                                  {L"enableLookups", L"false"},
+                                  {L"connectionTimeout", L"20000"},
+                                  {L"address", L"127.0.0.1"},
+                                  {L"secretRequired", L"false"}}));
+  service.appendChild(newElement(document, L"Connector",
+                                 {{L"port", coyotePort},
+                                  {L"redirectPort", L"8443"},
+                                  {L"secure", L"false"},
+                                  {L"enableLookups", L"false"},
+                                  {L"scheme", L"http"},
+                                  {L"connectionTimeout", L"20000"}}));
+  XmlElement engine = newElement(document, L"Engine",
+                                 {{L"name", L"HCP"}, {L"className", L"org.apache.catalina.core.StandardEngine"}});
+  engine.appendChild(newElement(document, L"Realm", {{L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
+  service.appendChild(engine);
+  document.documentElement().appendChild(service);
+  saveServerXml(document);
+}
+
+void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring& managerLogin,
+                                   const std::wstring& password) {
+  XmlWriter writer(L"UTF-8");
+  writer.open(join(get_provider()->getTomcatHome(), {L"hcp-users", host + L".xml"}));
+  writer.startDocument();
+  writer.startElement(L"tomcat-users");
+  writer.addAttribute(L"username", managerLogin);
+  writer.addAttribute(L"password", password);
+  writer.addAttribute(L"roles", get_provider()->getManagerRoles());
+  writer.startElement(L"user");
+  writer.endElement(L"user");
+  writer.endElement(L"tomcat-users");
+  writer.endDocument();
+}
+
+void TomcatManager::removeService(const std::wstring& host) {
+  vguard("TomcatManager::removeService", 208, [&] { return vaformat(L"removeService(%s)", display(host)); }, [&] {
+    if (!provider_) {
+      logMessage(LOG_WARNING, L"Unable to remove service: Tomcat package provider is undefined");
+      return;
+    }
+    TomcatServiceRestarter restarter(*this);
+    for (const std::wstring& path : getVHostPaths(host)) {
+      bool isDirectory = false;
+      if (!fileExist(path, &isDirectory)) continue;
+      if (isDirectory) removeDir(path, true);
+      else removeFile(path, true);
+    }
+  });
+}
+
+void TomcatManager::removeNodeService() {
+  vguard("TomcatManager::removeNodeService", 748, L"removeNodeService()", [&] {
+    if (!fileExist(getServerXmlPath())) return;
+    XmlDocument document = loadServerXml();
+    XmlElement service = findService(document);
+    if (service.empty()) return;
+    service.parentNode().removeChild(service);
+    saveServerXml(document);
+  });
+}

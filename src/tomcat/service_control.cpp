@@ -1,0 +1,115 @@
+// Starting, stopping, restarting and querying the Tomcat service.
+
+#include "base/errors/os_error.h"
+#include "base/errors/vguard.h"
+#include "base/log/log.h"
+#include "base/pipes/halvo_srv_client.h"
+#include "base/services/service.h"
+#include "base/services/service_control.h"
+#include "tomcat/tomcat_manager.h"
+
+namespace {
+
+bool isRunningState(uint32_t state) {
+  return state == SERVICE_START_PENDING || state == SERVICE_RUNNING || state == SERVICE_CONTINUE_PENDING;
+}
+
+}  // namespace
+
+void TomcatManager::startService() {
+  if (!provider_) {
+    logMessage(LOG_ERROR, L"Unable to start service: Tomcat package provider is undefined");
+    return;
+  }
+  const std::wstring name = get_provider()->getServiceName();
+  if (!service::exist(name)) {
+    logMessage(LOG_ERROR, L"Unable to start %s service: service does not exist", name);
+    return;
+  }
+  service::startStopService(name, true);
+}
+
+bool TomcatManager::stopService() {
+  if (!provider_) {
+    logMessage(LOG_WARNING, L"Unable to stop service: Tomcat package provider is undefined");
+    return false;
+  }
+  const std::wstring name = get_provider()->getServiceName();
+  if (!service::exist(name)) {
+    logMessage(LOG_WARNING, L"Unable to stop %s service: service does not exist", name);
+    return false;
+  }
+  ServiceStatus status;
+  if (uint32_t error = service::queryStatusService(status, name)) {
+    throwOsError(L"Query status of service '" + name + L"'", error, VCALLPOINT(L"", "TomcatManager::stopService"));
+  }
+  bool stopped = false;
+  if (isRunningState(status.currentState)) {
+    service::startStopService(name, false);
+    stopped = true;
+  }
+  // Files Tomcat held open can go now; a failure here never fails the stop.
+  SeTranslatorScope translator;
+  try {
+    HalvoSrvClient::getInstance().forceDeleteFiles(name, true);
+  } catch (...) {
+    try {
+      logException(LOG_WARNING, guardedException("TomcatManager::stopService", __LINE__, [] { return std::wstring(L"Force delete files"); }));
+    } catch (...) {
+    }
+  }
+  return stopped;
+}
+
+void TomcatManager::restartService() {
+  if (!provider_) {
+    logMessage(LOG_ERROR, L"Unable to restart service: Tomcat package provider is undefined");
+    return;
+  }
+  const std::wstring name = get_provider()->getServiceName();
+  if (!service::exist(name)) {
+    logMessage(LOG_ERROR, L"Unable to restart %s service: service does not exist", name);
+    return;
+  }
+  stopService();
+  startService();
+}
+
+std::wstring TomcatManager::serviceStatus() {
+  if (!provider_) {
+    logMessage(LOG_ERROR, L"Unable to query service status: Tomcat package provider is undefined");
+    return L"is stopped";
+  }
+  const std::wstring name = get_provider()->getServiceName();
+  if (!service::exist(name)) {
+    logMessage(LOG_ERROR, L"Unable to query service %s status: service does not exist", name);
+    return L"is stopped";
+  }
+  ServiceStatus status;
+  if (uint32_t error = service::queryStatusService(status, name)) {
+    throwOsError(L"Query status service '" + name + L"'", error, VCALLPOINT(L"", "TomcatManager::serviceStatus"));
+  }
+  return isRunningState(status.currentState) ? L"is running" : L"is stopped";
+}
+
+TomcatServiceRestarter::TomcatServiceRestarter(TomcatManager& manager)
+    : manager_(manager), restart_(manager.stopService()) {}
+
+TomcatServiceRestarter::~TomcatServiceRestarter() {
+  if (!restart_) return;
+  constexpr int kTries = 3;
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
+    SeTranslatorScope translator;
+    try {
+      manager_.startService();
+      return;
+    } catch (...) {
+      try {
+        vexception failure = guardedException("TomcatServiceRestarter::~TomcatServiceRestarter", __LINE__,
+                                              [] { return std::wstring(L"TomcatManager::startService()"); });
+        logMessage(attempt < kTries ? LOG_WARNING : LOG_ERROR, L"%s", failure.fullText());
+      } catch (...) {
+      }
+    }
+  }
+}

@@ -1,0 +1,99 @@
+// Web applications of a host: an archive in the host's archive directory is
+// "deployed", a link to it in the host's application base is "started".
+
+#include "base/errors/vguard.h"
+#include "base/files/copy.h"
+#include "base/files/file_exist.h"
+#include "base/files/find_file_names.h"
+#include "base/files/vfile.h"
+#include "base/log/log.h"
+#include "base/pipes/halvo_srv_client.h"
+#include "redirector/isapi_redirector_config.h"
+#include "tomcat/host_names.h"
+#include "tomcat/path_join.h"
+#include "tomcat/tomcat_manager.h"
+
+namespace {
+
+struct WebAppPaths {
+  std::wstring archive;      // hcp-wars/<host>/<app>.war
+  std::wstring startedLink;  // hcp-webapps/<host>/<app>.war
+};
+
+WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host, const std::wstring& application) {
+  return {join(varTomcat, {L"hcp-wars", host, application + L".war"}),
+          join(varTomcat, {L"hcp-webapps", host, application + L".war"})};
+}
+
+}  // namespace
+
+void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& application,
+                                const std::wstring& aliasesFile) {
+  vguard("TomcatManager::startWebApp", __LINE__,
+         [&] { return vaformat(L"startWebApp(%s, %s)", display(host), application); }, [&] {
+           const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+           if (!fileExist(paths.archive)) {
+             throw vexception(vaformat(L"Application '%s' is not deployed", application),
+                              VCALLPOINT(L"", "TomcatManager::startWebApp"));
+           }
+           if (fileExist(paths.startedLink)) {
+             // Tomcat may hold the old link open: the removal stops it if it must.
+             const std::wstring serviceName = get_provider()->getServiceName();
+             HalvoSrvClient& client = HalvoSrvClient::getInstance();
+             client.addDeleteFile(paths.startedLink, serviceName);
+             client.forceDeleteFiles(serviceName, false);
+           }
+           try {
+             VFile::createHardLink(paths.startedLink, paths.archive);
+           } catch (const vexception& e) {
+             logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
+             copyFile(paths.archive, paths.startedLink, false);
+           }
+           redirectorConfig().addWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
+         });
+}
+
+void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& application,
+                               const std::wstring& aliasesFile) {
+  vguard("TomcatManager::stopWebApp", __LINE__,
+         [&] { return vaformat(L"stopWebApp(%s, %s)", display(host), application); }, [&] {
+           if (!provider_) {
+             logMessage(LOG_WARNING, L"Unable to stop application: Tomcat package provider is undefined");
+             return;
+           }
+           const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+           // The link goes when Tomcat's service next stops, or by the scheduled removal.
+           if (fileExist(paths.startedLink)) {
+             HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
+           }
+           redirectorConfig().removeWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
+         });
+}
+
+void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& application,
+                                 const std::wstring& aliasesFile) {
+  vguard("TomcatManager::removeWebApp", __LINE__,
+         [&] { return vaformat(L"removeWebApp(%s, %s)", display(host), application); }, [&] {
+           if (!provider_) {
+             logMessage(LOG_WARNING, L"Unable to remove application: Tomcat package provider is undefined");
+             return;
+           }
+           stopWebApp(host, application, aliasesFile);
+           const std::wstring serviceName = get_provider()->getServiceName();
+           const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+           if (fileExist(paths.archive)) HalvoSrvClient::getInstance().addDeleteFile(paths.archive, serviceName);
+           const std::wstring workDirectory = join(get_provider()->getTomcatHome(), {L"work", L"HCP", host, application});
+           if (fileExist(workDirectory)) HalvoSrvClient::getInstance().addDeleteFile(workDirectory, serviceName);
+         });
+}
+
+std::vector<std::wstring> TomcatManager::getWebAppList(const std::wstring& host, bool startedOnly) {
+  const std::wstring directory = join(getVarTomcatDir(), {startedOnly ? L"hcp-webapps" : L"hcp-wars", host});
+  std::vector<std::wstring> names;
+  for (const FoundName& found : findFileNames(directory, L"*.war")) {
+    if (found.name == L"." || found.name == L"..") continue;
+    const size_t dot = found.name.rfind(L'.');
+    names.push_back(dot == std::wstring::npos ? found.name : found.name.substr(0, dot));
+  }
+  return names;
+}

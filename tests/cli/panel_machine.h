@@ -1,0 +1,57 @@
+#pragma once
+// A panel machine in a sandbox: settings with Debug on, a Tomcat home with a
+// stock-shaped server.xml, the Tomcat service defined in the store (a small
+// stand-in command, not Tomcat), and the management service running.
+
+#include <memory>
+#include <string>
+
+#include "cli/cli_sandbox.h"
+#include "support/background_program.h"
+
+namespace cli {
+
+struct ServiceDefinition {
+  std::string name = "Tomcat";
+  std::string imagePath = "sleep 600";
+  std::string dependOnService;  // one name, or empty
+  int readyPort = 0;            // 0: running at once
+};
+
+class PanelMachine : public CliSandbox {
+ public:
+  // `provider`: a library of build/bin; `services` are defined in the store.
+  explicit PanelMachine(const std::string& provider = "libtomcatprovider.so",
+                        const std::vector<ServiceDefinition>& services = {ServiceDefinition{}});
+  ~PanelMachine();
+
+  std::string varTomcat() const { return productData() + "/var/tomcat"; }
+  std::string serverXmlPath() const { return tomcatHome() + "/conf/server.xml"; }
+  std::string workersPath() const { return tomcatHome() + "/conf/workers.properties"; }
+  std::string uriMapPath() const { return tomcatHome() + "/conf/uriworkermap.properties"; }
+  std::string serverXml() const { return testing_support::readFile(serverXmlPath()); }
+  std::string workers() const { return testing_support::readFile(workersPath()); }
+  std::string uriMap() const { return testing_support::readFile(uriMapPath()); }
+  std::string removalStorage() const;
+
+  // Runs wcadmin and expects exit code 0; returns its output.
+  std::string ok(const std::vector<std::string>& args) const;
+  // The command's process id as the service's status record has it; 0 when
+  // the service does not run.
+  int servicePid(const std::string& name = "Tomcat") const;
+  // --install, then --install-service for `host` with the default ports.
+  void installPanelAndHost(const std::string& host) const;
+  // An aliases file with the given content; returns its path.
+  std::string aliasesFile(const std::string& content) const;
+  // Puts <app>.war into the host's archive directory.
+  void deployArchive(const std::string& host, const std::string& app) const;
+
+ private:
+  std::unique_ptr<testing_support::BackgroundProgram> managementService_;
+  std::vector<ServiceDefinition> services_;
+};
+
+// Counts the non-overlapping occurrences of `needle`.
+size_t countOf(const std::string& haystack, const std::string& needle);
+
+}  // namespace cli

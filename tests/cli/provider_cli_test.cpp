@@ -1,0 +1,57 @@
+// What a run does with a missing, broken or misbehaving provider.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "cli/panel_machine.h"
+
+namespace {
+
+TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemoves) {
+  cli::CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  for (std::vector<std::string> args : {std::vector<std::string>{"--install-vhost", "--vhost-name=h.test"},
+                                        {"--add-alias", "--vhost-name=h.test", "--alias=a.test"},
+                                        {"--install"}}) {
+    testing_support::ProcessResult result = sandbox.wcadmin(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out.rfind("Tomcat package provider is undefined\n   at (TomcatManager::get_provider line ", 0), 0u)
+        << result.out;
+  }
+  testing_support::ProcessResult removal = sandbox.wcadmin({"--remove-vhost", "--vhost-name=h.test"});
+  EXPECT_EQ(removal.exitCode, 0);
+}
+
+TEST(Provider, AReleaseThatThrowsStillEndsTheRunNormally) {
+  cli::CliSandbox sandbox;
+  sandbox.writeSettings(false, "libthrowingreleaseprovider.so");
+  testing_support::ProcessResult result = sandbox.wcadmin({"--status"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, "Unable to query service TestTomcat status: service does not exist\nis stopped");
+}
+
+TEST(Provider, AFaultInTheProviderIsReportedAndLeavesOneDump) {
+  cli::PanelMachine machine("libfaultingprovider.so");
+  testing_support::ProcessResult result = machine.wcadmin({"--install-vhost", "--vhost-name=h.test"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("C structured exception: 0xc0000005\n   at installVHost(h.test)(TomcatManager::installVHost "
+                             "line 265)\n   at execute console command --install-vhost(vconsoleapp::start line ",
+                             0),
+            0u)
+      << result.out;
+  std::vector<std::string> dumps;
+  std::string dir = machine.productRoot() + "/etc/crashdumps";
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) dumps.push_back(entry.path().string());
+  ASSERT_EQ(dumps.size(), 1u);
+  EXPECT_EQ(dumps[0].rfind(dir + "/wcadmin", 0), 0u);
+  EXPECT_EQ(dumps[0].substr(dumps[0].size() - 4), ".dmp");
+
+  if (system("command -v gdb >/dev/null 2>&1") != 0) GTEST_SKIP() << "gdb is not installed";
+  testing_support::ProcessResult gdb = testing_support::runProgram(
+      "/usr/bin/gdb", {"-batch", "-ex", "bt", testing_support::binPath("wcadmin"), dumps[0]});
+  EXPECT_NE(gdb.out.find("getTomcatHome"), std::string::npos) << gdb.out << gdb.err;
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// --start, --stop, --restart and --status against small stand-in services.
+
+#include <gtest/gtest.h>
+
+#include "base/services/service.h"
+#include "cli/panel_machine.h"
+
+namespace {
+
+using cli::PanelMachine;
+using cli::ServiceDefinition;
+
+TEST(ServiceControl, StatusFollowsStartAndStop) {
+  PanelMachine machine;
+  EXPECT_EQ(machine.ok({"--status"}), "is stopped");
+  machine.ok({"--start"});
+  EXPECT_NE(machine.servicePid(), 0);
+  EXPECT_EQ(machine.ok({"--status", "--ignored=1"}), "is running");
+  machine.ok({"--stop"});
+  EXPECT_EQ(machine.servicePid(), 0);
+  EXPECT_EQ(machine.ok({"--status"}), "is stopped");
+}
+
+TEST(ServiceControl, RestartStartsAStoppedServiceAndRenewsARunningOne) {
+  PanelMachine machine;
+  machine.ok({"--restart"});
+  int first = machine.servicePid();
+  EXPECT_NE(first, 0);
+  machine.ok({"--restart"});
+  int second = machine.servicePid();
+  EXPECT_NE(second, 0);
+  EXPECT_NE(first, second);
+}
+
+TEST(ServiceControl, StopOfAStoppedServiceStillRemovesItsRegisteredFiles) {
+  PanelMachine machine;
+  std::string held = machine.path("held.war");
+  testing_support::writeFile(held, "x");
+  testing_support::makeDirectories(machine.productRoot() + "/etc");
+  testing_support::writeFile(machine.productRoot() + "/etc/DeferredRemovalStorage.xml",
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Entries>\n"
+                             "<Entry Id=\"0e0c6b5e-9a5b-11ef-8000-000000000001\" URI=\"" + held +
+                                 "\" URIType=\"Path\" Service=\"Tomcat\"/>\n</Entries>\n");
+  machine.ok({"--stop"});
+  EXPECT_FALSE(testing_support::pathExists(held));
+  EXPECT_EQ(machine.removalStorage().find(held), std::string::npos);
+}
+
+TEST(ServiceControl, StoppingStopsRunningDependentsFirstAndStartingStartsDependencies) {
+  PanelMachine machine("libtomcatprovider.so", {ServiceDefinition{"Base", "sleep 600", "", 0},
+                                                ServiceDefinition{"Tomcat", "sleep 600", "Base", 0},
+                                                ServiceDefinition{"Frontend", "sleep 600", "Tomcat", 0}});
+  machine.ok({"--start"});
+  EXPECT_NE(machine.servicePid("Base"), 0);
+  EXPECT_NE(machine.servicePid("Tomcat"), 0);
+  EXPECT_EQ(machine.servicePid("Frontend"), 0);
+
+  // Frontend depends on Tomcat: started by hand, it must go first on --stop.
+  service::startStopService(L"Frontend", true);
+  EXPECT_NE(machine.servicePid("Frontend"), 0);
+  machine.ok({"--stop"});
+  EXPECT_EQ(machine.servicePid("Frontend"), 0);
+  EXPECT_EQ(machine.servicePid("Tomcat"), 0);
+  EXPECT_NE(machine.servicePid("Base"), 0);
+}
+
+TEST(ServiceControl, AServiceThatDiesWhileStartingFailsTheStartWithItsExitStatus) {
+  // Start pending until a port that never opens accepts; the command dies first.
+  PanelMachine machine("libtomcatprovider.so", {ServiceDefinition{"Tomcat", "sh -c \"sleep 1; exit 42\"", "", 1}});
+  testing_support::ProcessResult result = machine.wcadmin({"--start"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find("(Error code 42) at Start service Tomcat"), std::string::npos) << result.out;
+  std::wstring log = machine.debugLogText();
+  EXPECT_NE(log.find(L"Warning: StartService 'Tomcat' failed"), std::wstring::npos);
+  EXPECT_NE(log.find(L"  Exit Code: 1066"), std::wstring::npos);
+  EXPECT_NE(log.find(L"  Service Specific Exit Code: 42"), std::wstring::npos);
+}
+
+TEST(ServiceControl, WithoutAProviderStatusSaysStoppedAndSucceeds) {
+  cli::CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  testing_support::ProcessResult status = sandbox.wcadmin({"--status"});
+  EXPECT_EQ(status.exitCode, 0);
+  EXPECT_EQ(status.out, "Unable to query service status: Tomcat package provider is undefined\nis stopped");
+  testing_support::ProcessResult stop = sandbox.wcadmin({"--stop"});
+  EXPECT_EQ(stop.exitCode, 0);
+  EXPECT_EQ(stop.out, "");
+}
+
+TEST(ServiceControl, AMissingServiceIsReportedNotRaised) {
+  PanelMachine machine("libtomcatprovider.so", {});
+  testing_support::ProcessResult start = machine.wcadmin({"--start"});
+  EXPECT_EQ(start.exitCode, 0);
+  EXPECT_EQ(start.out, "Unable to start Tomcat service: service does not exist");
+  EXPECT_EQ(machine.ok({"--status"}), "Unable to query service Tomcat status: service does not exist\nis stopped");
+}
+
+}  // namespace
