@@ -113,8 +113,12 @@ void TomcatManager::createHcpService(const std::wstring& coyotePort, const std::
 
 void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring& managerLogin,
                                    const std::wstring& password) {
+  // The file holds a password: readable by its owner and by the group of the
+  // realm directory (Tomcat's) only.
+  const std::wstring realmDirectory = join(get_provider()->getTomcatHome(), {L"hcp-users"});
+  const FilePermissions ownerAndTomcat{0640, realmDirectory};
   XmlWriter writer(L"UTF-8");
-  writer.open(join(get_provider()->getTomcatHome(), {L"hcp-users", host + L".xml"}));
+  writer.open(join(realmDirectory, {host + L".xml"}), &ownerAndTomcat);
   writer.startDocument();
   writer.startElement(L"tomcat-users");
   writer.addAttribute(L"username", managerLogin);

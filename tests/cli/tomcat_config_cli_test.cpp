@@ -2,6 +2,7 @@
 // connector's files, the panel's directories and the Tomcat service.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "cli/panel_machine.h"
 
@@ -316,6 +317,26 @@ TEST(Names, HostileNamesAreRefusedBeforeAnythingChanges) {
   EXPECT_EQ(machine.serverXml(), xml);
   EXPECT_EQ(machine.workers(), workers);
   EXPECT_TRUE(pathExists(machine.varTomcat() + "/hcp-wars/h.test"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Install, RealmFilesAreReadableByOwnerAndGroupOnly) {
+  cli::PanelMachine machine;
+  machine.installPanelAndHost("h.test");
+  struct stat info {};
+  ASSERT_EQ(stat((machine.tomcatHome() + "/hcp-users/h.test.xml").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  // A realm file left readable by an earlier version is tightened on rewrite.
+  chmod((machine.tomcatHome() + "/hcp-users/h.test.xml").c_str(), 0644);
+  machine.ok({"--install-service", "--vhost-name=h.test", "--manager-login=admin", "--password=new"});
+  ASSERT_EQ(stat((machine.tomcatHome() + "/hcp-users/h.test.xml").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  // The password never reaches the debug log.
+  EXPECT_EQ(machine.debugLogText().find(L"secret"), std::wstring::npos);
+  EXPECT_EQ(machine.debugLogText().find(L"=new"), std::wstring::npos);
 }
 
 }  // namespace

@@ -23,18 +23,28 @@ std::wstring temporaryNameFor(const std::wstring& path) {
 
 }  // namespace
 
-void replaceFileAtomically(const std::wstring& path, std::string_view bytes) {
+void replaceFileAtomically(const std::wstring& path, std::string_view bytes, const FilePermissions* permissions) {
   FileSystem& fs = FileSystem::current();
   const std::wstring temporary = temporaryNameFor(path);
 
-  if (uint32_t error = fs.writeFile(temporary, bytes, FileDisposition::CreateAlways, true)) {
-    fail(fs, temporary, L"Write to file '" + path + L"'", error);
-  }
+  // Nobody but the owner may read what the file is going to hold (a realm
+  // file's passwords) before its own permissions are in place.
+  uint32_t error = fs.writeFile(temporary, "", FileDisposition::CreateAlways, false);
+  if (!error) error = fs.setPermissions(temporary, FilePermissions{0600, L""});
+  if (!error) error = fs.writeFile(temporary, bytes, FileDisposition::TruncateExisting, true);
+  if (error) fail(fs, temporary, L"Write to file '" + path + L"'", error);
+
   FileAttributes old;
-  if (fs.getAttributes(path, old) == ERROR_SUCCESS) {
-    if (uint32_t error = fs.copySecurity(path, temporary)) {
-      fail(fs, temporary, L"Copy the owner and access of file '" + path + L"' to '" + temporary + L"'", error);
+  if (permissions) {
+    if (uint32_t e = fs.setPermissions(temporary, *permissions)) {
+      fail(fs, temporary, L"Set the access of file '" + temporary + L"'", e);
     }
+  } else if (fs.getAttributes(path, old) == ERROR_SUCCESS) {
+    if (uint32_t e = fs.copySecurity(path, temporary)) {
+      fail(fs, temporary, L"Copy the owner and access of file '" + path + L"' to '" + temporary + L"'", e);
+    }
+  } else if (uint32_t e = fs.setPermissions(temporary, FilePermissions{})) {
+    fail(fs, temporary, L"Set the access of file '" + temporary + L"'", e);
   }
   if (uint32_t error = fs.moveFile(temporary, path, MOVE_REPLACE_EXISTING)) {
     fail(fs, temporary, L"Rename file '" + temporary + L"' to '" + path + L"'", error);

@@ -7,7 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "base/files/file_system.h"
+
+// The temporary file is private to its owner until it is complete; then it
+// gets `permissions` when given, else the old file's owner and access, or
+// mode 0644 for a new file.
+//
 // Throws the OS-error exception of the failing step ("Write to file '<path>'",
 // "Rename file '<tmp>' to '<path>'", ...) with the call point
 // "replaceFileAtomically"; the old file is then unchanged.
-void replaceFileAtomically(const std::wstring& path, std::string_view bytes);
+void replaceFileAtomically(const std::wstring& path, std::string_view bytes,
+                           const FilePermissions* permissions = nullptr);

@@ -35,6 +35,13 @@ struct DirectoryAccess {
   static DirectoryAccess fullAccessForAdministratorsAndSystem() { return {true, 0755}; }
 };
 
+// Who may read a file. On POSIX a mode and the group of another path (empty:
+// the group stays); on Windows the access list those stand for.
+struct FilePermissions {
+  uint32_t mode = 0644;
+  std::wstring groupOf;
+};
+
 // MoveFileEx flags.
 constexpr uint32_t MOVE_REPLACE_EXISTING = 0x1;
 constexpr uint32_t MOVE_COPY_ALLOWED = 0x2;
@@ -67,6 +74,8 @@ class FileSystem {
   // Gives `to` the owner and access list of `from` (GetSecurityInfo +
   // SetSecurityInfo; on POSIX owner, group and mode).
   virtual uint32_t copySecurity(const std::wstring& from, const std::wstring& to) = 0;
+  // Gives the file the permissions (SetSecurityInfo; on POSIX chmod, chown).
+  virtual uint32_t setPermissions(const std::wstring& path, const FilePermissions& permissions) = 0;
   // FindFirstFile/FindNextFile over "*": every entry of a directory.
   virtual uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) = 0;
   // CreateFile + ReadFile: the whole content of a file.

@@ -315,6 +315,20 @@ class PosixFileSystem final : public FileSystem {
     return ERROR_SUCCESS;
   }
 
+  uint32_t setPermissions(const std::wstring& path, const FilePermissions& permissions) override {
+    std::optional<std::string> name = systemPath(path);
+    if (!name) return ERROR_INVALID_NAME;
+    if (!permissions.groupOf.empty()) {
+      std::optional<std::string> groupSource = systemPath(permissions.groupOf);
+      if (!groupSource) return ERROR_INVALID_NAME;
+      struct stat st {};
+      if (::stat(groupSource->c_str(), &st) != 0) return windowsErrorForPath(errno, *groupSource);
+      if (::chown(name->c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) return windowsErrorForPath(errno, *name);
+    }
+    if (::chmod(name->c_str(), permissions.mode & 07777) != 0) return windowsErrorForPath(errno, *name);
+    return ERROR_SUCCESS;
+  }
+
   uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) override {
     entries.clear();
     if (path.empty()) return ERROR_PATH_NOT_FOUND;

@@ -62,10 +62,11 @@ void XmlWriter::requireName(const std::wstring& name, const char* function) cons
   if (!isValidXmlName(name)) fail(vaformat(L"'%s' is not a valid XML name", name), function);
 }
 
-void XmlWriter::open(const std::wstring& path) {
+void XmlWriter::open(const std::wstring& path, const FilePermissions* permissions) {
   if (path.empty()) fail(L"no file name was given", "XmlWriter::open");
   requireState(State::Created, "XmlWriter::open");
   path_ = path;
+  if (permissions) permissions_ = *permissions;
   state_ = State::Opened;
 }
 
@@ -142,7 +143,7 @@ void XmlWriter::endDocument() {
   if (!rootWritten_) fail(L"the document has no element", "XmlWriter::endDocument");
   text_ += '\n';
   try {
-    replaceFileAtomically(path_, text_);
+    replaceFileAtomically(path_, text_, permissions_ ? &*permissions_ : nullptr);
   } catch (vexception& e) {
     e.addCallPoint(VCALLPOINT(L"", "XmlWriter::endDocument"));
     throw;

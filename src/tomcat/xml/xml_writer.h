@@ -25,7 +25,10 @@
 // does not allow, a value with a character XML cannot hold) throws vexception
 // "Unable to write XML file '<path>': <what>"; nothing is written then.
 
+#include <optional>
 #include <string>
+
+#include "base/files/file_system.h"
 #include <utility>
 #include <vector>
 
@@ -38,7 +41,9 @@ class XmlWriter {
   XmlWriter& operator=(const XmlWriter&) = delete;
 
   // Names the file to write; an existing file is replaced at endDocument.
-  void open(const std::wstring& path);
+  // `permissions`, when given, are what the file gets (see
+  // replaceFileAtomically); else it keeps those of the file it replaces.
+  void open(const std::wstring& path, const FilePermissions* permissions = nullptr);
   void startDocument();
   // Adds an attribute for the next startElement (names must be unique).
   void addAttribute(const std::wstring& name, const std::wstring& value);
@@ -60,6 +65,7 @@ class XmlWriter {
   void newLine(size_t depth);
 
   std::wstring path_;
+  std::optional<FilePermissions> permissions_;
   State state_ = State::Created;
   std::string text_;
   std::vector<std::pair<std::wstring, std::wstring>> attributes_;

@@ -29,6 +29,25 @@ mode_t modeOf(const std::string& path) {
   return st.st_mode & 07777;
 }
 
+TEST(ReplaceFileAtomically, NewFilesGetTheAskedPermissionsAndThePrivateTemporaryNeverShows) {
+  TempDir dir;
+  const std::string plain = dir / "plain.xml";
+  replaceFileAtomically(wstr(plain), "a");
+  EXPECT_EQ(modeOf(plain), 0644u);
+
+  const std::string secret = dir / "realm.xml";
+  writeFile(secret, "old");
+  ASSERT_EQ(::chmod(secret.c_str(), 0666), 0);
+  FilePermissions ownerAndGroup{0640, wstr(dir.path())};
+  // The temporary file is made private before the content goes in, then
+  // gets the asked permissions.
+  FaultyFileSystem faults;
+  replaceFileAtomically(wstr(secret), "password", &ownerAndGroup);
+  EXPECT_EQ(modeOf(secret), 0640u);
+  EXPECT_EQ(readFile(secret), "password");
+  EXPECT_GE(faults.count(FsCall::SetPermissions, L"realm.xml"), 2);
+}
+
 TEST(ReplaceFileAtomically, ReplacesContentAndKeepsTheMode) {
   TempDir dir;
   const std::string name = dir / "server.xml";

@@ -69,6 +69,10 @@ uint32_t FaultyFileSystem::copySecurity(const std::wstring& from, const std::wst
   if (uint32_t code = fault(FsCall::CopySecurity, from)) return code;
   return real_.copySecurity(from, to);
 }
+uint32_t FaultyFileSystem::setPermissions(const std::wstring& path, const FilePermissions& permissions) {
+  if (uint32_t code = fault(FsCall::SetPermissions, path)) return code;
+  return real_.setPermissions(path, permissions);
+}
 uint32_t FaultyFileSystem::listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) {
   if (uint32_t code = fault(FsCall::ListDirectory, path)) return code;
   return real_.listDirectory(path, entries);

@@ -9,7 +9,7 @@
 
 enum class FsCall {
   GetAttributes, SetReadOnly, GrantDeleteAccess, DeleteFile, RemoveDirectory, MoveFile, CreateDirectory,
-  CreateHardLink, CopyFile, CopySecurity, ListDirectory, ReadFile, WriteFile, VolumeRoot,
+  CreateHardLink, CopyFile, CopySecurity, SetPermissions, ListDirectory, ReadFile, WriteFile, VolumeRoot,
 };
 
 class FaultyFileSystem : public FileSystem {
@@ -35,6 +35,7 @@ class FaultyFileSystem : public FileSystem {
   uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) override;
   uint32_t copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
   uint32_t copySecurity(const std::wstring& from, const std::wstring& to) override;
+  uint32_t setPermissions(const std::wstring& path, const FilePermissions& permissions) override;
   uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) override;
   uint32_t readFile(const std::wstring& path, std::string& content) override;
   uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
