@@ -36,6 +36,11 @@ PanelMachine::PanelMachine(const std::string& provider, const std::vector<Servic
       snprintf(port, sizeof port, "%08x", s.readyPort);
       extra += std::string("\"ReadyPort\"=dword:") + port + "\n\"WaitHint\"=dword:00000bb8\n";
     }
+    if (s.stopTimeoutMs) {
+      char timeout[16];
+      snprintf(timeout, sizeof timeout, "%08x", s.stopTimeoutMs);
+      extra += std::string("\"StopTimeout\"=dword:") + timeout + "\n";
+    }
     extra += "\n";
   }
   writeSettings(/*debug=*/true, provider, "tomcat10", extra);

@@ -16,6 +16,7 @@ struct ServiceDefinition {
   std::string imagePath = "sleep 600";
   std::string dependOnService;  // one name, or empty
   int readyPort = 0;            // 0: running at once
+  int stopTimeoutMs = 0;        // 0: the default (SIGKILL after 60 s)
 };
 
 class PanelMachine : public CliSandbox {

@@ -1,0 +1,104 @@
+// Many runs at once are serialised by the run lock, and a run killed in the
+// middle of a command leaves nothing that blocks or breaks the next one.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "cli/panel_machine.h"
+
+namespace {
+
+using cli::countOf;
+using cli::PanelMachine;
+
+// Runs all commands at once, each as its own process; the exit codes.
+std::vector<int> runTogether(const PanelMachine& machine, const std::vector<std::vector<std::string>>& commands) {
+  std::vector<int> codes(commands.size(), -1);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < commands.size(); ++i) {
+    threads.emplace_back([&, i] { codes[i] = machine.wcadmin(commands[i]).exitCode; });
+  }
+  for (std::thread& t : threads) t.join();
+  return codes;
+}
+
+TEST(Concurrency, FortyRunsAddingAliasesToOneHostAllLand) {
+  PanelMachine machine;
+  machine.installPanelAndHost("h.test");
+  machine.ok({"--install-vhost", "--vhost-name=h.test"});
+  machine.deployArchive("h.test", "app");
+  machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=app"});
+
+  std::vector<std::vector<std::string>> commands;
+  for (int i = 0; i < 40; ++i) {
+    commands.push_back({"--add-alias", "--vhost-name=h.test", "--alias=a" + std::to_string(i) + ".test"});
+  }
+  for (int code : runTogether(machine, commands)) EXPECT_EQ(code, 0);
+  const std::string xml = machine.serverXml(), map = machine.uriMap();
+  for (int i = 0; i < 40; ++i) {
+    const std::string alias = "a" + std::to_string(i) + ".test";
+    EXPECT_EQ(countOf(xml, "<Alias>" + alias + "</Alias>"), 1u) << alias;
+    EXPECT_EQ(countOf(xml, "<Alias>www." + alias + "</Alias>"), 1u) << alias;
+    EXPECT_EQ(countOf(map, "\n/" + alias + "/app=h_test\r"), 1u) << alias;
+  }
+}
+
+TEST(Concurrency, FortyRunsStartingApplicationsAllLand) {
+  PanelMachine machine;
+  machine.installPanelAndHost("h.test");
+  machine.ok({"--install-vhost", "--vhost-name=h.test"});
+  std::vector<std::vector<std::string>> commands;
+  for (int i = 0; i < 40; ++i) {
+    machine.deployArchive("h.test", "app" + std::to_string(i));
+    commands.push_back({"--start-webapp", "--vhost-name=h.test", "--webapp-name=app" + std::to_string(i)});
+  }
+  for (int code : runTogether(machine, commands)) EXPECT_EQ(code, 0);
+  const std::string map = machine.uriMap();
+  for (int i = 0; i < 40; ++i) {
+    const std::string app = "app" + std::to_string(i);
+    EXPECT_TRUE(testing_support::pathExists(machine.varTomcat() + "/hcp-webapps/h.test/" + app + ".war")) << app;
+    EXPECT_EQ(countOf(map, "/h.test/" + app + "=h_test\r\n"), 1u) << app;
+    EXPECT_EQ(countOf(map, "/www.h.test/" + app + "/*=h_test\r\n"), 1u) << app;
+  }
+  EXPECT_EQ(countOf(map, "\r\n"), 160u);
+}
+
+TEST(Concurrency, ARunKilledWhileItHoldsTheLockLeavesServerXmlWhole) {
+  // Tomcat that ignores SIGTERM: stopping it keeps the run busy, lock held.
+  cli::ServiceDefinition stubborn{"Tomcat", "sh -c \"trap '' TERM; sleep 600\"", "", 0, 3000};
+  PanelMachine machine("libtomcatprovider.so", {stubborn});
+  machine.installPanelAndHost("h.test");
+  machine.ok({"--start"});
+
+  pid_t run = fork();
+  if (run == 0) {
+    execl(testing_support::binPath("wcadmin").c_str(), "wcadmin", "--install-vhost", "--vhost-name=h.test",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the run is stopping Tomcat, in the middle of its command.
+  const std::string status = machine.path("run/halvo/services/Tomcat/status");
+  bool stopping = false;
+  for (int i = 0; i < 500 && !stopping; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    stopping = testing_support::readFile(status).find("currentState=3") != std::string::npos;
+  }
+  EXPECT_TRUE(stopping) << "the run never got to stopping Tomcat";
+  kill(run, SIGKILL);
+  waitpid(run, nullptr, 0);
+
+  auto started = std::chrono::steady_clock::now();
+  machine.ok({"--add-alias", "--vhost-name=h.test", "--alias=after.test"});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  const std::string xml = machine.serverXml();
+  EXPECT_NE(xml.find("<Alias>after.test</Alias>"), std::string::npos);
+  EXPECT_EQ(countOf(xml, "<Host name=\"h.test\""), 1u);
+  EXPECT_NE(xml.find("</Server>"), std::string::npos);
+}
+
+}  // namespace
