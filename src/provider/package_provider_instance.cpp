@@ -1,6 +1,6 @@
 #include "provider/package_provider_instance.h"
 
-#include "base/errors/vexception.h"
+#include "base/errors/os_error.h"
 #include "base/registry/registry.h"
 
 namespace {
@@ -14,8 +14,14 @@ DefPackageProviderInstance<Provider>::DefPackageProviderInstance(const std::wstr
                                                                  const std::wstring& exportName) {
   std::wstring typeKey = kPackagesKey + packageType;
   std::wstring package;
-  if (registry::lookupString(registry::Root::LocalMachine, typeKey, L"", package, registry::REG_SZ, registry::kView32) != 0)
-    package.clear();
+  const uint32_t lookup =
+      registry::lookupString(registry::Root::LocalMachine, typeKey, L"", package, registry::REG_SZ, registry::kView32);
+  // A missing key or value means no package; a store that cannot be read is
+  // an error, not a reason to run without the provider.
+  if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND) package.clear();
+  else if (lookup != 0)
+    throwOsError(L"lookup subKey=" + typeKey + L" value=", lookup,
+                 vcallpoint{L"", std::string(kHolderName) + "::DefPackageProviderInstance", __LINE__});
   if (package.empty() || package == L"none") return;
 
   std::wstring path = registry::getstr(registry::Root::LocalMachine, typeKey + L"\\" + package, L"dll", registry::kView32);
