@@ -1,0 +1,86 @@
+// The removal tool as the scheduled task runs it.
+
+#include <gtest/gtest.h>
+
+#include "base/removal/removal_task.h"
+#include "removal_test_support.h"
+
+namespace {
+
+using namespace removal_test;
+using testing_support::pathExists;
+using testing_support::readFile;
+using testing_support::runProgram;
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class CleanrunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pathExists(testing_support::binPath("cleanrun"))) << "cleanrun is not built";
+    FixedClock clock(1'704'164'880);
+    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
+  }
+  RemovalEntry path(const std::string& id, const std::string& file, const std::wstring& service) {
+    return RemovalEntry{w(id), w(file), UriType::Path, service};
+  }
+
+  RemovalMachine machine;
+};
+
+TEST_F(CleanrunTest, RemovesEveryRegisteredPathAndClearsTheTask) {
+  const std::string a = machine.makeFile("hcp-wars/a.war");
+  const std::string dir = machine.path("work/HCP/app");
+  machine.makeFile("work/HCP/app/WEB-INF/web.xml");
+  machine.writeEntries({path("1", a, L"Tomcat"), path("2", dir, L"Other"), path("3", machine.path("gone"), L"")});
+
+  testing_support::ProcessResult result = runProgram("cleanrun", {"--remove-files"});
+  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+  EXPECT_FALSE(pathExists(a));
+  EXPECT_FALSE(pathExists(dir));
+  EXPECT_TRUE(machine.entries().empty());
+  EXPECT_TRUE(pathExists(machine.cronFile()));
+  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
+}
+
+TEST_F(CleanrunTest, WhatCannotBeRemovedStaysWithTheTask) {
+  const std::string a = machine.makeFile("a");
+  machine.writeEntries({path("1", a, L"Tomcat"), RemovalEntry{L"2", L"guest", UriType::User, L""}});
+  testing_support::ProcessResult result = runProgram("cleanrun", {"--remove-files"});
+  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+  EXPECT_FALSE(pathExists(a));
+  ASSERT_EQ(machine.entries().size(), 1u);
+  EXPECT_EQ(machine.entries()[0].id, L"2");
+  EXPECT_TRUE(contains(result.out, "Unable to delete user guest.")) << result.out;
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+}
+
+TEST_F(CleanrunTest, ABadStorageFailsWithTheReasonAndStaysAsItWas) {
+  const std::string a = machine.makeFile("a");
+  const std::string text = "<Entries><Entry Id=\"1\" URI=\"" + a + "\" URIType=\"Folder\"/></Entries>";
+  machine.writeStorageText(text);
+  testing_support::ProcessResult result = runProgram("cleanrun", {"--remove-files"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(contains(result.out, "Unable to load entry from XML: Wrong URI type: Folder")) << result.out << result.err;
+  EXPECT_EQ(readFile(machine.storageFile()), text);
+  EXPECT_TRUE(pathExists(a));
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+}
+
+TEST_F(CleanrunTest, OtherArgumentsGetTheUsageAndChangeNothing) {
+  const std::string a = machine.makeFile("a");
+  machine.writeEntries({path("1", a, L"")});
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"--remove"}, {"--remove-files", "extra"}, {"remove-files"}}) {
+    testing_support::ProcessResult result = runProgram("cleanrun", args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(contains(result.err, "Usage: cleanrun --remove-files")) << result.err;
+  }
+  EXPECT_TRUE(pathExists(a));
+  EXPECT_EQ(machine.entries().size(), 1u);
+  testing_support::ProcessResult help = runProgram("cleanrun", {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(contains(help.out, "Usage: cleanrun --remove-files"));
+}
+
+}  // namespace

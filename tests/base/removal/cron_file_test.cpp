@@ -1,0 +1,146 @@
+// Work items as cron files: the schedule lines cron runs, and the comment
+// lines that hold the work item exactly.
+
+#include <gtest/gtest.h>
+
+#include "base/removal/cron_file.h"
+#include "removal_test_support.h"
+
+namespace {
+
+using removal_test::contains;
+using removal_test::failureOf;
+using removal_test::n;
+
+TaskTrigger daily(int hour, int minute, uint32_t every, uint32_t duration) {
+  TaskTrigger t;
+  t.type = TaskTrigger::Type::Daily;
+  t.beginYear = 2024;
+  t.beginMonth = 1;
+  t.beginDay = 2;
+  t.startHour = hour;
+  t.startMinute = minute;
+  t.daysInterval = 1;
+  t.minutesInterval = every;
+  t.minutesDuration = duration;
+  return t;
+}
+
+TaskTrigger atSystemStart() {
+  TaskTrigger t;
+  t.type = TaskTrigger::Type::AtSystemStart;
+  t.beginYear = 2024;
+  t.beginMonth = 12;
+  t.beginDay = 31;
+  return t;
+}
+
+TEST(CronFileTest, TheFileIsNamedAfterTheWorkItemWithBlanksAsHyphens) {
+  EXPECT_EQ(cronFileName(L"Deferred removal of files by Halvo"), L"Deferred-removal-of-files-by-Halvo");
+}
+
+TEST(CronFileTest, SchedulesFireAtEveryStartOfTheTrigger) {
+  // Periods that divide an hour repeat in every hour of the day.
+  EXPECT_EQ(cronSchedule(daily(3, 8, 20, 1440)), L"8,28,48 * * * *");
+  EXPECT_EQ(cronSchedule(daily(0, 0, 1, 1440)), L"* * * * *");
+  // Whole hours: the minute stays, the hours step.
+  EXPECT_EQ(cronSchedule(daily(1, 0, 180, 1440)), L"0 1,4,7,10,13,16,19,22 * * *");
+  // A period of a day, for a day and a minute: once a day.
+  EXPECT_EQ(cronSchedule(daily(3, 8, 1440, 1441)), L"8 3 * * *");
+  // Longer than a day: the start and the one repetition after it.
+  EXPECT_EQ(cronSchedule(daily(0, 0, 2000, 2001)), L"0,20 0,9 * * *");
+  // Ninety minutes do not repeat hour by hour: every minute that is a start,
+  // in every hour that holds one (03:06, 04:36, 06:06, ... 01:36).
+  EXPECT_EQ(cronSchedule(daily(3, 6, 90, 1440)), L"6,36 0,1,3,4,6,7,9,10,12,13,15,16,18,19,21,22 * * *");
+  // A repetition shorter than the day stops within it.
+  EXPECT_EQ(cronSchedule(daily(22, 30, 30, 91)), L"0,30 0,22,23 * * *");
+  EXPECT_EQ(cronSchedule(daily(6, 5, 0, 0)), L"5 6 * * *");
+  TaskTrigger everyOtherDay = daily(6, 5, 0, 0);
+  everyOtherDay.daysInterval = 2;
+  EXPECT_EQ(cronSchedule(everyOtherDay), L"5 6 */2 * *");
+  EXPECT_EQ(cronSchedule(atSystemStart()), L"@reboot");
+}
+
+TEST(CronFileTest, WritesTheWorkItemAndReadsItBackExactly) {
+  WorkItem item{L"/opt/my halvo/admin/bin/cleanrun", L"--remove-files", L"", {daily(3, 8, 20, 1440), atSystemStart()}};
+  const std::string text = cronFileText(L"Deferred removal of files by Halvo", item);
+  EXPECT_EQ(text,
+            "# Work item: Deferred removal of files by Halvo\n"
+            "# Application: /opt/my halvo/admin/bin/cleanrun\n"
+            "# Parameters: --remove-files\n"
+            "# Account: (system)\n"
+            "# Trigger: daily begin=2024-01-02 start=03:08 days=1 every=20 for=1440\n"
+            "8,28,48 * * * * root '/opt/my halvo/admin/bin/cleanrun' --remove-files\n"
+            "# Trigger: at-system-start begin=2024-12-31\n"
+            "@reboot root '/opt/my halvo/admin/bin/cleanrun' --remove-files\n");
+  EXPECT_EQ(parseCronFile(text), item);
+}
+
+TEST(CronFileTest, CommandsSurviveTheShellAndCron) {
+  WorkItem item{L"/opt/it's 100%/cleanrun", L"--remove-files", L"halvo", {atSystemStart()}};
+  const std::string text = cronFileText(L"Task", item);
+  EXPECT_NE(text.find("@reboot halvo '/opt/it'\\''s 100\\%/cleanrun' --remove-files\n"), std::string::npos) << text;
+  EXPECT_EQ(parseCronFile(text), item);
+}
+
+TEST(CronFileTest, AWorkItemWithoutTriggersIsTheHeaderAlone) {
+  WorkItem item{L"/opt/halvo/admin/bin/cleanrun", L"--remove-files", L"", {}};
+  const std::string text = cronFileText(L"Task", item);
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    EXPECT_EQ(text[start], '#') << "a line cron would run: " << text.substr(start, end - start);
+    start = end + 1;
+  }
+  EXPECT_TRUE(parseCronFile(text).triggers.empty());
+  EXPECT_EQ(parseCronFile(text), item);
+}
+
+TEST(CronFileTest, RefusesToWriteWhatCouldNotBeReadBack) {
+  auto write = [](const WorkItem& item) { return failureOf([&] { cronFileText(L"Task", item); }); };
+  EXPECT_NE(write({L"/bin/x\nrm -rf /", L"", L"", {}}).find(L"line break"), std::wstring::npos);
+  EXPECT_NE(write({L"", L"", L"", {}}).find(L"application is empty"), std::wstring::npos);
+  EXPECT_NE(write({L"/bin/x", L"", L"two words", {}}).find(L"account name"), std::wstring::npos);
+  EXPECT_NE(write({L"/bin/x", L"", L"", {daily(24, 0, 0, 0)}}).find(L"not a time of day"), std::wstring::npos);
+  EXPECT_NE(write({L"/bin/x", L"", L"", {daily(1, 0, 30, 30)}}).find(L"not possible"), std::wstring::npos);
+  std::wstring message = write({L"/bin/x", L"", L"", {daily(1, 0, 30, 30)}});
+  EXPECT_EQ(message.rfind(L"Unable to write the work item 'Task': ", 0), 0u) << n(message);
+}
+
+TEST(CronFileTest, RejectsFilesItCannotReadExactly) {
+  const std::string header = "# Application: /bin/x\n# Parameters: --remove-files\n";
+  struct Case {
+    std::string text;
+    std::wstring reason;
+  } cases[] = {
+      {"# Parameters: --remove-files\n", L"names no application (line 1)"},
+      {header + "# Trigger: weekly begin=2024-01-02\n", L"unknown trigger type 'weekly' (line 3)"},
+      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=1 every=20\n", L"'for' is missing (line 3)"},
+      {header + "# Trigger: daily begin=2024-13-02 start=03:08 days=1 every=20 for=1440\n", L"not a date"},
+      {header + "# Trigger: daily begin=2024-01-02 start=3:08 days=1 every=20 for=1440\n", L"bad value"},
+      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=x every=20 for=1440\n", L"bad value"},
+      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=1 every=20 for=1440 at=1\n", L"unexpected field"},
+      {header + "# Trigger: at-system-start begin=2024-01-02 begin=2024-01-03\n", L"unexpected field"},
+      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=0 every=20 for=1440\n", L"days interval is 0"},
+      {"# Application: /bin/\xff\n", L"not UTF-8"},
+  };
+  for (const Case& c : cases) {
+    std::wstring failure = failureOf([&] { parseCronFile(c.text); });
+    EXPECT_NE(failure.find(c.reason), std::wstring::npos) << c.text << "\n" << n(failure);
+  }
+}
+
+TEST(CronFileTest, ReadsHandEditedWhitespaceAndIgnoresOtherLines) {
+  const std::string text =
+      "# Application:   /bin/x  \n"
+      "# a note\n"
+      "MAILTO=\"\"\n"
+      "#   Trigger: daily is not a trigger line\n"
+      "# Trigger:  at-system-start   begin=2024-12-31 \n"
+      "@reboot root /bin/x\n";
+  WorkItem item = parseCronFile(text);
+  EXPECT_EQ(item.application, L"/bin/x");
+  ASSERT_EQ(item.triggers.size(), 1u);
+  EXPECT_EQ(item.triggers[0], atSystemStart());
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// Registering paths and forcing their removal through the management
+// service's client, with hcpsrv running in the sandbox.
+
+#include <gtest/gtest.h>
+
+#include "base/pipes/halvo_srv_client.h"
+#include "base/removal/removal_task.h"
+#include "removal_test_support.h"
+
+namespace {
+
+using namespace removal_test;
+using testing_support::pathExists;
+using testing_support::readFile;
+
+constexpr int64_t kNow = 1'704'164'880;
+
+class ClientRemovalTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(service.ready) << "hcpsrv did not start"; }
+
+  RemovalMachine machine;
+  ManagementService service{machine};
+  FixedClock clock{kNow};
+};
+
+TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTask) {
+  HalvoSrvClient client;
+  const std::string war = machine.makeFile("hcp-wars/a.war");
+  client.addDeleteFile(w(war), L"Tomcat");
+
+  const std::vector<RemovalEntry> entries = machine.entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].uri, w(war));
+  EXPECT_EQ(entries[0].type, UriType::Path);
+  EXPECT_EQ(entries[0].service, L"Tomcat");
+  EXPECT_EQ(entries[0].id.size(), 36u);
+  EXPECT_TRUE(pathExists(war)) << "registering removes nothing";
+
+  const std::string cron = readFile(machine.cronFile());
+  EXPECT_NE(cron.find("# Application: " + machine.productRoot() + "/admin/bin/cleanrun\n"), std::string::npos) << cron;
+  EXPECT_NE(cron.find("# Parameters: --remove-files\n"), std::string::npos) << cron;
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+}
+
+TEST_F(ClientRemovalTest, RegisteringWhileTheTaskHasTriggersChangesOnlyTheStorage) {
+  HalvoSrvClient client;
+  client.addDeleteFile(w(machine.makeFile("a")), L"Tomcat");
+  const std::string cron = readFile(machine.cronFile());
+  FixedClock later(kNow + 3600);
+  client.addDeleteFile(w(machine.makeFile("b")), L"Tomcat");
+  client.addDeleteFile(w(machine.makeFile("c")), L"");
+  EXPECT_EQ(machine.entries().size(), 3u);
+  EXPECT_EQ(readFile(machine.cronFile()), cron);
+}
+
+TEST_F(ClientRemovalTest, ForcingRemovesTheServicesPathsAndClearsTheTaskWhenNothingIsLeft) {
+  HalvoSrvClient client;
+  const std::string a = machine.makeFile("a"), b = machine.makeFile("b");
+  client.addDeleteFile(w(a), L"Tomcat");
+  client.addDeleteFile(w(b), L"Other");
+
+  client.forceDeleteFiles(L"Tomcat", true);
+  EXPECT_FALSE(pathExists(a));
+  EXPECT_TRUE(pathExists(b));
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+
+  client.forceDeleteFiles(L"Other", false);
+  EXPECT_FALSE(pathExists(b));
+  EXPECT_TRUE(machine.entries().empty());
+  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
+
+  // Registering again schedules the task again.
+  client.addDeleteFile(w(machine.makeFile("c")), L"Tomcat");
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+}
+
+TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
+  HalvoSrvClient client;
+  std::wstring relative = failureOf([&] { client.addDeleteFile(L"webapps/a.war", L"Tomcat"); });
+  EXPECT_TRUE(contains(relative, L"Only an absolute path can be registered for removal")) << n(relative);
+  EXPECT_TRUE(contains(relative, L"at addDeleteFile 'webapps/a.war' for service 'Tomcat'(HalvoSrvClient::addDeleteFile"))
+      << n(relative);
+
+  machine.writeSettings("\"DeferredFilesRemovalUpdatePeriod\"=dword:00000000\n");
+  std::wstring period = failureOf([&] { client.addDeleteFile(w(machine.makeFile("a")), L"Tomcat"); });
+  EXPECT_TRUE(contains(period, L"DeferredFilesRemovalUpdatePeriod")) << n(period);
+  EXPECT_FALSE(pathExists(machine.storageFile()));
+  EXPECT_FALSE(pathExists(machine.cronFile()));
+
+  machine.writeSettings("");
+  machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
+  std::wstring forced = failureOf([&] { client.forceDeleteFiles(L"Tomcat", true); });
+  EXPECT_TRUE(contains(forced, L"Unable to load entry from XML")) << n(forced);
+  EXPECT_TRUE(contains(forced, L"at forceDeleteFiles for service 'Tomcat'(HalvoSrvClient::forceDeleteFiles")) << n(forced);
+  std::wstring added = failureOf([&] { client.addDeleteFile(w(machine.makeFile("b")), L"Tomcat"); });
+  EXPECT_TRUE(contains(added, L"Unable to load entry from XML")) << n(added);
+  EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
+  EXPECT_FALSE(pathExists(machine.cronFile()));
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// The removal storage file: its layout, reading it back, rejecting what it
+// cannot hold, and commits that merge into a fresh copy.
+
+#include <gtest/gtest.h>
+
+#include "base/errors/win_error_codes.h"
+#include "base/removal/removal_storage.h"
+#include "base/removal/removal_storage_file.h"
+#include "removal_test_support.h"
+
+namespace {
+
+using removal_test::contains;
+using removal_test::failureOf;
+using removal_test::FaultyFiles;
+using removal_test::FsCall;
+using removal_test::n;
+using removal_test::RemovalMachine;
+using removal_test::w;
+using testing_support::readFile;
+
+RemovalEntry entry(const std::wstring& id, const std::wstring& uri, const std::wstring& service,
+                   UriType type = UriType::Path) {
+  return RemovalEntry{id, uri, type, service};
+}
+
+TEST(RemovalStorageFileTest, WritesOneEntryElementPerEntryWithItsAttributesInOrder) {
+  RemovalMachine machine;
+  machine.writeEntries({entry(L"id-1", L"/srv/a b.war", L"Tomcat"), entry(L"id-2", L"guest", L"", UriType::User)});
+  const std::string text = readFile(machine.storageFile());
+  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << text;
+  const size_t first = text.find("<Entry Id=\"id-1\" URI=\"/srv/a b.war\" URIType=\"Path\" Service=\"Tomcat\"/>");
+  const size_t second = text.find("<Entry Id=\"id-2\" URI=\"guest\" URIType=\"User\" Service=\"\"/>");
+  EXPECT_NE(first, std::string::npos) << text;
+  EXPECT_NE(second, std::string::npos) << text;
+  EXPECT_LT(first, second);
+  EXPECT_NE(text.find("<Entries>"), std::string::npos) << text;
+}
+
+TEST(RemovalStorageFileTest, ReadsBackWhatItWroteIncludingCharactersXmlEscapes) {
+  RemovalMachine machine;
+  const std::vector<RemovalEntry> written = {
+      entry(L"a", L"/srv/\"quoted\" & <angled> 'x'", L"Tom&cat"),
+      entry(L"b", L"/srv/h\u00e4lvo/\u65e5\u672c", L"Tomcat"),
+      entry(L"c", L"DOMAIN\\user", L"", UriType::User),
+  };
+  machine.writeEntries(written);
+  EXPECT_EQ(machine.entries(), written);
+}
+
+TEST(RemovalStorageFileTest, AMissingFileHoldsNoEntries) {
+  RemovalMachine machine;
+  EXPECT_TRUE(machine.entries().empty());
+  EXPECT_FALSE(testing_support::pathExists(machine.storageFile()));
+}
+
+TEST(RemovalStorageFileTest, TheStorageLiesUnderTheProductRootOfTheSettings) {
+  RemovalMachine machine;
+  EXPECT_EQ(removalStoragePath(), w(machine.storageFile()));
+  machine.sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n");
+  EXPECT_TRUE(contains(failureOf([] { removalStoragePath(); }), L"PRODUCT_ROOT_D"));
+}
+
+TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
+  RemovalMachine machine;
+  struct Case {
+    std::string entries;
+    std::wstring reason;
+  } cases[] = {
+      {R"(<Entry URI="/a" URIType="Path" Service=""/>)", L"Id is missing"},
+      {R"(<Entry Id="1" URIType="Path" Service=""/>)", L"URI is missing"},
+      {R"(<Entry Id="1" URI="/a" Service=""/>)", L"URIType is missing"},
+      {R"(<Entry Id="1" URI="/a" URIType="File" Service=""/>)", L"Wrong URI type: File"},
+      {R"(<Entry Id="1" URI="/a" URIType="path" Service=""/>)", L"Wrong URI type: path"},
+      {R"(<Entry Id="" URI="/a" URIType="Path" Service=""/>)", L"Id is empty"},
+      {R"(<Entry Id="1" URI="" URIType="Path" Service=""/>)", L"URI is empty"},
+      {R"(<Entry Id="1" URI="/a" URIType="Path"/><Entry Id="1" URI="/b" URIType="Path"/>)", L"used twice"},
+      {R"(<Entry Id="1" URI="/a" URIType="Path"/><Item Id="2"/>)", L"unexpected element <Item>"},
+  };
+  for (const Case& c : cases) {
+    machine.writeStorageText("<?xml version=\"1.0\"?>\n<Entries>" + c.entries + "</Entries>\n");
+    std::wstring failure = failureOf([&] { machine.entries(); });
+    EXPECT_TRUE(contains(failure, L"Unable to load entry from XML")) << c.entries << "\n" << n(failure);
+    EXPECT_TRUE(contains(failure, c.reason)) << c.entries << "\n" << n(failure);
+  }
+}
+
+TEST(RemovalStorageFileTest, AcceptsAnEntryWithoutServiceAndIgnoresComments) {
+  RemovalMachine machine;
+  machine.writeStorageText(
+            "<?xml version=\"1.0\"?>\n<Entries><!-- kept -->\n<Entry Id=\"1\" URI=\"/a\" URIType=\"Path\"/></Entries>");
+  EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"1", L"/a", L"")});
+}
+
+TEST(RemovalStorageFileTest, RejectsAFileThatIsNotAStorage) {
+  RemovalMachine machine;
+  machine.writeStorageText("<Other/>");
+  EXPECT_TRUE(contains(failureOf([&] { machine.entries(); }), L"no <Entries> root element"));
+  machine.writeStorageText("<Entries><Entry");
+  EXPECT_TRUE(contains(failureOf([&] { machine.entries(); }), L"at load " + w(machine.storageFile())));
+}
+
+TEST(RemovalEntryTest, UriTypesConvertBothWaysAndRejectOthers) {
+  EXPECT_EQ(uriTypeFromString(uriTypeToString(UriType::Path)), UriType::Path);
+  EXPECT_EQ(uriTypeFromString(uriTypeToString(UriType::User)), UriType::User);
+  EXPECT_EQ(failureOf([] { uriTypeToString(static_cast<UriType>(0x1F)); }).substr(0, 36),
+            L"Unable convert URI type to string 1F");
+  EXPECT_EQ(failureOf([] { uriTypeFromString(L""); }).substr(0, 16), L"Wrong URI type: ");
+}
+
+TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
+  RemovalMachine machine;
+  machine.writeEntries({entry(L"mine", L"/a", L"Tomcat"), entry(L"stays", L"/b", L"Tomcat")});
+  RemovalStorage storage(w(machine.storageFile()));
+  storage.load();
+  ASSERT_EQ(storage.entries().size(), 2u);
+
+  // Another process registers a path between our load and our commit.
+  machine.writeEntries({entry(L"mine", L"/a", L"Tomcat"), entry(L"stays", L"/b", L"Tomcat"),
+                        entry(L"theirs", L"/c", L"Other")});
+  storage.remove(L"mine");
+  storage.add(entry(L"new", L"/d", L""));
+  EXPECT_EQ(storage.commit(), 3u);
+
+  const std::vector<RemovalEntry> expected = {entry(L"stays", L"/b", L"Tomcat"), entry(L"theirs", L"/c", L"Other"),
+                                              entry(L"new", L"/d", L"")};
+  EXPECT_EQ(machine.entries(), expected);
+  EXPECT_EQ(storage.entries(), expected);
+
+  // The pending changes are done with: a second commit changes nothing.
+  machine.writeEntries({entry(L"mine", L"/a", L"Tomcat")});
+  EXPECT_EQ(storage.commit(), 1u);
+  EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"mine", L"/a", L"Tomcat")});
+}
+
+TEST(RemovalStorageTest, ACommitWithoutChangesWritesNothing) {
+  RemovalMachine machine;
+  RemovalStorage storage(w(machine.storageFile()));
+  storage.load();
+  EXPECT_EQ(storage.commit(), 0u);
+  EXPECT_FALSE(testing_support::pathExists(machine.storageFile()));
+}
+
+TEST(RemovalStorageTest, AFailedWriteLeavesTheFileAndKeepsTheChangesForTheNextCommit) {
+  RemovalMachine machine;
+  machine.writeEntries({entry(L"old", L"/a", L"Tomcat")});
+  const std::string before = readFile(machine.storageFile());
+  RemovalStorage storage(w(machine.storageFile()));
+  storage.add(entry(L"new", L"/b", L"Tomcat"));
+  {
+    FaultyFiles files;
+    files.failWhen(FsCall::WriteFile, L"DeferredRemovalStorage", ERROR_DISK_FULL);
+    EXPECT_TRUE(contains(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
+  }
+  EXPECT_EQ(readFile(machine.storageFile()), before);
+  EXPECT_EQ(storage.commit(), 2u);
+}
+
+TEST(RemovalStorageTest, ACorruptFileIsNeverOverwritten) {
+  RemovalMachine machine;
+  machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>");
+  RemovalStorage storage(w(machine.storageFile()));
+  storage.add(entry(L"new", L"/b", L""));
+  EXPECT_TRUE(contains(failureOf([&] { storage.commit(); }), L"Unable to load entry from XML"));
+  EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>");
+}
+
+}  // namespace

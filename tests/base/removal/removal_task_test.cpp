@@ -1,0 +1,145 @@
+// The scheduled task of the deferred removal: its timing settings, its
+// triggers, and when it is made, left alone and cleared.
+
+#include <gtest/gtest.h>
+
+#include "base/removal/removal_task.h"
+#include "base/removal/work_item_store.h"
+#include "removal_test_support.h"
+
+namespace {
+
+using removal_test::contains;
+using removal_test::failureOf;
+using removal_test::FixedClock;
+using removal_test::n;
+using removal_test::RemovalMachine;
+using removal_test::triggerLines;
+using removal_test::w;
+using testing_support::readFile;
+
+constexpr int64_t kNow = 1'704'164'880;  // early January 2024
+
+TEST(RemovalTaskTest, TheRepetitionLastsADayOrOneMinuteLongerThanThePeriod) {
+  EXPECT_EQ(repetitionDuration(5), 1440u);
+  EXPECT_EQ(repetitionDuration(1439), 1440u);
+  EXPECT_EQ(repetitionDuration(1440), 1441u);
+  EXPECT_EQ(repetitionDuration(3000), 3001u);
+}
+
+TEST(RemovalTaskTest, TimingComesFromTheSettingsWithDefaults) {
+  RemovalMachine machine;
+  RemovalTiming defaults = readRemovalTiming();
+  EXPECT_EQ(defaults.waitMinutes, 2u);
+  EXPECT_EQ(defaults.updatePeriodMinutes, 20u);
+
+  machine.writeSettings("\"DeferredFilesRemovalWait\"=dword:0000000a\n\"DeferredFilesRemovalUpdatePeriod\"=dword:000005a0\n");
+  RemovalTiming set = readRemovalTiming();
+  EXPECT_EQ(set.waitMinutes, 10u);
+  EXPECT_EQ(set.updatePeriodMinutes, 1440u);
+
+  machine.writeSettings("\"DeferredFilesRemovalUpdatePeriod\"=dword:00000000\n");
+  EXPECT_NE(failureOf([] { readRemovalTiming(); }).find(L"DeferredFilesRemovalUpdatePeriod must be from 1"),
+            std::wstring::npos);
+  machine.writeSettings("\"DeferredFilesRemovalWait\"=\"soon\"\n");
+  EXPECT_NE(failureOf([] { readRemovalTiming(); }).find(L"DeferredFilesRemovalWait"), std::wstring::npos);
+}
+
+TEST(RemovalTaskTest, TriggersBeginTheWaitAfterNow) {
+  const std::vector<TaskTrigger> triggers = removalTriggers({7, 5}, kNow);
+  ASSERT_EQ(triggers.size(), 2u);
+  const LocalTime first = toLocalTime(kNow + 7 * 60);
+  const TaskTrigger& daily = triggers[0];
+  EXPECT_EQ(daily.type, TaskTrigger::Type::Daily);
+  EXPECT_EQ(std::vector<int>({daily.beginYear, daily.beginMonth, daily.beginDay, daily.startHour, daily.startMinute}),
+            std::vector<int>({first.year, first.month, first.day, first.hour, first.minute}));
+  EXPECT_EQ(daily.daysInterval, 1u);
+  EXPECT_EQ(daily.minutesInterval, 5u);
+  EXPECT_EQ(daily.minutesDuration, 1440u);
+  const TaskTrigger& boot = triggers[1];
+  EXPECT_EQ(boot.type, TaskTrigger::Type::AtSystemStart);
+  EXPECT_EQ(std::vector<int>({boot.beginYear, boot.beginMonth, boot.beginDay}),
+            std::vector<int>({first.year, first.month, first.day}));
+
+  EXPECT_EQ(removalTriggers({2, 1440}, kNow)[0].minutesDuration, 1441u);
+}
+
+TEST(RemovalTaskTest, SchedulingMakesTheWorkItemForTheRemovalTool) {
+  RemovalMachine machine;
+  FixedClock clock(kNow);
+  int asked = 0;
+  scheduleRemovalTask({2, 20}, [&] {
+    ++asked;
+    return w(machine.productRoot());
+  });
+  EXPECT_EQ(asked, 1);
+  std::optional<WorkItem> item = loadWorkItem(kRemovalTaskName);
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->application, w(machine.productRoot() + "/admin/bin/cleanrun"));
+  EXPECT_EQ(item->parameters, L"--remove-files");
+  EXPECT_EQ(item->account, L"");
+  EXPECT_EQ(item->triggers, removalTriggers({2, 20}, kNow));
+
+  const std::string text = readFile(machine.cronFile());
+  EXPECT_NE(text.find("@reboot root " + machine.productRoot() + "/admin/bin/cleanrun --remove-files\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+}
+
+TEST(RemovalTaskTest, AWorkItemWithTriggersIsLeftAsItIs) {
+  RemovalMachine machine;
+  {
+    FixedClock clock(kNow);
+    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
+  }
+  const std::string before = readFile(machine.cronFile());
+  FixedClock later(kNow + 86400 * 3);
+  bool asked = false;
+  scheduleRemovalTask({9, 45}, [&] {
+    asked = true;
+    return std::wstring(L"/elsewhere");
+  });
+  EXPECT_FALSE(asked) << "the management service was asked for nothing";
+  EXPECT_EQ(readFile(machine.cronFile()), before);
+}
+
+TEST(RemovalTaskTest, ClearingKeepsTheWorkItemWithoutTriggersAndSchedulingAddsThemAgain) {
+  RemovalMachine machine;
+  FixedClock clock(kNow);
+  scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
+  clearRemovalTaskTriggers();
+  ASSERT_TRUE(testing_support::pathExists(machine.cronFile()));
+  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
+  std::optional<WorkItem> cleared = loadWorkItem(kRemovalTaskName);
+  ASSERT_TRUE(cleared);
+  EXPECT_TRUE(cleared->triggers.empty());
+  EXPECT_EQ(cleared->application, w(machine.productRoot() + "/admin/bin/cleanrun"));
+
+  // The item exists: scheduling only adds the triggers.
+  scheduleRemovalTask({3, 20}, [] { return std::wstring(L"/elsewhere"); });
+  std::optional<WorkItem> again = loadWorkItem(kRemovalTaskName);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->application, w(machine.productRoot() + "/admin/bin/cleanrun"));
+  EXPECT_EQ(again->triggers, removalTriggers({3, 20}, kNow));
+}
+
+TEST(RemovalTaskTest, ClearingAMissingWorkItemMakesNone) {
+  RemovalMachine machine;
+  clearRemovalTaskTriggers();
+  EXPECT_FALSE(testing_support::pathExists(machine.cronFile()));
+}
+
+TEST(RemovalTaskTest, AnUnreadableWorkItemFailsWithTheSchedulerOperationAndStaysAsItWas) {
+  RemovalMachine machine;
+  testing_support::makeDirectories(machine.path("etc/cron.d"));
+  testing_support::writeFile(machine.cronFile(), "# Trigger: daily\n");
+  FixedClock clock(kNow);
+  const std::wstring failure = failureOf([&] { scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); }); });
+  EXPECT_NE(failure.find(L"Unable to read the work item 'Deferred removal of files by Halvo'"), std::wstring::npos)
+      << n(failure);
+  EXPECT_NE(failure.find(L"at SchedulerTask::getTask(SchedulerTask::getTask"), std::wstring::npos) << n(failure);
+  EXPECT_EQ(readFile(machine.cronFile()), "# Trigger: daily\n");
+}
+
+}  // namespace

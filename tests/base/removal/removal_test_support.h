@@ -1,0 +1,165 @@
+#pragma once
+// Doubles and helpers of the removal tests: a private machine with the
+// panel's product root, a clock fixed at a known time, a service manager
+// whose services obey at once, a file system that fails the calls it is told
+// to, a log sink that keeps every line, and hcpsrv in the background.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/files/file_system.h"
+#include "base/log/log_manager.h"
+#include "base/removal/removal_entry.h"
+#include "base/services/service_control.h"
+#include "base/system/clock.h"
+#include "support/background_program.h"
+#include "support/sandbox.h"
+
+namespace removal_test {
+
+std::wstring w(const std::string& text);
+std::string n(const std::wstring& text);
+// The full text of the vexception `f` throws, or "no failure".
+std::wstring failureOf(const std::function<void()>& f);
+bool contains(const std::wstring& text, const std::wstring& part);
+
+// Time stands at `now`; sleeps only move the tick count.
+class FixedClock : public Clock {
+ public:
+  explicit FixedClock(int64_t now) : now_(now) { Clock::setCurrentForTesting(this); }
+  ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
+  uint32_t tickCount() override { return ticks_; }
+  int64_t now() override { return now_; }
+  LocalTime localTime() override { return toLocalTime(now_); }
+  void sleep(uint32_t milliseconds) override { ticks_ += milliseconds; }
+
+ private:
+  int64_t now_;
+  uint32_t ticks_ = 0;
+};
+
+// Every message logged while it is installed.
+class LogCapture : public LogSink {
+ public:
+  struct Line {
+    LogLevel level;
+    std::wstring text;
+  };
+  void write(LogLevel level, const std::wstring& text) override { lines.push_back({level, text}); }
+  void write(LogLevel level, const vexception& e) override { lines.push_back({level, e.fullText()}); }
+  bool has(LogLevel level, const std::wstring& text) const;
+  // Lines at the level that contain the part.
+  int count(LogLevel level, const std::wstring& part) const;
+  std::wstring all() const;
+  std::vector<Line> lines;
+};
+
+// Installs a LogCapture for its lifetime.
+struct CapturedLog {
+  CapturedLog() { LogManager::instance().addSink(sink); }
+  ~CapturedLog() { LogManager::instance().removeSink(sink.get()); }
+  LogCapture* operator->() const { return sink.get(); }
+  std::shared_ptr<LogCapture> sink = std::make_shared<LogCapture>();
+};
+
+// Services that reach the requested state at once; installed as the
+// current service control for its lifetime. Calls are noted as
+// "start <name>" and "stop <name>".
+class FakeServices : public ServiceControl {
+ public:
+  FakeServices();
+  ~FakeServices() override;
+  void add(const std::wstring& name, uint32_t state) { states[name] = state; }
+  uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
+                       std::unique_ptr<ServiceManagerHandle>& manager) override;
+  std::map<std::wstring, uint32_t> states;
+  std::vector<std::wstring> calls;
+  // Every service opened, for any request.
+  std::vector<std::wstring> opened;
+  // A start request of this service fails with the code (0: none).
+  std::map<std::wstring, uint32_t> startErrors;
+  // Runs when a running service is stopped (another process at work then).
+  std::function<void()> onStop;
+};
+
+enum class FsCall { DeleteFile, RemoveDirectory, MoveFile, WriteFile };
+
+// Passes every call to the real file system except the faults it was given;
+// installed as the current file system for its lifetime.
+class FaultyFiles : public FileSystem {
+ public:
+  FaultyFiles();
+  ~FaultyFiles() override;
+  // Calls of the kind on a path containing `pathPart` answer `code`, the
+  // first `times` of them (< 0: all).
+  void failWhen(FsCall call, const std::wstring& pathPart, uint32_t code, int times = -1);
+  int calls(FsCall call, const std::wstring& pathPart) const;
+
+  uint32_t getAttributes(const std::wstring& path, FileAttributes& attributes) override;
+  uint32_t setReadOnly(const std::wstring& path, bool readOnly) override;
+  uint32_t grantDeleteAccess(const std::wstring& path) override;
+  uint32_t deleteFile(const std::wstring& path) override;
+  uint32_t removeDirectory(const std::wstring& path) override;
+  uint32_t moveFile(const std::wstring& from, const std::wstring& to, uint32_t flags) override;
+  uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) override;
+  uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) override;
+  uint32_t copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
+  uint32_t copySecurity(const std::wstring& from, const std::wstring& to) override;
+  uint32_t setPermissions(const std::wstring& path, const FilePermissions& permissions) override;
+  uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) override;
+  uint32_t readFile(const std::wstring& path, std::string& content) override;
+  uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
+                     bool durable) override;
+  uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override;
+
+ private:
+  struct Fault {
+    FsCall call;
+    std::wstring pathPart;
+    uint32_t code;
+    int times;
+  };
+  uint32_t fault(FsCall call, const std::wstring& path);
+  FileSystem& real_;
+  std::vector<Fault> faults_;
+  std::vector<std::pair<FsCall, std::wstring>> calls_;
+};
+
+// A sandbox machine whose settings name a product root inside it.
+class RemovalMachine {
+ public:
+  // `extraSettings` are further lines of the configuration key.
+  explicit RemovalMachine(const std::string& extraSettings = "");
+  void writeSettings(const std::string& extraSettings) const;
+
+  std::string path(const std::string& relative) const { return sandbox.path(relative); }
+  std::string productRoot() const { return sandbox.path("opt/halvo"); }
+  std::string storageFile() const { return productRoot() + "/etc/DeferredRemovalStorage.xml"; }
+  std::string cronFile() const { return sandbox.path("etc/cron.d/Deferred-removal-of-files-by-Halvo"); }
+  // A file with content under the sandbox (directories made as needed).
+  std::string makeFile(const std::string& relative, const std::string& content = "x") const;
+
+  // The storage file as the code reads it.
+  std::vector<RemovalEntry> entries() const;
+  void writeEntries(const std::vector<RemovalEntry>& entries) const;
+  // Puts any text in the storage file's place.
+  void writeStorageText(const std::string& text) const;
+
+  testing_support::Sandbox sandbox;
+};
+
+// The trigger comment lines of the cron file ("# Trigger: ..."), in order;
+// none when the file is missing.
+std::vector<std::string> triggerLines(const std::string& cronFile);
+
+// hcpsrv serving the sandbox's pipe; `ready` once its socket is there.
+struct ManagementService {
+  explicit ManagementService(const RemovalMachine& machine);
+  testing_support::BackgroundProgram process;
+  bool ready = false;
+};
+
+}  // namespace removal_test

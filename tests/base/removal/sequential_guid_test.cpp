@@ -1,0 +1,67 @@
+// Identifiers of removal entries: their text form, their order and their
+// uniqueness.
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/removal/sequential_guid.h"
+
+namespace {
+
+bool hasPlatformForm(const std::wstring& id) {
+  if (id.size() != 36) return false;
+  for (size_t i = 0; i < id.size(); ++i) {
+    const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+    if (hyphen != (id[i] == L'-')) return false;
+    if (!hyphen && !((id[i] >= L'0' && id[i] <= L'9') || (id[i] >= L'a' && id[i] <= L'f'))) return false;
+  }
+  return true;
+}
+
+uint32_t fixedRandom() { return 0x2A5A5A5A; }
+
+TEST(SequentialGuidTest, HasTheTextFormWithVersionAndVariant) {
+  SequentialGuidGenerator generator(0xFFFFFFFF, [] { return 0xFFFFFFFFu; });
+  const std::wstring id = generator.next(0x0190F5C28A1BULL);
+  EXPECT_TRUE(hasPlatformForm(id)) << id.c_str();
+  EXPECT_EQ(id.substr(0, 13), L"0190f5c2-8a1b");  // the time comes first
+  EXPECT_EQ(id[14], L'7');
+  EXPECT_TRUE(id[19] == L'8' || id[19] == L'9' || id[19] == L'a' || id[19] == L'b') << id.c_str();
+
+  const std::wstring made = createSequentialGuid();
+  EXPECT_TRUE(hasPlatformForm(made)) << made.c_str();
+}
+
+TEST(SequentialGuidTest, GrowsWithinAMillisecondAndWhenTheClockGoesBack) {
+  SequentialGuidGenerator generator(1234, fixedRandom);
+  std::vector<std::wstring> ids;
+  // More than the 4096 of one millisecond: the rest borrow the next ones.
+  for (int i = 0; i < 5000; ++i) ids.push_back(generator.next(1'700'000'000'000ULL));
+  ids.push_back(generator.next(1'600'000'000'000ULL));  // the clock went back
+  ids.push_back(generator.next(1'800'000'000'000ULL));
+  for (size_t i = 1; i < ids.size(); ++i) {
+    ASSERT_LT(ids[i - 1], ids[i]) << "at " << i;
+  }
+}
+
+TEST(SequentialGuidTest, ProcessesMakingIdentifiersAtOnceGetDifferentOnes) {
+  SequentialGuidGenerator first(100, fixedRandom), second(101, fixedRandom);
+  EXPECT_NE(first.next(1'700'000'000'000ULL), second.next(1'700'000'000'000ULL));
+}
+
+TEST(SequentialGuidTest, TheProcessWideGeneratorNeverRepeats) {
+  std::set<std::wstring> seen;
+  std::wstring last;
+  for (int i = 0; i < 2000; ++i) {
+    std::wstring id = createSequentialGuid();
+    ASSERT_TRUE(seen.insert(id).second) << "repeated";
+    ASSERT_LT(last, id);
+    last = id;
+  }
+}
+
+}  // namespace
