@@ -17,22 +17,7 @@ std::wstring quoteArgument(const std::wstring& argument) {
       break;
     }
   }
-  if (plain) return argument;
-  std::wstring out = L"\"";
-  size_t slashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++slashes;
-      continue;
-    }
-    out.append(c == L'"' ? slashes * 2 : slashes, L'\\');
-    slashes = 0;
-    if (c == L'"') out += L'\\';
-    out += c;
-  }
-  out.append(slashes * 2, L'\\');
-  out += L'"';
-  return out;
+  return plain ? argument : wrapInQuotes(argument);
 }
 
 std::wstring maskPasswords(const std::wstring& commandLine) {

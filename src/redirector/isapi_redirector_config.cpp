@@ -49,6 +49,17 @@ std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std
   return keys;
 }
 
+// Points the first line of each pending key at the worker, in place, and
+// appends the keys no line had.
+void setMounts(PropertyFile& file, PendingKeys& pending, const std::string& worker) {
+  file.walk([&](PropertyLine& line) {
+    if (pending.allTaken() || !pending.take(line.key)) return LineEdit::Keep;
+    line.value = worker;
+    return LineEdit::Store;
+  });
+  pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
+}
+
 }  // namespace
 
 IsapiRedirectorConfig::IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath)
@@ -159,12 +170,7 @@ void IsapiRedirectorConfig::addWebAppMounts(const std::wstring& hostName, const 
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  file.walk([&](PropertyLine& line) {
-    if (pending.allTaken() || !pending.take(line.key)) return LineEdit::Keep;
-    line.value = worker;
-    return LineEdit::Store;
-  });
-  pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
+  setMounts(file, pending, worker);
   file.save(uriWorkerMapPath_);
 }
 
@@ -203,12 +209,7 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
     }
     return LineEdit::Keep;
   });
-  file.walk([&](PropertyLine& line) {
-    if (pending.allTaken() || !pending.take(line.key)) return LineEdit::Keep;
-    line.value = worker;
-    return LineEdit::Store;
-  });
-  pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
+  setMounts(file, pending, worker);
   file.save(uriWorkerMapPath_);
 }
 

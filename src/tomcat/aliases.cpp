@@ -7,6 +7,7 @@
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_manager.h"
+#include "tomcat/xml_elements.h"
 
 namespace {
 std::vector<std::wstring> namePair(const std::wstring& alias) { return {alias, L"www." + alias}; }
@@ -23,9 +24,7 @@ void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias
              bool added = false;
              for (const std::wstring& name : names) {
                if (!findAliasElement(element, name).empty()) continue;
-               XmlElement aliasElement = document.createElement(L"Alias");
-               aliasElement.appendChild(document.createTextNode(name));
-               element.appendChild(aliasElement);
+               appendTextElement(document, element, L"Alias", name);
                added = true;
              }
              if (added) saveServerXml(document);

@@ -10,19 +10,9 @@
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
+#include "tomcat/xml_elements.h"
 #include "tomcat/xml/vxml.h"
 #include "tomcat/xml/xml_writer.h"
-
-namespace {
-
-XmlElement newElement(const XmlDocument& document, const wchar_t* tag,
-                      std::initializer_list<std::pair<const wchar_t*, std::wstring>> attributes) {
-  XmlElement element = document.createElement(tag);
-  for (const auto& [name, value] : attributes) vxmlSetAttribute(element, name, value);
-  return element;
-}
-
-}  // namespace
 
 void TomcatManager::createHcpDirectories() {
   vguard("TomcatManager::createHcpDirectories", 102, L"createHcpDirectories()", [&] {

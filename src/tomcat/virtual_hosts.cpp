@@ -10,13 +10,10 @@
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
+#include "tomcat/xml_elements.h"
 #include "tomcat/xml/vxml.h"
 
 namespace {
-
-void setAttributes(const XmlElement& element, std::initializer_list<std::pair<const wchar_t*, std::wstring>> attributes) {
-  for (const auto& [name, value] : attributes) vxmlSetAttribute(element, name, value);
-}
 
 std::wstring realmPathname(const std::wstring& host) { return L"hcp-users/" + host + L".xml"; }
 
@@ -30,8 +27,8 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
     // A second install replaces the host, aliases included.
     if (XmlElement old = findHost(engine, host); !old.empty()) engine.removeChild(old);
 
-    XmlElement element = document.createElement(L"Host");
-    setAttributes(element, {{L"name", host},
+    XmlElement element = newElement(document, L"Host",
+                                    {{L"name", host},
                             {L"className", L"org.apache.catalina.core.StandardHost"},
                             {L"errorReportValveClass", L"org.apache.catalina.valves.ErrorReportValve"},
                             {L"deployXML", L"true"},
@@ -39,12 +36,10 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
                             {L"unpackWARs", L"false"},
                             {L"autoDeploy", L"true"}});
     for (const std::wstring& name : addWwwTwins(host, readListFile(aliasesFile))) {
-      XmlElement alias = document.createElement(L"Alias");
-      alias.appendChild(document.createTextNode(name));
-      element.appendChild(alias);
+      appendTextElement(document, element, L"Alias", name);
     }
-    XmlElement context = document.createElement(L"Context");
-    setAttributes(context, {{L"path", L"/manager"},
+    element.appendChild(newElement(document, L"Context",
+                           {{L"path", L"/manager"},
                             {L"className", L"org.apache.catalina.core.StandardContext"},
                             {L"crossContext", L"false"},
                             {L"reloadable", L"false"},
@@ -54,11 +49,9 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
                             {L"wrapperClass", L"org.apache.catalina.core.StandardWrapper"},
                             {L"docBase", get_provider()->getManagerDocBase()},
                             {L"cookies", L"true"},
-                            {L"cachingAllowed", L"true"}});
-    element.appendChild(context);
-    XmlElement realm = document.createElement(L"Realm");
-    setAttributes(realm, {{L"pathname", realmPathname(host)}, {L"className", L"org.apache.catalina.realm.MemoryRealm"}});
-    element.appendChild(realm);
+                            {L"cachingAllowed", L"true"}}));
+    element.appendChild(newElement(
+        document, L"Realm", {{L"pathname", realmPathname(host)}, {L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
     engine.appendChild(element);
     saveServerXml(document);
 

@@ -58,6 +58,10 @@ std::vector<std::wstring> splitCommandLine(const std::wstring& line) {
 
 std::wstring quoteForCommandLine(const std::wstring& argument) {
   if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
+  return wrapInQuotes(argument);
+}
+
+std::wstring wrapInQuotes(const std::wstring& argument) {
   std::wstring out = L"\"";
   size_t slashes = 0;
   for (wchar_t c : argument) {

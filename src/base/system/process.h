@@ -17,3 +17,6 @@ std::wstring processCommandLine();
 std::vector<std::wstring> splitCommandLine(const std::wstring& commandLine);
 // Quotes one argument so that splitCommandLine reads it back unchanged.
 std::wstring quoteForCommandLine(const std::wstring& argument);
+// Wraps an argument in double quotes the way splitCommandLine reads it back:
+// quotes escaped, backslashes before a quote or the end doubled.
+std::wstring wrapInQuotes(const std::wstring& argument);
