@@ -1,6 +1,12 @@
 // --start, --stop, --restart and --status against small stand-in services.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "base/services/service.h"
 #include "cli/panel_machine.h"
@@ -93,6 +99,65 @@ TEST(ServiceControl, AMissingServiceIsReportedNotRaised) {
   EXPECT_EQ(start.exitCode, 0);
   EXPECT_EQ(start.out, "Unable to start Tomcat service: service does not exist");
   EXPECT_EQ(machine.ok({"--status"}), "Unable to query service Tomcat status: service does not exist\nis stopped");
+}
+
+}  // namespace
+
+namespace {
+
+// A port on 127.0.0.1 that nothing listens on right now.
+int freePort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+// Tomcat that starts once (it listens on its ready port) and then never again:
+// every later start ends with exit status 7 while start pending.
+cli::ServiceDefinition startsOnlyOnce(const std::string& flag, int port) {
+  return {"Tomcat",
+          "sh -c \"if [ -e " + flag + " ]; then sleep 0.3; exit 7; fi; touch " + flag +
+              "; exec python3 -m http.server " + std::to_string(port) + " --bind 127.0.0.1\"",
+          "", port};
+}
+
+TEST(ServiceRestarter, AFailedOperationStillStartsTomcatAgainAndReportsItsOwnError) {
+  PanelMachine machine;
+  machine.installPanelAndHost("h.test");
+  machine.ok({"--start"});
+  const int before = machine.servicePid();
+  testing_support::writeFile(machine.serverXmlPath(), "<Server><Service>");
+  testing_support::ProcessResult result = machine.wcadmin({"--remove-vhost", "--vhost-name=h.test"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("Start-end tags mismatch", 0), 0u) << result.out;
+  EXPECT_NE(machine.servicePid(), 0);
+  EXPECT_NE(machine.servicePid(), before);
+}
+
+TEST(ServiceRestarter, ThreeFailedStartsAreLoggedTwiceAsWarningOnceAsErrorAndNotRaised) {
+  if (system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed";
+  const int port = freePort();
+  testing_support::TempDir flagDirectory;
+  PanelMachine machine("libtomcatprovider.so", {startsOnlyOnce(flagDirectory / "started-once", port)});
+  machine.installPanelAndHost("h.test");
+  machine.ok({"--start"});
+  ASSERT_NE(machine.servicePid(), 0);
+
+  testing_support::ProcessResult result = machine.wcadmin({"--remove-vhost", "--vhost-name=h.test"});
+  EXPECT_EQ(result.exitCode, 0) << result.out;
+  const std::string failure = "(Error code 7) at Start service Tomcat";
+  EXPECT_EQ(cli::countOf(result.out, failure), 1u) << result.out;  // the Error line reaches the console
+  std::wstring log = machine.debugLogText();
+  std::string narrow(log.begin(), log.end());
+  EXPECT_EQ(cli::countOf(narrow, "Warning: Unknown error (Error code 7) at Start service Tomcat"), 2u);
+  EXPECT_EQ(cli::countOf(narrow, "Error: Unknown error (Error code 7) at Start service Tomcat"), 1u);
+  EXPECT_EQ(cli::countOf(narrow, "at TomcatManager::startService()(TomcatServiceRestarter::~TomcatServiceRestarter"), 3u);
 }
 
 }  // namespace
