@@ -1,0 +1,42 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "floor/durable_write.h"
+
+namespace floorwork {
+
+namespace {
+[[noreturn]] void fail(const std::string& what, const std::string& path) {
+  throw std::runtime_error(what + " '" + path + "': " + std::strerror(errno));
+}
+}  // namespace
+
+void replaceFileDurably(const std::string& path, std::string_view bytes) {
+  const std::string temporary = path + ".~floor.tmp";
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail("cannot create", temporary);
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t written = ::write(fd, data, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      ::close(fd);
+      fail("cannot write", temporary);
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  if (::fsync(fd) != 0) {
+    ::close(fd);
+    fail("cannot flush", temporary);
+  }
+  ::close(fd);
+  if (::rename(temporary.c_str(), path.c_str()) != 0) fail("cannot rename over", path);
+}
+
+}  // namespace floorwork

@@ -1,0 +1,245 @@
+// wcbench: times the panel's commands on generated servers with thousands of
+// hosts, next to their floor (wcfloor) and their peer (peer.sh), and writes
+// the results into bench/RESULTS.md.
+//
+//   wcbench [--sizes=1000,10000,50000] [--runs=7,5,3] [--work=/tmp/wcbench]
+//           [--results=FILE] [--commands=a,b] [--variants=wcadmin,floor,peer]
+//           [--aliases-per-host=2]
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/bench_layout.h"
+#include "generator/state_generator.h"
+#include "runner/bench_machine.h"
+#include "runner/child_process.h"
+#include "runner/results.h"
+#include "runner/scenario.h"
+#include "runner/state_fingerprint.h"
+
+namespace fs = std::filesystem;
+using namespace bench;
+
+namespace {
+
+struct Options {
+  std::vector<int> sizes{1000, 10000, 50000};
+  std::vector<int> runs{7, 5, 3};
+  fs::path work = "/tmp/wcbench";
+  std::string results = std::string(WCBENCH_SOURCE_DIR) + "/RESULTS.md";
+  std::set<std::string> commands;  // empty: all
+  std::set<Variant> variants{Variant::Wcadmin, Variant::Floor, Variant::Peer};
+  int aliasesPerHost = 2;
+};
+
+std::vector<std::string> splitComma(const std::string& text) {
+  std::vector<std::string> items;
+  size_t begin = 0;
+  while (begin <= text.size()) {
+    size_t end = text.find(',', begin);
+    if (end == std::string::npos) end = text.size();
+    if (end > begin) items.push_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return items;
+}
+
+std::vector<int> splitNumbers(const std::string& text) {
+  std::vector<int> numbers;
+  for (const std::string& item : splitComma(text)) {
+    size_t used = 0;
+    int value = std::stoi(item, &used);
+    if (used != item.size() || value < 1) throw std::runtime_error("'" + item + "' is not a positive number");
+    numbers.push_back(value);
+  }
+  return numbers;
+}
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const size_t eq = arg.find('=');
+    const std::string name = arg.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
+    if (name == "--sizes") options.sizes = splitNumbers(value);
+    else if (name == "--runs") options.runs = splitNumbers(value);
+    else if (name == "--work") options.work = value;
+    else if (name == "--results") options.results = value;
+    else if (name == "--aliases-per-host") options.aliasesPerHost = std::stoi(value);
+    else if (name == "--commands") {
+      for (const std::string& command : splitComma(value)) options.commands.insert(command);
+    } else if (name == "--variants") {
+      options.variants.clear();
+      for (const std::string& v : splitComma(value)) {
+        bool known = false;
+        for (Variant variant : kVariants) {
+          if (v == variantName(variant)) {
+            options.variants.insert(variant);
+            known = true;
+          }
+        }
+        if (!known) throw std::runtime_error("unknown variant '" + v + "'");
+      }
+    } else {
+      throw std::runtime_error("unknown argument '" + arg + "'");
+    }
+  }
+  if (options.sizes.empty()) throw std::runtime_error("--sizes names no size");
+  if (options.runs.empty()) throw std::runtime_error("--runs names no count");
+  if (options.work.empty()) throw std::runtime_error("--work names no directory");
+  return options;
+}
+
+std::string firstLines(const std::string& text) {
+  std::string out = text.substr(0, 400);
+  for (char& c : out) {
+    if (c == '\n' || c == '\r' || c == '`') c = ' ';
+  }
+  return out;
+}
+
+class Benchmark {
+ public:
+  explicit Benchmark(const Options& options)
+      : options_(options),
+        machine_(options.work, WCBENCH_BIN_DIR),
+        output_((options.work / "output.txt").string()),
+        memory_((options.work / "memory.txt").string()) {}
+
+  std::vector<SizeResult> run() {
+    fs::create_directories(options_.work);
+    machine_.start();
+    std::vector<SizeResult> sizes;
+    for (size_t i = 0; i < options_.sizes.size(); ++i) {
+      int runs = options_.runs[std::min(i, options_.runs.size() - 1)];
+      sizes.push_back(measureSize(options_.sizes[i], runs));
+    }
+    return sizes;
+  }
+
+ private:
+  SizeResult measureSize(int hosts, int runs) {
+    SizeResult size;
+    size.hosts = hosts;
+    size.runs = runs;
+    const fs::path state = options_.work / ("state-" + std::to_string(hosts));
+    fs::remove_all(state);
+    const auto started = std::chrono::steady_clock::now();
+    generateState({hosts, options_.aliasesPerHost, machine_.root().string()}, state);
+    size.generateSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    for (const std::string& file : {kServerXml, kWorkersProperties, kUriWorkerMap}) {
+      size.fileSizes[fs::path(file).filename().string()] = fs::file_size(state / kTomcatHomeDir / file);
+    }
+    size.loadBefore = loadAverage();
+    std::printf("== %d hosts: state generated in %.2f s, load %s\n", hosts, size.generateSeconds,
+                size.loadBefore.c_str());
+    std::fflush(stdout);
+
+    for (const CommandCase& command : benchmarkCases(hosts, options_.aliasesPerHost, options_.work)) {
+      if (!options_.commands.empty() && !options_.commands.count(command.name)) continue;
+      size.commands.push_back(measureCommand(command, state, runs));
+    }
+    size.loadAfter = loadAverage();
+    fs::remove_all(state);
+    return size;
+  }
+
+  CommandResult measureCommand(const CommandCase& command, const fs::path& state, int runs) {
+    CommandResult result;
+    result.command = command;
+    for (const std::string& file : command.edited) result.editedBytes += fs::file_size(state / kTomcatHomeDir / file);
+
+    // One unmeasured run of each variant: it warms the caches and checks that
+    // all of them leave the same state.
+    std::map<Variant, StateFingerprint> prints;
+    for (Variant variant : options_.variants) {
+      ChildRun run = runOnce(variant, command, state);
+      Measurement& m = result.variants[variant];
+      if (run.exitCode != 0) {
+        m.failure = "exit code " + std::to_string(run.exitCode) + ": " + firstLines(run.output);
+        continue;
+      }
+      prints[variant] = takeFingerprint(machine_.tomcatHome(), machine_.varTomcatDir(),
+                                        command.mutating ? std::string() : run.output);
+    }
+    if (prints.count(Variant::Floor)) {
+      for (const auto& [variant, print] : prints) {
+        if (variant == Variant::Floor) continue;
+        std::string difference = describeDifference(prints[Variant::Floor], print);
+        if (!difference.empty()) result.mismatch += std::string(variantName(variant)) + " vs floor: " + difference;
+      }
+    }
+
+    for (int r = 0; r < runs; ++r) {
+      for (Variant variant : options_.variants) {
+        Measurement& m = result.variants[variant];
+        if (!m.failure.empty()) continue;
+        ChildRun run = runOnce(variant, command, state);
+        if (run.exitCode != 0) {
+          m.failure = "exit code " + std::to_string(run.exitCode) + ": " + firstLines(run.output);
+          continue;
+        }
+        m.seconds.push_back(run.seconds);
+        m.cpuSeconds.push_back(run.cpuSeconds);
+        m.peakRssKiB = std::max(m.peakRssKiB, run.peakRssKiB);
+      }
+    }
+    std::printf("   %-16s", command.name.c_str());
+    for (const auto& [variant, m] : result.variants) {
+      if (!m.failure.empty()) std::printf("  %s failed", variantName(variant));
+      else {
+        std::printf("  %s %7.1f ms (cpu %6.1f) %6.1f MiB", variantName(variant), median(m.seconds) * 1000,
+                    median(m.cpuSeconds) * 1000, m.peakRssKiB / 1024.0);
+      }
+    }
+    std::printf("%s\n", result.mismatch.empty() ? "" : "  (states differ)");
+    std::fflush(stdout);
+    return result;
+  }
+
+  ChildRun runOnce(Variant variant, const CommandCase& command, const fs::path& state) {
+    machine_.resetState(state);
+    const ProgramPaths paths{WCBENCH_BIN_DIR, std::string(WCBENCH_SOURCE_DIR) + "/peer/peer.sh", machine_.tomcatHome(),
+                             machine_.varTomcatDir()};
+    return runChild(commandLine(variant, command, paths), machine_.environment(), output_, memory_);
+  }
+
+  const Options& options_;
+  BenchMachine machine_;
+  std::string output_;
+  std::string memory_;
+};
+
+std::string now() {
+  std::time_t t = std::time(nullptr);
+  char buffer[64];
+  std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M", std::localtime(&t));
+  return buffer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    const Options options = parseOptions(argc, argv);
+    const auto started = std::chrono::steady_clock::now();
+    Benchmark benchmark(options);
+    std::vector<SizeResult> sizes = benchmark.run();
+    ReportContext context{now(), machineDescription(), WCBENCH_BUILD_TYPE,
+                          std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()};
+    writeReportInto(options.results, renderReport(sizes, context));
+    std::printf("Results written to %s\n", options.results.c_str());
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "wcbench: %s\n", e.what());
+    return 1;
+  }
+}

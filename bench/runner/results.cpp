@@ -1,0 +1,268 @@
+#include "runner/results.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace bench {
+
+namespace {
+
+const char kBeginMarker[] = "<!-- results:begin (written by wcbench) -->";
+const char kEndMarker[] = "<!-- results:end -->";
+
+constexpr double kFloorTarget = 1.5;
+constexpr double kMiB = 1024.0 * 1024.0;
+
+std::string format(const char* pattern, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, pattern, value);
+  return buffer;
+}
+
+std::string milliseconds(double seconds) {
+  double ms = seconds * 1000;
+  return format(ms < 10 ? "%.2f ms" : ms < 1000 ? "%.1f ms" : "%.0f ms", ms);
+}
+
+std::string mebibytes(double bytes) { return format(bytes < 10 * kMiB ? "%.2f MiB" : "%.1f MiB", bytes / kMiB); }
+
+std::string hostsLabel(int hosts) {
+  return hosts % 1000 == 0 ? std::to_string(hosts / 1000) + "k" : std::to_string(hosts);
+}
+
+const Measurement* measured(const CommandResult& result, Variant variant) {
+  auto found = result.variants.find(variant);
+  if (found == result.variants.end() || !found->second.failure.empty() || found->second.seconds.empty()) {
+    return nullptr;
+  }
+  return &found->second;
+}
+
+using Samples = std::vector<double> Measurement::*;
+constexpr Samples kWall = &Measurement::seconds;
+constexpr Samples kCpu = &Measurement::cpuSeconds;
+
+std::string medianCell(const CommandResult& result, Variant variant, Samples samples = kWall) {
+  auto found = result.variants.find(variant);
+  if (found == result.variants.end()) return "not run";
+  if (!found->second.failure.empty()) return "failed";
+  const std::vector<double>& values = found->second.*samples;
+  return values.empty() ? "not run" : milliseconds(median(values));
+}
+
+std::string spreadCell(const Measurement* m) {
+  if (!m) return "";
+  auto [low, high] = std::minmax_element(m->seconds.begin(), m->seconds.end());
+  return milliseconds(*low) + " – " + milliseconds(*high);
+}
+
+// wcadmin's median over the other variant's, or nothing.
+std::optional<double> ratio(const CommandResult& result, Variant other, Samples samples = kWall) {
+  const Measurement* mine = measured(result, Variant::Wcadmin);
+  const Measurement* theirs = measured(result, other);
+  if (!mine || !theirs) return std::nullopt;
+  return median(mine->*samples) / median(theirs->*samples);
+}
+
+std::string ratioCell(std::optional<double> value) { return value ? format("%.2f×", *value) : "–"; }
+
+double memoryLimitBytes(const CommandResult& result) { return 4.0 * static_cast<double>(result.editedBytes) + 10 * kMiB; }
+
+std::string verdict(bool met, const std::string& detail) { return (met ? "yes (" : "**no** (") + detail + ")"; }
+
+const SizeResult* sizeNearest(const std::vector<SizeResult>& sizes, int hosts) {
+  const SizeResult* best = nullptr;
+  for (const SizeResult& size : sizes) {
+    if (!best || std::abs(size.hosts - hosts) < std::abs(best->hosts - hosts)) best = &size;
+  }
+  return best;
+}
+
+const CommandResult* commandIn(const SizeResult& size, const std::string& name) {
+  for (const CommandResult& result : size.commands) {
+    if (result.command.name == name) return &result;
+  }
+  return nullptr;
+}
+
+void renderSize(std::ostringstream& out, const SizeResult& size) {
+  out << "### " << size.hosts << " hosts\n\n";
+  out << "Files:";
+  const char* separator = " ";
+  for (const auto& [name, bytes] : size.fileSizes) {
+    out << separator << name << " " << mebibytes(static_cast<double>(bytes));
+    separator = ", ";
+  }
+  out << ". State generated in " << milliseconds(size.generateSeconds) << "; " << size.runs
+      << " measured runs per command and variant after one unmeasured check run; load average " << size.loadBefore
+      << " before and " << size.loadAfter << " after. Times are medians.\n\n";
+  out << "| Command | wcadmin | wcadmin min – max | floor | peer | wcadmin / floor | wcadmin / peer | wcadmin CPU | "
+         "floor CPU | peer CPU | CPU / floor | CPU / peer | wcadmin peak RSS | RSS limit | floor RSS | peer RSS |\n";
+  out << "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n";
+  for (const CommandResult& result : size.commands) {
+    auto rss = [&](Variant v) {
+      auto found = result.variants.find(v);
+      return found == result.variants.end() || found->second.peakRssKiB == 0
+                 ? std::string("–")
+                 : mebibytes(static_cast<double>(found->second.peakRssKiB) * 1024);
+    };
+    out << "| " << result.command.name << " | " << medianCell(result, Variant::Wcadmin) << " | "
+        << spreadCell(measured(result, Variant::Wcadmin)) << " | " << medianCell(result, Variant::Floor) << " | "
+        << medianCell(result, Variant::Peer) << " | " << ratioCell(ratio(result, Variant::Floor)) << " | "
+        << ratioCell(ratio(result, Variant::Peer)) << " | " << medianCell(result, Variant::Wcadmin, kCpu) << " | "
+        << medianCell(result, Variant::Floor, kCpu) << " | " << medianCell(result, Variant::Peer, kCpu) << " | "
+        << ratioCell(ratio(result, Variant::Floor, kCpu)) << " | " << ratioCell(ratio(result, Variant::Peer, kCpu))
+        << " | " << rss(Variant::Wcadmin) << " | " << mebibytes(memoryLimitBytes(result)) << " | "
+        << rss(Variant::Floor) << " | " << rss(Variant::Peer) << " |\n";
+  }
+  out << "\n";
+  for (const CommandResult& result : size.commands) {
+    for (const auto& [variant, m] : result.variants) {
+      if (!m.failure.empty()) {
+        out << "- " << result.command.name << ", " << variantName(variant) << " failed: `" << m.failure << "`\n";
+      }
+    }
+    if (!result.mismatch.empty()) {
+      out << "- " << result.command.name << ": the variants left different states:\n\n```\n"
+          << result.mismatch << "```\n";
+    }
+  }
+  out << "\n";
+}
+
+void renderGrowth(std::ostringstream& out, const std::vector<SizeResult>& sizes) {
+  const SizeResult& first = sizes.front();
+  const SizeResult& last = sizes.back();
+  out << "### Growth from " << first.hosts << " to " << last.hosts << " hosts\n\n";
+  out << "| Command |";
+  for (const SizeResult& size : sizes) out << " wcadmin " << hostsLabel(size.hosts) << " |";
+  out << " wcadmin growth | floor growth | peer growth |\n|---|";
+  for (size_t i = 0; i < sizes.size(); ++i) out << "---:|";
+  out << "---:|---:|---:|\n";
+  for (const CommandResult& result : first.commands) {
+    out << "| " << result.command.name << " |";
+    for (const SizeResult& size : sizes) {
+      const CommandResult* at = commandIn(size, result.command.name);
+      out << " " << (at ? medianCell(*at, Variant::Wcadmin) : "–") << " |";
+    }
+    for (Variant variant : kVariants) {
+      const CommandResult* at = commandIn(last, result.command.name);
+      const Measurement* a = measured(result, variant);
+      const Measurement* b = at ? measured(*at, variant) : nullptr;
+      out << " " << (a && b ? format("%.1f×", median(b->seconds) / median(a->seconds)) : "–") << " |";
+    }
+    out << "\n";
+  }
+  out << "\n";
+}
+
+void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes) {
+  const SizeResult* reference = sizeNearest(sizes, 10000);
+  const SizeResult& first = sizes.front();
+  const SizeResult& last = sizes.back();
+  const double growthLimit = 1.2 * last.hosts / first.hosts;
+  out << "### Targets\n\n";
+  out << "Mutating commands: within " << format("%.1f×", kFloorTarget) << " of the floor and faster than the peer at "
+      << reference->hosts << " hosts; time growth from " << first.hosts << " to " << last.hosts
+      << " hosts at most " << format("%.0f×", growthLimit)
+      << "; peak memory below 4× the size of the files edited + 10 MiB at every size.\n\n";
+  out << "| Command | vs floor | vs peer | growth | memory |\n|---|---|---|---|---|\n";
+  for (const CommandResult& result : reference->commands) {
+    if (!result.command.mutating) continue;
+    out << "| " << result.command.name << " | ";
+    std::optional<double> toFloor = ratio(result, Variant::Floor);
+    std::optional<double> toPeer = ratio(result, Variant::Peer);
+    std::optional<double> cpuToFloor = ratio(result, Variant::Floor, kCpu);
+    std::optional<double> cpuToPeer = ratio(result, Variant::Peer, kCpu);
+    out << (toFloor ? verdict(*toFloor <= kFloorTarget, format("%.2f×", *toFloor) + ", CPU " + ratioCell(cpuToFloor))
+                    : "not measured")
+        << " | ";
+    out << (toPeer ? verdict(*toPeer < 1.0, format("%.2f×", *toPeer) + ", CPU " + ratioCell(cpuToPeer))
+                   : "not measured")
+        << " | ";
+    const CommandResult* small = commandIn(first, result.command.name);
+    const CommandResult* large = commandIn(last, result.command.name);
+    const Measurement* a = small ? measured(*small, Variant::Wcadmin) : nullptr;
+    const Measurement* b = large ? measured(*large, Variant::Wcadmin) : nullptr;
+    if (a && b) {
+      double growth = median(b->seconds) / median(a->seconds);
+      out << verdict(growth <= growthLimit, format("%.1f×", growth));
+    } else {
+      out << "not measured";
+    }
+    out << " | ";
+    bool allMeasured = true;
+    bool within = true;
+    double worst = 0;
+    for (const SizeResult& size : sizes) {
+      const CommandResult* at = commandIn(size, result.command.name);
+      const Measurement* m = at ? measured(*at, Variant::Wcadmin) : nullptr;
+      if (!m) {
+        allMeasured = false;
+        continue;
+      }
+      double share = static_cast<double>(m->peakRssKiB) * 1024 / memoryLimitBytes(*at);
+      worst = std::max(worst, share);
+      within = within && share < 1.0;
+    }
+    out << (allMeasured ? verdict(within, format("at most %.0f%% of the limit", worst * 100)) : "not measured")
+        << " |\n";
+  }
+  out << "\n";
+}
+
+}  // namespace
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::string renderReport(const std::vector<SizeResult>& sizes, const ReportContext& context) {
+  std::ostringstream out;
+  out << "## Last run\n\n";
+  out << context.date << ", " << context.machine << ", " << context.buildType << " build, whole benchmark "
+      << format("%.0f s", context.totalSeconds) << ".\n\n";
+  out << "Each time is the wall time of one whole process (start to exit) on a fresh copy of the state; the "
+         "copy is not timed. CPU is the user and system time of the process and its children. Peak RSS is the "
+         "largest resident set of the process or of one of its children (GNU time). The verdicts below go by "
+         "wall time; the CPU ratio is given beside it because other work on the machine stretches wall times.\n\n";
+  if (sizes.empty()) return out.str();
+  for (const SizeResult& size : sizes) renderSize(out, size);
+  if (sizes.size() > 1) renderGrowth(out, sizes);
+  renderTargets(out, sizes);
+  return out.str();
+}
+
+void writeReportInto(const std::string& path, const std::string& report) {
+  std::string text;
+  {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+  }
+  const std::string block = std::string(kBeginMarker) + "\n" + report + kEndMarker + "\n";
+  size_t begin = text.find(kBeginMarker);
+  size_t end = text.find(kEndMarker);
+  if (begin != std::string::npos && end != std::string::npos && end > begin) {
+    size_t after = end + std::string(kEndMarker).size();
+    if (after < text.size() && text[after] == '\n') ++after;
+    text.replace(begin, after - begin, block);
+  } else {
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += (text.empty() ? "" : "\n") + block;
+  }
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+}  // namespace bench

@@ -1,0 +1,82 @@
+#include "runner/scenario.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include "common/bench_layout.h"
+#include "generator/state_generator.h"
+
+namespace bench {
+
+namespace fs = std::filesystem;
+
+const char* variantName(Variant variant) {
+  switch (variant) {
+    case Variant::Wcadmin:
+      return "wcadmin";
+    case Variant::Floor:
+      return "floor";
+    case Variant::Peer:
+      return "peer";
+  }
+  return "?";
+}
+
+namespace {
+std::string writeAliasesFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+  return path.string();
+}
+}  // namespace
+
+std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const fs::path& workDir) {
+  const int touched = touchedHostIndex(hosts);
+  const std::string host = hostName(touched);
+  std::string newAliases;
+  for (int k = 0; k < aliasesPerHost; ++k) newAliases += newHostAlias(k) + "\n";
+  const std::string newHostFile = writeAliasesFile(workDir / "aliases-new-host.txt", newAliases);
+  const std::string touchedFile =
+      writeAliasesFile(workDir / ("aliases-" + std::to_string(hosts) + ".txt"), aliasesFileText(touched, aliasesPerHost));
+
+  const std::string workers = kWorkersProperties;
+  const std::string map = kUriWorkerMap;
+  const std::string server = kServerXml;
+  return {
+      {"install-vhost", true, {server, workers}, {"--vhost-name=" + kNewHost, "--aliases=" + newHostFile}},
+      {"add-alias", true, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}},
+      {"remove-alias", true, {server, map}, {"--vhost-name=" + host, "--alias=" + aliasName(touched, 0)}},
+      {"rename-vhost",
+       true,
+       {server, workers, map},
+       {"--old-name=" + host, "--new-name=" + renamedHostName(touched), "--aliases=" + touchedFile}},
+      {"start-webapp", true, {map}, {"--vhost-name=" + host, "--webapp-name=" + kStoppedApplication}},
+      {"stop-webapp", true, {map}, {"--vhost-name=" + host, "--webapp-name=" + startedApplications()[1]}},
+      {"get-webapp-list", false, {}, {"--vhost-name=" + host}},
+  };
+}
+
+std::vector<std::string> commandLine(Variant variant, const CommandCase& command, const ProgramPaths& paths) {
+  std::vector<std::string> argv;
+  switch (variant) {
+    case Variant::Wcadmin:
+      argv = {paths.binDir + "/wcadmin", "--" + command.name};
+      break;
+    case Variant::Floor:
+      argv = {paths.binDir + "/wcfloor", command.name};
+      break;
+    case Variant::Peer:
+      argv = {"/bin/bash", paths.peerScript, command.name};
+      break;
+  }
+  if (variant != Variant::Wcadmin) {
+    argv.push_back("--tomcat-home=" + paths.tomcatHome);
+    argv.push_back("--var-tomcat=" + paths.varTomcatDir);
+  }
+  argv.insert(argv.end(), command.parameters.begin(), command.parameters.end());
+  return argv;
+}
+
+}  // namespace bench
