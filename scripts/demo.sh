@@ -1,58 +1,103 @@
 #!/usr/bin/env bash
-# The demo: a sandbox machine (a fresh HCP_SYSTEM_ROOT) with the panel's
-# settings, driven through wcadmin. Leaves nothing running.
+# The demo: a sandbox machine (a fresh HCP_SYSTEM_ROOT) with a real Apache
+# Tomcat 10.1, driven through wcadmin as the panel drives it, ending with a
+# page served by the new host. Leaves nothing running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/sandbox.sh packages
 
 bin=$PWD/build/bin
+host=shop.example.test
+aliases=(shop-alias.test second.test)
+app=hello
+
 root=$(mktemp -d /tmp/wcadmin-demo-XXXXXX)
-export HCP_SYSTEM_ROOT=$root
-echo "== sandbox machine: HCP_SYSTEM_ROOT=$root"
-
-mkdir -p "$root/etc/halvo" "$root/opt/tomcat/conf"
-cat > "$root/settings.reg" <<REG
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]
-"PRODUCT_ROOT_D"="$root/opt/halvo"
-"PRODUCT_DATA_D"="$root/var/opt/halvo"
-"Debug"=dword:00000001
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat]
-@="tomcat10"
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10]
-"dll"="$bin/libtomcatprovider.so"
-"TomcatHome"="$root/opt/tomcat"
-REG
-
-run() {
-  echo
-  echo "\$ wcadmin $*"
-  set +e
-  "$bin/wcadmin" "$@"
+finish() {
   local code=$?
-  set -e
   echo
-  echo "(exit code $code)"
+  echo "== taking the sandbox down"
+  scripts/sandbox.sh down "$root" || code=1
+  rm -rf "$root"
+  exit $code
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
+step() {
+  echo
+  echo "== $*"
 }
 
-if [[ -x $bin/hcpreg ]]; then
-  echo "\$ hcpreg import settings.reg"
-  "$bin/hcpreg" import "$root/settings.reg"
-else
-  cp "$root/settings.reg" "$root/etc/halvo/registry.reg"
-fi
+# Runs wcadmin as the panel does and shows what it printed and its exit code.
+wcadmin() {
+  echo
+  echo "\$ wcadmin $*"
+  local code=0 output
+  output=$("$bin/wcadmin" "$@") || code=$?
+  [[ -n $output ]] && echo "$output"
+  echo "(exit code $code)"
+  ((code == 0)) || { echo "wcadmin failed: the demo stops here" >&2; exit 1; }
+}
 
-run
-run --help
-run --install-service --vhost-name=example.test --manager-login=admin
-run --get-webapp-list --vhost-name=example.test --started-only
+step "sandbox machine: HCP_SYSTEM_ROOT=$root"
+scripts/sandbox.sh up "$root" "$bin" --watch $$
+export HCP_SYSTEM_ROOT=$root
+tomcat=$root/opt/tomcat
+echo "settings store: $root/etc/halvo/registry.reg"
+"$bin/hcpreg" query 'HKLM\SYSTEM\CurrentControlSet\Services\Tomcat'
 
+step "the panel's part of Tomcat"
+wcadmin --install
+wcadmin --install-service --vhost-name=$host --manager-login=admin --password=demo-secret
+wcadmin --start
+printf '%s\n' "${aliases[@]}" >"$root/aliases.txt"
 echo
-echo "== debug log of the run (UTF-16LE, shown as UTF-8):"
+echo "aliases file: $(paste -sd';' "$root/aliases.txt")"
+wcadmin --install-vhost --vhost-name=$host --aliases="$root/aliases.txt"
+echo
+echo "server.xml, the panel's Service:"
+sed -n '/<Service name="HCP"/,/<\/Service>/p' "$tomcat/conf/server.xml"
+
+step "a web application"
+archive=$root/var/opt/halvo/var/tomcat/hcp-wars/$host/$app.war
+mkdir -p "$(dirname "$archive")"
+scripts/sandbox.sh war "$archive" $app
+echo "built with jar: $archive ($(stat -c %s "$archive") bytes)"
+wcadmin --start-webapp --vhost-name=$host --webapp-name=$app --aliases="$root/aliases.txt"
+wcadmin --status
+wcadmin --get-webapp-list --vhost-name=$host --started-only
+
+step "the page through Tomcat (it deploys the new link within about 10 s)"
+fetch() {
+  local name=$1 page="" i
+  for i in $(seq 120); do
+    page=$(curl -s --max-time 10 -H "Host: $name" "http://127.0.0.1:9080/$app/" || true)
+    [[ $page == "application $app answers for $name"* ]] && break
+    sleep 0.5
+  done
+  echo
+  echo "\$ curl -H 'Host: $name' http://127.0.0.1:9080/$app/"
+  echo "$page"
+  [[ $page == "application $app answers for $name"* ]] || { echo "the page was not served" >&2; exit 1; }
+}
+fetch $host
+fetch "${aliases[0]}"
+fetch "www.${aliases[1]}"
+
+step "the AJP connector (what the web server's connector talks to)"
+exec 3<>/dev/tcp/127.0.0.1/9008
+printf '\x12\x34\x00\x01\x0a' >&3
+reply=$(timeout 5 head -c 5 <&3 | od -An -tx1 | tr -s ' ')
+exec 3<&-
+echo "CPing 12 34 00 01 0a -> reply:$reply"
+[[ $reply == " 41 42 00 01 09" ]] || { echo "no CPong from 127.0.0.1:9008" >&2; exit 1; }
+
+step "stopping Tomcat"
+wcadmin --stop
+wcadmin --status
+
+step "debug log of the runs (UTF-16LE, shown as UTF-8, last lines)"
 for f in "$root"/opt/halvo/admin/logs/halvolog_debug*.log; do
-  [[ -e $f ]] && iconv -f UTF-16LE -t UTF-8 "$f" | sed 's/^\xEF\xBB\xBF//' | tail -n 12
+  [[ -e $f ]] && iconv -f UTF-16LE -t UTF-8 "$f" | sed 's/^\xEF\xBB\xBF//' | tail -n 8
 done
-rm -rf "$root"

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make pkg-config libpugixml-dev libicu-dev libgtest-dev libgmock-dev curl python3 gdb)
+packages=(cmake g++ make pkg-config libpugixml-dev libicu-dev libgtest-dev libgmock-dev curl python3 gdb
+  tomcat10 tomcat10-admin default-jdk-headless)
 missing=()
 for p in "${packages[@]}" "$@"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
