@@ -1,6 +1,7 @@
 #include "redirector/isapi_redirector_config.h"
 
 #include <array>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 
@@ -22,8 +23,20 @@ constexpr const char* kWorkerLbfactor = "1";
 
 std::string workerKey(const std::string& worker, const char* suffix) { return "worker." + worker + suffix; }
 
-bool keyStartsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
+bool keyStartsWith(std::string_view key, std::string_view prefix) { return key.substr(0, prefix.size()) == prefix; }
+
+// The lines of workers.properties an edit of one worker looks at: the list
+// and the worker's own keys ("worker.<name>." + suffix).
+auto workerLines(const std::string& workerPrefix) {
+  return [&workerPrefix](std::string_view key) { return key == kWorkerList || keyStartsWith(key, workerPrefix); };
+}
+
+// The name part of a mount key, "/name/", or nothing when the key has none.
+// Names hold no '/', so it is the text up to the key's second '/'.
+std::string_view mountNameOf(std::string_view key) {
+  if (key.empty() || key[0] != '/') return {};
+  const size_t nameEnd = key.find('/', 1);
+  return nameEnd == std::string_view::npos ? std::string_view() : key.substr(0, nameEnd + 1);
 }
 
 // "/" + name + "/": the start of every mount key under a host or alias name.
@@ -52,11 +65,12 @@ std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std
 // Points the first line of each pending key at the worker, in place, and
 // appends the keys no line had.
 void setMounts(PropertyFile& file, PendingKeys& pending, const std::string& worker) {
-  file.walk([&](PropertyLine& line) {
-    if (pending.allTaken() || !pending.take(line.key)) return LineEdit::Keep;
-    line.value = worker;
-    return LineEdit::Store;
-  });
+  file.walk([&](std::string_view key) { return pending.isPending(key); },
+            [&](PropertyLine& line) {
+              pending.take(line.key);
+              line.value = worker;
+              return LineEdit::Store;
+            });
   pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
 }
 
@@ -81,9 +95,10 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
   pending.add(workerKey(ansiWorker, ".type"));
   pending.add(workerKey(ansiWorker, ".lbfactor"));
 
+  const std::string workerPrefix = workerKey(ansiWorker, ".");
   PropertyFile file;
   file.load(workersPath_);
-  file.walk([&](PropertyLine& line) {
+  file.walk(workerLines(workerPrefix), [&](PropertyLine& line) {
     const std::optional<size_t> which = pending.take(line.key);
     if (!which) return LineEdit::Keep;
     line.value = *which == List ? addListItem(line.value, worker) : std::string(values[*which]);
@@ -105,9 +120,10 @@ void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
   const std::array<std::string, 4> workerKeys = {workerKey(ansiWorker, ".port"), workerKey(ansiWorker, ".host"),
                                                  workerKey(ansiWorker, ".type"), workerKey(ansiWorker, ".lbfactor")};
 
+  const std::string workerPrefix = workerKey(ansiWorker, ".");
   PropertyFile file;
   file.load(workersPath_);
-  file.walk([&](PropertyLine& line) {
+  file.walk(workerLines(workerPrefix), [&](PropertyLine& line) {
     if (line.key == kWorkerList) {
       line.value = removeListItem(line.value, worker);
       return LineEdit::Store;
@@ -135,9 +151,10 @@ void IsapiRedirectorConfig::renameWorker(const std::wstring& oldWorker, const st
   const std::string oldHostKey = workerKey(oldAnsi, ".host");
   const std::string newHostKey = workerKey(newAnsi, ".host");
 
+  const std::string oldPrefix = workerKey(oldAnsi, ".");
   PropertyFile file;
   file.load(workersPath_);
-  file.walk([&](PropertyLine& line) {
+  file.walk(workerLines(oldPrefix), [&](PropertyLine& line) {
     if (line.key == kWorkerList) {
       line.value = replaceListItem(line.value, oldWorker, newWorker);
       return LineEdit::Store;
@@ -181,13 +198,13 @@ void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, con
   checkAliases(aliases, kFunction);
   checkRedirectorName(RedirectorName::WebApp, appName, kFunction);
   if (!fileExist(uriWorkerMapPath_)) return;
-  std::vector<std::string> keyList = webAppMountKeys(hostName, aliases, appName);
-  const std::unordered_set<std::string> keys(std::make_move_iterator(keyList.begin()),
-                                             std::make_move_iterator(keyList.end()));
+  const std::vector<std::string> keyList = webAppMountKeys(hostName, aliases, appName);
+  const std::unordered_set<std::string_view> keys(keyList.begin(), keyList.end());
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  file.walk([&](PropertyLine& line) { return keys.count(line.key) ? LineEdit::Erase : LineEdit::Keep; });
+  file.walk([&](std::string_view key) { return keys.count(key) != 0; },
+            [](PropertyLine&) { return LineEdit::Erase; });
   file.save(uriWorkerMapPath_);
 }
 
@@ -202,13 +219,12 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
   file.load(uriWorkerMapPath_);
   PendingKeys pending;
   std::string worker;
-  file.walk([&](PropertyLine& line) {
-    if (keyStartsWith(line.key, hostPrefix)) {
-      pending.add(aliasPrefix + line.key.substr(hostPrefix.size()));
-      if (worker.empty()) worker = line.value;
-    }
-    return LineEdit::Keep;
-  });
+  file.walk([&](std::string_view key) { return keyStartsWith(key, hostPrefix); },
+            [&](PropertyLine& line) {
+              pending.add(aliasPrefix + line.key.substr(hostPrefix.size()));
+              if (worker.empty()) worker = line.value;
+              return LineEdit::Keep;
+            });
   setMounts(file, pending, worker);
   file.save(uriWorkerMapPath_);
 }
@@ -221,7 +237,8 @@ void IsapiRedirectorConfig::removeAliasMounts(const std::wstring& alias) {
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  file.walk([&](PropertyLine& line) { return keyStartsWith(line.key, prefix) ? LineEdit::Erase : LineEdit::Keep; });
+  file.walk([&](std::string_view key) { return keyStartsWith(key, prefix); },
+            [](PropertyLine&) { return LineEdit::Erase; });
   file.save(uriWorkerMapPath_);
 }
 
@@ -237,11 +254,12 @@ void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
   checkAliases(newAliases, kFunction);
   checkRedirectorName(RedirectorName::Worker, newWorker, kFunction);
 
-  // Names hold no '/', so the name of a mount key is the text up to its
-  // second '/', and one lookup finds whether it belongs to an old name.
+  // One lookup of a mount key's name part finds whether it belongs to an
+  // old name.
   const std::string hostPrefix = mountPrefix(oldHostName);
-  std::unordered_set<std::string> aliasPrefixes;
-  for (const std::wstring& alias : oldAliases) aliasPrefixes.insert(mountPrefix(alias));
+  std::vector<std::string> aliasPrefixList;
+  for (const std::wstring& alias : oldAliases) aliasPrefixList.push_back(mountPrefix(alias));
+  const std::unordered_set<std::string_view> aliasPrefixes(aliasPrefixList.begin(), aliasPrefixList.end());
   std::vector<std::string> newNames;
   newNames.reserve(newAliases.size() + 1);
   newNames.push_back(mountName(newHostName));
@@ -252,16 +270,14 @@ void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
   file.load(uriWorkerMapPath_);
   // Only the host's own mounts move; mounts under its old aliases are dropped.
   std::vector<std::string> suffixes;
-  file.walk([&](PropertyLine& line) {
-    if (keyStartsWith(line.key, hostPrefix)) {
-      suffixes.push_back(line.key.substr(hostPrefix.size()));
-      return LineEdit::Erase;
-    }
-    if (aliasPrefixes.empty() || line.key.empty() || line.key[0] != '/') return LineEdit::Keep;
-    const size_t nameEnd = line.key.find('/', 1);
-    if (nameEnd == std::string::npos) return LineEdit::Keep;
-    return aliasPrefixes.count(line.key.substr(0, nameEnd + 1)) ? LineEdit::Erase : LineEdit::Keep;
-  });
+  file.walk(
+      [&](std::string_view key) {
+        return keyStartsWith(key, hostPrefix) || (!aliasPrefixes.empty() && aliasPrefixes.count(mountNameOf(key)));
+      },
+      [&](PropertyLine& line) {
+        if (keyStartsWith(line.key, hostPrefix)) suffixes.push_back(line.key.substr(hostPrefix.size()));
+        return LineEdit::Erase;
+      });
   for (const std::string& name : newNames) {
     for (const std::string& suffix : suffixes) file.append(PropertyLine("/" + name + "/" + suffix, worker));
   }

@@ -1,34 +1,18 @@
 #include "redirector/line_splitter.h"
 
-namespace {
-bool isBreakByte(char c) { return c == '\r' || c == '\n'; }
-}  // namespace
-
 void LineSplitter::feed(std::string_view bytes) {
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    if (inBreak_) {
-      while (pos < bytes.size() && isBreakByte(bytes[pos])) ++pos;
-      if (pos < bytes.size()) inBreak_ = false;
-      continue;
-    }
-    const size_t end = bytes.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-      current_.append(bytes.substr(pos));
-      return;
-    }
-    current_.append(bytes.substr(pos, end - pos));
-    // Copy rather than move: the copy is sized to the line, and the gathering
-    // buffer keeps its capacity for the next line.
-    lines_.emplace_back(current_);
-    current_.clear();
-    inBreak_ = true;
-    pos = end;
-  }
+  pending_.append(bytes);
+  cutter_.feed(bytes, [this](size_t begin, size_t end) { emit(begin, end); });
+  // Only the text of the line still being gathered is kept.
+  const size_t keep = cutter_.pendingStart();
+  pending_.erase(0, keep - pendingBase_);
+  pendingBase_ = keep;
 }
 
 void LineSplitter::finish() {
-  if (!current_.empty()) lines_.emplace_back(current_);
-  current_.clear();
-  inBreak_ = false;
+  cutter_.finish([this](size_t begin, size_t end) { emit(begin, end); });
+  pending_.clear();
+  pendingBase_ = cutter_.pendingStart();
 }
+
+void LineSplitter::emit(size_t begin, size_t end) { lines_.emplace_back(pending_, begin - pendingBase_, end - begin); }

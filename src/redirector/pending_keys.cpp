@@ -28,3 +28,9 @@ std::optional<size_t> PendingKeys::take(std::string_view key) {
   --pendingCount_;
   return position;
 }
+
+bool PendingKeys::isPending(std::string_view key) const {
+  if (pendingCount_ == 0) return false;
+  auto it = chains_.find(key);
+  return it != chains_.end() && it->second.head != kNone;
+}

@@ -22,6 +22,9 @@ class PendingKeys {
   // nothing when no occurrence is pending.
   std::optional<size_t> take(std::string_view key);
 
+  // Whether an occurrence of `key` is pending; takes nothing.
+  bool isPending(std::string_view key) const;
+
   bool allTaken() const { return pendingCount_ == 0; }
 
   // Calls visit(key, position) for each key not taken, in the order they

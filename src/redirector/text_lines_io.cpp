@@ -1,7 +1,6 @@
 #include "redirector/text_lines_io.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <string_view>
 
@@ -11,9 +10,13 @@
 
 namespace {
 
-constexpr uint32_t kReadChunk = 4096;
+// The buffer of a file being read starts at its size (one byte more, so the
+// read that finds the end needs no room of its own) or at this size when the
+// size is unknown, and doubles when full.
+constexpr size_t kFirstRead = 64 * 1024;
+constexpr size_t kLargestRead = 64 * 1024 * 1024;
 // Lines are gathered into one buffer and written in pieces of about this size.
-constexpr size_t kWriteBuffer = 64 * 1024;
+constexpr size_t kWriteBuffer = 256 * 1024;
 
 std::wstring quoted(const wchar_t* before, const std::wstring& path, const wchar_t* after) {
   return before + path + after;
@@ -28,13 +31,17 @@ class BufferedWriter {
     buffer_.reserve(kWriteBuffer);
   }
 
-  void append(std::string_view bytes) {
-    if (buffer_.size() + bytes.size() > kWriteBuffer) flush();
-    if (bytes.size() > kWriteBuffer) {
-      writeAll(bytes);
-      return;
+  // Appends the line and its CR LF.
+  void appendLine(std::string_view line) {
+    if (buffer_.size() + line.size() + 2 > kWriteBuffer) {
+      flush();
+      if (line.size() + 2 > kWriteBuffer) {
+        writeAll(line);
+        line = {};
+      }
     }
-    buffer_.append(bytes);
+    buffer_.append(line);
+    buffer_.append("\r\n", 2);
   }
 
   void flush() {
@@ -63,31 +70,58 @@ class BufferedWriter {
   std::string buffer_;
 };
 
+// The size of the file at `path` as a second handle sees it, or 0 when that
+// handle cannot tell; the reading handle reports the failures.
+size_t sizeHint(const std::wstring& path) {
+  File probe;
+  uint64_t end = 0;
+  if (probe.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
+                 FileDisposition::OpenExisting) != ERROR_SUCCESS ||
+      probe.seekToEnd(end) != ERROR_SUCCESS)
+    return 0;
+  return static_cast<size_t>(end);
+}
+
 }  // namespace
 
-void readTextLines(const std::wstring& path, std::vector<std::string>& lines, const char* function) {
+void readTextLines(const std::wstring& path, std::string& text, std::vector<std::string_view>& lines,
+                   const char* function) {
   File file;
   const uint32_t opened = file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
                                     FileDisposition::OpenExisting);
   if (opened != ERROR_SUCCESS)
     throwOsError(quoted(L"Open file '", path, L"' to read"), opened, VCALLPOINT(L"", function));
 
-  LineSplitter splitter(lines);
-  std::array<char, kReadChunk> chunk;
+  // The whole file goes into one buffer, which the lines then view; it is
+  // cut only once every byte is in, so the sizes of the reads cannot matter.
+  LineCutter cutter;
+  auto addLine = [&](size_t begin, size_t end) { lines.emplace_back(text.data() + begin, end - begin); };
+  size_t size = 0;
+  // A buffer of the right size at once: growing it by doubling would hold
+  // the old and the new buffer together, half again the file's size.
+  const size_t hint = sizeHint(path);
+  text.resize(hint > 0 ? hint + 1 : kFirstRead);
   for (;;) {
+    if (size == text.size()) text.resize(2 * size);
+    const uint32_t room = static_cast<uint32_t>(std::min<size_t>(text.size() - size, kLargestRead));
     uint32_t got = 0;
-    const uint32_t code = file.read(chunk.data(), kReadChunk, got);
-    if (code == ERROR_HANDLE_EOF) break;
-    if (code != ERROR_SUCCESS) throwOsError(quoted(L"Read from file '", path, L"'"), code, VCALLPOINT(L"", function));
-    if (got == 0) break;
-    splitter.feed(std::string_view(chunk.data(), got));
+    const uint32_t code = file.read(text.data() + size, room, got);
+    if (code == ERROR_HANDLE_EOF || (code == ERROR_SUCCESS && got == 0)) break;
+    if (code != ERROR_SUCCESS) {
+      text.resize(size);
+      cutter.feed(text, addLine);
+      throwOsError(quoted(L"Read from file '", path, L"'"), code, VCALLPOINT(L"", function));
+    }
+    size += got;
   }
-  splitter.finish();
+  text.resize(size);
+  cutter.feed(text, addLine);
+  cutter.finish(addLine);
   // The file was only read: a failure to close it loses nothing.
   file.close();
 }
 
-void writeTextLines(const std::wstring& path, const std::vector<std::string>& lines, const char* function) {
+void writeTextLines(const std::wstring& path, const std::vector<std::string_view>& lines, const char* function) {
   File file;
   const uint32_t opened = file.open(path, FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
                                     FileDisposition::CreateAlways);
@@ -95,10 +129,7 @@ void writeTextLines(const std::wstring& path, const std::vector<std::string>& li
     throwOsError(quoted(L"Open file '", path, L"' to write"), opened, VCALLPOINT(L"", function));
 
   BufferedWriter writer(file, path, function);
-  for (const std::string& line : lines) {
-    writer.append(line);
-    writer.append("\r\n");
-  }
+  for (std::string_view line : lines) writer.appendLine(line);
   writer.flush();
   // Some file systems report a failed write only when the file is closed.
   const uint32_t closed = file.close();

@@ -3,6 +3,7 @@
 // Nothing is trimmed: blanks around '=' or the comment character belong to the
 // key, value or comment, so a line that is not edited composes back to itself.
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -29,15 +30,16 @@ class vkeyvalue {
     key.clear();
     value.clear();
     comment.clear();
-    const size_t hash = line.find(CommentChar);
-    const size_t equals = line.find('=');
-    if (equals != std::string_view::npos && (hash == std::string_view::npos || equals < hash)) {
-      key.assign(line.substr(0, equals));
-      value.assign(line.substr(equals + 1));
-    } else if (hash != std::string_view::npos) {
-      key.assign(line.substr(0, hash));
-      comment.assign(line.substr(hash + 1));
-    }
+    const size_t cut = separatorOf(line);
+    if (cut == std::string_view::npos) return;
+    key.assign(line.data(), cut);
+    (line[cut] == '=' ? value : comment).assign(line.data() + cut + 1, line.size() - cut - 1);
+  }
+
+  // The key that parse() finds in `line`, without parsing the rest.
+  static std::string_view keyOf(std::string_view line) {
+    const size_t cut = separatorOf(line);
+    return cut == std::string_view::npos ? std::string_view() : line.substr(0, cut);
   }
 
   // Rebuilds `text` from the fields. An empty value drops the '=' as well, so
@@ -57,5 +59,19 @@ class vkeyvalue {
   // The class name as it appears in call points: "class vkeyvalue<35>".
   static std::string typeName() {
     return "class vkeyvalue<" + std::to_string(static_cast<int>(static_cast<unsigned char>(CommentChar))) + ">";
+  }
+
+ private:
+  // The position of the first '=' or comment character, or npos. Two memchr
+  // calls instead of a loop: the comment character is looked for only before
+  // the first '='.
+  static size_t separatorOf(std::string_view line) {
+    if (line.empty()) return std::string_view::npos;
+    const char* const begin = line.data();
+    const void* equals = std::memchr(begin, '=', line.size());
+    const size_t before = equals ? static_cast<size_t>(static_cast<const char*>(equals) - begin) : line.size();
+    const void* comment = std::memchr(begin, CommentChar, before);
+    if (comment) return static_cast<size_t>(static_cast<const char*>(comment) - begin);
+    return equals ? before : std::string_view::npos;
   }
 };

@@ -4,8 +4,13 @@
 //
 // Every edit follows one pattern: load the file, walk its lines (rewriting or
 // erasing those whose key matters), append what is missing, save the file.
-// Lines are stored without their breaks; the bytes are never converted.
+// Lines are stored without their breaks; the bytes are never converted. The
+// loaded file stays in one buffer that the lines view; only lines that an
+// edit stores or appends own their text.
 
+#include <algorithm>
+#include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,11 +28,18 @@ enum class LineEdit {
 template <class Line>
 class vtextfile {
  public:
+  vtextfile() = default;
+  // The lines view the file's own buffers, which must stay where they are.
+  vtextfile(const vtextfile&) = delete;
+  vtextfile& operator=(const vtextfile&) = delete;
+
   // Replaces the contents with the lines of the file at `path`. On failure the
   // list holds the lines read so far.
   void load(const std::wstring& path) {
     lines_.clear();
-    readTextLines(path, lines_, functionName("load").c_str());
+    owned_.clear();
+    text_.clear();
+    readTextLines(path, text_, lines_, functionName("load").c_str());
   }
 
   // Writes every line followed by CR LF, replacing the file's contents.
@@ -40,33 +52,44 @@ class vtextfile {
   // are kept and the list stays whole.
   template <class Edit>
   void walk(Edit&& edit) {
+    walk([](std::string_view) { return true; }, edit);
+  }
+
+  // The same walk over the lines whose key (Line::keyOf) `wanted` accepts;
+  // the other lines are kept without being parsed.
+  template <class Wanted, class Edit>
+  void walk(Wanted&& wanted, Edit&& edit) {
     Line record;
     size_t kept = 0;
     size_t next = 0;
     struct Compactor {
-      std::vector<std::string>& lines;
+      std::vector<std::string_view>& lines;
       size_t& kept;
       size_t& next;
       ~Compactor() {
         if (kept != next) {
-          for (size_t i = next; i < lines.size(); ++i) lines[kept + (i - next)] = std::move(lines[i]);
+          std::copy(lines.begin() + static_cast<std::ptrdiff_t>(next), lines.end(),
+                    lines.begin() + static_cast<std::ptrdiff_t>(kept));
           lines.resize(kept + (lines.size() - next));
         }
       }
     } compactor{lines_, kept, next};
 
     while (next < lines_.size()) {
-      record.parse(lines_[next]);
-      const LineEdit action = edit(record);
-      if (action == LineEdit::Erase) {
-        ++next;
-        continue;
+      const std::string_view line = lines_[next];
+      if (wanted(Line::keyOf(line))) {
+        record.parse(line);
+        const LineEdit action = edit(record);
+        if (action == LineEdit::Erase) {
+          ++next;
+          continue;
+        }
+        if (action == LineEdit::Store) {
+          record.compose();
+          lines_[next] = own(record.text);
+        }
       }
-      if (action == LineEdit::Store) {
-        record.compose();
-        lines_[next].assign(record.text);
-      }
-      if (kept != next) lines_[kept] = std::move(lines_[next]);
+      lines_[kept] = lines_[next];
       ++kept;
       ++next;
     }
@@ -75,12 +98,13 @@ class vtextfile {
   // Composes `record` and adds its text as the new last line.
   void append(Line record) {
     record.compose();
-    lines_.push_back(std::move(record.text));
+    lines_.push_back(own(std::move(record.text)));
   }
 
-  void appendLine(std::string text) { lines_.push_back(std::move(text)); }
+  void appendLine(std::string text) { lines_.push_back(own(std::move(text))); }
 
-  const std::vector<std::string>& lines() const { return lines_; }
+  // A copy of the lines, first to last.
+  std::vector<std::string> lines() const { return std::vector<std::string>(lines_.begin(), lines_.end()); }
   size_t size() const { return lines_.size(); }
   bool empty() const { return lines_.empty(); }
 
@@ -91,5 +115,11 @@ class vtextfile {
     return name;
   }
 
-  std::vector<std::string> lines_;
+  // Keeps the text of a stored or appended line; a deque never moves the
+  // strings it holds, so views of them stay valid.
+  std::string_view own(std::string text) { return owned_.emplace_back(std::move(text)); }
+
+  std::string text_;                     // the bytes of the loaded file
+  std::deque<std::string> owned_;        // lines stored or appended since
+  std::vector<std::string_view> lines_;  // views into text_ and owned_
 };

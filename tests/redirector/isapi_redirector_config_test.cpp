@@ -152,7 +152,8 @@ TEST_F(WorkersTest, TenThousandWorkersAreAddedAndRemoved) {
   std::string body;
   std::string expectedBody;
   for (int i = 0; i < 10000; ++i) {
-    const std::string w = "h" + std::to_string(i) + "_test";
+    std::string w = "h";
+    w += std::to_string(i) + "_test";
     list += "," + w;
     if (i != 5000) expectedList += "," + w;
     for (const char* suffix : {".port=9008", ".host=127.0.0.1", ".type=ajp13", ".lbfactor=1"}) {

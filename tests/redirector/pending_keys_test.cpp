@@ -35,4 +35,18 @@ TEST(PendingKeys, EachOccurrenceIsTakenOnceInOrder) {
   EXPECT_EQ(keys.take("x"), 5u);
 }
 
+TEST(PendingKeys, IsPendingAsksWithoutTaking) {
+  PendingKeys keys;
+  EXPECT_FALSE(keys.isPending("x"));
+  for (const char* key : {"x", "y", "x"}) keys.add(key);
+  EXPECT_TRUE(keys.isPending("x"));
+  EXPECT_TRUE(keys.isPending("x"));  // asking took nothing
+  EXPECT_FALSE(keys.isPending("z"));
+  EXPECT_EQ(keys.take("x"), 0u);
+  EXPECT_TRUE(keys.isPending("x"));  // the second occurrence
+  EXPECT_EQ(keys.take("x"), 2u);
+  EXPECT_FALSE(keys.isPending("x"));
+  EXPECT_TRUE(keys.isPending("y"));
+}
+
 }  // namespace

@@ -20,6 +20,10 @@ TEST(KeyValueLine, ParsesKeyValueAndComment) {
       {"k =v", "k ", "v", ""},     // blanks are not trimmed
       {"plain text", "", "", ""},  // neither: no key at all
       {"k==v", "k", "=v", ""},
+      {"", "", "", ""},
+      {"=", "", "", ""},
+      {"#", "", "", ""},
+      {"k#c=v#d", "k", "", "c=v#d"},
   };
   Line line("stale=value#and comment");  // one record reused, as a walk does
   for (const auto& c : cases) {
@@ -29,6 +33,8 @@ TEST(KeyValueLine, ParsesKeyValueAndComment) {
     EXPECT_EQ(line.value, c.value);
     EXPECT_EQ(line.comment, c.comment);
     EXPECT_EQ(line.text, c.text);
+    // Walks choose their lines by this key before parsing them.
+    EXPECT_EQ(Line::keyOf(c.text), c.key);
   }
 }
 

@@ -146,6 +146,86 @@ TEST_F(TextFileTest, UneditedLinesSurviveAnEditByteForByte) {
   EXPECT_EQ(readFile(path()), expected);
 }
 
+TEST_F(TextFileTest, LargeFilesLoadAsTheyWereWrittenWhateverTheReadSizes) {
+  // Lines and breaks across every power-of-two border up to a few MiB, where
+  // reads and buffer growth could cut them.
+  std::string bytes;
+  Lines expected;
+  for (size_t border = 4096; border <= (size_t{4} << 20); border *= 2) {
+    const std::string filler(border - bytes.size() - 1, static_cast<char>('a' + expected.size() % 26));
+    bytes += filler + "\r\n";  // CR the last byte before the border, LF the first after it
+    expected.push_back(filler);
+  }
+  bytes += "tail without a break";
+  expected.push_back("tail without a break");
+  EXPECT_EQ(load(bytes), expected);
+  EXPECT_EQ(loadAndSave(bytes), bytes + "\r\n");
+}
+
+TEST_F(TextFileTest, LoadReplacesEverythingHeldBefore) {
+  writeFile(path(), "a=1\r\nb=2\r\n");
+  PropertyFile file;
+  file.appendLine("appended");
+  file.load(wide(path()));
+  file.walk([](PropertyLine& line) {
+    line.value = "stored";
+    return LineEdit::Store;
+  });
+  writeFile(path("other"), "c=3\n");
+  file.load(wide(path("other")));
+  EXPECT_EQ(file.lines(), (Lines{"c=3"}));
+}
+
+TEST_F(TextFileTest, StoredAndAppendedLinesKeepTheirTextAsTheFileGrows) {
+  writeFile(path(), "k0=v\r\nplain\r\n");
+  PropertyFile file;
+  file.load(wide(path()));
+  Lines expected = {"k0=stored", "plain"};
+  file.walk([](PropertyLine& line) {
+    if (line.key != "k0") return LineEdit::Keep;
+    line.value = "stored";
+    return LineEdit::Store;
+  });
+  // Short texts sit inside their string objects, long ones on the heap; both
+  // must stay where the lines point however many lines follow.
+  for (int i = 0; i < 2000; ++i) {
+    std::string text = "k";
+    text += std::to_string(i) + (i % 2 ? "=s" : "=a long value that does not fit in a small string");
+    expected.push_back(text);
+    if (i % 3) file.appendLine(text);
+    else file.append(PropertyLine(text));
+  }
+  EXPECT_EQ(file.lines(), expected);
+  file.save(wide(path("out")));
+  std::string saved;
+  for (const std::string& line : expected) saved += line + "\r\n";
+  EXPECT_EQ(readFile(path("out")), saved);
+}
+
+TEST_F(TextFileTest, KeyFilteredWalkPresentsOnlyWantedLinesAndKeepsTheRest) {
+  PropertyFile file;
+  for (const char* line : {"#w=comment", "w1=a", "x=b", "w2#note", "plain w", "w3=c", "y=w"}) file.appendLine(line);
+  std::vector<std::string> offered;
+  Lines presented;
+  file.walk(
+      [&](std::string_view key) {
+        offered.emplace_back(key);
+        return !key.empty() && key[0] == 'w';
+      },
+      [&](PropertyLine& line) {
+        presented.push_back(line.text);
+        if (line.key == "w1") return LineEdit::Erase;
+        if (line.key == "w2") {
+          line.value = "v";
+          return LineEdit::Store;
+        }
+        return LineEdit::Keep;
+      });
+  EXPECT_EQ(offered, (std::vector<std::string>{"", "w1", "x", "w2", "", "w3", "y"}));
+  EXPECT_EQ(presented, (Lines{"w1=a", "w2#note", "w3=c"}));
+  EXPECT_EQ(file.lines(), (Lines{"#w=comment", "x=b", "w2=v#note", "plain w", "w3=c", "y=w"}));
+}
+
 // The failure of `action`, which must be of class Exception.
 template <class Exception, class Action>
 Exception failureOf(Action action) {
