@@ -1,6 +1,8 @@
 #include "tomcat/xml/vxml.h"
 
-#include <sstream>
+#include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include "base/errors/com_error.h"
 #include "base/errors/os_error.h"
@@ -8,10 +10,13 @@
 #include "base/files/atomic_write.h"
 #include "base/files/file.h"
 #include "base/text/strings.h"
+#include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 #include "tomcat/xml/xml_document_state.h"
 #include "tomcat/xml/xml_file_encoding.h"
 #include "tomcat/xml/xml_parser.h"
+#include "tomcat/xml/xml_printer.h"
+#include "tomcat/xml/xml_text_codec.h"
 
 namespace {
 
@@ -26,18 +31,44 @@ std::wstring fileErrorText(uint32_t code) {
   return systemMessageText(code).value_or(vaformat(L"Unknown error (Error code %lu)", code));
 }
 
-std::string readWholeFile(const std::wstring& path) {
+// The whole file in a string with room for exactly one byte more, which the
+// parser needs for its terminator: the text is parsed where it was read.
+std::string readXmlFile(const std::wstring& path) {
+  uint64_t expected = 0;
+  {
+    File probe;
+    if (probe.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting) == 0) {
+      probe.seekToEnd(expected);
+    }
+  }
   File file;
   if (uint32_t code = file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting)) {
     failLoad(fileErrorText(code), path);
   }
   std::string bytes;
-  char chunk[65536];
-  for (;;) {
+  // The size is a hint only: a directory reports no real size.
+  if (expected >= bytes.max_size()) expected = 0;
+  bytes.reserve(static_cast<size_t>(expected) + 1);
+  bytes.resize(static_cast<size_t>(expected));
+  size_t filled = 0;
+  // Up to the size seen, straight into the string; a file that grew in the
+  // meantime is read on in chunks.
+  while (filled < bytes.size()) {
+    const uint32_t want = static_cast<uint32_t>(std::min<size_t>(bytes.size() - filled, 1u << 30));
     uint32_t transferred = 0;
-    if (uint32_t code = file.read(chunk, sizeof chunk, transferred)) failLoad(fileErrorText(code), path);
+    if (uint32_t code = file.read(bytes.data() + filled, want, transferred)) failLoad(fileErrorText(code), path);
     if (transferred == 0) break;
-    bytes.append(chunk, transferred);
+    filled += transferred;
+  }
+  bytes.resize(filled);
+  if (filled == expected) {
+    char chunk[65536];
+    for (;;) {
+      uint32_t transferred = 0;
+      if (uint32_t code = file.read(chunk, sizeof chunk, transferred)) failLoad(fileErrorText(code), path);
+      if (transferred == 0) break;
+      bytes.append(chunk, transferred);
+    }
   }
   return bytes;
 }
@@ -49,9 +80,8 @@ XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool vali
   state->validateOnParse = validateOnParse;
   state->resolveExternals = resolveExternals;
 
-  std::string bytes = readWholeFile(path);
   DecodedXmlFile decoded;
-  if (std::wstring reason = decodeXmlFile(bytes, decoded); !reason.empty()) failLoad(reason, path);
+  if (std::wstring reason = decodeXmlFile(readXmlFile(path), decoded); !reason.empty()) failLoad(reason, path);
   state->encoding = decoded.encoding;
   if (std::wstring reason = parseXmlText(std::move(decoded.utf8), *state); !reason.empty()) failLoad(reason, path);
 
@@ -61,48 +91,38 @@ XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool vali
 
 namespace {
 
-// Values are held as they are spelled, so nothing is escaped on the way out.
-constexpr unsigned kPrintFormat = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
+const XmlDocumentState& stateOf(const XmlDocument& document) {
+  const std::shared_ptr<XmlDocumentState>& state = XmlHandleAccess::state(document);
+  if (!state) throw ComError(E_POINTER_RESULT, L"The document handle is empty");
+  return *state;
+}
 
-void printNode(const XmlDocumentState& state, pugi::xml_node node, std::ostringstream& out) {
-  if (node.type() != pugi::node_element) {
-    node.print(out, "", kPrintFormat, pugi::encoding_utf8, 0);
-    return;
-  }
-  auto spelled = state.spelledStartTags.find(node.internal_object());
-  if (spelled != state.spelledStartTags.end() && spelled->second.fingerprint == startTagFingerprint(node)) {
-    out << spelled->second.head;
-  } else {
-    out << '<' << node.name();
-    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-      out << ' ' << a.name() << "=\"" << a.value() << '"';
-    }
-  }
-  if (!node.first_child()) {
-    out << "/>";
-    return;
-  }
-  out << '>';
-  for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) printNode(state, child, out);
-  out << "</" << node.name() << '>';
+// Room for the document as it was read and for what was added since, so
+// that the text is built without growing the string.
+size_t expectedTextSize(const XmlDocumentState& state) {
+  return state.buffer.size() + state.buffer.size() / 32 + 4096;
 }
 
 }  // namespace
 
 std::string vxmlToUtf8(const XmlDocument& document) {
-  const std::shared_ptr<XmlDocumentState>& state = XmlHandleAccess::state(document);
-  if (!state) throw ComError(E_POINTER_RESULT, L"The document handle is empty");
-  std::ostringstream out;
-  for (pugi::xml_node n = state->doc.first_child(); n; n = n.next_sibling()) {
-    if (n != state->holder) printNode(*state, n, out);
-  }
-  return out.str();
+  const XmlDocumentState& state = stateOf(document);
+  std::string text;
+  text.reserve(expectedTextSize(state));
+  printXmlDocument(state, text);
+  return text;
 }
 
 void vxmlSave(const XmlDocument& document, const std::wstring& path) {
   try {
+    const XmlDocumentState& state = stateOf(document);
     std::string bytes;
-    if (!encodeXmlFile(vxmlToUtf8(document), XmlHandleAccess::state(document)->encoding, bytes)) {
+    if (state.encoding.kind == XmlFileEncoding::Kind::Utf8) {
+      // Written as held: the text is built where it is written from.
+      bytes.reserve(expectedTextSize(state) + 3);
+      if (state.encoding.byteOrderMark) bytes = "\xEF\xBB\xBF";
+      printXmlDocument(state, bytes);
+    } else if (!encodeXmlFile(vxmlToUtf8(document), state.encoding, bytes)) {
       throw vexception(L"The document holds characters its encoding cannot represent");
     }
     replaceFileAtomically(path, bytes);
@@ -155,12 +175,60 @@ void vxmlSetExistingAttribute(const XmlNode& node, const std::wstring& name, con
   attribute.setNodeValue(value);
 }
 
+namespace {
+
+bool isAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// Engines hold thousands of hosts, so the search compares the UTF-8 the
+// document holds wherever that gives the same answer as comparing the wide
+// strings, and converts only where it may not.
+class ChildElementMatcher {
+ public:
+  ChildElementMatcher(std::wstring_view tagName, std::wstring_view nameValue)
+      : tagName_(tagName), nameValue_(nameValue), tagUtf8_(wideToUtf8(tagName)), nameUtf8_(wideToUtf8(nameValue)) {
+    fast_ = tagUtf8_ && nameUtf8_ && isAscii(*tagUtf8_);
+  }
+
+  bool matches(const XmlNode& child) const {
+    if (!fast_) return vxmlIsNodeOfType(child, NODE_ELEMENT, tagName_) && vxmlGetAttribute(child, L"name", L"") == nameValue_;
+    pugi::xml_node node = XmlHandleAccess::pugiNode(child);
+    if (XmlHandleAccess::pugiAttribute(child) || node.type() != pugi::node_element) return false;
+    if (!tagName_.empty()) {
+      const char* name = node.name();
+      // Other letters may equal ASCII ones ignoring case (the Kelvin sign and 'k').
+      if (!isAscii(name) ? !equalsIgnoreCase(fromXmlUtf8(name), tagName_) : !equalsIgnoringAsciiCase(name, *tagUtf8_)) {
+        return false;
+      }
+    }
+    const char* spelled = node.attribute("name").value();  // "" when missing
+    // A value without references, tabs or line breaks reads as it is spelled.
+    if (spelled[std::strcspn(spelled, "&\t\r\n")] == '\0') return *nameUtf8_ == spelled;
+    return decodeXmlValue(spelled, XmlValueKind::Attribute) == nameValue_;
+  }
+
+ private:
+  std::wstring_view tagName_;
+  std::wstring_view nameValue_;
+  std::optional<std::string> tagUtf8_;
+  std::optional<std::string> nameUtf8_;
+  bool fast_ = false;
+};
+
+}  // namespace
+
 XmlElement vxmlFindChildElement(const XmlNodeList& children, std::wstring_view tagName, std::wstring_view nameValue) {
+  const ChildElementMatcher matcher(tagName, nameValue);
   const int32_t length = children.length();
   for (int32_t i = 0; i < length; ++i) {
     XmlNode child = children.item(i);
-    if (!vxmlIsNodeOfType(child, NODE_ELEMENT, tagName)) continue;
-    if (vxmlGetAttribute(child, L"name", L"") == nameValue) return XmlElement(child);
+    if (matcher.matches(child)) return XmlElement(child);
   }
   return XmlElement();
 }

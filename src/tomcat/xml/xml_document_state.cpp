@@ -2,6 +2,7 @@
 
 #include "base/text/unicode.h"
 #include "tomcat/xml/xml_layout.h"
+#include "tomcat/xml/xml_start_tag.h"
 
 pugi::xml_node XmlDocumentState::ensureHolder() {
   if (!holder) {
@@ -25,13 +26,9 @@ bool XmlDocumentState::isAttached(pugi::xml_node node) const {
 
 std::wstring fromXmlUtf8(const char* text) { return utf8ToWideLenient(text ? text : ""); }
 
-std::string startTagFingerprint(pugi::xml_node element) {
-  std::string fingerprint = element.name();
-  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
-    fingerprint += '\0';
-    fingerprint += a.name();
-    fingerprint += '\0';
-    fingerprint += a.value();
-  }
-  return fingerprint;
+void XmlDocumentState::noteStartTagChange(pugi::xml_node element) {
+  if (changedStartTags.contains(element.internal_object())) return;
+  std::string head;
+  if (!XmlStartTagWriter(*this).appendParsed(element, head)) return;  // spelled anew anyway
+  changedStartTags.emplace(element.internal_object(), SpelledStartTag{std::move(head), startTagFingerprint(element)});
 }

@@ -11,6 +11,7 @@
 
 #include "tomcat/xml/xml_dom.h"
 #include "tomcat/xml/xml_file_encoding.h"
+#include "tomcat/xml/xml_name_ends.h"
 
 struct XmlDocumentState {
   pugi::xml_document doc;
@@ -23,15 +24,19 @@ struct XmlDocumentState {
   // Counts structural changes, so that live child lists know when to refresh.
   uint64_t generation = 1;
 
-  // Start tags as the file spelled them (line breaks between attributes and
-  // all), without their closing '>' or "/>", with what they said then. A
-  // save repeats the spelling while the element's name and attributes are
-  // unchanged.
+  // The bytes the parser overwrote at the ends of names (see xml_name_ends.h).
+  XmlNameEnds nameEnds;
+
+  // The start tags of parsed elements whose name or attributes the layer
+  // changed, as the file spelled them (without the closing '>' or "/>") and
+  // with what they said then, taken just before the first change. A save
+  // repeats the spelling while they say the same again. The start tags of all
+  // other parsed elements are read from `buffer`.
   struct SpelledStartTag {
     std::string head;
     std::string fingerprint;
   };
-  std::unordered_map<pugi::xml_node_struct*, SpelledStartTag> spelledStartTags;
+  std::unordered_map<pugi::xml_node_struct*, SpelledStartTag> changedStartTags;
 
   XmlFileEncoding encoding;
   std::string newline = "\n";  // the line break the file uses
@@ -45,10 +50,9 @@ struct XmlDocumentState {
   bool isHidden(pugi::xml_node node) const;
   // Whether the node is in the saved tree (not created-only or removed).
   bool isAttached(pugi::xml_node node) const;
+  // To be called before the element's name or attributes change.
+  void noteStartTagChange(pugi::xml_node element);
 };
-
-// The element's name and attributes as one string, to see whether they changed.
-std::string startTagFingerprint(pugi::xml_node element);
 
 // Builds handles from the inside and reaches their fields.
 struct XmlHandleAccess {

@@ -44,12 +44,14 @@ std::string declaredEncoding(std::string_view text) {
   return std::string(decl.substr(at + 1, end - at - 1));
 }
 
-std::wstring decodeXmlFile(std::string_view bytes, DecodedXmlFile& out) {
+std::wstring decodeXmlFile(std::string file, DecodedXmlFile& out) {
   out = DecodedXmlFile{};
   using Kind = XmlFileEncoding::Kind;
+  const std::string_view bytes = file;
   if (startsWithBytes(bytes, "\xEF\xBB\xBF")) {
     out.encoding = {Kind::Utf8, true};
-    out.utf8 = std::string(bytes.substr(3));
+    file.erase(0, 3);
+    out.utf8 = std::move(file);
     return {};
   }
   if (startsWithBytes(bytes, "\xFF\xFE")) {
@@ -74,7 +76,7 @@ std::wstring decodeXmlFile(std::string_view bytes, DecodedXmlFile& out) {
   if (name.empty() || equalsIgnoreCase(wideName, L"UTF-8") || equalsIgnoreCase(wideName, L"UTF8") ||
       equalsIgnoreCase(wideName, L"US-ASCII") || equalsIgnoreCase(wideName, L"ASCII")) {
     out.encoding = {Kind::Utf8, false};
-    out.utf8 = std::string(bytes);
+    out.utf8 = std::move(file);
     return {};
   }
   if (equalsIgnoreCase(wideName, L"ISO-8859-1") || equalsIgnoreCase(wideName, L"Latin1") ||

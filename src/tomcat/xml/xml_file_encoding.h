@@ -21,7 +21,9 @@ struct DecodedXmlFile {
 // declaration names) and converts to UTF-8. Returns the reason when the bytes
 // cannot be read: an encoding the layer does not know, or bytes that are not
 // valid in it. UTF-8 validity is checked by the parser, which knows positions.
-std::wstring decodeXmlFile(std::string_view bytes, DecodedXmlFile& out);
+// UTF-8 bytes become the text without a copy (the mark is cut off in place),
+// so the string keeps the room it was read with.
+std::wstring decodeXmlFile(std::string bytes, DecodedXmlFile& out);
 
 // Converts UTF-8 text back to the file's encoding, mark included. Returns
 // false when a character cannot be written in it (Latin-1 beyond U+00FF).

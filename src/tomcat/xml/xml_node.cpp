@@ -129,7 +129,9 @@ std::optional<std::wstring> XmlNode::nodeValue() const {
 void XmlNode::setNodeValue(const std::wstring& value) const {
   requireNode();
   if (attribute_) {
-    if (!pugi::xml_attribute(attribute_).set_value(encodeXmlValue(value, XmlValueKind::Attribute).c_str())) {
+    const std::string spelled = encodeXmlValue(value, XmlValueKind::Attribute);
+    doc_->noteStartTagChange(pugi::xml_node(node_));
+    if (!pugi::xml_attribute(attribute_).set_value(spelled.c_str())) {
       throw ComError(E_OUTOFMEMORY_RESULT);
     }
     return;
@@ -274,6 +276,7 @@ void XmlElement::setAttribute(const std::wstring& name, const std::wstring& valu
   std::string spelled = encodeXmlValue(value, XmlValueKind::Attribute);
   std::string utf8Name = toUtf8OrThrow(name);
   pugi::xml_node element(node_);
+  doc_->noteStartTagChange(element);
   pugi::xml_attribute attribute = element.attribute(utf8Name.c_str());
   if (!attribute) attribute = element.append_attribute(utf8Name.c_str());
   if (!attribute || !attribute.set_value(spelled.c_str())) throw ComError(E_OUTOFMEMORY_RESULT);

@@ -1,13 +1,14 @@
 #include "tomcat/xml/xml_parser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
 #include "tomcat/xml/xml_layout.h"
 #include "tomcat/xml/xml_text_codec.h"
+#include "tomcat/xml/xml_text_scan.h"
 
 namespace {
 
@@ -20,17 +21,32 @@ constexpr unsigned kParseOptions =
     (pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment) &
     ~(pugi::parse_escapes | pugi::parse_eol | pugi::parse_wconv_attribute | pugi::parse_wnorm_attribute);
 
-struct ParseFailure {
-  size_t offset;
-  std::wstring reason;
-};
+using ParseFailure = XmlTextProblem;
 
+// Line and column of a position in the text. After parsing, a NUL may stand
+// where a line feed ended a name; the recorded name ends tell.
+std::wstring describeFailure(const XmlDocumentState& state, const ParseFailure& failure) {
+  const std::string& text = state.buffer;
+  const size_t end = std::min(failure.offset, text.size());
+  int line = 1;
+  int column = 1;
+  for (size_t i = 0; i < end; ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n' || (c == '\0' && state.nameEnds.at(i, 0) == '\n')) {
+      ++line;
+      column = 1;
+    } else if ((c & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return vaformat(L"%s (line %d, column %d)", failure.reason, line, column);
+}
+
+// The well-formedness rules pugixml leaves to its callers.
 class Checker {
  public:
-  // `buffer` is the parsed text (values point into it), `pristine` the same
-  // text before the parser wrote its terminators into it.
-  Checker(const std::string& buffer, const std::string& pristine, bool entitiesDeclarable)
-      : buffer_(buffer), pristine_(pristine), entitiesDeclarable_(entitiesDeclarable) {}
+  Checker(const std::string& buffer, bool entitiesDeclarable)
+      : buffer_(buffer), entitiesDeclarable_(entitiesDeclarable) {}
 
   void checkTopLevel(pugi::xml_node document) {
     int elements = 0;
@@ -56,41 +72,68 @@ class Checker {
           break;
       }
     }
-    if (elements == 0) throw ParseFailure{buffer_.size(), L"The document has no document element"};
+    if (elements == 0) throw ParseFailure{textSize(), L"The document has no document element"};
   }
 
   void checkTree(pugi::xml_node root) {
-    std::vector<pugi::xml_node> pending{root};
-    while (!pending.empty()) {
-      pugi::xml_node node = pending.back();
-      pending.pop_back();
-      if (node.type() == pugi::node_pcdata) checkSpelling(node.value(), XmlValueKind::Text);
-      for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-        for (pugi::xml_attribute b = node.first_attribute(); b != a; b = b.next_attribute()) {
-          if (std::string_view(a.name()) == b.name()) {
-            fail(node, vaformat(L"The attribute '%s' appears twice in one element", fromXmlUtf8(a.name())));
-          }
-        }
-        checkSpelling(a.value(), XmlValueKind::Attribute);
+    // Depth first without recursion or a stack of its own.
+    pugi::xml_node node = root;
+    for (;;) {
+      if (node.type() == pugi::node_pcdata) {
+        checkSpelling(node.value(), XmlValueKind::Text);
+      } else {
+        checkAttributes(node);
       }
-      for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) pending.push_back(child);
+      if (pugi::xml_node child = node.first_child()) {
+        node = child;
+        continue;
+      }
+      while (node != root && !node.next_sibling()) node = node.parent();
+      if (node == root) return;
+      node = node.next_sibling();
     }
   }
 
   [[noreturn]] void fail(pugi::xml_node node, std::wstring reason) {
-    ptrdiff_t offset = node.offset_debug();
-    // offset_debug points at the name; the markup starts one or more bytes before.
-    size_t at = offset < 0 ? 0 : static_cast<size_t>(offset);
-    if (node.type() != pugi::node_pcdata) at = std::min(at, pristine_.rfind('<', at));
+    const bool named =
+        node.type() == pugi::node_element || node.type() == pugi::node_pi || node.type() == pugi::node_declaration;
+    size_t at = offsetOf(named ? node.name() : node.value());
+    // Markup starts at the '<' before its name or value; the parser may have
+    // overwritten that '<' with the NUL that ends the text before it.
+    if (node.type() != pugi::node_pcdata) {
+      while (at > 0) {
+        --at;
+        if (buffer_[at] == '<' || buffer_[at] == '\0') break;
+      }
+    }
     throw ParseFailure{at, std::move(reason)};
   }
 
  private:
+  void checkAttributes(pugi::xml_node node) {
+    names_.clear();
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+      const char* name = a.name();
+      for (const char* other : names_) {
+        if (other[0] == name[0] && std::strcmp(other, name) == 0) {
+          fail(node, vaformat(L"The attribute '%s' appears twice in one element", fromXmlUtf8(name)));
+        }
+      }
+      names_.push_back(name);
+      checkSpelling(a.value(), XmlValueKind::Attribute);
+    }
+  }
+
+  // Most values hold no reference and nothing else to look at closely.
   void checkSpelling(const char* value, XmlValueKind kind) {
+    const char* notable = kind == XmlValueKind::Text ? "&]" : "&<";
+    if (value[std::strcspn(value, notable)] == '\0') return;
     if (std::optional<XmlSpellingProblem> problem = checkXmlSpelling(value, kind, entitiesDeclarable_)) {
       throw ParseFailure{offsetOf(value) + problem->offset, problem->reason};
     }
   }
+
+  size_t textSize() const { return buffer_.empty() ? 0 : buffer_.size() - 1; }
 
   size_t offsetOf(const char* pointer) const {
     if (pointer >= buffer_.data() && pointer <= buffer_.data() + buffer_.size()) {
@@ -100,82 +143,52 @@ class Checker {
   }
 
   const std::string& buffer_;
-  const std::string& pristine_;
   bool entitiesDeclarable_;
+  std::vector<const char*> names_;  // of the element's attributes checked so far
 };
 
-// Invalid UTF-8 and characters XML does not allow (control characters).
-std::optional<ParseFailure> checkCharacters(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    char32_t c = 0;
-    size_t length = 0;
-    if (!decodeUtf8At(text, i, c, length)) return ParseFailure{i, L"The text is not valid UTF-8"};
-    if (!isXmlChar(c)) return ParseFailure{i, vaformat(L"The character %s is not allowed in XML", describeChar(c))};
-    i += length;
-  }
-  return std::nullopt;
-}
-
-std::wstring describeFailure(const std::string& text, const ParseFailure& failure) {
-  size_t end = std::min(failure.offset, text.size());
-  int line = 1;
-  int column = 1;
-  for (size_t i = 0; i < end; ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') {
-      ++line;
-      column = 1;
-    } else if ((c & 0xC0) != 0x80) {
-      ++column;
+// Values are written back as they are spelled, always in double quotes (see
+// xml_start_tag.h). The declaration is written by pugixml, so a '"' in one
+// of its values that was single-quoted becomes a reference right away.
+void quoteDeclarationValues(pugi::xml_node document) {
+  for (pugi::xml_node n = document.first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_declaration) continue;
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+      std::string value = a.value();
+      if (value.find('"') == std::string::npos) continue;
+      std::string spelled;
+      for (char c : value) spelled += c == '"' ? std::string("&quot;") : std::string(1, c);
+      a.set_value(spelled.c_str());
     }
-  }
-  return vaformat(L"%s (line %d, column %d)", failure.reason, line, column);
-}
-
-// The spelling of every start tag up to its closing '>' or "/>".
-void recordStartTags(const std::string& pristine, XmlDocumentState& state) {
-  std::vector<pugi::xml_node> pending{state.doc};
-  while (!pending.empty()) {
-    pugi::xml_node node = pending.back();
-    pending.pop_back();
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) pending.push_back(child);
-    if (node.type() != pugi::node_element) continue;
-    ptrdiff_t nameOffset = node.offset_debug();
-    if (nameOffset <= 0 || pristine[static_cast<size_t>(nameOffset) - 1] != '<') continue;
-    size_t begin = static_cast<size_t>(nameOffset) - 1;
-    size_t end = begin + 1;
-    char quote = 0;
-    for (; end < pristine.size(); ++end) {
-      char c = pristine[end];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '>') {
-        break;
-      }
-    }
-    if (end >= pristine.size()) continue;
-    if (pristine[end - 1] == '/') --end;
-    state.spelledStartTags[node.internal_object()] = {pristine.substr(begin, end - begin), startTagFingerprint(node)};
   }
 }
 
 }  // namespace
 
 std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
-  if (std::optional<ParseFailure> failure = checkCharacters(utf8)) return describeFailure(utf8, *failure);
+  state.nameEnds.clear();
+  const XmlTextScan scan = scanXmlText(utf8, state.nameEnds);
 
-  const std::string pristine = utf8;  // positions for messages: parsing writes into the buffer
-  state.buffer = std::move(utf8);
   // The parser overwrites the last byte with its terminator; give it one of
-  // its own so that trailing whitespace survives.
+  // its own so that trailing whitespace survives. The buffer is used as it
+  // comes when it has room for that byte, else it gets exactly that much.
+  if (utf8.capacity() > utf8.size()) {
+    state.buffer = std::move(utf8);
+  } else {
+    state.buffer.clear();
+    state.buffer.shrink_to_fit();
+    state.buffer.reserve(utf8.size() + 1);
+    state.buffer.append(utf8);
+    std::string().swap(utf8);
+  }
+  if (scan.problem) return describeFailure(state, *scan.problem);
   state.buffer.push_back('\0');
+
   pugi::xml_parse_result result =
       state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {
-    return describeFailure(pristine, ParseFailure{static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)),
-                                                  utf8ToWideLenient(result.description())});
+    return describeFailure(state, ParseFailure{static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)),
+                                               utf8ToWideLenient(result.description())});
   }
 
   bool hasDoctype = false;
@@ -183,31 +196,15 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
     hasDoctype = hasDoctype || n.type() == pugi::node_doctype;
   }
   try {
-    Checker checker(state.buffer, pristine, hasDoctype);
+    Checker checker(state.buffer, hasDoctype);
     checker.checkTopLevel(state.doc);
     checker.checkTree(state.doc);
   } catch (const ParseFailure& failure) {
-    return describeFailure(pristine, failure);
+    return describeFailure(state, failure);
   }
 
-  // Values are written back as they are spelled, always in double quotes, so
-  // a '"' inside a value that was single-quoted becomes a reference.
-  std::vector<pugi::xml_node> pending{state.doc};
-  while (!pending.empty()) {
-    pugi::xml_node node = pending.back();
-    pending.pop_back();
-    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-      std::string value = a.value();
-      if (value.find('"') == std::string::npos) continue;
-      std::string spelled;
-      for (char c : value) spelled += c == '"' ? std::string("&quot;") : std::string(1, c);
-      a.set_value(spelled.c_str());
-    }
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) pending.push_back(child);
-  }
-
-  recordStartTags(pristine, state);
-  state.newline = pristine.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  quoteDeclarationValues(state.doc);
+  state.newline = scan.windowsLineBreaks ? "\r\n" : "\n";
   state.indentUnit = detectIndentUnit(state.doc);
   return {};
 }

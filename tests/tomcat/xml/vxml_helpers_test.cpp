@@ -116,3 +116,31 @@ TEST_F(XmlHelpers, SetExistingAttributeFailsForAMissingOne) {
   EXPECT_EQ(comErrorOf([] { vxmlSetExistingAttribute(XmlNode(), L"name", L""); }), E_POINTER_RESULT);
   EXPECT_EQ(comErrorOf([] { vxmlSetAttribute(XmlElement(), L"name", L""); }), E_POINTER_RESULT);
 }
+
+TEST(XmlFinder, ComparesValuesAsTheyReadAndNamesIgnoringCaseBeyondAscii) {
+  TempDir dir;
+  XmlDocument document = loadText(dir,
+                                  "<Engine>\n"
+                                  "  <Host name=\"a&amp;b.test\" appBase=\"reference\"/>\n"
+                                  "  <Host name=\"tab\tand&#10;line\" appBase=\"whitespace\"/>\n"
+                                  "  <Host name='caf\xC3\xA9.test' appBase=\"accent\"/>\n"
+                                  "  <Host name=\"a&amp;b.test\" appBase=\"second\"/>\n"
+                                  "  <\xE2\x84\xAA name=\"kelvin\" appBase=\"kelvin sign\"/>\n"
+                                  "  <K\xC3\xA9 name=\"k\" appBase=\"accented tag\"/>\n"
+                                  "</Engine>\n");
+  const XmlNodeList hosts = document.documentElement().childNodes();
+  const auto appBaseOf = [](const XmlElement& e) { return e.empty() ? L"<none>" : vxmlGetAttribute(e, L"appBase", L""); };
+
+  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"Host", L"a&b.test")), L"reference");
+  EXPECT_TRUE(vxmlFindChildElement(hosts, L"Host", L"a&amp;b.test").empty());
+  // A tab in a value reads as a blank; a character reference stays a line feed.
+  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"Host", L"tab and\nline")), L"whitespace");
+  EXPECT_TRUE(vxmlFindChildElement(hosts, L"Host", L"tab\tand\nline").empty());
+  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"HOST", L"caf\u00e9.test")), L"accent");
+  EXPECT_TRUE(vxmlFindChildElement(hosts, L"Host", L"CAF\u00c9.test").empty());
+  // The Kelvin sign is a capital K ignoring case; other tags are compared as
+  // wide strings too.
+  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"k", L"kelvin")), L"kelvin sign");
+  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"k\u00c9", L"k")), L"accented tag");
+  EXPECT_TRUE(vxmlFindChildElement(hosts, L"ke", L"k").empty());
+}
