@@ -17,6 +17,8 @@ struct XmlDocumentState {
   pugi::xml_document doc;
   // The parsed text; the document points into it (in-place parsing).
   std::string buffer;
+  // The XML declaration as the file spelled it; empty when it had none.
+  std::string declarationText;
   // Holds nodes that are created but not appended yet, and nodes that were
   // removed, so that their handles stay valid. Last child of the document,
   // never saved and never shown.

@@ -6,6 +6,7 @@
 
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
+#include "tomcat/xml/xml_chars.h"
 #include "tomcat/xml/xml_layout.h"
 #include "tomcat/xml/xml_text_codec.h"
 #include "tomcat/xml/xml_text_scan.h"
@@ -182,6 +183,13 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
     std::string().swap(utf8);
   }
   if (scan.problem) return describeFailure(state, *scan.problem);
+  // The declaration is written back as it stands (the parser would re-spell
+  // its quotes); it can only be the very first thing of the text.
+  state.declarationText.clear();
+  if (state.buffer.compare(0, 5, "<?xml") == 0 && state.buffer.size() > 5 && isXmlWhitespace(static_cast<unsigned char>(state.buffer[5]))) {
+    const size_t end = state.buffer.find("?>", 5);
+    if (end != std::string::npos) state.declarationText = state.buffer.substr(0, end + 2);
+  }
   state.buffer.push_back('\0');
 
   pugi::xml_parse_result result =

@@ -1,5 +1,6 @@
 #include "tomcat/xml/xml_printer.h"
 
+#include "tomcat/xml/xml_document_state.h"
 #include "tomcat/xml/xml_start_tag.h"
 
 namespace {
@@ -25,9 +26,13 @@ void appendEndTag(pugi::xml_node element, std::string& out) {
 // Text is the bulk of a file and is written here; the rarer kinds (comments,
 // CDATA, processing instructions, the declaration and the doctype) the way
 // pugixml writes them.
-void appendLeaf(pugi::xml_node node, std::string& out) {
+void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string& out) {
   if (node.type() == pugi::node_pcdata) {
     out += node.value();
+    return;
+  }
+  if (node.type() == pugi::node_declaration && !state.declarationText.empty()) {
+    out += state.declarationText;
     return;
   }
   StringWriter writer(out);
@@ -35,19 +40,26 @@ void appendLeaf(pugi::xml_node node, std::string& out) {
 }
 
 // Depth first without recursion: deep documents cannot exhaust the stack.
-void printSubtree(XmlStartTagWriter& startTags, pugi::xml_node root, std::string& out) {
+void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, pugi::xml_node root,
+                  std::string& out) {
   pugi::xml_node node = root;
   for (;;) {
     if (node.type() == pugi::node_element) {
-      startTags.append(node, out);
+      const bool closesItself = startTags.append(node, out);
       if (pugi::xml_node child = node.first_child()) {
         out += '>';
         node = child;
         continue;
       }
-      out += "/>";
+      // An empty element keeps the form the file gave it: <a/> or <a></a>.
+      if (closesItself) {
+        out += "/>";
+      } else {
+        out += '>';
+        appendEndTag(node, out);
+      }
     } else {
-      appendLeaf(node, out);
+      appendLeaf(state, node, out);
     }
     while (node != root && !node.next_sibling()) {
       node = node.parent();
@@ -63,6 +75,6 @@ void printSubtree(XmlStartTagWriter& startTags, pugi::xml_node root, std::string
 void printXmlDocument(const XmlDocumentState& state, std::string& out) {
   XmlStartTagWriter startTags(state);
   for (pugi::xml_node n = state.doc.first_child(); n; n = n.next_sibling()) {
-    if (n != state.holder) printSubtree(startTags, n, out);
+    if (n != state.holder) printSubtree(state, startTags, n, out);
   }
 }

@@ -20,19 +20,24 @@ void appendDoubleQuotable(const char* value, std::string& out) {
 
 }  // namespace
 
-void XmlStartTagWriter::append(pugi::xml_node element, std::string& out) {
+bool XmlStartTagWriter::append(pugi::xml_node element, std::string& out) {
+  bool closesItself = true;
   if (!state_.changedStartTags.empty()) {
     auto changed = state_.changedStartTags.find(element.internal_object());
     if (changed != state_.changedStartTags.end()) {
+      // The file's form of an empty element still counts (a rare path).
+      std::string scratch;
+      appendParsed(element, scratch, &closesItself);
       if (changed->second.fingerprint == startTagFingerprint(element)) {
         out += changed->second.head;
       } else {
         appendNewStartTag(element, out);
       }
-      return;
+      return closesItself;
     }
   }
-  if (!appendParsed(element, out)) appendNewStartTag(element, out);
+  if (!appendParsed(element, out, &closesItself)) appendNewStartTag(element, out);
+  return closesItself;
 }
 
 // The parser left a start tag's bytes as they were, except the byte after
@@ -41,7 +46,7 @@ void XmlStartTagWriter::append(pugi::xml_node element, std::string& out) {
 // that opened the value; the byte after an attribute name was '=' unless an
 // '=' still follows (then a blank); the byte after an element name, and a
 // blank that was not a space, were noted before parsing.
-bool XmlStartTagWriter::appendParsed(pugi::xml_node element, std::string& out) {
+bool XmlStartTagWriter::appendParsed(pugi::xml_node element, std::string& out, bool* closesItself) {
   const char* base = state_.buffer.data();
   const char* end = base + state_.buffer.size();  // the buffer ends in a NUL
   const char* name = element.name();
@@ -80,6 +85,7 @@ bool XmlStartTagWriter::appendParsed(pugi::xml_node element, std::string& out) {
     close = s;
   }
 
+  if (closesItself) *closesItself = (close == nameEnd ? afterName : *close) == '/';
   const size_t start = out.size() + 1;  // after the '<'
   out += '<';
   out.append(name, static_cast<size_t>(close - name));

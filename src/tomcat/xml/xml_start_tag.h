@@ -16,11 +16,14 @@ class XmlStartTagWriter {
 
   // The start tag the way a save writes it: as spelled while the name and
   // the attributes are what they were when the file was read, else anew.
-  void append(pugi::xml_node element, std::string& out);
+  // True when an empty element is to close itself ("<a/>"): it did so in
+  // the file, or it does not come from the file; false for "<a></a>".
+  bool append(pugi::xml_node element, std::string& out);
 
   // The start tag as the parsed text spells it. False, with `out` as it was,
   // for an element that does not come from the text (one the layer created).
-  bool appendParsed(pugi::xml_node element, std::string& out);
+  // `closesItself` tells whether the tag ended in "/>".
+  bool appendParsed(pugi::xml_node element, std::string& out, bool* closesItself = nullptr);
 
  private:
   // A byte that goes where the parser wrote a NUL, counted from the name.

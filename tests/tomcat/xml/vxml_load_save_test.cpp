@@ -90,7 +90,7 @@ TEST(XmlRoundTrip, OnlyChangedStartTagsAreSpelledAnew) {
       "  <a x='say \"hi\"'   y='&apos;'></a>\n"
       "</Server>\n";
   XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original.substr(0, original.find("></a>")) + "/>\n</Server>\n");
+  EXPECT_EQ(saveText(dir, document), original);
 
   XmlElement a = childElement(document.documentElement(), L"a");
   vxmlSetAttribute(a, L"z", L"new");
@@ -98,7 +98,7 @@ TEST(XmlRoundTrip, OnlyChangedStartTagsAreSpelledAnew) {
             "<Server>\n"
             "  <Connector port=\"8080\"\n"
             "             redirectPort=\"8443\" />\n"
-            "  <a x=\"say &quot;hi&quot;\" y=\"&apos;\" z=\"new\"/>\n"
+            "  <a x=\"say &quot;hi&quot;\" y=\"&apos;\" z=\"new\"></a>\n"
             "</Server>\n");
   XmlDocument reloaded = loadText(dir, saveText(dir, document), "reloaded.xml");
   XmlElement again = childElement(reloaded.documentElement(), L"a");

@@ -82,10 +82,25 @@ TEST(XmlParsedStartTags, EverySpellingComesBackUnchanged) {
   EXPECT_EQ(vxmlGetAttribute(childElement(document.documentElement(), L"h\u00f4te"), L"a", L""), L"\u00e9");
 }
 
-TEST(XmlParsedStartTags, ElementsWithoutChildrenBecomeEmptyElementTagsWithTheirSpelling) {
+TEST(XmlParsedStartTags, EmptyElementsKeepTheirFormAndTheirSpelling) {
   TempDir dir;
-  XmlDocument document = loadText(dir, "<R><a></a><b ></b><c\n x='1'\n></c><d\n></d></R>");
-  EXPECT_EQ(saveText(dir, document), "<R><a/><b /><c\n x='1'\n/><d\n/></R>");
+  const std::string original = "<R><a></a><b ></b><c\n x='1'\n></c><d\n/><e x='2' /></R>";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(saveText(dir, document), original);
+  // One that loses its children keeps its end tag; a new one closes itself.
+  XmlElement root = document.documentElement();
+  root.appendChild(document.createElement(L"f"));
+  XmlElement a = childElement(root, L"a");
+  a.appendChild(document.createTextNode(L"t"));
+  a.removeChild(a.firstChild());
+  EXPECT_EQ(saveText(dir, document), "<R><a></a><b ></b><c\n x='1'\n></c><d\n/><e x='2' /><f/></R>");
+}
+
+TEST(XmlParsedStartTags, TheDeclarationKeepsItsQuotes) {
+  TempDir dir;
+  const std::string original = "<?xml version='1.0' encoding='utf-8'?>\n<Server port='8005'/>\n";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(saveText(dir, document), original);
 }
 
 TEST(XmlParsedStartTags, OnlyTheChangedTagIsSpelledAnewAndARevertedOneKeepsItsSpelling) {
