@@ -20,15 +20,26 @@ std::wstring configString(const std::wstring& name) {
   return value;
 }
 
+// A request carries no error replies: the marker that starts one in a reply
+// (a count of 0xFFFFFFFF) is a malformed request here, not a text to echo.
+void refuseErrorMarker(const vserializer& request) {
+  if (request.remaining() < 4) return;
+  const uint8_t* next = request.data() + request.readPosition();
+  if (next[0] == 0xFF && next[1] == 0xFF && next[2] == 0xFF && next[3] == 0xFF)
+    throw vexception(L"Malformed request for Halvo Management Service: an error reply stands where an argument belongs");
+}
+
 }  // namespace
 
 std::string answerRequest(std::string_view body) {
   vserializer response;
   try {
     vserializer request = vserializer::view(body.data(), body.size());
+    refuseErrorMarker(request);
     Guid command = request.readGuid();
     if (command != kConfigStringCommand)
       throw vexception(L"Unknown command " + guidText(command) + L" for Halvo Management Service");
+    refuseErrorMarker(request);
     std::wstring value = configString(request.readString());
     response.writeString(value);
   } catch (const vexception& e) {
