@@ -48,22 +48,10 @@ usage() {
 
 # ---- packages ---------------------------------------------------------------
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib/packages.sh"
 
-ensure_packages() {
-  local missing=()
-  installed tomcat10 || missing+=(tomcat10)
-  installed tomcat10-admin || missing+=(tomcat10-admin)
-  command -v curl >/dev/null || missing+=(curl)
-  command -v jar >/dev/null || missing+=(default-jdk-headless)
-  ((${#missing[@]})) || return 0
-  if [[ $(id -u) -ne 0 ]]; then
-    die "missing Debian packages: ${missing[*]}; run as root or install them with: apt-get install ${missing[*]}"
-  fi
-  echo "sandbox.sh: installing ${missing[*]} ..." >&2
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_sandbox_packages() {
+  ensure_packages tomcat10 tomcat10-admin curl default-jdk-headless || die "missing Debian packages"
 }
 
 # ---- helpers ----------------------------------------------------------------
@@ -130,7 +118,7 @@ cmd_up() {
       *) bin=$1; shift ;;
     esac
   done
-  ensure_packages
+  ensure_sandbox_packages
   [[ -d $root ]] || mkdir -p "$root"
   root=$(absolute "$root")
   bin=$(absolute "$bin") || die "no build directory $bin: build first (cmake --build build)"
@@ -280,6 +268,6 @@ case $command in
   catalina) cmd_catalina "$@" ;;
   war) cmd_war "$@" ;;
   watch) cmd_watch "$@" ;;
-  packages) ensure_packages ;;
+  packages) ensure_sandbox_packages ;;
   *) usage ;;
 esac

@@ -12,5 +12,5 @@ class ComApartment {
   ComApartment& operator=(const ComApartment&) = delete;
 
  private:
-  bool uninitializeDue_ = false;
+  [[maybe_unused]] bool uninitializeDue_ = false;  // used by the Windows build
 };

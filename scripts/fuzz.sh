@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The fuzz targets of tests/fuzz/: built with clang, libFuzzer,
+# AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer in
+# build-fuzz/, then each run for a bounded time on a copy of its corpus.
+# Fails when a target crashes, leaks, trips a sanitizer, breaks one of its
+# expectations, hangs or runs out of memory.
+#
+#   scripts/fuzz.sh [target...]        (default: every target)
+#
+# Environment:
+#   FUZZ_SECONDS  seconds per target (default 20); 0 runs the corpus once
+#   FUZZ_JOBS     parallel compile jobs (default 2)
+#   FUZZ_BUILD_DIR build directory (default build-fuzz)
+#
+# Inputs that failed are kept in <build dir>/artifacts/ with the target's
+# name in front; the repository's corpus is never written to.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# clang 14 with its runtimes (libclang-rt-14-dev carries libFuzzer and the
+# sanitizers), plus the libraries the program builds on. Installed with
+# apt-get when run as root.
+packages=(cmake make pkg-config clang libclang-rt-14-dev libpugixml-dev libicu-dev)
+source scripts/lib/packages.sh
+ensure_packages "${packages[@]}"
+
+seconds=${FUZZ_SECONDS:-20}
+jobs=${FUZZ_JOBS:-2}
+build=${FUZZ_BUILD_DIR:-build-fuzz}
+if ! [[ $seconds =~ ^[0-9]+$ ]]; then
+  echo "FUZZ_SECONDS must be a whole number of seconds, not '$seconds'" >&2
+  exit 2
+fi
+
+# -O1 keeps the targets fast enough to explore; recovering from undefined
+# behaviour is off so that every report is a crash libFuzzer keeps.
+CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" \
+  -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_FLAGS="-O1 -fno-sanitize-recover=undefined" \
+  -DCMAKE_CXX_FLAGS="-O1 -fno-sanitize-recover=undefined" >/dev/null
+cmake --build "$build" -j"$jobs" --target fuzzers
+
+if (($#)); then
+  targets=("$@")
+else
+  targets=()
+  for dir in tests/fuzz/corpus/*/; do targets+=("$(basename "$dir")"); done
+fi
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/wcadmin-fuzz-run-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+artifacts=$PWD/$build/artifacts
+mkdir -p "$artifacts"
+
+failed=()
+for target in "${targets[@]}"; do
+  program=$build/fuzzers/$target
+  if [[ ! -x $program ]]; then
+    echo "== $target: no such fuzz target in $build/fuzzers" >&2
+    failed+=("$target")
+    continue
+  fi
+  corpus=$work/$target/corpus
+  mkdir -p "$corpus" "$work/$target/tmp"
+  if [[ -d tests/fuzz/corpus/$target ]]; then
+    cp -R tests/fuzz/corpus/"$target"/. "$corpus"/
+  fi
+
+  if ((seconds == 0)); then
+    echo "== $target: the corpus once"
+    run=(-runs=0)
+  else
+    echo "== $target: $seconds s"
+    run=(-max_total_time="$seconds")
+  fi
+  # The targets make their scratch files under TMPDIR; each run gets its own.
+  set +e
+  TMPDIR=$work/$target/tmp "$program" "${run[@]}" \
+    -timeout=25 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/$target-" "$corpus" >"$work/$target/log" 2>&1
+  status=$?
+  set -e
+  if ((status != 0)); then
+    failed+=("$target")
+    echo "== $target FAILED (exit code $status):" >&2
+    # From the first report on: what failed, where, and the input.
+    report=$(sed -n '/expectation failed\|ERROR: \|runtime error/,$p' "$work/$target/log" | grep -v '^    #[0-9]* 0x[0-9a-f]* in fuzzer::' | head -n 80)
+    if [[ -n $report ]]; then echo "$report" >&2; else tail -n 60 "$work/$target/log" >&2; fi
+  else
+    grep -E "^Done|stat::number_of_executed_units" "$work/$target/log" | tail -n 2
+  fi
+done
+
+if ((${#failed[@]})); then
+  echo "Fuzzing failed: ${failed[*]} (failing inputs in $artifacts)" >&2
+  exit 1
+fi
+echo "Fuzzing: every target ran clean (${targets[*]})"

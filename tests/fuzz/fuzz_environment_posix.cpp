@@ -1,0 +1,12 @@
+#include <stdlib.h>
+
+#include "fuzz_check.h"
+#include "fuzz_environment.h"
+
+namespace fuzzing {
+
+void setEnvironmentVariable(const std::string& name, const std::string& value) {
+  check(::setenv(name.c_str(), value.c_str(), 1) == 0, "the environment variable can be set", name);
+}
+
+}  // namespace fuzzing
