@@ -8,7 +8,7 @@
 
 #include "base/errors/os_error.h"
 #include "base/text/convert.h"
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 using testing_support::readFile;

@@ -5,7 +5,7 @@
 #include "base/errors/os_error.h"
 #include "base/files/copy.h"
 #include "base/files/whole_file.h"
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
 #include "files_test_support.h"
 #include "support/sandbox.h"
 

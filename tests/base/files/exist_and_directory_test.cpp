@@ -6,7 +6,7 @@
 #include "base/errors/os_error.h"
 #include "base/files/directory.h"
 #include "base/files/file_exist.h"
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
 #include "files_test_support.h"
 #include "support/sandbox.h"
 

@@ -10,7 +10,7 @@
 #include "base/files/holding_processes.h"
 #include "base/files/recycler.h"
 #include "base/text/convert.h"
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
 #include "files_test_support.h"
 #include "support/sandbox.h"
 

@@ -89,9 +89,9 @@ TEST_F(ForcedRemovalTest, ALockedFileStopsItsRunningServiceWhichIsStartedAgain) 
   services.add(L"Tomcat", SERVICE_RUNNING);
   const std::string war = machine.makeFile("a.war");
   machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFiles files;
+  FaultyFileSystem files;
   // Locked until the service lets go: the first attempt and the forced one.
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 2);
+  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Tomcat", false);
 
   EXPECT_FALSE(pathExists(war));
@@ -107,8 +107,8 @@ TEST_F(ForcedRemovalTest, AServiceThatMustStayStoppedIsNotStartedAgain) {
   services.add(L"Tomcat", SERVICE_RUNNING);
   const std::string war = machine.makeFile("a.war");
   machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFiles files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 2);
+  FaultyFileSystem files;
+  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Tomcat", true);
 
   EXPECT_FALSE(pathExists(war));
@@ -122,8 +122,8 @@ TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStopped) {
   services.add(L"Other", SERVICE_RUNNING);
   const std::string a = machine.makeFile("a"), b = machine.makeFile("b");
   machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other")});
-  FaultyFiles files;
-  files.failWhen(FsCall::DeleteFile, w(machine.path("b")), ERROR_SHARING_VIOLATION, 2);
+  FaultyFileSystem files;
+  files.failWhen(FsCall::DeleteFile, w(machine.path("b")), ERROR_SHARING_VIOLATION, 0, 2);
   run(L"", true);  // without a name nothing is kept stopped
 
   EXPECT_TRUE(ids().empty());
@@ -135,8 +135,8 @@ TEST_F(ForcedRemovalTest, AStoppedServiceIsNotRecordedNorStarted) {
   services.add(L"Tomcat", SERVICE_STOPPED);
   const std::string war = machine.makeFile("a.war");
   machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFiles files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 2);
+  FaultyFileSystem files;
+  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Tomcat", false);
   EXPECT_FALSE(pathExists(war));
   EXPECT_EQ(services.calls, std::vector<std::wstring>{L"stop Tomcat"});
@@ -149,7 +149,7 @@ TEST_F(ForcedRemovalTest, AFileStillLockedAfterTheStopStaysRegistered) {
   schedule();
   const std::string war = machine.makeFile("a.war");
   machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFiles files;
+  FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION);
   run(L"Tomcat", false);
 
@@ -166,14 +166,14 @@ TEST_F(ForcedRemovalTest, ALockedFileWithoutServiceIsNotRetriedWithAStopAndStays
   services.add(L"Tomcat", SERVICE_RUNNING);
   const std::string file = machine.makeFile("a");
   machine.writeEntries({path("1", file, L"")});
-  FaultyFiles files;
+  FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, w(machine.path("a")), ERROR_SHARING_VIOLATION);
   run(L"", false);
 
   EXPECT_TRUE(pathExists(file));
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
   EXPECT_TRUE(services.opened.empty()) << "no service was asked about";
-  EXPECT_EQ(files.calls(FsCall::DeleteFile, w(machine.path("a"))), 2);  // the attempt and its forced repeat
+  EXPECT_EQ(files.count(FsCall::DeleteFile, w(machine.path("a"))), 2);  // the attempt and its forced repeat
   EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1);
   EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + file +
                                     " even stop service : The process cannot access the file because it is being "
@@ -187,7 +187,7 @@ TEST_F(ForcedRemovalTest, OtherFailuresStopNoServiceAndTheEntryStays) {
   const std::string dir = machine.path("app");
   machine.makeFile("app/inner/x");
   machine.writeEntries({path("1", dir, L"Tomcat")});
-  FaultyFiles files;
+  FaultyFileSystem files;
   files.failWhen(FsCall::RemoveDirectory, L"app/inner", ERROR_ACCESS_DENIED);
   run(L"Tomcat", false);
 
@@ -201,8 +201,8 @@ TEST_F(ForcedRemovalTest, OtherFailuresStopNoServiceAndTheEntryStays) {
 TEST_F(ForcedRemovalTest, AServiceThatDoesNotExistLeavesTheLockedEntryRegistered) {
   const std::string war = machine.makeFile("a.war");
   machine.writeEntries({path("1", war, L"Gone")});
-  FaultyFiles files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 2);
+  FaultyFileSystem files;
+  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Gone", false);
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
   EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + war + " even stop service Gone: ")), 1) << n(log->all());
@@ -213,8 +213,8 @@ TEST_F(ForcedRemovalTest, AServiceThatWillNotStartAgainIsLogged) {
   services.startErrors[L"Tomcat"] = ERROR_SERVICE_DISABLED;
   const std::string war = machine.makeFile("a.war");
   machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFiles files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 2);
+  FaultyFileSystem files;
+  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Tomcat", false);
   EXPECT_TRUE(ids().empty());
   EXPECT_EQ(log->count(LOG_ERROR, L"Unable to start service Tomcat: "), 1) << n(log->all());
@@ -228,8 +228,8 @@ TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {
   machine.writeEntries({mine});
   // Another process registers a path while the service is being stopped.
   services.onStop = [&] { machine.writeEntries({mine, theirs}); };
-  FaultyFiles files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 2);
+  FaultyFileSystem files;
+  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Tomcat", false);
   EXPECT_FALSE(pathExists(war));
   EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{theirs});

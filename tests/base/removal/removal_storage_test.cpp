@@ -12,8 +12,6 @@ namespace {
 
 using removal_test::contains;
 using removal_test::failureOf;
-using removal_test::FaultyFiles;
-using removal_test::FsCall;
 using removal_test::n;
 using removal_test::RemovalMachine;
 using removal_test::w;
@@ -148,7 +146,7 @@ TEST(RemovalStorageTest, AFailedWriteLeavesTheFileAndKeepsTheChangesForTheNextCo
   RemovalStorage storage(w(machine.storageFile()));
   storage.add(entry(L"new", L"/b", L"Tomcat"));
   {
-    FaultyFiles files;
+    FaultyFileSystem files;
     files.failWhen(FsCall::WriteFile, L"DeferredRemovalStorage", ERROR_DISK_FULL);
     EXPECT_TRUE(contains(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
   }

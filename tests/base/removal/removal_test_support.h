@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/files/file_system.h"
+#include "support/faulty_file_system.h"
 #include "base/log/log_manager.h"
 #include "base/removal/removal_entry.h"
 #include "base/services/service_control.h"
@@ -83,49 +84,6 @@ class FakeServices : public ServiceControl {
   std::map<std::wstring, uint32_t> startErrors;
   // Runs when a running service is stopped (another process at work then).
   std::function<void()> onStop;
-};
-
-enum class FsCall { DeleteFile, RemoveDirectory, MoveFile, WriteFile };
-
-// Passes every call to the real file system except the faults it was given;
-// installed as the current file system for its lifetime.
-class FaultyFiles : public FileSystem {
- public:
-  FaultyFiles();
-  ~FaultyFiles() override;
-  // Calls of the kind on a path containing `pathPart` answer `code`, the
-  // first `times` of them (< 0: all).
-  void failWhen(FsCall call, const std::wstring& pathPart, uint32_t code, int times = -1);
-  int calls(FsCall call, const std::wstring& pathPart) const;
-
-  uint32_t getAttributes(const std::wstring& path, FileAttributes& attributes) override;
-  uint32_t setReadOnly(const std::wstring& path, bool readOnly) override;
-  uint32_t grantDeleteAccess(const std::wstring& path) override;
-  uint32_t deleteFile(const std::wstring& path) override;
-  uint32_t removeDirectory(const std::wstring& path) override;
-  uint32_t moveFile(const std::wstring& from, const std::wstring& to, uint32_t flags) override;
-  uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) override;
-  uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) override;
-  uint32_t copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
-  uint32_t copySecurity(const std::wstring& from, const std::wstring& to) override;
-  uint32_t setPermissions(const std::wstring& path, const FilePermissions& permissions) override;
-  uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) override;
-  uint32_t readFile(const std::wstring& path, std::string& content) override;
-  uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
-                     bool durable) override;
-  uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override;
-
- private:
-  struct Fault {
-    FsCall call;
-    std::wstring pathPart;
-    uint32_t code;
-    int times;
-  };
-  uint32_t fault(FsCall call, const std::wstring& path);
-  FileSystem& real_;
-  std::vector<Fault> faults_;
-  std::vector<std::pair<FsCall, std::wstring>> calls_;
 };
 
 // A sandbox machine whose settings name a product root inside it.

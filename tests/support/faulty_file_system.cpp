@@ -1,4 +1,4 @@
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
 
 FaultyFileSystem::FaultyFileSystem() : real_(FileSystem::Default()) { FileSystem::setCurrentForTesting(this); }
 FaultyFileSystem::~FaultyFileSystem() { FileSystem::setCurrentForTesting(nullptr); }
