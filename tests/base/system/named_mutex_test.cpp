@@ -16,6 +16,18 @@ namespace {
 
 using testing_support::Sandbox;
 
+// The wait result a thread of its own gets for the mutex.
+uint32_t waitFromAnotherThread(const std::wstring& name, uint32_t timeoutMs) {
+  uint32_t result = WAIT_FAILED;
+  std::thread([&] {
+    NamedMutex other;
+    other.open(name);
+    uint32_t error = 0;
+    result = other.wait(timeoutMs, &error);
+  }).join();
+  return result;
+}
+
 TEST(NamedMutex, LivesUnderTheSandboxRoot) {
   Sandbox sandbox;
   NamedMutex mutex;
@@ -33,30 +45,15 @@ TEST(NamedMutex, RecursiveForTheOwningThreadExclusiveForOthers) {
   EXPECT_EQ(second.wait(0, &error), WAIT_OBJECT_0);
 
   uint32_t otherThread = WAIT_FAILED;
-  std::thread([&] {
-    NamedMutex third;
-    third.open(L"Global\\test");
-    uint32_t e = 0;
-    otherThread = third.wait(50, &e);
-  }).join();
+  otherThread = waitFromAnotherThread(L"Global\\test", 50);
   EXPECT_EQ(otherThread, WAIT_TIMEOUT);
 
   // The lock stays until the last level is given back, whichever object held it.
   first.release();
-  std::thread([&] {
-    NamedMutex third;
-    third.open(L"Global\\test");
-    uint32_t e = 0;
-    otherThread = third.wait(50, &e);
-  }).join();
+  otherThread = waitFromAnotherThread(L"Global\\test", 50);
   EXPECT_EQ(otherThread, WAIT_TIMEOUT);
   second.release();
-  std::thread([&] {
-    NamedMutex third;
-    third.open(L"Global\\test");
-    uint32_t e = 0;
-    otherThread = third.wait(1000, &e);
-  }).join();
+  otherThread = waitFromAnotherThread(L"Global\\test", 1000);
   EXPECT_EQ(otherThread, WAIT_OBJECT_0);
 }
 
