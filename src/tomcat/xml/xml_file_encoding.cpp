@@ -31,7 +31,11 @@ std::wstring decodeUtf16(std::string_view bytes, bool bigEndian, DecodedXmlFile&
 }  // namespace
 
 std::string declaredEncoding(std::string_view text) {
-  if (!startsWithBytes(text, "<?xml")) return {};
+  // "<?xml-stylesheet ..." and the like are processing instructions, not the
+  // declaration, and name no encoding.
+  if (!startsWithBytes(text, "<?xml") || text.size() < 6 || std::string_view(" \t\r\n").find(text[5]) == std::string_view::npos) {
+    return {};
+  }
   std::string_view decl = text.substr(0, text.find("?>"));
   size_t at = decl.find("encoding");
   if (at == std::string_view::npos) return {};

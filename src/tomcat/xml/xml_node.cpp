@@ -158,6 +158,10 @@ void XmlNode::setNodeValue(const std::wstring& value) const {
       if (value.find(L"?>") != std::wstring::npos) {
         throw ComError(E_INVALIDARG_RESULT, L"A processing instruction cannot hold \"?>\"");
       }
+      // Dropped first so that the new data never lands where the file's was:
+      // the printer keeps the file's blanks only for data it has not seen
+      // changed.
+      setRaw(node, {});
       setRaw(node, toUtf8OrThrow(value));
       return;
     default:

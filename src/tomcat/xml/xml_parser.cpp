@@ -55,7 +55,7 @@ class Checker {
     for (pugi::xml_node n = document.first_child(); n; n = n.next_sibling(), first = false) {
       switch (n.type()) {
         case pugi::node_declaration:
-          if (!first) fail(n, L"The XML declaration is allowed only at the very start of the document");
+          if (first) declaration_ = n;
           break;
         case pugi::node_doctype:
           if (elements > 0) fail(n, L"The document type declaration must come before the document element");
@@ -82,6 +82,8 @@ class Checker {
     for (;;) {
       if (node.type() == pugi::node_pcdata) {
         checkSpelling(node.value(), XmlValueKind::Text);
+      } else if (node.type() == pugi::node_declaration) {
+        checkDeclaration(node);
       } else {
         checkAttributes(node);
       }
@@ -111,6 +113,16 @@ class Checker {
   }
 
  private:
+  // The parser takes any spelling of "xml" as the declaration's name, and
+  // takes it anywhere; XML reserves those names for the declaration itself.
+  void checkDeclaration(pugi::xml_node node) {
+    if (std::strcmp(node.name(), "xml") != 0) {
+      fail(node, vaformat(L"The processing instruction target '%s' is reserved", fromXmlUtf8(node.name())));
+    }
+    if (node != declaration_) fail(node, L"The XML declaration is allowed only at the very start of the document");
+    checkAttributes(node);
+  }
+
   void checkAttributes(pugi::xml_node node) {
     names_.clear();
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
@@ -146,6 +158,7 @@ class Checker {
   const std::string& buffer_;
   bool entitiesDeclarable_;
   std::vector<const char*> names_;  // of the element's attributes checked so far
+  pugi::xml_node declaration_;      // the one at the very start, if any
 };
 
 // Values are written back as they are spelled, always in double quotes (see

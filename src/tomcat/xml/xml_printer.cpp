@@ -1,5 +1,7 @@
 #include "tomcat/xml/xml_printer.h"
 
+#include <cstring>
+
 #include "tomcat/xml/xml_document_state.h"
 #include "tomcat/xml/xml_start_tag.h"
 
@@ -23,6 +25,29 @@ void appendEndTag(pugi::xml_node element, std::string& out) {
   out += '>';
 }
 
+// A parsed processing instruction keeps the blanks between its target and
+// its data, which pugixml would write as one space. In the buffer the target
+// ends in the NUL the parser wrote over the first blank (noted before parsing
+// unless it was a space); the others follow untouched up to the data, which
+// stays where it was even when a shorter value replaced it. An instruction
+// without data has no value in the buffer and needs nothing kept.
+bool appendParsedProcessingInstruction(const XmlDocumentState& state, pugi::xml_node node, std::string& out) {
+  const char* base = state.buffer.data();
+  const char* end = base + state.buffer.size();
+  const char* name = node.name();
+  const char* value = node.value();
+  if (!(name > base && name < end && value > name && value < end)) return false;
+  const char* nameEnd = name + std::strlen(name);
+  if (nameEnd >= value) return false;
+  out += "<?";
+  out.append(name, nameEnd);
+  out += state.nameEnds.at(static_cast<size_t>(nameEnd - base), ' ');
+  out.append(nameEnd + 1, value);
+  out += value;
+  out += "?>";
+  return true;
+}
+
 // Text is the bulk of a file and is written here; the rarer kinds (comments,
 // CDATA, processing instructions, the declaration and the doctype) the way
 // pugixml writes them.
@@ -35,6 +60,7 @@ void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string&
     out += state.declarationText;
     return;
   }
+  if (node.type() == pugi::node_pi && appendParsedProcessingInstruction(state, node, out)) return;
   StringWriter writer(out);
   node.print(writer, "", kPrintFormat, pugi::encoding_utf8, 0);
 }

@@ -74,6 +74,27 @@ TEST(XmlRoundTrip, KeepsEverythingAroundTheDocumentElement) {
   EXPECT_EQ(saveText(dir, document), original);
 }
 
+TEST(XmlRoundTrip, ProcessingInstructionsKeepTheirBlanks) {
+  TempDir dir;
+  const std::string original =
+      "<?xml version=\"1.0\"?>\n"
+      "<?tool\t\r\n   keep  this ?>\n"
+      "<?empty   ?><?bare?><?xml-stylesheet  href=\"a.xsl\"?>\n"
+      "<Server><?inside\n\tdata?></Server>\n";
+  XmlDocument document = loadText(dir, original);
+  EXPECT_EQ(saveText(dir, document), original);
+
+  // One whose data is set is spelled anew, like a changed start tag.
+  XmlNode tool = document.childNodes().item(1);
+  ASSERT_EQ(tool.nodeType(), NODE_PROCESSING_INSTRUCTION);
+  for (const std::string value : {"k", "a value longer than the file's"}) {
+    tool.setNodeValue(utf8ToWideLenient(value));
+    std::string expected = original;
+    expected.replace(expected.find("\t\r\n   keep  this "), 17, " " + value);
+    EXPECT_EQ(saveText(dir, document, "changed.xml"), expected);
+  }
+}
+
 TEST(XmlRoundTrip, KeepsByteOrderMarkAndWindowsLineBreaks) {
   TempDir dir;
   const std::string original = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Server>\r\n  <Service name=\"HCP\"/>\r\n</Server>\r\n";
@@ -169,6 +190,8 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
       {"<a/>\n<b/>", L"The document has more than one document element (line 2, column 1)"},
       {"<a/>tail", L"Text is not allowed outside the document element (line 1, column 5)"},
       {"\n<?xml version=\"1.0\"?><a/>", L"The XML declaration is allowed only at the very start"},
+      {"<a><?xml version=\"1.0\"?></a>", L"Error parsing document declaration/processing instruction"},
+      {"<?XML version=\"1.0\"?><a/>", L"The processing instruction target 'XML' is reserved (line 1, column 1)"},
       {"<a/><!DOCTYPE a>", L"The document type declaration must come before the document element"},
       {"<a x=\"1\" x=\"2\"/>", L"The attribute 'x' appears twice in one element"},
       {"<a x=\"1 < 2\"/>", L"The character '<' cannot be used in an attribute value (line 1, column 9)"},
@@ -180,6 +203,8 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
       {"<a>\x01</a>", L"The character U+0001 is not allowed in XML (line 1, column 4)"},
       {"<a><b></a>", L"Start-end tags mismatch"},
       {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a/>", L"The encoding 'KOI8-R' named in the XML declaration"},
+      // Only the declaration names an encoding; this file is read as UTF-8.
+      {"<?xmlfoo encoding=\"ISO-8859-1\"?><a>caf\xE9</a>", L"The text is not valid UTF-8 (line 1, column 39)"},
   };
   TempDir dir;
   for (const Case& c : cases) {
