@@ -9,6 +9,9 @@
 #
 # Environment:
 #   FUZZ_SECONDS  seconds per target (default 20); 0 runs the corpus once
+#   FUZZ_SEED     libFuzzer's seed (default: a new one each run); a fixed seed
+#                 explores the same inputs in the same order on every machine,
+#                 a slower one seeing a prefix of what a faster one sees
 #   FUZZ_JOBS     parallel compile jobs (default 2)
 #   FUZZ_BUILD_DIR build directory (default build-fuzz)
 #
@@ -25,10 +28,15 @@ source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 
 seconds=${FUZZ_SECONDS:-20}
+seed=${FUZZ_SEED:-0}
 jobs=${FUZZ_JOBS:-2}
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 if ! [[ $seconds =~ ^[0-9]+$ ]]; then
   echo "FUZZ_SECONDS must be a whole number of seconds, not '$seconds'" >&2
+  exit 2
+fi
+if ! [[ $seed =~ ^[0-9]+$ ]]; then
+  echo "FUZZ_SEED must be a whole number, not '$seed'" >&2
   exit 2
 fi
 
@@ -79,7 +87,7 @@ for target in "${targets[@]}"; do
   # The targets make their scratch files under TMPDIR; each run gets its own.
   set +e
   TMPDIR=$work/$target/tmp "$program" "${run[@]}" \
-    -timeout=25 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+    -seed="$seed" -timeout=25 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
     -artifact_prefix="$artifacts/$target-" "$corpus" >"$work/$target/log" 2>&1
   status=$?
   set -e

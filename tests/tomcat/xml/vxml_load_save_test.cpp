@@ -59,19 +59,22 @@ TEST(XmlRoundTrip, StockServerXmlSurvivesLoadAndSave) {
   EXPECT_EQ(saveText(dir, again, "again-saved.xml"), saved);
 }
 
-TEST(XmlRoundTrip, KeepsEverythingAroundTheDocumentElement) {
+TEST(XmlRoundTrip, EveryKindOfNodeSurvivesUnchanged) {
   TempDir dir;
-  const std::string original =
-      "<?xml version=\"1.0\"?>\n\n"
-      "<!DOCTYPE Server [\n  <!ENTITY owner \"panel\">\n]>\n"
-      "<!-- before -->\n"
-      "<?tool keep this?>\n"
-      "<Server a=\"1\"><x>&owner; &amp; &#233; &#x41;</x>\n"
-      "   <![CDATA[ <raw> & ]]>\n"
-      "</Server>\n"
-      "<!-- after -->\n\n";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
+  for (const char* original : {
+           "<?xml version=\"1.0\"?>\n\n"
+           "<!DOCTYPE Server [\n  <!ENTITY owner \"panel\">\n]>\n"
+           "<!-- before -->\n"
+           "<?tool keep this?>\n"
+           "<Server a=\"1\"><x>&owner; &amp; &#233; &#x41;</x>\n"
+           "   <![CDATA[ <raw> & ]]>\n"
+           "</Server>\n"
+           "<!-- after -->\n\n",
+           "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Server>\r\n  <Service name=\"HCP\"/>\r\n</Server>\r\n",
+           "<?xml version='1.0' encoding='utf-8'?>\n<Server port='8005'/>\n",
+       }) {
+    loadUnchanged(dir, original);
+  }
 }
 
 TEST(XmlRoundTrip, ProcessingInstructionsKeepTheirBlanks) {
@@ -81,8 +84,7 @@ TEST(XmlRoundTrip, ProcessingInstructionsKeepTheirBlanks) {
       "<?tool\t\r\n   keep  this ?>\n"
       "<?empty   ?><?bare?><?xml-stylesheet  href=\"a.xsl\"?>\n"
       "<Server><?inside\n\tdata?></Server>\n";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
+  XmlDocument document = loadUnchanged(dir, original);
 
   // One whose data is set is spelled anew, like a changed start tag.
   XmlNode tool = document.childNodes().item(1);
@@ -95,13 +97,6 @@ TEST(XmlRoundTrip, ProcessingInstructionsKeepTheirBlanks) {
   }
 }
 
-TEST(XmlRoundTrip, KeepsByteOrderMarkAndWindowsLineBreaks) {
-  TempDir dir;
-  const std::string original = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Server>\r\n  <Service name=\"HCP\"/>\r\n</Server>\r\n";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
-}
-
 TEST(XmlRoundTrip, OnlyChangedStartTagsAreSpelledAnew) {
   TempDir dir;
   const std::string original =
@@ -110,8 +105,7 @@ TEST(XmlRoundTrip, OnlyChangedStartTagsAreSpelledAnew) {
       "             redirectPort=\"8443\" />\n"
       "  <a x='say \"hi\"'   y='&apos;'></a>\n"
       "</Server>\n";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
+  XmlDocument document = loadUnchanged(dir, original);
 
   XmlElement a = childElement(document.documentElement(), L"a");
   vxmlSetAttribute(a, L"z", L"new");

@@ -76,8 +76,7 @@ TEST(XmlParsedStartTags, EverySpellingComesBackUnchanged) {
       "<h\xC3\xB4te\n a=\"\xC3\xA9\">\xE6\x97\xA5</h\xC3\xB4te><h\xC3\xB4te/>\n"
       "<p a=\"&amp;&lt;&#10;\" b='say \"hi\"'/>\n"
       "</R>\n";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
+  XmlDocument document = loadUnchanged(dir, original);
   EXPECT_EQ(vxmlGetAttribute(childElement(document.documentElement(), L"d"), L"x", L""), L"4");
   EXPECT_EQ(vxmlGetAttribute(childElement(document.documentElement(), L"h\u00f4te"), L"a", L""), L"\u00e9");
 }
@@ -85,8 +84,7 @@ TEST(XmlParsedStartTags, EverySpellingComesBackUnchanged) {
 TEST(XmlParsedStartTags, EmptyElementsKeepTheirFormAndTheirSpelling) {
   TempDir dir;
   const std::string original = "<R><a></a><b ></b><c\n x='1'\n></c><d\n/><e x='2' /></R>";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
+  XmlDocument document = loadUnchanged(dir, original);
   // One that loses its children keeps its end tag; a new one closes itself.
   XmlElement root = document.documentElement();
   root.appendChild(document.createElement(L"f"));
@@ -94,13 +92,6 @@ TEST(XmlParsedStartTags, EmptyElementsKeepTheirFormAndTheirSpelling) {
   a.appendChild(document.createTextNode(L"t"));
   a.removeChild(a.firstChild());
   EXPECT_EQ(saveText(dir, document), "<R><a></a><b ></b><c\n x='1'\n></c><d\n/><e x='2' /><f/></R>");
-}
-
-TEST(XmlParsedStartTags, TheDeclarationKeepsItsQuotes) {
-  TempDir dir;
-  const std::string original = "<?xml version='1.0' encoding='utf-8'?>\n<Server port='8005'/>\n";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
 }
 
 TEST(XmlParsedStartTags, OnlyTheChangedTagIsSpelledAnewAndARevertedOneKeepsItsSpelling) {
@@ -197,8 +188,7 @@ TEST(XmlLargeDocuments, ThousandsOfHostsSurviveLoadAndSaveByteForByte) {
       for (char c : original) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
       original = crlf;
     }
-    XmlDocument document = loadText(dir, original);
-    EXPECT_EQ(saveText(dir, document), original);
+    XmlDocument document = loadUnchanged(dir, original);
 
     // An appended host uses the file's line break.
     XmlElement engine = childElement(document.documentElement(), L"Engine");
@@ -221,6 +211,5 @@ TEST(XmlLargeDocuments, DeepNestingLoadsAndSaves) {
   for (int i = 0; i < depth; ++i) original += "<d>";
   original += "x";
   for (int i = 0; i < depth; ++i) original += "</d>";
-  XmlDocument document = loadText(dir, original);
-  EXPECT_EQ(saveText(dir, document), original);
+  XmlDocument document = loadUnchanged(dir, original);
 }

@@ -1,5 +1,7 @@
 #include "xml_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 
@@ -15,6 +17,12 @@ XmlDocument loadText(const testing_support::TempDir& dir, const std::string& con
   testing_support::writeFile(dir / name, content);
   XmlDocument document;
   vxmlLoad(document, wide(dir / name), true, false);
+  return document;
+}
+
+XmlDocument loadUnchanged(const testing_support::TempDir& dir, const std::string& content) {
+  XmlDocument document = loadText(dir, content);
+  EXPECT_EQ(saveText(dir, document, "unchanged.xml"), content);
   return document;
 }
 

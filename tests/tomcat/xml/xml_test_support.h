@@ -22,6 +22,9 @@ XmlDocument loadText(const testing_support::TempDir& dir, const std::string& con
 std::string saveText(const testing_support::TempDir& dir, const XmlDocument& document,
                      const std::string& name = "saved.xml");
 
+// Loads `content` and checks that saving it unchanged gives the same bytes.
+XmlDocument loadUnchanged(const testing_support::TempDir& dir, const std::string& content);
+
 // The element with that tag at that position among the element children.
 XmlElement childElement(const XmlNode& parent, const std::wstring& tag, int index = 0);
 
