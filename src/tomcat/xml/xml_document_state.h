@@ -40,6 +40,9 @@ struct XmlDocumentState {
   };
   std::unordered_map<pugi::xml_node_struct*, SpelledStartTag> changedStartTags;
 
+  // The blanks of end tags spelled "</name >", by the element they close.
+  std::unordered_map<pugi::xml_node_struct*, std::string> endTagBlanks;
+
   XmlFileEncoding encoding;
   std::string newline = "\n";  // the line break the file uses
   std::string indentUnit = "  ";

@@ -7,6 +7,7 @@
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 #include "tomcat/xml/xml_chars.h"
+#include "tomcat/xml/xml_end_tags.h"
 #include "tomcat/xml/xml_layout.h"
 #include "tomcat/xml/xml_text_codec.h"
 #include "tomcat/xml/xml_text_scan.h"
@@ -177,6 +178,31 @@ void quoteDeclarationValues(pugi::xml_node document) {
   }
 }
 
+// The elements in the order of their start tags are the ones the end tags
+// were counted by.
+void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& found) {
+  state.endTagBlanks.clear();
+  if (found.empty()) return;
+  std::sort(found.begin(), found.end(), [](const XmlEndTagBlanks& a, const XmlEndTagBlanks& b) { return a.element < b.element; });
+  auto next = found.begin();
+  size_t element = 0;
+  for (pugi::xml_node n = state.doc.first_child(); n && next != found.end();) {
+    if (n.type() == pugi::node_element) {
+      if (next->element == element++) {
+        state.endTagBlanks.emplace(n.internal_object(), std::move(next->blanks));
+        ++next;
+      }
+    }
+    // Document order without recursion.
+    if (pugi::xml_node child = n.first_child()) {
+      n = child;
+      continue;
+    }
+    while (n && !n.next_sibling()) n = n.parent();
+    if (n) n = n.next_sibling();
+  }
+}
+
 }  // namespace
 
 std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
@@ -203,6 +229,8 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
     const size_t end = state.buffer.find("?>", 5);
     if (end != std::string::npos) state.declarationText = state.buffer.substr(0, end + 2);
   }
+  std::vector<XmlEndTagBlanks> endTagBlanks;
+  if (scan.endTagBlanks) endTagBlanks = findEndTagBlanks(state.buffer);
   state.buffer.push_back('\0');
 
   pugi::xml_parse_result result =
@@ -225,6 +253,7 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   }
 
   quoteDeclarationValues(state.doc);
+  giveEndTagBlanks(state, endTagBlanks);
   state.newline = scan.windowsLineBreaks ? "\r\n" : "\n";
   state.indentUnit = detectIndentUnit(state.doc);
   return {};

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "tomcat/xml/xml_chars.h"
 #include "tomcat/xml/xml_document_state.h"
 #include "tomcat/xml/xml_start_tag.h"
 
@@ -19,9 +20,13 @@ class StringWriter : public pugi::xml_writer {
   std::string& out_;
 };
 
-void appendEndTag(pugi::xml_node element, std::string& out) {
+void appendEndTag(const XmlDocumentState& state, pugi::xml_node element, std::string& out) {
   out += "</";
   out += element.name();
+  if (!state.endTagBlanks.empty()) {
+    auto blanks = state.endTagBlanks.find(element.internal_object());
+    if (blanks != state.endTagBlanks.end()) out += blanks->second;
+  }
   out += '>';
 }
 
@@ -48,6 +53,21 @@ bool appendParsedProcessingInstruction(const XmlDocumentState& state, pugi::xml_
   return true;
 }
 
+// The same for the blanks between "<!DOCTYPE" and the name, which the parser
+// skips without writing over them.
+bool appendParsedDoctype(const XmlDocumentState& state, pugi::xml_node node, std::string& out) {
+  const char* base = state.buffer.data();
+  const char* value = node.value();
+  if (!(value > base && value < base + state.buffer.size())) return false;
+  const char* blanks = value;
+  while (blanks > base && isXmlWhitespace(static_cast<unsigned char>(blanks[-1]))) --blanks;
+  out += "<!DOCTYPE";
+  out.append(blanks, value);
+  out += value;
+  out += '>';
+  return true;
+}
+
 // Text is the bulk of a file and is written here; the rarer kinds (comments,
 // CDATA, processing instructions, the declaration and the doctype) the way
 // pugixml writes them.
@@ -61,6 +81,7 @@ void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string&
     return;
   }
   if (node.type() == pugi::node_pi && appendParsedProcessingInstruction(state, node, out)) return;
+  if (node.type() == pugi::node_doctype && appendParsedDoctype(state, node, out)) return;
   StringWriter writer(out);
   node.print(writer, "", kPrintFormat, pugi::encoding_utf8, 0);
 }
@@ -82,14 +103,14 @@ void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, p
         out += "/>";
       } else {
         out += '>';
-        appendEndTag(node, out);
+        appendEndTag(state, node, out);
       }
     } else {
       appendLeaf(state, node, out);
     }
     while (node != root && !node.next_sibling()) {
       node = node.parent();
-      appendEndTag(node, out);
+      appendEndTag(state, node, out);
     }
     if (node == root) return;
     node = node.next_sibling();

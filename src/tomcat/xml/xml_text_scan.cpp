@@ -91,6 +91,16 @@ XmlTextScan scanXmlText(std::string_view view, XmlNameEnds& nameEnds) {
         if (i > 0 && kNameBytes[text[i - 1]]) nameEnds.note(i, static_cast<char>(c));
         break;
       case kTagOpen: {
+        if (i + 1 < size && text[i + 1] == '/') {
+          // An end tag; its name is checked when the loop gets to it.
+          size_t end = i + 2;
+          while (end < size && kNameBytes[text[end]]) ++end;
+          if (end < size && (text[end] == ' ' || kClasses[text[end]] == kTabOrReturn || text[end] == '\n')) {
+            scan.endTagBlanks = true;
+          }
+          i += 2;
+          continue;
+        }
         // An element name: the '>' or '/' right after it is noted; a tab or
         // line break is noted when the loop gets to it.
         size_t end = i + 1;

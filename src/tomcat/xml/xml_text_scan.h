@@ -20,6 +20,7 @@ struct XmlTextProblem {
 struct XmlTextScan {
   std::optional<XmlTextProblem> problem;  // the first one
   bool windowsLineBreaks = false;         // some line ends in CR LF
+  bool endTagBlanks = false;              // some end tag may have blanks before its '>'
 };
 
 XmlTextScan scanXmlText(std::string_view text, XmlNameEnds& nameEnds);

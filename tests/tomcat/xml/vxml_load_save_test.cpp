@@ -72,9 +72,22 @@ TEST(XmlRoundTrip, EveryKindOfNodeSurvivesUnchanged) {
            "<!-- after -->\n\n",
            "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<Server>\r\n  <Service name=\"HCP\"/>\r\n</Server>\r\n",
            "<?xml version='1.0' encoding='utf-8'?>\n<Server port='8005'/>\n",
+           "<!DOCTYPE\t\r\n Server [\n]>\n<Server/>\n",
+           "<Server><a>x</a ><b></b\n><c><d/></c\t></Server >\n",
+           "<!DOCTYPE S [<!ENTITY e '</x >'><!-- </y > --><?p </z >?>]>\n"
+           "<S><!-- </r > --><![CDATA[</s >]]><?q </t >?><u>&e;</u  ></S>\n",
        }) {
     loadUnchanged(dir, original);
   }
+}
+
+TEST(XmlRoundTrip, AnEndTagKeepsItsBlanksThroughChanges) {
+  TempDir dir;
+  XmlDocument document = loadUnchanged(dir, "<Server>\n  <Engine>\n  </Engine >\n</Server>\n");
+  XmlElement engine = childElement(document.documentElement(), L"Engine");
+  vxmlSetAttribute(engine, L"name", L"HCP");
+  engine.appendChild(document.createElement(L"Host"));
+  EXPECT_EQ(saveText(dir, document), "<Server>\n  <Engine name=\"HCP\">\n    <Host/>\n  </Engine >\n</Server>\n");
 }
 
 TEST(XmlRoundTrip, ProcessingInstructionsKeepTheirBlanks) {

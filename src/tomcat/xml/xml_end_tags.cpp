@@ -1,0 +1,98 @@
+#include "tomcat/xml/xml_end_tags.h"
+
+#include "tomcat/xml/xml_text_scan.h"
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Just past the first `end` at or after `from`, or npos.
+size_t after(std::string_view text, std::string_view end, size_t from) {
+  const size_t at = text.find(end, from);
+  return at == npos ? npos : at + end.size();
+}
+
+size_t skipName(std::string_view text, size_t i) {
+  while (i < text.size() && isXmlNameByte(static_cast<unsigned char>(text[i]))) ++i;
+  return i;
+}
+
+// Past the '>' that ends a declaration starting at `i` ("<!DOCTYPE ... [ ... ]>"):
+// quoted literals, comments and processing instructions inside it may hold
+// any of the brackets.
+size_t skipDeclaration(std::string_view text, size_t i) {
+  int depth = 0;
+  for (i += 2; i < text.size();) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      i = after(text, std::string_view(&c, 1), i + 1);
+    } else if (text.compare(i, 4, "<!--") == 0) {
+      i = after(text, "-->", i + 4);
+    } else if (text.compare(i, 2, "<?") == 0) {
+      i = after(text, "?>", i + 2);
+    } else if (c == '<' || c == '[') {
+      ++depth, ++i;
+    } else if (c == ']' || (c == '>' && depth > 0)) {
+      --depth, ++i;
+    } else if (c == '>') {
+      return i + 1;
+    } else {
+      ++i;
+    }
+    if (i == npos) return npos;
+  }
+  return npos;
+}
+
+// Past the '>' or "/>" of a start tag whose name starts at `i`; `selfClosing`
+// tells which.
+size_t skipStartTag(std::string_view text, size_t i, bool& selfClosing) {
+  for (i = skipName(text, i); i < text.size();) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      i = after(text, std::string_view(&c, 1), i + 1);
+      if (i == npos) return npos;
+    } else if (c == '>' || text.compare(i, 2, "/>") == 0) {
+      selfClosing = c == '/';
+      return i + (selfClosing ? 2 : 1);
+    } else {
+      ++i;
+    }
+  }
+  return npos;
+}
+
+}  // namespace
+
+std::vector<XmlEndTagBlanks> findEndTagBlanks(std::string_view text) {
+  std::vector<XmlEndTagBlanks> found;
+  std::vector<size_t> open;  // places of the elements not closed yet
+  size_t elements = 0;
+  for (size_t i = text.find('<'); i != npos && i < text.size(); i = text.find('<', i)) {
+    if (text.compare(i, 4, "<!--") == 0) {
+      i = after(text, "-->", i + 4);
+    } else if (text.compare(i, 9, "<![CDATA[") == 0) {
+      i = after(text, "]]>", i + 9);
+    } else if (text.compare(i, 2, "<?") == 0) {
+      i = after(text, "?>", i + 2);
+    } else if (text.compare(i, 2, "<!") == 0) {
+      i = skipDeclaration(text, i);
+    } else if (text.compare(i, 2, "</") == 0) {
+      const size_t nameEnd = skipName(text, i + 2);
+      size_t close = nameEnd;
+      while (close < text.size() && isBlank(text[close])) ++close;
+      if (open.empty() || close >= text.size() || text[close] != '>') break;
+      if (close > nameEnd) found.push_back({open.back(), std::string(text.substr(nameEnd, close - nameEnd))});
+      open.pop_back();
+      i = close + 1;
+    } else {
+      bool selfClosing = false;
+      const size_t element = elements++;
+      i = skipStartTag(text, i + 1, selfClosing);
+      if (!selfClosing) open.push_back(element);
+    }
+  }
+  return found;
+}
