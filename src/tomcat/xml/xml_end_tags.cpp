@@ -19,29 +19,48 @@ size_t skipName(std::string_view text, size_t i) {
   return i;
 }
 
-// Past the '>' that ends a declaration starting at `i` ("<!DOCTYPE ... [ ... ]>"):
-// quoted literals, comments and processing instructions inside it may hold
-// any of the brackets.
-size_t skipDeclaration(std::string_view text, size_t i) {
+// Past the "]]>" that ends a conditional section starting at `i`; they nest.
+size_t skipConditionalSection(std::string_view text, size_t i) {
   int depth = 0;
-  for (i += 2; i < text.size();) {
-    const char c = text[i];
-    if (c == '"' || c == '\'') {
-      i = after(text, std::string_view(&c, 1), i + 1);
-    } else if (text.compare(i, 4, "<!--") == 0) {
-      i = after(text, "-->", i + 4);
-    } else if (text.compare(i, 2, "<?") == 0) {
-      i = after(text, "?>", i + 2);
-    } else if (c == '<' || c == '[') {
-      ++depth, ++i;
-    } else if (c == ']' || (c == '>' && depth > 0)) {
-      --depth, ++i;
-    } else if (c == '>') {
-      return i + 1;
+  for (i += 3; i < text.size();) {
+    if (text.compare(i, 3, "<![") == 0) {
+      ++depth, i += 3;
+    } else if (text.compare(i, 3, "]]>") == 0) {
+      i += 3;
+      if (depth-- == 0) return i;
     } else {
       ++i;
     }
-    if (i == npos) return npos;
+  }
+  return npos;
+}
+
+// Past the '>' that ends the document type declaration starting at `i`, found
+// the way the parser finds it: every "<!" opens a group that a '>' closes,
+// while quoted literals, comments and processing instructions are skipped
+// whole; brackets count for nothing.
+size_t skipDoctype(std::string_view text, size_t i) {
+  int depth = 0;
+  for (i += 2; i != npos && i < text.size();) {
+    const char c = text[i];
+    if (text.compare(i, 3, "<![") == 0) {
+      i = skipConditionalSection(text, i);
+    } else if (text.compare(i, 4, "<!--") == 0) {
+      i = after(text, "-->", i + 4);
+    } else if (text.compare(i, 2, "<!") == 0) {
+      ++depth, i += 2;
+    } else if (text.compare(i, 2, "<?") == 0) {
+      i = after(text, "?>", i + 2);
+    } else if (c == '"' || c == '\'') {
+      i = after(text, std::string_view(&c, 1), i + 1);
+    } else if (c == '<') {
+      return npos;
+    } else if (c == '>') {
+      if (depth-- == 0) return i + 1;
+      ++i;
+    } else {
+      ++i;
+    }
   }
   return npos;
 }
@@ -78,7 +97,7 @@ std::vector<XmlEndTagBlanks> findEndTagBlanks(std::string_view text) {
     } else if (text.compare(i, 2, "<?") == 0) {
       i = after(text, "?>", i + 2);
     } else if (text.compare(i, 2, "<!") == 0) {
-      i = skipDeclaration(text, i);
+      i = skipDoctype(text, i);
     } else if (text.compare(i, 2, "</") == 0) {
       const size_t nameEnd = skipName(text, i + 2);
       size_t close = nameEnd;

@@ -76,6 +76,8 @@ TEST(XmlRoundTrip, EveryKindOfNodeSurvivesUnchanged) {
            "<Server><a>x</a ><b></b\n><c><d/></c\t></Server >\n",
            "<!DOCTYPE S [<!ENTITY e '</x >'><!-- </y > --><?p </z >?>]>\n"
            "<S><!-- </r > --><![CDATA[</s >]]><?q </t >?><u>&e;</u  ></S>\n",
+           // Read as the parser reads it, this doctype ends at "e>".
+           "<!DOCTYPE S [<!ENTITY e \"</>]>\n<S>\"><!-- </y > -->e>\n<S><a></a ></S>\n",
        }) {
     loadUnchanged(dir, original);
   }
