@@ -222,6 +222,11 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
     std::string().swap(utf8);
   }
   if (scan.problem) return describeFailure(state, *scan.problem);
+  // The file's byte order mark is gone by now, and the parser would drop a
+  // second one silently; it is a character before the document element.
+  if (state.buffer.starts_with("\xEF\xBB\xBF")) {
+    return describeFailure(state, ParseFailure{0, L"Text is not allowed outside the document element"});
+  }
   // The declaration is written back as it stands (the parser would re-spell
   // its quotes); it can only be the very first thing of the text.
   state.declarationText.clear();
