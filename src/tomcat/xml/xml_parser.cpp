@@ -85,6 +85,8 @@ class Checker {
         checkSpelling(node.value(), XmlValueKind::Text);
       } else if (node.type() == pugi::node_declaration) {
         checkDeclaration(node);
+      } else if (node.type() == pugi::node_comment) {
+        checkComment(node);
       } else {
         checkAttributes(node);
       }
@@ -114,6 +116,16 @@ class Checker {
   }
 
  private:
+  // The parser accepts "--" in a comment, which XML forbids (and pugixml
+  // would write back as "- -").
+  void checkComment(pugi::xml_node node) {
+    const char* value = node.value();
+    const size_t length = std::strlen(value);
+    if (std::strstr(value, "--") != nullptr || (length > 0 && value[length - 1] == '-')) {
+      fail(node, L"A comment cannot hold \"--\" or end with '-'");
+    }
+  }
+
   // The parser takes any spelling of "xml" as the declaration's name, and
   // takes it anywhere; XML reserves those names for the declaration itself.
   void checkDeclaration(pugi::xml_node node) {

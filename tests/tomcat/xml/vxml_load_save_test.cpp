@@ -202,6 +202,8 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
       {"\n<?xml version=\"1.0\"?><a/>", L"The XML declaration is allowed only at the very start"},
       {"<a><?xml version=\"1.0\"?></a>", L"Error parsing document declaration/processing instruction"},
       {"<?XML version=\"1.0\"?><a/>", L"The processing instruction target 'XML' is reserved (line 1, column 1)"},
+      {"<a><!-- a -- b --></a>", L"A comment cannot hold \"--\" or end with '-' (line 1, column 4)"},
+      {"<!-- a ---><a/>", L"A comment cannot hold \"--\" or end with '-' (line 1, column 1)"},
       {"<a/><!DOCTYPE a>", L"The document type declaration must come before the document element"},
       {"<a x=\"1\" x=\"2\"/>", L"The attribute 'x' appears twice in one element"},
       {"<a x=\"1 < 2\"/>", L"The character '<' cannot be used in an attribute value (line 1, column 9)"},
