@@ -234,6 +234,10 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
     std::string().swap(utf8);
   }
   if (scan.problem) return describeFailure(state, *scan.problem);
+  // The parser takes a '<' at the very end for a cut-off buffer and drops it.
+  if (state.buffer.ends_with('<')) {
+    return describeFailure(state, ParseFailure{state.buffer.size() - 1, L"Could not determine tag type"});
+  }
   // The file's byte order mark is gone by now, and the parser would drop a
   // second one silently; it is a character before the document element.
   if (state.buffer.starts_with("\xEF\xBB\xBF")) {

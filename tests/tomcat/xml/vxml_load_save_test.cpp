@@ -198,6 +198,7 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
       {"<!-- only a comment -->", L"The document has no document element"},
       {"<a/>\n<b/>", L"The document has more than one document element (line 2, column 1)"},
       {"<a/>tail", L"Text is not allowed outside the document element (line 1, column 5)"},
+      {"<a/>\r\n<", L"Could not determine tag type (line 2, column 1)"},
       {"\xEF\xBB\xBF\xEF\xBB\xBF<a/>", L"Text is not allowed outside the document element (line 1, column 1)"},
       {"\n<?xml version=\"1.0\"?><a/>", L"The XML declaration is allowed only at the very start"},
       {"<a><?xml version=\"1.0\"?></a>", L"Error parsing document declaration/processing instruction"},
