@@ -5,6 +5,7 @@
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
+#include "tomcat/xml/xml_chars.h"
 
 namespace {
 
@@ -33,9 +34,8 @@ std::wstring decodeUtf16(std::string_view bytes, bool bigEndian, DecodedXmlFile&
 std::string declaredEncoding(std::string_view text) {
   // "<?xml-stylesheet ..." and the like are processing instructions, not the
   // declaration, and name no encoding.
-  if (!startsWithBytes(text, "<?xml") || text.size() < 6 || std::string_view(" \t\r\n").find(text[5]) == std::string_view::npos) {
-    return {};
-  }
+  if (!startsWithBytes(text, "<?xml") || text.size() < 6) return {};
+  if (!isXmlWhitespace(static_cast<unsigned char>(text[5]))) return {};
   std::string_view decl = text.substr(0, text.find("?>"));
   size_t at = decl.find("encoding");
   if (at == std::string_view::npos) return {};

@@ -158,9 +158,9 @@ void XmlNode::setNodeValue(const std::wstring& value) const {
       if (value.find(L"?>") != std::wstring::npos) {
         throw ComError(E_INVALIDARG_RESULT, L"A processing instruction cannot hold \"?>\"");
       }
-      // Dropped first so that the new data never lands where the file's was:
-      // the printer keeps the file's blanks only for data it has not seen
-      // changed.
+      // Dropped first so that pugixml never copies shorter data over the
+      // file's: the printer keeps the file's blanks only for data that is
+      // still in the file's text.
       setRaw(node, {});
       setRaw(node, toUtf8OrThrow(value));
       return;

@@ -33,9 +33,9 @@ void appendEndTag(const XmlDocumentState& state, pugi::xml_node element, std::st
 // A parsed processing instruction keeps the blanks between its target and
 // its data, which pugixml would write as one space. In the buffer the target
 // ends in the NUL the parser wrote over the first blank (noted before parsing
-// unless it was a space); the others follow untouched up to the data, which
-// stays where it was even when a shorter value replaced it. An instruction
-// without data has no value in the buffer and needs nothing kept.
+// unless it was a space); the others follow untouched up to the data. Data
+// that was set, and an instruction without data, live outside the buffer and
+// are written the plain way.
 bool appendParsedProcessingInstruction(const XmlDocumentState& state, pugi::xml_node node, std::string& out) {
   const char* base = state.buffer.data();
   const char* end = base + state.buffer.size();
