@@ -38,10 +38,7 @@ void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias
 void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& alias, bool restart) {
   vguard("TomcatManager::removeAlias", 536,
          [&] { return vaformat(L"removeAlias(%s, %s)", display(host), display(alias)); }, [&] {
-           if (!provider_) {
-             logMessage(LOG_WARNING, L"Unable to remove alias: Tomcat package provider is undefined");
-             return;
-           }
+           if (providerMissing(LOG_WARNING, L"remove alias")) return;
            if (!fileExist(getServerXmlPath())) return;
            XmlDocument document = loadServerXml();
            XmlElement engine = findEngine(document);

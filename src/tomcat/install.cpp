@@ -122,10 +122,7 @@ void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring&
 
 void TomcatManager::removeService(const std::wstring& host) {
   vguard("TomcatManager::removeService", 208, [&] { return vaformat(L"removeService(%s)", display(host)); }, [&] {
-    if (!provider_) {
-      logMessage(LOG_WARNING, L"Unable to remove service: Tomcat package provider is undefined");
-      return;
-    }
+    if (providerMissing(LOG_WARNING, L"remove service")) return;
     TomcatServiceRestarter restarter(*this);
     for (const std::wstring& path : getVHostPaths(host)) {
       bool isDirectory = false;

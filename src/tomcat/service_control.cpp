@@ -17,10 +17,7 @@ bool isRunningState(uint32_t state) {
 }  // namespace
 
 void TomcatManager::startService() {
-  if (!provider_) {
-    logMessage(LOG_ERROR, L"Unable to start service: Tomcat package provider is undefined");
-    return;
-  }
+  if (providerMissing(LOG_ERROR, L"start service")) return;
   const std::wstring name = get_provider()->getServiceName();
   if (!service::exist(name)) {
     logMessage(LOG_ERROR, L"Unable to start %s service: service does not exist", name);
@@ -30,10 +27,7 @@ void TomcatManager::startService() {
 }
 
 bool TomcatManager::stopService() {
-  if (!provider_) {
-    logMessage(LOG_WARNING, L"Unable to stop service: Tomcat package provider is undefined");
-    return false;
-  }
+  if (providerMissing(LOG_WARNING, L"stop service")) return false;
   const std::wstring name = get_provider()->getServiceName();
   if (!service::exist(name)) {
     logMessage(LOG_WARNING, L"Unable to stop %s service: service does not exist", name);
@@ -62,10 +56,7 @@ bool TomcatManager::stopService() {
 }
 
 void TomcatManager::restartService() {
-  if (!provider_) {
-    logMessage(LOG_ERROR, L"Unable to restart service: Tomcat package provider is undefined");
-    return;
-  }
+  if (providerMissing(LOG_ERROR, L"restart service")) return;
   const std::wstring name = get_provider()->getServiceName();
   if (!service::exist(name)) {
     logMessage(LOG_ERROR, L"Unable to restart %s service: service does not exist", name);
@@ -76,10 +67,7 @@ void TomcatManager::restartService() {
 }
 
 std::wstring TomcatManager::serviceStatus() {
-  if (!provider_) {
-    logMessage(LOG_ERROR, L"Unable to query service status: Tomcat package provider is undefined");
-    return L"is stopped";
-  }
+  if (providerMissing(LOG_ERROR, L"query service status")) return L"is stopped";
   const std::wstring name = get_provider()->getServiceName();
   if (!service::exist(name)) {
     logMessage(LOG_ERROR, L"Unable to query service %s status: service does not exist", name);

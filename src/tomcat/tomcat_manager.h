@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/log/log.h"
 #include "provider/package_provider_instance.h"
 #include "tomcat/xml/xml_dom.h"
 
@@ -74,6 +75,11 @@ class TomcatManager : public TomcatProviderInstance {
   std::wstring serviceStatus();
 
  private:
+  // Without a provider: logs "Unable to <action>: Tomcat package provider is
+  // undefined" at the level and answers true, for the operations that do
+  // nothing rather than fail then.
+  bool providerMissing(LogLevel level, const wchar_t* action) const;
+
   void createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort);
   void writeRealmFile(const std::wstring& host, const std::wstring& managerLogin, const std::wstring& password);
 };

@@ -63,10 +63,7 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
 
 void TomcatManager::removeVHost(const std::wstring& host) {
   vguard("TomcatManager::removeVHost", 297, [&] { return vaformat(L"removeVHost(%s)", display(host)); }, [&] {
-    if (!provider_) {
-      logMessage(LOG_WARNING, L"Unable to remove virtual host: Tomcat package provider is undefined");
-      return;
-    }
+    if (providerMissing(LOG_WARNING, L"remove virtual host")) return;
     TomcatServiceRestarter restarter(*this);
     redirectorConfig().removeWorker(host);
     if (!fileExist(getServerXmlPath())) return;

@@ -57,10 +57,7 @@ void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& app
                                const std::wstring& aliasesFile) {
   vguard("TomcatManager::stopWebApp", __LINE__,
          [&] { return vaformat(L"stopWebApp(%s, %s)", display(host), application); }, [&] {
-           if (!provider_) {
-             logMessage(LOG_WARNING, L"Unable to stop application: Tomcat package provider is undefined");
-             return;
-           }
+           if (providerMissing(LOG_WARNING, L"stop application")) return;
            const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
            // The link goes when Tomcat's service next stops, or by the scheduled removal.
            if (fileExist(paths.startedLink)) {
@@ -74,10 +71,7 @@ void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& a
                                  const std::wstring& aliasesFile) {
   vguard("TomcatManager::removeWebApp", __LINE__,
          [&] { return vaformat(L"removeWebApp(%s, %s)", display(host), application); }, [&] {
-           if (!provider_) {
-             logMessage(LOG_WARNING, L"Unable to remove application: Tomcat package provider is undefined");
-             return;
-           }
+           if (providerMissing(LOG_WARNING, L"remove application")) return;
            stopWebApp(host, application, aliasesFile);
            const std::wstring serviceName = get_provider()->getServiceName();
            const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
