@@ -7,6 +7,13 @@
 
 bool isXmlChar(char32_t c);
 bool isXmlWhitespace(char32_t c);
+// The same for one byte of UTF-8 text, inline for the loops over a file.
+inline bool isXmlBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// Whether the text starts with the XML declaration: "<?xml" and a blank
+// ("<?xml-stylesheet" is a processing instruction).
+inline bool startsWithXmlDeclaration(std::string_view text) {
+  return text.size() > 5 && text.substr(0, 5) == "<?xml" && isXmlBlankByte(text[5]);
+}
 bool isXmlNameStartChar(char32_t c);
 bool isXmlNameChar(char32_t c);
 bool isValidXmlName(std::wstring_view name);

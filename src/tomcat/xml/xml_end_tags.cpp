@@ -1,12 +1,11 @@
 #include "tomcat/xml/xml_end_tags.h"
 
+#include "tomcat/xml/xml_chars.h"
 #include "tomcat/xml/xml_text_scan.h"
 
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Just past the first `end` at or after `from`, or npos.
 size_t after(std::string_view text, std::string_view end, size_t from) {
@@ -101,7 +100,7 @@ std::vector<XmlEndTagBlanks> findEndTagBlanks(std::string_view text) {
     } else if (text.compare(i, 2, "</") == 0) {
       const size_t nameEnd = skipName(text, i + 2);
       size_t close = nameEnd;
-      while (close < text.size() && isBlank(text[close])) ++close;
+      while (close < text.size() && isXmlBlankByte(text[close])) ++close;
       if (open.empty() || close >= text.size() || text[close] != '>') break;
       if (close > nameEnd) found.push_back({open.back(), std::string(text.substr(nameEnd, close - nameEnd))});
       open.pop_back();

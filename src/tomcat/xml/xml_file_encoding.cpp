@@ -32,10 +32,7 @@ std::wstring decodeUtf16(std::string_view bytes, bool bigEndian, DecodedXmlFile&
 }  // namespace
 
 std::string declaredEncoding(std::string_view text) {
-  // "<?xml-stylesheet ..." and the like are processing instructions, not the
-  // declaration, and name no encoding.
-  if (!startsWithBytes(text, "<?xml") || text.size() < 6) return {};
-  if (!isXmlWhitespace(static_cast<unsigned char>(text[5]))) return {};
+  if (!startsWithXmlDeclaration(text)) return {};
   std::string_view decl = text.substr(0, text.find("?>"));
   size_t at = decl.find("encoding");
   if (at == std::string_view::npos) return {};

@@ -25,6 +25,15 @@ constexpr unsigned kParseOptions =
 
 using ParseFailure = XmlTextProblem;
 
+// The node after `node` in document order within `root`'s subtree, or an
+// empty one: depth first without recursion, so deep files cannot exhaust the
+// stack.
+pugi::xml_node nextInDocumentOrder(pugi::xml_node node, pugi::xml_node root) {
+  if (pugi::xml_node child = node.first_child()) return child;
+  while (node != root && !node.next_sibling()) node = node.parent();
+  return node == root ? pugi::xml_node() : node.next_sibling();
+}
+
 // Line and column of a position in the text. After parsing, a NUL may stand
 // where a line feed ended a name; the recorded name ends tell.
 std::wstring describeFailure(const XmlDocumentState& state, const ParseFailure& failure) {
@@ -78,9 +87,7 @@ class Checker {
   }
 
   void checkTree(pugi::xml_node root) {
-    // Depth first without recursion or a stack of its own.
-    pugi::xml_node node = root;
-    for (;;) {
+    for (pugi::xml_node node = root; node; node = nextInDocumentOrder(node, root)) {
       if (node.type() == pugi::node_pcdata) {
         checkSpelling(node.value(), XmlValueKind::Text);
       } else if (node.type() == pugi::node_declaration) {
@@ -90,13 +97,6 @@ class Checker {
       } else {
         checkAttributes(node);
       }
-      if (pugi::xml_node child = node.first_child()) {
-        node = child;
-        continue;
-      }
-      while (node != root && !node.next_sibling()) node = node.parent();
-      if (node == root) return;
-      node = node.next_sibling();
     }
   }
 
@@ -198,20 +198,11 @@ void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& fou
   std::sort(found.begin(), found.end(), [](const XmlEndTagBlanks& a, const XmlEndTagBlanks& b) { return a.element < b.element; });
   auto next = found.begin();
   size_t element = 0;
-  for (pugi::xml_node n = state.doc.first_child(); n && next != found.end();) {
-    if (n.type() == pugi::node_element) {
-      if (next->element == element++) {
-        state.endTagBlanks.emplace(n.internal_object(), std::move(next->blanks));
-        ++next;
-      }
+  for (pugi::xml_node n = state.doc; n && next != found.end(); n = nextInDocumentOrder(n, state.doc)) {
+    if (n.type() == pugi::node_element && next->element == element++) {
+      state.endTagBlanks.emplace(n.internal_object(), std::move(next->blanks));
+      ++next;
     }
-    // Document order without recursion.
-    if (pugi::xml_node child = n.first_child()) {
-      n = child;
-      continue;
-    }
-    while (n && !n.next_sibling()) n = n.parent();
-    if (n) n = n.next_sibling();
   }
 }
 
@@ -246,7 +237,7 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   // The declaration is written back as it stands (the parser would re-spell
   // its quotes); it can only be the very first thing of the text.
   state.declarationText.clear();
-  if (state.buffer.compare(0, 5, "<?xml") == 0 && state.buffer.size() > 5 && isXmlWhitespace(static_cast<unsigned char>(state.buffer[5]))) {
+  if (startsWithXmlDeclaration(state.buffer)) {
     const size_t end = state.buffer.find("?>", 5);
     if (end != std::string::npos) state.declarationText = state.buffer.substr(0, end + 2);
   }

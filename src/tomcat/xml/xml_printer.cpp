@@ -60,7 +60,7 @@ bool appendParsedDoctype(const XmlDocumentState& state, pugi::xml_node node, std
   const char* value = node.value();
   if (!(value > base && value < base + state.buffer.size())) return false;
   const char* blanks = value;
-  while (blanks > base && isXmlWhitespace(static_cast<unsigned char>(blanks[-1]))) --blanks;
+  while (blanks > base && isXmlBlankByte(blanks[-1])) --blanks;
   out += "<!DOCTYPE";
   out.append(blanks, value);
   out += value;

@@ -2,11 +2,10 @@
 
 #include <cstring>
 
+#include "tomcat/xml/xml_chars.h"
 #include "tomcat/xml/xml_text_scan.h"
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Values are held as they are spelled. A value that was written in single
 // quotes may hold a '"'; in double quotes it becomes a reference.
@@ -68,14 +67,14 @@ bool XmlStartTagWriter::appendParsed(pugi::xml_node element, std::string& out, b
     restore(nameEnd - name, afterName);
     const char* s = nameEnd + 1;
     for (;;) {
-      while (isBlank(*s)) ++s;
+      while (isXmlBlankByte(*s)) ++s;
       if (*s == '/' || *s == '>') break;
       const char* attributeNameEnd = endOfName(s);
       if (*attributeNameEnd != '\0' || attributeNameEnd == s) return false;
       s = attributeNameEnd + 1;
-      while (isBlank(*s)) ++s;
+      while (isXmlBlankByte(*s)) ++s;
       restore(attributeNameEnd - name, *s == '=' ? noted(attributeNameEnd, ' ') : '=');
-      while (isBlank(*s) || *s == '=') ++s;
+      while (isXmlBlankByte(*s) || *s == '=') ++s;
       if (*s != '"' && *s != '\'') return false;
       const char* valueEnd = static_cast<const char*>(std::memchr(s + 1, 0, static_cast<size_t>(end - s - 1)));
       if (!valueEnd || valueEnd + 1 >= end) return false;

@@ -95,7 +95,7 @@ XmlTextScan scanXmlText(std::string_view view, XmlNameEnds& nameEnds) {
           // An end tag; its name is checked when the loop gets to it.
           size_t end = i + 2;
           while (end < size && kNameBytes[text[end]]) ++end;
-          if (end < size && (text[end] == ' ' || kClasses[text[end]] == kTabOrReturn || text[end] == '\n')) {
+          if (end < size && isXmlBlankByte(static_cast<char>(text[end]))) {
             scan.endTagBlanks = true;
           }
           i += 2;
