@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "base/errors/os_error.h"
+#include "base/files/atomic_write.h"
 #include "base/registry/reg_format.h"
 #include "base/registry/settings_store.h"
 #include "base/registry/value_data.h"
@@ -386,10 +387,8 @@ int runExport(const Options& options, ToolConsole& console) {
   if (std::ifstream(narrowPath(file)).good()) {
     requireConfirmation(console, options.has(L"y"), L"File " + file + L" already exists. Overwrite");
   }
-  std::ofstream out(narrowPath(file), std::ios::binary | std::ios::trunc);
-  out << formatRegText(tree);
-  out.close();
-  if (!out) throw ToolError{L"Cannot write the file " + file + L"."};
+  // A failed write leaves an older export as it was.
+  replaceFileAtomically(file, formatRegText(tree));
   print(console.out, std::wstring(kDone) + L"\n");
   return 0;
 }
