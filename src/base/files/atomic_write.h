@@ -2,8 +2,9 @@
 // Replacing a file as a whole so that a crash never leaves it half-written:
 // the bytes go to a temporary file in the same directory, are flushed, and the
 // temporary file is renamed over the old one; the old file's mode and owner are
-// kept. Used for server.xml, realm files, the removal work list and hcpreg
-// exports (the settings store has its own, under its file lock).
+// kept. Used for server.xml, realm files, the removal work list, the service
+// stand-in's status records and hcpreg exports (the settings store has its
+// own, under its file lock).
 
 #include <string>
 #include <string_view>
