@@ -69,8 +69,8 @@ std::vector<std::string> addWwwTwins(const std::string& host, const std::vector<
 
 void addWorker(const std::string& workersPath, const std::string& host) {
   const std::string w = workerNameOf(host);
-  const std::string keys[] = {"worker.list", "worker." + w + ".port", "worker." + w + ".host",
-                              "worker." + w + ".type", "worker." + w + ".lbfactor"};
+  const std::string keys[] = {"worker.list", "worker." + w + ".port", "worker." + w + ".host", "worker." + w + ".type",
+                              "worker." + w + ".lbfactor"};
   const std::string values[] = {"", "9008", "127.0.0.1", "ajp13", "1"};
   bool met[5] = {};
   PropertyFile file = PropertyFile::load(workersPath);
@@ -120,9 +120,8 @@ void removeWebAppMounts(const std::string& mapPath, const std::string& host, con
   if (!fileExists(mapPath)) return;
   const std::vector<std::string> keys = mountKeys(host, names, application);
   PropertyFile file = PropertyFile::load(mapPath);
-  std::erase_if(file.lines(), [&](std::string_view line) {
-    return std::find(keys.begin(), keys.end(), keyOf(line)) != keys.end();
-  });
+  std::erase_if(file.lines(),
+                [&](std::string_view line) { return std::find(keys.begin(), keys.end(), keyOf(line)) != keys.end(); });
   file.save(mapPath);
 }
 

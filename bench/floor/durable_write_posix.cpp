@@ -1,11 +1,11 @@
+#include "floor/durable_write.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
-
-#include "floor/durable_write.h"
 
 namespace floorwork {
 

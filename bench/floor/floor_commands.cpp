@@ -141,7 +141,8 @@ void renameVHost(const FloorPaths& paths, const std::string& oldName, const std:
   if (pugi::xml_node host = findChild(engine, "Host", oldName)) {
     host.attribute("name").set_value(newName.c_str());
     host.attribute("appBase").set_value((paths.varTomcatDir + "/hcp-webapps/" + newName).c_str());
-    if (pugi::xml_node alias = findAlias(host, "www." + oldName)) alias.first_child().set_value(("www." + newName).c_str());
+    if (pugi::xml_node alias = findAlias(host, "www." + oldName))
+      alias.first_child().set_value(("www." + newName).c_str());
     for (pugi::xml_node child = host.first_child(); child; child = child.next_sibling()) {
       if (child.type() == pugi::node_element && std::string_view(child.name()) == "Realm") {
         child.attribute("pathname").set_value(("hcp-users/" + newName + ".xml").c_str());

@@ -3,8 +3,9 @@
 // keeps comments and the whitespace between elements, edits on the DOM, one
 // durable save written as the DOM holds it.
 
-#include <pugixml.hpp>
 #include <string>
+
+#include <pugixml.hpp>
 
 namespace floorwork {
 

@@ -19,11 +19,16 @@ int main(int argc, char** argv) {
       auto value = [&](const std::string& name) -> const char* {
         return arg.rfind(name + "=", 0) == 0 ? argv[i] + name.size() + 1 : nullptr;
       };
-      if (const char* v = value("--hosts")) shape.hosts = std::stoi(v);
-      else if (const char* v = value("--aliases-per-host")) shape.aliasesPerHost = std::stoi(v);
-      else if (const char* v = value("--root")) shape.sandboxRoot = v;
-      else if (const char* v = value("--out")) out = v;
-      else throw std::runtime_error("unknown argument '" + arg + "'");
+      if (const char* v = value("--hosts"))
+        shape.hosts = std::stoi(v);
+      else if (const char* v = value("--aliases-per-host"))
+        shape.aliasesPerHost = std::stoi(v);
+      else if (const char* v = value("--root"))
+        shape.sandboxRoot = v;
+      else if (const char* v = value("--out"))
+        out = v;
+      else
+        throw std::runtime_error("unknown argument '" + arg + "'");
     }
     if (out.empty() || shape.sandboxRoot.empty()) throw std::runtime_error("--root and --out are required");
     bench::generateState(shape, out);

@@ -48,7 +48,8 @@ void BenchMachine::start() {
            << "@=\"tomcat10\"\n\n"
            << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10]\n"
            << "\"dll\"=" << regString((binDir_ / "libtomcatprovider.so").string()) << "\n"
-           << "\"TomcatHome\"=" << regString(tomcatHome()) << "\n\n"
+           << "\"TomcatHome\"=" << regString(tomcatHome())
+           << "\n\n"
            // Defined, never started: the commands' restarts find it stopped.
            << "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tomcat]\n"
            << "\"ImagePath\"=\"/bin/sleep 3600\"\n";

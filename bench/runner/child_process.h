@@ -12,11 +12,11 @@ namespace bench {
 using EnvironmentOverrides = std::vector<std::pair<std::string, std::string>>;
 
 struct ChildRun {
-  int exitCode = -1;        // the exit status; -1 when killed by a signal
-  double seconds = 0;       // wall time from the start of the process to its end
-  double cpuSeconds = 0;    // user and system time of the process and its children
-  long peakRssKiB = 0;      // the largest resident set of the process or one of its children
-  std::string output;       // standard output and standard error, interleaved
+  int exitCode = -1;      // the exit status; -1 when killed by a signal
+  double seconds = 0;     // wall time from the start of the process to its end
+  double cpuSeconds = 0;  // user and system time of the process and its children
+  long peakRssKiB = 0;    // the largest resident set of the process or one of its children
+  std::string output;     // standard output and standard error, interleaved
 };
 
 // Runs `argv` (argv[0] is a path) with the process's environment plus

@@ -1,3 +1,5 @@
+#include "runner/child_process.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,8 +13,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
-
-#include "runner/child_process.h"
 
 extern char** environ;
 
@@ -76,7 +76,8 @@ ChildRun runChild(const std::vector<std::string>& argv, const EnvironmentOverrid
   static const char kTimeProgram[] = "/usr/bin/time";
   if (argv.empty()) throw std::runtime_error("nothing to run");
   if (::access(argv[0].c_str(), X_OK) != 0) throw std::runtime_error("cannot run " + argv[0]);
-  if (::access(kTimeProgram, X_OK) != 0) throw std::runtime_error("GNU time is missing: install the Debian package time");
+  if (::access(kTimeProgram, X_OK) != 0)
+    throw std::runtime_error("GNU time is missing: install the Debian package time");
   std::vector<std::string> timed{kTimeProgram, "-f", "%M", "-o", memoryFile};
   timed.insert(timed.end(), argv.begin(), argv.end());
   ExecPlan plan(timed, environment, outputFile);

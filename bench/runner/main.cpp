@@ -69,11 +69,16 @@ Options parseOptions(int argc, char** argv) {
     const size_t eq = arg.find('=');
     const std::string name = arg.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
-    if (name == "--sizes") options.sizes = splitNumbers(value);
-    else if (name == "--runs") options.runs = splitNumbers(value);
-    else if (name == "--work") options.work = value;
-    else if (name == "--results") options.results = value;
-    else if (name == "--aliases-per-host") options.aliasesPerHost = std::stoi(value);
+    if (name == "--sizes")
+      options.sizes = splitNumbers(value);
+    else if (name == "--runs")
+      options.runs = splitNumbers(value);
+    else if (name == "--work")
+      options.work = value;
+    else if (name == "--results")
+      options.results = value;
+    else if (name == "--aliases-per-host")
+      options.aliasesPerHost = std::stoi(value);
     else if (name == "--commands") {
       for (const std::string& command : splitComma(value)) options.commands.insert(command);
     } else if (name == "--variants") {
@@ -194,7 +199,8 @@ class Benchmark {
     }
     std::printf("   %-16s", command.name.c_str());
     for (const auto& [variant, m] : result.variants) {
-      if (!m.failure.empty()) std::printf("  %s failed", variantName(variant));
+      if (!m.failure.empty())
+        std::printf("  %s failed", variantName(variant));
       else {
         std::printf("  %s %7.1f ms (cpu %6.1f) %6.1f MiB", variantName(variant), median(m.seconds) * 1000,
                     median(m.cpuSeconds) * 1000, m.peakRssKiB / 1024.0);

@@ -1,8 +1,8 @@
 #include "runner/results.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -70,7 +70,9 @@ std::optional<double> ratio(const CommandResult& result, Variant other, Samples 
 
 std::string ratioCell(std::optional<double> value) { return value ? format("%.2f×", *value) : "–"; }
 
-double memoryLimitBytes(const CommandResult& result) { return 4.0 * static_cast<double>(result.editedBytes) + 10 * kMiB; }
+double memoryLimitBytes(const CommandResult& result) {
+  return 4.0 * static_cast<double>(result.editedBytes) + 10 * kMiB;
+}
 
 std::string verdict(bool met, const std::string& detail) { return (met ? "yes (" : "**no** (") + detail + ")"; }
 
@@ -167,8 +169,8 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
   const double growthLimit = 1.2 * last.hosts / first.hosts;
   out << "### Targets\n\n";
   out << "Mutating commands: within " << format("%.1f×", kFloorTarget) << " of the floor and faster than the peer at "
-      << reference->hosts << " hosts; time growth from " << first.hosts << " to " << last.hosts
-      << " hosts at most " << format("%.0f×", growthLimit)
+      << reference->hosts << " hosts; time growth from " << first.hosts << " to " << last.hosts << " hosts at most "
+      << format("%.0f×", growthLimit)
       << "; peak memory below 4× the size of the files edited + 10 MiB at every size.\n\n";
   out << "| Command | vs floor | vs peer | growth | memory |\n|---|---|---|---|---|\n";
   for (const CommandResult& result : reference->commands) {

@@ -14,8 +14,8 @@ namespace bench {
 struct Measurement {
   std::vector<double> seconds;     // wall time, one per measured run
   std::vector<double> cpuSeconds;  // user + system time, one per measured run
-  long peakRssKiB = 0;          // the largest over the runs
-  std::string failure;          // not empty: the variant failed, with its output
+  long peakRssKiB = 0;             // the largest over the runs
+  std::string failure;             // not empty: the variant failed, with its output
 };
 
 struct CommandResult {

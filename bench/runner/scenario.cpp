@@ -38,8 +38,8 @@ std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const fs:
   std::string newAliases;
   for (int k = 0; k < aliasesPerHost; ++k) newAliases += newHostAlias(k) + "\n";
   const std::string newHostFile = writeAliasesFile(workDir / "aliases-new-host.txt", newAliases);
-  const std::string touchedFile =
-      writeAliasesFile(workDir / ("aliases-" + std::to_string(hosts) + ".txt"), aliasesFileText(touched, aliasesPerHost));
+  const std::string touchedFile = writeAliasesFile(workDir / ("aliases-" + std::to_string(hosts) + ".txt"),
+                                                   aliasesFileText(touched, aliasesPerHost));
 
   const std::string workers = kWorkersProperties;
   const std::string map = kUriWorkerMap;

@@ -14,9 +14,9 @@ inline constexpr Variant kVariants[] = {Variant::Wcadmin, Variant::Floor, Varian
 const char* variantName(Variant variant);
 
 struct CommandCase {
-  std::string name;                   // the command without its dashes: "install-vhost"
+  std::string name;  // the command without its dashes: "install-vhost"
   bool mutating = true;
-  std::vector<std::string> edited;    // the files it edits, relative to the Tomcat home
+  std::vector<std::string> edited;      // the files it edits, relative to the Tomcat home
   std::vector<std::string> parameters;  // --name=value, the same for every variant
 };
 

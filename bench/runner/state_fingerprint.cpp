@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <pugixml.hpp>
 #include <sstream>
 #include <vector>
+
+#include <pugixml.hpp>
 
 #include "common/bench_layout.h"
 #include "common/concat.h"

@@ -33,7 +33,9 @@ class DefaultTomcatProvider final : public ITomcatProvider {
   std::wstring getWorkersPropertiesPath() override {
     return valueOrUnderHome(L"WorkersProperties", L"conf/workers.properties");
   }
-  std::wstring getUriWorkerMapPath() override { return valueOrUnderHome(L"UriWorkerMap", L"conf/uriworkermap.properties"); }
+  std::wstring getUriWorkerMapPath() override {
+    return valueOrUnderHome(L"UriWorkerMap", L"conf/uriworkermap.properties");
+  }
   std::wstring getIsapiRedirectPropertiesPath() override {
     return valueOrUnderHome(L"IsapiRedirectProperties", L"conf/isapi_redirect.properties");
   }
@@ -59,7 +61,8 @@ class DefaultTomcatProvider final : public ITomcatProvider {
 
 extern "C" ITomcatProvider* getTomcatProviderInstance() {
   std::wstring package;
-  if (registry::lookupString(registry::Root::LocalMachine, kTypeKey, L"", package, registry::REG_SZ, registry::kView32) != 0)
+  if (registry::lookupString(registry::Root::LocalMachine, kTypeKey, L"", package, registry::REG_SZ,
+                             registry::kView32) != 0)
     return nullptr;
   logMessage(LOG_INFO, L"Tomcat package provider of package %s loaded", package);
   return new DefaultTomcatProvider(kTypeKey + L"\\" + package);

@@ -1,6 +1,5 @@
 #include "app/command_line_mask.h"
 
-
 #include "base/system/process.h"
 #include "base/text/strings.h"
 
@@ -25,7 +24,8 @@ std::wstring maskPasswords(const std::wstring& commandLine) {
   for (const std::wstring& argument : splitCommandLine(commandLine)) {
     std::wstring shown = argument;
     std::vector<std::wstring> pieces = splitDroppingEmpty(argument, L"=");
-    if (!pieces.empty() && (pieces[0].find(L"password") != std::wstring::npos || pieces[0].find(L"pwd") != std::wstring::npos)) {
+    if (!pieces.empty() &&
+        (pieces[0].find(L"password") != std::wstring::npos || pieces[0].find(L"pwd") != std::wstring::npos)) {
       shown = pieces[0];
       for (size_t i = 1; i < pieces.size(); ++i) shown += L"=*";
     }

@@ -30,12 +30,15 @@ const std::vector<CommandRow> table = {
      L"--coyote-connector-port\0--warp-connector-port\0",
      [](TomcatManager& m, const Params& p) {
        m.installService(required(p, L"--vhost-name"), required(p, L"--manager-login"), required(p, L"--password"),
-                        optional(p, L"--coyote-connector-port", L"9080"), optional(p, L"--warp-connector-port", L"9008"));
+                        optional(p, L"--coyote-connector-port", L"9080"),
+                        optional(p, L"--warp-connector-port", L"9008"));
      }},
     {L"--remove-service", nullptr, true, L"--vhost-name\0", nullptr,
      [](TomcatManager& m, const Params& p) { m.removeService(required(p, L"--vhost-name")); }},
     {L"--install-vhost", nullptr, true, L"--vhost-name\0", L"--aliases\0",
-     [](TomcatManager& m, const Params& p) { m.installVHost(required(p, L"--vhost-name"), optional(p, L"--aliases")); }},
+     [](TomcatManager& m, const Params& p) {
+       m.installVHost(required(p, L"--vhost-name"), optional(p, L"--aliases"));
+     }},
     {L"--remove-vhost", nullptr, true, L"--vhost-name\0", nullptr,
      [](TomcatManager& m, const Params& p) { m.removeVHost(required(p, L"--vhost-name")); }},
     {L"--rename-vhost", nullptr, true, L"--old-name\0--new-name\0", L"--aliases\0",
@@ -56,7 +59,8 @@ const std::vector<CommandRow> table = {
      }},
     {L"--get-webapp-list", nullptr, true, L"--vhost-name\0", L"--started-only\0",
      [](TomcatManager& m, const Params& p) {
-       for (const std::wstring& name : m.getWebAppList(required(p, L"--vhost-name"), p.hasParameter(L"--started-only"))) {
+       for (const std::wstring& name :
+            m.getWebAppList(required(p, L"--vhost-name"), p.hasParameter(L"--started-only"))) {
          logResult(L"%s", name);
        }
      }},

@@ -31,18 +31,21 @@ void checkCommandNames(const Params& params) {
     std::optional<std::wstring> (*problem)(const std::wstring&);
   };
   static const Rule rules[] = {
-      {L"--vhost-name", L"host name", hostNameProblem},   {L"--old-name", L"host name", hostNameProblem},
-      {L"--new-name", L"host name", hostNameProblem},     {L"--alias", L"alias", aliasNameProblem},
-      {L"--old-alias", L"alias", aliasNameProblem},       {L"--new-alias", L"alias", aliasNameProblem},
+      {L"--vhost-name", L"host name", hostNameProblem},
+      {L"--old-name", L"host name", hostNameProblem},
+      {L"--new-name", L"host name", hostNameProblem},
+      {L"--alias", L"alias", aliasNameProblem},
+      {L"--old-alias", L"alias", aliasNameProblem},
+      {L"--new-alias", L"alias", aliasNameProblem},
       {L"--webapp-name", L"application name", webAppNameProblem},
   };
   for (const Rule& rule : rules) {
     if (!params.hasParameter(rule.parameter)) continue;
     std::wstring value = params.getValue(rule.parameter, false);
     if (std::optional<std::wstring> problem = rule.problem(value)) {
-      throw vexception(std::wstring(L"Invalid ") + rule.what + L" '" + value + L"' in " + rule.parameter + L": " +
-                           *problem,
-                       VCALLPOINT(L"", "checkCommandNames"));
+      throw vexception(
+          std::wstring(L"Invalid ") + rule.what + L" '" + value + L"' in " + rule.parameter + L": " + *problem,
+          VCALLPOINT(L"", "checkCommandNames"));
     }
   }
   // The aliases file is read here once more, so that a bad name in it stops
@@ -50,8 +53,9 @@ void checkCommandNames(const Params& params) {
   const std::wstring aliasesFile = params.getValue(L"--aliases", false);
   for (const std::wstring& alias : readListFile(aliasesFile)) {
     if (std::optional<std::wstring> problem = aliasNameProblem(alias)) {
-      throw vexception(L"Invalid alias '" + alias + L"' in the aliases file " + aliasesFile + L" (--aliases): " + *problem,
-                       VCALLPOINT(L"", "checkCommandNames"));
+      throw vexception(
+          L"Invalid alias '" + alias + L"' in the aliases file " + aliasesFile + L" (--aliases): " + *problem,
+          VCALLPOINT(L"", "checkCommandNames"));
     }
   }
 }
@@ -67,8 +71,7 @@ std::optional<std::wstring> webAppNameProblem(const std::wstring& name) {
   for (wchar_t c : name) {
     if (c == L'#') return L"'#' separates nested paths in Tomcat and cannot stand in a URL mount key";
     if (c == L'/' || c == L'\\' || c == L'=') return L"'/', '\\' and '=' may not be used";
-    if (c == L' ' || c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x2028 || c == 0x2029 || c == 0x3000 ||
-        c == 0xFEFF) {
+    if (c == L' ' || c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x2028 || c == 0x2029 || c == 0x3000 || c == 0xFEFF) {
       return L"blanks and control characters may not be used";
     }
   }

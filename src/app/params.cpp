@@ -26,8 +26,10 @@ ParameterMap parseParameters(int count, const std::wstring* arguments) {
   for (int i = 0; i < count; ++i) {
     const std::wstring& argument = arguments[i];
     size_t equals = argument.find(L'=');
-    if (equals == std::wstring::npos) map[argument] = L"";
-    else map[argument.substr(0, equals)] = argument.substr(equals + 1);
+    if (equals == std::wstring::npos)
+      map[argument] = L"";
+    else
+      map[argument.substr(0, equals)] = argument.substr(equals + 1);
   }
   return map;
 }
@@ -54,7 +56,8 @@ std::wstring Params::getValue(const std::wstring& name, bool required, const std
   return defaultValue;
 }
 
-void Params::reportMissingParameter(const std::wstring& name, DeclarationList required, DeclarationList optional) const {
+void Params::reportMissingParameter(const std::wstring& name, DeclarationList required,
+                                    DeclarationList optional) const {
   throw vexception(L"Missing required parameter " + name + L". " + describeParameters(required, optional),
                    VCALLPOINT(L"", "Params::reportMissingParameter"));
 }

@@ -25,9 +25,10 @@ int vconsoleapp::start(int argc, const std::wstring* argv) {
   }
   const int count = argc > 2 ? argc - 2 : 0;
   const std::wstring* arguments = argc > 2 ? argv + 2 : nullptr;
-  return vguard("vconsoleapp::start", __LINE__,
-                [&] { return vaformat(L"execute console command %s", maskPasswords(commandName_)); },
-                [&] { return go(count, arguments); });
+  return vguard(
+      "vconsoleapp::start", __LINE__,
+      [&] { return vaformat(L"execute console command %s", maskPasswords(commandName_)); },
+      [&] { return go(count, arguments); });
 }
 
 int vconsoleapp::run(int argc, const std::wstring* argv) {
@@ -40,9 +41,8 @@ int vconsoleapp::run(int argc, const std::wstring* argv) {
       exitCode = start(argc, argv);
     } catch (...) {
       try {
-        logException(LOG_ERROR, guardedException("vconsoleapp::run", __LINE__, [&] {
-                       return vaformat(L"execute %s", loggable);
-                     }));
+        logException(LOG_ERROR,
+                     guardedException("vconsoleapp::run", __LINE__, [&] { return vaformat(L"execute %s", loggable); }));
       } catch (...) {
         // Building the report failed as well; the exit code still says so.
       }

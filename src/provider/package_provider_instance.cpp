@@ -18,13 +18,15 @@ DefPackageProviderInstance<Provider>::DefPackageProviderInstance(const std::wstr
       registry::lookupString(registry::Root::LocalMachine, typeKey, L"", package, registry::REG_SZ, registry::kView32);
   // A missing key or value means no package; a store that cannot be read is
   // an error, not a reason to run without the provider.
-  if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND) package.clear();
+  if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND)
+    package.clear();
   else if (lookup != 0)
     throwOsError(L"lookup subKey=" + typeKey + L" value=", lookup,
                  vcallpoint{L"", std::string(kHolderName) + "::DefPackageProviderInstance", __LINE__});
   if (package.empty() || package == L"none") return;
 
-  std::wstring path = registry::getstr(registry::Root::LocalMachine, typeKey + L"\\" + package, L"dll", registry::kView32);
+  std::wstring path =
+      registry::getstr(registry::Root::LocalMachine, typeKey + L"\\" + package, L"dll", registry::kView32);
   if (path.empty()) return;
 
   library_.load(path);
@@ -52,7 +54,8 @@ DefPackageProviderInstance<Provider>::~DefPackageProviderInstance() {
 template <class Provider>
 Provider* DefPackageProviderInstance<Provider>::get() const {
   if (!provider_)
-    throw vexception(L"Default package provider is undefined", vcallpoint{L"", std::string(kHolderName) + "::get", __LINE__});
+    throw vexception(L"Default package provider is undefined",
+                     vcallpoint{L"", std::string(kHolderName) + "::get", __LINE__});
   return provider_;
 }
 

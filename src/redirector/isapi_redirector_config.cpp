@@ -203,8 +203,7 @@ void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, con
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  file.walk([&](std::string_view key) { return keys.count(key) != 0; },
-            [](PropertyLine&) { return LineEdit::Erase; });
+  file.walk([&](std::string_view key) { return keys.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
   file.save(uriWorkerMapPath_);
 }
 

@@ -91,6 +91,6 @@ class LineSplitter {
 
   std::vector<std::string>& lines_;
   LineCutter cutter_;
-  std::string pending_;      // the stream's bytes from pendingBase_ on
-  size_t pendingBase_ = 0;   // stream offset of pending_'s first byte
+  std::string pending_;     // the stream's bytes from pendingBase_ on
+  size_t pendingBase_ = 0;  // stream offset of pending_'s first byte
 };

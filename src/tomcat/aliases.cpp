@@ -14,58 +14,62 @@ std::vector<std::wstring> namePair(const std::wstring& alias) { return {alias, L
 }  // namespace
 
 void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias, bool restart) {
-  vguard("TomcatManager::addAlias", 490, [&] { return vaformat(L"addAlias(%s, %s)", display(host), display(alias)); },
-         [&] {
-           XmlDocument document = loadServerXml();
-           XmlElement engine = findEngine(document);
-           if (engine.empty()) return;
-           const std::vector<std::wstring> names = namePair(alias);
-           if (XmlElement element = findHost(engine, host); !element.empty()) {
-             bool added = false;
-             for (const std::wstring& name : names) {
-               if (!findAliasElement(element, name).empty()) continue;
-               appendTextElement(document, element, L"Alias", name);
-               added = true;
-             }
-             if (added) saveServerXml(document);
-           }
-           IsapiRedirectorConfig config = redirectorConfig();
-           for (const std::wstring& name : names) config.addAliasMounts(host, name);
-           if (restart) restartService();
-         });
+  vguard(
+      "TomcatManager::addAlias", 490, [&] { return vaformat(L"addAlias(%s, %s)", display(host), display(alias)); },
+      [&] {
+        XmlDocument document = loadServerXml();
+        XmlElement engine = findEngine(document);
+        if (engine.empty()) return;
+        const std::vector<std::wstring> names = namePair(alias);
+        if (XmlElement element = findHost(engine, host); !element.empty()) {
+          bool added = false;
+          for (const std::wstring& name : names) {
+            if (!findAliasElement(element, name).empty()) continue;
+            appendTextElement(document, element, L"Alias", name);
+            added = true;
+          }
+          if (added) saveServerXml(document);
+        }
+        IsapiRedirectorConfig config = redirectorConfig();
+        for (const std::wstring& name : names) config.addAliasMounts(host, name);
+        if (restart) restartService();
+      });
 }
 
 void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& alias, bool restart) {
-  vguard("TomcatManager::removeAlias", 536,
-         [&] { return vaformat(L"removeAlias(%s, %s)", display(host), display(alias)); }, [&] {
-           if (providerMissing(LOG_WARNING, L"remove alias")) return;
-           if (!fileExist(getServerXmlPath())) return;
-           XmlDocument document = loadServerXml();
-           XmlElement engine = findEngine(document);
-           if (engine.empty()) return;
-           const std::vector<std::wstring> names = namePair(alias);
-           if (XmlElement element = findHost(engine, host); !element.empty()) {
-             bool removed = false;
-             for (const std::wstring& name : names) {
-               if (XmlElement found = findAliasElement(element, name); !found.empty()) {
-                 element.removeChild(found);
-                 removed = true;
-               }
-             }
-             if (removed) saveServerXml(document);
-           }
-           IsapiRedirectorConfig config = redirectorConfig();
-           for (const std::wstring& name : names) config.removeAliasMounts(name);
-           if (restart) restartService();
-         });
+  vguard(
+      "TomcatManager::removeAlias", 536,
+      [&] { return vaformat(L"removeAlias(%s, %s)", display(host), display(alias)); },
+      [&] {
+        if (providerMissing(LOG_WARNING, L"remove alias")) return;
+        if (!fileExist(getServerXmlPath())) return;
+        XmlDocument document = loadServerXml();
+        XmlElement engine = findEngine(document);
+        if (engine.empty()) return;
+        const std::vector<std::wstring> names = namePair(alias);
+        if (XmlElement element = findHost(engine, host); !element.empty()) {
+          bool removed = false;
+          for (const std::wstring& name : names) {
+            if (XmlElement found = findAliasElement(element, name); !found.empty()) {
+              element.removeChild(found);
+              removed = true;
+            }
+          }
+          if (removed) saveServerXml(document);
+        }
+        IsapiRedirectorConfig config = redirectorConfig();
+        for (const std::wstring& name : names) config.removeAliasMounts(name);
+        if (restart) restartService();
+      });
 }
 
 void TomcatManager::renameAlias(const std::wstring& host, const std::wstring& oldAlias, const std::wstring& newAlias,
                                 bool restart) {
-  vguard("TomcatManager::renameAlias", 546,
-         [&] { return vaformat(L"renameAlias(%s, %s, %s)", display(host), display(oldAlias), display(newAlias)); },
-         [&] {
-           removeAlias(host, oldAlias, false);
-           addAlias(host, newAlias, restart);
-         });
+  vguard(
+      "TomcatManager::renameAlias", 546,
+      [&] { return vaformat(L"renameAlias(%s, %s, %s)", display(host), display(oldAlias), display(newAlias)); },
+      [&] {
+        removeAlias(host, oldAlias, false);
+        addAlias(host, newAlias, restart);
+      });
 }

@@ -10,9 +10,9 @@
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
-#include "tomcat/xml_elements.h"
 #include "tomcat/xml/vxml.h"
 #include "tomcat/xml/xml_writer.h"
+#include "tomcat/xml_elements.h"
 
 void TomcatManager::createHcpDirectories() {
   vguard("TomcatManager::createHcpDirectories", 102, L"createHcpDirectories()", [&] {
@@ -58,16 +58,18 @@ void TomcatManager::copyWarsToVarTomcatDir() {
 void TomcatManager::installService(const std::wstring& host, const std::wstring& managerLogin,
                                    const std::wstring& password, const std::wstring& coyotePort,
                                    const std::wstring& warpPort) {
-  vguard("TomcatManager::installService", 182, [&] { return vaformat(L"installService(%s)", display(host)); }, [&] {
-    TomcatServiceRestarter restarter(*this);
-    const bool serviceExists = !findService(loadServerXml()).empty();
-    // An existing HCP Service is never changed: its ports stay.
-    if (!serviceExists) createHcpService(coyotePort, warpPort);
-    const std::wstring data = getVarTomcatDir();
-    VDirectory::createDirectory(join(data, {L"hcp-webapps", host}));
-    VDirectory::createDirectory(join(data, {L"hcp-wars", host}));
-    writeRealmFile(host, managerLogin, password);
-  });
+  vguard(
+      "TomcatManager::installService", 182, [&] { return vaformat(L"installService(%s)", display(host)); },
+      [&] {
+        TomcatServiceRestarter restarter(*this);
+        const bool serviceExists = !findService(loadServerXml()).empty();
+        // An existing HCP Service is never changed: its ports stay.
+        if (!serviceExists) createHcpService(coyotePort, warpPort);
+        const std::wstring data = getVarTomcatDir();
+        VDirectory::createDirectory(join(data, {L"hcp-webapps", host}));
+        VDirectory::createDirectory(join(data, {L"hcp-wars", host}));
+        writeRealmFile(host, managerLogin, password);
+      });
 }
 
 void TomcatManager::createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort) {
@@ -93,8 +95,8 @@ void TomcatManager::createHcpService(const std::wstring& coyotePort, const std::
                                   {L"enableLookups", L"false"},
                                   {L"scheme", L"http"},
                                   {L"connectionTimeout", L"20000"}}));
-  XmlElement engine = newElement(document, L"Engine",
-                                 {{L"name", L"HCP"}, {L"className", L"org.apache.catalina.core.StandardEngine"}});
+  XmlElement engine =
+      newElement(document, L"Engine", {{L"name", L"HCP"}, {L"className", L"org.apache.catalina.core.StandardEngine"}});
   engine.appendChild(newElement(document, L"Realm", {{L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
   service.appendChild(engine);
   document.documentElement().appendChild(service);
@@ -121,16 +123,20 @@ void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring&
 }
 
 void TomcatManager::removeService(const std::wstring& host) {
-  vguard("TomcatManager::removeService", 208, [&] { return vaformat(L"removeService(%s)", display(host)); }, [&] {
-    if (providerMissing(LOG_WARNING, L"remove service")) return;
-    TomcatServiceRestarter restarter(*this);
-    for (const std::wstring& path : getVHostPaths(host)) {
-      bool isDirectory = false;
-      if (!fileExist(path, &isDirectory)) continue;
-      if (isDirectory) removeDir(path, true);
-      else removeFile(path, true);
-    }
-  });
+  vguard(
+      "TomcatManager::removeService", 208, [&] { return vaformat(L"removeService(%s)", display(host)); },
+      [&] {
+        if (providerMissing(LOG_WARNING, L"remove service")) return;
+        TomcatServiceRestarter restarter(*this);
+        for (const std::wstring& path : getVHostPaths(host)) {
+          bool isDirectory = false;
+          if (!fileExist(path, &isDirectory)) continue;
+          if (isDirectory)
+            removeDir(path, true);
+          else
+            removeFile(path, true);
+        }
+      });
 }
 
 void TomcatManager::removeNodeService() {

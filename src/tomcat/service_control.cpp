@@ -1,11 +1,12 @@
 // Starting, stopping, restarting and querying the Tomcat service.
 
+#include "base/services/service_control.h"
+
 #include "base/errors/os_error.h"
 #include "base/errors/vguard.h"
 #include "base/log/log.h"
 #include "base/pipes/halvo_srv_client.h"
 #include "base/services/service.h"
-#include "base/services/service_control.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace {
@@ -48,7 +49,8 @@ bool TomcatManager::stopService() {
     HalvoSrvClient::getInstance().forceDeleteFiles(name, true);
   } catch (...) {
     try {
-      logException(LOG_WARNING, guardedException("TomcatManager::stopService", __LINE__, [] { return std::wstring(L"Force delete files"); }));
+      logException(LOG_WARNING, guardedException("TomcatManager::stopService", __LINE__,
+                                                 [] { return std::wstring(L"Force delete files"); }));
     } catch (...) {
     }
   }

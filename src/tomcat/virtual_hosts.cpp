@@ -10,8 +10,8 @@
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
-#include "tomcat/xml_elements.h"
 #include "tomcat/xml/vxml.h"
+#include "tomcat/xml_elements.h"
 
 namespace {
 
@@ -20,114 +20,122 @@ std::wstring realmPathname(const std::wstring& host) { return L"hcp-users/" + ho
 }  // namespace
 
 void TomcatManager::installVHost(const std::wstring& host, const std::wstring& aliasesFile) {
-  vguard("TomcatManager::installVHost", 265, [&] { return vaformat(L"installVHost(%s)", display(host)); }, [&] {
-    XmlDocument document = loadServerXml();
-    XmlElement engine = findEngine(document);
-    if (engine.empty()) throw vexception(L"Can't find Engine HCP", vcallpoint{L"", "TomcatManager::installVHost", 218});
-    // A second install replaces the host, aliases included.
-    if (XmlElement old = findHost(engine, host); !old.empty()) engine.removeChild(old);
+  vguard(
+      "TomcatManager::installVHost", 265, [&] { return vaformat(L"installVHost(%s)", display(host)); },
+      [&] {
+        XmlDocument document = loadServerXml();
+        XmlElement engine = findEngine(document);
+        if (engine.empty())
+          throw vexception(L"Can't find Engine HCP", vcallpoint{L"", "TomcatManager::installVHost", 218});
+        // A second install replaces the host, aliases included.
+        if (XmlElement old = findHost(engine, host); !old.empty()) engine.removeChild(old);
 
-    XmlElement element = newElement(document, L"Host",
-                                    {{L"name", host},
-                            {L"className", L"org.apache.catalina.core.StandardHost"},
-                            {L"errorReportValveClass", L"org.apache.catalina.valves.ErrorReportValve"},
-                            {L"deployXML", L"true"},
-                            {L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", host})},
-                            {L"unpackWARs", L"false"},
-                            {L"autoDeploy", L"true"}});
-    for (const std::wstring& name : addWwwTwins(host, readListFile(aliasesFile))) {
-      appendTextElement(document, element, L"Alias", name);
-    }
-    element.appendChild(newElement(document, L"Context",
-                           {{L"path", L"/manager"},
-                            {L"className", L"org.apache.catalina.core.StandardContext"},
-                            {L"crossContext", L"false"},
-                            {L"reloadable", L"false"},
-                            {L"useNaming", L"true"},
-                            {L"swallowOutput", L"false"},
-                            {L"privileged", L"true"},
-                            {L"wrapperClass", L"org.apache.catalina.core.StandardWrapper"},
-                            {L"docBase", get_provider()->getManagerDocBase()},
-                            {L"cookies", L"true"},
-                            {L"cachingAllowed", L"true"}}));
-    element.appendChild(newElement(
-        document, L"Realm", {{L"pathname", realmPathname(host)}, {L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
-    engine.appendChild(element);
-    saveServerXml(document);
+        XmlElement element = newElement(document, L"Host",
+                                        {{L"name", host},
+                                         {L"className", L"org.apache.catalina.core.StandardHost"},
+                                         {L"errorReportValveClass", L"org.apache.catalina.valves.ErrorReportValve"},
+                                         {L"deployXML", L"true"},
+                                         {L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", host})},
+                                         {L"unpackWARs", L"false"},
+                                         {L"autoDeploy", L"true"}});
+        for (const std::wstring& name : addWwwTwins(host, readListFile(aliasesFile))) {
+          appendTextElement(document, element, L"Alias", name);
+        }
+        element.appendChild(newElement(document, L"Context",
+                                       {{L"path", L"/manager"},
+                                        {L"className", L"org.apache.catalina.core.StandardContext"},
+                                        {L"crossContext", L"false"},
+                                        {L"reloadable", L"false"},
+                                        {L"useNaming", L"true"},
+                                        {L"swallowOutput", L"false"},
+                                        {L"privileged", L"true"},
+                                        {L"wrapperClass", L"org.apache.catalina.core.StandardWrapper"},
+                                        {L"docBase", get_provider()->getManagerDocBase()},
+                                        {L"cookies", L"true"},
+                                        {L"cachingAllowed", L"true"}}));
+        element.appendChild(
+            newElement(document, L"Realm",
+                       {{L"pathname", realmPathname(host)}, {L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
+        engine.appendChild(element);
+        saveServerXml(document);
 
-    redirectorConfig().addWorker(host);
-    // Tomcat runs while the host is written; it reads it when started again.
-    TomcatServiceRestarter restarter(*this);
-  });
+        redirectorConfig().addWorker(host);
+        // Tomcat runs while the host is written; it reads it when started again.
+        TomcatServiceRestarter restarter(*this);
+      });
 }
 
 void TomcatManager::removeVHost(const std::wstring& host) {
-  vguard("TomcatManager::removeVHost", 297, [&] { return vaformat(L"removeVHost(%s)", display(host)); }, [&] {
-    if (providerMissing(LOG_WARNING, L"remove virtual host")) return;
-    TomcatServiceRestarter restarter(*this);
-    redirectorConfig().removeWorker(host);
-    if (!fileExist(getServerXmlPath())) return;
-    XmlDocument document = loadServerXml();
-    XmlElement engine = findEngine(document);
-    if (engine.empty()) return;
-    XmlElement element = findHost(engine, host);
-    if (element.empty()) return;
-    engine.removeChild(element);
-    saveServerXml(document);
-  });
+  vguard(
+      "TomcatManager::removeVHost", 297, [&] { return vaformat(L"removeVHost(%s)", display(host)); },
+      [&] {
+        if (providerMissing(LOG_WARNING, L"remove virtual host")) return;
+        TomcatServiceRestarter restarter(*this);
+        redirectorConfig().removeWorker(host);
+        if (!fileExist(getServerXmlPath())) return;
+        XmlDocument document = loadServerXml();
+        XmlElement engine = findEngine(document);
+        if (engine.empty()) return;
+        XmlElement element = findHost(engine, host);
+        if (element.empty()) return;
+        engine.removeChild(element);
+        saveServerXml(document);
+      });
 }
 
 void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring& newName,
                                 const std::wstring& aliasesFile) {
-  vguard("TomcatManager::renameVHost", 356, [&] { return vaformat(L"renameVHost(%s)", display(oldName)); }, [&] {
-    if (oldName == newName) {
-      // Done as for two names, the host and the files about to be renamed
-      // would be removed first: a host keeps its own name untouched.
-      logMessage(LOG_INFO, L"Host %s already has that name: nothing to rename", oldName);
-      return;
-    }
-    TomcatServiceRestarter restarter(*this);
-    const std::vector<std::wstring> aliases = readListFile(aliasesFile);
-
-    XmlDocument document = loadServerXml();
-    XmlElement engine = findEngine(document);
-    if (engine.empty()) return;
-    if (XmlElement taken = findHost(engine, newName); !taken.empty()) engine.removeChild(taken);
-    if (XmlElement element = findHost(engine, oldName); !element.empty()) {
-      try {
-        vxmlSetExistingAttribute(element, L"name", newName);
-        vxmlSetExistingAttribute(element, L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", newName}));
-        if (XmlElement alias = findAliasElement(element, L"www." + oldName); !alias.empty()) {
-          alias.firstChild().setNodeValue(L"www." + newName);
+  vguard(
+      "TomcatManager::renameVHost", 356, [&] { return vaformat(L"renameVHost(%s)", display(oldName)); },
+      [&] {
+        if (oldName == newName) {
+          // Done as for two names, the host and the files about to be renamed
+          // would be removed first: a host keeps its own name untouched.
+          logMessage(LOG_INFO, L"Host %s already has that name: nothing to rename", oldName);
+          return;
         }
-        if (XmlElement realm = findRealm(element); !realm.empty()) {
-          vxmlSetExistingAttribute(realm, L"pathname", realmPathname(newName));
+        TomcatServiceRestarter restarter(*this);
+        const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+
+        XmlDocument document = loadServerXml();
+        XmlElement engine = findEngine(document);
+        if (engine.empty()) return;
+        if (XmlElement taken = findHost(engine, newName); !taken.empty()) engine.removeChild(taken);
+        if (XmlElement element = findHost(engine, oldName); !element.empty()) {
+          try {
+            vxmlSetExistingAttribute(element, L"name", newName);
+            vxmlSetExistingAttribute(element, L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", newName}));
+            if (XmlElement alias = findAliasElement(element, L"www." + oldName); !alias.empty()) {
+              alias.firstChild().setNodeValue(L"www." + newName);
+            }
+            if (XmlElement realm = findRealm(element); !realm.empty()) {
+              vxmlSetExistingAttribute(realm, L"pathname", realmPathname(newName));
+            }
+          } catch (...) {
+            // A host that lacks one of these keeps what was changed up to there.
+          }
+          saveServerXml(document);
         }
-      } catch (...) {
-        // A host that lacks one of these keeps what was changed up to there.
-      }
-      saveServerXml(document);
-    }
 
-    // The host's files move whether or not server.xml knew the host; what the
-    // new name had is replaced wherever the old host has a counterpart.
-    const std::vector<std::wstring> from = getVHostPaths(oldName);
-    const std::vector<std::wstring> to = getVHostPaths(newName);
-    for (size_t i = 0; i < from.size(); ++i) {
-      if (!fileExist(from[i])) continue;
-      const bool isRealmFile = i == 1;
-      if (isRealmFile) {
-        removeFile(to[i], true);
-        renameFile(from[i], to[i], 1);
-      } else {
-        removeDirectory(to[i], true);
-        renameDir(from[i], to[i], false);
-      }
-    }
+        // The host's files move whether or not server.xml knew the host; what the
+        // new name had is replaced wherever the old host has a counterpart.
+        const std::vector<std::wstring> from = getVHostPaths(oldName);
+        const std::vector<std::wstring> to = getVHostPaths(newName);
+        for (size_t i = 0; i < from.size(); ++i) {
+          if (!fileExist(from[i])) continue;
+          const bool isRealmFile = i == 1;
+          if (isRealmFile) {
+            removeFile(to[i], true);
+            renameFile(from[i], to[i], 1);
+          } else {
+            removeDirectory(to[i], true);
+            renameDir(from[i], to[i], false);
+          }
+        }
 
-    IsapiRedirectorConfig config = redirectorConfig();
-    config.renameWorker(workerName(oldName), workerName(newName));
-    config.renameHostMounts(oldName, addWwwTwins(oldName, aliases), newName, addWwwTwins(newName, aliases),
-                            workerName(newName));
-  });
+        IsapiRedirectorConfig config = redirectorConfig();
+        config.renameWorker(workerName(oldName), workerName(newName));
+        config.renameHostMounts(oldName, addWwwTwins(oldName, aliases), newName, addWwwTwins(newName, aliases),
+                                workerName(newName));
+      });
 }

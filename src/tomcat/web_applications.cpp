@@ -29,56 +29,62 @@ WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host,
 
 void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& application,
                                 const std::wstring& aliasesFile) {
-  vguard("TomcatManager::startWebApp", __LINE__,
-         [&] { return vaformat(L"startWebApp(%s, %s)", display(host), application); }, [&] {
-           const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
-           if (!fileExist(paths.archive)) {
-             throw vexception(vaformat(L"Application '%s' is not deployed", application),
-                              VCALLPOINT(L"", "TomcatManager::startWebApp"));
-           }
-           if (fileExist(paths.startedLink)) {
-             // Tomcat may hold the old link open: the removal stops it if it must.
-             const std::wstring serviceName = get_provider()->getServiceName();
-             HalvoSrvClient& client = HalvoSrvClient::getInstance();
-             client.addDeleteFile(paths.startedLink, serviceName);
-             client.forceDeleteFiles(serviceName, false);
-           }
-           try {
-             VFile::createHardLink(paths.startedLink, paths.archive);
-           } catch (const vexception& e) {
-             logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
-             copyFile(paths.archive, paths.startedLink, false);
-           }
-           redirectorConfig().addWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
-         });
+  vguard(
+      "TomcatManager::startWebApp", __LINE__,
+      [&] { return vaformat(L"startWebApp(%s, %s)", display(host), application); },
+      [&] {
+        const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+        if (!fileExist(paths.archive)) {
+          throw vexception(vaformat(L"Application '%s' is not deployed", application),
+                           VCALLPOINT(L"", "TomcatManager::startWebApp"));
+        }
+        if (fileExist(paths.startedLink)) {
+          // Tomcat may hold the old link open: the removal stops it if it must.
+          const std::wstring serviceName = get_provider()->getServiceName();
+          HalvoSrvClient& client = HalvoSrvClient::getInstance();
+          client.addDeleteFile(paths.startedLink, serviceName);
+          client.forceDeleteFiles(serviceName, false);
+        }
+        try {
+          VFile::createHardLink(paths.startedLink, paths.archive);
+        } catch (const vexception& e) {
+          logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
+          copyFile(paths.archive, paths.startedLink, false);
+        }
+        redirectorConfig().addWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
+      });
 }
 
 void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& application,
                                const std::wstring& aliasesFile) {
-  vguard("TomcatManager::stopWebApp", __LINE__,
-         [&] { return vaformat(L"stopWebApp(%s, %s)", display(host), application); }, [&] {
-           if (providerMissing(LOG_WARNING, L"stop application")) return;
-           const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
-           // The link goes when Tomcat's service next stops, or by the scheduled removal.
-           if (fileExist(paths.startedLink)) {
-             HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
-           }
-           redirectorConfig().removeWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
-         });
+  vguard(
+      "TomcatManager::stopWebApp", __LINE__,
+      [&] { return vaformat(L"stopWebApp(%s, %s)", display(host), application); },
+      [&] {
+        if (providerMissing(LOG_WARNING, L"stop application")) return;
+        const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+        // The link goes when Tomcat's service next stops, or by the scheduled removal.
+        if (fileExist(paths.startedLink)) {
+          HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
+        }
+        redirectorConfig().removeWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
+      });
 }
 
 void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& application,
                                  const std::wstring& aliasesFile) {
-  vguard("TomcatManager::removeWebApp", __LINE__,
-         [&] { return vaformat(L"removeWebApp(%s, %s)", display(host), application); }, [&] {
-           if (providerMissing(LOG_WARNING, L"remove application")) return;
-           stopWebApp(host, application, aliasesFile);
-           const std::wstring serviceName = get_provider()->getServiceName();
-           const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
-           if (fileExist(paths.archive)) HalvoSrvClient::getInstance().addDeleteFile(paths.archive, serviceName);
-           const std::wstring workDirectory = join(get_provider()->getTomcatHome(), {L"work", L"HCP", host, application});
-           if (fileExist(workDirectory)) HalvoSrvClient::getInstance().addDeleteFile(workDirectory, serviceName);
-         });
+  vguard(
+      "TomcatManager::removeWebApp", __LINE__,
+      [&] { return vaformat(L"removeWebApp(%s, %s)", display(host), application); },
+      [&] {
+        if (providerMissing(LOG_WARNING, L"remove application")) return;
+        stopWebApp(host, application, aliasesFile);
+        const std::wstring serviceName = get_provider()->getServiceName();
+        const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+        if (fileExist(paths.archive)) HalvoSrvClient::getInstance().addDeleteFile(paths.archive, serviceName);
+        const std::wstring workDirectory = join(get_provider()->getTomcatHome(), {L"work", L"HCP", host, application});
+        if (fileExist(workDirectory)) HalvoSrvClient::getInstance().addDeleteFile(workDirectory, serviceName);
+      });
 }
 
 std::vector<std::wstring> TomcatManager::getWebAppList(const std::wstring& host, bool startedOnly) {

@@ -1,8 +1,9 @@
 // The loggable form of a command line.
 
+#include "app/command_line_mask.h"
+
 #include <gtest/gtest.h>
 
-#include "app/command_line_mask.h"
 #include "app/command_table.h"
 
 namespace {
@@ -23,7 +24,8 @@ TEST(QuoteArgument, QuotesSpecialCharactersAndEscapes) {
   EXPECT_EQ(quoteArgument(L"say \"hi\""), L"\"say \\\"hi\\\"\"");
   EXPECT_EQ(quoteArgument(L"dir\\ x\\"), L"\"dir\\ x\\\\\"");
   EXPECT_EQ(quoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");
-  for (wchar_t c : std::wstring(L"&<>[]{}^=;!'+,`~|")) EXPECT_EQ(quoteArgument(std::wstring(1, c)), std::wstring(L"\"") + c + L"\"");
+  for (wchar_t c : std::wstring(L"&<>[]{}^=;!'+,`~|"))
+    EXPECT_EQ(quoteArgument(std::wstring(1, c)), std::wstring(L"\"") + c + L"\"");
 }
 
 TEST(CommandTable, ListsEveryCommandInOrder) {

@@ -1,9 +1,10 @@
 // Names that would leave the panel's directories or inject lines into the
 // connector's files are refused.
 
+#include "app/name_rules.h"
+
 #include <gtest/gtest.h>
 
-#include "app/name_rules.h"
 #include "base/errors/vexception.h"
 
 namespace {
@@ -11,8 +12,8 @@ namespace {
 TEST(NameRules, HostNames) {
   for (std::wstring good : {L"h.test", L"xn--bcher-kva.test", L"my_host-1.example.com", L"localhost"})
     EXPECT_FALSE(hostNameProblem(good)) << good.size();
-  for (std::wstring bad : {L"", L".", L"..", L"../etc", L"a/b", L"a\\b", L"a b", L"b\u00FCcher.test", L"a\nb",
-                           L"a=b", L"a#b", L"*.h.test"})
+  for (std::wstring bad : {L"", L".", L"..", L"../etc", L"a/b", L"a\\b", L"a b", L"b\u00FCcher.test", L"a\nb", L"a=b",
+                           L"a#b", L"*.h.test"})
     EXPECT_TRUE(hostNameProblem(bad)) << bad.size();
 }
 

@@ -1,13 +1,16 @@
 // Parameters of a command: parsing, checks and the listing in messages.
 
+#include "app/params.h"
+
 #include <gtest/gtest.h>
 
-#include "app/params.h"
 #include "base/errors/vexception.h"
 
 namespace {
 
-ParameterMap parse(std::vector<std::wstring> args) { return parseParameters(static_cast<int>(args.size()), args.data()); }
+ParameterMap parse(std::vector<std::wstring> args) {
+  return parseParameters(static_cast<int>(args.size()), args.data());
+}
 
 std::wstring checkFailure(const ParameterMap& map, DeclarationList required, DeclarationList optional) {
   try {

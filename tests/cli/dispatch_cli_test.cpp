@@ -61,7 +61,8 @@ TEST(Dispatch, MissingProviderLibraryNamesThePath) {
   sandbox.writeSettings(false, "libdoesnotexist.so");
   auto result = sandbox.wcadmin({"--status"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.out.find("at LoadLibrary(" + testing_support::binPath("libdoesnotexist.so") + ")"), std::string::npos)
+  EXPECT_NE(result.out.find("at LoadLibrary(" + testing_support::binPath("libdoesnotexist.so") + ")"),
+            std::string::npos)
       << result.out;
 }
 

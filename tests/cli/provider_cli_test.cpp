@@ -36,10 +36,11 @@ TEST(Provider, AFaultInTheProviderIsReportedAndLeavesOneDump) {
   cli::PanelMachine machine("libfaultingprovider.so");
   testing_support::ProcessResult result = machine.wcadmin({"--install-vhost", "--vhost-name=h.test"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind("C structured exception: 0xc0000005\n   at installVHost(h.test)(TomcatManager::installVHost "
-                             "line 265)\n   at execute console command --install-vhost(vconsoleapp::start line ",
-                             0),
-            0u)
+  EXPECT_EQ(
+      result.out.rfind("C structured exception: 0xc0000005\n   at installVHost(h.test)(TomcatManager::installVHost "
+                       "line 265)\n   at execute console command --install-vhost(vconsoleapp::start line ",
+                       0),
+      0u)
       << result.out;
   std::vector<std::string> dumps;
   std::string dir = machine.productRoot() + "/etc/crashdumps";

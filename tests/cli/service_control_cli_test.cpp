@@ -45,8 +45,8 @@ TEST(ServiceControl, StopOfAStoppedServiceStillRemovesItsRegisteredFiles) {
   testing_support::makeDirectories(machine.productRoot() + "/etc");
   testing_support::writeFile(machine.productRoot() + "/etc/DeferredRemovalStorage.xml",
                              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Entries>\n"
-                             "<Entry Id=\"0e0c6b5e-9a5b-11ef-8000-000000000001\" URI=\"" + held +
-                                 "\" URIType=\"Path\" Service=\"Tomcat\"/>\n</Entries>\n");
+                             "<Entry Id=\"0e0c6b5e-9a5b-11ef-8000-000000000001\" URI=\"" +
+                                 held + "\" URIType=\"Path\" Service=\"Tomcat\"/>\n</Entries>\n");
   machine.ok({"--stop"});
   EXPECT_FALSE(testing_support::pathExists(held));
   EXPECT_EQ(machine.removalStorage().find(held), std::string::npos);
@@ -157,7 +157,8 @@ TEST(ServiceRestarter, ThreeFailedStartsAreLoggedTwiceAsWarningOnceAsErrorAndNot
   std::string narrow(log.begin(), log.end());
   EXPECT_EQ(cli::countOf(narrow, "Warning: Unknown error (Error code 7) at Start service Tomcat"), 2u);
   EXPECT_EQ(cli::countOf(narrow, "Error: Unknown error (Error code 7) at Start service Tomcat"), 1u);
-  EXPECT_EQ(cli::countOf(narrow, "at TomcatManager::startService()(TomcatServiceRestarter::~TomcatServiceRestarter"), 3u);
+  EXPECT_EQ(cli::countOf(narrow, "at TomcatManager::startService()(TomcatServiceRestarter::~TomcatServiceRestarter"),
+            3u);
 }
 
 }  // namespace

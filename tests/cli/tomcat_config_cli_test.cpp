@@ -33,9 +33,10 @@ TEST(Install, InstallServiceAndVHostLayOutThePanelsPartOfTomcat) {
   EXPECT_NE(xml.find("<Server port=\"-1\""), std::string::npos);
   EXPECT_EQ(startTagWith(xml, "Service", "HCP"),
             "<Service name=\"HCP\" className=\"org.apache.catalina.core.StandardService\">");
-  EXPECT_EQ(startTagWith(xml, "Connector", "9008"),
-            "<Connector port=\"9008\" protocol=\"AJP/1.3\" redirectPort=\"443\" secure=\"false\" enableLookups=\"false\" "
-            "connectionTimeout=\"20000\" address=\"127.0.0.1\" secretRequired=\"false\"/>");
+  EXPECT_EQ(
+      startTagWith(xml, "Connector", "9008"),
+      "<Connector port=\"9008\" protocol=\"AJP/1.3\" redirectPort=\"443\" secure=\"false\" enableLookups=\"false\" "
+      "connectionTimeout=\"20000\" address=\"127.0.0.1\" secretRequired=\"false\"/>");
   EXPECT_EQ(startTagWith(xml, "Connector", "9080"),
             "<Connector port=\"9080\" redirectPort=\"8443\" secure=\"false\" enableLookups=\"false\" scheme=\"http\" "
             "connectionTimeout=\"20000\"/>");
@@ -61,8 +62,9 @@ TEST(Install, InstallServiceAndVHostLayOutThePanelsPartOfTomcat) {
                           machine.tomcatHome() + "/webapps/manager\" cookies=\"true\" cachingAllowed=\"true\"/>"),
             std::string::npos)
       << hostText;
-  EXPECT_NE(hostText.find("<Realm pathname=\"hcp-users/h.test.xml\" className=\"org.apache.catalina.realm.MemoryRealm\"/>"),
-            std::string::npos);
+  EXPECT_NE(
+      hostText.find("<Realm pathname=\"hcp-users/h.test.xml\" className=\"org.apache.catalina.realm.MemoryRealm\"/>"),
+      std::string::npos);
   // The stock Catalina service is still there, untouched.
   EXPECT_NE(xml.find("<Service name=\"Catalina\">"), std::string::npos);
 
@@ -70,7 +72,8 @@ TEST(Install, InstallServiceAndVHostLayOutThePanelsPartOfTomcat) {
             "worker.list=ajp13,h_test\r\nworker.h_test.port=9008\r\nworker.h_test.host=127.0.0.1\r\n"
             "worker.h_test.type=ajp13\r\nworker.h_test.lbfactor=1\r\n");
   std::string realm = readFile(machine.tomcatHome() + "/hcp-users/h.test.xml");
-  EXPECT_NE(realm.find("username=\"admin\" password=\"secret\" roles=\"manager-gui,manager-script\""), std::string::npos);
+  EXPECT_NE(realm.find("username=\"admin\" password=\"secret\" roles=\"manager-gui,manager-script\""),
+            std::string::npos);
   EXPECT_TRUE(pathExists(machine.varTomcat() + "/hcp-webapps/h.test"));
   EXPECT_TRUE(pathExists(machine.varTomcat() + "/hcp-wars/h.test"));
   // Tomcat was restarted: it runs again, as another process.

@@ -1,3 +1,5 @@
+#include "e2e/ajp_cping.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -7,8 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include "e2e/ajp_cping.h"
 
 namespace e2e {
 

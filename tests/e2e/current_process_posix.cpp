@@ -1,6 +1,6 @@
-#include <unistd.h>
-
 #include "e2e/current_process.h"
+
+#include <unistd.h>
 
 namespace e2e {
 

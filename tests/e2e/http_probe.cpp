@@ -13,8 +13,9 @@ std::string HttpResponse::describe() const {
 }
 
 HttpResponse httpGet(const HttpRequest& request) {
-  std::vector<std::string> args = {"--silent",   "--show-error", "--max-time", "15", "--header",
-                                   "Host: " + request.hostName, "--write-out", "\n%{http_code}"};
+  std::vector<std::string> args = {"--silent",    "--show-error",  "--max-time",
+                                   "15",          "--header",      "Host: " + request.hostName,
+                                   "--write-out", "\n%{http_code}"};
   if (!request.credentials.empty()) {
     args.push_back("--user");
     args.push_back(request.credentials);

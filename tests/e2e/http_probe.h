@@ -10,7 +10,7 @@
 namespace e2e {
 
 struct HttpResponse {
-  int status = 0;       // 0: no HTTP answer at all
+  int status = 0;  // 0: no HTTP answer at all
   std::string body;
   std::string failure;  // curl's complaint when there was no answer
 

@@ -1,9 +1,9 @@
+#include "e2e/port_probe.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include "e2e/port_probe.h"
 
 namespace e2e {
 

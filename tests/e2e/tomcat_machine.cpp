@@ -42,8 +42,8 @@ bool isKnownSevereLine(const std::string& line) {
 }  // namespace
 
 TomcatMachine::TomcatMachine() {
-  testing_support::ProcessResult up = sandboxScript(
-      {"up", sandbox_.root(), std::string(WC_BIN_DIR), "--watch", std::to_string(currentProcessId())});
+  testing_support::ProcessResult up =
+      sandboxScript({"up", sandbox_.root(), std::string(WC_BIN_DIR), "--watch", std::to_string(currentProcessId())});
   if (up.exitCode != 0) {
     sandboxScript({"down", sandbox_.root()});
     throw std::runtime_error("the sandbox machine could not be set up:\n" +

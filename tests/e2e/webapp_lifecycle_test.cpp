@@ -16,8 +16,8 @@ namespace {
 
 const std::string kHost = "shop.test";
 const std::string kApp = "hello";
-const std::vector<std::string> kHostNames = {"shop.test",  "www.shop.test",  "shop-alias.test",
-                                             "www.shop-alias.test", "second.test", "www.second.test"};
+const std::vector<std::string> kHostNames = {"shop.test",           "www.shop.test", "shop-alias.test",
+                                             "www.shop-alias.test", "second.test",   "www.second.test"};
 
 std::string serverXml() { return testing_support::readFile(TomcatScenario::machine().serverXmlPath()); }
 
@@ -66,7 +66,8 @@ TEST_F(WebAppLifecycle, InstallVHostServesTheManagerToTheHostsOwnUser) {
   // gets in, nobody else does.
   HttpRequest list{kHost, "/manager/text/list"};
   list.credentials = "admin:s3cret";
-  HttpResponse listed = pollHttp(list, [](const HttpResponse& r) { return r.status == 200; }, kDeployWait);
+  HttpResponse listed = pollHttp(
+      list, [](const HttpResponse& r) { return r.status == 200; }, kDeployWait);
   EXPECT_EQ(listed.status, 200) << listed.describe();
   EXPECT_EQ(listed.body.rfind("OK - Listed applications for virtual host [" + kHost + "]", 0), 0u) << listed.body;
   list.credentials = "admin:wrong";

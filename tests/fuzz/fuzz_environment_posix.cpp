@@ -1,7 +1,8 @@
+#include "fuzz_environment.h"
+
 #include <stdlib.h>
 
 #include "fuzz_check.h"
-#include "fuzz_environment.h"
 
 namespace fuzzing {
 

@@ -83,7 +83,8 @@ void checkParameterMap(const Arguments& arguments, const ParameterMap& map) {
     auto found = map.find(name);
     check(found != map.end(), "every argument's name is in the map", describe(arguments));
     bool later = false;
-    for (size_t j = i + 1; j < arguments.size() && !later; ++j) later = arguments[j].substr(0, arguments[j].find(L'=')) == name;
+    for (size_t j = i + 1; j < arguments.size() && !later; ++j)
+      later = arguments[j].substr(0, arguments[j].find(L'=')) == name;
     if (!later) {
       check(found->second == value, "a name holds the value of its last occurrence", describe(arguments));
       ++names;

@@ -173,8 +173,10 @@ void checkKeysSet(const Lines& before, const Lines& after, const std::vector<std
   std::vector<size_t> touched;
   size_t missing = 0;
   for (const auto& [key, value] : keys) {
-    if (std::optional<size_t> at = firstWithKey(before, key)) touched.push_back(*at);
-    else ++missing;
+    if (std::optional<size_t> at = firstWithKey(before, key))
+      touched.push_back(*at);
+    else
+      ++missing;
     std::optional<size_t> now = firstWithKey(after, key);
     check(now.has_value(), what, "key missing afterwards: " + key);
     if (!value.empty()) check(hasValue(after[*now], value), what, key + " has " + valueOf(after[*now]));
@@ -184,43 +186,45 @@ void checkKeysSet(const Lines& before, const Lines& after, const std::vector<std
 }
 
 void editWorkers(std::string_view bytes, const Lines& before) {
-  runEdit("workers.properties", bytes, before,
-          [](const std::wstring& path) { IsapiRedirectorConfig(path, L"").addWorker(kHost); },
-          [](const Lines& was, const Lines& now) {
-            const std::string prefix = "worker." + kWorker;
-            checkKeysSet(was, now,
-                         {{"worker.list", ""},
-                          {prefix + ".port", "9008"},
-                          {prefix + ".host", "127.0.0.1"},
-                          {prefix + ".type", "ajp13"},
-                          {prefix + ".lbfactor", "1"}},
-                         "addWorker");
-            // The worker is an item of the list; a comment that the list line
-            // had before it got its value runs on in the value.
-            const std::string list = valueOf(now[*firstWithKey(now, "worker.list")]);
-            const std::vector<std::string> items = listItems(list);
-            const std::vector<std::string> uncommented = listItems(list.substr(0, list.find('#')));
-            check(std::find(items.begin(), items.end(), kWorker) != items.end() ||
-                      std::find(uncommented.begin(), uncommented.end(), kWorker) != uncommented.end(),
-                  "addWorker lists the worker", list);
-          });
+  runEdit(
+      "workers.properties", bytes, before,
+      [](const std::wstring& path) { IsapiRedirectorConfig(path, L"").addWorker(kHost); },
+      [](const Lines& was, const Lines& now) {
+        const std::string prefix = "worker." + kWorker;
+        checkKeysSet(was, now,
+                     {{"worker.list", ""},
+                      {prefix + ".port", "9008"},
+                      {prefix + ".host", "127.0.0.1"},
+                      {prefix + ".type", "ajp13"},
+                      {prefix + ".lbfactor", "1"}},
+                     "addWorker");
+        // The worker is an item of the list; a comment that the list line
+        // had before it got its value runs on in the value.
+        const std::string list = valueOf(now[*firstWithKey(now, "worker.list")]);
+        const std::vector<std::string> items = listItems(list);
+        const std::vector<std::string> uncommented = listItems(list.substr(0, list.find('#')));
+        check(std::find(items.begin(), items.end(), kWorker) != items.end() ||
+                  std::find(uncommented.begin(), uncommented.end(), kWorker) != uncommented.end(),
+              "addWorker lists the worker", list);
+      });
 
-  runEdit("workers.properties", bytes, before,
-          [](const std::wstring& path) { IsapiRedirectorConfig(path, L"").removeWorker(kHost); },
-          [](const Lines& was, const Lines& now) {
-            const std::string prefix = "worker." + kWorker + ".";
-            auto workerLine = [&](const std::string& line) {
-              const std::string key = keyOf(line);
-              return key == prefix + "port" || key == prefix + "host" || key == prefix + "type" ||
-                     key == prefix + "lbfactor";
-            };
-            // A list left empty composes to its key alone, "worker.list".
-            auto listOrWorker = [&](const std::string& line) {
-              return keyOf(line) == "worker.list" || line == "worker.list" || workerLine(line);
-            };
-            check(std::none_of(now.begin(), now.end(), workerLine), "removeWorker erases the worker's keys");
-            check(filtered(was, listOrWorker) == filtered(now, listOrWorker), "removeWorker keeps the other lines");
-          });
+  runEdit(
+      "workers.properties", bytes, before,
+      [](const std::wstring& path) { IsapiRedirectorConfig(path, L"").removeWorker(kHost); },
+      [](const Lines& was, const Lines& now) {
+        const std::string prefix = "worker." + kWorker + ".";
+        auto workerLine = [&](const std::string& line) {
+          const std::string key = keyOf(line);
+          return key == prefix + "port" || key == prefix + "host" || key == prefix + "type" ||
+                 key == prefix + "lbfactor";
+        };
+        // A list left empty composes to its key alone, "worker.list".
+        auto listOrWorker = [&](const std::string& line) {
+          return keyOf(line) == "worker.list" || line == "worker.list" || workerLine(line);
+        };
+        check(std::none_of(now.begin(), now.end(), workerLine), "removeWorker erases the worker's keys");
+        check(filtered(was, listOrWorker) == filtered(now, listOrWorker), "removeWorker keeps the other lines");
+      });
 }
 
 std::vector<std::string> appMountKeys() {
@@ -228,61 +232,65 @@ std::vector<std::string> appMountKeys() {
 }
 
 void editMounts(std::string_view bytes, const Lines& before) {
-  runEdit("uriworkermap.properties", bytes, before,
-          [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addWebAppMounts(kHost, {kAlias}, kApp); },
-          [](const Lines& was, const Lines& now) {
-            std::vector<std::pair<std::string, std::string>> keys;
-            for (const std::string& key : appMountKeys()) keys.emplace_back(key, kWorker);
-            checkKeysSet(was, now, keys, "addWebAppMounts");
-          });
+  runEdit(
+      "uriworkermap.properties", bytes, before,
+      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addWebAppMounts(kHost, {kAlias}, kApp); },
+      [](const Lines& was, const Lines& now) {
+        std::vector<std::pair<std::string, std::string>> keys;
+        for (const std::string& key : appMountKeys()) keys.emplace_back(key, kWorker);
+        checkKeysSet(was, now, keys, "addWebAppMounts");
+      });
 
-  runEdit("uriworkermap.properties", bytes, before,
-          [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeWebAppMounts(kHost, {kAlias}, kApp); },
-          [](const Lines& was, const Lines& now) {
-            const std::vector<std::string> keys = appMountKeys();
-            auto mount = [&](const std::string& line) {
-              return std::find(keys.begin(), keys.end(), keyOf(line)) != keys.end();
-            };
-            check(std::none_of(now.begin(), now.end(), mount), "removeWebAppMounts erases the mounts");
-            check(filtered(was, mount) == now, "removeWebAppMounts keeps the other lines");
-          });
+  runEdit(
+      "uriworkermap.properties", bytes, before,
+      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeWebAppMounts(kHost, {kAlias}, kApp); },
+      [](const Lines& was, const Lines& now) {
+        const std::vector<std::string> keys = appMountKeys();
+        auto mount = [&](const std::string& line) {
+          return std::find(keys.begin(), keys.end(), keyOf(line)) != keys.end();
+        };
+        check(std::none_of(now.begin(), now.end(), mount), "removeWebAppMounts erases the mounts");
+        check(filtered(was, mount) == now, "removeWebAppMounts keeps the other lines");
+      });
 
-  runEdit("uriworkermap.properties", bytes, before,
-          [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addAliasMounts(kHost, kNewAlias); },
-          [](const Lines& was, const Lines& now) {
-            // Only lines under the alias may change; the rest keep their place.
-            check(now.size() >= was.size(), "addAliasMounts loses no line");
-            std::string worker;
-            for (size_t i = 0; i < was.size(); ++i) {
-              const std::string key = keyOf(was[i]);
-              if (key.compare(0, kNewAliasMount.size(), kNewAliasMount) != 0) {
-                check(now[i] == was[i], "addAliasMounts keeps the other lines", was[i] + " became " + now[i]);
-              }
-              if (worker.empty() && key.compare(0, kHostMount.size(), kHostMount) == 0) worker = valueOf(was[i]);
-            }
-            // With a worker to point at, every mount of the host has its twin
-            // under the alias, and the twin reads back as a mount of it.
-            if (worker.empty()) return;
-            for (const std::string& line : was) {
-              const std::string key = keyOf(line);
-              if (key.compare(0, kHostMount.size(), kHostMount) != 0) continue;
-              const std::string twin = kNewAliasMount + key.substr(kHostMount.size());
-              std::optional<size_t> at = firstWithKey(now, twin);
-              check(at.has_value(), "addAliasMounts gives the alias every mount of the host",
-                    "no line with key " + twin + " for " + line);
-              check(hasValue(now[*at], worker), "an alias mount points at the host's worker", now[*at]);
-            }
-          });
+  runEdit(
+      "uriworkermap.properties", bytes, before,
+      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addAliasMounts(kHost, kNewAlias); },
+      [](const Lines& was, const Lines& now) {
+        // Only lines under the alias may change; the rest keep their place.
+        check(now.size() >= was.size(), "addAliasMounts loses no line");
+        std::string worker;
+        for (size_t i = 0; i < was.size(); ++i) {
+          const std::string key = keyOf(was[i]);
+          if (key.compare(0, kNewAliasMount.size(), kNewAliasMount) != 0) {
+            check(now[i] == was[i], "addAliasMounts keeps the other lines", was[i] + " became " + now[i]);
+          }
+          if (worker.empty() && key.compare(0, kHostMount.size(), kHostMount) == 0) worker = valueOf(was[i]);
+        }
+        // With a worker to point at, every mount of the host has its twin
+        // under the alias, and the twin reads back as a mount of it.
+        if (worker.empty()) return;
+        for (const std::string& line : was) {
+          const std::string key = keyOf(line);
+          if (key.compare(0, kHostMount.size(), kHostMount) != 0) continue;
+          const std::string twin = kNewAliasMount + key.substr(kHostMount.size());
+          std::optional<size_t> at = firstWithKey(now, twin);
+          check(at.has_value(), "addAliasMounts gives the alias every mount of the host",
+                "no line with key " + twin + " for " + line);
+          check(hasValue(now[*at], worker), "an alias mount points at the host's worker", now[*at]);
+        }
+      });
 
-  runEdit("uriworkermap.properties", bytes, before,
-          [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeAliasMounts(kAlias); },
-          [](const Lines& was, const Lines& now) {
-            auto underAlias = [](const std::string& line) {
-              return keyOf(line).compare(0, kAliasMount.size(), kAliasMount) == 0;
-            };
-            check(std::none_of(now.begin(), now.end(), underAlias), "removeAliasMounts erases the alias's mounts");
-            check(filtered(was, underAlias) == now, "removeAliasMounts keeps the other lines");
-          });
+  runEdit(
+      "uriworkermap.properties", bytes, before,
+      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeAliasMounts(kAlias); },
+      [](const Lines& was, const Lines& now) {
+        auto underAlias = [](const std::string& line) {
+          return keyOf(line).compare(0, kAliasMount.size(), kAliasMount) == 0;
+        };
+        check(std::none_of(now.begin(), now.end(), underAlias), "removeAliasMounts erases the alias's mounts");
+        check(filtered(was, underAlias) == now, "removeAliasMounts keeps the other lines");
+      });
 }
 
 }  // namespace

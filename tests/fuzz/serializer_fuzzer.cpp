@@ -40,10 +40,18 @@ Outcome readOne(vserializer& in, Read what) {
   try {
     Outcome result;
     switch (what) {
-      case Read::UInt32: result = in.readUInt32(); break;
-      case Read::Blob: result = in.readBlob(); break;
-      case Read::String: result = in.readString(); break;
-      case Read::Guid: result = in.readGuid(); break;
+      case Read::UInt32:
+        result = in.readUInt32();
+        break;
+      case Read::Blob:
+        result = in.readBlob();
+        break;
+      case Read::String:
+        result = in.readString();
+        break;
+      case Read::Guid:
+        result = in.readGuid();
+        break;
     }
     check(in.readPosition() > before || in.remaining() == 0, "a successful read moves on or is at the end");
     check(in.readPosition() <= in.size(), "a read stays within the data");

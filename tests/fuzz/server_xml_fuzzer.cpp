@@ -74,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   XmlDocument document;
   if (std::string failure = load(document, path); !failure.empty()) {
-    check(endsWith(utf8ToWideLenient(failure), L" at load " + utf8ToWideLenient(path)),
-          "a load failure names the file", failure);
+    check(endsWith(utf8ToWideLenient(failure), L" at load " + utf8ToWideLenient(path)), "a load failure names the file",
+          failure);
     check(document.empty(), "a failed load leaves the document as it was");
     return 0;
   }
@@ -104,8 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     vxmlSave(document, savePath);
   } catch (const vexception& e) {
-    check(fuzzing::readWholeFile(path) == bytes, "a failed save leaves the file intact",
-          fuzzing::narrow(e.message()));
+    check(fuzzing::readWholeFile(path) == bytes, "a failed save leaves the file intact", fuzzing::narrow(e.message()));
     return 0;
   }
 

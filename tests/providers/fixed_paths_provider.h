@@ -21,5 +21,7 @@ class FixedPathsProvider : public ITomcatProvider {
   std::wstring getManagerDocBase() override { return getTomcatHome() + L"/webapps/manager"; }
   std::wstring getWorkersPropertiesPath() override { return getTomcatHome() + L"/conf/workers.properties"; }
   std::wstring getUriWorkerMapPath() override { return getTomcatHome() + L"/conf/uriworkermap.properties"; }
-  std::wstring getIsapiRedirectPropertiesPath() override { return getTomcatHome() + L"/conf/isapi_redirect.properties"; }
+  std::wstring getIsapiRedirectPropertiesPath() override {
+    return getTomcatHome() + L"/conf/isapi_redirect.properties";
+  }
 };

@@ -101,8 +101,7 @@ TEST_F(RedirectFilesTest, UnwritableLocationFailsWithTheFileNamed) {
     createIsapiRedirectorFiles(wide(missingDir), wide(workers_), wide(map_), wide(log_));
     FAIL() << "no exception";
   } catch (const vosexception& e) {
-    EXPECT_NE(e.message().find(L"at Write file '" + wide(missingDir) + L"'"), std::wstring::npos)
-        << e.message();
+    EXPECT_NE(e.message().find(L"at Write file '" + wide(missingDir) + L"'"), std::wstring::npos) << e.message();
   }
 }
 

@@ -192,8 +192,10 @@ TEST_F(TextFileTest, StoredAndAppendedLinesKeepTheirTextAsTheFileGrows) {
     std::string text = "k";
     text += std::to_string(i) + (i % 2 ? "=s" : "=a long value that does not fit in a small string");
     expected.push_back(text);
-    if (i % 3) file.appendLine(text);
-    else file.append(PropertyLine(text));
+    if (i % 3)
+      file.appendLine(text);
+    else
+      file.append(PropertyLine(text));
   }
   EXPECT_EQ(file.lines(), expected);
   file.save(wide(path("out")));

@@ -8,8 +8,21 @@
 #include "base/files/file_system.h"
 
 enum class FsCall {
-  GetAttributes, SetReadOnly, GrantDeleteAccess, DeleteFile, RemoveDirectory, MoveFile, CreateDirectory,
-  CreateHardLink, CopyFile, CopySecurity, SetPermissions, ListDirectory, ReadFile, WriteFile, VolumeRoot,
+  GetAttributes,
+  SetReadOnly,
+  GrantDeleteAccess,
+  DeleteFile,
+  RemoveDirectory,
+  MoveFile,
+  CreateDirectory,
+  CreateHardLink,
+  CopyFile,
+  CopySecurity,
+  SetPermissions,
+  ListDirectory,
+  ReadFile,
+  WriteFile,
+  VolumeRoot,
 };
 
 class FaultyFileSystem : public FileSystem {

@@ -34,8 +34,10 @@ ScopedEnv::ScopedEnv(const std::string& name, const std::string& value) : name_(
 }
 
 ScopedEnv::~ScopedEnv() {
-  if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-  else unsetenv(name_.c_str());
+  if (had_)
+    setenv(name_.c_str(), old_.c_str(), 1);
+  else
+    unsetenv(name_.c_str());
 }
 
 Sandbox::Sandbox() : env_("HCP_SYSTEM_ROOT", dir_.path()) {}

@@ -216,10 +216,14 @@ std::optional<uint64_t> parseNumber(const std::wstring& text, uint64_t max) {
   for (size_t i = hex ? 2 : 0; i < text.size(); ++i) {
     wchar_t c = text[i];
     uint64_t digit;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
-    else if (hex && c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-    else if (hex && c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-    else return std::nullopt;
+    if (c >= L'0' && c <= L'9')
+      digit = c - L'0';
+    else if (hex && c >= L'a' && c <= L'f')
+      digit = c - L'a' + 10;
+    else if (hex && c >= L'A' && c <= L'F')
+      digit = c - L'A' + 10;
+    else
+      return std::nullopt;
     if (value > (max - digit) / base) return std::nullopt;
     value = value * base + digit;
   }
@@ -258,7 +262,8 @@ std::string multiStringData(const std::wstring& text, const std::wstring& separa
 std::string valueData(uint32_t type, const std::wstring& text, const Options& options) {
   switch (type) {
     case REG_SZ:
-    case REG_EXPAND_SZ: return encodeString(text);
+    case REG_EXPAND_SZ:
+      return encodeString(text);
     case REG_DWORD:
     case REG_QWORD: {
       std::optional<uint64_t> number = text.empty() ? 0 : parseNumber(text, type == REG_DWORD ? 0xFFFFFFFFull : ~0ull);
@@ -272,9 +277,12 @@ std::string valueData(uint32_t type, const std::wstring& text, const Options& op
       if (separator.size() != 1 && separator != L"\\0") throw ToolError{L"The /s separator must be one character."};
       return multiStringData(text, separator);
     }
-    case REG_BINARY: return binaryData(text);
-    case REG_NONE: return binaryData(text);
-    default: throw ToolError{L"Values of type " + typeName(type) + L" cannot be added."};
+    case REG_BINARY:
+      return binaryData(text);
+    case REG_NONE:
+      return binaryData(text);
+    default:
+      throw ToolError{L"Values of type " + typeName(type) + L" cannot be added."};
   }
 }
 

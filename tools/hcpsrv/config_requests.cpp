@@ -26,7 +26,8 @@ void refuseErrorMarker(const vserializer& request) {
   if (request.remaining() < 4) return;
   const uint8_t* next = request.data() + request.readPosition();
   if (next[0] == 0xFF && next[1] == 0xFF && next[2] == 0xFF && next[3] == 0xFF)
-    throw vexception(L"Malformed request for Halvo Management Service: an error reply stands where an argument belongs");
+    throw vexception(
+        L"Malformed request for Halvo Management Service: an error reply stands where an argument belongs");
 }
 
 }  // namespace

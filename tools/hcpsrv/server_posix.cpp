@@ -2,6 +2,8 @@
 // the sandbox root. Each request is two messages (the 4-byte length, then the
 // body) and so is each response (the body only when it is not empty).
 
+#include "server.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -28,7 +30,6 @@
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
 #include "config_requests.h"
-#include "server.h"
 
 namespace {
 
@@ -67,8 +68,8 @@ void serveClient(int fd) {
   for (;;) {
     uint8_t lengthBytes[4];
     if (!receiveMessage(fd, lengthBytes, sizeof lengthBytes)) return;
-    uint32_t length = lengthBytes[0] | (lengthBytes[1] << 8) | (lengthBytes[2] << 16) |
-                      (static_cast<uint32_t>(lengthBytes[3]) << 24);
+    uint32_t length =
+        lengthBytes[0] | (lengthBytes[1] << 8) | (lengthBytes[2] << 16) | (static_cast<uint32_t>(lengthBytes[3]) << 24);
     // A client out of step with the protocol is dropped: its pipe breaks and
     // it reconnects.
     if (length == 0 || length > kLargestRequest) return;

@@ -59,8 +59,8 @@ const std::wstring& CrashDumpInfo::getFileName() {
   timeStamp_.fill(L'\0');
   try {
     const LocalTime t = Clock::current().localTime();
-    if (std::swprintf(timeStamp_.data(), timeStamp_.size(), L"%04d%02d%02d_%02d%02d%02d.dmp", t.year, t.month,
-                      t.day, t.hour, t.minute, t.second) < 0) {
+    if (std::swprintf(timeStamp_.data(), timeStamp_.size(), L"%04d%02d%02d_%02d%02d%02d.dmp", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second) < 0) {
       timeStamp_.fill(L'\0');
     }
   } catch (...) {

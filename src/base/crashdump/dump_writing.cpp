@@ -21,7 +21,8 @@ bool internalDumpMiniDump(const std::wstring& path, void* exceptionPointers, uin
     return true;
   } catch (...) {
     try {
-      logException(LOG_ERROR, guardedException("internalDumpMiniDump", __LINE__, [] { return std::wstring(kDumpFailure); }));
+      logException(LOG_ERROR,
+                   guardedException("internalDumpMiniDump", __LINE__, [] { return std::wstring(kDumpFailure); }));
     } catch (...) {
     }
     return false;

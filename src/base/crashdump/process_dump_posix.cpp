@@ -44,16 +44,16 @@ constexpr uint16_t kMachine = EM_AARCH64;
 constexpr uint16_t kMachine = EM_NONE;
 #endif
 
-constexpr uint32_t kNoteFile = 0x46494c45;     // NT_FILE
+constexpr uint32_t kNoteFile = 0x46494c45;        // NT_FILE
 constexpr uint32_t kNoteSignalInfo = 0x53494749;  // NT_SIGINFO
 
 struct Mapping {
   uint64_t start = 0;
   uint64_t end = 0;
   uint64_t offset = 0;
-  uint32_t flags = 0;         // PF_R | PF_W | PF_X
-  bool dumpContents = false;  // readable and safe to read
-  const char* path = nullptr; // into mapsText, NUL-terminated; "" when anonymous
+  uint32_t flags = 0;          // PF_R | PF_W | PF_X
+  bool dumpContents = false;   // readable and safe to read
+  const char* path = nullptr;  // into mapsText, NUL-terminated; "" when anonymous
 };
 
 constexpr size_t kMapsCapacity = 1 << 20;
@@ -115,8 +115,8 @@ bool readMemory(int memFd, void* buffer, size_t size, uint64_t address) {
   if (address > static_cast<uint64_t>(INT64_MAX)) return false;
   size_t done = 0;
   while (done < size) {
-    long got = syscall(SYS_pread64, memFd, static_cast<char*>(buffer) + done, size - done,
-                       static_cast<off_t>(address + done));
+    long got =
+        syscall(SYS_pread64, memFd, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(address + done));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
     done += static_cast<size_t>(got);
@@ -222,11 +222,11 @@ long readMappings() {
     if (p[0] == 'r') m.flags |= PF_R;
     if (p[1] == 'w') m.flags |= PF_W;
     if (p[2] == 'x') m.flags |= PF_X;
-    skipField(p);        // permissions
+    skipField(p);  // permissions
     m.offset = parseHex(p);
     while (*p == ' ') ++p;
-    skipField(p);        // device
-    skipField(p);        // inode, then the blanks before the path
+    skipField(p);  // device
+    skipField(p);  // inode, then the blanks before the path
     m.path = p;
     m.dumpContents = worthReading(m);
     if (m.end > m.start) mappings[count++] = m;
@@ -366,7 +366,7 @@ void addThreadNotes(NoteWriter& notes, const FaultContext* fault, const ucontext
     }
   }
   status.pr_pid = fault != nullptr && fault->threadId != 0 ? static_cast<pid_t>(fault->threadId)
-                                                             : static_cast<pid_t>(syscall(SYS_gettid));
+                                                           : static_cast<pid_t>(syscall(SYS_gettid));
   status.pr_ppid = getppid();
   status.pr_pgrp = getpgid(0);
   status.pr_sid = getsid(0);
@@ -590,7 +590,8 @@ uint32_t writeCore(const char* path, const FaultContext* fault) {
       }
     }
   }
-  if (!written && result == ERROR_SUCCESS) result = lastWindowsError() != ERROR_SUCCESS ? lastWindowsError() : ERROR_WRITE_FAULT;
+  if (!written && result == ERROR_SUCCESS)
+    result = lastWindowsError() != ERROR_SUCCESS ? lastWindowsError() : ERROR_WRITE_FAULT;
   closeFile(memFd);
   if (syscall(SYS_close, fd) != 0 && result == ERROR_SUCCESS) result = lastWindowsError();
   if (result != ERROR_SUCCESS) syscall(SYS_unlinkat, AT_FDCWD, path, 0);

@@ -18,8 +18,7 @@ std::wstring ComError::errorMessage() const {
   return vaformat(L"Unknown error 0x%0lX", hresult_);
 }
 
-vexception comErrorException(const ComError& error, const std::wstring& context, const char* function,
-                             uint32_t line) {
+vexception comErrorException(const ComError& error, const std::wstring& context, const char* function, uint32_t line) {
   std::wstring message = error.errorMessage();
   message += vaformat(error.interop() ? L" (COM Interop Error %08X" : L" (COM Error %08X", error.hresult());
   if (!error.description().empty()) {

@@ -26,5 +26,4 @@ class ComError {
 class vexception;
 // "<message> (COM Error XXXXXXXX[, Description: d])\n   at <context>", with one
 // call point of empty context.
-vexception comErrorException(const ComError& error, const std::wstring& context, const char* function,
-                             uint32_t line);
+vexception comErrorException(const ComError& error, const std::wstring& context, const char* function, uint32_t line);

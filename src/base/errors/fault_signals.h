@@ -30,11 +30,11 @@ constexpr uint32_t EXCEPTION_STACK_OVERFLOW = 0xC00000FD;
 // the signal's siginfo_t and the interrupted thread's ucontext_t, valid only
 // while the translator runs.
 struct FaultContext {
-  uint32_t code = 0;                    // the Windows exception code
-  int signal = 0;                       // the signal number
-  uint32_t threadId = 0;                // the faulting thread
-  const void* signalInfo = nullptr;     // siginfo_t
-  const void* machineContext = nullptr; // ucontext_t
+  uint32_t code = 0;                     // the Windows exception code
+  int signal = 0;                        // the signal number
+  uint32_t threadId = 0;                 // the faulting thread
+  const void* signalInfo = nullptr;      // siginfo_t
+  const void* machineContext = nullptr;  // ucontext_t
 };
 
 // Installs the fault handlers for the whole process and prepares the calling

@@ -5,6 +5,8 @@
 // frame). The handlers run on a stack of their own per thread, so that a
 // stack overflow can be handled too.
 
+#include "base/errors/fault_signals.h"
+
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -20,7 +22,6 @@
 #include <exception>
 #include <mutex>
 
-#include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
 #include "base/errors/vexception.h"
 
@@ -99,13 +100,20 @@ bool isStackOverflow(const siginfo_t* info, const ucontext_t* context) {
 
 uint32_t floatFaultCode(int signalCode) {
   switch (signalCode) {
-    case FPE_INTDIV: return EXCEPTION_INT_DIVIDE_BY_ZERO;
-    case FPE_INTOVF: return EXCEPTION_INT_OVERFLOW;
-    case FPE_FLTDIV: return EXCEPTION_FLT_DIVIDE_BY_ZERO;
-    case FPE_FLTOVF: return EXCEPTION_FLT_OVERFLOW;
-    case FPE_FLTUND: return EXCEPTION_FLT_UNDERFLOW;
-    case FPE_FLTRES: return EXCEPTION_FLT_INEXACT_RESULT;
-    default: return EXCEPTION_FLT_INVALID_OPERATION;
+    case FPE_INTDIV:
+      return EXCEPTION_INT_DIVIDE_BY_ZERO;
+    case FPE_INTOVF:
+      return EXCEPTION_INT_OVERFLOW;
+    case FPE_FLTDIV:
+      return EXCEPTION_FLT_DIVIDE_BY_ZERO;
+    case FPE_FLTOVF:
+      return EXCEPTION_FLT_OVERFLOW;
+    case FPE_FLTUND:
+      return EXCEPTION_FLT_UNDERFLOW;
+    case FPE_FLTRES:
+      return EXCEPTION_FLT_INEXACT_RESULT;
+    default:
+      return EXCEPTION_FLT_INVALID_OPERATION;
   }
 }
 
@@ -117,7 +125,7 @@ uint32_t exceptionCodeOf(int signal, const siginfo_t* info, const ucontext_t* co
       return info->si_code == BUS_ADRALN ? EXCEPTION_DATATYPE_MISALIGNMENT : EXCEPTION_IN_PAGE_ERROR;
     case SIGILL:
       return info->si_code == ILL_PRVOPC || info->si_code == ILL_PRVREG ? EXCEPTION_PRIV_INSTRUCTION
-                                                                          : EXCEPTION_ILLEGAL_INSTRUCTION;
+                                                                        : EXCEPTION_ILLEGAL_INSTRUCTION;
     case SIGFPE:
       return floatFaultCode(info->si_code);
     default:
@@ -210,9 +218,9 @@ void onTerminate() {
       std::rethrow_exception(current);
     } catch (const cwrpexception& fault) {
       char text[120];
-      const int length = std::snprintf(text, sizeof text,
-                                       "Unrecoverable C structured exception: 0x%x; the process ends.\n",
-                                       static_cast<unsigned>(fault.code));
+      const int length =
+          std::snprintf(text, sizeof text, "Unrecoverable C structured exception: 0x%x; the process ends.\n",
+                        static_cast<unsigned>(fault.code));
       if (length > 0) {
         ssize_t ignored = write(STDERR_FILENO, text, static_cast<size_t>(length));
         (void)ignored;

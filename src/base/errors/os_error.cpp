@@ -7,20 +7,34 @@ vosexception::vosexception(uint32_t code, const wchar_t* where, vcallpoint callP
 
 void throwOsError(const wchar_t* where, uint32_t code, vcallpoint cp) {
   switch (code) {
-    case ERROR_FILE_NOT_FOUND: throw VFileNotFoundException(code, where, std::move(cp));
-    case ERROR_PATH_NOT_FOUND: throw VPathNotFoundException(code, where, std::move(cp));
-    case ERROR_ACCESS_DENIED: throw VAccessDeniedException(code, where, std::move(cp));
-    case ERROR_OUTOFMEMORY: throw VOutOfMemoryException(code, where, std::move(cp));
-    case ERROR_SHARING_VIOLATION: throw VSharingViolationException(code, where, std::move(cp));
-    case ERROR_HANDLE_EOF: throw VEOFException(code, where, std::move(cp));
-    case ERROR_FILE_EXISTS: throw VFileExistsException(code, where, std::move(cp));
-    case ERROR_INSUFFICIENT_BUFFER: throw VInsufficientBufferException(code, where, std::move(cp));
-    case ERROR_ALREADY_EXISTS: throw VAlreadyExistsException(code, where, std::move(cp));
-    case ERROR_SERVICE_DOES_NOT_EXIST: throw VServiceDoesNotExistException(code, where, std::move(cp));
-    case ERROR_SERVICE_MARKED_FOR_DELETE: throw VServiceMarkedForDeleteException(code, where, std::move(cp));
-    case ERROR_SERVICE_EXISTS: throw VServiceAlreadyExistsException(code, where, std::move(cp));
-    case NERR_PasswordTooShort: throw VPasswordTooShortException(code, where, std::move(cp));
-    default: throw vosexception(code, where, std::move(cp));
+    case ERROR_FILE_NOT_FOUND:
+      throw VFileNotFoundException(code, where, std::move(cp));
+    case ERROR_PATH_NOT_FOUND:
+      throw VPathNotFoundException(code, where, std::move(cp));
+    case ERROR_ACCESS_DENIED:
+      throw VAccessDeniedException(code, where, std::move(cp));
+    case ERROR_OUTOFMEMORY:
+      throw VOutOfMemoryException(code, where, std::move(cp));
+    case ERROR_SHARING_VIOLATION:
+      throw VSharingViolationException(code, where, std::move(cp));
+    case ERROR_HANDLE_EOF:
+      throw VEOFException(code, where, std::move(cp));
+    case ERROR_FILE_EXISTS:
+      throw VFileExistsException(code, where, std::move(cp));
+    case ERROR_INSUFFICIENT_BUFFER:
+      throw VInsufficientBufferException(code, where, std::move(cp));
+    case ERROR_ALREADY_EXISTS:
+      throw VAlreadyExistsException(code, where, std::move(cp));
+    case ERROR_SERVICE_DOES_NOT_EXIST:
+      throw VServiceDoesNotExistException(code, where, std::move(cp));
+    case ERROR_SERVICE_MARKED_FOR_DELETE:
+      throw VServiceMarkedForDeleteException(code, where, std::move(cp));
+    case ERROR_SERVICE_EXISTS:
+      throw VServiceAlreadyExistsException(code, where, std::move(cp));
+    case NERR_PasswordTooShort:
+      throw VPasswordTooShortException(code, where, std::move(cp));
+    default:
+      throw vosexception(code, where, std::move(cp));
   }
 }
 

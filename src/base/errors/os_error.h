@@ -19,10 +19,10 @@ class vosexception : public vexception {
   uint32_t code_ = 0;
 };
 
-#define WC_DECLARE_OS_EXCEPTION(Name)                                          \
-  class Name : public vosexception {                                           \
-   public:                                                                     \
-    using vosexception::vosexception;                                          \
+#define WC_DECLARE_OS_EXCEPTION(Name) \
+  class Name : public vosexception {  \
+   public:                            \
+    using vosexception::vosexception; \
   };
 WC_DECLARE_OS_EXCEPTION(VFileNotFoundException)            // 2
 WC_DECLARE_OS_EXCEPTION(VPathNotFoundException)            // 3

@@ -25,15 +25,33 @@ void throwErrorText(const std::wstring& text, uint32_t code) {
   if (code == 0) throw std::runtime_error(cstrLenient(text));
   std::string message = cstrLenient(vaformat(L"%s: (%d) %s", text, code, systemErrorText(code)));
   switch (code) {
-    case 2: case 3: throw PathNotFoundException(message);
-    case 5: throw AccessDeniedException(message);
-    case 6: throw InvalidHandleException(message);
-    case 15: case 26: case 34: case 123: case 161: case 267: throw InvalidPathException(message);
-    case 32: case 33: case 36: throw SharingViolationException(message);
-    case 80: case 183: throw AlreadyExistsException(message);
-    case 145: throw DirectoryNotEmptyException(message);
-    case 1332: throw NoneMappedException(message);
-    default: throw std::runtime_error(message);
+    case 2:
+    case 3:
+      throw PathNotFoundException(message);
+    case 5:
+      throw AccessDeniedException(message);
+    case 6:
+      throw InvalidHandleException(message);
+    case 15:
+    case 26:
+    case 34:
+    case 123:
+    case 161:
+    case 267:
+      throw InvalidPathException(message);
+    case 32:
+    case 33:
+    case 36:
+      throw SharingViolationException(message);
+    case 80:
+    case 183:
+      throw AlreadyExistsException(message);
+    case 145:
+      throw DirectoryNotEmptyException(message);
+    case 1332:
+      throw NoneMappedException(message);
+    default:
+      throw std::runtime_error(message);
   }
 }
 

@@ -10,19 +10,19 @@
 
 namespace RunTime {
 
-#define WC_DECLARE_RUNTIME_EXCEPTION(Name)          \
-  class Name : public std::runtime_error {          \
-   public:                                          \
-    using std::runtime_error::runtime_error;        \
+#define WC_DECLARE_RUNTIME_EXCEPTION(Name)   \
+  class Name : public std::runtime_error {   \
+   public:                                   \
+    using std::runtime_error::runtime_error; \
   };
-WC_DECLARE_RUNTIME_EXCEPTION(PathNotFoundException)        // 2, 3
-WC_DECLARE_RUNTIME_EXCEPTION(AccessDeniedException)        // 5
-WC_DECLARE_RUNTIME_EXCEPTION(InvalidHandleException)       // 6
-WC_DECLARE_RUNTIME_EXCEPTION(InvalidPathException)         // 15, 26, 34, 123, 161, 267
-WC_DECLARE_RUNTIME_EXCEPTION(SharingViolationException)    // 32, 33, 36
-WC_DECLARE_RUNTIME_EXCEPTION(AlreadyExistsException)       // 80, 183
-WC_DECLARE_RUNTIME_EXCEPTION(DirectoryNotEmptyException)   // 145
-WC_DECLARE_RUNTIME_EXCEPTION(NoneMappedException)          // 1332
+WC_DECLARE_RUNTIME_EXCEPTION(PathNotFoundException)       // 2, 3
+WC_DECLARE_RUNTIME_EXCEPTION(AccessDeniedException)       // 5
+WC_DECLARE_RUNTIME_EXCEPTION(InvalidHandleException)      // 6
+WC_DECLARE_RUNTIME_EXCEPTION(InvalidPathException)        // 15, 26, 34, 123, 161, 267
+WC_DECLARE_RUNTIME_EXCEPTION(SharingViolationException)   // 32, 33, 36
+WC_DECLARE_RUNTIME_EXCEPTION(AlreadyExistsException)      // 80, 183
+WC_DECLARE_RUNTIME_EXCEPTION(DirectoryNotEmptyException)  // 145
+WC_DECLARE_RUNTIME_EXCEPTION(NoneMappedException)         // 1332
 #undef WC_DECLARE_RUNTIME_EXCEPTION
 
 // The system text for a code; "IDispatch error #N" or "Unknown error 0x.."

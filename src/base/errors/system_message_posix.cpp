@@ -61,18 +61,26 @@ const std::unordered_map<uint32_t, const wchar_t*>& messageTable() {
       {997, L"Overlapped I/O operation is in progress."},
       {998, L"Invalid access to memory location."},
       {1004, L"Invalid flags."},
-      {1005, L"The volume does not contain a recognized file system.\r\nPlease make sure that all required file system drivers are loaded and that the volume is not corrupted."},
+      {1005,
+       L"The volume does not contain a recognized file system.\r\nPlease make sure that all required file system "
+       L"drivers are loaded and that the volume is not corrupted."},
       {1011, L"The configuration registry key could not be opened."},
       {1012, L"The configuration registry key could not be read."},
       {1013, L"The configuration registry key could not be written."},
-      {1015, L"The registry is corrupted. The structure of one of the files containing registry data is corrupted, or the system's memory image of the file is corrupted, or the file could not be recovered because the alternate copy or log was absent or corrupted."},
+      {1015,
+       L"The registry is corrupted. The structure of one of the files containing registry data is corrupted, or the "
+       L"system's memory image of the file is corrupted, or the file could not be recovered because the alternate copy "
+       L"or log was absent or corrupted."},
       {1052, L"The requested control is not valid for this service."},
       {1053, L"The service did not respond to the start or control request in a timely fashion."},
       {1054, L"A thread could not be created for the service."},
       {1055, L"The service database is locked."},
       {1056, L"An instance of the service is already running."},
-      {1057, L"The account name is invalid or does not exist, or the password is invalid for the account name specified."},
-      {1058, L"The service cannot be started, either because it is disabled or because it has no enabled devices associated with it."},
+      {1057,
+       L"The account name is invalid or does not exist, or the password is invalid for the account name specified."},
+      {1058,
+       L"The service cannot be started, either because it is disabled or because it has no enabled devices associated "
+       L"with it."},
       {1059, L"Circular service dependency was specified."},
       {1060, L"The specified service does not exist as an installed service."},
       {1061, L"The service cannot accept control messages at this time."},
@@ -94,7 +102,9 @@ const std::unordered_map<uint32_t, const wchar_t*>& messageTable() {
       {1392, L"The file or directory is corrupted and unreadable."},
       {1460, L"This operation returned because the timeout period expired."},
       {1921, L"The name of the file cannot be resolved by the system."},
-      {2245, L"The password does not meet the password policy requirements. Check the minimum password length, password complexity and password history requirements."},
+      {2245,
+       L"The password does not meet the password policy requirements. Check the minimum password length, password "
+       L"complexity and password history requirements."},
       // COM results.
       {0x80004001, L"Not implemented"},
       {0x80004002, L"No such interface supported"},

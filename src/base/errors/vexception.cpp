@@ -22,6 +22,4 @@ std::wstring structuredExceptionText(const cwrpexception& e) {
   return vaformat(L"C structured exception: 0x%x", e.code);
 }
 
-void throwOutOfMemory() {
-  throw vexception(osErrorText(ERROR_OUTOFMEMORY, nullptr));
-}
+void throwOutOfMemory() { throw vexception(osErrorText(ERROR_OUTOFMEMORY, nullptr)); }

@@ -7,9 +7,9 @@
 #include <vector>
 
 struct vcallpoint {
-  std::wstring context;   // filled context format of the operation, may be empty
-  std::string function;   // qualified name, e.g. "TomcatManager::addAlias"
-  uint32_t line = 0;      // source line of the guard or throw
+  std::wstring context;  // filled context format of the operation, may be empty
+  std::string function;  // qualified name, e.g. "TomcatManager::addAlias"
+  uint32_t line = 0;     // source line of the guard or throw
 };
 
 // Builds a call point of the current source line.

@@ -9,7 +9,7 @@ namespace {
 
 constexpr size_t kMaxPathLength = 32767;
 constexpr uint32_t kInvalidArgument = 0x80070057;  // E_INVALIDARG
-constexpr uint32_t kNameTooLong = 0x800700CE;       // HRESULT of ERROR_FILENAME_EXCED_RANGE
+constexpr uint32_t kNameTooLong = 0x800700CE;      // HRESULT of ERROR_FILENAME_EXCED_RANGE
 
 [[noreturn]] void combineFailed(const std::wstring& directory, const std::wstring& name, uint32_t code) {
   throw vexception(vaformat(L"PathAllocCombine(%s, %s) failed: error code 0x%lx", directory, name, code),

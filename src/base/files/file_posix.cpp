@@ -26,11 +26,16 @@ namespace {
 
 int creationFlags(FileDisposition disposition) {
   switch (disposition) {
-    case FileDisposition::CreateNew: return O_CREAT | O_EXCL;
-    case FileDisposition::CreateAlways: return O_CREAT | O_TRUNC;
-    case FileDisposition::OpenExisting: return 0;
-    case FileDisposition::OpenAlways: return O_CREAT;
-    case FileDisposition::TruncateExisting: return O_TRUNC;
+    case FileDisposition::CreateNew:
+      return O_CREAT | O_EXCL;
+    case FileDisposition::CreateAlways:
+      return O_CREAT | O_TRUNC;
+    case FileDisposition::OpenExisting:
+      return 0;
+    case FileDisposition::OpenAlways:
+      return O_CREAT;
+    case FileDisposition::TruncateExisting:
+      return O_TRUNC;
   }
   return 0;
 }

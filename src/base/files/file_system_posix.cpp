@@ -185,8 +185,8 @@ class PosixFileSystem final : public FileSystem {
     if (uint32_t error = entryStatus(*source, sourceStat)) return error;
     struct stat targetStat {};
     const bool targetExists = ::lstat(target->c_str(), &targetStat) == 0;
-    const bool sameEntry = targetExists && sourceStat.st_dev == targetStat.st_dev &&
-                           sourceStat.st_ino == targetStat.st_ino;
+    const bool sameEntry =
+        targetExists && sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino;
     // A change of letter case only, or a move onto itself, is no replacement.
     if (targetExists && !sameEntry) {
       if ((flags & MOVE_REPLACE_EXISTING) == 0) return ERROR_ALREADY_EXISTS;

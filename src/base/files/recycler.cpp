@@ -42,8 +42,8 @@ std::wstring newGuidText() {
   }()};
   uint64_t high = generator();
   uint64_t low = generator();
-  high = (high & ~0xF000ull) | 0x4000ull;                           // version 4
-  low = (low & ~(0xC0ull << 56)) | (0x80ull << 56);                 // RFC 4122 variant
+  high = (high & ~0xF000ull) | 0x4000ull;            // version 4
+  low = (low & ~(0xC0ull << 56)) | (0x80ull << 56);  // RFC 4122 variant
   return vaformat(L"{%08X-%04X-%04X-%04X-%012llX}", static_cast<uint32_t>(high >> 32),
                   static_cast<uint32_t>((high >> 16) & 0xFFFF), static_cast<uint32_t>(high & 0xFFFF),
                   static_cast<uint32_t>(low >> 48), low & 0xFFFFFFFFFFFFull);
@@ -57,6 +57,5 @@ std::wstring uniqueNameIn(const std::wstring& directory) {
     const uint32_t error = fs.getAttributes(candidate, attributes);
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return candidate;
   }
-  throw vexception(vaformat(L"Unable to create temporary name in (%s)", directory),
-                   VCALLPOINT(L"", "uniqueNameIn"));
+  throw vexception(vaformat(L"Unable to create temporary name in (%s)", directory), VCALLPOINT(L"", "uniqueNameIn"));
 }

@@ -132,4 +132,3 @@ void removeDirectory(const std::wstring& path, bool force, bool throughRecycler)
   if (!directoryExist(path)) return;
   removeDir(path, force, throughRecycler ? recyclerDirectory(path) : std::wstring());
 }
-

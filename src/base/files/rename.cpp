@@ -49,8 +49,7 @@ bool prepareTarget(FileSystem& fs, const std::wstring& from, const std::wstring&
   return true;
 }
 
-void moveDirectoryPieceByPiece(FileSystem& fs, const std::wstring& from, const std::wstring& to,
-                               bool replaceExisting) {
+void moveDirectoryPieceByPiece(FileSystem& fs, const std::wstring& from, const std::wstring& to, bool replaceExisting) {
   const bool created = prepareTarget(fs, from, to, replaceExisting);
   std::vector<std::wstring> movedFiles;
   std::vector<std::wstring> movedDirectories;
@@ -123,13 +122,15 @@ void renameFile(const std::wstring& from, const std::wstring& to, int tries) {
 }
 
 void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExisting) {
-  vguard("renameDir", __LINE__, [&] { return vaformat(L"RenameDir('%s', '%s')", from, to); }, [&] {
-    if (isInside(to, from)) {
-      throw ArgumentException(vaformat(L"Unable to move directory '%s' into itself ('%s')", from, to),
-                              VCALLPOINT(L"", "renameDir"));
-    }
-    FileSystem& fs = FileSystem::current();
-    if (fs.moveFile(from, to, replaceExisting ? MOVE_REPLACE_EXISTING : 0) == ERROR_SUCCESS) return;
-    moveDirectoryPieceByPiece(fs, from, to, replaceExisting);
-  });
+  vguard(
+      "renameDir", __LINE__, [&] { return vaformat(L"RenameDir('%s', '%s')", from, to); },
+      [&] {
+        if (isInside(to, from)) {
+          throw ArgumentException(vaformat(L"Unable to move directory '%s' into itself ('%s')", from, to),
+                                  VCALLPOINT(L"", "renameDir"));
+        }
+        FileSystem& fs = FileSystem::current();
+        if (fs.moveFile(from, to, replaceExisting ? MOVE_REPLACE_EXISTING : 0) == ERROR_SUCCESS) return;
+        moveDirectoryPieceByPiece(fs, from, to, replaceExisting);
+      });
 }

@@ -6,9 +6,9 @@
 
 void VFile::createHardLink(const std::wstring& newFile, const std::wstring& existingFile) {
   if (uint32_t error = FileSystem::current().createHardLink(newFile, existingFile)) {
-    throwOsError(L"Establishes a hard link between an existing file '" + existingFile + L"' and a new file '" +
-                     newFile + L"'",
-                 error, VCALLPOINT(L"", "VFile::createHardLink"));
+    throwOsError(
+        L"Establishes a hard link between an existing file '" + existingFile + L"' and a new file '" + newFile + L"'",
+        error, VCALLPOINT(L"", "VFile::createHardLink"));
   }
 }
 

@@ -60,15 +60,17 @@ std::string nameToUnicodeUts46(const std::string& name, bool useStd3Rules) {
   icu::UnicodeString result;
   idna->nameToUnicode(icu::UnicodeString::fromUTF8(name), result, info, status);
   if (U_FAILURE(status)) {
-    throw vexception(vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
-                              L"display using UTS46, name of the error code: %s.",
-                              name, u_errorName(status)));
+    throw vexception(
+        vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
+                 L"display using UTS46, name of the error code: %s.",
+                 name, u_errorName(status)));
   }
   if (info.hasErrors()) {
     const uint32_t errors = info.getErrors();
-    throw vexception(vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
-                              L"display. IDNA error bit set: %u\n%s",
-                              name, errors, idnaErrorBitsText(errors)));
+    throw vexception(
+        vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
+                 L"display. IDNA error bit set: %u\n%s",
+                 name, errors, idnaErrorBitsText(errors)));
   }
   return toUtf8(result);
 }
@@ -85,9 +87,10 @@ std::string nameToUnicodeIdna2003(const std::string& name, bool useStd3Rules) {
                                             useStd3Rules ? UIDNA_USE_STD3_RULES : UIDNA_DEFAULT, nullptr, &status);
 #pragma GCC diagnostic pop
   if (U_FAILURE(status)) {
-    throw vexception(vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
-                              L"display using IDNA2003, name of the error code: %s.",
-                              name, u_errorName(status)));
+    throw vexception(
+        vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
+                 L"display using IDNA2003, name of the error code: %s.",
+                 name, u_errorName(status)));
   }
   return toUtf8(icu::UnicodeString(buffer, length));
 }
@@ -99,7 +102,8 @@ std::string nameToUnicodeUtf8(const std::string& name, bool useStd3Rules) {
 
 std::wstring toDisplayForm(const std::wstring& name, bool useStd3Rules) {
   std::optional<std::string> utf8 = wideToUtf8(name);
-  if (!utf8) throw vexception(L"Maps a wide-character (Unicode) string to a character stringz", VCALLPOINT(L"", "cstr"));
+  if (!utf8)
+    throw vexception(L"Maps a wide-character (Unicode) string to a character stringz", VCALLPOINT(L"", "cstr"));
   std::optional<std::wstring> wide = utf8ToWide(nameToUnicodeUtf8(*utf8, useStd3Rules));
   if (!wide) {
     throw vexception(L"Maps a character string to a wide-character (Unicode) string failed", VCALLPOINT(L"", "wstr"));

@@ -3,10 +3,14 @@
 
 const wchar_t* eventTypeName(uint16_t type) {
   switch (type) {
-    case EVENTLOG_INFORMATION_TYPE: return L"Information";
-    case EVENTLOG_WARNING_TYPE: return L"Warning";
-    case EVENTLOG_SUCCESS: return L"Success";
-    default: return L"Error";
+    case EVENTLOG_INFORMATION_TYPE:
+      return L"Information";
+    case EVENTLOG_WARNING_TYPE:
+      return L"Warning";
+    case EVENTLOG_SUCCESS:
+      return L"Success";
+    default:
+      return L"Error";
   }
 }
 
@@ -15,9 +19,12 @@ std::wstring escapeLineBreaks(const std::wstring& text) {
   std::wstring escaped;
   escaped.reserve(text.size());
   for (wchar_t c : text) {
-    if (c == L'\n') escaped += L"\\n";
-    else if (c == L'\r') escaped += L"\\r";
-    else escaped += c;
+    if (c == L'\n')
+      escaped += L"\\n";
+    else if (c == L'\r')
+      escaped += L"\\r";
+    else
+      escaped += c;
   }
   return escaped;
 }

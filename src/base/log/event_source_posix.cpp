@@ -1,3 +1,5 @@
+#include "base/log/event_source.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <syslog.h>
@@ -6,7 +8,6 @@
 #include <cerrno>
 
 #include "base/errors/win_error_codes.h"
-#include "base/log/event_source.h"
 #include "base/system/errno_posix.h"
 #include "base/system/system_root.h"
 #include "base/system/unique_handle.h"
@@ -31,10 +32,14 @@ uint32_t makeDirectories(const std::string& path) {
 
 int syslogPriority(uint16_t type) {
   switch (type) {
-    case EVENTLOG_INFORMATION_TYPE: return LOG_INFO;
-    case EVENTLOG_WARNING_TYPE: return LOG_WARNING;
-    case EVENTLOG_SUCCESS: return LOG_NOTICE;
-    default: return LOG_ERR;
+    case EVENTLOG_INFORMATION_TYPE:
+      return LOG_INFO;
+    case EVENTLOG_WARNING_TYPE:
+      return LOG_WARNING;
+    case EVENTLOG_SUCCESS:
+      return LOG_NOTICE;
+    default:
+      return LOG_ERR;
   }
 }
 

@@ -133,8 +133,10 @@ void HalvoLog::refreshSettings() {
   uint32_t distance = std::min<uint32_t>(tick - lastRefresh_, lastRefresh_ - tick);
   if (distance <= kRefreshIntervalMs) return;
   registry::RegistryKey config;
-  if (openConfigKey(config) == 0) readSettings(config);
-  else lastRefresh_ = tick;
+  if (openConfigKey(config) == 0)
+    readSettings(config);
+  else
+    lastRefresh_ = tick;
 }
 
 void HalvoLog::readSettings(const registry::RegistryKey& config) {
@@ -236,7 +238,8 @@ void HalvoLog::append(const std::string& bytes) {
     uint32_t written = 0;
     uint32_t error = file_.write(bytes.data() + done, static_cast<uint32_t>(bytes.size() - done), written);
     if (!error && written == 0) error = ERROR_WRITE_FAULT;
-    if (error) throwOsError(L"Write log file '" + path_ + L"'", error, VCALLPOINT(L"", "halvo::logging::HalvoLog::write"));
+    if (error)
+      throwOsError(L"Write log file '" + path_ + L"'", error, VCALLPOINT(L"", "halvo::logging::HalvoLog::write"));
     done += written;
   }
 }

@@ -4,13 +4,20 @@
 
 const char* levelName(LogLevel level) {
   switch (level) {
-    case LOG_INFO: return "Info";
-    case LOG_WARNING: return "Warning";
-    case LOG_RESULT: return "Result";
-    case LOG_ERROR: return "Error";
-    case LOG_UNEXPECTED: return "Unexpected";
-    case LOG_CRASH: return "Crash";
-    default: return "Unknown level";
+    case LOG_INFO:
+      return "Info";
+    case LOG_WARNING:
+      return "Warning";
+    case LOG_RESULT:
+      return "Result";
+    case LOG_ERROR:
+      return "Error";
+    case LOG_UNEXPECTED:
+      return "Unexpected";
+    case LOG_CRASH:
+      return "Crash";
+    default:
+      return "Unknown level";
   }
 }
 

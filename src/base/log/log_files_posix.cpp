@@ -1,3 +1,5 @@
+#include "base/log/log_files.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,6 @@
 #include <memory>
 
 #include "base/errors/win_error_codes.h"
-#include "base/log/log_files.h"
 #include "base/system/errno_posix.h"
 #include "base/text/convert.h"
 

@@ -26,10 +26,14 @@ struct Nesting {
 
 uint16_t eventType(LogLevel level) {
   switch (level) {
-    case LOG_INFO: return EVENTLOG_INFORMATION_TYPE;
-    case LOG_WARNING: return EVENTLOG_WARNING_TYPE;
-    case LOG_RESULT: return EVENTLOG_SUCCESS;
-    default: return EVENTLOG_ERROR_TYPE;
+    case LOG_INFO:
+      return EVENTLOG_INFORMATION_TYPE;
+    case LOG_WARNING:
+      return EVENTLOG_WARNING_TYPE;
+    case LOG_RESULT:
+      return EVENTLOG_SUCCESS;
+    default:
+      return EVENTLOG_ERROR_TYPE;
   }
 }
 
@@ -43,7 +47,8 @@ LogManager& LogManager::instance() {
 }
 
 LogManager::LogManager() {
-  context_ = acquireExecuteContext(exportedExecuteContextSlots(), m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22);
+  context_ =
+      acquireExecuteContext(exportedExecuteContextSlots(), m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22);
   if (!context_->sinkTable) {
     context_->sinkTable = new unsigned char[kSinkTableSize]();
     applyDefaultSwitches();
@@ -92,8 +97,10 @@ void LogManager::dispatchText(LogLevel level, const std::wstring& text, const ve
   }
   for (const auto& sink : sinks) {
     try {
-      if (e) sink->write(level, *e);
-      else sink->write(level, text);
+      if (e)
+        sink->write(level, *e);
+      else
+        sink->write(level, text);
     } catch (...) {
     }
   }
@@ -142,8 +149,10 @@ void LogManager::reportEvent(LogLevel level, const std::wstring& text) {
 
 void LogManager::printConsole(const std::wstring& text) {
   SinkSwitches sw = switches();
-  if (sw.consoleHasOutput()) std::fputs("\n", stdout);
-  else sw.setConsoleHasOutput(true);
+  if (sw.consoleHasOutput())
+    std::fputs("\n", stdout);
+  else
+    sw.setConsoleHasOutput(true);
   std::string utf8 = wideToUtf8Lenient(text);
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
   // The panel reads the output as it comes.

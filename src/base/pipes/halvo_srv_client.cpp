@@ -20,11 +20,12 @@ HalvoSrvClient& HalvoSrvClient::getInstance() {
 HalvoSrvClient::HalvoSrvClient() : vpipechannel::client(registry::kConfigKey, L"hcppipe") { connect(kConnectTries); }
 
 std::wstring HalvoSrvClient::getString(const std::wstring& name) {
-  return vguard("HalvoSrvClient::getString", __LINE__, [&] { return vaformat(L"getString(%s)", name); },
-                [&] {
-                  vserializer arguments;
-                  arguments.writeString(name);
-                  vserializer response = query(kConfigStringCommand, arguments);
-                  return response.readString();
-                });
+  return vguard(
+      "HalvoSrvClient::getString", __LINE__, [&] { return vaformat(L"getString(%s)", name); },
+      [&] {
+        vserializer arguments;
+        arguments.writeString(name);
+        vserializer response = query(kConfigStringCommand, arguments);
+        return response.readString();
+      });
 }

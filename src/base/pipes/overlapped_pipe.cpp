@@ -32,7 +32,8 @@ void OverlappedPipe::begin(void* buffer, uint32_t count, bool exact, bool forWri
     overlapped_.signal();
   } else {
     overlapped_.signal();
-    throwOsError(forWrite ? L"Unable to write to pipe" : L"Unable to read from pipe", r.error, VCALLPOINT(L"", function));
+    throwOsError(forWrite ? L"Unable to write to pipe" : L"Unable to read from pipe", r.error,
+                 VCALLPOINT(L"", function));
   }
 }
 
@@ -55,7 +56,8 @@ uint32_t OverlappedPipe::write(const void* buffer, uint32_t count, bool exact) {
 }
 
 bool OverlappedPipe::complete(os::Handle extra, uint32_t timeoutMs, bool exact) {
-  if (completed_) throw vexception(L"Previous request has completed!", VCALLPOINT(L"", "Con::OverlappedPipe::complete"));
+  if (completed_)
+    throw vexception(L"Previous request has completed!", VCALLPOINT(L"", "Con::OverlappedPipe::complete"));
   uint32_t error = 0;
   uint32_t result = os::waitForTransfer(handle_.get(), writing_, extra, timeoutMs, error);
   switch (result) {

@@ -1,6 +1,8 @@
 // Pipes on POSIX: SOCK_SEQPACKET Unix sockets under the sandbox root, used
 // non-blocking and waited for with poll(). Events are eventfds.
 
+#include "base/pipes/pipe_io.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -15,7 +17,6 @@
 #include <cstring>
 
 #include "base/errors/win_error_codes.h"
-#include "base/pipes/pipe_io.h"
 #include "base/pipes/pipe_socket_path.h"
 #include "base/system/errno_posix.h"
 #include "base/text/unicode.h"
@@ -43,19 +44,23 @@ uint32_t socketAddress(const std::wstring& pipeName, sockaddr_un& address) {
 
 uint32_t connectError(int error) {
   switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
     // No listener behind the socket file, or its backlog is full: the server
     // cannot take a client now, as with a pipe whose instances are all busy.
     case ECONNREFUSED:
-    case EAGAIN: return ERROR_PIPE_BUSY;
-    default: return windowsErrorFromErrno(error);
+    case EAGAIN:
+      return ERROR_PIPE_BUSY;
+    default:
+      return windowsErrorFromErrno(error);
   }
 }
 
 // Milliseconds left until `deadline`, for poll(); -1 waits without limit.
 int pollTimeout(bool infinite, std::chrono::steady_clock::time_point deadline) {
   if (infinite) return -1;
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
   if (left <= 0) return 0;
   return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }

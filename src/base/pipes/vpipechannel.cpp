@@ -35,8 +35,8 @@ std::wstring vpipechannel::client::pipeName() const {
 void vpipechannel::client::connect(uint32_t defaultTries) {
   if (pipe_ && pipe_->valid()) return;
   std::wstring name = pipeName();
-  Con::os::UniqueHandle handle = Con::ClientOverlappedPipe::create(
-      name, Con::os::kGenericRead | Con::os::kGenericWrite, Con::os::kPipeReadModeMessage, defaultTries);
+  Con::os::UniqueHandle handle = Con::ClientOverlappedPipe::create(name, Con::os::kGenericRead | Con::os::kGenericWrite,
+                                                                   Con::os::kPipeReadModeMessage, defaultTries);
   pipe_ = std::make_unique<Con::ClientOverlappedPipe>(std::move(handle));
 }
 
@@ -54,7 +54,8 @@ vserializer vpipechannel::client::exchange(const Guid& command, const vserialize
   body.writeGuid(command);
   body.writeBytes(arguments.data(), arguments.size());
   if (body.size() > kLargestMessage)
-    throw vexception(L"Request is too large for Halvo Management Service", VCALLPOINT(L"", "vpipechannel::client::query"));
+    throw vexception(L"Request is too large for Halvo Management Service",
+                     VCALLPOINT(L"", "vpipechannel::client::query"));
   writeLength(*pipe_, static_cast<uint32_t>(body.size()));
   ensureNotFinished();
   pipe_->write(body.data(), static_cast<uint32_t>(body.size()), true);
@@ -90,7 +91,8 @@ vserializer vpipechannel::client::query(const Guid& command, const vserializer& 
         dropOutOfStepPipe();
         throw;
       }
-      logMessage(LOG_INFO, L"Halvo Management service pipe communication error: %s. Trying to reconnect.", e.fullText());
+      logMessage(LOG_INFO, L"Halvo Management service pipe communication error: %s. Trying to reconnect.",
+                 e.fullText());
     } catch (...) {
       if (attempt >= 2) {
         dropOutOfStepPipe();

@@ -9,9 +9,7 @@ namespace registry {
 namespace {
 
 // Value names end up between quotes on one line of the file.
-bool isStorableValueName(const std::wstring& name) {
-  return name.find_first_of(L"\r\n") == std::wstring::npos;
-}
+bool isStorableValueName(const std::wstring& name) { return name.find_first_of(L"\r\n") == std::wstring::npos; }
 
 class FileKeyHandle : public KeyHandle {
  public:

@@ -64,9 +64,8 @@ class PolledValue {
 class PolledDword : public PolledValue<uint32_t> {
  public:
   PolledDword(Root root, std::wstring subKey, std::wstring name, int view, uint32_t initial)
-      : PolledValue<uint32_t>(initial, [root, subKey = std::move(subKey), name = std::move(name), view](uint32_t& value) {
-          lookupDword(root, subKey, name, value, view);
-        }) {}
+      : PolledValue<uint32_t>(initial, [root, subKey = std::move(subKey), name = std::move(name),
+                                        view](uint32_t& value) { lookupDword(root, subKey, name, value, view); }) {}
 };
 
 }  // namespace registry

@@ -119,9 +119,12 @@ class Parser {
     }
     size_t slash = name.find(L'\\');
     std::wstring_view root = name.substr(0, slash);
-    if (equalsIgnoreCase(root, L"HKEY_LOCAL_MACHINE")) edit.root = Root::LocalMachine;
-    else if (equalsIgnoreCase(root, L"HKEY_CURRENT_USER")) edit.root = Root::CurrentUser;
-    else fail(L"unknown root key \"" + excerpt(root) + L"\" (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER)");
+    if (equalsIgnoreCase(root, L"HKEY_LOCAL_MACHINE"))
+      edit.root = Root::LocalMachine;
+    else if (equalsIgnoreCase(root, L"HKEY_CURRENT_USER"))
+      edit.root = Root::CurrentUser;
+    else
+      fail(L"unknown root key \"" + excerpt(root) + L"\" (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER)");
     std::wstring_view path = slash == std::wstring_view::npos ? std::wstring_view() : name.substr(slash + 1);
     std::optional<std::wstring> normalized = normalizedKeyPath(path);
     if (!normalized || (slash != std::wstring_view::npos && normalized->empty())) {
@@ -158,8 +161,10 @@ class Parser {
 
     RegValueEdit value;
     size_t pos = 0;
-    if (line.front() == L'@') ++pos;
-    else value.name = parseQuoted(line, pos);
+    if (line.front() == L'@')
+      ++pos;
+    else
+      value.name = parseQuoted(line, pos);
     while (pos < line.size() && isBlank(line[pos])) ++pos;
     if (pos >= line.size() || line[pos] != L'=') fail(L"'=' expected after the value name");
     std::wstring_view data = trimmed(line.substr(pos + 1));

@@ -28,9 +28,7 @@ std::wstring_view parentOf(std::wstring_view path) {
 
 }  // namespace
 
-std::wstring rootName(Root root) {
-  return root == Root::CurrentUser ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
-}
+std::wstring rootName(Root root) { return root == Root::CurrentUser ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE"; }
 
 std::optional<std::wstring> normalizedKeyPath(std::wstring_view path) {
   if (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
@@ -98,7 +96,8 @@ std::vector<std::wstring> RegStore::subKeyNames(Root root, std::wstring_view pat
     if (k.root != root || !isBelow(k.path, path)) continue;
     std::wstring_view rest = std::wstring_view(k.path).substr(start);
     std::wstring name(rest.substr(0, rest.find(L'\\')));
-    bool seen = std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return equalsIgnoreCase(n, name); });
+    bool seen =
+        std::any_of(names.begin(), names.end(), [&](const std::wstring& n) { return equalsIgnoreCase(n, name); });
     if (!seen) names.push_back(std::move(name));
   }
   return names;
@@ -112,8 +111,10 @@ void RegStore::apply(const std::vector<RegKeyEdit>& edits) {
     }
     RegKeyRecord& key = createKey(edit.root, edit.path);
     for (const RegValueEdit& value : edit.values) {
-      if (value.remove) deleteValue(key, value.name);
-      else setValue(key, value.name, value.type, value.data);
+      if (value.remove)
+        deleteValue(key, value.name);
+      else
+        setValue(key, value.name, value.type, value.data);
     }
   }
 }

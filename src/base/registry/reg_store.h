@@ -17,7 +17,7 @@ namespace registry {
 struct RegValue {
   std::wstring name;  // empty for the key's unnamed (default) value
   uint32_t type = REG_NONE;
-  std::string data;   // the raw bytes (see value_data.h)
+  std::string data;  // the raw bytes (see value_data.h)
 };
 
 struct RegKeyRecord {

@@ -37,12 +37,16 @@ uint32_t dwordOf(uint32_t type, const std::string& data, const std::wstring& wha
 
 uint32_t viewFlag(int view) {
   switch (view) {
-    case 1: return KEY_WOW64_32KEY;
-    case 2: return KEY_WOW64_64KEY;
+    case 1:
+      return KEY_WOW64_32KEY;
+    case 2:
+      return KEY_WOW64_64KEY;
     // The program is built for the system's own word size, so the native
     // view is the one of its own pointers.
-    case 3: return sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
-    default: return 0;
+    case 3:
+      return sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+    default:
+      return 0;
   }
 }
 

@@ -1,3 +1,5 @@
+#include "base/registry/store_file.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "base/errors/win_error_codes.h"
-#include "base/registry/store_file.h"
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
@@ -146,7 +147,8 @@ uint32_t updateStoreFile(const std::wstring& path, const StoreFileChange& change
     if (uint32_t error = lockFile(fd.get(), LOCK_EX)) return error;
     // Another writer may have replaced the file while this one waited: the
     // lock then belongs to the old file, and the new one must be locked.
-    struct stat locked {}, current {};
+    struct stat locked {
+    }, current{};
     if (fstat(fd.get(), &locked) != 0) return lastWindowsError();
     if (stat(file.c_str(), &current) != 0 || current.st_ino != locked.st_ino || current.st_dev != locked.st_dev) {
       continue;

@@ -12,32 +12,34 @@
 #include "base/text/vaformat.h"
 
 void HalvoSrvClient::addDeleteFile(const std::wstring& path, const std::wstring& service) {
-  vguard("HalvoSrvClient::addDeleteFile", __LINE__,
-         [&] { return vaformat(L"addDeleteFile '%s' for service '%s'", path, service); },
-         [&] {
-           ComApartment com;
-           // A relative path would be taken relative to wherever the removal
-           // runs later: only a path that stands on its own is accepted.
-           if (path.empty() || VFileName::combine(L"a", path) != VFileName::combine(L"b", path)) {
-             throw vexception(L"Only an absolute path can be registered for removal",
-                              VCALLPOINT(L"", "HalvoSrvClient::addDeleteFile"));
-           }
-           // Read first, so that a bad setting changes nothing.
-           const RemovalTiming timing = readRemovalTiming();
-           RemovalStorage storage(removalStoragePath());
-           storage.add(newPathEntry(path, service));
-           storage.commit();
-           // The task runs the tool where the management service says the
-           // product lives; it is asked only when the task must be made.
-           scheduleRemovalTask(timing, [this] { return getProductRootDir(); });
-         });
+  vguard(
+      "HalvoSrvClient::addDeleteFile", __LINE__,
+      [&] { return vaformat(L"addDeleteFile '%s' for service '%s'", path, service); },
+      [&] {
+        ComApartment com;
+        // A relative path would be taken relative to wherever the removal
+        // runs later: only a path that stands on its own is accepted.
+        if (path.empty() || VFileName::combine(L"a", path) != VFileName::combine(L"b", path)) {
+          throw vexception(L"Only an absolute path can be registered for removal",
+                           VCALLPOINT(L"", "HalvoSrvClient::addDeleteFile"));
+        }
+        // Read first, so that a bad setting changes nothing.
+        const RemovalTiming timing = readRemovalTiming();
+        RemovalStorage storage(removalStoragePath());
+        storage.add(newPathEntry(path, service));
+        storage.commit();
+        // The task runs the tool where the management service says the
+        // product lives; it is asked only when the task must be made.
+        scheduleRemovalTask(timing, [this] { return getProductRootDir(); });
+      });
 }
 
 void HalvoSrvClient::forceDeleteFiles(const std::wstring& service, bool keepStopped) {
-  vguard("HalvoSrvClient::forceDeleteFiles", __LINE__,
-         [&] { return vaformat(L"forceDeleteFiles for service '%s'", service); },
-         [&] {
-           ComApartment com;
-           forceRemoval(removalStoragePath(), service, keepStopped);
-         });
+  vguard(
+      "HalvoSrvClient::forceDeleteFiles", __LINE__,
+      [&] { return vaformat(L"forceDeleteFiles for service '%s'", service); },
+      [&] {
+        ComApartment com;
+        forceRemoval(removalStoragePath(), service, keepStopped);
+      });
 }

@@ -6,8 +6,10 @@
 
 std::wstring uriTypeToString(UriType type) {
   switch (type) {
-    case UriType::Path: return L"Path";
-    case UriType::User: return L"User";
+    case UriType::Path:
+      return L"Path";
+    case UriType::User:
+      return L"User";
   }
   throw vexception(vaformat(L"Unable convert URI type to string %X", static_cast<uint32_t>(type)),
                    VCALLPOINT(L"", "uriTypeToString"));

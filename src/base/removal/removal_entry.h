@@ -8,8 +8,8 @@
 enum class UriType : uint32_t { Path = 0, User = 1 };
 
 struct RemovalEntry {
-  std::wstring id;       // sequential GUID text, unique within the storage
-  std::wstring uri;      // the path, or the account name of a User entry
+  std::wstring id;   // sequential GUID text, unique within the storage
+  std::wstring uri;  // the path, or the account name of a User entry
   UriType type = UriType::Path;
   std::wstring service;  // the service that may hold the path; may be empty
 

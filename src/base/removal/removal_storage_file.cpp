@@ -21,8 +21,7 @@ const wchar_t kEntryTag[] = L"Entry";
                    VCALLPOINT(L"", "readRemovalEntries"));
 }
 
-std::wstring requiredAttribute(const XmlElement& element, const wchar_t* name, int number,
-                               const std::wstring& path) {
+std::wstring requiredAttribute(const XmlElement& element, const wchar_t* name, int number, const std::wstring& path) {
   std::optional<std::wstring> value = element.getAttribute(name);
   if (!value) failEntry(vaformat(L"the attribute %s is missing", name), number, path);
   return *value;
@@ -51,8 +50,8 @@ RemovalEntry readEntry(const XmlElement& element, int number, const std::wstring
 }  // namespace
 
 std::wstring removalStoragePath() {
-  std::wstring root = registry::getstr(registry::Root::LocalMachine, registry::kConfigKey, L"PRODUCT_ROOT_D",
-                                       registry::kView32);
+  std::wstring root =
+      registry::getstr(registry::Root::LocalMachine, registry::kConfigKey, L"PRODUCT_ROOT_D", registry::kView32);
   if (root.empty()) {
     throw vexception(L"The product root directory (PRODUCT_ROOT_D) is empty", VCALLPOINT(L"", "removalStoragePath"));
   }

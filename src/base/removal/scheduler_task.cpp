@@ -24,7 +24,8 @@ bool SchedulerTask::open() {
 void SchedulerTask::install(const std::wstring& application, const std::wstring& parameters) {
   vguard("SchedulerTask::install", __LINE__, L"SchedulerTask::install", [&] {
     if (application.empty()) {
-      throw vexception(L"The work item '" + name_ + L"' needs an application", VCALLPOINT(L"", "SchedulerTask::install"));
+      throw vexception(L"The work item '" + name_ + L"' needs an application",
+                       VCALLPOINT(L"", "SchedulerTask::install"));
     }
     item_ = WorkItem{application, parameters, L"", {}};
   });

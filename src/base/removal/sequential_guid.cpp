@@ -7,9 +7,9 @@
 #include "base/text/vaformat.h"
 
 namespace {
-constexpr uint32_t kSequenceLimit = 0x1000;           // 12 bits
-constexpr uint64_t kTimeMask = 0xFFFFFFFFFFFFull;     // 48 bits
-constexpr uint32_t kRandomMask = 0x3FFFFFFF;          // 30 bits
+constexpr uint32_t kSequenceLimit = 0x1000;        // 12 bits
+constexpr uint64_t kTimeMask = 0xFFFFFFFFFFFFull;  // 48 bits
+constexpr uint32_t kRandomMask = 0x3FFFFFFF;       // 30 bits
 }  // namespace
 
 SequentialGuidGenerator::SequentialGuidGenerator(uint32_t processId, std::function<uint32_t()> random)

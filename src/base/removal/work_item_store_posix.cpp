@@ -1,5 +1,7 @@
 // Work items as cron files in etc/cron.d under the sandbox root.
 
+#include "base/removal/work_item_store.h"
+
 #include "base/errors/vexception.h"
 #include "base/files/atomic_write.h"
 #include "base/files/directory.h"
@@ -7,7 +9,6 @@
 #include "base/files/file_name.h"
 #include "base/files/whole_file.h"
 #include "base/removal/cron_file.h"
-#include "base/removal/work_item_store.h"
 #include "base/system/system_root.h"
 
 namespace {

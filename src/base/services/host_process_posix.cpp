@@ -1,3 +1,5 @@
+#include "base/services/host_process.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -12,7 +14,6 @@
 #include <iterator>
 
 #include "base/errors/win_error_codes.h"
-#include "base/services/host_process.h"
 #include "base/services/status_record.h"
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"

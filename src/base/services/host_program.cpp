@@ -1,5 +1,4 @@
 #include "base/services/host_process.h"
-
 #include "base/system/environment.h"
 #include "base/system/process.h"
 

@@ -97,10 +97,14 @@ struct RequestStates {
 
 RequestStates statesOf(uint32_t request) {
   switch (request) {
-    case SERVICE_CONTROL_STOP: return {SERVICE_STOP_PENDING, SERVICE_STOPPED, SERVICE_STOP};
-    case SERVICE_CONTROL_PAUSE: return {SERVICE_PAUSE_PENDING, SERVICE_PAUSED, SERVICE_PAUSE_CONTINUE};
-    case SERVICE_CONTROL_CONTINUE: return {SERVICE_CONTINUE_PENDING, SERVICE_RUNNING, SERVICE_PAUSE_CONTINUE};
-    default: return {};
+    case SERVICE_CONTROL_STOP:
+      return {SERVICE_STOP_PENDING, SERVICE_STOPPED, SERVICE_STOP};
+    case SERVICE_CONTROL_PAUSE:
+      return {SERVICE_PAUSE_PENDING, SERVICE_PAUSED, SERVICE_PAUSE_CONTINUE};
+    case SERVICE_CONTROL_CONTINUE:
+      return {SERVICE_CONTINUE_PENDING, SERVICE_RUNNING, SERVICE_PAUSE_CONTINUE};
+    default:
+      return {};
   }
 }
 
@@ -241,8 +245,8 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
   if (waited.gaveUp) {
     result = ERROR_TIMEOUT;
   } else {
-    result = status.win32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR ? status.serviceSpecificExitCode
-                                                                   : status.win32ExitCode;
+    result =
+        status.win32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR ? status.serviceSpecificExitCode : status.win32ExitCode;
     if (result == 0) result = status.currentState;
   }
   logMessage(LOG_WARNING, L"StartService '%s' failed", name);

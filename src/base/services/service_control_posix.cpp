@@ -5,13 +5,14 @@
 // answer: a record whose host no longer holds the host lock is read as
 // stopped. A stop request is SIGTERM to the host.
 
+#include "base/services/service_control.h"
+
 #include <algorithm>
 #include <map>
 #include <set>
 
 #include "base/errors/win_error_codes.h"
 #include "base/services/host_process.h"
-#include "base/services/service_control.h"
 #include "base/services/service_registry.h"
 #include "base/services/status_record.h"
 #include "base/system/clock.h"
@@ -68,9 +69,9 @@ class StandInService : public ServiceHandle {
   }
 
   uint32_t control(uint32_t request, ServiceStatus& status) override {
-    uint32_t needed = request == SERVICE_CONTROL_STOP                                         ? SERVICE_STOP
+    uint32_t needed = request == SERVICE_CONTROL_STOP                                           ? SERVICE_STOP
                       : request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE ? SERVICE_PAUSE_CONTINUE
-                                                                                                 : SERVICE_INTERROGATE;
+                                                                                                : SERVICE_INTERROGATE;
     if (!hasAccess(access_, needed)) return ERROR_ACCESS_DENIED;
     if (request < SERVICE_CONTROL_STOP || request > SERVICE_CONTROL_INTERROGATE) return ERROR_INVALID_PARAMETER;
     StatusRecord record;
@@ -140,9 +141,9 @@ class StandInService : public ServiceHandle {
       result.dependencies += L'\0';
     }
     result.dependencies += L'\0';
-    bytesNeeded = kServiceConfigBytes + 2 * static_cast<uint32_t>(result.binaryPathName.size() + 1 +
-                                                                   result.dependencies.size() +
-                                                                   result.displayName.size() + 1);
+    bytesNeeded =
+        kServiceConfigBytes + 2 * static_cast<uint32_t>(result.binaryPathName.size() + 1 + result.dependencies.size() +
+                                                        result.displayName.size() + 1);
     if (bytesNeeded > bufferBytes) return ERROR_INSUFFICIENT_BUFFER;
     config = std::move(result);
     return 0;

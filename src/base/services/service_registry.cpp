@@ -108,8 +108,8 @@ bool isMarkedForDelete(const std::wstring& keyName) {
 }
 
 void markServiceForDelete(const std::wstring& keyName) {
-  registry::RegistryKey key = registry::open(registry::Root::LocalMachine, serviceKeyPath(keyName),
-                                             registry::KEY_SET_VALUE);
+  registry::RegistryKey key =
+      registry::open(registry::Root::LocalMachine, serviceKeyPath(keyName), registry::KEY_SET_VALUE);
   key.set(kDeletePendingValue, uint32_t{1});
 }
 

@@ -23,13 +23,13 @@ struct ServiceDefinition {
   uint32_t serviceType = SERVICE_WIN32_OWN_PROCESS;
   uint32_t startType = SERVICE_DEMAND_START;
   uint32_t errorControl = SERVICE_ERROR_NORMAL;
-  std::wstring imagePath;                    // environment references expanded
-  std::vector<std::wstring> dependencies;    // DependOnService
-  std::vector<std::wstring> environment;     // NAME=value pairs
-  std::optional<uint32_t> readyPort;         // start pending until it accepts
-  uint32_t waitHint = kDefaultWaitHintMs;    // reported while pending
+  std::wstring imagePath;                        // environment references expanded
+  std::vector<std::wstring> dependencies;        // DependOnService
+  std::vector<std::wstring> environment;         // NAME=value pairs
+  std::optional<uint32_t> readyPort;             // start pending until it accepts
+  uint32_t waitHint = kDefaultWaitHintMs;        // reported while pending
   uint32_t stopTimeout = kDefaultStopTimeoutMs;  // SIGTERM, then SIGKILL
-  bool deletePending = false;                // deleted while running
+  bool deletePending = false;                    // deleted while running
 };
 
 std::wstring serviceKeyPath(const std::wstring& keyName);

@@ -72,9 +72,13 @@ std::wstring serviceStateDirectory(const std::wstring& serviceName) {
   return underSystemRoot(L"run/halvo/services/" + serviceName);
 }
 
-std::wstring statusRecordPath(const std::wstring& serviceName) { return serviceStateDirectory(serviceName) + L"/status"; }
+std::wstring statusRecordPath(const std::wstring& serviceName) {
+  return serviceStateDirectory(serviceName) + L"/status";
+}
 
-std::wstring hostLockPath(const std::wstring& serviceName) { return serviceStateDirectory(serviceName) + L"/host.lock"; }
+std::wstring hostLockPath(const std::wstring& serviceName) {
+  return serviceStateDirectory(serviceName) + L"/host.lock";
+}
 
 std::wstring serviceOutputPath(const std::wstring& serviceName) {
   return serviceStateDirectory(serviceName) + L"/output.log";

@@ -12,8 +12,8 @@
 
 struct StatusRecord {
   ServiceStatus status;
-  uint32_t hostPid = 0;     // the host that wrote the record
-  uint32_t processId = 0;   // the service's command while it runs
+  uint32_t hostPid = 0;    // the host that wrote the record
+  uint32_t processId = 0;  // the service's command while it runs
 };
 
 std::string formatStatusRecord(const StatusRecord& record);

@@ -1,8 +1,8 @@
+#include "base/system/clock.h"
+
 #include <time.h>
 
 #include <cerrno>
-
-#include "base/system/clock.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "base/system/dynamic_library.h"
+
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/stat.h>
@@ -6,7 +8,6 @@
 #include <cstring>
 
 #include "base/errors/win_error_codes.h"
-#include "base/system/dynamic_library.h"
 #include "base/system/errno_posix.h"
 #include "base/system/process.h"
 #include "base/text/convert.h"

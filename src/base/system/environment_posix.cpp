@@ -1,6 +1,7 @@
+#include "base/system/environment.h"
+
 #include <stdlib.h>
 
-#include "base/system/environment.h"
 #include "base/text/convert.h"
 
 std::optional<std::wstring> environmentVariable(std::wstring_view name) {

@@ -6,38 +6,63 @@
 
 uint32_t windowsErrorFromErrno(int error) {
   switch (error) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case 0:
+      return ERROR_SUCCESS;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case EAGAIN: return ERROR_LOCK_VIOLATION;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case ETXTBSY:
+      return ERROR_SHARING_VIOLATION;
+    case EAGAIN:
+      return ERROR_LOCK_VIOLATION;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case EXDEV: return ERROR_NOT_SAME_DEVICE;
-    case EBADF: return ERROR_INVALID_HANDLE;
+    case EDQUOT:
+      return ERROR_DISK_FULL;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case EXDEV:
+      return ERROR_NOT_SAME_DEVICE;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case EPIPE: return ERROR_BROKEN_PIPE;
-    case ECONNREFUSED: return ERROR_PIPE_BUSY;
-    case ENOTCONN: return ERROR_PIPE_NOT_CONNECTED;
-    case ETIMEDOUT: return ERROR_TIMEOUT;
-    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
-    case EIO: return ERROR_GEN_FAILURE;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    case EPIPE:
+      return ERROR_BROKEN_PIPE;
+    case ECONNREFUSED:
+      return ERROR_PIPE_BUSY;
+    case ENOTCONN:
+      return ERROR_PIPE_NOT_CONNECTED;
+    case ETIMEDOUT:
+      return ERROR_TIMEOUT;
+    case ELOOP:
+      return ERROR_CANT_RESOLVE_FILENAME;
+    case EIO:
+      return ERROR_GEN_FAILURE;
     case ENOSYS:
-    case EOPNOTSUPP: return ERROR_NOT_SUPPORTED;
-    case EFAULT: return ERROR_NOACCESS;
-    case ECHILD: return ERROR_WAIT_NO_CHILDREN;
-    default: return ERROR_GEN_FAILURE;
+    case EOPNOTSUPP:
+      return ERROR_NOT_SUPPORTED;
+    case EFAULT:
+      return ERROR_NOACCESS;
+    case ECHILD:
+      return ERROR_WAIT_NO_CHILDREN;
+    default:
+      return ERROR_GEN_FAILURE;
   }
 }
 

@@ -2,7 +2,8 @@
 #include "base/system/named_mutex.h"
 
 NamedMutexLock::NamedMutexLock(const std::wstring& name, const char* function) {
-  if (uint32_t error = mutex_.open(name)) throwOsError(L"create mutex " + name, error, vcallpoint{L"", function, __LINE__});
+  if (uint32_t error = mutex_.open(name))
+    throwOsError(L"create mutex " + name, error, vcallpoint{L"", function, __LINE__});
   uint32_t error = 0;
   waitResult_ = mutex_.wait(INFINITE_WAIT, &error);
   if (waitResult_ != WAIT_OBJECT_0 && waitResult_ != WAIT_ABANDONED) {

@@ -1,3 +1,5 @@
+#include "base/system/named_mutex.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,7 +13,6 @@
 #include "base/errors/win_error_codes.h"
 #include "base/system/clock.h"
 #include "base/system/errno_posix.h"
-#include "base/system/named_mutex.h"
 #include "base/system/process.h"
 #include "base/system/system_root.h"
 #include "base/system/unique_handle.h"

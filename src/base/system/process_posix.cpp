@@ -1,3 +1,5 @@
+#include "base/system/process.h"
+
 #include <limits.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -5,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "base/system/process.h"
 #include "base/text/convert.h"
 
 uint32_t currentProcessId() { return static_cast<uint32_t>(getpid()); }

@@ -7,13 +7,15 @@
 
 std::wstring wstr(std::string_view ansi) {
   std::optional<std::wstring> wide = utf8ToWide(ansi);
-  if (!wide) throw vexception(L"Maps a character string to a wide-character (Unicode) string failed", VCALLPOINT(L"", "wstr"));
+  if (!wide)
+    throw vexception(L"Maps a character string to a wide-character (Unicode) string failed", VCALLPOINT(L"", "wstr"));
   return std::move(*wide);
 }
 
 std::string cstr(std::wstring_view wide) {
   std::optional<std::string> ansi = wideToUtf8(wide);
-  if (!ansi) throw vexception(L"Maps a wide-character (Unicode) string to a character stringz", VCALLPOINT(L"", "cstr"));
+  if (!ansi)
+    throw vexception(L"Maps a wide-character (Unicode) string to a character stringz", VCALLPOINT(L"", "cstr"));
   return std::move(*ansi);
 }
 

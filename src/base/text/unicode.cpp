@@ -19,10 +19,20 @@ bool decodeUtf8(std::string_view s, size_t i, char32_t& cp, size_t& length) {
   }
   size_t n;
   char32_t min;
-  if ((b0 & 0xE0) == 0xC0) { n = 2; cp = b0 & 0x1F; min = 0x80; }
-  else if ((b0 & 0xF0) == 0xE0) { n = 3; cp = b0 & 0x0F; min = 0x800; }
-  else if ((b0 & 0xF8) == 0xF0) { n = 4; cp = b0 & 0x07; min = 0x10000; }
-  else return false;
+  if ((b0 & 0xE0) == 0xC0) {
+    n = 2;
+    cp = b0 & 0x1F;
+    min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    n = 3;
+    cp = b0 & 0x0F;
+    min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    n = 4;
+    cp = b0 & 0x07;
+    min = 0x10000;
+  } else
+    return false;
   if (i + n > s.size()) return false;
   for (size_t k = 1; k < n; ++k) {
     unsigned char b = byte(i + k);
@@ -158,8 +168,10 @@ std::optional<std::wstring> utf16leToWide(std::string_view bytes) {
       appendWide(out, 0x10000 + ((u - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
       ++k;
     } else if (isSurrogate(u)) {
-      if constexpr (sizeof(wchar_t) == 2) out += static_cast<wchar_t>(u);
-      else return std::nullopt;
+      if constexpr (sizeof(wchar_t) == 2)
+        out += static_cast<wchar_t>(u);
+      else
+        return std::nullopt;
     } else {
       appendWide(out, u);
     }

@@ -73,14 +73,21 @@ bool formatInteger(std::wstring& out, const FormatArg& arg, const Directive& dir
     case L'i': {
       int64_t v = truncateSigned(raw, directive.bits);
       uint64_t magnitude = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-      if (v < 0) sign = L"-";
-      else if (directive.plus) sign = L"+";
-      else if (directive.space) sign = L" ";
+      if (v < 0)
+        sign = L"-";
+      else if (directive.plus)
+        sign = L"+";
+      else if (directive.space)
+        sign = L" ";
       body = digits(magnitude, 10, false);
       break;
     }
-    case L'u': body = digits(truncateUnsigned(raw, directive.bits), 10, false); break;
-    case L'o': body = digits(truncateUnsigned(raw, directive.bits), 8, false); break;
+    case L'u':
+      body = digits(truncateUnsigned(raw, directive.bits), 10, false);
+      break;
+    case L'o':
+      body = digits(truncateUnsigned(raw, directive.bits), 8, false);
+      break;
     case L'x':
     case L'X': {
       uint64_t v = truncateUnsigned(raw, directive.bits);
@@ -88,7 +95,8 @@ bool formatInteger(std::wstring& out, const FormatArg& arg, const Directive& dir
       if (directive.alternate && v != 0) sign = directive.conversion == L'X' ? L"0X" : L"0x";
       break;
     }
-    default: return false;
+    default:
+      return false;
   }
   if (directive.precision >= 0) {
     if (directive.precision == 0 && body == L"0") body.clear();
@@ -109,17 +117,22 @@ bool formatString(std::wstring& out, const FormatArg& arg, const Directive& dire
   } else {
     return false;
   }
-  if (directive.precision >= 0 && body.size() > static_cast<size_t>(directive.precision)) body.resize(directive.precision);
+  if (directive.precision >= 0 && body.size() > static_cast<size_t>(directive.precision))
+    body.resize(directive.precision);
   pad(out, body, directive, false);
   return true;
 }
 
 bool formatDouble(std::wstring& out, const FormatArg& arg, const Directive& directive) {
   double v;
-  if (arg.kind() == FormatArg::Kind::Double) v = arg.asDouble();
-  else if (arg.kind() == FormatArg::Kind::Signed) v = static_cast<double>(arg.asSigned());
-  else if (arg.kind() == FormatArg::Kind::Unsigned) v = static_cast<double>(arg.asUnsigned());
-  else return false;
+  if (arg.kind() == FormatArg::Kind::Double)
+    v = arg.asDouble();
+  else if (arg.kind() == FormatArg::Kind::Signed)
+    v = static_cast<double>(arg.asSigned());
+  else if (arg.kind() == FormatArg::Kind::Unsigned)
+    v = static_cast<double>(arg.asUnsigned());
+  else
+    return false;
   std::wstring f = L"%";
   if (directive.left) f += L'-';
   if (directive.plus) f += L'+';
@@ -157,12 +170,18 @@ std::optional<std::wstring> formatArgs(std::wstring_view format, const FormatArg
     Directive directive;
     for (; i < format.size(); ++i) {
       wchar_t f = format[i];
-      if (f == L'-') directive.left = true;
-      else if (f == L'+') directive.plus = true;
-      else if (f == L' ') directive.space = true;
-      else if (f == L'#') directive.alternate = true;
-      else if (f == L'0') directive.zero = true;
-      else break;
+      if (f == L'-')
+        directive.left = true;
+      else if (f == L'+')
+        directive.plus = true;
+      else if (f == L' ')
+        directive.space = true;
+      else if (f == L'#')
+        directive.alternate = true;
+      else if (f == L'0')
+        directive.zero = true;
+      else
+        break;
     }
     if (i < format.size() && format[i] == L'*') {
       const FormatArg* w = take();
@@ -226,17 +245,25 @@ std::optional<std::wstring> formatArgs(std::wstring_view format, const FormatArg
     if (i >= format.size()) return std::nullopt;
     directive.conversion = format[i];
     switch (directive.conversion) {
-      case L'd': case L'i': case L'u': case L'o': case L'x': case L'X': {
+      case L'd':
+      case L'i':
+      case L'u':
+      case L'o':
+      case L'x':
+      case L'X': {
         const FormatArg* a = take();
         if (!a || !formatInteger(out, *a, directive)) return std::nullopt;
         break;
       }
-      case L's': case L'S': case L'Z': {
+      case L's':
+      case L'S':
+      case L'Z': {
         const FormatArg* a = take();
         if (!a || !formatString(out, *a, directive)) return std::nullopt;
         break;
       }
-      case L'c': case L'C': {
+      case L'c':
+      case L'C': {
         const FormatArg* a = take();
         if (!a || (a->kind() != FormatArg::Kind::Signed && a->kind() != FormatArg::Kind::Unsigned)) return std::nullopt;
         pad(out, std::wstring(1, static_cast<wchar_t>(a->asUnsigned())), directive, false);
@@ -250,7 +277,14 @@ std::optional<std::wstring> formatArgs(std::wstring_view format, const FormatArg
         pad(out, body, directive, false);
         break;
       }
-      case L'e': case L'E': case L'f': case L'F': case L'g': case L'G': case L'a': case L'A': {
+      case L'e':
+      case L'E':
+      case L'f':
+      case L'F':
+      case L'g':
+      case L'G':
+      case L'a':
+      case L'A': {
         const FormatArg* a = take();
         if (!a || !formatDouble(out, *a, directive)) return std::nullopt;
         break;

@@ -99,9 +99,7 @@ const XmlDocumentState& stateOf(const XmlDocument& document) {
 
 // Room for the document as it was read and for what was added since, so
 // that the text is built without growing the string.
-size_t expectedTextSize(const XmlDocumentState& state) {
-  return state.buffer.size() + state.buffer.size() / 32 + 4096;
-}
+size_t expectedTextSize(const XmlDocumentState& state) { return state.buffer.size() + state.buffer.size() / 32 + 4096; }
 
 }  // namespace
 
@@ -169,8 +167,8 @@ void vxmlSetExistingAttribute(const XmlNode& node, const std::wstring& name, con
   XmlAttributeMap attributes = node.attributes();
   XmlNode attribute = attributes.empty() ? XmlNode() : attributes.getNamedItem(name);
   if (attribute.empty()) {
-    throw ComError(E_FAIL_RESULT, vaformat(L"The attribute '%s' does not exist on the element '%s'", name,
-                                           node.nodeName()));
+    throw ComError(E_FAIL_RESULT,
+                   vaformat(L"The attribute '%s' does not exist on the element '%s'", name, node.nodeName()));
   }
   attribute.setNodeValue(value);
 }
@@ -183,7 +181,8 @@ bool isAscii(std::string_view text) {
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // Engines hold thousands of hosts, so the search compares the UTF-8 the
@@ -197,7 +196,8 @@ class ChildElementMatcher {
   }
 
   bool matches(const XmlNode& child) const {
-    if (!fast_) return vxmlIsNodeOfType(child, NODE_ELEMENT, tagName_) && vxmlGetAttribute(child, L"name", L"") == nameValue_;
+    if (!fast_)
+      return vxmlIsNodeOfType(child, NODE_ELEMENT, tagName_) && vxmlGetAttribute(child, L"name", L"") == nameValue_;
     pugi::xml_node node = XmlHandleAccess::pugiNode(child);
     if (XmlHandleAccess::pugiAttribute(child) || node.type() != pugi::node_element) return false;
     if (!tagName_.empty()) {

@@ -2,12 +2,12 @@
 // Inside of the XML layer: what one document handle family shares. Not for
 // use outside src/tomcat/xml.
 
-#include <pugixml.hpp>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
+
+#include <pugixml.hpp>
 
 #include "tomcat/xml/xml_dom.h"
 #include "tomcat/xml/xml_file_encoding.h"

@@ -5,13 +5,11 @@
 
 namespace {
 
-bool isTextLike(pugi::xml_node node) {
-  return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
-}
+bool isTextLike(pugi::xml_node node) { return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata; }
 
 pugi::xml_node insertFormatting(pugi::xml_node parent, pugi::xml_node before, const std::string& text) {
-  pugi::xml_node ws = before ? parent.insert_child_before(pugi::node_pcdata, before)
-                             : parent.append_child(pugi::node_pcdata);
+  pugi::xml_node ws =
+      before ? parent.insert_child_before(pugi::node_pcdata, before) : parent.append_child(pugi::node_pcdata);
   ws.set_value(text.c_str());
   return ws;
 }

@@ -13,8 +13,9 @@ char XmlNameEnds::at(size_t position, char otherwise, size_t& hint) const {
   // The next position asked is usually close by.
   for (int steps = 0; i < positions_.size() && positions_[i] < position && steps < 4; ++steps) ++i;
   if (i < positions_.size() && positions_[i] < position) {
-    i = static_cast<size_t>(std::lower_bound(positions_.begin() + static_cast<ptrdiff_t>(i), positions_.end(), position) -
-                            positions_.begin());
+    i = static_cast<size_t>(
+        std::lower_bound(positions_.begin() + static_cast<ptrdiff_t>(i), positions_.end(), position) -
+        positions_.begin());
   }
   hint = i;
   return i < positions_.size() && positions_[i] == position ? bytes_[i] : otherwise;

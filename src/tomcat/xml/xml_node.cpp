@@ -14,15 +14,24 @@ using Access = XmlHandleAccess;
 
 const wchar_t* typeName(XmlNodeType type) {
   switch (type) {
-    case NODE_ELEMENT: return L"element";
-    case NODE_ATTRIBUTE: return L"attribute";
-    case NODE_TEXT: return L"text";
-    case NODE_CDATA_SECTION: return L"CDATA section";
-    case NODE_PROCESSING_INSTRUCTION: return L"processing instruction";
-    case NODE_COMMENT: return L"comment";
-    case NODE_DOCUMENT: return L"document";
-    case NODE_DOCUMENT_TYPE: return L"document type";
-    default: return L"unknown";
+    case NODE_ELEMENT:
+      return L"element";
+    case NODE_ATTRIBUTE:
+      return L"attribute";
+    case NODE_TEXT:
+      return L"text";
+    case NODE_CDATA_SECTION:
+      return L"CDATA section";
+    case NODE_PROCESSING_INSTRUCTION:
+      return L"processing instruction";
+    case NODE_COMMENT:
+      return L"comment";
+    case NODE_DOCUMENT:
+      return L"document";
+    case NODE_DOCUMENT_TYPE:
+      return L"document type";
+    default:
+      return L"unknown";
   }
 }
 
@@ -75,15 +84,23 @@ XmlNodeType XmlNode::nodeType() const {
   requireNode();
   if (attribute_) return NODE_ATTRIBUTE;
   switch (pugi::xml_node(node_).type()) {
-    case pugi::node_document: return NODE_DOCUMENT;
-    case pugi::node_element: return NODE_ELEMENT;
-    case pugi::node_pcdata: return NODE_TEXT;
-    case pugi::node_cdata: return NODE_CDATA_SECTION;
-    case pugi::node_comment: return NODE_COMMENT;
+    case pugi::node_document:
+      return NODE_DOCUMENT;
+    case pugi::node_element:
+      return NODE_ELEMENT;
+    case pugi::node_pcdata:
+      return NODE_TEXT;
+    case pugi::node_cdata:
+      return NODE_CDATA_SECTION;
+    case pugi::node_comment:
+      return NODE_COMMENT;
     case pugi::node_pi:
-    case pugi::node_declaration: return NODE_PROCESSING_INSTRUCTION;
-    case pugi::node_doctype: return NODE_DOCUMENT_TYPE;
-    default: return NODE_INVALID;
+    case pugi::node_declaration:
+      return NODE_PROCESSING_INSTRUCTION;
+    case pugi::node_doctype:
+      return NODE_DOCUMENT_TYPE;
+    default:
+      return NODE_INVALID;
   }
 }
 
@@ -92,16 +109,22 @@ std::wstring XmlNode::nodeName() const {
   if (attribute_) return fromXmlUtf8(pugi::xml_attribute(attribute_).name());
   pugi::xml_node node(node_);
   switch (node.type()) {
-    case pugi::node_document: return L"#document";
-    case pugi::node_pcdata: return L"#text";
-    case pugi::node_cdata: return L"#cdata-section";
-    case pugi::node_comment: return L"#comment";
-    case pugi::node_declaration: return L"xml";
+    case pugi::node_document:
+      return L"#document";
+    case pugi::node_pcdata:
+      return L"#text";
+    case pugi::node_cdata:
+      return L"#cdata-section";
+    case pugi::node_comment:
+      return L"#comment";
+    case pugi::node_declaration:
+      return L"xml";
     case pugi::node_doctype: {
       std::string value = node.value();
       return fromXmlUtf8(value.substr(0, value.find_first_of(" \t\r\n[")).c_str());
     }
-    default: return fromXmlUtf8(node.name());
+    default:
+      return fromXmlUtf8(node.name());
   }
 }
 
@@ -110,10 +133,12 @@ std::optional<std::wstring> XmlNode::nodeValue() const {
   if (attribute_) return decodeXmlValue(pugi::xml_attribute(attribute_).value(), XmlValueKind::Attribute);
   pugi::xml_node node(node_);
   switch (node.type()) {
-    case pugi::node_pcdata: return decodeXmlValue(node.value(), XmlValueKind::Text);
+    case pugi::node_pcdata:
+      return decodeXmlValue(node.value(), XmlValueKind::Text);
     case pugi::node_cdata:
     case pugi::node_comment:
-    case pugi::node_pi: return normalizedLineBreaks(node.value());
+    case pugi::node_pi:
+      return normalizedLineBreaks(node.value());
     case pugi::node_declaration: {
       std::wstring text;
       for (pugi::xml_attribute a : node.attributes()) {
@@ -122,7 +147,8 @@ std::optional<std::wstring> XmlNode::nodeValue() const {
       }
       return text;
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 

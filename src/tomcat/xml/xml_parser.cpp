@@ -195,7 +195,8 @@ void quoteDeclarationValues(pugi::xml_node document) {
 void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& found) {
   state.endTagBlanks.clear();
   if (found.empty()) return;
-  std::sort(found.begin(), found.end(), [](const XmlEndTagBlanks& a, const XmlEndTagBlanks& b) { return a.element < b.element; });
+  std::sort(found.begin(), found.end(),
+            [](const XmlEndTagBlanks& a, const XmlEndTagBlanks& b) { return a.element < b.element; });
   auto next = found.begin();
   size_t element = 0;
   for (pugi::xml_node n = state.doc; n && next != found.end(); n = nextInDocumentOrder(n, state.doc)) {

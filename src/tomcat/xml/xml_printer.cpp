@@ -87,8 +87,7 @@ void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string&
 }
 
 // Depth first without recursion: deep documents cannot exhaust the stack.
-void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, pugi::xml_node root,
-                  std::string& out) {
+void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, pugi::xml_node root, std::string& out) {
   pugi::xml_node node = root;
   for (;;) {
     if (node.type() == pugi::node_element) {

@@ -9,10 +9,10 @@
 namespace {
 
 struct Reference {
-  size_t length = 0;        // "&...;" included; 0 when the text is no complete reference
+  size_t length = 0;  // "&...;" included; 0 when the text is no complete reference
   bool isCharacter = false;
-  char32_t character = 0;   // for character references
-  std::string_view name;    // for entity references
+  char32_t character = 0;  // for character references
+  std::string_view name;   // for entity references
 };
 
 Reference parseReference(std::string_view text, size_t at) {
@@ -28,9 +28,12 @@ Reference parseReference(std::string_view text, size_t at) {
     uint32_t value = 0;
     for (char d : digits) {
       int v = -1;
-      if (d >= '0' && d <= '9') v = d - '0';
-      else if (hex && d >= 'a' && d <= 'f') v = d - 'a' + 10;
-      else if (hex && d >= 'A' && d <= 'F') v = d - 'A' + 10;
+      if (d >= '0' && d <= '9')
+        v = d - '0';
+      else if (hex && d >= 'a' && d <= 'f')
+        v = d - 'a' + 10;
+      else if (hex && d >= 'A' && d <= 'F')
+        v = d - 'A' + 10;
       if (v < 0) return ref;
       value = value * (hex ? 16 : 10) + static_cast<uint32_t>(v);
     }
@@ -121,14 +124,29 @@ std::string encodeXmlValue(std::wstring_view value, XmlValueKind kind) {
                      vaformat(L"The character %s cannot be stored in an XML document", describeChar(c)));
     }
     switch (c) {
-      case L'&': spelled += L"&amp;"; break;
-      case L'<': spelled += L"&lt;"; break;
-      case L'>': spelled += L"&gt;"; break;
-      case L'\r': spelled += L"&#13;"; break;
-      case L'"': spelled += kind == XmlValueKind::Attribute ? L"&quot;" : L"\""; break;
-      case L'\t': spelled += kind == XmlValueKind::Attribute ? L"&#9;" : L"\t"; break;
-      case L'\n': spelled += kind == XmlValueKind::Attribute ? L"&#10;" : L"\n"; break;
-      default: spelled.push_back(c);
+      case L'&':
+        spelled += L"&amp;";
+        break;
+      case L'<':
+        spelled += L"&lt;";
+        break;
+      case L'>':
+        spelled += L"&gt;";
+        break;
+      case L'\r':
+        spelled += L"&#13;";
+        break;
+      case L'"':
+        spelled += kind == XmlValueKind::Attribute ? L"&quot;" : L"\"";
+        break;
+      case L'\t':
+        spelled += kind == XmlValueKind::Attribute ? L"&#9;" : L"\t";
+        break;
+      case L'\n':
+        spelled += kind == XmlValueKind::Attribute ? L"&#10;" : L"\n";
+        break;
+      default:
+        spelled.push_back(c);
     }
   }
   std::optional<std::string> utf8 = wideToUtf8(spelled);

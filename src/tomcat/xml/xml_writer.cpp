@@ -14,14 +14,29 @@ std::string escapedAttributeValue(const std::wstring& value) {
   spelled.reserve(value.size());
   for (wchar_t c : value) {
     switch (c) {
-      case L'&': spelled += L"&amp;"; break;
-      case L'<': spelled += L"&lt;"; break;
-      case L'>': spelled += L"&gt;"; break;
-      case L'"': spelled += L"&quot;"; break;
-      case L'\t': spelled += L"&#9;"; break;
-      case L'\n': spelled += L"&#10;"; break;
-      case L'\r': spelled += L"&#13;"; break;
-      default: spelled.push_back(c);
+      case L'&':
+        spelled += L"&amp;";
+        break;
+      case L'<':
+        spelled += L"&lt;";
+        break;
+      case L'>':
+        spelled += L"&gt;";
+        break;
+      case L'"':
+        spelled += L"&quot;";
+        break;
+      case L'\t':
+        spelled += L"&#9;";
+        break;
+      case L'\n':
+        spelled += L"&#10;";
+        break;
+      case L'\r':
+        spelled += L"&#13;";
+        break;
+      default:
+        spelled.push_back(c);
     }
   }
   return wideToUtf8Lenient(spelled);  // the characters were checked before
@@ -46,14 +61,18 @@ void XmlWriter::requireState(State expected, const char* function) const {
   if (state_ == expected) return;
   const wchar_t* what = L"";
   switch (state_) {
-    case State::Created: what = L"the writer is not opened"; break;
+    case State::Created:
+      what = L"the writer is not opened";
+      break;
     case State::Opened:
       what = expected == State::Created ? L"the writer is opened already" : L"startDocument was not called";
       break;
     case State::Started:
       what = expected == State::Opened ? L"startDocument was called already" : L"the writer is opened already";
       break;
-    case State::Ended: what = L"endDocument was called already"; break;
+    case State::Ended:
+      what = L"endDocument was called already";
+      break;
   }
   fail(what, function);
 }

@@ -27,10 +27,10 @@
 
 #include <optional>
 #include <string>
-
-#include "base/files/file_system.h"
 #include <utility>
 #include <vector>
+
+#include "base/files/file_system.h"
 
 class XmlWriter {
  public:

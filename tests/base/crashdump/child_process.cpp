@@ -28,7 +28,9 @@ ChildOutcome runInChild(const std::function<int(const std::function<void(const s
   }
   if (child == 0) {
     // A child that a fault ends leaves no core file of the kernel behind.
-    struct rlimit noCore {0, 0};
+    struct rlimit noCore {
+      0, 0
+    };
     setrlimit(RLIMIT_CORE, &noCore);
     close(pipeFds[0]);
     const int writeFd = pipeFds[1];

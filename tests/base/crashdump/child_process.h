@@ -9,11 +9,11 @@
 namespace crashdump_testing {
 
 struct ChildOutcome {
-  bool exited = false;   // ended by _exit; `exitCode` is valid
+  bool exited = false;  // ended by _exit; `exitCode` is valid
   int exitCode = -1;
   bool signalled = false;  // ended by a signal; `signal` is valid
   int signal = 0;
-  std::string report;    // what the child passed to `report`
+  std::string report;  // what the child passed to `report`
 };
 
 // Forks, runs `body` in the child and ends the child with its result as the

@@ -1,6 +1,8 @@
 // The crash-dump settings, the names of dump files and the clean-up of the
 // dump directory at program end.
 
+#include "base/crashdump/crash_dump_info.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "base/crashdump/crash_dump_info.h"
 #include "base/errors/fault_signals.h"
 #include "base/errors/vexception.h"
 #include "base/system/clock.h"
@@ -21,8 +22,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::Sandbox;
 using testing_support::pathExists;
+using testing_support::Sandbox;
 using testing_support::writeFile;
 
 class FixedClock : public Clock {
@@ -116,8 +117,8 @@ TEST(CrashDumpInfo, LongNamesAreCutAt260Characters) {
   Sandbox sandbox;
   std::string location = sandbox.path("dumps");
   while (location.size() < 240) location += "/abcdefghijklmnopqrstuvwxyz";
-  sandbox.writeRegistry(configKey(stringValue("PRODUCT_ROOT_D", sandbox.path("opt")) +
-                                  stringValue("CrashDumpsLocation", location)));
+  sandbox.writeRegistry(
+      configKey(stringValue("PRODUCT_ROOT_D", sandbox.path("opt")) + stringValue("CrashDumpsLocation", location)));
   ClockScope clock(kFaultTime);
 
   CrashDumpInfo info;

@@ -3,12 +3,11 @@
 // and the fault still reported as the operation's failure.
 
 #include <elf.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <stdio.h>
 #include <sys/procfs.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -107,8 +106,8 @@ TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
   EXPECT_EQ(thread.pr_cursig, SIGSEGV);
 
   if (!gdbInstalled()) GTEST_SKIP() << "gdb is not installed: the dump is not opened in the debugger";
-  const std::string backtrace = commandOutput("gdb -batch -nx -ex bt '" + crashdump_testing::currentProgramPath() +
-                                              "' '" + dump + "' 2>&1");
+  const std::string backtrace =
+      commandOutput("gdb -batch -nx -ex bt '" + crashdump_testing::currentProgramPath() + "' '" + dump + "' 2>&1");
   EXPECT_NE(backtrace.find("SIGSEGV"), std::string::npos) << backtrace;
   const size_t fault = backtrace.find("#0 ");
   ASSERT_NE(fault, std::string::npos) << backtrace;

@@ -4,12 +4,11 @@
 // still ends the process.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -93,9 +92,7 @@ class FaultTranslation : public ::testing::Test {
 };
 
 TEST_F(FaultTranslation, NullReadAndDivisionByZeroCarryTheirCodesAndCallPoints) {
-  vexception access = failureOf([] {
-    vguard("FaultTest::inner", 12, L"inner()", [] { readThroughNull(); });
-  });
+  vexception access = failureOf([] { vguard("FaultTest::inner", 12, L"inner()", [] { readThroughNull(); }); });
   EXPECT_EQ(access.message(), L"C structured exception: 0xc0000005");
   ASSERT_EQ(access.callPoints().size(), 2u);
   EXPECT_EQ(access.callPoints()[0].function, "FaultTest::inner");

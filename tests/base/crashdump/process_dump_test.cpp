@@ -1,15 +1,16 @@
 // The dump writer: an ELF core file with the faulting thread, the memory of
 // the process, its mapped and open files; and what a failed dump leaves.
 
+#include "base/crashdump/process_dump.h"
+
 #include <elf.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/procfs.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
@@ -18,7 +19,6 @@
 #include <vector>
 
 #include "base/crashdump/crash_dump_info.h"
-#include "base/crashdump/process_dump.h"
 #include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
 #include "base/errors/vguard.h"

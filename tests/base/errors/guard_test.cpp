@@ -40,9 +40,9 @@ TEST(Guard, SubclassIsCaughtInsideTheBodyButNotOutsideTheGuard) {
 
 TEST(Guard, CallPointsStandInnermostFirstInTheFullText) {
   try {
-    vguard("outer::op", 20, [] { return std::wstring(L"outer(a)"); }, [] {
-      vguard("inner::op", 7, L"inner()", [] { throw vexception(L"boom", VCALLPOINT(L"", "thrower")); });
-    });
+    vguard(
+        "outer::op", 20, [] { return std::wstring(L"outer(a)"); },
+        [] { vguard("inner::op", 7, L"inner()", [] { throw vexception(L"boom", VCALLPOINT(L"", "thrower")); }); });
     FAIL();
   } catch (const vexception& e) {
     const std::wstring text = e.fullText();
@@ -78,7 +78,8 @@ TEST(Guard, ConvertsEveryKindOfFailure) {
   EXPECT_EQ(failureOf([] { throw 42; }).message(), L"Unexpected error");
 
   vexception com = failureOf([] { throw ComError(0x80004005, L"it broke"); });
-  EXPECT_EQ(com.fullText(), L"Unspecified error (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
+  EXPECT_EQ(com.fullText(),
+            L"Unspecified error (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
 }
 
 TEST(Guard, ContextIsBuiltOnlyOnFailureAndItsOwnFailureWins) {
@@ -91,7 +92,8 @@ TEST(Guard, ContextIsBuiltOnlyOnFailureAndItsOwnFailureWins) {
   EXPECT_EQ(built, 0);
 
   try {
-    vguard("f", 1, [] () -> std::wstring { throw vexception(L"cannot display"); }, [] { throw vexception(L"original"); });
+    vguard(
+        "f", 1, []() -> std::wstring { throw vexception(L"cannot display"); }, [] { throw vexception(L"original"); });
     FAIL();
   } catch (const vexception& e) {
     EXPECT_EQ(e.message(), L"cannot display");
@@ -114,7 +116,8 @@ TEST(ComErrors, MessageTextForUnknownResults) {
   EXPECT_EQ(ComError(0x80040200).errorMessage(), L"Unknown error 0x80040200");
   vexception e = comErrorException(ComError(0x80004002, L"", true), L"addAlias(a, b)", "TomcatManager::addAlias", 490);
   EXPECT_EQ(e.fullText(),
-            L"No such interface supported (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at (TomcatManager::addAlias line 490)");
+            L"No such interface supported (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at "
+            L"(TomcatManager::addAlias line 490)");
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // OS error texts and the classes chosen by code.
 
+#include "base/errors/os_error.h"
+
 #include <gtest/gtest.h>
 
-#include "base/errors/os_error.h"
 #include "base/errors/runtime_errors.h"
 
 namespace {

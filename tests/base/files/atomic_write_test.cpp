@@ -1,10 +1,9 @@
 #include "base/files/atomic_write.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "base/errors/os_error.h"
 #include "base/text/convert.h"

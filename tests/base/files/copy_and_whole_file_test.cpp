@@ -1,12 +1,11 @@
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "base/errors/os_error.h"
 #include "base/files/copy.h"
 #include "base/files/whole_file.h"
-#include "support/faulty_file_system.h"
 #include "files_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 using files_test::HoldingChild;

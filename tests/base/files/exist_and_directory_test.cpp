@@ -1,13 +1,12 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "base/errors/os_error.h"
 #include "base/files/directory.h"
 #include "base/files/file_exist.h"
-#include "support/faulty_file_system.h"
 #include "files_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 using files_test::modeOf;

@@ -1,8 +1,7 @@
 #include "base/files/file.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "base/errors/win_error_codes.h"
 #include "base/text/convert.h"

@@ -1,8 +1,7 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <regex>
-
-#include <gtest/gtest.h>
 
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
@@ -10,8 +9,8 @@
 #include "base/files/holding_processes.h"
 #include "base/files/recycler.h"
 #include "base/text/convert.h"
-#include "support/faulty_file_system.h"
 #include "files_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 using files_test::HoldingChild;

@@ -1,15 +1,14 @@
 #include "base/files/remove.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
 #include "base/errors/os_error.h"
 #include "base/files/recycler.h"
-#include "support/faulty_file_system.h"
 #include "files_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 using files_test::HoldingChild;
@@ -162,8 +161,8 @@ TEST(RemoveDir, SharingViolationNamesTheHoldingProcess) {
     removeDir(w(root), true);
     FAIL() << "no exception";
   } catch (const VSharingViolationException& e) {
-    const std::wstring expected = L"Delete file '" + w(root + "/held.log") + L"'. Processes: PID(" +
-                                  std::to_wstring(child.pid()) + L") '";
+    const std::wstring expected =
+        L"Delete file '" + w(root + "/held.log") + L"'. Processes: PID(" + std::to_wstring(child.pid()) + L") '";
     EXPECT_NE(e.message().find(expected), std::wstring::npos) << e.fullText();
     EXPECT_NE(e.message().find(L"sleep'"), std::wstring::npos) << e.fullText();
   }
@@ -181,7 +180,8 @@ TEST(RemoveDir, SharingViolationWithoutHoldersUsesThePlainText) {
   } catch (const VSharingViolationException& e) {
     EXPECT_EQ(e.message(),
               L"The process cannot access the file because it is being used by another process. (Error code 32) "
-              L"at Delete directory '" + w(root) + L"'");
+              L"at Delete directory '" +
+                  w(root) + L"'");
   }
   EXPECT_EQ(fs.count(FsCall::RemoveDirectory), 2);  // the forced second attempt happened
 }

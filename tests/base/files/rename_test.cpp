@@ -1,13 +1,12 @@
 #include "base/files/rename.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "base/errors/os_error.h"
 #include "base/files/vfile.h"
-#include "support/faulty_file_system.h"
 #include "files_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 using files_test::HoldingChild;
@@ -96,7 +95,8 @@ TEST(VFileTest, HardLinkSharesTheContent) {
   TempDir dir;
   writeFile(dir / "a.war", "archive");
   VFile::createHardLink(w(dir / "b.war"), w(dir / "a.war"));
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   ASSERT_EQ(::stat((dir / "a.war").c_str(), &a), 0);
   ASSERT_EQ(::stat((dir / "b.war").c_str(), &b), 0);
   EXPECT_EQ(a.st_ino, b.st_ino);

@@ -1,9 +1,9 @@
 #include "base/idn/display_form.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "base/errors/vexception.h"
 #include "base/idn/os_version.h"
@@ -29,7 +29,8 @@ std::wstring failureOf(const std::function<void()>& call) {
 
 TEST(ToDisplayForm, PunycodeLabelsBecomeUnicode) {
   EXPECT_EQ(toDisplayForm(L"xn--bcher-kva.test", false), L"b\u00fccher.test");
-  EXPECT_EQ(toDisplayForm(L"www.xn--e1afmkfd.xn--p1ai", false), L"www.\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444");
+  EXPECT_EQ(toDisplayForm(L"www.xn--e1afmkfd.xn--p1ai", false),
+            L"www.\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444");
 }
 
 TEST(ToDisplayForm, AsciiNamesComeBackUnchanged) {
@@ -78,7 +79,9 @@ TEST(IdnaErrorBitsText, OneLinePerBitInBitOrder) {
 }
 
 TEST(Idna2003, ConvertsAndReportsFailuresByTheIcuErrorName) {
-  EXPECT_EQ(nameToUnicodeIdna2003("xn--bcher-kva.test", false), "b\xC3\xBC" "cher.test");
+  EXPECT_EQ(nameToUnicodeIdna2003("xn--bcher-kva.test", false),
+            "b\xC3\xBC"
+            "cher.test");
   std::string longName;
   for (int i = 0; i < 5; ++i) longName += std::string(60, 'a') + ".";
   longName += "test";  // 304 characters
@@ -98,7 +101,9 @@ TEST(OsVersion, Uts46FromVersion62On) {
   EXPECT_TRUE(usesUts46(operatingSystemVersion()));
   EXPECT_EQ(nameToUnicodeIdna2003("-ab.test", false), "-ab.test");
   EXPECT_THROW(nameToUnicodeUtf8("-ab.test", false), vexception);
-  EXPECT_EQ(nameToUnicodeUtf8("xn--bcher-kva.test", false), "b\xC3\xBC" "cher.test");
+  EXPECT_EQ(nameToUnicodeUtf8("xn--bcher-kva.test", false),
+            "b\xC3\xBC"
+            "cher.test");
 }
 
 }  // namespace

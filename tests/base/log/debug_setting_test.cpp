@@ -1,8 +1,8 @@
+#include "base/log/debug_setting.h"
+
 #include <gtest/gtest.h>
 
-#include "base/log/debug_setting.h"
 #include "log_test_support.h"
-
 
 namespace {
 void setDebug(const testing_support::Sandbox& sandbox, const std::string& value) {

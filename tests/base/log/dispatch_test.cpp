@@ -138,9 +138,9 @@ TEST_F(Dispatch, WithDebugEveryLevelReachesTheEventLogAndTheDebugLog) {
   }
 
   std::wstring log = debugLog();
-  for (const wchar_t* record : {L" Info: message of level 0\r\n", L" Warning: message of level 1\r\n",
-                                L" Result: message of level 2\r\n", L" Error: message of level 3\r\n",
-                                L" Unexpected: message of level 4\r\n", L" Crash: message of level 5\r\n"}) {
+  for (const wchar_t* record :
+       {L" Info: message of level 0\r\n", L" Warning: message of level 1\r\n", L" Result: message of level 2\r\n",
+        L" Error: message of level 3\r\n", L" Unexpected: message of level 4\r\n", L" Crash: message of level 5\r\n"}) {
     EXPECT_TRUE(contains(log, record)) << record;
   }
 }

@@ -1,6 +1,7 @@
+#include "base/log/event_source.h"
+
 #include <gtest/gtest.h>
 
-#include "base/log/event_source.h"
 #include "base/registry/registry.h"
 #include "log_test_support.h"
 

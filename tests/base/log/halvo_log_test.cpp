@@ -1,3 +1,5 @@
+#include "base/log/halvo_log.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <memory>
 #include <thread>
 
-#include "base/log/halvo_log.h"
 #include "base/log/log_manager.h"
 #include "base/system/process.h"
 #include "base/text/convert.h"
@@ -14,8 +15,8 @@
 using halvo::logging::getRotationDate;
 using halvo::logging::HalvoLog;
 using log_test::FakeClock;
-using log_test::LogSandbox;
 using log_test::localSeconds;
+using log_test::LogSandbox;
 
 namespace {
 
@@ -121,8 +122,8 @@ TEST_F(DebugLog, ANewDayBeginsANewFileWithTheDefaultRotation) {
   writeOnce(L"day two again");
   EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261204.log", "halvolog_debug20261205.log"}));
   EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"day one"));
-  EXPECT_EQ(records("20261205"), record(L"2026/12/05 10:11:12:000", L"day two") +
-                                     record(L"2026/12/05 10:11:12:000", L"day two again"));
+  EXPECT_EQ(records("20261205"),
+            record(L"2026/12/05 10:11:12:000", L"day two") + record(L"2026/12/05 10:11:12:000", L"day two again"));
 }
 
 TEST_F(DebugLog, ALongerRotationKeepsTheFileForThatManyDays) {
@@ -205,7 +206,8 @@ TEST_F(DebugLog, AFileThatCannotBeDeletedIsAWarningAndTheWalkGoesOn) {
   EXPECT_EQ(sink->entries[0].first, LOG_WARNING);
   const std::wstring& text = sink->entries[0].second;
   EXPECT_NE(text.find(missing), std::wstring::npos) << std::string(text.begin(), text.end());
-  EXPECT_NE(text.find(L"\n   at Failed to remove log file(halvo::logging::HalvoLog::removeOld line "), std::wstring::npos)
+  EXPECT_NE(text.find(L"\n   at Failed to remove log file(halvo::logging::HalvoLog::removeOld line "),
+            std::wstring::npos)
       << std::string(text.begin(), text.end());
 }
 
@@ -299,9 +301,9 @@ TEST(RotationDate, RotationZeroExpiresTodaysFileAtOnce) {
 TEST(RotationDate, NamesWithoutADateFailToParse) {
   FakeClock clock(localSeconds(2026, 12, 4));
   log_test::ScopedClock use(clock);
-  for (const wchar_t* path : {L"/logs/halvolog_deb", L"/logs/halvolog_debug.log", L"halvolog_debug2026120.log",
-                              L"halvolog_debug2026-12-04.log", L"halvolog_debug20261304.log",
-                              L"halvolog_debug20261200.log"}) {
+  for (const wchar_t* path :
+       {L"/logs/halvolog_deb", L"/logs/halvolog_debug.log", L"halvolog_debug2026120.log",
+        L"halvolog_debug2026-12-04.log", L"halvolog_debug20261304.log", L"halvolog_debug20261200.log"}) {
     try {
       getRotationDate(path, L"debug", 1);
       ADD_FAILURE() << "parsed " << std::string(path, path + wcslen(path));

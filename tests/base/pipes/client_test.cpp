@@ -1,5 +1,3 @@
-#include "base/pipes/halvo_srv_client.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,6 +5,7 @@
 #include <thread>
 
 #include "base/errors/os_error.h"
+#include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
 #include "fake_service.h"
 #include "support/sandbox.h"
@@ -20,7 +19,9 @@ const std::wstring kDefaultPipe = L"\\\\.\\pipe\\hcppipe";
 const std::string kKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n";
 
 // Answers every configuration string with its own name.
-FakeService::Reply echo(const FakeService::Request& request) { return FakeService::string(request.name.value_or(L"?")); }
+FakeService::Reply echo(const FakeService::Request& request) {
+  return FakeService::string(request.name.value_or(L"?"));
+}
 
 vexception failureOf(const std::function<void()>& f) {
   try {
@@ -166,9 +167,8 @@ TEST(HalvoSrvClientTest, ProductRootIsAskedOnceAndDataDirectoryEveryTime) {
 
 TEST(HalvoSrvClientTest, DirectoryValuesKeepARootAndRejectNothing) {
   Sandbox sandbox;
-  FakeService service([](const FakeService::Request& r) {
-    return FakeService::string(r.name == L"PRODUCT_ROOT_D" ? L"/" : L"");
-  });
+  FakeService service(
+      [](const FakeService::Request& r) { return FakeService::string(r.name == L"PRODUCT_ROOT_D" ? L"/" : L""); });
   HalvoSrvClient client;
   EXPECT_EQ(client.getProductRootDir(), L"/");
   EXPECT_EQ(client.getAdminBinDir(), L"/admin/bin");

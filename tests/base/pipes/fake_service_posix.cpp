@@ -1,3 +1,5 @@
+#include "fake_service.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -16,7 +18,6 @@
 #include "base/pipes/pipe_socket_path.h"
 #include "base/pipes/vserializer.h"
 #include "base/text/unicode.h"
-#include "fake_service.h"
 
 namespace testing_support {
 
@@ -94,7 +95,9 @@ FakeService::~FakeService() {
   ::unlink(path_.c_str());
 }
 
-void FakeService::startAccepting() { acceptThread_ = std::thread([this] { acceptLoop(); }); }
+void FakeService::startAccepting() {
+  acceptThread_ = std::thread([this] { acceptLoop(); });
+}
 
 void FakeService::acceptLoop() {
   for (;;) {

@@ -51,8 +51,14 @@ TEST(VSerializerTest, IntegersAndStringsAreLittleEndianWithCharSize) {
   s.writeUInt32(0x01020304);
   s.writeString(L"Ab");
   s.writeAnsiString("Ab");
-  EXPECT_EQ(bytesOf(s), std::string("\x04\x03\x02\x01", 4) + le32(5) + std::string("\x02" "A\0b\0", 5) + le32(3) +
-                            std::string("\x01" "Ab", 3));
+  EXPECT_EQ(bytesOf(s), std::string("\x04\x03\x02\x01", 4) + le32(5) +
+                            std::string("\x02"
+                                        "A\0b\0",
+                                        5) +
+                            le32(3) +
+                            std::string("\x01"
+                                        "Ab",
+                                        3));
   EXPECT_EQ(s.readUInt32(), 0x01020304u);
   EXPECT_EQ(s.readString(), L"Ab");
   EXPECT_EQ(s.readString(), L"Ab");
@@ -67,7 +73,9 @@ TEST(VSerializerTest, StringsRoundTripIncludingEmptyAndBeyondTheBasicPlane) {
 }
 
 TEST(VSerializerTest, CharSizeOneIsWidenedFromTheAnsiCodePage) {
-  vserializer s = over(le32(8) + "\x01Gr\xc3\xbc\xc3\x9f" "e");
+  vserializer s = over(le32(8) +
+                       "\x01Gr\xc3\xbc\xc3\x9f"
+                       "e");
   EXPECT_EQ(s.readString(), L"Gr\u00fc\u00dfe");
 }
 
@@ -78,12 +86,28 @@ TEST(VSerializerTest, MalformedStringsAreInvalidProtocol) {
             L"Unexpected end of data when read C-string from serializer.");
   EXPECT_EQ(invalidProtocolMessage([] { over("\x05\x00").readString(); }),
             L"Unexpected end of data when read from serializer.");
-  EXPECT_EQ(invalidProtocolMessage([] { over(le32(3) + "\x03" "ab").readString(); }),
+  EXPECT_EQ(invalidProtocolMessage([] {
+              over(le32(3) +
+                   "\x03"
+                   "ab")
+                  .readString();
+            }),
             L"Unsupported char size when read C-string from serializer.");
-  EXPECT_EQ(invalidProtocolMessage([] { over(le32(10) + "\x02" "ab").readString(); }),
+  EXPECT_EQ(invalidProtocolMessage([] {
+              over(le32(10) +
+                   "\x02"
+                   "ab")
+                  .readString();
+            }),
             L"Unexpected end of data when read from serializer.");
   // Half a UTF-16 character, and a lone surrogate.
-  EXPECT_NE(invalidProtocolMessage([] { over(le32(2) + "\x02" "a").readString(); }), L"no exception");
+  EXPECT_NE(invalidProtocolMessage([] {
+              over(le32(2) +
+                   "\x02"
+                   "a")
+                  .readString();
+            }),
+            L"no exception");
   EXPECT_NE(invalidProtocolMessage([] { over(le32(3) + std::string("\x02\x00\xd8", 3)).readString(); }),
             L"no exception");
 }
@@ -122,10 +146,20 @@ TEST(VSerializerTest, ErrorReplyThrowsTheServiceTextWithoutCallPoints) {
 TEST(VSerializerTest, UnreadableErrorTextIsADoubleException) {
   const std::string marker = le32(0xFFFFFFFF);
   EXPECT_EQ(invalidProtocolMessage([&] { over(marker).readString(); }), L"Double exception on read from serializer");
-  EXPECT_EQ(invalidProtocolMessage([&] { over(marker + le32(9) + "\x02" "ab").readBlob(); }),
+  EXPECT_EQ(invalidProtocolMessage([&] {
+              over(marker + le32(9) +
+                   "\x02"
+                   "ab")
+                  .readBlob();
+            }),
             L"Double exception on read from serializer");
   // An error reply nested in the error text.
-  EXPECT_EQ(invalidProtocolMessage([&] { over(marker + marker + le32(3) + "\x02" "a\0").readString(); }),
+  EXPECT_EQ(invalidProtocolMessage([&] {
+              over(marker + marker + le32(3) +
+                   "\x02"
+                   "a\0")
+                  .readString();
+            }),
             L"Double exception on read from serializer");
 }
 
@@ -147,7 +181,9 @@ TEST(VSerializerTest, ViewIsCopiedBeforeTheFirstWrite) {
   s.writeBytes("zz", 2);
   EXPECT_NE(s.data(), reinterpret_cast<const uint8_t*>(outside.data()));
   EXPECT_EQ(outside, le32(1) + "\x02");
-  EXPECT_EQ(bytesOf(s), le32(1) + "\x02" "zz");
+  EXPECT_EQ(bytesOf(s), le32(1) +
+                            "\x02"
+                            "zz");
 }
 
 TEST(VSerializerTest, MoveKeepsContentAndReadPosition) {

@@ -135,7 +135,8 @@ TEST(RegFormat, ReadsWhatWindowsExportsCarry) {
 }
 
 TEST(RegFormat, ReadsUtf16FilesWithByteOrderMark) {
-  std::string body = wideToUtf16le(L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"N\"=\"\u00e9\"\r\n");
+  std::string body =
+      wideToUtf16le(L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"N\"=\"\u00e9\"\r\n");
   RegStore store = loadRegText("\xFF\xFE" + body);
   EXPECT_EQ(decodeString(valueOf(store, L"K", L"N").data), L"\u00e9");
 }

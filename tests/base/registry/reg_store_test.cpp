@@ -58,9 +58,9 @@ TEST(RegStore, NewKeysJoinTheirTree) {
   RegStore store;
   store.createKey(Root::LocalMachine, L"A\\X");
   store.createKey(Root::LocalMachine, L"B");
-  store.createKey(Root::LocalMachine, L"A\\Y");    // after the rest of A's tree
+  store.createKey(Root::LocalMachine, L"A\\Y");  // after the rest of A's tree
   store.createKey(Root::LocalMachine, L"B\\Z\\1");
-  store.createKey(Root::LocalMachine, L"B\\Z");    // before its child
+  store.createKey(Root::LocalMachine, L"B\\Z");  // before its child
   EXPECT_EQ(keyPaths(store), (std::vector<std::wstring>{L"HKEY_LOCAL_MACHINE\\A\\X", L"HKEY_LOCAL_MACHINE\\A\\Y",
                                                         L"HKEY_LOCAL_MACHINE\\B", L"HKEY_LOCAL_MACHINE\\B\\Z",
                                                         L"HKEY_LOCAL_MACHINE\\B\\Z\\1"}));

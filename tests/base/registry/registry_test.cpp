@@ -170,7 +170,8 @@ TEST(RegistryKeys, OpenAndCreateFailures) {
     open(Root::LocalMachine, L"SOFTWARE\\Nothing", KEY_READ);
     FAIL();
   } catch (const VFileNotFoundException& e) {
-    EXPECT_EQ(e.message(), L"The system cannot find the file specified. (Error code 2) at RegOpenKeyEx subKey=SOFTWARE\\Nothing");
+    EXPECT_EQ(e.message(),
+              L"The system cannot find the file specified. (Error code 2) at RegOpenKeyEx subKey=SOFTWARE\\Nothing");
     EXPECT_EQ(e.callPoints().front().function, "registry::open");
   }
   EXPECT_EQ(osCodeOf([] { RegistryKey(Root::LocalMachine, L"SOFTWARE\\Nothing", KEY_READ, false); }),
@@ -209,7 +210,8 @@ TEST(RegistryKeys, AccessRightsAreChecked) {
 TEST(RegistryWrites, SetAndReadBackEveryKind) {
   Sandbox sandbox;
   {
-    RegistryKey key = create(Root::LocalMachine, L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Halvo", KEY_ALL_ACCESS);
+    RegistryKey key =
+        create(Root::LocalMachine, L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Halvo", KEY_ALL_ACCESS);
     key.set(L"MaxSize", 0x800000u);
     key.set(L"Retention", 0u);
     key.set(L"EventMessageFile", L"/opt/halvo/bin/messages \"1\"");
@@ -217,8 +219,8 @@ TEST(RegistryWrites, SetAndReadBackEveryKind) {
     key.setMulti(L"Deps", {L"Tcpip", L"Afd"});
     key.setRaw(L"Blob", REG_BINARY, std::string("\x00\x01", 2));
     key.set(L"retention", 7u);  // same value, other spelling
-    EXPECT_EQ(key.valueNames(), (std::vector<std::wstring>{L"MaxSize", L"Retention", L"EventMessageFile", L"Home",
-                                                           L"Deps", L"Blob"}));
+    EXPECT_EQ(key.valueNames(),
+              (std::vector<std::wstring>{L"MaxSize", L"Retention", L"EventMessageFile", L"Home", L"Deps", L"Blob"}));
   }
   std::string file = testing_support::readFile(sandbox.path("etc/halvo/registry.reg"));
   EXPECT_EQ(file.rfind("Windows Registry Editor Version 5.00\n", 0), 0u);

@@ -15,7 +15,7 @@ TEST(ValueData, StringsAreUtf16WithTerminator) {
 
 TEST(ValueData, DecodingStopsAtTheFirstNulAndDropsAnOddByte) {
   EXPECT_EQ(decodeString(std::string("a\0b\0\0\0c\0", 8)), L"ab");
-  EXPECT_EQ(decodeString(std::string("a\0b\0c", 5)), L"ab");   // no terminator, odd tail
+  EXPECT_EQ(decodeString(std::string("a\0b\0c", 5)), L"ab");  // no terminator, odd tail
   EXPECT_EQ(decodeString(std::string()), L"");
   EXPECT_EQ(decodeString(std::string("\x3d\xd8x\0", 4)), L"\ufffdx");  // lone high surrogate
 }
@@ -47,9 +47,9 @@ TEST(ValueData, PlainStringsAreThoseAQuotedTextKeepsWhole) {
   EXPECT_TRUE(isPlainString(encodeString(L"")));
   EXPECT_FALSE(isPlainString(encodeString(L"two\nlines")));
   EXPECT_FALSE(isPlainString(std::string("a\0\0\0b\0\0\0", 8)));  // inner NUL
-  EXPECT_FALSE(isPlainString(std::string("a\0b\0", 4)));                          // no terminator
-  EXPECT_FALSE(isPlainString(std::string("a\0\0", 3)));                            // odd size
-  EXPECT_FALSE(isPlainString(std::string("\x3d\xd8\0\0", 4)));                     // lone surrogate
+  EXPECT_FALSE(isPlainString(std::string("a\0b\0", 4)));          // no terminator
+  EXPECT_FALSE(isPlainString(std::string("a\0\0", 3)));           // odd size
+  EXPECT_FALSE(isPlainString(std::string("\x3d\xd8\0\0", 4)));    // lone surrogate
 }
 
 TEST(ValueData, TypeNames) {

@@ -61,7 +61,8 @@ TEST_F(CleanrunTest, ABadStorageFailsWithTheReasonAndStaysAsItWas) {
   machine.writeStorageText(text);
   testing_support::ProcessResult result = runProgram("cleanrun", {"--remove-files"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_TRUE(contains(result.out, "Unable to load entry from XML: Wrong URI type: Folder")) << result.out << result.err;
+  EXPECT_TRUE(contains(result.out, "Unable to load entry from XML: Wrong URI type: Folder"))
+      << result.out << result.err;
   EXPECT_EQ(readFile(machine.storageFile()), text);
   EXPECT_TRUE(pathExists(a));
   EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
@@ -70,8 +71,8 @@ TEST_F(CleanrunTest, ABadStorageFailsWithTheReasonAndStaysAsItWas) {
 TEST_F(CleanrunTest, OtherArgumentsGetTheUsageAndChangeNothing) {
   const std::string a = machine.makeFile("a");
   machine.writeEntries({path("1", a, L"")});
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"--remove"}, {"--remove-files", "extra"}, {"remove-files"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{}, {"--remove"}, {"--remove-files", "extra"}, {"remove-files"}}) {
     testing_support::ProcessResult result = runProgram("cleanrun", args);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(contains(result.err, "Usage: cleanrun --remove-files")) << result.err;

@@ -1,9 +1,10 @@
 // Work items as cron files: the schedule lines cron runs, and the comment
 // lines that hold the work item exactly.
 
+#include "base/removal/cron_file.h"
+
 #include <gtest/gtest.h>
 
-#include "base/removal/cron_file.h"
 #include "removal_test_support.h"
 
 namespace {

@@ -1,10 +1,11 @@
 // Forced removal: what is removed, what stays registered, which services are
 // stopped and started again, and what happens to the scheduled task.
 
+#include "base/removal/forced_removal.h"
+
 #include <gtest/gtest.h>
 
 #include "base/errors/win_error_codes.h"
-#include "base/removal/forced_removal.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
 
@@ -156,8 +157,7 @@ TEST_F(ForcedRemovalTest, AFileStillLockedAfterTheStopStaysRegistered) {
   EXPECT_TRUE(pathExists(war));
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
   EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + war + " even stop service Tomcat: ")), 1)
-      << n(log->all());
+  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + war + " even stop service Tomcat: ")), 1) << n(log->all());
   // It ran before: it runs again afterwards.
   EXPECT_EQ(services.calls, (std::vector<std::wstring>{L"stop Tomcat", L"start Tomcat"}));
 }

@@ -79,7 +79,8 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
   HalvoSrvClient client;
   std::wstring relative = failureOf([&] { client.addDeleteFile(L"webapps/a.war", L"Tomcat"); });
   EXPECT_TRUE(contains(relative, L"Only an absolute path can be registered for removal")) << n(relative);
-  EXPECT_TRUE(contains(relative, L"at addDeleteFile 'webapps/a.war' for service 'Tomcat'(HalvoSrvClient::addDeleteFile"))
+  EXPECT_TRUE(
+      contains(relative, L"at addDeleteFile 'webapps/a.war' for service 'Tomcat'(HalvoSrvClient::addDeleteFile"))
       << n(relative);
 
   machine.writeSettings("\"DeferredFilesRemovalUpdatePeriod\"=dword:00000000\n");
@@ -92,7 +93,8 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
   machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
   std::wstring forced = failureOf([&] { client.forceDeleteFiles(L"Tomcat", true); });
   EXPECT_TRUE(contains(forced, L"Unable to load entry from XML")) << n(forced);
-  EXPECT_TRUE(contains(forced, L"at forceDeleteFiles for service 'Tomcat'(HalvoSrvClient::forceDeleteFiles")) << n(forced);
+  EXPECT_TRUE(contains(forced, L"at forceDeleteFiles for service 'Tomcat'(HalvoSrvClient::forceDeleteFiles"))
+      << n(forced);
   std::wstring added = failureOf([&] { client.addDeleteFile(w(machine.makeFile("b")), L"Tomcat"); });
   EXPECT_TRUE(contains(added, L"Unable to load entry from XML")) << n(added);
   EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");

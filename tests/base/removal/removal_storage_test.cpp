@@ -1,10 +1,11 @@
 // The removal storage file: its layout, reading it back, rejecting what it
 // cannot hold, and commits that merge into a fresh copy.
 
+#include "base/removal/removal_storage.h"
+
 #include <gtest/gtest.h>
 
 #include "base/errors/win_error_codes.h"
-#include "base/removal/removal_storage.h"
 #include "base/removal/removal_storage_file.h"
 #include "removal_test_support.h"
 
@@ -86,7 +87,7 @@ TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
 TEST(RemovalStorageFileTest, AcceptsAnEntryWithoutServiceAndIgnoresComments) {
   RemovalMachine machine;
   machine.writeStorageText(
-            "<?xml version=\"1.0\"?>\n<Entries><!-- kept -->\n<Entry Id=\"1\" URI=\"/a\" URIType=\"Path\"/></Entries>");
+      "<?xml version=\"1.0\"?>\n<Entries><!-- kept -->\n<Entry Id=\"1\" URI=\"/a\" URIType=\"Path\"/></Entries>");
   EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"1", L"/a", L"")});
 }
 
@@ -114,8 +115,8 @@ TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
   ASSERT_EQ(storage.entries().size(), 2u);
 
   // Another process registers a path between our load and our commit.
-  machine.writeEntries({entry(L"mine", L"/a", L"Tomcat"), entry(L"stays", L"/b", L"Tomcat"),
-                        entry(L"theirs", L"/c", L"Other")});
+  machine.writeEntries(
+      {entry(L"mine", L"/a", L"Tomcat"), entry(L"stays", L"/b", L"Tomcat"), entry(L"theirs", L"/c", L"Other")});
   storage.remove(L"mine");
   storage.add(entry(L"new", L"/d", L""));
   EXPECT_EQ(storage.commit(), 3u);

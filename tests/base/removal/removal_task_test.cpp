@@ -1,9 +1,10 @@
 // The scheduled task of the deferred removal: its timing settings, its
 // triggers, and when it is made, left alone and cleared.
 
+#include "base/removal/removal_task.h"
+
 #include <gtest/gtest.h>
 
-#include "base/removal/removal_task.h"
 #include "base/removal/work_item_store.h"
 #include "removal_test_support.h"
 
@@ -33,7 +34,8 @@ TEST(RemovalTaskTest, TimingComesFromTheSettingsWithDefaults) {
   EXPECT_EQ(defaults.waitMinutes, 2u);
   EXPECT_EQ(defaults.updatePeriodMinutes, 20u);
 
-  machine.writeSettings("\"DeferredFilesRemovalWait\"=dword:0000000a\n\"DeferredFilesRemovalUpdatePeriod\"=dword:000005a0\n");
+  machine.writeSettings(
+      "\"DeferredFilesRemovalWait\"=dword:0000000a\n\"DeferredFilesRemovalUpdatePeriod\"=dword:000005a0\n");
   RemovalTiming set = readRemovalTiming();
   EXPECT_EQ(set.waitMinutes, 10u);
   EXPECT_EQ(set.updatePeriodMinutes, 1440u);
@@ -135,7 +137,9 @@ TEST(RemovalTaskTest, AnUnreadableWorkItemFailsWithTheSchedulerOperationAndStays
   testing_support::makeDirectories(machine.path("etc/cron.d"));
   testing_support::writeFile(machine.cronFile(), "# Trigger: daily\n");
   FixedClock clock(kNow);
-  const std::wstring failure = failureOf([&] { scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); }); });
+  const std::wstring failure = failureOf([&] {
+    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
+  });
   EXPECT_NE(failure.find(L"Unable to read the work item 'Deferred removal of files by Halvo'"), std::wstring::npos)
       << n(failure);
   EXPECT_NE(failure.find(L"at SchedulerTask::getTask(SchedulerTask::getTask"), std::wstring::npos) << n(failure);

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "base/files/file_system.h"
-#include "support/faulty_file_system.h"
 #include "base/log/log_manager.h"
 #include "base/removal/removal_entry.h"
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
 #include "support/background_program.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 namespace removal_test {

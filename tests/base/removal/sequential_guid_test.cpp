@@ -1,14 +1,14 @@
 // Identifiers of removal entries: their text form, their order and their
 // uniqueness.
 
+#include "base/removal/sequential_guid.h"
+
 #include <gtest/gtest.h>
 
 #include <cwctype>
 #include <set>
 #include <string>
 #include <vector>
-
-#include "base/removal/sequential_guid.h"
 
 namespace {
 

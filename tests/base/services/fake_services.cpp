@@ -28,10 +28,9 @@ class Handle : public ServiceHandle {
   }
 
   uint32_t control(uint32_t request, ServiceStatus& status) override {
-    uint32_t needed = request == SERVICE_CONTROL_STOP ? SERVICE_STOP
-                      : request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE
-                          ? SERVICE_PAUSE_CONTINUE
-                          : SERVICE_INTERROGATE;
+    uint32_t needed = request == SERVICE_CONTROL_STOP                                           ? SERVICE_STOP
+                      : request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE ? SERVICE_PAUSE_CONTINUE
+                                                                                                : SERVICE_INTERROGATE;
     if (!hasAccess(access_, needed)) return ERROR_ACCESS_DENIED;
     manager_.calls.push_back(vaformat(L"control %s %u", name_, request));
     Service& s = service();

@@ -1,3 +1,5 @@
+#include "process_tools.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -6,15 +8,11 @@
 
 #include <cerrno>
 
-#include "process_tools.h"
-
 namespace test_process {
 
 bool killProcess(uint32_t pid) { return pid != 0 && kill(static_cast<pid_t>(pid), SIGKILL) == 0; }
 
-bool processExists(uint32_t pid) {
-  return pid != 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-}
+bool processExists(uint32_t pid) { return pid != 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
 
 uint16_t unusedLocalPort() {
   int fd = socket(AF_INET, SOCK_STREAM, 0);

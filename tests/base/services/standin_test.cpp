@@ -29,7 +29,9 @@ namespace {
 struct Definition {
   Definition(std::wstring image, std::vector<std::wstring> dependsOn = {}, std::vector<std::wstring> pairs = {},
              std::optional<uint32_t> port = std::nullopt)
-      : imagePath(std::move(image)), dependencies(std::move(dependsOn)), environment(std::move(pairs)),
+      : imagePath(std::move(image)),
+        dependencies(std::move(dependsOn)),
+        environment(std::move(pairs)),
         readyPort(port) {}
   std::wstring imagePath;
   std::vector<std::wstring> dependencies;

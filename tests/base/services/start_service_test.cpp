@@ -70,8 +70,8 @@ TEST_F(StartServiceTest, PausedServicesAreContinued) {
   EXPECT_EQ(0u, service::startService(L"Paused"));
   EXPECT_EQ(0u, service::startService(L"Continuing"));
   EXPECT_EQ(0u, service::startService(L"Pausing"));
-  EXPECT_THAT(calls(L"control"), ElementsAre(L"control Paused 3", L"control Continuing 3", L"control Pausing 2",
-                                             L"control Pausing 3"));
+  EXPECT_THAT(calls(L"control"),
+              ElementsAre(L"control Paused 3", L"control Continuing 3", L"control Pausing 2", L"control Pausing 3"));
   EXPECT_THAT(calls(L"start"), IsEmpty());
 }
 

@@ -32,8 +32,7 @@ TEST_F(StartStopServiceTest, StopStopsRunningDependentsFirstDepthFirst) {
 
   service::startStopService(L"A", false, nullptr, nullptr, &Progress::record, &progress, &stopped);
 
-  EXPECT_THAT(calls(L"control"),
-              ElementsAre(L"control C 1", L"control B 1", L"control D 1", L"control A 1"));
+  EXPECT_THAT(calls(L"control"), ElementsAre(L"control C 1", L"control B 1", L"control D 1", L"control A 1"));
   EXPECT_THAT(stopped, ElementsAre(L"B", L"C", L"D"));
   EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStopping));
   for (const wchar_t* name : {L"A", L"B", L"C", L"D", L"E"}) {
@@ -78,8 +77,9 @@ TEST_F(StartStopServiceTest, FailedStopThrowsStopService) {
     FAIL() << "no exception";
   } catch (const vosexception& e) {
     EXPECT_EQ(e.code(), ERROR_TIMEOUT);
-    EXPECT_EQ(e.message(), L"This operation returned because the timeout period expired. (Error code 1460) at "
-                           L"Stop service Tomcat");
+    EXPECT_EQ(e.message(),
+              L"This operation returned because the timeout period expired. (Error code 1460) at "
+              L"Stop service Tomcat");
   }
 }
 
@@ -104,7 +104,8 @@ TEST_F(ServiceListsTest, DependentsAreEnumeratedAgainWithTheSizeAskedFor) {
   EXPECT_THAT(names, ElementsAre(L"kept", L"App", L"Report"));
   // One entry's worth first, then exactly what the manager asked for.
   uint32_t needed = 2 * kDependentEntryBytes + 2 * (2 * 3 + 2) + 2 * (2 * 6 + 2);
-  EXPECT_THAT(calls(L"enum"), ElementsAre(vaformat(L"enum Db %u", kDependentEntryBytes), vaformat(L"enum Db %u", needed)));
+  EXPECT_THAT(calls(L"enum"),
+              ElementsAre(vaformat(L"enum Db %u", kDependentEntryBytes), vaformat(L"enum Db %u", needed)));
   EXPECT_EQ(calls(L"open").front(), L"open Db 0x8");
 
   names.clear();

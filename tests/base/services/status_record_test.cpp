@@ -1,11 +1,12 @@
 // The status record: its text form, and how a record of a dead host reads.
 
+#include "base/services/status_record.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "base/errors/win_error_codes.h"
-#include "base/services/status_record.h"
 #include "support/sandbox.h"
 
 TEST(StatusRecordTest, EveryFieldSurvivesTheTextForm) {

@@ -9,7 +9,8 @@
 namespace {
 
 TEST(CommandLine, SplitsByTheWindowsRules) {
-  std::vector<std::wstring> args = splitCommandLine(L"\"C:\\Program Files\\wc.exe\" a\\\\\"b c\" \"d\"\"e\" f\\\\g \"\\\"q\\\"\"");
+  std::vector<std::wstring> args =
+      splitCommandLine(L"\"C:\\Program Files\\wc.exe\" a\\\\\"b c\" \"d\"\"e\" f\\\\g \"\\\"q\\\"\"");
   ASSERT_EQ(args.size(), 5u);
   EXPECT_EQ(args[0], L"C:\\Program Files\\wc.exe");
   EXPECT_EQ(args[1], L"a\\b c");

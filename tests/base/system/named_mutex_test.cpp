@@ -1,6 +1,8 @@
 // The machine-wide named mutex on POSIX: other processes wait, a holder that
 // died leaves it abandoned, and the owning thread may take it again.
 
+#include "base/system/named_mutex.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +11,6 @@
 #include <thread>
 
 #include "base/errors/win_error_codes.h"
-#include "base/system/named_mutex.h"
 #include "support/sandbox.h"
 
 namespace {

@@ -1,17 +1,22 @@
 // Conversions between wide strings and byte encodings.
 
+#include "base/text/convert.h"
+
 #include <gtest/gtest.h>
 
 #include "base/errors/vexception.h"
-#include "base/text/convert.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 
 namespace {
 
 TEST(Convert, AnsiIsUtf8AndFailuresCarryTheProgramsMessages) {
-  EXPECT_EQ(wstr("b\xC3\xBC" "cher"), L"b\u00FCcher");
-  EXPECT_EQ(cstr(L"b\u00FCcher"), "b\xC3\xBC" "cher");
+  EXPECT_EQ(wstr("b\xC3\xBC"
+                 "cher"),
+            L"b\u00FCcher");
+  EXPECT_EQ(cstr(L"b\u00FCcher"),
+            "b\xC3\xBC"
+            "cher");
   try {
     wstr("\xFF\xFE");
     FAIL();

@@ -1,8 +1,8 @@
 // The program's printf: Windows semantics, type checks, and the growth limit.
 
-#include <gtest/gtest.h>
-
 #include "base/text/vaformat.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -84,8 +84,8 @@ TEST_F(XmlHelpers, IsNodeOfTypeChecksTypeAndTagIgnoringCase) {
 
 TEST_F(XmlHelpers, GetNodeValueAndGetAttributeFallBackToTheDefault) {
   XmlElement root = document.documentElement();
-  EXPECT_EQ(vxmlGetNodeValue(root, L"dflt"), L"dflt");        // an element has no value
-  EXPECT_EQ(vxmlGetNodeValue(XmlNode(), L"dflt"), L"dflt");   // nor has an empty handle
+  EXPECT_EQ(vxmlGetNodeValue(root, L"dflt"), L"dflt");       // an element has no value
+  EXPECT_EQ(vxmlGetNodeValue(XmlNode(), L"dflt"), L"dflt");  // nor has an empty handle
   EXPECT_EQ(vxmlGetAttribute(root, L"port", L"dflt"), L"8005");
   EXPECT_EQ(vxmlGetAttribute(root, L"Port", L"dflt"), L"dflt");  // attribute names are exact
   XmlDocument text = loadText(dir, "<a>t</a>", "text.xml");
@@ -129,7 +129,9 @@ TEST(XmlFinder, ComparesValuesAsTheyReadAndNamesIgnoringCaseBeyondAscii) {
                                   "  <K\xC3\xA9 name=\"k\" appBase=\"accented tag\"/>\n"
                                   "</Engine>\n");
   const XmlNodeList hosts = document.documentElement().childNodes();
-  const auto appBaseOf = [](const XmlElement& e) { return e.empty() ? L"<none>" : vxmlGetAttribute(e, L"appBase", L""); };
+  const auto appBaseOf = [](const XmlElement& e) {
+    return e.empty() ? L"<none>" : vxmlGetAttribute(e, L"appBase", L"");
+  };
 
   EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"Host", L"a&b.test")), L"reference");
   EXPECT_TRUE(vxmlFindChildElement(hosts, L"Host", L"a&amp;b.test").empty());

@@ -48,10 +48,13 @@ TEST(XmlRoundTrip, StockServerXmlSurvivesLoadAndSave) {
   vxmlSetAttribute(connector, L"port", L"8081");
   const std::string changed = saveText(dir, document, "changed.xml");
   std::string expected = original;
-  const std::string before = "<Connector port=\"8080\" protocol=\"HTTP/1.1\"\n               connectionTimeout=\"20000\"\n               redirectPort=\"8443\" />";
+  const std::string before =
+      "<Connector port=\"8080\" protocol=\"HTTP/1.1\"\n               connectionTimeout=\"20000\"\n               "
+      "redirectPort=\"8443\" />";
   ASSERT_NE(expected.find(before), std::string::npos);
-  expected.replace(expected.find(before), before.size(),
-                   "<Connector port=\"8081\" protocol=\"HTTP/1.1\" connectionTimeout=\"20000\" redirectPort=\"8443\"/>");
+  expected.replace(
+      expected.find(before), before.size(),
+      "<Connector port=\"8081\" protocol=\"HTTP/1.1\" connectionTimeout=\"20000\" redirectPort=\"8443\"/>");
   EXPECT_EQ(changed, expected);
 
   // Saving what was saved changes nothing any more.

@@ -26,8 +26,9 @@ uint32_t comErrorOf(const std::function<void()>& action) {
 
 TEST(XmlDom, TypesNamesAndValuesFollowTheDom) {
   TempDir dir;
-  XmlDocument document =
-      loadText(dir, "<?xml version=\"1.0\"?>\n<!DOCTYPE Server>\n<Server a=\"x &amp; y\"><!-- c --><t>1 &lt; 2\r\n3</t><![CDATA[<&>]]></Server>");
+  XmlDocument document = loadText(dir,
+                                  "<?xml version=\"1.0\"?>\n<!DOCTYPE Server>\n<Server a=\"x &amp; y\"><!-- c --><t>1 "
+                                  "&lt; 2\r\n3</t><![CDATA[<&>]]></Server>");
   EXPECT_EQ(document.nodeType(), NODE_DOCUMENT);
   EXPECT_EQ(document.nodeName(), L"#document");
   XmlNodeList top = document.childNodes();
@@ -130,7 +131,7 @@ TEST(XmlDom, MisuseGivesComErrors) {
   EXPECT_EQ(comErrorOf([] { XmlDocument().createElement(L"x"); }), E_POINTER_RESULT);
   EXPECT_EQ(comErrorOf([&] { server.appendChild(XmlNode()); }), E_INVALIDARG_RESULT);
   EXPECT_EQ(comErrorOf([&] { server.appendChild(other.documentElement()); }), E_INVALIDARG_RESULT);
-  EXPECT_EQ(comErrorOf([&] { server.removeChild(text); }), E_INVALIDARG_RESULT);  // not a direct child
+  EXPECT_EQ(comErrorOf([&] { server.removeChild(text); }), E_INVALIDARG_RESULT);         // not a direct child
   EXPECT_EQ(comErrorOf([&] { text.parentNode().appendChild(server); }), E_FAIL_RESULT);  // a cycle
   EXPECT_EQ(comErrorOf([&] { text.appendChild(document.createElement(L"x")); }), E_FAIL_RESULT);
   EXPECT_EQ(comErrorOf([&] { document.appendChild(document.createElement(L"Second")); }), E_FAIL_RESULT);

@@ -150,7 +150,8 @@ TEST(XmlLoadPositions, AreCountedInTheTextAsTheFileHasIt) {
             L"An '&' does not start a complete entity or character reference (line 5, column 5)");
   EXPECT_EQ(loadFailureText(dir, "<a\n/>\n<!-- x -->\n<b\n/>"),
             L"The document has more than one document element (line 4, column 1)");
-  EXPECT_EQ(loadFailureText(dir, "<a\n/>text<![CDATA[]]>"), L"Text is not allowed outside the document element (line 2, column 3)");
+  EXPECT_EQ(loadFailureText(dir, "<a\n/>text<![CDATA[]]>"),
+            L"Text is not allowed outside the document element (line 2, column 3)");
   EXPECT_EQ(loadFailureText(dir, "<a/>\n<![CDATA[]]>"),
             L"A CDATA section is not allowed outside the document element (line 2, column 1)");
   EXPECT_EQ(loadFailureText(dir, "<a\n/>\n <?xml version=\"1.0\"?>"),

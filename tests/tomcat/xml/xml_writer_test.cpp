@@ -1,10 +1,11 @@
 // The streaming writer of realm files and the removal storage.
 
+#include "tomcat/xml/xml_writer.h"
+
 #include <gtest/gtest.h>
 
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
-#include "tomcat/xml/xml_writer.h"
 #include "xml_test_support.h"
 
 using namespace testing_support;
