@@ -1,10 +1,10 @@
 #include "provider/vlibrary.h"
 
 #include "base/errors/os_error.h"
+#include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/log/log.h"
 #include "base/system/path_separator.h"
-#include "base/text/convert.h"
 
 std::wstring VModule::fileName() const { return library_.fileName(); }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/text/convert.h"
+#include "base/errors/strict_convert.h"
 #include "base/text/strings.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "redirector/isapi_redirect_files.h"
 
+#include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
 #include "base/files/whole_file.h"
-#include "base/text/convert.h"
 
 namespace {
 

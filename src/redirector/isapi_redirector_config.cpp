@@ -5,8 +5,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "base/errors/strict_convert.h"
 #include "base/files/file_exist.h"
-#include "base/text/convert.h"
 #include "redirector/comma_list.h"
 #include "redirector/pending_keys.h"
 #include "redirector/property_file.h"

@@ -1,7 +1,7 @@
 #include "redirector/redirector_names.h"
 
+#include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
-#include "base/text/convert.h"
 #include "base/text/strings.h"
 
 namespace {

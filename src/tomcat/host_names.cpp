@@ -1,8 +1,8 @@
 #include "tomcat/host_names.h"
 
+#include "base/errors/strict_convert.h"
 #include "base/files/whole_file.h"
 #include "base/idn/display_form.h"
-#include "base/text/convert.h"
 #include "base/text/strings.h"
 
 std::vector<std::wstring> readListFile(const std::wstring& path) {

@@ -7,11 +7,11 @@
 #include "base/files/file_exist.h"
 #include "base/files/remove.h"
 #include "base/log/log.h"
+#include "base/xml/vxml.h"
+#include "base/xml/xml_writer.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
-#include "tomcat/xml/vxml.h"
-#include "tomcat/xml/xml_writer.h"
 #include "tomcat/xml_elements.h"
 
 void TomcatManager::createHcpDirectories() {

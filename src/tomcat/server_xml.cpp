@@ -1,9 +1,9 @@
 // server.xml and the panel's elements in it.
 
 #include "base/files/file_name.h"
+#include "base/xml/vxml.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/tomcat_manager.h"
-#include "tomcat/xml/vxml.h"
 
 std::wstring TomcatManager::getServerXmlPath() const {
   return VFileName::combine(VFileName::combine(get_provider()->getTomcatHome(), L"conf"), L"server.xml");

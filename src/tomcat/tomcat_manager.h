@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/log/log.h"
+#include "base/xml/xml_dom.h"
 #include "provider/package_provider_instance.h"
-#include "tomcat/xml/xml_dom.h"
 
 class IsapiRedirectorConfig;
 

@@ -5,12 +5,12 @@
 #include "base/files/remove.h"
 #include "base/files/rename.h"
 #include "base/log/log.h"
+#include "base/xml/vxml.h"
 #include "redirector/isapi_redirector_config.h"
 #include "redirector/worker_name.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
-#include "tomcat/xml/vxml.h"
 #include "tomcat/xml_elements.h"
 
 namespace {

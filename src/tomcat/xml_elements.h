@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "tomcat/xml/vxml.h"
+#include "base/xml/vxml.h"
 
 using XmlAttributes = std::initializer_list<std::pair<const wchar_t*, std::wstring>>;
 

@@ -45,8 +45,8 @@ PanelMachine::PanelMachine(const std::string& provider, const std::vector<Servic
   }
   writeSettings(/*debug=*/true, provider, "tomcat10", extra);
   testing_support::makeDirectories(tomcatHome() + "/conf");
-  testing_support::writeFile(
-      serverXmlPath(), testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/tomcat/xml/data/server.xml"));
+  testing_support::writeFile(serverXmlPath(),
+                             testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/base/xml/data/server.xml"));
   managementService_ = std::make_unique<testing_support::BackgroundProgram>("hcpsrv", std::vector<std::string>{});
   if (!testing_support::waitForPath(path("run/halvo/pipes/hcppipe"), 5000)) {
     ADD_FAILURE() << "the management service did not start";

@@ -13,8 +13,8 @@
 #include "base/errors/vexception.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
+#include "base/xml/vxml.h"
 #include "fuzz_check.h"
-#include "tomcat/xml/vxml.h"
 
 using fuzzing::check;
 

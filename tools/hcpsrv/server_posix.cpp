@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "base/errors/os_error.h"
+#include "base/errors/strict_convert.h"
 #include "base/pipes/pipe_socket_path.h"
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"

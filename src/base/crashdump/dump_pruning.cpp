@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/crashdump/crash_dump_info.h"
+#include "base/errors/strict_convert.h"
 #include "base/files/file_name.h"
 #include "base/files/remove.h"
 #include "base/text/convert.h"

@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "base/text/convert.h"
+#include "base/errors/strict_convert.h"
 #include "base/text/unicode.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "base/files/file_name.h"
 #include "base/registry/registry.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/vxml.h"
-#include "tomcat/xml/xml_writer.h"
+#include "base/xml/vxml.h"
+#include "base/xml/xml_writer.h"
 
 namespace {
 

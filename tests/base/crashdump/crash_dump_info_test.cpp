@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "base/errors/fault_signals.h"
+#include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
 #include "base/system/clock.h"
-#include "base/text/convert.h"
 #include "support/sandbox.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "base/crashdump/crash_dump_info.h"
 #include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
+#include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
 #include "child_process.h"

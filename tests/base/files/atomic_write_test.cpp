@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "base/errors/os_error.h"
-#include "base/text/convert.h"
+#include "base/errors/strict_convert.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 

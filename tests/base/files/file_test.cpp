@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "base/errors/strict_convert.h"
 #include "base/errors/win_error_codes.h"
-#include "base/text/convert.h"
 #include "support/sandbox.h"
 
 using testing_support::readFile;

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "base/text/convert.h"
+#include "base/errors/strict_convert.h"
 
 extern char** environ;
 

@@ -4,11 +4,11 @@
 #include <regex>
 
 #include "base/errors/os_error.h"
+#include "base/errors/strict_convert.h"
 #include "base/files/file_system.h"
 #include "base/files/find_file_names.h"
 #include "base/files/holding_processes.h"
 #include "base/files/recycler.h"
-#include "base/text/convert.h"
 #include "files_test_support.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"

@@ -4,35 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/errors/vexception.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 
 namespace {
-
-TEST(Convert, AnsiIsUtf8AndFailuresCarryTheProgramsMessages) {
-  EXPECT_EQ(wstr("b\xC3\xBC"
-                 "cher"),
-            L"b\u00FCcher");
-  EXPECT_EQ(cstr(L"b\u00FCcher"),
-            "b\xC3\xBC"
-            "cher");
-  try {
-    wstr("\xFF\xFE");
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Maps a character string to a wide-character (Unicode) string failed");
-    EXPECT_EQ(e.callPoints().at(0).function, "wstr");
-  }
-  try {
-    cstr(std::wstring(1, static_cast<wchar_t>(0xD800)));
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Maps a wide-character (Unicode) string to a character stringz");
-    EXPECT_EQ(e.callPoints().at(0).function, "cstr");
-  }
-  EXPECT_EQ(wstrLenient("a\xFF"), L"a\uFFFD");
-}
 
 TEST(Convert, Utf16LittleEndianRoundTrip) {
   std::wstring text = L"A\u00FC\U0001F600";

@@ -1,9 +1,9 @@
-#include "tomcat/xml/xml_start_tag.h"
+#include "base/xml/xml_start_tag.h"
 
 #include <cstring>
 
-#include "tomcat/xml/xml_chars.h"
-#include "tomcat/xml/xml_text_scan.h"
+#include "base/xml/xml_chars.h"
+#include "base/xml/xml_text_scan.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
 #include "base/text/unicode.h"
-#include "tomcat/xml/xml_document_state.h"
-#include "tomcat/xml/xml_dom.h"
+#include "base/xml/xml_document_state.h"
+#include "base/xml/xml_dom.h"
 
 using Access = XmlHandleAccess;
 

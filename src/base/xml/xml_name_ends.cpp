@@ -1,4 +1,4 @@
-#include "tomcat/xml/xml_name_ends.h"
+#include "base/xml/xml_name_ends.h"
 
 #include <algorithm>
 

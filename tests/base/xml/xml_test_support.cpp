@@ -10,7 +10,7 @@ namespace xml_test {
 std::wstring wide(const std::string& utf8) { return utf8ToWideLenient(utf8); }
 
 std::string stockServerXml() {
-  return testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/tomcat/xml/data/server.xml");
+  return testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/base/xml/data/server.xml");
 }
 
 XmlDocument loadText(const testing_support::TempDir& dir, const std::string& content, const std::string& name) {

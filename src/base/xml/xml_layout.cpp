@@ -1,4 +1,4 @@
-#include "tomcat/xml/xml_layout.h"
+#include "base/xml/xml_layout.h"
 
 #include <cstring>
 #include <vector>

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "tomcat/xml/xml_name_ends.h"
+#include "base/xml/xml_name_ends.h"
 
 struct XmlTextProblem {
   size_t offset = 0;

@@ -1,8 +1,8 @@
-#include "tomcat/xml/xml_document_state.h"
+#include "base/xml/xml_document_state.h"
 
 #include "base/text/unicode.h"
-#include "tomcat/xml/xml_layout.h"
-#include "tomcat/xml/xml_start_tag.h"
+#include "base/xml/xml_layout.h"
+#include "base/xml/xml_start_tag.h"
 
 pugi::xml_node XmlDocumentState::ensureHolder() {
   if (!holder) {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/xml/vxml.h"
 #include "support/sandbox.h"
-#include "tomcat/xml/vxml.h"
 
 namespace xml_test {
 

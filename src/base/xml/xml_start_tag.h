@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tomcat/xml/xml_document_state.h"
+#include "base/xml/xml_document_state.h"
 
 class XmlStartTagWriter {
  public:

@@ -1,10 +1,10 @@
-#include "tomcat/xml/xml_printer.h"
+#include "base/xml/xml_printer.h"
 
 #include <cstring>
 
-#include "tomcat/xml/xml_chars.h"
-#include "tomcat/xml/xml_document_state.h"
-#include "tomcat/xml/xml_start_tag.h"
+#include "base/xml/xml_chars.h"
+#include "base/xml/xml_document_state.h"
+#include "base/xml/xml_start_tag.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "tomcat/xml/xml_dom.h"
+#include "base/xml/xml_dom.h"
 
 // Loads the file into a new document and stores it in `document` (which is
 // left as it was when loading fails). The document must be well-formed; there

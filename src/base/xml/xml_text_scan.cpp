@@ -1,4 +1,4 @@
-#include "tomcat/xml/xml_text_scan.h"
+#include "base/xml/xml_text_scan.h"
 
 #include <array>
 #include <bit>
@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
+#include "base/xml/xml_chars.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tomcat/xml/xml_parser.h"
+#include "base/xml/xml_parser.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,11 +6,11 @@
 
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
-#include "tomcat/xml/xml_end_tags.h"
-#include "tomcat/xml/xml_layout.h"
-#include "tomcat/xml/xml_text_codec.h"
-#include "tomcat/xml/xml_text_scan.h"
+#include "base/xml/xml_chars.h"
+#include "base/xml/xml_end_tags.h"
+#include "base/xml/xml_layout.h"
+#include "base/xml/xml_text_codec.h"
+#include "base/xml/xml_text_scan.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Inside of the XML layer: what one document handle family shares. Not for
-// use outside src/tomcat/xml.
+// use outside src/base/xml.
 
 #include <cstdint>
 #include <memory>
@@ -9,9 +9,9 @@
 
 #include <pugixml.hpp>
 
-#include "tomcat/xml/xml_dom.h"
-#include "tomcat/xml/xml_file_encoding.h"
-#include "tomcat/xml/xml_name_ends.h"
+#include "base/xml/xml_dom.h"
+#include "base/xml/xml_file_encoding.h"
+#include "base/xml/xml_name_ends.h"
 
 struct XmlDocumentState {
   pugi::xml_document doc;

@@ -1,11 +1,11 @@
-#include "tomcat/xml/xml_writer.h"
+#include "base/xml/xml_writer.h"
 
 #include "base/errors/vexception.h"
 #include "base/files/atomic_write.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
+#include "base/xml/xml_chars.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "tomcat/xml/xml_end_tags.h"
+#include "base/xml/xml_end_tags.h"
 
-#include "tomcat/xml/xml_chars.h"
-#include "tomcat/xml/xml_text_scan.h"
+#include "base/xml/xml_chars.h"
+#include "base/xml/xml_text_scan.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tomcat/xml/xml_document_state.h"
+#include "base/xml/xml_document_state.h"
 
 // Returns the reason when the text is not a well-formed document, with the
 // line and column where the parser stopped; empty on success.

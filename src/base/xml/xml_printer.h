@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tomcat/xml/xml_document_state.h"
+#include "base/xml/xml_document_state.h"
 
 // Appends the document, as UTF-8, to `out`.
 void printXmlDocument(const XmlDocumentState& state, std::string& out);

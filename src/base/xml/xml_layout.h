@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "tomcat/xml/xml_document_state.h"
+#include "base/xml/xml_document_state.h"
 
 bool isFormattingText(pugi::xml_node node);
 

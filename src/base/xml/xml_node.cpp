@@ -2,11 +2,11 @@
 #include "base/errors/win_error_codes.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
-#include "tomcat/xml/xml_document_state.h"
-#include "tomcat/xml/xml_dom.h"
-#include "tomcat/xml/xml_layout.h"
-#include "tomcat/xml/xml_text_codec.h"
+#include "base/xml/xml_chars.h"
+#include "base/xml/xml_document_state.h"
+#include "base/xml/xml_dom.h"
+#include "base/xml/xml_layout.h"
+#include "base/xml/xml_text_codec.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The streaming writer of realm files and the removal storage.
 
-#include "tomcat/xml/xml_writer.h"
+#include "base/xml/xml_writer.h"
 
 #include <gtest/gtest.h>
 

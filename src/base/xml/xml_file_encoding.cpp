@@ -1,11 +1,11 @@
-#include "tomcat/xml/xml_file_encoding.h"
+#include "base/xml/xml_file_encoding.h"
 
 #include <optional>
 
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
+#include "base/xml/xml_chars.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tomcat/xml/xml_chars.h"
+#include "base/xml/xml_chars.h"
 
 #include "base/text/vaformat.h"
 

@@ -2,10 +2,10 @@
 #include "base/errors/win_error_codes.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
-#include "tomcat/xml/xml_document_state.h"
-#include "tomcat/xml/xml_dom.h"
-#include "tomcat/xml/xml_text_codec.h"
+#include "base/xml/xml_chars.h"
+#include "base/xml/xml_document_state.h"
+#include "base/xml/xml_dom.h"
+#include "base/xml/xml_text_codec.h"
 
 XmlDocument::XmlDocument(std::shared_ptr<XmlDocumentState> doc)
     : XmlNode(doc, doc ? doc->doc.internal_object() : nullptr) {}

@@ -1,10 +1,10 @@
-#include "tomcat/xml/xml_text_codec.h"
+#include "base/xml/xml_text_codec.h"
 
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_chars.h"
+#include "base/xml/xml_chars.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tomcat/xml/vxml.h"
+#include "base/xml/vxml.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,11 +12,11 @@
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
-#include "tomcat/xml/xml_document_state.h"
-#include "tomcat/xml/xml_file_encoding.h"
-#include "tomcat/xml/xml_parser.h"
-#include "tomcat/xml/xml_printer.h"
-#include "tomcat/xml/xml_text_codec.h"
+#include "base/xml/xml_document_state.h"
+#include "base/xml/xml_file_encoding.h"
+#include "base/xml/xml_parser.h"
+#include "base/xml/xml_printer.h"
+#include "base/xml/xml_text_codec.h"
 
 namespace {
 
