@@ -4,7 +4,8 @@
 # page served by the new host. Leaves nothing running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+# Only the programs the demo runs: the test programs take most of a full build.
+scripts/setup.sh --target wcadmin --target hcpreg --target hcpsrv --target hcpsvc --target tomcatprovider
 scripts/sandbox.sh packages
 
 bin=$PWD/build/bin

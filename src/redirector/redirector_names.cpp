@@ -1,8 +1,11 @@
 #include "redirector/redirector_names.h"
 
+#include <optional>
+
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
 #include "base/text/strings.h"
+#include "names/name_rules.h"
 
 namespace {
 
@@ -20,37 +23,25 @@ const wchar_t* kindText(RedirectorName kind) {
   return L"Name";
 }
 
-std::wstring_view forbiddenCharacters(RedirectorName kind) {
+std::optional<std::wstring> problemOf(RedirectorName kind, std::wstring_view name) {
   switch (kind) {
     case RedirectorName::Host:
+      return hostNameProblem(name);
     case RedirectorName::Alias:
-      return L"=#,/";
-    case RedirectorName::Worker:
-      return L"=#,";
+      return aliasListNameProblem(name);
     case RedirectorName::WebApp:
-      return L"=#";
+      return webAppNameProblem(name);
+    case RedirectorName::Worker:
+      return workerNameProblem(name);
   }
-  return L"=#";
+  return L"unknown kind of name";
 }
 
 }  // namespace
 
 void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char* function) {
-  const std::wstring kindName = kindText(kind);
-  if (name.empty()) throw ArgumentException(kindName + L" is empty", VCALLPOINT(L"", function));
-
-  std::wstring problem;
-  for (wchar_t c : name) {
-    if (c == L'\r' || c == L'\n') {
-      problem = L"a line break";
-    } else if (c == L'\0') {
-      problem = L"a NUL character";
-    } else if (forbiddenCharacters(kind).find(c) != std::wstring_view::npos) {
-      problem = std::wstring(L"'") + c + L"'";
-    }
-    if (!problem.empty()) break;
-  }
-  if (problem.empty()) return;
+  const std::optional<std::wstring> problem = problemOf(kind, name);
+  if (!problem) return;
   std::wstring shown;
   for (wchar_t c : name) {
     // Line breaks would tear the message apart; show them escaped.
@@ -64,7 +55,7 @@ void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char
       shown += c;
   }
   throw ArgumentException(
-      kindName + L" '" + shown + L"' cannot be written to the redirector files: it contains " + problem,
+      kindText(kind) + (L" '" + shown + L"' cannot be written to the redirector files: ") + *problem,
       VCALLPOINT(L"", function));
 }
 

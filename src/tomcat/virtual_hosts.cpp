@@ -6,6 +6,7 @@
 #include "base/files/rename.h"
 #include "base/log/log.h"
 #include "base/xml/vxml.h"
+#include "names/aliases_file_names.h"
 #include "redirector/isapi_redirector_config.h"
 #include "redirector/worker_name.h"
 #include "tomcat/host_names.h"
@@ -23,6 +24,8 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
   vguard(
       "TomcatManager::installVHost", 265, [&] { return vaformat(L"installVHost(%s)", display(host)); },
       [&] {
+        const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+        checkAliasesFileNames(aliases, aliasesFile);
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);
         if (engine.empty())
@@ -38,7 +41,7 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
                                          {L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", host})},
                                          {L"unpackWARs", L"false"},
                                          {L"autoDeploy", L"true"}});
-        for (const std::wstring& name : addWwwTwins(host, readListFile(aliasesFile))) {
+        for (const std::wstring& name : addWwwTwins(host, aliases)) {
           appendTextElement(document, element, L"Alias", name);
         }
         element.appendChild(newElement(document, L"Context",
@@ -94,8 +97,10 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
           logMessage(LOG_INFO, L"Host %s already has that name: nothing to rename", oldName);
           return;
         }
-        TomcatServiceRestarter restarter(*this);
+        // Read before Tomcat is stopped: a bad aliases file changes nothing.
         const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+        checkAliasesFileNames(aliases, aliasesFile);
+        TomcatServiceRestarter restarter(*this);
 
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);

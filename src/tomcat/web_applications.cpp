@@ -8,6 +8,7 @@
 #include "base/files/vfile.h"
 #include "base/log/log.h"
 #include "base/pipes/halvo_srv_client.h"
+#include "names/aliases_file_names.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
@@ -25,6 +26,14 @@ WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host,
           join(varTomcat, {L"hcp-webapps", host, application + L".war"})};
 }
 
+// The host's alias list from its aliases file, read and checked before an
+// operation changes anything.
+std::vector<std::wstring> hostAliasList(const std::wstring& host, const std::wstring& aliasesFile) {
+  const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+  checkAliasesFileNames(aliases, aliasesFile);
+  return addWwwTwins(host, aliases);
+}
+
 }  // namespace
 
 void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& application,
@@ -38,6 +47,7 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
           throw vexception(vaformat(L"Application '%s' is not deployed", application),
                            VCALLPOINT(L"", "TomcatManager::startWebApp"));
         }
+        const std::vector<std::wstring> aliases = hostAliasList(host, aliasesFile);
         if (fileExist(paths.startedLink)) {
           // Tomcat may hold the old link open: the removal stops it if it must.
           const std::wstring serviceName = get_provider()->getServiceName();
@@ -51,7 +61,7 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
           logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
           copyFile(paths.archive, paths.startedLink, false);
         }
-        redirectorConfig().addWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
+        redirectorConfig().addWebAppMounts(host, aliases, application);
       });
 }
 
@@ -62,12 +72,13 @@ void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& app
       [&] { return vaformat(L"stopWebApp(%s, %s)", display(host), application); },
       [&] {
         if (providerMissing(LOG_WARNING, L"stop application")) return;
+        const std::vector<std::wstring> aliases = hostAliasList(host, aliasesFile);
         const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
         // The link goes when Tomcat's service next stops, or by the scheduled removal.
         if (fileExist(paths.startedLink)) {
           HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
         }
-        redirectorConfig().removeWebAppMounts(host, addWwwTwins(host, readListFile(aliasesFile)), application);
+        redirectorConfig().removeWebAppMounts(host, aliases, application);
       });
 }
 

@@ -12,6 +12,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/system/named_mutex.h"
 #include "cli/cli_sandbox.h"
+#include "cli/panel_machine.h"
 
 namespace {
 
@@ -43,6 +44,23 @@ TEST(Dispatch, UnexpectedParameterNamesTheCommandsListing) {
                              0),
             0u)
       << result.out;
+}
+
+TEST(Dispatch, TheAliasesFileIsLeftToTheOperationThatReadsIt) {
+  const std::string missing = "--aliases=/nonexistent/aliases.txt";
+  CliSandbox sandbox;
+  sandbox.writeSettings(false, "", "none");
+  for (std::string command : {"--stop-webapp", "--remove-webapp"}) {
+    auto result = sandbox.wcadmin({command, "--vhost-name=h.test", "--webapp-name=x", missing});
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+  }
+  cli::PanelMachine machine;
+  auto start = machine.wcadmin({"--start-webapp", "--vhost-name=h.test", "--webapp-name=x", missing});
+  EXPECT_EQ(start.out.rfind("Application 'x' is not deployed\n", 0), 0u) << start.out;
+  auto stop = machine.wcadmin({"--stop-webapp", "--vhost-name=h.test", "--webapp-name=x", missing});
+  EXPECT_EQ(stop.exitCode, 1);
+  EXPECT_NE(stop.out.find("Read file '/nonexistent/aliases.txt'"), std::string::npos) << stop.out;
+  EXPECT_NE(stop.out.find("\n   at stopWebApp(h.test, x)(TomcatManager::stopWebApp line "), std::string::npos);
 }
 
 TEST(Dispatch, ProviderWhoseExportReturnsNullFailsEveryCommand) {

@@ -133,16 +133,21 @@ TEST_F(WorkersTest, MissingFileFailsAddAndRenameButNotRemove) {
 TEST_F(WorkersTest, NamesTheFileCannotHoldAreRefusedWithoutChange) {
   const std::string original = "worker.list=ajp13\n";
   writeFile(workers_, original);
-  for (const wchar_t* host : {L"", L"a=b", L"a#b", L"a,b", L"a/b", L"a\r\nb"}) {
+  // The same rule as the command line's: what it refuses is never written.
+  for (const wchar_t* host : {L"", L"a=b", L"a#b", L"a,b", L"a/b", L"a\r\nb", L"..", L"a b", L"b\u00FCcher.test"}) {
     EXPECT_THROW(config_.addWorker(host), ArgumentException);
     EXPECT_THROW(config_.removeWorker(host), ArgumentException);
   }
   EXPECT_THROW(config_.renameWorker(L"a", L"b,c"), ArgumentException);
+  EXPECT_THROW(config_.renameWorker(L"a", L"b.c"), ArgumentException);
   EXPECT_EQ(readFile(workers_), original);
   try {
-    config_.addWorker(L"a#b");
+    config_.addWorker(L"a\n#b");
+    FAIL();
   } catch (const ArgumentException& e) {
-    EXPECT_EQ(e.message(), L"Host name 'a#b' cannot be written to the redirector files: it contains '#'");
+    EXPECT_EQ(e.message(),
+              L"Host name 'a\\n#b' cannot be written to the redirector files: only ASCII letters, "
+              L"digits, '-', '_' and '.' may be used (internationalised names in their \"xn--\" form)");
   }
 }
 
@@ -257,14 +262,19 @@ TEST_F(MountsTest, NamesTheFileCannotHoldAreRefusedWithoutChange) {
   EXPECT_THROW(config_.addAliasMounts(L"a.test", L"b/c"), ArgumentException);
   EXPECT_THROW(config_.removeAliasMounts(L"x\ny"), ArgumentException);
   EXPECT_THROW(config_.renameHostMounts(L"a.test", {}, L"b.test", {}, L""), ArgumentException);
+  EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"../app"), ArgumentException);
+  EXPECT_THROW(config_.addWebAppMounts(L"a.test", {L"www.*.b/c"}, L"app"), ArgumentException);
+  EXPECT_THROW(config_.addAliasMounts(L"a.test", L"\u00E9.test"), ArgumentException);
   EXPECT_EQ(readFile(uriMap_), original);
 }
 
-TEST_F(MountsTest, NonAsciiNamesAreWrittenInTheCodePage) {
+TEST_F(MountsTest, WildcardAliasesAndNonAsciiApplicationNamesAreWritten) {
   writeFile(uriMap_, "");
-  config_.addWebAppMounts(L"\u00C9t\u00E9.test", {}, L"Caf\u00E9");
-  EXPECT_EQ(readFile(uriMap_), crlf({"/\xC3\xA9t\xC3\xA9.test/Caf\xC3\xA9=\xC3\x89t\xC3\xA9_test",
-                                     "/\xC3\xA9t\xC3\xA9.test/Caf\xC3\xA9/*=\xC3\x89t\xC3\xA9_test"}));
+  // A wildcard alias comes with its "www." twin in a host's alias list.
+  config_.addWebAppMounts(L"Ab.test", {L"*.x.test", L"www.*.x.test"}, L"Caf\u00E9");
+  EXPECT_EQ(readFile(uriMap_), crlf({"/ab.test/Caf\xC3\xA9=Ab_test", "/ab.test/Caf\xC3\xA9/*=Ab_test",
+                                     "/*.x.test/Caf\xC3\xA9=Ab_test", "/*.x.test/Caf\xC3\xA9/*=Ab_test",
+                                     "/www.*.x.test/Caf\xC3\xA9=Ab_test", "/www.*.x.test/Caf\xC3\xA9/*=Ab_test"}));
 }
 
 TEST_F(MountsTest, LargeMapIsEditedCorrectly) {

@@ -4,6 +4,7 @@
 
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
+#include "base/files/symbolic_link.h"
 #include "base/system/process.h"
 #include "base/text/vaformat.h"
 
@@ -23,7 +24,13 @@ std::wstring temporaryNameFor(const std::wstring& path) {
 
 }  // namespace
 
-void replaceFileAtomically(const std::wstring& path, std::string_view bytes, const FilePermissions* permissions) {
+void replaceFileAtomically(const std::wstring& givenPath, std::string_view bytes, const FilePermissions* permissions) {
+  // A link is kept and the file it points at replaced: renaming over the link
+  // would make it a file of its own and leave the target as it was.
+  std::wstring path;
+  if (uint32_t error = resolveSymbolicLinks(givenPath, path)) {
+    throwOsError(L"Follow the symbolic links of '" + givenPath + L"'", error, VCALLPOINT(L"", "replaceFileAtomically"));
+  }
   FileSystem& fs = FileSystem::current();
   const std::wstring temporary = temporaryNameFor(path);
 

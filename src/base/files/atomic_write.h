@@ -2,9 +2,10 @@
 // Replacing a file as a whole so that a crash never leaves it half-written:
 // the bytes go to a temporary file in the same directory, are flushed, and the
 // temporary file is renamed over the old one; the old file's mode and owner are
-// kept. Used for server.xml, realm files, the removal work list, the service
-// stand-in's status records and hcpreg exports (the settings store has its
-// own, under its file lock).
+// kept. A symbolic link stays a link: the file it points at is replaced, with
+// the temporary file beside that file. Used for server.xml, realm files, the
+// removal work list, the service stand-in's status records and hcpreg exports
+// (the settings store has its own, under its file lock).
 
 #include <string>
 #include <string_view>
@@ -16,7 +17,8 @@
 // mode 0644 for a new file.
 //
 // Throws the OS-error exception of the failing step ("Write to file '<path>'",
-// "Rename file '<tmp>' to '<path>'", ...) with the call point
-// "replaceFileAtomically"; the old file is then unchanged.
+// "Rename file '<tmp>' to '<path>'", ..., where <path> is the link's target for
+// a link) with the call point "replaceFileAtomically"; the old file is then
+// unchanged.
 void replaceFileAtomically(const std::wstring& path, std::string_view bytes,
                            const FilePermissions* permissions = nullptr);

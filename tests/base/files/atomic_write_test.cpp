@@ -96,6 +96,27 @@ TEST(ReplaceFileAtomically, FailedRenameLeavesTheOldFile) {
   EXPECT_EQ(entryCount(dir.path()), 1);
 }
 
+TEST(ReplaceFileAtomically, ALinkStaysALinkAndTheFileItPointsAtIsReplaced) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  fs::create_directory(dir / "real");
+  writeFile(dir / "real/server.xml", "old");
+  ASSERT_EQ(::chmod((dir / "real/server.xml").c_str(), 0640), 0);
+  fs::create_symlink("real/server.xml", dir / "server.xml");  // relative, and reached through a second link
+  fs::create_symlink(dir / "server.xml", dir / "chain.xml");
+  replaceFileAtomically(wstr(dir / "chain.xml"), "new");
+  EXPECT_TRUE(fs::is_symlink(dir / "chain.xml") && fs::is_symlink(dir / "server.xml"));
+  EXPECT_EQ(readFile(dir / "real/server.xml"), "new");
+  EXPECT_EQ(modeOf(dir / "real/server.xml"), 0640u);
+  EXPECT_EQ(entryCount(dir / "real"), 1);  // the temporary file was beside the target
+  fs::create_symlink("real/new.xml", dir / "dangling.xml");
+  replaceFileAtomically(wstr(dir / "dangling.xml"), "created");
+  EXPECT_EQ(readFile(dir / "real/new.xml"), "created");
+  fs::create_symlink("loop.xml", dir / "loop.xml");
+  EXPECT_THROW(replaceFileAtomically(wstr(dir / "loop.xml"), "x"), vosexception);
+  EXPECT_TRUE(fs::is_symlink(dir / "loop.xml"));
+}
+
 TEST(ReplaceFileAtomically, MissingDirectoryIsPathNotFound) {
   TempDir dir;
   EXPECT_THROW(replaceFileAtomically(wstr(dir / "none/file"), "x"), VPathNotFoundException);
