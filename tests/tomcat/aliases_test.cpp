@@ -14,9 +14,7 @@ class AliasTest : public TomcatTest {
  protected:
   void SetUp() override {
     TomcatTest::SetUp();
-    installPanelAndHost(L"h.test");
-    manager.installVHost(L"h.test", L"");
-    deployArchive("h.test", "Shop");
+    installHostWithArchives("h.test", {"Shop"});
     manager.startWebApp(L"h.test", L"Shop", L"");
     ASSERT_EQ(uriMap(), kHostMounts);
   }

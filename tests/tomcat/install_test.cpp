@@ -73,9 +73,7 @@ TEST_F(TomcatTest, InstallServiceAgainKeepsTheServiceAndRewritesTheRealmFile) {
 }
 
 TEST_F(TomcatTest, UninstallRemovesThePanelsPartAndKeepsTheArchives) {
-  installPanelAndHost(L"h.test");
-  manager.installVHost(L"h.test", L"");
-  deployArchive("h.test", "Shop");
+  installHostWithArchives("h.test", {"Shop"});
   manager.startWebApp(L"h.test", L"Shop", L"");
   testing_support::makeDirectories(tomcatHome() + "/work/HCP/h.test/Shop");
 

@@ -128,4 +128,10 @@ void TomcatTest::installPanelAndHost(const std::wstring& host) {
   manager.installService(host, L"admin", L"secret", L"9080", L"9008");
 }
 
+void TomcatTest::installHostWithArchives(const std::string& host, const std::vector<std::string>& applications) {
+  installPanelAndHost(w(host));
+  manager.installVHost(w(host), L"");
+  for (const std::string& application : applications) deployArchive(host, application);
+}
+
 }  // namespace tomcat_test

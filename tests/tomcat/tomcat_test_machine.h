@@ -62,6 +62,9 @@ class TomcatTest : public ::testing::Test {
   // --install, then --install-service of `host` (login admin, password
   // secret, the default ports).
   void installPanelAndHost(const std::wstring& host);
+  // That, then --install-vhost of the host without aliases, and these
+  // applications' archives in its archive directory.
+  void installHostWithArchives(const std::string& host, const std::vector<std::string>& applications);
 
   TestTomcatManager manager;
 };

@@ -82,8 +82,7 @@ TEST_F(TomcatTest, RenameVHostOntoAnExistingHostKeepsTheRenamedOne) {
 }
 
 TEST_F(TomcatTest, RenamingAHostToItsOwnNameChangesNothing) {
-  installPanelAndHost(L"h.test");
-  manager.installVHost(L"h.test", L"");
+  installHostWithArchives("h.test", {});
   const std::string xml = serverXml(), workersBefore = workers();
   manager.renameVHost(L"h.test", L"h.test", L"");
   EXPECT_EQ(serverXml(), xml);

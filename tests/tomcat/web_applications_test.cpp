@@ -13,10 +13,7 @@ class WebAppTest : public TomcatTest {
  protected:
   void SetUp() override {
     TomcatTest::SetUp();
-    installPanelAndHost(L"h.test");
-    manager.installVHost(L"h.test", L"");
-    deployArchive("h.test", "Shop");
-    deployArchive("h.test", "Blog%");
+    installHostWithArchives("h.test", {"Shop", "Blog%"});
   }
   std::vector<std::wstring> sortedList(bool startedOnly) {
     std::vector<std::wstring> names = manager.getWebAppList(L"h.test", startedOnly);
