@@ -8,6 +8,13 @@
 namespace tomcat_test {
 namespace {
 
+// Shop's mounts with the aliases file naming x.test; Blog%'s without one.
+const char kShopMounts[] =
+    "/h.test/Shop=h_test\r\n/h.test/Shop/*=h_test\r\n/www.h.test/Shop=h_test\r\n/www.h.test/Shop/*=h_test\r\n"
+    "/x.test/Shop=h_test\r\n/x.test/Shop/*=h_test\r\n/www.x.test/Shop=h_test\r\n/www.x.test/Shop/*=h_test\r\n";
+const std::string kBlogMounts =
+    "/h.test/Blog%=h_test\r\n/h.test/Blog%/*=h_test\r\n/www.h.test/Blog%=h_test\r\n/www.h.test/Blog%/*=h_test\r\n";
+
 // Host h.test with the archives Shop and Blog% deployed.
 class WebAppTest : public TomcatTest {
  protected:
@@ -21,9 +28,6 @@ class WebAppTest : public TomcatTest {
     return names;
   }
   const std::string link = varTomcat() + "/hcp-webapps/h.test/Shop.war";
-  const std::string kShopMounts =
-      "/h.test/Shop=h_test\r\n/h.test/Shop/*=h_test\r\n/www.h.test/Shop=h_test\r\n/www.h.test/Shop/*=h_test\r\n"
-      "/x.test/Shop=h_test\r\n/x.test/Shop/*=h_test\r\n/www.x.test/Shop=h_test\r\n/www.x.test/Shop/*=h_test\r\n";
 };
 
 TEST_F(WebAppTest, StartingNeedsTheArchive) {
@@ -48,12 +52,11 @@ TEST_F(WebAppTest, StoppingTakesTheMountsAndRegistersTheLink) {
   EXPECT_EQ(removalStorage(), "") << "a link never made is not registered";
   const std::wstring aliases = aliasesFile("x.test");
   manager.startWebApp(L"h.test", L"Blog%", L"");
-  const std::string blogMounts = uriMap();
   manager.startWebApp(L"h.test", L"Shop", aliases);
-  ASSERT_EQ(uriMap(), blogMounts + kShopMounts);
+  ASSERT_EQ(uriMap(), kBlogMounts + kShopMounts);
 
   manager.stopWebApp(L"h.test", L"Shop", aliases);
-  EXPECT_EQ(uriMap(), blogMounts);
+  EXPECT_EQ(uriMap(), kBlogMounts);
   EXPECT_NE(removalStorage().find("URI=\"" + link + "\""), std::string::npos) << removalStorage();
   // Tomcat may hold the link: it goes when the service stops.
   EXPECT_TRUE(pathExists(link));
