@@ -1,0 +1,72 @@
+#pragma once
+// The TomcatManager tests' machine: one sandbox with the panel's settings and
+// hcpsrv for the whole program (the management service's client is
+// process-wide), a fresh Tomcat home and product data directory for each
+// test, and a manager that holds the fixed test provider.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/failures.h"
+#include "support/sandbox.h"
+#include "tomcat/tomcat_manager.h"
+
+namespace tomcat_test {
+
+using testing_support::failureOf;
+using testing_support::pathExists;
+using testing_support::readFile;
+using testing_support::w;
+
+// The manager with the fixed provider in place of a configured package.
+class TestTomcatManager : public TomcatManager {
+ public:
+  TestTomcatManager();
+};
+
+// Directories of the machine.
+std::string tomcatHome();
+std::string varTomcat();  // the panel's Tomcat data directory
+std::string productRoot();
+
+// server.xml as each test starts with it: the stock shape, one Catalina Service.
+extern const char kStockServerXml[];
+// server.xml after --install and --install-service with the default ports,
+// with these Host elements in the HCP Engine; {home} and {var} in them stand
+// for the Tomcat home and the panel's Tomcat data directory.
+std::string hcpServerXml(const std::string& hosts);
+// The Host element that --install-vhost writes, with these Alias texts, and
+// `addedAliases` appended after its Realm as --add-alias does.
+std::string hostXml(const std::string& name, const std::vector<std::string>& aliases,
+                    const std::vector<std::string>& addedAliases = {});
+
+class TomcatTest : public ::testing::Test {
+ protected:
+  // An empty Tomcat home with a conf/server.xml of the stock shape (one
+  // Catalina Service) and an empty product data directory.
+  void SetUp() override;
+
+  static std::string serverXml() { return readFile(tomcatHome() + "/conf/server.xml"); }
+  static std::string workers() { return readFile(tomcatHome() + "/conf/workers.properties"); }
+  static std::string uriMap() { return readFile(tomcatHome() + "/conf/uriworkermap.properties"); }
+  static std::string realm(const std::string& host) { return readFile(tomcatHome() + "/hcp-users/" + host + ".xml"); }
+  // The deferred removal's storage file; empty when there is none.
+  static std::string removalStorage();
+  // An aliases file with this content; its path.
+  static std::wstring aliasesFile(const std::string& content);
+  // Puts <application>.war into the host's archive directory.
+  static void deployArchive(const std::string& host, const std::string& application);
+
+  // --install, then --install-service of `host` (login admin, password
+  // secret, the default ports).
+  void installPanelAndHost(const std::wstring& host);
+  // That, then --install-vhost of the host without aliases, and these
+  // applications' archives in its archive directory.
+  void installHostWithArchives(const std::string& host, const std::vector<std::string>& applications);
+
+  TestTomcatManager manager;
+};
+
+}  // namespace tomcat_test
