@@ -5,24 +5,31 @@
 #include <cstring>
 #include <limits>
 
-void XmlOverwrittenBytes::record(std::string_view before, std::string_view after) {
+void XmlOverwrittenBytes::start(std::string_view parsed) {
   clear();
-  if (after.size() < before.size() || before.size() >= std::numeric_limits<uint32_t>::max()) return;
+  parsed_ = parsed;
+  failed_ = parsed.size() >= std::numeric_limits<uint32_t>::max();
+  // About one byte in sixteen is written over in a typical file; the room is
+  // only touched as it fills.
+  if (!failed_) {
+    positions_.reserve(parsed.size() / 12 + 64);
+    bytes_.reserve(positions_.capacity());
+  }
+}
+
+void XmlOverwrittenBytes::compare(std::string_view before) {
+  if (failed_ || before.size() > parsed_.size() - compared_) {
+    failed_ = true;
+    return;
+  }
   const char* original = before.data();
-  const char* parsed = after.data();
+  const char* parsed = parsed_.data() + compared_;
   const size_t size = before.size();
-  // About one byte in sixteen was written over in a typical file.
-  size_t count = 0;
-  positions_.resize(size / 12 + 64);
-  bytes_.resize(positions_.size());
-  const auto note = [&](size_t i) {
-    if (count == positions_.size()) {
-      positions_.resize(count * 2);
-      bytes_.resize(count * 2);
-    }
-    positions_[count] = static_cast<uint32_t>(i);
-    bytes_[count] = original[i];
-    ++count;
+  bool expected = true;
+  const auto note = [&](size_t k) {
+    expected &= parsed[k] == '\0' || (parsed[k] == '/' && original[k] == '?');
+    positions_.push_back(static_cast<uint32_t>(compared_ + k));
+    bytes_.push_back(original[k]);
   };
   size_t i = 0;
   // Eight bytes at a time.
@@ -35,9 +42,9 @@ void XmlOverwrittenBytes::record(std::string_view before, std::string_view after
     if (differ == 0) continue;
     if constexpr (std::endian::native == std::endian::little) {
       while (differ != 0) {
-        const int bit = std::countr_zero(differ);
-        note(i + static_cast<size_t>(bit / 8));
-        differ &= ~(uint64_t{0xFF} << (bit / 8 * 8));
+        const size_t byte = static_cast<size_t>(std::countr_zero(differ)) / 8;
+        note(i + byte);
+        differ &= ~(uint64_t{0xFF} << (byte * 8));
       }
     } else {
       for (size_t k = i; k < i + 8; ++k) {
@@ -48,10 +55,16 @@ void XmlOverwrittenBytes::record(std::string_view before, std::string_view after
   for (; i < size; ++i) {
     if (original[i] != parsed[i]) note(i);
   }
-  positions_.resize(count);
-  bytes_.resize(count);
-  positions_.shrink_to_fit();
-  bytes_.shrink_to_fit();
+  failed_ = failed_ || !expected;
+  compared_ += size;
+}
+
+void XmlOverwrittenBytes::finish() {
+  if (failed_ || compared_ != parsed_.size()) {
+    clear();
+    return;
+  }
+  parsed_ = {};
   usable_ = true;
 }
 
@@ -60,6 +73,9 @@ void XmlOverwrittenBytes::clear() {
   positions_.shrink_to_fit();
   bytes_.clear();
   bytes_.shrink_to_fit();
+  parsed_ = {};
+  compared_ = 0;
+  failed_ = false;
   usable_ = false;
 }
 

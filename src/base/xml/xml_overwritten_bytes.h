@@ -1,9 +1,9 @@
 #pragma once
 // The parser works in place and ends every name, value and text it reads by
 // writing a NUL over the byte that followed it. Taken right after parsing,
-// this record holds each byte the parser changed as the file had it, so that a part of
-// the document nobody changed can be written back by copying its parsed text
-// and putting these bytes back, without walking its nodes.
+// this record holds each byte the parser changed as the file had it, so that
+// a part of the document nobody changed can be written back by copying its
+// parsed text and putting these bytes back, without walking its nodes.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,10 +13,17 @@
 
 class XmlOverwrittenBytes {
  public:
-  // Compares the text before parsing with the same text after it (the parser's
-  // terminator after the end is not part of `before`). The record stays
-  // unusable for a text longer than its positions can hold.
-  void record(std::string_view before, std::string_view after);
+  // Starts a record of `parsed`, the text after parsing without the parser's
+  // terminator.
+  void start(std::string_view parsed);
+  // Compares the next stretch of the text as it was before parsing; the
+  // stretches come in order.
+  void compare(std::string_view before);
+  // Ends the record. It is usable when the stretches covered the text exactly
+  // and differ from it only where the parser writes: NULs, and the '/' it
+  // makes of the '?' that ends the XML declaration. A text longer than the
+  // positions can hold is not recorded either.
+  void finish();
   void clear();
   bool usable() const { return usable_; }
 
@@ -28,6 +35,9 @@ class XmlOverwrittenBytes {
 
  private:
   std::vector<uint32_t> positions_;
-  std::string bytes_;
+  std::vector<char> bytes_;
+  std::string_view parsed_;
+  size_t compared_ = 0;
+  bool failed_ = false;
   bool usable_ = false;
 };

@@ -247,13 +247,9 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   state.buffer.push_back('\0');
   state.changedSubtrees.clear();
 
-  // The text as it was, only for as long as it takes to note what the parser
-  // writes over.
-  std::string before(state.buffer, 0, state.buffer.size() - 1);
+  state.overwritten.clear();
   pugi::xml_parse_result result =
       state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
-  state.overwritten.record(before, state.buffer);
-  std::string().swap(before);
   if (!result) {
     return describeFailure(state, ParseFailure{static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)),
                                                utf8ToWideLenient(result.description())});
