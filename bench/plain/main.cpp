@@ -16,24 +16,16 @@
 #include <pugixml.hpp>
 
 #include "floor/durable_write.h"
+#include "floor/string_writer.h"
 
 namespace {
-
-class StringWriter : public pugi::xml_writer {
- public:
-  explicit StringWriter(std::string& out) : out_(out) {}
-  void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
-
- private:
-  std::string& out_;
-};
 
 void loadAndSaveServerXml(const std::string& path) {
   pugi::xml_document document;
   const pugi::xml_parse_result result = document.load_file(path.c_str(), pugi::parse_full, pugi::encoding_utf8);
   if (!result) throw std::runtime_error(std::string(result.description()) + " at load " + path);
   std::string bytes;
-  StringWriter writer(bytes);
+  floorwork::StringWriter writer(bytes);
   document.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
   floorwork::replaceFileDurably(path, bytes, floorwork::SyncDirectory::Yes);
 }

@@ -186,9 +186,12 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
   out << "### Targets\n\n";
   out << "Mutating commands: within " << format("%.1f×", kFloorTarget) << " of the floor and within "
       << format("%.1f×", kPlainFloorTarget) << " of the plain floor (ratio of the medians; the ratio of the fastest "
-      << "runs beside it) and faster than the peer at " << reference->hosts << " hosts; time growth from "
-      << first.hosts << " to " << last.hosts << " hosts at most " << format("%.0f×", growthLimit)
-      << "; peak memory below 4× the size of the files edited + 10 MiB at every size.\n\n";
+      << "runs beside it) and faster than the peer at " << reference->hosts << " hosts; ";
+  if (sizes.size() > 1) {
+    out << "time growth from " << first.hosts << " to " << last.hosts << " hosts at most "
+        << format("%.0f×", growthLimit) << "; ";
+  }
+  out << "peak memory below 4× the size of the files edited + 10 MiB at every size.\n\n";
   out << "| Command | vs floor | vs plain floor | vs peer | growth | memory |\n|---|---|---|---|---|---|\n";
   for (const CommandResult& result : reference->commands) {
     if (!result.command.mutating) continue;
@@ -212,7 +215,7 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
     const CommandResult* large = commandIn(last, result.command.name);
     const Measurement* a = small ? measured(*small, Variant::Wcadmin) : nullptr;
     const Measurement* b = large ? measured(*large, Variant::Wcadmin) : nullptr;
-    if (a && b) {
+    if (a && b && sizes.size() > 1) {
       double growth = median(b->seconds) / median(a->seconds);
       out << verdict(growth <= growthLimit, format("%.1f×", growth));
     } else {
