@@ -15,7 +15,7 @@ namespace {
 }
 }  // namespace
 
-void replaceFileDurably(const std::string& path, std::string_view bytes) {
+void replaceFileDurably(const std::string& path, std::string_view bytes, SyncDirectory syncDirectory) {
   const std::string temporary = path + ".~floor.tmp";
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) fail("cannot create", temporary);
@@ -37,6 +37,18 @@ void replaceFileDurably(const std::string& path, std::string_view bytes) {
   }
   ::close(fd);
   if (::rename(temporary.c_str(), path.c_str()) != 0) fail("cannot rename over", path);
+  if (syncDirectory == SyncDirectory::No) return;
+  const size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) fail("cannot open", directory);
+  if (::fsync(dirFd) != 0) {
+    const int error = errno;
+    ::close(dirFd);
+    errno = error;
+    fail("cannot flush", directory);
+  }
+  ::close(dirFd);
 }
 
 }  // namespace floorwork

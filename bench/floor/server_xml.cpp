@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "floor/durable_write.h"
+#include "floor/string_writer.h"
 
 namespace floorwork {
 
@@ -10,15 +11,6 @@ namespace {
 
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
                                    pugi::parse_doctype | pugi::parse_pi | pugi::parse_ws_pcdata;
-
-class StringWriter : public pugi::xml_writer {
- public:
-  explicit StringWriter(std::string& out) : out_(out) {}
-  void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
-
- private:
-  std::string& out_;
-};
 
 bool sameTag(const char* a, const char* b) {
   for (; *a && *b; ++a, ++b) {

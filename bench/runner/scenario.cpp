@@ -16,6 +16,8 @@ const char* variantName(Variant variant) {
       return "wcadmin";
     case Variant::Floor:
       return "floor";
+    case Variant::Plain:
+      return "plain";
     case Variant::Peer:
       return "peer";
   }
@@ -45,21 +47,45 @@ std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const fs:
   const std::string map = kUriWorkerMap;
   const std::string server = kServerXml;
   return {
-      {"install-vhost", true, {server, workers}, {"--vhost-name=" + kNewHost, "--aliases=" + newHostFile}},
-      {"add-alias", true, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}},
-      {"remove-alias", true, {server, map}, {"--vhost-name=" + host, "--alias=" + aliasName(touched, 0)}},
+      {"install-vhost", true, true, {server, workers}, {"--vhost-name=" + kNewHost, "--aliases=" + newHostFile}},
+      {"add-alias", true, true, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}},
+      {"remove-alias", true, true, {server, map}, {"--vhost-name=" + host, "--alias=" + aliasName(touched, 0)}},
       {"rename-vhost",
+       true,
        true,
        {server, workers, map},
        {"--old-name=" + host, "--new-name=" + renamedHostName(touched), "--aliases=" + touchedFile}},
-      {"start-webapp", true, {map}, {"--vhost-name=" + host, "--webapp-name=" + kStoppedApplication}},
-      {"stop-webapp", true, {map}, {"--vhost-name=" + host, "--webapp-name=" + startedApplications()[1]}},
-      {"get-webapp-list", false, {}, {"--vhost-name=" + host}},
+      {"start-webapp", true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + kStoppedApplication}},
+      {"stop-webapp", true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + startedApplications()[1]}},
+      {"remove-vhost", true, false, {server, workers}, {"--vhost-name=" + host}},
+      {"get-webapp-list", false, true, {}, {"--vhost-name=" + host}},
   };
 }
 
+bool runsCommand(Variant variant, const CommandCase& command) {
+  switch (variant) {
+    case Variant::Wcadmin:
+      return true;
+    case Variant::Plain:
+      return command.mutating;
+    case Variant::Floor:
+    case Variant::Peer:
+      return command.hasFloorAndPeer;
+  }
+  return false;
+}
+
+bool makesTheEdit(Variant variant) { return variant != Variant::Plain; }
+
 std::vector<std::string> commandLine(Variant variant, const CommandCase& command, const ProgramPaths& paths) {
   std::vector<std::string> argv;
+  if (variant == Variant::Plain) {
+    argv = {paths.binDir + "/wcplain"};
+    for (const std::string& file : command.edited) {
+      argv.push_back((file == kServerXml ? "--server-xml=" : "--property-file=") + paths.tomcatHome + "/" + file);
+    }
+    return argv;
+  }
   switch (variant) {
     case Variant::Wcadmin:
       argv = {paths.binDir + "/wcadmin", "--" + command.name};
@@ -69,6 +95,8 @@ std::vector<std::string> commandLine(Variant variant, const CommandCase& command
       break;
     case Variant::Peer:
       argv = {"/bin/bash", paths.peerScript, command.name};
+      break;
+    case Variant::Plain:
       break;
   }
   if (variant != Variant::Wcadmin) {

@@ -1,7 +1,8 @@
 #pragma once
 // The benchmarked commands on a state of a given size, and the command line
-// of each of the three variants that do the same edit: the panel's program,
-// its floor and its peer.
+// of each variant: the panel's program, its floor and its peer, which do the
+// same edit, and the plain floor, which only loads and saves the files the
+// command edits (mutating commands only).
 
 #include <filesystem>
 #include <string>
@@ -9,13 +10,14 @@
 
 namespace bench {
 
-enum class Variant { Wcadmin, Floor, Peer };
-inline constexpr Variant kVariants[] = {Variant::Wcadmin, Variant::Floor, Variant::Peer};
+enum class Variant { Wcadmin, Floor, Plain, Peer };
+inline constexpr Variant kVariants[] = {Variant::Wcadmin, Variant::Floor, Variant::Plain, Variant::Peer};
 const char* variantName(Variant variant);
 
 struct CommandCase {
   std::string name;  // the command without its dashes: "install-vhost"
   bool mutating = true;
+  bool hasFloorAndPeer = true;          // false: only the panel's program and the plain floor run it
   std::vector<std::string> edited;      // the files it edits, relative to the Tomcat home
   std::vector<std::string> parameters;  // --name=value, the same for every variant
 };
@@ -25,11 +27,16 @@ struct CommandCase {
 std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const std::filesystem::path& workDir);
 
 struct ProgramPaths {
-  std::string binDir;      // wcadmin and wcfloor
+  std::string binDir;      // wcadmin, wcfloor and wcplain
   std::string peerScript;  // peer.sh
   std::string tomcatHome;
   std::string varTomcatDir;
 };
+
+// Whether the variant runs the command at all and leaves the state the
+// command leaves (the plain floor edits nothing).
+bool runsCommand(Variant variant, const CommandCase& command);
+bool makesTheEdit(Variant variant);
 
 std::vector<std::string> commandLine(Variant variant, const CommandCase& command, const ProgramPaths& paths);
 

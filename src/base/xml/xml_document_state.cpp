@@ -26,7 +26,12 @@ bool XmlDocumentState::isAttached(pugi::xml_node node) const {
 
 std::wstring fromXmlUtf8(const char* text) { return utf8ToWideLenient(text ? text : ""); }
 
+void XmlDocumentState::noteSubtreeChange(pugi::xml_node node) {
+  for (pugi::xml_node n = node; n; n = n.parent()) changedSubtrees.insert(n.internal_object());
+}
+
 void XmlDocumentState::noteStartTagChange(pugi::xml_node element) {
+  noteSubtreeChange(element);
   if (changedStartTags.contains(element.internal_object())) return;
   std::string head;
   if (!XmlStartTagWriter(*this).appendParsed(element, head)) return;  // spelled anew anyway

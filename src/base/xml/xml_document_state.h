@@ -6,12 +6,14 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <pugixml.hpp>
 
 #include "base/xml/xml_dom.h"
 #include "base/xml/xml_file_encoding.h"
 #include "base/xml/xml_name_ends.h"
+#include "base/xml/xml_overwritten_bytes.h"
 
 struct XmlDocumentState {
   pugi::xml_document doc;
@@ -28,6 +30,12 @@ struct XmlDocumentState {
 
   // The bytes the parser overwrote at the ends of names (see xml_name_ends.h).
   XmlNameEnds nameEnds;
+  // Every byte the parser overwrote, for copying unchanged elements whole.
+  XmlOverwrittenBytes overwritten;
+  // The nodes in whose subtree something changed since parsing (the changed
+  // node and each node above it). A parsed element that is not here is
+  // written back as its text in `buffer` says.
+  std::unordered_set<pugi::xml_node_struct*> changedSubtrees;
 
   // The start tags of parsed elements whose name or attributes the layer
   // changed, as the file spelled them (without the closing '>' or "/>") and
@@ -57,6 +65,9 @@ struct XmlDocumentState {
   bool isAttached(pugi::xml_node node) const;
   // To be called before the element's name or attributes change.
   void noteStartTagChange(pugi::xml_node element);
+  // To be called before anything in the node's subtree changes: its value,
+  // its attributes or its children.
+  void noteSubtreeChange(pugi::xml_node node);
 };
 
 // Builds handles from the inside and reaches their fields.

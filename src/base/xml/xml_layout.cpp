@@ -48,13 +48,14 @@ bool hasVisibleChildren(const XmlDocumentState& state, pugi::xml_node parent) {
 }
 
 // Indents a subtree that was built without any formatting.
-void indentFreshSubtree(const XmlDocumentState& state, pugi::xml_node element, const std::string& indent) {
+void indentFreshSubtree(XmlDocumentState& state, pugi::xml_node element, const std::string& indent) {
   if (element.type() != pugi::node_element || !element.first_child()) return;
   std::vector<pugi::xml_node> children;
   for (pugi::xml_node n = element.first_child(); n; n = n.next_sibling()) {
     if (isTextLike(n)) return;  // text content or formatting of its own: leave it
     children.push_back(n);
   }
+  state.noteSubtreeChange(element);
   const std::string inner = indent + state.indentUnit;
   for (pugi::xml_node child : children) {
     insertFormatting(element, child, state.newline + inner);

@@ -163,6 +163,7 @@ void XmlNode::setNodeValue(const std::wstring& value) const {
     return;
   }
   pugi::xml_node node(node_);
+  doc_->noteSubtreeChange(node);
   switch (node.type()) {
     case pugi::node_pcdata:
       setRaw(node, encodeXmlValue(value, XmlValueKind::Text));
@@ -274,6 +275,8 @@ XmlNode XmlNode::appendChild(const XmlNode& child) const {
       throw ComError(E_FAIL_RESULT, L"The document has a document element already");
     }
   }
+  doc_->noteSubtreeChange(moved.parent());
+  doc_->noteSubtreeChange(parent);
   if (moved.parent() != doc_->holder) layoutRemove(*doc_, moved);
   layoutAppend(*doc_, parent, moved);
   ++doc_->generation;
@@ -287,6 +290,7 @@ XmlNode XmlNode::removeChild(const XmlNode& child) const {
       pugi::xml_node(child.node_).parent() != pugi::xml_node(node_) || doc_->isHidden(pugi::xml_node(child.node_))) {
     throw ComError(E_INVALIDARG_RESULT, L"The node to remove is not a child of this node");
   }
+  doc_->noteSubtreeChange(pugi::xml_node(node_));
   layoutRemove(*doc_, pugi::xml_node(child.node_));
   ++doc_->generation;
   return child;

@@ -245,7 +245,9 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   std::vector<XmlEndTagBlanks> endTagBlanks;
   if (scan.endTagBlanks) endTagBlanks = findEndTagBlanks(state.buffer);
   state.buffer.push_back('\0');
+  state.changedSubtrees.clear();
 
+  state.overwritten.clear();
   pugi::xml_parse_result result =
       state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {

@@ -95,6 +95,23 @@ TEST(XmlRoundTrip, AnEndTagKeepsItsBlanksThroughChanges) {
   EXPECT_EQ(saveText(dir, document), "<Server>\n  <Engine name=\"HCP\">\n    <Host/>\n  </Engine >\n</Server>\n");
 }
 
+TEST(XmlRoundTrip, UnchangedElementsKeepTheirSpellingAroundChanges) {
+  TempDir dir;
+  XmlDocument document =
+      loadUnchanged(dir,
+                    "<Server>\n  <a x = 'q\"' ><b\ty=\"1\"/><!-- c --><![CDATA[d]]>e<i\n></i\n></a >\n"
+                    "  <f>gone</f>\n  <g><h></h></g>\n  <k>text</k>\n</Server>\n");
+  XmlElement root = document.documentElement();
+  // f goes, a moves into g, k's text changes: the rest reads as before, and
+  // nothing of f or of a's old place stays behind.
+  root.removeChild(childElement(root, L"f"));
+  childElement(root, L"g").appendChild(childElement(root, L"a"));
+  childElement(root, L"k").firstChild().setNodeValue(L"new");
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n  <g><h></h><a x = 'q\"' ><b\ty=\"1\"/><!-- c --><![CDATA[d]]>e<i\n></i\n></a ></g>\n"
+            "  <k>new</k>\n</Server>\n");
+}
+
 TEST(XmlRoundTrip, ProcessingInstructionsKeepTheirBlanks) {
   TempDir dir;
   const std::string original =
