@@ -21,15 +21,15 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
-#include "child_process.h"
 #include "core_file.h"
+#include "support/child_process.h"
 #include "support/sandbox.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using crashdump_testing::ChildOutcome;
-using crashdump_testing::runInChild;
+using testing_support::ChildOutcome;
+using testing_support::runInChild;
 
 CrashDumpInfo* childDumpInfo = nullptr;
 
@@ -108,7 +108,7 @@ TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
 
   if (!gdbInstalled()) GTEST_SKIP() << "gdb is not installed: the dump is not opened in the debugger";
   const std::string backtrace =
-      commandOutput("gdb -batch -nx -ex bt '" + crashdump_testing::currentProgramPath() + "' '" + dump + "' 2>&1");
+      commandOutput("gdb -batch -nx -ex bt '" + testing_support::currentProgramPath() + "' '" + dump + "' 2>&1");
   EXPECT_NE(backtrace.find("SIGSEGV"), std::string::npos) << backtrace;
   const size_t fault = backtrace.find("#0 ");
   ASSERT_NE(fault, std::string::npos) << backtrace;

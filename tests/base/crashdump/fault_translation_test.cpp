@@ -18,13 +18,13 @@
 #include "base/errors/se_translator.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
-#include "child_process.h"
+#include "support/child_process.h"
 #include "support/sandbox.h"
 
 namespace {
 
-using crashdump_testing::ChildOutcome;
-using crashdump_testing::runInChild;
+using testing_support::ChildOutcome;
+using testing_support::runInChild;
 
 [[gnu::noinline]] int readThroughNull() {
   volatile int* pointer = nullptr;

@@ -8,6 +8,7 @@
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
 #include "fake_service.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -23,14 +24,7 @@ FakeService::Reply echo(const FakeService::Request& request) {
   return FakeService::string(request.name.value_or(L"?"));
 }
 
-vexception failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e;
-  }
-  return vexception(L"no exception");
-}
+using testing_support::failureOf;
 
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 

@@ -8,6 +8,7 @@
 #include "base/pipes/client_overlapped_pipe.h"
 #include "base/pipes/overlapped_pipe.h"
 #include "fake_service.h"
+#include "support/failures.h"
 
 namespace {
 
@@ -26,14 +27,7 @@ struct Ends {
   std::unique_ptr<Pipe> far;
 };
 
-std::wstring messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e.message();
-  }
-  return L"no exception";
-}
+std::wstring messageOf(const std::function<void()>& f) { return testing_support::failureOf(f).message(); }
 
 TEST(OverlappedPipeTest, EachWriteIsOneMessage) {
   Ends ends;

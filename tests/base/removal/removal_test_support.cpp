@@ -9,17 +9,7 @@
 
 namespace removal_test {
 
-std::wstring w(const std::string& text) { return utf8ToWideLenient(text); }
 std::string n(const std::wstring& text) { return wideToUtf8Lenient(text); }
-
-std::wstring failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e.fullText();
-  }
-  return L"no failure";
-}
 
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 

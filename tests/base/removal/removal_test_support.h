@@ -16,15 +16,16 @@
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
 #include "support/background_program.h"
+#include "support/failures.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
 namespace removal_test {
 
-std::wstring w(const std::string& text);
+using testing_support::w;
 std::string n(const std::wstring& text);
-// The full text of the vexception `f` throws, or "no failure".
-std::wstring failureOf(const std::function<void()>& f);
+// The full text of the vexception `f` throws.
+inline std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureTextOf(f); }
 bool contains(const std::wstring& text, const std::wstring& part);
 
 // Time stands at `now`; sleeps only move the tick count.

@@ -17,7 +17,7 @@
 #include "base/services/status_record.h"
 #include "base/text/convert.h"
 #include "base/text/vaformat.h"
-#include "process_tools.h"
+#include "support/child_process.h"
 #include "support/sandbox.h"
 
 using ::testing::ElementsAre;
@@ -80,7 +80,7 @@ class StandInTest : public ::testing::Test {
         service::controlService(SERVICE_CONTROL_STOP, name);
       } catch (const vexception&) {
       }
-      if (serviceHostPid(name)) test_process::killProcess(*host);
+      if (serviceHostPid(name)) testing_support::killProcess(*host);
       ADD_FAILURE() << "the test left service " << cstrLenient(name) << " running";
     }
   }
@@ -123,14 +123,14 @@ TEST_F(StandInTest, StartQueryAndStop) {
   std::optional<StatusRecord> record = recordOf(L"Sleeper");
   ASSERT_TRUE(record.has_value());
   EXPECT_EQ(serviceHostPid(L"Sleeper"), record->hostPid);
-  EXPECT_TRUE(test_process::processExists(record->processId));
+  EXPECT_TRUE(testing_support::processExists(record->processId));
 
   service::startStopService(L"Sleeper", false);
   ServiceStatus stopped = statusOf(L"Sleeper");
   EXPECT_EQ(stopped.currentState, SERVICE_STOPPED);
   EXPECT_EQ(stopped.win32ExitCode, 0u);
   EXPECT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
-  EXPECT_TRUE(eventually([&] { return !test_process::processExists(record->processId); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
 }
 
 TEST_F(StandInTest, RestartRightAfterStopSucceeds) {
@@ -165,7 +165,7 @@ TEST_F(StandInTest, StoppingWhatDoesNotRunOrExistIsSuccess) {
 }
 
 TEST_F(StandInTest, ServiceThatExitsWhileStartPendingReportsItsExitStatus) {
-  define(L"Quitter", Definition(L"sh -c 'sleep 0.3; exit 3'", {}, {}, test_process::unusedLocalPort()));
+  define(L"Quitter", Definition(L"sh -c 'sleep 0.3; exit 3'", {}, {}, testing_support::unusedLocalPort()));
   EXPECT_EQ(service::startService(L"Quitter"), 3u);
   ServiceStatus status = statusOf(L"Quitter");
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
@@ -192,7 +192,7 @@ TEST_F(StandInTest, ServiceThatEndsByItselfLaterIsStoppedWithItsExitStatus) {
 
 TEST_F(StandInTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingCheckPoint) {
   if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is needed for a listener";
-  uint16_t port = test_process::unusedLocalPort();
+  uint16_t port = testing_support::unusedLocalPort();
   std::wstring listener = vaformat(
       L"python3 -c \"import socket,time; time.sleep(2.5); s=socket.socket(); "
       L"s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(('127.0.0.1', %d)); s.listen(5); "
@@ -253,13 +253,13 @@ TEST_F(StandInTest, KilledHostIsReadAsStoppedAndTakesTheCommandAlong) {
   service::startStopService(L"Sleeper", true);
   std::optional<StatusRecord> record = recordOf(L"Sleeper");
   ASSERT_TRUE(record.has_value());
-  ASSERT_TRUE(test_process::killProcess(record->hostPid));
+  ASSERT_TRUE(testing_support::killProcess(record->hostPid));
 
   ASSERT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
   ServiceStatus status = statusOf(L"Sleeper");
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(status.win32ExitCode, ERROR_PROCESS_ABORTED);
-  EXPECT_TRUE(eventually([&] { return !test_process::processExists(record->processId); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
 
   // It can be started again.
   service::startStopService(L"Sleeper", true);
@@ -276,7 +276,7 @@ TEST_F(StandInTest, StubbornCommandIsKilledAfterTheStopTimeout) {
 
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stubborn"));
   EXPECT_EQ(statusOf(L"Stubborn").currentState, SERVICE_STOPPED);
-  EXPECT_TRUE(eventually([&] { return !test_process::processExists(record->processId); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
 }
 
 TEST_F(StandInTest, CommandGetsItsEnvironmentAndItsOutputIsKept) {
