@@ -21,7 +21,7 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
-#include "core_file.h"
+#include "support/process_core_file.h"
 #include "support/child_process.h"
 #include "support/sandbox.h"
 

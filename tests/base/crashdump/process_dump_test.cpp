@@ -25,7 +25,7 @@
 #include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
 #include "base/log/log_manager.h"
-#include "core_file.h"
+#include "support/process_core_file.h"
 #include "support/child_process.h"
 #include "support/sandbox.h"
 

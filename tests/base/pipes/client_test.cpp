@@ -7,7 +7,7 @@
 #include "base/errors/os_error.h"
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
-#include "fake_service.h"
+#include "support/service_pipe_fake.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 

@@ -7,7 +7,7 @@
 
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
-#include "fake_service.h"
+#include "support/service_pipe_fake.h"
 #include "support/background_program.h"
 #include "support/child_process.h"
 #include "support/failures.h"

@@ -7,7 +7,7 @@
 #include "base/errors/os_error.h"
 #include "base/pipes/client_overlapped_pipe.h"
 #include "base/pipes/overlapped_pipe.h"
-#include "fake_service.h"
+#include "support/service_pipe_fake.h"
 #include "support/failures.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/services/service.h"
-#include "fake_services.h"
+#include "support/service_fakes.h"
 #include "support/sandbox.h"
 
 class ServiceWrapperTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "fake_services.h"
+#include "support/service_fakes.h"
 
 #include "base/errors/win_error_codes.h"
 #include "base/text/vaformat.h"

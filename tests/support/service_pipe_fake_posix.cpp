@@ -1,4 +1,4 @@
-#include "fake_service.h"
+#include "support/service_pipe_fake.h"
 
 #include <fcntl.h>
 #include <poll.h>
