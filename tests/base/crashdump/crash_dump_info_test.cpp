@@ -17,6 +17,7 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
 #include "base/system/clock.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -138,10 +139,8 @@ TEST(CrashDumpInfo, DisabledDumpsCreateNothingAndPruneNothing) {
     CrashDumpInfo info;
     EXPECT_FALSE(info.enabled());
     EXPECT_FALSE(pathExists(root + "/etc/crashdumps"));
-    try {
-      info.getFileName();
-      ADD_FAILURE() << "a name while dumps are off";
-    } catch (const vexception& e) {
+    {
+      const auto e = testing_support::failureAs<vexception>([&] { info.getFileName(); });
       EXPECT_EQ(e.message(), L"Crash dumping does not enabled");
       ASSERT_EQ(e.callPoints().size(), 1u);
       EXPECT_EQ(e.callPoints()[0].function, "CrashDumpInfo::getFileName");

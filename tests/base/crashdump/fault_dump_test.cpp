@@ -21,8 +21,8 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
-#include "support/process_core_file.h"
 #include "support/child_process.h"
+#include "support/process_core_file.h"
 #include "support/sandbox.h"
 
 namespace {

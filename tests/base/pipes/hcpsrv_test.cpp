@@ -7,11 +7,11 @@
 
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
-#include "support/service_pipe_fake.h"
 #include "support/background_program.h"
 #include "support/child_process.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/service_pipe_fake.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "base/errors/os_error.h"
 #include "base/pipes/client_overlapped_pipe.h"
 #include "base/pipes/overlapped_pipe.h"
-#include "support/service_pipe_fake.h"
 #include "support/failures.h"
+#include "support/service_pipe_fake.h"
 
 namespace {
 
@@ -59,13 +59,9 @@ TEST(OverlappedPipeTest, MessageLongerThanTheBufferIsAnError) {
   Ends ends;
   ends.far->write("abcdef", 6, true);
   char buffer[4];
-  try {
-    ends.near->read(buffer, 4, true);
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.code(), ERROR_MORE_DATA);
-    EXPECT_NE(e.message().find(L"Unable to read from pipe"), std::wstring::npos);
-  }
+  const auto e = testing_support::failureAs<vosexception>([&] { ends.near->read(buffer, 4, true); });
+  EXPECT_EQ(e.code(), ERROR_MORE_DATA);
+  EXPECT_NE(e.message().find(L"Unable to read from pipe"), std::wstring::npos);
 }
 
 TEST(OverlappedPipeTest, ClosedFarEndFinishesThePipe) {

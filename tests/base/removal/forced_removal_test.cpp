@@ -8,6 +8,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
+#include "support/failures.h"
 
 namespace {
 
@@ -249,10 +250,8 @@ TEST_F(ForcedRemovalTest, ABadStorageFailsBeforeAnythingIsRemoved) {
   const std::string text = "<Entries><Entry Id=\"1\" URI=\"" + war +
                            "\" URIType=\"Path\" Service=\"\"/><Entry Id=\"2\" URI=\"/x\" URIType=\"Disk\"/></Entries>";
   machine.writeStorageText(text);
-  try {
-    run(L"", false);
-    FAIL() << "no failure";
-  } catch (const vexception& e) {
+  {
+    const auto e = testing_support::failureAs<vexception>([&] { run(L"", false); });
     EXPECT_NE(e.message().find(L"Unable to load entry from XML"), std::wstring::npos) << n(e.fullText());
   }
   EXPECT_TRUE(pathExists(war));

@@ -18,6 +18,7 @@
 #include "base/text/convert.h"
 #include "base/text/vaformat.h"
 #include "support/child_process.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 using ::testing::ElementsAre;
@@ -171,13 +172,9 @@ TEST_F(StandInTest, ServiceThatExitsWhileStartPendingReportsItsExitStatus) {
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR);
   EXPECT_EQ(status.serviceSpecificExitCode, 3u);
-  try {
-    service::startStopService(L"Quitter", true);
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.code(), 3u);
-    EXPECT_THAT(e.message(), HasSubstr(L"at Start service Quitter"));
-  }
+  const auto e = testing_support::failureAs<vosexception>([&] { service::startStopService(L"Quitter", true); });
+  EXPECT_EQ(e.code(), 3u);
+  EXPECT_THAT(e.message(), HasSubstr(L"at Start service Quitter"));
 }
 
 TEST_F(StandInTest, ServiceThatEndsByItselfLaterIsStoppedWithItsExitStatus) {
@@ -294,28 +291,22 @@ TEST_F(StandInTest, CommandGetsItsEnvironmentAndItsOutputIsKept) {
 
 TEST_F(StandInTest, BadDefinitionsAreRefusedWithAClearError) {
   define(L"NoImage", {L""});
-  try {
-    service::startService(L"NoImage");
-    FAIL() << "no exception";
-  } catch (const VFileNotFoundException& e) {
+  {
+    const auto e = testing_support::failureAs<VFileNotFoundException>([&] { service::startService(L"NoImage"); });
     EXPECT_THAT(e.message(), HasSubstr(L"at StartService 'NoImage'"));
   }
 
   Definition badPort(L"sleep 1000");
   badPort.readyPort = 70000;
   define(L"BadPort", badPort);
-  try {
-    service::startService(L"BadPort");
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
+  {
+    const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadPort"); });
     EXPECT_EQ(e.message(), L"Service 'BadPort': ReadyPort 70000 is not a TCP port (1 to 65535)");
   }
 
   define(L"BadEnvironment", {L"sleep 1000", {}, {L"NOEQUALS"}});
-  try {
-    service::startService(L"BadEnvironment");
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
+  {
+    const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadEnvironment"); });
     EXPECT_THAT(e.message(), HasSubstr(L"'NOEQUALS' is not of the form NAME=value"));
   }
   for (const wchar_t* name : {L"NoImage", L"BadPort", L"BadEnvironment"}) {
