@@ -162,4 +162,16 @@ size_t LogCapture::count(LogLevel level) const {
   return n;
 }
 
+int LogCapture::count(LogLevel level, const std::wstring& part) const {
+  int found = 0;
+  for (const Line& line : lines) found += line.level == level && line.text.find(part) != std::wstring::npos ? 1 : 0;
+  return found;
+}
+
+std::wstring LogCapture::all() const {
+  std::wstring text;
+  for (const Line& line : lines) text += std::to_wstring(line.level) + L": " + line.text + L"\n";
+  return text;
+}
+
 }  // namespace fake

@@ -95,6 +95,18 @@ class LogCapture : public LogSink {
   std::vector<Line> lines;
   bool contains(LogLevel level, const std::wstring& text) const;
   size_t count(LogLevel level) const;
+  // Lines at the level that contain the part.
+  int count(LogLevel level, const std::wstring& part) const;
+  // Every line with its level, for a failure message.
+  std::wstring all() const;
+};
+
+// Installs a LogCapture for its lifetime.
+struct CapturedLog {
+  CapturedLog() { LogManager::instance().addSink(sink); }
+  ~CapturedLog() { LogManager::instance().removeSink(sink.get()); }
+  LogCapture* operator->() const { return sink.get(); }
+  std::shared_ptr<LogCapture> sink = std::make_shared<LogCapture>();
 };
 
 }  // namespace fake

@@ -61,6 +61,14 @@ ChildOutcome faultInChildWithDumps(bool breakTheDumpDirectory) {
   });
 }
 
+// Settings with a product root in the sandbox (returned) and further values.
+std::string writeSettings(const testing_support::Sandbox& sandbox, const std::string& values) {
+  const std::string root = sandbox.path("opt/halvo");
+  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
+                        "\"\n" + values);
+  return root;
+}
+
 std::vector<std::string> filesIn(const std::string& directory) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
@@ -82,9 +90,7 @@ bool gdbInstalled() { return std::system("gdb --version >/dev/null 2>&1") == 0; 
 
 TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
   testing_support::Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
-                        "\"\n");
+  const std::string root = writeSettings(sandbox, "");
 
   ChildOutcome outcome = faultInChildWithDumps(false);
   ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
@@ -119,9 +125,7 @@ TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
 
 TEST(FaultDump, ADumpThatCannotBeWrittenStillLetsTheFaultBeReported) {
   testing_support::Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
-                        "\"\n");
+  const std::string root = writeSettings(sandbox, "");
 
   ChildOutcome outcome = faultInChildWithDumps(true);
   ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
@@ -131,9 +135,7 @@ TEST(FaultDump, ADumpThatCannotBeWrittenStillLetsTheFaultBeReported) {
 
 TEST(FaultDump, NoDumpWhenDumpsAreOff) {
   testing_support::Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
-                        "\"\n\"CrashDumpsEnabled\"=dword:00000000\n");
+  const std::string root = writeSettings(sandbox, "\"CrashDumpsEnabled\"=dword:00000000\n");
   ChildOutcome outcome = faultInChildWithDumps(false);
   ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
   EXPECT_EQ(outcome.report, "C structured exception: 0xc0000005");

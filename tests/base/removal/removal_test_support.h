@@ -19,6 +19,7 @@
 #include "support/failures.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
+#include "support/service_fakes.h"
 
 namespace removal_test {
 
@@ -43,29 +44,8 @@ class FixedClock : public Clock {
   uint32_t ticks_ = 0;
 };
 
-// Every message logged while it is installed.
-class LogCapture : public LogSink {
- public:
-  struct Line {
-    LogLevel level;
-    std::wstring text;
-  };
-  void write(LogLevel level, const std::wstring& text) override { lines.push_back({level, text}); }
-  void write(LogLevel level, const vexception& e) override { lines.push_back({level, e.fullText()}); }
-  bool has(LogLevel level, const std::wstring& text) const;
-  // Lines at the level that contain the part.
-  int count(LogLevel level, const std::wstring& part) const;
-  std::wstring all() const;
-  std::vector<Line> lines;
-};
-
-// Installs a LogCapture for its lifetime.
-struct CapturedLog {
-  CapturedLog() { LogManager::instance().addSink(sink); }
-  ~CapturedLog() { LogManager::instance().removeSink(sink.get()); }
-  LogCapture* operator->() const { return sink.get(); }
-  std::shared_ptr<LogCapture> sink = std::make_shared<LogCapture>();
-};
+using fake::CapturedLog;
+using fake::LogCapture;
 
 // Services that reach the requested state at once; installed as the
 // current service control for its lifetime. Calls are noted as

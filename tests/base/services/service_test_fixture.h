@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/services/service.h"
-#include "support/service_fakes.h"
 #include "support/sandbox.h"
+#include "support/service_fakes.h"
 
 class ServiceWrapperTest : public ::testing::Test {
  protected:
