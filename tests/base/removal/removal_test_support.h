@@ -29,22 +29,8 @@ std::string n(const std::wstring& text);
 inline std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureTextOf(f); }
 bool contains(const std::wstring& text, const std::wstring& part);
 
-// Time stands at `now`; sleeps only move the tick count.
-class FixedClock : public Clock {
- public:
-  explicit FixedClock(int64_t now) : now_(now) { Clock::setCurrentForTesting(this); }
-  ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
-  uint32_t tickCount() override { return ticks_; }
-  int64_t now() override { return now_; }
-  LocalTime localTime() override { return toLocalTime(now_); }
-  void sleep(uint32_t milliseconds) override { ticks_ += milliseconds; }
-
- private:
-  int64_t now_;
-  uint32_t ticks_ = 0;
-};
-
 using fake::CapturedLog;
+using fake::FixedClock;
 using fake::LogCapture;
 
 // Services that reach the requested state at once; installed as the

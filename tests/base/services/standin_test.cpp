@@ -28,16 +28,10 @@ using ::testing::UnorderedElementsAre;
 namespace {
 
 struct Definition {
-  Definition(std::wstring image, std::vector<std::wstring> dependsOn = {}, std::vector<std::wstring> pairs = {},
-             std::optional<uint32_t> port = std::nullopt)
-      : imagePath(std::move(image)),
-        dependencies(std::move(dependsOn)),
-        environment(std::move(pairs)),
-        readyPort(port) {}
   std::wstring imagePath;
-  std::vector<std::wstring> dependencies;
-  std::vector<std::wstring> environment;
-  std::optional<uint32_t> readyPort;
+  std::vector<std::wstring> dependencies = {};
+  std::vector<std::wstring> environment = {};
+  std::optional<uint32_t> readyPort = std::nullopt;
   uint32_t waitHint = 1000;  // keeps the wrapper's polls at one second
   uint32_t stopTimeout = 5000;
 };
@@ -166,7 +160,7 @@ TEST_F(StandInTest, StoppingWhatDoesNotRunOrExistIsSuccess) {
 }
 
 TEST_F(StandInTest, ServiceThatExitsWhileStartPendingReportsItsExitStatus) {
-  define(L"Quitter", Definition(L"sh -c 'sleep 0.3; exit 3'", {}, {}, testing_support::unusedLocalPort()));
+  define(L"Quitter", {.imagePath = L"sh -c 'sleep 0.3; exit 3'", .readyPort = testing_support::unusedLocalPort()});
   EXPECT_EQ(service::startService(L"Quitter"), 3u);
   ServiceStatus status = statusOf(L"Quitter");
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
@@ -195,9 +189,7 @@ TEST_F(StandInTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingCheckPoint)
       L"s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(('127.0.0.1', %d)); s.listen(5); "
       L"time.sleep(1000)\"",
       port);
-  Definition d(listener, {}, {}, port);
-  d.waitHint = 10000;
-  define(L"Listener", d);
+  define(L"Listener", {.imagePath = listener, .readyPort = port, .waitHint = 10000});
 
   ASSERT_EQ(0u, open(L"Listener")->start());
   ServiceStatus first = statusOf(L"Listener");
@@ -229,7 +221,7 @@ TEST_F(StandInTest, DependenciesStartFirstAndDependentsStopFirst) {
   std::vector<std::wstring> dependents;
   service::dependentServices(dependents, L"Base", SERVICE_ACTIVE);
   EXPECT_THAT(dependents, ElementsAre(L"Front", L"App"));  // a service before what it depends on
-  std::vector<std::wstring> dependencies;
+  std::vector<std::wstring> dependencies = {};
   service::serviceDependencies(dependencies, L"Front");
   EXPECT_THAT(dependencies, ElementsAre(L"App"));
 
@@ -264,9 +256,7 @@ TEST_F(StandInTest, KilledHostIsReadAsStoppedAndTakesTheCommandAlong) {
 }
 
 TEST_F(StandInTest, StubbornCommandIsKilledAfterTheStopTimeout) {
-  Definition d(L"sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'");
-  d.stopTimeout = 1500;
-  define(L"Stubborn", d);
+  define(L"Stubborn", {.imagePath = L"sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'", .stopTimeout = 1500});
   service::startStopService(L"Stubborn", true);
   std::optional<StatusRecord> record = recordOf(L"Stubborn");
   ASSERT_TRUE(record.has_value());
@@ -296,9 +286,7 @@ TEST_F(StandInTest, BadDefinitionsAreRefusedWithAClearError) {
     EXPECT_THAT(e.message(), HasSubstr(L"at StartService 'NoImage'"));
   }
 
-  Definition badPort(L"sleep 1000");
-  badPort.readyPort = 70000;
-  define(L"BadPort", badPort);
+  define(L"BadPort", {.imagePath = L"sleep 1000", .readyPort = 70000});
   {
     const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadPort"); });
     EXPECT_EQ(e.message(), L"Service 'BadPort': ReadyPort 70000 is not a TCP port (1 to 65535)");
@@ -332,7 +320,7 @@ TEST_F(StandInTest, CreateAndDeleteWriteAndRemoveTheKey) {
   ASSERT_EQ(0u, manager->createService(definition, SERVICE_ALL_ACCESS, created));
   defined_.push_back(L"Created");
   EXPECT_TRUE(service::exist(L"Created"));
-  std::vector<std::wstring> dependencies;
+  std::vector<std::wstring> dependencies = {};
   service::serviceDependencies(dependencies, L"Created");
   EXPECT_THAT(dependencies, ElementsAre(L"Other"));
 
