@@ -34,13 +34,8 @@ std::string storeFile(const Sandbox& sandbox) { return sandbox.path("etc/halvo/r
 // The message of the vexception the call throws, and its innermost function.
 template <class Call>
 std::pair<std::wstring, std::string> failureOf(Call call) {
-  try {
-    call();
-  } catch (const vexception& e) {
-    return {e.message(), e.callPoints().empty() ? std::string() : e.callPoints().front().function};
-  }
-  ADD_FAILURE() << "no exception";
-  return {};
+  const vexception e = testing_support::failureOf(call);
+  return {e.message(), e.callPoints().empty() ? std::string() : e.callPoints().front().function};
 }
 
 template <class Call>
