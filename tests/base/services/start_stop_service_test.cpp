@@ -168,14 +168,6 @@ TEST_F(ServiceStatusTest, ExistIsFalseOnlyForAServiceTheSystemDoesNotKnow) {
   EXPECT_EQ(calls(L"open").front(), L"open Tomcat 0x4");
 }
 
-TEST_F(ServiceStatusTest, QueryReturnsTheWholeRecord) {
-  ServiceStatus expected{SERVICE_WIN32_OWN_PROCESS, SERVICE_START_PENDING, 1, 0, 0, 7, 30000};
-  manager.add(L"Tomcat", SERVICE_STOPPED).status = expected;
-  ServiceStatus status;
-  EXPECT_EQ(0u, service::queryStatusService(status, L"Tomcat"));
-  EXPECT_EQ(status, expected);
-}
-
 TEST_F(ServiceStatusTest, FailedQueryThrowsQueryServiceStatus) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
   s.failQueriesFrom = 1;
