@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,6 +25,19 @@ vexception failureOf(Call&& call) {
   }
   ADD_FAILURE() << "the call ended without a failure";
   return vexception(L"<no failure>");
+}
+
+// The exception of type E that `call` ends with, for checking the kind of
+// failure too; another exception leaves the test, and a normal end fails it.
+template <class E, class Call>
+E failureAs(Call&& call) {
+  try {
+    std::forward<Call>(call)();
+  } catch (const E& e) {
+    return e;
+  }
+  ADD_FAILURE() << "the call ended without a failure";
+  throw std::logic_error("the call ended without a failure");
 }
 
 // The full text (message and call points) of the failure `call` ends with.

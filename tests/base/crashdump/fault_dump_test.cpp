@@ -21,15 +21,15 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
-#include "child_process.h"
-#include "core_file.h"
+#include "support/child_process.h"
+#include "support/process_core_file.h"
 #include "support/sandbox.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using crashdump_testing::ChildOutcome;
-using crashdump_testing::runInChild;
+using testing_support::ChildOutcome;
+using testing_support::runInChild;
 
 CrashDumpInfo* childDumpInfo = nullptr;
 
@@ -61,6 +61,14 @@ ChildOutcome faultInChildWithDumps(bool breakTheDumpDirectory) {
   });
 }
 
+// Settings with a product root in the sandbox (returned) and further values.
+std::string writeSettings(const testing_support::Sandbox& sandbox, const std::string& values) {
+  const std::string root = sandbox.path("opt/halvo");
+  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
+                        "\"\n" + values);
+  return root;
+}
+
 std::vector<std::string> filesIn(const std::string& directory) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
@@ -82,9 +90,7 @@ bool gdbInstalled() { return std::system("gdb --version >/dev/null 2>&1") == 0; 
 
 TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
   testing_support::Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
-                        "\"\n");
+  const std::string root = writeSettings(sandbox, "");
 
   ChildOutcome outcome = faultInChildWithDumps(false);
   ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
@@ -108,7 +114,7 @@ TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
 
   if (!gdbInstalled()) GTEST_SKIP() << "gdb is not installed: the dump is not opened in the debugger";
   const std::string backtrace =
-      commandOutput("gdb -batch -nx -ex bt '" + crashdump_testing::currentProgramPath() + "' '" + dump + "' 2>&1");
+      commandOutput("gdb -batch -nx -ex bt '" + testing_support::currentProgramPath() + "' '" + dump + "' 2>&1");
   EXPECT_NE(backtrace.find("SIGSEGV"), std::string::npos) << backtrace;
   const size_t fault = backtrace.find("#0 ");
   ASSERT_NE(fault, std::string::npos) << backtrace;
@@ -119,9 +125,7 @@ TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
 
 TEST(FaultDump, ADumpThatCannotBeWrittenStillLetsTheFaultBeReported) {
   testing_support::Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
-                        "\"\n");
+  const std::string root = writeSettings(sandbox, "");
 
   ChildOutcome outcome = faultInChildWithDumps(true);
   ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
@@ -131,9 +135,7 @@ TEST(FaultDump, ADumpThatCannotBeWrittenStillLetsTheFaultBeReported) {
 
 TEST(FaultDump, NoDumpWhenDumpsAreOff) {
   testing_support::Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" + root +
-                        "\"\n\"CrashDumpsEnabled\"=dword:00000000\n");
+  const std::string root = writeSettings(sandbox, "\"CrashDumpsEnabled\"=dword:00000000\n");
   ChildOutcome outcome = faultInChildWithDumps(false);
   ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
   EXPECT_EQ(outcome.report, "C structured exception: 0xc0000005");

@@ -18,13 +18,14 @@
 #include "base/errors/se_translator.h"
 #include "base/errors/vguard.h"
 #include "base/text/convert.h"
-#include "child_process.h"
+#include "support/child_process.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 namespace {
 
-using crashdump_testing::ChildOutcome;
-using crashdump_testing::runInChild;
+using testing_support::ChildOutcome;
+using testing_support::runInChild;
 
 [[gnu::noinline]] int readThroughNull() {
   volatile int* pointer = nullptr;
@@ -64,13 +65,7 @@ volatile int recursionEnd = -1;  // never reached
 
 // The vexception that a guarded body ends with; a failure when it ends normally.
 vexception failureOf(const std::function<void()>& body) {
-  try {
-    vguard("FaultTest::run", 77, L"run()", body);
-  } catch (const vexception& e) {
-    return e;
-  }
-  ADD_FAILURE() << "the guarded body ended without a failure";
-  return vexception(L"<no failure>");
+  return testing_support::failureOf([&] { vguard("FaultTest::run", 77, L"run()", body); });
 }
 
 bool faultSignalsBlocked() {

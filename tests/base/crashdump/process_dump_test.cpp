@@ -25,8 +25,9 @@
 #include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
 #include "base/log/log_manager.h"
-#include "child_process.h"
-#include "core_file.h"
+#include "support/child_process.h"
+#include "support/failures.h"
+#include "support/process_core_file.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -93,7 +94,7 @@ TEST(ProcessDump, HoldsTheThreadTheMemoryAndTheFilesOfTheProcess) {
 
   const CoreNote* files = core.findNote("CORE", 0x46494c45);
   ASSERT_NE(files, nullptr);
-  EXPECT_NE(files->desc.find(crashdump_testing::currentProgramPath() + '\0'), std::string::npos);
+  EXPECT_NE(files->desc.find(testing_support::currentProgramPath() + '\0'), std::string::npos);
 
   const CoreNote* openFiles = core.findNote("HALVO", kOpenFilesNoteType);
   ASSERT_NE(openFiles, nullptr);
@@ -143,10 +144,9 @@ TEST(ProcessDump, ADumpOfAFaultHasTheFaultingRegistersAndSignal) {
   faultDumpResult = ~0u;
   installFaultTranslation();
   setCrashDumpHook(&dumpingHook);
-  try {
-    vguard("DumpTest::fault", 1, L"", [] { readThroughNullForTheDump(); });
-    ADD_FAILURE() << "no fault";
-  } catch (const vexception& e) {
+  {
+    const auto e = testing_support::failureAs<vexception>(
+        [&] { vguard("DumpTest::fault", 1, L"", [] { readThroughNullForTheDump(); }); });
     EXPECT_EQ(e.message(), L"C structured exception: 0xc0000005");
   }
   setCrashDumpHook(nullptr);

@@ -7,8 +7,9 @@
 #include "base/errors/os_error.h"
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
-#include "fake_service.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/service_pipe_fake.h"
 
 namespace {
 
@@ -23,26 +24,15 @@ FakeService::Reply echo(const FakeService::Request& request) {
   return FakeService::string(request.name.value_or(L"?"));
 }
 
-vexception failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e;
-  }
-  return vexception(L"no exception");
-}
+using testing_support::failureOf;
 
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
   Sandbox sandbox;
-  try {
-    HalvoSrvClient client;
-    FAIL() << "connected without a service";
-  } catch (const VFileNotFoundException& e) {
-    EXPECT_TRUE(contains(e.message(), L"The system cannot find the file specified.")) << e.fullText().c_str();
-    EXPECT_TRUE(contains(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
-  }
+  const auto e = testing_support::failureAs<VFileNotFoundException>([&] { HalvoSrvClient client; });
+  EXPECT_TRUE(contains(e.message(), L"The system cannot find the file specified.")) << e.fullText().c_str();
+  EXPECT_TRUE(contains(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
 }
 
 TEST(HalvoSrvClientTest, SharedInstanceFailureCarriesItsCallPoint) {
@@ -188,13 +178,9 @@ TEST(HalvoSrvClientTest, PipeIsNamedByTheSetting) {
 TEST(HalvoSrvClientTest, PipeNameThatIsNoPlainNameIsRejected) {
   Sandbox sandbox;
   sandbox.writeRegistry(kKey + "\"hcppipe\"=\"../escape\"\n");
-  try {
-    HalvoSrvClient client;
-    FAIL() << "connected to a path outside the pipe directory";
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.code(), ERROR_INVALID_NAME);
-    EXPECT_TRUE(contains(e.message(), L"Unable to connect to pipe \\\\.\\pipe\\../escape"));
-  }
+  const auto e = testing_support::failureAs<vosexception>([&] { HalvoSrvClient client; });
+  EXPECT_EQ(e.code(), ERROR_INVALID_NAME);
+  EXPECT_TRUE(contains(e.message(), L"Unable to connect to pipe \\\\.\\pipe\\../escape"));
 }
 
 TEST(HalvoSrvClientTest, ThreadsShareOneClientOneQueryAtATime) {

@@ -7,8 +7,11 @@
 
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
-#include "fake_service.h"
+#include "support/background_program.h"
+#include "support/child_process.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/service_pipe_fake.h"
 
 namespace {
 
@@ -24,20 +27,13 @@ const std::string kConfig =
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-std::wstring failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e.message();
-  }
-  return L"no exception";
-}
+std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureOf(f).message(); }
 
 // hcpsrv serving the sandbox's default pipe for the scope.
 struct RunningService {
   explicit RunningService(const Sandbox& sandbox, const std::string& pipe = "hcppipe")
       : socket(sandbox.path("run/halvo/pipes/" + pipe)), process("hcpsrv", {}) {
-    ready = testing_support::waitForPath(socket);
+    ready = testing_support::waitForPath(socket, 10000);
   }
   std::string socket;
   ChildProcess process;

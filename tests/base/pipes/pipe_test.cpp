@@ -7,7 +7,8 @@
 #include "base/errors/os_error.h"
 #include "base/pipes/client_overlapped_pipe.h"
 #include "base/pipes/overlapped_pipe.h"
-#include "fake_service.h"
+#include "support/failures.h"
+#include "support/service_pipe_fake.h"
 
 namespace {
 
@@ -26,14 +27,7 @@ struct Ends {
   std::unique_ptr<Pipe> far;
 };
 
-std::wstring messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e.message();
-  }
-  return L"no exception";
-}
+std::wstring messageOf(const std::function<void()>& f) { return testing_support::failureOf(f).message(); }
 
 TEST(OverlappedPipeTest, EachWriteIsOneMessage) {
   Ends ends;
@@ -65,13 +59,9 @@ TEST(OverlappedPipeTest, MessageLongerThanTheBufferIsAnError) {
   Ends ends;
   ends.far->write("abcdef", 6, true);
   char buffer[4];
-  try {
-    ends.near->read(buffer, 4, true);
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.code(), ERROR_MORE_DATA);
-    EXPECT_NE(e.message().find(L"Unable to read from pipe"), std::wstring::npos);
-  }
+  const auto e = testing_support::failureAs<vosexception>([&] { ends.near->read(buffer, 4, true); });
+  EXPECT_EQ(e.code(), ERROR_MORE_DATA);
+  EXPECT_NE(e.message().find(L"Unable to read from pipe"), std::wstring::npos);
 }
 
 TEST(OverlappedPipeTest, ClosedFarEndFinishesThePipe) {

@@ -5,6 +5,7 @@
 #include "base/errors/os_error.h"
 #include "base/registry/value_data.h"
 #include "base/text/unicode.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 using namespace registry;
@@ -33,24 +34,13 @@ std::string storeFile(const Sandbox& sandbox) { return sandbox.path("etc/halvo/r
 // The message of the vexception the call throws, and its innermost function.
 template <class Call>
 std::pair<std::wstring, std::string> failureOf(Call call) {
-  try {
-    call();
-  } catch (const vexception& e) {
-    return {e.message(), e.callPoints().empty() ? std::string() : e.callPoints().front().function};
-  }
-  ADD_FAILURE() << "no exception";
-  return {};
+  const vexception e = testing_support::failureOf(call);
+  return {e.message(), e.callPoints().empty() ? std::string() : e.callPoints().front().function};
 }
 
 template <class Call>
 uint32_t osCodeOf(Call call) {
-  try {
-    call();
-  } catch (const vosexception& e) {
-    return e.code();
-  }
-  ADD_FAILURE() << "no OS error";
-  return 0;
+  return testing_support::failureAs<vosexception>(call).code();
 }
 
 }  // namespace
@@ -152,10 +142,9 @@ TEST(RegistryLookup, GetstrFailsLoudly) {
   sandbox.writeRegistry(kConfigBody);
   EXPECT_EQ(getstr(Root::LocalMachine, kConfig, L"PRODUCT_ROOT_D", kView32), L"/opt/halvo");
   std::wstring missingKey = kConfig + L"\\Packages\\tomcat\\tomcat10";
-  try {
-    getstr(Root::LocalMachine, missingKey, L"dll", kView32);
-    FAIL();
-  } catch (const VFileNotFoundException& e) {
+  {
+    const auto e = testing_support::failureAs<VFileNotFoundException>(
+        [&] { getstr(Root::LocalMachine, missingKey, L"dll", kView32); });
     EXPECT_EQ(e.message(), L"The system cannot find the file specified. (Error code 2) at lookup subKey=" + missingKey +
                                L" value=dll");
     EXPECT_EQ(e.callPoints().front().function, "registry::getstr");
@@ -166,10 +155,9 @@ TEST(RegistryLookup, GetstrFailsLoudly) {
 
 TEST(RegistryKeys, OpenAndCreateFailures) {
   Sandbox sandbox;
-  try {
-    open(Root::LocalMachine, L"SOFTWARE\\Nothing", KEY_READ);
-    FAIL();
-  } catch (const VFileNotFoundException& e) {
+  {
+    const auto e = testing_support::failureAs<VFileNotFoundException>(
+        [&] { open(Root::LocalMachine, L"SOFTWARE\\Nothing", KEY_READ); });
     EXPECT_EQ(e.message(),
               L"The system cannot find the file specified. (Error code 2) at RegOpenKeyEx subKey=SOFTWARE\\Nothing");
     EXPECT_EQ(e.callPoints().front().function, "registry::open");

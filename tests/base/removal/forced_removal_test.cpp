@@ -8,6 +8,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
+#include "support/failures.h"
 
 namespace {
 
@@ -54,8 +55,9 @@ TEST_F(ForcedRemovalTest, RemovesTheFilesAndFoldersOfTheServiceOnly) {
   EXPECT_TRUE(pathExists(machine.path("work/HCP")));
   EXPECT_TRUE(pathExists(other));
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"3"});
-  EXPECT_TRUE(log->has(LOG_INFO, w("File " + war + " has been deleted"))) << n(log->all());
-  EXPECT_TRUE(log->has(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted"))) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted"))) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted")))
+      << n(log->all());
   EXPECT_EQ(log->count(LOG_ERROR, L""), 0) << n(log->all());
   EXPECT_TRUE(services.calls.empty());
 }
@@ -100,8 +102,8 @@ TEST_F(ForcedRemovalTest, ALockedFileStopsItsRunningServiceWhichIsStartedAgain) 
   EXPECT_EQ(services.calls, (std::vector<std::wstring>{L"stop Tomcat", L"start Tomcat"}));
   EXPECT_EQ(services.states[L"Tomcat"], SERVICE_RUNNING);
   EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1) << n(log->all());
-  EXPECT_TRUE(log->has(LOG_INFO, w("Service Tomcat has been stopped for delete file " + war))) << n(log->all());
-  EXPECT_TRUE(log->has(LOG_INFO, w("File " + war + " has been deleted")));
+  EXPECT_TRUE(log->contains(LOG_INFO, w("Service Tomcat has been stopped for delete file " + war))) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted")));
 }
 
 TEST_F(ForcedRemovalTest, AServiceThatMustStayStoppedIsNotStartedAgain) {
@@ -240,7 +242,7 @@ TEST_F(ForcedRemovalTest, UserEntriesAreReportedAndKept) {
   machine.writeEntries({RemovalEntry{L"u", L"guest", UriType::User, L""}});
   run(L"", false);
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"u"});
-  EXPECT_TRUE(log->has(LOG_ERROR, L"Unable to delete user guest.")) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user guest.")) << n(log->all());
   EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
 }
 
@@ -249,10 +251,8 @@ TEST_F(ForcedRemovalTest, ABadStorageFailsBeforeAnythingIsRemoved) {
   const std::string text = "<Entries><Entry Id=\"1\" URI=\"" + war +
                            "\" URIType=\"Path\" Service=\"\"/><Entry Id=\"2\" URI=\"/x\" URIType=\"Disk\"/></Entries>";
   machine.writeStorageText(text);
-  try {
-    run(L"", false);
-    FAIL() << "no failure";
-  } catch (const vexception& e) {
+  {
+    const auto e = testing_support::failureAs<vexception>([&] { run(L"", false); });
     EXPECT_NE(e.message().find(L"Unable to load entry from XML"), std::wstring::npos) << n(e.fullText());
   }
   EXPECT_TRUE(pathExists(war));

@@ -9,40 +9,9 @@
 
 namespace removal_test {
 
-std::wstring w(const std::string& text) { return utf8ToWideLenient(text); }
 std::string n(const std::wstring& text) { return wideToUtf8Lenient(text); }
 
-std::wstring failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const vexception& e) {
-    return e.fullText();
-  }
-  return L"no failure";
-}
-
 bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
-bool LogCapture::has(LogLevel level, const std::wstring& text) const {
-  for (const Line& line : lines) {
-    if (line.level == level && line.text == text) return true;
-  }
-  return false;
-}
-
-int LogCapture::count(LogLevel level, const std::wstring& part) const {
-  int found = 0;
-  for (const Line& line : lines) {
-    if (line.level == level && line.text.find(part) != std::wstring::npos) ++found;
-  }
-  return found;
-}
-
-std::wstring LogCapture::all() const {
-  std::wstring text;
-  for (const Line& line : lines) text += std::to_wstring(line.level) + L": " + line.text + L"\n";
-  return text;
-}
 
 // ---------------------------------------------------------------- services
 

@@ -16,55 +16,22 @@
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
 #include "support/background_program.h"
+#include "support/failures.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
+#include "support/service_fakes.h"
 
 namespace removal_test {
 
-std::wstring w(const std::string& text);
+using testing_support::w;
 std::string n(const std::wstring& text);
-// The full text of the vexception `f` throws, or "no failure".
-std::wstring failureOf(const std::function<void()>& f);
+// The full text of the vexception `f` throws.
+inline std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureTextOf(f); }
 bool contains(const std::wstring& text, const std::wstring& part);
 
-// Time stands at `now`; sleeps only move the tick count.
-class FixedClock : public Clock {
- public:
-  explicit FixedClock(int64_t now) : now_(now) { Clock::setCurrentForTesting(this); }
-  ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
-  uint32_t tickCount() override { return ticks_; }
-  int64_t now() override { return now_; }
-  LocalTime localTime() override { return toLocalTime(now_); }
-  void sleep(uint32_t milliseconds) override { ticks_ += milliseconds; }
-
- private:
-  int64_t now_;
-  uint32_t ticks_ = 0;
-};
-
-// Every message logged while it is installed.
-class LogCapture : public LogSink {
- public:
-  struct Line {
-    LogLevel level;
-    std::wstring text;
-  };
-  void write(LogLevel level, const std::wstring& text) override { lines.push_back({level, text}); }
-  void write(LogLevel level, const vexception& e) override { lines.push_back({level, e.fullText()}); }
-  bool has(LogLevel level, const std::wstring& text) const;
-  // Lines at the level that contain the part.
-  int count(LogLevel level, const std::wstring& part) const;
-  std::wstring all() const;
-  std::vector<Line> lines;
-};
-
-// Installs a LogCapture for its lifetime.
-struct CapturedLog {
-  CapturedLog() { LogManager::instance().addSink(sink); }
-  ~CapturedLog() { LogManager::instance().removeSink(sink.get()); }
-  LogCapture* operator->() const { return sink.get(); }
-  std::shared_ptr<LogCapture> sink = std::make_shared<LogCapture>();
-};
+using fake::CapturedLog;
+using fake::FixedClock;
+using fake::LogCapture;
 
 // Services that reach the requested state at once; installed as the
 // current service control for its lifetime. Calls are noted as

@@ -6,6 +6,7 @@
 
 #include "base/errors/os_error.h"
 #include "service_test_fixture.h"
+#include "support/failures.h"
 
 using ::testing::ElementsAre;
 
@@ -124,26 +125,20 @@ TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccess) {
 }
 
 TEST_F(ControlServiceTest, OtherRequestsForAMissingServiceThrow) {
-  try {
-    service::controlService(SERVICE_CONTROL_PAUSE, L"Missing");
-    FAIL() << "no exception";
-  } catch (const VServiceDoesNotExistException& e) {
-    EXPECT_EQ(e.message(),
-              L"The specified service does not exist as an installed service. (Error code 1060) at OpenService "
-              L"'Missing'");
-    ASSERT_EQ(e.callPoints().size(), 1u);
-    EXPECT_EQ(e.callPoints()[0].function, "service::controlService");
-  }
+  const auto e = testing_support::failureAs<VServiceDoesNotExistException>(
+      [&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); });
+  EXPECT_EQ(e.message(),
+            L"The specified service does not exist as an installed service. (Error code 1060) at OpenService "
+            L"'Missing'");
+  ASSERT_EQ(e.callPoints().size(), 1u);
+  EXPECT_EQ(e.callPoints()[0].function, "service::controlService");
 }
 
 TEST_F(ControlServiceTest, RefusedRequestThrowsWithTheRequestNumber) {
   manager.add(L"Tomcat", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
-  try {
-    service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
-  }
+  const auto e = testing_support::failureAs<VAccessDeniedException>(
+      [&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
+  EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
 }
 
 TEST_F(ControlServiceTest, FailedQueryInTheFirstWaitThrowsAfterLoggingTheRecord) {
@@ -151,10 +146,9 @@ TEST_F(ControlServiceTest, FailedQueryInTheFirstWaitThrowsAfterLoggingTheRecord)
   s.onControl = [](fake::Service&, uint32_t) {};
   s.failQueriesFrom = 3;
   s.queryError = ERROR_INVALID_HANDLE;
-  try {
-    service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
+  {
+    const auto e =
+        testing_support::failureAs<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
     EXPECT_EQ(e.code(), ERROR_INVALID_HANDLE);
     EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
   }
@@ -180,10 +174,9 @@ TEST_F(ControlServiceTest, UnknownRequestGoesOutAsInterrogate) {
 
 TEST_F(ControlServiceTest, ManagerThatDoesNotOpenThrowsOpenSCManager) {
   manager.managerError = ERROR_ACCESS_DENIED;
-  try {
-    service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
+  {
+    const auto e = testing_support::failureAs<VAccessDeniedException>(
+        [&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
     EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at OpenSCManager");
     EXPECT_EQ(e.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
   }

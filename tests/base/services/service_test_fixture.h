@@ -9,18 +9,16 @@
 #include <vector>
 
 #include "base/services/service.h"
-#include "fake_services.h"
 #include "support/sandbox.h"
+#include "support/service_fakes.h"
 
 class ServiceWrapperTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Clock::setCurrentForTesting(&clock);
     ServiceControl::setCurrentForTesting(&manager);
-    LogManager::instance().addSink(log);
   }
   void TearDown() override {
-    LogManager::instance().removeSink(log.get());
     ServiceControl::setCurrentForTesting(nullptr);
     Clock::setCurrentForTesting(nullptr);
     EXPECT_EQ(manager.openHandles, 0) << "a manager or service handle was left open";
@@ -58,5 +56,5 @@ class ServiceWrapperTest : public ::testing::Test {
   testing_support::Sandbox sandbox;  // keeps anything the log writes private
   fake::VirtualClock clock;
   fake::ServiceManager manager{clock};
-  std::shared_ptr<fake::LogCapture> log = std::make_shared<fake::LogCapture>();
+  fake::CapturedLog log;
 };

@@ -17,7 +17,8 @@
 #include "base/services/status_record.h"
 #include "base/text/convert.h"
 #include "base/text/vaformat.h"
-#include "process_tools.h"
+#include "support/child_process.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 using ::testing::ElementsAre;
@@ -27,16 +28,10 @@ using ::testing::UnorderedElementsAre;
 namespace {
 
 struct Definition {
-  Definition(std::wstring image, std::vector<std::wstring> dependsOn = {}, std::vector<std::wstring> pairs = {},
-             std::optional<uint32_t> port = std::nullopt)
-      : imagePath(std::move(image)),
-        dependencies(std::move(dependsOn)),
-        environment(std::move(pairs)),
-        readyPort(port) {}
   std::wstring imagePath;
-  std::vector<std::wstring> dependencies;
-  std::vector<std::wstring> environment;
-  std::optional<uint32_t> readyPort;
+  std::vector<std::wstring> dependencies = {};
+  std::vector<std::wstring> environment = {};
+  std::optional<uint32_t> readyPort = std::nullopt;
   uint32_t waitHint = 1000;  // keeps the wrapper's polls at one second
   uint32_t stopTimeout = 5000;
 };
@@ -80,7 +75,7 @@ class StandInTest : public ::testing::Test {
         service::controlService(SERVICE_CONTROL_STOP, name);
       } catch (const vexception&) {
       }
-      if (serviceHostPid(name)) test_process::killProcess(*host);
+      if (serviceHostPid(name)) testing_support::killProcess(*host);
       ADD_FAILURE() << "the test left service " << cstrLenient(name) << " running";
     }
   }
@@ -123,14 +118,14 @@ TEST_F(StandInTest, StartQueryAndStop) {
   std::optional<StatusRecord> record = recordOf(L"Sleeper");
   ASSERT_TRUE(record.has_value());
   EXPECT_EQ(serviceHostPid(L"Sleeper"), record->hostPid);
-  EXPECT_TRUE(test_process::processExists(record->processId));
+  EXPECT_TRUE(testing_support::processExists(record->processId));
 
   service::startStopService(L"Sleeper", false);
   ServiceStatus stopped = statusOf(L"Sleeper");
   EXPECT_EQ(stopped.currentState, SERVICE_STOPPED);
   EXPECT_EQ(stopped.win32ExitCode, 0u);
   EXPECT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
-  EXPECT_TRUE(eventually([&] { return !test_process::processExists(record->processId); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
 }
 
 TEST_F(StandInTest, RestartRightAfterStopSucceeds) {
@@ -165,19 +160,15 @@ TEST_F(StandInTest, StoppingWhatDoesNotRunOrExistIsSuccess) {
 }
 
 TEST_F(StandInTest, ServiceThatExitsWhileStartPendingReportsItsExitStatus) {
-  define(L"Quitter", Definition(L"sh -c 'sleep 0.3; exit 3'", {}, {}, test_process::unusedLocalPort()));
+  define(L"Quitter", {.imagePath = L"sh -c 'sleep 0.3; exit 3'", .readyPort = testing_support::unusedLocalPort()});
   EXPECT_EQ(service::startService(L"Quitter"), 3u);
   ServiceStatus status = statusOf(L"Quitter");
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR);
   EXPECT_EQ(status.serviceSpecificExitCode, 3u);
-  try {
-    service::startStopService(L"Quitter", true);
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.code(), 3u);
-    EXPECT_THAT(e.message(), HasSubstr(L"at Start service Quitter"));
-  }
+  const auto e = testing_support::failureAs<vosexception>([&] { service::startStopService(L"Quitter", true); });
+  EXPECT_EQ(e.code(), 3u);
+  EXPECT_THAT(e.message(), HasSubstr(L"at Start service Quitter"));
 }
 
 TEST_F(StandInTest, ServiceThatEndsByItselfLaterIsStoppedWithItsExitStatus) {
@@ -192,15 +183,13 @@ TEST_F(StandInTest, ServiceThatEndsByItselfLaterIsStoppedWithItsExitStatus) {
 
 TEST_F(StandInTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingCheckPoint) {
   if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is needed for a listener";
-  uint16_t port = test_process::unusedLocalPort();
+  uint16_t port = testing_support::unusedLocalPort();
   std::wstring listener = vaformat(
       L"python3 -c \"import socket,time; time.sleep(2.5); s=socket.socket(); "
       L"s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(('127.0.0.1', %d)); s.listen(5); "
       L"time.sleep(1000)\"",
       port);
-  Definition d(listener, {}, {}, port);
-  d.waitHint = 10000;
-  define(L"Listener", d);
+  define(L"Listener", {.imagePath = listener, .readyPort = port, .waitHint = 10000});
 
   ASSERT_EQ(0u, open(L"Listener")->start());
   ServiceStatus first = statusOf(L"Listener");
@@ -232,7 +221,7 @@ TEST_F(StandInTest, DependenciesStartFirstAndDependentsStopFirst) {
   std::vector<std::wstring> dependents;
   service::dependentServices(dependents, L"Base", SERVICE_ACTIVE);
   EXPECT_THAT(dependents, ElementsAre(L"Front", L"App"));  // a service before what it depends on
-  std::vector<std::wstring> dependencies;
+  std::vector<std::wstring> dependencies = {};
   service::serviceDependencies(dependencies, L"Front");
   EXPECT_THAT(dependencies, ElementsAre(L"App"));
 
@@ -253,13 +242,13 @@ TEST_F(StandInTest, KilledHostIsReadAsStoppedAndTakesTheCommandAlong) {
   service::startStopService(L"Sleeper", true);
   std::optional<StatusRecord> record = recordOf(L"Sleeper");
   ASSERT_TRUE(record.has_value());
-  ASSERT_TRUE(test_process::killProcess(record->hostPid));
+  ASSERT_TRUE(testing_support::killProcess(record->hostPid));
 
   ASSERT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
   ServiceStatus status = statusOf(L"Sleeper");
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(status.win32ExitCode, ERROR_PROCESS_ABORTED);
-  EXPECT_TRUE(eventually([&] { return !test_process::processExists(record->processId); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
 
   // It can be started again.
   service::startStopService(L"Sleeper", true);
@@ -267,16 +256,14 @@ TEST_F(StandInTest, KilledHostIsReadAsStoppedAndTakesTheCommandAlong) {
 }
 
 TEST_F(StandInTest, StubbornCommandIsKilledAfterTheStopTimeout) {
-  Definition d(L"sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'");
-  d.stopTimeout = 1500;
-  define(L"Stubborn", d);
+  define(L"Stubborn", {.imagePath = L"sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'", .stopTimeout = 1500});
   service::startStopService(L"Stubborn", true);
   std::optional<StatusRecord> record = recordOf(L"Stubborn");
   ASSERT_TRUE(record.has_value());
 
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stubborn"));
   EXPECT_EQ(statusOf(L"Stubborn").currentState, SERVICE_STOPPED);
-  EXPECT_TRUE(eventually([&] { return !test_process::processExists(record->processId); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
 }
 
 TEST_F(StandInTest, CommandGetsItsEnvironmentAndItsOutputIsKept) {
@@ -294,28 +281,20 @@ TEST_F(StandInTest, CommandGetsItsEnvironmentAndItsOutputIsKept) {
 
 TEST_F(StandInTest, BadDefinitionsAreRefusedWithAClearError) {
   define(L"NoImage", {L""});
-  try {
-    service::startService(L"NoImage");
-    FAIL() << "no exception";
-  } catch (const VFileNotFoundException& e) {
+  {
+    const auto e = testing_support::failureAs<VFileNotFoundException>([&] { service::startService(L"NoImage"); });
     EXPECT_THAT(e.message(), HasSubstr(L"at StartService 'NoImage'"));
   }
 
-  Definition badPort(L"sleep 1000");
-  badPort.readyPort = 70000;
-  define(L"BadPort", badPort);
-  try {
-    service::startService(L"BadPort");
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
+  define(L"BadPort", {.imagePath = L"sleep 1000", .readyPort = 70000});
+  {
+    const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadPort"); });
     EXPECT_EQ(e.message(), L"Service 'BadPort': ReadyPort 70000 is not a TCP port (1 to 65535)");
   }
 
   define(L"BadEnvironment", {L"sleep 1000", {}, {L"NOEQUALS"}});
-  try {
-    service::startService(L"BadEnvironment");
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
+  {
+    const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadEnvironment"); });
     EXPECT_THAT(e.message(), HasSubstr(L"'NOEQUALS' is not of the form NAME=value"));
   }
   for (const wchar_t* name : {L"NoImage", L"BadPort", L"BadEnvironment"}) {
@@ -341,7 +320,7 @@ TEST_F(StandInTest, CreateAndDeleteWriteAndRemoveTheKey) {
   ASSERT_EQ(0u, manager->createService(definition, SERVICE_ALL_ACCESS, created));
   defined_.push_back(L"Created");
   EXPECT_TRUE(service::exist(L"Created"));
-  std::vector<std::wstring> dependencies;
+  std::vector<std::wstring> dependencies = {};
   service::serviceDependencies(dependencies, L"Created");
   EXPECT_THAT(dependencies, ElementsAre(L"Other"));
 

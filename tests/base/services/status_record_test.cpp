@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "base/errors/win_error_codes.h"
-#include "support/sandbox.h"
 
 TEST(StatusRecordTest, EveryFieldSurvivesTheTextForm) {
   StatusRecord record;
@@ -19,16 +18,6 @@ TEST(StatusRecordTest, EveryFieldSurvivesTheTextForm) {
   EXPECT_EQ(back->status, record.status);
   EXPECT_EQ(back->hostPid, 4242u);
   EXPECT_EQ(back->processId, 4243u);
-}
-
-TEST(StatusRecordTest, TextIsOneFieldPerLine) {
-  StatusRecord record;
-  record.status.currentState = SERVICE_RUNNING;
-  record.hostPid = 7;
-  std::string text = formatStatusRecord(record);
-  EXPECT_NE(text.find("currentState=4\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("hostPid=7\n"), std::string::npos) << text;
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 9);
 }
 
 TEST(StatusRecordTest, IncompleteOrGarbledTextIsNoRecord) {
@@ -65,11 +54,4 @@ TEST(StatusRecordTest, DeadHostReadsAsStopped) {
   StatusRecord never = recordOfDeadHost(std::nullopt);
   EXPECT_EQ(never.status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(never.status.win32ExitCode, 0u);
-}
-
-TEST(StatusRecordTest, FilesLieInTheServiceDirectoryUnderTheRoot) {
-  testing_support::Sandbox sandbox;
-  std::string directory = sandbox.root() + "/run/halvo/services/Tomcat";
-  EXPECT_EQ(serviceStateDirectory(L"Tomcat"), std::wstring(directory.begin(), directory.end()));
-  EXPECT_EQ(statusRecordPath(L"Tomcat"), serviceStateDirectory(L"Tomcat") + L"/status");
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles at the OS boundary of the pipe client: an in-test management
 // service that speaks the wire format on the sandbox's pipe socket, a
-// connected socket pair, and a background child process for hcpsrv.
+// connected socket pair.
 
 #include <atomic>
 #include <functional>
@@ -76,31 +76,5 @@ std::pair<Con::os::UniqueHandle, Con::os::UniqueHandle> socketPair();
 void shrinkSendBuffer(Con::os::Handle socket);
 // Fills the send buffer until a write would block.
 void fillSendBuffer(Con::os::Handle socket);
-
-// A program of build/bin running in the background with its output in files.
-class ChildProcess {
- public:
-  ChildProcess(const std::string& program, const std::vector<std::string>& args);
-  ~ChildProcess();  // kills it if it still runs
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  // SIGTERM, then the exit code (128 + signal when killed by one).
-  int stop();
-  // SIGKILL: the process gets no chance to clean up.
-  int kill();
-  // Waits for the process to end by itself.
-  int wait();
-  std::string output() const;
-  std::string errors() const;
-
- private:
-  TempDir io_;
-  int pid_ = -1;
-  int exitCode_ = -1;
-};
-
-// Waits (up to 10 s) until `path` exists; false if it never does.
-bool waitForPath(const std::string& path);
 
 }  // namespace testing_support

@@ -1,4 +1,4 @@
-#include "fake_services.h"
+#include "support/service_fakes.h"
 
 #include "base/errors/win_error_codes.h"
 #include "base/text/vaformat.h"
@@ -160,6 +160,18 @@ size_t LogCapture::count(LogLevel level) const {
   size_t n = 0;
   for (const Line& line : lines) n += line.level == level ? 1 : 0;
   return n;
+}
+
+int LogCapture::count(LogLevel level, const std::wstring& part) const {
+  int found = 0;
+  for (const Line& line : lines) found += line.level == level && line.text.find(part) != std::wstring::npos ? 1 : 0;
+  return found;
+}
+
+std::wstring LogCapture::all() const {
+  std::wstring text;
+  for (const Line& line : lines) text += std::to_wstring(line.level) + L": " + line.text + L"\n";
+  return text;
 }
 
 }  // namespace fake

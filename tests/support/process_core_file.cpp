@@ -1,4 +1,4 @@
-#include "core_file.h"
+#include "support/process_core_file.h"
 
 #include <elf.h>
 

@@ -31,6 +31,21 @@ class VirtualClock : public Clock {
   uint64_t now_ = 0;
 };
 
+// Time stands at `now`; sleeps only move the tick count.
+class FixedClock : public Clock {
+ public:
+  explicit FixedClock(int64_t now) : now_(now) { Clock::setCurrentForTesting(this); }
+  ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
+  uint32_t tickCount() override { return ticks_; }
+  int64_t now() override { return now_; }
+  LocalTime localTime() override { return toLocalTime(now_); }
+  void sleep(uint32_t milliseconds) override { ticks_ += milliseconds; }
+
+ private:
+  int64_t now_;
+  uint32_t ticks_ = 0;
+};
+
 struct Service {
   ServiceStatus status{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0};
   std::vector<std::wstring> dependencies;  // what it depends on
@@ -95,6 +110,18 @@ class LogCapture : public LogSink {
   std::vector<Line> lines;
   bool contains(LogLevel level, const std::wstring& text) const;
   size_t count(LogLevel level) const;
+  // Lines at the level that contain the part.
+  int count(LogLevel level, const std::wstring& part) const;
+  // Every line with its level, for a failure message.
+  std::wstring all() const;
+};
+
+// Installs a LogCapture for its lifetime.
+struct CapturedLog {
+  CapturedLog() { LogManager::instance().addSink(sink); }
+  ~CapturedLog() { LogManager::instance().removeSink(sink.get()); }
+  LogCapture* operator->() const { return sink.get(); }
+  std::shared_ptr<LogCapture> sink = std::make_shared<LogCapture>();
 };
 
 }  // namespace fake

@@ -1,4 +1,4 @@
-#include "fake_service.h"
+#include "support/service_pipe_fake.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -187,62 +187,6 @@ void fillSendBuffer(Con::os::Handle socket) {
   std::string chunk(512, 'x');
   while (::send(static_cast<int>(socket), chunk.data(), chunk.size(), MSG_DONTWAIT | MSG_NOSIGNAL) > 0) {
   }
-}
-
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
-  std::string path = binPath(program);
-  std::string out = io_ / "out", err = io_ / "err";
-  pid_ = ::fork();
-  if (pid_ < 0) throw std::runtime_error("fork failed");
-  if (pid_ == 0) {
-    int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(o, 1);
-    ::dup2(e, 2);
-    std::vector<char*> argv{const_cast<char*>(path.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(path.c_str(), argv.data());
-    ::_exit(127);
-  }
-}
-
-ChildProcess::~ChildProcess() {
-  if (exitCode_ < 0 && pid_ > 0) {
-    ::kill(pid_, SIGKILL);
-    wait();
-  }
-}
-
-int ChildProcess::wait() {
-  if (exitCode_ >= 0) return exitCode_;
-  int status = 0;
-  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-  }
-  exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return exitCode_;
-}
-
-int ChildProcess::stop() {
-  if (exitCode_ < 0) ::kill(pid_, SIGTERM);
-  return wait();
-}
-
-int ChildProcess::kill() {
-  if (exitCode_ < 0) ::kill(pid_, SIGKILL);
-  return wait();
-}
-
-std::string ChildProcess::output() const { return readFile(io_ / "out"); }
-std::string ChildProcess::errors() const { return readFile(io_ / "err"); }
-
-bool waitForPath(const std::string& path) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!pathExists(path)) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    ::usleep(20000);
-  }
-  return true;
 }
 
 }  // namespace testing_support
