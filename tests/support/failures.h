@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,17 +14,25 @@
 
 namespace testing_support {
 
-// The vexception that `call` ends with; a test failure when it ends normally
-// (the returned exception then says so).
-template <class Call>
-vexception failureOf(Call&& call) {
+// The failure of class E that `call` ends with (sliced to a vexception unless
+// E is asked for). A call that ends normally or with another class fails the
+// test: the first with a note, both by an exception out of the test body.
+template <class E = vexception, class Call>
+E failureOf(Call&& call) {
   try {
     std::forward<Call>(call)();
-  } catch (const vexception& e) {
+  } catch (const E& e) {
     return e;
   }
   ADD_FAILURE() << "the call ended without a failure";
-  return vexception(L"<no failure>");
+  throw std::logic_error("the call ended without a failure");
+}
+
+// Whether `text` holds `part`, with the whole text in the failure note.
+inline ::testing::AssertionResult holds(const std::wstring& text, const std::wstring& part) {
+  if (text.find(part) != std::wstring::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "'" << wideToUtf8Lenient(text) << "' lacks '" << wideToUtf8Lenient(part)
+                                       << "'";
 }
 
 // The full text (message and call points) of the failure `call` ends with.

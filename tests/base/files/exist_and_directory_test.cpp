@@ -6,14 +6,8 @@
 #include "base/files/directory.h"
 #include "base/files/file_exist.h"
 #include "files_test_support.h"
-#include "support/faulty_file_system.h"
-#include "support/sandbox.h"
 
-using files_test::modeOf;
-using files_test::w;
-using testing_support::pathExists;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using namespace files_test;
 
 namespace {
 
@@ -47,13 +41,9 @@ TEST(FileExist, OtherFailuresThrow) {
   TempDir dir;
   FaultyFileSystem fs;
   fs.failWhen(FsCall::GetAttributes, L"guarded", ERROR_ACCESS_DENIED);
-  try {
-    fileExist(w(dir / "guarded"));
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.callPoints().at(0).function, "fileExist");
-    EXPECT_NE(e.message().find(w(dir / "guarded")), std::wstring::npos);
-  }
+  const auto e = failureOf<VAccessDeniedException>([&] { fileExist(w(dir / "guarded")); });
+  EXPECT_EQ(e.callPoints().at(0).function, "fileExist");
+  EXPECT_NE(e.message().find(w(dir / "guarded")), std::wstring::npos);
 }
 
 TEST(DirectoryExist, EmptyPathIsFalseAndTheOutValueTellsAFile) {
@@ -76,13 +66,9 @@ TEST(CreateDirectory, BuildsTheWholeChain) {
 }
 
 TEST(CreateDirectory, EmptyPathIsRejected) {
-  try {
-    VDirectory::createDirectory(L"");
-    FAIL() << "no exception";
-  } catch (const ArgumentException& e) {
-    EXPECT_EQ(e.message(), L"Unable to create directory with wrong name");
-    EXPECT_EQ(e.callPoints().at(0).function, "VDirectory::createDirectory");
-  }
+  const auto e = failureOf<ArgumentException>([&] { VDirectory::createDirectory(L""); });
+  EXPECT_EQ(e.message(), L"Unable to create directory with wrong name");
+  EXPECT_EQ(e.callPoints().at(0).function, "VDirectory::createDirectory");
 }
 
 TEST(CreateDirectory, AccessAppliesToNewDirectoriesOnly) {
@@ -107,13 +93,9 @@ TEST(CreateDirectory, FailureNamesThePathInItsContext) {
   TempDir dir;
   FaultyFileSystem fs;
   fs.failWhen(FsCall::CreateDirectory, L"/b", ERROR_ACCESS_DENIED);
-  try {
-    VDirectory::createDirectory(w(dir / "a/b/c"));
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.callPoints().at(0).context, L"CreateDirectory(" + w(dir / "a/b") + L")");
-    EXPECT_NE(e.message().find(L"at " + w(dir / "a/b")), std::wstring::npos) << e.fullText();
-  }
+  const auto e = failureOf<VAccessDeniedException>([&] { VDirectory::createDirectory(w(dir / "a/b/c")); });
+  EXPECT_EQ(e.callPoints().at(0).context, L"CreateDirectory(" + w(dir / "a/b") + L")");
+  EXPECT_NE(e.message().find(L"at " + w(dir / "a/b")), std::wstring::npos) << e.fullText();
   EXPECT_TRUE(pathExists(dir / "a"));
   EXPECT_FALSE(pathExists(dir / "a/b"));
 }
