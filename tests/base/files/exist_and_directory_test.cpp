@@ -11,7 +11,7 @@ using namespace files_test;
 
 namespace {
 
-TEST(FileExist, TellsFilesDirectoriesAndMissingPaths) {
+TEST(FileExist, TellsFilesDirectoriesAndMissingPathsFollowingLinks) {
   TempDir dir;
   writeFile(dir / "f", "x");
   bool isDirectory = true;
@@ -23,14 +23,9 @@ TEST(FileExist, TellsFilesDirectoriesAndMissingPaths) {
   EXPECT_FALSE(fileExist(w(dir / "missing/deeper"), &isDirectory));
   EXPECT_FALSE(isDirectory);
   EXPECT_FALSE(fileExist(w(dir / "f/under-a-file")));
-}
-
-TEST(FileExist, FollowsLinksAndCountsADanglingOneAsAFile) {
-  TempDir dir;
-  testing_support::makeDirectories(dir / "real");
+  makeDirectories(dir / "real");
   ASSERT_EQ(::symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
-  bool isDirectory = false;
   EXPECT_TRUE(fileExist(w(dir / "link"), &isDirectory));
   EXPECT_TRUE(isDirectory);
   EXPECT_TRUE(fileExist(w(dir / "dangling"), &isDirectory));
@@ -58,14 +53,11 @@ TEST(DirectoryExist, EmptyPathIsFalseAndTheOutValueTellsAFile) {
   EXPECT_FALSE(directoryExist(w(dir / "none")));
 }
 
-TEST(CreateDirectory, BuildsTheWholeChain) {
+TEST(CreateDirectory, BuildsTheWholeChainAndRejectsAnEmptyPath) {
   TempDir dir;
   VDirectory::createDirectory(w(dir / "a/b/c/"));
   EXPECT_TRUE(pathExists(dir / "a/b/c"));
   VDirectory::createDirectory(w(dir / "a/b/c"));  // existing: nothing to do
-}
-
-TEST(CreateDirectory, EmptyPathIsRejected) {
   const auto e = failureOf<ArgumentException>([&] { VDirectory::createDirectory(L""); });
   EXPECT_EQ(e.message(), L"Unable to create directory with wrong name");
   EXPECT_EQ(e.callPoints().at(0).function, "VDirectory::createDirectory");

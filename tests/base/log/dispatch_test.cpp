@@ -11,24 +11,10 @@
 #include "log_test_support.h"
 
 using log_test::LogSandbox;
+using log_test::RecordingSink;
 using log_test::StdoutCapture;
 
 namespace {
-
-class RecordingSink : public LogSink {
- public:
-  struct Entry {
-    LogLevel level;
-    std::wstring text;
-    bool fromException;
-    size_t callPoints;
-  };
-  void write(LogLevel level, const std::wstring& text) override { entries.push_back({level, text, false, 0}); }
-  void write(LogLevel level, const vexception& e) override {
-    entries.push_back({level, e.fullText(), true, e.callPoints().size()});
-  }
-  std::vector<Entry> entries;
-};
 
 class ThrowingSink : public LogSink {
  public:

@@ -18,15 +18,9 @@ using halvo::logging::HalvoLog;
 using log_test::FakeClock;
 using log_test::localSeconds;
 using log_test::LogSandbox;
+using log_test::RecordingSink;
 
 namespace {
-
-class RecordingSink : public LogSink {
- public:
-  void write(LogLevel level, const std::wstring& text) override { entries.emplace_back(level, text); }
-  void write(LogLevel level, const vexception& e) override { entries.emplace_back(level, e.fullText()); }
-  std::vector<std::pair<LogLevel, std::wstring>> entries;
-};
 
 class DebugLog : public ::testing::Test {
  protected:
@@ -185,8 +179,8 @@ TEST_F(DebugLog, AFileThatCannotBeDeletedIsAWarningAndTheWalkGoesOn) {
 
   EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261203.log", "halvolog_debug20261204.log"}));
   ASSERT_EQ(sink->entries.size(), 1u);
-  EXPECT_EQ(sink->entries[0].first, LOG_WARNING);
-  const std::wstring& text = sink->entries[0].second;
+  EXPECT_EQ(sink->entries[0].level, LOG_WARNING);
+  const std::wstring& text = sink->entries[0].text;
   EXPECT_TRUE(testing_support::holds(text, missing));
   EXPECT_TRUE(
       testing_support::holds(text, L"\n   at Failed to remove log file(halvo::logging::HalvoLog::removeOld line "));
