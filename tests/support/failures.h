@@ -1,6 +1,7 @@
 #pragma once
 // What the tests of every area ask of a failure and of a text: the vexception
-// a call ends with, and a wide string from a UTF-8 literal.
+// a call ends with, whether a text holds a part, and a wide string from a
+// UTF-8 literal.
 
 #include <gtest/gtest.h>
 
