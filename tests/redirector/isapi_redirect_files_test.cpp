@@ -5,18 +5,12 @@
 #include <string>
 
 #include "base/errors/os_error.h"
-#include "base/text/unicode.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 namespace {
 
-using testing_support::makeDirectories;
-using testing_support::pathExists;
-using testing_support::readFile;
-using testing_support::TempDir;
-using testing_support::writeFile;
-
-std::wstring wide(const std::string& path) { return utf8ToWideLenient(path); }
+using namespace testing_support;
 
 std::string expectedProperties(const std::string& log, const std::string& workers, const std::string& map) {
   return "# Configuration file for the Jakarta ISAPI Redirector\r\n"
@@ -54,20 +48,18 @@ class RedirectFilesTest : public ::testing::Test {
     makeDirectories(conf_);
   }
 
-  void create() { createIsapiRedirectorFiles(wide(properties_), wide(workers_), wide(map_), wide(log_)); }
+  void create() { createIsapiRedirectorFiles(w(properties_), w(workers_), w(map_), w(log_)); }
 
   TempDir dir_;
   std::string conf_, properties_, workers_, map_, log_;
 };
 
-TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesOnAFreshSystem) {
+TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesButKeepsExistingWorkersAndMounts) {
   create();
   EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
   EXPECT_EQ(readFile(map_), "");
   EXPECT_EQ(readFile(properties_), expectedProperties(log_, workers_, map_));
-}
 
-TEST_F(RedirectFilesTest, CreateKeepsWorkersAndMountsButRewritesTheProperties) {
   const std::string workers = "worker.list=ajp13,a_test\nworker.a_test.port=9008\n";
   const std::string map = "/a.test/app=a_test\n";
   writeFile(workers_, workers);
@@ -83,37 +75,32 @@ TEST_F(RedirectFilesTest, ResetPutsBackTheInstallContentsWhetherOrNotTheFilesExi
   writeFile(workers_, "worker.list=ajp13,a_test\r\nworker.a_test.port=9008\r\n");
   writeFile(map_, "/a.test/app=a_test\r\n");
   writeFile(properties_, "custom\r\n");
-  resetIsapiRedirectorFiles(wide(workers_), wide(map_));
+  resetIsapiRedirectorFiles(w(workers_), w(map_));
   EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
   EXPECT_EQ(readFile(map_), "");
   EXPECT_EQ(readFile(properties_), "custom\r\n");
 
   const std::string otherWorkers = dir_ / "w.properties";
   const std::string otherMap = dir_ / "m.properties";
-  resetIsapiRedirectorFiles(wide(otherWorkers), wide(otherMap));
+  resetIsapiRedirectorFiles(w(otherWorkers), w(otherMap));
   EXPECT_EQ(readFile(otherWorkers), "worker.list=ajp13\r\n");
   EXPECT_TRUE(pathExists(otherMap));
 }
 
-TEST_F(RedirectFilesTest, UnwritableLocationFailsWithTheFileNamed) {
-  const std::string missingDir = dir_ / "missing/isapi_redirect.properties";
-  try {
-    createIsapiRedirectorFiles(wide(missingDir), wide(workers_), wide(map_), wide(log_));
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_NE(e.message().find(L"at Write file '" + wide(missingDir) + L"'"), std::wstring::npos) << e.message();
-  }
-}
-
-TEST_F(RedirectFilesTest, EmptyOrUnconvertiblePathsChangeNothing) {
-  EXPECT_THROW(createIsapiRedirectorFiles(L"", wide(workers_), wide(map_), wide(log_)), ArgumentException);
-  EXPECT_THROW(resetIsapiRedirectorFiles(wide(workers_), L""), ArgumentException);
+TEST_F(RedirectFilesTest, EmptyOrUnconvertiblePathsChangeNothingAndAnUnwritableOneIsNamed) {
+  EXPECT_THROW(createIsapiRedirectorFiles(L"", w(workers_), w(map_), w(log_)), ArgumentException);
+  EXPECT_THROW(resetIsapiRedirectorFiles(w(workers_), L""), ArgumentException);
   // A lone surrogate has no form in the code page.
   const std::wstring badLog = std::wstring(L"log") + static_cast<wchar_t>(0xD800);
-  EXPECT_THROW(createIsapiRedirectorFiles(wide(properties_), wide(workers_), wide(map_), badLog), vexception);
+  EXPECT_THROW(createIsapiRedirectorFiles(w(properties_), w(workers_), w(map_), badLog), vexception);
   EXPECT_FALSE(pathExists(workers_));
   EXPECT_FALSE(pathExists(map_));
   EXPECT_FALSE(pathExists(properties_));
+  const std::string missingDir = dir_ / "missing/isapi_redirect.properties";
+  EXPECT_TRUE(holds(failureOf<vosexception>([&] {
+                      createIsapiRedirectorFiles(w(missingDir), w(workers_), w(map_), w(log_));
+                    }).message(),
+                    L"at Write file '" + w(missingDir) + L"'"));
 }
 
 }  // namespace

@@ -10,49 +10,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-using namespace std::string_literals;
-
-Lines splitAt(const std::string& bytes, const std::vector<size_t>& cuts) {
-  Lines lines;
-  LineSplitter splitter(lines);
-  size_t start = 0;
-  for (size_t cut : cuts) {
-    splitter.feed(std::string_view(bytes).substr(start, cut - start));
-    start = cut;
-  }
-  splitter.feed(std::string_view(bytes).substr(start));
-  splitter.finish();
-  return lines;
-}
-
-// Runs of CR and LF are one break, the text before the first break is a line
-// even when empty, and the pieces the bytes arrive in change nothing.
-TEST(LineSplitter, CutsAtRunsOfBreaksWhateverThePieces) {
-  const std::vector<std::pair<std::string, Lines>> cases = {
-      {"", {}},
-      {"\r\n", {""}},
-      {"a\r\n\r\n\r\nb", {"a", "b"}},
-      {"\n\r\n\ra\n", {"", "a"}},
-      {"a\rb\n\rc", {"a", "b", "c"}},
-      {"one\r\ntwo\r\n\r\nthree\r", {"one", "two", "three"}},
-      {"a\0b\r\nc"s, {"a\0b"s, "c"}},
-  };
-  for (const auto& [bytes, expected] : cases) {
-    SCOPED_TRACE(bytes);
-    EXPECT_EQ(splitAt(bytes, {}), expected);
-    std::vector<size_t> everyByte;
-    for (size_t cut = 0; cut <= bytes.size(); ++cut) {
-      EXPECT_EQ(splitAt(bytes, {cut}), expected) << "cut at " << cut;
-      if (cut > 0 && cut < bytes.size()) everyByte.push_back(cut);
-    }
-    EXPECT_EQ(splitAt(bytes, everyByte), expected);
-  }
-}
-
-}  // namespace
-
-namespace {
-
 using Span = std::pair<size_t, size_t>;
 
 // The cut written out plainly over the whole text at once.
@@ -94,7 +51,7 @@ std::vector<Span> cutInPieces(const std::string& text, size_t firstPiece, size_t
 // long runs, text at either end, and lines long enough to cross pieces.
 std::vector<std::string> mixedTexts() {
   const char* const alphabet[] = {"a", "\r", "\n", "\r\n", "bc=d#e", "\n\r"};
-  std::vector<std::string> texts = {"", "\r", "\n", "x", "\r\n\r\n", "lone", "end\r"};
+  std::vector<std::string> texts = {"", "\r", "\n", "x", "\r\n\r\n", "lone", "end\r", std::string("a\0b\r\nc", 6)};
   unsigned seed = 7;
   for (int t = 0; t < 200; ++t) {
     std::string text;
@@ -115,6 +72,22 @@ TEST(LineCutter, ReportsTheOffsetsOfEveryLineWhateverThePieces) {
     EXPECT_EQ(cutInPieces(text, text.size() + 1, 1), expected) << "in one piece";
     EXPECT_EQ(cutInPieces(text, 1, 1), expected) << "in small pieces";
     EXPECT_EQ(cutInPieces(text, 5, 40), expected) << "in larger pieces";
+  }
+}
+
+// The splitter gathers the lines the cutter finds, whatever the pieces.
+TEST(LineSplitter, GathersTheLinesOfTheCutWhateverThePieces) {
+  for (const std::string& text : mixedTexts()) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    Lines expected;
+    for (const auto& [begin, end] : referenceSpans(text)) expected.push_back(text.substr(begin, end - begin));
+    for (size_t piece : {text.size() + 1, size_t{1}, size_t{3}}) {
+      Lines lines;
+      LineSplitter splitter(lines);
+      for (size_t pos = 0; pos < text.size(); pos += piece) splitter.feed(std::string_view(text).substr(pos, piece));
+      splitter.finish();
+      EXPECT_EQ(lines, expected) << "in pieces of " << piece;
+    }
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the tests of every area ask of a failure and of a text: the vexception
-// a call ends with, and a wide string from a UTF-8 literal.
+// a call ends with, whether a text holds a part, and a wide string from a
+// UTF-8 literal.
 
 #include <gtest/gtest.h>
 
@@ -14,23 +15,11 @@
 
 namespace testing_support {
 
-// The vexception that `call` ends with; a test failure when it ends normally
-// (the returned exception then says so).
-template <class Call>
-vexception failureOf(Call&& call) {
-  try {
-    std::forward<Call>(call)();
-  } catch (const vexception& e) {
-    return e;
-  }
-  ADD_FAILURE() << "the call ended without a failure";
-  return vexception(L"<no failure>");
-}
-
-// The exception of type E that `call` ends with, for checking the kind of
-// failure too; another exception leaves the test, and a normal end fails it.
-template <class E, class Call>
-E failureAs(Call&& call) {
+// The failure of class E that `call` ends with (sliced to a vexception unless
+// E is asked for). A call that ends normally or with another class fails the
+// test: the first with a note, both by an exception out of the test body.
+template <class E = vexception, class Call>
+E failureOf(Call&& call) {
   try {
     std::forward<Call>(call)();
   } catch (const E& e) {
@@ -38,6 +27,13 @@ E failureAs(Call&& call) {
   }
   ADD_FAILURE() << "the call ended without a failure";
   throw std::logic_error("the call ended without a failure");
+}
+
+// Whether `text` holds `part`, with the whole text in the failure note.
+inline ::testing::AssertionResult holds(const std::wstring& text, const std::wstring& part) {
+  if (text.find(part) != std::wstring::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "'" << wideToUtf8Lenient(text) << "' lacks '" << wideToUtf8Lenient(part)
+                                       << "'";
 }
 
 // The full text (message and call points) of the failure `call` ends with.

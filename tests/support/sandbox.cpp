@@ -70,18 +70,6 @@ void makeDirectories(const std::string& path) { std::filesystem::create_director
 
 std::string binPath(const std::string& program) { return std::string(WC_BIN_DIR) + "/" + program; }
 
-namespace {
-std::string drain(int fd) {
-  std::string data;
-  char buffer[65536];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
-    if (n > 0) data.append(buffer, static_cast<size_t>(n));
-  }
-  return data;
-}
-}  // namespace
-
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env) {
   // Output goes through temporary files so that large outputs cannot block.
@@ -110,11 +98,8 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
   }
   ProcessResult result;
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  int outFd = open(outPath.c_str(), O_RDONLY), errFd = open(errPath.c_str(), O_RDONLY);
-  result.out = drain(outFd);
-  result.err = drain(errFd);
-  close(outFd);
-  close(errFd);
+  result.out = readFile(outPath);
+  result.err = readFile(errPath);
   return result;
 }
 

@@ -120,7 +120,7 @@ TEST(CrashDumpInfo, DisabledDumpsCreateNothingAndPruneNothing) {
     EXPECT_FALSE(info.enabled());
     EXPECT_FALSE(pathExists(root + "/etc/crashdumps"));
     {
-      const auto e = testing_support::failureAs<vexception>([&] { info.getFileName(); });
+      const auto e = testing_support::failureOf<vexception>([&] { info.getFileName(); });
       EXPECT_EQ(e.message(), L"Crash dumping does not enabled");
       ASSERT_EQ(e.callPoints().size(), 1u);
       EXPECT_EQ(e.callPoints()[0].function, "CrashDumpInfo::getFileName");

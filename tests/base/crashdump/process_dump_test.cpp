@@ -145,7 +145,7 @@ TEST(ProcessDump, ADumpOfAFaultHasTheFaultingRegistersAndSignal) {
   installFaultTranslation();
   setCrashDumpHook(&dumpingHook);
   {
-    const auto e = testing_support::failureAs<vexception>(
+    const auto e = testing_support::failureOf<vexception>(
         [&] { vguard("DumpTest::fault", 1, L"", [] { readThroughNullForTheDump(); }); });
     EXPECT_EQ(e.message(), L"C structured exception: 0xc0000005");
   }

@@ -7,6 +7,9 @@
 #include "base/errors/com_error.h"
 #include "base/errors/os_error.h"
 #include "base/errors/vguard.h"
+#include "support/failures.h"
+
+using testing_support::failureOf;
 
 namespace {
 
@@ -39,45 +42,27 @@ TEST(Guard, SubclassIsCaughtInsideTheBodyButNotOutsideTheGuard) {
 }
 
 TEST(Guard, CallPointsStandInnermostFirstInTheFullText) {
-  try {
+  const std::wstring text = testing_support::failureTextOf([] {
     vguard(
         "outer::op", 20, [] { return std::wstring(L"outer(a)"); },
         [] { vguard("inner::op", 7, L"inner()", [] { throw vexception(L"boom", VCALLPOINT(L"", "thrower")); }); });
-    FAIL();
-  } catch (const vexception& e) {
-    const std::wstring text = e.fullText();
-    EXPECT_EQ(text.substr(0, text.find(L'\n')), L"boom");
-    size_t thrower = text.find(L"\n   at (thrower line ");
-    size_t inner = text.find(L"\n   at inner()(inner::op line 7)");
-    size_t outer = text.find(L"\n   at outer(a)(outer::op line 20)");
-    ASSERT_NE(thrower, std::wstring::npos);
-    ASSERT_NE(inner, std::wstring::npos);
-    ASSERT_NE(outer, std::wstring::npos);
-    EXPECT_LT(thrower, inner);
-    EXPECT_LT(inner, outer);
-  }
+  });
+  EXPECT_EQ(text.rfind(L"boom\n   at (thrower line ", 0), 0u);
+  EXPECT_TRUE(testing_support::holds(text, L")\n   at inner()(inner::op line 7)\n   at outer(a)(outer::op line 20)"));
 }
 
 TEST(Guard, ConvertsEveryKindOfFailure) {
-  auto failureOf = [](auto body) {
-    try {
-      vguard("f", 1, L"c", body);
-    } catch (const vexception& e) {
-      return e;
-    }
-    ADD_FAILURE() << "nothing thrown";
-    return vexception();
-  };
-  vexception std = failureOf([] { throw std::runtime_error("bad thing"); });
+  auto guarded = [](auto body) { return failureOf([&] { vguard("f", 1, L"c", body); }); };
+  vexception std = guarded([] { throw std::runtime_error("bad thing"); });
   EXPECT_EQ(std.message(), L"bad thing");
   ASSERT_EQ(std.callPoints().size(), 1u);
   EXPECT_EQ(std.callPoints()[0].context, L"c");
 
-  EXPECT_EQ(failureOf([] { throw std::runtime_error(""); }).message(), L"");
-  EXPECT_EQ(failureOf([] { throw cwrpexception{0xC0000005}; }).message(), L"C structured exception: 0xc0000005");
-  EXPECT_EQ(failureOf([] { throw 42; }).message(), L"Unexpected error");
+  EXPECT_EQ(guarded([] { throw std::runtime_error(""); }).message(), L"");
+  EXPECT_EQ(guarded([] { throw cwrpexception{0xC0000005}; }).message(), L"C structured exception: 0xc0000005");
+  EXPECT_EQ(guarded([] { throw 42; }).message(), L"Unexpected error");
 
-  vexception com = failureOf([] { throw ComError(0x80004005, L"it broke"); });
+  vexception com = guarded([] { throw ComError(0x80004005, L"it broke"); });
   EXPECT_EQ(com.fullText(),
             L"Unspecified error (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
 }
@@ -91,13 +76,12 @@ TEST(Guard, ContextIsBuiltOnlyOnFailureAndItsOwnFailureWins) {
   EXPECT_EQ(vguard("f", 1, context, [] { return 5; }), 5);
   EXPECT_EQ(built, 0);
 
-  try {
-    vguard(
-        "f", 1, []() -> std::wstring { throw vexception(L"cannot display"); }, [] { throw vexception(L"original"); });
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"cannot display");
-  }
+  EXPECT_EQ(failureOf([] {
+              vguard(
+                  "f", 1, []() -> std::wstring { throw vexception(L"cannot display"); },
+                  [] { throw vexception(L"original"); });
+            }).message(),
+            L"cannot display");
 }
 
 TEST(Guard, InstallsTheTranslatorForTheBodyAndRestoresIt) {

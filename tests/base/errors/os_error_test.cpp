@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/errors/runtime_errors.h"
+#include "support/failures.h"
 
 namespace {
 
@@ -44,23 +45,15 @@ TEST(ThrowOsError, ChoosesTheClassByCode) {
   EXPECT_FALSE(throwsAs<VFileNotFoundException>(1062));
 }
 
-TEST(ThrowOsError, MessageAndCallPoint) {
-  try {
-    throwOsError(L"lookup subKey=K value=V", 2, VCALLPOINT(L"", "registry::getstr"));
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.message(), L"The system cannot find the file specified. (Error code 2) at lookup subKey=K value=V");
-    ASSERT_EQ(e.callPoints().size(), 1u);
-    EXPECT_EQ(e.callPoints()[0].function, "registry::getstr");
-  }
-}
-
-TEST(OutOfMemory, PlainExceptionWithoutCallPoints) {
-  try {
-    throwOutOfMemory();
-  } catch (const vexception& e) {
-    EXPECT_TRUE(e.callPoints().empty());
-    EXPECT_EQ(e.fullText(), osErrorText(14, nullptr));
-  }
+TEST(ThrowOsError, MessageAndCallPointButNoneForOutOfMemory) {
+  const auto e = testing_support::failureOf<vosexception>(
+      [] { throwOsError(L"lookup subKey=K value=V", 2, VCALLPOINT(L"", "registry::getstr")); });
+  EXPECT_EQ(e.message(), L"The system cannot find the file specified. (Error code 2) at lookup subKey=K value=V");
+  ASSERT_EQ(e.callPoints().size(), 1u);
+  EXPECT_EQ(e.callPoints()[0].function, "registry::getstr");
+  const vexception outOfMemory = testing_support::failureOf([] { throwOutOfMemory(); });
+  EXPECT_TRUE(outOfMemory.callPoints().empty());
+  EXPECT_EQ(outOfMemory.fullText(), osErrorText(14, nullptr));
 }
 
 TEST(RunTimeErrors, ClassAndNarrowMessage) {

@@ -7,6 +7,9 @@
 
 #include "base/errors/vexception.h"
 #include "base/text/convert.h"
+#include "support/failures.h"
+
+using testing_support::failureOf;
 
 namespace {
 
@@ -17,20 +20,12 @@ TEST(Convert, AnsiIsUtf8AndFailuresCarryTheProgramsMessages) {
   EXPECT_EQ(cstr(L"b\u00FCcher"),
             "b\xC3\xBC"
             "cher");
-  try {
-    wstr("\xFF\xFE");
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Maps a character string to a wide-character (Unicode) string failed");
-    EXPECT_EQ(e.callPoints().at(0).function, "wstr");
-  }
-  try {
-    cstr(std::wstring(1, static_cast<wchar_t>(0xD800)));
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Maps a wide-character (Unicode) string to a character stringz");
-    EXPECT_EQ(e.callPoints().at(0).function, "cstr");
-  }
+  vexception e = failureOf([] { wstr("\xFF\xFE"); });
+  EXPECT_EQ(e.message(), L"Maps a character string to a wide-character (Unicode) string failed");
+  EXPECT_EQ(e.callPoints().at(0).function, "wstr");
+  e = failureOf([] { cstr(std::wstring(1, static_cast<wchar_t>(0xD800))); });
+  EXPECT_EQ(e.message(), L"Maps a wide-character (Unicode) string to a character stringz");
+  EXPECT_EQ(e.callPoints().at(0).function, "cstr");
   EXPECT_EQ(wstrLenient("a\xFF"), L"a\uFFFD");
 }
 

@@ -6,45 +6,31 @@
 #include <filesystem>
 
 #include "base/errors/os_error.h"
-#include "base/errors/strict_convert.h"
-#include "support/faulty_file_system.h"
-#include "support/sandbox.h"
+#include "files_test_support.h"
 
-using testing_support::readFile;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using namespace files_test;
 
 namespace {
-
-int entryCount(const std::string& dir) {
-  int n = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++n;
-  return n;
-}
-
-mode_t modeOf(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(path.c_str(), &st), 0);
-  return st.st_mode & 07777;
-}
 
 TEST(ReplaceFileAtomically, NewFilesGetTheAskedPermissionsAndThePrivateTemporaryNeverShows) {
   TempDir dir;
   const std::string plain = dir / "plain.xml";
-  replaceFileAtomically(wstr(plain), "a");
+  replaceFileAtomically(w(plain), std::string("a\0b", 3));
+  EXPECT_EQ(readFile(plain), std::string("a\0b", 3));
   EXPECT_EQ(modeOf(plain), 0644u);
 
   const std::string secret = dir / "realm.xml";
   writeFile(secret, "old");
   ASSERT_EQ(::chmod(secret.c_str(), 0666), 0);
-  FilePermissions ownerAndGroup{0640, wstr(dir.path())};
+  FilePermissions ownerAndGroup{0640, w(dir.path())};
   // The temporary file is made private before the content goes in, then
   // gets the asked permissions.
   FaultyFileSystem faults;
-  replaceFileAtomically(wstr(secret), "password", &ownerAndGroup);
+  replaceFileAtomically(w(secret), "password", &ownerAndGroup);
   EXPECT_EQ(modeOf(secret), 0640u);
   EXPECT_EQ(readFile(secret), "password");
   EXPECT_GE(faults.count(FsCall::SetPermissions, L"realm.xml"), 2);
+  EXPECT_EQ(treeOf(dir.path()), (std::vector<std::string>{"plain.xml", "realm.xml"}));  // no temporary left
 }
 
 TEST(ReplaceFileAtomically, ReplacesContentAndKeepsTheMode) {
@@ -52,48 +38,31 @@ TEST(ReplaceFileAtomically, ReplacesContentAndKeepsTheMode) {
   const std::string name = dir / "server.xml";
   writeFile(name, "old and longer content");
   ASSERT_EQ(::chmod(name.c_str(), 0640), 0);
-  replaceFileAtomically(wstr(name), "new");
+  replaceFileAtomically(w(name), "new");
   EXPECT_EQ(readFile(name), "new");
   EXPECT_EQ(modeOf(name), 0640u);
-  EXPECT_EQ(entryCount(dir.path()), 1);  // no temporary file left beside it
+  EXPECT_EQ(treeOf(dir.path()).size(), 1u);
+  EXPECT_THROW(replaceFileAtomically(w(dir / "none/file"), "x"), VPathNotFoundException);
 }
 
-TEST(ReplaceFileAtomically, CreatesAMissingFile) {
-  TempDir dir;
-  const std::string name = dir / "new.reg";
-  replaceFileAtomically(wstr(name), std::string("a\0b", 3));
-  EXPECT_EQ(readFile(name), std::string("a\0b", 3));
-  EXPECT_EQ(entryCount(dir.path()), 1);
-}
-
-TEST(ReplaceFileAtomically, FailedWriteLeavesTheOldFile) {
+TEST(ReplaceFileAtomically, FailedWriteOrRenameLeavesTheOldFile) {
   TempDir dir;
   const std::string name = dir / "server.xml";
   writeFile(name, "old");
   FaultyFileSystem fs;
-  fs.failWhen(FsCall::WriteFile, L".tmp", ERROR_DISK_FULL);
-  try {
-    replaceFileAtomically(wstr(name), "new content that does not fit");
-    FAIL() << "no exception";
-  } catch (const vosexception& e) {
-    EXPECT_EQ(e.code(), ERROR_DISK_FULL);
-    EXPECT_NE(e.message().find(L"at Write to file '" + wstr(name) + L"'"), std::wstring::npos) << e.fullText();
-    ASSERT_EQ(e.callPoints().size(), 1u);
-    EXPECT_EQ(e.callPoints()[0].function, "replaceFileAtomically");
-  }
+  fs.failWhen(FsCall::WriteFile, L".tmp", ERROR_DISK_FULL, 0, 1);
+  const auto e = failureOf<vosexception>([&] { replaceFileAtomically(w(name), "new content that does not fit"); });
+  EXPECT_EQ(e.code(), ERROR_DISK_FULL);
+  EXPECT_TRUE(holds(e.message(), L"at Write to file '" + w(name) + L"'"));
+  ASSERT_EQ(e.callPoints().size(), 1u);
+  EXPECT_EQ(e.callPoints()[0].function, "replaceFileAtomically");
   EXPECT_EQ(readFile(name), "old");
-  EXPECT_EQ(entryCount(dir.path()), 1);  // the half-written temporary file is gone
-}
+  EXPECT_EQ(treeOf(dir.path()).size(), 1u);  // the half-written temporary file is gone
 
-TEST(ReplaceFileAtomically, FailedRenameLeavesTheOldFile) {
-  TempDir dir;
-  const std::string name = dir / "server.xml";
-  writeFile(name, "old");
-  FaultyFileSystem fs;
   fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION);
-  EXPECT_THROW(replaceFileAtomically(wstr(name), "new"), VSharingViolationException);
+  EXPECT_THROW(replaceFileAtomically(w(name), "new"), VSharingViolationException);
   EXPECT_EQ(readFile(name), "old");
-  EXPECT_EQ(entryCount(dir.path()), 1);
+  EXPECT_EQ(treeOf(dir.path()).size(), 1u);
 }
 
 TEST(ReplaceFileAtomically, ALinkStaysALinkAndTheFileItPointsAtIsReplaced) {
@@ -104,23 +73,17 @@ TEST(ReplaceFileAtomically, ALinkStaysALinkAndTheFileItPointsAtIsReplaced) {
   ASSERT_EQ(::chmod((dir / "real/server.xml").c_str(), 0640), 0);
   fs::create_symlink("real/server.xml", dir / "server.xml");  // relative, and reached through a second link
   fs::create_symlink(dir / "server.xml", dir / "chain.xml");
-  replaceFileAtomically(wstr(dir / "chain.xml"), "new");
+  replaceFileAtomically(w(dir / "chain.xml"), "new");
   EXPECT_TRUE(fs::is_symlink(dir / "chain.xml") && fs::is_symlink(dir / "server.xml"));
   EXPECT_EQ(readFile(dir / "real/server.xml"), "new");
   EXPECT_EQ(modeOf(dir / "real/server.xml"), 0640u);
-  EXPECT_EQ(entryCount(dir / "real"), 1);  // the temporary file was beside the target
+  EXPECT_EQ(treeOf(dir / "real").size(), 1u);  // the temporary file was beside the target
   fs::create_symlink("real/new.xml", dir / "dangling.xml");
-  replaceFileAtomically(wstr(dir / "dangling.xml"), "created");
+  replaceFileAtomically(w(dir / "dangling.xml"), "created");
   EXPECT_EQ(readFile(dir / "real/new.xml"), "created");
   fs::create_symlink("loop.xml", dir / "loop.xml");
-  EXPECT_THROW(replaceFileAtomically(wstr(dir / "loop.xml"), "x"), vosexception);
+  EXPECT_THROW(replaceFileAtomically(w(dir / "loop.xml"), "x"), vosexception);
   EXPECT_TRUE(fs::is_symlink(dir / "loop.xml"));
-}
-
-TEST(ReplaceFileAtomically, MissingDirectoryIsPathNotFound) {
-  TempDir dir;
-  EXPECT_THROW(replaceFileAtomically(wstr(dir / "none/file"), "x"), VPathNotFoundException);
-  EXPECT_EQ(entryCount(dir.path()), 0);
 }
 
 }  // namespace

@@ -6,18 +6,12 @@
 #include "base/files/directory.h"
 #include "base/files/file_exist.h"
 #include "files_test_support.h"
-#include "support/faulty_file_system.h"
-#include "support/sandbox.h"
 
-using files_test::modeOf;
-using files_test::w;
-using testing_support::pathExists;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using namespace files_test;
 
 namespace {
 
-TEST(FileExist, TellsFilesDirectoriesAndMissingPaths) {
+TEST(FileExist, TellsFilesDirectoriesAndMissingPathsFollowingLinks) {
   TempDir dir;
   writeFile(dir / "f", "x");
   bool isDirectory = true;
@@ -29,14 +23,9 @@ TEST(FileExist, TellsFilesDirectoriesAndMissingPaths) {
   EXPECT_FALSE(fileExist(w(dir / "missing/deeper"), &isDirectory));
   EXPECT_FALSE(isDirectory);
   EXPECT_FALSE(fileExist(w(dir / "f/under-a-file")));
-}
-
-TEST(FileExist, FollowsLinksAndCountsADanglingOneAsAFile) {
-  TempDir dir;
-  testing_support::makeDirectories(dir / "real");
+  makeDirectories(dir / "real");
   ASSERT_EQ(::symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
-  bool isDirectory = false;
   EXPECT_TRUE(fileExist(w(dir / "link"), &isDirectory));
   EXPECT_TRUE(isDirectory);
   EXPECT_TRUE(fileExist(w(dir / "dangling"), &isDirectory));
@@ -47,13 +36,9 @@ TEST(FileExist, OtherFailuresThrow) {
   TempDir dir;
   FaultyFileSystem fs;
   fs.failWhen(FsCall::GetAttributes, L"guarded", ERROR_ACCESS_DENIED);
-  try {
-    fileExist(w(dir / "guarded"));
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.callPoints().at(0).function, "fileExist");
-    EXPECT_NE(e.message().find(w(dir / "guarded")), std::wstring::npos);
-  }
+  const auto e = failureOf<VAccessDeniedException>([&] { fileExist(w(dir / "guarded")); });
+  EXPECT_EQ(e.callPoints().at(0).function, "fileExist");
+  EXPECT_NE(e.message().find(w(dir / "guarded")), std::wstring::npos);
 }
 
 TEST(DirectoryExist, EmptyPathIsFalseAndTheOutValueTellsAFile) {
@@ -68,21 +53,14 @@ TEST(DirectoryExist, EmptyPathIsFalseAndTheOutValueTellsAFile) {
   EXPECT_FALSE(directoryExist(w(dir / "none")));
 }
 
-TEST(CreateDirectory, BuildsTheWholeChain) {
+TEST(CreateDirectory, BuildsTheWholeChainAndRejectsAnEmptyPath) {
   TempDir dir;
   VDirectory::createDirectory(w(dir / "a/b/c/"));
   EXPECT_TRUE(pathExists(dir / "a/b/c"));
   VDirectory::createDirectory(w(dir / "a/b/c"));  // existing: nothing to do
-}
-
-TEST(CreateDirectory, EmptyPathIsRejected) {
-  try {
-    VDirectory::createDirectory(L"");
-    FAIL() << "no exception";
-  } catch (const ArgumentException& e) {
-    EXPECT_EQ(e.message(), L"Unable to create directory with wrong name");
-    EXPECT_EQ(e.callPoints().at(0).function, "VDirectory::createDirectory");
-  }
+  const auto e = failureOf<ArgumentException>([&] { VDirectory::createDirectory(L""); });
+  EXPECT_EQ(e.message(), L"Unable to create directory with wrong name");
+  EXPECT_EQ(e.callPoints().at(0).function, "VDirectory::createDirectory");
 }
 
 TEST(CreateDirectory, AccessAppliesToNewDirectoriesOnly) {
@@ -107,13 +85,9 @@ TEST(CreateDirectory, FailureNamesThePathInItsContext) {
   TempDir dir;
   FaultyFileSystem fs;
   fs.failWhen(FsCall::CreateDirectory, L"/b", ERROR_ACCESS_DENIED);
-  try {
-    VDirectory::createDirectory(w(dir / "a/b/c"));
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.callPoints().at(0).context, L"CreateDirectory(" + w(dir / "a/b") + L")");
-    EXPECT_NE(e.message().find(L"at " + w(dir / "a/b")), std::wstring::npos) << e.fullText();
-  }
+  const auto e = failureOf<VAccessDeniedException>([&] { VDirectory::createDirectory(w(dir / "a/b/c")); });
+  EXPECT_EQ(e.callPoints().at(0).context, L"CreateDirectory(" + w(dir / "a/b") + L")");
+  EXPECT_NE(e.message().find(L"at " + w(dir / "a/b")), std::wstring::npos) << e.fullText();
   EXPECT_TRUE(pathExists(dir / "a"));
   EXPECT_FALSE(pathExists(dir / "a/b"));
 }

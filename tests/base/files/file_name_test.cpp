@@ -3,29 +3,23 @@
 #include <gtest/gtest.h>
 
 #include "base/errors/vexception.h"
+#include "support/failures.h"
+
+using testing_support::failureOf;
 
 namespace {
 
-TEST(VFileNameCombine, JoinsWithOneSeparator) {
+TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegments) {
   EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L"conf"), L"/opt/tomcat/conf");
   EXPECT_EQ(VFileName::combine(L"/opt/tomcat/", L"conf"), L"/opt/tomcat/conf");
   EXPECT_EQ(VFileName::combine(L"/opt//tomcat", L"conf/server.xml"), L"/opt/tomcat/conf/server.xml");
   EXPECT_EQ(VFileName::combine(L"/", L"etc"), L"/etc");
   EXPECT_EQ(VFileName::combine(L"relative", L"name"), L"relative/name");
-}
-
-TEST(VFileNameCombine, BackslashIsAnOrdinaryCharacter) {
   EXPECT_EQ(VFileName::combine(L"/data", L"work\\HCP"), L"/data/work\\HCP");
-}
-
-TEST(VFileNameCombine, AbsoluteNameAndEmptySides) {
   EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L"/etc/hosts"), L"/etc/hosts");
   EXPECT_EQ(VFileName::combine(L"", L"name"), L"name");
   EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L""), L"/opt/tomcat");
   EXPECT_EQ(VFileName::combine(L"", L""), L"");
-}
-
-TEST(VFileNameCombine, ResolvesDotSegments) {
   EXPECT_EQ(VFileName::combine(L"/opt/tomcat/bin", L"../conf"), L"/opt/tomcat/conf");
   EXPECT_EQ(VFileName::combine(L"/opt/./tomcat", L"./conf"), L"/opt/tomcat/conf");
   EXPECT_EQ(VFileName::combine(L"/", L"../../etc"), L"/etc");  // never above the root
@@ -33,19 +27,12 @@ TEST(VFileNameCombine, ResolvesDotSegments) {
   EXPECT_EQ(VFileName::combine(L"a", L".."), L".");
 }
 
-TEST(VFileNameCombine, NulInsideFailsWithTheCombineMessage) {
+TEST(VFileNameCombine, NulInsideOrAnOverlongResultFails) {
   const std::wstring bad(L"a\0b", 3);
-  try {
-    VFileName::combine(L"/dir", bad);
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"PathAllocCombine(/dir, " + bad + L") failed: error code 0x80070057");
-    ASSERT_EQ(e.callPoints().size(), 1u);
-    EXPECT_EQ(e.callPoints()[0].function, "VFileName::combine");
-  }
-}
-
-TEST(VFileNameCombine, OverlongResultFails) {
+  const auto e = failureOf([&] { VFileName::combine(L"/dir", bad); });
+  EXPECT_EQ(e.message(), L"PathAllocCombine(/dir, " + bad + L") failed: error code 0x80070057");
+  ASSERT_EQ(e.callPoints().size(), 1u);
+  EXPECT_EQ(e.callPoints()[0].function, "VFileName::combine");
   const std::wstring longName(40000, L'x');
   EXPECT_THROW(VFileName::combine(L"/dir", longName), vexception);
 }

@@ -12,13 +12,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "base/errors/strict_convert.h"
-
 extern char** environ;
 
 namespace files_test {
-
-std::wstring w(const std::string& path) { return wstr(path); }
 
 HoldingChild::HoldingChild(const std::string& path) {
   const std::string command = "exec sleep 60 < '" + path + "'";

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the file tests: a child process that holds a file open, a clock
-// that records sleeps instead of sleeping, and path conversions.
+// that records sleeps instead of sleeping, and the shared test helpers.
 
 #include <sys/types.h>
 
@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "base/system/clock.h"
+#include "support/failures.h"
+#include "support/faulty_file_system.h"
+#include "support/sandbox.h"
 
 namespace files_test {
 
-std::wstring w(const std::string& path);
+using namespace testing_support;
 
 // Starts `sleep` with its standard input read from `path`, and waits until the
 // child really holds it. Kills and reaps the child on destruction.

@@ -10,17 +10,8 @@
 #include "base/files/holding_processes.h"
 #include "base/files/recycler.h"
 #include "files_test_support.h"
-#include "support/faulty_file_system.h"
-#include "support/sandbox.h"
 
-using files_test::HoldingChild;
-using files_test::modeOf;
-using files_test::w;
-using testing_support::makeDirectories;
-using testing_support::pathExists;
-using testing_support::Sandbox;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using namespace files_test;
 
 namespace {
 
@@ -57,12 +48,8 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKind) {
 
 TEST(FindFileNames, MissingDirectoryThrows) {
   TempDir dir;
-  try {
-    findFileNames(w(dir / "none"), L"*.war");
-    FAIL() << "no exception";
-  } catch (const VPathNotFoundException& e) {
-    EXPECT_NE(e.message().find(L"List directory '" + w(dir / "none") + L"'"), std::wstring::npos);
-  }
+  const auto e = failureOf<VPathNotFoundException>([&] { findFileNames(w(dir / "none"), L"*.war"); });
+  EXPECT_NE(e.message().find(L"List directory '" + w(dir / "none") + L"'"), std::wstring::npos);
 }
 
 TEST(Recycler, GuidsAreFreshAndWellFormed) {
@@ -98,12 +85,8 @@ TEST(Recycler, GivesUpAfterAHundredTakenNames) {
   TempDir dir;
   FaultyFileSystem fs;
   fs.failWhen(FsCall::GetAttributes, L"{", ERROR_ACCESS_DENIED);  // every candidate looks taken
-  try {
-    uniqueNameIn(w(dir.path()));
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Unable to create temporary name in (" + w(dir.path()) + L")");
-  }
+  const auto e = failureOf([&] { uniqueNameIn(w(dir.path())); });
+  EXPECT_EQ(e.message(), L"Unable to create temporary name in (" + w(dir.path()) + L")");
   EXPECT_EQ(fs.count(FsCall::GetAttributes), 100);
 }
 
@@ -131,8 +114,8 @@ TEST(HoldingProcesses, OneEntryPerProcessJoinedByNewLines) {
   const size_t newline = list.find(L'\n');
   ASSERT_NE(newline, std::wstring::npos) << cstr(list);
   EXPECT_EQ(list.find(L'\n', newline + 1), std::wstring::npos);
-  EXPECT_NE(list.find(L"PID(" + std::to_wstring(first.pid()) + L")"), std::wstring::npos);
-  EXPECT_NE(list.find(L"PID(" + std::to_wstring(second.pid()) + L")"), std::wstring::npos);
+  EXPECT_TRUE(holds(list, L"PID(" + std::to_wstring(first.pid()) + L")"));
+  EXPECT_TRUE(holds(list, L"PID(" + std::to_wstring(second.pid()) + L")"));
 }
 
 }  // namespace

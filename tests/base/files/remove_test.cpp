@@ -3,23 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-
 #include "base/errors/os_error.h"
 #include "base/files/recycler.h"
 #include "files_test_support.h"
-#include "support/faulty_file_system.h"
-#include "support/sandbox.h"
 
-using files_test::HoldingChild;
-using files_test::RecordingClock;
-using files_test::treeOf;
-using files_test::w;
-using testing_support::makeDirectories;
-using testing_support::pathExists;
-using testing_support::Sandbox;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using namespace files_test;
 
 namespace {
 
@@ -35,31 +23,23 @@ void makeTree(const std::string& root) {
   ::chmod((root + "/sub/deeper").c_str(), 0555);
 }
 
-TEST(RemoveFile, MissingFileIsNoFailure) {
+TEST(RemoveFile, MissingFileIsNoFailureAndAReadOnlyOneNeedsForce) {
   TempDir dir;
   removeFile(w(dir / "none.txt"), false);
   removeFile(w(dir / "none/none.txt"), true);
   removeFile(w(dir / "none.txt"), true, false, 3, 100);
-}
-
-TEST(RemoveFile, ReadOnlyFileNeedsForce) {
-  TempDir dir;
   const std::string name = dir / "ro.txt";
   writeFile(name, "x");
   ASSERT_EQ(::chmod(name.c_str(), 0444), 0);
-  try {
-    removeFile(w(name), false);
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at DeleteFile '" + w(name) + L"'");
-    EXPECT_EQ(e.callPoints().at(0).function, "removeFile");
-  }
+  const auto e = failureOf<VAccessDeniedException>([&] { removeFile(w(name), false); });
+  EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at DeleteFile '" + w(name) + L"'");
+  EXPECT_EQ(e.callPoints().at(0).function, "removeFile");
   EXPECT_TRUE(pathExists(name));
   removeFile(w(name), true);
   EXPECT_FALSE(pathExists(name));
 }
 
-TEST(RemoveFile, RetriesWithPausesUntilTheFileGoes) {
+TEST(RemoveFile, RetriesWithPausesUntilTheFileGoesOrTheRetriesAreUsed) {
   TempDir dir;
   const std::string name = dir / "busy.txt";
   writeFile(name, "x");
@@ -69,87 +49,54 @@ TEST(RemoveFile, RetriesWithPausesUntilTheFileGoes) {
   removeFile(w(name), true, false, 5, 250);
   EXPECT_FALSE(pathExists(name));
   EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{250, 250}));  // first try, forced try, two retries
-}
 
-TEST(RemoveFile, GivesUpWhenTheRetriesAreUsed) {
-  TempDir dir;
-  const std::string name = dir / "busy.txt";
   writeFile(name, "x");
-  RecordingClock clock;
-  FaultyFileSystem fs;
   fs.failWhen(FsCall::DeleteFile, L"busy.txt", ERROR_SHARING_VIOLATION);
+  const int before = fs.count(FsCall::DeleteFile);
   EXPECT_THROW(removeFile(w(name), false, false, 2, 10), VSharingViolationException);
-  EXPECT_EQ(fs.count(FsCall::DeleteFile), 3);
-  EXPECT_EQ(clock.sleeps.size(), 2u);
+  EXPECT_EQ(fs.count(FsCall::DeleteFile) - before, 3);
+  EXPECT_EQ(clock.sleeps.size(), 4u);
   EXPECT_TRUE(pathExists(name));
 }
 
-TEST(RemoveFile, MissingFileThroughTheRecyclerCreatesNoRecycler) {
+TEST(RemoveFile, ThroughTheRecycler) {
   Sandbox sandbox;
   removeFile(w(sandbox.path("none.txt")), true, true);
-  EXPECT_FALSE(pathExists(sandbox.path("Recycler")));
-}
-
-TEST(RemoveFile, ThroughTheRecyclerFreesTheName) {
-  Sandbox sandbox;
+  EXPECT_FALSE(pathExists(sandbox.path("Recycler")));  // not created for a missing file
   const std::string name = sandbox.path("data/file.txt");
   makeDirectories(sandbox.path("data"));
   writeFile(name, "x");
   removeFile(w(name), true, true);
   EXPECT_FALSE(pathExists(name));
   EXPECT_TRUE(treeOf(sandbox.path(kRecycler)).empty());
-}
 
-TEST(RemoveFile, FailedMoveToTheRecyclerNamesBothPaths) {
-  Sandbox sandbox;
-  const std::string name = sandbox.path("file.txt");
   writeFile(name, "x");
   FaultyFileSystem fs;
   fs.failWhen(FsCall::MoveFile, L"file.txt", ERROR_ACCESS_DENIED);
-  try {
-    removeFile(w(name), true, true);
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_NE(e.message().find(L"at Move file '" + w(name) + L"' to '" + w(sandbox.path(kRecycler)) + L"/{"),
-              std::wstring::npos)
-        << e.fullText();
-  }
+  const auto e = failureOf<VAccessDeniedException>([&] { removeFile(w(name), true, true); });
+  EXPECT_TRUE(holds(e.message(), L"at Move file '" + w(name) + L"' to '" + w(sandbox.path(kRecycler)) + L"/{"));
   EXPECT_TRUE(pathExists(name));
 }
 
-TEST(RemoveDir, RemovesATreeWithReadOnlyEntriesWhenForced) {
-  TempDir dir;
-  const std::string root = dir / "tree";
-  makeTree(root);
-  removeDir(w(root), true);
-  EXPECT_FALSE(pathExists(root));
-}
-
-TEST(RemoveDir, WithoutForceAReadOnlyFileStopsIt) {
-  TempDir dir;
-  const std::string root = dir / "tree";
-  makeTree(root);
-  try {
-    removeDir(w(root), false);
-    FAIL() << "no exception";
-  } catch (const VAccessDeniedException& e) {
-    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at Delete file '" + w(root + "/sub/b.txt") + L"'");
-    EXPECT_EQ(e.callPoints().at(0).function, "removeDir");
-  }
-  EXPECT_TRUE(pathExists(root + "/sub/b.txt"));
-}
-
-TEST(RemoveDir, ThroughTheRecyclerLeavesNothingBehind) {
+TEST(RemoveDir, ReadOnlyEntriesStopItUnlessForced) {
   Sandbox sandbox;
   const std::string root = sandbox.path("webapps/site");
   makeTree(root);
+  const auto e = failureOf<VAccessDeniedException>([&] { removeDir(w(root), false); });
+  EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at Delete file '" + w(root + "/sub/b.txt") + L"'");
+  EXPECT_EQ(e.callPoints().at(0).function, "removeDir");
+  EXPECT_TRUE(pathExists(root + "/sub/b.txt"));
+  removeDir(w(root), true);
+  EXPECT_FALSE(pathExists(root));
+
+  makeTree(root);  // through the recycler
   removeDir(w(root), true, recyclerDirectory(w(root)));
   EXPECT_FALSE(pathExists(root));
   EXPECT_TRUE(pathExists(sandbox.path("webapps")));
   EXPECT_TRUE(treeOf(sandbox.path(kRecycler)).empty());
 }
 
-TEST(RemoveDir, SharingViolationNamesTheHoldingProcess) {
+TEST(RemoveDir, SharingViolationNamesTheHoldingProcessOrUsesThePlainText) {
   TempDir dir;
   const std::string root = dir / "tree";
   makeDirectories(root);
@@ -157,33 +104,20 @@ TEST(RemoveDir, SharingViolationNamesTheHoldingProcess) {
   HoldingChild child(root + "/held.log");
   FaultyFileSystem fs;  // Linux lets an open file go; Windows would not
   fs.failWhen(FsCall::DeleteFile, L"held.log", ERROR_SHARING_VIOLATION);
-  try {
-    removeDir(w(root), true);
-    FAIL() << "no exception";
-  } catch (const VSharingViolationException& e) {
-    const std::wstring expected =
-        L"Delete file '" + w(root + "/held.log") + L"'. Processes: PID(" + std::to_wstring(child.pid()) + L") '";
-    EXPECT_NE(e.message().find(expected), std::wstring::npos) << e.fullText();
-    EXPECT_NE(e.message().find(L"sleep'"), std::wstring::npos) << e.fullText();
-  }
-}
+  auto e = failureOf<VSharingViolationException>([&] { removeDir(w(root), true); });
+  EXPECT_TRUE(holds(e.message(), L"Delete file '" + w(root + "/held.log") + L"'. Processes: PID(" +
+                                     std::to_wstring(child.pid()) + L") '"));
+  EXPECT_TRUE(holds(e.message(), L"sleep'"));
 
-TEST(RemoveDir, SharingViolationWithoutHoldersUsesThePlainText) {
-  TempDir dir;
-  const std::string root = dir / "tree";
-  makeDirectories(root);
-  FaultyFileSystem fs;
+  ::unlink((root + "/held.log").c_str());
   fs.failWhen(FsCall::RemoveDirectory, L"tree", ERROR_SHARING_VIOLATION);
-  try {
-    removeDir(w(root), true);
-    FAIL() << "no exception";
-  } catch (const VSharingViolationException& e) {
-    EXPECT_EQ(e.message(),
-              L"The process cannot access the file because it is being used by another process. (Error code 32) "
-              L"at Delete directory '" +
-                  w(root) + L"'");
-  }
-  EXPECT_EQ(fs.count(FsCall::RemoveDirectory), 2);  // the forced second attempt happened
+  const int before = fs.count(FsCall::RemoveDirectory);
+  e = failureOf<VSharingViolationException>([&] { removeDir(w(root), true); });
+  EXPECT_EQ(e.message(),
+            L"The process cannot access the file because it is being used by another process. (Error code 32) "
+            L"at Delete directory '" +
+                w(root) + L"'");
+  EXPECT_EQ(fs.count(FsCall::RemoveDirectory) - before, 2);  // the forced second attempt happened
 }
 
 TEST(RemoveDir, UnlistableDirectoryIsUnlockedAndListedAgainWhenForced) {
@@ -199,7 +133,7 @@ TEST(RemoveDir, UnlistableDirectoryIsUnlockedAndListedAgainWhenForced) {
   EXPECT_EQ(fs.count(FsCall::GrantDeleteAccess, L"tree"), 1);
 }
 
-TEST(RemoveDirectory, MissingDirectoryIsNoFailure) {
+TEST(RemoveDirectory, MissingDirectoryIsNoFailureButRemoveDirReportsIt) {
   TempDir dir;
   removeDirectory(w(dir / "none"), true);
   removeDirectory(w(dir / "none/deeper"), true, true);
@@ -207,10 +141,6 @@ TEST(RemoveDirectory, MissingDirectoryIsNoFailure) {
   makeTree(root);
   removeDirectory(w(root), true);
   EXPECT_FALSE(pathExists(root));
-}
-
-TEST(RemoveDir, MissingDirectoryIsReportedWhenCalledDirectly) {
-  TempDir dir;
   EXPECT_THROW(removeDir(w(dir / "none"), true), VFileNotFoundException);
 }
 

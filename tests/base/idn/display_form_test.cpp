@@ -7,6 +7,7 @@
 
 #include "base/errors/vexception.h"
 #include "base/idn/os_version.h"
+#include "support/failures.h"
 
 namespace {
 
@@ -17,39 +18,21 @@ std::wstring withName(std::wstring text, const std::wstring& name) {
   return text.replace(text.find(L"%NAME%"), 6, name);
 }
 
-std::wstring failureOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const vexception& e) {
-    return e.message();
-  }
-  ADD_FAILURE() << "no exception";
-  return {};
-}
+std::wstring failureOf(const std::function<void()>& call) { return testing_support::failureOf(call).message(); }
 
-TEST(ToDisplayForm, PunycodeLabelsBecomeUnicode) {
+TEST(ToDisplayForm, PunycodeLabelsBecomeUnicodeAsciiNamesStayAndInvalidPunycodeReportsTheErrorBit) {
   EXPECT_EQ(toDisplayForm(L"xn--bcher-kva.test", false), L"b\u00fccher.test");
   EXPECT_EQ(toDisplayForm(L"www.xn--e1afmkfd.xn--p1ai", false),
             L"www.\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444");
-}
-
-TEST(ToDisplayForm, AsciiNamesComeBackUnchanged) {
   for (const wchar_t* name : {L"example.com", L"www.sub-domain.example.org", L"localhost", L"a1.b2.c3"}) {
     EXPECT_EQ(toDisplayForm(name, false), name);
   }
-}
-
-TEST(ToDisplayForm, InvalidPunycodeReportsTheErrorBit) {
   const std::wstring name = L"xn--999999999999999.test";
-  try {
-    toDisplayForm(name, false);
-    FAIL() << "no exception";
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), withName(kDisplayFailure, name) +
-                               L"IDNA error bit set: 256\n"
-                               L"A label starts with \"xn--\" but does not contain valid Punycode.\n");
-    EXPECT_TRUE(e.callPoints().empty());
-  }
+  const vexception e = testing_support::failureOf([&] { toDisplayForm(name, false); });
+  EXPECT_EQ(e.message(), withName(kDisplayFailure, name) +
+                             L"IDNA error bit set: 256\n"
+                             L"A label starts with \"xn--\" but does not contain valid Punycode.\n");
+  EXPECT_TRUE(e.callPoints().empty());
 }
 
 TEST(ToDisplayForm, EachFlagGetsAnInstanceOfItsOwn) {

@@ -11,24 +11,10 @@
 #include "log_test_support.h"
 
 using log_test::LogSandbox;
+using log_test::RecordingSink;
 using log_test::StdoutCapture;
 
 namespace {
-
-class RecordingSink : public LogSink {
- public:
-  struct Entry {
-    LogLevel level;
-    std::wstring text;
-    bool fromException;
-    size_t callPoints;
-  };
-  void write(LogLevel level, const std::wstring& text) override { entries.push_back({level, text, false, 0}); }
-  void write(LogLevel level, const vexception& e) override {
-    entries.push_back({level, e.fullText(), true, e.callPoints().size()});
-  }
-  std::vector<Entry> entries;
-};
 
 class ThrowingSink : public LogSink {
  public:
@@ -41,6 +27,7 @@ class ThrowingSink : public LogSink {
 class Dispatch : public ::testing::Test {
  protected:
   void start(bool debug) {
+    box.reset();  // its environment goes before the next one is set
     box = std::make_unique<LogSandbox>(debug);
     log_test::refreshDebugSwitch();
     manager().closeEventLog();
@@ -78,65 +65,47 @@ bool contains(const std::wstring& text, const std::wstring& part) { return text.
 
 }  // namespace
 
-TEST_F(Dispatch, TheFirstConsoleMessageHasNoLeadingBreakAndLaterOnesExactlyOne) {
+TEST_F(Dispatch, TheConsoleSeparatesMessagesByOneBreakAndPrintsUtf8Unchanged) {
   start(false);
   StdoutCapture capture;
   logMessage(LOG_ERROR, L"first %s", L"failure");
   logMessage(LOG_INFO, L"not on the console");
   logResult(L"result %d", 42);
-  logMessage(LOG_CRASH, L"last");
-  EXPECT_EQ(capture.finish(), "first failure\nresult 42\nlast");
-  EXPECT_TRUE(manager().switches().consoleHasOutput());
-}
-
-TEST_F(Dispatch, TheConsoleFlagIsSharedSoALaterMessageStartsWithABreak) {
-  start(false);
-  manager().switches().setConsoleHasOutput(true);  // some module of the process printed already
-  StdoutCapture capture;
-  logResult(L"only");
-  EXPECT_EQ(capture.finish(), "\nonly");
-}
-
-TEST_F(Dispatch, TheConsoleGetsUtf8AndMultiLineTextsUnchanged) {
-  start(false);
-  StdoutCapture capture;
-  logException(LOG_ERROR, vexception(L"Kein Zugriff auf \u00c4rger \u65e5\u672c", VCALLPOINT(L"ctx", "f::g")));
+  logException(LOG_CRASH, vexception(L"Kein Zugriff auf \u00c4rger \u65e5\u672c", VCALLPOINT(L"ctx", "f::g")));
   std::string out = capture.finish();
-  EXPECT_EQ(out.rfind("Kein Zugriff auf \xC3\x84rger \xE6\x97\xA5\xE6\x9C\xAC\n   at ctx(f::g line ", 0), 0u) << out;
+  EXPECT_EQ(
+      out.rfind(
+          "first failure\nresult 42\nKein Zugriff auf \xC3\x84rger \xE6\x97\xA5\xE6\x9C\xAC\n   at ctx(f::g line ", 0),
+      0u)
+      << out;
   EXPECT_NE(out.back(), '\n');
+  EXPECT_TRUE(manager().switches().consoleHasOutput());
+
+  manager().switches().setConsoleHasOutput(true);  // shared: some module of the process printed already
+  StdoutCapture again;
+  logResult(L"only");
+  EXPECT_EQ(again.finish(), "\nonly");
 }
 
-TEST_F(Dispatch, WithoutDebugInfoAndWarningGoNowhereResultOnlyToTheConsole) {
-  start(false);
-  StdoutCapture capture;
-  for (int level = 0; level <= 5; ++level) logMessage(level, L"message of level %d", level);
-  std::string out = capture.finish();
-  EXPECT_EQ(out, "message of level 2\nmessage of level 3\nmessage of level 4\nmessage of level 5");
+TEST_F(Dispatch, WithoutDebugInfoAndWarningGoNowhereWithDebugEveryLevelReachesTheEventAndDebugLogs) {
+  for (bool debug : {false, true}) {
+    SCOPED_TRACE(debug ? "with Debug" : "without Debug");
+    start(debug);
+    StdoutCapture capture;
+    for (int level = 0; level <= 5; ++level) logMessage(level, L"message of level %d", level);
+    EXPECT_EQ(capture.finish(), "message of level 2\nmessage of level 3\nmessage of level 4\nmessage of level 5");
 
-  auto lines = log_test::lines(events());
-  ASSERT_EQ(lines.size(), 3u) << events();
-  EXPECT_TRUE(contains(lines[0], " Error ")) << lines[0];
-  EXPECT_TRUE(contains(lines[0], ": message of level 3")) << lines[0];
-  EXPECT_TRUE(contains(lines[1], ": message of level 4"));
-  EXPECT_TRUE(contains(lines[2], ": message of level 5"));
-  EXPECT_FALSE(std::filesystem::exists(box->logsDir())) << "no debug log without Debug";
-}
-
-TEST_F(Dispatch, WithDebugEveryLevelReachesTheEventLogAndTheDebugLog) {
-  start(true);
-  StdoutCapture capture;
-  for (int level = 0; level <= 5; ++level) logMessage(level, L"message of level %d", level);
-  std::string out = capture.finish();
-  EXPECT_EQ(out, "message of level 2\nmessage of level 3\nmessage of level 4\nmessage of level 5");
-
-  auto lines = log_test::lines(events());
-  ASSERT_EQ(lines.size(), 6u) << events();
-  const char* types[6] = {" Information ", " Warning ", " Success ", " Error ", " Error ", " Error "};
-  for (int level = 0; level <= 5; ++level) {
-    EXPECT_TRUE(contains(lines[level], types[level])) << lines[level];
-    EXPECT_TRUE(contains(lines[level], "message of level " + std::to_string(level))) << lines[level];
+    auto lines = log_test::lines(events());
+    const int first = debug ? 0 : 3;
+    ASSERT_EQ(lines.size(), size_t(6 - first)) << events();
+    const char* types[6] = {" Information ", " Warning ", " Success ", " Error ", " Error ", " Error "};
+    for (int level = first; level <= 5; ++level) {
+      EXPECT_TRUE(contains(lines[level - first], types[level])) << lines[level - first];
+      EXPECT_TRUE(contains(lines[level - first], ": message of level " + std::to_string(level)))
+          << lines[level - first];
+    }
+    EXPECT_EQ(std::filesystem::exists(box->logsDir()), debug) << "a debug log only with Debug";
   }
-
   std::wstring log = debugLog();
   for (const wchar_t* record :
        {L" Info: message of level 0\r\n", L" Warning: message of level 1\r\n", L" Result: message of level 2\r\n",
@@ -145,18 +114,10 @@ TEST_F(Dispatch, WithDebugEveryLevelReachesTheEventLogAndTheDebugLog) {
   }
 }
 
-TEST_F(Dispatch, AnUnknownLevelReachesOnlyTheDebugLog) {
+TEST_F(Dispatch, ALoggedResultNeverReachesTheEventLogAnUnknownLevelOnlyTheDebugLog) {
   start(true);
   StdoutCapture capture;
   logMessage(9, L"odd one");
-  EXPECT_EQ(capture.finish(), "");
-  EXPECT_EQ(events(), "");
-  EXPECT_TRUE(contains(debugLog(), L" Unknown level: odd one\r\n"));
-}
-
-TEST_F(Dispatch, ALoggedResultNeverReachesTheEventLogEvenWithDebug) {
-  start(true);
-  StdoutCapture capture;
   logResult(L"the status is %s", L"running");
   logMessage(LOG_RESULT, L"plain result");
   EXPECT_EQ(capture.finish(), "the status is running\nplain result");
@@ -164,7 +125,9 @@ TEST_F(Dispatch, ALoggedResultNeverReachesTheEventLogEvenWithDebug) {
   EXPECT_FALSE(contains(log, "the status is running")) << log;
   EXPECT_TRUE(contains(log, "plain result")) << log;
   EXPECT_TRUE(manager().switches().eventLog(LOG_RESULT)) << "the switch is put back after the call";
+  EXPECT_FALSE(contains(log, "odd one")) << log;
   EXPECT_TRUE(contains(debugLog(), L" Result: the status is running\r\n"));
+  EXPECT_TRUE(contains(debugLog(), L" Unknown level: odd one\r\n"));
 }
 
 TEST_F(Dispatch, EventLinesCarryTheProgramPathAndKeepOneEventOnOneLine) {

@@ -11,21 +11,16 @@
 #include "base/system/process.h"
 #include "base/text/convert.h"
 #include "log_test_support.h"
+#include "support/failures.h"
 
 using halvo::logging::getRotationDate;
 using halvo::logging::HalvoLog;
 using log_test::FakeClock;
 using log_test::localSeconds;
 using log_test::LogSandbox;
+using log_test::RecordingSink;
 
 namespace {
-
-class RecordingSink : public LogSink {
- public:
-  void write(LogLevel level, const std::wstring& text) override { entries.emplace_back(level, text); }
-  void write(LogLevel level, const vexception& e) override { entries.emplace_back(level, e.fullText()); }
-  std::vector<std::pair<LogLevel, std::wstring>> entries;
-};
 
 class DebugLog : public ::testing::Test {
  protected:
@@ -94,33 +89,29 @@ TEST_F(DebugLog, AnEmptyFileGetsTheMarkAndAFileWithContentDoesNot) {
   EXPECT_EQ(records("20261204"), L"old\r\n" + record(L"2026/12/04 10:11:12:000", L"appended"));
 }
 
-TEST_F(DebugLog, TheLogDirectoryIsUnderTheProductRoot) {
+TEST_F(DebugLog, TheLogDirectoryIsUnderTheProductRootAndWithoutOneIsAClearError) {
   HalvoLog log(L"debug", true);
   EXPECT_EQ(log.directory(), wstrLenient(box.logsDir()));
   EXPECT_EQ(log.pathFor(L"20261204"), wstrLenient(file("20261204")));
-  HalvoLog unnamed(L"", true);
-  EXPECT_EQ(unnamed.name(), L"test_log");
-}
+  EXPECT_EQ(HalvoLog(L"", true).name(), L"test_log");
 
-TEST_F(DebugLog, AMissingProductRootIsAClearError) {
   box.sandbox().writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n");
-  try {
-    HalvoLog log(L"debug", true);
-    FAIL() << "constructed without a product root";
-  } catch (const vexception& e) {
-    EXPECT_NE(e.fullText().find(L"PRODUCT_ROOT_D"), std::wstring::npos) << e.fullText();
-  }
+  EXPECT_TRUE(
+      testing_support::holds(testing_support::failureTextOf([] { HalvoLog(L"debug", true); }), L"PRODUCT_ROOT_D"));
   box.sandbox().writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"\"\n");
   EXPECT_THROW(HalvoLog(L"debug", true), vexception);
   EXPECT_TRUE(files().empty());
 }
 
-TEST_F(DebugLog, ANewDayBeginsANewFileWithTheDefaultRotation) {
-  writeOnce(L"day one");
+TEST_F(DebugLog, ANewDayBeginsANewFileWithTheDefaultRotationEvenForAnOpenLog) {
+  touch("halvolog_debug20261120.log");  // after a gap the new file carries the date it is begun
+  HalvoLog open(L"debug", true);
+  open.write(L"day one");
   clock.advanceDays(1);
   writeOnce(L"day two");
-  writeOnce(L"day two again");
-  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261204.log", "halvolog_debug20261205.log"}));
+  open.write(L"day two again");
+  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261120.log", "halvolog_debug20261204.log",
+                                               "halvolog_debug20261205.log"}));
   EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"day one"));
   EXPECT_EQ(records("20261205"),
             record(L"2026/12/05 10:11:12:000", L"day two") + record(L"2026/12/05 10:11:12:000", L"day two again"));
@@ -135,21 +126,6 @@ TEST_F(DebugLog, ALongerRotationKeepsTheFileForThatManyDays) {
   clock.advanceDays(1);
   writeOnce(L"3");
   EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261204.log", "halvolog_debug20261207.log"}));
-}
-
-TEST_F(DebugLog, AfterAGapTheNewFileCarriesTheDateOfTheDayItIsBegun) {
-  touch("halvolog_debug20261120.log");
-  writeOnce(L"late");
-  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261120.log", "halvolog_debug20261204.log"}));
-}
-
-TEST_F(DebugLog, AnOpenLogRotatesBetweenWrites) {
-  HalvoLog log(L"debug", true);
-  log.write(L"before midnight");
-  clock.advanceDays(1);
-  log.write(L"after midnight");
-  EXPECT_EQ(records("20261204"), record(L"2026/12/04 10:11:12:000", L"before midnight"));
-  EXPECT_EQ(records("20261205"), record(L"2026/12/05 10:11:12:000", L"after midnight"));
 }
 
 TEST_F(DebugLog, RotationZeroKeepsWritingTodaysFile) {
@@ -203,12 +179,11 @@ TEST_F(DebugLog, AFileThatCannotBeDeletedIsAWarningAndTheWalkGoesOn) {
 
   EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261203.log", "halvolog_debug20261204.log"}));
   ASSERT_EQ(sink->entries.size(), 1u);
-  EXPECT_EQ(sink->entries[0].first, LOG_WARNING);
-  const std::wstring& text = sink->entries[0].second;
-  EXPECT_NE(text.find(missing), std::wstring::npos) << std::string(text.begin(), text.end());
-  EXPECT_NE(text.find(L"\n   at Failed to remove log file(halvo::logging::HalvoLog::removeOld line "),
-            std::wstring::npos)
-      << std::string(text.begin(), text.end());
+  EXPECT_EQ(sink->entries[0].level, LOG_WARNING);
+  const std::wstring& text = sink->entries[0].text;
+  EXPECT_TRUE(testing_support::holds(text, missing));
+  EXPECT_TRUE(
+      testing_support::holds(text, L"\n   at Failed to remove log file(halvo::logging::HalvoLog::removeOld line "));
 }
 
 TEST_F(DebugLog, SettingsFromTheStoreAreReadAtMostOnceAMinute) {
@@ -225,23 +200,20 @@ TEST_F(DebugLog, SettingsFromTheStoreAreReadAtMostOnceAMinute) {
   log.write(L"four");
   EXPECT_EQ(log.history(), 5u);
   std::wstring all = records("20261204");
-  EXPECT_NE(all.find(L" one\r\n"), std::wstring::npos);
-  EXPECT_NE(all.find(L" two, settings not read yet\r\n"), std::wstring::npos);
-  EXPECT_EQ(all.find(L"three"), std::wstring::npos);
-  EXPECT_NE(all.find(L" four\r\n"), std::wstring::npos);
+  for (const wchar_t* written : {L" one\r\n", L" two, settings not read yet\r\n", L" four\r\n"}) {
+    EXPECT_TRUE(testing_support::holds(all, written));
+  }
+  EXPECT_FALSE(testing_support::holds(all, L"three"));
 }
 
-TEST_F(DebugLog, ADisabledLogWritesNothing) {
+TEST_F(DebugLog, ADisabledLogWritesNothingAndAnUnparsableNewestFileDropsTheWrite) {
   configure("\"log_debug_enabled\"=dword:00000000");
   writeOnce(L"nothing");
   EXPECT_TRUE(files().empty());
   HalvoLog defaultOff(L"other", false);
   configure("");
   defaultOff.write(L"off by default");
-  EXPECT_FALSE(std::filesystem::exists(box.logsDir() + "/halvolog_other20261204.log"));
-}
-
-TEST_F(DebugLog, AnUnparsableNewestFileDropsTheWrite) {
+  EXPECT_TRUE(files().empty());
   touch("halvolog_debugX.log");
   EXPECT_THROW(writeOnce(L"lost"), vexception);
   EXPECT_EQ(files(), std::vector<std::string>{"halvolog_debugX.log"});
@@ -271,31 +243,34 @@ TEST_F(DebugLog, ConcurrentWritersNeverInterleaveRecords) {
   EXPECT_EQ(count, size_t{kThreads * kRecords});
 }
 
-TEST(RotationDate, IsTheDateInTheNamePlusTheRotationDays) {
-  FakeClock clock(localSeconds(2026, 12, 4, 10));
-  log_test::ScopedClock use(clock);
-  EXPECT_EQ(getRotationDate(L"/logs/halvolog_debug20261204.log", L"debug", 1), L"20261205");
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20261231.log", L"debug", 1), L"20270101");
-  EXPECT_EQ(getRotationDate(L"/x/halvolog_debug20261210.log", L"debug", 30), L"20270109");
-  EXPECT_EQ(getRotationDate(L"C:\\logs\\halvolog_app20261204.log", L"app", 7), L"20261211");
-}
-
-TEST(RotationDate, AnExpiredFileAnswersToday) {
-  FakeClock clock(localSeconds(2028, 3, 1, 10));
-  log_test::ScopedClock use(clock);
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20280228.log", L"debug", 1), L"20280301");
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20200101.log", L"debug", 3), L"20280301");
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20280227.log", L"debug", 2), L"20280301");
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20280227.log", L"debug", 3), L"20280301");
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20280227.log", L"debug", 4), L"20280302");
-}
-
-TEST(RotationDate, RotationZeroExpiresTodaysFileAtOnce) {
-  FakeClock clock(localSeconds(2026, 12, 4, 0, 0, 1));
-  log_test::ScopedClock use(clock);
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20261204.log", L"debug", 0), L"20261204");
-  // A file dated in the future stays current until its day.
-  EXPECT_EQ(getRotationDate(L"halvolog_debug20261210.log", L"debug", 0), L"20261210");
+TEST(RotationDate, IsTheDateInTheNamePlusTheRotationDaysButNeverBeforeToday) {
+  const struct {
+    int64_t today;
+    const wchar_t* path;
+    const wchar_t* name;
+    unsigned days;
+    const wchar_t* expected;
+  } cases[] = {
+      {localSeconds(2026, 12, 4, 10), L"/logs/halvolog_debug20261204.log", L"debug", 1, L"20261205"},
+      {localSeconds(2026, 12, 4, 10), L"halvolog_debug20261231.log", L"debug", 1, L"20270101"},
+      {localSeconds(2026, 12, 4, 10), L"/x/halvolog_debug20261210.log", L"debug", 30, L"20270109"},
+      {localSeconds(2026, 12, 4, 10), L"C:\\logs\\halvolog_app20261204.log", L"app", 7, L"20261211"},
+      // An expired file answers today.
+      {localSeconds(2028, 3, 1, 10), L"halvolog_debug20280228.log", L"debug", 1, L"20280301"},
+      {localSeconds(2028, 3, 1, 10), L"halvolog_debug20200101.log", L"debug", 3, L"20280301"},
+      {localSeconds(2028, 3, 1, 10), L"halvolog_debug20280227.log", L"debug", 2, L"20280301"},
+      {localSeconds(2028, 3, 1, 10), L"halvolog_debug20280227.log", L"debug", 3, L"20280301"},
+      {localSeconds(2028, 3, 1, 10), L"halvolog_debug20280227.log", L"debug", 4, L"20280302"},
+      // Rotation zero expires today's file at once; a file dated in the future
+      // stays current until its day.
+      {localSeconds(2026, 12, 4, 0, 0, 1), L"halvolog_debug20261204.log", L"debug", 0, L"20261204"},
+      {localSeconds(2026, 12, 4, 0, 0, 1), L"halvolog_debug20261210.log", L"debug", 0, L"20261210"},
+  };
+  for (const auto& c : cases) {
+    FakeClock clock(c.today);
+    log_test::ScopedClock use(clock);
+    EXPECT_EQ(getRotationDate(c.path, c.name, c.days), c.expected) << wideToUtf8Lenient(c.path) << " " << c.days;
+  }
 }
 
 TEST(RotationDate, NamesWithoutADateFailToParse) {
@@ -304,13 +279,9 @@ TEST(RotationDate, NamesWithoutADateFailToParse) {
   for (const wchar_t* path :
        {L"/logs/halvolog_deb", L"/logs/halvolog_debug.log", L"halvolog_debug2026120.log",
         L"halvolog_debug2026-12-04.log", L"halvolog_debug20261304.log", L"halvolog_debug20261200.log"}) {
-    try {
-      getRotationDate(path, L"debug", 1);
-      ADD_FAILURE() << "parsed " << std::string(path, path + wcslen(path));
-    } catch (const vexception& e) {
-      EXPECT_EQ(e.message(), L"Failed to parse name");
-      ASSERT_EQ(e.callPoints().size(), 1u);
-      EXPECT_EQ(e.callPoints()[0].function, "halvo::logging::getRotationDate");
-    }
+    const vexception e = testing_support::failureOf([&] { getRotationDate(path, L"debug", 1); });
+    EXPECT_EQ(e.message(), L"Failed to parse name");
+    ASSERT_EQ(e.callPoints().size(), 1u);
+    EXPECT_EQ(e.callPoints()[0].function, "halvo::logging::getRotationDate");
   }
 }

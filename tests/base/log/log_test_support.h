@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/errors/vexception.h"
 #include "base/log/log_manager.h"
 #include "base/system/clock.h"
 #include "base/text/unicode.h"
@@ -104,6 +105,22 @@ inline std::vector<std::string> lines(const std::string& text) {
   }
   return out;
 }
+
+// A sink that keeps what it is given.
+class RecordingSink : public LogSink {
+ public:
+  struct Entry {
+    LogLevel level;
+    std::wstring text;
+    bool fromException;
+    size_t callPoints;
+  };
+  void write(LogLevel level, const std::wstring& text) override { entries.push_back({level, text, false, 0}); }
+  void write(LogLevel level, const vexception& e) override {
+    entries.push_back({level, e.fullText(), true, e.callPoints().size()});
+  }
+  std::vector<Entry> entries;
+};
 
 // A sandbox whose configuration key names a product root inside it.
 class LogSandbox {

@@ -4,30 +4,19 @@
 #include "base/log/log_manager.h"
 #include "base/log/sink_switches.h"
 
-TEST(SinkSwitches, DefaultsWithoutDebugSendOnlyErrorsToTheEventLog) {
-  unsigned char table[kSinkTableSize] = {};
-  SinkSwitches::fillDefaults(table, false);
-  SinkSwitches s(table);
-  const bool console[6] = {false, false, true, true, true, true};
-  const bool eventLog[6] = {false, false, false, true, true, true};
-  for (int level = 0; level < 6; ++level) {
-    EXPECT_EQ(s.console(level), console[level]) << level;
-    EXPECT_EQ(s.eventLog(level), eventLog[level]) << level;
+TEST(SinkSwitches, DefaultsSendErrorsToTheEventLogAndWithDebugEveryLevel) {
+  for (bool debug : {false, true}) {
+    unsigned char table[kSinkTableSize] = {};
+    table[12] = debug;  // filling the defaults leaves the console flag alone
+    SinkSwitches::fillDefaults(table, debug);
+    SinkSwitches s(table);
+    const bool console[6] = {false, false, true, true, true, true};
+    for (int level = 0; level < 6; ++level) {
+      EXPECT_EQ(s.console(level), console[level]) << level;
+      EXPECT_EQ(s.eventLog(level), debug || level >= LOG_ERROR) << level << " debug " << debug;
+    }
+    EXPECT_EQ(s.consoleHasOutput(), debug);
   }
-  EXPECT_FALSE(s.consoleHasOutput());
-}
-
-TEST(SinkSwitches, DefaultsWithDebugSendEveryLevelToTheEventLogButNotToTheConsole) {
-  unsigned char table[kSinkTableSize] = {};
-  table[12] = 1;
-  SinkSwitches::fillDefaults(table, true);
-  SinkSwitches s(table);
-  for (int level = 0; level < 6; ++level) EXPECT_TRUE(s.eventLog(level)) << level;
-  EXPECT_FALSE(s.console(LOG_INFO));
-  EXPECT_FALSE(s.console(LOG_WARNING));
-  EXPECT_TRUE(s.console(LOG_RESULT));
-  // Filling the defaults leaves the console flag alone.
-  EXPECT_TRUE(s.consoleHasOutput());
 }
 
 TEST(SinkSwitches, LevelsOutsideTheTableReachNoSinkAndCannotBeSwitchedOn) {

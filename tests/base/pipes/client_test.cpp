@@ -30,7 +30,7 @@ bool contains(const std::wstring& text, const std::wstring& part) { return text.
 
 TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
   Sandbox sandbox;
-  const auto e = testing_support::failureAs<VFileNotFoundException>([&] { HalvoSrvClient client; });
+  const auto e = testing_support::failureOf<VFileNotFoundException>([&] { HalvoSrvClient client; });
   EXPECT_TRUE(contains(e.message(), L"The system cannot find the file specified.")) << e.fullText().c_str();
   EXPECT_TRUE(contains(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
 }
@@ -178,7 +178,7 @@ TEST(HalvoSrvClientTest, PipeIsNamedByTheSetting) {
 TEST(HalvoSrvClientTest, PipeNameThatIsNoPlainNameIsRejected) {
   Sandbox sandbox;
   sandbox.writeRegistry(kKey + "\"hcppipe\"=\"../escape\"\n");
-  const auto e = testing_support::failureAs<vosexception>([&] { HalvoSrvClient client; });
+  const auto e = testing_support::failureOf<vosexception>([&] { HalvoSrvClient client; });
   EXPECT_EQ(e.code(), ERROR_INVALID_NAME);
   EXPECT_TRUE(contains(e.message(), L"Unable to connect to pipe \\\\.\\pipe\\../escape"));
 }

@@ -59,7 +59,7 @@ TEST(OverlappedPipeTest, MessageLongerThanTheBufferIsAnError) {
   Ends ends;
   ends.far->write("abcdef", 6, true);
   char buffer[4];
-  const auto e = testing_support::failureAs<vosexception>([&] { ends.near->read(buffer, 4, true); });
+  const auto e = testing_support::failureOf<vosexception>([&] { ends.near->read(buffer, 4, true); });
   EXPECT_EQ(e.code(), ERROR_MORE_DATA);
   EXPECT_NE(e.message().find(L"Unable to read from pipe"), std::wstring::npos);
 }

@@ -17,7 +17,7 @@ using testing_support::le32;
 
 // The message of the protocol failure that `f` ends with.
 std::wstring invalidProtocolMessage(const std::function<void()>& f) {
-  return testing_support::failureAs<vserializer::invalidprotocol>(f).message();
+  return testing_support::failureOf<vserializer::invalidprotocol>(f).message();
 }
 
 TEST(VSerializerTest, GrowsInStepsOfSixteenBytes) {

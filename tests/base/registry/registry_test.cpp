@@ -40,7 +40,7 @@ std::pair<std::wstring, std::string> failureOf(Call call) {
 
 template <class Call>
 uint32_t osCodeOf(Call call) {
-  return testing_support::failureAs<vosexception>(call).code();
+  return testing_support::failureOf<vosexception>(call).code();
 }
 
 }  // namespace
@@ -143,7 +143,7 @@ TEST(RegistryLookup, GetstrFailsLoudly) {
   EXPECT_EQ(getstr(Root::LocalMachine, kConfig, L"PRODUCT_ROOT_D", kView32), L"/opt/halvo");
   std::wstring missingKey = kConfig + L"\\Packages\\tomcat\\tomcat10";
   {
-    const auto e = testing_support::failureAs<VFileNotFoundException>(
+    const auto e = testing_support::failureOf<VFileNotFoundException>(
         [&] { getstr(Root::LocalMachine, missingKey, L"dll", kView32); });
     EXPECT_EQ(e.message(), L"The system cannot find the file specified. (Error code 2) at lookup subKey=" + missingKey +
                                L" value=dll");
@@ -156,7 +156,7 @@ TEST(RegistryLookup, GetstrFailsLoudly) {
 TEST(RegistryKeys, OpenAndCreateFailures) {
   Sandbox sandbox;
   {
-    const auto e = testing_support::failureAs<VFileNotFoundException>(
+    const auto e = testing_support::failureOf<VFileNotFoundException>(
         [&] { open(Root::LocalMachine, L"SOFTWARE\\Nothing", KEY_READ); });
     EXPECT_EQ(e.message(),
               L"The system cannot find the file specified. (Error code 2) at RegOpenKeyEx subKey=SOFTWARE\\Nothing");

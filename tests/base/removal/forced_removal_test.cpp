@@ -252,7 +252,7 @@ TEST_F(ForcedRemovalTest, ABadStorageFailsBeforeAnythingIsRemoved) {
                            "\" URIType=\"Path\" Service=\"\"/><Entry Id=\"2\" URI=\"/x\" URIType=\"Disk\"/></Entries>";
   machine.writeStorageText(text);
   {
-    const auto e = testing_support::failureAs<vexception>([&] { run(L"", false); });
+    const auto e = testing_support::failureOf<vexception>([&] { run(L"", false); });
     EXPECT_NE(e.message().find(L"Unable to load entry from XML"), std::wstring::npos) << n(e.fullText());
   }
   EXPECT_TRUE(pathExists(war));

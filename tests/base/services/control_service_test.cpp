@@ -125,7 +125,7 @@ TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccess) {
 }
 
 TEST_F(ControlServiceTest, OtherRequestsForAMissingServiceThrow) {
-  const auto e = testing_support::failureAs<VServiceDoesNotExistException>(
+  const auto e = testing_support::failureOf<VServiceDoesNotExistException>(
       [&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); });
   EXPECT_EQ(e.message(),
             L"The specified service does not exist as an installed service. (Error code 1060) at OpenService "
@@ -136,7 +136,7 @@ TEST_F(ControlServiceTest, OtherRequestsForAMissingServiceThrow) {
 
 TEST_F(ControlServiceTest, RefusedRequestThrowsWithTheRequestNumber) {
   manager.add(L"Tomcat", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
-  const auto e = testing_support::failureAs<VAccessDeniedException>(
+  const auto e = testing_support::failureOf<VAccessDeniedException>(
       [&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
   EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
 }
@@ -148,7 +148,7 @@ TEST_F(ControlServiceTest, FailedQueryInTheFirstWaitThrowsAfterLoggingTheRecord)
   s.queryError = ERROR_INVALID_HANDLE;
   {
     const auto e =
-        testing_support::failureAs<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
+        testing_support::failureOf<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
     EXPECT_EQ(e.code(), ERROR_INVALID_HANDLE);
     EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
   }
@@ -175,7 +175,7 @@ TEST_F(ControlServiceTest, UnknownRequestGoesOutAsInterrogate) {
 TEST_F(ControlServiceTest, ManagerThatDoesNotOpenThrowsOpenSCManager) {
   manager.managerError = ERROR_ACCESS_DENIED;
   {
-    const auto e = testing_support::failureAs<VAccessDeniedException>(
+    const auto e = testing_support::failureOf<VAccessDeniedException>(
         [&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
     EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at OpenSCManager");
     EXPECT_EQ(e.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");

@@ -166,7 +166,7 @@ TEST_F(StandInTest, ServiceThatExitsWhileStartPendingReportsItsExitStatus) {
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR);
   EXPECT_EQ(status.serviceSpecificExitCode, 3u);
-  const auto e = testing_support::failureAs<vosexception>([&] { service::startStopService(L"Quitter", true); });
+  const auto e = testing_support::failureOf<vosexception>([&] { service::startStopService(L"Quitter", true); });
   EXPECT_EQ(e.code(), 3u);
   EXPECT_THAT(e.message(), HasSubstr(L"at Start service Quitter"));
 }
@@ -282,19 +282,19 @@ TEST_F(StandInTest, CommandGetsItsEnvironmentAndItsOutputIsKept) {
 TEST_F(StandInTest, BadDefinitionsAreRefusedWithAClearError) {
   define(L"NoImage", {L""});
   {
-    const auto e = testing_support::failureAs<VFileNotFoundException>([&] { service::startService(L"NoImage"); });
+    const auto e = testing_support::failureOf<VFileNotFoundException>([&] { service::startService(L"NoImage"); });
     EXPECT_THAT(e.message(), HasSubstr(L"at StartService 'NoImage'"));
   }
 
   define(L"BadPort", {.imagePath = L"sleep 1000", .readyPort = 70000});
   {
-    const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadPort"); });
+    const auto e = testing_support::failureOf<vexception>([&] { service::startService(L"BadPort"); });
     EXPECT_EQ(e.message(), L"Service 'BadPort': ReadyPort 70000 is not a TCP port (1 to 65535)");
   }
 
   define(L"BadEnvironment", {L"sleep 1000", {}, {L"NOEQUALS"}});
   {
-    const auto e = testing_support::failureAs<vexception>([&] { service::startService(L"BadEnvironment"); });
+    const auto e = testing_support::failureOf<vexception>([&] { service::startService(L"BadEnvironment"); });
     EXPECT_THAT(e.message(), HasSubstr(L"'NOEQUALS' is not of the form NAME=value"));
   }
   for (const wchar_t* name : {L"NoImage", L"BadPort", L"BadEnvironment"}) {

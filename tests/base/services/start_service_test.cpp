@@ -85,7 +85,7 @@ TEST_F(StartServiceTest, AlreadyRunningAnswerOfTheStartIsNoFailure) {
 
 TEST_F(StartServiceTest, RefusedStartThrows) {
   manager.add(L"Tomcat", SERVICE_STOPPED).startError = ERROR_SERVICE_DISABLED;
-  const auto e = testing_support::failureAs<vosexception>([&] { service::startService(L"Tomcat"); });
+  const auto e = testing_support::failureOf<vosexception>([&] { service::startService(L"Tomcat"); });
   EXPECT_EQ(e.code(), ERROR_SERVICE_DISABLED);
   EXPECT_THAT(e.message(), ::testing::EndsWith(L"(Error code 1058) at StartService 'Tomcat'"));
   EXPECT_EQ(e.callPoints()[0].function, "service::startService");
@@ -117,7 +117,7 @@ TEST_F(StartServiceTest, StartStopServiceTurnsTheFailureIntoStartServiceExceptio
   s.onStart = [](fake::Service& s) {
     s.status = ServiceStatus{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR, 42, 0, 0};
   };
-  const auto e = testing_support::failureAs<vosexception>([&] { service::startStopService(L"Tomcat", true); });
+  const auto e = testing_support::failureOf<vosexception>([&] { service::startStopService(L"Tomcat", true); });
   EXPECT_EQ(e.code(), 42u);
   EXPECT_EQ(e.message(), L"Unknown error (Error code 42) at Start service Tomcat");
   EXPECT_EQ(e.callPoints()[0].function, "service::startStopService");
@@ -168,7 +168,7 @@ TEST_F(StartServiceTest, FailedQueryWhileWaitingThrows) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_START_PENDING);
   s.failQueriesFrom = 2;
   s.queryError = ERROR_INVALID_HANDLE;
-  const auto e = testing_support::failureAs<vosexception>([&] { service::startService(L"Tomcat"); });
+  const auto e = testing_support::failureOf<vosexception>([&] { service::startService(L"Tomcat"); });
   EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
   EXPECT_EQ(e.callPoints()[0].function, "service::startService");
 }

@@ -73,7 +73,7 @@ TEST_F(StartStopServiceTest, FailedStopThrowsStopService) {
     s.status.currentState = SERVICE_STOP_PENDING;
     s.status.waitHint = 0;
   };
-  const auto e = testing_support::failureAs<vosexception>([&] { service::startStopService(L"Tomcat", false); });
+  const auto e = testing_support::failureOf<vosexception>([&] { service::startStopService(L"Tomcat", false); });
   EXPECT_EQ(e.code(), ERROR_TIMEOUT);
   EXPECT_EQ(e.message(),
             L"This operation returned because the timeout period expired. (Error code 1460) at "
@@ -113,7 +113,7 @@ TEST_F(ServiceListsTest, DependentsAreEnumeratedAgainWithTheSizeAskedFor) {
 TEST_F(ServiceListsTest, FailedEnumerationThrows) {
   manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
   std::vector<std::wstring> names;
-  const auto e = testing_support::failureAs<VAccessDeniedException>(
+  const auto e = testing_support::failureOf<VAccessDeniedException>(
       [&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); });
   EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at enum dependent services of service 'Db'");
   EXPECT_EQ(e.callPoints()[0].function, "service::dependentServices");
@@ -148,7 +148,7 @@ TEST_F(ServiceListsTest, FailedConfigurationQueryThrows) {
   manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
   std::vector<std::wstring> names;
   const auto e =
-      testing_support::failureAs<VAccessDeniedException>([&] { service::serviceDependencies(names, L"Web"); });
+      testing_support::failureOf<VAccessDeniedException>([&] { service::serviceDependencies(names, L"Web"); });
   EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at query service config 'Web'");
   EXPECT_EQ(e.callPoints()[0].function, "service::serviceDependencies");
 }
@@ -161,7 +161,7 @@ TEST_F(ServiceStatusTest, ExistIsFalseOnlyForAServiceTheSystemDoesNotKnow) {
   EXPECT_TRUE(service::exist(L"Tomcat"));
   EXPECT_FALSE(service::exist(L"Missing"));
   {
-    const auto e = testing_support::failureAs<VAccessDeniedException>([&] { service::exist(L"Locked"); });
+    const auto e = testing_support::failureOf<VAccessDeniedException>([&] { service::exist(L"Locked"); });
     EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at OpenService 'Locked'");
     EXPECT_EQ(e.callPoints()[0].function, "service::exist");
   }
@@ -174,7 +174,7 @@ TEST_F(ServiceStatusTest, FailedQueryThrowsQueryServiceStatus) {
   s.queryError = ERROR_INVALID_HANDLE;
   ServiceStatus status;
   {
-    const auto e = testing_support::failureAs<vosexception>([&] { service::queryStatusService(status, L"Tomcat"); });
+    const auto e = testing_support::failureOf<vosexception>([&] { service::queryStatusService(status, L"Tomcat"); });
     EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
     EXPECT_EQ(e.callPoints()[0].function, "service::queryStatusService");
   }

@@ -45,17 +45,12 @@ TEST(NamedMutex, RecursiveForTheOwningThreadExclusiveForOthers) {
   EXPECT_EQ(first.wait(INFINITE_WAIT, &error), WAIT_OBJECT_0);
   EXPECT_EQ(second.wait(0, &error), WAIT_OBJECT_0);
 
-  uint32_t otherThread = WAIT_FAILED;
-  otherThread = waitFromAnotherThread(L"Global\\test", 50);
-  EXPECT_EQ(otherThread, WAIT_TIMEOUT);
-
+  EXPECT_EQ(waitFromAnotherThread(L"Global\\test", 50), WAIT_TIMEOUT);
   // The lock stays until the last level is given back, whichever object held it.
   first.release();
-  otherThread = waitFromAnotherThread(L"Global\\test", 50);
-  EXPECT_EQ(otherThread, WAIT_TIMEOUT);
+  EXPECT_EQ(waitFromAnotherThread(L"Global\\test", 50), WAIT_TIMEOUT);
   second.release();
-  otherThread = waitFromAnotherThread(L"Global\\test", 1000);
-  EXPECT_EQ(otherThread, WAIT_OBJECT_0);
+  EXPECT_EQ(waitFromAnotherThread(L"Global\\test", 1000), WAIT_OBJECT_0);
 }
 
 TEST(NamedMutex, AnotherProcessWaitsUntilRelease) {
