@@ -149,6 +149,14 @@ Service& ServiceManager::add(const std::wstring& name, uint32_t state) {
   return s;
 }
 
+std::vector<std::wstring> ServiceManager::callsOf(const std::wstring& kind) const {
+  std::vector<std::wstring> found;
+  for (const std::wstring& call : calls) {
+    if (call.rfind(kind + L" ", 0) == 0) found.push_back(call);
+  }
+  return found;
+}
+
 bool LogCapture::contains(LogLevel level, const std::wstring& text) const {
   for (const Line& line : lines) {
     if (line.level == level && line.text == text) return true;

@@ -85,6 +85,8 @@ class ServiceManager : public ServiceControl {
   // "open <name> <access hex>", "start <name>", "control <name> <request>",
   // "enum <name> <buffer bytes>", "config <name> <buffer bytes>".
   std::vector<std::wstring> calls;
+  // The calls of one kind ("start", "control", ...), in order.
+  std::vector<std::wstring> callsOf(const std::wstring& kind) const;
   int openHandles = 0;
   uint32_t managerError = 0;
   uint32_t managerAccess = 0;
@@ -96,6 +98,15 @@ class ServiceManager : public ServiceControl {
  private:
   VirtualClock& clock_;
   std::map<std::wstring, Service> services_;
+};
+
+// A ServiceManager that is the current service control for its lifetime.
+class InstalledServiceManager : public ServiceManager {
+ public:
+  explicit InstalledServiceManager(VirtualClock& clock) : ServiceManager(clock) {
+    ServiceControl::setCurrentForTesting(this);
+  }
+  ~InstalledServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
 };
 
 // Every message logged while it is installed.

@@ -79,7 +79,7 @@ TEST_F(ControlServiceTest, PendingWithoutProgressGivesUpAfterWaitHintPlusFiveMin
   }
 }
 
-TEST_F(ControlServiceTest, CheckPointProgressRestartsTheTimeLimit) {
+TEST_F(ControlServiceTest, TheTimeLimitCountsFromTheLastCheckPointProgress) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
   stopPendingOnStop(s, 0);
   // One step every 200 s: far apart, but never 300 s without progress.
@@ -89,25 +89,35 @@ TEST_F(ControlServiceTest, CheckPointProgressRestartsTheTimeLimit) {
   };
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"));
   EXPECT_EQ(clock.elapsed(), 1000000u);
-}
 
-TEST_F(ControlServiceTest, TimeLimitCountsFromTheLastProgress) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
-  stopPendingOnStop(s, 0);
-  s.onQuery = [](fake::Service& s, uint64_t now) {
-    if (now >= 250000) s.status.checkPoint = 1;
+  // One step after 250 s: the limit runs from there.
+  fake::Service& late = manager.add(L"Late", SERVICE_RUNNING);
+  stopPendingOnStop(late, 0);
+  late.onQuery = [](fake::Service& s, uint64_t now) {
+    if (now >= 1250000) s.status.checkPoint = 1;
   };
-  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_TIMEOUT);
-  EXPECT_EQ(clock.elapsed(), 551000u);
+  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Late"), ERROR_TIMEOUT);
+  EXPECT_EQ(clock.elapsed(), 1551000u);
 }
 
-TEST_F(ControlServiceTest, FailedQueryInTheSecondWaitEndsItWithItsCode) {
+TEST_F(ControlServiceTest, FailedQueryEndsTheSecondWaitWithItsCodeAndTheFirstByThrowing) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
   stopPendingOnStop(s, 0);
   s.failQueriesFrom = 4;  // before, first wait, one poll of the second wait
   s.queryError = ERROR_INVALID_HANDLE;
   EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_INVALID_HANDLE);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
+
+  fake::Service& slow = manager.add(L"Slow", SERVICE_RUNNING);
+  slow.onControl = [](fake::Service&, uint32_t) {};
+  slow.failQueriesFrom = 3;
+  slow.queryError = ERROR_INVALID_HANDLE;
+  log->lines.clear();
+  const auto e =
+      testing_support::failureOf<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Slow"); });
+  EXPECT_EQ(e.code(), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Slow'");
+  EXPECT_EQ(infoLines(), statusLines(slow.status));
 }
 
 TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccess) {
@@ -124,7 +134,7 @@ TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccess) {
   EXPECT_EQ(log->count(LOG_WARNING), 0u);
 }
 
-TEST_F(ControlServiceTest, OtherRequestsForAMissingServiceThrow) {
+TEST_F(ControlServiceTest, FailuresThrowWithTheCallThatFailed) {
   const auto e = testing_support::failureOf<VServiceDoesNotExistException>(
       [&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); });
   EXPECT_EQ(e.message(),
@@ -132,53 +142,34 @@ TEST_F(ControlServiceTest, OtherRequestsForAMissingServiceThrow) {
             L"'Missing'");
   ASSERT_EQ(e.callPoints().size(), 1u);
   EXPECT_EQ(e.callPoints()[0].function, "service::controlService");
-}
 
-TEST_F(ControlServiceTest, RefusedRequestThrowsWithTheRequestNumber) {
   manager.add(L"Tomcat", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
-  const auto e = testing_support::failureOf<VAccessDeniedException>(
+  EXPECT_EQ(testing_support::failureOf<VAccessDeniedException>([&] {
+              service::controlService(SERVICE_CONTROL_STOP, L"Tomcat");
+            }).message(),
+            L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
+
+  manager.managerError = ERROR_ACCESS_DENIED;
+  const auto refused = testing_support::failureOf<VAccessDeniedException>(
       [&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
-  EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
+  EXPECT_EQ(refused.message(), L"Access is denied. (Error code 5) at OpenSCManager");
+  EXPECT_EQ(refused.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
+  EXPECT_EQ(manager.managerAccess, SC_MANAGER_CONNECT);
 }
 
-TEST_F(ControlServiceTest, FailedQueryInTheFirstWaitThrowsAfterLoggingTheRecord) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
-  s.onControl = [](fake::Service&, uint32_t) {};
-  s.failQueriesFrom = 3;
-  s.queryError = ERROR_INVALID_HANDLE;
-  {
-    const auto e =
-        testing_support::failureOf<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
-    EXPECT_EQ(e.code(), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
-  }
-  EXPECT_EQ(infoLines(), statusLines(s.status));
-}
-
-TEST_F(ControlServiceTest, PauseAndContinueUseTheirOwnRightAndTargets) {
+TEST_F(ControlServiceTest, PauseContinueAndOtherRequestsUseTheirOwnRightAndTargets) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, L"Tomcat"));
   EXPECT_EQ(s.status.currentState, SERVICE_PAUSED);
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_CONTINUE, L"Tomcat"));
   EXPECT_EQ(s.status.currentState, SERVICE_RUNNING);
   EXPECT_THAT(calls(L"open"), ElementsAre(L"open Tomcat 0x44", L"open Tomcat 0x44"));
-}
 
-TEST_F(ControlServiceTest, UnknownRequestGoesOutAsInterrogate) {
+  // An unknown request goes out as an interrogation, which has no target
+  // state: it is reported as not reached.
+  manager.clear();
   manager.add(L"Tomcat", SERVICE_RUNNING).onControl = [](fake::Service&, uint32_t) {};
-  // An interrogation has no target state, so it is reported as not reached.
   EXPECT_NE(0u, service::controlService(77, L"Tomcat"));
   EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 4"));
   EXPECT_EQ(calls(L"open").front(), L"open Tomcat 0x84");
-}
-
-TEST_F(ControlServiceTest, ManagerThatDoesNotOpenThrowsOpenSCManager) {
-  manager.managerError = ERROR_ACCESS_DENIED;
-  {
-    const auto e = testing_support::failureOf<VAccessDeniedException>(
-        [&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
-    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at OpenSCManager");
-    EXPECT_EQ(e.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
-  }
-  EXPECT_EQ(manager.managerAccess, SC_MANAGER_CONNECT);
 }

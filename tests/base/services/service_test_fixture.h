@@ -14,24 +14,12 @@
 
 class ServiceWrapperTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Clock::setCurrentForTesting(&clock);
-    ServiceControl::setCurrentForTesting(&manager);
-  }
+  void SetUp() override { Clock::setCurrentForTesting(&clock); }
   void TearDown() override {
-    ServiceControl::setCurrentForTesting(nullptr);
     Clock::setCurrentForTesting(nullptr);
     EXPECT_EQ(manager.openHandles, 0) << "a manager or service handle was left open";
   }
-
-  // The requests of the given kind ("start", "control", ...), in order.
-  std::vector<std::wstring> calls(const std::wstring& kind) const {
-    std::vector<std::wstring> found;
-    for (const std::wstring& call : manager.calls) {
-      if (call.rfind(kind + L" ", 0) == 0) found.push_back(call);
-    }
-    return found;
-  }
+  std::vector<std::wstring> calls(const std::wstring& kind) const { return manager.callsOf(kind); }
 
   // The seven status lines the wrapper logs for a record.
   std::vector<std::wstring> statusLines(const ServiceStatus& s) const {
@@ -55,6 +43,6 @@ class ServiceWrapperTest : public ::testing::Test {
 
   testing_support::Sandbox sandbox;  // keeps anything the log writes private
   fake::VirtualClock clock;
-  fake::ServiceManager manager{clock};
+  fake::InstalledServiceManager manager{clock};
   fake::CapturedLog log;
 };

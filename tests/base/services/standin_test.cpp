@@ -92,11 +92,14 @@ class StandInTest : public ::testing::Test {
     defined_.push_back(name);
   }
 
-  std::unique_ptr<ServiceHandle> open(const std::wstring& name, uint32_t access = SERVICE_ALL_ACCESS) {
+  static std::unique_ptr<ServiceManagerHandle> manager() {
     std::unique_ptr<ServiceManagerHandle> manager;
     EXPECT_EQ(0u, ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager));
+    return manager;
+  }
+  std::unique_ptr<ServiceHandle> open(const std::wstring& name, uint32_t access = SERVICE_ALL_ACCESS) {
     std::unique_ptr<ServiceHandle> handle;
-    EXPECT_EQ(0u, manager->openService(name, access, handle));
+    EXPECT_EQ(0u, manager()->openService(name, access, handle));
     return handle;
   }
 
@@ -105,79 +108,71 @@ class StandInTest : public ::testing::Test {
   std::vector<std::wstring> defined_;
 };
 
-TEST_F(StandInTest, StartQueryAndStop) {
+TEST_F(StandInTest, StartQueryStopAndStartAgain) {
   define(L"Sleeper", {L"sleep 1000"});
   EXPECT_TRUE(service::exist(L"Sleeper"));
   EXPECT_EQ(statusOf(L"Sleeper").currentState, SERVICE_STOPPED);
-
-  service::startStopService(L"Sleeper", true);
-  ServiceStatus running = statusOf(L"Sleeper");
-  EXPECT_EQ(running.currentState, SERVICE_RUNNING);
-  EXPECT_EQ(running.controlsAccepted, SERVICE_ACCEPT_STOP);
-  EXPECT_TRUE(service::isActive(L"Sleeper"));
-  std::optional<StatusRecord> record = recordOf(L"Sleeper");
-  ASSERT_TRUE(record.has_value());
-  EXPECT_EQ(serviceHostPid(L"Sleeper"), record->hostPid);
-  EXPECT_TRUE(testing_support::processExists(record->processId));
-
-  service::startStopService(L"Sleeper", false);
-  ServiceStatus stopped = statusOf(L"Sleeper");
-  EXPECT_EQ(stopped.currentState, SERVICE_STOPPED);
-  EXPECT_EQ(stopped.win32ExitCode, 0u);
-  EXPECT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
-  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
-}
-
-TEST_F(StandInTest, RestartRightAfterStopSucceeds) {
-  define(L"Sleeper", {L"sleep 1000"});
-  service::startStopService(L"Sleeper", true);
-  for (int round = 0; round < 3; ++round) {
-    service::startStopService(L"Sleeper", false);
-    service::startStopService(L"Sleeper", true);
-    EXPECT_EQ(statusOf(L"Sleeper").currentState, SERVICE_RUNNING) << "round " << round;
-  }
-  service::startStopService(L"Sleeper", false);
-}
-
-TEST_F(StandInTest, NamesIgnoreLetterCaseAndASecondStartIsRefused) {
-  define(L"Sleeper", {L"sleep 1000"});
-  EXPECT_EQ(0u, service::startService(L"sleeper"));
-  EXPECT_EQ(statusOf(L"SLEEPER").currentState, SERVICE_RUNNING);
-  EXPECT_EQ(open(L"Sleeper")->start(), ERROR_SERVICE_ALREADY_RUNNING);
-  EXPECT_EQ(0u, service::startService(L"Sleeper"));  // running already: nothing to do
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"sLeEpEr"));
-  EXPECT_EQ(statusOf(L"Sleeper").currentState, SERVICE_STOPPED);
-}
-
-TEST_F(StandInTest, StoppingWhatDoesNotRunOrExistIsSuccess) {
-  define(L"Sleeper", {L"sleep 1000"});
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));  // not running: success
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Nowhere"));
   EXPECT_FALSE(service::exist(L"Nowhere"));
   ServiceStatus status;
   EXPECT_THROW(service::queryStatusService(status, L"Nowhere"), VServiceDoesNotExistException);
   EXPECT_THROW(service::queryStatusService(status, L"bad/name"), vosexception);
+
+  // Names ignore letter case; a second start is refused by the manager.
+  EXPECT_EQ(0u, service::startService(L"sleeper"));
+  ServiceStatus running = statusOf(L"SLEEPER");
+  EXPECT_EQ(running.currentState, SERVICE_RUNNING);
+  EXPECT_EQ(running.controlsAccepted, SERVICE_ACCEPT_STOP);
+  EXPECT_TRUE(service::isActive(L"Sleeper"));
+  EXPECT_EQ(open(L"Sleeper")->start(), ERROR_SERVICE_ALREADY_RUNNING);
+  EXPECT_EQ(0u, service::startService(L"Sleeper"));
+  std::optional<StatusRecord> record = recordOf(L"Sleeper");
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(serviceHostPid(L"Sleeper"), record->hostPid);
+  EXPECT_TRUE(testing_support::processExists(record->processId));
+
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"sLeEpEr"));
+  ServiceStatus stopped = statusOf(L"Sleeper");
+  EXPECT_EQ(stopped.currentState, SERVICE_STOPPED);
+  EXPECT_EQ(stopped.win32ExitCode, 0u);
+  EXPECT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
+
+  // A start right after a stop succeeds.
+  service::startStopService(L"Sleeper", true);
+  service::startStopService(L"Sleeper", false);
+  service::startStopService(L"Sleeper", true);
+  EXPECT_EQ(statusOf(L"Sleeper").currentState, SERVICE_RUNNING);
+
+  // A killed host reads as stopped, takes the command along, and can be started again.
+  record = recordOf(L"Sleeper");
+  ASSERT_TRUE(record.has_value());
+  ASSERT_TRUE(testing_support::killProcess(record->hostPid));
+  ASSERT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
+  status = statusOf(L"Sleeper");
+  EXPECT_EQ(status.currentState, SERVICE_STOPPED);
+  EXPECT_EQ(status.win32ExitCode, ERROR_PROCESS_ABORTED);
+  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
+  service::startStopService(L"Sleeper", true);
+  service::startStopService(L"Sleeper", false);
 }
 
-TEST_F(StandInTest, ServiceThatExitsWhileStartPendingReportsItsExitStatus) {
+TEST_F(StandInTest, ServicesThatEndByThemselvesReportTheirExitStatus) {
   define(L"Quitter", {.imagePath = L"sh -c 'sleep 0.3; exit 3'", .readyPort = testing_support::unusedLocalPort()});
-  EXPECT_EQ(service::startService(L"Quitter"), 3u);
-  ServiceStatus status = statusOf(L"Quitter");
-  EXPECT_EQ(status.currentState, SERVICE_STOPPED);
-  EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR);
-  EXPECT_EQ(status.serviceSpecificExitCode, 3u);
+  define(L"Short", {L"sh -c 'sleep 0.5; exit 5'"});
+  EXPECT_EQ(0u, service::startService(L"Short"));    // running at once: no ready port
+  EXPECT_EQ(service::startService(L"Quitter"), 3u);  // still start pending when it ends
   const auto e = testing_support::failureOf<vosexception>([&] { service::startStopService(L"Quitter", true); });
   EXPECT_EQ(e.code(), 3u);
   EXPECT_THAT(e.message(), HasSubstr(L"at Start service Quitter"));
-}
-
-TEST_F(StandInTest, ServiceThatEndsByItselfLaterIsStoppedWithItsExitStatus) {
-  define(L"Short", {L"sh -c 'sleep 0.5; exit 5'"});
-  EXPECT_EQ(0u, service::startService(L"Short"));  // running at once: no ready port
   ASSERT_TRUE(eventually([&] { return statusOf(L"Short").currentState == SERVICE_STOPPED; }));
-  ServiceStatus status = statusOf(L"Short");
-  EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR);
-  EXPECT_EQ(status.serviceSpecificExitCode, 5u);
+  for (auto [name, code] : {std::pair{L"Quitter", 3u}, std::pair{L"Short", 5u}}) {
+    ServiceStatus status = statusOf(name);
+    EXPECT_EQ(status.currentState, SERVICE_STOPPED) << code;
+    EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR) << code;
+    EXPECT_EQ(status.serviceSpecificExitCode, code);
+  }
   EXPECT_TRUE(eventually([&] { return !serviceHostPid(L"Short").has_value(); }));
 }
 
@@ -211,9 +206,12 @@ TEST_F(StandInTest, DependenciesStartFirstAndDependentsStopFirst) {
   define(L"Base", {L"sleep 1000"});
   define(L"App", {L"sleep 1000", {L"base"}});
   define(L"Front", {L"sleep 1000", {L"App"}});
+  define(L"Orphan", {L"sleep 1000", {L"Gone"}});
 
   // The manager itself does not start what a service depends on.
   EXPECT_EQ(open(L"App")->start(), ERROR_SERVICE_DEPENDENCY_FAIL);
+  EXPECT_EQ(open(L"Orphan")->start(), ERROR_SERVICE_DEPENDENCY_DELETED);
+  EXPECT_EQ(statusOf(L"Orphan").currentState, SERVICE_STOPPED);
 
   service::startStopService(L"Front", true);
   for (const wchar_t* name : {L"Base", L"App", L"Front"}) EXPECT_EQ(statusOf(name).currentState, SERVICE_RUNNING);
@@ -231,31 +229,7 @@ TEST_F(StandInTest, DependenciesStartFirstAndDependentsStopFirst) {
   for (const wchar_t* name : {L"Base", L"App", L"Front"}) EXPECT_EQ(statusOf(name).currentState, SERVICE_STOPPED);
 }
 
-TEST_F(StandInTest, MissingDependencyIsReported) {
-  define(L"Orphan", {L"sleep 1000", {L"Gone"}});
-  EXPECT_EQ(open(L"Orphan")->start(), ERROR_SERVICE_DEPENDENCY_DELETED);
-  EXPECT_EQ(statusOf(L"Orphan").currentState, SERVICE_STOPPED);
-}
-
-TEST_F(StandInTest, KilledHostIsReadAsStoppedAndTakesTheCommandAlong) {
-  define(L"Sleeper", {L"sleep 1000"});
-  service::startStopService(L"Sleeper", true);
-  std::optional<StatusRecord> record = recordOf(L"Sleeper");
-  ASSERT_TRUE(record.has_value());
-  ASSERT_TRUE(testing_support::killProcess(record->hostPid));
-
-  ASSERT_TRUE(eventually([&] { return !serviceHostPid(L"Sleeper").has_value(); }));
-  ServiceStatus status = statusOf(L"Sleeper");
-  EXPECT_EQ(status.currentState, SERVICE_STOPPED);
-  EXPECT_EQ(status.win32ExitCode, ERROR_PROCESS_ABORTED);
-  EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
-
-  // It can be started again.
-  service::startStopService(L"Sleeper", true);
-  service::startStopService(L"Sleeper", false);
-}
-
-TEST_F(StandInTest, StubbornCommandIsKilledAfterTheStopTimeout) {
+TEST_F(StandInTest, CommandsGetTheirEnvironmentKeepTheirOutputAndAreKilledAfterTheStopTimeout) {
   define(L"Stubborn", {.imagePath = L"sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'", .stopTimeout = 1500});
   service::startStopService(L"Stubborn", true);
   std::optional<StatusRecord> record = recordOf(L"Stubborn");
@@ -264,9 +238,7 @@ TEST_F(StandInTest, StubbornCommandIsKilledAfterTheStopTimeout) {
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stubborn"));
   EXPECT_EQ(statusOf(L"Stubborn").currentState, SERVICE_STOPPED);
   EXPECT_TRUE(eventually([&] { return !testing_support::processExists(record->processId); }));
-}
 
-TEST_F(StandInTest, CommandGetsItsEnvironmentAndItsOutputIsKept) {
   std::string out = sandbox.path("greeting.txt");
   define(L"Greeter", {L"sh -c 'echo \"$GREETING\" > \"$OUT\"; echo started; exec sleep 1000'",
                       {},
@@ -297,21 +269,18 @@ TEST_F(StandInTest, BadDefinitionsAreRefusedWithAClearError) {
     const auto e = testing_support::failureOf<vexception>([&] { service::startService(L"BadEnvironment"); });
     EXPECT_THAT(e.message(), HasSubstr(L"'NOEQUALS' is not of the form NAME=value"));
   }
-  for (const wchar_t* name : {L"NoImage", L"BadPort", L"BadEnvironment"}) {
+  define(L"Sleeper", {L"sleep 1000"});
+  {
+    testing_support::ScopedEnv noHost("HCP_SERVICE_HOST", sandbox.path("no-such-hcpsvc"));
+    EXPECT_THROW(service::startService(L"Sleeper"), VFileNotFoundException);
+  }
+  for (const wchar_t* name : {L"NoImage", L"BadPort", L"BadEnvironment", L"Sleeper"}) {
     EXPECT_EQ(statusOf(name).currentState, SERVICE_STOPPED);
   }
 }
 
-TEST_F(StandInTest, MissingHostProgramFailsTheStart) {
-  define(L"Sleeper", {L"sleep 1000"});
-  testing_support::ScopedEnv noHost("HCP_SERVICE_HOST", sandbox.path("no-such-hcpsvc"));
-  EXPECT_THROW(service::startService(L"Sleeper"), VFileNotFoundException);
-  EXPECT_EQ(statusOf(L"Sleeper").currentState, SERVICE_STOPPED);
-}
-
 TEST_F(StandInTest, CreateAndDeleteWriteAndRemoveTheKey) {
-  std::unique_ptr<ServiceManagerHandle> manager;
-  ASSERT_EQ(0u, ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager));
+  std::unique_ptr<ServiceManagerHandle> manager = StandInTest::manager();
   NewService definition;
   definition.name = L"Created";
   definition.binaryPathName = L"sleep 1000";
@@ -342,26 +311,22 @@ TEST_F(StandInTest, ServiceDeletedWhileRunningGoesWhenItStops) {
   EXPECT_EQ(handle->remove(), ERROR_SERVICE_MARKED_FOR_DELETE);
   EXPECT_TRUE(service::exist(L"Sleeper"));  // still there while it runs
 
-  std::unique_ptr<ServiceManagerHandle> manager;
-  ASSERT_EQ(0u, ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager));
   NewService definition;
   definition.name = L"Sleeper";
   definition.binaryPathName = L"sleep 1";
   std::unique_ptr<ServiceHandle> created;
-  EXPECT_EQ(manager->createService(definition, SERVICE_ALL_ACCESS, created), ERROR_SERVICE_MARKED_FOR_DELETE);
+  EXPECT_EQ(manager()->createService(definition, SERVICE_ALL_ACCESS, created), ERROR_SERVICE_MARKED_FOR_DELETE);
 
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));
-  EXPECT_TRUE(eventually([&] { return !service::exist(L"Sleeper"); }));
-}
-
-TEST_F(StandInTest, HandlesKeepTheirAccessRights) {
-  define(L"Sleeper", {L"sleep 1000"});
+  // A handle keeps the rights it was opened with.
   std::unique_ptr<ServiceHandle> queryOnly = open(L"Sleeper", SERVICE_QUERY_STATUS);
   ServiceStatus status;
   EXPECT_EQ(0u, queryOnly->queryStatus(status));
-  EXPECT_EQ(queryOnly->start(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(queryOnly->control(SERVICE_CONTROL_STOP, status), ERROR_ACCESS_DENIED);
-  std::unique_ptr<ServiceManagerHandle> manager;
-  EXPECT_EQ(ServiceControl::Default().openManager(L"elsewhere", nullptr, SC_MANAGER_CONNECT, manager),
+  EXPECT_EQ(queryOnly->start(), ERROR_ACCESS_DENIED);
+  std::unique_ptr<ServiceManagerHandle> remote;
+  EXPECT_EQ(ServiceControl::Default().openManager(L"elsewhere", nullptr, SC_MANAGER_CONNECT, remote),
             ERROR_NOT_SUPPORTED);
+
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));
+  EXPECT_TRUE(eventually([&] { return !service::exist(L"Sleeper"); }));
 }

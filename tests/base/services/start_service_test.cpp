@@ -40,6 +40,12 @@ TEST_F(StartServiceTest, RunningOrStartPendingServiceIsOnlyWaitedOn) {
   EXPECT_EQ(0u, service::startService(L"Pending"));
   EXPECT_THAT(calls(L"start"), IsEmpty());
   EXPECT_THAT(calls(L"control"), IsEmpty());
+
+  // An "already running" answer to the start is no failure.
+  fake::Service& racing = manager.add(L"Racing", SERVICE_STOPPED);
+  racing.startError = ERROR_SERVICE_ALREADY_RUNNING;
+  racing.onQuery = [](fake::Service& s, uint64_t) { s.status.currentState = SERVICE_RUNNING; };
+  EXPECT_EQ(0u, service::startService(L"Racing"));
 }
 
 TEST_F(StartServiceTest, StopPendingServiceIsStoppedFirstThenStarted) {
@@ -53,13 +59,11 @@ TEST_F(StartServiceTest, StopPendingServiceIsStoppedFirstThenStarted) {
   EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 1"));
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
   EXPECT_EQ(s.status.currentState, SERVICE_RUNNING);
-}
 
-TEST_F(StartServiceTest, StopPendingServiceThatDoesNotStopIsNotStarted) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_STOP_PENDING);
-  s.onControl = [](fake::Service&, uint32_t) {};
-  EXPECT_EQ(service::startService(L"Tomcat"), ERROR_TIMEOUT);
-  EXPECT_THAT(calls(L"start"), IsEmpty());
+  // One that does not stop is not started.
+  manager.add(L"Stuck", SERVICE_STOP_PENDING).onControl = [](fake::Service&, uint32_t) {};
+  EXPECT_EQ(service::startService(L"Stuck"), ERROR_TIMEOUT);
+  EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
 }
 
 TEST_F(StartServiceTest, PausedServicesAreContinued) {
@@ -76,23 +80,20 @@ TEST_F(StartServiceTest, PausedServicesAreContinued) {
   EXPECT_THAT(calls(L"start"), IsEmpty());
 }
 
-TEST_F(StartServiceTest, AlreadyRunningAnswerOfTheStartIsNoFailure) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_STOPPED);
-  s.startError = ERROR_SERVICE_ALREADY_RUNNING;
-  s.onQuery = [](fake::Service& s, uint64_t) { s.status.currentState = SERVICE_RUNNING; };
-  EXPECT_EQ(0u, service::startService(L"Tomcat"));
-}
-
-TEST_F(StartServiceTest, RefusedStartThrows) {
+TEST_F(StartServiceTest, RefusedStartOrFailedQueryThrows) {
   manager.add(L"Tomcat", SERVICE_STOPPED).startError = ERROR_SERVICE_DISABLED;
   const auto e = testing_support::failureOf<vosexception>([&] { service::startService(L"Tomcat"); });
   EXPECT_EQ(e.code(), ERROR_SERVICE_DISABLED);
   EXPECT_THAT(e.message(), ::testing::EndsWith(L"(Error code 1058) at StartService 'Tomcat'"));
   EXPECT_EQ(e.callPoints()[0].function, "service::startService");
-}
-
-TEST_F(StartServiceTest, MissingServiceThrowsOpenService) {
   EXPECT_THROW(service::startService(L"Missing"), VServiceDoesNotExistException);
+
+  fake::Service& pending = manager.add(L"Pending", SERVICE_START_PENDING);
+  pending.failQueriesFrom = 2;
+  pending.queryError = ERROR_INVALID_HANDLE;
+  const auto query = testing_support::failureOf<vosexception>([&] { service::startService(L"Pending"); });
+  EXPECT_EQ(query.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Pending'");
+  EXPECT_EQ(query.callPoints()[0].function, "service::startService");
 }
 
 TEST_F(StartServiceTest, ServiceDyingWhileStartPendingReportsItsOwnCode) {
@@ -139,7 +140,7 @@ TEST_F(StartServiceTest, ResultFallsBackToExitCodeThenToTheState) {
   }
 }
 
-TEST_F(StartServiceTest, StartPendingWithoutProgressGivesUpWithTimeout) {
+TEST_F(StartServiceTest, StartPendingIsWaitedOnOnlyWhileItProgresses) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_STOPPED);
   s.onStart = [](fake::Service& s) {
     s.status.currentState = SERVICE_START_PENDING;
@@ -148,27 +149,17 @@ TEST_F(StartServiceTest, StartPendingWithoutProgressGivesUpWithTimeout) {
   EXPECT_EQ(service::startService(L"Tomcat"), ERROR_TIMEOUT);
   EXPECT_EQ(clock.elapsed(), 301000u);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"StartService 'Tomcat' failed"));
-}
 
-TEST_F(StartServiceTest, StartPendingWithSlowProgressIsWaitedOnBeyondTheCap) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_STOPPED);
-  s.onStart = [](fake::Service& s) {
+  // Slow progress is waited on beyond the cap.
+  fake::Service& slow = manager.add(L"Slow", SERVICE_STOPPED);
+  slow.onStart = [](fake::Service& s) {
     s.status.currentState = SERVICE_START_PENDING;
     s.status.waitHint = 60000;
   };
-  s.onQuery = [](fake::Service& s, uint64_t now) {
-    s.status.checkPoint = static_cast<uint32_t>(now / 120000);
-    if (now >= 900000) s.status.currentState = SERVICE_RUNNING;
+  slow.onQuery = [](fake::Service& s, uint64_t now) {
+    s.status.checkPoint = static_cast<uint32_t>((now - 301000) / 120000);
+    if (now >= 1201000) s.status.currentState = SERVICE_RUNNING;
   };
-  EXPECT_EQ(0u, service::startService(L"Tomcat"));
-  EXPECT_EQ(clock.elapsed(), 900000u);
-}
-
-TEST_F(StartServiceTest, FailedQueryWhileWaitingThrows) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_START_PENDING);
-  s.failQueriesFrom = 2;
-  s.queryError = ERROR_INVALID_HANDLE;
-  const auto e = testing_support::failureOf<vosexception>([&] { service::startService(L"Tomcat"); });
-  EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
-  EXPECT_EQ(e.callPoints()[0].function, "service::startService");
+  EXPECT_EQ(0u, service::startService(L"Slow"));
+  EXPECT_EQ(clock.elapsed(), 1201000u);
 }

@@ -67,7 +67,7 @@ TEST_F(StartStopServiceTest, ServiceAlreadyInTheRequestedStateIsLeftAlone) {
   EXPECT_THAT(calls(L"control"), IsEmpty());
 }
 
-TEST_F(StartStopServiceTest, FailedStopThrowsStopService) {
+TEST_F(StartStopServiceTest, FailuresOfAStopOrOfADependencyThrow) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
   s.onControl = [](fake::Service& s, uint32_t) {
     s.status.currentState = SERVICE_STOP_PENDING;
@@ -78,9 +78,7 @@ TEST_F(StartStopServiceTest, FailedStopThrowsStopService) {
   EXPECT_EQ(e.message(),
             L"This operation returned because the timeout period expired. (Error code 1460) at "
             L"Stop service Tomcat");
-}
 
-TEST_F(StartStopServiceTest, FailingDependencyStopsTheStart) {
   manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db"};
   manager.add(L"Db", SERVICE_STOPPED).startError = ERROR_ACCESS_DENIED;
   EXPECT_THROW(service::startStopService(L"Web", true), VAccessDeniedException);
@@ -110,16 +108,22 @@ TEST_F(ServiceListsTest, DependentsAreEnumeratedAgainWithTheSizeAskedFor) {
   EXPECT_THAT(names, ElementsAre(L"Report"));
 }
 
-TEST_F(ServiceListsTest, FailedEnumerationThrows) {
+TEST_F(ServiceListsTest, FailedListQueriesThrow) {
   manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
   std::vector<std::wstring> names;
   const auto e = testing_support::failureOf<VAccessDeniedException>(
       [&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); });
   EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at enum dependent services of service 'Db'");
   EXPECT_EQ(e.callPoints()[0].function, "service::dependentServices");
+
+  manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
+  const auto config =
+      testing_support::failureOf<VAccessDeniedException>([&] { service::serviceDependencies(names, L"Web"); });
+  EXPECT_EQ(config.message(), L"Access is denied. (Error code 5) at query service config 'Web'");
+  EXPECT_EQ(config.callPoints()[0].function, "service::serviceDependencies");
 }
 
-TEST_F(ServiceListsTest, DependenciesComeFromTheConfigurationList) {
+TEST_F(ServiceListsTest, DependenciesComeFromTheConfigurationListOfTheSizeAskedFor) {
   manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db", L"Cache"};
   std::vector<std::wstring> names;
   service::serviceDependencies(names, L"Web");
@@ -131,53 +135,38 @@ TEST_F(ServiceListsTest, DependenciesComeFromTheConfigurationList) {
   names.clear();
   service::serviceDependencies(names, L"Alone");
   EXPECT_THAT(names, IsEmpty());
-}
 
-TEST_F(ServiceListsTest, LongDependencyListIsReadWithTheSizeAskedFor) {
+  // A long list is read again with the size the manager asked for.
   std::vector<std::wstring> many;
   for (int i = 0; i < 20; ++i) many.push_back(vaformat(L"Dependency%d", i));
-  manager.add(L"Web", SERVICE_STOPPED).dependencies = many;
-  std::vector<std::wstring> names;
-  service::serviceDependencies(names, L"Web");
+  manager.add(L"Long", SERVICE_STOPPED).dependencies = many;
+  service::serviceDependencies(names, L"Long");
   EXPECT_EQ(names, many);
-  ASSERT_EQ(calls(L"config").size(), 2u);
-  EXPECT_NE(calls(L"config")[1], L"config Web 260");
-}
-
-TEST_F(ServiceListsTest, FailedConfigurationQueryThrows) {
-  manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
-  std::vector<std::wstring> names;
-  const auto e =
-      testing_support::failureOf<VAccessDeniedException>([&] { service::serviceDependencies(names, L"Web"); });
-  EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at query service config 'Web'");
-  EXPECT_EQ(e.callPoints()[0].function, "service::serviceDependencies");
+  const std::vector<std::wstring> configs = calls(L"config");
+  ASSERT_EQ(configs.size(), 4u);
+  EXPECT_EQ(configs[2], L"config Long 260");
+  EXPECT_NE(configs[3], L"config Long 260");
 }
 
 using ServiceStatusTest = ServiceWrapperTest;
 
-TEST_F(ServiceStatusTest, ExistIsFalseOnlyForAServiceTheSystemDoesNotKnow) {
+TEST_F(ServiceStatusTest, ExistAndQueryFailOnlyForWhatTheManagerRefuses) {
   manager.add(L"Tomcat", SERVICE_STOPPED);
   manager.add(L"Locked", SERVICE_STOPPED).openError = ERROR_ACCESS_DENIED;
   EXPECT_TRUE(service::exist(L"Tomcat"));
   EXPECT_FALSE(service::exist(L"Missing"));
-  {
-    const auto e = testing_support::failureOf<VAccessDeniedException>([&] { service::exist(L"Locked"); });
-    EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at OpenService 'Locked'");
-    EXPECT_EQ(e.callPoints()[0].function, "service::exist");
-  }
+  const auto locked = testing_support::failureOf<VAccessDeniedException>([&] { service::exist(L"Locked"); });
+  EXPECT_EQ(locked.message(), L"Access is denied. (Error code 5) at OpenService 'Locked'");
+  EXPECT_EQ(locked.callPoints()[0].function, "service::exist");
   EXPECT_EQ(calls(L"open").front(), L"open Tomcat 0x4");
-}
 
-TEST_F(ServiceStatusTest, FailedQueryThrowsQueryServiceStatus) {
   fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
   s.failQueriesFrom = 1;
   s.queryError = ERROR_INVALID_HANDLE;
   ServiceStatus status;
-  {
-    const auto e = testing_support::failureOf<vosexception>([&] { service::queryStatusService(status, L"Tomcat"); });
-    EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
-    EXPECT_EQ(e.callPoints()[0].function, "service::queryStatusService");
-  }
+  const auto e = testing_support::failureOf<vosexception>([&] { service::queryStatusService(status, L"Tomcat"); });
+  EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
+  EXPECT_EQ(e.callPoints()[0].function, "service::queryStatusService");
   EXPECT_THROW(service::queryStatusService(status, L"Missing"), VServiceDoesNotExistException);
 }
 
