@@ -8,7 +8,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
-#include "support/failures.h"
+#include "support/faulty_file_system.h"
 
 namespace {
 
@@ -31,6 +31,12 @@ class ForcedRemovalTest : public ::testing::Test {
     for (const RemovalEntry& e : machine.entries()) found.push_back(e.id);
     return found;
   }
+  // The stop and start requests, without the opens around them.
+  std::vector<std::wstring> requests() const {
+    std::vector<std::wstring> found = services.callsOf(L"control");
+    for (const std::wstring& start : services.callsOf(L"start")) found.push_back(start);
+    return found;
+  }
   void schedule() {
     scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
     ASSERT_EQ(triggerLines(machine.cronFile()).size(), 2u);
@@ -38,7 +44,8 @@ class ForcedRemovalTest : public ::testing::Test {
 
   RemovalMachine machine;
   FixedClock clock{kNow};
-  FakeServices services;
+  fake::VirtualClock serviceTime;
+  fake::InstalledServiceManager services{serviceTime};
   CapturedLog log;
 };
 
@@ -62,62 +69,76 @@ TEST_F(ForcedRemovalTest, RemovesTheFilesAndFoldersOfTheServiceOnly) {
   EXPECT_TRUE(services.calls.empty());
 }
 
-TEST_F(ForcedRemovalTest, AnEmptyServiceNameRemovesEveryEntry) {
+TEST_F(ForcedRemovalTest, TheTriggersGoOnlyWithTheLastEntry) {
+  schedule();
+  const std::string before = readFile(machine.cronFile());
   const std::string a = machine.makeFile("a"), b = machine.makeFile("b"), c = machine.makeFile("c");
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L""), path("3", c, L"Other")});
+  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L""), path("3", c, L"Other"),
+                        RemovalEntry{L"u", L"guest", UriType::User, L""}});
+  run(L"Tomcat", true);
+  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"2", L"3", L"u"}));
+  EXPECT_EQ(readFile(machine.cronFile()), before);
+
+  // Without a service name every entry is tried; a user is reported and kept.
   run(L"", false);
   EXPECT_FALSE(pathExists(a) || pathExists(b) || pathExists(c));
-  EXPECT_TRUE(ids().empty());
-}
+  EXPECT_EQ(ids(), std::vector<std::wstring>{L"u"});
+  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user guest.")) << n(log->all());
+  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
 
-TEST_F(ForcedRemovalTest, EmptyingTheStorageClearsTheTriggers) {
-  schedule();
-  machine.writeEntries({path("1", machine.makeFile("a"), L"Tomcat")});
+  machine.writeEntries({path("4", machine.makeFile("d"), L"Tomcat")});
   run(L"Tomcat", true);
   EXPECT_TRUE(ids().empty());
   EXPECT_TRUE(pathExists(machine.cronFile()));
   EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
 }
 
-TEST_F(ForcedRemovalTest, EntriesLeftBehindKeepTheTriggers) {
-  schedule();
-  const std::string before = readFile(machine.cronFile());
-  machine.writeEntries({path("1", machine.makeFile("a"), L"Tomcat"), path("2", machine.makeFile("b"), L"Other")});
-  run(L"Tomcat", true);
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"2"});
-  EXPECT_EQ(readFile(machine.cronFile()), before);
-}
+TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
+  const std::wstring stop = L"control Tomcat 1", start = L"start Tomcat";
+  const std::wstring unremoved = L" even stop service Tomcat: ", unstarted = L"Unable to start service Tomcat: ";
+  struct Case {
+    const char* what;
+    uint32_t state;  // 0: no such service
+    bool keepStopped;
+    int lockedDeletes;  // -1: locked throughout
+    uint32_t startError;
+    std::vector<std::wstring> requests;
+    uint32_t finalState;
+    bool stays;
+    std::wstring error;  // part of the one error logged, if any
+  } cases[] = {
+      {"running: started again", SERVICE_RUNNING, false, 2, 0, {stop, start}, SERVICE_RUNNING, false, L""},
+      {"must stay stopped", SERVICE_RUNNING, true, 2, 0, {stop, stop}, SERVICE_STOPPED, false, L""},
+      {"stopped: not started", SERVICE_STOPPED, false, 2, 0, {stop}, SERVICE_STOPPED, false, L""},
+      {"locked after the stop", SERVICE_RUNNING, false, -1, 0, {stop, start}, SERVICE_RUNNING, true, unremoved},
+      {"disabled", SERVICE_RUNNING, false, 2, ERROR_SERVICE_DISABLED, {stop, start}, SERVICE_STOPPED, false, unstarted},
+      {"no such service", 0, false, 2, 0, {}, 0, true, unremoved},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    services.clear();
+    log->lines.clear();
+    if (c.state) services.add(L"Tomcat", c.state).startError = c.startError;
+    const std::string war = machine.makeFile("a.war");
+    machine.writeEntries({path("1", war, L"Tomcat")});
+    FaultyFileSystem files;
+    files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, c.lockedDeletes);
+    run(L"Tomcat", c.keepStopped);
 
-TEST_F(ForcedRemovalTest, ALockedFileStopsItsRunningServiceWhichIsStartedAgain) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  const std::string war = machine.makeFile("a.war");
-  machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFileSystem files;
-  // Locked until the service lets go: the first attempt and the forced one.
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"Tomcat", false);
-
-  EXPECT_FALSE(pathExists(war));
-  EXPECT_TRUE(ids().empty());
-  EXPECT_EQ(services.calls, (std::vector<std::wstring>{L"stop Tomcat", L"start Tomcat"}));
-  EXPECT_EQ(services.states[L"Tomcat"], SERVICE_RUNNING);
-  EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1) << n(log->all());
-  EXPECT_TRUE(log->contains(LOG_INFO, w("Service Tomcat has been stopped for delete file " + war))) << n(log->all());
-  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted")));
-}
-
-TEST_F(ForcedRemovalTest, AServiceThatMustStayStoppedIsNotStartedAgain) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  const std::string war = machine.makeFile("a.war");
-  machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"Tomcat", true);
-
-  EXPECT_FALSE(pathExists(war));
-  EXPECT_EQ(services.states[L"Tomcat"], SERVICE_STOPPED);
-  // The stop for the locked file, then the stop for keeping it stopped.
-  EXPECT_EQ(services.calls, (std::vector<std::wstring>{L"stop Tomcat", L"stop Tomcat"}));
+    EXPECT_EQ(pathExists(war), c.stays);
+    EXPECT_EQ(ids(), c.stays ? std::vector<std::wstring>{L"1"} : std::vector<std::wstring>{});
+    EXPECT_EQ(requests(), c.requests);
+    if (c.state) {
+      EXPECT_EQ(services[L"Tomcat"].status.currentState, c.finalState);
+    }
+    EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1) << n(log->all());
+    const bool stopped = c.state == SERVICE_RUNNING;
+    EXPECT_EQ(log->contains(LOG_INFO, w("Service Tomcat has been stopped for delete file " + war)), stopped);
+    EXPECT_EQ(log->count(LOG_ERROR, L""), c.error.empty() ? 0 : 1) << n(log->all());
+    if (!c.error.empty()) {
+      EXPECT_EQ(log->count(LOG_ERROR, c.error), 1) << n(log->all());
+    }
+  }
 }
 
 TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStopped) {
@@ -127,41 +148,11 @@ TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStopped) {
   machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other")});
   FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, w(machine.path("b")), ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"", true);  // without a name nothing is kept stopped
+  run(L"", true);
 
   EXPECT_TRUE(ids().empty());
-  EXPECT_EQ(services.calls, (std::vector<std::wstring>{L"stop Other", L"start Other"}));
-  EXPECT_EQ(services.states[L"Tomcat"], SERVICE_STOPPED);
-}
-
-TEST_F(ForcedRemovalTest, AStoppedServiceIsNotRecordedNorStarted) {
-  services.add(L"Tomcat", SERVICE_STOPPED);
-  const std::string war = machine.makeFile("a.war");
-  machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"Tomcat", false);
-  EXPECT_FALSE(pathExists(war));
-  EXPECT_EQ(services.calls, std::vector<std::wstring>{L"stop Tomcat"});
-  EXPECT_EQ(services.states[L"Tomcat"], SERVICE_STOPPED);
-  EXPECT_EQ(log->count(LOG_INFO, L"has been stopped"), 0);
-}
-
-TEST_F(ForcedRemovalTest, AFileStillLockedAfterTheStopStaysRegistered) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  schedule();
-  const std::string war = machine.makeFile("a.war");
-  machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION);
-  run(L"Tomcat", false);
-
-  EXPECT_TRUE(pathExists(war));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + war + " even stop service Tomcat: ")), 1) << n(log->all());
-  // It ran before: it runs again afterwards.
-  EXPECT_EQ(services.calls, (std::vector<std::wstring>{L"stop Tomcat", L"start Tomcat"}));
+  EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
+  EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
 }
 
 TEST_F(ForcedRemovalTest, ALockedFileWithoutServiceIsNotRetriedWithAStopAndStays) {
@@ -174,7 +165,7 @@ TEST_F(ForcedRemovalTest, ALockedFileWithoutServiceIsNotRetriedWithAStopAndStays
 
   EXPECT_TRUE(pathExists(file));
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_TRUE(services.opened.empty()) << "no service was asked about";
+  EXPECT_TRUE(services.calls.empty()) << "no service was asked about";
   EXPECT_EQ(files.count(FsCall::DeleteFile, w(machine.path("a"))), 2);  // the attempt and its forced repeat
   EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1);
   EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + file +
@@ -200,63 +191,21 @@ TEST_F(ForcedRemovalTest, OtherFailuresStopNoServiceAndTheEntryStays) {
       << n(log->all());
 }
 
-TEST_F(ForcedRemovalTest, AServiceThatDoesNotExistLeavesTheLockedEntryRegistered) {
-  const std::string war = machine.makeFile("a.war");
-  machine.writeEntries({path("1", war, L"Gone")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"Gone", false);
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + war + " even stop service Gone: ")), 1) << n(log->all());
-}
-
-TEST_F(ForcedRemovalTest, AServiceThatWillNotStartAgainIsLogged) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  services.startErrors[L"Tomcat"] = ERROR_SERVICE_DISABLED;
-  const std::string war = machine.makeFile("a.war");
-  machine.writeEntries({path("1", war, L"Tomcat")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"Tomcat", false);
-  EXPECT_TRUE(ids().empty());
-  EXPECT_EQ(log->count(LOG_ERROR, L"Unable to start service Tomcat: "), 1) << n(log->all());
-}
-
 TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
   const std::string war = machine.makeFile("a.war");
   const RemovalEntry mine = path("1", war, L"Tomcat");
   const RemovalEntry theirs = path("2", machine.makeFile("b.war"), L"Tomcat");
   machine.writeEntries({mine});
   // Another process registers a path while the service is being stopped.
-  services.onStop = [&] { machine.writeEntries({mine, theirs}); };
+  services.add(L"Tomcat", SERVICE_RUNNING).onControl = [&](fake::Service& s, uint32_t) {
+    s.status.currentState = SERVICE_STOPPED;
+    machine.writeEntries({mine, theirs});
+  };
   FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
   run(L"Tomcat", false);
   EXPECT_FALSE(pathExists(war));
   EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{theirs});
-}
-
-TEST_F(ForcedRemovalTest, UserEntriesAreReportedAndKept) {
-  schedule();
-  machine.writeEntries({RemovalEntry{L"u", L"guest", UriType::User, L""}});
-  run(L"", false);
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"u"});
-  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user guest.")) << n(log->all());
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-}
-
-TEST_F(ForcedRemovalTest, ABadStorageFailsBeforeAnythingIsRemoved) {
-  const std::string war = machine.makeFile("a.war");
-  const std::string text = "<Entries><Entry Id=\"1\" URI=\"" + war +
-                           "\" URIType=\"Path\" Service=\"\"/><Entry Id=\"2\" URI=\"/x\" URIType=\"Disk\"/></Entries>";
-  machine.writeStorageText(text);
-  {
-    const auto e = testing_support::failureOf<vexception>([&] { run(L"", false); });
-    EXPECT_NE(e.message().find(L"Unable to load entry from XML"), std::wstring::npos) << n(e.fullText());
-  }
-  EXPECT_TRUE(pathExists(war));
-  EXPECT_EQ(readFile(machine.storageFile()), text);
 }
 
 }  // namespace

@@ -8,12 +8,12 @@
 #include "base/errors/win_error_codes.h"
 #include "base/removal/removal_storage_file.h"
 #include "removal_test_support.h"
+#include "support/faulty_file_system.h"
 
 namespace {
 
-using removal_test::contains;
 using removal_test::failureOf;
-using removal_test::n;
+using removal_test::holds;
 using removal_test::RemovalMachine;
 using removal_test::w;
 using testing_support::readFile;
@@ -23,41 +23,31 @@ RemovalEntry entry(const std::wstring& id, const std::wstring& uri, const std::w
   return RemovalEntry{id, uri, type, service};
 }
 
-TEST(RemovalStorageFileTest, WritesOneEntryElementPerEntryWithItsAttributesInOrder) {
+TEST(RemovalStorageFileTest, WritesOneElementPerEntryAndReadsItBackExactly) {
   RemovalMachine machine;
-  machine.writeEntries({entry(L"id-1", L"/srv/a b.war", L"Tomcat"), entry(L"id-2", L"guest", L"", UriType::User)});
-  const std::string text = readFile(machine.storageFile());
-  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << text;
-  const size_t first = text.find("<Entry Id=\"id-1\" URI=\"/srv/a b.war\" URIType=\"Path\" Service=\"Tomcat\"/>");
-  const size_t second = text.find("<Entry Id=\"id-2\" URI=\"guest\" URIType=\"User\" Service=\"\"/>");
-  EXPECT_NE(first, std::string::npos) << text;
-  EXPECT_NE(second, std::string::npos) << text;
-  EXPECT_LT(first, second);
-  EXPECT_NE(text.find("<Entries>"), std::string::npos) << text;
-}
-
-TEST(RemovalStorageFileTest, ReadsBackWhatItWroteIncludingCharactersXmlEscapes) {
-  RemovalMachine machine;
+  EXPECT_TRUE(machine.entries().empty());  // a missing file holds none
   const std::vector<RemovalEntry> written = {
+      entry(L"id-1", L"/srv/a b.war", L"Tomcat"),
+      entry(L"id-2", L"guest", L"", UriType::User),
       entry(L"a", L"/srv/\"quoted\" & <angled> 'x'", L"Tom&cat"),
       entry(L"b", L"/srv/h\u00e4lvo/\u65e5\u672c", L"Tomcat"),
       entry(L"c", L"DOMAIN\\user", L"", UriType::User),
   };
   machine.writeEntries(written);
+  const std::string text = readFile(machine.storageFile());
+  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << text;
+  EXPECT_NE(text.find("<Entries>\n  <Entry Id=\"id-1\" URI=\"/srv/a b.war\" URIType=\"Path\" Service=\"Tomcat\"/>\n"
+                      "  <Entry Id=\"id-2\" URI=\"guest\" URIType=\"User\" Service=\"\"/>"),
+            std::string::npos)
+      << text;
   EXPECT_EQ(machine.entries(), written);
-}
-
-TEST(RemovalStorageFileTest, AMissingFileHoldsNoEntries) {
-  RemovalMachine machine;
-  EXPECT_TRUE(machine.entries().empty());
-  EXPECT_FALSE(testing_support::pathExists(machine.storageFile()));
 }
 
 TEST(RemovalStorageFileTest, TheStorageLiesUnderTheProductRootOfTheSettings) {
   RemovalMachine machine;
   EXPECT_EQ(removalStoragePath(), w(machine.storageFile()));
   machine.sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n");
-  EXPECT_TRUE(contains(failureOf([] { removalStoragePath(); }), L"PRODUCT_ROOT_D"));
+  EXPECT_TRUE(holds(failureOf([] { removalStoragePath(); }), L"PRODUCT_ROOT_D"));
 }
 
 TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
@@ -79,8 +69,8 @@ TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
   for (const Case& c : cases) {
     machine.writeStorageText("<?xml version=\"1.0\"?>\n<Entries>" + c.entries + "</Entries>\n");
     std::wstring failure = failureOf([&] { machine.entries(); });
-    EXPECT_TRUE(contains(failure, L"Unable to load entry from XML")) << c.entries << "\n" << n(failure);
-    EXPECT_TRUE(contains(failure, c.reason)) << c.entries << "\n" << n(failure);
+    EXPECT_TRUE(holds(failure, L"Unable to load entry from XML")) << c.entries;
+    EXPECT_TRUE(holds(failure, c.reason)) << c.entries;
   }
 }
 
@@ -94,9 +84,9 @@ TEST(RemovalStorageFileTest, AcceptsAnEntryWithoutServiceAndIgnoresComments) {
 TEST(RemovalStorageFileTest, RejectsAFileThatIsNotAStorage) {
   RemovalMachine machine;
   machine.writeStorageText("<Other/>");
-  EXPECT_TRUE(contains(failureOf([&] { machine.entries(); }), L"no <Entries> root element"));
+  EXPECT_TRUE(holds(failureOf([&] { machine.entries(); }), L"no <Entries> root element"));
   machine.writeStorageText("<Entries><Entry");
-  EXPECT_TRUE(contains(failureOf([&] { machine.entries(); }), L"at load " + w(machine.storageFile())));
+  EXPECT_TRUE(holds(failureOf([&] { machine.entries(); }), L"at load " + w(machine.storageFile())));
 }
 
 TEST(RemovalEntryTest, UriTypesConvertBothWaysAndRejectOthers) {
@@ -109,6 +99,11 @@ TEST(RemovalEntryTest, UriTypesConvertBothWaysAndRejectOthers) {
 
 TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
   RemovalMachine machine;
+  RemovalStorage empty(w(machine.storageFile()));
+  empty.load();
+  EXPECT_EQ(empty.commit(), 0u);
+  EXPECT_FALSE(testing_support::pathExists(machine.storageFile())) << "a commit without changes writes nothing";
+
   machine.writeEntries({entry(L"mine", L"/a", L"Tomcat"), entry(L"stays", L"/b", L"Tomcat")});
   RemovalStorage storage(w(machine.storageFile()));
   storage.load();
@@ -132,14 +127,6 @@ TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
   EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"mine", L"/a", L"Tomcat")});
 }
 
-TEST(RemovalStorageTest, ACommitWithoutChangesWritesNothing) {
-  RemovalMachine machine;
-  RemovalStorage storage(w(machine.storageFile()));
-  storage.load();
-  EXPECT_EQ(storage.commit(), 0u);
-  EXPECT_FALSE(testing_support::pathExists(machine.storageFile()));
-}
-
 TEST(RemovalStorageTest, AFailedWriteLeavesTheFileAndKeepsTheChangesForTheNextCommit) {
   RemovalMachine machine;
   machine.writeEntries({entry(L"old", L"/a", L"Tomcat")});
@@ -149,7 +136,7 @@ TEST(RemovalStorageTest, AFailedWriteLeavesTheFileAndKeepsTheChangesForTheNextCo
   {
     FaultyFileSystem files;
     files.failWhen(FsCall::WriteFile, L"DeferredRemovalStorage", ERROR_DISK_FULL);
-    EXPECT_TRUE(contains(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
+    EXPECT_TRUE(holds(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
   }
   EXPECT_EQ(readFile(machine.storageFile()), before);
   EXPECT_EQ(storage.commit(), 2u);
@@ -160,7 +147,7 @@ TEST(RemovalStorageTest, ACorruptFileIsNeverOverwritten) {
   machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>");
   RemovalStorage storage(w(machine.storageFile()));
   storage.add(entry(L"new", L"/b", L""));
-  EXPECT_TRUE(contains(failureOf([&] { storage.commit(); }), L"Unable to load entry from XML"));
+  EXPECT_TRUE(holds(failureOf([&] { storage.commit(); }), L"Unable to load entry from XML"));
   EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>");
 }
 

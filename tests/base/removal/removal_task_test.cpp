@@ -10,10 +10,9 @@
 
 namespace {
 
-using removal_test::contains;
 using removal_test::failureOf;
 using removal_test::FixedClock;
-using removal_test::n;
+using removal_test::holds;
 using removal_test::RemovalMachine;
 using removal_test::triggerLines;
 using removal_test::w;
@@ -41,10 +40,9 @@ TEST(RemovalTaskTest, TimingComesFromTheSettingsWithDefaults) {
   EXPECT_EQ(set.updatePeriodMinutes, 1440u);
 
   machine.writeSettings("\"DeferredFilesRemovalUpdatePeriod\"=dword:00000000\n");
-  EXPECT_NE(failureOf([] { readRemovalTiming(); }).find(L"DeferredFilesRemovalUpdatePeriod must be from 1"),
-            std::wstring::npos);
+  EXPECT_TRUE(holds(failureOf([] { readRemovalTiming(); }), L"DeferredFilesRemovalUpdatePeriod must be from 1"));
   machine.writeSettings("\"DeferredFilesRemovalWait\"=\"soon\"\n");
-  EXPECT_NE(failureOf([] { readRemovalTiming(); }).find(L"DeferredFilesRemovalWait"), std::wstring::npos);
+  EXPECT_TRUE(holds(failureOf([] { readRemovalTiming(); }), L"DeferredFilesRemovalWait"));
 }
 
 TEST(RemovalTaskTest, TriggersBeginTheWaitAfterNow) {
@@ -66,70 +64,54 @@ TEST(RemovalTaskTest, TriggersBeginTheWaitAfterNow) {
   EXPECT_EQ(removalTriggers({2, 1440}, kNow)[0].minutesDuration, 1441u);
 }
 
-TEST(RemovalTaskTest, SchedulingMakesTheWorkItemForTheRemovalTool) {
+TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
   RemovalMachine machine;
   FixedClock clock(kNow);
+  clearRemovalTaskTriggers();
+  EXPECT_FALSE(testing_support::pathExists(machine.cronFile())) << "clearing a missing work item makes none";
+
   int asked = 0;
   scheduleRemovalTask({2, 20}, [&] {
     ++asked;
     return w(machine.productRoot());
   });
-  EXPECT_EQ(asked, 1);
   std::optional<WorkItem> item = loadWorkItem(kRemovalTaskName);
   ASSERT_TRUE(item);
   EXPECT_EQ(item->application, w(machine.productRoot() + "/admin/bin/cleanrun"));
   EXPECT_EQ(item->parameters, L"--remove-files");
   EXPECT_EQ(item->account, L"");
   EXPECT_EQ(item->triggers, removalTriggers({2, 20}, kNow));
-
   const std::string text = readFile(machine.cronFile());
   EXPECT_NE(text.find("@reboot root " + machine.productRoot() + "/admin/bin/cleanrun --remove-files\n"),
             std::string::npos)
       << text;
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-}
 
-TEST(RemovalTaskTest, AWorkItemWithTriggersIsLeftAsItIs) {
-  RemovalMachine machine;
-  {
-    FixedClock clock(kNow);
-    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
-  }
-  const std::string before = readFile(machine.cronFile());
+  // A work item with triggers is left as it is, and nobody is asked for the root.
   FixedClock later(kNow + 86400 * 3);
-  bool asked = false;
   scheduleRemovalTask({9, 45}, [&] {
-    asked = true;
+    ++asked;
     return std::wstring(L"/elsewhere");
   });
-  EXPECT_FALSE(asked) << "the management service was asked for nothing";
-  EXPECT_EQ(readFile(machine.cronFile()), before);
-}
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(readFile(machine.cronFile()), text);
 
-TEST(RemovalTaskTest, ClearingKeepsTheWorkItemWithoutTriggersAndSchedulingAddsThemAgain) {
-  RemovalMachine machine;
-  FixedClock clock(kNow);
-  scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
   clearRemovalTaskTriggers();
-  ASSERT_TRUE(testing_support::pathExists(machine.cronFile()));
   EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
   std::optional<WorkItem> cleared = loadWorkItem(kRemovalTaskName);
   ASSERT_TRUE(cleared);
   EXPECT_TRUE(cleared->triggers.empty());
-  EXPECT_EQ(cleared->application, w(machine.productRoot() + "/admin/bin/cleanrun"));
+  EXPECT_EQ(cleared->application, item->application);
 
   // The item exists: scheduling only adds the triggers.
-  scheduleRemovalTask({3, 20}, [] { return std::wstring(L"/elsewhere"); });
+  scheduleRemovalTask({3, 20}, [&] {
+    ++asked;
+    return std::wstring(L"/elsewhere");
+  });
   std::optional<WorkItem> again = loadWorkItem(kRemovalTaskName);
   ASSERT_TRUE(again);
-  EXPECT_EQ(again->application, w(machine.productRoot() + "/admin/bin/cleanrun"));
-  EXPECT_EQ(again->triggers, removalTriggers({3, 20}, kNow));
-}
-
-TEST(RemovalTaskTest, ClearingAMissingWorkItemMakesNone) {
-  RemovalMachine machine;
-  clearRemovalTaskTriggers();
-  EXPECT_FALSE(testing_support::pathExists(machine.cronFile()));
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(again->application, item->application);
+  EXPECT_EQ(again->triggers, removalTriggers({3, 20}, kNow + 86400 * 3));
 }
 
 TEST(RemovalTaskTest, AnUnreadableWorkItemFailsWithTheSchedulerOperationAndStaysAsItWas) {
@@ -140,9 +122,8 @@ TEST(RemovalTaskTest, AnUnreadableWorkItemFailsWithTheSchedulerOperationAndStays
   const std::wstring failure = failureOf([&] {
     scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
   });
-  EXPECT_NE(failure.find(L"Unable to read the work item 'Deferred removal of files by Halvo'"), std::wstring::npos)
-      << n(failure);
-  EXPECT_NE(failure.find(L"at SchedulerTask::getTask(SchedulerTask::getTask"), std::wstring::npos) << n(failure);
+  EXPECT_TRUE(holds(failure, L"Unable to read the work item 'Deferred removal of files by Halvo'"));
+  EXPECT_TRUE(holds(failure, L"at SchedulerTask::getTask(SchedulerTask::getTask"));
   EXPECT_EQ(readFile(machine.cronFile()), "# Trigger: daily\n");
 }
 

@@ -3,85 +3,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "base/errors/win_error_codes.h"
 #include "base/removal/removal_storage_file.h"
 #include "base/text/unicode.h"
 
 namespace removal_test {
 
 std::string n(const std::wstring& text) { return wideToUtf8Lenient(text); }
-
-bool contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
-// ---------------------------------------------------------------- services
-
-namespace {
-
-class FakeServiceHandle : public ServiceHandle {
- public:
-  FakeServiceHandle(FakeServices& owner, std::wstring name) : owner_(owner), name_(std::move(name)) {}
-  uint32_t queryStatus(ServiceStatus& status) override {
-    status = ServiceStatus{SERVICE_WIN32_OWN_PROCESS, owner_.states.at(name_), SERVICE_ACCEPT_STOP, 0, 0, 0, 0};
-    return 0;
-  }
-  uint32_t control(uint32_t request, ServiceStatus& status) override {
-    if (request == SERVICE_CONTROL_STOP) {
-      owner_.calls.push_back(L"stop " + name_);
-      if (owner_.states.at(name_) == SERVICE_STOPPED) return ERROR_SERVICE_NOT_ACTIVE;
-      owner_.states[name_] = SERVICE_STOPPED;
-      if (owner_.onStop) owner_.onStop();
-    }
-    return queryStatus(status);
-  }
-  uint32_t start() override {
-    owner_.calls.push_back(L"start " + name_);
-    if (auto it = owner_.startErrors.find(name_); it != owner_.startErrors.end() && it->second) return it->second;
-    if (owner_.states.at(name_) != SERVICE_STOPPED) return ERROR_SERVICE_ALREADY_RUNNING;
-    owner_.states[name_] = SERVICE_RUNNING;
-    return 0;
-  }
-  uint32_t enumDependentServices(uint32_t, uint32_t, std::vector<DependentService>&, uint32_t&) override { return 0; }
-  uint32_t queryConfig(uint32_t, ServiceConfig& config, uint32_t&) override {
-    config = ServiceConfig{};
-    config.dependencies = std::wstring(1, L'\0');
-    return 0;
-  }
-  uint32_t remove() override { return ERROR_ACCESS_DENIED; }
-
- private:
-  FakeServices& owner_;
-  std::wstring name_;
-};
-
-class FakeManagerHandle : public ServiceManagerHandle {
- public:
-  explicit FakeManagerHandle(FakeServices& owner) : owner_(owner) {}
-  uint32_t openService(const std::wstring& name, uint32_t, std::unique_ptr<ServiceHandle>& service) override {
-    owner_.opened.push_back(name);
-    if (!owner_.states.count(name)) return ERROR_SERVICE_DOES_NOT_EXIST;
-    service = std::make_unique<FakeServiceHandle>(owner_, name);
-    return 0;
-  }
-  uint32_t createService(const NewService&, uint32_t, std::unique_ptr<ServiceHandle>&) override {
-    return ERROR_ACCESS_DENIED;
-  }
-
- private:
-  FakeServices& owner_;
-};
-
-}  // namespace
-
-FakeServices::FakeServices() { ServiceControl::setCurrentForTesting(this); }
-FakeServices::~FakeServices() { ServiceControl::setCurrentForTesting(nullptr); }
-
-uint32_t FakeServices::openManager(const wchar_t*, const wchar_t*, uint32_t,
-                                   std::unique_ptr<ServiceManagerHandle>& manager) {
-  manager = std::make_unique<FakeManagerHandle>(*this);
-  return 0;
-}
-
-// ---------------------------------------------------------------- files
 
 RemovalMachine::RemovalMachine(const std::string& extraSettings) { writeSettings(extraSettings); }
 

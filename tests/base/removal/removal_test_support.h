@@ -1,57 +1,27 @@
 #pragma once
-// Doubles and helpers of the removal tests: a private machine with the
-// panel's product root, a clock fixed at a known time, a service manager
-// whose services obey at once, a file system that fails the calls it is told
-// to, a log sink that keeps every line, and hcpsrv in the background.
+// Helpers of the removal tests: a private machine with the panel's product
+// root, its storage and scheduled task, and hcpsrv in the background.
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "base/files/file_system.h"
-#include "base/log/log_manager.h"
 #include "base/removal/removal_entry.h"
-#include "base/services/service_control.h"
-#include "base/system/clock.h"
 #include "support/background_program.h"
 #include "support/failures.h"
-#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
 namespace removal_test {
 
+using testing_support::holds;
 using testing_support::w;
 std::string n(const std::wstring& text);
 // The full text of the vexception `f` throws.
 inline std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureTextOf(f); }
-bool contains(const std::wstring& text, const std::wstring& part);
 
 using fake::CapturedLog;
 using fake::FixedClock;
-using fake::LogCapture;
-
-// Services that reach the requested state at once; installed as the
-// current service control for its lifetime. Calls are noted as
-// "start <name>" and "stop <name>".
-class FakeServices : public ServiceControl {
- public:
-  FakeServices();
-  ~FakeServices() override;
-  void add(const std::wstring& name, uint32_t state) { states[name] = state; }
-  uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
-                       std::unique_ptr<ServiceManagerHandle>& manager) override;
-  std::map<std::wstring, uint32_t> states;
-  std::vector<std::wstring> calls;
-  // Every service opened, for any request.
-  std::vector<std::wstring> opened;
-  // A start request of this service fails with the code (0: none).
-  std::map<std::wstring, uint32_t> startErrors;
-  // Runs when a running service is stopped (another process at work then).
-  std::function<void()> onStop;
-};
 
 // A sandbox machine whose settings name a product root inside it.
 class RemovalMachine {
