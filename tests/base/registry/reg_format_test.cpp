@@ -72,7 +72,7 @@ TEST(RegFormat, EveryTypeSurvivesARoundTrip) {
   EXPECT_EQ(formatRegText(back), text);
 }
 
-TEST(RegFormat, WritesTheExportForms) {
+TEST(RegFormat, WritesTheExportFormsWrappingLongHexLists) {
   RegStore store;
   RegKeyRecord& key = store.createKey(Root::LocalMachine, L"K");
   RegStore::setValue(key, L"", REG_SZ, encodeString(L"d"));
@@ -92,11 +92,9 @@ TEST(RegFormat, WritesTheExportForms) {
                                       "\"B\"=hex:ab,01\n"
                                       "\"Q\"=hex(b):02,00,00,00,00,00,00,00\n"
                                       "\n");
-}
 
-TEST(RegFormat, LongHexListsAreWrappedWithinTheLineWidth) {
-  RegStore store;
-  RegStore::setValue(store.createKey(Root::LocalMachine, L"K"), L"Big", REG_BINARY, std::string(200, '\x11'));
+  // Long hex lists are wrapped within the line width.
+  RegStore::setValue(key, L"Big", REG_BINARY, std::string(200, '\x11'));
   std::string text = formatRegText(store);
   size_t start = 0, lines = 0;
   while (start < text.size()) {
@@ -109,7 +107,7 @@ TEST(RegFormat, LongHexListsAreWrappedWithinTheLineWidth) {
   EXPECT_NE(text.find(",\\\n  11,"), std::string::npos);
 }
 
-TEST(RegFormat, ReadsWhatWindowsExportsCarry) {
+TEST(RegFormat, ReadsWhatWindowsExportsCarryInUtf8OrUtf16) {
   std::string text =
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
       "\r\n"
@@ -132,16 +130,13 @@ TEST(RegFormat, ReadsWhatWindowsExportsCarry) {
   EXPECT_EQ(valueOf(store, L"SOFTWARE\\Halvo", L"Raw").data, "\x01\x02\x03");
   EXPECT_EQ(decodeString(valueOf(store, L"SOFTWARE\\Halvo", L"Indented").data), L"ok");
   EXPECT_TRUE(store.keyExists(Root::CurrentUser, L"Software\\X"));
-}
 
-TEST(RegFormat, ReadsUtf16FilesWithByteOrderMark) {
   std::string body =
       wideToUtf16le(L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"N\"=\"\u00e9\"\r\n");
-  RegStore store = loadRegText("\xFF\xFE" + body);
-  EXPECT_EQ(decodeString(valueOf(store, L"K", L"N").data), L"\u00e9");
+  EXPECT_EQ(decodeString(valueOf(loadRegText("\xFF\xFE" + body), L"K", L"N").data), L"\u00e9");
 }
 
-TEST(RegFormat, DeletionsAreReadAsEdits) {
+TEST(RegFormat, DeletionsAreReadAsEditsAndEmptyTextAsNoKeys) {
   std::vector<RegKeyEdit> edits = parseRegText(kHeader +
                                                "[-HKEY_LOCAL_MACHINE\\Old]\n"
                                                "[HKEY_LOCAL_MACHINE\\K]\n"
@@ -152,9 +147,7 @@ TEST(RegFormat, DeletionsAreReadAsEdits) {
   ASSERT_EQ(edits[1].values.size(), 1u);
   EXPECT_TRUE(edits[1].values[0].remove);
   EXPECT_EQ(edits[1].values[0].name, L"gone");
-}
 
-TEST(RegFormat, EmptyTextIsAnEmptyStore) {
   EXPECT_TRUE(loadRegText("").empty());
   EXPECT_TRUE(loadRegText("\n  \n").empty());
   EXPECT_TRUE(loadRegText(kHeader).empty());

@@ -39,7 +39,7 @@ TEST(RegStore, NamesCompareIgnoringCaseAndKeepTheirSpelling) {
   EXPECT_FALSE(store.keyExists(Root::CurrentUser, L"SOFTWARE\\Halvo"));
 }
 
-TEST(RegStore, ParentsExistImplicitlyAndSubKeysAreListedOnce) {
+TEST(RegStore, ParentsExistImplicitlyAndNewKeysJoinTheirTree) {
   RegStore store;
   store.createKey(Root::LocalMachine, L"A\\B\\C");
   store.createKey(Root::LocalMachine, L"A\\b\\D");
@@ -52,18 +52,16 @@ TEST(RegStore, ParentsExistImplicitlyAndSubKeysAreListedOnce) {
   EXPECT_EQ(store.subKeyNames(Root::LocalMachine, L"a\\B"), (std::vector<std::wstring>{L"C", L"D"}));
   EXPECT_EQ(store.subKeyNames(Root::LocalMachine, L""), std::vector<std::wstring>{L"A"});
   EXPECT_TRUE(store.subKeyNames(Root::LocalMachine, L"A\\E").empty());
-}
 
-TEST(RegStore, NewKeysJoinTheirTree) {
-  RegStore store;
-  store.createKey(Root::LocalMachine, L"A\\X");
-  store.createKey(Root::LocalMachine, L"B");
-  store.createKey(Root::LocalMachine, L"A\\Y");  // after the rest of A's tree
-  store.createKey(Root::LocalMachine, L"B\\Z\\1");
-  store.createKey(Root::LocalMachine, L"B\\Z");  // before its child
-  EXPECT_EQ(keyPaths(store), (std::vector<std::wstring>{L"HKEY_LOCAL_MACHINE\\A\\X", L"HKEY_LOCAL_MACHINE\\A\\Y",
-                                                        L"HKEY_LOCAL_MACHINE\\B", L"HKEY_LOCAL_MACHINE\\B\\Z",
-                                                        L"HKEY_LOCAL_MACHINE\\B\\Z\\1"}));
+  RegStore joined;  // new keys join their tree
+  joined.createKey(Root::LocalMachine, L"A\\X");
+  joined.createKey(Root::LocalMachine, L"B");
+  joined.createKey(Root::LocalMachine, L"A\\Y");  // after the rest of A's tree
+  joined.createKey(Root::LocalMachine, L"B\\Z\\1");
+  joined.createKey(Root::LocalMachine, L"B\\Z");  // before its child
+  EXPECT_EQ(keyPaths(joined), (std::vector<std::wstring>{L"HKEY_LOCAL_MACHINE\\A\\X", L"HKEY_LOCAL_MACHINE\\A\\Y",
+                                                         L"HKEY_LOCAL_MACHINE\\B", L"HKEY_LOCAL_MACHINE\\B\\Z",
+                                                         L"HKEY_LOCAL_MACHINE\\B\\Z\\1"}));
 }
 
 TEST(RegStore, DeletingATreeKeepsItsParent) {
