@@ -32,7 +32,6 @@ class CoreFile {
   uint16_t type() const { return type_; }
   uint16_t machine() const { return machine_; }
   const std::vector<CoreSegment>& segments() const { return segments_; }
-  const std::vector<CoreNote>& notes() const { return notes_; }
   const CoreNote* findNote(const std::string& name, uint32_t type) const;
   // The dumped bytes at an address, when a segment holds all of them.
   std::optional<std::string> memory(uint64_t address, size_t size) const;

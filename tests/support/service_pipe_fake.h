@@ -44,7 +44,6 @@ class FakeService {
   void startAccepting();
   int requests() const;
   int requestsFor(const std::wstring& name) const;
-  const std::string& socketPath() const { return path_; }
 
   // Replies in the wire format: the length message, then the body if any.
   static Reply results(const std::string& body);

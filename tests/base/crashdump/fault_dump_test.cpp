@@ -133,13 +133,4 @@ TEST(FaultDump, ADumpThatCannotBeWrittenStillLetsTheFaultBeReported) {
   EXPECT_TRUE(fs::is_regular_file(root + "/etc/crashdumps"));
 }
 
-TEST(FaultDump, NoDumpWhenDumpsAreOff) {
-  testing_support::Sandbox sandbox;
-  const std::string root = writeSettings(sandbox, "\"CrashDumpsEnabled\"=dword:00000000\n");
-  ChildOutcome outcome = faultInChildWithDumps(false);
-  ASSERT_TRUE(outcome.exited) << "ended by signal " << outcome.signal;
-  EXPECT_EQ(outcome.report, "C structured exception: 0xc0000005");
-  EXPECT_FALSE(fs::exists(root + "/etc/crashdumps"));
-}
-
 }  // namespace
