@@ -36,11 +36,11 @@ TEST(SequentialGuidTest, HasTheTextFormWithVersionAndVariantAndNeverRepeats) {
   std::set<std::wstring> seen;
   std::wstring last;
   for (int i = 0; i < 2000; ++i) {
-    std::wstring id = createSequentialGuid();
-    ASSERT_TRUE(hasPlatformForm(id)) << id.c_str();
-    ASSERT_TRUE(seen.insert(id).second) << "repeated";
-    ASSERT_LT(last, id);
-    last = id;
+    std::wstring made = createSequentialGuid();
+    ASSERT_TRUE(hasPlatformForm(made)) << made.c_str();
+    ASSERT_TRUE(seen.insert(made).second) << "repeated";
+    ASSERT_LT(last, made);
+    last = made;
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include "base/errors/win_error_codes.h"
 
-TEST(StatusRecordTest, EveryFieldSurvivesTheTextForm) {
+TEST(StatusRecordTest, EveryFieldSurvivesTheTextFormAndNothingElseReads) {
   StatusRecord record;
   record.status = ServiceStatus{0x10, SERVICE_STOP_PENDING, 1, 1066, 3, 17, 4294967295u};
   record.hostPid = 4242;
@@ -18,10 +18,8 @@ TEST(StatusRecordTest, EveryFieldSurvivesTheTextForm) {
   EXPECT_EQ(back->status, record.status);
   EXPECT_EQ(back->hostPid, 4242u);
   EXPECT_EQ(back->processId, 4243u);
-}
 
-TEST(StatusRecordTest, IncompleteOrGarbledTextIsNoRecord) {
-  StatusRecord record;
+  // Incomplete or garbled text is no record.
   record.status.currentState = SERVICE_RUNNING;
   std::string good = formatStatusRecord(record);
   EXPECT_TRUE(parseStatusRecord(good).has_value());
