@@ -125,27 +125,26 @@ TEST(XmlLayout, NewServiceGoesLastInStockServerXml) {
                                          closing);
 }
 
-TEST(XmlLayout, WindowsLineBreaksAreUsedForNewLines) {
+TEST(XmlLayout, NewElementsFollowTheLineBreaksCompactnessAndCommentsAroundThem) {
+  const struct {
+    const char* original;
+    const wchar_t* parent;  // a child of the document element, or "" for the document element
+    const char* expected;
+  } cases[] = {
+      {"<Server>\r\n  <Service/>\r\n</Server>\r\n", L"Service",
+       "<Server>\r\n  <Service>\r\n    <N/>\r\n  </Service>\r\n</Server>\r\n"},
+      {"<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>", L"Service",
+       "<Server><Service><Engine/><N/></Service><Note>see <b>this</b></Note></Server>"},
+      {"<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>", L"Note",
+       "<Server><Service><Engine/></Service><Note>see <b>this</b><N/></Note></Server>"},
+      {"<Engine>\n  <Host/>\n  <!-- last -->\n</Engine>", L"",
+       "<Engine>\n  <Host/>\n  <!-- last -->\n  <N/>\n</Engine>"},
+  };
   TempDir dir;
-  XmlDocument document = loadText(dir, "<Server>\r\n  <Service/>\r\n</Server>\r\n");
-  XmlElement service = childElement(document.documentElement(), L"Service");
-  service.appendChild(document.createElement(L"Engine"));
-  EXPECT_EQ(saveText(dir, document), "<Server>\r\n  <Service>\r\n    <Engine/>\r\n  </Service>\r\n</Server>\r\n");
-}
-
-TEST(XmlLayout, CompactAndTextContentIsNotReindented) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, "<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>");
-  XmlElement root = document.documentElement();
-  childElement(root, L"Service").appendChild(document.createElement(L"Engine"));
-  childElement(root, L"Note").appendChild(document.createElement(L"i"));
-  EXPECT_EQ(saveText(dir, document),
-            "<Server><Service><Engine/><Engine/></Service><Note>see <b>this</b><i/></Note></Server>");
-}
-
-TEST(XmlLayout, CommentsBeforeTheClosingTagStayBeforeTheNewElement) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, "<Engine>\n  <Host/>\n  <!-- last -->\n</Engine>");
-  document.documentElement().appendChild(document.createElement(L"Host"));
-  EXPECT_EQ(saveText(dir, document), "<Engine>\n  <Host/>\n  <!-- last -->\n  <Host/>\n</Engine>");
+  for (const auto& c : cases) {
+    XmlDocument document = loadText(dir, c.original);
+    XmlElement root = document.documentElement();
+    (*c.parent ? childElement(root, c.parent) : root).appendChild(document.createElement(L"N"));
+    EXPECT_EQ(saveText(dir, document), c.expected);
+  }
 }
