@@ -268,7 +268,7 @@ TEST(RotationDate, NamesWithoutADateFailToParse) {
   FakeClock clock(localSeconds(2026, 12, 4));
   log_test::ScopedClock use(clock);
   for (const wchar_t* path : {L"/logs/halvolog_deb", L"halvolog_debug2026120.log", L"halvolog_debug2026-12-04.log",
-                              L"halvolog_debug20261304.log"}) {
+                              L"halvolog_debug20261304.log", L"halvolog_debug20261200.log"}) {
     const vexception e = testing_support::failureOf([&] { getRotationDate(path, L"debug", 1); });
     EXPECT_EQ(e.message(), L"Failed to parse name");
     ASSERT_EQ(e.callPoints().size(), 1u);
