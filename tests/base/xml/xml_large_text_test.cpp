@@ -21,20 +21,13 @@ std::string manyHosts(int hosts) {
   std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Server port=\"8005\">\n  <Engine name=\"HCP\">\n";
   for (int i = 0; i < hosts; ++i) {
     const std::string n = std::to_string(i);
-    switch (i % 4) {
-      case 0:
-        text += "    <Host name=\"h" + n + ".test\" appBase=\"/var/www/vhosts/h" + n + "\">\n";
-        break;
-      case 1:
-        text += "    <Host\n      name='h" + n + ".test'\n      appBase = \"x\"\t>\n";
-        break;
-      case 2:
-        text += "    <Host name=\"h\xC3\xA9" + n + ".test\" \r appBase\r=''  >\n";
-        break;
-      default:
-        text += "    <Host\tname=\"h" + n + ".test\"\n>\n";
-        break;
-    }
+    const std::string spellings[] = {
+        "    <Host name=\"h" + n + ".test\" appBase=\"/var/www/vhosts/h" + n + "\">\n",
+        "    <Host\n      name='h" + n + ".test'\n      appBase = \"x\"\t>\n",
+        "    <Host name=\"h\xC3\xA9" + n + ".test\" \r appBase\r=''  >\n",
+        "    <Host\tname=\"h" + n + ".test\"\n>\n",
+    };
+    text += spellings[i % 4];
     text += "      <Alias>www.h" + n + ".test</Alias><Alias >a" + n + "</Alias>\n";
     text += "      <Context path=\"/manager\"/><Valve\n/><Realm />\n";
     text += "    </Host>\n";
