@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "e2e/port_probe.h"
+#include "e2e/tcp_probes.h"
 #include "e2e/tomcat_scenario.h"
 #include "support/sandbox.h"
 
@@ -17,15 +17,6 @@ const std::string kOldName = "shop.test";
 const std::string kNewName = "store.test";
 const std::string kAlias = "extra.test";
 const std::string kApp = "catalog";
-
-std::string serverXml() { return testing_support::readFile(TomcatScenario::machine().serverXmlPath()); }
-
-// The manager application of a host, asked with the host's own user.
-HttpResponse managerList(const std::string& hostName) {
-  HttpRequest list{hostName, "/manager/text/list"};
-  list.credentials = "admin:s3cret";
-  return httpGet(list);
-}
 
 class HostChanges : public TomcatScenario {};
 
@@ -62,9 +53,7 @@ TEST_F(HostChanges, RenameVHostServesTheApplicationUnderTheNewName) {
 
   // The realm file moved with the host: its user still gets in under the new
   // name.
-  HttpResponse listed = managerList(kNewName);
-  EXPECT_EQ(listed.status, 200) << listed.describe();
-  EXPECT_EQ(listed.body.rfind("OK - Listed applications for virtual host [" + kNewName + "]", 0), 0u) << listed.body;
+  expectManagerLists(kNewName);
   EXPECT_EQ(webAppList(kNewName, true), std::vector<std::string>{kApp});
 }
 
@@ -79,9 +68,11 @@ TEST_F(HostChanges, RemoveVHostAndRemoveServiceLeaveNothingServedForTheHost) {
   runWcadmin({"--remove-vhost", "--vhost-name=" + kNewName});
   expectConfigAccepted("--remove-vhost");
   EXPECT_EQ(wcadminStatus(), "is running");
-  EXPECT_EQ(serverXml().find(kNewName), std::string::npos) << serverXml();
+  EXPECT_EQ(machine().serverXml().find(kNewName), std::string::npos) << machine().serverXml();
   for (const std::string& name : {kNewName, "www." + kNewName}) expectNotServed(kApp, name);
-  HttpResponse manager = managerList(kNewName);
+  HttpRequest list{kNewName, "/manager/text/list"};
+  list.credentials = "admin:s3cret";
+  HttpResponse manager = httpGet(list);
   EXPECT_TRUE(manager.status == 404 || manager.status == 400) << manager.describe();
 
   runWcadmin({"--remove-service", "--vhost-name=" + kNewName});
@@ -97,7 +88,7 @@ TEST_F(HostChanges, UninstallLeavesAServerXmlThatTomcatStartsWith) {
   runWcadmin({"--uninstall"});
   EXPECT_EQ(wcadminStatus(), "is stopped");
   EXPECT_FALSE(portAccepts(kHttpPort));
-  EXPECT_EQ(serverXml().find("\"HCP\""), std::string::npos) << serverXml();
+  EXPECT_EQ(machine().serverXml().find("\"HCP\""), std::string::npos) << machine().serverXml();
   expectConfigAccepted("--uninstall");
 
   // Without the panel's connectors the service is ready once the stock

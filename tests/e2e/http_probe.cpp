@@ -49,8 +49,4 @@ HttpResponse pollHttp(const HttpRequest& request, const std::function<bool(const
   }
 }
 
-std::string applicationPage(const std::string& application, const std::string& hostName) {
-  return "application " + application + " answers for " + hostName + " at /" + application + "/";
-}
-
 }  // namespace e2e

@@ -34,8 +34,4 @@ HttpResponse httpGet(const HttpRequest& request);
 HttpResponse pollHttp(const HttpRequest& request, const std::function<bool(const HttpResponse&)>& done,
                       std::chrono::seconds limit);
 
-// The page of the archives that sandbox.sh builds: it names the application,
-// the host name it was asked for and its context path.
-std::string applicationPage(const std::string& application, const std::string& hostName);
-
 }  // namespace e2e

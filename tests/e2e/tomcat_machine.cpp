@@ -4,7 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "e2e/current_process.h"
+#include "base/system/process.h"
 
 namespace e2e {
 
@@ -43,7 +43,7 @@ bool isKnownSevereLine(const std::string& line) {
 
 TomcatMachine::TomcatMachine() {
   testing_support::ProcessResult up =
-      sandboxScript({"up", sandbox_.root(), std::string(WC_BIN_DIR), "--watch", std::to_string(currentProcessId())});
+      sandboxScript({"up", sandbox_.root(), std::string(WC_BIN_DIR), "--watch", std::to_string(::currentProcessId())});
   if (up.exitCode != 0) {
     sandboxScript({"down", sandbox_.root()});
     throw std::runtime_error("the sandbox machine could not be set up:\n" +
@@ -60,21 +60,12 @@ TomcatMachine::~TomcatMachine() {
   }
 }
 
-std::string TomcatMachine::archivePath(const std::string& host, const std::string& application) const {
-  return dataDirectory() + "/hcp-wars/" + host + "/" + application + ".war";
-}
-
 std::string TomcatMachine::startedLinkPath(const std::string& host, const std::string& application) const {
   return dataDirectory() + "/hcp-webapps/" + host + "/" + application + ".war";
 }
 
 testing_support::ProcessResult TomcatMachine::wcadmin(const std::vector<std::string>& args) const {
   return testing_support::runProgram("wcadmin", args);
-}
-
-std::string TomcatMachine::wcadminFailure(const std::vector<std::string>& args) const {
-  testing_support::ProcessResult run = wcadmin(args);
-  return run.exitCode == 0 ? "" : describeRun("wcadmin", args, run);
 }
 
 ConfigTestResult TomcatMachine::configtest() const {
@@ -96,13 +87,13 @@ ConfigTestResult TomcatMachine::configtest() const {
   if (!result.accepted) {
     result.report = "catalina.sh configtest ended with exit code " + std::to_string(run.exitCode) +
                     (problems.empty() ? "\n" + output : " and these lines:\n" + problems) + "server.xml:\n" +
-                    testing_support::readFile(serverXmlPath());
+                    serverXml();
   }
   return result;
 }
 
 void TomcatMachine::deployArchive(const std::string& host, const std::string& application) const {
-  std::string archive = archivePath(host, application);
+  const std::string archive = dataDirectory() + "/hcp-wars/" + host + "/" + application + ".war";
   testing_support::makeDirectories(std::filesystem::path(archive).parent_path().string());
   testing_support::ProcessResult war = sandboxScript({"war", archive, application});
   if (war.exitCode != 0) {

@@ -31,14 +31,12 @@ class TomcatMachine {
   const std::string& root() const { return sandbox_.root(); }
   std::string tomcatBase() const { return sandbox_.path("opt/tomcat"); }
   std::string serverXmlPath() const { return tomcatBase() + "/conf/server.xml"; }
+  std::string serverXml() const { return testing_support::readFile(serverXmlPath()); }
   // The panel's Tomcat data directory (PRODUCT_DATA_D + var/tomcat).
   std::string dataDirectory() const { return sandbox_.path("var/opt/halvo/var/tomcat"); }
-  std::string archivePath(const std::string& host, const std::string& application) const;
   std::string startedLinkPath(const std::string& host, const std::string& application) const;
 
   testing_support::ProcessResult wcadmin(const std::vector<std::string>& args) const;
-  // Runs wcadmin and gives "" when it succeeded, else what went wrong.
-  std::string wcadminFailure(const std::vector<std::string>& args) const;
 
   ConfigTestResult configtest() const;
 

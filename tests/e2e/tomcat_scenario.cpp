@@ -17,11 +17,17 @@ std::string trimmed(std::string text) {
   return text;
 }
 
-}  // namespace
+// The page of the archives that sandbox.sh builds: it names the application,
+// the host name it was asked for and its context path.
+std::string applicationPage(const std::string& application, const std::string& hostName) {
+  return "application " + application + " answers for " + hostName + " at /" + application + "/";
+}
 
 bool isApplicationPage(const HttpResponse& response, const std::string& application, const std::string& hostName) {
   return response.status == 200 && trimmed(response.body) == applicationPage(application, hostName);
 }
+
+}  // namespace
 
 void TomcatScenario::SetUpTestSuite() {
   setUpFailure_.clear();
@@ -99,6 +105,15 @@ void TomcatScenario::expectNoUnexpectedSevereLines() {
   std::string shown;
   for (const std::string& line : machine_->unexpectedSevereLines()) shown += line + "\n";
   EXPECT_TRUE(shown.empty()) << shown;
+}
+
+void TomcatScenario::expectManagerLists(const std::string& host, const std::string& credentials) {
+  HttpRequest list{host, "/manager/text/list"};
+  list.credentials = credentials;
+  HttpResponse listed = pollHttp(
+      list, [](const HttpResponse& r) { return r.status == 200; }, kDeployWait);
+  EXPECT_EQ(listed.status, 200) << listed.describe();
+  EXPECT_EQ(listed.body.rfind("OK - Listed applications for virtual host [" + host + "]", 0), 0u) << listed.body;
 }
 
 std::string TomcatScenario::wcadminStatus() {

@@ -37,6 +37,9 @@ class TomcatScenario : public ::testing::Test {
   static void expectNotServed(const std::string& application, const std::string& hostName,
                               std::chrono::seconds limit = std::chrono::seconds(0));
   static std::string wcadminStatus();
+  // Fails the step unless the host's manager application lists its
+  // applications to the host's own user (waiting for its deployment).
+  static void expectManagerLists(const std::string& host, const std::string& credentials = "admin:s3cret");
   // Fails the step when Tomcat's logs hold a SEVERE line that the panel's
   // configuration should not cause.
   static void expectNoUnexpectedSevereLines();
@@ -53,7 +56,5 @@ class TomcatScenario : public ::testing::Test {
   static std::string setUpFailure_;
   static bool stepFailed_;
 };
-
-bool isApplicationPage(const HttpResponse& response, const std::string& application, const std::string& hostName);
 
 }  // namespace e2e

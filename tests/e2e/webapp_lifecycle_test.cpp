@@ -6,8 +6,7 @@
 
 #include <regex>
 
-#include "e2e/ajp_cping.h"
-#include "e2e/port_probe.h"
+#include "e2e/tcp_probes.h"
 #include "e2e/tomcat_scenario.h"
 #include "support/sandbox.h"
 
@@ -19,20 +18,23 @@ const std::string kApp = "hello";
 const std::vector<std::string> kHostNames = {"shop.test",           "www.shop.test", "shop-alias.test",
                                              "www.shop-alias.test", "second.test",   "www.second.test"};
 
-std::string serverXml() { return testing_support::readFile(TomcatScenario::machine().serverXmlPath()); }
+// The host's two aliases, as the panel passes them.
+std::string aliasesFile() {
+  return TomcatScenario::machine().writeAliasesFile("aliases.txt", "shop-alias.test;second.test\n");
+}
 
 class WebAppLifecycle : public TomcatScenario {};
 
 TEST_F(WebAppLifecycle, InstallDisablesTheShutdownPortAndKeepsTheConfigurationValid) {
   // Upstream Tomcat ships with shutdown port 8005 (Debian's package already
   // disables it): start from the upstream setting so that the change shows.
-  std::string stock = serverXml();
+  std::string stock = machine().serverXml();
   std::string upstream = std::regex_replace(stock, std::regex("<Server port=\"-1\""), "<Server port=\"8005\"");
   ASSERT_NE(upstream, stock) << "the stock server.xml has no <Server port=\"-1\"";
   testing_support::writeFile(machine().serverXmlPath(), upstream);
 
   runWcadmin({"--install"});
-  EXPECT_TRUE(std::regex_search(serverXml(), std::regex("<Server port=\"-1\""))) << serverXml();
+  EXPECT_TRUE(std::regex_search(machine().serverXml(), std::regex("<Server port=\"-1\""))) << machine().serverXml();
   for (const char* file : {"workers.properties", "uriworkermap.properties", "isapi_redirect.properties"}) {
     EXPECT_TRUE(testing_support::pathExists(machine().tomcatBase() + "/conf/" + file)) << file;
   }
@@ -41,7 +43,7 @@ TEST_F(WebAppLifecycle, InstallDisablesTheShutdownPortAndKeepsTheConfigurationVa
 
 TEST_F(WebAppLifecycle, InstallServiceAddsThePanelsServiceWithItsRealmFile) {
   runWcadmin({"--install-service", "--vhost-name=" + kHost, "--manager-login=admin", "--password=s3cret"});
-  std::string xml = serverXml();
+  std::string xml = machine().serverXml();
   EXPECT_NE(xml.find("<Service name=\"HCP\""), std::string::npos) << xml;
   EXPECT_TRUE(testing_support::pathExists(machine().tomcatBase() + "/hcp-users/" + kHost + ".xml"));
   EXPECT_TRUE(testing_support::pathExists(machine().dataDirectory() + "/hcp-wars/" + kHost));
@@ -57,19 +59,14 @@ TEST_F(WebAppLifecycle, StartRunsTomcatOnThePanelsConnectors) {
 }
 
 TEST_F(WebAppLifecycle, InstallVHostServesTheManagerToTheHostsOwnUser) {
-  std::string aliases = machine().writeAliasesFile("aliases.txt", "shop-alias.test;second.test\n");
-  runWcadmin({"--install-vhost", "--vhost-name=" + kHost, "--aliases=" + aliases});
+  runWcadmin({"--install-vhost", "--vhost-name=" + kHost, "--aliases=" + aliasesFile()});
   expectConfigAccepted("--install-vhost");
   EXPECT_EQ(wcadminStatus(), "is running");
 
   // The manager Context and the host's memory realm: the realm file's user
   // gets in, nobody else does.
+  expectManagerLists(kHost);
   HttpRequest list{kHost, "/manager/text/list"};
-  list.credentials = "admin:s3cret";
-  HttpResponse listed = pollHttp(
-      list, [](const HttpResponse& r) { return r.status == 200; }, kDeployWait);
-  EXPECT_EQ(listed.status, 200) << listed.describe();
-  EXPECT_EQ(listed.body.rfind("OK - Listed applications for virtual host [" + kHost + "]", 0), 0u) << listed.body;
   list.credentials = "admin:wrong";
   HttpResponse refused = httpGet(list);
   EXPECT_EQ(refused.status, 401) << refused.describe();
@@ -78,8 +75,7 @@ TEST_F(WebAppLifecycle, InstallVHostServesTheManagerToTheHostsOwnUser) {
 TEST_F(WebAppLifecycle, StartWebAppServesThePageForTheHostAndEveryAlias) {
   expectNotServed(kApp, kHost);
   machine().deployArchive(kHost, kApp);
-  std::string aliases = machine().writeAliasesFile("aliases.txt", "shop-alias.test;second.test\n");
-  runWcadmin({"--start-webapp", "--vhost-name=" + kHost, "--webapp-name=" + kApp, "--aliases=" + aliases});
+  runWcadmin({"--start-webapp", "--vhost-name=" + kHost, "--webapp-name=" + kApp, "--aliases=" + aliasesFile()});
   EXPECT_TRUE(testing_support::pathExists(machine().startedLinkPath(kHost, kApp)));
   expectConfigAccepted("--start-webapp");
 
@@ -97,12 +93,11 @@ TEST_F(WebAppLifecycle, StartWebAppServesThePageForTheHostAndEveryAlias) {
 TEST_F(WebAppLifecycle, AjpConnectorAnswersCPingOnTheLoopback) {
   AjpProbe probe = sendAjpCPing("127.0.0.1", kAjpPort);
   ASSERT_TRUE(probe.connected) << probe.problem;
-  EXPECT_EQ(hexBytes(probe.reply), hexBytes(kAjpCPong)) << probe.problem;
+  EXPECT_EQ(probe.reply, kAjpCPong) << probe.problem;
 }
 
 TEST_F(WebAppLifecycle, StopWebAppAndARestartServeThePageNoMore) {
-  std::string aliases = machine().writeAliasesFile("aliases.txt", "shop-alias.test;second.test\n");
-  runWcadmin({"--stop-webapp", "--vhost-name=" + kHost, "--webapp-name=" + kApp, "--aliases=" + aliases});
+  runWcadmin({"--stop-webapp", "--vhost-name=" + kHost, "--webapp-name=" + kApp, "--aliases=" + aliasesFile()});
   std::string uriMap = testing_support::readFile(machine().tomcatBase() + "/conf/uriworkermap.properties");
   EXPECT_EQ(uriMap.find("/" + kApp), std::string::npos) << uriMap;
 

@@ -1,12 +1,15 @@
 #pragma once
 // What the fuzz targets share: a failed expectation stops the run with a
-// message, so libFuzzer keeps the input that broke it, and a scratch directory
-// of the process for targets that go through files.
+// message, so libFuzzer keeps the input that broke it, a scratch directory of
+// the process for targets that go through files, and a private machine for
+// the targets that read machine-wide state.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fuzzing {
 
@@ -28,5 +31,25 @@ const std::string& scratchDirectory();
 // returns its path.
 std::string writeScratchFile(std::string_view name, std::string_view bytes);
 std::string readWholeFile(const std::string& path);
+
+// The pieces of `text` between the separators; empty pieces only when asked.
+template <class Char>
+std::vector<std::basic_string<Char>> splitOn(std::basic_string_view<Char> text, Char separator, bool keepEmpty) {
+  std::vector<std::basic_string<Char>> pieces;
+  for (size_t pos = 0; pos <= text.size();) {
+    const size_t end = std::min(text.find(separator, pos), text.size());
+    if (keepEmpty || end > pos) pieces.emplace_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return pieces;
+}
+
+// Makes a root under the scratch directory, writes its settings file with
+// the header line and `registryBody`, and points HCP_SYSTEM_ROOT at it for
+// the rest of the process.
+void useSandboxMachine(const std::string& registryBody);
+
+// Sets a variable of the process environment.
+void setEnvironmentVariable(const std::string& name, const std::string& value);
 
 }  // namespace fuzzing

@@ -5,6 +5,7 @@
 // name before the first unexpected one, and the loggable command line shows
 // every argument as given except password values, which never appear.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,13 +29,7 @@ const std::wstring kProgram = L"wcadmin";
 
 Arguments argumentsOf(std::string_view bytes) {
   Arguments arguments;
-  size_t pos = 0;
-  while (pos <= bytes.size()) {
-    size_t end = bytes.find('\0', pos);
-    if (end == std::string_view::npos) end = bytes.size();
-    arguments.push_back(utf8ToWideLenient(bytes.substr(pos, end - pos)));
-    pos = end + 1;
-  }
+  for (const std::string& piece : fuzzing::splitOn(bytes, '\0', true)) arguments.push_back(utf8ToWideLenient(piece));
   return arguments;
 }
 
@@ -67,10 +62,7 @@ std::vector<std::wstring> namesOf(DeclarationList list) {
 }
 
 bool contains(const std::vector<std::wstring>& names, const std::wstring& name) {
-  for (const std::wstring& n : names) {
-    if (n == name) return true;
-  }
-  return false;
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 void checkParameterMap(const Arguments& arguments, const ParameterMap& map) {
@@ -132,14 +124,7 @@ void checkDeclarations(const ParameterMap& map, const Arguments& arguments) {
 
 // The argument as the log shows it before quoting.
 std::wstring maskedForm(const std::wstring& argument) {
-  std::vector<std::wstring> pieces;
-  size_t pos = 0;
-  while (pos <= argument.size()) {
-    size_t end = argument.find(L'=', pos);
-    if (end == std::wstring::npos) end = argument.size();
-    if (end > pos) pieces.push_back(argument.substr(pos, end - pos));
-    pos = end + 1;
-  }
+  const std::vector<std::wstring> pieces = fuzzing::splitOn(std::wstring_view(argument), L'=', false);
   if (pieces.empty()) return argument;
   if (pieces[0].find(L"password") == std::wstring::npos && pieces[0].find(L"pwd") == std::wstring::npos) {
     return argument;

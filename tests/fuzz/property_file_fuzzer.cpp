@@ -111,15 +111,7 @@ std::optional<size_t> firstWithKey(const Lines& lines, const std::string& key) {
 }
 
 std::vector<std::string> listItems(const std::string& value) {
-  std::vector<std::string> items;
-  size_t pos = 0;
-  while (pos <= value.size()) {
-    size_t comma = value.find(',', pos);
-    if (comma == std::string::npos) comma = value.size();
-    if (comma > pos) items.push_back(value.substr(pos, comma - pos));
-    pos = comma + 1;
-  }
-  return items;
+  return fuzzing::splitOn(std::string_view(value), ',', false);
 }
 
 // The lines for which `dropped` is false, in order.

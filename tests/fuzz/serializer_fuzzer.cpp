@@ -19,7 +19,6 @@
 #include "base/pipes/vserializer.h"
 #include "config_requests.h"
 #include "fuzz_check.h"
-#include "fuzz_environment.h"
 
 using fuzzing::check;
 

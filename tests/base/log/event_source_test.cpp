@@ -17,30 +17,29 @@ uint32_t dword(const std::wstring& key, const std::wstring& name) {
   return value;
 }
 
-std::wstring string(const std::wstring& key, const std::wstring& name) {
-  std::wstring value;
-  EXPECT_EQ(registry::lookupString(Root::LocalMachine, key, name, value, registry::REG_SZ, 0), 0u) << name;
-  return value;
-}
-
 const char* kConfig =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n"
     "\"HalvoService\"=\"/opt/halvo/bin/hcpsrv\"\n";
 
 }  // namespace
 
-TEST(RegisterEventSource, CreatesTheCustomLogAndTheSourceUnderIt) {
-  testing_support::Sandbox sandbox;
-  sandbox.writeRegistry(kConfig);
-  uint32_t error = 1;
-  EventSource source = registerEventSource(L"wcadmin", error);
-  EXPECT_EQ(error, 0u);
-  EXPECT_TRUE(source.isOpen());
-  EXPECT_EQ(dword(kLogKey, L"MaxSize"), 0x800000u);
-  EXPECT_EQ(dword(kLogKey, L"Retention"), 0u);
-  EXPECT_EQ(dword(kLogKey + L"\\wcadmin", L"TypesSupported"), 7u);
-  EXPECT_EQ(string(kLogKey + L"\\wcadmin", L"EventMessageFile"), L"/opt/halvo/bin/hcpsrv");
-  EXPECT_FALSE(registry::keyExists(Root::LocalMachine, kLogKey + L"\\Halvo:  wcadmin", 0));
+TEST(RegisterEventSource, CreatesTheCustomLogAndTheSourceWithTheServiceAsItsMessageFile) {
+  for (bool withService : {true, false}) {
+    SCOPED_TRACE(withService ? "with the service's path" : "without it");
+    testing_support::Sandbox sandbox;
+    if (withService) sandbox.writeRegistry(kConfig);
+    uint32_t error = 1;
+    EventSource source = registerEventSource(L"wcadmin", error);
+    EXPECT_EQ(error, 0u);
+    EXPECT_TRUE(source.isOpen());
+    EXPECT_EQ(dword(kLogKey, L"MaxSize"), 0x800000u);
+    EXPECT_EQ(dword(kLogKey, L"Retention"), 0u);
+    EXPECT_EQ(dword(kLogKey + L"\\wcadmin", L"TypesSupported"), 7u);
+    std::wstring file = L"<none>";
+    registry::lookupString(Root::LocalMachine, kLogKey + L"\\wcadmin", L"EventMessageFile", file, registry::REG_SZ, 0);
+    EXPECT_EQ(file, withService ? L"/opt/halvo/bin/hcpsrv" : L"<none>");
+    EXPECT_FALSE(registry::keyExists(Root::LocalMachine, kLogKey + L"\\Halvo:  wcadmin", 0));
+  }
 }
 
 TEST(RegisterEventSource, LeavesAnExistingCustomLogAlone) {
@@ -73,18 +72,6 @@ TEST(RegisterEventSource, ANameTakenByTheApplicationLogGetsThePanelPrefix) {
   ASSERT_EQ(source.report(EVENTLOG_WARNING_TYPE, 0, 1, {L"/bin/wcadmin", L"careful"}), 0u);
   EXPECT_EQ(testing_support::readFile(sandbox.path("var/log/halvo/events.log")),
             "2026/12/04 10:11:12 Warning Halvo:  wcadmin: /bin/wcadmin: careful\n");
-}
-
-TEST(RegisterEventSource, WithoutTheServicePathTheMessageFileIsNotSet) {
-  testing_support::Sandbox sandbox;
-  uint32_t error = 1;
-  EventSource source = registerEventSource(L"wcadmin", error);
-  EXPECT_TRUE(source.isOpen());
-  std::wstring value;
-  EXPECT_NE(registry::lookupString(Root::LocalMachine, kLogKey + L"\\wcadmin", L"EventMessageFile", value,
-                                   registry::REG_SZ, 0),
-            0u);
-  EXPECT_EQ(dword(kLogKey + L"\\wcadmin", L"TypesSupported"), 7u);
 }
 
 TEST(EventSource, ReportsAppendOneLinePerEventAndFailWhenClosed) {

@@ -134,17 +134,9 @@ class LogSandbox {
                            productRoot() + "\"\n\"Debug\"=dword:0000000" + (debug ? "1" : "0") + "\n" + extraValues +
                            "\n");
   }
-  // Appends keys after the configuration key.
-  void configureWith(bool debug, const std::string& extraValues, const std::string& extraKeys) const {
-    configure(debug, extraValues);
-    std::string body = testing_support::readFile(sandbox_.path("etc/halvo/registry.reg"));
-    testing_support::writeFile(sandbox_.path("etc/halvo/registry.reg"), body + "\n" + extraKeys + "\n");
-  }
-
   std::string productRoot() const { return sandbox_.path("product"); }
   std::string logsDir() const { return sandbox_.path("product/admin/logs"); }
   std::string eventsFile() const { return sandbox_.path("var/log/halvo/events.log"); }
-  std::string path(const std::string& relative) const { return sandbox_.path(relative); }
   const testing_support::Sandbox& sandbox() const { return sandbox_; }
 
  private:

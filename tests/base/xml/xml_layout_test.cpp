@@ -42,28 +42,7 @@ XmlElement newHost(const XmlDocument& document, const std::wstring& name) {
 
 }  // namespace
 
-TEST(XmlLayout, AppendedSubtreeIsIndentedLikeItsSiblings) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, kEngine);
-  engineOf(document).appendChild(newHost(document, L"b.test"));
-  EXPECT_EQ(saveText(dir, document),
-            "<Server>\n"
-            "  <Service name=\"HCP\">\n"
-            "    <Engine name=\"HCP\">\n"
-            "      <Realm className=\"r\"/>\n"
-            "      <Host name=\"a.test\">\n"
-            "        <Alias>www.a.test</Alias>\n"
-            "      </Host>\n"
-            "      <Host name=\"b.test\">\n"
-            "        <Alias>www.b.test</Alias>\n"
-            "        <Realm pathname=\"hcp-users/b.test.xml\"/>\n"
-            "      </Host>\n"
-            "    </Engine>\n"
-            "  </Service>\n"
-            "</Server>\n");
-}
-
-TEST(XmlLayout, RemovingWhatWasAddedGivesBackTheSameFile) {
+TEST(XmlLayout, AppendedSubtreesAreIndentedLikeTheirSiblingsAndRemovalsLeaveNoBlankLines) {
   TempDir dir;
   XmlDocument document = loadText(dir, kEngine);
   XmlElement engine = engineOf(document);
@@ -72,34 +51,36 @@ TEST(XmlLayout, RemovingWhatWasAddedGivesBackTheSameFile) {
   XmlElement alias = document.createElement(L"Alias");
   alias.appendChild(document.createTextNode(L"c.test"));
   childElement(engine, L"Host").appendChild(alias);
+  EXPECT_EQ(saveText(dir, document),
+            "<Server>\n"
+            "  <Service name=\"HCP\">\n"
+            "    <Engine name=\"HCP\">\n"
+            "      <Realm className=\"r\"/>\n"
+            "      <Host name=\"a.test\">\n"
+            "        <Alias>www.a.test</Alias>\n"
+            "        <Alias>c.test</Alias>\n"
+            "      </Host>\n"
+            "      <Host name=\"b.test\">\n"
+            "        <Alias>www.b.test</Alias>\n"
+            "        <Realm pathname=\"hcp-users/b.test.xml\"/>\n"
+            "      </Host>\n"
+            "    </Engine>\n"
+            "  </Service>\n"
+            "</Server>\n");
+
+  // Removing what was added gives back the same file.
   engine.removeChild(host);
   childElement(engine, L"Host").removeChild(alias);
   EXPECT_EQ(saveText(dir, document), kEngine);
-}
 
-TEST(XmlLayout, RemovedElementsLeaveNoBlankLines) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, kEngine);
-  XmlElement engine = engineOf(document);
   engine.removeChild(childElement(engine, L"Host"));
   engine.removeChild(childElement(engine, L"Realm"));
-  EXPECT_EQ(saveText(dir, document),
-            "<Server>\n"
-            "  <Service name=\"HCP\">\n"
-            "    <Engine name=\"HCP\">\n"
-            "    </Engine>\n"
-            "  </Service>\n"
-            "</Server>\n");
+  const std::string emptied = "<Server>\n  <Service name=\"HCP\">\n    <Engine name=\"HCP\">\n";
+  const std::string closing = "    </Engine>\n  </Service>\n</Server>\n";
+  EXPECT_EQ(saveText(dir, document), emptied + closing);
   // The emptied Engine takes new children one level deeper than itself.
   engine.appendChild(document.createElement(L"Host"));
-  EXPECT_EQ(saveText(dir, document),
-            "<Server>\n"
-            "  <Service name=\"HCP\">\n"
-            "    <Engine name=\"HCP\">\n"
-            "      <Host/>\n"
-            "    </Engine>\n"
-            "  </Service>\n"
-            "</Server>\n");
+  EXPECT_EQ(saveText(dir, document), emptied + "      <Host/>\n" + closing);
 }
 
 TEST(XmlLayout, ParentWithoutChildrenGetsItsIndentationPlusTheDocumentsUnit) {
@@ -110,8 +91,7 @@ TEST(XmlLayout, ParentWithoutChildrenGetsItsIndentationPlusTheDocumentsUnit) {
                                   "        <Engine name=\"Catalina\"/>\n"
                                   "    </Service>\n"
                                   "</Server>\n");
-  XmlElement engine = childElement(childElement(document.documentElement(), L"Service"), L"Engine");
-  engine.appendChild(newHost(document, L"a.test"));
+  engineOf(document).appendChild(newHost(document, L"a.test"));
   EXPECT_EQ(saveText(dir, document),
             "<Server>\n"
             "    <Service name=\"Catalina\">\n"
@@ -136,37 +116,35 @@ TEST(XmlLayout, NewServiceGoesLastInStockServerXml) {
   service.appendChild(engine);
   document.documentElement().appendChild(service);
 
-  const std::string unchanged = saveText(dir, loadText(dir, original, "copy.xml"), "unchanged.xml");
   const std::string closing = "</Server>\n";
-  ASSERT_TRUE(unchanged.ends_with("  </Service>\n" + closing));
-  EXPECT_EQ(saveText(dir, document), unchanged.substr(0, unchanged.size() - closing.size()) +
+  ASSERT_TRUE(original.ends_with("  </Service>\n" + closing));
+  EXPECT_EQ(saveText(dir, document), original.substr(0, original.size() - closing.size()) +
                                          "  <Service name=\"HCP\">\n"
                                          "    <Engine name=\"HCP\"/>\n"
                                          "  </Service>\n" +
                                          closing);
 }
 
-TEST(XmlLayout, WindowsLineBreaksAreUsedForNewLines) {
+TEST(XmlLayout, NewElementsFollowTheLineBreaksCompactnessAndCommentsAroundThem) {
+  const struct {
+    const char* original;
+    const wchar_t* parent;  // a child of the document element, or "" for the document element
+    const char* expected;
+  } cases[] = {
+      {"<Server>\r\n  <Service/>\r\n</Server>\r\n", L"Service",
+       "<Server>\r\n  <Service>\r\n    <N/>\r\n  </Service>\r\n</Server>\r\n"},
+      {"<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>", L"Service",
+       "<Server><Service><Engine/><N/></Service><Note>see <b>this</b></Note></Server>"},
+      {"<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>", L"Note",
+       "<Server><Service><Engine/></Service><Note>see <b>this</b><N/></Note></Server>"},
+      {"<Engine>\n  <Host/>\n  <!-- last -->\n</Engine>", L"",
+       "<Engine>\n  <Host/>\n  <!-- last -->\n  <N/>\n</Engine>"},
+  };
   TempDir dir;
-  XmlDocument document = loadText(dir, "<Server>\r\n  <Service/>\r\n</Server>\r\n");
-  XmlElement service = childElement(document.documentElement(), L"Service");
-  service.appendChild(document.createElement(L"Engine"));
-  EXPECT_EQ(saveText(dir, document), "<Server>\r\n  <Service>\r\n    <Engine/>\r\n  </Service>\r\n</Server>\r\n");
-}
-
-TEST(XmlLayout, CompactAndTextContentIsNotReindented) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, "<Server><Service><Engine/></Service><Note>see <b>this</b></Note></Server>");
-  XmlElement root = document.documentElement();
-  childElement(root, L"Service").appendChild(document.createElement(L"Engine"));
-  childElement(root, L"Note").appendChild(document.createElement(L"i"));
-  EXPECT_EQ(saveText(dir, document),
-            "<Server><Service><Engine/><Engine/></Service><Note>see <b>this</b><i/></Note></Server>");
-}
-
-TEST(XmlLayout, CommentsBeforeTheClosingTagStayBeforeTheNewElement) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, "<Engine>\n  <Host/>\n  <!-- last -->\n</Engine>");
-  document.documentElement().appendChild(document.createElement(L"Host"));
-  EXPECT_EQ(saveText(dir, document), "<Engine>\n  <Host/>\n  <!-- last -->\n  <Host/>\n</Engine>");
+  for (const auto& c : cases) {
+    XmlDocument document = loadText(dir, c.original);
+    XmlElement root = document.documentElement();
+    (*c.parent ? childElement(root, c.parent) : root).appendChild(document.createElement(L"N"));
+    EXPECT_EQ(saveText(dir, document), c.expected);
+  }
 }

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "base/text/strings.h"
-#include "base/text/unicode.h"
+#include "base/errors/com_error.h"
+#include "support/failures.h"
 
 namespace xml_test {
 
-std::wstring wide(const std::string& utf8) { return utf8ToWideLenient(utf8); }
+using testing_support::w;
 
 std::string stockServerXml() {
   return testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/base/xml/data/server.xml");
@@ -16,7 +16,7 @@ std::string stockServerXml() {
 XmlDocument loadText(const testing_support::TempDir& dir, const std::string& content, const std::string& name) {
   testing_support::writeFile(dir / name, content);
   XmlDocument document;
-  vxmlLoad(document, wide(dir / name), true, false);
+  vxmlLoad(document, w(dir / name), true, false);
   return document;
 }
 
@@ -26,8 +26,19 @@ XmlDocument loadUnchanged(const testing_support::TempDir& dir, const std::string
   return document;
 }
 
+std::wstring loadFailureReason(const testing_support::TempDir& dir, const std::string& content) {
+  testing_support::writeFile(dir / "bad.xml", content);
+  const std::wstring message = testing_support::failureOf([&] {
+                                 XmlDocument document;
+                                 vxmlLoad(document, w(dir / "bad.xml"), true, false);
+                               }).message();
+  const std::wstring suffix = L" at load " + w(dir / "bad.xml");
+  EXPECT_TRUE(message.ends_with(suffix)) << wideToUtf8Lenient(message);
+  return message.substr(0, message.size() - std::min(message.size(), suffix.size()));
+}
+
 std::string saveText(const testing_support::TempDir& dir, const XmlDocument& document, const std::string& name) {
-  vxmlSave(document, wide(dir / name));
+  vxmlSave(document, w(dir / name));
   return testing_support::readFile(dir / name);
 }
 
@@ -38,6 +49,15 @@ XmlElement childElement(const XmlNode& parent, const std::wstring& tag, int inde
     if (vxmlIsNodeOfType(child, NODE_ELEMENT, tag) && index-- == 0) return XmlElement(child);
   }
   return XmlElement();
+}
+
+uint32_t comErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ComError& e) {
+    return e.hresult();
+  }
+  return 0;
 }
 
 }  // namespace xml_test

@@ -1,15 +1,14 @@
 #pragma once
 // Helpers of the XML layer tests: files in a private directory, loading and
-// saving through the layer.
+// saving through the layer, and the failures of misuse.
 
+#include <functional>
 #include <string>
 
 #include "base/xml/vxml.h"
 #include "support/sandbox.h"
 
 namespace xml_test {
-
-std::wstring wide(const std::string& utf8);
 
 // The copy of a stock Tomcat server.xml kept with the tests.
 std::string stockServerXml();
@@ -25,7 +24,14 @@ std::string saveText(const testing_support::TempDir& dir, const XmlDocument& doc
 // Loads `content` and checks that saving it unchanged gives the same bytes.
 XmlDocument loadUnchanged(const testing_support::TempDir& dir, const std::string& content);
 
+// Loads `content` from bad.xml, which must fail with a message that ends with
+// " at load <path>"; gives the message without that ending.
+std::wstring loadFailureReason(const testing_support::TempDir& dir, const std::string& content);
+
 // The element with that tag at that position among the element children.
 XmlElement childElement(const XmlNode& parent, const std::wstring& tag, int index = 0);
+
+// The HRESULT of the ComError that `action` ends with; 0 when it ends normally.
+uint32_t comErrorOf(const std::function<void()>& action);
 
 }  // namespace xml_test

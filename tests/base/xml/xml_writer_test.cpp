@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
+#include "support/failures.h"
 #include "xml_test_support.h"
 
 using namespace testing_support;
@@ -27,23 +30,13 @@ void writeRealm(const std::wstring& path, const std::wstring& user, const std::w
   writer.endDocument();
 }
 
-std::wstring writerFailure(const std::function<void(XmlWriter&)>& misuse) {
-  XmlWriter writer;
-  try {
-    misuse(writer);
-  } catch (const vexception& e) {
-    return e.message();
-  }
-  ADD_FAILURE() << "no failure";
-  return L"";
-}
-
 }  // namespace
 
-TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactly) {
+TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactlyOverALongerOne) {
   TempDir dir;
-  const std::wstring path = wide(dir / "a.test.xml");
+  const std::wstring path = w(dir / "a.test.xml");
   const std::wstring password = L"p\"a's<s>w&o\trd\n \u00e9\u65e5";
+  writeRealm(path, L"first", L"a-rather-long-first-password" + std::wstring(200, L'x'));
   writeRealm(path, L"admin", password);
 
   EXPECT_EQ(readFile(dir / "a.test.xml"),
@@ -59,22 +52,10 @@ TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactly) {
   EXPECT_EQ(vxmlGetAttribute(user, L"password", L""), password);
 }
 
-TEST(XmlWriterTest, RewritingReplacesTheWholeFile) {
-  TempDir dir;
-  const std::wstring path = wide(dir / "a.test.xml");
-  writeRealm(path, L"first", L"a-rather-long-first-password");
-  writeRealm(path, L"second", L"pw");
-  XmlDocument document;
-  vxmlLoad(document, path, true, false);
-  XmlElement user = childElement(document.documentElement(), L"user");
-  EXPECT_EQ(vxmlGetAttribute(user, L"username", L""), L"second");
-  EXPECT_EQ(vxmlGetAttribute(user, L"password", L""), L"pw");
-}
-
 TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
   TempDir dir;
   XmlWriter writer;
-  writer.open(wide(dir / "storage.xml"));
+  writer.open(w(dir / "storage.xml"));
   writer.startDocument();
   writer.addAttribute(L"dropped", L"x");
   writer.clearAttributes();
@@ -82,7 +63,6 @@ TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
   for (const wchar_t* id : {L"1", L"2"}) {
     writer.addAttribute(L"Id", id);
     writer.addAttribute(L"URI", L"/var/x");
-    writer.addAttribute(L"URIType", L"Path");
     writer.addAttribute(L"Service", L"");
     writer.startElement(L"Entry");
     writer.endElement(L"Entry");
@@ -92,8 +72,8 @@ TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
   EXPECT_EQ(readFile(dir / "storage.xml"),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<Entries>\n"
-            "  <Entry Id=\"1\" URI=\"/var/x\" URIType=\"Path\" Service=\"\"/>\n"
-            "  <Entry Id=\"2\" URI=\"/var/x\" URIType=\"Path\" Service=\"\"/>\n"
+            "  <Entry Id=\"1\" URI=\"/var/x\" Service=\"\"/>\n"
+            "  <Entry Id=\"2\" URI=\"/var/x\" Service=\"\"/>\n"
             "</Entries>\n");
 }
 
@@ -102,7 +82,7 @@ TEST(XmlWriterTest, NothingIsWrittenUntilTheDocumentIsComplete) {
   writeFile(dir / "a.test.xml", "old");
   {
     XmlWriter writer;
-    writer.open(wide(dir / "a.test.xml"));
+    writer.open(w(dir / "a.test.xml"));
     writer.startDocument();
     writer.startElement(L"tomcat-users");
     EXPECT_EQ(readFile(dir / "a.test.xml"), "old");
@@ -112,67 +92,47 @@ TEST(XmlWriterTest, NothingIsWrittenUntilTheDocumentIsComplete) {
 
 TEST(XmlWriterTest, MisuseIsReportedWithThePath) {
   TempDir dir;
-  const std::wstring path = wide(dir / "x.xml");
-  const std::wstring prefix = L"Unable to write XML file '" + path + L"': ";
-  auto started = [&](XmlWriter& w) {
-    w.open(path);
-    w.startDocument();
+  const std::wstring path = w(dir / "x.xml");
+  const struct {
+    std::function<void(XmlWriter&)> misuse;  // after open and startDocument
+    const wchar_t* problem;
+  } cases[] = {
+      {[](XmlWriter& x) { x.startElement(L"a"), x.endElement(L"b"); }, L"end of element 'b' while element 'a' is open"},
+      {[](XmlWriter& x) { x.startElement(L"a"), x.endElement(L"a"), x.startElement(L"b"); },
+       L"a second document element 'b' cannot be written"},
+      {[](XmlWriter& x) { x.startElement(L"a"), x.endDocument(); }, L"element 'a' is not closed"},
+      {[](XmlWriter& x) { x.addAttribute(L"bad name", L"v"); }, L"'bad name' is not a valid XML name"},
+      {[](XmlWriter& x) { x.addAttribute(L"k", std::wstring(1, L'\x02')); },
+       L"the value of attribute 'k' holds a character XML cannot hold"},
+      {[](XmlWriter& x) { x.addAttribute(L"k", L"1"), x.addAttribute(L"k", L"2"); },
+       L"the attribute 'k' was added twice"},
   };
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              started(w);
-              w.startElement(L"a");
-              w.endElement(L"b");
-            }),
-            prefix + L"end of element 'b' while element 'a' is open");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              started(w);
-              w.startElement(L"a");
-              w.endElement(L"a");
-              w.startElement(L"b");
-            }),
-            prefix + L"a second document element 'b' cannot be written");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              started(w);
-              w.startElement(L"a");
-              w.endDocument();
-            }),
-            prefix + L"element 'a' is not closed");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              started(w);
-              w.addAttribute(L"bad name", L"v");
-            }),
-            prefix + L"'bad name' is not a valid XML name");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              started(w);
-              w.addAttribute(L"k", std::wstring(1, L'\x02'));
-            }),
-            prefix + L"the value of attribute 'k' holds a character XML cannot hold");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              started(w);
-              w.addAttribute(L"k", L"1");
-              w.addAttribute(L"k", L"2");
-            }),
-            prefix + L"the attribute 'k' was added twice");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) { w.startDocument(); }),
+  for (const auto& c : cases) {
+    EXPECT_EQ(failureOf([&] {
+                XmlWriter writer;
+                writer.open(path);
+                writer.startDocument();
+                c.misuse(writer);
+              }).message(),
+              L"Unable to write XML file '" + path + L"': " + c.problem);
+  }
+  EXPECT_EQ(failureOf([] { XmlWriter().startDocument(); }).message(),
             L"Unable to write XML file '': the writer is not opened");
-  EXPECT_EQ(writerFailure([&](XmlWriter& w) {
-              w.open(path);
-              w.startElement(L"a");
-            }),
-            prefix + L"startDocument was not called");
+  EXPECT_EQ(failureOf([&] {
+              XmlWriter writer;
+              writer.open(path);
+              writer.startElement(L"a");
+            }).message(),
+            L"Unable to write XML file '" + path + L"': startDocument was not called");
   EXPECT_FALSE(pathExists(dir / "x.xml"));
 }
 
 TEST(XmlWriterTest, WriteFailureNamesThePathAndOnlyUtf8IsAccepted) {
   TempDir dir;
-  const std::wstring path = wide(dir / "missing/a.test.xml");
-  try {
-    writeRealm(path, L"u", L"p");
-    FAIL() << "no failure";
-  } catch (const vexception& e) {
-    EXPECT_NE(e.message().find(path), std::wstring::npos) << wideToUtf8Lenient(e.message());
-    EXPECT_EQ(e.callPoints().back().function, "XmlWriter::endDocument");
-  }
+  const std::wstring path = w(dir / "missing/a.test.xml");
+  const vexception e = failureOf([&] { writeRealm(path, L"u", L"p"); });
+  EXPECT_TRUE(holds(e.message(), path));
+  EXPECT_EQ(e.callPoints().back().function, "XmlWriter::endDocument");
   EXPECT_THROW(XmlWriter(L"UTF-16"), vexception);
   EXPECT_NO_THROW(XmlWriter(L"utf-8"));
 }

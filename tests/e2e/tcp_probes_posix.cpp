@@ -1,4 +1,4 @@
-#include "e2e/ajp_cping.h"
+#include "e2e/tcp_probes.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace e2e {
@@ -31,6 +30,15 @@ class Socket {
 std::string errnoText(const char* action) { return std::string(action) + ": " + std::strerror(errno); }
 
 }  // namespace
+
+bool portAccepts(int port) {
+  Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(static_cast<uint16_t>(port));
+  target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return socket.get() >= 0 && connect(socket.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
+}
 
 AjpProbe sendAjpCPing(const std::string& address, int port, int timeoutMs) {
   AjpProbe probe;
@@ -77,17 +85,6 @@ AjpProbe sendAjpCPing(const std::string& address, int port, int timeoutMs) {
     probe.reply.append(buffer, static_cast<size_t>(n));
   }
   return probe;
-}
-
-std::string hexBytes(const std::string& bytes) {
-  std::string text;
-  char digits[4];
-  for (unsigned char byte : bytes) {
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    if (!text.empty()) text += ' ';
-    text += digits;
-  }
-  return text.empty() ? "(nothing)" : text;
 }
 
 }  // namespace e2e

@@ -1,8 +1,6 @@
-#include "fuzz_environment.h"
+#include "fuzz_check.h"
 
 #include <stdlib.h>
-
-#include "fuzz_check.h"
 
 namespace fuzzing {
 

@@ -1,11 +1,15 @@
 #pragma once
-// The AJP13 "CPing" probe that a web server's connector sends before it
-// forwards a request: the bytes 0x12 0x34 0x00 0x01 0x0A, to which a working
-// AJP connector answers "CPong", 0x41 0x42 0x00 0x01 0x09.
+// Tomcat's connectors probed over TCP: whether a port accepts at all, and the
+// AJP13 "CPing" that a web server's connector sends before it forwards a
+// request, the bytes 0x12 0x34 0x00 0x01 0x0A, to which a working AJP
+// connector answers "CPong", 0x41 0x42 0x00 0x01 0x09.
 
 #include <string>
 
 namespace e2e {
+
+// Whether something accepts TCP connections on 127.0.0.1:port right now.
+bool portAccepts(int port);
 
 inline const std::string kAjpCPing{"\x12\x34\x00\x01\x0A", 5};
 inline const std::string kAjpCPong{"\x41\x42\x00\x01\x09", 5};
@@ -19,8 +23,5 @@ struct AjpProbe {
 // Connects to address:port over TCP, sends one CPing and reads the reply,
 // giving up after `timeoutMs` of silence.
 AjpProbe sendAjpCPing(const std::string& address, int port, int timeoutMs = 5000);
-
-// The bytes as hex ("41 42 00 01 09") for failure messages.
-std::string hexBytes(const std::string& bytes);
 
 }  // namespace e2e
