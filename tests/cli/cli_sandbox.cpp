@@ -8,20 +8,15 @@
 
 namespace cli {
 
-const char kCommandList[] =
-    "   --install\n   --uninstall\n   --copy-wars-to-var-tomcat-dir\n   --install-service\n"
-    "   --remove-service\n   --install-vhost\n   --remove-vhost\n   --rename-vhost\n"
-    "    --install-webapp\n    --start-webapp\n   --stop-webapp\n   --remove-webapp\n"
-    "   --get-webapp-list\n   --add-alias\n   --remove-alias\n   --rename-alias\n"
-    "   --start\n   --stop\n   --restart\n   --status";
-
 void CliSandbox::writeSettings(bool debug, const std::string& providerLibrary, const std::string& packageName,
                                const std::string& extra) const {
-  std::string body = kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() + "\"\n" + "\"PRODUCT_DATA_D\"=\"" +
-                     productData() + "\"\n" + "\"Debug\"=dword:0000000" + (debug ? "1" : "0") + "\n\n";
-  body += kTomcatPackagesSection + "@=\"" + packageName + "\"\n\n";
+  std::string body = testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() + "\"\n" +
+                     "\"PRODUCT_DATA_D\"=\"" + productData() + "\"\n" + "\"Debug\"=dword:0000000" +
+                     (debug ? "1" : "0") + "\n\n";
+  const std::string packages = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat";
+  body += packages + "]\n@=\"" + packageName + "\"\n\n";
   if (!providerLibrary.empty()) {
-    body += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\" + packageName + "]\n";
+    body += packages + "\\" + packageName + "]\n";
     body += "\"dll\"=\"" + testing_support::binPath(providerLibrary) + "\"\n";
     body += "\"TomcatHome\"=\"" + tomcatHome() + "\"\n\n";
   }

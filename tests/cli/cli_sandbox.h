@@ -9,11 +9,6 @@
 
 namespace cli {
 
-// The panel's configuration key, as a section header of the settings file.
-inline const std::string kConfigSection = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n";
-inline const std::string kTomcatPackagesSection =
-    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat]\n";
-
 class CliSandbox : public testing_support::Sandbox {
  public:
   std::string productRoot() const { return path("opt/halvo"); }
@@ -35,8 +30,5 @@ class CliSandbox : public testing_support::Sandbox {
   std::vector<std::string> debugLogFiles() const;
   std::wstring debugLogText(std::string* raw = nullptr) const;
 };
-
-// The list of commands that the "not supported" message carries.
-extern const char kCommandList[];
 
 }  // namespace cli

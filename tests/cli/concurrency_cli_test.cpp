@@ -27,38 +27,18 @@ std::vector<int> runTogether(const PanelMachine& machine, const std::vector<std:
   return codes;
 }
 
-TEST(Concurrency, FortyRunsAddingAliasesToOneHostAllLand) {
+TEST(Concurrency, FortyRunsStartingApplicationsThenFortyAddingAliasesAllLand) {
   PanelMachine machine;
   machine.installPanelAndHost("h.test");
   machine.ok({"--install-vhost", "--vhost-name=h.test"});
-  machine.deployArchive("h.test", "app");
-  machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=app"});
-
-  std::vector<std::vector<std::string>> commands;
-  for (int i = 0; i < 40; ++i) {
-    commands.push_back({"--add-alias", "--vhost-name=h.test", "--alias=a" + std::to_string(i) + ".test"});
-  }
-  for (int code : runTogether(machine, commands)) EXPECT_EQ(code, 0);
-  const std::string xml = machine.serverXml(), map = machine.uriMap();
-  for (int i = 0; i < 40; ++i) {
-    const std::string alias = "a" + std::to_string(i) + ".test";
-    EXPECT_EQ(countOf(xml, "<Alias>" + alias + "</Alias>"), 1u) << alias;
-    EXPECT_EQ(countOf(xml, "<Alias>www." + alias + "</Alias>"), 1u) << alias;
-    EXPECT_EQ(countOf(map, "\n/" + alias + "/app=h_test\r"), 1u) << alias;
-  }
-}
-
-TEST(Concurrency, FortyRunsStartingApplicationsAllLand) {
-  PanelMachine machine;
-  machine.installPanelAndHost("h.test");
-  machine.ok({"--install-vhost", "--vhost-name=h.test"});
-  std::vector<std::vector<std::string>> commands;
+  std::vector<std::vector<std::string>> starts, aliases;
   for (int i = 0; i < 40; ++i) {
     machine.deployArchive("h.test", "app" + std::to_string(i));
-    commands.push_back({"--start-webapp", "--vhost-name=h.test", "--webapp-name=app" + std::to_string(i)});
+    starts.push_back({"--start-webapp", "--vhost-name=h.test", "--webapp-name=app" + std::to_string(i)});
+    aliases.push_back({"--add-alias", "--vhost-name=h.test", "--alias=a" + std::to_string(i) + ".test"});
   }
-  for (int code : runTogether(machine, commands)) EXPECT_EQ(code, 0);
-  const std::string map = machine.uriMap();
+  for (int code : runTogether(machine, starts)) EXPECT_EQ(code, 0);
+  std::string map = machine.uriMap();
   for (int i = 0; i < 40; ++i) {
     const std::string app = "app" + std::to_string(i);
     EXPECT_TRUE(testing_support::pathExists(machine.varTomcat() + "/hcp-webapps/h.test/" + app + ".war")) << app;
@@ -66,6 +46,16 @@ TEST(Concurrency, FortyRunsStartingApplicationsAllLand) {
     EXPECT_EQ(countOf(map, "/www.h.test/" + app + "/*=h_test\r\n"), 1u) << app;
   }
   EXPECT_EQ(countOf(map, "\r\n"), 160u);
+
+  for (int code : runTogether(machine, aliases)) EXPECT_EQ(code, 0);
+  const std::string xml = machine.serverXml();
+  map = machine.uriMap();
+  for (int i = 0; i < 40; ++i) {
+    const std::string alias = "a" + std::to_string(i) + ".test";
+    EXPECT_EQ(countOf(xml, "<Alias>" + alias + "</Alias>"), 1u) << alias;
+    EXPECT_EQ(countOf(xml, "<Alias>www." + alias + "</Alias>"), 1u) << alias;
+    EXPECT_EQ(countOf(map, "\n/" + alias + "/app" + std::to_string(i) + "=h_test\r"), 1u) << alias;
+  }
 }
 
 TEST(Concurrency, ARunKilledWhileItHoldsTheLockLeavesServerXmlWhole) {

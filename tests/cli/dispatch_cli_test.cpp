@@ -18,13 +18,21 @@ namespace {
 
 using cli::CliSandbox;
 
+// The list of commands that the "not supported" message carries.
+const char kCommandList[] =
+    "   --install\n   --uninstall\n   --copy-wars-to-var-tomcat-dir\n   --install-service\n"
+    "   --remove-service\n   --install-vhost\n   --remove-vhost\n   --rename-vhost\n"
+    "    --install-webapp\n    --start-webapp\n   --stop-webapp\n   --remove-webapp\n"
+    "   --get-webapp-list\n   --add-alias\n   --remove-alias\n   --rename-alias\n"
+    "   --start\n   --stop\n   --restart\n   --status";
+
 TEST(Dispatch, UnknownCommandsListEveryCommand) {
   CliSandbox sandbox;
   sandbox.writeSettings(false, "", "none");
   for (std::string name : {"--Start", "--help", "--install-webapps"}) {
     auto result = sandbox.wcadmin({name});
     EXPECT_EQ(result.exitCode, 1);
-    std::string expected = "command " + name + " not supported. Possible commands:\n" + cli::kCommandList +
+    std::string expected = "command " + name + " not supported. Possible commands:\n" + kCommandList +
                            "\n   at (vconsoleapp::cmdNotSupported line ";
     EXPECT_EQ(result.out.rfind(expected, 0), 0u) << result.out;
     EXPECT_NE(result.out.find("\n   at execute console command " + name + "(vconsoleapp::start line "),
@@ -63,57 +71,29 @@ TEST(Dispatch, TheAliasesFileIsLeftToTheOperationThatReadsIt) {
   EXPECT_NE(stop.out.find("\n   at stopWebApp(h.test, x)(TomcatManager::stopWebApp line "), std::string::npos);
 }
 
-TEST(Dispatch, ProviderWhoseExportReturnsNullFailsEveryCommand) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "libnullprovider.so");
-  for (std::string command : {"--status", "--no-such-command"}) {
-    auto result = sandbox.wcadmin({command});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out.rfind("Library " + testing_support::binPath("libnullprovider.so") + " is corrupted", 0), 0u)
-        << result.out;
+TEST(Dispatch, ABrokenProviderFailsEveryCommandNamingWhatIsWrong) {
+  const std::string packageKey =
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10]\n";
+  const struct {
+    std::string library, extra, message;
+  } cases[] = {
+      {"libnullprovider.so", "", "Library " + testing_support::binPath("libnullprovider.so") + " is corrupted"},
+      {"libdoesnotexist.so", "", "at LoadLibrary(" + testing_support::binPath("libdoesnotexist.so") + ")"},
+      {"", packageKey, "lookup subKey=SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10 value=dll"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    CliSandbox sandbox;
+    sandbox.writeSettings(false, c.library, "tomcat10", c.extra);
+    for (std::string command : {"--status", "--no-such-command"}) {
+      auto result = sandbox.wcadmin({command});
+      EXPECT_EQ(result.exitCode, 1);
+      EXPECT_TRUE(result.out.find(c.message) != std::string::npos) << result.out;
+    }
   }
 }
 
-TEST(Dispatch, MissingProviderLibraryNamesThePath) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "libdoesnotexist.so");
-  auto result = sandbox.wcadmin({"--status"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.out.find("at LoadLibrary(" + testing_support::binPath("libdoesnotexist.so") + ")"),
-            std::string::npos)
-      << result.out;
-}
-
-TEST(Dispatch, PackageWithoutDllValueFailsWithTheLookup) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "", "tomcat10",
-                        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10]\n");
-  auto result = sandbox.wcadmin({"--status"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.out.find("lookup subKey=SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10 value=dll"),
-            std::string::npos)
-      << result.out;
-}
-
-TEST(Dispatch, ASecondRunWaitsForTheRunLock) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "", "none");
-  NamedMutex runLock;
-  ASSERT_EQ(runLock.open(L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}"), 0u);
-  uint32_t error = 0;
-  ASSERT_EQ(runLock.wait(INFINITE_WAIT, &error), WAIT_OBJECT_0);
-
-  testing_support::ProcessResult result;
-  std::thread run([&] { result = sandbox.wcadmin({"--no-such-command"}); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
-  EXPECT_EQ(result.exitCode, -1) << "the run did not wait for the lock";
-  runLock.release();
-  run.join();
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind("command --no-such-command not supported", 0), 0u);
-}
-
-TEST(Dispatch, AHolderKilledWithTheLockDoesNotBlockTheNextRun) {
+TEST(Dispatch, ARunWaitsForTheRunLockUntilItsHolderEndsEvenByBeingKilled) {
   CliSandbox sandbox;
   sandbox.writeSettings(false, "", "none");
   int ready[2];
@@ -131,13 +111,18 @@ TEST(Dispatch, AHolderKilledWithTheLockDoesNotBlockTheNextRun) {
   }
   char c;
   ASSERT_EQ(read(ready[0], &c, 1), 1);
-  kill(holder, SIGKILL);
-  waitpid(holder, nullptr, 0);
-  auto result = sandbox.wcadmin({"--no-such-command"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind("command --no-such-command not supported", 0), 0u);
   close(ready[0]);
   close(ready[1]);
+
+  testing_support::ProcessResult result;
+  std::thread run([&] { result = sandbox.wcadmin({"--no-such-command"}); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_EQ(result.exitCode, -1) << "the run did not wait for the lock";
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  run.join();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out.rfind("command --no-such-command not supported", 0), 0u);
 }
 
 }  // namespace

@@ -11,6 +11,11 @@ namespace cli {
 
 PanelMachine::PanelMachine(const std::string& provider, const std::vector<ServiceDefinition>& services)
     : services_(services) {
+  auto dword = [](int value) {
+    char text[24];
+    snprintf(text, sizeof text, "dword:%08x\n", value);
+    return std::string(text);
+  };
   std::string extra;
   for (const ServiceDefinition& s : services) {
     extra += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + s.name + "]\n";
@@ -31,16 +36,8 @@ PanelMachine::PanelMachine(const std::string& provider, const std::vector<Servic
       hex.pop_back();
       extra += "\"DependOnService\"=hex(7):" + hex + "\n";
     }
-    if (s.readyPort) {
-      char port[16];
-      snprintf(port, sizeof port, "%08x", s.readyPort);
-      extra += std::string("\"ReadyPort\"=dword:") + port + "\n\"WaitHint\"=dword:00000bb8\n";
-    }
-    if (s.stopTimeoutMs) {
-      char timeout[16];
-      snprintf(timeout, sizeof timeout, "%08x", s.stopTimeoutMs);
-      extra += std::string("\"StopTimeout\"=dword:") + timeout + "\n";
-    }
+    if (s.readyPort) extra += "\"ReadyPort\"=" + dword(s.readyPort) + "\"WaitHint\"=" + dword(3000);
+    if (s.stopTimeoutMs) extra += "\"StopTimeout\"=" + dword(s.stopTimeoutMs);
     extra += "\n";
   }
   writeSettings(/*debug=*/true, provider, "tomcat10", extra);

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemoves) {
+TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemovesOrStops) {
   cli::CliSandbox sandbox;
   sandbox.writeSettings(false, "", "none");
   for (std::vector<std::string> args : {std::vector<std::string>{"--install-vhost", "--vhost-name=h.test"},
@@ -22,6 +22,12 @@ TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemoves) {
   }
   testing_support::ProcessResult removal = sandbox.wcadmin({"--remove-vhost", "--vhost-name=h.test"});
   EXPECT_EQ(removal.exitCode, 0);
+  testing_support::ProcessResult status = sandbox.wcadmin({"--status"});
+  EXPECT_EQ(status.exitCode, 0);
+  EXPECT_EQ(status.out, "Unable to query service status: Tomcat package provider is undefined\nis stopped");
+  testing_support::ProcessResult stop = sandbox.wcadmin({"--stop"});
+  EXPECT_EQ(stop.exitCode, 0);
+  EXPECT_EQ(stop.out, "");
 }
 
 TEST(Provider, AReleaseThatThrowsStillEndsTheRunNormally) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "base/errors/os_error.h"
@@ -13,28 +14,19 @@ namespace {
 using namespace testing_support;
 
 std::string expectedProperties(const std::string& log, const std::string& workers, const std::string& map) {
-  return "# Configuration file for the Jakarta ISAPI Redirector\r\n"
-         "\r\n"
-         "# The path to the ISAPI Redirector Extension, relative to the website\r\n"
-         "# This must be in a virtual directory with execute privileges\r\n"
-         "extension_uri=/jakarta-tomcat/isapi_redirect.dll\r\n"
-         "\r\n"
-         "# Full path to the log file for the ISAPI Redirector\r\n"
-         "log_file=" +
-         log +
-         "\r\n"
-         "\r\n"
-         "# Log level (debug, info, warn, error or trace)\r\n"
-         "log_level=error\r\n"
-         "\r\n"
-         "# Full path to the workers.properties file\r\n"
-         "worker_file=" +
-         workers +
-         "\r\n"
-         "\r\n"
-         "# Full path to the uriworkermap.properties file\r\n"
-         "worker_mount_file=" +
-         map + "\r\n";
+  std::string text;
+  for (const std::string& line : std::initializer_list<std::string>{
+           "# Configuration file for the Jakarta ISAPI Redirector", "",
+           "# The path to the ISAPI Redirector Extension, relative to the website",
+           "# This must be in a virtual directory with execute privileges",
+           "extension_uri=/jakarta-tomcat/isapi_redirect.dll", "",
+           "# Full path to the log file for the ISAPI Redirector", "log_file=" + log, "",
+           "# Log level (debug, info, warn, error or trace)", "log_level=error", "",
+           "# Full path to the workers.properties file", "worker_file=" + workers, "",
+           "# Full path to the uriworkermap.properties file", "worker_mount_file=" + map}) {
+    text += line + "\r\n";
+  }
+  return text;
 }
 
 class RedirectFilesTest : public ::testing::Test {

@@ -51,20 +51,17 @@ class RedirectorConfigTest : public ::testing::Test {
 
 using WorkersTest = RedirectorConfigTest;
 
-TEST_F(WorkersTest, AddWorkerOnTheInstallContents) {
+TEST_F(WorkersTest, AddWorkerOnTheInstallContentsOnceAndRemoveItAgain) {
   writeFile(workers_, "worker.list=ajp13\r\n");
   config_.addWorker(L"Ab.test");
-  EXPECT_EQ(readFile(workers_),
-            crlf({"worker.list=ajp13,Ab_test", "worker.Ab_test.port=9008", "worker.Ab_test.host=127.0.0.1",
-                  "worker.Ab_test.type=ajp13", "worker.Ab_test.lbfactor=1"}));
-}
-
-TEST_F(WorkersTest, AddWorkerTwiceChangesNothingTheSecondTime) {
-  writeFile(workers_, "worker.list=ajp13\r\n");
+  const std::string added =
+      crlf({"worker.list=ajp13,Ab_test", "worker.Ab_test.port=9008", "worker.Ab_test.host=127.0.0.1",
+            "worker.Ab_test.type=ajp13", "worker.Ab_test.lbfactor=1"});
+  EXPECT_EQ(readFile(workers_), added);
   config_.addWorker(L"Ab.test");
-  const std::string once = readFile(workers_);
-  config_.addWorker(L"Ab.test");
-  EXPECT_EQ(readFile(workers_), once);
+  EXPECT_EQ(readFile(workers_), added);
+  config_.removeWorker(L"Ab.test");
+  EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
 }
 
 TEST_F(WorkersTest, AddWorkerRewritesExistingKeysInPlace) {
@@ -95,13 +92,6 @@ TEST_F(WorkersTest, AddWorkerWithoutAListStartsOneWithTheWorkerAlone) {
                   "worker.b_test.type=ajp13", "worker.b_test.lbfactor=1"}));
 }
 
-TEST_F(WorkersTest, RemoveWorkerOfTheOnlyHost) {
-  writeFile(workers_, "worker.list=ajp13\r\n");
-  config_.addWorker(L"Ab.test");
-  config_.removeWorker(L"Ab.test");
-  EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
-}
-
 TEST_F(WorkersTest, RemoveWorkerErasesEveryOccurrenceAndKeepsOthers) {
   writeFile(workers_, crlf({"#c", "worker.list=x_test,y_test", "worker.x_test.port=9008", "worker.x_testing.port=9008",
                             "worker.y_test.port=9008", "worker.x_test.host=127.0.0.1", "worker.x_test.port=1",
@@ -121,13 +111,6 @@ TEST_F(WorkersTest, RenameWorkerRenamesKeysAndListInPlace) {
   EXPECT_EQ(readFile(workers_), crlf({"worker.list=ajp13,n_test,p_test", "worker.n_test.port=9008",
                                       "worker.n_test.host=127.0.0.1", "# note", "worker.n_test.type=ajp13",
                                       "worker.n_test.lbfactor=5", "worker.o_test.extra=1", "worker.list=n_test"}));
-}
-
-TEST_F(WorkersTest, MissingFileFailsAddAndRenameButNotRemove) {
-  EXPECT_THROW(config_.addWorker(L"a.test"), VFileNotFoundException);
-  EXPECT_THROW(config_.renameWorker(L"a_test", L"b_test"), VFileNotFoundException);
-  EXPECT_NO_THROW(config_.removeWorker(L"a.test"));
-  EXPECT_FALSE(pathExists(workers_));
 }
 
 TEST_F(WorkersTest, NamesTheFileCannotHoldAreRefusedWithoutChange) {
@@ -243,13 +226,16 @@ TEST_F(MountsTest, RenameHostMountsDropsOldAliasMountsAndKeepsTheRest) {
                                      "/m1.test/b/*=N_test", "/m2.test/a=N_test", "/m2.test/b/*=N_test"}));
 }
 
-TEST_F(MountsTest, MissingFileFailsTheAddingEditsOnly) {
+TEST_F(RedirectorConfigTest, MissingFilesFailTheAddingEditsOnly) {
+  EXPECT_THROW(config_.addWorker(L"a.test"), VFileNotFoundException);
+  EXPECT_THROW(config_.renameWorker(L"a_test", L"b_test"), VFileNotFoundException);
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"app"), VFileNotFoundException);
   EXPECT_THROW(config_.addAliasMounts(L"a.test", L"b.test"), VFileNotFoundException);
   EXPECT_THROW(config_.renameHostMounts(L"a.test", {}, L"b.test", {}, L"b_test"), VFileNotFoundException);
+  EXPECT_NO_THROW(config_.removeWorker(L"a.test"));
   EXPECT_NO_THROW(config_.removeWebAppMounts(L"a.test", {L"b.test"}, L"app"));
   EXPECT_NO_THROW(config_.removeAliasMounts(L"b.test"));
-  EXPECT_FALSE(pathExists(uriMap_));
+  EXPECT_FALSE(pathExists(workers_) || pathExists(uriMap_));
 }
 
 TEST_F(MountsTest, NamesTheFileCannotHoldAreRefusedWithoutChange) {

@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <stdexcept>
+#include <thread>
 
 namespace testing_support {
 
@@ -73,14 +75,17 @@ std::string currentProgramPath() {
   return length <= 0 ? std::string() : std::string(path, static_cast<size_t>(length));
 }
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args) {
-  std::string path = binPath(program);
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& env) {
+  std::string path = program.find('/') == std::string::npos ? binPath(program) : program;
   std::string out = io_ / "out", err = io_ / "err";
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
+    ::dup2(::open("/dev/null", O_RDONLY), 0);
     ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv{path.data()};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -89,7 +94,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   }
 }
 
-ChildProcess::~ChildProcess() { kill(); }
+ChildProcess::~ChildProcess() { stop(); }
 
 int ChildProcess::wait() {
   if (exitCode_ >= 0) return exitCode_;
@@ -99,13 +104,41 @@ int ChildProcess::wait() {
 }
 
 int ChildProcess::stop() {
-  if (exitCode_ < 0) ::kill(pid_, SIGTERM);
-  return wait();
+  if (exitCode_ >= 0) return exitCode_;
+  ::kill(pid_, SIGTERM);
+  // A program that ignores SIGTERM is killed rather than left to hang the test.
+  for (int waited = 0; waited < 5000; waited += 10) {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      return exitCode_;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return kill();
 }
 
 int ChildProcess::kill() {
   if (exitCode_ < 0) ::kill(pid_, SIGKILL);
   return wait();
+}
+
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& env) {
+  ChildProcess child(program, args, env);
+  ProcessResult result;
+  result.exitCode = child.wait();
+  result.out = child.output();
+  result.err = child.errors();
+  return result;
+}
+
+bool waitForPath(const std::string& path, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 10) {
+    if (pathExists(path)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
 }
 
 bool killProcess(uint32_t pid) { return pid != 0 && ::kill(static_cast<pid_t>(pid), SIGKILL) == 0; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,17 +28,20 @@ ChildOutcome runInChild(const std::function<int(const std::function<void(const s
 // The path of the running test program.
 std::string currentProgramPath();
 
-// A program of build/bin running in the background with its output in files;
-// killed if it still runs when the object goes.
+// A program (of build/bin unless a path is given) running in the background
+// with the test's environment plus `env`, no input and its output in files;
+// stopped if it still runs when the object goes.
 class ChildProcess {
  public:
-  ChildProcess(const std::string& program, const std::vector<std::string>& args);
+  ChildProcess(const std::string& program, const std::vector<std::string>& args,
+               const std::map<std::string, std::string>& env = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // SIGTERM (stop) or SIGKILL (kill), then the exit code (128 + signal when
-  // killed by one); wait lets it end by itself.
+  int pid() const { return pid_; }
+  // SIGTERM (SIGKILL after five seconds) or SIGKILL at once, then the exit
+  // code (128 + signal when killed by one); wait lets it end by itself.
   int stop();
   int kill();
   int wait();
@@ -50,6 +54,8 @@ class ChildProcess {
   int exitCode_ = -1;
 };
 
+// Waits up to `timeoutMs` for a path to appear.
+bool waitForPath(const std::string& path, int timeoutMs);
 // Sends SIGKILL; true when the process existed.
 bool killProcess(uint32_t pid);
 bool processExists(uint32_t pid);

@@ -30,56 +30,43 @@ uint32_t FaultyFileSystem::fault(FsCall call, const std::wstring& path) {
 }
 
 uint32_t FaultyFileSystem::getAttributes(const std::wstring& path, FileAttributes& attributes) {
-  if (uint32_t code = fault(FsCall::GetAttributes, path)) return code;
-  return real_.getAttributes(path, attributes);
+  return passOn(FsCall::GetAttributes, path, [&] { return real_.getAttributes(path, attributes); });
 }
 uint32_t FaultyFileSystem::setReadOnly(const std::wstring& path, bool readOnly) {
-  if (uint32_t code = fault(FsCall::SetReadOnly, path)) return code;
-  return real_.setReadOnly(path, readOnly);
+  return passOn(FsCall::SetReadOnly, path, [&] { return real_.setReadOnly(path, readOnly); });
 }
 uint32_t FaultyFileSystem::grantDeleteAccess(const std::wstring& path) {
-  if (uint32_t code = fault(FsCall::GrantDeleteAccess, path)) return code;
-  return real_.grantDeleteAccess(path);
+  return passOn(FsCall::GrantDeleteAccess, path, [&] { return real_.grantDeleteAccess(path); });
 }
 uint32_t FaultyFileSystem::deleteFile(const std::wstring& path) {
-  if (uint32_t code = fault(FsCall::DeleteFile, path)) return code;
-  return real_.deleteFile(path);
+  return passOn(FsCall::DeleteFile, path, [&] { return real_.deleteFile(path); });
 }
 uint32_t FaultyFileSystem::removeDirectory(const std::wstring& path) {
-  if (uint32_t code = fault(FsCall::RemoveDirectory, path)) return code;
-  return real_.removeDirectory(path);
+  return passOn(FsCall::RemoveDirectory, path, [&] { return real_.removeDirectory(path); });
 }
 uint32_t FaultyFileSystem::moveFile(const std::wstring& from, const std::wstring& to, uint32_t flags) {
-  if (uint32_t code = fault(FsCall::MoveFile, from)) return code;
-  return real_.moveFile(from, to, flags);
+  return passOn(FsCall::MoveFile, from, [&] { return real_.moveFile(from, to, flags); });
 }
 uint32_t FaultyFileSystem::createDirectory(const std::wstring& path, const DirectoryAccess* access) {
-  if (uint32_t code = fault(FsCall::CreateDirectory, path)) return code;
-  return real_.createDirectory(path, access);
+  return passOn(FsCall::CreateDirectory, path, [&] { return real_.createDirectory(path, access); });
 }
 uint32_t FaultyFileSystem::createHardLink(const std::wstring& newPath, const std::wstring& existing) {
-  if (uint32_t code = fault(FsCall::CreateHardLink, newPath)) return code;
-  return real_.createHardLink(newPath, existing);
+  return passOn(FsCall::CreateHardLink, newPath, [&] { return real_.createHardLink(newPath, existing); });
 }
 uint32_t FaultyFileSystem::copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  if (uint32_t code = fault(FsCall::CopyFile, from)) return code;
-  return real_.copyFile(from, to, failIfExists);
+  return passOn(FsCall::CopyFile, from, [&] { return real_.copyFile(from, to, failIfExists); });
 }
 uint32_t FaultyFileSystem::copySecurity(const std::wstring& from, const std::wstring& to) {
-  if (uint32_t code = fault(FsCall::CopySecurity, from)) return code;
-  return real_.copySecurity(from, to);
+  return passOn(FsCall::CopySecurity, from, [&] { return real_.copySecurity(from, to); });
 }
 uint32_t FaultyFileSystem::setPermissions(const std::wstring& path, const FilePermissions& permissions) {
-  if (uint32_t code = fault(FsCall::SetPermissions, path)) return code;
-  return real_.setPermissions(path, permissions);
+  return passOn(FsCall::SetPermissions, path, [&] { return real_.setPermissions(path, permissions); });
 }
 uint32_t FaultyFileSystem::listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) {
-  if (uint32_t code = fault(FsCall::ListDirectory, path)) return code;
-  return real_.listDirectory(path, entries);
+  return passOn(FsCall::ListDirectory, path, [&] { return real_.listDirectory(path, entries); });
 }
 uint32_t FaultyFileSystem::readFile(const std::wstring& path, std::string& content) {
-  if (uint32_t code = fault(FsCall::ReadFile, path)) return code;
-  return real_.readFile(path, content);
+  return passOn(FsCall::ReadFile, path, [&] { return real_.readFile(path, content); });
 }
 uint32_t FaultyFileSystem::writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
                                      bool durable) {
@@ -90,6 +77,5 @@ uint32_t FaultyFileSystem::writeFile(const std::wstring& path, std::string_view 
   return real_.writeFile(path, content, disposition, durable);
 }
 uint32_t FaultyFileSystem::volumeRoot(const std::wstring& path, std::wstring& root) {
-  if (uint32_t code = fault(FsCall::VolumeRoot, path)) return code;
-  return real_.volumeRoot(path, root);
+  return passOn(FsCall::VolumeRoot, path, [&] { return real_.volumeRoot(path, root); });
 }

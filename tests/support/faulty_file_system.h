@@ -65,6 +65,12 @@ class FaultyFileSystem : public FileSystem {
   };
   // 0, or the code of a fault that fires for this call.
   uint32_t fault(FsCall call, const std::wstring& path);
+  // The code of a fault that fires, else what the real file system answers.
+  template <class Call>
+  uint32_t passOn(FsCall kind, const std::wstring& path, Call&& call) {
+    if (uint32_t code = fault(kind, path)) return code;
+    return call();
+  }
 
   FileSystem& real_;
   std::vector<Fault> faults_;

@@ -1,12 +1,8 @@
 #include "support/sandbox.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -69,38 +65,5 @@ bool pathExists(const std::string& path) {
 void makeDirectories(const std::string& path) { std::filesystem::create_directories(path); }
 
 std::string binPath(const std::string& program) { return std::string(WC_BIN_DIR) + "/" + program; }
-
-ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::map<std::string, std::string>& env) {
-  // Output goes through temporary files so that large outputs cannot block.
-  TempDir io;
-  std::string outPath = io / "out", errPath = io / "err";
-  pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int in = open("/dev/null", O_RDONLY);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    std::string path = program.find('/') == std::string::npos ? binPath(program) : program;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(path.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(path.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  ProcessResult result;
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
-  return result;
-}
 
 }  // namespace testing_support

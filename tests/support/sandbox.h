@@ -36,6 +36,9 @@ class ScopedEnv {
   std::string old_;
 };
 
+// The panel's configuration key, as a section header of the settings file.
+inline const std::string kConfigSection = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n";
+
 // A sandbox machine: a TempDir that HCP_SYSTEM_ROOT points at for the scope.
 class Sandbox {
  public:

@@ -8,10 +8,8 @@ namespace {
 
 using testing_support::Sandbox;
 
-const std::string kKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n";
-
 void setTryCount(const Sandbox& sandbox, const std::string& value) {
-  sandbox.writeRegistry(kKey + "\"PipeConnectTryCount\"=" + value + "\n");
+  sandbox.writeRegistry(testing_support::kConfigSection + "\"PipeConnectTryCount\"=" + value + "\n");
 }
 
 TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {

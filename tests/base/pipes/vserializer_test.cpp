@@ -54,11 +54,8 @@ TEST(VSerializerTest, StringsRoundTripIncludingEmptyAndBeyondTheBasicPlane) {
   vserializer s;
   for (const auto& t : texts) s.writeString(t);
   for (const auto& t : texts) EXPECT_EQ(s.readString(), t);
-}
-
-TEST(VSerializerTest, CharSizeOneIsWidenedFromTheAnsiCodePage) {
-  vserializer s = over(le32(8) + "\1Gr\xc3\xbc\xc3\x9f" + "e");
-  EXPECT_EQ(s.readString(), L"Gr\u00fc\u00dfe");
+  // Char size one is widened from the ANSI code page.
+  EXPECT_EQ(over(le32(8) + "\1Gr\xc3\xbc\xc3\x9f" + "e").readString(), L"Gr\u00fc\u00dfe");
 }
 
 TEST(VSerializerTest, MalformedStringsAreInvalidProtocol) {
@@ -77,20 +74,19 @@ TEST(VSerializerTest, MalformedStringsAreInvalidProtocol) {
   invalidProtocolMessage([] { over(le32(3) + std::string("\2\0\xd8", 3)).readString(); });
 }
 
-TEST(VSerializerTest, ShortReadsFailWithoutMovingTheReadPosition) {
+TEST(VSerializerTest, ShortReadsFailWithoutMovingTheReadPositionAndMissingBlobsAreNone) {
   vserializer s = over("abc");
   char out[4];
   EXPECT_EQ(invalidProtocolMessage([&] { s.readBytes(out, 4); }), L"Unexpected end of data when read from serializer.");
   EXPECT_EQ(s.readPosition(), 0u);
   s.readBytes(out, 3);
   EXPECT_EQ(std::string(out, 3), "abc");
-}
 
-TEST(VSerializerTest, BlobOfCountZeroAndTheEndOfDataAreNone) {
-  vserializer s = over(le32(0) + le32(2) + "xy");
-  EXPECT_FALSE(s.readBlob().has_value());
-  EXPECT_EQ(s.readBlob(), std::optional<std::string>("xy"));
-  EXPECT_FALSE(s.readBlob().has_value());
+  // A blob of count zero and the end of the data.
+  vserializer blobs = over(le32(0) + le32(2) + "xy");
+  EXPECT_FALSE(blobs.readBlob().has_value());
+  EXPECT_EQ(blobs.readBlob(), std::optional<std::string>("xy"));
+  EXPECT_FALSE(blobs.readBlob().has_value());
 }
 
 TEST(VSerializerTest, ErrorReplyThrowsTheServiceTextWithoutCallPoints) {
