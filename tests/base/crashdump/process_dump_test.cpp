@@ -1,4 +1,4 @@
-// The dump writer: an ELF core file with the faulting thread, the memory of
+// The dump writer: an ELF core file with the thread, the memory of
 // the process, its mapped and open files; and what a failed dump leaves.
 
 #include "base/crashdump/process_dump.h"
@@ -6,10 +6,8 @@
 #include <elf.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/procfs.h>
 #include <sys/syscall.h>
-#include <ucontext.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -21,7 +19,6 @@
 #include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
 #include "base/errors/strict_convert.h"
-#include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
 #include "base/text/convert.h"
 #include "support/child_process.h"
