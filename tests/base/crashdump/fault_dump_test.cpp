@@ -111,6 +111,13 @@ TEST(FaultDump, AFaultInsideAGuardLeavesOneDumpThatGdbOpensAtTheFault) {
   ASSERT_EQ(status->desc.size(), sizeof thread);
   std::memcpy(&thread, status->desc.data(), sizeof thread);
   EXPECT_EQ(thread.pr_cursig, SIGSEGV);
+  const crashdump_testing::CoreNote* signalNote = core.findNote("CORE", 0x53494749);
+  ASSERT_NE(signalNote, nullptr);
+  siginfo_t info{};
+  ASSERT_EQ(signalNote->desc.size(), sizeof info);
+  std::memcpy(&info, signalNote->desc.data(), sizeof info);
+  EXPECT_EQ(info.si_signo, SIGSEGV);
+  EXPECT_EQ(info.si_addr, nullptr);
 
   if (!gdbInstalled()) GTEST_SKIP() << "gdb is not installed: the dump is not opened in the debugger";
   const std::string backtrace =

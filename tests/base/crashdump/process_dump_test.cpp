@@ -1,4 +1,4 @@
-// The dump writer: an ELF core file with the faulting thread, the memory of
+// The dump writer: an ELF core file with the thread, the memory of
 // the process, its mapped and open files; and what a failed dump leaves.
 
 #include "base/crashdump/process_dump.h"
@@ -6,10 +6,8 @@
 #include <elf.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/procfs.h>
 #include <sys/syscall.h>
-#include <ucontext.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -21,7 +19,6 @@
 #include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
 #include "base/errors/strict_convert.h"
-#include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
 #include "base/text/convert.h"
 #include "support/child_process.h"
@@ -115,52 +112,6 @@ TEST(ProcessDump, AFileThatCannotBeCreatedIsAnErrorCodeAndLeavesNothing) {
   testing_support::makeDirectories(dir / "taken.dmp");
   EXPECT_EQ(writeProcessDump(wstr(dir / "taken.dmp"), nullptr, kCrashDumpType), ERROR_ACCESS_DENIED);
   EXPECT_EQ(writeProcessDump(L"", nullptr, kCrashDumpType), ERROR_INVALID_NAME);
-}
-
-// A dump written from inside the translator records the fault itself.
-std::string faultDumpPath;
-uint32_t faultDumpResult = ~0u;
-
-void dumpingHook(void* exceptionPointers) {
-  faultDumpResult = writeProcessDump(wstr(faultDumpPath), exceptionPointers, kCrashDumpType);
-}
-
-[[gnu::noinline]] int readThroughNullForTheDump() {
-  volatile int* pointer = nullptr;
-  return *pointer;
-}
-
-TEST(ProcessDump, ADumpOfAFaultHasTheFaultingRegistersAndSignal) {
-  TempDir dir;
-  faultDumpPath = dir / "fault.dmp";
-  faultDumpResult = ~0u;
-  installFaultTranslation();
-  setCrashDumpHook(&dumpingHook);
-  {
-    const auto e = testing_support::failureOf<vexception>(
-        [&] { vguard("DumpTest::fault", 1, L"", [] { readThroughNullForTheDump(); }); });
-    EXPECT_EQ(e.message(), L"C structured exception: 0xc0000005");
-  }
-  setCrashDumpHook(nullptr);
-  ASSERT_EQ(faultDumpResult, ERROR_SUCCESS);
-
-  CoreFile core(faultDumpPath);
-  ASSERT_EQ(core.problem(), "");
-  const prstatus_t status = statusOf(core);
-  EXPECT_EQ(status.pr_cursig, SIGSEGV);
-  const CoreNote* signalInfo = core.findNote("CORE", 0x53494749);
-  ASSERT_NE(signalInfo, nullptr);
-  siginfo_t info{};
-  ASSERT_EQ(signalInfo->desc.size(), sizeof info);
-  std::memcpy(&info, signalInfo->desc.data(), sizeof info);
-  EXPECT_EQ(info.si_signo, SIGSEGV);
-  EXPECT_EQ(info.si_addr, nullptr);
-#if defined(__x86_64__)
-  // The instruction pointer stands in the faulting function.
-  const auto start = reinterpret_cast<uint64_t>(&readThroughNullForTheDump);
-  EXPECT_GE(status.pr_reg[16], start);  // rip
-  EXPECT_LT(status.pr_reg[16], start + 64);
-#endif
 }
 
 TEST(ProcessDump, AFailedDumpIsLoggedAtErrorAndNotThrown) {
