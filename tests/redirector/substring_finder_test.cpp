@@ -35,7 +35,7 @@ TEST(SubstringFinder, FindsEveryOccurrenceLikeAPlainSearch) {
   text += "/" + longName + "/app=w\r\naaaaaaaa/";
   text = "/site3.example.com/app3" + text;
   for (std::string_view needle : {"/site3.example.com/app3", "/site3.example.com/app3/*=", "/site36.", "aaaa",
-                                  "aaaaaaa", "a/", "/", "", "missing needle", "w\r\n/site1"}) {
+                                  "aaaaaaaa", "a/", "/", "", "missing needle", "w\r\n/site1"}) {
     SCOPED_TRACE(needle);
     EXPECT_EQ(allOccurrences(text, needle), expectedOccurrences(text, needle));
   }
