@@ -25,10 +25,13 @@ std::string workerKey(const std::string& worker, const char* suffix) { return "w
 
 bool keyStartsWith(std::string_view key, std::string_view prefix) { return key.substr(0, prefix.size()) == prefix; }
 
-// The lines of workers.properties an edit of one worker looks at: the list
-// and the worker's own keys ("worker.<name>." + suffix).
-auto workerLines(const std::string& workerPrefix) {
-  return [&workerPrefix](std::string_view key) { return key == kWorkerList || keyStartsWith(key, workerPrefix); };
+// Walks the lines of workers.properties an edit of one worker looks at: the
+// list and the worker's own keys ("worker.<name>." + suffix).
+template <class Edit>
+void walkWorkerLines(PropertyFile& file, const std::string& workerPrefix, Edit&& edit) {
+  file.walkKeysStartingWith(
+      {kWorkerList, workerPrefix},
+      [&workerPrefix](std::string_view key) { return key == kWorkerList || keyStartsWith(key, workerPrefix); }, edit);
 }
 
 // The name part of a mount key, "/name/", or nothing when the key has none.
@@ -65,12 +68,16 @@ std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std
 // Points the first line of each pending key at the worker, in place, and
 // appends the keys no line had.
 void setMounts(PropertyFile& file, PendingKeys& pending, const std::string& worker) {
-  file.walk([&](std::string_view key) { return pending.isPending(key); },
-            [&](PropertyLine& line) {
-              pending.take(line.key);
-              line.value = worker;
-              return LineEdit::Store;
-            });
+  std::vector<std::string_view> keys;
+  pending.forEachPending([&keys](const std::string& key, size_t) { keys.push_back(key); });
+  // A line with a pending key begins with it.
+  file.walkKeysStartingWith(
+      keys, [&](std::string_view key) { return pending.isPending(key); },
+      [&](PropertyLine& line) {
+        pending.take(line.key);
+        line.value = worker;
+        return LineEdit::Store;
+      });
   pending.forEachPending([&](const std::string& key, size_t) { file.append(PropertyLine(key, worker)); });
 }
 
@@ -98,7 +105,7 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
   const std::string workerPrefix = workerKey(ansiWorker, ".");
   PropertyFile file;
   file.load(workersPath_);
-  file.walk(workerLines(workerPrefix), [&](PropertyLine& line) {
+  walkWorkerLines(file, workerPrefix, [&](PropertyLine& line) {
     const std::optional<size_t> which = pending.take(line.key);
     if (!which) return LineEdit::Keep;
     line.value = *which == List ? addListItem(line.value, worker) : std::string(values[*which]);
@@ -123,7 +130,7 @@ void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
   const std::string workerPrefix = workerKey(ansiWorker, ".");
   PropertyFile file;
   file.load(workersPath_);
-  file.walk(workerLines(workerPrefix), [&](PropertyLine& line) {
+  walkWorkerLines(file, workerPrefix, [&](PropertyLine& line) {
     if (line.key == kWorkerList) {
       line.value = removeListItem(line.value, worker);
       return LineEdit::Store;
@@ -154,7 +161,7 @@ void IsapiRedirectorConfig::renameWorker(const std::wstring& oldWorker, const st
   const std::string oldPrefix = workerKey(oldAnsi, ".");
   PropertyFile file;
   file.load(workersPath_);
-  file.walk(workerLines(oldPrefix), [&](PropertyLine& line) {
+  walkWorkerLines(file, oldPrefix, [&](PropertyLine& line) {
     if (line.key == kWorkerList) {
       line.value = replaceListItem(line.value, oldWorker, newWorker);
       return LineEdit::Store;
@@ -203,7 +210,9 @@ void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, con
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  file.walk([&](std::string_view key) { return keys.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
+  file.walkKeysStartingWith(
+      std::vector<std::string_view>(keyList.begin(), keyList.end()),
+      [&](std::string_view key) { return keys.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
   file.save(uriWorkerMapPath_);
 }
 
@@ -218,12 +227,13 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
   file.load(uriWorkerMapPath_);
   PendingKeys pending;
   std::string worker;
-  file.walk([&](std::string_view key) { return keyStartsWith(key, hostPrefix); },
-            [&](PropertyLine& line) {
-              pending.add(aliasPrefix + line.key.substr(hostPrefix.size()));
-              if (worker.empty()) worker = line.value;
-              return LineEdit::Keep;
-            });
+  file.walkKeysStartingWith(
+      {hostPrefix}, [](std::string_view) { return true; },
+      [&](PropertyLine& line) {
+        pending.add(aliasPrefix + line.key.substr(hostPrefix.size()));
+        if (worker.empty()) worker = line.value;
+        return LineEdit::Keep;
+      });
   setMounts(file, pending, worker);
   file.save(uriWorkerMapPath_);
 }
@@ -236,8 +246,8 @@ void IsapiRedirectorConfig::removeAliasMounts(const std::wstring& alias) {
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  file.walk([&](std::string_view key) { return keyStartsWith(key, prefix); },
-            [](PropertyLine&) { return LineEdit::Erase; });
+  file.walkKeysStartingWith(
+      {prefix}, [](std::string_view) { return true; }, [](PropertyLine&) { return LineEdit::Erase; });
   file.save(uriWorkerMapPath_);
 }
 
@@ -268,8 +278,11 @@ void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
   PropertyFile file;
   file.load(uriWorkerMapPath_);
   // Only the host's own mounts move; mounts under its old aliases are dropped.
+  std::vector<std::string_view> prefixes(aliasPrefixList.begin(), aliasPrefixList.end());
+  prefixes.push_back(hostPrefix);
   std::vector<std::string> suffixes;
-  file.walk(
+  file.walkKeysStartingWith(
+      prefixes,
       [&](std::string_view key) {
         return keyStartsWith(key, hostPrefix) || (!aliasPrefixes.empty() && aliasPrefixes.count(mountNameOf(key)));
       },

@@ -1,21 +1,66 @@
 #pragma once
-// Reading and writing a text file as a list of 8-bit lines, for vtextfile.
+// Reading a text file whole and writing one anew, for vtextfile.
 // `function` names the caller in the call point of a failure.
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-// Reads the whole file at `path` into `text` and appends a view into `text`
-// of each of its lines (cut as LineCutter does) to `lines`. Throws the
-// OS-error exception of "Open file '<path>' to read" or "Read from file
-// '<path>'"; on a failed read `text` holds the bytes read before it and
-// `lines` the lines whose break was among them.
-void readTextLines(const std::wstring& path, std::string& text, std::vector<std::string_view>& lines,
-                   const char* function);
+class File;
 
-// Writes every line followed by CR LF to the file at `path`, which is created
-// anew. Throws the OS-error exception of "Open file '<path>' to write" or
-// "Write to file '<path>'", or a vexception "Write to file '<path>' failed"
-// when a write takes fewer bytes than it was given.
-void writeTextLines(const std::wstring& path, const std::vector<std::string_view>& lines, const char* function);
+// The bytes of a file read whole. The buffer is not filled with zeros before
+// the file's bytes go into it.
+class LoadedText {
+ public:
+  std::string_view view() const { return {bytes_.get(), size_}; }
+  void clear() {
+    bytes_.reset();
+    size_ = 0;
+    capacity_ = 0;
+  }
+
+ private:
+  friend void readTextFile(const std::wstring& path, LoadedText& text, const char* function);
+  // Makes room for at least `room` more bytes, keeping those read.
+  void reserveMore(size_t room);
+
+  std::unique_ptr<char[]> bytes_;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+// Replaces `text` with the bytes of the file at `path`. Throws the OS-error
+// exception of "Open file '<path>' to read" or "Read from file '<path>'"; on a
+// failed read `text` holds the bytes read before it.
+void readTextFile(const std::wstring& path, LoadedText& text, const char* function);
+
+// Writes the file at `path` anew, which the constructor creates; `path` and
+// `function` must outlive the writer. Small pieces are gathered and written
+// together; large ones go to the file as they are.
+// Throws the OS-error exception of "Open file '<path>' to write" or "Write to
+// file '<path>'", or a vexception "Write to file '<path>' failed" when a write
+// takes fewer bytes than it was given.
+class TextFileWriter {
+ public:
+  TextFileWriter(const std::wstring& path, const char* function);
+  ~TextFileWriter();
+  TextFileWriter(const TextFileWriter&) = delete;
+  TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+  // The line followed by CR LF.
+  void writeLine(std::string_view line);
+  void writeBytes(std::string_view bytes);
+  // Writes what is gathered and closes the file; call once after the last
+  // piece.
+  void finish();
+
+ private:
+  void flush();
+  void writeToFile(std::string_view bytes);
+
+  std::unique_ptr<File> file_;
+  const std::wstring& path_;
+  const char* function_;
+  std::string buffer_;
+};

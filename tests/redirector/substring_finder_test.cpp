@@ -1,0 +1,62 @@
+#include "redirector/substring_finder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "redirector/saved_form.h"
+
+namespace {
+
+using namespace std::string_view_literals;
+
+std::vector<size_t> allOccurrences(std::string_view text, std::string_view needle) {
+  const SubstringFinder finder(needle);
+  std::vector<size_t> found;
+  for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) found.push_back(at);
+  return found;
+}
+
+std::vector<size_t> expectedOccurrences(std::string_view text, std::string_view needle) {
+  std::vector<size_t> found;
+  for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + 1)) found.push_back(at);
+  return found;
+}
+
+TEST(SubstringFinder, FindsEveryOccurrenceLikeAPlainSearch) {
+  // Text made of the same few words as the needles, so that the shifts meet
+  // partial matches, overlaps and the needle at both ends of the text.
+  std::string text;
+  for (int i = 0; i < 400; ++i)
+    text += "/site" + std::to_string(i % 37) + ".example.com/app" + std::to_string(i % 5) + "/*=w\r\n";
+  const std::string longName(300, 'n');
+  text += "/" + longName + "/app=w\r\naaaaaaaa/";
+  text = "/site3.example.com/app3" + text;
+  for (std::string_view needle : {"/site3.example.com/app3", "/site3.example.com/app3/*=", "/site36.", "aaaa",
+                                  "aaaaaaaa", "a/", "/", "", "missing needle", "w\r\n/site1"}) {
+    SCOPED_TRACE(needle);
+    EXPECT_EQ(allOccurrences(text, needle), expectedOccurrences(text, needle));
+  }
+  const std::string longNeedle = "/" + longName + "/app=w";
+  EXPECT_EQ(allOccurrences(text, longNeedle), expectedOccurrences(text, longNeedle));
+  EXPECT_EQ(allOccurrences(text, longNeedle).size(), 1u);
+  EXPECT_EQ(SubstringFinder("abcd").find("xabc"), std::string_view::npos);
+  EXPECT_EQ(SubstringFinder("abcd").find("abcd", 5), std::string_view::npos);
+}
+
+TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLines) {
+  for (std::string_view text : {""sv, "a"sv, "a\r\n"sv, "\r\na\r\n"sv, "a=1\r\nb=2"sv, "\r\n"sv, "x\0y\r\n"sv}) {
+    EXPECT_TRUE(isInSavedForm(text)) << text;
+  }
+  const std::string longLine(200, 'x');
+  for (const std::string& text :
+       {std::string("a\n"), std::string("\na"), std::string("a\r"), std::string("a\rb\r\n"), std::string("a\r\n\r\nb"),
+        std::string("\r\n\r\na"), std::string("a\n\r\n"), longLine + "\r\n" + longLine + "\n" + longLine + "\r\n",
+        longLine + "\r\n\r\n" + longLine}) {
+    EXPECT_FALSE(isInSavedForm(text)) << text;
+  }
+}
+
+}  // namespace
