@@ -6,6 +6,7 @@
 
 #include "base/errors/os_error.h"
 #include "base/system/dynamic_library.h"
+#include "base/system/module_file_name_win32.h"
 #include "base/system/process.h"
 #include "base/text/convert.h"
 
@@ -19,19 +20,6 @@ uint32_t failed(DWORD error) {
 }
 
 HMODULE moduleOf(void* handle) { return static_cast<HMODULE>(handle); }
-
-std::wstring moduleFileName(HMODULE module) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"";
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 }  // namespace
 
