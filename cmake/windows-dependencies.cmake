@@ -23,8 +23,9 @@ set(WC_SYSLIBS_idn normaliz)
 set(WC_SYSLIBS_pipes)
 # The service host waits for a service's ready port with a TCP connect.
 set(WC_SYSLIBS_services advapi32 ws2_32)
-# Task Scheduler 1.0: mingw-w64 ships its GUIDs in libmstask.
-set(WC_SYSLIBS_removal ole32 oleaut32 uuid mstask)
+# Task Scheduler 1.0 (mingw-w64 ships its GUIDs in libmstask); local accounts
+# and their profiles (netapi32, userenv).
+set(WC_SYSLIBS_removal ole32 oleaut32 uuid mstask netapi32 userenv)
 set(WC_SYSLIBS_crashdump dbghelp)
 
 # GoogleTest built from Debian's sources with this toolchain; the tests find
