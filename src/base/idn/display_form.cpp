@@ -1,26 +1,26 @@
 #include "base/idn/display_form.h"
 
-#include <unicode/idna.h>
-#include <unicode/uidna.h>
-#include <unicode/unistr.h>
-#include <unicode/utypes.h>
-
 #include <memory>
 #include <mutex>
 
 #include "base/errors/vexception.h"
+#include "base/idn/idna_platform.h"
 #include "base/idn/os_version.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 
 namespace {
 
+// ICU's option bits of uidna_openUTS46.
+constexpr uint32_t kUseStd3Rules = 0x2;
+constexpr uint32_t kCheckBidi = 0x4;
+
 // The process's one UTS #46 instance and the flag it was made for. Shared
 // ownership lets a conversion finish on an instance that a request with the
 // other flag has just replaced.
 struct Uts46Cache {
   std::mutex lock;
-  std::shared_ptr<const icu::IDNA> instance;
+  std::shared_ptr<const Uts46Instance> instance;
   bool useStd3Rules = false;
 };
 
@@ -29,74 +29,55 @@ Uts46Cache& uts46Cache() {
   return cache;
 }
 
-std::shared_ptr<const icu::IDNA> uts46Instance(bool useStd3Rules) {
+std::shared_ptr<const Uts46Instance> uts46Instance(bool useStd3Rules) {
   Uts46Cache& cache = uts46Cache();
   std::lock_guard<std::mutex> guard(cache.lock);
   if (cache.instance && cache.useStd3Rules == useStd3Rules) return cache.instance;
   cache.instance.reset();
-  UErrorCode status = U_ZERO_ERROR;
-  const uint32_t options = UIDNA_CHECK_BIDI | (useStd3Rules ? UIDNA_USE_STD3_RULES : 0);
-  std::unique_ptr<icu::IDNA> created(icu::IDNA::createUTS46Instance(options, status));
-  if (U_FAILURE(status) || !created) {
-    throw vexception(vaformat(L"Unable to create an IDNA instance, name of the error code: %s.", u_errorName(status)));
+  int32_t status = 0;
+  Uts46InstancePtr created = openUts46(kCheckBidi | (useStd3Rules ? kUseStd3Rules : 0), status);
+  if (!created) {
+    throw vexception(vaformat(L"Unable to create an IDNA instance, name of the error code: %s.", icuErrorName(status)));
   }
   cache.instance = std::move(created);
   cache.useStd3Rules = useStd3Rules;
   return cache.instance;
 }
 
-std::string toUtf8(const icu::UnicodeString& text) {
-  std::string out;
-  text.toUTF8String(out);
-  return out;
-}
-
 }  // namespace
 
 std::string nameToUnicodeUts46(const std::string& name, bool useStd3Rules) {
-  std::shared_ptr<const icu::IDNA> idna = uts46Instance(useStd3Rules);
-  icu::IDNAInfo info;
-  UErrorCode status = U_ZERO_ERROR;
-  icu::UnicodeString result;
-  idna->nameToUnicode(icu::UnicodeString::fromUTF8(name), result, info, status);
-  if (U_FAILURE(status)) {
+  std::shared_ptr<const Uts46Instance> idna = uts46Instance(useStd3Rules);
+  Uts46Outcome outcome = uts46NameToUnicode(*idna, name);
+  if (outcome.status > 0) {
     throw vexception(
         vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
                  L"display using UTS46, name of the error code: %s.",
-                 name, u_errorName(status)));
+                 name, icuErrorName(outcome.status)));
   }
-  if (info.hasErrors()) {
-    const uint32_t errors = info.getErrors();
+  if (outcome.errors) {
     throw vexception(
         vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
                  L"display. IDNA error bit set: %u\n%s",
-                 name, errors, idnaErrorBitsText(errors)));
+                 name, outcome.errors, idnaErrorBitsText(outcome.errors)));
   }
-  return toUtf8(result);
+  return outcome.unicode;
 }
 
 std::string nameToUnicodeIdna2003(const std::string& name, bool useStd3Rules) {
-  const icu::UnicodeString source = icu::UnicodeString::fromUTF8(name);
-  UChar buffer[256];
-  UErrorCode status = U_ZERO_ERROR;
-  // ICU marks the IDNA2003 call deprecated in favour of UTS #46; it stays
-  // for systems older than 6.2, where the system's own conversion is IDNA2003.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  const int32_t length = uidna_IDNToUnicode(source.getBuffer(), source.length(), buffer, 256,
-                                            useStd3Rules ? UIDNA_USE_STD3_RULES : UIDNA_DEFAULT, nullptr, &status);
-#pragma GCC diagnostic pop
-  if (U_FAILURE(status)) {
+  Idna2003Outcome outcome = idna2003NameToUnicode(name, useStd3Rules);
+  if (outcome.failure) {
     throw vexception(
         vaformat(L"Unable to convert a whole domain name '%s' into its Unicode form for human-readable "
                  L"display using IDNA2003, name of the error code: %s.",
-                 name, u_errorName(status)));
+                 name, *outcome.failure));
   }
-  return toUtf8(icu::UnicodeString(buffer, length));
+  return outcome.unicode;
 }
 
 std::string nameToUnicodeUtf8(const std::string& name, bool useStd3Rules) {
-  static const bool uts46 = usesUts46(operatingSystemVersion());
+  // A system too old for UTS #46, or one without ICU, converts by IDNA2003.
+  static const bool uts46 = usesUts46(operatingSystemVersion()) && hasUts46();
   return uts46 ? nameToUnicodeUts46(name, useStd3Rules) : nameToUnicodeIdna2003(name, useStd3Rules);
 }
 
