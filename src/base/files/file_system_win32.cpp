@@ -115,13 +115,11 @@ class Win32FileSystem final : public FileSystem {
     UniqueFindHandle search(FindFirstFileW(allEntriesPattern(path).c_str(), &found));
     if (!search) {
       const DWORD error = GetLastError();
-      // The root of a volume has no "." entry: an empty one finds nothing.
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
       DWORD raw = 0;
-      if (error == ERROR_FILE_NOT_FOUND) {
-        if (attributesOf(path, raw) == ERROR_SUCCESS && (raw & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_SUCCESS;
-        return ERROR_PATH_NOT_FOUND;
-      }
-      return error;
+      if (attributesOf(path, raw) != ERROR_SUCCESS) return ERROR_PATH_NOT_FOUND;
+      // The root of a volume has no "." entry: an empty one finds nothing.
+      return (raw & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ERROR_SUCCESS : ERROR_DIRECTORY;
     }
     do {
       const std::wstring name = found.cFileName;
