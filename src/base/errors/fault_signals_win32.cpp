@@ -66,17 +66,6 @@ struct PendingFault {
 };
 thread_local PendingFault pendingFault;
 
-// How many faults this thread is translating right now. Left by an
-// exception too, since the translator usually throws.
-thread_local int translationsInProgress = 0;
-
-struct TranslationInProgress {
-  TranslationInProgress() { ++translationsInProgress; }
-  ~TranslationInProgress() { --translationsInProgress; }
-  TranslationInProgress(const TranslationInProgress&) = delete;
-  TranslationInProgress& operator=(const TranslationInProgress&) = delete;
-};
-
 bool isProcessorFault(DWORD code) {
   switch (code) {
     case EXCEPTION_ACCESS_VIOLATION:
@@ -106,7 +95,7 @@ LONG CALLBACK onException(EXCEPTION_POINTERS* exception) {
   // Without a translator the fault keeps its usual effect, except inside the
   // translator's own work (the crash dump, which runs with translation off):
   // that step is abandoned and the original fault thrown.
-  if (translator == nullptr && translationsInProgress == 0) return EXCEPTION_CONTINUE_SEARCH;
+  if (translator == nullptr && !faultTranslationInProgress()) return EXCEPTION_CONTINUE_SEARCH;
   pendingFault.record = *exception->ExceptionRecord;
   pendingFault.context = *exception->ContextRecord;
   pendingFault.translator = translator;
@@ -149,7 +138,7 @@ extern "C" void wcadminRaiseTranslatedFault() {
   if (translator == nullptr) throw cwrpexception{code};
   EXCEPTION_POINTERS pointers{&record, &context};
   {
-    TranslationInProgress inProgress;
+    FaultTranslationInProgress inProgress;
     translator(code, &pointers);
   }
   // A translator that returns has not dealt with the fault: it ends the

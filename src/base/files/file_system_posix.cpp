@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "base/errors/win_error_codes.h"
-#include "base/files/file_content.h"
 #include "base/files/path_error_posix.h"
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"
@@ -358,13 +357,6 @@ class PosixFileSystem final : public FileSystem {
       entries.push_back({utf8ToWideLenient(entryName), isDirectory});
     }
     return ERROR_SUCCESS;
-  }
-
-  uint32_t readFile(const std::wstring& path, std::string& content) override { return readFileContent(path, content); }
-
-  uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
-                     bool durable) override {
-    return writeFileContent(path, content, disposition, durable);
   }
 
   uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override {

@@ -6,7 +6,6 @@
 
 #include "base/errors/win_error_codes.h"
 #include "base/files/access_lists_win32.h"
-#include "base/files/file_content.h"
 #include "base/files/handles_win32.h"
 #include "base/files/long_path_win32.h"
 
@@ -115,11 +114,13 @@ class Win32FileSystem final : public FileSystem {
     UniqueFindHandle search(FindFirstFileW(allEntriesPattern(path).c_str(), &found));
     if (!search) {
       const DWORD error = GetLastError();
-      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return error;
       DWORD raw = 0;
-      if (attributesOf(path, raw) != ERROR_SUCCESS) return ERROR_PATH_NOT_FOUND;
+      const uint32_t lookup = attributesOf(path, raw);
+      // Systems differ in what a search inside a file answers.
+      if (lookup == ERROR_SUCCESS && (raw & FILE_ATTRIBUTE_DIRECTORY) == 0) return ERROR_DIRECTORY;
       // The root of a volume has no "." entry: an empty one finds nothing.
-      return (raw & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ERROR_SUCCESS : ERROR_DIRECTORY;
+      if (error == ERROR_FILE_NOT_FOUND) return lookup == ERROR_SUCCESS ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
+      return error;
     }
     do {
       const std::wstring name = found.cFileName;
@@ -129,13 +130,6 @@ class Win32FileSystem final : public FileSystem {
     } while (FindNextFileW(search.get(), &found));
     const DWORD error = GetLastError();
     return error == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : error;
-  }
-
-  uint32_t readFile(const std::wstring& path, std::string& content) override { return readFileContent(path, content); }
-
-  uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
-                     bool durable) override {
-    return writeFileContent(path, content, disposition, durable);
   }
 
   uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override {
