@@ -17,6 +17,7 @@ constexpr uint32_t kOpenFilesNoteType = 0x48414c46;
 
 // Creates `path` (replacing a file of that name) and writes the dump of type
 // `dumpType` into it. `exceptionPointers` is the fault (a FaultContext on
-// POSIX); null takes the calling thread as it is now. Answers 0 or a Windows
-// error code; a file that could not be written completely is removed.
+// POSIX, EXCEPTION_POINTERS on Windows); null takes the calling thread as it
+// is now. Answers 0 or a Windows error code; a file that could not be written
+// completely is removed.
 uint32_t writeProcessDump(const std::wstring& path, const void* exceptionPointers, uint32_t dumpType);

@@ -9,7 +9,9 @@
 
 #include <cstdint>
 
-// Windows exception codes of the faults this program translates.
+// Windows exception codes of the faults this program translates (named by
+// the Windows headers' macros where those came first).
+#ifndef EXCEPTION_ACCESS_VIOLATION
 constexpr uint32_t EXCEPTION_ACCESS_VIOLATION = 0xC0000005;
 constexpr uint32_t EXCEPTION_IN_PAGE_ERROR = 0xC0000006;
 constexpr uint32_t EXCEPTION_ILLEGAL_INSTRUCTION = 0xC000001D;
@@ -24,6 +26,7 @@ constexpr uint32_t EXCEPTION_INT_DIVIDE_BY_ZERO = 0xC0000094;
 constexpr uint32_t EXCEPTION_INT_OVERFLOW = 0xC0000095;
 constexpr uint32_t EXCEPTION_PRIV_INSTRUCTION = 0xC0000096;
 constexpr uint32_t EXCEPTION_STACK_OVERFLOW = 0xC00000FD;
+#endif
 
 // What the translator and the crash-dump writer receive as "exception
 // pointers" on POSIX. The two pointers stay opaque above the seam: they are

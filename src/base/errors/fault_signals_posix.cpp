@@ -165,17 +165,6 @@ void passOn(int signal, siginfo_t* info, void* context) {
   if (info->si_code <= 0) raise(signal);
 }
 
-// How many faults this thread is translating right now. Left by an
-// exception too, since the translator usually throws.
-thread_local int translationsInProgress = 0;
-
-struct TranslationInProgress {
-  TranslationInProgress() { ++translationsInProgress; }
-  ~TranslationInProgress() { --translationsInProgress; }
-  TranslationInProgress(const TranslationInProgress&) = delete;
-  TranslationInProgress& operator=(const TranslationInProgress&) = delete;
-};
-
 void onFault(int signal, siginfo_t* info, void* machineContext) {
   // si_code <= 0: sent by a process, not raised by an instruction; there is
   // no faulting instruction to throw from.
@@ -190,11 +179,11 @@ void onFault(int signal, siginfo_t* info, void* machineContext) {
     // A fault inside the translator's own work (the crash dump, which runs
     // with translation off) abandons that step: the exception is dropped by
     // the translator, which then throws the original fault.
-    if (translationsInProgress > 0) throw cwrpexception{code};
+    if (faultTranslationInProgress()) throw cwrpexception{code};
     passOn(signal, info, machineContext);
     return;
   }
-  TranslationInProgress inProgress;
+  FaultTranslationInProgress inProgress;
   FaultContext fault;
   fault.code = code;
   fault.signal = signal;

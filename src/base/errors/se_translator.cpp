@@ -7,7 +7,12 @@
 namespace {
 thread_local SeTranslatorFunction currentTranslator = nullptr;
 std::atomic<CrashDumpHook> crashDumpHook{nullptr};
+thread_local int translationsInProgress = 0;
 }  // namespace
+
+FaultTranslationInProgress::FaultTranslationInProgress() { ++translationsInProgress; }
+FaultTranslationInProgress::~FaultTranslationInProgress() { --translationsInProgress; }
+bool faultTranslationInProgress() { return translationsInProgress > 0; }
 
 SeTranslatorFunction setSeTranslator(SeTranslatorFunction translator) {
   SeTranslatorFunction previous = currentTranslator;

@@ -20,6 +20,19 @@ SeTranslatorFunction currentSeTranslator();
 using CrashDumpHook = void (*)(void* exceptionPointers);
 void setCrashDumpHook(CrashDumpHook hook);
 
+// Marks the calling thread as translating a fault while it lives (left by
+// the translator's exception too). The platform's fault handler asks it to
+// tell a fault inside the translator's own work (the crash dump, which runs
+// with translation off) from a fault that nobody translates.
+class FaultTranslationInProgress {
+ public:
+  FaultTranslationInProgress();
+  ~FaultTranslationInProgress();
+  FaultTranslationInProgress(const FaultTranslationInProgress&) = delete;
+  FaultTranslationInProgress& operator=(const FaultTranslationInProgress&) = delete;
+};
+bool faultTranslationInProgress();
+
 class SeTranslatorScope {
  public:
   SeTranslatorScope() : previous_(setSeTranslator(&seTranslator)) {}

@@ -1,9 +1,12 @@
 #pragma once
 // Windows system error codes: the one error vocabulary of the platform seam.
 // POSIX implementations map errno to these before anything above sees it.
+// Where the Windows headers came first, their macros already name the same
+// codes with the same values, and these definitions step aside.
 
 #include <cstdint>
 
+#ifndef ERROR_SUCCESS
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_INVALID_FUNCTION = 1;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
@@ -85,17 +88,23 @@ constexpr uint32_t ERROR_INVALID_SERVICE_CONTROL = 1052;
 constexpr uint32_t ERROR_NONE_MAPPED = 1332;
 constexpr uint32_t ERROR_TIMEOUT = 1460;
 constexpr uint32_t ERROR_FILE_CORRUPT = 1392;
-constexpr uint32_t NERR_PasswordTooShort = 2245;
 constexpr uint32_t ERROR_NOT_FOUND = 1168;
 constexpr uint32_t ERROR_CONNECTION_REFUSED = 1225;
 constexpr uint32_t ERROR_UNRECOGNIZED_VOLUME = 1005;
 constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
+#endif
+
+#ifndef NERR_PasswordTooShort
+constexpr uint32_t NERR_PasswordTooShort = 2245;
+#endif
 
 // Wait results of the mutex and event waits.
+#ifndef WAIT_OBJECT_0
 constexpr uint32_t WAIT_OBJECT_0 = 0;
 constexpr uint32_t WAIT_ABANDONED = 0x80;
 constexpr uint32_t WAIT_TIMEOUT = 258;
 constexpr uint32_t WAIT_FAILED = 0xFFFFFFFF;
+#endif
 constexpr uint32_t INFINITE_WAIT = 0xFFFFFFFF;
 
 // COM results the portable code can produce.

@@ -1,6 +1,9 @@
 #include "base/files/file_system.h"
 
+#include <algorithm>
 #include <atomic>
+
+#include "base/errors/win_error_codes.h"
 
 namespace {
 std::atomic<FileSystem*> testFileSystem{nullptr};
@@ -12,3 +15,35 @@ FileSystem& FileSystem::current() {
 }
 
 void FileSystem::setCurrentForTesting(FileSystem* fileSystem) { testFileSystem.store(fileSystem); }
+
+uint32_t FileSystem::readFile(const std::wstring& path, std::string& content) {
+  content.clear();
+  File file;
+  if (uint32_t error = file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting)) {
+    return error;
+  }
+  char buffer[64 * 1024];
+  for (;;) {
+    uint32_t got = 0;
+    if (uint32_t error = file.read(buffer, sizeof buffer, got)) return error;
+    if (got == 0) break;
+    content.append(buffer, got);
+  }
+  return file.close();
+}
+
+uint32_t FileSystem::writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
+                               bool durable) {
+  File file;
+  if (uint32_t error = file.open(path, FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS, disposition)) return error;
+  while (!content.empty()) {
+    const uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(content.size(), 1u << 30));
+    uint32_t written = 0;
+    if (uint32_t error = file.write(content.data(), chunk, written)) return error;
+    content.remove_prefix(written);
+  }
+  if (durable) {
+    if (uint32_t error = file.flush()) return error;
+  }
+  return file.close();
+}

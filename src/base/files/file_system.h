@@ -78,11 +78,12 @@ class FileSystem {
   virtual uint32_t setPermissions(const std::wstring& path, const FilePermissions& permissions) = 0;
   // FindFirstFile/FindNextFile over "*": every entry of a directory.
   virtual uint32_t listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) = 0;
-  // CreateFile + ReadFile: the whole content of a file.
-  virtual uint32_t readFile(const std::wstring& path, std::string& content) = 0;
-  // CreateFile + WriteFile (+ FlushFileBuffers when `durable`).
+  // CreateFile + ReadFile: the whole content of a file. Both platforms do
+  // it through File; doubles override it to inject faults.
+  virtual uint32_t readFile(const std::wstring& path, std::string& content);
+  // CreateFile + WriteFile (+ FlushFileBuffers when `durable`), through File.
   virtual uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
-                             bool durable) = 0;
+                             bool durable);
   // The root of the volume that holds an absolute path (on POSIX the mount
   // point, from the mount table).
   virtual uint32_t volumeRoot(const std::wstring& path, std::wstring& root) = 0;

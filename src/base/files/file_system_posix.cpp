@@ -359,38 +359,6 @@ class PosixFileSystem final : public FileSystem {
     return ERROR_SUCCESS;
   }
 
-  uint32_t readFile(const std::wstring& path, std::string& content) override {
-    content.clear();
-    File file;
-    if (uint32_t error = file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting)) {
-      return error;
-    }
-    char buffer[64 * 1024];
-    for (;;) {
-      uint32_t got = 0;
-      if (uint32_t error = file.read(buffer, sizeof buffer, got)) return error;
-      if (got == 0) break;
-      content.append(buffer, got);
-    }
-    return file.close();
-  }
-
-  uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
-                     bool durable) override {
-    File file;
-    if (uint32_t error = file.open(path, FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS, disposition)) return error;
-    while (!content.empty()) {
-      const uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(content.size(), 1u << 30));
-      uint32_t written = 0;
-      if (uint32_t error = file.write(content.data(), chunk, written)) return error;
-      content.remove_prefix(written);
-    }
-    if (durable) {
-      if (uint32_t error = file.flush()) return error;
-    }
-    return file.close();
-  }
-
   uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override {
     root.clear();
     std::optional<std::string> name = systemPath(path);
