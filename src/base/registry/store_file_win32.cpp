@@ -10,22 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "base/system/unique_handle.h"
-
-// After the project's headers: the macros of the Windows headers carry the
-// same names as the project's constants.
-#include <windows.h>
+#include "base/system/unique_handle_win32.h"
 
 namespace registry {
 
 namespace {
-
-struct FileTraits {
-  using Handle = HANDLE;
-  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(HANDLE file) { CloseHandle(file); }
-};
-using UniqueFile = UniqueHandle<FileTraits>;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -72,14 +61,14 @@ class StoreLock {
   }
 
  private:
-  UniqueFile file_;
+  UniqueFileHandle file_;
   bool locked_ = false;
 };
 
 // The file's text; 0 with `exists` false when there is no file.
 uint32_t readFile(const std::wstring& path, std::string& text, bool& exists) {
   text.clear();
-  UniqueFile file(
+  UniqueFileHandle file(
       CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     DWORD error = GetLastError();
@@ -110,7 +99,7 @@ uint32_t writeFile(HANDLE file, const std::string& text) {
 // Writes a temporary file beside `path` and renames it over the old one.
 uint32_t replaceFile(const std::wstring& path, const std::string& text) {
   std::wstring temporary = path + L".new" + std::to_wstring(GetCurrentProcessId());
-  UniqueFile file(
+  UniqueFileHandle file(
       CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   uint32_t error = writeFile(file.get(), text);

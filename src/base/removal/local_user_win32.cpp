@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/errors/os_error.h"
+#include "base/removal/com_ptr_win32.h"
 #include "base/system/com_apartment.h"
 #include "base/system/unique_handle.h"
 #include "base/text/vaformat.h"
@@ -36,13 +37,6 @@ struct LocalTraits {
   static void close(wchar_t* text) { LocalFree(text); }
 };
 using LocalString = UniqueHandle<LocalTraits>;
-
-template <class Interface>
-struct ComTraits {
-  using Handle = Interface*;
-  static Interface* invalid() { return nullptr; }
-  static void close(Interface* object) { object->Release(); }
-};
 
 // The account's SID; empty when no such account exists.
 std::vector<BYTE> accountSid(const std::wstring& name) {
@@ -105,12 +99,12 @@ void deleteQuotaRecords(const std::wstring& name, PSID sid) {
                                 reinterpret_cast<void**>(&rawControl)))) {
       return;  // no quota support on this system
     }
-    UniqueHandle<ComTraits<IDiskQuotaControl>> control(rawControl);
+    ComPtr<IDiskQuotaControl> control(rawControl);
     // A disk without quotas, or without a record for the account, has nothing to delete.
     if (FAILED(control.get()->Initialize(drive, TRUE))) continue;
     IDiskQuotaUser* rawUser = nullptr;
     if (FAILED(control.get()->FindUserSid(sid, DISKQUOTA_USERNAME_RESOLVE_NONE, &rawUser))) continue;
-    UniqueHandle<ComTraits<IDiskQuotaUser>> user(rawUser);
+    ComPtr<IDiskQuotaUser> user(rawUser);
     HRESULT result = control.get()->DeleteUser(user.get());
     if (FAILED(result)) {
       throw vexception(vaformat(L"Unable to delete the disk quota record of user %s on %s: %s", name, drive,

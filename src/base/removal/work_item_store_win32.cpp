@@ -8,6 +8,7 @@
 #include "base/errors/com_error.h"
 #include "base/errors/vexception.h"
 #include "base/files/file_name.h"
+#include "base/removal/com_ptr_win32.h"
 #include "base/system/com_apartment.h"
 #include "base/system/unique_handle.h"
 
@@ -18,15 +19,6 @@
 #include <windows.h>
 
 namespace {
-
-template <class Interface>
-struct ComTraits {
-  using Handle = Interface*;
-  static Interface* invalid() { return nullptr; }
-  static void close(Interface* object) { object->Release(); }
-};
-template <class Interface>
-using ComPtr = UniqueHandle<ComTraits<Interface>>;
 
 // A string the scheduler allocated for the caller.
 struct TaskMemTraits {
