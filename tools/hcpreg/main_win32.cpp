@@ -11,13 +11,34 @@
 
 std::wstring settingsStoreLocation() { return L"the registry of this machine (HKEY_LOCAL_MACHINE in its 32-bit view)"; }
 
+namespace {
+
+// The console shows the UTF-8 text as text while the tool runs; the code page
+// belongs to the console, so the one it had comes back afterwards.
+class Utf8ConsoleOutput {
+ public:
+  Utf8ConsoleOutput() : previous_(GetConsoleOutputCP()) { SetConsoleOutputCP(CP_UTF8); }
+  ~Utf8ConsoleOutput() {
+    if (previous_) SetConsoleOutputCP(previous_);
+  }
+  Utf8ConsoleOutput(const Utf8ConsoleOutput&) = delete;
+  Utf8ConsoleOutput& operator=(const Utf8ConsoleOutput&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
-  // Lines end in "\n" alone, as the Linux tool writes them, and a console
-  // shows the UTF-8 text as text.
+  // Lines end in "\n" alone, as the Linux tool writes them.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-  SetConsoleOutputCP(CP_UTF8);
+  Utf8ConsoleOutput utf8;
   std::vector<std::wstring> args(argv + 1, argv + argc);
   ToolConsole console{std::cin, std::cout, std::cerr};
-  return runHcpreg(args, console);
+  int code = runHcpreg(args, console);
+  std::cout.flush();
+  std::cerr.flush();
+  return code;
 }
