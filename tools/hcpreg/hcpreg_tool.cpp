@@ -1,14 +1,14 @@
 #include "hcpreg_tool.h"
 
 #include <cwctype>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
-#include <sstream>
 
 #include "base/errors/os_error.h"
 #include "base/files/atomic_write.h"
+#include "base/files/file_exist.h"
+#include "base/files/whole_file.h"
 #include "base/registry/reg_format.h"
 #include "base/registry/settings_store.h"
 #include "base/registry/value_data.h"
@@ -34,7 +34,7 @@ const wchar_t kUsage[] =
     L"REG_BINARY or REG_NONE. DWORD and QWORD data are decimal or 0x hex; REG_MULTI_SZ\n"
     L"items are separated by \\0 or by the /s separator; REG_BINARY data is hex digits.\n"
     L"/f and /y answer Yes to the questions before overwriting or deleting.\n"
-    L"The store is etc/halvo/registry.reg under HCP_SYSTEM_ROOT (default /).\n";
+    L"The store is ";
 
 const wchar_t kNotFound[] = L"The system was unable to find the specified registry key or value.";
 const wchar_t kDone[] = L"The operation completed successfully.";
@@ -355,18 +355,17 @@ int runDelete(const Options& options, ToolConsole& console) {
 
 // ---- import and export ----
 
-std::string narrowPath(const std::wstring& path) { return wideToUtf8Lenient(path); }
-
 int runImport(const Options& options, ToolConsole& console) {
   const std::wstring& file = options.positional[0];
-  std::ifstream in(narrowPath(file), std::ios::binary);
-  if (!in) throw ToolError{L"Cannot open the file " + file + L"."};
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw ToolError{L"Cannot read the file " + file + L"."};
+  std::string text;
+  try {
+    text = readWholeFile(file);
+  } catch (const vosexception& e) {
+    throw ToolError{L"Cannot open the file " + file + L": " + systemMessageText(e.code()).value_or(e.message())};
+  }
   std::vector<RegKeyEdit> edits;
   try {
-    edits = parseRegText(text.str());
+    edits = parseRegText(text);
   } catch (const RegFormatError& e) {
     throw ToolError{file + L": " + e.message()};
   }
@@ -392,7 +391,7 @@ int runExport(const Options& options, ToolConsole& console) {
   const std::wstring& file = options.positional[1];
   RegStore tree;
   collectTree(key, tree);
-  if (std::ifstream(narrowPath(file)).good()) {
+  if (fileExist(file)) {
     requireConfirmation(console, options.has(L"y"), L"File " + file + L" already exists. Overwrite");
   }
   // A failed write leaves an older export as it was.
@@ -426,7 +425,7 @@ bool asksForHelp(const std::vector<std::wstring>& args) {
 
 int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console) {
   if (asksForHelp(args)) {
-    print(console.out, kUsage);
+    print(console.out, kUsage + settingsStoreLocation() + L".\n");
     return 0;
   }
   try {

@@ -15,6 +15,10 @@ struct ToolConsole {
   std::ostream& err;
 };
 
+// Where the platform keeps the store, for the usage text; defined beside the
+// platform's entry.
+std::wstring settingsStoreLocation();
+
 // Runs one command (the arguments after the program name): 0 on success, 1
 // with a message on `err` otherwise.
 int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console);

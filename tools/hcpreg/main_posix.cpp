@@ -3,6 +3,8 @@
 #include "base/text/convert.h"
 #include "hcpreg_tool.h"
 
+std::wstring settingsStoreLocation() { return L"etc/halvo/registry.reg under HCP_SYSTEM_ROOT (default /)"; }
+
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));

@@ -1,0 +1,3 @@
+#include "base/removal/removal_task.h"
+
+std::wstring removalToolFileName() { return L"cleanrun.exe"; }
