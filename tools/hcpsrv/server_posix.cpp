@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <list>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -30,64 +29,42 @@
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
-#include "config_requests.h"
+#include "client_session.h"
 
 namespace {
-
-// Requests carry a value name; anything larger is not one of ours.
-constexpr uint32_t kLargestRequest = 1u << 20;
 
 [[noreturn]] void fail(const std::wstring& what, int error) {
   throwOsError(what, windowsErrorFromErrno(error), VCALLPOINT(L"", "servePipe"));
 }
 
-// One whole message of exactly `size` bytes; false at the end of the
-// connection or when the message has another size.
-bool receiveMessage(int fd, void* buffer, size_t size) {
-  iovec part{buffer, size};
-  msghdr message{};
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
-  ssize_t n;
-  do {
-    n = ::recvmsg(fd, &message, 0);
-  } while (n < 0 && errno == EINTR);
-  return n > 0 && static_cast<size_t>(n) == size && !(message.msg_flags & MSG_TRUNC);
-}
+// The messages of one connected socket.
+class SocketChannel : public MessageChannel {
+ public:
+  explicit SocketChannel(int fd) : fd_(fd) {}
 
-bool sendMessage(int fd, const void* data, size_t size) {
-  ssize_t n;
-  do {
-    n = ::send(fd, data, size, MSG_NOSIGNAL);
-  } while (n < 0 && errno == EINTR);
-  return n >= 0 && static_cast<size_t>(n) == size;
-}
-
-std::mutex answerLock;  // the settings store is read by one request at a time
-
-void serveClient(int fd) {
-  for (;;) {
-    uint8_t lengthBytes[4];
-    if (!receiveMessage(fd, lengthBytes, sizeof lengthBytes)) return;
-    uint32_t length =
-        lengthBytes[0] | (lengthBytes[1] << 8) | (lengthBytes[2] << 16) | (static_cast<uint32_t>(lengthBytes[3]) << 24);
-    // A client out of step with the protocol is dropped: its pipe breaks and
-    // it reconnects.
-    if (length == 0 || length > kLargestRequest) return;
-    std::string body(length, '\0');
-    if (!receiveMessage(fd, body.data(), body.size())) return;
-    std::string answer;
-    {
-      std::lock_guard guard(answerLock);
-      answer = answerRequest(body);
-    }
-    uint32_t size = static_cast<uint32_t>(answer.size());
-    const uint8_t sizeBytes[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-                                  static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
-    if (!sendMessage(fd, sizeBytes, sizeof sizeBytes)) return;
-    if (size && !sendMessage(fd, answer.data(), answer.size())) return;
+  bool receive(void* buffer, size_t size) override {
+    iovec part{buffer, size};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    ssize_t n;
+    do {
+      n = ::recvmsg(fd_, &message, 0);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 && static_cast<size_t>(n) == size && !(message.msg_flags & MSG_TRUNC);
   }
-}
+
+  bool send(const void* data, size_t size) override {
+    ssize_t n;
+    do {
+      n = ::send(fd_, data, size, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n >= 0 && static_cast<size_t>(n) == size;
+  }
+
+ private:
+  int fd_;
+};
 
 struct Client {
   UniqueFd fd;
@@ -105,7 +82,8 @@ class Clients {
     client->fd = std::move(fd);
     Client* raw = client.get();
     raw->thread = std::thread([raw] {
-      serveClient(raw->fd.get());
+      SocketChannel channel(raw->fd.get());
+      serveClient(channel);
       raw->done = true;
     });
     clients_.push_back(std::move(client));
