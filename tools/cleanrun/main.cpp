@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "base/errors/vexception.h"
 #include "base/log/log.h"
@@ -29,15 +30,13 @@ const char kUsage[] =
     "not be removed are logged), 1 on a usage error or when the storage or the\n"
     "task could not be handled.\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--help") {
+int runCleanrun(const std::vector<std::wstring>& args) {
+  if (args.size() == 1 && args[0] == L"--help") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc != 2 || std::string(argv[1]) != "--remove-files") {
-    std::fputs(argc < 2 ? "cleanrun: missing argument\n\n" : "cleanrun: unexpected arguments\n\n", stderr);
+  if (args.size() != 1 || args[0] != L"--remove-files") {
+    std::fputs(args.empty() ? "cleanrun: missing argument\n\n" : "cleanrun: unexpected arguments\n\n", stderr);
     std::fputs(kUsage, stderr);
     return 1;
   }
@@ -52,4 +51,18 @@ int main(int argc, char** argv) {
     logMessage(LOG_ERROR, L"Unexpected error");
   }
   return 1;
+}
+
+}  // namespace
+
+// Both entry points: the platform's start-up code calls main, or wmain where
+// programs are linked for wide arguments (Windows).
+int main(int argc, char** argv) {
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));
+  return runCleanrun(args);
+}
+
+int wmain(int argc, wchar_t** argv) {
+  return runCleanrun(std::vector<std::wstring>(argc > 0 ? argv + 1 : argv, argv + argc));
 }
