@@ -1,0 +1,3 @@
+#include "base/system/path_separator.h"
+
+wchar_t pathSeparator() { return L'\\'; }
