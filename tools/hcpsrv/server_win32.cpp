@@ -19,8 +19,8 @@
 #include <string>
 #include <thread>
 
-#include "base/pipes/kernel_handle_win32.h"
 #include "base/pipes/pipe_socket_path.h"
+#include "base/system/unique_handle_win32.h"
 #include "base/text/convert.h"
 #include "client_session.h"
 

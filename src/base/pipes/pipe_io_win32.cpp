@@ -17,8 +17,8 @@
 #include <optional>
 #include <vector>
 
-#include "base/pipes/kernel_handle_win32.h"
 #include "base/pipes/pipe_socket_path.h"
+#include "base/system/unique_handle_win32.h"
 
 namespace Con::os {
 

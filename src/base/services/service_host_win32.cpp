@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "base/pipes/kernel_handle_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 namespace {
 

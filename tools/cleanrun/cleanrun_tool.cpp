@@ -3,6 +3,8 @@
 // left registered: every entry of the removal storage, whichever service it
 // names.
 
+#include "cleanrun_tool.h"
+
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -30,6 +32,8 @@ const char kUsage[] =
     "not be removed are logged), 1 on a usage error or when the storage or the\n"
     "task could not be handled.\n";
 
+}  // namespace
+
 int runCleanrun(const std::vector<std::wstring>& args) {
   if (args.size() == 1 && args[0] == L"--help") {
     std::fputs(kUsage, stdout);
@@ -51,18 +55,4 @@ int runCleanrun(const std::vector<std::wstring>& args) {
     logMessage(LOG_ERROR, L"Unexpected error");
   }
   return 1;
-}
-
-}  // namespace
-
-// Both entry points: the platform's start-up code calls main, or wmain where
-// programs are linked for wide arguments (Windows).
-int main(int argc, char** argv) {
-  std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));
-  return runCleanrun(args);
-}
-
-int wmain(int argc, wchar_t** argv) {
-  return runCleanrun(std::vector<std::wstring>(argc > 0 ? argv + 1 : argv, argv + argc));
 }
