@@ -149,6 +149,9 @@ class Clients {
 // A new instance of the pipe. The first one also claims the name: it fails
 // while another server has instances of it.
 UniqueKernelHandle createInstance(const std::wstring& pipeName, bool first) {
+  // Wine ignores the first-instance flag: a pipe that exists at all is served.
+  if (first && (WaitNamedPipeW(pipeName.c_str(), 1) || GetLastError() == ERROR_SEM_TIMEOUT))
+    throw vexception(L"Another management service already listens on pipe " + pipeName);
   DWORD openMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
   DWORD pipeMode = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
   HANDLE pipe = CreateNamedPipeW(pipeName.c_str(), openMode, pipeMode, PIPE_UNLIMITED_INSTANCES, kPipeBufferBytes,
