@@ -12,16 +12,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <list>
-#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "base/errors/os_error.h"
 #include "base/errors/strict_convert.h"
@@ -30,6 +26,7 @@
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
 #include "client_session.h"
+#include "client_threads.h"
 
 namespace {
 
@@ -64,51 +61,6 @@ class SocketChannel : public MessageChannel {
 
  private:
   int fd_;
-};
-
-struct Client {
-  UniqueFd fd;
-  std::thread thread;
-  std::atomic<bool> done{false};
-};
-
-class Clients {
- public:
-  ~Clients() { closeAll(); }
-
-  void start(UniqueFd fd) {
-    reapFinished();
-    auto client = std::make_unique<Client>();
-    client->fd = std::move(fd);
-    Client* raw = client.get();
-    raw->thread = std::thread([raw] {
-      SocketChannel channel(raw->fd.get());
-      serveClient(channel);
-      raw->done = true;
-    });
-    clients_.push_back(std::move(client));
-  }
-
-  // Wakes every client thread out of its read and waits for it.
-  void closeAll() {
-    for (auto& client : clients_) ::shutdown(client->fd.get(), SHUT_RDWR);
-    for (auto& client : clients_) client->thread.join();
-    clients_.clear();
-  }
-
- private:
-  void reapFinished() {
-    for (auto it = clients_.begin(); it != clients_.end();) {
-      if ((*it)->done) {
-        (*it)->thread.join();
-        it = clients_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-
-  std::list<std::unique_ptr<Client>> clients_;
 };
 
 // True when a server accepts connections on the socket at `address`.
@@ -196,7 +148,8 @@ void servePipe(const std::wstring& pipeName) {
   std::printf("hcpsrv: serving %s at %s\n", cstrLenient(pipeName).c_str(), narrowPath.c_str());
   std::fflush(stdout);
 
-  Clients clients;
+  // Shutting a socket down wakes its thread out of its read.
+  ClientThreads<UniqueFd> clients([](UniqueFd& fd) { ::shutdown(fd.get(), SHUT_RDWR); });
   for (;;) {
     pollfd fds[2] = {{listener.get(), POLLIN, 0}, {signals.get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
@@ -206,7 +159,12 @@ void servePipe(const std::wstring& pipeName) {
     if (fds[1].revents) break;
     if (fds[0].revents & POLLIN) {
       UniqueFd client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-      if (client) clients.start(std::move(client));
+      if (client) {
+        clients.start(std::move(client), [](UniqueFd& fd) {
+          SocketChannel channel(fd.get());
+          serveClient(channel);
+        });
+      }
     }
   }
   std::printf("hcpsrv: stopped\n");

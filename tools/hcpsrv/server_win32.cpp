@@ -12,17 +12,14 @@
 #include <windows.h>
 // clang-format on
 
-#include <atomic>
 #include <cstdio>
-#include <list>
-#include <memory>
 #include <string>
-#include <thread>
 
 #include "base/pipes/pipe_socket_path.h"
 #include "base/system/unique_handle_win32.h"
 #include "base/text/convert.h"
 #include "client_session.h"
+#include "client_threads.h"
 
 namespace {
 
@@ -94,58 +91,6 @@ class PipeChannel : public MessageChannel {
   UniqueKernelHandle event_;
 };
 
-struct Client {
-  UniqueKernelHandle pipe;
-  std::thread thread;
-  std::atomic<bool> done{false};
-};
-
-class Clients {
- public:
-  explicit Clients(HANDLE stop) : stop_(stop) {}
-  ~Clients() { closeAll(); }
-
-  void start(UniqueKernelHandle pipe) {
-    reapFinished();
-    auto client = std::make_unique<Client>();
-    client->pipe = std::move(pipe);
-    Client* raw = client.get();
-    HANDLE stop = stop_;
-    raw->thread = std::thread([raw, stop] {
-      try {
-        PipeChannel channel(raw->pipe.get(), stop);
-        serveClient(channel);
-      } catch (const vexception& e) {
-        std::fprintf(stderr, "hcpsrv: %s\n", cstrLenient(e.fullText()).c_str());
-      }
-      raw->done = true;
-    });
-    clients_.push_back(std::move(client));
-  }
-
-  // Wakes every client thread out of its wait and waits for it.
-  void closeAll() {
-    SetEvent(stop_);
-    for (auto& client : clients_) client->thread.join();
-    clients_.clear();
-  }
-
- private:
-  void reapFinished() {
-    for (auto it = clients_.begin(); it != clients_.end();) {
-      if ((*it)->done) {
-        (*it)->thread.join();
-        it = clients_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-
-  HANDLE stop_;
-  std::list<std::unique_ptr<Client>> clients_;
-};
-
 // A new instance of the pipe. The first one also claims the name: it fails
 // while another server has instances of it.
 UniqueKernelHandle createInstance(const std::wstring& pipeName, bool first) {
@@ -176,7 +121,9 @@ void servePipe(const std::wstring& pipeName) {
   std::printf("hcpsrv: serving %s\n", cstrLenient(pipeName).c_str());
   std::fflush(stdout);
 
-  Clients clients(stop.get());
+  // The stop event wakes every client's thread out of its wait.
+  HANDLE stopHandle = stop.get();
+  ClientThreads<UniqueKernelHandle> clients([stopHandle](UniqueKernelHandle&) { SetEvent(stopHandle); });
   for (;;) {
     DWORD unused = 0;
     HANDLE pipe = instance.get();
@@ -185,14 +132,21 @@ void servePipe(const std::wstring& pipeName) {
     if (error == ERROR_OPERATION_ABORTED) break;
     // ERROR_PIPE_CONNECTED: the client came before the wait began.
     if (error == ERROR_SUCCESS || error == ERROR_PIPE_CONNECTED) {
-      clients.start(std::move(instance));
+      clients.start(std::move(instance), [stopHandle](UniqueKernelHandle& pipe) {
+        try {
+          PipeChannel channel(pipe.get(), stopHandle);
+          serveClient(channel);
+        } catch (const vexception& e) {
+          std::fprintf(stderr, "hcpsrv: %s\n", cstrLenient(e.fullText()).c_str());
+        }
+      });
     } else if (error != ERROR_NO_DATA) {
       // ERROR_NO_DATA: the client left before it was served.
       fail(L"Unable to wait for clients of pipe " + pipeName, error);
     }
     instance = createInstance(pipeName, false);
   }
-  clients.closeAll();
+  clients.joinAll();
   SetConsoleCtrlHandler(onConsoleControl, FALSE);
   std::printf("hcpsrv: stopped\n");
   std::fflush(stdout);
