@@ -12,17 +12,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <list>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "base/errors/os_error.h"
 #include "base/errors/strict_convert.h"
@@ -30,107 +25,42 @@
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
-#include "config_requests.h"
+#include "client_session.h"
+#include "client_threads.h"
 
 namespace {
-
-// Requests carry a value name; anything larger is not one of ours.
-constexpr uint32_t kLargestRequest = 1u << 20;
 
 [[noreturn]] void fail(const std::wstring& what, int error) {
   throwOsError(what, windowsErrorFromErrno(error), VCALLPOINT(L"", "servePipe"));
 }
 
-// One whole message of exactly `size` bytes; false at the end of the
-// connection or when the message has another size.
-bool receiveMessage(int fd, void* buffer, size_t size) {
-  iovec part{buffer, size};
-  msghdr message{};
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
-  ssize_t n;
-  do {
-    n = ::recvmsg(fd, &message, 0);
-  } while (n < 0 && errno == EINTR);
-  return n > 0 && static_cast<size_t>(n) == size && !(message.msg_flags & MSG_TRUNC);
-}
-
-bool sendMessage(int fd, const void* data, size_t size) {
-  ssize_t n;
-  do {
-    n = ::send(fd, data, size, MSG_NOSIGNAL);
-  } while (n < 0 && errno == EINTR);
-  return n >= 0 && static_cast<size_t>(n) == size;
-}
-
-std::mutex answerLock;  // the settings store is read by one request at a time
-
-void serveClient(int fd) {
-  for (;;) {
-    uint8_t lengthBytes[4];
-    if (!receiveMessage(fd, lengthBytes, sizeof lengthBytes)) return;
-    uint32_t length =
-        lengthBytes[0] | (lengthBytes[1] << 8) | (lengthBytes[2] << 16) | (static_cast<uint32_t>(lengthBytes[3]) << 24);
-    // A client out of step with the protocol is dropped: its pipe breaks and
-    // it reconnects.
-    if (length == 0 || length > kLargestRequest) return;
-    std::string body(length, '\0');
-    if (!receiveMessage(fd, body.data(), body.size())) return;
-    std::string answer;
-    {
-      std::lock_guard guard(answerLock);
-      answer = answerRequest(body);
-    }
-    uint32_t size = static_cast<uint32_t>(answer.size());
-    const uint8_t sizeBytes[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-                                  static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
-    if (!sendMessage(fd, sizeBytes, sizeof sizeBytes)) return;
-    if (size && !sendMessage(fd, answer.data(), answer.size())) return;
-  }
-}
-
-struct Client {
-  UniqueFd fd;
-  std::thread thread;
-  std::atomic<bool> done{false};
-};
-
-class Clients {
+// The messages of one connected socket.
+class SocketChannel : public MessageChannel {
  public:
-  ~Clients() { closeAll(); }
+  explicit SocketChannel(int fd) : fd_(fd) {}
 
-  void start(UniqueFd fd) {
-    reapFinished();
-    auto client = std::make_unique<Client>();
-    client->fd = std::move(fd);
-    Client* raw = client.get();
-    raw->thread = std::thread([raw] {
-      serveClient(raw->fd.get());
-      raw->done = true;
-    });
-    clients_.push_back(std::move(client));
+  bool receive(void* buffer, size_t size) override {
+    iovec part{buffer, size};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    ssize_t n;
+    do {
+      n = ::recvmsg(fd_, &message, 0);
+    } while (n < 0 && errno == EINTR);
+    return n > 0 && static_cast<size_t>(n) == size && !(message.msg_flags & MSG_TRUNC);
   }
 
-  // Wakes every client thread out of its read and waits for it.
-  void closeAll() {
-    for (auto& client : clients_) ::shutdown(client->fd.get(), SHUT_RDWR);
-    for (auto& client : clients_) client->thread.join();
-    clients_.clear();
+  bool send(const void* data, size_t size) override {
+    ssize_t n;
+    do {
+      n = ::send(fd_, data, size, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    return n >= 0 && static_cast<size_t>(n) == size;
   }
 
  private:
-  void reapFinished() {
-    for (auto it = clients_.begin(); it != clients_.end();) {
-      if ((*it)->done) {
-        (*it)->thread.join();
-        it = clients_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-
-  std::list<std::unique_ptr<Client>> clients_;
+  int fd_;
 };
 
 // True when a server accepts connections on the socket at `address`.
@@ -218,7 +148,8 @@ void servePipe(const std::wstring& pipeName) {
   std::printf("hcpsrv: serving %s at %s\n", cstrLenient(pipeName).c_str(), narrowPath.c_str());
   std::fflush(stdout);
 
-  Clients clients;
+  // Shutting a socket down wakes its thread out of its read.
+  ClientThreads<UniqueFd> clients([](UniqueFd& fd) { ::shutdown(fd.get(), SHUT_RDWR); });
   for (;;) {
     pollfd fds[2] = {{listener.get(), POLLIN, 0}, {signals.get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
@@ -228,7 +159,12 @@ void servePipe(const std::wstring& pipeName) {
     if (fds[1].revents) break;
     if (fds[0].revents & POLLIN) {
       UniqueFd client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-      if (client) clients.start(std::move(client));
+      if (client) {
+        clients.start(std::move(client), [](UniqueFd& fd) {
+          SocketChannel channel(fd.get());
+          serveClient(channel);
+        });
+      }
     }
   }
   std::printf("hcpsrv: stopped\n");

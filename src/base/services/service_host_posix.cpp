@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -337,4 +338,38 @@ int runServiceHost(const std::wstring& serviceName, int readyFd) {
   }
   ServiceHost host(std::move(*definition));
   return host.run(ready);
+}
+
+namespace {
+
+int usage(const std::string& problem) {
+  std::fprintf(stderr,
+               "hcpsvc: %s\n"
+               "usage: hcpsvc --run <service name> [--ready-fd <fd>]\n"
+               "Runs the service defined under HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\<name>.\n"
+               "It is started by the service control of the panel's programs, not by hand.\n",
+               problem.c_str());
+  return 2;
+}
+
+}  // namespace
+
+int runServiceProgram(const std::vector<std::wstring>& args) {
+  std::wstring name;
+  int readyFd = -1;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == L"--run" && i + 1 < args.size()) {
+      name = args[++i];
+    } else if (args[i] == L"--ready-fd" && i + 1 < args.size()) {
+      std::string number = cstrLenient(args[++i]);
+      char* end = nullptr;
+      long fd = std::strtol(number.c_str(), &end, 10);
+      if (number.empty() || *end != '\0' || fd < 0 || fd > 1024) return usage("--ready-fd needs a descriptor number");
+      readyFd = static_cast<int>(fd);
+    } else {
+      return usage("unknown argument '" + cstrLenient(args[i]) + "'");
+    }
+  }
+  if (name.empty()) return usage("--run <service name> is required");
+  return runServiceHost(name, readyFd);
 }

@@ -3,9 +3,12 @@
 // left registered: every entry of the removal storage, whichever service it
 // names.
 
+#include "cleanrun_tool.h"
+
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "base/errors/vexception.h"
 #include "base/log/log.h"
@@ -31,13 +34,13 @@ const char kUsage[] =
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--help") {
+int runCleanrun(const std::vector<std::wstring>& args) {
+  if (args.size() == 1 && args[0] == L"--help") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc != 2 || std::string(argv[1]) != "--remove-files") {
-    std::fputs(argc < 2 ? "cleanrun: missing argument\n\n" : "cleanrun: unexpected arguments\n\n", stderr);
+  if (args.size() != 1 || args[0] != L"--remove-files") {
+    std::fputs(args.empty() ? "cleanrun: missing argument\n\n" : "cleanrun: unexpected arguments\n\n", stderr);
     std::fputs(kUsage, stderr);
     return 1;
   }

@@ -1,0 +1,10 @@
+#pragma once
+// hcpsrv's command line, the same on every platform: no argument runs the
+// management service, --help (-h, /?) prints `usage`.
+
+#include <string>
+#include <vector>
+
+// Returns the exit code: 0 after a stop request or --help, 1 when the pipe
+// cannot be served or an argument is unknown.
+int runHcpsrv(const std::vector<std::wstring>& args, const char* usage);
