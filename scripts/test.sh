@@ -6,6 +6,8 @@
 # target for a bounded time (fuzz.sh; FUZZ_SECONDS, default 20) from a fixed
 # seed (FUZZ_SEED, default 1), so that a run repeats the last one;
 # scripts/fuzz.sh alone explores anew each time and is how new inputs are found.
+# Last, the Windows programs are cross-compiled (build-windows.sh) and started
+# under Wine (windows-smoke.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -13,3 +15,5 @@ scripts/check-format.sh
 ctest --test-dir build --output-on-failure -j2 "$@"
 scripts/sanitize.sh
 FUZZ_SEED=${FUZZ_SEED:-1} scripts/fuzz.sh
+scripts/build-windows.sh
+scripts/windows-smoke.sh

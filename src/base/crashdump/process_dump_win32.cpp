@@ -9,8 +9,8 @@
 #include <atomic>
 
 #include "base/errors/win_error_codes.h"
-#include "base/files/handles_win32.h"
 #include "base/files/long_path_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 namespace {
 
@@ -48,8 +48,8 @@ uint32_t writeProcessDump(const std::wstring& path, const void* exceptionPointer
     ~Release() { writerBusy.clear(std::memory_order_release); }
   } release;
   const std::wstring name = longPathForm(path);
-  UniqueKernelHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFileHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
   uint32_t result = writeMiniDump(file.get(), exceptionPointers, dumpType);
   if (!CloseHandle(file.release()) && result == ERROR_SUCCESS) result = GetLastError();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/files/file_system.h"
-#include "base/files/handles_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 // A self-relative security descriptor for a new directory with `access`.
 uint32_t directorySecurityDescriptor(const DirectoryAccess& access, UniqueLocalMemory& descriptor);

@@ -6,8 +6,8 @@
 
 #include "base/errors/win_error_codes.h"
 #include "base/files/access_lists_win32.h"
-#include "base/files/handles_win32.h"
 #include "base/files/long_path_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 namespace {
 

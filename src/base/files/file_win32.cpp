@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "base/errors/win_error_codes.h"
-#include "base/files/handles_win32.h"
 #include "base/files/long_path_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 struct File::Impl {
-  UniqueKernelHandle handle;
+  UniqueFileHandle handle;
 };
 
 File::File() = default;

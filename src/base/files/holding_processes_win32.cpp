@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/errors/runtime_errors.h"
-#include "base/files/handles_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 namespace RunTime {
 namespace {
@@ -54,7 +54,7 @@ std::vector<RM_PROCESS_INFO> holdersIn(const RestartManagerSession& session) {
 // program cannot be asked (a process of another user, or one that ended).
 std::wstring programOf(const RM_PROCESS_INFO& holder) {
   UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, holder.Process.dwProcessId));
-  if (process.get() != nullptr && process) {
+  if (process) {
     wchar_t path[MAX_PATH * 4];
     DWORD size = static_cast<DWORD>(std::size(path));
     if (QueryFullProcessImageNameW(process.get(), 0, path, &size)) return std::wstring(path, size);

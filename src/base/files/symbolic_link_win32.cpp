@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/errors/win_error_codes.h"
-#include "base/files/handles_win32.h"
 #include "base/files/long_path_win32.h"
+#include "base/system/unique_handle_win32.h"
 
 namespace {
 
@@ -55,9 +55,9 @@ std::wstring fromNtName(const std::wstring& name) {
 // The target that one link names; ERROR_NOT_A_REPARSE_POINT for an entry
 // that is no symbolic link or junction.
 uint32_t readLinkTarget(const std::wstring& link, std::wstring& target) {
-  UniqueKernelHandle handle(CreateFileW(longPathForm(link).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueFileHandle handle(CreateFileW(longPathForm(link).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return GetLastError();
   std::vector<unsigned char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
   DWORD size = 0;
@@ -90,9 +90,9 @@ uint32_t readLinkTarget(const std::wstring& link, std::wstring& target) {
 
 // The final path of an existing chain, as the system resolves it.
 uint32_t finalPathOf(const std::wstring& path, std::wstring& target) {
-  UniqueKernelHandle handle(CreateFileW(longPathForm(path).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueFileHandle handle(CreateFileW(longPathForm(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return GetLastError();
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "base/system/unique_handle.h"
+#include "base/system/unique_handle_win32.h"
 #include "base/text/strings.h"
 
 // After the project's headers: the macros of the Windows headers carry the
@@ -13,13 +13,6 @@
 namespace halvo::logging {
 
 namespace {
-
-struct FindTraits {
-  using Handle = HANDLE;
-  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(HANDLE find) { FindClose(find); }
-};
-using UniqueFind = UniqueHandle<FindTraits>;
 
 // Names compare as the file system does, ignoring letter case.
 bool hasPrefixAndSuffix(std::wstring_view name, std::wstring_view prefix, std::wstring_view suffix) {
@@ -60,8 +53,8 @@ uint32_t listFiles(const std::wstring& directory, const std::wstring& prefix, co
   WIN32_FIND_DATAW found{};
   // The pattern alone would also match by the short 8.3 names; the names are
   // checked again below.
-  UniqueFind find(FindFirstFileExW(joinPath(directory, prefix + L"*" + suffix).c_str(), FindExInfoBasic, &found,
-                                   FindExSearchNameMatch, nullptr, 0));
+  UniqueFindHandle find(FindFirstFileExW(joinPath(directory, prefix + L"*" + suffix).c_str(), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, 0));
   if (!find) {
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;

@@ -1,5 +1,6 @@
 #pragma once
-// Owning handles of the Windows files: kernel objects and loaded modules.
+// Owning handles of the Windows calls: kernel objects, files, searches and
+// memory handed out by the system.
 // Only *_win32.cpp files include this.
 
 #include <windows.h>
@@ -21,3 +22,18 @@ struct FileHandleTraits {
   static void close(HANDLE handle) { CloseHandle(handle); }
 };
 using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+  static void close(HANDLE handle) { FindClose(handle); }
+};
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+
+// Memory that the security calls hand out with LocalAlloc.
+struct LocalMemoryTraits {
+  using Handle = HLOCAL;
+  static HLOCAL invalid() { return nullptr; }
+  static void close(HLOCAL memory) { LocalFree(memory); }
+};
+using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
