@@ -41,15 +41,3 @@ LocalTime toLocalTime(int64_t seconds) {
   localtime_r(&t, &parts);
   return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, 0};
 }
-
-int64_t fromLocalTime(const LocalTime& time) {
-  tm parts{};
-  parts.tm_year = time.year - 1900;
-  parts.tm_mon = time.month - 1;
-  parts.tm_mday = time.day;
-  parts.tm_hour = time.hour;
-  parts.tm_min = time.minute;
-  parts.tm_sec = time.second;
-  parts.tm_isdst = -1;
-  return static_cast<int64_t>(mktime(&parts));
-}
