@@ -31,9 +31,11 @@ std::wstring_view parentOf(std::wstring_view path) {
 std::wstring rootName(Root root) { return root == Root::CurrentUser ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE"; }
 
 std::optional<std::wstring> normalizedKeyPath(std::wstring_view path) {
+  // An empty name anywhere, also before the one trailing separator allowed.
+  if (path.find(L"\\\\") != std::wstring_view::npos) return std::nullopt;
   if (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
   if (path.empty()) return std::wstring();
-  if (path.front() == L'\\' || path.find(L"\\\\") != std::wstring_view::npos) return std::nullopt;
+  if (path.front() == L'\\') return std::nullopt;
   for (wchar_t c : path) {
     if (c < 0x20 || c == 0x7F) return std::nullopt;
   }

@@ -22,6 +22,7 @@ TEST(KeyPath, Normalisation) {
   EXPECT_EQ(normalizedKeyPath(L"\\"), L"");
   EXPECT_FALSE(normalizedKeyPath(L"\\SOFTWARE"));
   EXPECT_FALSE(normalizedKeyPath(L"SOFTWARE\\\\Halvo"));
+  EXPECT_FALSE(normalizedKeyPath(L"SOFTWARE\\Halvo\\\\"));
   EXPECT_FALSE(normalizedKeyPath(L"SOFT\nWARE"));
 }
 
