@@ -7,8 +7,6 @@ namespace fake {
 
 namespace {
 
-bool hasAccess(uint32_t granted, uint32_t needed) { return (granted & needed) == needed; }
-
 class Handle : public ServiceHandle {
  public:
   Handle(ServiceManager& manager, std::wstring name, uint32_t access)
@@ -28,10 +26,7 @@ class Handle : public ServiceHandle {
   }
 
   uint32_t control(uint32_t request, ServiceStatus& status) override {
-    uint32_t needed = request == SERVICE_CONTROL_STOP                                           ? SERVICE_STOP
-                      : request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE ? SERVICE_PAUSE_CONTINUE
-                                                                                                : SERVICE_INTERROGATE;
-    if (!hasAccess(access_, needed)) return ERROR_ACCESS_DENIED;
+    if (!hasAccess(access_, accessNeededForControl(request))) return ERROR_ACCESS_DENIED;
     manager_.calls.push_back(vaformat(L"control %s %u", name_, request));
     Service& s = service();
     if (s.controlError) return s.controlError;

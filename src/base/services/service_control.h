@@ -64,6 +64,12 @@ constexpr uint32_t SERVICE_INTERROGATE = 0x0080;
 constexpr uint32_t SERVICE_DELETE_ACCESS = 0x00010000;  // DELETE
 constexpr uint32_t SERVICE_ALL_ACCESS = 0x000F01FF;
 
+// Whether `granted` holds every right of `needed`, and the right a control
+// request needs, as the Service Control Manager checks them (the POSIX
+// stand-in and the tests' fake manager check the same way).
+bool hasAccess(uint32_t granted, uint32_t needed);
+uint32_t accessNeededForControl(uint32_t request);
+
 // The platform's SERVICE_STATUS.
 struct ServiceStatus {
   uint32_t serviceType = 0;

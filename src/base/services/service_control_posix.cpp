@@ -24,8 +24,6 @@ namespace {
 constexpr uint32_t kStopAcknowledgeMs = 10000;
 constexpr uint32_t kStopAcknowledgePollMs = 20;
 
-bool hasAccess(uint32_t granted, uint32_t needed) { return (granted & needed) == needed; }
-
 // The status of the service as a query reports it: 0 or ERROR_FILE_CORRUPT for
 // a record that cannot be read.
 uint32_t currentStatus(const std::wstring& keyName, StatusRecord& out) {
@@ -69,10 +67,7 @@ class StandInService : public ServiceHandle {
   }
 
   uint32_t control(uint32_t request, ServiceStatus& status) override {
-    uint32_t needed = request == SERVICE_CONTROL_STOP                                           ? SERVICE_STOP
-                      : request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE ? SERVICE_PAUSE_CONTINUE
-                                                                                                : SERVICE_INTERROGATE;
-    if (!hasAccess(access_, needed)) return ERROR_ACCESS_DENIED;
+    if (!hasAccess(access_, accessNeededForControl(request))) return ERROR_ACCESS_DENIED;
     if (request < SERVICE_CONTROL_STOP || request > SERVICE_CONTROL_INTERROGATE) return ERROR_INVALID_PARAMETER;
     StatusRecord record;
     if (uint32_t error = currentStatus(name_, record)) return error;
