@@ -125,27 +125,36 @@ void removeWebAppMounts(const std::string& mapPath, const std::string& host, con
   file.save(mapPath);
 }
 
-void addAliasMounts(const std::string& mapPath, const std::string& host, const std::string& alias) {
+void addAliasMounts(const std::string& mapPath, const std::string& host, const std::vector<std::string>& aliases) {
   const std::string hostPrefix = bench::concat("/", lowerAscii(host), "/");
-  const std::string aliasPrefix = bench::concat("/", lowerAscii(alias), "/");
   PropertyFile file = PropertyFile::load(mapPath);
-  std::vector<std::string> pending;
+  std::vector<std::string> suffixes;
   std::string worker;
   for (std::string_view line : file.lines()) {
     std::string_view key = keyOf(line);
     if (key.substr(0, hostPrefix.size()) != hostPrefix) continue;
-    pending.push_back(aliasPrefix + std::string(key.substr(hostPrefix.size())));
+    suffixes.emplace_back(key.substr(hostPrefix.size()));
     if (worker.empty()) worker = valueOf(line);
+  }
+  std::vector<std::string> pending;
+  for (const std::string& alias : aliases) {
+    const std::string aliasPrefix = bench::concat("/", lowerAscii(alias), "/");
+    for (const std::string& suffix : suffixes) pending.push_back(aliasPrefix + suffix);
   }
   setOrAppend(file, pending, worker);
   file.save(mapPath);
 }
 
-void removeAliasMounts(const std::string& mapPath, const std::string& alias) {
+void removeAliasMounts(const std::string& mapPath, const std::vector<std::string>& aliases) {
   if (!fileExists(mapPath)) return;
-  const std::string prefix = bench::concat("/", lowerAscii(alias), "/");
+  std::vector<std::string> prefixes;
+  for (const std::string& alias : aliases) prefixes.push_back(bench::concat("/", lowerAscii(alias), "/"));
   PropertyFile file = PropertyFile::load(mapPath);
-  std::erase_if(file.lines(), [&](std::string_view line) { return keyOf(line).substr(0, prefix.size()) == prefix; });
+  std::erase_if(file.lines(), [&](std::string_view line) {
+    std::string_view key = keyOf(line);
+    return std::any_of(prefixes.begin(), prefixes.end(),
+                       [key](const std::string& prefix) { return key.substr(0, prefix.size()) == prefix; });
+  });
   file.save(mapPath);
 }
 

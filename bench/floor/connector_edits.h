@@ -16,9 +16,9 @@ void addWebAppMounts(const std::string& mapPath, const std::string& host, const 
 // Nothing happens when the file is missing.
 void removeWebAppMounts(const std::string& mapPath, const std::string& host, const std::vector<std::string>& names,
                         const std::string& application);
-void addAliasMounts(const std::string& mapPath, const std::string& host, const std::string& alias);
+void addAliasMounts(const std::string& mapPath, const std::string& host, const std::vector<std::string>& aliases);
 // Nothing happens when the file is missing.
-void removeAliasMounts(const std::string& mapPath, const std::string& alias);
+void removeAliasMounts(const std::string& mapPath, const std::vector<std::string>& aliases);
 void renameHostMounts(const std::string& mapPath, const std::string& oldHost, const std::vector<std::string>& oldNames,
                       const std::string& newHost, const std::vector<std::string>& newNames,
                       const std::string& newWorker);

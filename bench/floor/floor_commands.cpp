@@ -110,7 +110,7 @@ void addAlias(const FloorPaths& paths, const std::string& host, const std::strin
     }
     if (added) saveServerXml(document, serverXmlPath(paths));
   }
-  for (const std::string& name : pair) addAliasMounts(mapPath(paths), host, name);
+  addAliasMounts(mapPath(paths), host, {pair[0], pair[1]});
 }
 
 void removeAlias(const FloorPaths& paths, const std::string& host, const std::string& alias) {
@@ -127,7 +127,7 @@ void removeAlias(const FloorPaths& paths, const std::string& host, const std::st
     }
     if (removed) saveServerXml(document, serverXmlPath(paths));
   }
-  for (const std::string& name : pair) removeAliasMounts(mapPath(paths), name);
+  removeAliasMounts(mapPath(paths), {pair[0], pair[1]});
 }
 
 void renameVHost(const FloorPaths& paths, const std::string& oldName, const std::string& newName,

@@ -216,38 +216,47 @@ void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, con
   file.save(uriWorkerMapPath_);
 }
 
-void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const std::wstring& alias) {
+void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::addAliasMounts";
   checkRedirectorName(RedirectorName::Host, hostName, kFunction);
-  checkRedirectorName(RedirectorName::Alias, alias, kFunction);
+  checkAliases(aliases, kFunction);
   const std::string hostPrefix = mountPrefix(hostName);
-  const std::string aliasPrefix = mountPrefix(alias);
+  std::vector<std::string> aliasPrefixes;
+  for (const std::wstring& alias : aliases) aliasPrefixes.push_back(mountPrefix(alias));
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
-  PendingKeys pending;
+  std::vector<std::string> hostKeys;
   std::string worker;
   file.walkKeysStartingWith(
       {hostPrefix}, [](std::string_view) { return true; },
       [&](PropertyLine& line) {
-        pending.add(aliasPrefix + line.key.substr(hostPrefix.size()));
+        hostKeys.push_back(line.key.substr(hostPrefix.size()));
         if (worker.empty()) worker = line.value;
         return LineEdit::Keep;
       });
+  // Alias by alias, in the host's order: the lines are appended as one edit
+  // per alias would append them.
+  PendingKeys pending;
+  for (const std::string& aliasPrefix : aliasPrefixes) {
+    for (const std::string& key : hostKeys) pending.add(aliasPrefix + key);
+  }
   setMounts(file, pending, worker);
   file.save(uriWorkerMapPath_);
 }
 
-void IsapiRedirectorConfig::removeAliasMounts(const std::wstring& alias) {
+void IsapiRedirectorConfig::removeAliasMounts(const std::vector<std::wstring>& aliases) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::removeAliasMounts";
-  checkRedirectorName(RedirectorName::Alias, alias, kFunction);
+  checkAliases(aliases, kFunction);
   if (!fileExist(uriWorkerMapPath_)) return;
-  const std::string prefix = mountPrefix(alias);
+  std::vector<std::string> prefixList;
+  for (const std::wstring& alias : aliases) prefixList.push_back(mountPrefix(alias));
 
   PropertyFile file;
   file.load(uriWorkerMapPath_);
   file.walkKeysStartingWith(
-      {prefix}, [](std::string_view) { return true; }, [](PropertyLine&) { return LineEdit::Erase; });
+      std::vector<std::string_view>(prefixList.begin(), prefixList.end()), [](std::string_view) { return true; },
+      [](PropertyLine&) { return LineEdit::Erase; });
   file.save(uriWorkerMapPath_);
 }
 

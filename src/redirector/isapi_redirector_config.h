@@ -39,9 +39,9 @@ class IsapiRedirectorConfig {
   // each alias, rewriting existing keys in place and appending the others.
   void addWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
                        const std::wstring& appName);
-  // Gives the alias a copy of every mount of the host, pointing at the worker
-  // of the host's first mount that has one.
-  void addAliasMounts(const std::wstring& hostName, const std::wstring& alias);
+  // Gives each alias a copy of every mount of the host, pointing at the
+  // worker of the host's first mount.
+  void addAliasMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases);
   // Erases the mounts of the old host and its aliases and writes the old
   // host's mounts again under the new host and each new alias.
   void renameHostMounts(const std::wstring& oldHostName, const std::vector<std::wstring>& oldAliases,
@@ -52,8 +52,8 @@ class IsapiRedirectorConfig {
   // Erases the two mounts of the application under the host and each alias.
   void removeWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
                           const std::wstring& appName);
-  // Erases every mount under the alias ("/alias/..."; "/alias.other/" stays).
-  void removeAliasMounts(const std::wstring& alias);
+  // Erases every mount under each alias ("/alias/..."; "/alias.other/" stays).
+  void removeAliasMounts(const std::vector<std::wstring>& aliases);
 
  private:
   std::wstring workersPath_;

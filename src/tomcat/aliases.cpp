@@ -31,7 +31,7 @@ void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias
           if (added) saveServerXml(document);
         }
         IsapiRedirectorConfig config = redirectorConfig();
-        for (const std::wstring& name : names) config.addAliasMounts(host, name);
+        config.addAliasMounts(host, names);
         if (restart) restartService();
       });
 }
@@ -58,7 +58,7 @@ void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& al
           if (removed) saveServerXml(document);
         }
         IsapiRedirectorConfig config = redirectorConfig();
-        for (const std::wstring& name : names) config.removeAliasMounts(name);
+        config.removeAliasMounts(names);
         if (restart) restartService();
       });
 }

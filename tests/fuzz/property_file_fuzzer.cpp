@@ -247,7 +247,7 @@ void editMounts(std::string_view bytes, const Lines& before) {
 
   runEdit(
       "uriworkermap.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addAliasMounts(kHost, kNewAlias); },
+      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addAliasMounts(kHost, {kNewAlias}); },
       [](const Lines& was, const Lines& now) {
         // Only lines under the alias may change; the rest keep their place.
         check(now.size() >= was.size(), "addAliasMounts loses no line");
@@ -275,7 +275,7 @@ void editMounts(std::string_view bytes, const Lines& before) {
 
   runEdit(
       "uriworkermap.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeAliasMounts(kAlias); },
+      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeAliasMounts({kAlias}); },
       [](const Lines& was, const Lines& now) {
         auto underAlias = [](const std::string& line) {
           return keyOf(line).compare(0, kAliasMount.size(), kAliasMount) == 0;

@@ -190,23 +190,24 @@ TEST_F(MountsTest, AddAliasMountsCopiesTheHostsMounts) {
   // The first host mount with a worker names the worker of every copy.
   writeFile(uriMap_, crlf({"/h.test/one=", "/h.test/one/*=h_test", "/other.test/x=o", "/h.test/two=later",
                            "/al.test/one=old", "/h.testing/three=no"}));
-  config_.addAliasMounts(L"H.Test", L"AL.test");
+  config_.addAliasMounts(L"H.Test", {L"AL.test", L"www.al.test"});
   EXPECT_EQ(readFile(uriMap_),
             crlf({"/h.test/one=", "/h.test/one/*=h_test", "/other.test/x=o", "/h.test/two=later", "/al.test/one=h_test",
-                  "/h.testing/three=no", "/al.test/one/*=h_test", "/al.test/two=h_test"}));
+                  "/h.testing/three=no", "/al.test/one/*=h_test", "/al.test/two=h_test", "/www.al.test/one=h_test",
+                  "/www.al.test/one/*=h_test", "/www.al.test/two=h_test"}));
 }
 
 TEST_F(MountsTest, AddAliasMountsOfAHostWithoutMountsChangesNothing) {
   const std::string original = crlf({"# nothing here", "/other.test/x=o"});
   writeFile(uriMap_, original);
-  config_.addAliasMounts(L"h.test", L"a.test");
+  config_.addAliasMounts(L"h.test", {L"a.test"});
   EXPECT_EQ(readFile(uriMap_), original);
 }
 
 TEST_F(MountsTest, RemoveAliasMountsKeepsLongerNames) {
   writeFile(uriMap_, crlf({"/x.test/app=w", "/x.testing/app=w", "/x.test/app/*=w", "/x.test=w", "# /x.test/ comment",
-                           "/a.test/x.test/=w"}));
-  config_.removeAliasMounts(L"X.test");
+                           "/a.test/x.test/=w", "/www.x.test/app=w"}));
+  config_.removeAliasMounts({L"X.test", L"www.x.test"});
   EXPECT_EQ(readFile(uriMap_), crlf({"/x.testing/app=w", "/x.test=w", "# /x.test/ comment", "/a.test/x.test/=w"}));
 }
 
@@ -230,11 +231,11 @@ TEST_F(RedirectorConfigTest, MissingFilesFailTheAddingEditsOnly) {
   EXPECT_THROW(config_.addWorker(L"a.test"), VFileNotFoundException);
   EXPECT_THROW(config_.renameWorker(L"a_test", L"b_test"), VFileNotFoundException);
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"app"), VFileNotFoundException);
-  EXPECT_THROW(config_.addAliasMounts(L"a.test", L"b.test"), VFileNotFoundException);
+  EXPECT_THROW(config_.addAliasMounts(L"a.test", {L"b.test"}), VFileNotFoundException);
   EXPECT_THROW(config_.renameHostMounts(L"a.test", {}, L"b.test", {}, L"b_test"), VFileNotFoundException);
   EXPECT_NO_THROW(config_.removeWorker(L"a.test"));
   EXPECT_NO_THROW(config_.removeWebAppMounts(L"a.test", {L"b.test"}, L"app"));
-  EXPECT_NO_THROW(config_.removeAliasMounts(L"b.test"));
+  EXPECT_NO_THROW(config_.removeAliasMounts({L"b.test"}));
   EXPECT_FALSE(pathExists(workers_) || pathExists(uriMap_));
 }
 
@@ -245,12 +246,12 @@ TEST_F(MountsTest, NamesTheFileCannotHoldAreRefusedWithoutChange) {
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"a=pp"), ArgumentException);
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L""), ArgumentException);
   EXPECT_THROW(config_.removeWebAppMounts(L"a.test", {L""}, L"app"), ArgumentException);
-  EXPECT_THROW(config_.addAliasMounts(L"a.test", L"b/c"), ArgumentException);
-  EXPECT_THROW(config_.removeAliasMounts(L"x\ny"), ArgumentException);
+  EXPECT_THROW(config_.addAliasMounts(L"a.test", {L"ok.test", L"b/c"}), ArgumentException);
+  EXPECT_THROW(config_.removeAliasMounts({L"a.test", L"x\ny"}), ArgumentException);
   EXPECT_THROW(config_.renameHostMounts(L"a.test", {}, L"b.test", {}, L""), ArgumentException);
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"../app"), ArgumentException);
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {L"www.*.b/c"}, L"app"), ArgumentException);
-  EXPECT_THROW(config_.addAliasMounts(L"a.test", L"\u00E9.test"), ArgumentException);
+  EXPECT_THROW(config_.addAliasMounts(L"a.test", {L"\u00E9.test"}), ArgumentException);
   EXPECT_EQ(readFile(uriMap_), original);
 }
 
@@ -278,9 +279,9 @@ TEST_F(MountsTest, LargeMapIsEditedCorrectly) {
   std::vector<std::wstring> manyAliases;
   for (int h = 0; h < 1000; h += 2) manyAliases.push_back(L"h" + std::to_wstring(h) + L".test");
   config_.removeWebAppMounts(L"h1.test", manyAliases, L"app7");  // 1,002 keys over 200,000 lines
-  config_.removeAliasMounts(L"h999.test");
+  config_.removeAliasMounts({L"h999.test"});
   config_.renameHostMounts(L"h3.test", {L"h5.test"}, L"n.test", {}, L"n_test");
-  config_.addAliasMounts(L"h7.test", L"alias.test");
+  config_.addAliasMounts(L"h7.test", {L"alias.test"});
 
   const std::string text = readFile(uriMap_);
   size_t lines = 0;
