@@ -9,10 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bin=build-windows/bin
 
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-WINEPREFIX=$(mktemp -d /tmp/wcadmin-wine.XXXXXX)
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-wineboot -i >/dev/null 2>&1
+source scripts/lib/wine-prefix.sh
+start_private_wine
 
 fail() { echo "windows smoke: $*" >&2; exit 1; }
 

@@ -51,6 +51,7 @@ class ChildProcess {
  private:
   TempDir io_;
   int pid_ = -1;
+  void* process_ = nullptr;  // the process handle on Windows
   int exitCode_ = -1;
 };
 

@@ -123,24 +123,6 @@ int ChildProcess::kill() {
   return wait();
 }
 
-ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::map<std::string, std::string>& env) {
-  ChildProcess child(program, args, env);
-  ProcessResult result;
-  result.exitCode = child.wait();
-  result.out = child.output();
-  result.err = child.errors();
-  return result;
-}
-
-bool waitForPath(const std::string& path, int timeoutMs) {
-  for (int waited = 0; waited <= timeoutMs; waited += 10) {
-    if (pathExists(path)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return false;
-}
-
 bool killProcess(uint32_t pid) { return pid != 0 && ::kill(static_cast<pid_t>(pid), SIGKILL) == 0; }
 
 bool processExists(uint32_t pid) { return pid != 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }

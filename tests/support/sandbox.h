@@ -8,7 +8,8 @@
 
 namespace testing_support {
 
-// A fresh directory under /tmp, removed with everything in it at destruction.
+// A fresh directory (under /tmp; on Windows under the user's temporary
+// folder, written with '/'), removed with everything in it at destruction.
 class TempDir {
  public:
   TempDir();
@@ -40,12 +41,17 @@ class ScopedEnv {
 inline const std::string kConfigSection = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n";
 
 // A sandbox machine: a TempDir that HCP_SYSTEM_ROOT points at for the scope.
+// Windows has no such root: there the machine is the Wine prefix the tests
+// run in, and the sandbox clears the panel's settings in its registry when
+// it starts and when it ends.
 class Sandbox {
  public:
   Sandbox();
+  ~Sandbox();
   const std::string& root() const { return dir_.path(); }
   std::string path(const std::string& relative) const { return dir_ / relative; }
-  // Writes etc/halvo/registry.reg with the given body after the header line.
+  // Writes etc/halvo/registry.reg with the given body after the header line;
+  // on Windows the body goes into the registry.
   void writeRegistry(const std::string& body) const;
 
  private:

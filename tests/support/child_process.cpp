@@ -1,0 +1,26 @@
+#include "support/child_process.h"
+
+#include <chrono>
+#include <thread>
+
+namespace testing_support {
+
+ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& env) {
+  ChildProcess child(program, args, env);
+  ProcessResult result;
+  result.exitCode = child.wait();
+  result.out = child.output();
+  result.err = child.errors();
+  return result;
+}
+
+bool waitForPath(const std::string& path, int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += 10) {
+    if (pathExists(path)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+}  // namespace testing_support
