@@ -1,0 +1,3 @@
+#include "support/under_wine.h"
+
+bool runningUnderWine() { return false; }

@@ -1,0 +1,9 @@
+#include "support/under_wine.h"
+
+#include <windows.h>
+
+// Wine's ntdll exports its version; Windows' does not.
+bool runningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
