@@ -1,31 +1,69 @@
 #pragma once
-// Test doubles at the OS boundary of the pipe client: an in-test management
-// service that speaks the wire format on the sandbox's pipe socket, a
-// connected socket pair.
+// Test doubles at the OS boundary of the pipe client: the far end of a pipe,
+// a listener on a pipe name, a connected pair, and an in-test management
+// service that speaks the wire format on the pipe.
 
-#include <atomic>
+#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "base/pipes/guid.h"
 #include "base/pipes/pipe_io.h"
-#include "support/sandbox.h"
 
 namespace testing_support {
 
+// One end of a connected pipe as a test drives it: whole messages.
+class PipeEnd {
+ public:
+  struct Os;
+  explicit PipeEnd(std::unique_ptr<Os> os);
+  ~PipeEnd();
+  // One message; nothing once the other end has gone or after close().
+  std::optional<std::string> receive();
+  bool send(const std::string& message);
+  // The other end reads what was sent, then the end of the pipe. Any thread
+  // may call it; a receive() waiting meanwhile returns nothing.
+  void close();
+
+ private:
+  std::unique_ptr<Os> os_;
+};
+
+// The server side of "\\.\pipe\" + `name`. While no accept() waits, one
+// client may connect and wait; the next finds the pipe busy unless `queue`
+// lets more wait (only POSIX queues them).
+class PipeListener {
+ public:
+  explicit PipeListener(const std::wstring& name, bool queue = true);
+  ~PipeListener();
+  // The next client; nothing once stop() was called (from any thread).
+  std::unique_ptr<PipeEnd> accept();
+  void stop();
+
+ private:
+  struct Os;
+  std::unique_ptr<Os> os_;
+};
+
+// A client end as the product opens one, connected to a far end. When
+// `congested`, a write on the near end waits until the far end reads.
+struct PipePair {
+  Con::os::UniqueHandle near;
+  std::unique_ptr<PipeEnd> far;
+};
+PipePair pipePair(bool congested = false);
+
 class FakeService {
  public:
+  // A request's command, and the string argument that follows it.
   struct Request {
-    std::string body;
-    std::optional<Guid> command;       // when the body starts with a 16-byte blob
-    std::optional<std::wstring> name;  // when a string follows it
+    std::optional<Guid> command;
+    std::optional<std::wstring> name;
   };
   // The messages sent back, each one write; `closeAfterwards` drops the client.
   struct Reply {
@@ -34,12 +72,10 @@ class FakeService {
   };
   using Handler = std::function<Reply(const Request&)>;
 
-  // Listens on the socket of "\\.\pipe\" + `pipe` under the current sandbox
-  // root. Without `accept`, clients wait in the backlog until startAccepting().
-  explicit FakeService(Handler handler, const std::wstring& pipe = L"hcppipe", bool accept = true, int backlog = 16);
+  // Serves "\\.\pipe\" + `pipe`; without `accept`, clients wait (and the
+  // second finds the pipe busy) until startAccepting().
+  explicit FakeService(Handler handler, const std::wstring& pipe = L"hcppipe", bool accept = true);
   ~FakeService();
-  FakeService(const FakeService&) = delete;
-  FakeService& operator=(const FakeService&) = delete;
 
   void startAccepting();
   int requests() const;
@@ -52,28 +88,18 @@ class FakeService {
   static Reply error(const std::wstring& text);
 
  private:
-  struct Connection;
-  void acceptLoop();
-  void serve(Connection& connection);
+  void serve(PipeEnd& client);
 
   Handler handler_;
-  std::string path_;
-  int listener_ = -1;
-  int stop_ = -1;
+  PipeListener listener_;
   std::thread acceptThread_;
   mutable std::mutex lock_;
-  std::vector<std::unique_ptr<Connection>> connections_;
+  std::vector<std::unique_ptr<PipeEnd>> clients_;
+  std::vector<std::thread> threads_;
   std::vector<Request> requests_;
 };
 
 // Little-endian 32-bit value as 4 bytes.
 std::string le32(uint32_t value);
-
-// Two connected ends of a SOCK_SEQPACKET socket, non-blocking like a client pipe.
-std::pair<Con::os::UniqueHandle, Con::os::UniqueHandle> socketPair();
-// Makes the socket's send buffer as small as the system allows.
-void shrinkSendBuffer(Con::os::Handle socket);
-// Fills the send buffer until a write would block.
-void fillSendBuffer(Con::os::Handle socket);
 
 }  // namespace testing_support

@@ -1,8 +1,9 @@
 #include "tomcat/tomcat_test_machine.h"
 
+#include <algorithm>
 #include <filesystem>
-#include <memory>
 
+#include "base/system/path_separator.h"
 #include "providers/fixed_paths_provider.h"
 #include "support/background_program.h"
 
@@ -16,10 +17,28 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
   return text;
 }
 
-std::string aliasLines(const std::vector<std::string>& aliases) {
+std::string aliasLines(const std::vector<std::string>& names) {
   std::string lines;
-  for (const std::string& alias : aliases) lines += "        <Alias>" + alias + "</Alias>\n";
+  for (const std::string& name : names)
+    lines += "        <Alias>" + name + "</Alias>\n        <Alias>www." + name + "</Alias>\n";
   return lines;
+}
+
+std::string workerOf(const std::string& host) { return replaceAll(host, ".", "_"); }
+
+struct Machine {
+  Machine() {
+    sandbox.writeRegistry(testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + sandbox.path("opt/halvo") +
+                          "\"\n\"PRODUCT_DATA_D\"=\"" + sandbox.path("var/opt/halvo") + "\"\n");
+  }
+  testing_support::Sandbox sandbox;
+  testing_support::ScopedEnv home{"WC_TEST_TOMCAT_HOME", sandbox.path("opt/tomcat")};
+  testing_support::RunningHcpsrv hcpsrv;
+};
+
+Machine& machine() {
+  static Machine instance;
+  return instance;
 }
 
 }  // namespace
@@ -33,7 +52,7 @@ const char kStockServerXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 )";
 
 std::string hcpServerXml(const std::string& hosts) {
-  const std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+  return R"(<?xml version="1.0" encoding="UTF-8"?>
 <Server port="-1" shutdown="SHUTDOWN">
   <Service name="Catalina">
     <Engine name="Catalina" defaultHost="localhost"/>
@@ -44,47 +63,41 @@ std::string hcpServerXml(const std::string& hosts) {
     <Engine name="HCP" className="org.apache.catalina.core.StandardEngine">
       <Realm className="org.apache.catalina.realm.MemoryRealm"/>
 )" + hosts +
-                          R"(    </Engine>
+         R"(    </Engine>
   </Service>
 </Server>
 )";
-  return replaceAll(replaceAll(xml, "{home}", tomcatHome()), "{var}", varTomcat());
 }
 
 std::string hostXml(const std::string& name, const std::vector<std::string>& aliases,
                     const std::vector<std::string>& addedAliases) {
   const std::string host =
-      R"(      <Host name="{name}" className="org.apache.catalina.core.StandardHost" errorReportValveClass="org.apache.catalina.valves.ErrorReportValve" deployXML="true" appBase="{var}/hcp-webapps/{name}" unpackWARs="false" autoDeploy="true">
+      R"(      <Host name="{name}" className="org.apache.catalina.core.StandardHost" errorReportValveClass="org.apache.catalina.valves.ErrorReportValve" deployXML="true" appBase="{base}" unpackWARs="false" autoDeploy="true">
+        <Alias>www.{name}</Alias>
 {aliases}        <Context path="/manager" className="org.apache.catalina.core.StandardContext" crossContext="false" reloadable="false" useNaming="true" swallowOutput="false" privileged="true" wrapperClass="org.apache.catalina.core.StandardWrapper" docBase="{home}/webapps/manager" cookies="true" cachingAllowed="true"/>
         <Realm pathname="hcp-users/{name}.xml" className="org.apache.catalina.realm.MemoryRealm"/>
 {added}      </Host>
 )";
-  return replaceAll(replaceAll(replaceAll(host, "{name}", name), "{aliases}", aliasLines(aliases)), "{added}",
-                    aliasLines(addedAliases));
+  std::string xml = replaceAll(host, "{base}", native(varTomcat() + "/hcp-webapps/" + name));
+  xml = replaceAll(replaceAll(xml, "{aliases}", aliasLines(aliases)), "{added}", aliasLines(addedAliases));
+  return replaceAll(replaceAll(xml, "{name}", name), "{home}", tomcatHome());
 }
 
-namespace {
+std::string workersOf(const std::string& host) {
+  const std::string worker = "worker." + workerOf(host);
+  return "worker.list=ajp13," + workerOf(host) + "\r\n" + worker + ".port=9008\r\n" + worker + ".host=127.0.0.1\r\n" +
+         worker + ".type=ajp13\r\n" + worker + ".lbfactor=1\r\n";
+}
 
-struct Machine {
-  Machine() {
-    sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" +
-                          sandbox.path("opt/halvo") + "\"\n\"PRODUCT_DATA_D\"=\"" + sandbox.path("var/opt/halvo") +
-                          "\"\n");
-    hcpsrv = std::make_unique<testing_support::BackgroundProgram>("hcpsrv", std::vector<std::string>{});
-    ready = testing_support::waitForPath(sandbox.path("run/halvo/pipes/hcppipe"), 10000);
+std::string mounts(const std::string& application, const std::string& host, const std::vector<std::string>& names) {
+  std::string lines;
+  for (const std::string& name : names) {
+    for (const std::string& mount : {"/" + name + "/", "/www." + name + "/"})
+      lines +=
+          mount + application + "=" + workerOf(host) + "\r\n" + mount + application + "/*=" + workerOf(host) + "\r\n";
   }
-  testing_support::Sandbox sandbox;
-  testing_support::ScopedEnv home{"WC_TEST_TOMCAT_HOME", sandbox.path("opt/tomcat")};
-  std::unique_ptr<testing_support::BackgroundProgram> hcpsrv;
-  bool ready = false;
-};
-
-Machine& machine() {
-  static Machine instance;
-  return instance;
+  return lines;
 }
-
-}  // namespace
 
 TestTomcatManager::TestTomcatManager() {
   machine();
@@ -95,11 +108,15 @@ std::string tomcatHome() { return machine().sandbox.path("opt/tomcat"); }
 std::string varTomcat() { return machine().sandbox.path("var/opt/halvo/var/tomcat"); }
 std::string productRoot() { return machine().sandbox.path("opt/halvo"); }
 
+std::string native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', static_cast<char>(pathSeparator()));
+  return path;
+}
+
 void TomcatTest::SetUp() {
-  ASSERT_TRUE(machine().ready) << "hcpsrv did not start";
-  std::filesystem::remove_all(tomcatHome());
-  std::filesystem::remove_all(varTomcat());
-  std::filesystem::remove_all(productRoot());
+  ASSERT_TRUE(machine().hcpsrv.ready) << "hcpsrv did not start";
+  for (const std::string& directory : {tomcatHome(), varTomcat(), productRoot()})
+    std::filesystem::remove_all(directory);
   testing_support::makeDirectories(tomcatHome() + "/conf");
   testing_support::writeFile(tomcatHome() + "/conf/server.xml", kStockServerXml);
 }
@@ -121,17 +138,13 @@ void TomcatTest::deployArchive(const std::string& host, const std::string& appli
   testing_support::writeFile(varTomcat() + "/hcp-wars/" + host + "/" + application + ".war", "PK " + application);
 }
 
-void TomcatTest::installPanelAndHost(const std::wstring& host) {
+void TomcatTest::install(const std::string& host, const char* aliases, const std::vector<std::string>& archives) {
   manager.updateIsapiRedirectPropertiesFile();
   manager.createHcpDirectories();
   manager.disableShutdownPort();
-  manager.installService(host, L"admin", L"secret", L"9080", L"9008");
-}
-
-void TomcatTest::installHostWithArchives(const std::string& host, const std::vector<std::string>& applications) {
-  installPanelAndHost(w(host));
-  manager.installVHost(w(host), L"");
-  for (const std::string& application : applications) deployArchive(host, application);
+  manager.installService(w(host), L"admin", L"secret", L"9080", L"9008");
+  if (aliases) manager.installVHost(w(host), *aliases ? aliasesFile(aliases) : L"");
+  for (const std::string& application : archives) deployArchive(host, application);
 }
 
 }  // namespace tomcat_test

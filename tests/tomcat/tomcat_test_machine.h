@@ -21,31 +21,36 @@ using testing_support::readFile;
 using testing_support::w;
 
 // The manager with the fixed provider in place of a configured package.
-class TestTomcatManager : public TomcatManager {
- public:
+struct TestTomcatManager : TomcatManager {
   TestTomcatManager();
 };
 
-// Directories of the machine.
+// Directories of the machine, written with '/'.
 std::string tomcatHome();
 std::string varTomcat();  // the panel's Tomcat data directory
 std::string productRoot();
+// A path as the product writes it: with the platform's separator.
+std::string native(std::string path);
 
 // server.xml as each test starts with it: the stock shape, one Catalina Service.
 extern const char kStockServerXml[];
 // server.xml after --install and --install-service with the default ports,
-// with these Host elements in the HCP Engine; {home} and {var} in them stand
-// for the Tomcat home and the panel's Tomcat data directory.
+// with these Host elements in the HCP Engine.
 std::string hcpServerXml(const std::string& hosts);
-// The Host element that --install-vhost writes, with these Alias texts, and
-// `addedAliases` appended after its Realm as --add-alias does.
+// The Host element that --install-vhost writes with these aliases, and
+// `addedAliases` appended after its Realm as --add-alias does; every name
+// comes with its "www." twin.
 std::string hostXml(const std::string& name, const std::vector<std::string>& aliases,
                     const std::vector<std::string>& addedAliases = {});
+// workers.properties with the worker of `host`.
+std::string workersOf(const std::string& host);
+// The URL mounts of `application` of `host` for each name and its twin.
+std::string mounts(const std::string& application, const std::string& host, const std::vector<std::string>& names);
 
 class TomcatTest : public ::testing::Test {
  protected:
-  // An empty Tomcat home with a conf/server.xml of the stock shape (one
-  // Catalina Service) and an empty product data directory.
+  // An empty Tomcat home with kStockServerXml and an empty product data
+  // directory.
   void SetUp() override;
 
   static std::string serverXml() { return readFile(tomcatHome() + "/conf/server.xml"); }
@@ -60,11 +65,10 @@ class TomcatTest : public ::testing::Test {
   static void deployArchive(const std::string& host, const std::string& application);
 
   // --install, then --install-service of `host` (login admin, password
-  // secret, the default ports).
-  void installPanelAndHost(const std::wstring& host);
-  // That, then --install-vhost of the host without aliases, and these
-  // applications' archives in its archive directory.
-  void installHostWithArchives(const std::string& host, const std::vector<std::string>& applications);
+  // secret, the default ports), then, given `aliases`, --install-vhost of
+  // the host with an aliases file of this content (none when empty) and
+  // these archives deployed.
+  void install(const std::string& host, const char* aliases = nullptr, const std::vector<std::string>& archives = {});
 
   TestTomcatManager manager;
 };

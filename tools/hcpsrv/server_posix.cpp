@@ -163,6 +163,9 @@ void servePipe(const std::wstring& pipeName) {
         clients.start(std::move(client), [](UniqueFd& fd) {
           SocketChannel channel(fd.get());
           serveClient(channel);
+          // The client learns at once that it was dropped, not when the
+          // thread is joined.
+          ::shutdown(fd.get(), SHUT_RDWR);
         });
       }
     }

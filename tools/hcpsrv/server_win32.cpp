@@ -139,6 +139,9 @@ void servePipe(const std::wstring& pipeName) {
         } catch (const vexception& e) {
           std::fprintf(stderr, "hcpsrv: %s\n", cstrLenient(e.fullText()).c_str());
         }
+        // The client learns at once that it was dropped, not when the
+        // thread is joined.
+        DisconnectNamedPipe(pipe.get());
       });
     } else if (error != ERROR_NO_DATA) {
       // ERROR_NO_DATA: the client left before it was served.

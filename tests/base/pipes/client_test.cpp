@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "base/errors/os_error.h"
+#include "base/pipes/client_overlapped_pipe.h"
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
+#include "base/system/path_separator.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
@@ -22,16 +25,20 @@ FakeService::Reply echo(const FakeService::Request& request) {
   return FakeService::string(request.name.value_or(L"?"));
 }
 
+void expectCallPoint(const vexception& e, const std::wstring& context, const char* function) {
+  ASSERT_FALSE(e.callPoints().empty());
+  EXPECT_EQ(e.callPoints().back().context, context);
+  EXPECT_EQ(e.callPoints().back().function, function);
+}
+
 TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
   Sandbox sandbox;
   const auto e = failureOf<VFileNotFoundException>([&] { HalvoSrvClient client; });
-  EXPECT_TRUE(holds(e.message(), L"The system cannot find the file specified."));
+  EXPECT_TRUE(holds(e.message(), systemMessageText(ERROR_FILE_NOT_FOUND).value()));
   EXPECT_TRUE(holds(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
   const vexception shared = failureOf([] { HalvoSrvClient::getInstance(); });
   EXPECT_TRUE(holds(shared.message(), L"Unable to connect to pipe " + kDefaultPipe));
-  ASSERT_FALSE(shared.callPoints().empty());
-  EXPECT_EQ(shared.callPoints().back().context, L"get shared instance of HalvoSrvClient");
-  EXPECT_EQ(shared.callPoints().back().function, "HalvoSrvClient::getInstance");
+  expectCallPoint(shared, L"get shared instance of HalvoSrvClient", "HalvoSrvClient::getInstance");
 }
 
 TEST(HalvoSrvClientTest, AsksForAStringWithTheConfigurationCommandAndWidensCharSizeOne) {
@@ -49,21 +56,6 @@ TEST(HalvoSrvClientTest, AsksForAStringWithTheConfigurationCommandAndWidensCharS
   EXPECT_EQ(service.requestsFor(L"PRODUCT_ROOT_D"), 1);
 }
 
-TEST(HalvoSrvClientTest, EmptyResponseFailsUnderTheGetStringGuard) {
-  Sandbox sandbox;
-  FakeService service([](const FakeService::Request&) { return FakeService::results(""); });
-  HalvoSrvClient client;
-  vserializer arguments;
-  arguments.writeString(L"X");
-  EXPECT_EQ(client.query(kConfigStringCommand, arguments).size(), 0u);
-
-  vexception e = failureOf([&] { client.getString(L"PRODUCT_ROOT_D"); });
-  EXPECT_EQ(e.message(), L"Unexpected end of data when read C-string from serializer.");
-  ASSERT_EQ(e.callPoints().size(), 1u);
-  EXPECT_EQ(e.callPoints()[0].context, L"getString(PRODUCT_ROOT_D)");
-  EXPECT_EQ(e.callPoints()[0].function, "HalvoSrvClient::getString");
-}
-
 TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) {
   const struct {
     FakeService::Reply reply;
@@ -71,6 +63,7 @@ TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) 
     int requests;
   } cases[] = {
       {FakeService::error(L"No such value: FOO"), L"No such value: FOO", 1},
+      {FakeService::results(""), L"Unexpected end of data when read C-string from serializer.", 1},
       {FakeService::Reply{{}, true}, L"Pipe is finished", 2},
       {FakeService::Reply{{std::string("\x08\x00", 2)}}, L"Completed only 2 of 4 bytes", 2},
   };
@@ -79,7 +72,9 @@ TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) 
     Sandbox sandbox;
     FakeService service([&](const FakeService::Request&) { return c.reply; });
     HalvoSrvClient client;
-    EXPECT_EQ(failureOf([&] { client.getString(L"FOO"); }).message(), c.message);
+    const vexception e = failureOf([&] { client.getString(L"FOO"); });
+    EXPECT_EQ(e.message(), c.message);
+    expectCallPoint(e, L"getString(FOO)", "HalvoSrvClient::getString");
     EXPECT_EQ(service.requestsFor(L"FOO"), c.requests);
   }
 }
@@ -115,32 +110,34 @@ TEST(HalvoSrvClientTest, QueryAfterAFailureStartsOnANewConnection) {
   EXPECT_EQ(service.requestsFor(L"B"), 1);
 }
 
-TEST(HalvoSrvClientTest, ProductRootIsAskedOnceAndDataDirectoryEveryTime) {
+TEST(HalvoSrvClientTest, DirectoriesAreNormalisedAndOnlyTheProductRootIsKept) {
   Sandbox sandbox;
-  FakeService service([](const FakeService::Request& r) {
-    if (r.name == L"PRODUCT_ROOT_D") return FakeService::string(L"/opt/halvo//");
-    if (r.name == L"PRODUCT_DATA_D") return FakeService::string(L"/var/opt/./halvo/");
-    return FakeService::error(L"unexpected");
+  std::map<std::wstring, std::wstring> values = {{L"PRODUCT_ROOT_D", L"/opt/halvo//"},
+                                                 {L"PRODUCT_DATA_D", L"/var/opt/./halvo/"}};
+  std::mutex lock;
+  FakeService service([&](const FakeService::Request& r) {
+    std::lock_guard guard(lock);
+    return FakeService::string(values[r.name.value_or(L"")]);
   });
   HalvoSrvClient client;
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(client.getProductRootDir(), L"/opt/halvo");
-    EXPECT_EQ(client.getProductDataDir(), L"/var/opt/halvo");
+    EXPECT_EQ(client.getProductRootDir(), toPlatformSeparators(L"/opt/halvo"));
+    EXPECT_EQ(client.getProductDataDir(), toPlatformSeparators(L"/var/opt/halvo"));
   }
-  EXPECT_EQ(client.getAdminDir(), L"/opt/halvo/admin");
-  EXPECT_EQ(client.getAdminBinDir(), L"/opt/halvo/admin/bin");
+  EXPECT_EQ(client.getAdminDir(), toPlatformSeparators(L"/opt/halvo/admin"));
+  EXPECT_EQ(client.getAdminBinDir(), toPlatformSeparators(L"/opt/halvo/admin/bin"));
   EXPECT_EQ(service.requestsFor(L"PRODUCT_ROOT_D"), 1);
   EXPECT_EQ(service.requestsFor(L"PRODUCT_DATA_D"), 3);
-}
 
-TEST(HalvoSrvClientTest, DirectoryValuesKeepARootAndRejectNothing) {
-  Sandbox sandbox;
-  FakeService service(
-      [](const FakeService::Request& r) { return FakeService::string(r.name == L"PRODUCT_ROOT_D" ? L"/" : L""); });
-  HalvoSrvClient client;
-  EXPECT_EQ(client.getProductRootDir(), L"/");
-  EXPECT_EQ(client.getAdminBinDir(), L"/admin/bin");
-  EXPECT_TRUE(holds(failureOf([&] { client.getProductDataDir(); }).message(), L"empty value for PRODUCT_DATA_D"));
+  // A root stays a root; an empty value is rejected.
+  {
+    std::lock_guard guard(lock);
+    values = {{L"PRODUCT_ROOT_D", L"/"}, {L"PRODUCT_DATA_D", L""}};
+  }
+  HalvoSrvClient second;
+  EXPECT_EQ(second.getProductRootDir(), toPlatformSeparators(L"/"));
+  EXPECT_EQ(second.getAdminBinDir(), toPlatformSeparators(L"/admin/bin"));
+  EXPECT_TRUE(holds(failureOf([&] { second.getProductDataDir(); }).message(), L"empty value for PRODUCT_DATA_D"));
 }
 
 TEST(HalvoSrvClientTest, PipeIsNamedByTheSettingWhenItIsAPlainName) {
@@ -178,19 +175,20 @@ TEST(HalvoSrvClientTest, ThreadsShareOneClientOneQueryAtATime) {
 
 TEST(ClientPipeTest, BusyPipeIsWaitedForUntilTheConfiguredTriesRunOut) {
   Sandbox sandbox;
-  FakeService service(echo, L"hcppipe", /*accept=*/false, /*backlog=*/0);
+  FakeService service(echo, L"hcppipe", /*accept=*/false);
   const uint32_t access = Con::os::kGenericRead | Con::os::kGenericWrite;
   Con::os::UniqueHandle first, second;
   ASSERT_EQ(Con::os::openPipe(kDefaultPipe, access, first), 0u);
   ASSERT_EQ(Con::os::openPipe(kDefaultPipe, access, second), ERROR_PIPE_BUSY);
+  const auto create = [&](ConnectTryCount& tries) {
+    return Con::ClientOverlappedPipe::create(kDefaultPipe, access, Con::os::kPipeReadModeMessage, 5, tries);
+  };
 
   sandbox.writeRegistry(kConfigSection + "\"PipeConnectTryCount\"=dword:00000001\n");
   ConnectTryCount once;
-  const auto e = failureOf(
-      [&] { Con::ClientOverlappedPipe::create(kDefaultPipe, access, Con::os::kPipeReadModeMessage, 5, once); });
+  const auto e = failureOf([&] { create(once); });
   EXPECT_EQ(e.message(), L"Unable to connect to pipe " + kDefaultPipe);
-  ASSERT_EQ(e.callPoints().size(), 1u);
-  EXPECT_EQ(e.callPoints()[0].function, "Con::ClientOverlappedPipe::create");
+  expectCallPoint(e, L"", "Con::ClientOverlappedPipe::create");
 
   sandbox.writeRegistry(kConfigSection);
   std::thread later([&] {
@@ -198,17 +196,15 @@ TEST(ClientPipeTest, BusyPipeIsWaitedForUntilTheConfiguredTriesRunOut) {
     service.startAccepting();
   });
   ConnectTryCount tries;
-  Con::os::UniqueHandle handle;
   std::wstring failure;
   try {
-    handle = Con::ClientOverlappedPipe::create(kDefaultPipe, access, Con::os::kPipeReadModeMessage, 5, tries);
+    Con::ClientOverlappedPipe pipe(create(tries));
+    EXPECT_EQ(pipe.write(le32(4).data(), 4, true), 4u);
   } catch (const vexception& e) {
     failure = e.fullText();
   }
   later.join();
-  ASSERT_EQ(failure, L"");
-  Con::ClientOverlappedPipe pipe(std::move(handle));
-  EXPECT_EQ(pipe.write(le32(4).data(), 4, true), 4u);
+  EXPECT_EQ(failure, L"");
 }
 
 }  // namespace

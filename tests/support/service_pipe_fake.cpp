@@ -1,0 +1,98 @@
+#include "support/service_pipe_fake.h"
+
+#include "base/pipes/vserializer.h"
+
+namespace testing_support {
+
+std::string le32(uint32_t value) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+
+FakeService::Reply FakeService::results(const std::string& body) {
+  Reply reply{{le32(static_cast<uint32_t>(body.size()))}};
+  if (!body.empty()) reply.messages.push_back(body);
+  return reply;
+}
+
+namespace {
+FakeService::Reply serialized(const std::function<void(vserializer&)>& write) {
+  vserializer s;
+  write(s);
+  return FakeService::results(std::string(reinterpret_cast<const char*>(s.data()), s.size()));
+}
+}  // namespace
+
+FakeService::Reply FakeService::string(const std::wstring& text) {
+  return serialized([&](vserializer& s) { s.writeString(text); });
+}
+
+FakeService::Reply FakeService::ansiString(const std::string& text) {
+  return serialized([&](vserializer& s) { s.writeAnsiString(text); });
+}
+
+FakeService::Reply FakeService::error(const std::wstring& text) {
+  return serialized([&](vserializer& s) { s.writeErrorReply(text); });
+}
+
+FakeService::FakeService(Handler handler, const std::wstring& pipe, bool accept)
+    : handler_(std::move(handler)), listener_(pipe, accept) {
+  if (accept) startAccepting();
+}
+
+FakeService::~FakeService() {
+  listener_.stop();
+  if (acceptThread_.joinable()) acceptThread_.join();
+  for (auto& client : clients_) client->close();
+  for (auto& thread : threads_) thread.join();
+}
+
+void FakeService::startAccepting() {
+  acceptThread_ = std::thread([this] {
+    while (std::unique_ptr<PipeEnd> client = listener_.accept()) {
+      std::lock_guard guard(lock_);
+      PipeEnd* raw = client.get();
+      clients_.push_back(std::move(client));
+      threads_.emplace_back([this, raw] { serve(*raw); });
+    }
+  });
+}
+
+void FakeService::serve(PipeEnd& client) {
+  // Each request is two messages: its length, then its body.
+  while (client.receive()) {
+    std::optional<std::string> body = client.receive();
+    if (!body) return;
+    Request request;
+    try {
+      vserializer s = vserializer::view(body->data(), body->size());
+      request.command = s.readGuid();
+      request.name = s.readString();
+    } catch (const vexception&) {
+    }
+    {
+      std::lock_guard guard(lock_);
+      requests_.push_back(request);
+    }
+    Reply reply = handler_(request);
+    for (const std::string& message : reply.messages) {
+      if (!client.send(message)) return;
+    }
+    if (reply.closeAfterwards) return client.close();
+  }
+}
+
+int FakeService::requests() const {
+  std::lock_guard guard(lock_);
+  return static_cast<int>(requests_.size());
+}
+
+int FakeService::requestsFor(const std::wstring& name) const {
+  std::lock_guard guard(lock_);
+  int count = 0;
+  for (const Request& r : requests_) count += r.name == name ? 1 : 0;
+  return count;
+}
+
+}  // namespace testing_support
