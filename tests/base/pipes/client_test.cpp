@@ -10,6 +10,7 @@
 #include "base/pipes/halvo_srv_client.h"
 #include "base/pipes/service_commands.h"
 #include "base/system/path_separator.h"
+#include "base/text/convert.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
@@ -46,7 +47,7 @@ TEST(HalvoSrvClientTest, AsksForAStringWithTheConfigurationCommandAndWidensCharS
   std::atomic<bool> rightCommand{false};
   FakeService service([&](const FakeService::Request& r) {
     rightCommand = r.command == kConfigStringCommand;
-    if (r.name == L"ANSI") return FakeService::ansiString("/opt/h\xc3\xa4lvo");
+    if (r.name == L"ANSI") return FakeService::ansiString(cstrLenient(L"/opt/h\u00e4lvo"));
     return FakeService::string(L"/opt/h\u00e4lvo");
   });
   HalvoSrvClient client;

@@ -17,8 +17,8 @@ using testing_support::PipeEnd;
 struct Ends {
   explicit Ends(bool congested = false) {
     auto pair = testing_support::pipePair(congested);
-    near = std::make_unique<OverlappedPipe>(std::move(pair.near));
-    far = std::move(pair.far);
+    near = std::make_unique<OverlappedPipe>(std::move(pair.client));
+    far = std::move(pair.server);
   }
   // What one read of `count` bytes of the near end gives.
   std::string read(uint32_t count, bool exact = true) {
