@@ -50,11 +50,11 @@ class PipeListener {
   std::unique_ptr<Os> os_;
 };
 
-// A client end as the product opens one, connected to a far end. When
-// `congested`, a write on the near end waits until the far end reads.
+// A client end as the product opens one, connected to a server end. When
+// `congested`, a write on the client end waits until the server end reads.
 struct PipePair {
-  Con::os::UniqueHandle near;
-  std::unique_ptr<PipeEnd> far;
+  Con::os::UniqueHandle client;
+  std::unique_ptr<PipeEnd> server;
 };
 PipePair pipePair(bool congested = false);
 
