@@ -1,5 +1,7 @@
 #include "support/service_pipe_fake.h"
 
+#include <algorithm>
+
 #include "base/pipes/vserializer.h"
 
 namespace testing_support {
@@ -52,15 +54,14 @@ void FakeService::startAccepting() {
   acceptThread_ = std::thread([this] {
     while (std::unique_ptr<PipeEnd> client = listener_.accept()) {
       std::lock_guard guard(lock_);
-      PipeEnd* raw = client.get();
+      threads_.emplace_back([this, raw = client.get()] { serve(*raw); });
       clients_.push_back(std::move(client));
-      threads_.emplace_back([this, raw] { serve(*raw); });
     }
   });
 }
 
 void FakeService::serve(PipeEnd& client) {
-  // Each request is two messages: its length, then its body.
+  // A request is two messages: its length, then its body.
   while (client.receive()) {
     std::optional<std::string> body = client.receive();
     if (!body) return;
@@ -90,9 +91,8 @@ int FakeService::requests() const {
 
 int FakeService::requestsFor(const std::wstring& name) const {
   std::lock_guard guard(lock_);
-  int count = 0;
-  for (const Request& r : requests_) count += r.name == name ? 1 : 0;
-  return count;
+  return static_cast<int>(
+      std::count_if(requests_.begin(), requests_.end(), [&](const Request& r) { return r.name == name; }));
 }
 
 }  // namespace testing_support

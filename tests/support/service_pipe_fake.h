@@ -1,7 +1,7 @@
 #pragma once
-// Test doubles at the OS boundary of the pipe client: the far end of a pipe,
-// a listener on a pipe name, a connected pair, and an in-test management
-// service that speaks the wire format on the pipe.
+// Test doubles at the OS boundary of the pipe client: the server end of a
+// pipe, a listener on a pipe name, a connected pair, and an in-test
+// management service that speaks the wire format.
 
 #include <cstdint>
 #include <functional>
@@ -17,7 +17,7 @@
 
 namespace testing_support {
 
-// One end of a connected pipe as a test drives it: whole messages.
+// One end of a connected pipe, in whole messages.
 class PipeEnd {
  public:
   struct Os;
@@ -26,22 +26,21 @@ class PipeEnd {
   // One message; nothing once the other end has gone or after close().
   std::optional<std::string> receive();
   bool send(const std::string& message);
-  // The other end reads what was sent, then the end of the pipe. Any thread
-  // may call it; a receive() waiting meanwhile returns nothing.
+  // The other end reads what was sent, then the end. From any thread: a
+  // receive() waiting meanwhile returns nothing.
   void close();
 
  private:
   std::unique_ptr<Os> os_;
 };
 
-// The server side of "\\.\pipe\" + `name`. While no accept() waits, one
-// client may connect and wait; the next finds the pipe busy unless `queue`
-// lets more wait (only POSIX queues them).
+// The server of "\\.\pipe\" + `name`. While no accept() runs, one client may
+// connect and wait; the next finds the pipe busy unless `queue` (POSIX only).
 class PipeListener {
  public:
   explicit PipeListener(const std::wstring& name, bool queue = true);
   ~PipeListener();
-  // The next client; nothing once stop() was called (from any thread).
+  // The next client; nothing once stop() was called from another thread.
   std::unique_ptr<PipeEnd> accept();
   void stop();
 
@@ -50,8 +49,8 @@ class PipeListener {
   std::unique_ptr<Os> os_;
 };
 
-// A client end as the product opens one, connected to a server end. When
-// `congested`, a write on the client end waits until the server end reads.
+// A client end as the product opens one and its server end. When
+// `congested`, a client write waits until the server reads.
 struct PipePair {
   Con::os::UniqueHandle client;
   std::unique_ptr<PipeEnd> server;
@@ -60,28 +59,25 @@ PipePair pipePair(bool congested = false);
 
 class FakeService {
  public:
-  // A request's command, and the string argument that follows it.
   struct Request {
     std::optional<Guid> command;
-    std::optional<std::wstring> name;
+    std::optional<std::wstring> name;  // the string argument
   };
-  // The messages sent back, each one write; `closeAfterwards` drops the client.
+  // Each message is one write; `closeAfterwards` drops the client.
   struct Reply {
     std::vector<std::string> messages;
     bool closeAfterwards = false;
   };
   using Handler = std::function<Reply(const Request&)>;
 
-  // Serves "\\.\pipe\" + `pipe`; without `accept`, clients wait (and the
-  // second finds the pipe busy) until startAccepting().
+  // Without `accept`, clients wait until startAccepting().
   explicit FakeService(Handler handler, const std::wstring& pipe = L"hcppipe", bool accept = true);
   ~FakeService();
-
   void startAccepting();
   int requests() const;
   int requestsFor(const std::wstring& name) const;
 
-  // Replies in the wire format: the length message, then the body if any.
+  // Replies in the wire format: the length, then the body if any.
   static Reply results(const std::string& body);
   static Reply string(const std::wstring& text);
   static Reply ansiString(const std::string& text);

@@ -1,9 +1,8 @@
-// On POSIX a pipe is a SOCK_SEQPACKET Unix socket (pipe_io.h): the listener
-// binds the socket of the pipe's name under the sandbox root.
+// On POSIX a pipe is a SOCK_SEQPACKET Unix socket (pipe_io.h) under the
+// sandbox root.
 
 #include "support/service_pipe_fake.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -16,7 +15,6 @@
 #include <stdexcept>
 
 #include "base/pipes/pipe_socket_path.h"
-#include "base/system/unique_handle.h"
 #include "base/text/unicode.h"
 
 namespace testing_support {
@@ -43,7 +41,6 @@ bool PipeEnd::send(const std::string& message) {
   return ::send(os_->fd.get(), message.data(), message.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(message.size());
 }
 
-// What was sent stays readable on the other side.
 void PipeEnd::close() { ::shutdown(os_->fd.get(), SHUT_RDWR); }
 
 namespace {
@@ -60,12 +57,9 @@ struct PipeListener::Os {
 };
 
 PipeListener::PipeListener(const std::wstring& name, bool queue) : os_(std::make_unique<Os>()) {
-  std::optional<std::wstring> path = socketPathOfPipe(std::wstring(kPipeNamePrefix) + name);
-  if (!path) throw std::runtime_error("bad pipe name");
-  os_->path = wideToUtf8Lenient(*path);
+  os_->path = wideToUtf8Lenient(socketPathOfPipe(std::wstring(kPipeNamePrefix) + name).value());
   std::filesystem::create_directories(std::filesystem::path(os_->path).parent_path());
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
+  sockaddr_un address{AF_UNIX, {}};
   std::strncpy(address.sun_path, os_->path.c_str(), sizeof address.sun_path - 1);
   // A backlog of 0 lets one client wait.
   if (!os_->listener || !os_->stop ||
@@ -77,12 +71,11 @@ PipeListener::PipeListener(const std::wstring& name, bool queue) : os_(std::make
 PipeListener::~PipeListener() { ::unlink(os_->path.c_str()); }
 
 std::unique_ptr<PipeEnd> PipeListener::accept() {
-  for (;;) {
-    pollfd fds[2] = {{os_->listener.get(), POLLIN, 0}, {os_->stop.get(), POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0 && errno != EINTR) return nullptr;
+  pollfd fds[2] = {{os_->listener.get(), POLLIN, 0}, {os_->stop.get(), POLLIN, 0}};
+  while (::poll(fds, 2, -1) < 0 || !fds[0].revents) {
     if (fds[1].revents) return nullptr;
-    if (fds[0].revents & POLLIN) return endOf(::accept4(os_->listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
   }
+  return fds[1].revents ? nullptr : endOf(::accept4(os_->listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
 }
 
 void PipeListener::stop() {
@@ -94,12 +87,12 @@ PipePair pipePair(bool congested) {
   int fds[2];
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) throw std::runtime_error("socketpair failed");
   PipePair pair{Con::os::UniqueHandle(fds[0]), endOf(fds[1])};
-  ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
+  Con::os::setPipeMode(fds[0], Con::os::kPipeReadModeMessage);
   if (congested) {
     int size = 1;
     ::setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     const std::string chunk(512, 'x');
-    while (::send(fds[0], chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0) {
+    while (::send(fds[0], chunk.data(), chunk.size(), MSG_DONTWAIT | MSG_NOSIGNAL) > 0) {
     }
   }
   return pair;

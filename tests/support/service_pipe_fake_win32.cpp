@@ -1,7 +1,7 @@
-// On Windows a far end is the server end of a named pipe in message mode. Its
+// On Windows a server end is a named pipe instance in message mode. Its
 // transfers are overlapped, so that close() from another thread cuts a wait
-// short; the handle closes once no transfer uses it, which lets the client
-// read what was sent before it finds the pipe broken.
+// short; the handle closes once no transfer uses it, and the client reads
+// what was sent before it finds the pipe broken.
 
 #include "support/service_pipe_fake.h"
 
@@ -18,15 +18,26 @@ constexpr DWORD kBufferBytes = 64 * 1024;
 
 UniqueKernelHandle newEvent() { return UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 
-// Waits for the operation of `overlapped` or for `stop`, which cancels it.
-bool finish(HANDLE pipe, OVERLAPPED& overlapped, HANDLE stop, DWORD& moved) {
-  HANDLE handles[2] = {overlapped.hEvent, stop};
-  if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0) CancelIoEx(pipe, &overlapped);
+bool signalled(const UniqueKernelHandle& event) { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
+
+// Issues an overlapped operation and waits for it or for `stop`, which
+// cancels it: whether it succeeded, with the bytes it moved.
+template <class Issue>
+bool complete(HANDLE pipe, HANDLE stop, DWORD& moved, Issue issue) {
+  UniqueKernelHandle event = newEvent();
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event.get();
+  if (!issue(&overlapped)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_PIPE_CONNECTED) return true;
+    if (error != ERROR_IO_PENDING) return false;
+  }
+  HANDLE handles[2] = {event.get(), stop};
+  if (WaitForMultipleObjects(stop ? 2 : 1, handles, FALSE, INFINITE) != WAIT_OBJECT_0) CancelIoEx(pipe, &overlapped);
   return GetOverlappedResult(pipe, &overlapped, &moved, TRUE);
 }
 
-// A new instance of the pipe `name`; `inBuffer` 0 makes a client's write wait
-// until the server reads it.
+// `inBuffer` 0 makes a client's write wait until the server reads it.
 UniqueFileHandle newInstance(const std::wstring& name, DWORD inBuffer = kBufferBytes) {
   UniqueFileHandle pipe(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                          PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
@@ -35,15 +46,9 @@ UniqueFileHandle newInstance(const std::wstring& name, DWORD inBuffer = kBufferB
   return pipe;
 }
 
-// Connects the instance's client, or nothing when `stop` came first.
 bool connect(HANDLE pipe, HANDLE stop) {
-  UniqueKernelHandle event = newEvent();
-  OVERLAPPED overlapped{};
-  overlapped.hEvent = event.get();
   DWORD unused = 0;
-  if (ConnectNamedPipe(pipe, &overlapped)) return true;
-  const DWORD error = GetLastError();
-  return error == ERROR_PIPE_CONNECTED || (error == ERROR_IO_PENDING && finish(pipe, overlapped, stop, unused));
+  return complete(pipe, stop, unused, [&](OVERLAPPED* overlapped) { return ConnectNamedPipe(pipe, overlapped); });
 }
 
 }  // namespace
@@ -59,22 +64,20 @@ PipeEnd::PipeEnd(std::unique_ptr<Os> os) : os_(std::move(os)) {}
 PipeEnd::~PipeEnd() = default;
 
 namespace {
-// One transfer on the end, unless it is closed; the last user closes it.
+// One transfer on an open end; its last user closes a closed one.
 template <class Issue>
 bool transfer(PipeEnd::Os& os, DWORD& moved, Issue issue) {
   {
     std::lock_guard guard(os.lock);
-    if (!os.pipe || WaitForSingleObject(os.stop.get(), 0) == WAIT_OBJECT_0) return false;
+    if (!os.pipe || signalled(os.stop)) return false;
     os.busy = true;
   }
-  UniqueKernelHandle event = newEvent();
-  OVERLAPPED overlapped{};
-  overlapped.hEvent = event.get();
-  bool done = issue(os.pipe.get(), &overlapped) || GetLastError() == ERROR_IO_PENDING;
-  done = done && finish(os.pipe.get(), overlapped, os.stop.get(), moved);
+  HANDLE pipe = os.pipe.get();
+  const bool done =
+      complete(pipe, os.stop.get(), moved, [&](OVERLAPPED* overlapped) { return issue(pipe, overlapped); });
   std::lock_guard guard(os.lock);
   os.busy = false;
-  if (WaitForSingleObject(os.stop.get(), 0) == WAIT_OBJECT_0) os.pipe.reset();
+  if (signalled(os.stop)) os.pipe.reset();
   return done;
 }
 }  // namespace
@@ -86,8 +89,7 @@ std::optional<std::string> PipeEnd::receive() {
         return ReadFile(pipe, buffer.data(), kBufferBytes, nullptr, overlapped);
       }))
     return std::nullopt;
-  buffer.resize(moved);
-  return buffer;
+  return buffer.substr(0, moved);
 }
 
 bool PipeEnd::send(const std::string& message) {
@@ -113,8 +115,7 @@ std::unique_ptr<PipeEnd> endOf(UniqueFileHandle pipe) {
 }
 }  // namespace
 
-// One instance waits for a client at a time: the next client finds the pipe
-// busy until accept() has taken the waiting one.
+// One instance waits for a client at a time.
 struct PipeListener::Os {
   std::wstring name;
   UniqueFileHandle instance;
@@ -129,14 +130,12 @@ PipeListener::PipeListener(const std::wstring& name, bool /*queue*/) : os_(std::
 PipeListener::~PipeListener() = default;
 
 std::unique_ptr<PipeEnd> PipeListener::accept() {
+  // A failed connection is a client that left before it was taken.
   while (!connect(os_->instance.get(), os_->stop.get())) {
-    if (WaitForSingleObject(os_->stop.get(), 0) == WAIT_OBJECT_0) return nullptr;
-    // The client left before it was taken.
+    if (signalled(os_->stop)) return nullptr;
     os_->instance = newInstance(os_->name);
   }
-  std::unique_ptr<PipeEnd> client = endOf(std::move(os_->instance));
-  os_->instance = newInstance(os_->name);
-  return client;
+  return endOf(std::exchange(os_->instance, newInstance(os_->name)));
 }
 
 void PipeListener::stop() { SetEvent(os_->stop.get()); }

@@ -5,9 +5,7 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 struct Guid {
   uint32_t data1 = 0;
@@ -23,5 +21,3 @@ Guid guidFromBytes(const uint8_t (&bytes)[16]);
 
 // "{AD3EBC3C-E6B9-4FCF-ABB9-ED1B3D524F22}" (upper-case hex, braces).
 std::wstring guidText(const Guid& guid);
-// Reads the braced form, hex digits of either case; nothing when malformed.
-std::optional<Guid> parseGuid(std::wstring_view text);

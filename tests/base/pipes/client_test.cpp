@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <thread>
 
 #include "base/errors/os_error.h"
@@ -67,58 +66,40 @@ TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) 
       {FakeService::results(""), L"Unexpected end of data when read C-string from serializer.", 1},
       {FakeService::Reply{{}, true}, L"Pipe is finished", 2},
       {FakeService::Reply{{std::string("\x08\x00", 2)}}, L"Completed only 2 of 4 bytes", 2},
+      // A length far beyond any answer, with a body that stays unread.
+      {FakeService::Reply{{le32(0x7FFFFFFF), "junk"}},
+       L"Unexpected response length 2147483647 from Halvo Management Service", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(wideToUtf8Lenient(c.message));
     Sandbox sandbox;
-    FakeService service([&](const FakeService::Request&) { return c.reply; });
+    FakeService service([&](const FakeService::Request& r) { return r.name == L"FOO" ? c.reply : echo(r); });
     HalvoSrvClient client;
     const vexception e = failureOf([&] { client.getString(L"FOO"); });
     EXPECT_EQ(e.message(), c.message);
     expectCallPoint(e, L"getString(FOO)", "HalvoSrvClient::getString");
     EXPECT_EQ(service.requestsFor(L"FOO"), c.requests);
+    // The next query goes out once: never on a connection out of step.
+    EXPECT_EQ(client.getString(L"B"), L"B");
+    EXPECT_EQ(service.requestsFor(L"B"), 1);
   }
 }
 
 TEST(HalvoSrvClientTest, BrokenPipeIsAnsweredByOneReconnect) {
   Sandbox sandbox;
-  FakeService service([](const FakeService::Request& r) {
-    FakeService::Reply reply = echo(r);
-    reply.closeAfterwards = true;
-    return reply;
-  });
+  FakeService service([](const FakeService::Request& r) { return FakeService::Reply{echo(r).messages, true}; });
   HalvoSrvClient client;
-  EXPECT_EQ(client.getString(L"FIRST"), L"FIRST");
-  EXPECT_EQ(client.getString(L"SECOND"), L"SECOND");
-  EXPECT_EQ(client.getString(L"THIRD"), L"THIRD");
+  for (const wchar_t* name : {L"FIRST", L"SECOND", L"THIRD"}) EXPECT_EQ(client.getString(name), name);
   // The requests on the broken connection never reached the service.
   EXPECT_EQ(service.requests(), 3);
 }
 
-TEST(HalvoSrvClientTest, QueryAfterAFailureStartsOnANewConnection) {
-  Sandbox sandbox;
-  std::atomic<int> answered{0};
-  FakeService service([&](const FakeService::Request& r) {
-    // A length far beyond any answer, with a body that stays unread.
-    if (answered++ < 2) return FakeService::Reply{{le32(0x7FFFFFFF), "junk"}};
-    return echo(r);
-  });
-  HalvoSrvClient client;
-  vexception e = failureOf([&] { client.getString(L"A"); });
-  EXPECT_EQ(e.message(), L"Unexpected response length 2147483647 from Halvo Management Service");
-  EXPECT_EQ(client.getString(L"B"), L"B");
-  // "B" was sent once: never on the connection that still held "junk".
-  EXPECT_EQ(service.requestsFor(L"B"), 1);
-}
-
 TEST(HalvoSrvClientTest, DirectoriesAreNormalisedAndOnlyTheProductRootIsKept) {
   Sandbox sandbox;
-  std::map<std::wstring, std::wstring> values = {{L"PRODUCT_ROOT_D", L"/opt/halvo//"},
-                                                 {L"PRODUCT_DATA_D", L"/var/opt/./halvo/"}};
-  std::mutex lock;
+  std::atomic<bool> bare{false};  // a root and an empty value
   FakeService service([&](const FakeService::Request& r) {
-    std::lock_guard guard(lock);
-    return FakeService::string(values[r.name.value_or(L"")]);
+    const bool root = r.name == L"PRODUCT_ROOT_D";
+    return FakeService::string(bare ? (root ? L"/" : L"") : (root ? L"/opt/halvo//" : L"/var/opt/./halvo/"));
   });
   HalvoSrvClient client;
   for (int i = 0; i < 3; ++i) {
@@ -131,10 +112,7 @@ TEST(HalvoSrvClientTest, DirectoriesAreNormalisedAndOnlyTheProductRootIsKept) {
   EXPECT_EQ(service.requestsFor(L"PRODUCT_DATA_D"), 3);
 
   // A root stays a root; an empty value is rejected.
-  {
-    std::lock_guard guard(lock);
-    values = {{L"PRODUCT_ROOT_D", L"/"}, {L"PRODUCT_DATA_D", L""}};
-  }
+  bare = true;
   HalvoSrvClient second;
   EXPECT_EQ(second.getProductRootDir(), toPlatformSeparators(L"/"));
   EXPECT_EQ(second.getAdminBinDir(), toPlatformSeparators(L"/admin/bin"));
@@ -197,15 +175,10 @@ TEST(ClientPipeTest, BusyPipeIsWaitedForUntilTheConfiguredTriesRunOut) {
     service.startAccepting();
   });
   ConnectTryCount tries;
-  std::wstring failure;
-  try {
-    Con::ClientOverlappedPipe pipe(create(tries));
-    EXPECT_EQ(pipe.write(le32(4).data(), 4, true), 4u);
-  } catch (const vexception& e) {
-    failure = e.fullText();
-  }
+  Con::os::UniqueHandle handle;
+  EXPECT_NO_THROW(handle = create(tries));
   later.join();
-  EXPECT_EQ(failure, L"");
+  EXPECT_TRUE(handle.valid());
 }
 
 }  // namespace
