@@ -46,7 +46,6 @@ FakeService::FakeService(Handler handler, const std::wstring& pipe, bool accept)
 FakeService::~FakeService() {
   listener_.stop();
   if (acceptThread_.joinable()) acceptThread_.join();
-  for (auto& client : clients_) client->close();
   for (auto& thread : threads_) thread.join();
 }
 

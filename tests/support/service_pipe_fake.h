@@ -26,8 +26,7 @@ class PipeEnd {
   // One message; nothing once the other end has gone or after close().
   std::optional<std::string> receive();
   bool send(const std::string& message);
-  // The other end reads what was sent, then the end. From any thread: a
-  // receive() waiting meanwhile returns nothing.
+  // The other end reads what was sent, then the end.
   void close();
 
  private:
@@ -70,7 +69,8 @@ class FakeService {
   };
   using Handler = std::function<Reply(const Request&)>;
 
-  // Without `accept`, clients wait until startAccepting().
+  // Without `accept`, clients wait until startAccepting(). Clients leave
+  // before the service goes.
   explicit FakeService(Handler handler, const std::wstring& pipe = L"hcppipe", bool accept = true);
   ~FakeService();
   void startAccepting();

@@ -1,7 +1,6 @@
-// On Windows a server end is a named pipe instance in message mode. Its
-// transfers are overlapped, so that close() from another thread cuts a wait
-// short; the handle closes once no transfer uses it, and the client reads
-// what was sent before it finds the pipe broken.
+// On Windows a server end is a named pipe instance in message mode, opened
+// for overlapped I/O so that the listener's wait can be cut short. A closed
+// end lets the client read what was sent before it finds the pipe broken.
 
 #include "support/service_pipe_fake.h"
 
@@ -18,10 +17,8 @@ constexpr DWORD kBufferBytes = 64 * 1024;
 
 UniqueKernelHandle newEvent() { return UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 
-bool signalled(const UniqueKernelHandle& event) { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
-
-// Issues an overlapped operation and waits for it or for `stop`, which
-// cancels it: whether it succeeded, with the bytes it moved.
+// Issues an overlapped operation and waits for it or for `stop` (may be
+// null), which cancels it: whether it succeeded, with the bytes it moved.
 template <class Issue>
 bool complete(HANDLE pipe, HANDLE stop, DWORD& moved, Issue issue) {
   UniqueKernelHandle event = newEvent();
@@ -55,37 +52,16 @@ bool connect(HANDLE pipe, HANDLE stop) {
 
 struct PipeEnd::Os {
   UniqueFileHandle pipe;
-  UniqueKernelHandle stop = newEvent();
-  std::mutex lock;
-  bool busy = false;
 };
 
 PipeEnd::PipeEnd(std::unique_ptr<Os> os) : os_(std::move(os)) {}
 PipeEnd::~PipeEnd() = default;
 
-namespace {
-// One transfer on an open end; its last user closes a closed one.
-template <class Issue>
-bool transfer(PipeEnd::Os& os, DWORD& moved, Issue issue) {
-  {
-    std::lock_guard guard(os.lock);
-    if (!os.pipe || signalled(os.stop)) return false;
-    os.busy = true;
-  }
-  HANDLE pipe = os.pipe.get();
-  const bool done =
-      complete(pipe, os.stop.get(), moved, [&](OVERLAPPED* overlapped) { return issue(pipe, overlapped); });
-  std::lock_guard guard(os.lock);
-  os.busy = false;
-  if (signalled(os.stop)) os.pipe.reset();
-  return done;
-}
-}  // namespace
-
 std::optional<std::string> PipeEnd::receive() {
   std::string buffer(kBufferBytes, '\0');
   DWORD moved = 0;
-  if (!transfer(*os_, moved, [&](HANDLE pipe, OVERLAPPED* overlapped) {
+  HANDLE pipe = os_->pipe.get();
+  if (!pipe || !complete(pipe, nullptr, moved, [&](OVERLAPPED* overlapped) {
         return ReadFile(pipe, buffer.data(), kBufferBytes, nullptr, overlapped);
       }))
     return std::nullopt;
@@ -94,18 +70,15 @@ std::optional<std::string> PipeEnd::receive() {
 
 bool PipeEnd::send(const std::string& message) {
   DWORD moved = 0;
-  return transfer(*os_, moved,
-                  [&](HANDLE pipe, OVERLAPPED* overlapped) {
+  HANDLE pipe = os_->pipe.get();
+  return complete(pipe, nullptr, moved,
+                  [&](OVERLAPPED* overlapped) {
                     return WriteFile(pipe, message.data(), static_cast<DWORD>(message.size()), nullptr, overlapped);
                   }) &&
          moved == message.size();
 }
 
-void PipeEnd::close() {
-  std::lock_guard guard(os_->lock);
-  SetEvent(os_->stop.get());
-  if (!os_->busy) os_->pipe.reset();
-}
+void PipeEnd::close() { os_->pipe.reset(); }
 
 namespace {
 std::unique_ptr<PipeEnd> endOf(UniqueFileHandle pipe) {
@@ -132,7 +105,7 @@ PipeListener::~PipeListener() = default;
 std::unique_ptr<PipeEnd> PipeListener::accept() {
   // A failed connection is a client that left before it was taken.
   while (!connect(os_->instance.get(), os_->stop.get())) {
-    if (signalled(os_->stop)) return nullptr;
+    if (WaitForSingleObject(os_->stop.get(), 0) == WAIT_OBJECT_0) return nullptr;
     os_->instance = newInstance(os_->name);
   }
   return endOf(std::exchange(os_->instance, newInstance(os_->name)));

@@ -17,13 +17,13 @@ TEST_F(TomcatTest, InstallLaysOutTheServiceTheHostAndTheConnectorFiles) {
   EXPECT_EQ(realm("h.test"), realmFile("admin", "secret"));
   EXPECT_EQ(workers(), workersOf("h.test"));
   EXPECT_EQ(uriMap(), "");
-  const std::string properties = readFile(tomcatHome() + "/conf/isapi_redirect.properties");
-  for (const std::string& line : {"log_file=" + native(productRoot() + "/admin/logs/isapi_redirect.log"),
-                                  "worker_file=" + tomcatHome() + "/conf/workers.properties",
-                                  "worker_mount_file=" + tomcatHome() + "/conf/uriworkermap.properties"})
+  const std::string properties = readFile(home("conf/isapi_redirect.properties"));
+  for (const std::string& line :
+       {"log_file=" + native(product("admin/logs/isapi_redirect.log")),
+        "worker_file=" + home("conf/workers.properties"), "worker_mount_file=" + home("conf/uriworkermap.properties")})
     EXPECT_NE(properties.find("\r\n" + line + "\r\n"), std::string::npos) << line << "\n" << properties;
-  for (const char* directory : {"/hcp-webapps/h.test", "/hcp-wars/h.test"})
-    EXPECT_TRUE(pathExists(varTomcat() + directory)) << directory;
+  for (const char* directory : {"hcp-webapps/h.test", "hcp-wars/h.test"})
+    EXPECT_TRUE(pathExists(var(directory))) << directory;
 
   // Installing again keeps the hosts' workers and replaces the host's aliases.
   manager.updateIsapiRedirectPropertiesFile();
@@ -42,7 +42,7 @@ TEST_F(TomcatTest, InstallServiceAgainKeepsTheServiceAndRewritesTheRealmFile) {
 TEST_F(TomcatTest, UninstallRemovesThePanelsPartAndKeepsTheArchives) {
   install("h.test", "", {"Shop"});
   manager.startWebApp(L"h.test", L"Shop", L"");
-  testing_support::makeDirectories(tomcatHome() + "/work/HCP/h.test/Shop");
+  testing_support::makeDirectories(home("work/HCP/h.test/Shop"));
 
   manager.stopService();
   manager.removeNodeService();
@@ -52,9 +52,8 @@ TEST_F(TomcatTest, UninstallRemovesThePanelsPartAndKeepsTheArchives) {
   EXPECT_EQ(serverXml(), stock.replace(stock.find("8005"), 4, "-1"));
   EXPECT_EQ(workers(), "worker.list=ajp13\r\n");
   EXPECT_EQ(uriMap(), "");
-  EXPECT_TRUE(pathExists(varTomcat() + "/hcp-wars/h.test/Shop.war"));
-  for (const std::string& gone :
-       {varTomcat() + "/hcp-webapps", tomcatHome() + "/hcp-users", tomcatHome() + "/work/HCP"})
+  EXPECT_TRUE(pathExists(var("hcp-wars/h.test/Shop.war")));
+  for (const std::string& gone : {var("hcp-webapps"), home("hcp-users"), home("work/HCP")})
     EXPECT_FALSE(pathExists(gone)) << gone;
 }
 

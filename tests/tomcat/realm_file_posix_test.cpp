@@ -14,7 +14,7 @@ unsigned modeOf(const std::string& path) {
 }
 
 TEST_F(TomcatTest, RealmFileIsWrittenAndTightenedToMode0640) {
-  const std::string file = tomcatHome() + "/hcp-users/h.test.xml";
+  const std::string file = home("hcp-users/h.test.xml");
   install("h.test");
   EXPECT_EQ(modeOf(file), 0640u);
   chmod(file.c_str(), 0644);  // as an earlier version left it

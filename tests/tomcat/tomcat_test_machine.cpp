@@ -70,17 +70,17 @@ std::string hcpServerXml(const std::string& hosts) {
 }
 
 std::string hostXml(const std::string& name, const std::vector<std::string>& aliases,
-                    const std::vector<std::string>& addedAliases) {
+                    const std::vector<std::string>& added) {
   const std::string host =
       R"(      <Host name="{name}" className="org.apache.catalina.core.StandardHost" errorReportValveClass="org.apache.catalina.valves.ErrorReportValve" deployXML="true" appBase="{base}" unpackWARs="false" autoDeploy="true">
         <Alias>www.{name}</Alias>
-{aliases}        <Context path="/manager" className="org.apache.catalina.core.StandardContext" crossContext="false" reloadable="false" useNaming="true" swallowOutput="false" privileged="true" wrapperClass="org.apache.catalina.core.StandardWrapper" docBase="{home}/webapps/manager" cookies="true" cachingAllowed="true"/>
+{aliases}        <Context path="/manager" className="org.apache.catalina.core.StandardContext" crossContext="false" reloadable="false" useNaming="true" swallowOutput="false" privileged="true" wrapperClass="org.apache.catalina.core.StandardWrapper" docBase="{home}" cookies="true" cachingAllowed="true"/>
         <Realm pathname="hcp-users/{name}.xml" className="org.apache.catalina.realm.MemoryRealm"/>
 {added}      </Host>
 )";
-  std::string xml = replaceAll(host, "{base}", native(varTomcat() + "/hcp-webapps/" + name));
-  xml = replaceAll(replaceAll(xml, "{aliases}", aliasLines(aliases)), "{added}", aliasLines(addedAliases));
-  return replaceAll(replaceAll(xml, "{name}", name), "{home}", tomcatHome());
+  std::string xml = replaceAll(host, "{base}", native(var("hcp-webapps/" + name)));
+  xml = replaceAll(replaceAll(xml, "{aliases}", aliasLines(aliases)), "{added}", aliasLines(added));
+  return replaceAll(replaceAll(xml, "{name}", name), "{home}", home("webapps/manager"));
 }
 
 std::string workersOf(const std::string& host) {
@@ -104,9 +104,9 @@ TestTomcatManager::TestTomcatManager() {
   provider_ = new FixedPathsProvider();
 }
 
-std::string tomcatHome() { return machine().sandbox.path("opt/tomcat"); }
-std::string varTomcat() { return machine().sandbox.path("var/opt/halvo/var/tomcat"); }
-std::string productRoot() { return machine().sandbox.path("opt/halvo"); }
+std::string home(const std::string& relative) { return machine().sandbox.path("opt/tomcat/" + relative); }
+std::string var(const std::string& relative) { return machine().sandbox.path("var/opt/halvo/var/tomcat/" + relative); }
+std::string product(const std::string& relative) { return machine().sandbox.path("opt/halvo/" + relative); }
 
 std::string native(std::string path) {
   std::replace(path.begin(), path.end(), '/', static_cast<char>(pathSeparator()));
@@ -115,27 +115,21 @@ std::string native(std::string path) {
 
 void TomcatTest::SetUp() {
   ASSERT_TRUE(machine().hcpsrv.ready) << "hcpsrv did not start";
-  for (const std::string& directory : {tomcatHome(), varTomcat(), productRoot()})
-    std::filesystem::remove_all(directory);
-  testing_support::makeDirectories(tomcatHome() + "/conf");
-  testing_support::writeFile(tomcatHome() + "/conf/server.xml", kStockServerXml);
+  for (const std::string& directory : {home(""), var(""), product("")}) std::filesystem::remove_all(directory);
+  testing_support::makeDirectories(home("conf"));
+  testing_support::writeFile(home("conf/server.xml"), kStockServerXml);
 }
 
 std::string TomcatTest::removalStorage() {
-  const std::string storage = productRoot() + "/etc/DeferredRemovalStorage.xml";
+  const std::string storage = product("etc/DeferredRemovalStorage.xml");
   return pathExists(storage) ? readFile(storage) : "";
 }
 
 std::wstring TomcatTest::aliasesFile(const std::string& content) {
   static int counter = 0;
-  const std::string file = machine().sandbox.path("aliases-" + std::to_string(++counter) + ".txt");
+  const std::string file = home("aliases-" + std::to_string(++counter) + ".txt");
   testing_support::writeFile(file, content);
   return w(file);
-}
-
-void TomcatTest::deployArchive(const std::string& host, const std::string& application) {
-  testing_support::makeDirectories(varTomcat() + "/hcp-wars/" + host);
-  testing_support::writeFile(varTomcat() + "/hcp-wars/" + host + "/" + application + ".war", "PK " + application);
 }
 
 void TomcatTest::install(const std::string& host, const char* aliases, const std::vector<std::string>& archives) {
@@ -144,7 +138,8 @@ void TomcatTest::install(const std::string& host, const char* aliases, const std
   manager.disableShutdownPort();
   manager.installService(w(host), L"admin", L"secret", L"9080", L"9008");
   if (aliases) manager.installVHost(w(host), *aliases ? aliasesFile(aliases) : L"");
-  for (const std::string& application : archives) deployArchive(host, application);
+  for (const std::string& application : archives)
+    testing_support::writeFile(var("hcp-wars/" + host + "/" + application + ".war"), "PK " + application);
 }
 
 }  // namespace tomcat_test

@@ -25,10 +25,11 @@ struct TestTomcatManager : TomcatManager {
   TestTomcatManager();
 };
 
-// Directories of the machine, written with '/'.
-std::string tomcatHome();
-std::string varTomcat();  // the panel's Tomcat data directory
-std::string productRoot();
+// Paths under the Tomcat home, the panel's Tomcat data directory and the
+// product root, written with '/'.
+std::string home(const std::string& relative);
+std::string var(const std::string& relative);
+std::string product(const std::string& relative);
 // A path as the product writes it: with the platform's separator.
 std::string native(std::string path);
 
@@ -37,11 +38,10 @@ extern const char kStockServerXml[];
 // server.xml after --install and --install-service with the default ports,
 // with these Host elements in the HCP Engine.
 std::string hcpServerXml(const std::string& hosts);
-// The Host element that --install-vhost writes with these aliases, and
-// `addedAliases` appended after its Realm as --add-alias does; every name
-// comes with its "www." twin.
+// The Host element of --install-vhost with these aliases, and `added` ones
+// after its Realm as --add-alias puts them; each with its "www." twin.
 std::string hostXml(const std::string& name, const std::vector<std::string>& aliases,
-                    const std::vector<std::string>& addedAliases = {});
+                    const std::vector<std::string>& added = {});
 // workers.properties with the worker of `host`.
 std::string workersOf(const std::string& host);
 // The URL mounts of `application` of `host` for each name and its twin.
@@ -49,25 +49,21 @@ std::string mounts(const std::string& application, const std::string& host, cons
 
 class TomcatTest : public ::testing::Test {
  protected:
-  // An empty Tomcat home with kStockServerXml and an empty product data
-  // directory.
+  // An empty Tomcat home with kStockServerXml, no product data.
   void SetUp() override;
 
-  static std::string serverXml() { return readFile(tomcatHome() + "/conf/server.xml"); }
-  static std::string workers() { return readFile(tomcatHome() + "/conf/workers.properties"); }
-  static std::string uriMap() { return readFile(tomcatHome() + "/conf/uriworkermap.properties"); }
-  static std::string realm(const std::string& host) { return readFile(tomcatHome() + "/hcp-users/" + host + ".xml"); }
+  static std::string serverXml() { return readFile(home("conf/server.xml")); }
+  static std::string workers() { return readFile(home("conf/workers.properties")); }
+  static std::string uriMap() { return readFile(home("conf/uriworkermap.properties")); }
+  static std::string realm(const std::string& host) { return readFile(home("hcp-users/" + host + ".xml")); }
   // The deferred removal's storage file; empty when there is none.
   static std::string removalStorage();
-  // An aliases file with this content; its path.
+  // The path of a new aliases file with this content.
   static std::wstring aliasesFile(const std::string& content);
-  // Puts <application>.war into the host's archive directory.
-  static void deployArchive(const std::string& host, const std::string& application);
 
-  // --install, then --install-service of `host` (login admin, password
-  // secret, the default ports), then, given `aliases`, --install-vhost of
-  // the host with an aliases file of this content (none when empty) and
-  // these archives deployed.
+  // --install, then --install-service of `host` (admin, secret, the default
+  // ports), then, given `aliases`, --install-vhost with an aliases file of
+  // this content (none when empty), and these archives in hcp-wars.
   void install(const std::string& host, const char* aliases = nullptr, const std::vector<std::string>& archives = {});
 
   TestTomcatManager manager;

@@ -8,8 +8,7 @@ namespace {
 
 // The realm file, the archive directory and the application base of a host.
 std::vector<std::string> filesOf(const std::string& host) {
-  return {tomcatHome() + "/hcp-users/" + host + ".xml", varTomcat() + "/hcp-wars/" + host,
-          varTomcat() + "/hcp-webapps/" + host};
+  return {home("hcp-users/" + host + ".xml"), var("hcp-wars/" + host), var("hcp-webapps/" + host)};
 }
 
 TEST_F(TomcatTest, InstallVHostWithoutTheHcpEngineFailsAndChangesNothing) {
@@ -26,11 +25,11 @@ TEST_F(TomcatTest, RemoveVHostTakesTheHostAndWorkerRemoveServiceTheFiles) {
   manager.removeVHost(L"h.test");
   EXPECT_EQ(serverXml(), hcpServerXml(hostXml("k.test", {})));
   EXPECT_EQ(workers(), workersOf("k.test"));
-  EXPECT_TRUE(pathExists(tomcatHome() + "/hcp-users/h.test.xml"));
+  EXPECT_TRUE(pathExists(home("hcp-users/h.test.xml")));
 
   manager.removeService(L"h.test");
   for (const std::string& gone : filesOf("h.test")) EXPECT_FALSE(pathExists(gone)) << gone;
-  EXPECT_TRUE(pathExists(tomcatHome() + "/hcp-users/k.test.xml"));
+  EXPECT_TRUE(pathExists(home("hcp-users/k.test.xml")));
   // Nothing left to remove is no error.
   manager.removeService(L"h.test");
 }
@@ -45,8 +44,8 @@ TEST_F(TomcatTest, RenameVHostMovesTheHostItsFilesWorkerAndMounts) {
   EXPECT_EQ(workers(), workersOf("n.test"));
   EXPECT_EQ(uriMap(), mounts("app", "n.test", {"n.test", "m.test"}));
   EXPECT_NE(realm("n.test").find("username=\"admin\""), std::string::npos);
-  EXPECT_EQ(readFile(varTomcat() + "/hcp-webapps/n.test/app.war"), "PK app");
-  EXPECT_TRUE(pathExists(varTomcat() + "/hcp-wars/n.test/app.war"));
+  EXPECT_EQ(readFile(var("hcp-webapps/n.test/app.war")), "PK app");
+  EXPECT_TRUE(pathExists(var("hcp-wars/n.test/app.war")));
   for (const std::string& gone : filesOf("o.test")) EXPECT_FALSE(pathExists(gone)) << gone;
 }
 

@@ -24,13 +24,13 @@ class WebAppTest : public TomcatTest {
   static bool registered(const std::string& path) {
     return removalStorage().find("URI=\"" + native(path) + "\"") != std::string::npos;
   }
-  const std::string link = varTomcat() + "/hcp-webapps/h.test/Shop.war";
+  const std::string link = var("hcp-webapps/h.test/Shop.war");
 };
 
 TEST_F(WebAppTest, StartingLinksTheArchiveAndMountsItForEveryNameOnce) {
   EXPECT_EQ(failureOf([&] { manager.startWebApp(L"h.test", L"x", L""); }).message(),
             L"Application 'x' is not deployed");
-  EXPECT_FALSE(pathExists(varTomcat() + "/hcp-webapps/h.test/x.war"));
+  EXPECT_FALSE(pathExists(var("hcp-webapps/h.test/x.war")));
 
   const std::wstring aliases = aliasesFile("x.test");
   manager.startWebApp(L"h.test", L"Shop", aliases);
@@ -57,11 +57,10 @@ TEST_F(WebAppTest, StoppingTakesTheMountsAndRegistersTheLink) {
 
 TEST_F(WebAppTest, RemovingRegistersTheArchiveAndTheWorkDirectory) {
   manager.startWebApp(L"h.test", L"Shop", L"");
-  testing_support::makeDirectories(tomcatHome() + "/work/HCP/h.test/Shop");
+  testing_support::makeDirectories(home("work/HCP/h.test/Shop"));
   manager.removeWebApp(L"h.test", L"Shop", L"");
   EXPECT_EQ(uriMap(), "");
-  for (const std::string& path :
-       {link, varTomcat() + "/hcp-wars/h.test/Shop.war", tomcatHome() + "/work/HCP/h.test/Shop"})
+  for (const std::string& path : {link, var("hcp-wars/h.test/Shop.war"), home("work/HCP/h.test/Shop")})
     EXPECT_TRUE(registered(path)) << path << "\n" << removalStorage();
   EXPECT_NE(removalStorage().find("Service=\"TestTomcat\""), std::string::npos);
   // Registered, not gone: listed until the removal runs.
