@@ -39,7 +39,7 @@ FakeService::Reply FakeService::error(const std::wstring& text) {
 }
 
 FakeService::FakeService(Handler handler, const std::wstring& pipe, bool accept)
-    : handler_(std::move(handler)), listener_(pipe, accept) {
+    : handler_(std::move(handler)), listener_(pipe) {
   if (accept) startAccepting();
 }
 
@@ -67,8 +67,8 @@ void FakeService::serve(PipeEnd& client) {
     Request request;
     try {
       vserializer s = vserializer::view(body->data(), body->size());
-      request.command = s.readGuid();
-      request.name = s.readString();
+      s.readGuid();
+      request = s.readString();
     } catch (const vexception&) {
     }
     {
@@ -90,8 +90,7 @@ int FakeService::requests() const {
 
 int FakeService::requestsFor(const std::wstring& name) const {
   std::lock_guard guard(lock_);
-  return static_cast<int>(
-      std::count_if(requests_.begin(), requests_.end(), [&](const Request& r) { return r.name == name; }));
+  return static_cast<int>(std::count(requests_.begin(), requests_.end(), Request(name)));
 }
 
 }  // namespace testing_support

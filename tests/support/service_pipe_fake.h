@@ -12,40 +12,39 @@
 #include <thread>
 #include <vector>
 
-#include "base/pipes/guid.h"
 #include "base/pipes/pipe_io.h"
 
 namespace testing_support {
 
-// One end of a connected pipe, in whole messages.
+// One end of a connected pipe, in whole messages; `handle` is the system's.
 class PipeEnd {
  public:
-  struct Os;
-  explicit PipeEnd(std::unique_ptr<Os> os);
-  ~PipeEnd();
-  // One message; nothing once the other end has gone or after close().
+  explicit PipeEnd(intptr_t handle) : handle_(handle) {}
+  ~PipeEnd() { close(); }
+  // One message; nothing once the other end has gone.
   std::optional<std::string> receive();
   bool send(const std::string& message);
   // The other end reads what was sent, then the end.
   void close();
 
  private:
-  std::unique_ptr<Os> os_;
+  intptr_t handle_;
 };
 
 // The server of "\\.\pipe\" + `name`. While no accept() runs, one client may
-// connect and wait; the next finds the pipe busy unless `queue` (POSIX only).
+// connect and wait; the next finds the pipe busy.
 class PipeListener {
  public:
-  explicit PipeListener(const std::wstring& name, bool queue = true);
+  explicit PipeListener(const std::wstring& name);
   ~PipeListener();
   // The next client; nothing once stop() was called from another thread.
   std::unique_ptr<PipeEnd> accept();
   void stop();
 
  private:
-  struct Os;
-  std::unique_ptr<Os> os_;
+  std::wstring name_;
+  intptr_t listener_ = -1;  // the system's, as the stop event
+  intptr_t stop_ = -1;
 };
 
 // A client end as the product opens one and its server end. When
@@ -58,10 +57,8 @@ PipePair pipePair(bool congested = false);
 
 class FakeService {
  public:
-  struct Request {
-    std::optional<Guid> command;
-    std::optional<std::wstring> name;  // the string argument
-  };
+  // The string argument of a request.
+  using Request = std::optional<std::wstring>;
   // Each message is one write; `closeAfterwards` drops the client.
   struct Reply {
     std::vector<std::string> messages;

@@ -12,6 +12,12 @@ std::string realmFile(const std::string& login, const std::string& password) {
 }
 
 TEST_F(TomcatTest, InstallLaysOutTheServiceTheHostAndTheConnectorFiles) {
+  // A host needs the HCP Engine first.
+  manager.updateIsapiRedirectPropertiesFile();
+  EXPECT_EQ(failureOf([&] { manager.installVHost(L"h.test", L""); }).message(), L"Can't find Engine HCP");
+  EXPECT_EQ(serverXml(), kStockServerXml);
+  EXPECT_EQ(workers(), "worker.list=ajp13\r\n");
+
   install("h.test", "a.test;b.test\n\n");
   EXPECT_EQ(serverXml(), hcpServerXml(hostXml("h.test", {"a.test", "b.test"})));
   EXPECT_EQ(realm("h.test"), realmFile("admin", "secret"));
@@ -25,17 +31,13 @@ TEST_F(TomcatTest, InstallLaysOutTheServiceTheHostAndTheConnectorFiles) {
   for (const char* directory : {"hcp-webapps/h.test", "hcp-wars/h.test"})
     EXPECT_TRUE(pathExists(var(directory))) << directory;
 
-  // Installing again keeps the hosts' workers and replaces the host's aliases.
+  // Again: the workers stay, the host's aliases are replaced, the service
+  // keeps its ports and the realm file is written anew.
   manager.updateIsapiRedirectPropertiesFile();
   manager.installVHost(L"h.test", aliasesFile("new.test"));
+  manager.installService(L"h.test", L"root", L"second", L"1111", L"2222");
   EXPECT_EQ(serverXml(), hcpServerXml(hostXml("h.test", {"new.test"})));
   EXPECT_EQ(workers(), workersOf("h.test"));
-}
-
-TEST_F(TomcatTest, InstallServiceAgainKeepsTheServiceAndRewritesTheRealmFile) {
-  install("h.test");
-  manager.installService(L"h.test", L"root", L"second", L"1111", L"2222");
-  EXPECT_EQ(serverXml(), hcpServerXml(""));
   EXPECT_EQ(realm("h.test"), realmFile("root", "second"));
 }
 

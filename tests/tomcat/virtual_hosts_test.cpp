@@ -11,13 +11,6 @@ std::vector<std::string> filesOf(const std::string& host) {
   return {home("hcp-users/" + host + ".xml"), var("hcp-wars/" + host), var("hcp-webapps/" + host)};
 }
 
-TEST_F(TomcatTest, InstallVHostWithoutTheHcpEngineFailsAndChangesNothing) {
-  manager.updateIsapiRedirectPropertiesFile();
-  EXPECT_EQ(failureOf([&] { manager.installVHost(L"h.test", L""); }).message(), L"Can't find Engine HCP");
-  EXPECT_EQ(serverXml(), kStockServerXml);
-  EXPECT_EQ(workers(), "worker.list=ajp13\r\n");
-}
-
 TEST_F(TomcatTest, RemoveVHostTakesTheHostAndWorkerRemoveServiceTheFiles) {
   install("h.test", "");
   install("k.test", "");

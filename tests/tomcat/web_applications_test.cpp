@@ -1,5 +1,6 @@
-// Starting, stopping, removing and listing a host's web applications: the
-// started link, the URL mounts and the registrations for deferred removal.
+// Starting, stopping, removing and listing a host's web applications (the
+// started link, the URL mounts, the registrations for deferred removal), and
+// the mounts of the host's aliases, each with its "www." twin.
 
 #include <algorithm>
 
@@ -23,6 +24,12 @@ class WebAppTest : public TomcatTest {
   // Whether the deferred removal holds `path`.
   static bool registered(const std::string& path) {
     return removalStorage().find("URI=\"" + native(path) + "\"") != std::string::npos;
+  }
+  // server.xml and Shop's mounts with these aliases added to the host.
+  void expectAliases(std::vector<std::string> aliases) {
+    EXPECT_EQ(serverXml(), hcpServerXml(hostXml("h.test", {}, aliases)));
+    aliases.insert(aliases.begin(), "h.test");
+    EXPECT_EQ(uriMap(), mounts("Shop", "h.test", aliases));
   }
   const std::string link = var("hcp-webapps/h.test/Shop.war");
 };
@@ -65,6 +72,28 @@ TEST_F(WebAppTest, RemovingRegistersTheArchiveAndTheWorkDirectory) {
   EXPECT_NE(removalStorage().find("Service=\"TestTomcat\""), std::string::npos);
   // Registered, not gone: listed until the removal runs.
   EXPECT_EQ(sortedList(false), (std::vector<std::wstring>{L"Blog%", L"Shop"}));
+}
+
+TEST_F(WebAppTest, AliasesGetTheMountsOnceAndRenamingMovesThem) {
+  manager.startWebApp(L"h.test", L"Shop", L"");
+  manager.addAlias(L"h.test", L"a.test", false);
+  manager.addAlias(L"h.test", L"a.test", false);
+  expectAliases({"a.test"});
+  manager.renameAlias(L"h.test", L"a.test", L"c.test", false);
+  expectAliases({"c.test"});
+}
+
+TEST_F(WebAppTest, RemovingAnAliasTakesItsTwinAndTheirMounts) {
+  manager.startWebApp(L"h.test", L"Shop", L"");
+  manager.addAlias(L"h.test", L"a.test", false);
+  manager.addAlias(L"h.test", L"b.test", false);
+  manager.removeAlias(L"h.test", L"b.test", false);
+  expectAliases({"a.test"});
+
+  // Names in server.xml compare exactly; the mounts are lower case.
+  manager.removeAlias(L"h.test", L"A.test", false);
+  EXPECT_EQ(serverXml(), hcpServerXml(hostXml("h.test", {}, {"a.test"})));
+  EXPECT_EQ(uriMap(), mounts("Shop", "h.test", {"h.test"}));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "base/errors/os_error.h"
 #include "base/pipes/client_overlapped_pipe.h"
+#include "base/pipes/connect_try_count.h"
 #include "base/pipes/halvo_srv_client.h"
-#include "base/pipes/service_commands.h"
 #include "base/system/path_separator.h"
 #include "base/text/convert.h"
 #include "support/failures.h"
@@ -21,9 +21,7 @@ using namespace testing_support;
 const std::wstring kDefaultPipe = L"\\\\.\\pipe\\hcppipe";
 
 // Answers every configuration string with its own name.
-FakeService::Reply echo(const FakeService::Request& request) {
-  return FakeService::string(request.name.value_or(L"?"));
-}
+FakeService::Reply echo(const FakeService::Request& name) { return FakeService::string(name.value_or(L"?")); }
 
 void expectCallPoint(const vexception& e, const std::wstring& context, const char* function) {
   ASSERT_FALSE(e.callPoints().empty());
@@ -39,21 +37,6 @@ TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
   const vexception shared = failureOf([] { HalvoSrvClient::getInstance(); });
   EXPECT_TRUE(holds(shared.message(), L"Unable to connect to pipe " + kDefaultPipe));
   expectCallPoint(shared, L"get shared instance of HalvoSrvClient", "HalvoSrvClient::getInstance");
-}
-
-TEST(HalvoSrvClientTest, AsksForAStringWithTheConfigurationCommandAndWidensCharSizeOne) {
-  Sandbox sandbox;
-  std::atomic<bool> rightCommand{false};
-  FakeService service([&](const FakeService::Request& r) {
-    rightCommand = r.command == kConfigStringCommand;
-    if (r.name == L"ANSI") return FakeService::ansiString(cstrLenient(L"/opt/h\u00e4lvo"));
-    return FakeService::string(L"/opt/h\u00e4lvo");
-  });
-  HalvoSrvClient client;
-  EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D"), L"/opt/h\u00e4lvo");
-  EXPECT_TRUE(rightCommand);
-  EXPECT_EQ(client.getString(L"ANSI"), L"/opt/h\u00e4lvo");
-  EXPECT_EQ(service.requestsFor(L"PRODUCT_ROOT_D"), 1);
 }
 
 TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) {
@@ -73,7 +56,7 @@ TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) 
   for (const auto& c : cases) {
     SCOPED_TRACE(wideToUtf8Lenient(c.message));
     Sandbox sandbox;
-    FakeService service([&](const FakeService::Request& r) { return r.name == L"FOO" ? c.reply : echo(r); });
+    FakeService service([&](const FakeService::Request& name) { return name == L"FOO" ? c.reply : echo(name); });
     HalvoSrvClient client;
     const vexception e = failureOf([&] { client.getString(L"FOO"); });
     EXPECT_EQ(e.message(), c.message);
@@ -94,24 +77,24 @@ TEST(HalvoSrvClientTest, BrokenPipeIsAnsweredByOneReconnect) {
   EXPECT_EQ(service.requests(), 3);
 }
 
-TEST(HalvoSrvClientTest, DirectoriesAreNormalisedAndOnlyTheProductRootIsKept) {
+TEST(HalvoSrvClientTest, StringsOfEitherCharSizeAndDirectoriesNormalisedWithOnlyTheRootKept) {
   Sandbox sandbox;
   std::atomic<bool> bare{false};  // a root and an empty value
-  FakeService service([&](const FakeService::Request& r) {
-    const bool root = r.name == L"PRODUCT_ROOT_D";
-    return FakeService::string(bare ? (root ? L"/" : L"") : (root ? L"/opt/halvo//" : L"/var/opt/./halvo/"));
+  FakeService service([&](const FakeService::Request& name) {
+    if (name == L"PRODUCT_ROOT_D") return FakeService::ansiString(bare ? "/" : cstrLenient(L"/opt/h\u00e4lvo//"));
+    return FakeService::string(bare ? L"" : L"/var/opt/./halvo/");
   });
   HalvoSrvClient client;
+  EXPECT_EQ(client.getString(L"PRODUCT_DATA_D"), L"/var/opt/./halvo/");
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(client.getProductRootDir(), toPlatformSeparators(L"/opt/halvo"));
+    EXPECT_EQ(client.getProductRootDir(), toPlatformSeparators(L"/opt/h\u00e4lvo"));
     EXPECT_EQ(client.getProductDataDir(), toPlatformSeparators(L"/var/opt/halvo"));
   }
-  EXPECT_EQ(client.getAdminDir(), toPlatformSeparators(L"/opt/halvo/admin"));
-  EXPECT_EQ(client.getAdminBinDir(), toPlatformSeparators(L"/opt/halvo/admin/bin"));
+  EXPECT_EQ(client.getAdminDir(), toPlatformSeparators(L"/opt/h\u00e4lvo/admin"));
+  EXPECT_EQ(client.getAdminBinDir(), toPlatformSeparators(L"/opt/h\u00e4lvo/admin/bin"));
   EXPECT_EQ(service.requestsFor(L"PRODUCT_ROOT_D"), 1);
-  EXPECT_EQ(service.requestsFor(L"PRODUCT_DATA_D"), 3);
+  EXPECT_EQ(service.requestsFor(L"PRODUCT_DATA_D"), 4);
 
-  // A root stays a root; an empty value is rejected.
   bare = true;
   HalvoSrvClient second;
   EXPECT_EQ(second.getProductRootDir(), toPlatformSeparators(L"/"));
@@ -179,6 +162,35 @@ TEST(ClientPipeTest, BusyPipeIsWaitedForUntilTheConfiguredTriesRunOut) {
   EXPECT_NO_THROW(handle = create(tries));
   later.join();
   EXPECT_TRUE(handle.valid());
+}
+
+void setTryCount(const Sandbox& sandbox, const std::string& value) {
+  sandbox.writeRegistry(kConfigSection + "\"PipeConnectTryCount\"=" + value + "\n");
+}
+
+TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
+  Sandbox sandbox;
+  EXPECT_EQ(ConnectTryCount().tries(2), 2u);  // no setting: the default
+  setTryCount(sandbox, "dword:00000003");
+  ConnectTryCount count;
+  EXPECT_EQ(count.tries(5), 3u);  // call 1
+  setTryCount(sandbox, "dword:00000007");
+  for (int call = 2; call <= 16; ++call) EXPECT_EQ(count.tries(5), 3u) << "call " << call;
+  EXPECT_EQ(count.tries(5), 7u);  // call 17
+  setTryCount(sandbox, "dword:00000000");
+  for (int call = 18; call <= 32; ++call) EXPECT_EQ(count.tries(5), 7u) << "call " << call;
+  EXPECT_EQ(count.tries(5), 5u);  // call 33: zero keeps the default
+}
+
+TEST(ConnectTryCountTest, UnreadableSettingStopsAllFurtherReadings) {
+  Sandbox sandbox;
+  setTryCount(sandbox, "dword:00000004");
+  ConnectTryCount count;
+  EXPECT_EQ(count.tries(5), 4u);
+  setTryCount(sandbox, "\"nine\"");
+  for (int call = 2; call <= 17; ++call) count.tries(5);  // call 17 meets the string
+  setTryCount(sandbox, "dword:00000009");
+  for (int call = 18; call <= 48; ++call) EXPECT_EQ(count.tries(5), 4u) << "call " << call;
 }
 
 }  // namespace

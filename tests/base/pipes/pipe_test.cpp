@@ -12,6 +12,7 @@ namespace {
 
 using Con::OverlappedPipe;
 using testing_support::PipeEnd;
+const Con::os::Handle kNone = Con::os::HandleTraits::invalid();
 
 // An overlapped client end and the far end that the test drives.
 struct Ends {
@@ -77,8 +78,7 @@ TEST(OverlappedPipeTest, ClosedFarEndFinishesThePipeForReadsAndWrites) {
 TEST(OverlappedPipeTest, OutstandingOperationRules) {
   Ends ends;
   char buffer[4];
-  EXPECT_EQ(messageOf([&] { ends.near->complete(Con::os::HandleTraits::invalid(), 0, true); }),
-            L"Previous request has completed!");
+  EXPECT_EQ(messageOf([&] { ends.near->complete(kNone, 0, true); }), L"Previous request has completed!");
   ends.near->beginRead(buffer, 4, true);
   EXPECT_FALSE(ends.near->completed());
   EXPECT_EQ(ends.near->requested(), 4u);
@@ -86,7 +86,7 @@ TEST(OverlappedPipeTest, OutstandingOperationRules) {
   EXPECT_EQ(messageOf([&] { ends.near->beginWrite("ab", 2, true); }), L"Previous request has not completed!");
 
   // The time limit cancels the read; the pipe is usable again.
-  EXPECT_FALSE(ends.near->complete(Con::os::HandleTraits::invalid(), 20, true));
+  EXPECT_FALSE(ends.near->complete(kNone, 20, true));
   EXPECT_TRUE(ends.near->completed());
   ends.far->send("data");
   EXPECT_EQ(ends.read(4), "data");
@@ -95,9 +95,8 @@ TEST(OverlappedPipeTest, OutstandingOperationRules) {
   Con::os::UniqueHandle stop;
   ASSERT_EQ(Con::os::createEvent(false, stop), 0u);
   ends.near->beginRead(buffer, 4, true);
-  std::thread signaller([&] { Con::os::setEvent(stop.get()); });
+  Con::os::setEvent(stop.get());
   EXPECT_FALSE(ends.near->complete(stop.get(), INFINITE_WAIT, true));
-  signaller.join();
   EXPECT_TRUE(ends.near->completed());
 }
 
@@ -106,9 +105,8 @@ TEST(OverlappedPipeTest, PendingOperationsCompleteWhenTheFarEndActs) {
   char buffer[5] = {};
   ends.near->beginRead(buffer, 5, true);
   ASSERT_FALSE(ends.near->completed());
-  std::thread writer([&] { ends.far->send("hello"); });
-  EXPECT_TRUE(ends.near->complete(Con::os::HandleTraits::invalid(), INFINITE_WAIT, true));
-  writer.join();
+  ends.far->send("hello");
+  EXPECT_TRUE(ends.near->complete(kNone, INFINITE_WAIT, true));
   EXPECT_EQ(ends.near->transferred(), 5u);
   EXPECT_EQ(std::string(buffer, 5), "hello");
 
@@ -119,7 +117,7 @@ TEST(OverlappedPipeTest, PendingOperationsCompleteWhenTheFarEndActs) {
     while (ends.far->receive().value_or(payload) != payload) {
     }
   });
-  EXPECT_TRUE(ends.near->complete(Con::os::HandleTraits::invalid(), INFINITE_WAIT, true));
+  EXPECT_TRUE(ends.near->complete(kNone, INFINITE_WAIT, true));
   drainer.join();
   EXPECT_EQ(ends.near->transferred(), payload.size());
 }
