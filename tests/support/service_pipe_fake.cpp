@@ -46,16 +46,12 @@ FakeService::FakeService(Handler handler, const std::wstring& pipe, bool accept)
 FakeService::~FakeService() {
   listener_.stop();
   if (acceptThread_.joinable()) acceptThread_.join();
-  for (auto& thread : threads_) thread.join();
 }
 
+// One client at a time, as it comes.
 void FakeService::startAccepting() {
   acceptThread_ = std::thread([this] {
-    while (std::unique_ptr<PipeEnd> client = listener_.accept()) {
-      std::lock_guard guard(lock_);
-      threads_.emplace_back([this, raw = client.get()] { serve(*raw); });
-      clients_.push_back(std::move(client));
-    }
+    while (std::unique_ptr<PipeEnd> client = listener_.accept()) serve(*client);
   });
 }
 

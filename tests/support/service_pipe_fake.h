@@ -66,8 +66,8 @@ class FakeService {
   };
   using Handler = std::function<Reply(const Request&)>;
 
-  // Without `accept`, clients wait until startAccepting(). Clients leave
-  // before the service goes.
+  // Serves one client at a time until it leaves, which it does before the
+  // service goes. Without `accept`, clients wait until startAccepting().
   explicit FakeService(Handler handler, const std::wstring& pipe = L"hcppipe", bool accept = true);
   ~FakeService();
   void startAccepting();
@@ -87,8 +87,6 @@ class FakeService {
   PipeListener listener_;
   std::thread acceptThread_;
   mutable std::mutex lock_;
-  std::vector<std::unique_ptr<PipeEnd>> clients_;
-  std::vector<std::thread> threads_;
   std::vector<Request> requests_;
 };
 

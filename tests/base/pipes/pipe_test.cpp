@@ -122,16 +122,4 @@ TEST(OverlappedPipeTest, PendingOperationsCompleteWhenTheFarEndActs) {
   EXPECT_EQ(ends.near->transferred(), payload.size());
 }
 
-TEST(OverlappedPipeTest, CloneSharesTheConnectionButNotTheHandle) {
-  Ends ends;
-  std::unique_ptr<Con::Pipe> copy = ends.near->clone();
-  EXPECT_NE(copy->handle(), ends.near->handle());
-  ends.near->close();
-  EXPECT_TRUE(ends.near->finished());
-  EXPECT_FALSE(ends.near->valid());
-  EXPECT_EQ(ends.read(4), "");
-  EXPECT_EQ(copy->write("copy", 4, true), 4u);
-  EXPECT_EQ(ends.far->receive(), "copy");
-}
-
 }  // namespace

@@ -64,21 +64,6 @@ TEST(VSerializerTest, MalformedStringsAreInvalidProtocol) {
   EXPECT_EQ(invalidProtocolMessage([&] { over(le32(0xFFFFFFFF) + le32(9) + "\2ab").readBlob(); }), kDoubleException);
 }
 
-TEST(VSerializerTest, ShortReadsFailWithoutMovingTheReadPositionAndMissingBlobsAreNone) {
-  vserializer s = over("abc");
-  char out[4];
-  EXPECT_EQ(invalidProtocolMessage([&] { s.readBytes(out, 4); }), kEndOfData);
-  EXPECT_EQ(s.readPosition(), 0u);
-  s.readBytes(out, 3);
-  EXPECT_EQ(std::string(out, 3), "abc");
-
-  // A blob of count zero and the end of the data.
-  vserializer blobs = over(le32(0) + le32(2) + "xy");
-  EXPECT_FALSE(blobs.readBlob().has_value());
-  EXPECT_EQ(blobs.readBlob(), std::optional<std::string>("xy"));
-  EXPECT_FALSE(blobs.readBlob().has_value());
-}
-
 TEST(VSerializerTest, ErrorReplyThrowsTheServiceTextWithoutCallPoints) {
   vserializer reply;
   reply.writeErrorReply(L"Value PRODUCT_ROOT_D is unknown");
@@ -97,21 +82,6 @@ TEST(VSerializerTest, CommandIdentifierIsASixteenByteBlobInMemoryLayout) {
   EXPECT_EQ(s.readGuid(), kConfigStringCommand);
   EXPECT_EQ(invalidProtocolMessage([] { over(le32(2) + "ab").readGuid(); }),
             L"Unexpected size of a command identifier when read from serializer.");
-}
-
-TEST(VSerializerTest, ViewIsCopiedBeforeTheFirstWriteAndMovesKeepTheReadPosition) {
-  std::string outside = le32(1) + "\x02";
-  vserializer s = vserializer::view(outside.data(), outside.size());
-  EXPECT_EQ(s.data(), reinterpret_cast<const uint8_t*>(outside.data()));
-  s.writeBytes("zz", 2);
-  EXPECT_NE(s.data(), reinterpret_cast<const uint8_t*>(outside.data()));
-  EXPECT_EQ(outside, le32(1) + "\x02");
-  EXPECT_EQ(s.readUInt32(), 1u);
-  vserializer moved(std::move(s));
-  vserializer assigned;
-  assigned = std::move(moved);
-  EXPECT_EQ(assigned.remaining(), 3u);
-  EXPECT_EQ(bytesOf(assigned), le32(1) + "\2zz");
 }
 
 }  // namespace
