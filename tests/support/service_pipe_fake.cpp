@@ -39,7 +39,7 @@ FakeService::Reply FakeService::error(const std::wstring& text) {
 }
 
 FakeService::FakeService(Handler handler, const std::wstring& pipe, bool accept)
-    : handler_(std::move(handler)), listener_(pipe) {
+    : handler_(std::move(handler)), listener_(L"\\\\.\\pipe\\" + pipe) {
   if (accept) startAccepting();
 }
 
@@ -51,14 +51,14 @@ FakeService::~FakeService() {
 // One client at a time, as it comes.
 void FakeService::startAccepting() {
   acceptThread_ = std::thread([this] {
-    while (std::unique_ptr<PipeEnd> client = listener_.accept()) serve(*client);
+    while (std::unique_ptr<Con::PipeConnection> client = listener_.accept()) serve(*client);
   });
 }
 
-void FakeService::serve(PipeEnd& client) {
+void FakeService::serve(Con::PipeConnection& client) {
   // A request is two messages: its length, then its body.
-  while (client.receive()) {
-    std::optional<std::string> body = client.receive();
+  while (client.receive(4)) {
+    std::optional<std::string> body = client.receive(1 << 16);
     if (!body) return;
     Request request;
     try {
@@ -73,9 +73,9 @@ void FakeService::serve(PipeEnd& client) {
     }
     Reply reply = handler_(request);
     for (const std::string& message : reply.messages) {
-      if (!client.send(message)) return;
+      if (!client.send(message.data(), message.size())) return;
     }
-    if (reply.closeAfterwards) return client.close();
+    if (reply.closeAfterwards) return;
   }
 }
 

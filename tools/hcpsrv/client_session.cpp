@@ -15,24 +15,24 @@ std::mutex answerLock;  // the settings store is read by one request at a time
 
 }  // namespace
 
-void serveClient(MessageChannel& channel) {
+void serveClient(Con::PipeConnection& client) {
   for (;;) {
-    uint8_t lengthBytes[4];
-    if (!channel.receive(lengthBytes, sizeof lengthBytes)) return;
-    uint32_t length =
-        lengthBytes[0] | (lengthBytes[1] << 8) | (lengthBytes[2] << 16) | (static_cast<uint32_t>(lengthBytes[3]) << 24);
+    std::optional<std::string> lengthBytes = client.receive(4);
+    if (!lengthBytes || lengthBytes->size() != 4) return;
+    uint32_t length = 0;
+    for (int i = 3; i >= 0; --i) length = (length << 8) | static_cast<uint8_t>((*lengthBytes)[i]);
     if (length == 0 || length > kLargestRequest) return;
-    std::string body(length, '\0');
-    if (!channel.receive(body.data(), body.size())) return;
+    std::optional<std::string> body = client.receive(length);
+    if (!body || body->size() != length) return;
     std::string answer;
     {
       std::lock_guard guard(answerLock);
-      answer = answerRequest(body);
+      answer = answerRequest(*body);
     }
-    uint32_t size = static_cast<uint32_t>(answer.size());
+    const uint32_t size = static_cast<uint32_t>(answer.size());
     const uint8_t sizeBytes[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
                                   static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
-    if (!channel.send(sizeBytes, sizeof sizeBytes)) return;
-    if (size && !channel.send(answer.data(), answer.size())) return;
+    if (!client.send(sizeBytes, sizeof sizeBytes)) return;
+    if (size && !client.send(answer.data(), answer.size())) return;
   }
 }

@@ -3,8 +3,7 @@
 
 #include <string>
 
-// Serves `pipeName` ("\\.\pipe\NAME") until SIGTERM or SIGINT, one thread per
-// client, and removes the socket on the way out. Throws a vexception when
-// the pipe cannot be served (among others: another server already listens
-// on it, whose socket is then left alone).
+// Serves `pipeName` ("\\.\pipe\NAME") until a stop request (stop_request.h),
+// one thread per client. Throws a vexception when the pipe cannot be served
+// (among others: another server already listens on it).
 void servePipe(const std::wstring& pipeName);

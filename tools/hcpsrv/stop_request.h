@@ -1,0 +1,14 @@
+#pragma once
+// The request to stop the management service: SIGTERM or SIGINT on POSIX;
+// Ctrl+C, Ctrl+Break or the console closing on Windows. While an object
+// lives, the request stops the listener.
+
+#include "base/pipes/pipe_server.h"
+
+class StopRequest {
+ public:
+  explicit StopRequest(Con::PipeListener& listener);
+  ~StopRequest();
+  StopRequest(const StopRequest&) = delete;
+  StopRequest& operator=(const StopRequest&) = delete;
+};

@@ -1,0 +1,37 @@
+#include "stop_request.h"
+
+#include <signal.h>
+
+#include <cerrno>
+
+#include "base/errors/os_error.h"
+#include "base/system/errno_posix.h"
+
+namespace {
+
+Con::PipeListener* stopping = nullptr;
+
+// Stopping the listener is a write to its stop event: safe in a handler.
+void onStopSignal(int) {
+  if (stopping) stopping->stop();
+}
+
+}  // namespace
+
+StopRequest::StopRequest(Con::PipeListener& listener) {
+  stopping = &listener;
+  struct sigaction action {};
+  action.sa_handler = onStopSignal;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  if (::sigaction(SIGTERM, &action, nullptr) != 0 || ::sigaction(SIGINT, &action, nullptr) != 0)
+    throwOsError(L"Unable to receive the stop signals", windowsErrorFromErrno(errno), VCALLPOINT(L"", "StopRequest"));
+  // Replies go with MSG_NOSIGNAL; this covers a closed stdout as well.
+  ::signal(SIGPIPE, SIG_IGN);
+}
+
+StopRequest::~StopRequest() {
+  ::signal(SIGTERM, SIG_DFL);
+  ::signal(SIGINT, SIG_DFL);
+  stopping = nullptr;
+}

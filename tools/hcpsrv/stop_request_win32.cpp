@@ -1,0 +1,29 @@
+// clang-format off
+// The project's own headers come first: <windows.h> defines the system's
+// error codes as macros of the same names.
+#include "base/errors/os_error.h"
+#include "stop_request.h"
+#include <windows.h>
+// clang-format on
+
+namespace {
+
+Con::PipeListener* stopping = nullptr;
+
+BOOL WINAPI onConsoleControl(DWORD) {
+  if (stopping) stopping->stop();
+  return TRUE;
+}
+
+}  // namespace
+
+StopRequest::StopRequest(Con::PipeListener& listener) {
+  stopping = &listener;
+  if (!SetConsoleCtrlHandler(onConsoleControl, TRUE))
+    throwOsError(L"Unable to receive the stop request", GetLastError(), VCALLPOINT(L"", "StopRequest"));
+}
+
+StopRequest::~StopRequest() {
+  SetConsoleCtrlHandler(onConsoleControl, FALSE);
+  stopping = nullptr;
+}
