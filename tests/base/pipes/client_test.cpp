@@ -49,6 +49,7 @@ TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) 
       {FakeService::results(""), L"Unexpected end of data when read C-string from serializer.", 1},
       {FakeService::Reply{{}, true}, L"Pipe is finished", 2},
       {FakeService::Reply{{std::string("\x08\x00", 2)}}, L"Completed only 2 of 4 bytes", 2},
+      {FakeService::Reply{{le32(8), "short"}}, L"Completed only 5 of 8 bytes", 2},
       // A length far beyond any answer, with a body that stays unread.
       {FakeService::Reply{{le32(0x7FFFFFFF), "junk"}},
        L"Unexpected response length 2147483647 from Halvo Management Service", 2},

@@ -57,6 +57,9 @@ TEST(OverlappedPipeTest, MessagesKeepTheirBoundariesAndShortOrLongOnesFail) {
   const auto e = testing_support::failureOf<vosexception>([&] { ends.read(4); });
   EXPECT_EQ(e.code(), ERROR_MORE_DATA);
   EXPECT_NE(e.message().find(L"Unable to read from pipe"), std::wstring::npos);
+  // Its rest is gone with it.
+  ends.send("gh");
+  EXPECT_EQ(ends.read(2), "gh");
 }
 
 TEST(OverlappedPipeTest, ClosedFarEndFinishesThePipeForReadsAndWrites) {
