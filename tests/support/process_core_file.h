@@ -1,5 +1,6 @@
 #pragma once
-// Reads back an ELF core file written by the dump writer, for checking it.
+// Reads back what the dump writer wrote, for checking it: on POSIX an ELF
+// core file (CoreFile), on Windows a minidump.
 
 #include <cstdint>
 #include <optional>
@@ -23,6 +24,12 @@ struct CoreSegment {
   uint64_t memorySize = 0;
 };
 
+// Why the dump at `path` is not one of this thread taken at a read through a
+// null pointer by the instruction at `faultingCode` (or at most 64 bytes
+// after it); empty when it is one.
+std::string nullReadDumpProblem(const std::string& path, const void* faultingCode);
+
+// An ELF core file (POSIX).
 class CoreFile {
  public:
   // Empty `problem()` when the file parsed as a 64-bit ELF file.
