@@ -3,6 +3,7 @@
 // core file (CoreFile), on Windows a minidump.
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,15 @@ class CoreFile {
   uint16_t machine() const { return machine_; }
   const std::vector<CoreSegment>& segments() const { return segments_; }
   const CoreNote* findNote(const std::string& name, uint32_t type) const;
+  // A note's descriptor as a T, when there is one of that size.
+  template <class T>
+  std::optional<T> noteAs(const std::string& name, uint32_t type) const {
+    const CoreNote* note = findNote(name, type);
+    if (note == nullptr || note->desc.size() != sizeof(T)) return std::nullopt;
+    T value;
+    std::memcpy(&value, note->desc.data(), sizeof value);
+    return value;
+  }
   // The dumped bytes at an address, when a segment holds all of them.
   std::optional<std::string> memory(uint64_t address, size_t size) const;
 

@@ -85,18 +85,13 @@ std::optional<std::string> CoreFile::memory(uint64_t address, size_t size) const
 std::string nullReadDumpProblem(const std::string& path, const void* faultingCode) {
   const CoreFile core(path);
   if (!core.problem().empty()) return core.problem();
-  prstatus_t status{};
-  siginfo_t signal{};
-  const CoreNote* statusNote = core.findNote("CORE", NT_PRSTATUS);
-  const CoreNote* signalNote = core.findNote("CORE", 0x53494749);  // NT_SIGINFO
-  if (statusNote == nullptr || statusNote->desc.size() != sizeof status) return "no thread status";
-  if (signalNote == nullptr || signalNote->desc.size() != sizeof signal) return "no signal information";
-  std::memcpy(&status, statusNote->desc.data(), sizeof status);
-  std::memcpy(&signal, signalNote->desc.data(), sizeof signal);
-  if (status.pr_pid != static_cast<pid_t>(syscall(SYS_gettid))) return "another thread";
-  if (status.pr_cursig != SIGSEGV || signal.si_signo != SIGSEGV) return "not a segmentation fault";
-  if (signal.si_addr != nullptr) return "not a null address";
-  const auto* registers = reinterpret_cast<const user_regs_struct*>(&status.pr_reg);
+  const auto status = core.noteAs<prstatus_t>("CORE", NT_PRSTATUS);
+  const auto signal = core.noteAs<siginfo_t>("CORE", 0x53494749);  // NT_SIGINFO
+  if (!status || !signal) return "no thread status or signal information";
+  if (status->pr_pid != static_cast<pid_t>(syscall(SYS_gettid))) return "another thread";
+  if (status->pr_cursig != SIGSEGV || signal->si_signo != SIGSEGV) return "not a segmentation fault";
+  if (signal->si_addr != nullptr) return "not a null address";
+  const auto* registers = reinterpret_cast<const user_regs_struct*>(&status->pr_reg);
 #if defined(__x86_64__)
   const uint64_t pc = registers->rip;
 #else

@@ -1,6 +1,7 @@
 // A fault inside a guarded operation of a process with dumps on: a dump of
 // the fault in the dump directory, for every fault, and the fault reported as
-// the operation's failure, also when its dump cannot be written.
+// the operation's failure, also when its dump cannot be written (which is
+// logged, and leaves nothing).
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,15 @@
 #include <string>
 
 #include "base/crashdump/crash_dump_info.h"
+#include "base/crashdump/process_dump.h"
 #include "base/errors/fault_signals.h"
+#include "base/errors/os_error.h"
 #include "base/errors/se_translator.h"
+#include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/log/log.h"
 #include "base/system/clock.h"
+#include "base/text/convert.h"
 #include "support/failures.h"
 #include "support/process_core_file.h"
 #include "support/sandbox.h"
@@ -23,6 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::holds;
 
 CrashDumpInfo* dumpInfo = nullptr;
 void dumpHook(void* exceptionPointers) { writeDumpIfEnabled(exceptionPointers, *dumpInfo); }
@@ -64,13 +70,18 @@ TEST_F(FaultDump, EveryFaultInsideAGuardLeavesOneDumpOfItAndIsReported) {
   }
 }
 
-TEST_F(FaultDump, AFaultIsReportedAlsoWhenItsDumpCannotBeWritten) {
+TEST_F(FaultDump, AFaultIsReportedAlsoWhenItsDumpCannotBeWrittenWhichIsLoggedAtError) {
   fake::CapturedLog log;
   fs::remove_all(directory_);
-  testing_support::writeFile(directory_, "not a directory");
   EXPECT_EQ(guardedNullRead(), L"C structured exception: 0xc0000005");
-  EXPECT_EQ(log->count(LOG_ERROR), 1u);
-  EXPECT_TRUE(fs::is_regular_file(directory_));
+  EXPECT_FALSE(testing_support::pathExists(directory_));
+  ASSERT_EQ(log->count(LOG_ERROR), 1u) << cstrLenient(log->all());
+  EXPECT_TRUE(holds(log->all(), osErrorText(ERROR_PATH_NOT_FOUND, L"Unable to generate dump file") +
+                                    L"\n   at (internalDumpMiniDump line "));
+  EXPECT_TRUE(holds(log->all(), L"\n   at Unable to generate dump file(internalDumpMiniDump line "));
+  // Other names the writer cannot create.
+  EXPECT_EQ(writeProcessDump(L"", nullptr, kCrashDumpType), ERROR_INVALID_NAME);
+  EXPECT_EQ(writeProcessDump(wstr(sandbox_.path("opt")), nullptr, kCrashDumpType), ERROR_ACCESS_DENIED);
 }
 
 }  // namespace

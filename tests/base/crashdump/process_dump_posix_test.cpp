@@ -37,23 +37,6 @@ using testing_support::TempDir;
 
 char globalMarker[] = "global marker 5f1c8e2a: the dump must hold this text";
 
-std::string procFile(const char* path) {
-  const int fd = open(path, O_RDONLY);
-  std::string content;
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(fd, buffer, sizeof buffer)) > 0) content.append(buffer, static_cast<size_t>(got));
-  close(fd);
-  return content;
-}
-
-prstatus_t statusOf(const CoreFile& core) {
-  prstatus_t status{};
-  const CoreNote* note = core.findNote("CORE", NT_PRSTATUS);
-  if (note != nullptr && note->desc.size() == sizeof status) std::memcpy(&status, note->desc.data(), sizeof status);
-  return status;
-}
-
 TEST(ProcessDump, HoldsTheThreadTheMemoryAndTheFilesOfTheProcess) {
   TempDir dir;
   const std::string dumpPath = dir / "now.dmp";
@@ -78,20 +61,16 @@ TEST(ProcessDump, HoldsTheThreadTheMemoryAndTheFilesOfTheProcess) {
   ASSERT_FALSE(core.segments().empty());
   EXPECT_EQ(core.segments()[0].type, static_cast<uint32_t>(PT_NOTE));
 
-  EXPECT_EQ(statusOf(core).pr_pid, static_cast<pid_t>(syscall(SYS_gettid)));
-
-  const CoreNote* info = core.findNote("CORE", NT_PRPSINFO);
-  ASSERT_NE(info, nullptr);
-  prpsinfo_t process{};
-  ASSERT_EQ(info->desc.size(), sizeof process);
-  std::memcpy(&process, info->desc.data(), sizeof process);
-  EXPECT_EQ(process.pr_pid, getpid());
-  EXPECT_STREQ(process.pr_fname, "test_crashdump");
-
+  const auto status = core.noteAs<prstatus_t>("CORE", NT_PRSTATUS);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->pr_pid, static_cast<pid_t>(syscall(SYS_gettid)));
+  const auto process = core.noteAs<prpsinfo_t>("CORE", NT_PRPSINFO);
+  ASSERT_TRUE(process);
+  EXPECT_EQ(process->pr_pid, getpid());
+  EXPECT_STREQ(process->pr_fname, "test_crashdump");
   const CoreNote* auxv = core.findNote("CORE", NT_AUXV);
   ASSERT_NE(auxv, nullptr);
-  EXPECT_EQ(auxv->desc, procFile("/proc/self/auxv"));
-
+  EXPECT_EQ(auxv->desc, testing_support::readFile("/proc/self/auxv"));
   const CoreNote* files = core.findNote("CORE", 0x46494c45);
   ASSERT_NE(files, nullptr);
   EXPECT_NE(files->desc.find(testing_support::currentProgramPath() + '\0'), std::string::npos);
@@ -128,12 +107,11 @@ TEST(ProcessDump, GdbOpensTheDumpOfAFaultAtTheFaultingFunction) {
   char buffer[4096];
   for (size_t got; (got = fread(buffer, 1, sizeof buffer, gdb)) > 0;) backtrace.append(buffer, got);
   pclose(gdb);
-  EXPECT_TRUE(holds(wstr(backtrace), L"SIGSEGV"));
   const size_t fault = backtrace.find("#0 ");
-  EXPECT_NE(backtrace.substr(fault, backtrace.find('\n', fault) - fault).find("crashdumpTestFaultingFunction"),
-            std::string::npos)
-      << backtrace;
-  EXPECT_TRUE(holds(wstr(backtrace), L"crashdumpTestCaller"));
+  EXPECT_NE(backtrace.find("SIGSEGV"), std::string::npos) << backtrace;
+  EXPECT_NE(backtrace.find("crashdumpTestFaultingFunction", fault), std::string::npos) << backtrace;
+  EXPECT_LT(backtrace.find("crashdumpTestFaultingFunction", fault), backtrace.find("#1 ")) << backtrace;
+  EXPECT_NE(backtrace.find("crashdumpTestCaller"), std::string::npos) << backtrace;
 }
 
 }  // namespace
