@@ -17,7 +17,7 @@ std::string nullReadDumpProblem(const std::string& path, const void* faultingCod
     return true;
   };
   MINIDUMP_HEADER header{};
-  if (!read(0, header) || header.Signature != MINIDUMP_SIGNATURE) return "no minidump signature";
+  if (bytes.compare(0, 4, "MDMP") != 0 || !read(0, header)) return "no minidump signature";
   for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
     MINIDUMP_DIRECTORY entry{};
     if (!read(header.StreamDirectoryRva + uint64_t{i} * sizeof entry, entry))

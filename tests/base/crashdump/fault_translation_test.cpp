@@ -103,9 +103,10 @@ TEST_F(FaultTranslation, TheCrashDumpHookGetsTheFaultFirstWithTranslationOff) {
   SeTranslatorFunction translatorAfterInnerGuard = nullptr;
   vguard("FaultTest::outer", 1, L"", [&] {
     EXPECT_EQ(faultOf(divideByZero), L"C structured exception: 0xc0000094");
+    EXPECT_EQ(faultOf(readThroughNull), L"C structured exception: 0xc0000005");
     translatorAfterInnerGuard = currentSeTranslator();
   });
-  EXPECT_EQ(hookCalls, 1);
+  EXPECT_EQ(hookCalls, 2);
   EXPECT_EQ(translatorDuringHook, nullptr);
   // The outer guard's translator is back once the inner guard is left.
   EXPECT_EQ(translatorAfterInnerGuard, &seTranslator);
