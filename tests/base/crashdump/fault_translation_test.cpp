@@ -92,7 +92,7 @@ int hookCalls = 0;
 SeTranslatorFunction translatorDuringHook = &seTranslator;
 
 void recordingHook(void* exceptionPointers) {
-  hookCalls += exceptionPointers != nullptr ? 1 : 1000;
+  if (exceptionPointers != nullptr) ++hookCalls;
   translatorDuringHook = currentSeTranslator();
 }
 
