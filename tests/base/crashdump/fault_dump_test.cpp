@@ -1,7 +1,6 @@
 // A fault inside a guarded operation of a process with dumps on: a dump of
-// the fault in the dump directory, and the fault reported as
-// the operation's failure, also when its dump cannot be written (which is
-// logged, and leaves nothing).
+// the fault in the dump directory, and the fault reported as the operation's
+// failure, also when its dump cannot be written (logged, nothing left).
 
 #include <gtest/gtest.h>
 

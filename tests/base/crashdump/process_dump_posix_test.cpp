@@ -10,10 +10,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "base/crashdump/crash_dump_info.h"
 #include "base/crashdump/process_dump.h"
@@ -22,7 +20,6 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
-#include "base/text/convert.h"
 #include "support/child_process.h"
 #include "support/failures.h"
 #include "support/process_core_file.h"
@@ -32,7 +29,6 @@ namespace {
 
 using crashdump_testing::CoreFile;
 using crashdump_testing::CoreNote;
-using testing_support::holds;
 using testing_support::TempDir;
 
 char globalMarker[] = "global marker 5f1c8e2a: the dump must hold this text";
