@@ -157,21 +157,11 @@ TEST(RegFormat, MalformedTextNamesTheLine) {
   EXPECT_EQ(errorLine("REGEDIT4\n"), 1u);
   EXPECT_EQ(errorLine("; only a comment\n"), 1u);
   EXPECT_EQ(errorLine(kHeader + "\"v\"=\"before any key\"\n"), 3u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K\n"), 3u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_CLASSES_ROOT\\K]\n"), 3u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\A\\\\B]\n"), 3u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"open\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"bad \\escape\"\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"x\" trailing\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\" \"x\"\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=dword:123456789\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=dword:\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=hex(zz):00\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=hex:01,\\\n  0g\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=hex:01,,02\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=hex:01,\\\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=text\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\nstray\n"), 4u);
+  for (const char* key : {"[HKEY_LOCAL_MACHINE\\K", "[HKEY_CLASSES_ROOT\\K]", "[HKEY_LOCAL_MACHINE\\A\\\\B]"})
+    EXPECT_EQ(errorLine(kHeader + key + "\n"), 3u) << key;
+  for (const char* line : {"\"v\"=\"open", "\"v\"=\"bad \\escape\"", "\"v\"=\"x\" trailing", "\"v\" \"x\"",
+                           "\"v\"=dword:123456789", "\"v\"=dword:", "\"v\"=hex(zz):00", "\"v\"=hex:01,\\\n  0g",
+                           "\"v\"=hex:01,,02", "\"v\"=hex:01,\\", "\"v\"=text", "stray", "\"v\"=\"\xff\""})
+    EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n" + line + "\n"), 4u) << line;
   EXPECT_EQ(errorLine(kHeader + "[-HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"x\"\n"), 4u);
-  EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"\xff\"\n"), 4u);
 }
