@@ -63,8 +63,8 @@ TEST(Guard, ConvertsEveryKindOfFailure) {
   EXPECT_EQ(guarded([] { throw 42; }).message(), L"Unexpected error");
 
   vexception com = guarded([] { throw ComError(0x80004005, L"it broke"); });
-  EXPECT_EQ(com.fullText(),
-            L"Unspecified error (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
+  EXPECT_EQ(com.fullText(), systemMessageText(0x80004005).value() +
+                                L" (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
 }
 
 TEST(Guard, ContextIsBuiltOnlyOnFailureAndItsOwnFailureWins) {
@@ -100,8 +100,8 @@ TEST(ComErrors, MessageTextForUnknownResults) {
   EXPECT_EQ(ComError(0x80040200).errorMessage(), L"Unknown error 0x80040200");
   vexception e = comErrorException(ComError(0x80004002, L"", true), L"addAlias(a, b)", "TomcatManager::addAlias", 490);
   EXPECT_EQ(e.fullText(),
-            L"No such interface supported (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at "
-            L"(TomcatManager::addAlias line 490)");
+            systemMessageText(0x80004002).value() +
+                L" (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at (TomcatManager::addAlias line 490)");
 }
 
 }  // namespace
