@@ -31,7 +31,8 @@ class DebugLog : public ::testing::Test {
   }
 
   void configure(const std::string& values) { box.configure(false, values); }
-  std::string file(const std::string& date) const { return box.logsDir() + "/halvolog_debug" + date + ".log"; }
+  static std::string name(const std::string& date) { return "halvolog_debug" + date + ".log"; }
+  std::string file(const std::string& date) const { return box.logsDir() + "/" + name(date); }
   std::vector<std::string> files() const {
     std::vector<std::string> names;
     if (!std::filesystem::exists(box.logsDir())) return names;
@@ -111,24 +112,19 @@ TEST_F(DebugLog, ANewDayBeginsANewFileWithTheDefaultRotationEvenForAnOpenLog) {
             record(L"2026/12/05 10:11:12:000", L"day two") + record(L"2026/12/05 10:11:12:000", L"day two again"));
 }
 
-TEST_F(DebugLog, ALongerRotationKeepsTheFileForThatManyDays) {
+TEST_F(DebugLog, ALongerRotationKeepsTheFileForThatManyDaysAndThreeOldFilesStayByDefault) {
   configure("\"log_debug_rotation\"=dword:00000003");
+  for (const char* date : {"20261127", "20261128", "20261129", "20261130"}) touch(name(date));
   writeOnce(L"1");
+  const std::vector<std::string> first = {name("20261128"), name("20261129"), name("20261130"), name("20261204")};
+  EXPECT_EQ(files(), first);
   clock.advanceDays(2);
   writeOnce(L"2");
-  EXPECT_EQ(files(), std::vector<std::string>{"halvolog_debug20261204.log"});
+  EXPECT_EQ(files(), first);
   clock.advanceDays(1);
   writeOnce(L"3");
-  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261204.log", "halvolog_debug20261207.log"}));
-}
-
-TEST_F(DebugLog, HistoryThreeWithFiveFilesAfterARotationLeavesFour) {
-  for (const char* date : {"20261130", "20261201", "20261202", "20261203"}) {
-    touch(std::string("halvolog_debug") + date + ".log");
-  }
-  writeOnce(L"rotates");
-  EXPECT_EQ(files(), (std::vector<std::string>{"halvolog_debug20261201.log", "halvolog_debug20261202.log",
-                                               "halvolog_debug20261203.log", "halvolog_debug20261204.log"}));
+  EXPECT_EQ(files(),
+            (std::vector<std::string>{name("20261129"), name("20261130"), name("20261204"), name("20261207")}));
 }
 
 TEST_F(DebugLog, FilesOfOtherNamesAreNeverDeleted) {

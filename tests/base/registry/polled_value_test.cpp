@@ -32,15 +32,6 @@ void setDebug(uint32_t value) { create(Root::LocalMachine, kConfig, KEY_WRITE).s
 
 }  // namespace
 
-TEST(PollCounter, DueOnTheFirstCallAndEverySixteenth) {
-  PollCounter counter;
-  std::vector<int> due;
-  for (int call = 0; call < 50; ++call) {
-    if (counter.due()) due.push_back(call);
-  }
-  EXPECT_EQ(due, (std::vector<int>{0, 16, 32, 48}));
-}
-
 TEST(PolledDword, ReadsTheStoreOnlyWhenDueAndKeepsTheValueReadLast) {
   testing_support::Sandbox sandbox;
   CountingStore store;

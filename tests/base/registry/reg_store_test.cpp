@@ -26,20 +26,6 @@ TEST(KeyPath, Normalisation) {
   EXPECT_FALSE(normalizedKeyPath(L"SOFT\nWARE"));
 }
 
-TEST(RegStore, NamesCompareIgnoringCaseAndKeepTheirSpelling) {
-  RegStore store;
-  RegKeyRecord& key = store.createKey(Root::LocalMachine, L"SOFTWARE\\Halvo");
-  RegStore::setValue(key, L"Debug", REG_DWORD, encodeDword(1));
-  EXPECT_EQ(&store.createKey(Root::LocalMachine, L"software\\HALVO"), &key);
-  RegStore::setValue(key, L"DEBUG", REG_DWORD, encodeDword(2));
-  ASSERT_EQ(key.values.size(), 1u);
-  EXPECT_EQ(key.values[0].name, L"Debug");
-  EXPECT_EQ(decodeDword(RegStore::findValue(key, L"debug")->data), 2u);
-  EXPECT_EQ(key.path, L"SOFTWARE\\Halvo");
-  // The two roots are separate trees.
-  EXPECT_FALSE(store.keyExists(Root::CurrentUser, L"SOFTWARE\\Halvo"));
-}
-
 TEST(RegStore, ParentsExistImplicitlyAndNewKeysJoinTheirTree) {
   RegStore store;
   store.createKey(Root::LocalMachine, L"A\\B\\C");
