@@ -63,7 +63,7 @@ TEST(Guard, ConvertsEveryKindOfFailure) {
   EXPECT_EQ(guarded([] { throw 42; }).message(), L"Unexpected error");
 
   vexception com = guarded([] { throw ComError(0x80004005, L"it broke"); });
-  EXPECT_EQ(com.fullText(), systemMessageText(0x80004005).value() +
+  EXPECT_EQ(com.fullText(), ComError(0x80004005).errorMessage() +
                                 L" (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
 }
 
@@ -100,7 +100,7 @@ TEST(ComErrors, MessageTextForUnknownResults) {
   EXPECT_EQ(ComError(0x80040200).errorMessage(), L"Unknown error 0x80040200");
   vexception e = comErrorException(ComError(0x80004002, L"", true), L"addAlias(a, b)", "TomcatManager::addAlias", 490);
   EXPECT_EQ(e.fullText(),
-            systemMessageText(0x80004002).value() +
+            ComError(0x80004002).errorMessage() +
                 L" (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at (TomcatManager::addAlias line 490)");
 }
 
