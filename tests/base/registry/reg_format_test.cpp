@@ -130,24 +130,9 @@ TEST(RegFormat, ReadsWhatWindowsExportsCarryInUtf8OrUtf16) {
   EXPECT_EQ(decodeString(valueOf(loadRegText("\xFF\xFE" + body), L"K", L"N").data), L"\u00e9");
 }
 
-TEST(RegFormat, DeletionsAreReadAsEditsAndEmptyTextAsNoKeys) {
-  std::vector<RegKeyEdit> edits = parseRegText(kHeader +
-                                               "[-HKEY_LOCAL_MACHINE\\Old]\n"
-                                               "[HKEY_LOCAL_MACHINE\\K]\n"
-                                               "\"gone\"=-\n");
-  ASSERT_EQ(edits.size(), 2u);
-  EXPECT_TRUE(edits[0].remove);
-  EXPECT_EQ(edits[0].path, L"Old");
-  ASSERT_EQ(edits[1].values.size(), 1u);
-  EXPECT_TRUE(edits[1].values[0].remove);
-  EXPECT_EQ(edits[1].values[0].name, L"gone");
-
-  EXPECT_TRUE(loadRegText("").empty());
+TEST(RegFormat, EmptyTextIsNoKeysAndMalformedTextNamesTheLine) {
   EXPECT_TRUE(loadRegText("\n  \n").empty());
   EXPECT_TRUE(loadRegText(kHeader).empty());
-}
-
-TEST(RegFormat, MalformedTextNamesTheLine) {
   EXPECT_EQ(errorLine("REGEDIT4\n"), 1u);
   EXPECT_EQ(errorLine("; only a comment\n"), 1u);
   EXPECT_EQ(errorLine(kHeader + "\"v\"=\"before any key\"\n"), 3u);
