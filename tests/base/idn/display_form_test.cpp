@@ -52,16 +52,6 @@ TEST(Uts46, ReportsTheErrorBitsAndEachFlagGetsAnInstanceOfItsOwn) {
   EXPECT_THROW(nameToUnicodeUts46("-ab.test", false), vexception);
 }
 
-TEST(IdnaErrorBitsText, OneLinePerBitInBitOrder) {
-  EXPECT_EQ(idnaErrorBitsText(0x10 | 0x8),
-            L"A label starts with a hyphen-minus ('-').\nA label ends with a hyphen-minus ('-').\n");
-  EXPECT_EQ(idnaErrorBitsText(0x4000 | 0x1),
-            L"A non-final domain name label (or the whole domain name) is empty.\n"
-            L"A label does not meet the IDNA CONTEXTO requirements for digits.\n");
-  EXPECT_EQ(idnaErrorBitsText(0), L"Unspecified or empty IDNA error bit set.");
-  EXPECT_EQ(idnaErrorBitsText(0x8000), L"Unspecified or empty IDNA error bit set.");
-}
-
 TEST(Idna2003, ConvertsAndNamesTheErrorOfAFailure) {
   EXPECT_EQ(nameToUnicodeIdna2003("xn--bcher-kva.test", false),
             "b\xC3\xBC"

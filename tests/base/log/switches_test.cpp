@@ -56,14 +56,3 @@ TEST(ExecuteContext, CreatesAndPublishesItsOwnWhenNoModuleHasOne) {
   releaseExecuteContext(created, own);
   EXPECT_EQ(own, nullptr);  // the last reference freed it and emptied the slot
 }
-
-TEST(ExecuteContext, TheProcessManagerPublishesItsContextInTheExportedSlot) {
-  LogManager& manager = LogManager::instance();
-  ExecuteContext* published = m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22;
-  ASSERT_NE(published, nullptr);
-  ASSERT_NE(published->sinkTable, nullptr);
-  unsigned char before = published->sinkTable[LOG_WARNING];
-  manager.switches().setConsole(LOG_WARNING, before == 0);
-  EXPECT_EQ(published->sinkTable[LOG_WARNING], before == 0 ? 1 : 0);
-  manager.switches().setConsole(LOG_WARNING, before != 0);
-}

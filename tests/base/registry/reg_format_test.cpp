@@ -138,9 +138,8 @@ TEST(RegFormat, EmptyTextIsNoKeysAndMalformedTextNamesTheLine) {
   EXPECT_EQ(errorLine(kHeader + "\"v\"=\"before any key\"\n"), 3u);
   for (const char* key : {"[HKEY_LOCAL_MACHINE\\K", "[HKEY_CLASSES_ROOT\\K]", "[HKEY_LOCAL_MACHINE\\A\\\\B]"})
     EXPECT_EQ(errorLine(kHeader + key + "\n"), 3u) << key;
-  for (const char* line : {"\"v\"=\"open", "\"v\"=\"bad \\escape\"", "\"v\"=\"x\" trailing", "\"v\" \"x\"",
-                           "\"v\"=dword:123456789", "\"v\"=dword:", "\"v\"=hex(zz):00", "\"v\"=hex:01,\\\n  0g",
-                           "\"v\"=hex:01,,02", "\"v\"=hex:01,\\", "\"v\"=text", "stray", "\"v\"=\"\xff\""})
+  for (const char* line : {"\"v\"=\"open", "\"v\"=\"bad \\escape\"", "\"v\"=\"x\" trailing", "\"v\"=dword:123456789",
+                           "\"v\"=hex:01,\\\n  0g", "\"v\"=hex:01,\\", "stray", "\"v\"=\"\xff\""})
     EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n" + line + "\n"), 4u) << line;
   EXPECT_EQ(errorLine(kHeader + "[-HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"x\"\n"), 4u);
 }
