@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <sstream>
 
 namespace log_test {
 
@@ -28,12 +29,8 @@ std::vector<std::string> eventLines(const testing_support::Sandbox& sandbox) {
   const std::string file = sandbox.path("var/log/halvo/events.log");
   std::vector<std::string> lines;
   if (!testing_support::pathExists(file)) return lines;
-  const std::string text = testing_support::readFile(file);
-  for (size_t start = 0, end; start < text.size(); start = end + 1) {
-    end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-  }
+  std::istringstream text(testing_support::readFile(file));
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
   return lines;
 }
 
