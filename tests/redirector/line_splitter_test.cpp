@@ -65,28 +65,23 @@ std::vector<std::string> mixedTexts() {
   return texts;
 }
 
-TEST(LineCutter, ReportsTheOffsetsOfEveryLineWhateverThePieces) {
+// The cutter reports the offsets of every line and the splitter gathers those
+// lines, whatever the pieces the text comes in.
+TEST(LineCutter, CutsEveryLineWhateverThePieces) {
   for (const std::string& text : mixedTexts()) {
     SCOPED_TRACE(testing::PrintToString(text));
     const std::vector<Span> expected = referenceSpans(text);
     EXPECT_EQ(cutInPieces(text, text.size() + 1, 1), expected) << "in one piece";
     EXPECT_EQ(cutInPieces(text, 1, 1), expected) << "in small pieces";
     EXPECT_EQ(cutInPieces(text, 5, 40), expected) << "in larger pieces";
-  }
-}
-
-// The splitter gathers the lines the cutter finds, whatever the pieces.
-TEST(LineSplitter, GathersTheLinesOfTheCutWhateverThePieces) {
-  for (const std::string& text : mixedTexts()) {
-    SCOPED_TRACE(testing::PrintToString(text));
-    Lines expected;
-    for (const auto& [begin, end] : referenceSpans(text)) expected.push_back(text.substr(begin, end - begin));
+    Lines expectedLines;
+    for (const auto& [begin, end] : expected) expectedLines.push_back(text.substr(begin, end - begin));
     for (size_t piece : {text.size() + 1, size_t{1}, size_t{3}}) {
       Lines lines;
       LineSplitter splitter(lines);
       for (size_t pos = 0; pos < text.size(); pos += piece) splitter.feed(std::string_view(text).substr(pos, piece));
       splitter.finish();
-      EXPECT_EQ(lines, expected) << "in pieces of " << piece;
+      EXPECT_EQ(lines, expectedLines) << "split in pieces of " << piece;
     }
   }
 }

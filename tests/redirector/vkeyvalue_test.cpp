@@ -54,12 +54,4 @@ TEST(KeyValueLine, ComposeRebuildsTheText) {
   EXPECT_EQ(Line("worker.x.port", "9008").text, "worker.x.port=9008");
 }
 
-TEST(KeyValueLine, CommentCharacterIsATemplateArgument) {
-  vkeyvalue<';'> line("a;b#c");
-  EXPECT_EQ(line.key, "a");
-  EXPECT_EQ(line.comment, "b#c");
-  EXPECT_EQ(Line::typeName(), "class vkeyvalue<35>");
-  EXPECT_EQ(vkeyvalue<';'>::typeName(), "class vkeyvalue<59>");
-}
-
 }  // namespace
