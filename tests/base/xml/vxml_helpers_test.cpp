@@ -5,6 +5,7 @@
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
 #include "support/failures.h"
+#include "support/under_wine.h"
 #include "xml_test_support.h"
 
 using namespace testing_support;
@@ -32,8 +33,7 @@ class XmlHelpers : public ::testing::Test {
     XmlElement service = vxmlFindChildElement(document.documentElement().childNodes(), L"Service", L"HCP");
     return vxmlFindChildElement(service.childNodes(), L"Engine", L"HCP");
   }
-  TempDir dir;
-  XmlDocument document = loadText(dir, kServer);
+  XmlDocument document = loadText(kServer);
 };
 
 }  // namespace
@@ -74,7 +74,7 @@ TEST_F(XmlHelpers, GetNodeValueAndGetAttributeFallBackToTheDefault) {
   EXPECT_EQ(vxmlGetNodeValue(XmlNode(), L"dflt"), L"dflt");  // nor has an empty handle
   EXPECT_EQ(vxmlGetAttribute(root, L"port", L"dflt"), L"8005");
   EXPECT_EQ(vxmlGetAttribute(root, L"Port", L"dflt"), L"dflt");  // attribute names are exact
-  XmlDocument text = loadText(dir, "<a>t</a>", "text.xml");
+  XmlDocument text = loadText("<a>t</a>", "text.xml");
   EXPECT_EQ(vxmlGetAttribute(text.documentElement().firstChild(), L"x", L"dflt"), L"dflt");
   EXPECT_EQ(comErrorOf([] { vxmlGetAttribute(XmlNode(), L"name", L""); }), E_POINTER_RESULT);
 }
@@ -83,7 +83,7 @@ TEST_F(XmlHelpers, SetAttributeReplacesInPlaceOrAppendsLastAndSetExistingFailsFo
   XmlElement root = document.documentElement();
   vxmlSetAttribute(root, L"port", L"-1");
   vxmlSetAttribute(root, L"shutdown", L"SHUTDOWN");
-  const std::string saved = saveText(dir, document);
+  const std::string saved = saveText(document);
   EXPECT_EQ(saved.substr(0, saved.find('>') + 1), "<Server port=\"-1\" shutdown=\"SHUTDOWN\">");
 
   XmlElement nameless = vxmlFindChildElement(engine().childNodes(), L"Host", L"");
@@ -98,16 +98,15 @@ TEST_F(XmlHelpers, SetAttributeReplacesInPlaceOrAppendsLastAndSetExistingFailsFo
 }
 
 TEST(XmlFinder, ComparesValuesAsTheyReadAndNamesIgnoringCaseBeyondAscii) {
-  TempDir dir;
-  XmlDocument document = loadText(dir,
-                                  "<Engine>\n"
-                                  "  <Host name=\"a&amp;b.test\" appBase=\"reference\"/>\n"
-                                  "  <Host name=\"tab\tand&#10;line\" appBase=\"whitespace\"/>\n"
-                                  "  <Host name='caf\xC3\xA9.test' appBase=\"accent\"/>\n"
-                                  "  <Host name=\"a&amp;b.test\" appBase=\"second\"/>\n"
-                                  "  <\xE2\x84\xAA name=\"kelvin\" appBase=\"kelvin sign\"/>\n"
-                                  "  <K\xC3\xA9 name=\"k\" appBase=\"accented tag\"/>\n"
-                                  "</Engine>\n");
+  XmlDocument document = loadText(
+      "<Engine>\n"
+      "  <Host name=\"a&amp;b.test\" appBase=\"reference\"/>\n"
+      "  <Host name=\"tab\tand&#10;line\" appBase=\"whitespace\"/>\n"
+      "  <Host name='caf\xC3\xA9.test' appBase=\"accent\"/>\n"
+      "  <Host name=\"a&amp;b.test\" appBase=\"second\"/>\n"
+      "  <\xE2\x84\xAA name=\"kelvin\" appBase=\"kelvin sign\"/>\n"
+      "  <K\xC3\xA9 name=\"k\" appBase=\"accented tag\"/>\n"
+      "</Engine>\n");
   const XmlNodeList hosts = document.documentElement().childNodes();
   const auto appBaseOf = [](const XmlElement& e) {
     return e.empty() ? L"<none>" : vxmlGetAttribute(e, L"appBase", L"");
@@ -120,9 +119,9 @@ TEST(XmlFinder, ComparesValuesAsTheyReadAndNamesIgnoringCaseBeyondAscii) {
   EXPECT_TRUE(vxmlFindChildElement(hosts, L"Host", L"tab\tand\nline").empty());
   EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"HOST", L"caf\u00e9.test")), L"accent");
   EXPECT_TRUE(vxmlFindChildElement(hosts, L"Host", L"CAF\u00c9.test").empty());
-  // The Kelvin sign is a capital K ignoring case; other tags are compared as
-  // wide strings too.
-  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"k", L"kelvin")), L"kelvin sign");
+  // Tags beyond ASCII are compared as wide strings, ignoring case.
   EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"k\u00c9", L"k")), L"accented tag");
   EXPECT_TRUE(vxmlFindChildElement(hosts, L"ke", L"k").empty());
+  WC_SKIP_UNDER_WINE("LCMapStringW does not lower-case the Kelvin sign");
+  EXPECT_EQ(appBaseOf(vxmlFindChildElement(hosts, L"k", L"kelvin")), L"kelvin sign");  // a capital K
 }
