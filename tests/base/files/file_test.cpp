@@ -1,15 +1,12 @@
 #include "base/files/file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "base/errors/strict_convert.h"
 #include "base/errors/win_error_codes.h"
-#include "support/sandbox.h"
+#include "files_test_support.h"
 
-using testing_support::readFile;
-using testing_support::TempDir;
-using testing_support::writeFile;
+using namespace files_test;
 
 namespace {
 
@@ -83,7 +80,7 @@ TEST(File, MissingFileOrDirectoryGivesTheWindowsCode) {
   EXPECT_EQ(file.open(wstr(dir / "none.txt"), FILE_ACCESS_WRITE, 0, FileDisposition::TruncateExisting),
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(file.open(L"", FILE_ACCESS_READ, 0, FileDisposition::OpenExisting), ERROR_PATH_NOT_FOUND);
-  EXPECT_FALSE(testing_support::pathExists(dir / "none.txt"));
+  EXPECT_FALSE(pathExists(dir / "none.txt"));
 }
 
 TEST(File, RefusesDirectoriesAndWritesToReadOnlyFiles) {
@@ -93,7 +90,7 @@ TEST(File, RefusesDirectoriesAndWritesToReadOnlyFiles) {
 
   const std::string name = dir / "ro.txt";
   writeFile(name, "keep");
-  ASSERT_EQ(::chmod(name.c_str(), 0444), 0);
+  makeReadOnly(name);
   EXPECT_EQ(file.open(wstr(name), FILE_ACCESS_WRITE, 0, FileDisposition::CreateAlways), ERROR_ACCESS_DENIED);
   EXPECT_EQ(readFile(name), "keep");
   ASSERT_EQ(file.open(wstr(name), FILE_ACCESS_READ, 0, FileDisposition::OpenExisting), ERROR_SUCCESS);
