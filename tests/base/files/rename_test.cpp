@@ -106,7 +106,7 @@ TEST(RenameDir, ReplaceMergesIntoAnExistingDirectoryAndAFailureInTheMiddleMovesE
   // The third file to move fails, after two (and perhaps the subdirectory) have gone.
   fs.failWhen(FsCall::MoveFile, L".txt", ERROR_ACCESS_DENIED, 2, 1);
   const auto e = failureOf([&] { renameDir(w(sandbox.path("src")), w(sandbox.path("dst")), true); });
-  EXPECT_TRUE(holds(e.message(), L"Access is denied."));
+  EXPECT_TRUE(holds(e.message(), *systemMessageText(ERROR_ACCESS_DENIED)));
   EXPECT_EQ(e.callPoints().back().function, "renameDir");
   EXPECT_EQ(treeOf(sandbox.path("src")), kSourceTree);
   EXPECT_EQ(readFile(sandbox.path("src/sub/d.txt")), "sub/d");
