@@ -18,18 +18,16 @@ using namespace files_test;
 namespace {
 
 TEST(MatchesWildcard, SystemRules) {
-  EXPECT_TRUE(matchesWildcard(L"site.war", L"*.war"));
-  EXPECT_TRUE(matchesWildcard(L"SITE.WAR", L"*.war"));
-  EXPECT_FALSE(matchesWildcard(L"site.war.bak", L"*.war"));
-  EXPECT_FALSE(matchesWildcard(L"war", L"*.war"));
-  EXPECT_TRUE(matchesWildcard(L".war", L"*.war"));
-  EXPECT_TRUE(matchesWildcard(L"noextension", L"*.*"));
-  EXPECT_TRUE(matchesWildcard(L"a.b.c", L"*.*"));
-  EXPECT_TRUE(matchesWildcard(L"crash1.dmp", L"crash?.dmp"));
-  EXPECT_FALSE(matchesWildcard(L"crash12.dmp", L"crash?.dmp"));
-  EXPECT_TRUE(matchesWildcard(L"aXbXc", L"a*b*c"));
-  EXPECT_FALSE(matchesWildcard(L"aXbXd", L"a*b*c"));
-  EXPECT_TRUE(matchesWildcard(L"", L"*"));
+  using Case = std::pair<const wchar_t*, const wchar_t*>;
+  for (auto [name, pattern] :
+       {Case{L"site.war", L"*.war"}, Case{L"SITE.WAR", L"*.war"}, Case{L".war", L"*.war"}, Case{L"noextension", L"*.*"},
+        Case{L"a.b.c", L"*.*"}, Case{L"crash1.dmp", L"crash?.dmp"}, Case{L"aXbXc", L"a*b*c"}, Case{L"", L"*"}}) {
+    EXPECT_TRUE(matchesWildcard(name, pattern)) << name << L" " << pattern;
+  }
+  for (auto [name, pattern] : {Case{L"site.war.bak", L"*.war"}, Case{L"war", L"*.war"},
+                               Case{L"crash12.dmp", L"crash?.dmp"}, Case{L"aXbXd", L"a*b*c"}}) {
+    EXPECT_FALSE(matchesWildcard(name, pattern)) << name << L" " << pattern;
+  }
 }
 
 TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) {

@@ -96,19 +96,7 @@ TEST(RemoveDir, ReadOnlyEntriesStopItUnlessForced) {
   EXPECT_TRUE(treeOf(sandbox.path(kRecycler)).empty());
 }
 
-TEST(RemoveDir, ASharingViolationOnTheDirectoryIsTriedAgainWhenForcedAndNamesIt) {
-  TempDir dir;
-  const std::string root = dir / "tree";
-  makeDirectories(root);
-  FaultyFileSystem fs;
-  fs.failWhen(FsCall::RemoveDirectory, L"tree", ERROR_SHARING_VIOLATION);
-  const std::wstring where = L"Delete directory '" + w(root) + L"'";
-  EXPECT_EQ(failureOf<VSharingViolationException>([&] { removeDir(w(root), true); }).message(),
-            osErrorText(ERROR_SHARING_VIOLATION, where.c_str()));
-  EXPECT_EQ(fs.count(FsCall::RemoveDirectory), 2);  // the forced second attempt happened
-}
-
-TEST(RemoveDir, UnlistableDirectoryIsUnlockedAndListedAgainWhenForced) {
+TEST(RemoveDir, ForceUnlocksAnUnlistableDirectoryAndTriesARefusedRemovalAgain) {
   TempDir dir;
   const std::string root = dir / "tree";
   makeDirectories(root);
@@ -119,6 +107,13 @@ TEST(RemoveDir, UnlistableDirectoryIsUnlockedAndListedAgainWhenForced) {
   EXPECT_FALSE(pathExists(root));
   EXPECT_EQ(fs.count(FsCall::ListDirectory), 2);
   EXPECT_EQ(fs.count(FsCall::GrantDeleteAccess, L"tree"), 1);
+
+  makeDirectories(root);
+  fs.failWhen(FsCall::RemoveDirectory, L"tree", ERROR_SHARING_VIOLATION);
+  const std::wstring where = L"Delete directory '" + w(root) + L"'";
+  EXPECT_EQ(failureOf<VSharingViolationException>([&] { removeDir(w(root), true); }).message(),
+            osErrorText(ERROR_SHARING_VIOLATION, where.c_str()));
+  EXPECT_EQ(fs.count(FsCall::RemoveDirectory), 3);  // one before, and the forced second attempt
 }
 
 TEST(RemoveDirectory, MissingDirectoryIsNoFailureButRemoveDirReportsIt) {
