@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
 #include "support/failures.h"
@@ -11,41 +13,40 @@
 using namespace testing_support;
 using namespace xml_test;
 
+namespace {
+
+void expectNode(const XmlNode& node, XmlNodeType type, const std::wstring& name,
+                const std::optional<std::wstring>& value) {
+  EXPECT_EQ(node.nodeType(), type) << wideToUtf8Lenient(name);
+  EXPECT_EQ(node.nodeName(), name);
+  EXPECT_EQ(node.nodeValue(), value) << wideToUtf8Lenient(name);
+}
+
+}  // namespace
+
 TEST(XmlDom, TypesNamesAndValuesFollowTheDom) {
   XmlDocument document = loadText(
       "<?xml version=\"1.0\"?>\n<!DOCTYPE Server>\n<Server a=\"x &amp; y\"><!-- c --><t>1 "
       "&lt; 2\r\n3</t><![CDATA[<&>]]></Server>");
-  EXPECT_EQ(document.nodeType(), NODE_DOCUMENT);
-  EXPECT_EQ(document.nodeName(), L"#document");
+  expectNode(document, NODE_DOCUMENT, L"#document", std::nullopt);
   XmlNodeList top = document.childNodes();
   ASSERT_EQ(top.length(), 3);  // the whitespace between them is not shown
-  EXPECT_EQ(top.item(0).nodeType(), NODE_PROCESSING_INSTRUCTION);
-  EXPECT_EQ(top.item(0).nodeName(), L"xml");
-  EXPECT_EQ(top.item(1).nodeType(), NODE_DOCUMENT_TYPE);
-  EXPECT_EQ(top.item(1).nodeName(), L"Server");
+  expectNode(top.item(0), NODE_PROCESSING_INSTRUCTION, L"xml", L"version=\"1.0\"");
+  expectNode(top.item(1), NODE_DOCUMENT_TYPE, L"Server", std::nullopt);
   EXPECT_TRUE(top.item(3).empty());
 
   XmlElement server = document.documentElement();
-  EXPECT_EQ(server.nodeType(), NODE_ELEMENT);
-  EXPECT_FALSE(server.nodeValue().has_value());
+  expectNode(server, NODE_ELEMENT, L"Server", std::nullopt);
   XmlNode attribute = server.attributes().getNamedItem(L"a");
-  EXPECT_EQ(attribute.nodeType(), NODE_ATTRIBUTE);
-  EXPECT_EQ(attribute.nodeName(), L"a");
-  EXPECT_EQ(attribute.nodeValue(), L"x & y");
+  expectNode(attribute, NODE_ATTRIBUTE, L"a", L"x & y");
   EXPECT_TRUE(attribute.parentNode().empty());
-
   XmlNode comment = server.firstChild();
-  EXPECT_EQ(comment.nodeType(), NODE_COMMENT);
-  EXPECT_EQ(comment.nodeName(), L"#comment");
-  EXPECT_EQ(comment.nodeValue(), L" c ");
+  expectNode(comment, NODE_COMMENT, L"#comment", L" c ");
   XmlNode text = comment.nextSibling().firstChild();
-  EXPECT_EQ(text.nodeType(), NODE_TEXT);
-  EXPECT_EQ(text.nodeName(), L"#text");
-  EXPECT_EQ(text.nodeValue(), L"1 < 2\n3");
+  expectNode(text, NODE_TEXT, L"#text", L"1 < 2\n3");
   EXPECT_EQ(text.parentNode().parentNode(), server);
   XmlNode cdata = server.lastChild();
-  EXPECT_EQ(cdata.nodeType(), NODE_CDATA_SECTION);
-  EXPECT_EQ(cdata.nodeValue(), L"<&>");
+  expectNode(cdata, NODE_CDATA_SECTION, L"#cdata-section", L"<&>");
   EXPECT_EQ(cdata.previousSibling().nodeName(), L"t");
 }
 
