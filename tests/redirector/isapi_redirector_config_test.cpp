@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -202,59 +201,6 @@ TEST_F(RedirectorConfigTest, NamesTheFilesCannotHoldAreRefusedWithoutChange) {
     EXPECT_EQ(e.message(),
               L"Host name 'a\\n#b' cannot be written to the redirector files: only ASCII letters, "
               L"digits, '-', '_' and '.' may be used (internationalised names in their \"xn--\" form)");
-  }
-}
-
-TEST_F(RedirectorConfigTest, TenThousandWorkersAreAddedAndRemoved) {
-  std::string list = "worker.list=ajp13";
-  std::string expectedList = list;
-  std::string body;
-  std::string expectedBody;
-  for (int i = 0; i < 10000; ++i) {
-    const std::string w = "h" + std::to_string(i) + "_test";
-    list += "," + w;
-    if (i != 5000) expectedList += "," + w;
-    for (const char* suffix : {".port=9008", ".host=127.0.0.1", ".type=ajp13", ".lbfactor=1"}) {
-      body += "worker." + w + suffix + "\r\n";
-      if (i != 5000) expectedBody += "worker." + w + suffix + "\r\n";
-    }
-  }
-  writeFile(workers_, list + "\r\n" + body);
-  config_.removeWorker(L"h5000.test");
-  config_.addWorker(L"new.test");
-  // Compared as a whole: the texts are too large for a readable difference.
-  EXPECT_TRUE(readFile(workers_) == expectedList + ",new_test\r\n" + expectedBody +
-                                        crlf({"worker.new_test.port=9008", "worker.new_test.host=127.0.0.1",
-                                              "worker.new_test.type=ajp13", "worker.new_test.lbfactor=1"}));
-}
-
-TEST_F(RedirectorConfigTest, LargeMapIsEditedCorrectly) {
-  // 200,000 lines: 1,000 hosts with 100 applications each, two mounts apiece.
-  std::string map;
-  for (int h = 0; h < 1000; ++h) {
-    for (int a = 0; a < 100; ++a) {
-      const std::string key = "/h" + std::to_string(h) + ".test/app" + std::to_string(a);
-      map += key + "=w\r\n" + key + "/*=w\r\n";
-    }
-  }
-  writeFile(uriMap_, map);
-  std::vector<std::wstring> manyAliases;
-  for (int h = 0; h < 1000; h += 2) manyAliases.push_back(L"h" + std::to_wstring(h) + L".test");
-  config_.removeWebAppMounts(L"h1.test", manyAliases, L"app7");  // 1,002 keys over 200,000 lines
-  config_.removeAliasMounts({L"h999.test"});
-  config_.renameHostMounts(L"h3.test", {L"h5.test"}, L"n.test", {}, L"n_test");
-  config_.addAliasMounts(L"h7.test", {L"alias.test"});
-
-  const std::string text = readFile(uriMap_);
-  // -2*501 (app7 under h1 and every even host), -200 (h999), -200 (h5),
-  // h3's 200 lines move to n.test, +200 copies for alias.test.
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 200000 - 1002 - 200 - 200 + 200);
-  for (const char* gone : {"/h1.test/app7=", "/h998.test/app7/*=", "/h999.test/", "/h3.test/", "/h5.test/"}) {
-    EXPECT_EQ(text.find(gone), std::string::npos) << gone;
-  }
-  for (const char* kept : {"\r\n/h997.test/app7=w\r\n", "\r\n/n.test/app99/*=n_test\r\n/alias.test/app0=w\r\n",
-                           "\r\n/alias.test/app99/*=w\r\n"}) {
-    EXPECT_NE(text.find(kept), std::string::npos) << kept;
   }
 }
 
