@@ -43,7 +43,7 @@ class RedirectFilesTest : public ::testing::Test {
   std::string log_ = dir_ / "\xC3\xA9t\xC3\xA9/admin/logs/isapi_redirect.log";
 };
 
-TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesButKeepsExistingWorkersAndMounts) {
+TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesAndKeepsExistingWorkersAndMountsWhichResetPutsBack) {
   create();
   EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
   EXPECT_EQ(readFile(map_), "");
@@ -57,16 +57,11 @@ TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesButKeepsExistingWorkersAndMou
   EXPECT_EQ(readFile(workers_), workers);
   EXPECT_EQ(readFile(map_), "/a.test/app=a_test\n");
   EXPECT_EQ(readFile(properties_), expectedProperties());
-}
 
-TEST_F(RedirectFilesTest, ResetPutsBackTheInstallContentsWhetherOrNotTheFilesExist) {
-  writeFile(workers_, "worker.list=ajp13,a_test\r\nworker.a_test.port=9008\r\n");
-  writeFile(map_, "/a.test/app=a_test\r\n");
-  writeFile(properties_, "custom\r\n");
   resetIsapiRedirectorFiles(w(workers_), w(map_));
   EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
   EXPECT_EQ(readFile(map_), "");
-  EXPECT_EQ(readFile(properties_), "custom\r\n");
+  EXPECT_EQ(readFile(properties_), expectedProperties());
 
   resetIsapiRedirectorFiles(w(dir_ / "w.properties"), w(dir_ / "m.properties"));
   EXPECT_EQ(readFile(dir_ / "w.properties"), "worker.list=ajp13\r\n");

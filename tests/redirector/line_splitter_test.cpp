@@ -15,18 +15,12 @@ using Span = std::pair<size_t, size_t>;
 // The cut written out plainly over the whole text at once.
 std::vector<Span> referenceSpans(const std::string& text) {
   std::vector<Span> spans;
-  auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
-  size_t pos = 0;
-  while (pos < text.size()) {
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+  for (size_t pos = 0; pos < text.size();) {
     size_t end = pos;
     while (end < text.size() && !isBreak(text[end])) ++end;
-    if (end == text.size()) {
-      spans.emplace_back(pos, end);
-      break;
-    }
     spans.emplace_back(pos, end);
-    pos = end;
-    while (pos < text.size() && isBreak(text[pos])) ++pos;
+    for (pos = end; pos < text.size() && isBreak(text[pos]);) ++pos;
   }
   return spans;
 }

@@ -6,7 +6,7 @@ namespace {
 
 using Line = vkeyvalue<'#'>;
 
-TEST(KeyValueLine, ParsesKeyValueAndComment) {
+TEST(KeyValueLine, ParsesKeyValueAndCommentAndComposesTheTextAgain) {
   struct {
     const char* text;
     const char* key;
@@ -36,10 +36,8 @@ TEST(KeyValueLine, ParsesKeyValueAndComment) {
     // Walks choose their lines by this key before parsing them.
     EXPECT_EQ(Line::keyOf(c.text), c.key);
   }
-}
 
-TEST(KeyValueLine, ComposeRebuildsTheText) {
-  Line line("key=old");
+  line.parse("key=old");
   line.value = "new";
   line.compose();
   EXPECT_EQ(line.text, "key=new");

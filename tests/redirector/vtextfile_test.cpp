@@ -17,15 +17,6 @@ using namespace testing_support;
 using Lines = std::vector<std::string>;
 using namespace std::string_literals;
 
-// Stores `value` in every line whose key is `key`.
-void setValue(PropertyFile& file, const std::string& key, const std::string& value) {
-  file.walk([&](PropertyLine& line) {
-    if (line.key != key) return LineEdit::Keep;
-    line.value = value;
-    return LineEdit::Store;
-  });
-}
-
 class TextFileTest : public ::testing::Test {
  protected:
   std::string path(const std::string& name = "file.properties") const { return dir_ / name; }
@@ -136,40 +127,14 @@ TEST_F(TextFileTest, UneditedLinesSurviveAnEditByteForByte) {
   writeFile(path(), original);
   PropertyFile file;
   file.load(w(path()));
-  setValue(file, "worker.ajp13.port", "9008");
+  file.walk([](PropertyLine& line) {
+    if (line.key == "worker.ajp13.port") line.value = "9008";
+    return line.key == "worker.ajp13.port" ? LineEdit::Store : LineEdit::Keep;
+  });
   file.save(w(path()));
   std::string expected = original;
   expected.replace(expected.find("8009"), 4, "9008");
   EXPECT_EQ(readFile(path()), expected);
-}
-
-TEST_F(TextFileTest, StoredAndAppendedLinesKeepTheirTextAsTheFileGrows) {
-  writeFile(path(), "k0=v\r\nplain\r\n");
-  PropertyFile file;
-  file.appendLine("held before the load");
-  file.load(w(path()));
-  setValue(file, "k0", "stored");
-  Lines expected = {"k0=stored", "plain"};
-  // Short texts sit inside their string objects, long ones on the heap; both
-  // must stay where the lines point however many lines follow.
-  for (int i = 0; i < 2000; ++i) {
-    const std::string text =
-        "k" + std::to_string(i) + (i % 2 ? "=s" : "=a long value that does not fit in a small string");
-    expected.push_back(text);
-    if (i % 3)
-      file.appendLine(text);
-    else
-      file.append(PropertyLine(text));
-  }
-  EXPECT_EQ(file.lines(), expected);
-  file.save(w(path("out")));
-  std::string saved;
-  for (const std::string& line : expected) saved += line + "\r\n";
-  EXPECT_EQ(readFile(path("out")), saved);
-  // A load replaces everything held before, stored lines too.
-  writeFile(path("other"), "c=3\n");
-  file.load(w(path("other")));
-  EXPECT_EQ(file.lines(), (Lines{"c=3"}));
 }
 
 TEST_F(TextFileTest, KeyFilteredWalkPresentsOnlyWantedLinesAndKeepsTheRest) {

@@ -9,7 +9,7 @@ using namespace files_test;
 
 namespace {
 
-TEST(CopyFile, CopiesContentKeepsAnExistingTargetWhenAskedAndFailsOnAMissingSourceOrItself) {
+TEST(CopyFile, CopiesFilesAndTreesKeepsAnExistingTargetWhenAskedAndFailsOnAMissingSourceOrItself) {
   TempDir dir;
   writeFile(dir / "a", "content");
   copyFile(w(dir / "a"), w(dir / "b"), true);
@@ -25,10 +25,7 @@ TEST(CopyFile, CopiesContentKeepsAnExistingTargetWhenAskedAndFailsOnAMissingSour
   EXPECT_FALSE(pathExists(dir / "c"));
   EXPECT_THROW(copyFile(w(dir / "a"), w(dir / "./a"), false), VSharingViolationException);
   EXPECT_EQ(readFile(dir / "a"), "newer");
-}
 
-TEST(CopyDirectoryTree, CopiesEverythingAndAMissingSourceCreatesNothing) {
-  TempDir dir;
   makeDirectories(dir / "wars/nested/empty");
   writeFile(dir / "wars/a.war", "a");
   writeFile(dir / "wars/nested/b.war", "b");

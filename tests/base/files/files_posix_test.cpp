@@ -27,46 +27,41 @@ mode_t modeOf(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-TEST(PosixFiles, ModesAreAskedKeptAndCopied) {
-  TempDir dir;
-  replaceFileAtomically(w(dir / "plain.xml"), "x");
-  EXPECT_EQ(modeOf(dir / "plain.xml"), 0644u);
-  writeFile(dir / "realm.xml", "old");
-  ASSERT_EQ(::chmod((dir / "realm.xml").c_str(), 0666), 0);
-  const FilePermissions ownerAndGroup{0640, w(dir.path())};
-  replaceFileAtomically(w(dir / "realm.xml"), "password", &ownerAndGroup);
-  EXPECT_EQ(modeOf(dir / "realm.xml"), 0640u);
-  replaceFileAtomically(w(dir / "realm.xml"), "new");
-  EXPECT_EQ(modeOf(dir / "realm.xml"), 0640u);
-
-  ASSERT_EQ(::chmod((dir / "plain.xml").c_str(), 0604), 0);
-  copyFile(w(dir / "plain.xml"), w(dir / "copy.xml"), true);
-  EXPECT_EQ(modeOf(dir / "copy.xml"), 0604u);
-
-  makeDirectories(dir / "src/sub");
-  ASSERT_EQ(::chmod((dir / "src").c_str(), 0750), 0);
-  FaultyFileSystem faults;
-  faults.failWhen(FsCall::MoveFile, w(dir / "src"), ERROR_NOT_SAME_DEVICE, 0, 1);
-  renameDir(w(dir / "src"), w(dir / "dst"), false);
-  EXPECT_EQ(modeOf(dir / "dst"), 0750u);
-}
-
-TEST(PosixFiles, NewDirectoriesGetTheAskedAccessWhateverTheUmaskAndTheRecyclerIsClosed) {
+TEST(PosixFiles, ModesAreAskedKeptAndCopiedWhateverTheUmaskAndTheRecyclerIsClosed) {
   Sandbox sandbox;
-  makeDirectories(sandbox.path("old"));
-  ASSERT_EQ(::chmod(sandbox.path("old").c_str(), 0700), 0);
+  const auto at = [&](const char* name) { return sandbox.path(name); };
+  replaceFileAtomically(w(at("plain.xml")), "x");
+  EXPECT_EQ(modeOf(at("plain.xml")), 0644u);
+  writeFile(at("realm.xml"), "old");
+  ASSERT_EQ(::chmod(at("realm.xml").c_str(), 0666), 0);
+  const FilePermissions ownerAndGroup{0640, w(sandbox.root())};
+  replaceFileAtomically(w(at("realm.xml")), "password", &ownerAndGroup);
+  EXPECT_EQ(modeOf(at("realm.xml")), 0640u);
+  replaceFileAtomically(w(at("realm.xml")), "new");
+  EXPECT_EQ(modeOf(at("realm.xml")), 0640u);
+  ASSERT_EQ(::chmod(at("plain.xml").c_str(), 0604), 0);
+  copyFile(w(at("plain.xml")), w(at("copy.xml")), true);
+  EXPECT_EQ(modeOf(at("copy.xml")), 0604u);
+
+  makeDirectories(at("src/sub"));
+  ASSERT_EQ(::chmod(at("src").c_str(), 0750), 0);
+  FaultyFileSystem faults;
+  faults.failWhen(FsCall::MoveFile, w(at("src")), ERROR_NOT_SAME_DEVICE, 0, 1);
+  renameDir(w(at("src")), w(at("dst")), false);
+  EXPECT_EQ(modeOf(at("dst")), 0750u);
+
   const mode_t oldMask = ::umask(0077);
   const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
-  VDirectory::createDirectory(w(sandbox.path("old/new/deeper")), &access);
+  VDirectory::createDirectory(w(at("dst/new/deeper")), &access);
   ::umask(oldMask);
-  EXPECT_EQ(modeOf(sandbox.path("old")), 0700u);
-  EXPECT_EQ(modeOf(sandbox.path("old/new")), 0755u);
-  EXPECT_EQ(modeOf(sandbox.path("old/new/deeper")), 0755u);
+  EXPECT_EQ(modeOf(at("dst")), 0750u);
+  EXPECT_EQ(modeOf(at("dst/new")), 0755u);
+  EXPECT_EQ(modeOf(at("dst/new/deeper")), 0755u);
   struct stat st {};
-  ASSERT_EQ(::stat(sandbox.path("old/new/deeper").c_str(), &st), 0);
+  ASSERT_EQ(::stat(at("dst/new/deeper").c_str(), &st), 0);
   EXPECT_TRUE(::geteuid() != 0 || st.st_uid == 0u);
-  recyclerDirectory(w(sandbox.path("old/file")));
-  EXPECT_EQ(modeOf(sandbox.path("Recycler/{86066D57-9347-46a7-B4DB-971D9EF36D29}")), 0700u);
+  recyclerDirectory(w(at("dst/file")));
+  EXPECT_EQ(modeOf(at("Recycler/{86066D57-9347-46a7-B4DB-971D9EF36D29}")), 0700u);
 }
 
 TEST(PosixFiles, LinksAreFollowedAndAnAtomicWriteReplacesWhatTheyPointAt) {

@@ -22,7 +22,7 @@ void makeTree(const std::string& root) {
   makeReadOnly(root + "/sub/deeper");
 }
 
-TEST(RemoveFile, MissingFileIsNoFailureAndAReadOnlyOneNeedsForce) {
+TEST(RemoveFile, MissingFileIsNoFailureAReadOnlyOneNeedsForceAndABusyOneIsTriedAgain) {
   TempDir dir;
   removeFile(w(dir / "none.txt"), false);
   removeFile(w(dir / "none/none.txt"), true);
@@ -36,21 +36,18 @@ TEST(RemoveFile, MissingFileIsNoFailureAndAReadOnlyOneNeedsForce) {
   EXPECT_TRUE(pathExists(name));
   removeFile(w(name), true);
   EXPECT_FALSE(pathExists(name));
-}
 
-TEST(RemoveFile, RetriesWithPausesUntilTheFileGoesOrTheRetriesAreUsed) {
-  TempDir dir;
-  const std::string name = dir / "busy.txt";
+  // Retries with pauses until the file goes or the retries are used.
   writeFile(name, "x");
   RecordingClock clock;
   FaultyFileSystem fs;
-  fs.failWhen(FsCall::DeleteFile, L"busy.txt", ERROR_SHARING_VIOLATION, 0, 3);
+  fs.failWhen(FsCall::DeleteFile, L"ro.txt", ERROR_SHARING_VIOLATION, 0, 3);
   removeFile(w(name), true, false, 5, 250);
   EXPECT_FALSE(pathExists(name));
   EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{250, 250}));  // first try, forced try, two retries
 
   writeFile(name, "x");
-  fs.failWhen(FsCall::DeleteFile, L"busy.txt", ERROR_SHARING_VIOLATION);
+  fs.failWhen(FsCall::DeleteFile, L"ro.txt", ERROR_SHARING_VIOLATION);
   const int before = fs.count(FsCall::DeleteFile);
   EXPECT_THROW(removeFile(w(name), false, false, 2, 10), VSharingViolationException);
   EXPECT_EQ(fs.count(FsCall::DeleteFile) - before, 3);

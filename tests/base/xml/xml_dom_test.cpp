@@ -60,7 +60,7 @@ TEST(XmlDom, ValuesWithSpecialCharactersSurviveSaveAndLoad) {
   EXPECT_EQ(vxmlGetNodeValue(reloaded.documentElement().firstChild().firstChild(), L""), tricky);
 }
 
-TEST(XmlDom, ChildListIsLiveAndSkipsFormatting) {
+TEST(XmlDom, ChildListIsLiveAndRemovedOrCreatedNodesStayUsableAndCanBeMoved) {
   XmlDocument document = loadText("<Engine>\n  <Host name=\"a\"/>\n  <Host name=\"b\"/>\n</Engine>\n");
   XmlElement engine = document.documentElement();
   XmlNodeList hosts = engine.childNodes();
@@ -76,29 +76,27 @@ TEST(XmlDom, ChildListIsLiveAndSkipsFormatting) {
   engine.removeChild(hosts.item(0));
   ASSERT_EQ(hosts.length(), 2);
   EXPECT_EQ(vxmlGetAttribute(hosts.item(0), L"name", L""), L"b");
-}
 
-TEST(XmlDom, RemovedAndCreatedNodesStayUsableAndCanBeMoved) {
-  XmlDocument document = loadText("<Server>\n  <A/>\n  <B><C/></B>\n</Server>");
-  XmlElement server = document.documentElement();
+  XmlDocument tree = loadText("<Server>\n  <A/>\n  <B><C/></B>\n</Server>");
+  XmlElement server = tree.documentElement();
   XmlElement b = childElement(server, L"B");
-  XmlNode c = b.firstChild();
+  XmlNode inner = b.firstChild();
 
   XmlNode removed = server.removeChild(b);
   EXPECT_TRUE(removed.parentNode().empty());
   EXPECT_TRUE(removed.nextSibling().empty());
-  EXPECT_EQ(removed.firstChild(), c);  // the subtree goes along
-  EXPECT_EQ(saveText(document), "<Server>\n  <A/>\n</Server>");
+  EXPECT_EQ(removed.firstChild(), inner);  // the subtree goes along
+  EXPECT_EQ(saveText(tree), "<Server>\n  <A/>\n</Server>");
 
   // Moving a node that is in the tree takes it away from its old place.
   XmlElement a = childElement(server, L"A");
-  a.appendChild(c);
-  EXPECT_EQ(c.parentNode(), a);
+  a.appendChild(inner);
+  EXPECT_EQ(inner.parentNode(), a);
   EXPECT_TRUE(removed.firstChild().empty());
 
-  XmlElement fresh = document.createElement(L"D");
+  XmlElement fresh = tree.createElement(L"D");
   EXPECT_TRUE(fresh.parentNode().empty());
-  EXPECT_EQ(saveText(document), "<Server>\n  <A>\n    <C/>\n  </A>\n</Server>");
+  EXPECT_EQ(saveText(tree), "<Server>\n  <A>\n    <C/>\n  </A>\n</Server>");
 }
 
 TEST(XmlDom, MisuseGivesComErrors) {

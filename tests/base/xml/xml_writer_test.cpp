@@ -32,7 +32,7 @@ void writeRealm(const std::wstring& path, const std::wstring& user, const std::w
 
 }  // namespace
 
-TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactlyOverALongerOne) {
+TEST(XmlWriterTest, WritesFilesThatReadBackExactlyOverLongerOnesAndAttributesBelongToTheNextElementOnly) {
   const std::wstring path = w(scratch() / "a.test.xml");
   const std::wstring password = L"p\"a's<s>w&o\trd\n \u00e9\u65e5";
   writeRealm(path, L"first", L"a-rather-long-first-password" + std::wstring(200, L'x'));
@@ -49,9 +49,7 @@ TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactlyOverALongerOne) {
   XmlElement user = childElement(document.documentElement(), L"user");
   EXPECT_EQ(vxmlGetAttribute(user, L"username", L""), L"admin");
   EXPECT_EQ(vxmlGetAttribute(user, L"password", L""), password);
-}
 
-TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
   XmlWriter writer;
   writer.open(w(scratch() / "storage.xml"));
   writer.startDocument();
@@ -75,20 +73,11 @@ TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
             "</Entries>\n");
 }
 
-TEST(XmlWriterTest, NothingIsWrittenUntilTheDocumentIsComplete) {
-  writeFile(scratch() / "a.test.xml", "old");
-  {
-    XmlWriter writer;
-    writer.open(w(scratch() / "a.test.xml"));
-    writer.startDocument();
-    writer.startElement(L"tomcat-users");
-    EXPECT_EQ(readFile(scratch() / "a.test.xml"), "old");
-  }  // abandoned, as when an exception leaves the caller
-  EXPECT_EQ(readFile(scratch() / "a.test.xml"), "old");
-}
-
-TEST(XmlWriterTest, MisuseIsReportedWithThePath) {
+// Nothing is written until the document is complete: a writer abandoned on
+// the way, as when an exception leaves the caller, leaves the file as it was.
+TEST(XmlWriterTest, MisuseAndWriteFailuresAreReportedWithThePathAndChangeNothing) {
   const std::wstring path = w(scratch() / "x.xml");
+  writeFile(scratch() / "x.xml", "old");
   const struct {
     std::function<void(XmlWriter&)> misuse;  // after open and startDocument
     const wchar_t* problem;
@@ -120,13 +109,11 @@ TEST(XmlWriterTest, MisuseIsReportedWithThePath) {
               writer.startElement(L"a");
             }).message(),
             L"Unable to write XML file '" + path + L"': startDocument was not called");
-  EXPECT_FALSE(pathExists(scratch() / "x.xml"));
-}
+  EXPECT_EQ(readFile(scratch() / "x.xml"), "old");
 
-TEST(XmlWriterTest, WriteFailureNamesThePathAndOnlyUtf8IsAccepted) {
-  const std::wstring path = w(scratch() / "missing/a.test.xml");
-  const vexception e = failureOf([&] { writeRealm(path, L"u", L"p"); });
-  EXPECT_TRUE(holds(e.message(), path));
+  const std::wstring missing = w(scratch() / "missing/a.test.xml");
+  const vexception e = failureOf([&] { writeRealm(missing, L"u", L"p"); });
+  EXPECT_TRUE(holds(e.message(), missing));
   EXPECT_EQ(e.callPoints().back().function, "XmlWriter::endDocument");
   EXPECT_THROW(XmlWriter(L"UTF-16"), vexception);
   EXPECT_NO_THROW(XmlWriter(L"utf-8"));
