@@ -21,7 +21,7 @@ bool isInside(const std::wstring& inner, const std::wstring& outer) {
   const std::wstring a = normalizeDirectoryPath(VFileName::combine(L"", inner));
   const std::wstring b = normalizeDirectoryPath(VFileName::combine(L"", outer));
   return a.size() > b.size() && a.compare(0, b.size(), b) == 0 &&
-         (isPathSeparator(a[b.size()]) || isPathSeparator(b.back()));  // "/" and "C:\\" end in one
+         (isPathSeparator(a[b.size()]) || isPathSeparator(b.back()));  // a root ("/", "C:\") ends in one
 }
 
 // Sets up the target of a piece-by-piece move; true when it created it.
