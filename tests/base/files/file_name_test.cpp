@@ -9,22 +9,53 @@ using testing_support::failureOf;
 
 namespace {
 
-TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegments) {
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L"conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat/", L"conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/opt//tomcat", L"conf/server.xml"), L"/opt/tomcat/conf/server.xml");
-  EXPECT_EQ(VFileName::combine(L"/", L"etc"), L"/etc");
-  EXPECT_EQ(VFileName::combine(L"relative", L"name"), L"relative/name");
-  EXPECT_EQ(VFileName::combine(L"/data", L"work\\HCP"), L"/data/work\\HCP");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L"/etc/hosts"), L"/etc/hosts");
-  EXPECT_EQ(VFileName::combine(L"", L"name"), L"name");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L""), L"/opt/tomcat");
-  EXPECT_EQ(VFileName::combine(L"", L""), L"");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat/bin", L"../conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/opt/./tomcat", L"./conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/", L"../../etc"), L"/etc");  // never above the root
-  EXPECT_EQ(VFileName::combine(L"a", L"../../b"), L"../b");
-  EXPECT_EQ(VFileName::combine(L"a", L".."), L".");
+// `path` with '/' written as the platform's separator.
+std::wstring native(std::wstring path) {
+  for (wchar_t& c : path) {
+    if (c == L'/') c = pathSeparator();
+  }
+  return path;
+}
+
+bool onWindows() { return pathSeparator() == L'\\'; }
+
+TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegmentsAboveEachPlatformsRoots) {
+  const struct {
+    const wchar_t* directory;
+    const wchar_t* name;
+    const wchar_t* posix;  // on Windows with '\' for '/', unless:
+    const wchar_t* windows = nullptr;
+  } cases[] = {
+      {L"/opt/tomcat", L"conf", L"/opt/tomcat/conf"},
+      {L"/opt/tomcat/", L"conf", L"/opt/tomcat/conf"},
+      {L"/opt//tomcat", L"conf/server.xml", L"/opt/tomcat/conf/server.xml"},
+      {L"/", L"etc", L"/etc"},
+      {L"relative", L"name", L"relative/name"},
+      {L"/data", L"work\\HCP", L"/data/work\\HCP"},
+      {L"/opt/tomcat", L"/etc/hosts", L"/etc/hosts"},
+      {L"", L"name", L"name"},
+      {L"/opt/tomcat", L"", L"/opt/tomcat"},
+      {L"", L"", L""},
+      {L"/opt/tomcat/bin", L"../conf", L"/opt/tomcat/conf"},
+      {L"/opt/./tomcat", L"./conf", L"/opt/tomcat/conf"},
+      {L"/", L"../../etc", L"/etc"},  // never above the root
+      {L"a", L"../../b", L"../b"},
+      {L"a", L"..", L"."},
+      // On Windows a drive, a share or a "\\?\" prefix is a root; on POSIX
+      // each is an ordinary name.
+      {L"C:\\data", L"D:\\x", L"C:\\data/D:\\x", L"D:\\x"},
+      {L"/opt", L"C:/x", L"/opt/C:/x", L"C:\\x"},
+      {L"C:/data", L"conf", L"C:/data/conf", L"C:\\data\\conf"},
+      {L"C:\\data", L"..\\..\\x", L"C:\\data/..\\..\\x", L"C:\\x"},
+      {L"C:\\data", L"\\x", L"C:\\data/\\x", L"C:\\x"},
+      {L"C:", L"x", L"C:/x", L"C:\\x"},
+      {L"\\\\server\\share\\a", L"..\\..\\x", L"\\\\server\\share\\a/..\\..\\x", L"\\\\server\\share\\x"},
+      {L"\\\\?\\C:\\a", L"..\\..", L"\\\\?\\C:\\a/..\\..", L"\\\\?\\C:\\"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(VFileName::combine(c.directory, c.name), onWindows() && c.windows ? c.windows : native(c.posix))
+        << c.directory << L" + " << c.name;
+  }
 }
 
 TEST(VFileNameCombine, NulInsideOrAnOverlongResultFails) {
@@ -37,23 +68,23 @@ TEST(VFileNameCombine, NulInsideOrAnOverlongResultFails) {
   EXPECT_THROW(VFileName::combine(L"/dir", longName), vexception);
 }
 
-TEST(VFileNameParts, ParentAndName) {
+TEST(VFileNameParts, ParentNameAndTheStoredFormOfADirectoryKeepTheRoot) {
   EXPECT_EQ(VFileName::parent(L"/opt/tomcat/conf"), L"/opt/tomcat");
   EXPECT_EQ(VFileName::parent(L"/opt/tomcat/conf///"), L"/opt/tomcat");
   EXPECT_EQ(VFileName::parent(L"/opt//tomcat"), L"/opt");
   EXPECT_EQ(VFileName::parent(L"/opt"), L"/");
   EXPECT_EQ(VFileName::parent(L"/"), L"");
   EXPECT_EQ(VFileName::parent(L"name"), L"");
+  EXPECT_EQ(VFileName::parent(L"C:\\x"), onWindows() ? L"C:\\" : L"");
+  EXPECT_EQ(VFileName::parent(L"C:\\"), L"");
   EXPECT_EQ(VFileName::name(L"/opt/tomcat/"), L"tomcat");
   EXPECT_EQ(VFileName::name(L"server.xml"), L"server.xml");
-}
-
-TEST(NormalizeDirectoryPath, RemovesTrailingSeparatorsButKeepsTheRoot) {
   EXPECT_EQ(normalizeDirectoryPath(L"/var/opt/halvo///"), L"/var/opt/halvo");
   EXPECT_EQ(normalizeDirectoryPath(L"/var/opt/halvo"), L"/var/opt/halvo");
   EXPECT_EQ(normalizeDirectoryPath(L"///"), L"/");
   EXPECT_EQ(normalizeDirectoryPath(L""), L"");
-  EXPECT_EQ(normalizeDirectoryPath(L"dir\\"), L"dir\\");
+  EXPECT_EQ(normalizeDirectoryPath(L"dir\\"), onWindows() ? L"dir" : L"dir\\");
+  EXPECT_EQ(normalizeDirectoryPath(L"C:/"), onWindows() ? L"C:/" : L"C:");
 }
 
 }  // namespace
