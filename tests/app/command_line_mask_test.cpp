@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/command_table.h"
-
 namespace {
 
 TEST(MaskPasswords, PasswordsAreMaskedAndParametersQuoted) {
@@ -26,20 +24,6 @@ TEST(QuoteArgument, QuotesSpecialCharactersAndEscapes) {
   EXPECT_EQ(quoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");
   for (wchar_t c : std::wstring(L"&<>[]{}^=;!'+,`~|"))
     EXPECT_EQ(quoteArgument(std::wstring(1, c)), std::wstring(L"\"") + c + L"\"");
-}
-
-TEST(CommandTable, ListsEveryCommandInOrder) {
-  std::wstring list;
-  for (const CommandRow& row : commandTable()) {
-    if (!list.empty()) list += L"\n";
-    list += commandListEntry(row);
-  }
-  EXPECT_EQ(list,
-            L"   --install\n   --uninstall\n   --copy-wars-to-var-tomcat-dir\n   --install-service\n"
-            L"   --remove-service\n   --install-vhost\n   --remove-vhost\n   --rename-vhost\n"
-            L"    --install-webapp\n    --start-webapp\n   --stop-webapp\n   --remove-webapp\n"
-            L"   --get-webapp-list\n   --add-alias\n   --remove-alias\n   --rename-alias\n"
-            L"   --start\n   --stop\n   --restart\n   --status");
 }
 
 }  // namespace

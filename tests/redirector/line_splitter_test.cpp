@@ -15,18 +15,12 @@ using Span = std::pair<size_t, size_t>;
 // The cut written out plainly over the whole text at once.
 std::vector<Span> referenceSpans(const std::string& text) {
   std::vector<Span> spans;
-  auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
-  size_t pos = 0;
-  while (pos < text.size()) {
+  const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+  for (size_t pos = 0; pos < text.size();) {
     size_t end = pos;
     while (end < text.size() && !isBreak(text[end])) ++end;
-    if (end == text.size()) {
-      spans.emplace_back(pos, end);
-      break;
-    }
     spans.emplace_back(pos, end);
-    pos = end;
-    while (pos < text.size() && isBreak(text[pos])) ++pos;
+    for (pos = end; pos < text.size() && isBreak(text[pos]);) ++pos;
   }
   return spans;
 }
@@ -65,28 +59,23 @@ std::vector<std::string> mixedTexts() {
   return texts;
 }
 
-TEST(LineCutter, ReportsTheOffsetsOfEveryLineWhateverThePieces) {
+// The cutter reports the offsets of every line and the splitter gathers those
+// lines, whatever the pieces the text comes in.
+TEST(LineCutter, CutsEveryLineWhateverThePieces) {
   for (const std::string& text : mixedTexts()) {
     SCOPED_TRACE(testing::PrintToString(text));
     const std::vector<Span> expected = referenceSpans(text);
     EXPECT_EQ(cutInPieces(text, text.size() + 1, 1), expected) << "in one piece";
     EXPECT_EQ(cutInPieces(text, 1, 1), expected) << "in small pieces";
     EXPECT_EQ(cutInPieces(text, 5, 40), expected) << "in larger pieces";
-  }
-}
-
-// The splitter gathers the lines the cutter finds, whatever the pieces.
-TEST(LineSplitter, GathersTheLinesOfTheCutWhateverThePieces) {
-  for (const std::string& text : mixedTexts()) {
-    SCOPED_TRACE(testing::PrintToString(text));
-    Lines expected;
-    for (const auto& [begin, end] : referenceSpans(text)) expected.push_back(text.substr(begin, end - begin));
+    Lines expectedLines;
+    for (const auto& [begin, end] : expected) expectedLines.push_back(text.substr(begin, end - begin));
     for (size_t piece : {text.size() + 1, size_t{1}, size_t{3}}) {
       Lines lines;
       LineSplitter splitter(lines);
       for (size_t pos = 0; pos < text.size(); pos += piece) splitter.feed(std::string_view(text).substr(pos, piece));
       splitter.finish();
-      EXPECT_EQ(lines, expected) << "in pieces of " << piece;
+      EXPECT_EQ(lines, expectedLines) << "split in pieces of " << piece;
     }
   }
 }

@@ -43,7 +43,7 @@ LineEdit sampleEdit(PropertyLine& line) {
 bool sampleWanted(std::string_view key) { return key != "/b/keep"; }
 const std::vector<std::string_view> kPrefixes = {"/a/x", "/b/", "/a/"};
 
-TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayout) {
+TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayoutAndLaterWalksSeeEarlierEdits) {
   const std::string cases[] = {
       "#c\r\n/a/x=1\r\nz/a/x=mid\r\n/a/y=2\r\n/b/1=3\r\n/b/keep=4\r\n/a/x=5",  // last line without a break
       "\r\n/b/1=3\r\n/a/x=1\r\nlast",                                          // empty first line
@@ -76,12 +76,11 @@ TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayout) {
     EXPECT_EQ(presented, walked);
     EXPECT_EQ(searched, reference);
   }
-  auto [lines, saved] =
-      edited(cases[0], [](PropertyFile& file) { file.walkKeysStartingWith(kPrefixes, sampleWanted, sampleEdit); });
-  EXPECT_EQ(saved, "#c\r\n/a/x=new\r\nz/a/x=mid\r\n/a/y=2\r\n/b/keep=4\r\n/a/x=new\r\n");
-}
+  EXPECT_EQ(edited(cases[0], [](PropertyFile& file) { file.walkKeysStartingWith(kPrefixes, sampleWanted, sampleEdit); })
+                .second,
+            "#c\r\n/a/x=new\r\nz/a/x=mid\r\n/a/y=2\r\n/b/keep=4\r\n/a/x=new\r\n");
 
-TEST_F(PrefixWalkTest, LaterWalksAndAppendsSeeEarlierEdits) {
+  // Later walks and appends see earlier edits.
   auto [lines, saved] = edited("/a/x=1\r\n/b/1=2\r\nz=3\r\n/a/y=4", [](PropertyFile& file) {
     file.walkKeysStartingWith(kPrefixes, sampleWanted, sampleEdit);
     EXPECT_EQ(file.lines(), (Lines{"/a/x=new", "z=3", "/a/y=4"}));

@@ -60,6 +60,7 @@ uint32_t FaultyFileSystem::copySecurity(const std::wstring& from, const std::wst
   return passOn(FsCall::CopySecurity, from, [&] { return real_.copySecurity(from, to); });
 }
 uint32_t FaultyFileSystem::setPermissions(const std::wstring& path, const FilePermissions& permissions) {
+  permissionModes.push_back(permissions.mode);
   return passOn(FsCall::SetPermissions, path, [&] { return real_.setPermissions(path, permissions); });
 }
 uint32_t FaultyFileSystem::listDirectory(const std::wstring& path, std::vector<DirectoryEntry>& entries) {

@@ -37,6 +37,8 @@ class FaultyFileSystem : public FileSystem {
   void failWhen(FsCall call, std::wstring pathPart, uint32_t code, int skip = 0, int times = -1);
   // How many calls of a kind were made, optionally on paths containing a part.
   int count(FsCall call, const std::wstring& pathPart = L"") const;
+  // The modes that setPermissions was asked for, in order.
+  std::vector<uint32_t> permissionModes;
 
   uint32_t getAttributes(const std::wstring& path, FileAttributes& attributes) override;
   uint32_t setReadOnly(const std::wstring& path, bool readOnly) override;

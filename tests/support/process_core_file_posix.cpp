@@ -1,6 +1,11 @@
 #include "support/process_core_file.h"
 
 #include <elf.h>
+#include <signal.h>
+#include <sys/procfs.h>
+#include <sys/syscall.h>
+#include <sys/user.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -75,6 +80,26 @@ std::optional<std::string> CoreFile::memory(uint64_t address, size_t size) const
     return bytes_.substr(s.offset + (address - s.address), size);
   }
   return std::nullopt;
+}
+
+std::string nullReadDumpProblem(const std::string& path, const void* faultingCode) {
+  const CoreFile core(path);
+  if (!core.problem().empty()) return core.problem();
+  const auto status = core.noteAs<prstatus_t>("CORE", NT_PRSTATUS);
+  const auto signal = core.noteAs<siginfo_t>("CORE", 0x53494749);  // NT_SIGINFO
+  if (!status || !signal) return "no thread status or signal information";
+  if (status->pr_pid != static_cast<pid_t>(syscall(SYS_gettid))) return "another thread";
+  if (status->pr_cursig != SIGSEGV || signal->si_signo != SIGSEGV) return "not a segmentation fault";
+  if (signal->si_addr != nullptr) return "not a null address";
+  const auto* registers = reinterpret_cast<const user_regs_struct*>(&status->pr_reg);
+#if defined(__x86_64__)
+  const uint64_t pc = registers->rip;
+#else
+  const uint64_t pc = registers->pc;
+#endif
+  const uint64_t code = reinterpret_cast<uint64_t>(faultingCode);
+  if (pc < code || pc > code + 64) return "the instruction pointer lies elsewhere";
+  return "";
 }
 
 }  // namespace crashdump_testing

@@ -90,7 +90,4 @@ std::wstring programNameWithoutExtension(const std::wstring& programPath) {
   return name;
 }
 
-bool isDumpFileName(const std::wstring& name) {
-  const std::wstring lower = lowerCase(name);
-  return endsWith(lower, L".dmp") && !endsWith(lower, L".zip");
-}
+bool isDumpFileName(const std::wstring& name) { return endsWith(lowerCase(name), L".dmp"); }

@@ -71,6 +71,6 @@ bool internalDumpMiniDump(const std::wstring& path, void* exceptionPointers, uin
 // The program file's name without directory and extension ("wcadmin").
 std::wstring programNameWithoutExtension(const std::wstring& programPath);
 
-// Whether a directory entry of the dump directory counts as a dump: a
-// "*.dmp" name (letter case ignored) that does not end in ".zip".
+// Whether a directory entry of the dump directory counts as a dump: a name
+// ending in ".dmp", letter case ignored (a ".zip" archive of a dump is none).
 bool isDumpFileName(const std::wstring& name);

@@ -548,7 +548,8 @@ uint32_t writeCore(const char* path, const FaultContext* fault) {
 
   // The file first: a path that cannot be written costs nothing more.
   const int fd = openFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) return lastWindowsError();
+  // With O_CREAT only a missing directory gives ENOENT: Windows' "path not found".
+  if (fd < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : lastWindowsError();
 
   const long mappingCount = readMappings();
   if (mappingCount < 0) {

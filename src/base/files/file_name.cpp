@@ -19,7 +19,7 @@ constexpr uint32_t kNameTooLong = 0x800700CE;      // HRESULT of ERROR_FILENAME_
 }
 
 // The root of a path in its stored form: the platform's separators, and one
-// at its end ("C:" -> "C:\\").
+// at its end ("C:" -> "C:\").
 std::wstring storedRoot(const std::wstring& path, size_t length) {
   std::wstring root = toPlatformSeparators(std::wstring_view(path).substr(0, length));
   if (!root.empty() && !isPathSeparator(root.back())) root += pathSeparator();

@@ -11,7 +11,10 @@
 
 namespace {
 
-bool holds(const std::wstring& directory, const std::wstring& path) {
+bool holds(std::wstring directory, std::wstring path) {
+  // Compared in one form: on Windows either may be written with '/'.
+  directory = VFileName::combine(L"", directory);
+  path = VFileName::combine(L"", path);
   if (directory.empty() || path.size() <= directory.size()) return false;
   return path.compare(0, directory.size(), directory) == 0 && isPathSeparator(path[directory.size()]);
 }

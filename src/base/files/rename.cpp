@@ -21,7 +21,7 @@ bool isInside(const std::wstring& inner, const std::wstring& outer) {
   const std::wstring a = normalizeDirectoryPath(VFileName::combine(L"", inner));
   const std::wstring b = normalizeDirectoryPath(VFileName::combine(L"", outer));
   return a.size() > b.size() && a.compare(0, b.size(), b) == 0 &&
-         (isPathSeparator(a[b.size()]) || (b.size() == 1 && isPathSeparator(b[0])));
+         (isPathSeparator(a[b.size()]) || isPathSeparator(b.back()));  // a root ("/", "C:\") ends in one
 }
 
 // Sets up the target of a piece-by-piece move; true when it created it.
@@ -33,7 +33,6 @@ bool prepareTarget(FileSystem& fs, const std::wstring& from, const std::wstring&
   FileAttributes target;
   if (fs.getAttributes(to, target) == ERROR_SUCCESS) {
     if (!replaceExisting) throw vexception(vaformat(L"Directory %s already exists", to), VCALLPOINT(L"", "renameDir"));
-    if (!target.directory) throw vexception(vaformat(L"File %s already exists", to), VCALLPOINT(L"", "renameDir"));
     if (uint32_t error = fs.copySecurity(from, to)) {
       throwOsError(L"Set the security descriptor of directory '" + to + L"'", error, VCALLPOINT(L"", "renameDir"));
     }
@@ -130,6 +129,12 @@ void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExi
                                   VCALLPOINT(L"", "renameDir"));
         }
         FileSystem& fs = FileSystem::current();
+        // A file in the way is never replaced, whatever the system's move
+        // would do with it (some replace it with the directory).
+        FileAttributes target;
+        if (replaceExisting && fs.getAttributes(to, target) == ERROR_SUCCESS && !target.directory) {
+          throw vexception(vaformat(L"File %s already exists", to), VCALLPOINT(L"", "renameDir"));
+        }
         if (fs.moveFile(from, to, replaceExisting ? MOVE_REPLACE_EXISTING : 0) == ERROR_SUCCESS) return;
         moveDirectoryPieceByPiece(fs, from, to, replaceExisting);
       });

@@ -7,15 +7,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "base/errors/fault_signals.h"
 #include "base/errors/strict_convert.h"
-#include "base/errors/vexception.h"
 #include "base/system/clock.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
@@ -23,200 +20,147 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using testing_support::pathExists;
 using testing_support::Sandbox;
-using testing_support::writeFile;
 
-constexpr LocalTime kFaultTime{2026, 12, 4, 10, 21, 50, 0};
-
-// The registry text of the panel's key with the given value lines.
-std::string configKey(const std::string& values) {
-  return "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n" + values;
+// The panel's settings: a product root, then further value lines.
+void writeSettings(const Sandbox& sandbox, const std::string& root, const std::string& values) {
+  sandbox.writeRegistry(testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + root + "\"\n" + values);
 }
 
-std::string stringValue(const std::string& name, const std::string& value) {
-  return "\"" + name + "\"=\"" + value + "\"\n";
-}
-
-std::string dwordValue(const std::string& name, uint32_t value) {
-  char text[9];
-  std::snprintf(text, sizeof text, "%08x", value);
-  return "\"" + name + "\"=dword:" + text + "\n";
+// A path the product composed, with '/' for the separator of either platform.
+std::string slashed(const std::wstring& path) {
+  std::string text = cstr(path);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
 }
 
 std::vector<std::string> namesIn(const std::string& directory) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(directory)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(directory))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
-// Files named wcadminNN.dmp, each one minute newer than the next (wcadmin00 is
-// the newest).
-void writeAgedDumps(const std::string& directory, int count) {
+// wNN.dmp for NN from `first` to `last`.
+std::vector<std::string> dumpNames(int first, int last) {
+  std::vector<std::string> names;
+  for (int i = first; i <= last; ++i) names.push_back("w" + std::to_string(100 + i).substr(1) + ".dmp");
+  return names;
+}
+
+// Creates the entries oldest first ("name/" is a directory), each later than
+// the one before by more than a step of the file system's clock.
+void createInAgeOrder(const std::string& directory, const std::vector<std::string>& names) {
   testing_support::makeDirectories(directory);
-  const auto base = fs::file_time_type::clock::now() - std::chrono::hours(1);
-  for (int i = 0; i < count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "wcadmin%02d.dmp", i);
-    const std::string path = directory + "/" + name;
-    writeFile(path, "dump");
-    // Ages run against the order of the names, so that the test sees last-write
-    // time, not the name, deciding.
-    fs::last_write_time(path, base + std::chrono::minutes(count - i));
+  for (const std::string& name : names) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    name.back() == '/' ? testing_support::makeDirectories(directory + "/" + name)
+                       : testing_support::writeFile(directory + "/" + name, "dump");
   }
 }
 
-TEST(CrashDumpInfo, DefaultsFollowTheProductRootAndNamesTheLocalTime) {
+TEST(CrashDumpInfo, SettingsGiveTheDirectoryCountAndNamesOfDumps) {
   Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry(configKey(stringValue("PRODUCT_ROOT_D", root)));
+  const std::string root = sandbox.path("opt");
+  fake::FixedClock clock(fromLocalTime(LocalTime{2026, 12, 4, 10, 21, 50, 0}));
+  struct Case {
+    std::string values;
+    std::string location;
+    uint32_t maxCount;
+  };
+  for (const Case& c :
+       {Case{"", root + "/etc/crashdumps", 10},
+        Case{"\"CrashDumpsLocation\"=\"" + sandbox.path("var/dumps/") + "\"\n\"CrashDumpsMaxCount\"=dword:00000003\n",
+             sandbox.path("var/dumps"), 3}}) {
+    SCOPED_TRACE(c.location);
+    writeSettings(sandbox, root, c.values);
+    CrashDumpInfo info;
+    ASSERT_TRUE(info.enabled());
+    EXPECT_EQ(slashed(info.location()), c.location);
+    EXPECT_EQ(info.maxCount(), c.maxCount);
+    // Created at once, before any fault.
+    EXPECT_TRUE(std::filesystem::is_directory(c.location));
+    EXPECT_EQ(slashed(info.getFileName()), c.location + "/test_crashdump20261204_102150.dmp");
+  }
 
-  CrashDumpInfo info;
-  EXPECT_TRUE(info.enabled());
-  EXPECT_EQ(info.maxCount(), 10u);
-  EXPECT_EQ(info.location(), wstr(root + "/etc/crashdumps"));
-  EXPECT_EQ(info.prefix(), L"test_crashdump");
-  // Created at once, before any fault.
-  EXPECT_TRUE(fs::is_directory(root + "/etc/crashdumps"));
-
-  fake::FixedClock clock(fromLocalTime(kFaultTime));
-  EXPECT_EQ(info.getFileName(), wstr(root + "/etc/crashdumps/test_crashdump20261204_102150.dmp"));
-  // The same instant gives the same name: a later dump of that second replaces it.
-  EXPECT_EQ(info.getFileName(), wstr(root + "/etc/crashdumps/test_crashdump20261204_102150.dmp"));
-}
-
-TEST(CrashDumpInfo, LongNamesAreCutAt260Characters) {
-  Sandbox sandbox;
-  std::string location = sandbox.path("dumps");
+  std::string location = sandbox.path("long");
   while (location.size() < 240) location += "/abcdefghijklmnopqrstuvwxyz";
-  sandbox.writeRegistry(
-      configKey(stringValue("PRODUCT_ROOT_D", sandbox.path("opt")) + stringValue("CrashDumpsLocation", location)));
-  fake::FixedClock clock(fromLocalTime(kFaultTime));
-
+  writeSettings(sandbox, root, "\"CrashDumpsLocation\"=\"" + location + "\"\n");
   CrashDumpInfo info;
   ASSERT_TRUE(info.enabled());
-  const std::wstring full = wstr(location + "/test_crashdump20261204_102150.dmp");
-  ASSERT_GT(full.size(), 260u);
-  const std::wstring& name = info.getFileName();
-  EXPECT_EQ(name.size(), 260u);
-  EXPECT_EQ(name, full.substr(0, 260));
+  EXPECT_EQ(slashed(info.getFileName()), (location + "/test_crashdump20261204_102150.dmp").substr(0, 260));
 }
 
 TEST(CrashDumpInfo, DisabledDumpsCreateNothingAndPruneNothing) {
   Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  sandbox.writeRegistry(configKey(stringValue("PRODUCT_ROOT_D", root) + dwordValue("CrashDumpsEnabled", 0)));
+  const std::string root = sandbox.path("opt");
+  writeSettings(sandbox, root, "\"CrashDumpsEnabled\"=dword:00000000\n");
+  const std::vector<std::string> dumps = dumpNames(0, 11);
   {
     CrashDumpInfo info;
     EXPECT_FALSE(info.enabled());
     EXPECT_FALSE(pathExists(root + "/etc/crashdumps"));
-    {
-      const auto e = testing_support::failureOf<vexception>([&] { info.getFileName(); });
-      EXPECT_EQ(e.message(), L"Crash dumping does not enabled");
-      ASSERT_EQ(e.callPoints().size(), 1u);
-      EXPECT_EQ(e.callPoints()[0].function, "CrashDumpInfo::getFileName");
-    }
-    FaultContext fault;
-    writeDumpIfEnabled(&fault, info);
+    const auto e = testing_support::failureOf([&] { info.getFileName(); });
+    EXPECT_EQ(e.message(), L"Crash dumping does not enabled");
+    ASSERT_EQ(e.callPoints().size(), 1u);
+    EXPECT_EQ(e.callPoints()[0].function, "CrashDumpInfo::getFileName");
+    int notAFault = 0;
+    writeDumpIfEnabled(&notAFault, info);
     EXPECT_FALSE(pathExists(root + "/etc/crashdumps"));
-    // Dumps already there stay, all twelve.
-    writeAgedDumps(root + "/etc/crashdumps", 12);
+    createInAgeOrder(root + "/etc/crashdumps", dumps);
   }
-  EXPECT_EQ(namesIn(root + "/etc/crashdumps").size(), 12u);
+  EXPECT_EQ(namesIn(root + "/etc/crashdumps"), dumps);
 }
 
 TEST(CrashDumpInfo, MissingOrUnusableSettingsSwitchDumpsOff) {
-  struct Case {
-    const char* what;
-    std::string values;
-  };
   Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  writeFile(sandbox.path("file-in-the-way"), "x");
-  const std::vector<Case> cases = {
-      {"no product root", dwordValue("CrashDumpsEnabled", 1)},
-      {"empty product root", stringValue("PRODUCT_ROOT_D", "")},
-      {"switch of the wrong type", stringValue("PRODUCT_ROOT_D", root) + stringValue("CrashDumpsEnabled", "1")},
-      {"location that cannot be a directory",
-       stringValue("PRODUCT_ROOT_D", root) + stringValue("CrashDumpsLocation", sandbox.path("file-in-the-way/d"))},
-      {"empty location", stringValue("PRODUCT_ROOT_D", root) + stringValue("CrashDumpsLocation", "")},
-      {"count of the wrong type", stringValue("PRODUCT_ROOT_D", root) + stringValue("CrashDumpsMaxCount", "3")},
-      {"no key at all", ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    sandbox.writeRegistry(c.values.empty() ? "" : configKey(c.values));
+  const std::string root = sandbox.path("opt");
+  testing_support::writeFile(sandbox.path("file-in-the-way"), "x");
+  const std::string section = testing_support::kConfigSection;
+  const std::string rootValue = "\"PRODUCT_ROOT_D\"=\"" + root + "\"\n";
+  for (const std::string& settings : {
+           section + "\"CrashDumpsEnabled\"=dword:00000001\n",
+           section + "\"PRODUCT_ROOT_D\"=\"\"\n",
+           section + rootValue + "\"CrashDumpsEnabled\"=\"1\"\n",
+           section + rootValue + "\"CrashDumpsLocation\"=\"" + sandbox.path("file-in-the-way/d") + "\"\n",
+           section + rootValue + "\"CrashDumpsLocation\"=\"\"\n",
+           section + rootValue + "\"CrashDumpsMaxCount\"=\"3\"\n",
+           std::string(),
+       }) {
+    SCOPED_TRACE(settings);
+    sandbox.writeRegistry(settings);
     CrashDumpInfo info;
     EXPECT_FALSE(info.enabled());
   }
 }
 
-TEST(CrashDumpInfo, ConfiguredLocationIsUsedAndOnlyItIsPruned) {
+TEST(CrashDumpInfo, PruningKeepsTheNewestDumpsOfTheDumpDirectoryOnly) {
   Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
+  const std::string root = sandbox.path("opt");
   const std::string location = sandbox.path("var/dumps");
-  sandbox.writeRegistry(configKey(stringValue("PRODUCT_ROOT_D", root) +
-                                  stringValue("CrashDumpsLocation", location + "/") +
-                                  dwordValue("CrashDumpsMaxCount", 3)));
-  writeAgedDumps(root + "/etc/crashdumps", 5);
-  fake::FixedClock clock(fromLocalTime(kFaultTime));
-  {
-    CrashDumpInfo info;
-    EXPECT_EQ(info.location(), wstr(location));
-    EXPECT_EQ(info.maxCount(), 3u);
-    EXPECT_TRUE(fs::is_directory(location));
-    EXPECT_EQ(info.getFileName(), wstr(location + "/test_crashdump20261204_102150.dmp"));
-    writeAgedDumps(location, 5);
-  }
-  // wcadmin00 is the newest.
-  EXPECT_EQ(namesIn(location), (std::vector<std::string>{"wcadmin00.dmp", "wcadmin01.dmp", "wcadmin02.dmp"}));
-  EXPECT_EQ(namesIn(root + "/etc/crashdumps").size(), 5u);
-}
+  // The oldest entries are no dumps (x.dmp is a directory). The dumps' ages
+  // run against their names: the time decides, not the name.
+  std::vector<std::string> entries = {"x.dmp/", "notes.txt", "x.dmp.zip", "OLD.DMP"};
+  for (const std::string& name : dumpNames(0, 10)) entries.insert(entries.begin() + 4, name);
+  createInAgeOrder(root + "/etc/crashdumps", entries);
+  createInAgeOrder(location, entries);
 
-TEST(CrashDumpInfo, PruningKeepsTheNewestTenDumpsOfAnyLetterCaseAndNothingElse) {
-  Sandbox sandbox;
-  const std::string root = sandbox.path("opt/halvo");
-  const std::string location = root + "/etc/crashdumps";
-  sandbox.writeRegistry(configKey(stringValue("PRODUCT_ROOT_D", root)));
-  {
-    CrashDumpInfo info;
-    writeAgedDumps(location, 12);
-    // Older than every dump, and none of them a dump file to delete.
-    const auto ancient = fs::file_time_type::clock::now() - std::chrono::hours(48);
-    fs::create_directory(location + "/x.dmp");
-    fs::last_write_time(location + "/x.dmp", ancient);
-    for (const char* other : {"y.zip", "Y.ZIP", "notes.txt", "OLD.DMP"}) {
-      writeFile(location + "/" + other, "keep");
-      fs::last_write_time(location + "/" + other, ancient);
-    }
-  }
-  // OLD.DMP is a dump too, and the oldest.
-  std::vector<std::string> expected = {"Y.ZIP", "notes.txt", "x.dmp", "y.zip"};
-  // wcadmin10 and wcadmin11 are the oldest by last-write time.
-  for (int i = 0; i < 10; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "wcadmin%02d.dmp", i);
-    expected.push_back(name);
-  }
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(namesIn(location), expected);
-}
+  // Twelve dumps, ten allowed by default: the two oldest go.
+  writeSettings(sandbox, root, "");
+  { CrashDumpInfo info; }
+  std::vector<std::string> kept = dumpNames(0, 9);
+  kept.insert(kept.begin(), "notes.txt");
+  kept.insert(kept.end(), {"x.dmp", "x.dmp.zip"});
+  EXPECT_EQ(namesIn(root + "/etc/crashdumps"), kept);
 
-TEST(CrashDumpInfo, ProgramNameLosesDirectoryAndExtension) {
-  EXPECT_EQ(programNameWithoutExtension(L"/opt/halvo/admin/bin/wcadmin"), L"wcadmin");
-  EXPECT_EQ(programNameWithoutExtension(L"/opt/halvo/bin/wcadmin.exe"), L"wcadmin");
-  EXPECT_EQ(programNameWithoutExtension(L"/a.b/c/tool.tar.gz"), L"tool.tar");
-  EXPECT_EQ(programNameWithoutExtension(L"/home/x/.hidden"), L".hidden");
-}
-
-TEST(CrashDumpInfo, DumpFileNames) {
-  EXPECT_TRUE(isDumpFileName(L"wcadmin20261204_102150.dmp"));
-  EXPECT_TRUE(isDumpFileName(L"A.DMP"));
-  EXPECT_FALSE(isDumpFileName(L"x.dmp.zip"));
-  EXPECT_FALSE(isDumpFileName(L"x.zip"));
-  EXPECT_FALSE(isDumpFileName(L"x.dmpx"));
+  // A dump directory of its own and three allowed: nothing else is pruned.
+  writeSettings(sandbox, root, "\"CrashDumpsLocation\"=\"" + location + "\"\n\"CrashDumpsMaxCount\"=dword:00000003\n");
+  { CrashDumpInfo info; }
+  EXPECT_EQ(namesIn(location),
+            (std::vector<std::string>{"notes.txt", "w00.dmp", "w01.dmp", "w02.dmp", "x.dmp", "x.dmp.zip"}));
+  EXPECT_EQ(namesIn(root + "/etc/crashdumps"), kept);
 }
 
 }  // namespace

@@ -25,20 +25,16 @@ TEST(Guard, SubclassIsCaughtInsideTheBodyButNotOutsideTheGuard) {
     }
   });
   EXPECT_TRUE(caughtInside);
-
-  bool subclassHandlerRan = false;
+  // Outside it is a plain vexception with the guard's call point added.
   try {
-    try {
-      vguard("op", 10, L"ctx", [] { throwFileNotFound(); });
-    } catch (const VFileNotFoundException&) {
-      subclassHandlerRan = true;
-    }
+    vguard("op", 10, L"ctx", [] { throwFileNotFound(); });
+  } catch (const VFileNotFoundException&) {
+    ADD_FAILURE() << "the subclass left the guard";
   } catch (const vexception& e) {
     ASSERT_EQ(e.callPoints().size(), 2u);
     EXPECT_EQ(e.callPoints()[0].function, "inner");
     EXPECT_EQ(e.callPoints()[1].function, "op");
   }
-  EXPECT_FALSE(subclassHandlerRan);
 }
 
 TEST(Guard, CallPointsStandInnermostFirstInTheFullText) {
@@ -63,8 +59,8 @@ TEST(Guard, ConvertsEveryKindOfFailure) {
   EXPECT_EQ(guarded([] { throw 42; }).message(), L"Unexpected error");
 
   vexception com = guarded([] { throw ComError(0x80004005, L"it broke"); });
-  EXPECT_EQ(com.fullText(),
-            L"Unspecified error (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
+  EXPECT_EQ(com.fullText(), ComError(0x80004005).errorMessage() +
+                                L" (COM Error 80004005, Description: it broke)\n   at c\n   at (f line 1)");
 }
 
 TEST(Guard, ContextIsBuiltOnlyOnFailureAndItsOwnFailureWins) {
@@ -100,8 +96,8 @@ TEST(ComErrors, MessageTextForUnknownResults) {
   EXPECT_EQ(ComError(0x80040200).errorMessage(), L"Unknown error 0x80040200");
   vexception e = comErrorException(ComError(0x80004002, L"", true), L"addAlias(a, b)", "TomcatManager::addAlias", 490);
   EXPECT_EQ(e.fullText(),
-            L"No such interface supported (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at "
-            L"(TomcatManager::addAlias line 490)");
+            ComError(0x80004002).errorMessage() +
+                L" (COM Interop Error 80004002)\n   at addAlias(a, b)\n   at (TomcatManager::addAlias line 490)");
 }
 
 }  // namespace

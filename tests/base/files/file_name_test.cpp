@@ -19,11 +19,12 @@ std::wstring native(std::wstring path) {
 
 bool onWindows() { return pathSeparator() == L'\\'; }
 
-TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegments) {
+TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegmentsAboveEachPlatformsRoots) {
   const struct {
     const wchar_t* directory;
     const wchar_t* name;
-    const wchar_t* expected;
+    const wchar_t* posix;  // on Windows with '\' for '/', unless:
+    const wchar_t* windows = nullptr;
   } cases[] = {
       {L"/opt/tomcat", L"conf", L"/opt/tomcat/conf"},
       {L"/opt/tomcat/", L"conf", L"/opt/tomcat/conf"},
@@ -40,37 +41,21 @@ TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegments) {
       {L"/", L"../../etc", L"/etc"},  // never above the root
       {L"a", L"../../b", L"../b"},
       {L"a", L"..", L"."},
+      // On Windows a drive, a share or a "\\?\" prefix is a root; on POSIX
+      // each is an ordinary name.
+      {L"C:\\data", L"D:\\x", L"C:\\data/D:\\x", L"D:\\x"},
+      {L"/opt", L"C:/x", L"/opt/C:/x", L"C:\\x"},
+      {L"C:/data", L"conf", L"C:/data/conf", L"C:\\data\\conf"},
+      {L"C:\\data", L"..\\..\\x", L"C:\\data/..\\..\\x", L"C:\\x"},
+      {L"C:\\data", L"\\x", L"C:\\data/\\x", L"C:\\x"},
+      {L"C:", L"x", L"C:/x", L"C:\\x"},
+      {L"\\\\server\\share\\a", L"..\\..\\x", L"\\\\server\\share\\a/..\\..\\x", L"\\\\server\\share\\x"},
+      {L"\\\\?\\C:\\a", L"..\\..", L"\\\\?\\C:\\a/..\\..", L"\\\\?\\C:\\"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(VFileName::combine(c.directory, c.name), native(c.expected)) << c.directory << L" + " << c.name;
-  }
-}
-
-// On Windows a drive, a share or a "\\?\" prefix is a root; on POSIX each is
-// an ordinary name.
-TEST(VFileNameCombine, WindowsRootsStandOnTheirOwnOnlyOnWindows) {
-  const struct {
-    const wchar_t* directory;
-    const wchar_t* name;
-    const wchar_t* windows;
-    const wchar_t* posix;
-  } cases[] = {
-      {L"C:\\data", L"D:\\x", L"D:\\x", L"C:\\data/D:\\x"},
-      {L"/opt", L"C:/x", L"C:\\x", L"/opt/C:/x"},
-      {L"C:/data", L"conf", L"C:\\data\\conf", L"C:/data/conf"},
-      {L"C:\\data", L"..\\..\\x", L"C:\\x", L"C:\\data/..\\..\\x"},
-      {L"C:\\data", L"\\x", L"C:\\x", L"C:\\data/\\x"},
-      {L"C:", L"x", L"C:\\x", L"C:/x"},
-      {L"\\\\server\\share\\a", L"..\\..\\x", L"\\\\server\\share\\x", L"\\\\server\\share\\a/..\\..\\x"},
-      {L"\\\\?\\C:\\a", L"..\\..", L"\\\\?\\C:\\", L"\\\\?\\C:\\a/..\\.."},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(VFileName::combine(c.directory, c.name), onWindows() ? c.windows : c.posix)
+    EXPECT_EQ(VFileName::combine(c.directory, c.name), onWindows() && c.windows ? c.windows : native(c.posix))
         << c.directory << L" + " << c.name;
   }
-  EXPECT_EQ(VFileName::parent(L"C:\\x"), onWindows() ? L"C:\\" : L"");
-  EXPECT_EQ(VFileName::parent(L"C:\\"), L"");
-  EXPECT_EQ(normalizeDirectoryPath(L"C:/"), onWindows() ? L"C:/" : L"C:");
 }
 
 TEST(VFileNameCombine, NulInsideOrAnOverlongResultFails) {
@@ -83,23 +68,23 @@ TEST(VFileNameCombine, NulInsideOrAnOverlongResultFails) {
   EXPECT_THROW(VFileName::combine(L"/dir", longName), vexception);
 }
 
-TEST(VFileNameParts, ParentAndName) {
+TEST(VFileNameParts, ParentNameAndTheStoredFormOfADirectoryKeepTheRoot) {
   EXPECT_EQ(VFileName::parent(L"/opt/tomcat/conf"), L"/opt/tomcat");
   EXPECT_EQ(VFileName::parent(L"/opt/tomcat/conf///"), L"/opt/tomcat");
   EXPECT_EQ(VFileName::parent(L"/opt//tomcat"), L"/opt");
   EXPECT_EQ(VFileName::parent(L"/opt"), L"/");
   EXPECT_EQ(VFileName::parent(L"/"), L"");
   EXPECT_EQ(VFileName::parent(L"name"), L"");
+  EXPECT_EQ(VFileName::parent(L"C:\\x"), onWindows() ? L"C:\\" : L"");
+  EXPECT_EQ(VFileName::parent(L"C:\\"), L"");
   EXPECT_EQ(VFileName::name(L"/opt/tomcat/"), L"tomcat");
   EXPECT_EQ(VFileName::name(L"server.xml"), L"server.xml");
-}
-
-TEST(NormalizeDirectoryPath, RemovesTrailingSeparatorsButKeepsTheRoot) {
   EXPECT_EQ(normalizeDirectoryPath(L"/var/opt/halvo///"), L"/var/opt/halvo");
   EXPECT_EQ(normalizeDirectoryPath(L"/var/opt/halvo"), L"/var/opt/halvo");
   EXPECT_EQ(normalizeDirectoryPath(L"///"), L"/");
   EXPECT_EQ(normalizeDirectoryPath(L""), L"");
   EXPECT_EQ(normalizeDirectoryPath(L"dir\\"), onWindows() ? L"dir" : L"dir\\");
+  EXPECT_EQ(normalizeDirectoryPath(L"C:/"), onWindows() ? L"C:/" : L"C:");
 }
 
 }  // namespace

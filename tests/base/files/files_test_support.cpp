@@ -1,67 +1,54 @@
 #include "files_test_support.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
+#include "base/files/file.h"
+#include "base/files/file_system.h"
+#include "base/system/path_separator.h"
 
 namespace files_test {
 
-HoldingChild::HoldingChild(const std::string& path) {
-  const std::string command = "exec sleep 60 < '" + path + "'";
-  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-  if (posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-    throw std::runtime_error("cannot start sleep");
-  }
-  // The shell opens the file before it becomes sleep; wait for both.
-  const std::string canonical = std::filesystem::canonical(path).string();
-  const std::string fd0 = "/proc/" + std::to_string(pid_) + "/fd/0";
-  const std::string exe = "/proc/" + std::to_string(pid_) + "/exe";
-  for (int i = 0; i < 1000; ++i) {
-    std::error_code ec;
-    const bool holds = std::filesystem::read_symlink(fd0, ec).string() == canonical;
-    const bool isSleep = std::filesystem::read_symlink(exe, ec).filename().string().find("sleep") != std::string::npos;
-    if (holds && isSleep) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  throw std::runtime_error("the child never opened " + path);
-}
+namespace {
 
-HoldingChild::~HoldingChild() {
-  if (pid_ > 0) {
-    ::kill(pid_, SIGKILL);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-  }
-}
+// A run of the program started by HoldingChild holds the file and waits to
+// be stopped instead of testing.
+const bool kHoldingChild = [] {
+  const char* path = std::getenv("WC_HOLD_FILE");
+  if (path == nullptr) return false;
+  File file;
+  if (file.open(w(path), FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting)) std::exit(1);
+  writeFile(std::getenv("WC_HOLD_MARK"), "");
+  std::this_thread::sleep_for(std::chrono::minutes(2));
+  std::exit(0);
+}();
 
-RecordingClock::RecordingClock() { Clock::setCurrentForTesting(this); }
-RecordingClock::~RecordingClock() { Clock::setCurrentForTesting(nullptr); }
+}  // namespace
 
-mode_t modeOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return 0;
-  return st.st_mode & 07777;
+HoldingChild::HoldingChild(const std::string& path)
+    : child_(currentProgramPath(), {}, {{"WC_HOLD_FILE", path}, {"WC_HOLD_MARK", mark_ / "held"}}) {
+  if (!waitForPath(mark_ / "held", 20000)) throw std::runtime_error("the child never opened " + path);
 }
 
 std::vector<std::string> treeOf(const std::string& dir) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-    std::string name = std::filesystem::relative(entry.path(), dir).string();
+    std::string name = std::filesystem::relative(entry.path(), dir).generic_string();
     if (entry.is_directory()) name += "/";
     names.push_back(name);
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::wstring native(const std::string& path) { return toPlatformSeparators(w(path)); }
+
+void makeReadOnly(const std::string& path) {
+  if (FileSystem::Default().setReadOnly(w(path), true)) throw std::runtime_error("cannot make " + path + " read-only");
 }
 
 }  // namespace files_test

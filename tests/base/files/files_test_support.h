@@ -2,12 +2,12 @@
 // Helpers of the file tests: a child process that holds a file open, a clock
 // that records sleeps instead of sleeping, and the shared test helpers.
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/system/clock.h"
+#include "support/child_process.h"
 #include "support/failures.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
@@ -16,25 +16,23 @@ namespace files_test {
 
 using namespace testing_support;
 
-// Starts `sleep` with its standard input read from `path`, and waits until the
-// child really holds it. Kills and reaps the child on destruction.
+// Another run of this test program that holds `path` open (read access,
+// others may only read) until the object goes.
 class HoldingChild {
  public:
   explicit HoldingChild(const std::string& path);
-  ~HoldingChild();
-  HoldingChild(const HoldingChild&) = delete;
-  HoldingChild& operator=(const HoldingChild&) = delete;
-  pid_t pid() const { return pid_; }
+  uint32_t pid() const { return static_cast<uint32_t>(child_.pid()); }
 
  private:
-  pid_t pid_ = -1;
+  TempDir mark_;
+  ChildProcess child_;
 };
 
 // Installs itself as the current clock; sleeps return at once and are noted.
 class RecordingClock : public Clock {
  public:
-  RecordingClock();
-  ~RecordingClock() override;
+  RecordingClock() { Clock::setCurrentForTesting(this); }
+  ~RecordingClock() override { Clock::setCurrentForTesting(nullptr); }
   uint32_t tickCount() override { return elapsed_; }
   int64_t now() override { return 0; }
   LocalTime localTime() override { return {}; }
@@ -48,8 +46,24 @@ class RecordingClock : public Clock {
   uint32_t elapsed_ = 0;
 };
 
-mode_t modeOf(const std::string& path);
 // The entries of a directory, sorted, "sub/" for subdirectories, recursively.
 std::vector<std::string> treeOf(const std::string& dir);
+
+// A path written with '/' as the file helpers give it back once they joined
+// names to it: with the platform's separator.
+std::wstring native(const std::string& path);
+
+// Makes an entry read-only the platform's way (on POSIX: no write bits).
+void makeReadOnly(const std::string& path);
+
+// The failure of class E that `call` ends with, checked for a part of its
+// message and the function of its first call point.
+template <class E = vexception, class Call>
+E failureHolding(Call&& call, const std::wstring& part, const char* function) {
+  E e = failureOf<E>(std::forward<Call>(call));
+  EXPECT_TRUE(holds(e.message(), part));
+  EXPECT_EQ(e.callPoints().at(0).function, function);
+  return e;
+}
 
 }  // namespace files_test

@@ -2,46 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include "log_test_support.h"
+#include "support/sandbox.h"
 
-namespace {
-void setDebug(const testing_support::Sandbox& sandbox, const std::string& value) {
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n" + value + "\n");
-}
-}  // namespace
-
-TEST(PolledDebugSetting, ReadsTheStoreOnCalls1_17And33Only) {
+TEST(PolledDebugSetting, ReadsTheStoreOnCalls1_17_33AndSoOnKeepingTheValueReadLast) {
   testing_support::Sandbox sandbox;
+  auto store = [&](const std::string& values) { sandbox.writeRegistry(testing_support::kConfigSection + values); };
   PolledDebugSetting setting;
-  setDebug(sandbox, "\"Debug\"=dword:00000001");
-  EXPECT_TRUE(setting.get());  // call 1 reads
-  setDebug(sandbox, "\"Debug\"=dword:00000000");
-  for (int call = 2; call <= 16; ++call) EXPECT_TRUE(setting.get()) << "call " << call;
-  EXPECT_FALSE(setting.get());  // call 17 reads
-  setDebug(sandbox, "\"Debug\"=dword:00000002");
-  for (int call = 18; call <= 32; ++call) EXPECT_FALSE(setting.get()) << "call " << call;
-  EXPECT_TRUE(setting.get());  // call 33 reads; any non-zero value is on
-}
+  // Sixteen calls: the first reads what was stored before, then the store
+  // changes, and the other fifteen answer the same.
+  auto sixteenCalls = [&](const std::string& values) {
+    const bool answer = setting.get();
+    store(values);
+    for (int call = 2; call <= 16; ++call) EXPECT_EQ(setting.get(), answer) << "call " << call;
+    return answer;
+  };
+  store("\"Other\"=dword:00000001");
+  EXPECT_FALSE(sixteenCalls("\"Debug\"=dword:00000001"));  // missing: initially off
+  EXPECT_TRUE(sixteenCalls("\"Other\"=dword:00000000"));
+  EXPECT_TRUE(sixteenCalls("\"Debug\"=dword:00000000"));  // missing: the value read last
+  EXPECT_FALSE(sixteenCalls("\"Debug\"=dword:00000002"));
+  EXPECT_TRUE(sixteenCalls("\"Debug\"=\"1\""));  // any non-zero value is on
 
-TEST(PolledDebugSetting, AMissingValueKeepsTheCachedOne) {
-  testing_support::Sandbox sandbox;
-  PolledDebugSetting setting;
-  setDebug(sandbox, "\"Other\"=dword:00000001");
-  EXPECT_FALSE(setting.get());  // initially off
-  for (int call = 2; call <= 16; ++call) setting.get();
-  setDebug(sandbox, "\"Debug\"=dword:00000001");
-  EXPECT_TRUE(setting.get());  // call 17
-  setDebug(sandbox, "\"Other\"=dword:00000000");
-  for (int call = 18; call <= 33; ++call) EXPECT_TRUE(setting.get()) << "call " << call;
-}
-
-TEST(PolledDebugSetting, AValueOfTheWrongTypeAnswersFalse) {
-  testing_support::Sandbox sandbox;
-  PolledDebugSetting setting;
-  setDebug(sandbox, "\"Debug\"=\"1\"");
+  // A value of the wrong type or size answers false.
   EXPECT_FALSE(setting.get());
-
-  PolledDebugSetting wrongSize;
-  setDebug(sandbox, "\"Debug\"=hex(4):01,00,00,00,00,00,00,00");
-  EXPECT_FALSE(wrongSize.get());
+  store("\"Debug\"=hex(4):01,00,00,00,00,00,00,00");
+  EXPECT_FALSE(PolledDebugSetting().get());
 }

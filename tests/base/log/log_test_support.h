@@ -3,15 +3,15 @@
 // captured through its descriptor, and a sandbox machine with the panel's
 // configuration key.
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "base/errors/vexception.h"
 #include "base/log/log_manager.h"
 #include "base/system/clock.h"
 #include "base/text/unicode.h"
@@ -23,9 +23,11 @@ inline int64_t localSeconds(int year, int month, int day, int hour = 12, int min
   return fromLocalTime(LocalTime{year, month, day, hour, minute, second, 0});
 }
 
+// The process's clock while it exists.
 class FakeClock : public Clock {
  public:
-  explicit FakeClock(int64_t seconds) : seconds_(seconds) {}
+  explicit FakeClock(int64_t seconds) : seconds_(seconds) { Clock::setCurrentForTesting(this); }
+  ~FakeClock() override { Clock::setCurrentForTesting(nullptr); }
   uint32_t tickCount() override { return ticks_; }
   int64_t now() override { return seconds_; }
   LocalTime localTime() override {
@@ -39,10 +41,7 @@ class FakeClock : public Clock {
     ticks_ += ms;
     seconds_ += ms / 1000;
   }
-  void advanceDays(int days) {
-    seconds_ += int64_t{days} * 86400;
-    ticks_ += static_cast<uint32_t>(days) * 86400u * 1000u;
-  }
+  void advanceDays(int days) { advanceMs(static_cast<uint32_t>(days) * 86400u * 1000u); }
   void setMilliseconds(int ms) { milliseconds_ = ms; }
 
  private:
@@ -51,25 +50,12 @@ class FakeClock : public Clock {
   int milliseconds_ = 0;
 };
 
-// Puts a clock in for a scope.
-class ScopedClock {
- public:
-  explicit ScopedClock(Clock& clock) { Clock::setCurrentForTesting(&clock); }
-  ~ScopedClock() { Clock::setCurrentForTesting(nullptr); }
-  ScopedClock(const ScopedClock&) = delete;
-  ScopedClock& operator=(const ScopedClock&) = delete;
-};
-
-// Sends file descriptor 1 into a temporary file until finish().
+// Sends file descriptor 1 into a temporary file until finish(); on Windows
+// the file is binary, so it holds what the program wrote before the console's
+// own line ends.
 class StdoutCapture {
  public:
-  StdoutCapture() {
-    fflush(stdout);
-    saved_ = dup(1);
-    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(fd, 1);
-    close(fd);
-  }
+  StdoutCapture();
   ~StdoutCapture() { restore(); }
   std::string finish() {
     restore();
@@ -77,13 +63,7 @@ class StdoutCapture {
   }
 
  private:
-  void restore() {
-    if (saved_ < 0) return;
-    fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-    saved_ = -1;
-  }
+  void restore();
   testing_support::TempDir dir_;
   std::string path_ = dir_ / "stdout";
   int saved_ = -1;
@@ -94,49 +74,19 @@ inline std::wstring fromUtf16le(const std::string& bytes) {
   return text ? *text : L"<invalid UTF-16>";
 }
 
-inline std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    out.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return out;
-}
-
-// A sink that keeps what it is given.
-class RecordingSink : public LogSink {
- public:
-  struct Entry {
-    LogLevel level;
-    std::wstring text;
-    bool fromException;
-    size_t callPoints;
-  };
-  void write(LogLevel level, const std::wstring& text) override { entries.push_back({level, text, false, 0}); }
-  void write(LogLevel level, const vexception& e) override {
-    entries.push_back({level, e.fullText(), true, e.callPoints().size()});
-  }
-  std::vector<Entry> entries;
-};
-
 // A sandbox whose configuration key names a product root inside it.
 class LogSandbox {
  public:
-  explicit LogSandbox(bool debug, const std::string& extraValues = "") { configure(debug, extraValues); }
+  explicit LogSandbox(bool debug) { configure(debug); }
 
   // Rewrites the configuration key. The Debug value is always written, so that
   // the cached switch of the process follows it.
   void configure(bool debug, const std::string& extraValues = "") const {
-    sandbox_.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" +
-                           productRoot() + "\"\n\"Debug\"=dword:0000000" + (debug ? "1" : "0") + "\n" + extraValues +
-                           "\n");
+    sandbox_.writeRegistry(testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() +
+                           "\"\n\"Debug\"=dword:0000000" + (debug ? "1" : "0") + "\n" + extraValues + "\n");
   }
   std::string productRoot() const { return sandbox_.path("product"); }
   std::string logsDir() const { return sandbox_.path("product/admin/logs"); }
-  std::string eventsFile() const { return sandbox_.path("var/log/halvo/events.log"); }
   const testing_support::Sandbox& sandbox() const { return sandbox_; }
 
  private:
@@ -148,5 +98,48 @@ class LogSandbox {
 inline void refreshDebugSwitch() {
   for (int i = 0; i < 16; ++i) isDebugEnabled();
 }
+
+// The events the event log holds for the panel's log, one line each as the
+// POSIX stand-in writes them: "<date> <time> <type> <source>: <strings joined by ': '>".
+std::vector<std::string> eventLines(const testing_support::Sandbox& sandbox);
+// Empties the panel's event log where it outlives a sandbox (Windows).
+void clearEventLog();
+
+// Messages dispatched by the process's LogManager into a sandbox.
+class DispatchTest : public ::testing::Test {
+ protected:
+  // A sandbox, the default switches for its Debug setting and a console that
+  // has not printed yet; the process's table is put back after the test.
+  void start(bool debug) {
+    box.reset();  // its environment goes before the next one is set
+    box = std::make_unique<LogSandbox>(debug);
+    refreshDebugSwitch();
+    manager().closeEventLog();
+    manager().applyDefaultSwitches();
+    manager().switches().setConsoleHasOutput(false);
+    clearEventLog();
+  }
+  void SetUp() override {
+    manager();
+    std::memcpy(saved, m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22->sinkTable, sizeof saved);
+  }
+  void TearDown() override {
+    manager().closeEventLog();
+    std::memcpy(m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22->sinkTable, saved, sizeof saved);
+  }
+  static LogManager& manager() { return LogManager::instance(); }
+  std::vector<std::string> events() const { return eventLines(box->sandbox()); }
+  std::wstring debugLog() const {
+    std::wstring all;
+    if (!std::filesystem::exists(box->logsDir())) return all;
+    for (const auto& entry : std::filesystem::directory_iterator(box->logsDir())) {
+      all += fromUtf16le(testing_support::readFile(entry.path().string()).substr(2));
+    }
+    return all;
+  }
+
+  std::unique_ptr<LogSandbox> box;
+  unsigned char saved[kSinkTableSize];
+};
 
 }  // namespace log_test

@@ -4,21 +4,6 @@
 #include "base/log/log_manager.h"
 #include "base/log/sink_switches.h"
 
-TEST(SinkSwitches, DefaultsSendErrorsToTheEventLogAndWithDebugEveryLevel) {
-  for (bool debug : {false, true}) {
-    unsigned char table[kSinkTableSize] = {};
-    table[12] = debug;  // filling the defaults leaves the console flag alone
-    SinkSwitches::fillDefaults(table, debug);
-    SinkSwitches s(table);
-    const bool console[6] = {false, false, true, true, true, true};
-    for (int level = 0; level < 6; ++level) {
-      EXPECT_EQ(s.console(level), console[level]) << level;
-      EXPECT_EQ(s.eventLog(level), debug || level >= LOG_ERROR) << level << " debug " << debug;
-    }
-    EXPECT_EQ(s.consoleHasOutput(), debug);
-  }
-}
-
 TEST(SinkSwitches, LevelsOutsideTheTableReachNoSinkAndCannotBeSwitchedOn) {
   unsigned char table[kSinkTableSize + 1] = {};
   table[kSinkTableSize] = 0x5A;  // a guard byte behind the table
@@ -70,15 +55,4 @@ TEST(ExecuteContext, CreatesAndPublishesItsOwnWhenNoModuleHasOne) {
   EXPECT_EQ(own, created);  // still referenced by us
   releaseExecuteContext(created, own);
   EXPECT_EQ(own, nullptr);  // the last reference freed it and emptied the slot
-}
-
-TEST(ExecuteContext, TheProcessManagerPublishesItsContextInTheExportedSlot) {
-  LogManager& manager = LogManager::instance();
-  ExecuteContext* published = m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22;
-  ASSERT_NE(published, nullptr);
-  ASSERT_NE(published->sinkTable, nullptr);
-  unsigned char before = published->sinkTable[LOG_WARNING];
-  manager.switches().setConsole(LOG_WARNING, before == 0);
-  EXPECT_EQ(published->sinkTable[LOG_WARNING], before == 0 ? 1 : 0);
-  manager.switches().setConsole(LOG_WARNING, before != 0);
 }

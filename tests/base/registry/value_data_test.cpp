@@ -33,15 +33,6 @@ TEST(ValueData, MultiStrings) {
   EXPECT_EQ(decodeMultiString(std::string("a\0b\0", 4)), std::vector<std::wstring>{L"ab"});
 }
 
-TEST(ValueData, Numbers) {
-  EXPECT_EQ(encodeDword(0x01020304), std::string("\x04\x03\x02\x01", 4));
-  EXPECT_EQ(decodeDword(encodeDword(0xFFFFFFFE)), 0xFFFFFFFEu);
-  EXPECT_FALSE(decodeDword(std::string(8, '\0')));
-  EXPECT_FALSE(decodeDword(std::string(3, '\0')));
-  EXPECT_EQ(decodeQword(encodeQword(0x0102030405060708ull)), 0x0102030405060708ull);
-  EXPECT_FALSE(decodeQword(encodeDword(1)));
-}
-
 TEST(ValueData, PlainStringsAreThoseAQuotedTextKeepsWhole) {
   EXPECT_TRUE(isPlainString(encodeString(L"C:\\a \"b\"\tc")));
   EXPECT_TRUE(isPlainString(encodeString(L"")));
@@ -50,13 +41,4 @@ TEST(ValueData, PlainStringsAreThoseAQuotedTextKeepsWhole) {
   EXPECT_FALSE(isPlainString(std::string("a\0b\0", 4)));          // no terminator
   EXPECT_FALSE(isPlainString(std::string("a\0\0", 3)));           // odd size
   EXPECT_FALSE(isPlainString(std::string("\x3d\xd8\0\0", 4)));    // lone surrogate
-}
-
-TEST(ValueData, TypeNames) {
-  for (uint32_t type : {REG_NONE, REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD}) {
-    EXPECT_EQ(typeFromName(typeName(type)), type) << type;
-  }
-  EXPECT_EQ(typeFromName(L"reg_dword"), REG_DWORD);
-  EXPECT_EQ(typeName(77), L"REG_UNKNOWN(77)");
-  EXPECT_FALSE(typeFromName(L"REG_TEXT"));
 }

@@ -43,15 +43,14 @@ XmlElement newHost(const XmlDocument& document, const std::wstring& name) {
 }  // namespace
 
 TEST(XmlLayout, AppendedSubtreesAreIndentedLikeTheirSiblingsAndRemovalsLeaveNoBlankLines) {
-  TempDir dir;
-  XmlDocument document = loadText(dir, kEngine);
+  XmlDocument document = loadText(kEngine);
   XmlElement engine = engineOf(document);
   XmlElement host = newHost(document, L"b.test");
   engine.appendChild(host);
   XmlElement alias = document.createElement(L"Alias");
   alias.appendChild(document.createTextNode(L"c.test"));
   childElement(engine, L"Host").appendChild(alias);
-  EXPECT_EQ(saveText(dir, document),
+  EXPECT_EQ(saveText(document),
             "<Server>\n"
             "  <Service name=\"HCP\">\n"
             "    <Engine name=\"HCP\">\n"
@@ -71,28 +70,27 @@ TEST(XmlLayout, AppendedSubtreesAreIndentedLikeTheirSiblingsAndRemovalsLeaveNoBl
   // Removing what was added gives back the same file.
   engine.removeChild(host);
   childElement(engine, L"Host").removeChild(alias);
-  EXPECT_EQ(saveText(dir, document), kEngine);
+  EXPECT_EQ(saveText(document), kEngine);
 
   engine.removeChild(childElement(engine, L"Host"));
   engine.removeChild(childElement(engine, L"Realm"));
   const std::string emptied = "<Server>\n  <Service name=\"HCP\">\n    <Engine name=\"HCP\">\n";
   const std::string closing = "    </Engine>\n  </Service>\n</Server>\n";
-  EXPECT_EQ(saveText(dir, document), emptied + closing);
+  EXPECT_EQ(saveText(document), emptied + closing);
   // The emptied Engine takes new children one level deeper than itself.
   engine.appendChild(document.createElement(L"Host"));
-  EXPECT_EQ(saveText(dir, document), emptied + "      <Host/>\n" + closing);
+  EXPECT_EQ(saveText(document), emptied + "      <Host/>\n" + closing);
 }
 
 TEST(XmlLayout, ParentWithoutChildrenGetsItsIndentationPlusTheDocumentsUnit) {
-  TempDir dir;
-  XmlDocument document = loadText(dir,
-                                  "<Server>\n"
-                                  "    <Service name=\"Catalina\">\n"
-                                  "        <Engine name=\"Catalina\"/>\n"
-                                  "    </Service>\n"
-                                  "</Server>\n");
+  XmlDocument document = loadText(
+      "<Server>\n"
+      "    <Service name=\"Catalina\">\n"
+      "        <Engine name=\"Catalina\"/>\n"
+      "    </Service>\n"
+      "</Server>\n");
   engineOf(document).appendChild(newHost(document, L"a.test"));
-  EXPECT_EQ(saveText(dir, document),
+  EXPECT_EQ(saveText(document),
             "<Server>\n"
             "    <Service name=\"Catalina\">\n"
             "        <Engine name=\"Catalina\">\n"
@@ -106,9 +104,8 @@ TEST(XmlLayout, ParentWithoutChildrenGetsItsIndentationPlusTheDocumentsUnit) {
 }
 
 TEST(XmlLayout, NewServiceGoesLastInStockServerXml) {
-  TempDir dir;
   const std::string original = stockServerXml();
-  XmlDocument document = loadText(dir, original);
+  XmlDocument document = loadText(original);
   XmlElement service = document.createElement(L"Service");
   service.setAttribute(L"name", L"HCP");
   XmlElement engine = document.createElement(L"Engine");
@@ -118,11 +115,11 @@ TEST(XmlLayout, NewServiceGoesLastInStockServerXml) {
 
   const std::string closing = "</Server>\n";
   ASSERT_TRUE(original.ends_with("  </Service>\n" + closing));
-  EXPECT_EQ(saveText(dir, document), original.substr(0, original.size() - closing.size()) +
-                                         "  <Service name=\"HCP\">\n"
-                                         "    <Engine name=\"HCP\"/>\n"
-                                         "  </Service>\n" +
-                                         closing);
+  EXPECT_EQ(saveText(document), original.substr(0, original.size() - closing.size()) +
+                                    "  <Service name=\"HCP\">\n"
+                                    "    <Engine name=\"HCP\"/>\n"
+                                    "  </Service>\n" +
+                                    closing);
 }
 
 TEST(XmlLayout, NewElementsFollowTheLineBreaksCompactnessAndCommentsAroundThem) {
@@ -140,11 +137,10 @@ TEST(XmlLayout, NewElementsFollowTheLineBreaksCompactnessAndCommentsAroundThem) 
       {"<Engine>\n  <Host/>\n  <!-- last -->\n</Engine>", L"",
        "<Engine>\n  <Host/>\n  <!-- last -->\n  <N/>\n</Engine>"},
   };
-  TempDir dir;
   for (const auto& c : cases) {
-    XmlDocument document = loadText(dir, c.original);
+    XmlDocument document = loadText(c.original);
     XmlElement root = document.documentElement();
     (*c.parent ? childElement(root, c.parent) : root).appendChild(document.createElement(L"N"));
-    EXPECT_EQ(saveText(dir, document), c.expected);
+    EXPECT_EQ(saveText(document), c.expected);
   }
 }

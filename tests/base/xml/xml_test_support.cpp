@@ -13,20 +13,27 @@ std::string stockServerXml() {
   return testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/base/xml/data/server.xml");
 }
 
-XmlDocument loadText(const testing_support::TempDir& dir, const std::string& content, const std::string& name) {
+const testing_support::TempDir& scratch() {
+  static const testing_support::TempDir dir;
+  return dir;
+}
+
+XmlDocument loadText(const std::string& content, const std::string& name) {
+  const testing_support::TempDir& dir = scratch();
   testing_support::writeFile(dir / name, content);
   XmlDocument document;
   vxmlLoad(document, w(dir / name), true, false);
   return document;
 }
 
-XmlDocument loadUnchanged(const testing_support::TempDir& dir, const std::string& content) {
-  XmlDocument document = loadText(dir, content);
-  EXPECT_EQ(saveText(dir, document, "unchanged.xml"), content);
+XmlDocument loadUnchanged(const std::string& content) {
+  XmlDocument document = loadText(content);
+  EXPECT_EQ(saveText(document, "unchanged.xml"), content);
   return document;
 }
 
-std::wstring loadFailureReason(const testing_support::TempDir& dir, const std::string& content) {
+std::wstring loadFailureReason(const std::string& content) {
+  const testing_support::TempDir& dir = scratch();
   testing_support::writeFile(dir / "bad.xml", content);
   const std::wstring message = testing_support::failureOf([&] {
                                  XmlDocument document;
@@ -37,7 +44,8 @@ std::wstring loadFailureReason(const testing_support::TempDir& dir, const std::s
   return message.substr(0, message.size() - std::min(message.size(), suffix.size()));
 }
 
-std::string saveText(const testing_support::TempDir& dir, const XmlDocument& document, const std::string& name) {
+std::string saveText(const XmlDocument& document, const std::string& name) {
+  const testing_support::TempDir& dir = scratch();
   vxmlSave(document, w(dir / name));
   return testing_support::readFile(dir / name);
 }

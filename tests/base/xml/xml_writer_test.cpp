@@ -32,14 +32,13 @@ void writeRealm(const std::wstring& path, const std::wstring& user, const std::w
 
 }  // namespace
 
-TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactlyOverALongerOne) {
-  TempDir dir;
-  const std::wstring path = w(dir / "a.test.xml");
+TEST(XmlWriterTest, WritesFilesThatReadBackExactlyOverLongerOnesAndAttributesBelongToTheNextElementOnly) {
+  const std::wstring path = w(scratch() / "a.test.xml");
   const std::wstring password = L"p\"a's<s>w&o\trd\n \u00e9\u65e5";
   writeRealm(path, L"first", L"a-rather-long-first-password" + std::wstring(200, L'x'));
   writeRealm(path, L"admin", password);
 
-  EXPECT_EQ(readFile(dir / "a.test.xml"),
+  EXPECT_EQ(readFile(scratch() / "a.test.xml"),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<tomcat-users>\n"
             "  <user username=\"admin\" password=\"p&quot;a's&lt;s&gt;w&amp;o&#9;rd&#10; \xC3\xA9\xE6\x97\xA5\" "
@@ -50,12 +49,9 @@ TEST(XmlWriterTest, WritesRealmFileThatReadsBackExactlyOverALongerOne) {
   XmlElement user = childElement(document.documentElement(), L"user");
   EXPECT_EQ(vxmlGetAttribute(user, L"username", L""), L"admin");
   EXPECT_EQ(vxmlGetAttribute(user, L"password", L""), password);
-}
 
-TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
-  TempDir dir;
   XmlWriter writer;
-  writer.open(w(dir / "storage.xml"));
+  writer.open(w(scratch() / "storage.xml"));
   writer.startDocument();
   writer.addAttribute(L"dropped", L"x");
   writer.clearAttributes();
@@ -69,7 +65,7 @@ TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
   }
   writer.endElement(L"Entries");
   writer.endDocument();
-  EXPECT_EQ(readFile(dir / "storage.xml"),
+  EXPECT_EQ(readFile(scratch() / "storage.xml"),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<Entries>\n"
             "  <Entry Id=\"1\" URI=\"/var/x\" Service=\"\"/>\n"
@@ -77,22 +73,11 @@ TEST(XmlWriterTest, AttributesBelongToTheNextElementOnly) {
             "</Entries>\n");
 }
 
-TEST(XmlWriterTest, NothingIsWrittenUntilTheDocumentIsComplete) {
-  TempDir dir;
-  writeFile(dir / "a.test.xml", "old");
-  {
-    XmlWriter writer;
-    writer.open(w(dir / "a.test.xml"));
-    writer.startDocument();
-    writer.startElement(L"tomcat-users");
-    EXPECT_EQ(readFile(dir / "a.test.xml"), "old");
-  }  // abandoned, as when an exception leaves the caller
-  EXPECT_EQ(readFile(dir / "a.test.xml"), "old");
-}
-
-TEST(XmlWriterTest, MisuseIsReportedWithThePath) {
-  TempDir dir;
-  const std::wstring path = w(dir / "x.xml");
+// Nothing is written until the document is complete: a writer abandoned on
+// the way, as when an exception leaves the caller, leaves the file as it was.
+TEST(XmlWriterTest, MisuseAndWriteFailuresAreReportedWithThePathAndChangeNothing) {
+  const std::wstring path = w(scratch() / "x.xml");
+  writeFile(scratch() / "x.xml", "old");
   const struct {
     std::function<void(XmlWriter&)> misuse;  // after open and startDocument
     const wchar_t* problem;
@@ -124,14 +109,11 @@ TEST(XmlWriterTest, MisuseIsReportedWithThePath) {
               writer.startElement(L"a");
             }).message(),
             L"Unable to write XML file '" + path + L"': startDocument was not called");
-  EXPECT_FALSE(pathExists(dir / "x.xml"));
-}
+  EXPECT_EQ(readFile(scratch() / "x.xml"), "old");
 
-TEST(XmlWriterTest, WriteFailureNamesThePathAndOnlyUtf8IsAccepted) {
-  TempDir dir;
-  const std::wstring path = w(dir / "missing/a.test.xml");
-  const vexception e = failureOf([&] { writeRealm(path, L"u", L"p"); });
-  EXPECT_TRUE(holds(e.message(), path));
+  const std::wstring missing = w(scratch() / "missing/a.test.xml");
+  const vexception e = failureOf([&] { writeRealm(missing, L"u", L"p"); });
+  EXPECT_TRUE(holds(e.message(), missing));
   EXPECT_EQ(e.callPoints().back().function, "XmlWriter::endDocument");
   EXPECT_THROW(XmlWriter(L"UTF-16"), vexception);
   EXPECT_NO_THROW(XmlWriter(L"utf-8"));

@@ -1,21 +1,10 @@
-// Conversions between wide strings and byte encodings.
+// Case and splitting of wide strings.
 
-#include "base/text/convert.h"
+#include "base/text/strings.h"
 
 #include <gtest/gtest.h>
 
-#include "base/text/strings.h"
-#include "base/text/unicode.h"
-
 namespace {
-
-TEST(Convert, Utf16LittleEndianRoundTrip) {
-  std::wstring text = L"A\u00FC\U0001F600";
-  std::string bytes = wideToUtf16le(text);
-  EXPECT_EQ(bytes, std::string("A\0\xFC\0\x3D\xD8\x00\xDE", 8));
-  EXPECT_EQ(utf16leToWide(bytes).value(), text);
-  EXPECT_FALSE(utf16leToWide(std::string("A", 1)).has_value());
-}
 
 TEST(Strings, CaseAndSplitting) {
   EXPECT_EQ(lowerCase(L"Ab.TEST \u00DC"), L"ab.test \u00FC");

@@ -1,0 +1,105 @@
+// What only POSIX has: permission bits, owners and the umask, symbolic links
+// as every user may make them, and mount points.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "base/errors/os_error.h"
+#include "base/files/atomic_write.h"
+#include "base/files/copy.h"
+#include "base/files/directory.h"
+#include "base/files/file_exist.h"
+#include "base/files/file_system.h"
+#include "base/files/recycler.h"
+#include "base/files/rename.h"
+#include "files_test_support.h"
+
+using namespace files_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+mode_t modeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+TEST(PosixFiles, ModesAreAskedKeptAndCopiedWhateverTheUmaskAndTheRecyclerIsClosed) {
+  Sandbox sandbox;
+  const auto at = [&](const char* name) { return sandbox.path(name); };
+  replaceFileAtomically(w(at("plain.xml")), "x");
+  EXPECT_EQ(modeOf(at("plain.xml")), 0644u);
+  writeFile(at("realm.xml"), "old");
+  ASSERT_EQ(::chmod(at("realm.xml").c_str(), 0666), 0);
+  const FilePermissions ownerAndGroup{0640, w(sandbox.root())};
+  replaceFileAtomically(w(at("realm.xml")), "password", &ownerAndGroup);
+  EXPECT_EQ(modeOf(at("realm.xml")), 0640u);
+  replaceFileAtomically(w(at("realm.xml")), "new");
+  EXPECT_EQ(modeOf(at("realm.xml")), 0640u);
+  ASSERT_EQ(::chmod(at("plain.xml").c_str(), 0604), 0);
+  copyFile(w(at("plain.xml")), w(at("copy.xml")), true);
+  EXPECT_EQ(modeOf(at("copy.xml")), 0604u);
+
+  makeDirectories(at("src/sub"));
+  ASSERT_EQ(::chmod(at("src").c_str(), 0750), 0);
+  FaultyFileSystem faults;
+  faults.failWhen(FsCall::MoveFile, w(at("src")), ERROR_NOT_SAME_DEVICE, 0, 1);
+  renameDir(w(at("src")), w(at("dst")), false);
+  EXPECT_EQ(modeOf(at("dst")), 0750u);
+
+  const mode_t oldMask = ::umask(0077);
+  const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
+  VDirectory::createDirectory(w(at("dst/new/deeper")), &access);
+  ::umask(oldMask);
+  EXPECT_EQ(modeOf(at("dst")), 0750u);
+  EXPECT_EQ(modeOf(at("dst/new")), 0755u);
+  EXPECT_EQ(modeOf(at("dst/new/deeper")), 0755u);
+  struct stat st {};
+  ASSERT_EQ(::stat(at("dst/new/deeper").c_str(), &st), 0);
+  EXPECT_TRUE(::geteuid() != 0 || st.st_uid == 0u);
+  recyclerDirectory(w(at("dst/file")));
+  EXPECT_EQ(modeOf(at("Recycler/{86066D57-9347-46a7-B4DB-971D9EF36D29}")), 0700u);
+}
+
+TEST(PosixFiles, LinksAreFollowedAndAnAtomicWriteReplacesWhatTheyPointAt) {
+  TempDir dir;
+  fs::create_directory(dir / "real");
+  writeFile(dir / "real/server.xml", "old");
+  ASSERT_EQ(::chmod((dir / "real/server.xml").c_str(), 0640), 0);
+  fs::create_symlink("real/server.xml", dir / "server.xml");  // relative, and reached through a second link
+  fs::create_symlink(dir / "server.xml", dir / "chain.xml");
+  replaceFileAtomically(w(dir / "chain.xml"), "new");
+  EXPECT_TRUE(fs::is_symlink(dir / "chain.xml") && fs::is_symlink(dir / "server.xml"));
+  EXPECT_EQ(readFile(dir / "real/server.xml"), "new");
+  EXPECT_EQ(modeOf(dir / "real/server.xml"), 0640u);
+  EXPECT_EQ(treeOf(dir / "real").size(), 1u);  // the temporary file was beside the target
+  fs::create_symlink("real/new.xml", dir / "dangling.xml");
+  replaceFileAtomically(w(dir / "dangling.xml"), "created");
+  EXPECT_EQ(readFile(dir / "real/new.xml"), "created");
+  fs::create_symlink("loop.xml", dir / "loop.xml");
+  EXPECT_THROW(replaceFileAtomically(w(dir / "loop.xml"), "x"), vosexception);
+  EXPECT_TRUE(fs::is_symlink(dir / "loop.xml"));
+
+  fs::create_directory_symlink(dir / "real", dir / "link");
+  bool isDirectory = false;
+  EXPECT_TRUE(fileExist(w(dir / "link"), &isDirectory));
+  EXPECT_TRUE(isDirectory);
+  fs::create_symlink(dir / "nowhere", dir / "nowhere.xml");
+  EXPECT_TRUE(fileExist(w(dir / "nowhere.xml"), &isDirectory));
+  EXPECT_FALSE(isDirectory);
+}
+
+TEST(PosixFiles, VolumeRootIsTheLongestMountPoint) {
+  std::wstring root;
+  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/proc/self/status", root), ERROR_SUCCESS);
+  EXPECT_EQ(root, L"/proc");
+  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/proc/no/such/entry", root), ERROR_SUCCESS);
+  EXPECT_EQ(root, L"/proc");
+  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/", root), ERROR_SUCCESS);
+  EXPECT_EQ(root, L"/");
+}
+
+}  // namespace
