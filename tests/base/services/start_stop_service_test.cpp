@@ -9,6 +9,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testing_support::failureOf;
 
 namespace {
 
@@ -21,7 +22,7 @@ struct Progress {
 
 using StartStopServiceTest = ServiceWrapperTest;
 
-TEST_F(StartStopServiceTest, StopStopsRunningDependentsFirstDepthFirst) {
+TEST_F(StartStopServiceTest, StopStopsRunningDependentsDepthFirstAndStartStartsDependenciesFirst) {
   // B and D depend on A; C depends on B. E depends on A but is stopped.
   manager.add(L"A", SERVICE_RUNNING).dependents = {L"B", L"E", L"D"};
   manager.add(L"B", SERVICE_RUNNING).dependents = {L"C"};
@@ -30,25 +31,19 @@ TEST_F(StartStopServiceTest, StopStopsRunningDependentsFirstDepthFirst) {
   manager.add(L"E", SERVICE_STOPPED);
   Progress progress;
   std::vector<std::wstring> stopped;
-
   service::startStopService(L"A", false, nullptr, nullptr, &Progress::record, &progress, &stopped);
-
   EXPECT_THAT(calls(L"control"), ElementsAre(L"control C 1", L"control B 1", L"control D 1", L"control A 1"));
   EXPECT_THAT(stopped, ElementsAre(L"B", L"C", L"D"));
   EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStopping));
   for (const wchar_t* name : {L"A", L"B", L"C", L"D", L"E"}) {
     EXPECT_EQ(manager[name].status.currentState, SERVICE_STOPPED) << name;
   }
-}
 
-TEST_F(StartStopServiceTest, StartStartsDependenciesFirst) {
   manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"App", L"Db"};
   manager.add(L"App", SERVICE_STOPPED).dependencies = {L"Db"};
   manager.add(L"Db", SERVICE_STOPPED);
-  Progress progress;
-
+  progress.stages.clear();
   service::startStopService(L"Web", true, nullptr, nullptr, &Progress::record, &progress);
-
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Db", L"start App", L"start Web"));
   EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStarting));
 }
@@ -56,124 +51,109 @@ TEST_F(StartStopServiceTest, StartStartsDependenciesFirst) {
 TEST_F(StartStopServiceTest, ServiceAlreadyInTheRequestedStateIsLeftAlone) {
   manager.add(L"Running", SERVICE_RUNNING).dependencies = {L"Other"};
   manager.add(L"StartPending", SERVICE_START_PENDING);
+  manager.add(L"ContinuePending", SERVICE_CONTINUE_PENDING);
   manager.add(L"Stopped", SERVICE_STOPPED).dependents = {L"Running"};
   manager.add(L"Other", SERVICE_STOPPED);
   Progress progress;
   service::startStopService(L"Running", true, nullptr, nullptr, &Progress::record, &progress);
   service::startStopService(L"StartPending", true, nullptr, nullptr, &Progress::record, &progress);
+  service::startStopService(L"ContinuePending", true, nullptr, nullptr, &Progress::record, &progress);
   service::startStopService(L"Stopped", false, nullptr, nullptr, &Progress::record, &progress);
   EXPECT_THAT(progress.stages, IsEmpty());
-  EXPECT_THAT(calls(L"start"), IsEmpty());
-  EXPECT_THAT(calls(L"control"), IsEmpty());
+  EXPECT_THAT(manager.calls, ::testing::Each(::testing::StartsWith(L"open ")));
 }
 
-TEST_F(StartStopServiceTest, FailuresOfAStopOrOfADependencyThrow) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
-  s.onControl = [](fake::Service& s, uint32_t) {
+TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
+  manager.add(L"Tomcat", SERVICE_RUNNING).onControl = [](fake::Service& s, uint32_t) {
     s.status.currentState = SERVICE_STOP_PENDING;
     s.status.waitHint = 0;
   };
-  const auto e = testing_support::failureOf<vosexception>([&] { service::startStopService(L"Tomcat", false); });
+  const auto e = failureOf<vosexception>([&] { service::startStopService(L"Tomcat", false); });
   EXPECT_EQ(e.code(), ERROR_TIMEOUT);
   EXPECT_EQ(e.message(),
             L"This operation returned because the timeout period expired. (Error code 1460) at "
             L"Stop service Tomcat");
+  EXPECT_EQ(e.callPoints()[0].function, "service::startStopService");
+
+  manager.add(L"Dies", SERVICE_STOPPED).onStart = [](fake::Service& s) {
+    s.status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR, 42, 0, 0};
+  };
+  EXPECT_EQ(failureOf<vosexception>([&] { service::startStopService(L"Dies", true); }).message(),
+            L"Unknown error (Error code 42) at Start service Dies");
 
   manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db"};
   manager.add(L"Db", SERVICE_STOPPED).startError = ERROR_ACCESS_DENIED;
   EXPECT_THROW(service::startStopService(L"Web", true), VAccessDeniedException);
-  EXPECT_THAT(calls(L"start"), ElementsAre(L"start Db"));
-  EXPECT_EQ(manager[L"Web"].status.currentState, SERVICE_STOPPED);
+  EXPECT_THAT(calls(L"start"), ElementsAre(L"start Dies", L"start Db"));
 }
 
 using ServiceListsTest = ServiceWrapperTest;
 
-TEST_F(ServiceListsTest, DependentsAreEnumeratedAgainWithTheSizeAskedFor) {
+TEST_F(ServiceListsTest, ListsAreReadAgainWithTheSizeTheManagerAskedFor) {
   manager.add(L"Db", SERVICE_RUNNING).dependents = {L"App", L"Report"};
   manager.add(L"App", SERVICE_RUNNING);
   manager.add(L"Report", SERVICE_STOPPED);
   std::vector<std::wstring> names{L"kept"};
-
   service::dependentServices(names, L"Db", SERVICE_STATE_ALL);
-
   EXPECT_THAT(names, ElementsAre(L"kept", L"App", L"Report"));
   // One entry's worth first, then exactly what the manager asked for.
   uint32_t needed = 2 * kDependentEntryBytes + 2 * (2 * 3 + 2) + 2 * (2 * 6 + 2);
   EXPECT_THAT(calls(L"enum"),
               ElementsAre(vaformat(L"enum Db %u", kDependentEntryBytes), vaformat(L"enum Db %u", needed)));
   EXPECT_EQ(calls(L"open").front(), L"open Db 0x8");
-
   names.clear();
   service::dependentServices(names, L"Db", SERVICE_INACTIVE);
   EXPECT_THAT(names, ElementsAre(L"Report"));
-}
 
-TEST_F(ServiceListsTest, FailedListQueriesThrow) {
-  manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
-  std::vector<std::wstring> names;
-  const auto e = testing_support::failureOf<VAccessDeniedException>(
-      [&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); });
-  EXPECT_EQ(e.message(), L"Access is denied. (Error code 5) at enum dependent services of service 'Db'");
-  EXPECT_EQ(e.callPoints()[0].function, "service::dependentServices");
-
-  manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
-  const auto config =
-      testing_support::failureOf<VAccessDeniedException>([&] { service::serviceDependencies(names, L"Web"); });
-  EXPECT_EQ(config.message(), L"Access is denied. (Error code 5) at query service config 'Web'");
-  EXPECT_EQ(config.callPoints()[0].function, "service::serviceDependencies");
-}
-
-TEST_F(ServiceListsTest, DependenciesComeFromTheConfigurationListOfTheSizeAskedFor) {
+  // Dependencies: a short list at once, a long one again.
   manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db", L"Cache"};
-  std::vector<std::wstring> names;
+  names.clear();
   service::serviceDependencies(names, L"Web");
   EXPECT_THAT(names, ElementsAre(L"Db", L"Cache"));
   EXPECT_THAT(calls(L"config"), ElementsAre(L"config Web 260"));
-  EXPECT_EQ(calls(L"open").front(), L"open Web 0x1");
-
-  manager.add(L"Alone", SERVICE_STOPPED);
-  names.clear();
-  service::serviceDependencies(names, L"Alone");
-  EXPECT_THAT(names, IsEmpty());
-
-  // A long list is read again with the size the manager asked for.
+  EXPECT_EQ(calls(L"open").back(), L"open Web 0x1");
   std::vector<std::wstring> many;
   for (int i = 0; i < 20; ++i) many.push_back(vaformat(L"Dependency%d", i));
   manager.add(L"Long", SERVICE_STOPPED).dependencies = many;
+  names.clear();
   service::serviceDependencies(names, L"Long");
   EXPECT_EQ(names, many);
   const std::vector<std::wstring> configs = calls(L"config");
-  ASSERT_EQ(configs.size(), 4u);
-  EXPECT_EQ(configs[2], L"config Long 260");
-  EXPECT_NE(configs[3], L"config Long 260");
+  ASSERT_EQ(configs.size(), 3u);
+  EXPECT_EQ(configs[1], L"config Long 260");
+  EXPECT_EQ(configs[2], vaformat(L"config Long %u", kServiceConfigBytes + 2 * (20 * 13 - 10 + 1)));
 }
 
-using ServiceStatusTest = ServiceWrapperTest;
-
-TEST_F(ServiceStatusTest, ExistAndQueryFailOnlyForWhatTheManagerRefuses) {
-  manager.add(L"Tomcat", SERVICE_STOPPED);
+TEST_F(ServiceListsTest, FailedQueriesThrowWithTheCallAndTheService) {
+  manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
+  manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
   manager.add(L"Locked", SERVICE_STOPPED).openError = ERROR_ACCESS_DENIED;
-  EXPECT_TRUE(service::exist(L"Tomcat"));
-  EXPECT_FALSE(service::exist(L"Missing"));
-  const auto locked = testing_support::failureOf<VAccessDeniedException>([&] { service::exist(L"Locked"); });
-  EXPECT_EQ(locked.message(), L"Access is denied. (Error code 5) at OpenService 'Locked'");
-  EXPECT_EQ(locked.callPoints()[0].function, "service::exist");
-  EXPECT_EQ(calls(L"open").front(), L"open Tomcat 0x4");
-
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
-  s.failQueriesFrom = 1;
-  s.queryError = ERROR_INVALID_HANDLE;
+  fake::Service& broken = manager.add(L"Broken", SERVICE_RUNNING);
+  broken.failQueriesFrom = 1;
+  broken.queryError = ERROR_INVALID_HANDLE;
+  std::vector<std::wstring> names;
   ServiceStatus status;
-  const auto e = testing_support::failureOf<vosexception>([&] { service::queryStatusService(status, L"Tomcat"); });
-  EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Tomcat'");
-  EXPECT_EQ(e.callPoints()[0].function, "service::queryStatusService");
-  EXPECT_THROW(service::queryStatusService(status, L"Missing"), VServiceDoesNotExistException);
-}
-
-TEST_F(ServiceStatusTest, ActiveMeansStartPendingRunningOrContinuePending) {
-  for (uint32_t state = SERVICE_STOPPED; state <= SERVICE_PAUSED; ++state) {
-    manager.add(L"Tomcat", state);
-    bool expected = state == SERVICE_START_PENDING || state == SERVICE_RUNNING || state == SERVICE_CONTINUE_PENDING;
-    EXPECT_EQ(service::isActive(L"Tomcat"), expected) << "state " << state;
+  struct Case {
+    std::function<void()> call;
+    std::wstring message;
+    std::string function;
+  } cases[] = {
+      {[&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); },
+       L"Access is denied. (Error code 5) at enum dependent services of service 'Db'", "service::dependentServices"},
+      {[&] { service::serviceDependencies(names, L"Web"); },
+       L"Access is denied. (Error code 5) at query service config 'Web'", "service::serviceDependencies"},
+      {[&] { service::exist(L"Locked"); }, L"Access is denied. (Error code 5) at OpenService 'Locked'",
+       "service::exist"},
+      {[&] { service::queryStatusService(status, L"Broken"); },
+       L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Broken'", "service::queryStatusService"},
+  };
+  for (const Case& c : cases) {
+    const auto e = failureOf<vosexception>(c.call);
+    EXPECT_EQ(e.message(), c.message);
+    EXPECT_EQ(e.callPoints().at(0).function, c.function);
   }
+  EXPECT_TRUE(service::exist(L"Web"));
+  EXPECT_FALSE(service::exist(L"Missing"));
+  EXPECT_THROW(service::queryStatusService(status, L"Missing"), VServiceDoesNotExistException);
+  EXPECT_EQ(calls(L"open").back(), L"open Missing 0x4");
 }

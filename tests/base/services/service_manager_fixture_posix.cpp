@@ -1,4 +1,4 @@
-#include "service_test_host.h"
+#include "service_manager_fixture.h"
 
 #include "base/services/host_process.h"
 
