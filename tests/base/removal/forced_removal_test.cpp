@@ -14,7 +14,6 @@ namespace {
 
 using namespace removal_test;
 using testing_support::pathExists;
-using testing_support::readFile;
 
 constexpr int64_t kNow = 1'704'164'880;
 
@@ -37,30 +36,29 @@ class ForcedRemovalTest : public ::testing::Test {
     for (const std::wstring& start : services.callsOf(L"start")) found.push_back(start);
     return found;
   }
-  void schedule() {
-    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
-    ASSERT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-  }
 
   RemovalMachine machine;
   FixedClock clock{kNow};
   fake::VirtualClock serviceTime;
   fake::InstalledServiceManager services{serviceTime};
+  FakeAccounts accounts;
   CapturedLog log;
 };
 
-TEST_F(ForcedRemovalTest, RemovesTheFilesAndFoldersOfTheServiceOnly) {
+TEST_F(ForcedRemovalTest, RemovesTheFilesFoldersAndAccountsOfTheServiceOnly) {
   const std::string war = machine.makeFile("hcp-wars/a.war");
   const std::string work = machine.makeFile("work/HCP/a/classes/x.class");
   const std::string other = machine.makeFile("other/file");
   machine.writeEntries({path("1", war, L"Tomcat"), path("2", machine.path("work/HCP/a"), L"tomcat"),
-                        path("3", other, L"Other"), path("4", machine.path("never/there"), L"Tomcat")});
+                        path("3", other, L"Other"), path("4", machine.path("never/there"), L"Tomcat"),
+                        RemovalEntry{L"5", L"tomcat-user", UriType::User, L"Tomcat"}});
   run(L"Tomcat", false);
 
   EXPECT_FALSE(pathExists(war));
   EXPECT_FALSE(pathExists(machine.path("work/HCP/a")));
   EXPECT_TRUE(pathExists(machine.path("work/HCP")));
   EXPECT_TRUE(pathExists(other));
+  EXPECT_EQ(accounts.deleted, std::vector<std::wstring>{L"tomcat-user"});
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"3"});
   EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted"))) << n(log->all());
   EXPECT_TRUE(log->contains(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted")))
@@ -70,27 +68,30 @@ TEST_F(ForcedRemovalTest, RemovesTheFilesAndFoldersOfTheServiceOnly) {
 }
 
 TEST_F(ForcedRemovalTest, TheTriggersGoOnlyWithTheLastEntry) {
-  schedule();
-  const std::string before = readFile(machine.cronFile());
+  scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
+  const std::optional<WorkItem> before = removalTask();
+  ASSERT_EQ(taskTriggers(), 2u);
   const std::string a = machine.makeFile("a"), b = machine.makeFile("b"), c = machine.makeFile("c");
+  accounts.refused = {L"someone"};
   machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L""), path("3", c, L"Other"),
-                        RemovalEntry{L"u", L"guest", UriType::User, L""}});
+                        RemovalEntry{L"u", L"someone", UriType::User, L""}});
   run(L"Tomcat", true);
   EXPECT_EQ(ids(), (std::vector<std::wstring>{L"2", L"3", L"u"}));
-  EXPECT_EQ(readFile(machine.cronFile()), before);
+  EXPECT_EQ(removalTask(), before);
 
-  // Without a service name every entry is tried; a user is reported and kept.
+  // Without a service name every entry is tried; an account that cannot go
+  // is reported and kept.
   run(L"", false);
   EXPECT_FALSE(pathExists(a) || pathExists(b) || pathExists(c));
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"u"});
-  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user guest.")) << n(log->all());
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone.")) << n(log->all());
+  EXPECT_EQ(taskTriggers(), 2u);
 
   machine.writeEntries({path("4", machine.makeFile("d"), L"Tomcat")});
   run(L"Tomcat", true);
   EXPECT_TRUE(ids().empty());
-  EXPECT_TRUE(pathExists(machine.cronFile()));
-  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
+  ASSERT_TRUE(removalTask());
+  EXPECT_EQ(taskTriggers(), 0u);
 }
 
 TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
@@ -141,34 +142,21 @@ TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
   }
 }
 
-TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStopped) {
+TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStoppedAndALockedFileWithoutServiceStays) {
   services.add(L"Tomcat", SERVICE_STOPPED);
   services.add(L"Other", SERVICE_RUNNING);
-  const std::string a = machine.makeFile("a"), b = machine.makeFile("b");
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other")});
+  const std::string a = machine.makeFile("a"), b = machine.makeFile("locked-b"), c = machine.makeFile("locked-c");
+  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other"), path("3", c, L"")});
   FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, w(machine.path("b")), ERROR_SHARING_VIOLATION, 0, 2);
+  files.failWhen(FsCall::DeleteFile, L"locked-b", ERROR_SHARING_VIOLATION, 0, 2);
+  files.failWhen(FsCall::DeleteFile, L"locked-c", ERROR_SHARING_VIOLATION);
   run(L"", true);
 
-  EXPECT_TRUE(ids().empty());
+  EXPECT_EQ(ids(), std::vector<std::wstring>{L"3"});
   EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
   EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
-}
-
-TEST_F(ForcedRemovalTest, ALockedFileWithoutServiceIsNotRetriedWithAStopAndStays) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  const std::string file = machine.makeFile("a");
-  machine.writeEntries({path("1", file, L"")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, w(machine.path("a")), ERROR_SHARING_VIOLATION);
-  run(L"", false);
-
-  EXPECT_TRUE(pathExists(file));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_TRUE(services.calls.empty()) << "no service was asked about";
-  EXPECT_EQ(files.count(FsCall::DeleteFile, w(machine.path("a"))), 2);  // the attempt and its forced repeat
-  EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1);
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + file +
+  EXPECT_EQ(files.count(FsCall::DeleteFile, L"locked-c"), 2);  // the attempt and its forced repeat
+  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + c +
                                     " even stop service : The process cannot access the file because it is being "
                                     "used by another process.")),
             1)
@@ -181,7 +169,7 @@ TEST_F(ForcedRemovalTest, OtherFailuresStopNoServiceAndTheEntryStays) {
   machine.makeFile("app/inner/x");
   machine.writeEntries({path("1", dir, L"Tomcat")});
   FaultyFileSystem files;
-  files.failWhen(FsCall::RemoveDirectory, L"app/inner", ERROR_ACCESS_DENIED);
+  files.failWhen(FsCall::RemoveDirectory, L"inner", ERROR_ACCESS_DENIED);
   run(L"Tomcat", false);
 
   EXPECT_TRUE(pathExists(machine.path("app/inner")));

@@ -22,56 +22,44 @@ class ClientRemovalTest : public ::testing::Test {
   RemovalMachine machine;
   ManagementService service{machine};
   FixedClock clock{kNow};
+  HalvoSrvClient client;
 };
 
-TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTask) {
-  HalvoSrvClient client;
-  const std::string war = machine.makeFile("hcp-wars/a.war");
-  client.addDeleteFile(w(war), L"Tomcat");
-
+TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingRemovesIt) {
+  const std::string a = machine.makeFile("hcp-wars/a.war"), b = machine.makeFile("b");
+  client.addDeleteFile(w(a), L"Tomcat");
   const std::vector<RemovalEntry> entries = machine.entries();
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].uri, w(war));
+  EXPECT_EQ(entries[0].uri, w(a));
   EXPECT_EQ(entries[0].type, UriType::Path);
   EXPECT_EQ(entries[0].service, L"Tomcat");
   EXPECT_EQ(entries[0].id.size(), 36u);
-  EXPECT_TRUE(pathExists(war)) << "registering removes nothing";
-
-  const std::string cron = readFile(machine.cronFile());
-  EXPECT_NE(cron.find("# Application: " + machine.productRoot() + "/admin/bin/cleanrun\n"), std::string::npos) << cron;
-  EXPECT_NE(cron.find("# Parameters: --remove-files\n"), std::string::npos) << cron;
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+  EXPECT_TRUE(pathExists(a)) << "registering removes nothing";
+  const std::optional<WorkItem> task = removalTask();
+  ASSERT_TRUE(task);
+  EXPECT_EQ(slashed(task->application), w(machine.productRoot() + "/admin/bin/") + removalToolFileName());
+  EXPECT_EQ(task->triggers.size(), 2u);
 
   // While the task has triggers, registering changes only the storage.
   FixedClock later(kNow + 3600);
-  client.addDeleteFile(w(machine.makeFile("b")), L"");
-  EXPECT_EQ(machine.entries().size(), 2u);
-  EXPECT_EQ(readFile(machine.cronFile()), cron);
-}
-
-TEST_F(ClientRemovalTest, ForcingRemovesTheServicesPathsAndClearsTheTaskWhenNothingIsLeft) {
-  HalvoSrvClient client;
-  const std::string a = machine.makeFile("a"), b = machine.makeFile("b");
-  client.addDeleteFile(w(a), L"Tomcat");
   client.addDeleteFile(w(b), L"Other");
+  EXPECT_EQ(machine.entries().size(), 2u);
+  EXPECT_EQ(removalTask(), task);
 
   client.forceDeleteFiles(L"Tomcat", true);
   EXPECT_FALSE(pathExists(a));
   EXPECT_TRUE(pathExists(b));
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-
+  EXPECT_EQ(taskTriggers(), 2u);
   client.forceDeleteFiles(L"Other", false);
   EXPECT_FALSE(pathExists(b));
   EXPECT_TRUE(machine.entries().empty());
-  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
-
+  EXPECT_EQ(taskTriggers(), 0u);
   // Registering again schedules the task again.
   client.addDeleteFile(w(machine.makeFile("c")), L"Tomcat");
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+  EXPECT_EQ(taskTriggers(), 2u);
 }
 
 TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
-  HalvoSrvClient client;
   std::wstring relative = failureOf([&] { client.addDeleteFile(L"webapps/a.war", L"Tomcat"); });
   EXPECT_TRUE(holds(relative, L"Only an absolute path can be registered for removal"));
   EXPECT_TRUE(holds(relative, L"at addDeleteFile 'webapps/a.war' for service 'Tomcat'(HalvoSrvClient::addDeleteFile"));
@@ -80,7 +68,7 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
   std::wstring period = failureOf([&] { client.addDeleteFile(w(machine.makeFile("a")), L"Tomcat"); });
   EXPECT_TRUE(holds(period, L"DeferredFilesRemovalUpdatePeriod"));
   EXPECT_FALSE(pathExists(machine.storageFile()));
-  EXPECT_FALSE(pathExists(machine.cronFile()));
+  EXPECT_FALSE(removalTask());
 
   machine.writeSettings("");
   machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
@@ -90,7 +78,7 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
   std::wstring added = failureOf([&] { client.addDeleteFile(w(machine.makeFile("b")), L"Tomcat"); });
   EXPECT_TRUE(holds(added, L"Unable to load entry from XML"));
   EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
-  EXPECT_FALSE(pathExists(machine.cronFile()));
+  EXPECT_FALSE(removalTask());
 }
 
 }  // namespace

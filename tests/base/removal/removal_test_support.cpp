@@ -1,21 +1,35 @@
 #include "removal_test_support.h"
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
+#include "base/pipes/halvo_srv_client.h"
+#include "base/removal/local_user.h"
 #include "base/removal/removal_storage_file.h"
+#include "base/removal/removal_task.h"
+#include "base/removal/work_item_store.h"
 #include "base/text/unicode.h"
 
 namespace removal_test {
 
 std::string n(const std::wstring& text) { return wideToUtf8Lenient(text); }
 
-RemovalMachine::RemovalMachine(const std::string& extraSettings) { writeSettings(extraSettings); }
+std::wstring slashed(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'\\', L'/');
+  return path;
+}
+
+RemovalMachine::RemovalMachine(const std::string& extraSettings) {
+  writeSettings(extraSettings);
+  deleteRemovalTask();
+}
+
+RemovalMachine::~RemovalMachine() { deleteRemovalTask(); }
 
 void RemovalMachine::writeSettings(const std::string& extraSettings) const {
-  sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"" +
-                        productRoot() + "\"\n\"PRODUCT_DATA_D\"=\"" + sandbox.path("var/halvo") + "\"\n" +
-                        extraSettings);
+  sandbox.writeRegistry(testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() +
+                        "\"\n\"PRODUCT_DATA_D\"=\"" + sandbox.path("var/halvo") + "\"\n" + extraSettings);
 }
 
 std::string RemovalMachine::makeFile(const std::string& relative, const std::string& content) const {
@@ -36,18 +50,30 @@ void RemovalMachine::writeStorageText(const std::string& text) const {
   testing_support::writeFile(storageFile(), text);
 }
 
-std::vector<std::string> triggerLines(const std::string& cronFile) {
-  std::vector<std::string> found;
-  if (!testing_support::pathExists(cronFile)) return found;
-  std::istringstream in(testing_support::readFile(cronFile));
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("# Trigger:", 0) == 0) found.push_back(line);
-  }
-  return found;
+std::optional<WorkItem> removalTask() { return loadWorkItem(kRemovalTaskName); }
+
+size_t taskTriggers() {
+  std::optional<WorkItem> item = removalTask();
+  return item ? item->triggers.size() : 0;
 }
 
-ManagementService::ManagementService(const RemovalMachine& machine) : process("hcpsrv", {}) {
-  ready = testing_support::waitForPath(machine.path("run/halvo/pipes/hcppipe"), 10000);
+FakeAccounts::FakeAccounts() {
+  setLocalUserDeletionForTesting([this](const std::wstring& name) {
+    deleted.push_back(name);
+    if (refused.count(name)) throw vexception(L"refused " + name, VCALLPOINT(L"", "FakeAccounts"));
+  });
+}
+
+FakeAccounts::~FakeAccounts() { setLocalUserDeletionForTesting(nullptr); }
+
+ManagementService::ManagementService(const RemovalMachine&) : process("hcpsrv", {}) {
+  for (int i = 0; i < 100 && !ready; ++i) {
+    try {
+      ready = !HalvoSrvClient().getProductRootDir().empty();
+    } catch (const vexception&) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
 }
 
 }  // namespace removal_test

@@ -1,12 +1,16 @@
 #pragma once
 // Helpers of the removal tests: a private machine with the panel's product
-// root, its storage and scheduled task, and hcpsrv in the background.
+// root, its storage and scheduled task, local accounts that are never the
+// machine's own, and hcpsrv in the background.
 
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/removal/removal_entry.h"
+#include "base/removal/work_item.h"
 #include "support/background_program.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
@@ -19,21 +23,25 @@ using testing_support::w;
 std::string n(const std::wstring& text);
 // The full text of the vexception `f` throws.
 inline std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureTextOf(f); }
+// A path as the product wrote it, with '/' for the platform's separator.
+std::wstring slashed(std::wstring path);
 
 using fake::CapturedLog;
 using fake::FixedClock;
 
-// A sandbox machine whose settings name a product root inside it.
+// A sandbox machine whose settings name a product root inside it. The
+// removal's work item is the machine's: none when it starts, none left when
+// it ends.
 class RemovalMachine {
  public:
   // `extraSettings` are further lines of the configuration key.
   explicit RemovalMachine(const std::string& extraSettings = "");
+  ~RemovalMachine();
   void writeSettings(const std::string& extraSettings) const;
 
   std::string path(const std::string& relative) const { return sandbox.path(relative); }
   std::string productRoot() const { return sandbox.path("opt/halvo"); }
   std::string storageFile() const { return productRoot() + "/etc/DeferredRemovalStorage.xml"; }
-  std::string cronFile() const { return sandbox.path("etc/cron.d/Deferred-removal-of-files-by-Halvo"); }
   // A file with content under the sandbox (directories made as needed).
   std::string makeFile(const std::string& relative, const std::string& content = "x") const;
 
@@ -46,9 +54,20 @@ class RemovalMachine {
   testing_support::Sandbox sandbox;
 };
 
-// The trigger comment lines of the cron file ("# Trigger: ..."), in order;
-// none when the file is missing.
-std::vector<std::string> triggerLines(const std::string& cronFile);
+// The removal's saved work item, and the number of its triggers (0 without one).
+std::optional<WorkItem> removalTask();
+size_t taskTriggers();
+// Deletes the removal's work item (on POSIX the sandbox holds it).
+void deleteRemovalTask();
+
+// Local accounts for the length of a test: the machine's own are never
+// touched. Each deletion is recorded; the names in `refused` fail.
+struct FakeAccounts {
+  FakeAccounts();
+  ~FakeAccounts();
+  std::vector<std::wstring> deleted;
+  std::set<std::wstring> refused;
+};
 
 // hcpsrv serving the sandbox's pipe; `ready` once its socket is there.
 struct ManagementService {
