@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles for the service wrapper: a service manager whose services
-// behave as each test scripts them, a clock whose time moves only by sleeping,
-// and a log sink that keeps what was logged.
+// behave as each test scripts them, a clock that stands still but for the
+// sleeps, and a log sink that keeps what was logged.
 
 #include <functional>
 #include <map>
@@ -15,31 +15,21 @@
 
 namespace fake {
 
-class VirtualClock : public Clock {
- public:
-  uint32_t tickCount() override { return static_cast<uint32_t>(now_); }
-  int64_t now() override { return 1700000000 + static_cast<int64_t>(now_ / 1000); }
-  LocalTime localTime() override { return LocalTime{2024, 1, 2, 3, 4, 5, 0}; }
-  void sleep(uint32_t milliseconds) override {
-    sleeps.push_back(milliseconds);
-    now_ += milliseconds;
-  }
-  uint64_t elapsed() const { return now_; }
-  std::vector<uint32_t> sleeps;
-
- private:
-  uint64_t now_ = 0;
-};
-
-// Time stands at `now`; sleeps only move the tick count.
+// Time stands at `now` and is the current clock for its lifetime; sleeps
+// only move the tick count, and are kept.
 class FixedClock : public Clock {
  public:
-  explicit FixedClock(int64_t now) : now_(now) { Clock::setCurrentForTesting(this); }
+  explicit FixedClock(int64_t now = 1700000000) : now_(now) { Clock::setCurrentForTesting(this); }
   ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
   uint32_t tickCount() override { return ticks_; }
   int64_t now() override { return now_; }
   LocalTime localTime() override { return toLocalTime(now_); }
-  void sleep(uint32_t milliseconds) override { ticks_ += milliseconds; }
+  void sleep(uint32_t milliseconds) override {
+    sleeps.push_back(milliseconds);
+    ticks_ += milliseconds;
+  }
+  uint32_t elapsed() const { return ticks_; }
+  std::vector<uint32_t> sleeps;
 
  private:
   int64_t now_;
@@ -62,14 +52,14 @@ struct Service {
   // Behaviour; the defaults reach the requested state at once.
   std::function<void(Service&)> onStart;
   std::function<void(Service&, uint32_t request)> onControl;
-  // Called before each query answers, with the virtual time in ms.
+  // Called before each query answers, with the clock's elapsed ms.
   std::function<void(Service&, uint64_t now)> onQuery;
   int queries = 0;
 };
 
 class ServiceManager : public ServiceControl {
  public:
-  explicit ServiceManager(VirtualClock& clock) : clock_(clock) {}
+  explicit ServiceManager(FixedClock& clock) : clock_(clock) {}
 
   uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
                        std::unique_ptr<ServiceManagerHandle>& manager) override;
@@ -93,17 +83,17 @@ class ServiceManager : public ServiceControl {
 
   // Used by the handles.
   std::map<std::wstring, Service>& services() { return services_; }
-  VirtualClock& clock() { return clock_; }
+  FixedClock& clock() { return clock_; }
 
  private:
-  VirtualClock& clock_;
+  FixedClock& clock_;
   std::map<std::wstring, Service> services_;
 };
 
 // A ServiceManager that is the current service control for its lifetime.
 class InstalledServiceManager : public ServiceManager {
  public:
-  explicit InstalledServiceManager(VirtualClock& clock) : ServiceManager(clock) {
+  explicit InstalledServiceManager(FixedClock& clock) : ServiceManager(clock) {
     ServiceControl::setCurrentForTesting(this);
   }
   ~InstalledServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }

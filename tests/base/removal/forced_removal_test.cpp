@@ -39,8 +39,7 @@ class ForcedRemovalTest : public ::testing::Test {
 
   RemovalMachine machine;
   FixedClock clock{kNow};
-  fake::VirtualClock serviceTime;
-  fake::InstalledServiceManager services{serviceTime};
+  fake::InstalledServiceManager services{clock};
   FakeAccounts accounts;
   CapturedLog log;
 };

@@ -1,14 +1,10 @@
 // What only the POSIX stand-in has: the host process and its status record,
-// the output log, its own refusals, and the /bin/sh wrapper that the Windows
-// host uses under Wine for Linux programs.
+// the output log, and its own refusals.
 
 #include <gmock/gmock.h>
 
-#include <cstdlib>
-
 #include "base/errors/os_error.h"
 #include "base/services/host_process.h"
-#include "base/services/hosted_command.h"
 #include "base/services/status_record.h"
 #include "service_manager_fixture.h"
 #include "support/child_process.h"
@@ -66,19 +62,4 @@ TEST_F(StandInTest, RefusalsOfTheStandIn) {
   std::unique_ptr<ServiceManagerHandle> remote;
   EXPECT_EQ(ServiceControl::Default().openManager(L"elsewhere", nullptr, SC_MANAGER_CONNECT, remote),
             ERROR_NOT_SUPPORTED);
-}
-
-// The wrapper does under Wine what a shell does anywhere: run it here.
-TEST(HostedCommandTest, WrapperReportsPidAndExitStatusAndPassesTheEnvironment) {
-  testing_support::TempDir dir;
-  std::wstring directory = wstrLenient(dir.path());
-  std::wstring script =
-      wrapperScript(L"/bin/sh -c 'echo \"$GREETING\"; exit 7'", {L"GREETING=it's \"here\""}, directory);
-  testing_support::writeFile(dir / "script.sh", cstrLenient(script));
-  ASSERT_EQ(std::system(("/bin/sh " + (dir / "script.sh")).c_str()), 0);
-
-  WrapperFiles files = wrapperFiles(directory);
-  EXPECT_GT(std::atoi(readFile(cstrLenient(files.pid)).c_str()), 0);
-  EXPECT_EQ(readFile(cstrLenient(files.exit)), "7\n");
-  EXPECT_EQ(readFile(cstrLenient(files.output)), "it's \"here\"\n");
 }

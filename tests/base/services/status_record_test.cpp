@@ -1,4 +1,4 @@
-// The status record: its text form, and how a record of a dead host reads.
+// The status record of the POSIX stand-in in its text form.
 
 #include "base/services/status_record.h"
 
@@ -26,20 +26,4 @@ TEST(StatusRecordTest, EveryFieldSurvivesTheTextFormAndNothingElseReads) {
         std::string(good).replace(state, 14, "currentState=9"), good + "no equals sign\n", good + "checkPoint=-1\n"}) {
     EXPECT_FALSE(parseStatusRecord(bad).has_value()) << bad;
   }
-}
-
-TEST(StatusRecordTest, DeadHostReadsAsStopped) {
-  StatusRecord running;
-  running.status = ServiceStatus{0x10, SERVICE_RUNNING, 1, 0, 0, 0, 0};
-  StatusRecord seen = recordOfDeadHost(running);
-  EXPECT_EQ(seen.status.currentState, SERVICE_STOPPED);
-  EXPECT_EQ(seen.status.win32ExitCode, ERROR_PROCESS_ABORTED);
-  EXPECT_EQ(seen.status.controlsAccepted, 0u);
-
-  StatusRecord ended;
-  ended.status = ServiceStatus{0x10, SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR, 3, 0, 0};
-  EXPECT_EQ(recordOfDeadHost(ended).status, ended.status);
-  StatusRecord never = recordOfDeadHost(std::nullopt);
-  EXPECT_EQ(never.status.currentState, SERVICE_STOPPED);
-  EXPECT_EQ(never.status.win32ExitCode, 0u);
 }
