@@ -141,40 +141,31 @@ TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
   }
 }
 
-TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStoppedAndALockedFileWithoutServiceStays) {
+TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStoppedAndOnlyALockedFileStopsItsService) {
   services.add(L"Tomcat", SERVICE_STOPPED);
   services.add(L"Other", SERVICE_RUNNING);
+  services.add(L"Third", SERVICE_RUNNING);
   const std::string a = machine.makeFile("a"), b = machine.makeFile("locked-b"), c = machine.makeFile("locked-c");
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other"), path("3", c, L"")});
+  const std::string dir = machine.path("app");
+  machine.makeFile("app/inner/x");
+  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other"), path("3", c, L""), path("4", dir, L"Third")});
   FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, L"locked-b", ERROR_SHARING_VIOLATION, 0, 2);
   files.failWhen(FsCall::DeleteFile, L"locked-c", ERROR_SHARING_VIOLATION);
+  files.failWhen(FsCall::RemoveDirectory, L"inner", ERROR_ACCESS_DENIED);
   run(L"", true);
 
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"3"});
+  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"3", L"4"}));
   EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
   EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(files.count(FsCall::DeleteFile, L"locked-c"), 2);  // the attempt and its forced repeat
+  EXPECT_TRUE(pathExists(machine.path("app/inner")));
   EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + c +
                                     " even stop service : The process cannot access the file because it is being "
                                     "used by another process.")),
             1)
       << n(log->all());
-}
-
-TEST_F(ForcedRemovalTest, OtherFailuresStopNoServiceAndTheEntryStays) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  const std::string dir = machine.path("app");
-  machine.makeFile("app/inner/x");
-  machine.writeEntries({path("1", dir, L"Tomcat")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::RemoveDirectory, L"inner", ERROR_ACCESS_DENIED);
-  run(L"Tomcat", false);
-
-  EXPECT_TRUE(pathExists(machine.path("app/inner")));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_TRUE(services.calls.empty());
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + dir + " even stop service Tomcat: Access is denied.")), 1)
+  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + dir + " even stop service Third: Access is denied.")), 1)
       << n(log->all());
 }
 

@@ -46,6 +46,12 @@ TEST_F(ControlServiceTest, StopWaitsEverySecondForTheStateToMoveThenAtATenthOfTh
   EXPECT_EQ(clock.elapsed(), 68000u);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
   EXPECT_EQ(infoLines(), statusLines(deaf.status));
+
+  // A request other than stop, pause and continue goes out as an
+  // interrogation, which has no target state: it is reported as not reached.
+  EXPECT_EQ(service::controlService(77, L"Deaf"), ERROR_SERVICE_REQUEST_TIMEOUT);
+  EXPECT_EQ(calls(L"control").back(), L"control Deaf 4");
+  EXPECT_EQ(calls(L"open").back(), L"open Deaf 0x84");
 }
 
 TEST_F(ControlServiceTest, PendingWithoutProgressGivesUpAfterWaitHintPlusFiveMinutes) {
@@ -102,7 +108,7 @@ TEST_F(ControlServiceTest, FailedQueryEndsTheSecondWaitWithItsCodeAndTheFirstByT
   slow.queryError = ERROR_INVALID_HANDLE;
   log->lines.clear();
   const auto e = failureOf<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Slow"); });
-  EXPECT_EQ(e.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Slow'");
+  EXPECT_EQ(e.message(), osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Slow'"));
   EXPECT_EQ(infoLines(), statusLines(slow.status));
 }
 
@@ -119,35 +125,16 @@ TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccessAndOtherFailuresThrow)
 
   const auto e =
       failureOf<VServiceDoesNotExistException>([&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); });
-  EXPECT_EQ(e.message(),
-            L"The specified service does not exist as an installed service. (Error code 1060) at OpenService "
-            L"'Missing'");
+  EXPECT_EQ(e.message(), osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"));
   EXPECT_EQ(e.callPoints().at(0).function, "service::controlService");
   manager.add(L"Tomcat", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
   EXPECT_EQ(
       failureOf<VAccessDeniedException>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); }).message(),
-      L"Access is denied. (Error code 5) at ControlService 'Tomcat' with code 1");
+      osErrorText(ERROR_ACCESS_DENIED, L"ControlService 'Tomcat' with code 1"));
   manager.managerError = ERROR_ACCESS_DENIED;
   const auto refused =
       failureOf<VAccessDeniedException>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
-  EXPECT_EQ(refused.message(), L"Access is denied. (Error code 5) at OpenSCManager");
+  EXPECT_EQ(refused.message(), osErrorText(ERROR_ACCESS_DENIED, L"OpenSCManager"));
   EXPECT_EQ(refused.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
   EXPECT_EQ(manager.managerAccess, SC_MANAGER_CONNECT);
-}
-
-TEST_F(ControlServiceTest, PauseContinueAndOtherRequestsUseTheirOwnRightAndTargets) {
-  fake::Service& s = manager.add(L"Tomcat", SERVICE_RUNNING);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_PAUSE, L"Tomcat"));
-  EXPECT_EQ(s.status.currentState, SERVICE_PAUSED);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_CONTINUE, L"Tomcat"));
-  EXPECT_EQ(s.status.currentState, SERVICE_RUNNING);
-  EXPECT_THAT(calls(L"open"), ElementsAre(L"open Tomcat 0x44", L"open Tomcat 0x44"));
-
-  // An unknown request goes out as an interrogation, which has no target
-  // state: it is reported as not reached.
-  manager.clear();
-  manager.add(L"Tomcat", SERVICE_RUNNING).onControl = [](fake::Service&, uint32_t) {};
-  EXPECT_NE(0u, service::controlService(77, L"Tomcat"));
-  EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 4"));
-  EXPECT_EQ(calls(L"open").front(), L"open Tomcat 0x84");
 }

@@ -39,9 +39,9 @@ TEST_F(ServiceManagerTest, StartQueryStopAndStartAgain) {
 TEST_F(ServiceManagerTest, ServicesThatEndOrCannotStartSayWhy) {
   define(L"Quitter", {.command = L"/bin/sh -c 'sleep 0.3; exit 3'", .readyPort = testing_support::unusedLocalPort()});
   // The environment's pairs reach the command: it ends with 5 only with them.
-  define(L"Short", {L"/bin/sh -c 'sleep 0.5; test \"$GREETING\" = \"it'\\''s here\" && exit 5; exit 9'",
-                    {},
-                    {L"GREETING=it's here"}});
+  define(
+      L"Short",
+      {L"/bin/sh -c 'sleep 2; test \"$GREETING\" = \"it'\\''s here\" && exit 5; exit 9'", {}, {L"GREETING=it's here"}});
   EXPECT_EQ(0u, service::startService(L"Short"));    // running at once: no ready port
   EXPECT_EQ(service::startService(L"Quitter"), 3u);  // still start pending when it ends
   ASSERT_TRUE(eventually([&] { return statusOf(L"Short").currentState == SERVICE_STOPPED; }));

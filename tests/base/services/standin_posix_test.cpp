@@ -48,7 +48,7 @@ TEST_F(StandInTest, RefusalsOfTheStandIn) {
 
   define(L"NoImage", {L"sleep 1000"}).set(L"ImagePath", L"");
   EXPECT_EQ(failureOf<VFileNotFoundException>([&] { service::startService(L"NoImage"); }).message(),
-            L"The system cannot find the file specified. (Error code 2) at StartService 'NoImage'");
+            osErrorText(ERROR_FILE_NOT_FOUND, L"StartService 'NoImage'"));
   define(L"BadPort", {.command = L"sleep 1000", .readyPort = 70000});
   EXPECT_EQ(failureOf([&] { service::startService(L"BadPort"); }).message(),
             L"Service 'BadPort': ReadyPort 70000 is not a TCP port (1 to 65535)");

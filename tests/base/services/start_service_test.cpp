@@ -84,7 +84,7 @@ TEST_F(StartServiceTest, RefusedStartOrFailedQueryThrows) {
   manager.add(L"Tomcat", SERVICE_STOPPED).startError = ERROR_SERVICE_DISABLED;
   const auto e = failureOf<vosexception>([&] { service::startService(L"Tomcat"); });
   EXPECT_EQ(e.code(), ERROR_SERVICE_DISABLED);
-  EXPECT_THAT(e.message(), ::testing::EndsWith(L"(Error code 1058) at StartService 'Tomcat'"));
+  EXPECT_EQ(e.message(), osErrorText(ERROR_SERVICE_DISABLED, L"StartService 'Tomcat'"));
   EXPECT_EQ(e.callPoints()[0].function, "service::startService");
   EXPECT_THROW(service::startService(L"Missing"), VServiceDoesNotExistException);
 
@@ -92,7 +92,7 @@ TEST_F(StartServiceTest, RefusedStartOrFailedQueryThrows) {
   pending.failQueriesFrom = 2;
   pending.queryError = ERROR_INVALID_HANDLE;
   const auto query = failureOf<vosexception>([&] { service::startService(L"Pending"); });
-  EXPECT_EQ(query.message(), L"The handle is invalid. (Error code 6) at QueryServiceStatus 'Pending'");
+  EXPECT_EQ(query.message(), osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Pending'"));
   EXPECT_EQ(query.callPoints()[0].function, "service::startService");
 }
 
