@@ -1,8 +1,10 @@
 #include "base/files/file_name.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/errors/vexception.h"
+#include "base/files/path_root.h"
 #include "base/text/vaformat.h"
 
 namespace {
@@ -16,12 +18,20 @@ constexpr uint32_t kNameTooLong = 0x800700CE;      // HRESULT of ERROR_FILENAME_
                    VCALLPOINT(L"", "VFileName::combine"));
 }
 
+// The root of a path in its stored form: the platform's separators, and one
+// at its end ("C:" -> "C:\\").
+std::wstring storedRoot(const std::wstring& path, size_t length) {
+  std::wstring root = toPlatformSeparators(std::wstring_view(path).substr(0, length));
+  if (!root.empty() && !isPathSeparator(root.back())) root += pathSeparator();
+  return root;
+}
+
 // Resolves "." and ".." and drops empty segments; ".." never climbs above the
 // root of an absolute path.
 std::wstring canonical(const std::wstring& path) {
-  const bool absolute = !path.empty() && isPathSeparator(path[0]);
+  const size_t rootLength = pathRootLength(path);
   std::vector<std::wstring> segments;
-  size_t start = 0;
+  size_t start = rootLength;
   while (start <= path.size()) {
     size_t end = start;
     while (end < path.size() && !isPathSeparator(path[end])) ++end;
@@ -29,7 +39,7 @@ std::wstring canonical(const std::wstring& path) {
     if (segment == L"..") {
       if (!segments.empty() && segments.back() != L"..") {
         segments.pop_back();
-      } else if (!absolute) {
+      } else if (rootLength == 0) {
         segments.push_back(segment);
       }
     } else if (!segment.empty() && segment != L".") {
@@ -37,7 +47,7 @@ std::wstring canonical(const std::wstring& path) {
     }
     start = end + 1;
   }
-  std::wstring result = absolute ? std::wstring(1, pathSeparator()) : std::wstring();
+  std::wstring result = storedRoot(path, rootLength);
   for (size_t i = 0; i < segments.size(); ++i) {
     if (i > 0) result += pathSeparator();
     result += segments[i];
@@ -57,8 +67,13 @@ std::wstring VFileName::combine(const std::wstring& directory, const std::wstrin
   std::wstring joined;
   if (name.empty()) {
     joined = directory;
-  } else if (directory.empty() || isPathSeparator(name[0])) {
+  } else if (pathRootLength(name) == 1 && pathRootLength(directory) > 1) {
+    // A name from the root stays on the directory's drive or share.
+    joined = storedRoot(directory, pathRootLength(directory)) + name.substr(1);
+  } else if (directory.empty() || pathRootLength(name) > 0) {
     joined = name;
+  } else if (isPathSeparator(directory.back())) {
+    joined = directory + name;  // a second separator would start a share on Windows
   } else {
     joined = directory + pathSeparator() + name;
   }
@@ -69,12 +84,13 @@ std::wstring VFileName::combine(const std::wstring& directory, const std::wstrin
 
 std::wstring VFileName::parent(const std::wstring& path) {
   std::wstring trimmed = normalizeDirectoryPath(path);
-  if (trimmed.size() == 1 && isPathSeparator(trimmed[0])) return {};  // the root has none
+  const size_t root = pathRootLength(trimmed);
+  if (trimmed.size() <= root) return {};  // the root has none
   size_t end = trimmed.size();
-  while (end > 0 && !isPathSeparator(trimmed[end - 1])) --end;
+  while (end > root && !isPathSeparator(trimmed[end - 1])) --end;
   if (end == 0) return {};
   // Drop the separators between the parent and the name, but keep the root.
-  while (end > 1 && isPathSeparator(trimmed[end - 1])) --end;
+  while (end > std::max<size_t>(root, 1) && isPathSeparator(trimmed[end - 1])) --end;
   return trimmed.substr(0, end);
 }
 
@@ -86,6 +102,7 @@ std::wstring VFileName::name(const std::wstring& path) {
 }
 
 std::wstring normalizeDirectoryPath(std::wstring path) {
-  while (path.size() > 1 && isPathSeparator(path.back())) path.pop_back();
+  const size_t keep = std::max<size_t>(pathRootLength(path), 1);
+  while (path.size() > keep && isPathSeparator(path.back())) path.pop_back();
   return path;
 }

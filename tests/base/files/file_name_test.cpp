@@ -9,22 +9,68 @@ using testing_support::failureOf;
 
 namespace {
 
+// `path` with '/' written as the platform's separator.
+std::wstring native(std::wstring path) {
+  for (wchar_t& c : path) {
+    if (c == L'/') c = pathSeparator();
+  }
+  return path;
+}
+
+bool onWindows() { return pathSeparator() == L'\\'; }
+
 TEST(VFileNameCombine, JoinsWithOneSeparatorAndResolvesDotSegments) {
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L"conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat/", L"conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/opt//tomcat", L"conf/server.xml"), L"/opt/tomcat/conf/server.xml");
-  EXPECT_EQ(VFileName::combine(L"/", L"etc"), L"/etc");
-  EXPECT_EQ(VFileName::combine(L"relative", L"name"), L"relative/name");
-  EXPECT_EQ(VFileName::combine(L"/data", L"work\\HCP"), L"/data/work\\HCP");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L"/etc/hosts"), L"/etc/hosts");
-  EXPECT_EQ(VFileName::combine(L"", L"name"), L"name");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat", L""), L"/opt/tomcat");
-  EXPECT_EQ(VFileName::combine(L"", L""), L"");
-  EXPECT_EQ(VFileName::combine(L"/opt/tomcat/bin", L"../conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/opt/./tomcat", L"./conf"), L"/opt/tomcat/conf");
-  EXPECT_EQ(VFileName::combine(L"/", L"../../etc"), L"/etc");  // never above the root
-  EXPECT_EQ(VFileName::combine(L"a", L"../../b"), L"../b");
-  EXPECT_EQ(VFileName::combine(L"a", L".."), L".");
+  const struct {
+    const wchar_t* directory;
+    const wchar_t* name;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"/opt/tomcat", L"conf", L"/opt/tomcat/conf"},
+      {L"/opt/tomcat/", L"conf", L"/opt/tomcat/conf"},
+      {L"/opt//tomcat", L"conf/server.xml", L"/opt/tomcat/conf/server.xml"},
+      {L"/", L"etc", L"/etc"},
+      {L"relative", L"name", L"relative/name"},
+      {L"/data", L"work\\HCP", L"/data/work\\HCP"},
+      {L"/opt/tomcat", L"/etc/hosts", L"/etc/hosts"},
+      {L"", L"name", L"name"},
+      {L"/opt/tomcat", L"", L"/opt/tomcat"},
+      {L"", L"", L""},
+      {L"/opt/tomcat/bin", L"../conf", L"/opt/tomcat/conf"},
+      {L"/opt/./tomcat", L"./conf", L"/opt/tomcat/conf"},
+      {L"/", L"../../etc", L"/etc"},  // never above the root
+      {L"a", L"../../b", L"../b"},
+      {L"a", L"..", L"."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(VFileName::combine(c.directory, c.name), native(c.expected)) << c.directory << L" + " << c.name;
+  }
+}
+
+// On Windows a drive, a share or a "\\?\" prefix is a root; on POSIX each is
+// an ordinary name.
+TEST(VFileNameCombine, WindowsRootsStandOnTheirOwnOnlyOnWindows) {
+  const struct {
+    const wchar_t* directory;
+    const wchar_t* name;
+    const wchar_t* windows;
+    const wchar_t* posix;
+  } cases[] = {
+      {L"C:\\data", L"D:\\x", L"D:\\x", L"C:\\data/D:\\x"},
+      {L"/opt", L"C:/x", L"C:\\x", L"/opt/C:/x"},
+      {L"C:/data", L"conf", L"C:\\data\\conf", L"C:/data/conf"},
+      {L"C:\\data", L"..\\..\\x", L"C:\\x", L"C:\\data/..\\..\\x"},
+      {L"C:\\data", L"\\x", L"C:\\x", L"C:\\data/\\x"},
+      {L"C:", L"x", L"C:\\x", L"C:/x"},
+      {L"\\\\server\\share\\a", L"..\\..\\x", L"\\\\server\\share\\x", L"\\\\server\\share\\a/..\\..\\x"},
+      {L"\\\\?\\C:\\a", L"..\\..", L"\\\\?\\C:\\", L"\\\\?\\C:\\a/..\\.."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(VFileName::combine(c.directory, c.name), onWindows() ? c.windows : c.posix)
+        << c.directory << L" + " << c.name;
+  }
+  EXPECT_EQ(VFileName::parent(L"C:\\x"), onWindows() ? L"C:\\" : L"");
+  EXPECT_EQ(VFileName::parent(L"C:\\"), L"");
+  EXPECT_EQ(normalizeDirectoryPath(L"C:/"), onWindows() ? L"C:/" : L"C:");
 }
 
 TEST(VFileNameCombine, NulInsideOrAnOverlongResultFails) {
@@ -53,7 +99,7 @@ TEST(NormalizeDirectoryPath, RemovesTrailingSeparatorsButKeepsTheRoot) {
   EXPECT_EQ(normalizeDirectoryPath(L"/var/opt/halvo"), L"/var/opt/halvo");
   EXPECT_EQ(normalizeDirectoryPath(L"///"), L"/");
   EXPECT_EQ(normalizeDirectoryPath(L""), L"");
-  EXPECT_EQ(normalizeDirectoryPath(L"dir\\"), L"dir\\");
+  EXPECT_EQ(normalizeDirectoryPath(L"dir\\"), onWindows() ? L"dir" : L"dir\\");
 }
 
 }  // namespace
