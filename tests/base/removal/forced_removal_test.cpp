@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors/os_error.h"
 #include "base/errors/win_error_codes.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
@@ -160,13 +161,11 @@ TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStoppedAndOnlyALockedF
   EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(files.count(FsCall::DeleteFile, L"locked-c"), 2);  // the attempt and its forced repeat
   EXPECT_TRUE(pathExists(machine.path("app/inner")));
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + c +
-                                    " even stop service : The process cannot access the file because it is being "
-                                    "used by another process.")),
-            1)
-      << n(log->all());
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + dir + " even stop service Third: Access is denied.")), 1)
-      << n(log->all());
+  auto failure = [](const std::string& path, const std::string& service, uint32_t code) {
+    return w("Unable delete file " + path + " even stop service " + service + ": ") + *systemMessageText(code);
+  };
+  EXPECT_EQ(log->count(LOG_ERROR, failure(c, "", ERROR_SHARING_VIOLATION)), 1) << n(log->all());
+  EXPECT_EQ(log->count(LOG_ERROR, failure(dir, "Third", ERROR_ACCESS_DENIED)), 1) << n(log->all());
 }
 
 TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {
