@@ -72,8 +72,7 @@ class ServiceManager : public ServiceControl {
   }
   Service& operator[](const std::wstring& name) { return services_.at(name); }
 
-  // "open <name> <access hex>", "start <name>", "control <name> <request>",
-  // "enum <name> <buffer bytes>", "config <name> <buffer bytes>".
+  // "open <name> <access hex>", "start <name>", "control <name> <request>".
   std::vector<std::wstring> calls;
   // The calls of one kind ("start", "control", ...), in order.
   std::vector<std::wstring> callsOf(const std::wstring& kind) const;

@@ -101,7 +101,10 @@ TEST_F(ServiceManagerTest, DependenciesStartFirstAndDependentsStopFirst) {
   WC_SKIP_UNDER_WINE("its Service Control Manager keeps no dependencies");
   define(L"Base", {L"/bin/sleep 1000"});
   define(L"App", {L"/bin/sleep 1000", {L"base"}});
-  define(L"Front", {L"/bin/sleep 1000", {L"App"}});
+  // A configuration too long for the first buffer is read again.
+  define(L"Front",
+         {L"/bin/sh -c 'exec sleep 1000' the-front-service-whose-configuration-is-too-long-for-the-first-query",
+          {L"App"}});
   service::startStopService(L"Front", true);
   EXPECT_TRUE(service::isActive(L"Base"));
 

@@ -87,41 +87,6 @@ TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
 
 using ServiceListsTest = ServiceWrapperTest;
 
-TEST_F(ServiceListsTest, ListsAreReadAgainWithTheSizeTheManagerAskedFor) {
-  manager.add(L"Db", SERVICE_RUNNING).dependents = {L"App", L"Report"};
-  manager.add(L"App", SERVICE_RUNNING);
-  manager.add(L"Report", SERVICE_STOPPED);
-  std::vector<std::wstring> names{L"kept"};
-  service::dependentServices(names, L"Db", SERVICE_STATE_ALL);
-  EXPECT_THAT(names, ElementsAre(L"kept", L"App", L"Report"));
-  // One entry's worth first, then exactly what the manager asked for.
-  uint32_t needed = 2 * kDependentEntryBytes + 2 * (2 * 3 + 2) + 2 * (2 * 6 + 2);
-  EXPECT_THAT(calls(L"enum"),
-              ElementsAre(vaformat(L"enum Db %u", kDependentEntryBytes), vaformat(L"enum Db %u", needed)));
-  EXPECT_EQ(calls(L"open").front(), L"open Db 0x8");
-  names.clear();
-  service::dependentServices(names, L"Db", SERVICE_INACTIVE);
-  EXPECT_THAT(names, ElementsAre(L"Report"));
-
-  // Dependencies: a short list at once, a long one again.
-  manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db", L"Cache"};
-  names.clear();
-  service::serviceDependencies(names, L"Web");
-  EXPECT_THAT(names, ElementsAre(L"Db", L"Cache"));
-  EXPECT_THAT(calls(L"config"), ElementsAre(L"config Web 260"));
-  EXPECT_EQ(calls(L"open").back(), L"open Web 0x1");
-  std::vector<std::wstring> many;
-  for (int i = 0; i < 20; ++i) many.push_back(vaformat(L"Dependency%d", i));
-  manager.add(L"Long", SERVICE_STOPPED).dependencies = many;
-  names.clear();
-  service::serviceDependencies(names, L"Long");
-  EXPECT_EQ(names, many);
-  const std::vector<std::wstring> configs = calls(L"config");
-  ASSERT_EQ(configs.size(), 3u);
-  EXPECT_EQ(configs[1], L"config Long 260");
-  EXPECT_EQ(configs[2], vaformat(L"config Long %u", kServiceConfigBytes + 2 * (20 * 13 - 10 + 1)));
-}
-
 TEST_F(ServiceListsTest, FailedQueriesThrowWithTheCallAndTheService) {
   manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
   manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
