@@ -1,13 +1,15 @@
-// Forced removal: what is removed, what stays registered, which services are
-// stopped and started again, and what happens to the scheduled task.
+// Forced removal: what is removed, what stays registered, and which services
+// are stopped and started again (the scheduled task: halvo_srv_client_removal_test).
 
 #include "base/removal/forced_removal.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "base/errors/os_error.h"
 #include "base/errors/win_error_codes.h"
-#include "base/removal/removal_task.h"
+#include "base/removal/local_user.h"
 #include "removal_test_support.h"
 #include "support/faulty_file_system.h"
 
@@ -16,7 +18,19 @@ namespace {
 using namespace removal_test;
 using testing_support::pathExists;
 
-constexpr int64_t kNow = 1'704'164'880;
+// Local accounts for the length of a test, so that none of the machine's own
+// is ever touched: deletions are recorded, and the names in `refused` fail.
+struct FakeAccounts {
+  FakeAccounts() {
+    setLocalUserDeletionForTesting([this](const std::wstring& name) {
+      deleted.push_back(name);
+      if (refused.count(name)) throw vexception(L"refused " + name, VCALLPOINT(L"", "FakeAccounts"));
+    });
+  }
+  ~FakeAccounts() { setLocalUserDeletionForTesting(nullptr); }
+  std::vector<std::wstring> deleted;
+  std::set<std::wstring> refused;
+};
 
 class ForcedRemovalTest : public ::testing::Test {
  protected:
@@ -39,7 +53,7 @@ class ForcedRemovalTest : public ::testing::Test {
   }
 
   RemovalMachine machine;
-  FixedClock clock{kNow};
+  FixedClock clock;
   fake::InstalledServiceManager services{clock};
   FakeAccounts accounts;
   CapturedLog log;
@@ -65,33 +79,6 @@ TEST_F(ForcedRemovalTest, RemovesTheFilesFoldersAndAccountsOfTheServiceOnly) {
       << n(log->all());
   EXPECT_EQ(log->count(LOG_ERROR, L""), 0) << n(log->all());
   EXPECT_TRUE(services.calls.empty());
-}
-
-TEST_F(ForcedRemovalTest, TheTriggersGoOnlyWithTheLastEntry) {
-  scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
-  const std::optional<WorkItem> before = removalTask();
-  ASSERT_EQ(taskTriggers(), 2u);
-  const std::string a = machine.makeFile("a"), b = machine.makeFile("b"), c = machine.makeFile("c");
-  accounts.refused = {L"someone"};
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L""), path("3", c, L"Other"),
-                        RemovalEntry{L"u", L"someone", UriType::User, L""}});
-  run(L"Tomcat", true);
-  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"2", L"3", L"u"}));
-  EXPECT_EQ(removalTask(), before);
-
-  // Without a service name every entry is tried; an account that cannot go
-  // is reported and kept.
-  run(L"", false);
-  EXPECT_FALSE(pathExists(a) || pathExists(b) || pathExists(c));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"u"});
-  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone.")) << n(log->all());
-  EXPECT_EQ(taskTriggers(), 2u);
-
-  machine.writeEntries({path("4", machine.makeFile("d"), L"Tomcat")});
-  run(L"Tomcat", true);
-  EXPECT_TRUE(ids().empty());
-  ASSERT_TRUE(removalTask());
-  EXPECT_EQ(taskTriggers(), 0u);
 }
 
 TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
@@ -142,21 +129,24 @@ TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
   }
 }
 
-TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStoppedAndOnlyALockedFileStopsItsService) {
+TEST_F(ForcedRemovalTest, WithoutAServiceNameEveryEntryIsTriedNothingIsKeptStoppedAndOnlyALockedFileStopsItsService) {
   services.add(L"Tomcat", SERVICE_STOPPED);
   services.add(L"Other", SERVICE_RUNNING);
   services.add(L"Third", SERVICE_RUNNING);
   const std::string a = machine.makeFile("a"), b = machine.makeFile("locked-b"), c = machine.makeFile("locked-c");
   const std::string dir = machine.path("app");
   machine.makeFile("app/inner/x");
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other"), path("3", c, L""), path("4", dir, L"Third")});
+  accounts.refused = {L"someone"};
+  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other"), path("3", c, L""), path("4", dir, L"Third"),
+                        RemovalEntry{L"5", L"someone", UriType::User, L""}});
   FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, L"locked-b", ERROR_SHARING_VIOLATION, 0, 2);
   files.failWhen(FsCall::DeleteFile, L"locked-c", ERROR_SHARING_VIOLATION);
   files.failWhen(FsCall::RemoveDirectory, L"inner", ERROR_ACCESS_DENIED);
   run(L"", true);
 
-  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"3", L"4"}));
+  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"3", L"4", L"5"}));
+  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone.")) << n(log->all());
   EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
   EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(files.count(FsCall::DeleteFile, L"locked-c"), 2);  // the attempt and its forced repeat

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "base/pipes/halvo_srv_client.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
+#include "support/background_program.h"
 
 namespace {
 
@@ -17,15 +21,25 @@ constexpr int64_t kNow = 1'704'164'880;
 
 class ClientRemovalTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(service.ready) << "hcpsrv did not start"; }
+  void SetUp() override {
+    bool ready = false;  // once hcpsrv answers
+    for (int i = 0; i < 100 && !ready; ++i) {
+      try {
+        ready = !HalvoSrvClient().getProductRootDir().empty();
+      } catch (const vexception&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+    }
+    ASSERT_TRUE(ready) << "hcpsrv did not start";
+  }
 
   RemovalMachine machine;
-  ManagementService service{machine};
+  testing_support::BackgroundProgram service{"hcpsrv", {}};
   FixedClock clock{kNow};
-  HalvoSrvClient client;
 };
 
 TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingRemovesIt) {
+  HalvoSrvClient client;
   const std::string a = machine.makeFile("hcp-wars/a.war"), b = machine.makeFile("b");
   client.addDeleteFile(w(a), L"Tomcat");
   const std::vector<RemovalEntry> entries = machine.entries();
@@ -60,6 +74,7 @@ TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingR
 }
 
 TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
+  HalvoSrvClient client;
   std::wstring relative = failureOf([&] { client.addDeleteFile(L"webapps/a.war", L"Tomcat"); });
   EXPECT_TRUE(holds(relative, L"Only an absolute path can be registered for removal"));
   EXPECT_TRUE(holds(relative, L"at addDeleteFile 'webapps/a.war' for service 'Tomcat'(HalvoSrvClient::addDeleteFile"));

@@ -1,11 +1,7 @@
 #include "removal_test_support.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
-#include "base/pipes/halvo_srv_client.h"
-#include "base/removal/local_user.h"
 #include "base/removal/removal_storage_file.h"
 #include "base/removal/removal_task.h"
 #include "base/removal/work_item_store.h"
@@ -55,25 +51,6 @@ std::optional<WorkItem> removalTask() { return loadWorkItem(kRemovalTaskName); }
 size_t taskTriggers() {
   std::optional<WorkItem> item = removalTask();
   return item ? item->triggers.size() : 0;
-}
-
-FakeAccounts::FakeAccounts() {
-  setLocalUserDeletionForTesting([this](const std::wstring& name) {
-    deleted.push_back(name);
-    if (refused.count(name)) throw vexception(L"refused " + name, VCALLPOINT(L"", "FakeAccounts"));
-  });
-}
-
-FakeAccounts::~FakeAccounts() { setLocalUserDeletionForTesting(nullptr); }
-
-ManagementService::ManagementService(const RemovalMachine&) : process("hcpsrv", {}) {
-  for (int i = 0; i < 100 && !ready; ++i) {
-    try {
-      ready = !HalvoSrvClient().getProductRootDir().empty();
-    } catch (const vexception&) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-  }
 }
 
 }  // namespace removal_test

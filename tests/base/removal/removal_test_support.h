@@ -1,17 +1,14 @@
 #pragma once
 // Helpers of the removal tests: a private machine with the panel's product
-// root, its storage and scheduled task, local accounts that are never the
-// machine's own, and hcpsrv in the background.
+// root, its storage and its scheduled task.
 
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "base/removal/removal_entry.h"
 #include "base/removal/work_item.h"
-#include "support/background_program.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
@@ -59,21 +56,5 @@ std::optional<WorkItem> removalTask();
 size_t taskTriggers();
 // Deletes the removal's work item (on POSIX the sandbox holds it).
 void deleteRemovalTask();
-
-// Local accounts for the length of a test: the machine's own are never
-// touched. Each deletion is recorded; the names in `refused` fail.
-struct FakeAccounts {
-  FakeAccounts();
-  ~FakeAccounts();
-  std::vector<std::wstring> deleted;
-  std::set<std::wstring> refused;
-};
-
-// hcpsrv serving the sandbox's pipe; `ready` once its socket is there.
-struct ManagementService {
-  explicit ManagementService(const RemovalMachine& machine);
-  testing_support::BackgroundProgram process;
-  bool ready = false;
-};
 
 }  // namespace removal_test
