@@ -20,7 +20,7 @@ class Handle : public ServiceHandle {
     Service& s = service();
     ++s.queries;
     if (s.failQueriesFrom && s.queries >= s.failQueriesFrom) return s.queryError;
-    if (s.onQuery) s.onQuery(s, manager_.clock().elapsed());
+    if (s.onQuery) s.onQuery(s, Clock::current().tickCount());
     status = s.status;
     return 0;
   }

@@ -52,14 +52,16 @@ struct Service {
   // Behaviour; the defaults reach the requested state at once.
   std::function<void(Service&)> onStart;
   std::function<void(Service&, uint32_t request)> onControl;
-  // Called before each query answers, with the clock's elapsed ms.
+  // Called before each query answers, with the current clock's tick count.
   std::function<void(Service&, uint64_t now)> onQuery;
   int queries = 0;
 };
 
+// The current service control for its lifetime.
 class ServiceManager : public ServiceControl {
  public:
-  explicit ServiceManager(FixedClock& clock) : clock_(clock) {}
+  ServiceManager() { ServiceControl::setCurrentForTesting(this); }
+  ~ServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
 
   uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
                        std::unique_ptr<ServiceManagerHandle>& manager) override;
@@ -82,20 +84,9 @@ class ServiceManager : public ServiceControl {
 
   // Used by the handles.
   std::map<std::wstring, Service>& services() { return services_; }
-  FixedClock& clock() { return clock_; }
 
  private:
-  FixedClock& clock_;
   std::map<std::wstring, Service> services_;
-};
-
-// A ServiceManager that is the current service control for its lifetime.
-class InstalledServiceManager : public ServiceManager {
- public:
-  explicit InstalledServiceManager(FixedClock& clock) : ServiceManager(clock) {
-    ServiceControl::setCurrentForTesting(this);
-  }
-  ~InstalledServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
 };
 
 // Every message logged while it is installed.

@@ -54,7 +54,7 @@ class ForcedRemovalTest : public ::testing::Test {
 
   RemovalMachine machine;
   FixedClock clock;
-  fake::InstalledServiceManager services{clock};
+  fake::ServiceManager services;
   FakeAccounts accounts;
   CapturedLog log;
 };

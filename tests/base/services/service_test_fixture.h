@@ -39,6 +39,6 @@ class ServiceWrapperTest : public ::testing::Test {
 
   testing_support::Sandbox sandbox;  // keeps anything the log writes private
   fake::FixedClock clock;
-  fake::InstalledServiceManager manager{clock};
+  fake::ServiceManager manager;
   fake::CapturedLog log;
 };

@@ -80,22 +80,6 @@ TEST_F(StartServiceTest, StopPendingServiceIsStoppedFirstThenStarted) {
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
 }
 
-TEST_F(StartServiceTest, RefusedStartOrFailedQueryThrows) {
-  manager.add(L"Tomcat", SERVICE_STOPPED).startError = ERROR_SERVICE_DISABLED;
-  const auto e = failureOf<vosexception>([&] { service::startService(L"Tomcat"); });
-  EXPECT_EQ(e.code(), ERROR_SERVICE_DISABLED);
-  EXPECT_EQ(e.message(), osErrorText(ERROR_SERVICE_DISABLED, L"StartService 'Tomcat'"));
-  EXPECT_EQ(e.callPoints()[0].function, "service::startService");
-  EXPECT_THROW(service::startService(L"Missing"), VServiceDoesNotExistException);
-
-  fake::Service& pending = manager.add(L"Pending", SERVICE_START_PENDING);
-  pending.failQueriesFrom = 2;
-  pending.queryError = ERROR_INVALID_HANDLE;
-  const auto query = failureOf<vosexception>([&] { service::startService(L"Pending"); });
-  EXPECT_EQ(query.message(), osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Pending'"));
-  EXPECT_EQ(query.callPoints()[0].function, "service::startService");
-}
-
 TEST_F(StartServiceTest, AServiceThatDoesNotComeUpReportsItsOwnCodeElseItsExitCodeElseItsState) {
   struct Case {
     uint32_t exitCode, specific, expected;

@@ -85,9 +85,14 @@ TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Dies", L"start Db"));
 }
 
-using ServiceListsTest = ServiceWrapperTest;
+using ServiceFailuresTest = ServiceWrapperTest;
 
-TEST_F(ServiceListsTest, FailedQueriesThrowWithTheCallAndTheService) {
+TEST_F(ServiceFailuresTest, FailedCallsThrowWithTheCallTheServiceAndTheFunction) {
+  manager.add(L"Disabled", SERVICE_STOPPED).startError = ERROR_SERVICE_DISABLED;
+  manager.add(L"Refusing", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
+  fake::Service& pending = manager.add(L"Pending", SERVICE_START_PENDING);
+  pending.failQueriesFrom = 2;
+  pending.queryError = ERROR_INVALID_HANDLE;
   manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
   manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
   manager.add(L"Locked", SERVICE_STOPPED).openError = ERROR_ACCESS_DENIED;
@@ -101,6 +106,16 @@ TEST_F(ServiceListsTest, FailedQueriesThrowWithTheCallAndTheService) {
     std::wstring message;
     std::string function;
   } cases[] = {
+      {[&] { service::startService(L"Disabled"); }, osErrorText(ERROR_SERVICE_DISABLED, L"StartService 'Disabled'"),
+       "service::startService"},
+      {[&] { service::startService(L"Pending"); }, osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Pending'"),
+       "service::startService"},
+      {[&] { service::startService(L"Missing"); }, osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"),
+       "service::startService"},
+      {[&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); },
+       osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"), "service::controlService"},
+      {[&] { service::controlService(SERVICE_CONTROL_STOP, L"Refusing"); },
+       osErrorText(ERROR_ACCESS_DENIED, L"ControlService 'Refusing' with code 1"), "service::controlService"},
       {[&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); },
        osErrorText(ERROR_ACCESS_DENIED, L"enum dependent services of service 'Db'"), "service::dependentServices"},
       {[&] { service::serviceDependencies(names, L"Web"); },
