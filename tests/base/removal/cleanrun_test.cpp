@@ -53,7 +53,7 @@ TEST_F(CleanrunTest, OtherArgumentsGetTheUsageAndChangeNothing) {
   const std::string a = machine.makeFile("a");
   machine.writeEntries({path("1", a, L"")});
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{}, {"--remove"}, {"--remove-files", "extra"}, {"remove-files"}}) {
+       std::vector<std::vector<std::string>>{{}, {"remove-files"}, {"--remove-files", "extra"}}) {
     testing_support::ProcessResult result = runProgram("cleanrun", args);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(contains(result.err, "Usage: cleanrun --remove-files")) << result.err;

@@ -42,23 +42,16 @@ TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingR
   HalvoSrvClient client;
   const std::string a = machine.makeFile("hcp-wars/a.war"), b = machine.makeFile("b");
   client.addDeleteFile(w(a), L"Tomcat");
+  client.addDeleteFile(w(b), L"Other");
   const std::vector<RemovalEntry> entries = machine.entries();
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].uri, w(a));
-  EXPECT_EQ(entries[0].type, UriType::Path);
-  EXPECT_EQ(entries[0].service, L"Tomcat");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0], (RemovalEntry{entries[0].id, w(a), UriType::Path, L"Tomcat"}));
   EXPECT_EQ(entries[0].id.size(), 36u);
   EXPECT_TRUE(pathExists(a)) << "registering removes nothing";
   const std::optional<WorkItem> task = removalTask();
-  ASSERT_TRUE(task);
+  ASSERT_TRUE(task);  // for the tool under the root that hcpsrv reports
   EXPECT_EQ(slashed(task->application), w(machine.productRoot() + "/admin/bin/") + removalToolFileName());
-  EXPECT_EQ(task->triggers.size(), 2u);
-
-  // While the task has triggers, registering changes only the storage.
-  FixedClock later(kNow + 3600);
-  client.addDeleteFile(w(b), L"Other");
-  EXPECT_EQ(machine.entries().size(), 2u);
-  EXPECT_EQ(removalTask(), task);
+  EXPECT_EQ(task->triggers, removalTriggers({2, 20}, kNow));
 
   client.forceDeleteFiles(L"Tomcat", true);
   EXPECT_FALSE(pathExists(a));
@@ -68,9 +61,6 @@ TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingR
   EXPECT_FALSE(pathExists(b));
   EXPECT_TRUE(machine.entries().empty());
   EXPECT_EQ(taskTriggers(), 0u);
-  // Registering again schedules the task again.
-  client.addDeleteFile(w(machine.makeFile("c")), L"Tomcat");
-  EXPECT_EQ(taskTriggers(), 2u);
 }
 
 TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {

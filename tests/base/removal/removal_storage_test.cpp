@@ -59,7 +59,6 @@ TEST(RemovalStorageFileTest, RejectsMalformedFilesWithTheReason) {
       {R"(<Entry Id="1" URIType="Path" Service=""/>)", L"URI is missing"},
       {R"(<Entry Id="1" URI="/a" Service=""/>)", L"URIType is missing"},
       {R"(<Entry Id="1" URI="/a" URIType="File" Service=""/>)", L"Wrong URI type: File"},
-      {R"(<Entry Id="1" URI="/a" URIType="path" Service=""/>)", L"Wrong URI type: path"},
       {R"(<Entry Id="" URI="/a" URIType="Path" Service=""/>)", L"Id is empty"},
       {R"(<Entry Id="1" URI="" URIType="Path" Service=""/>)", L"URI is empty"},
       {R"(<Entry Id="1" URI="/a" URIType="Path"/><Entry Id="1" URI="/b" URIType="Path"/>)", L"used twice"},

@@ -35,18 +35,10 @@ TEST(RemovalTaskTest, TriggersBeginTheWaitAfterNowAndRepeatForADayOrOneMinuteLon
   const std::vector<TaskTrigger> triggers = removalTriggers({7, 5}, kNow);
   ASSERT_EQ(triggers.size(), 2u);
   const LocalTime first = toLocalTime(kNow + 7 * 60);
-  const TaskTrigger& daily = triggers[0];
-  EXPECT_EQ(daily.type, TaskTrigger::Type::Daily);
-  EXPECT_EQ(std::vector<int>({daily.beginYear, daily.beginMonth, daily.beginDay, daily.startHour, daily.startMinute}),
-            std::vector<int>({first.year, first.month, first.day, first.hour, first.minute}));
-  EXPECT_EQ(daily.daysInterval, 1u);
-  EXPECT_EQ(daily.minutesInterval, 5u);
-  EXPECT_EQ(daily.minutesDuration, 1440u);
-  const TaskTrigger& boot = triggers[1];
-  EXPECT_EQ(boot.type, TaskTrigger::Type::AtSystemStart);
-  EXPECT_EQ(std::vector<int>({boot.beginYear, boot.beginMonth, boot.beginDay}),
-            std::vector<int>({first.year, first.month, first.day}));
-
+  EXPECT_EQ(triggers[0], (TaskTrigger{TaskTrigger::Type::Daily, first.year, first.month, first.day, first.hour,
+                                      first.minute, 1, 5, 1440}));
+  EXPECT_EQ(triggers[1],
+            (TaskTrigger{TaskTrigger::Type::AtSystemStart, first.year, first.month, first.day, 0, 0, 1, 0, 0}));
   EXPECT_EQ(removalTriggers({2, 1439}, kNow)[0].minutesDuration, 1440u);
   EXPECT_EQ(removalTriggers({2, 1440}, kNow)[0].minutesDuration, 1441u);
 }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include "base/errors/os_error.h"
+#include "base/services/hosted_command.h"
 #include "base/text/vaformat.h"
 #include "service_manager_fixture.h"
 #include "support/child_process.h"
@@ -15,9 +16,6 @@ TEST_F(ServiceManagerTest, StartQueryStopAndStartAgain) {
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));  // not running: success
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Nowhere"));
   EXPECT_FALSE(service::exist(L"Nowhere"));
-  ServiceStatus status;
-  EXPECT_THROW(service::queryStatusService(status, L"Nowhere"), VServiceDoesNotExistException);
-  EXPECT_THROW(service::queryStatusService(status, L"bad/name"), vosexception);
 
   // Names ignore letter case; a second start is refused by the manager.
   EXPECT_EQ(0u, service::startService(L"sleeper"));
@@ -148,4 +146,14 @@ TEST_F(ServiceManagerTest, CreateDeleteAndTheRightsOfAHandle) {
             ERROR_SERVICE_MARKED_FOR_DELETE);
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Created"));
   EXPECT_TRUE(eventually([&] { return !service::exist(L"Created"); }));
+}
+
+// How the Windows host finds its command in the ImagePath.
+TEST(HostedCommandTest, CommandIsWhatFollowsTheHostProgram) {
+  EXPECT_EQ(commandAfterProgram(L"\"C:\\Program Files\\hcpsvc.exe\"  /usr/bin/python3 -m http.server"),
+            L"/usr/bin/python3 -m http.server");
+  EXPECT_EQ(commandAfterProgram(L"Z:\\bin\\hcpsvc.exe\t\"C:\\a b.exe\" /x"), L"\"C:\\a b.exe\" /x");
+  EXPECT_EQ(commandAfterProgram(L"hcpsvc.exe"), L"");
+  EXPECT_TRUE(namesPosixProgram(L" \"/usr/bin/python3\" -m http.server"));
+  EXPECT_FALSE(namesPosixProgram(L"C:\\windows\\system32\\cmd.exe /c exit 5"));
 }

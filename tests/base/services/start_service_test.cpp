@@ -1,5 +1,6 @@
 // startService: what it does in each state, the wait while start pending, and
-// the code it reports for a service that did not come up.
+// the code it reports for a service that did not come up; startStopService
+// with related services; and the texts of failed calls.
 
 #include <gmock/gmock.h>
 
@@ -20,6 +21,11 @@ void startPendingOnStart(fake::Service& s, uint32_t waitHint) {
     s.status.waitHint = waitHint;
   };
 }
+
+struct Progress {
+  std::vector<int> stages;
+  static void record(int stage, void* argument) { static_cast<Progress*>(argument)->stages.push_back(stage); }
+};
 
 }  // namespace
 
@@ -104,4 +110,117 @@ TEST_F(StartServiceTest, StartPendingWithoutProgressIsGivenUp) {
   EXPECT_EQ(service::startService(L"Tomcat"), ERROR_TIMEOUT);
   EXPECT_EQ(clock.elapsed(), 301000u);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"StartService 'Tomcat' failed"));
+}
+
+using StartStopServiceTest = ServiceWrapperTest;
+
+TEST_F(StartStopServiceTest, StopStopsRunningDependentsDepthFirstAndStartStartsDependenciesFirst) {
+  // B and D depend on A; C depends on B. E depends on A but is stopped.
+  manager.add(L"A", SERVICE_RUNNING).dependents = {L"B", L"E", L"D"};
+  manager.add(L"B", SERVICE_RUNNING).dependents = {L"C"};
+  manager.add(L"C", SERVICE_RUNNING);
+  manager.add(L"D", SERVICE_RUNNING);
+  manager.add(L"E", SERVICE_STOPPED);
+  Progress progress;
+  std::vector<std::wstring> stopped;
+  service::startStopService(L"A", false, nullptr, nullptr, &Progress::record, &progress, &stopped);
+  EXPECT_THAT(calls(L"control"), ElementsAre(L"control C 1", L"control B 1", L"control D 1", L"control A 1"));
+  EXPECT_THAT(stopped, ElementsAre(L"B", L"C", L"D"));
+  EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStopping));
+  for (const wchar_t* name : {L"A", L"B", L"C", L"D", L"E"}) {
+    EXPECT_EQ(manager[name].status.currentState, SERVICE_STOPPED) << name;
+  }
+
+  manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"App", L"Db"};
+  manager.add(L"App", SERVICE_STOPPED).dependencies = {L"Db"};
+  manager.add(L"Db", SERVICE_STOPPED);
+  progress.stages.clear();
+  service::startStopService(L"Web", true, nullptr, nullptr, &Progress::record, &progress);
+  EXPECT_THAT(calls(L"start"), ElementsAre(L"start Db", L"start App", L"start Web"));
+  EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStarting));
+}
+
+TEST_F(StartStopServiceTest, ServiceAlreadyInTheRequestedStateIsLeftAlone) {
+  manager.add(L"Running", SERVICE_RUNNING).dependencies = {L"Other"};
+  manager.add(L"StartPending", SERVICE_START_PENDING);
+  manager.add(L"ContinuePending", SERVICE_CONTINUE_PENDING);
+  manager.add(L"Stopped", SERVICE_STOPPED).dependents = {L"Running"};
+  manager.add(L"Other", SERVICE_STOPPED);
+  Progress progress;
+  service::startStopService(L"Running", true, nullptr, nullptr, &Progress::record, &progress);
+  service::startStopService(L"StartPending", true, nullptr, nullptr, &Progress::record, &progress);
+  service::startStopService(L"ContinuePending", true, nullptr, nullptr, &Progress::record, &progress);
+  service::startStopService(L"Stopped", false, nullptr, nullptr, &Progress::record, &progress);
+  EXPECT_THAT(progress.stages, IsEmpty());
+  EXPECT_THAT(manager.calls, ::testing::Each(::testing::StartsWith(L"open ")));
+}
+
+TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
+  manager.add(L"Tomcat", SERVICE_RUNNING).onControl = [](fake::Service& s, uint32_t) {
+    s.status.currentState = SERVICE_STOP_PENDING;
+    s.status.waitHint = 0;
+  };
+  const auto e = failureOf<vosexception>([&] { service::startStopService(L"Tomcat", false); });
+  EXPECT_EQ(e.code(), ERROR_TIMEOUT);
+  EXPECT_EQ(e.message(), osErrorText(ERROR_TIMEOUT, L"Stop service Tomcat"));
+  EXPECT_EQ(e.callPoints()[0].function, "service::startStopService");
+
+  manager.add(L"Dies", SERVICE_STOPPED).onStart = [](fake::Service& s) {
+    s.status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR, 42, 0, 0};
+  };
+  EXPECT_EQ(failureOf<vosexception>([&] { service::startStopService(L"Dies", true); }).message(),
+            osErrorText(42, L"Start service Dies"));
+
+  manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db"};
+  manager.add(L"Db", SERVICE_STOPPED).startError = ERROR_ACCESS_DENIED;
+  EXPECT_THROW(service::startStopService(L"Web", true), VAccessDeniedException);
+  EXPECT_THAT(calls(L"start"), ElementsAre(L"start Dies", L"start Db"));
+}
+
+using ServiceFailuresTest = ServiceWrapperTest;
+
+TEST_F(ServiceFailuresTest, FailedCallsThrowWithTheCallTheServiceAndTheFunction) {
+  manager.add(L"Disabled", SERVICE_STOPPED).startError = ERROR_SERVICE_DISABLED;
+  manager.add(L"Refusing", SERVICE_RUNNING).controlError = ERROR_ACCESS_DENIED;
+  fake::Service& pending = manager.add(L"Pending", SERVICE_START_PENDING);
+  pending.failQueriesFrom = 2;
+  pending.queryError = ERROR_INVALID_HANDLE;
+  manager.add(L"Db", SERVICE_RUNNING).enumError = ERROR_ACCESS_DENIED;
+  manager.add(L"Web", SERVICE_STOPPED).configError = ERROR_ACCESS_DENIED;
+  manager.add(L"Locked", SERVICE_STOPPED).openError = ERROR_ACCESS_DENIED;
+  fake::Service& broken = manager.add(L"Broken", SERVICE_RUNNING);
+  broken.failQueriesFrom = 1;
+  broken.queryError = ERROR_INVALID_HANDLE;
+  std::vector<std::wstring> names;
+  ServiceStatus status;
+  struct Case {
+    std::function<void()> call;
+    std::wstring message;
+    std::string function;
+  } cases[] = {
+      {[&] { service::startService(L"Disabled"); }, osErrorText(ERROR_SERVICE_DISABLED, L"StartService 'Disabled'"),
+       "service::startService"},
+      {[&] { service::startService(L"Pending"); }, osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Pending'"),
+       "service::startService"},
+      {[&] { service::startService(L"Missing"); }, osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"),
+       "service::startService"},
+      {[&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); },
+       osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"), "service::controlService"},
+      {[&] { service::controlService(SERVICE_CONTROL_STOP, L"Refusing"); },
+       osErrorText(ERROR_ACCESS_DENIED, L"ControlService 'Refusing' with code 1"), "service::controlService"},
+      {[&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); },
+       osErrorText(ERROR_ACCESS_DENIED, L"enum dependent services of service 'Db'"), "service::dependentServices"},
+      {[&] { service::serviceDependencies(names, L"Web"); },
+       osErrorText(ERROR_ACCESS_DENIED, L"query service config 'Web'"), "service::serviceDependencies"},
+      {[&] { service::exist(L"Locked"); }, osErrorText(ERROR_ACCESS_DENIED, L"OpenService 'Locked'"), "service::exist"},
+      {[&] { service::queryStatusService(status, L"Broken"); },
+       osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Broken'"), "service::queryStatusService"},
+  };
+  for (const Case& c : cases) {
+    const auto e = failureOf<vosexception>(c.call);
+    EXPECT_EQ(e.message(), c.message);
+    EXPECT_EQ(e.callPoints().at(0).function, c.function);
+  }
+  EXPECT_TRUE(service::exist(L"Web"));
+  EXPECT_EQ(calls(L"open").back(), L"open Web 0x4");
 }
