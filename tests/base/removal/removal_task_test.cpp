@@ -60,9 +60,7 @@ TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
   const std::optional<WorkItem> item = removalTask();
   ASSERT_TRUE(item);
   EXPECT_EQ(slashed(item->application), w(machine.productRoot() + "/admin/bin/") + removalToolFileName());
-  EXPECT_EQ(item->parameters, L"--remove-files");
-  EXPECT_EQ(item->account, L"");
-  EXPECT_EQ(item->triggers, removalTriggers({2, 20}, kNow));
+  EXPECT_EQ(*item, (WorkItem{item->application, L"--remove-files", L"", removalTriggers({2, 20}, kNow)}));
 
   // A work item with triggers is left as it is, and nobody is asked for the root.
   FixedClock later(kNow + 86400 * 3);
@@ -70,18 +68,13 @@ TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
   EXPECT_EQ(removalTask(), item);
 
   clearRemovalTaskTriggers();
-  std::optional<WorkItem> cleared = removalTask();
-  ASSERT_TRUE(cleared);
-  EXPECT_TRUE(cleared->triggers.empty());
-  EXPECT_EQ(cleared->application, item->application);
+  EXPECT_EQ(removalTask(), (WorkItem{item->application, L"--remove-files", L"", {}}));
 
   // The item exists: scheduling only adds the triggers.
   scheduleRemovalTask({3, 20}, root(machine.path("elsewhere")));
-  std::optional<WorkItem> again = removalTask();
-  ASSERT_TRUE(again);
   EXPECT_EQ(asked, 1);
-  EXPECT_EQ(again->application, item->application);
-  EXPECT_EQ(again->triggers, removalTriggers({3, 20}, kNow + 86400 * 3));
+  EXPECT_EQ(removalTask(),
+            (WorkItem{item->application, L"--remove-files", L"", removalTriggers({3, 20}, kNow + 86400 * 3)}));
 }
 
 }  // namespace

@@ -114,14 +114,27 @@ TEST_F(StartServiceTest, StartPendingWithoutProgressIsGivenUp) {
 
 using StartStopServiceTest = ServiceWrapperTest;
 
-TEST_F(StartStopServiceTest, StopStopsRunningDependentsDepthFirstAndStartStartsDependenciesFirst) {
-  // B and D depend on A; C depends on B. E depends on A but is stopped.
+TEST_F(StartStopServiceTest, WhatIsThereAlreadyIsLeftAloneAndRelatedServicesGoFirst) {
+  manager.add(L"Running", SERVICE_RUNNING).dependencies = {L"Other"};
+  manager.add(L"StartPending", SERVICE_START_PENDING);
+  manager.add(L"ContinuePending", SERVICE_CONTINUE_PENDING);
+  manager.add(L"Stopped", SERVICE_STOPPED).dependents = {L"Running"};
+  manager.add(L"Other", SERVICE_STOPPED);
+  Progress progress;
+  for (const wchar_t* name : {L"Running", L"StartPending", L"ContinuePending"}) {
+    service::startStopService(name, true, nullptr, nullptr, &Progress::record, &progress);
+  }
+  service::startStopService(L"Stopped", false, nullptr, nullptr, &Progress::record, &progress);
+  EXPECT_THAT(progress.stages, IsEmpty());
+  EXPECT_THAT(manager.calls, ::testing::Each(::testing::StartsWith(L"open ")));
+
+  // Stopping: B and D depend on A; C depends on B. E depends on A but is stopped.
+  manager.clear();
   manager.add(L"A", SERVICE_RUNNING).dependents = {L"B", L"E", L"D"};
   manager.add(L"B", SERVICE_RUNNING).dependents = {L"C"};
   manager.add(L"C", SERVICE_RUNNING);
   manager.add(L"D", SERVICE_RUNNING);
   manager.add(L"E", SERVICE_STOPPED);
-  Progress progress;
   std::vector<std::wstring> stopped;
   service::startStopService(L"A", false, nullptr, nullptr, &Progress::record, &progress, &stopped);
   EXPECT_THAT(calls(L"control"), ElementsAre(L"control C 1", L"control B 1", L"control D 1", L"control A 1"));
@@ -138,21 +151,6 @@ TEST_F(StartStopServiceTest, StopStopsRunningDependentsDepthFirstAndStartStartsD
   service::startStopService(L"Web", true, nullptr, nullptr, &Progress::record, &progress);
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Db", L"start App", L"start Web"));
   EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStarting));
-}
-
-TEST_F(StartStopServiceTest, ServiceAlreadyInTheRequestedStateIsLeftAlone) {
-  manager.add(L"Running", SERVICE_RUNNING).dependencies = {L"Other"};
-  manager.add(L"StartPending", SERVICE_START_PENDING);
-  manager.add(L"ContinuePending", SERVICE_CONTINUE_PENDING);
-  manager.add(L"Stopped", SERVICE_STOPPED).dependents = {L"Running"};
-  manager.add(L"Other", SERVICE_STOPPED);
-  Progress progress;
-  service::startStopService(L"Running", true, nullptr, nullptr, &Progress::record, &progress);
-  service::startStopService(L"StartPending", true, nullptr, nullptr, &Progress::record, &progress);
-  service::startStopService(L"ContinuePending", true, nullptr, nullptr, &Progress::record, &progress);
-  service::startStopService(L"Stopped", false, nullptr, nullptr, &Progress::record, &progress);
-  EXPECT_THAT(progress.stages, IsEmpty());
-  EXPECT_THAT(manager.calls, ::testing::Each(::testing::StartsWith(L"open ")));
 }
 
 TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
