@@ -12,7 +12,6 @@ namespace {
 
 using removal_test::failureOf;
 using removal_test::holds;
-using removal_test::n;
 
 TaskTrigger daily(int hour, int minute, uint32_t every, uint32_t duration, uint32_t days = 1) {
   return TaskTrigger{TaskTrigger::Type::Daily, 2024, 1, 2, hour, minute, days, every, duration};
@@ -87,7 +86,7 @@ TEST(CronFileTest, RefusesToWriteWhatCouldNotBeReadBack) {
   EXPECT_TRUE(holds(write({L"/bin/x", L"", L"", {daily(24, 0, 0, 0)}}), L"not a time of day"));
   std::wstring message = write({L"/bin/x", L"", L"", {daily(1, 0, 30, 30)}});
   EXPECT_TRUE(holds(message, L"not possible"));
-  EXPECT_EQ(message.rfind(L"Unable to write the work item 'Task': ", 0), 0u) << n(message);
+  EXPECT_EQ(message.rfind(L"Unable to write the work item 'Task': ", 0), 0u) << message;
 }
 
 TEST(CronFileTest, RejectsFilesItCannotReadExactly) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <set>
 
 #include "base/errors/os_error.h"
@@ -34,6 +35,9 @@ struct FakeAccounts {
 
 class ForcedRemovalTest : public ::testing::Test {
  protected:
+  void TearDown() override {
+    if (HasFailure()) std::cout << "The log:\n" << n(log->all());
+  }
   RemovalEntry path(const std::string& id, const std::string& file, const std::wstring& service) {
     return RemovalEntry{w(id), w(file), UriType::Path, service};
   }
@@ -74,10 +78,9 @@ TEST_F(ForcedRemovalTest, RemovesTheFilesFoldersAndAccountsOfTheServiceOnly) {
   EXPECT_TRUE(pathExists(other));
   EXPECT_EQ(accounts.deleted, std::vector<std::wstring>{L"tomcat-user"});
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"3"});
-  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted"))) << n(log->all());
-  EXPECT_TRUE(log->contains(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted")))
-      << n(log->all());
-  EXPECT_EQ(log->count(LOG_ERROR, L""), 0) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted")));
+  EXPECT_TRUE(log->contains(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted")));
+  EXPECT_EQ(log->count(LOG_ERROR, L""), 0);
   EXPECT_TRUE(services.calls.empty());
 }
 
@@ -119,13 +122,11 @@ TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
     if (c.state) {
       EXPECT_EQ(services[L"Tomcat"].status.currentState, c.finalState);
     }
-    EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1) << n(log->all());
+    EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1);
     const bool stopped = c.state == SERVICE_RUNNING;
     EXPECT_EQ(log->contains(LOG_INFO, w("Service Tomcat has been stopped for delete file " + war)), stopped);
-    EXPECT_EQ(log->count(LOG_ERROR, L""), c.error.empty() ? 0 : 1) << n(log->all());
-    if (!c.error.empty()) {
-      EXPECT_EQ(log->count(LOG_ERROR, c.error), 1) << n(log->all());
-    }
+    EXPECT_EQ(log->count(LOG_ERROR, L""), c.error.empty() ? 0 : 1);
+    EXPECT_EQ(log->count(LOG_ERROR, c.error), c.error.empty() ? 0 : 1);
   }
 }
 
@@ -146,7 +147,7 @@ TEST_F(ForcedRemovalTest, WithoutAServiceNameEveryEntryIsTriedNothingIsKeptStopp
   run(L"", true);
 
   EXPECT_EQ(ids(), (std::vector<std::wstring>{L"3", L"4", L"5"}));
-  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone.")) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone."));
   EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
   EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(files.count(FsCall::DeleteFile, L"locked-c"), 2);  // the attempt and its forced repeat
@@ -154,8 +155,8 @@ TEST_F(ForcedRemovalTest, WithoutAServiceNameEveryEntryIsTriedNothingIsKeptStopp
   auto failure = [](const std::string& path, const std::string& service, uint32_t code) {
     return w("Unable delete file " + path + " even stop service " + service + ": ") + *systemMessageText(code);
   };
-  EXPECT_EQ(log->count(LOG_ERROR, failure(c, "", ERROR_SHARING_VIOLATION)), 1) << n(log->all());
-  EXPECT_EQ(log->count(LOG_ERROR, failure(dir, "Third", ERROR_ACCESS_DENIED)), 1) << n(log->all());
+  EXPECT_EQ(log->count(LOG_ERROR, failure(c, "", ERROR_SHARING_VIOLATION)), 1);
+  EXPECT_EQ(log->count(LOG_ERROR, failure(dir, "Third", ERROR_ACCESS_DENIED)), 1);
 }
 
 TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {

@@ -64,11 +64,8 @@ TEST_F(ServiceManagerTest, ServicesThatEndOrCannotStartSayWhy) {
 
 TEST_F(ServiceManagerTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingCheckPoint) {
   uint16_t port = testing_support::unusedLocalPort();
-  std::wstring listener = vaformat(
-      L"/usr/bin/python3 -c \"import socket,time; time.sleep(2.5); s=socket.socket(); "
-      L"s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(('127.0.0.1', %d)); s.listen(5); "
-      L"time.sleep(1000)\"",
-      port);
+  std::wstring listener =
+      vaformat(L"/bin/sh -c 'sleep 2.5; exec python3 -m http.server %d --bind 127.0.0.1'", uint32_t{port});
   define(L"Listener", {.command = listener, .readyPort = port, .waitHint = 10000});
 
   ASSERT_EQ(0u, open(L"Listener")->start());
