@@ -36,7 +36,7 @@ struct FakeAccounts {
 class ForcedRemovalTest : public ::testing::Test {
  protected:
   void TearDown() override {
-    if (HasFailure()) std::cout << "The log:\n" << n(log->all());
+    if (HasFailure()) std::cout << "The log:\n" << wideToUtf8Lenient(log->all());
   }
   RemovalEntry path(const std::string& id, const std::string& file, const std::wstring& service) {
     return RemovalEntry{w(id), w(file), UriType::Path, service};
