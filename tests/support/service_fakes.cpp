@@ -20,7 +20,7 @@ class Handle : public ServiceHandle {
     Service& s = service();
     ++s.queries;
     if (s.failQueriesFrom && s.queries >= s.failQueriesFrom) return s.queryError;
-    if (s.onQuery) s.onQuery(s, manager_.clock().elapsed());
+    if (s.onQuery) s.onQuery(s, Clock::current().tickCount());
     status = s.status;
     return 0;
   }
@@ -58,41 +58,30 @@ class Handle : public ServiceHandle {
     return 0;
   }
 
-  uint32_t enumDependentServices(uint32_t stateFilter, uint32_t bufferBytes, std::vector<DependentService>& out,
-                                 uint32_t& bytesNeeded) override {
+  // Any buffer holds every entry here: answers to a short buffer are the
+  // real managers' business, and tested with them.
+  uint32_t enumDependentServices(uint32_t stateFilter, uint32_t, std::vector<DependentService>& out,
+                                 uint32_t&) override {
     if (!hasAccess(access_, SERVICE_ENUMERATE_DEPENDENTS)) return ERROR_ACCESS_DENIED;
-    manager_.calls.push_back(vaformat(L"enum %s %u", name_, bufferBytes));
     Service& s = service();
     if (s.enumError) return s.enumError;
-    std::vector<DependentService> found;
-    uint32_t size = 0;
+    out.clear();
     for (const std::wstring& dependent : s.dependents) {
-      const Service& other = manager_.services().at(dependent);
-      bool stopped = other.status.currentState == SERVICE_STOPPED;
-      if ((stopped && !(stateFilter & SERVICE_INACTIVE)) || (!stopped && !(stateFilter & SERVICE_ACTIVE))) continue;
-      size += kDependentEntryBytes + 2 * static_cast<uint32_t>(2 * dependent.size() + 2);
-      found.push_back({dependent, dependent, other.status});
+      const ServiceStatus& status = manager_.services().at(dependent).status;
+      if (stateFilter & (status.currentState == SERVICE_STOPPED ? SERVICE_INACTIVE : SERVICE_ACTIVE)) {
+        out.push_back({dependent, dependent, status});
+      }
     }
-    bytesNeeded = size;
-    if (size > bufferBytes) return ERROR_MORE_DATA;
-    out = found;
     return 0;
   }
 
-  uint32_t queryConfig(uint32_t bufferBytes, ServiceConfig& config, uint32_t& bytesNeeded) override {
+  uint32_t queryConfig(uint32_t, ServiceConfig& config, uint32_t&) override {
     if (!hasAccess(access_, SERVICE_QUERY_CONFIG)) return ERROR_ACCESS_DENIED;
-    manager_.calls.push_back(vaformat(L"config %s %u", name_, bufferBytes));
     Service& s = service();
     if (s.configError) return s.configError;
-    ServiceConfig result;
-    for (const std::wstring& dependency : s.dependencies) {
-      result.dependencies += dependency;
-      result.dependencies += L'\0';
-    }
-    result.dependencies += L'\0';
-    bytesNeeded = kServiceConfigBytes + 2 * static_cast<uint32_t>(result.dependencies.size());
-    if (bytesNeeded > bufferBytes) return ERROR_INSUFFICIENT_BUFFER;
-    config = result;
+    config.dependencies.clear();
+    for (const std::wstring& dependency : s.dependencies) config.dependencies += dependency + L'\0';
+    config.dependencies += L'\0';
     return 0;
   }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles for the service wrapper: a service manager whose services
-// behave as each test scripts them, a clock whose time moves only by sleeping,
-// and a log sink that keeps what was logged.
+// behave as each test scripts them, a clock that stands still but for the
+// sleeps, and a log sink that keeps what was logged.
 
 #include <functional>
 #include <map>
@@ -15,31 +15,21 @@
 
 namespace fake {
 
-class VirtualClock : public Clock {
- public:
-  uint32_t tickCount() override { return static_cast<uint32_t>(now_); }
-  int64_t now() override { return 1700000000 + static_cast<int64_t>(now_ / 1000); }
-  LocalTime localTime() override { return LocalTime{2024, 1, 2, 3, 4, 5, 0}; }
-  void sleep(uint32_t milliseconds) override {
-    sleeps.push_back(milliseconds);
-    now_ += milliseconds;
-  }
-  uint64_t elapsed() const { return now_; }
-  std::vector<uint32_t> sleeps;
-
- private:
-  uint64_t now_ = 0;
-};
-
-// Time stands at `now`; sleeps only move the tick count.
+// Time stands at `now` and is the current clock for its lifetime; sleeps
+// only move the tick count, and are kept.
 class FixedClock : public Clock {
  public:
-  explicit FixedClock(int64_t now) : now_(now) { Clock::setCurrentForTesting(this); }
+  explicit FixedClock(int64_t now = 1700000000) : now_(now) { Clock::setCurrentForTesting(this); }
   ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
   uint32_t tickCount() override { return ticks_; }
   int64_t now() override { return now_; }
   LocalTime localTime() override { return toLocalTime(now_); }
-  void sleep(uint32_t milliseconds) override { ticks_ += milliseconds; }
+  void sleep(uint32_t milliseconds) override {
+    sleeps.push_back(milliseconds);
+    ticks_ += milliseconds;
+  }
+  uint32_t elapsed() const { return ticks_; }
+  std::vector<uint32_t> sleeps;
 
  private:
   int64_t now_;
@@ -62,14 +52,16 @@ struct Service {
   // Behaviour; the defaults reach the requested state at once.
   std::function<void(Service&)> onStart;
   std::function<void(Service&, uint32_t request)> onControl;
-  // Called before each query answers, with the virtual time in ms.
+  // Called before each query answers, with the current clock's tick count.
   std::function<void(Service&, uint64_t now)> onQuery;
   int queries = 0;
 };
 
+// The current service control for its lifetime.
 class ServiceManager : public ServiceControl {
  public:
-  explicit ServiceManager(VirtualClock& clock) : clock_(clock) {}
+  ServiceManager() { ServiceControl::setCurrentForTesting(this); }
+  ~ServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
 
   uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
                        std::unique_ptr<ServiceManagerHandle>& manager) override;
@@ -82,8 +74,7 @@ class ServiceManager : public ServiceControl {
   }
   Service& operator[](const std::wstring& name) { return services_.at(name); }
 
-  // "open <name> <access hex>", "start <name>", "control <name> <request>",
-  // "enum <name> <buffer bytes>", "config <name> <buffer bytes>".
+  // "open <name> <access hex>", "start <name>", "control <name> <request>".
   std::vector<std::wstring> calls;
   // The calls of one kind ("start", "control", ...), in order.
   std::vector<std::wstring> callsOf(const std::wstring& kind) const;
@@ -93,20 +84,9 @@ class ServiceManager : public ServiceControl {
 
   // Used by the handles.
   std::map<std::wstring, Service>& services() { return services_; }
-  VirtualClock& clock() { return clock_; }
 
  private:
-  VirtualClock& clock_;
   std::map<std::wstring, Service> services_;
-};
-
-// A ServiceManager that is the current service control for its lifetime.
-class InstalledServiceManager : public ServiceManager {
- public:
-  explicit InstalledServiceManager(VirtualClock& clock) : ServiceManager(clock) {
-    ServiceControl::setCurrentForTesting(this);
-  }
-  ~InstalledServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
 };
 
 // Every message logged while it is installed.

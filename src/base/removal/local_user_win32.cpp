@@ -116,7 +116,7 @@ void deleteQuotaRecords(const std::wstring& name, PSID sid) {
 
 }  // namespace
 
-void deleteLocalUser(const std::wstring& name) {
+void deleteSystemLocalUser(const std::wstring& name) {
   // The SID is looked up first: it names the profile and the quota records
   // once the account is gone. An account that is gone already is done.
   std::vector<BYTE> sid = accountSid(name);

@@ -264,8 +264,10 @@ class ServiceHost {
   int run() {
     statusHandle_ = RegisterServiceCtrlHandlerExW(name_.c_str(), onControl, this);
     if (!statusHandle_ || !stop_) return 1;
-    setState(SERVICE_START_PENDING, 0, kDefaultWaitHintMs);
-    if (DWORD error = start()) {
+    // The key first: waiters poll at a tenth of the service's own wait hint.
+    DWORD error = readDefinition();
+    setState(SERVICE_START_PENDING, 0, definition_.waitHint);
+    if (error || (error = start())) {
       status_.dwWin32ExitCode = error;
       setState(SERVICE_STOPPED, 0, 0);
       return 1;
@@ -304,16 +306,21 @@ class ServiceHost {
     }
   }
 
-  // Reads the key and starts the command: 0 or the error the service ends with.
-  DWORD start() {
+  // 0, or the error the service ends with.
+  DWORD readDefinition() {
     try {
       std::wstring keyName;
       if (DWORD error = findServiceKey(name_, keyName)) return error;
       definition_ = readServiceDefinition(keyName);
+      return ERROR_SUCCESS;
     } catch (const vexception& e) {
       complain(e.fullText());
       return ERROR_INVALID_PARAMETER;
     }
+  }
+
+  // Starts the command: 0 or the error the service ends with.
+  DWORD start() {
     std::wstring command = commandAfterProgram(definition_.imagePath);
     if (command.empty()) {
       complain(L"the ImagePath of service " + name_ + L" names no command after the host");

@@ -1,12 +1,16 @@
-// Forced removal: what is removed, what stays registered, which services are
-// stopped and started again, and what happens to the scheduled task.
+// Forced removal: what is removed, what stays registered, and which services
+// are stopped and started again (the scheduled task: halvo_srv_client_removal_test).
 
 #include "base/removal/forced_removal.h"
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <set>
+
+#include "base/errors/os_error.h"
 #include "base/errors/win_error_codes.h"
-#include "base/removal/removal_task.h"
+#include "base/removal/local_user.h"
 #include "removal_test_support.h"
 #include "support/faulty_file_system.h"
 
@@ -14,12 +18,26 @@ namespace {
 
 using namespace removal_test;
 using testing_support::pathExists;
-using testing_support::readFile;
 
-constexpr int64_t kNow = 1'704'164'880;
+// Local accounts for the length of a test, so that none of the machine's own
+// is ever touched: deletions are recorded, and the names in `refused` fail.
+struct FakeAccounts {
+  FakeAccounts() {
+    setLocalUserDeletionForTesting([this](const std::wstring& name) {
+      deleted.push_back(name);
+      if (refused.count(name)) throw vexception(L"refused " + name, VCALLPOINT(L"", "FakeAccounts"));
+    });
+  }
+  ~FakeAccounts() { setLocalUserDeletionForTesting(nullptr); }
+  std::vector<std::wstring> deleted;
+  std::set<std::wstring> refused;
+};
 
 class ForcedRemovalTest : public ::testing::Test {
  protected:
+  void TearDown() override {
+    if (HasFailure()) std::cout << "The log:\n" << wideToUtf8Lenient(log->all());
+  }
   RemovalEntry path(const std::string& id, const std::string& file, const std::wstring& service) {
     return RemovalEntry{w(id), w(file), UriType::Path, service};
   }
@@ -37,60 +55,33 @@ class ForcedRemovalTest : public ::testing::Test {
     for (const std::wstring& start : services.callsOf(L"start")) found.push_back(start);
     return found;
   }
-  void schedule() {
-    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
-    ASSERT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-  }
 
   RemovalMachine machine;
-  FixedClock clock{kNow};
-  fake::VirtualClock serviceTime;
-  fake::InstalledServiceManager services{serviceTime};
+  FixedClock clock;
+  fake::ServiceManager services;
+  FakeAccounts accounts;
   CapturedLog log;
 };
 
-TEST_F(ForcedRemovalTest, RemovesTheFilesAndFoldersOfTheServiceOnly) {
+TEST_F(ForcedRemovalTest, RemovesTheFilesFoldersAndAccountsOfTheServiceOnly) {
   const std::string war = machine.makeFile("hcp-wars/a.war");
   const std::string work = machine.makeFile("work/HCP/a/classes/x.class");
   const std::string other = machine.makeFile("other/file");
   machine.writeEntries({path("1", war, L"Tomcat"), path("2", machine.path("work/HCP/a"), L"tomcat"),
-                        path("3", other, L"Other"), path("4", machine.path("never/there"), L"Tomcat")});
+                        path("3", other, L"Other"), path("4", machine.path("never/there"), L"Tomcat"),
+                        RemovalEntry{L"5", L"tomcat-user", UriType::User, L"Tomcat"}});
   run(L"Tomcat", false);
 
   EXPECT_FALSE(pathExists(war));
   EXPECT_FALSE(pathExists(machine.path("work/HCP/a")));
   EXPECT_TRUE(pathExists(machine.path("work/HCP")));
   EXPECT_TRUE(pathExists(other));
+  EXPECT_EQ(accounts.deleted, std::vector<std::wstring>{L"tomcat-user"});
   EXPECT_EQ(ids(), std::vector<std::wstring>{L"3"});
-  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted"))) << n(log->all());
-  EXPECT_TRUE(log->contains(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted")))
-      << n(log->all());
-  EXPECT_EQ(log->count(LOG_ERROR, L""), 0) << n(log->all());
+  EXPECT_TRUE(log->contains(LOG_INFO, w("File " + war + " has been deleted")));
+  EXPECT_TRUE(log->contains(LOG_INFO, w("Folder " + machine.path("work/HCP/a") + " has been deleted")));
+  EXPECT_EQ(log->count(LOG_ERROR, L""), 0);
   EXPECT_TRUE(services.calls.empty());
-}
-
-TEST_F(ForcedRemovalTest, TheTriggersGoOnlyWithTheLastEntry) {
-  schedule();
-  const std::string before = readFile(machine.cronFile());
-  const std::string a = machine.makeFile("a"), b = machine.makeFile("b"), c = machine.makeFile("c");
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L""), path("3", c, L"Other"),
-                        RemovalEntry{L"u", L"guest", UriType::User, L""}});
-  run(L"Tomcat", true);
-  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"2", L"3", L"u"}));
-  EXPECT_EQ(readFile(machine.cronFile()), before);
-
-  // Without a service name every entry is tried; a user is reported and kept.
-  run(L"", false);
-  EXPECT_FALSE(pathExists(a) || pathExists(b) || pathExists(c));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"u"});
-  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user guest.")) << n(log->all());
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-
-  machine.writeEntries({path("4", machine.makeFile("d"), L"Tomcat")});
-  run(L"Tomcat", true);
-  EXPECT_TRUE(ids().empty());
-  EXPECT_TRUE(pathExists(machine.cronFile()));
-  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
 }
 
 TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
@@ -131,64 +122,41 @@ TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
     if (c.state) {
       EXPECT_EQ(services[L"Tomcat"].status.currentState, c.finalState);
     }
-    EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1) << n(log->all());
+    EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1);
     const bool stopped = c.state == SERVICE_RUNNING;
     EXPECT_EQ(log->contains(LOG_INFO, w("Service Tomcat has been stopped for delete file " + war)), stopped);
-    EXPECT_EQ(log->count(LOG_ERROR, L""), c.error.empty() ? 0 : 1) << n(log->all());
-    if (!c.error.empty()) {
-      EXPECT_EQ(log->count(LOG_ERROR, c.error), 1) << n(log->all());
-    }
+    EXPECT_EQ(log->count(LOG_ERROR, L""), c.error.empty() ? 0 : 1);
+    EXPECT_EQ(log->count(LOG_ERROR, c.error), c.error.empty() ? 0 : 1);
   }
 }
 
-TEST_F(ForcedRemovalTest, WithoutAServiceNameNothingIsKeptStopped) {
+TEST_F(ForcedRemovalTest, WithoutAServiceNameEveryEntryIsTriedNothingIsKeptStoppedAndOnlyALockedFileStopsItsService) {
   services.add(L"Tomcat", SERVICE_STOPPED);
   services.add(L"Other", SERVICE_RUNNING);
-  const std::string a = machine.makeFile("a"), b = machine.makeFile("b");
-  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, w(machine.path("b")), ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"", true);
-
-  EXPECT_TRUE(ids().empty());
-  EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
-  EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
-}
-
-TEST_F(ForcedRemovalTest, ALockedFileWithoutServiceIsNotRetriedWithAStopAndStays) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
-  const std::string file = machine.makeFile("a");
-  machine.writeEntries({path("1", file, L"")});
-  FaultyFileSystem files;
-  files.failWhen(FsCall::DeleteFile, w(machine.path("a")), ERROR_SHARING_VIOLATION);
-  run(L"", false);
-
-  EXPECT_TRUE(pathExists(file));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_TRUE(services.calls.empty()) << "no service was asked about";
-  EXPECT_EQ(files.count(FsCall::DeleteFile, w(machine.path("a"))), 2);  // the attempt and its forced repeat
-  EXPECT_EQ(log->count(LOG_WARNING, L"Some not fatal error has been occured "), 1);
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + file +
-                                    " even stop service : The process cannot access the file because it is being "
-                                    "used by another process.")),
-            1)
-      << n(log->all());
-}
-
-TEST_F(ForcedRemovalTest, OtherFailuresStopNoServiceAndTheEntryStays) {
-  services.add(L"Tomcat", SERVICE_RUNNING);
+  services.add(L"Third", SERVICE_RUNNING);
+  const std::string a = machine.makeFile("a"), b = machine.makeFile("locked-b"), c = machine.makeFile("locked-c");
   const std::string dir = machine.path("app");
   machine.makeFile("app/inner/x");
-  machine.writeEntries({path("1", dir, L"Tomcat")});
+  accounts.refused = {L"someone"};
+  machine.writeEntries({path("1", a, L"Tomcat"), path("2", b, L"Other"), path("3", c, L""), path("4", dir, L"Third"),
+                        RemovalEntry{L"5", L"someone", UriType::User, L""}});
   FaultyFileSystem files;
-  files.failWhen(FsCall::RemoveDirectory, L"app/inner", ERROR_ACCESS_DENIED);
-  run(L"Tomcat", false);
+  files.failWhen(FsCall::DeleteFile, L"locked-b", ERROR_SHARING_VIOLATION, 0, 2);
+  files.failWhen(FsCall::DeleteFile, L"locked-c", ERROR_SHARING_VIOLATION);
+  files.failWhen(FsCall::RemoveDirectory, L"inner", ERROR_ACCESS_DENIED);
+  run(L"", true);
 
+  EXPECT_EQ(ids(), (std::vector<std::wstring>{L"3", L"4", L"5"}));
+  EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone."));
+  EXPECT_EQ(requests(), (std::vector<std::wstring>{L"control Other 1", L"start Other"}));
+  EXPECT_EQ(services[L"Tomcat"].status.currentState, SERVICE_STOPPED);
+  EXPECT_EQ(files.count(FsCall::DeleteFile, L"locked-c"), 2);  // the attempt and its forced repeat
   EXPECT_TRUE(pathExists(machine.path("app/inner")));
-  EXPECT_EQ(ids(), std::vector<std::wstring>{L"1"});
-  EXPECT_TRUE(services.calls.empty());
-  EXPECT_EQ(log->count(LOG_ERROR, w("Unable delete file " + dir + " even stop service Tomcat: Access is denied.")), 1)
-      << n(log->all());
+  auto failure = [](const std::string& path, const std::string& service, uint32_t code) {
+    return w("Unable delete file " + path + " even stop service " + service + ": ") + *systemMessageText(code);
+  };
+  EXPECT_EQ(log->count(LOG_ERROR, failure(c, "", ERROR_SHARING_VIOLATION)), 1);
+  EXPECT_EQ(log->count(LOG_ERROR, failure(dir, "Third", ERROR_ACCESS_DENIED)), 1);
 }
 
 TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "base/pipes/halvo_srv_client.h"
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
+#include "support/background_program.h"
 
 namespace {
 
@@ -17,57 +21,46 @@ constexpr int64_t kNow = 1'704'164'880;
 
 class ClientRemovalTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(service.ready) << "hcpsrv did not start"; }
+  void SetUp() override {
+    bool ready = false;  // once hcpsrv answers
+    for (int i = 0; i < 100 && !ready; ++i) {
+      try {
+        ready = !HalvoSrvClient().getProductRootDir().empty();
+      } catch (const vexception&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+    }
+    ASSERT_TRUE(ready) << "hcpsrv did not start";
+  }
 
   RemovalMachine machine;
-  ManagementService service{machine};
+  testing_support::BackgroundProgram service{"hcpsrv", {}};
   FixedClock clock{kNow};
 };
 
-TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTask) {
+TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingRemovesIt) {
   HalvoSrvClient client;
-  const std::string war = machine.makeFile("hcp-wars/a.war");
-  client.addDeleteFile(w(war), L"Tomcat");
-
-  const std::vector<RemovalEntry> entries = machine.entries();
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].uri, w(war));
-  EXPECT_EQ(entries[0].type, UriType::Path);
-  EXPECT_EQ(entries[0].service, L"Tomcat");
-  EXPECT_EQ(entries[0].id.size(), 36u);
-  EXPECT_TRUE(pathExists(war)) << "registering removes nothing";
-
-  const std::string cron = readFile(machine.cronFile());
-  EXPECT_NE(cron.find("# Application: " + machine.productRoot() + "/admin/bin/cleanrun\n"), std::string::npos) << cron;
-  EXPECT_NE(cron.find("# Parameters: --remove-files\n"), std::string::npos) << cron;
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-
-  // While the task has triggers, registering changes only the storage.
-  FixedClock later(kNow + 3600);
-  client.addDeleteFile(w(machine.makeFile("b")), L"");
-  EXPECT_EQ(machine.entries().size(), 2u);
-  EXPECT_EQ(readFile(machine.cronFile()), cron);
-}
-
-TEST_F(ClientRemovalTest, ForcingRemovesTheServicesPathsAndClearsTheTaskWhenNothingIsLeft) {
-  HalvoSrvClient client;
-  const std::string a = machine.makeFile("a"), b = machine.makeFile("b");
+  const std::string a = machine.makeFile("hcp-wars/a.war"), b = machine.makeFile("b");
   client.addDeleteFile(w(a), L"Tomcat");
   client.addDeleteFile(w(b), L"Other");
+  const std::vector<RemovalEntry> entries = machine.entries();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0], (RemovalEntry{entries[0].id, w(a), UriType::Path, L"Tomcat"}));
+  EXPECT_EQ(entries[0].id.size(), 36u);
+  EXPECT_TRUE(pathExists(a)) << "registering removes nothing";
+  const std::optional<WorkItem> task = removalTask();
+  ASSERT_TRUE(task);  // for the tool under the root that hcpsrv reports
+  EXPECT_EQ(slashed(task->application), w(machine.productRoot() + "/admin/bin/") + removalToolFileName());
+  EXPECT_EQ(task->triggers, removalTriggers({2, 20}, kNow));
 
   client.forceDeleteFiles(L"Tomcat", true);
   EXPECT_FALSE(pathExists(a));
   EXPECT_TRUE(pathExists(b));
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
-
+  EXPECT_EQ(taskTriggers(), 2u);
   client.forceDeleteFiles(L"Other", false);
   EXPECT_FALSE(pathExists(b));
   EXPECT_TRUE(machine.entries().empty());
-  EXPECT_TRUE(triggerLines(machine.cronFile()).empty());
-
-  // Registering again schedules the task again.
-  client.addDeleteFile(w(machine.makeFile("c")), L"Tomcat");
-  EXPECT_EQ(triggerLines(machine.cronFile()).size(), 2u);
+  EXPECT_EQ(taskTriggers(), 0u);
 }
 
 TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
@@ -80,7 +73,7 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
   std::wstring period = failureOf([&] { client.addDeleteFile(w(machine.makeFile("a")), L"Tomcat"); });
   EXPECT_TRUE(holds(period, L"DeferredFilesRemovalUpdatePeriod"));
   EXPECT_FALSE(pathExists(machine.storageFile()));
-  EXPECT_FALSE(pathExists(machine.cronFile()));
+  EXPECT_FALSE(removalTask());
 
   machine.writeSettings("");
   machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
@@ -90,7 +83,7 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
   std::wstring added = failureOf([&] { client.addDeleteFile(w(machine.makeFile("b")), L"Tomcat"); });
   EXPECT_TRUE(holds(added, L"Unable to load entry from XML"));
   EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\"/></Entries>");
-  EXPECT_FALSE(pathExists(machine.cronFile()));
+  EXPECT_FALSE(removalTask());
 }
 
 }  // namespace

@@ -12,10 +12,7 @@
 
 namespace {
 
-using removal_test::failureOf;
-using removal_test::holds;
-using removal_test::RemovalMachine;
-using removal_test::w;
+using namespace removal_test;
 using testing_support::readFile;
 
 RemovalEntry entry(const std::wstring& id, const std::wstring& uri, const std::wstring& service,
@@ -26,12 +23,12 @@ RemovalEntry entry(const std::wstring& id, const std::wstring& uri, const std::w
 TEST(RemovalStorageFileTest, WritesOneElementPerEntryAndReadsItBackExactly) {
   RemovalMachine machine;
   EXPECT_TRUE(machine.entries().empty());  // a missing file holds none
+  EXPECT_EQ(slashed(removalStoragePath()), w(machine.storageFile()));
   const std::vector<RemovalEntry> written = {
       entry(L"id-1", L"/srv/a b.war", L"Tomcat"),
       entry(L"id-2", L"guest", L"", UriType::User),
       entry(L"a", L"/srv/\"quoted\" & <angled> 'x'", L"Tom&cat"),
-      entry(L"b", L"/srv/h\u00e4lvo/\u65e5\u672c", L"Tomcat"),
-      entry(L"c", L"DOMAIN\\user", L"", UriType::User),
+      entry(L"b", L"C:\\srv\\h\u00e4lvo\\\u65e5\u672c", L"Tomcat"),
   };
   machine.writeEntries(written);
   const std::string text = readFile(machine.storageFile());
@@ -41,16 +38,18 @@ TEST(RemovalStorageFileTest, WritesOneElementPerEntryAndReadsItBackExactly) {
             std::string::npos)
       << text;
   EXPECT_EQ(machine.entries(), written);
-}
 
-TEST(RemovalStorageFileTest, TheStorageLiesUnderTheProductRootOfTheSettings) {
-  RemovalMachine machine;
-  EXPECT_EQ(removalStoragePath(), w(machine.storageFile()));
-  machine.sandbox.writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n");
+  // An entry without Service names none; comments are no entries.
+  machine.writeStorageText("<Entries><!-- kept -->\n<Entry Id=\"1\" URI=\"/a\" URIType=\"User\"/></Entries>");
+  EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"1", L"/a", L"", UriType::User)});
+  EXPECT_EQ(failureOf([] { uriTypeToString(static_cast<UriType>(0x1F)); }).substr(0, 36),
+            L"Unable convert URI type to string 1F");
+
+  machine.sandbox.writeRegistry(testing_support::kConfigSection);
   EXPECT_TRUE(holds(failureOf([] { removalStoragePath(); }), L"PRODUCT_ROOT_D"));
 }
 
-TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
+TEST(RemovalStorageFileTest, RejectsMalformedFilesWithTheReason) {
   RemovalMachine machine;
   struct Case {
     std::string entries;
@@ -60,7 +59,6 @@ TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
       {R"(<Entry Id="1" URIType="Path" Service=""/>)", L"URI is missing"},
       {R"(<Entry Id="1" URI="/a" Service=""/>)", L"URIType is missing"},
       {R"(<Entry Id="1" URI="/a" URIType="File" Service=""/>)", L"Wrong URI type: File"},
-      {R"(<Entry Id="1" URI="/a" URIType="path" Service=""/>)", L"Wrong URI type: path"},
       {R"(<Entry Id="" URI="/a" URIType="Path" Service=""/>)", L"Id is empty"},
       {R"(<Entry Id="1" URI="" URIType="Path" Service=""/>)", L"URI is empty"},
       {R"(<Entry Id="1" URI="/a" URIType="Path"/><Entry Id="1" URI="/b" URIType="Path"/>)", L"used twice"},
@@ -72,29 +70,10 @@ TEST(RemovalStorageFileTest, RejectsMalformedEntriesWithTheReason) {
     EXPECT_TRUE(holds(failure, L"Unable to load entry from XML")) << c.entries;
     EXPECT_TRUE(holds(failure, c.reason)) << c.entries;
   }
-}
-
-TEST(RemovalStorageFileTest, AcceptsAnEntryWithoutServiceAndIgnoresComments) {
-  RemovalMachine machine;
-  machine.writeStorageText(
-      "<?xml version=\"1.0\"?>\n<Entries><!-- kept -->\n<Entry Id=\"1\" URI=\"/a\" URIType=\"Path\"/></Entries>");
-  EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"1", L"/a", L"")});
-}
-
-TEST(RemovalStorageFileTest, RejectsAFileThatIsNotAStorage) {
-  RemovalMachine machine;
   machine.writeStorageText("<Other/>");
   EXPECT_TRUE(holds(failureOf([&] { machine.entries(); }), L"no <Entries> root element"));
   machine.writeStorageText("<Entries><Entry");
   EXPECT_TRUE(holds(failureOf([&] { machine.entries(); }), L"at load " + w(machine.storageFile())));
-}
-
-TEST(RemovalEntryTest, UriTypesConvertBothWaysAndRejectOthers) {
-  EXPECT_EQ(uriTypeFromString(uriTypeToString(UriType::Path)), UriType::Path);
-  EXPECT_EQ(uriTypeFromString(uriTypeToString(UriType::User)), UriType::User);
-  EXPECT_EQ(failureOf([] { uriTypeToString(static_cast<UriType>(0x1F)); }).substr(0, 36),
-            L"Unable convert URI type to string 1F");
-  EXPECT_EQ(failureOf([] { uriTypeFromString(L""); }).substr(0, 16), L"Wrong URI type: ");
 }
 
 TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
@@ -127,7 +106,7 @@ TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
   EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{entry(L"mine", L"/a", L"Tomcat")});
 }
 
-TEST(RemovalStorageTest, AFailedWriteLeavesTheFileAndKeepsTheChangesForTheNextCommit) {
+TEST(RemovalStorageTest, AFailedWriteOrACorruptFileLeavesTheFileAndTheChangesForTheNextCommit) {
   RemovalMachine machine;
   machine.writeEntries({entry(L"old", L"/a", L"Tomcat")});
   const std::string before = readFile(machine.storageFile());
@@ -139,16 +118,14 @@ TEST(RemovalStorageTest, AFailedWriteLeavesTheFileAndKeepsTheChangesForTheNextCo
     EXPECT_TRUE(holds(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
   }
   EXPECT_EQ(readFile(machine.storageFile()), before);
-  EXPECT_EQ(storage.commit(), 2u);
-}
 
-TEST(RemovalStorageTest, ACorruptFileIsNeverOverwritten) {
-  RemovalMachine machine;
-  machine.writeStorageText("<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>");
-  RemovalStorage storage(w(machine.storageFile()));
-  storage.add(entry(L"new", L"/b", L""));
+  const std::string corrupt = "<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>";
+  machine.writeStorageText(corrupt);
   EXPECT_TRUE(holds(failureOf([&] { storage.commit(); }), L"Unable to load entry from XML"));
-  EXPECT_EQ(readFile(machine.storageFile()), "<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>");
+  EXPECT_EQ(readFile(machine.storageFile()), corrupt);
+
+  machine.writeEntries({entry(L"old", L"/a", L"Tomcat")});
+  EXPECT_EQ(storage.commit(), 2u);
 }
 
 }  // namespace

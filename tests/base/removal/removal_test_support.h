@@ -1,13 +1,17 @@
 #pragma once
 // Helpers of the removal tests: a private machine with the panel's product
-// root, its storage and scheduled task, and hcpsrv in the background.
+// root, its storage and its scheduled task.
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/removal/removal_entry.h"
-#include "support/background_program.h"
+#include "base/removal/removal_storage_file.h"
+#include "base/removal/removal_task.h"
+#include "base/removal/work_item_store.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
@@ -16,45 +20,47 @@ namespace removal_test {
 
 using testing_support::holds;
 using testing_support::w;
-std::string n(const std::wstring& text);
 // The full text of the vexception `f` throws.
 inline std::wstring failureOf(const std::function<void()>& f) { return testing_support::failureTextOf(f); }
+// A path as the product wrote it, with '/' for the platform's separator.
+inline std::wstring slashed(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'\\', L'/');
+  return path;
+}
 
 using fake::CapturedLog;
 using fake::FixedClock;
 
-// A sandbox machine whose settings name a product root inside it.
+// Deletes the removal's work item (on POSIX the sandbox holds it).
+void deleteRemovalTask();
+
+// A sandbox machine whose settings name a product root inside it. The
+// removal's work item is the machine's: none when it starts, none left when
+// it ends.
 class RemovalMachine {
  public:
+  RemovalMachine();
+  ~RemovalMachine() { deleteRemovalTask(); }
   // `extraSettings` are further lines of the configuration key.
-  explicit RemovalMachine(const std::string& extraSettings = "");
   void writeSettings(const std::string& extraSettings) const;
 
   std::string path(const std::string& relative) const { return sandbox.path(relative); }
   std::string productRoot() const { return sandbox.path("opt/halvo"); }
   std::string storageFile() const { return productRoot() + "/etc/DeferredRemovalStorage.xml"; }
-  std::string cronFile() const { return sandbox.path("etc/cron.d/Deferred-removal-of-files-by-Halvo"); }
   // A file with content under the sandbox (directories made as needed).
   std::string makeFile(const std::string& relative, const std::string& content = "x") const;
 
   // The storage file as the code reads it.
-  std::vector<RemovalEntry> entries() const;
-  void writeEntries(const std::vector<RemovalEntry>& entries) const;
+  std::vector<RemovalEntry> entries() const { return readRemovalEntries(w(storageFile())); }
+  void writeEntries(const std::vector<RemovalEntry>& entries) const { writeRemovalEntries(w(storageFile()), entries); }
   // Puts any text in the storage file's place.
   void writeStorageText(const std::string& text) const;
 
   testing_support::Sandbox sandbox;
 };
 
-// The trigger comment lines of the cron file ("# Trigger: ..."), in order;
-// none when the file is missing.
-std::vector<std::string> triggerLines(const std::string& cronFile);
-
-// hcpsrv serving the sandbox's pipe; `ready` once its socket is there.
-struct ManagementService {
-  explicit ManagementService(const RemovalMachine& machine);
-  testing_support::BackgroundProgram process;
-  bool ready = false;
-};
+// The removal's saved work item, and the number of its triggers (0 without one).
+inline std::optional<WorkItem> removalTask() { return loadWorkItem(kRemovalTaskName); }
+inline size_t taskTriggers() { return removalTask() ? removalTask()->triggers.size() : 0; }
 
 }  // namespace removal_test

@@ -14,11 +14,7 @@
 
 class ServiceWrapperTest : public ::testing::Test {
  protected:
-  void SetUp() override { Clock::setCurrentForTesting(&clock); }
-  void TearDown() override {
-    Clock::setCurrentForTesting(nullptr);
-    EXPECT_EQ(manager.openHandles, 0) << "a manager or service handle was left open";
-  }
+  void TearDown() override { EXPECT_EQ(manager.openHandles, 0) << "a manager or service handle was left open"; }
   std::vector<std::wstring> calls(const std::wstring& kind) const { return manager.callsOf(kind); }
 
   // The seven status lines the wrapper logs for a record.
@@ -42,7 +38,7 @@ class ServiceWrapperTest : public ::testing::Test {
   }
 
   testing_support::Sandbox sandbox;  // keeps anything the log writes private
-  fake::VirtualClock clock;
-  fake::InstalledServiceManager manager{clock};
+  fake::FixedClock clock;
+  fake::ServiceManager manager;
   fake::CapturedLog log;
 };

@@ -1,30 +1,20 @@
-// Work items as cron files: the schedule lines cron runs, and the comment
-// lines that hold the work item exactly.
-
-#include "base/removal/cron_file.h"
+// Work items as cron files, the POSIX stand-in of the Task Scheduler: the
+// schedule lines cron runs, and the comment lines that hold the work item
+// exactly.
 
 #include <gtest/gtest.h>
 
+#include "base/removal/cron_file.h"
+#include "base/removal/removal_task.h"
 #include "removal_test_support.h"
 
 namespace {
 
 using removal_test::failureOf;
 using removal_test::holds;
-using removal_test::n;
 
-TaskTrigger daily(int hour, int minute, uint32_t every, uint32_t duration) {
-  TaskTrigger t;
-  t.type = TaskTrigger::Type::Daily;
-  t.beginYear = 2024;
-  t.beginMonth = 1;
-  t.beginDay = 2;
-  t.startHour = hour;
-  t.startMinute = minute;
-  t.daysInterval = 1;
-  t.minutesInterval = every;
-  t.minutesDuration = duration;
-  return t;
+TaskTrigger daily(int hour, int minute, uint32_t every, uint32_t duration, uint32_t days = 1) {
+  return TaskTrigger{TaskTrigger::Type::Daily, 2024, 1, 2, hour, minute, days, every, duration};
 }
 
 TaskTrigger atSystemStart() {
@@ -52,9 +42,7 @@ TEST(CronFileTest, SchedulesFireAtEveryStartOfTheTrigger) {
   // A repetition shorter than the day stops within it.
   EXPECT_EQ(cronSchedule(daily(22, 30, 30, 91)), L"0,30 0,22,23 * * *");
   EXPECT_EQ(cronSchedule(daily(6, 5, 0, 0)), L"5 6 * * *");
-  TaskTrigger everyOtherDay = daily(6, 5, 0, 0);
-  everyOtherDay.daysInterval = 2;
-  EXPECT_EQ(cronSchedule(everyOtherDay), L"5 6 */2 * *");
+  EXPECT_EQ(cronSchedule(daily(6, 5, 0, 0, 2)), L"5 6 */2 * *");
   EXPECT_EQ(cronSchedule(atSystemStart()), L"@reboot");
 }
 
@@ -77,13 +65,17 @@ TEST(CronFileTest, WritesTheWorkItemAndReadsItBackExactly) {
   const std::string header = cronFileText(L"Task", item);
   for (size_t at = 0; at < header.size(); at = header.find('\n', at) + 1) EXPECT_EQ(header[at], '#') << header;
   EXPECT_EQ(parseCronFile(header), item);
-}
 
-TEST(CronFileTest, CommandsSurviveTheShellAndCron) {
-  WorkItem item{L"/opt/it's 100%/cleanrun", L"--remove-files", L"halvo", {atSystemStart()}};
-  const std::string text = cronFileText(L"Task", item);
-  EXPECT_NE(text.find("@reboot halvo '/opt/it'\\''s 100\\%/cleanrun' --remove-files\n"), std::string::npos) << text;
-  EXPECT_EQ(parseCronFile(text), item);
+  // Commands survive the shell and cron.
+  item = {L"/opt/it's 100%/cleanrun", L"--remove-files", L"halvo", {atSystemStart()}};
+  const std::string quoted = cronFileText(L"Task", item);
+  EXPECT_NE(quoted.find("@reboot halvo '/opt/it'\\''s 100\\%/cleanrun' --remove-files\n"), std::string::npos) << quoted;
+  EXPECT_EQ(parseCronFile(quoted), item);
+
+  // Hand-edited whitespace is read; other lines are ignored.
+  EXPECT_EQ(parseCronFile("# Application:   /bin/x  \n# a note\nMAILTO=\"\"\n#   Trigger: daily is not a trigger\n"
+                          "# Trigger:  at-system-start   begin=2024-12-31 \n@reboot root /bin/x\n"),
+            (WorkItem{L"/bin/x", L"", L"", {atSystemStart()}}));
 }
 
 TEST(CronFileTest, RefusesToWriteWhatCouldNotBeReadBack) {
@@ -94,44 +86,35 @@ TEST(CronFileTest, RefusesToWriteWhatCouldNotBeReadBack) {
   EXPECT_TRUE(holds(write({L"/bin/x", L"", L"", {daily(24, 0, 0, 0)}}), L"not a time of day"));
   std::wstring message = write({L"/bin/x", L"", L"", {daily(1, 0, 30, 30)}});
   EXPECT_TRUE(holds(message, L"not possible"));
-  EXPECT_EQ(message.rfind(L"Unable to write the work item 'Task': ", 0), 0u) << n(message);
+  EXPECT_EQ(message.rfind(L"Unable to write the work item 'Task': ", 0), 0u) << message;
 }
 
 TEST(CronFileTest, RejectsFilesItCannotReadExactly) {
-  const std::string header = "# Application: /bin/x\n# Parameters: --remove-files\n";
+  const std::string header = "# Application: /bin/x\n# Parameters: --remove-files\n# Trigger: ";
   struct Case {
     std::string text;
     std::wstring reason;
   } cases[] = {
       {"# Parameters: --remove-files\n", L"names no application (line 1)"},
-      {header + "# Trigger: weekly begin=2024-01-02\n", L"unknown trigger type 'weekly' (line 3)"},
-      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=1 every=20\n", L"'for' is missing (line 3)"},
-      {header + "# Trigger: daily begin=2024-13-02 start=03:08 days=1 every=20 for=1440\n", L"not a date"},
-      {header + "# Trigger: daily begin=2024-01-02 start=3:08 days=1 every=20 for=1440\n", L"bad value"},
-      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=x every=20 for=1440\n", L"bad value"},
-      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=1 every=20 for=1440 at=1\n", L"unexpected field"},
-      {header + "# Trigger: at-system-start begin=2024-01-02 begin=2024-01-03\n", L"unexpected field"},
-      {header + "# Trigger: daily begin=2024-01-02 start=03:08 days=0 every=20 for=1440\n", L"days interval is 0"},
+      {header + "weekly begin=2024-01-02\n", L"unknown trigger type 'weekly' (line 3)"},
+      {header + "daily begin=2024-01-02 start=03:08 days=1 every=20\n", L"'for' is missing (line 3)"},
+      {header + "daily begin=2024-13-02 start=03:08 days=1 every=20 for=1440\n", L"not a date"},
+      {header + "daily begin=2024-01-02 start=03:08 days=1 every=20 for=1440 at=1\n", L"unexpected field"},
+      {header + "daily begin=2024-01-02 start=03:08 days=0 every=20 for=1440\n", L"days interval is 0"},
       {"# Application: /bin/\xff\n", L"not UTF-8"},
   };
-  for (const Case& c : cases) {
-    std::wstring failure = failureOf([&] { parseCronFile(c.text); });
-    EXPECT_TRUE(holds(failure, c.reason)) << c.text;
-  }
+  for (const Case& c : cases) EXPECT_TRUE(holds(failureOf([&] { parseCronFile(c.text); }), c.reason)) << c.text;
 }
 
-TEST(CronFileTest, ReadsHandEditedWhitespaceAndIgnoresOtherLines) {
-  const std::string text =
-      "# Application:   /bin/x  \n"
-      "# a note\n"
-      "MAILTO=\"\"\n"
-      "#   Trigger: daily is not a trigger line\n"
-      "# Trigger:  at-system-start   begin=2024-12-31 \n"
-      "@reboot root /bin/x\n";
-  WorkItem item = parseCronFile(text);
-  EXPECT_EQ(item.application, L"/bin/x");
-  ASSERT_EQ(item.triggers.size(), 1u);
-  EXPECT_EQ(item.triggers[0], atSystemStart());
+TEST(CronFileTest, AnUnreadableWorkItemFailsTheSchedulingAndStaysAsItWas) {
+  removal_test::RemovalMachine machine;
+  const std::string cron = machine.path("etc/cron.d/Deferred-removal-of-files-by-Halvo");
+  testing_support::makeDirectories(machine.path("etc/cron.d"));
+  testing_support::writeFile(cron, "# Trigger: daily\n");
+  const std::wstring failure = failureOf([] { scheduleRemovalTask({2, 20}, [] { return std::wstring(L"/x"); }); });
+  EXPECT_TRUE(holds(failure, L"Unable to read the work item 'Deferred removal of files by Halvo'"));
+  EXPECT_TRUE(holds(failure, L"at SchedulerTask::getTask(SchedulerTask::getTask"));
+  EXPECT_EQ(testing_support::readFile(cron), "# Trigger: daily\n");
 }
 
 }  // namespace

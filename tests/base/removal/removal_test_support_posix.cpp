@@ -1,0 +1,4 @@
+#include "removal_test_support.h"
+
+// The sandbox holds the work item as a file: it goes with the sandbox.
+void removal_test::deleteRemovalTask() {}

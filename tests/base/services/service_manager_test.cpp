@@ -1,0 +1,156 @@
+#include <gmock/gmock.h>
+
+#include "base/errors/os_error.h"
+#include "base/services/hosted_command.h"
+#include "base/text/vaformat.h"
+#include "service_manager_fixture.h"
+#include "support/child_process.h"
+#include "support/under_wine.h"
+
+using ::testing::ElementsAre;
+
+TEST_F(ServiceManagerTest, StartQueryStopAndStartAgain) {
+  define(L"Sleeper", {L"/bin/sleep 1000"});
+  EXPECT_TRUE(service::exist(L"Sleeper"));
+  EXPECT_EQ(statusOf(L"Sleeper").currentState, SERVICE_STOPPED);
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));  // not running: success
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Nowhere"));
+  EXPECT_FALSE(service::exist(L"Nowhere"));
+
+  // Names ignore letter case; a second start is refused by the manager.
+  EXPECT_EQ(0u, service::startService(L"sleeper"));
+  ServiceStatus running = statusOf(L"SLEEPER");
+  EXPECT_EQ(running.currentState, SERVICE_RUNNING);
+  EXPECT_EQ(running.controlsAccepted, SERVICE_ACCEPT_STOP);
+  EXPECT_TRUE(service::isActive(L"Sleeper"));
+  EXPECT_EQ(open(L"Sleeper")->start(), ERROR_SERVICE_ALREADY_RUNNING);
+  EXPECT_EQ(0u, service::startService(L"Sleeper"));
+
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"sLeEpEr"));
+  ServiceStatus stopped = statusOf(L"Sleeper");
+  EXPECT_EQ(stopped.currentState, SERVICE_STOPPED);
+  EXPECT_EQ(stopped.win32ExitCode, 0u);
+  service::startStopService(L"Sleeper", true);  // a start right after a stop succeeds
+  service::startStopService(L"Sleeper", false);
+}
+
+TEST_F(ServiceManagerTest, ServicesThatEndOrCannotStartSayWhy) {
+  define(L"Quitter", {.command = L"/bin/sh -c 'sleep 0.3; exit 3'", .readyPort = testing_support::unusedLocalPort()});
+  // The environment's pairs reach the command: it ends with 5 only with them.
+  define(
+      L"Short",
+      {L"/bin/sh -c 'sleep 2; test \"$GREETING\" = \"it'\\''s here\" && exit 5; exit 9'", {}, {L"GREETING=it's here"}});
+  EXPECT_EQ(0u, service::startService(L"Short"));    // running at once: no ready port
+  EXPECT_EQ(service::startService(L"Quitter"), 3u);  // still start pending when it ends
+  ASSERT_TRUE(eventually([&] { return statusOf(L"Short").currentState == SERVICE_STOPPED; }));
+  for (auto [name, code] : {std::pair{L"Quitter", 3u}, std::pair{L"Short", 5u}}) {
+    ServiceStatus status = statusOf(name);
+    EXPECT_EQ(status.currentState, SERVICE_STOPPED) << code;
+    EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR) << code;
+    EXPECT_EQ(status.serviceSpecificExitCode, code);
+  }
+
+  // A definition the host cannot use fails the start, by a code or a throw.
+  define(L"BadPort", {.command = L"/bin/sleep 1000", .readyPort = 70000});
+  define(L"BadEnvironment", {L"/bin/sleep 1000", {}, {L"NOEQUALS"}});
+  for (const wchar_t* name : {L"BadPort", L"BadEnvironment"}) {
+    try {
+      EXPECT_NE(service::startService(name), 0u) << cstrLenient(name);
+    } catch (const vexception&) {
+    }
+    EXPECT_EQ(statusOf(name).currentState, SERVICE_STOPPED) << cstrLenient(name);
+  }
+}
+
+TEST_F(ServiceManagerTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingCheckPoint) {
+  uint16_t port = testing_support::unusedLocalPort();
+  std::wstring listener =
+      vaformat(L"/bin/sh -c 'sleep 2.5; exec python3 -m http.server %d --bind 127.0.0.1'", uint32_t{port});
+  define(L"Listener", {.command = listener, .readyPort = port, .waitHint = 10000});
+
+  ASSERT_EQ(0u, open(L"Listener")->start());
+  uint32_t highestCheckPoint = 0;
+  ASSERT_TRUE(eventually(
+      [&] {
+        ServiceStatus s = statusOf(L"Listener");
+        if (s.currentState == SERVICE_START_PENDING && s.waitHint == 10000) {
+          highestCheckPoint = std::max(highestCheckPoint, s.checkPoint);
+        }
+        return s.currentState == SERVICE_RUNNING;
+      },
+      30));
+  EXPECT_GE(highestCheckPoint, 1u);
+
+  // A command that ignores the stop request is killed after the stop timeout.
+  define(L"Stubborn", {.command = L"/bin/sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'", .stopTimeout = 1500});
+  service::startStopService(L"Stubborn", true);
+  for (const wchar_t* name : {L"Stubborn", L"Listener"}) {
+    ServiceStatus status;
+    EXPECT_EQ(0u, open(name)->control(SERVICE_CONTROL_STOP, status));
+  }
+  EXPECT_TRUE(eventually([&] { return statusOf(L"Stubborn").currentState == SERVICE_STOPPED; }, 8));
+  EXPECT_EQ(statusOf(L"Stubborn").win32ExitCode, 0u);
+}
+
+TEST_F(ServiceManagerTest, DependenciesStartFirstAndDependentsStopFirst) {
+  WC_SKIP_UNDER_WINE("its Service Control Manager keeps no dependencies");
+  define(L"Base", {L"/bin/sleep 1000"});
+  define(L"App", {L"/bin/sleep 1000", {L"base"}});
+  // A configuration too long for the first buffer is read again.
+  define(L"Front",
+         {L"/bin/sh -c 'exec sleep 1000' the-front-service-whose-configuration-is-too-long-for-the-first-query",
+          {L"App"}});
+  service::startStopService(L"Front", true);
+  EXPECT_TRUE(service::isActive(L"Base"));
+
+  std::vector<std::wstring> dependents;
+  service::dependentServices(dependents, L"Base", SERVICE_ACTIVE);
+  EXPECT_THAT(dependents, ElementsAre(L"Front", L"App"));  // a service before what it depends on
+  std::vector<std::wstring> dependencies = {};
+  service::serviceDependencies(dependencies, L"Front");
+  EXPECT_THAT(dependencies, ElementsAre(L"App"));
+
+  service::startStopService(L"Base", false);
+  EXPECT_EQ(statusOf(L"Front").currentState, SERVICE_STOPPED);
+}
+
+TEST_F(ServiceManagerTest, CreateDeleteAndTheRightsOfAHandle) {
+  std::unique_ptr<ServiceManagerHandle> manager = ServiceManagerTest::manager();
+  define(L"Created", {L"/bin/sleep 1000"});
+  std::unique_ptr<ServiceHandle> again;
+  EXPECT_EQ(manager->createService(newService(L"created", {L"/bin/sleep 1"}), SERVICE_ALL_ACCESS, again),
+            ERROR_SERVICE_EXISTS);
+  EXPECT_EQ(manager->createService(newService(L"bad\\name", {L"/bin/sleep 1"}), SERVICE_ALL_ACCESS, again),
+            ERROR_INVALID_NAME);
+
+  // A handle keeps the rights it was opened with.
+  service::startStopService(L"Created", true);
+  std::unique_ptr<ServiceHandle> queryOnly = open(L"Created", SERVICE_QUERY_STATUS);
+  ServiceStatus status;
+  EXPECT_EQ(0u, queryOnly->queryStatus(status));
+  EXPECT_EQ(queryOnly->control(SERVICE_CONTROL_STOP, status), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(queryOnly->start(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(queryOnly->remove(), ERROR_ACCESS_DENIED);
+  queryOnly.reset();
+
+  // Deleted while it runs, it stays until it stops.
+  std::unique_ptr<ServiceHandle> handle = open(L"Created");
+  EXPECT_EQ(0u, handle->remove());
+  EXPECT_EQ(handle->remove(), ERROR_SERVICE_MARKED_FOR_DELETE);
+  handle.reset();
+  EXPECT_TRUE(service::exist(L"Created"));
+  EXPECT_EQ(manager->createService(newService(L"Created", {L"/bin/sleep 1"}), SERVICE_ALL_ACCESS, again),
+            ERROR_SERVICE_MARKED_FOR_DELETE);
+  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Created"));
+  EXPECT_TRUE(eventually([&] { return !service::exist(L"Created"); }));
+}
+
+// How the Windows host finds its command in the ImagePath.
+TEST(HostedCommandTest, CommandIsWhatFollowsTheHostProgram) {
+  EXPECT_EQ(commandAfterProgram(L"\"C:\\Program Files\\hcpsvc.exe\"  /usr/bin/python3 -m http.server"),
+            L"/usr/bin/python3 -m http.server");
+  EXPECT_EQ(commandAfterProgram(L"Z:\\bin\\hcpsvc.exe\t\"C:\\a b.exe\" /x"), L"\"C:\\a b.exe\" /x");
+  EXPECT_EQ(commandAfterProgram(L"hcpsvc.exe"), L"");
+  EXPECT_TRUE(namesPosixProgram(L" \"/usr/bin/python3\" -m http.server"));
+  EXPECT_FALSE(namesPosixProgram(L"C:\\windows\\system32\\cmd.exe /c exit 5"));
+}
