@@ -6,14 +6,27 @@
 # target for a bounded time (fuzz.sh; FUZZ_SECONDS, default 20) from a fixed
 # seed (FUZZ_SEED, default 1), so that a run repeats the last one;
 # scripts/fuzz.sh alone explores anew each time and is how new inputs are found.
-# Last, the Windows programs are cross-compiled (build-windows.sh) and started
-# under Wine (windows-smoke.sh).
+# Last, the Windows stage: the programs and the unit tests are cross-compiled
+# and every unit test runs under Wine (test-windows.sh), and the programs are
+# started there (windows-smoke.sh). Each stage's time is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/check-format.sh
-ctest --test-dir build --output-on-failure -j2 "$@"
-scripts/sanitize.sh
-FUZZ_SEED=${FUZZ_SEED:-1} scripts/fuzz.sh
-scripts/build-windows.sh
-scripts/windows-smoke.sh
+
+stage_times=()
+stage() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@"
+  stage_times+=("$(printf '%-12s %4d s' "$name" $((SECONDS - start)))")
+}
+
+stage setup scripts/setup.sh
+stage format scripts/check-format.sh
+stage ctest ctest --test-dir build --output-on-failure -j2 "$@"
+stage sanitizers scripts/sanitize.sh
+stage fuzz env FUZZ_SEED="${FUZZ_SEED:-1}" scripts/fuzz.sh
+stage windows scripts/test-windows.sh
+stage wine-smoke scripts/windows-smoke.sh
+printf 'stage times:\n'
+printf '  %s\n' "${stage_times[@]}"
+printf '  %-12s %4d s\n' total "$SECONDS"
