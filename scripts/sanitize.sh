@@ -50,6 +50,7 @@ excluded=(
   # SIGSEGV sent to the process) to test the translation of processor faults
   # and the dumps written for them; the sanitizers report each fault first.
   '^FaultTranslation\.'
+  '^FaultSignals\.'
   '^FaultDump\.'
   # A process dump copies every readable mapping, and under AddressSanitizer
   # that includes terabytes of shadow memory: the dump never finishes.
