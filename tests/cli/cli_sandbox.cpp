@@ -1,8 +1,7 @@
 #include "cli/cli_sandbox.h"
 
-#include <dirent.h>
-
 #include <algorithm>
+#include <filesystem>
 
 #include "base/text/unicode.h"
 
@@ -25,13 +24,11 @@ void CliSandbox::writeSettings(bool debug, const std::string& providerLibrary, c
 
 std::vector<std::string> CliSandbox::debugLogFiles() const {
   std::vector<std::string> files;
-  std::string dir = productRoot() + "/admin/logs";
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name.rfind("halvolog_debug", 0) == 0) files.push_back(dir + "/" + name);
-    }
-    closedir(d);
+  const std::string dir = productRoot() + "/admin/logs";
+  std::error_code absent;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, absent)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("halvolog_debug", 0) == 0) files.push_back(dir + "/" + name);
   }
   std::sort(files.begin(), files.end());
   return files;

@@ -9,6 +9,9 @@
 
 namespace cli {
 
+// The file name of a library of the build: lib<name>.so, or <name>.dll.
+std::string libraryFile(const std::string& name);
+
 class CliSandbox : public testing_support::Sandbox {
  public:
   std::string productRoot() const { return path("opt/halvo"); }
@@ -18,7 +21,7 @@ class CliSandbox : public testing_support::Sandbox {
   // Settings with the product directories, Debug as given, and the Tomcat
   // package "tomcat10" pointing at `providerLibrary` (a file of build/bin), or
   // `packageName` alone when the library is empty.
-  void writeSettings(bool debug, const std::string& providerLibrary = "libtomcatprovider.so",
+  void writeSettings(bool debug, const std::string& providerLibrary = libraryFile("tomcatprovider"),
                      const std::string& packageName = "tomcat10", const std::string& extra = "") const;
 
   testing_support::ProcessResult wcadmin(const std::vector<std::string>& args) const {

@@ -32,14 +32,14 @@ TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemovesOrStop
 
 TEST(Provider, AReleaseThatThrowsStillEndsTheRunNormally) {
   cli::CliSandbox sandbox;
-  sandbox.writeSettings(false, "libthrowingreleaseprovider.so");
+  sandbox.writeSettings(false, cli::libraryFile("throwingreleaseprovider"));
   testing_support::ProcessResult result = sandbox.wcadmin({"--status"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(result.out, "Unable to query service TestTomcat status: service does not exist\nis stopped");
 }
 
 TEST(Provider, AFaultInTheProviderIsReportedAndLeavesOneDump) {
-  cli::PanelMachine machine("libfaultingprovider.so");
+  cli::PanelMachine machine(cli::libraryFile("faultingprovider"));
   testing_support::ProcessResult result = machine.wcadmin({"--install-vhost", "--vhost-name=h.test"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(
