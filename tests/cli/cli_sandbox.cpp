@@ -7,17 +7,31 @@
 
 namespace cli {
 
+namespace {
+
+// A path as a string value of the settings text.
+std::string pathValue(const std::string& path) {
+  std::string value = "\"";
+  for (char c : nativePath(path)) {
+    if (c == '\\' || c == '"') value += '\\';
+    value += c;
+  }
+  return value + "\"\n";
+}
+
+}  // namespace
+
 void CliSandbox::writeSettings(bool debug, const std::string& providerLibrary, const std::string& packageName,
                                const std::string& extra) const {
-  std::string body = testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() + "\"\n" +
-                     "\"PRODUCT_DATA_D\"=\"" + productData() + "\"\n" + "\"Debug\"=dword:0000000" +
+  std::string body = testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=" + pathValue(productRoot()) +
+                     "\"PRODUCT_DATA_D\"=" + pathValue(productData()) + "\"Debug\"=dword:0000000" +
                      (debug ? "1" : "0") + "\n\n";
   const std::string packages = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat";
   body += packages + "]\n@=\"" + packageName + "\"\n\n";
   if (!providerLibrary.empty()) {
     body += packages + "\\" + packageName + "]\n";
-    body += "\"dll\"=\"" + testing_support::binPath(providerLibrary) + "\"\n";
-    body += "\"TomcatHome\"=\"" + tomcatHome() + "\"\n\n";
+    body += "\"dll\"=" + pathValue(testing_support::binPath(providerLibrary));
+    body += "\"TomcatHome\"=" + pathValue(tomcatHome()) + "\n";
   }
   writeRegistry(body + extra);
 }

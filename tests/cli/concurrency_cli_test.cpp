@@ -59,7 +59,7 @@ TEST(Concurrency, FortyRunsStartingApplicationsThenFortyAddingAliasesAllLand) {
 
 TEST(Concurrency, ARunKilledWhileItHoldsTheLockLetsTheWaitingRunGoOnWithServerXmlWhole) {
   // Tomcat that ignores SIGTERM: stopping it keeps the run busy, lock held.
-  cli::ServiceDefinition stubborn{"Tomcat", "/bin/sh -c \"trap '' TERM; sleep 600\"", "", 0, 3000};
+  cli::ServiceDefinition stubborn{"Tomcat", "/bin/sh -c \"trap '' TERM; while :; do sleep 0.2; done\"", "", 0, 3000};
   PanelMachine machine(cli::libraryFile("tomcatprovider"), {stubborn});
   machine.installPanelAndHost("h.test");
   machine.ok({"--start"});

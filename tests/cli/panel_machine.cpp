@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "base/registry/registry.h"
 #include "base/services/service.h"
 #include "base/services/service_control.h"
@@ -16,6 +19,11 @@ namespace {
 bool removeService(const std::wstring& name) {
   if (!service::exist(name)) return true;
   service::controlService(SERVICE_CONTROL_STOP, name);
+  // Wine keeps the key of a service deleted while its stop is pending.
+  ServiceStatus status;
+  for (int i = 0; i < 200 && service::queryStatusService(status, name) == 0 && status.currentState != SERVICE_STOPPED;
+       ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   std::unique_ptr<ServiceManagerHandle> manager;
   std::unique_ptr<ServiceHandle> handle;
   return ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) == 0 &&

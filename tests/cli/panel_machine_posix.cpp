@@ -4,11 +4,22 @@
 
 #include "cli/panel_machine.h"
 
+#include <cstdlib>
 #include <sstream>
 
 namespace cli {
 
 std::string libraryFile(const std::string& name) { return "lib" + name + ".so"; }
+
+std::string nativePath(const std::string& path) { return path; }
+
+std::string linuxPath(const std::string& path) { return path; }
+
+std::string consoleLines(const std::string& out) { return out; }
+
+bool hasLinuxProgram(const std::string& name) {
+  return system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 std::string hostedImagePath(const std::string& command) { return command; }
 
