@@ -24,10 +24,14 @@ bool removeService(const std::wstring& name) {
   for (int i = 0; i < 200 && service::queryStatusService(status, name) == 0 && status.currentState != SERVICE_STOPPED;
        ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::unique_ptr<ServiceManagerHandle> manager;
-  std::unique_ptr<ServiceHandle> handle;
-  return ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) == 0 &&
-         manager->openService(name, SERVICE_ALL_ACCESS, handle) == 0 && handle->remove() == 0;
+  {
+    std::unique_ptr<ServiceManagerHandle> manager;
+    std::unique_ptr<ServiceHandle> handle;
+    if (ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) == 0 &&
+        manager->openService(name, SERVICE_ALL_ACCESS, handle) == 0)
+      handle->remove();
+  }  // the deletion takes effect once the handles are closed
+  return !service::exist(name);
 }
 
 void defineService(const ServiceDefinition& s) {
