@@ -1,37 +1,48 @@
 #include "cli/cli_sandbox.h"
 
-#include <dirent.h>
-
 #include <algorithm>
+#include <filesystem>
 
 #include "base/text/unicode.h"
 
 namespace cli {
 
+namespace {
+
+// A path as a string value of the settings text.
+std::string pathValue(const std::string& path) {
+  std::string value = "\"";
+  for (char c : nativePath(path)) {
+    if (c == '\\' || c == '"') value += '\\';
+    value += c;
+  }
+  return value + "\"\n";
+}
+
+}  // namespace
+
 void CliSandbox::writeSettings(bool debug, const std::string& providerLibrary, const std::string& packageName,
                                const std::string& extra) const {
-  std::string body = testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + productRoot() + "\"\n" +
-                     "\"PRODUCT_DATA_D\"=\"" + productData() + "\"\n" + "\"Debug\"=dword:0000000" +
+  std::string body = testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=" + pathValue(productRoot()) +
+                     "\"PRODUCT_DATA_D\"=" + pathValue(productData()) + "\"Debug\"=dword:0000000" +
                      (debug ? "1" : "0") + "\n\n";
   const std::string packages = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat";
   body += packages + "]\n@=\"" + packageName + "\"\n\n";
   if (!providerLibrary.empty()) {
     body += packages + "\\" + packageName + "]\n";
-    body += "\"dll\"=\"" + testing_support::binPath(providerLibrary) + "\"\n";
-    body += "\"TomcatHome\"=\"" + tomcatHome() + "\"\n\n";
+    body += "\"dll\"=" + pathValue(testing_support::binPath(providerLibrary));
+    body += "\"TomcatHome\"=" + pathValue(tomcatHome()) + "\n";
   }
   writeRegistry(body + extra);
 }
 
 std::vector<std::string> CliSandbox::debugLogFiles() const {
   std::vector<std::string> files;
-  std::string dir = productRoot() + "/admin/logs";
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name.rfind("halvolog_debug", 0) == 0) files.push_back(dir + "/" + name);
-    }
-    closedir(d);
+  const std::string dir = productRoot() + "/admin/logs";
+  std::error_code absent;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, absent)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("halvolog_debug", 0) == 0) files.push_back(dir + "/" + name);
   }
   std::sort(files.begin(), files.end());
   return files;

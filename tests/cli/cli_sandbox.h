@@ -9,6 +9,19 @@
 
 namespace cli {
 
+// What differs between the platforms' machines (panel_machine_posix.cpp and
+// panel_machine_win32.cpp):
+// the file name of a provider library of the build;
+std::string libraryFile(const std::string& name);
+// a path (written with '/') as the product writes it;
+std::string nativePath(const std::string& path);
+// a path of the machine as a Linux program sees it (the service commands);
+std::string linuxPath(const std::string& path);
+// console output with the platform's line ends turned into '\n';
+std::string consoleLines(const std::string& out);
+// whether a Linux program that a service's command line can run is installed.
+bool hasLinuxProgram(const std::string& name);
+
 class CliSandbox : public testing_support::Sandbox {
  public:
   std::string productRoot() const { return path("opt/halvo"); }
@@ -18,11 +31,13 @@ class CliSandbox : public testing_support::Sandbox {
   // Settings with the product directories, Debug as given, and the Tomcat
   // package "tomcat10" pointing at `providerLibrary` (a file of build/bin), or
   // `packageName` alone when the library is empty.
-  void writeSettings(bool debug, const std::string& providerLibrary = "libtomcatprovider.so",
+  void writeSettings(bool debug, const std::string& providerLibrary = libraryFile("tomcatprovider"),
                      const std::string& packageName = "tomcat10", const std::string& extra = "") const;
 
   testing_support::ProcessResult wcadmin(const std::vector<std::string>& args) const {
-    return testing_support::runProgram("wcadmin", args);
+    testing_support::ProcessResult result = testing_support::runProgram("wcadmin", args);
+    result.out = consoleLines(result.out);
+    return result;
   }
 
   // The debug log files of the product root, decoded from UTF-16LE; the raw

@@ -2,14 +2,14 @@
 // middle of a command leaves nothing that blocks or breaks the next one.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "base/services/service.h"
 #include "cli/panel_machine.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -58,33 +58,37 @@ TEST(Concurrency, FortyRunsStartingApplicationsThenFortyAddingAliasesAllLand) {
   }
 }
 
-TEST(Concurrency, ARunKilledWhileItHoldsTheLockLeavesServerXmlWhole) {
+TEST(Concurrency, ARunKilledWhileItHoldsTheLockLetsTheWaitingRunGoOnWithServerXmlWhole) {
   // Tomcat that ignores SIGTERM: stopping it keeps the run busy, lock held.
-  cli::ServiceDefinition stubborn{"Tomcat", "sh -c \"trap '' TERM; sleep 600\"", "", 0, 3000};
-  PanelMachine machine("libtomcatprovider.so", {stubborn});
+  cli::ServiceDefinition stubborn{"Tomcat", "/bin/sh -c \"trap '' TERM; while :; do sleep 0.2; done\"", "", 0, 3000};
+  PanelMachine machine(cli::libraryFile("tomcatprovider"), {stubborn});
   machine.installPanelAndHost("h.test");
   machine.ok({"--start"});
 
-  pid_t run = fork();
-  if (run == 0) {
-    execl(testing_support::binPath("wcadmin").c_str(), "wcadmin", "--install-vhost", "--vhost-name=h.test",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  testing_support::ChildProcess run("wcadmin", {"--install-vhost", "--vhost-name=h.test"});
   // Wait until the run is stopping Tomcat, in the middle of its command.
-  const std::string status = machine.path("run/halvo/services/Tomcat/status");
   bool stopping = false;
   for (int i = 0; i < 500 && !stopping; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    stopping = testing_support::readFile(status).find("currentState=3") != std::string::npos;
+    ServiceStatus status;
+    service::queryStatusService(status, L"Tomcat");
+    stopping = status.currentState == SERVICE_STOP_PENDING;
   }
   EXPECT_TRUE(stopping) << "the run never got to stopping Tomcat";
-  kill(run, SIGKILL);
-  waitpid(run, nullptr, 0);
+  testing_support::ProcessResult after;
+  std::atomic<bool> ended{false};
+  std::thread waiting([&] {
+    after = machine.wcadmin({"--add-alias", "--vhost-name=h.test", "--alias=after.test"});
+    ended = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_FALSE(ended) << "the run did not wait for the lock";
+  run.kill();
 
-  auto started = std::chrono::steady_clock::now();
-  machine.ok({"--add-alias", "--vhost-name=h.test", "--alias=after.test"});
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  auto killed = std::chrono::steady_clock::now();
+  waiting.join();
+  EXPECT_EQ(after.exitCode, 0) << after.out;
+  EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::seconds(20));
   const std::string xml = machine.serverXml();
   EXPECT_NE(xml.find("<Alias>after.test</Alias>"), std::string::npos);
   EXPECT_EQ(countOf(xml, "<Host name=\"h.test\""), 1u);

@@ -1,16 +1,8 @@
 // The command table seen from outside: unknown commands, parameter checks,
-// the provider's failures and the run lock.
+// the provider's failures.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
-#include "base/errors/win_error_codes.h"
-#include "base/system/named_mutex.h"
 #include "cli/cli_sandbox.h"
 #include "cli/panel_machine.h"
 
@@ -77,8 +69,10 @@ TEST(Dispatch, ABrokenProviderFailsEveryCommandNamingWhatIsWrong) {
   const struct {
     std::string library, extra, message;
   } cases[] = {
-      {"libnullprovider.so", "", "Library " + testing_support::binPath("libnullprovider.so") + " is corrupted"},
-      {"libdoesnotexist.so", "", "at LoadLibrary(" + testing_support::binPath("libdoesnotexist.so") + ")"},
+      {cli::libraryFile("nullprovider"), "",
+       "Library " + cli::nativePath(testing_support::binPath(cli::libraryFile("nullprovider"))) + " is corrupted"},
+      {cli::libraryFile("doesnotexist"), "",
+       "at LoadLibrary(" + cli::nativePath(testing_support::binPath(cli::libraryFile("doesnotexist"))) + ")"},
       {"", packageKey, "lookup subKey=SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10 value=dll"},
   };
   for (const auto& c : cases) {
@@ -91,38 +85,6 @@ TEST(Dispatch, ABrokenProviderFailsEveryCommandNamingWhatIsWrong) {
       EXPECT_TRUE(result.out.find(c.message) != std::string::npos) << result.out;
     }
   }
-}
-
-TEST(Dispatch, ARunWaitsForTheRunLockUntilItsHolderEndsEvenByBeingKilled) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "", "none");
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t holder = fork();
-  if (holder == 0) {
-    NamedMutex lock;
-    lock.open(L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}");
-    uint32_t e = 0;
-    lock.wait(INFINITE_WAIT, &e);
-    ssize_t n = write(ready[1], "x", 1);
-    (void)n;
-    pause();
-    _exit(0);
-  }
-  char c;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  close(ready[0]);
-  close(ready[1]);
-
-  testing_support::ProcessResult result;
-  std::thread run([&] { result = sandbox.wcadmin({"--no-such-command"}); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
-  EXPECT_EQ(result.exitCode, -1) << "the run did not wait for the lock";
-  kill(holder, SIGKILL);
-  waitpid(holder, nullptr, 0);
-  run.join();
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind("command --no-such-command not supported", 0), 0u);
 }
 
 }  // namespace

@@ -2,61 +2,78 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <chrono>
+#include <thread>
 
+#include "base/registry/registry.h"
 #include "base/services/service.h"
 #include "base/services/service_control.h"
+#include "base/services/service_registry.h"
+#include "base/text/convert.h"
 
 namespace cli {
 
+namespace {
+
+// Stops the service if it runs and deletes it; true when none is left.
+bool removeService(const std::wstring& name) {
+  if (!service::exist(name)) return true;
+  service::controlService(SERVICE_CONTROL_STOP, name);
+  // Wine keeps the key of a service deleted while its stop is pending.
+  ServiceStatus status;
+  for (int i = 0; i < 200 && service::queryStatusService(status, name) == 0 && status.currentState != SERVICE_STOPPED;
+       ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  {
+    std::unique_ptr<ServiceManagerHandle> manager;
+    std::unique_ptr<ServiceHandle> handle;
+    if (ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) == 0 &&
+        manager->openService(name, SERVICE_ALL_ACCESS, handle) == 0)
+      handle->remove();
+  }  // the deletion takes effect once the handles are closed
+  return !service::exist(name);
+}
+
+void defineService(const ServiceDefinition& s) {
+  const std::wstring name = wstrLenient(s.name);
+  removeService(name);  // left by a run that was cut short
+  NewService definition;
+  definition.name = name;
+  definition.binaryPathName = wstrLenient(hostedImagePath(s.command));
+  if (!s.dependOnService.empty()) definition.dependencies = {wstrLenient(s.dependOnService)};
+  std::unique_ptr<ServiceManagerHandle> manager;
+  std::unique_ptr<ServiceHandle> created;
+  if (ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) != 0 ||
+      manager->createService(definition, SERVICE_ALL_ACCESS, created) != 0) {
+    ADD_FAILURE() << "cannot define the service " << s.name;
+    return;
+  }
+  registry::RegistryKey key =
+      registry::open(registry::Root::LocalMachine, serviceKeyPath(name), registry::KEY_ALL_ACCESS);
+  if (s.readyPort) {
+    key.set(L"ReadyPort", static_cast<uint32_t>(s.readyPort));
+    key.set(L"WaitHint", uint32_t{3000});
+  }
+  if (s.stopTimeoutMs) key.set(L"StopTimeout", static_cast<uint32_t>(s.stopTimeoutMs));
+}
+
+}  // namespace
+
 PanelMachine::PanelMachine(const std::string& provider, const std::vector<ServiceDefinition>& services)
     : services_(services) {
-  auto dword = [](int value) {
-    char text[24];
-    snprintf(text, sizeof text, "dword:%08x\n", value);
-    return std::string(text);
-  };
-  std::string extra;
-  for (const ServiceDefinition& s : services) {
-    extra += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\" + s.name + "]\n";
-    std::string imagePath;
-    for (char c : s.imagePath) {
-      if (c == '"' || c == '\\') imagePath += '\\';
-      imagePath += c;
-    }
-    extra += "\"ImagePath\"=\"" + imagePath + "\"\n";
-    if (!s.dependOnService.empty()) {
-      // REG_MULTI_SZ: UTF-16LE characters, each item NUL-terminated, one more NUL.
-      std::string hex;
-      char buffer[8];
-      for (char c : s.dependOnService + std::string("\0\0", 2)) {
-        snprintf(buffer, sizeof buffer, "%02x,00,", static_cast<unsigned char>(c));
-        hex += buffer;
-      }
-      hex.pop_back();
-      extra += "\"DependOnService\"=hex(7):" + hex + "\n";
-    }
-    if (s.readyPort) extra += "\"ReadyPort\"=" + dword(s.readyPort) + "\"WaitHint\"=" + dword(3000);
-    if (s.stopTimeoutMs) extra += "\"StopTimeout\"=" + dword(s.stopTimeoutMs);
-    extra += "\n";
-  }
-  writeSettings(/*debug=*/true, provider, "tomcat10", extra);
+  writeSettings(/*debug=*/true, provider, "tomcat10");
+  for (const ServiceDefinition& s : services) defineService(s);
   testing_support::makeDirectories(tomcatHome() + "/conf");
   testing_support::writeFile(serverXmlPath(),
                              testing_support::readFile(std::string(WC_SOURCE_DIR) + "/tests/base/xml/data/server.xml"));
-  managementService_ = std::make_unique<testing_support::BackgroundProgram>("hcpsrv", std::vector<std::string>{});
-  if (!testing_support::waitForPath(path("run/halvo/pipes/hcppipe"), 5000)) {
-    ADD_FAILURE() << "the management service did not start";
-  }
+  managementService_ = std::make_unique<testing_support::RunningHcpsrv>();
+  if (!managementService_->ready) ADD_FAILURE() << "the management service did not start";
 }
 
 PanelMachine::~PanelMachine() {
-  // Stop every service this machine defined, dependents first.
+  // Dependents first.
   for (auto it = services_.rbegin(); it != services_.rend(); ++it) {
-    try {
-      service::controlService(SERVICE_CONTROL_STOP, std::wstring(it->name.begin(), it->name.end()));
-    } catch (...) {
-    }
+    EXPECT_TRUE(removeService(wstrLenient(it->name))) << "the service " << it->name << " is left behind";
   }
 }
 
@@ -69,19 +86,6 @@ std::string PanelMachine::ok(const std::vector<std::string>& args) const {
   testing_support::ProcessResult result = wcadmin(args);
   EXPECT_EQ(result.exitCode, 0) << "wcadmin " << (args.empty() ? "" : args[0]) << ":\n" << result.out;
   return result.out;
-}
-
-int PanelMachine::servicePid(const std::string& name) const {
-  std::string status = path("run/halvo/services/" + name + "/status");
-  if (!testing_support::pathExists(status)) return 0;
-  std::istringstream in(testing_support::readFile(status));
-  std::string line;
-  int state = 0, pid = 0;
-  while (std::getline(in, line)) {
-    if (line.rfind("currentState=", 0) == 0) state = std::stoi(line.substr(13));
-    if (line.rfind("processId=", 0) == 0) pid = std::stoi(line.substr(10));
-  }
-  return state == 4 || state == 2 ? pid : 0;
 }
 
 void PanelMachine::installPanelAndHost(const std::string& host) const {

@@ -1,7 +1,9 @@
 #pragma once
 // A panel machine in a sandbox: settings with Debug on, a Tomcat home with a
-// stock-shaped server.xml, the Tomcat service defined in the store (a small
-// stand-in command, not Tomcat), and the management service running.
+// stock-shaped server.xml, the Tomcat service defined in the platform's
+// service manager (a small POSIX command run by the built service host, not
+// Tomcat; Wine starts Linux programs too), and the management service running.
+// What differs between platforms is in panel_machine_posix.cpp / _win32.cpp.
 
 #include <memory>
 #include <string>
@@ -13,7 +15,7 @@ namespace cli {
 
 struct ServiceDefinition {
   std::string name = "Tomcat";
-  std::string imagePath = "sleep 600";
+  std::string command = "/bin/sleep 600";
   std::string dependOnService;  // one name, or empty
   int readyPort = 0;            // 0: running at once
   int stopTimeoutMs = 0;        // 0: the default (SIGKILL after 60 s)
@@ -21,8 +23,9 @@ struct ServiceDefinition {
 
 class PanelMachine : public CliSandbox {
  public:
-  // `provider`: a library of build/bin; `services` are defined in the store.
-  explicit PanelMachine(const std::string& provider = "libtomcatprovider.so",
+  // `provider`: a library of build/bin; `services` are defined for the
+  // machine's life and stopped and deleted at its end.
+  explicit PanelMachine(const std::string& provider = libraryFile("tomcatprovider"),
                         const std::vector<ServiceDefinition>& services = {ServiceDefinition{}});
   ~PanelMachine();
 
@@ -48,9 +51,12 @@ class PanelMachine : public CliSandbox {
   void deployArchive(const std::string& host, const std::string& app) const;
 
  private:
-  std::unique_ptr<testing_support::BackgroundProgram> managementService_;
+  std::unique_ptr<testing_support::RunningHcpsrv> managementService_;
   std::vector<ServiceDefinition> services_;
 };
+
+// The ImagePath of a service that runs the POSIX command line `command`.
+std::string hostedImagePath(const std::string& command);
 
 // Counts the non-overlapping occurrences of `needle`.
 size_t countOf(const std::string& haystack, const std::string& needle);
