@@ -87,7 +87,6 @@ void checkRoundTrips(const std::vector<Outcome>& outcomes) {
       out.writeGuid(*guid);
       vserializer in(out.data(), out.size());
       check(in.readGuid() == *guid, "a command identifier writes back as itself");
-      check(parseGuid(guidText(*guid)) == *guid, "a command identifier's text reads back as itself");
     } else if (const auto* blob = std::get_if<std::optional<std::string>>(&outcome)) {
       if (!*blob) continue;
       vserializer out;
