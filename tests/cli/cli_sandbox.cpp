@@ -12,7 +12,7 @@ namespace {
 // A path as a string value of the settings text.
 std::string pathValue(const std::string& path) {
   std::string value = "\"";
-  for (char c : nativePath(path)) {
+  for (char c : testing_support::nativePath(path)) {
     if (c == '\\' || c == '"') value += '\\';
     value += c;
   }

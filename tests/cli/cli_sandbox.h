@@ -13,8 +13,6 @@ namespace cli {
 // panel_machine_win32.cpp):
 // the file name of a provider library of the build;
 std::string libraryFile(const std::string& name);
-// a path (written with '/') as the product writes it;
-std::string nativePath(const std::string& path);
 // a path of the machine as a Linux program sees it (the service commands);
 std::string linuxPath(const std::string& path);
 // console output with the platform's line ends turned into '\n';

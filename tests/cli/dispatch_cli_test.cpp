@@ -70,9 +70,11 @@ TEST(Dispatch, ABrokenProviderFailsEveryCommandNamingWhatIsWrong) {
     std::string library, extra, message;
   } cases[] = {
       {cli::libraryFile("nullprovider"), "",
-       "Library " + cli::nativePath(testing_support::binPath(cli::libraryFile("nullprovider"))) + " is corrupted"},
+       "Library " + testing_support::nativePath(testing_support::binPath(cli::libraryFile("nullprovider"))) +
+           " is corrupted"},
       {cli::libraryFile("doesnotexist"), "",
-       "at LoadLibrary(" + cli::nativePath(testing_support::binPath(cli::libraryFile("doesnotexist"))) + ")"},
+       "at LoadLibrary(" + testing_support::nativePath(testing_support::binPath(cli::libraryFile("doesnotexist"))) +
+           ")"},
       {"", packageKey, "lookup subKey=SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10 value=dll"},
   };
   for (const auto& c : cases) {

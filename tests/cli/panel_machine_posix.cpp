@@ -11,8 +11,6 @@ namespace cli {
 
 std::string libraryFile(const std::string& name) { return "lib" + name + ".so"; }
 
-std::string nativePath(const std::string& path) { return path; }
-
 std::string linuxPath(const std::string& path) { return path; }
 
 std::string consoleLines(const std::string& out) { return out; }

@@ -3,8 +3,6 @@
 
 #include "cli/panel_machine.h"
 
-#include <algorithm>
-
 #include "base/text/convert.h"
 
 // After the project's headers: the macros of the Windows headers carry the
@@ -17,18 +15,12 @@ namespace cli {
 // mingw's "lib" prefix.
 std::string libraryFile(const std::string& name) { return (name == "tomcatprovider" ? "" : "lib") + name + ".dll"; }
 
-std::string nativePath(const std::string& path) {
-  std::string native = path;
-  std::replace(native.begin(), native.end(), '/', '\\');
-  return native;
-}
-
 // Wine maps its paths to the Linux ones; Windows has no Linux programs.
 std::string linuxPath(const std::string& path) {
   using UnixName = char*(CDECL*)(const wchar_t*);
   const auto unixName = reinterpret_cast<UnixName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* name = unixName ? unixName(wstrLenient(nativePath(path)).c_str()) : nullptr;
+  char* name = unixName ? unixName(wstrLenient(testing_support::nativePath(path)).c_str()) : nullptr;
   if (!name) return path;
   const std::string result = name;
   HeapFree(GetProcessHeap(), 0, name);
@@ -49,7 +41,7 @@ bool hasLinuxProgram(const std::string& name) {
 }
 
 std::string hostedImagePath(const std::string& command) {
-  return "\"" + nativePath(testing_support::binPath("hcpsvc") + ".exe") + "\" " + command;
+  return "\"" + testing_support::nativePath(testing_support::binPath("hcpsvc") + ".exe") + "\" " + command;
 }
 
 int PanelMachine::servicePid(const std::string& name) const {

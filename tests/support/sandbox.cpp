@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/system/path_separator.h"
+
 namespace testing_support {
 
 TempDir::~TempDir() {
@@ -29,5 +31,12 @@ void writeFile(const std::string& path, const std::string& content) {
 void makeDirectories(const std::string& path) { std::filesystem::create_directories(path); }
 
 std::string binPath(const std::string& program) { return std::string(WC_BIN_DIR) + "/" + program; }
+
+std::string nativePath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = static_cast<char>(pathSeparator());
+  }
+  return path;
+}
 
 }  // namespace testing_support

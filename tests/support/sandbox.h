@@ -74,5 +74,8 @@ struct ProcessResult {
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env = {});
 std::string binPath(const std::string& program);
+// A path written with '/' as the product writes it: with the platform's
+// separator.
+std::string nativePath(std::string path);
 
 }  // namespace testing_support

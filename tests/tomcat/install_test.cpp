@@ -25,7 +25,7 @@ TEST_F(TomcatTest, InstallLaysOutTheServiceTheHostAndTheConnectorFiles) {
   EXPECT_EQ(uriMap(), "");
   const std::string properties = readFile(home("conf/isapi_redirect.properties"));
   for (const std::string& line :
-       {"log_file=" + native(product("admin/logs/isapi_redirect.log")),
+       {"log_file=" + nativePath(product("admin/logs/isapi_redirect.log")),
         "worker_file=" + home("conf/workers.properties"), "worker_mount_file=" + home("conf/uriworkermap.properties")})
     EXPECT_NE(properties.find("\r\n" + line + "\r\n"), std::string::npos) << line << "\n" << properties;
   for (const char* directory : {"hcp-webapps/h.test", "hcp-wars/h.test"})

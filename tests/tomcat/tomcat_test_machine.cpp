@@ -1,6 +1,5 @@
 #include "tomcat/tomcat_test_machine.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "base/system/path_separator.h"
@@ -78,7 +77,7 @@ std::string hostXml(const std::string& name, const std::vector<std::string>& ali
         <Realm pathname="hcp-users/{name}.xml" className="org.apache.catalina.realm.MemoryRealm"/>
 {added}      </Host>
 )";
-  std::string xml = replaceAll(host, "{base}", native(var("hcp-webapps/" + name)));
+  std::string xml = replaceAll(host, "{base}", nativePath(var("hcp-webapps/" + name)));
   xml = replaceAll(replaceAll(xml, "{aliases}", aliasLines(aliases)), "{added}", aliasLines(added));
   return replaceAll(replaceAll(xml, "{name}", name), "{home}", home("webapps/manager"));
 }
@@ -107,11 +106,6 @@ TestTomcatManager::TestTomcatManager() {
 std::string home(const std::string& relative) { return machine().sandbox.path("opt/tomcat/" + relative); }
 std::string var(const std::string& relative) { return machine().sandbox.path("var/opt/halvo/var/tomcat/" + relative); }
 std::string product(const std::string& relative) { return machine().sandbox.path("opt/halvo/" + relative); }
-
-std::string native(std::string path) {
-  std::replace(path.begin(), path.end(), '/', static_cast<char>(pathSeparator()));
-  return path;
-}
 
 void TomcatTest::SetUp() {
   ASSERT_TRUE(machine().hcpsrv.ready) << "hcpsrv did not start";

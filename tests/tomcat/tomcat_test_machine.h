@@ -16,6 +16,7 @@
 namespace tomcat_test {
 
 using testing_support::failureOf;
+using testing_support::nativePath;
 using testing_support::pathExists;
 using testing_support::readFile;
 using testing_support::w;
@@ -30,8 +31,6 @@ struct TestTomcatManager : TomcatManager {
 std::string home(const std::string& relative);
 std::string var(const std::string& relative);
 std::string product(const std::string& relative);
-// A path as the product writes it: with the platform's separator.
-std::string native(std::string path);
 
 // server.xml as each test starts with it: the stock shape, one Catalina Service.
 extern const char kStockServerXml[];

@@ -23,7 +23,7 @@ class WebAppTest : public TomcatTest {
   }
   // Whether the deferred removal holds `path`.
   static bool registered(const std::string& path) {
-    return removalStorage().find("URI=\"" + native(path) + "\"") != std::string::npos;
+    return removalStorage().find("URI=\"" + nativePath(path) + "\"") != std::string::npos;
   }
   // server.xml and Shop's mounts with these aliases added to the host.
   void expectAliases(std::vector<std::string> aliases) {
