@@ -2,17 +2,24 @@
 # A sandbox machine with a real Apache Tomcat 10.1, shared by the demo and the
 # end-to-end tests.
 #
-#   sandbox.sh up ROOT [BIN_DIR] [--watch PID]
+#   sandbox.sh up ROOT [BIN_DIR] [--windows] [--watch PID]
 #       Makes ROOT a private machine for wcadmin (HCP_SYSTEM_ROOT=ROOT):
 #       the settings store, a private CATALINA_BASE made from the tomcat10
 #       package's stock configuration, the "Tomcat" service and a running
 #       hcpsrv. With --watch, everything it started is stopped once PID ends.
+#       With --windows, BIN_DIR holds the Windows programs and the machine is
+#       the Wine prefix of $WINEPREFIX: the settings in its registry (paths
+#       as Z:\...), "Tomcat" a service of its Service Control Manager run by
+#       hcpsvc.exe, and hcpsrv.exe on \\.\pipe\hcppipe.
 #   sandbox.sh down ROOT
 #       Stops every process that runs for ROOT (Tomcat, its service host,
-#       hcpsrv, the watcher) and waits until they are gone.
+#       hcpsrv, the watcher) and waits until they are gone; with --windows,
+#       stops and deletes the Tomcat service first.
 #   sandbox.sh catalina ROOT ARGS...
 #       Runs the package's catalina.sh with the sandbox's CATALINA_BASE,
 #       e.g. "configtest".
+#   sandbox.sh catalina-service ROOT
+#       The Windows machine's Tomcat service command: catalina.sh run.
 #   sandbox.sh war FILE NAME
 #       Builds a small web application archive whose page names NAME, the
 #       host name it was asked for and its context path.
@@ -101,8 +108,18 @@ collect_sandbox_pids() {
   done
 }
 
+# hcpreg of the machine: the Linux build's, or the Windows one under Wine.
+hcpreg() {
+  if [[ -n $windows ]]; then wine "$bin/hcpreg.exe" "$@"; else "$bin/hcpreg" "$@"; fi
+}
+
 registry_add() {
-  "$bin/hcpreg" add "$@" /f >/dev/null || die "hcpreg add $* failed"
+  hcpreg add "$@" /f >/dev/null || die "hcpreg add $* failed"
+}
+
+# A Linux path as the Windows programs see it under Wine (drive Z:).
+windows_path() {
+  echo "Z:${1//\//\\}"
 }
 
 # ---- up ---------------------------------------------------------------------
@@ -112,9 +129,11 @@ cmd_up() {
   local root=$1 watch=""
   shift
   bin=$script_dir/../build/bin
+  windows=""
   while (($#)); do
     case $1 in
       --watch) watch=${2:?--watch needs a process id}; shift 2 ;;
+      --windows) windows=1; shift ;;
       *) bin=$1; shift ;;
     esac
   done
@@ -122,8 +141,13 @@ cmd_up() {
   [[ -d $root ]] || mkdir -p "$root"
   root=$(absolute "$root")
   bin=$(absolute "$bin") || die "no build directory $bin: build first (cmake --build build)"
-  for program in wcadmin hcpreg hcpsrv hcpsvc libtomcatprovider.so; do
-    [[ -e $bin/$program ]] || die "$bin/$program is missing: build first (cmake --build build)"
+  local programs=(wcadmin hcpreg hcpsrv hcpsvc libtomcatprovider.so)
+  if [[ -n $windows ]]; then
+    [[ -n ${WINEPREFIX:-} && -d $WINEPREFIX ]] || die "--windows needs the Wine prefix of the machine in WINEPREFIX"
+    programs=(wcadmin.exe hcpreg.exe hcpsrv.exe hcpsvc.exe tomcatprovider.dll)
+  fi
+  for program in "${programs[@]}"; do
+    [[ -e $bin/$program ]] || die "$bin/$program is missing: build first"
   done
   [[ -x $CATALINA_HOME_DIR/bin/catalina.sh ]] || die "$CATALINA_HOME_DIR/bin/catalina.sh is missing (package tomcat10)"
   [[ -d $MANAGER_DOC_BASE ]] || die "$MANAGER_DOC_BASE is missing (package tomcat10-admin)"
@@ -141,44 +165,64 @@ cmd_up() {
   cp "$STOCK_CONF"/* "$base/conf/"
 
   # The panel's settings and the Tomcat package with the default provider.
+  # ManagerDocBase is read by Tomcat alone, so it stays a Linux path.
+  local product_root=$root/opt/halvo product_data=$root/var/opt/halvo provider=$bin/libtomcatprovider.so home=$base
+  if [[ -n $windows ]]; then
+    echo "$bin" >"$root/windows-bin"
+    product_root=$(windows_path "$product_root") product_data=$(windows_path "$product_data")
+    provider=$(windows_path "$bin/tomcatprovider.dll") home=$(windows_path "$base")
+  fi
   cat >"$root/settings.reg" <<REG
 Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]
-"PRODUCT_ROOT_D"="$root/opt/halvo"
-"PRODUCT_DATA_D"="$root/var/opt/halvo"
+"PRODUCT_ROOT_D"="${product_root//\\/\\\\}"
+"PRODUCT_DATA_D"="${product_data//\\/\\\\}"
 "Debug"=dword:00000001
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat]
 @="tomcat10"
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat\\tomcat10]
-"dll"="$bin/libtomcatprovider.so"
-"TomcatHome"="$base"
+"dll"="${provider//\\/\\\\}"
+"TomcatHome"="${home//\\/\\\\}"
 "ManagerDocBase"="$MANAGER_DOC_BASE"
 REG
-  "$bin/hcpreg" import "$root/settings.reg" >/dev/null || die "hcpreg import $root/settings.reg failed"
+  local settings=$root/settings.reg
+  [[ -n $windows ]] && settings=$(windows_path "$settings")
+  hcpreg import "$settings" >/dev/null || die "hcpreg import $settings failed"
 
   # The Tomcat service: catalina.sh in the foreground, ready once the panel's
   # HTTP connector accepts.
   local key='HKLM\SYSTEM\CurrentControlSet\Services\Tomcat'
-  registry_add "$key" /v ImagePath /t REG_SZ /d "$CATALINA_HOME_DIR/bin/catalina.sh run"
-  registry_add "$key" /v Environment /t REG_MULTI_SZ /s '|' \
-    /d "CATALINA_HOME=$CATALINA_HOME_DIR|CATALINA_BASE=$base|JAVA_OPTS=$SANDBOX_JAVA_OPTS"
+  if [[ -n $windows ]]; then
+    # The service command sets up Tomcat's environment itself; the one
+    # variable given marks its processes as the sandbox's.
+    wine sc create Tomcat binPath= "$(windows_path "$bin/hcpsvc.exe") $script_dir/sandbox.sh catalina-service $root" \
+      >/dev/null || die "the Tomcat service could not be created in $WINEPREFIX"
+    registry_add "$key" /v Environment /t REG_MULTI_SZ /s '|' /d "HCP_SYSTEM_ROOT=$root"
+  else
+    registry_add "$key" /v ImagePath /t REG_SZ /d "$CATALINA_HOME_DIR/bin/catalina.sh run"
+    registry_add "$key" /v Environment /t REG_MULTI_SZ /s '|' \
+      /d "CATALINA_HOME=$CATALINA_HOME_DIR|CATALINA_BASE=$base|JAVA_OPTS=$SANDBOX_JAVA_OPTS"
+  fi
   registry_add "$key" /v ReadyPort /t REG_DWORD /d $HTTP_PORT
   registry_add "$key" /v WaitHint /t REG_DWORD /d 60000
   registry_add "$key" /v StopTimeout /t REG_DWORD /d 20000
 
   # The management service, in the background for as long as the sandbox.
-  (cd / && exec setsid "$bin/hcpsrv" </dev/null >>"$root/hcpsrv.log" 2>&1) &
+  local server=("$bin/hcpsrv") serving=(test -S "$root/run/halvo/pipes/hcppipe")
+  if [[ -n $windows ]]; then
+    server=(wine "$bin/hcpsrv.exe") serving=(grep -q '^hcpsrv: serving' "$root/hcpsrv.log")
+  fi
+  (cd / && exec setsid "${server[@]}" </dev/null >>"$root/hcpsrv.log" 2>&1) &
   echo $! >"$root/hcpsrv.pid"
-  local socket=$root/run/halvo/pipes/hcppipe
-  for _ in $(seq 100); do
-    [[ -S $socket ]] && break
+  for _ in $(seq 300); do
+    "${serving[@]}" 2>/dev/null && break
     kill -0 "$(cat "$root/hcpsrv.pid")" 2>/dev/null || die "hcpsrv ended at once: $(cat "$root/hcpsrv.log")"
     sleep 0.1
   done
-  [[ -S $socket ]] || die "hcpsrv did not open $socket within 10 s"
+  "${serving[@]}" 2>/dev/null || die "hcpsrv did not open its pipe within 30 s"
 
   if [[ -n $watch ]]; then
     # In a session of its own, so that it outlives the caller's process group.
@@ -193,6 +237,16 @@ cmd_down() {
   (($# == 1)) || usage
   local root
   root=$(absolute "$1" 2>/dev/null) || root=$1
+  if [[ -f $root/windows-bin && -n ${WINEPREFIX:-} && -d $WINEPREFIX ]]; then
+    # Through the Service Control Manager, as the panel would stop it, so
+    # that the next machine in the prefix can define the service anew.
+    wine sc stop Tomcat >/dev/null 2>&1 || true
+    for _ in $(seq 300); do
+      wine sc query Tomcat 2>/dev/null | grep -q 'STOPPED' && break
+      sleep 0.1
+    done
+    wine sc delete Tomcat >/dev/null 2>&1 || true
+  fi
   collect_sandbox_pids "$root"
   ((${#SANDBOX_PIDS[@]})) || return 0
   # SIGTERM first: the service host stops Tomcat's process group in order.
@@ -228,7 +282,36 @@ cmd_catalina() {
   root=$(absolute "$1")
   shift
   catalina_env "$root"
+  link_windows_paths "$root"
   exec "$CATALINA_HOME_DIR/bin/catalina.sh" "$@"
+}
+
+# wcadmin.exe writes each Host's appBase as a Windows path (Z:\...), as
+# Tomcat on Windows reads it. The Linux JVM takes such a path for a name
+# relative to CATALINA_BASE, so each gets a link of that very name there,
+# pointing at the directory it means. Tomcat reads server.xml when it starts,
+# so linking before each start is enough.
+link_windows_paths() {
+  local base path
+  base=$(tomcat_base "$1")
+  [[ -f $base/conf/server.xml ]] || return 0
+  while IFS= read -r path; do
+    local target=${path#Z:}
+    ln -sfn "${target//\\//}" "$base/$path"
+  done < <(grep -o 'appBase="Z:\\[^"]*"' "$base/conf/server.xml" | sed 's/^appBase="//; s/"$//')
+}
+
+# The Windows machine's Tomcat service: its output goes where the POSIX
+# service host keeps a service's console output.
+cmd_catalina_service() {
+  (($# == 1)) || usage
+  local root console
+  root=$(absolute "$1")
+  console=$root/run/halvo/services/Tomcat/output.log
+  mkdir -p "$(dirname "$console")"
+  catalina_env "$root"
+  link_windows_paths "$root"
+  exec "$CATALINA_HOME_DIR/bin/catalina.sh" run >>"$console" 2>&1
 }
 
 # ---- war --------------------------------------------------------------------
@@ -266,6 +349,7 @@ case $command in
   up) cmd_up "$@" ;;
   down) cmd_down "$@" ;;
   catalina) cmd_catalina "$@" ;;
+  catalina-service) cmd_catalina_service "$@" ;;
   war) cmd_war "$@" ;;
   watch) cmd_watch "$@" ;;
   packages) ensure_sandbox_packages ;;

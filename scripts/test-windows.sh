@@ -11,4 +11,4 @@ source scripts/lib/wine-prefix.sh
 start_private_wine
 # One prefix is one machine: the test programs share its registry, so they
 # run one after another.
-ctest --test-dir build-windows -L unit -j1 --output-on-failure "$@"
+ctest --test-dir build-windows -L "^(unit|cli)$" -j1 --output-on-failure "$@"
