@@ -62,6 +62,7 @@ void defineService(const ServiceDefinition& s) {
 PanelMachine::PanelMachine(const std::string& provider, const std::vector<ServiceDefinition>& services)
     : services_(services) {
   writeSettings(/*debug=*/true, provider, "tomcat10");
+  deleteRemovalWorkItem();
   for (const ServiceDefinition& s : services) defineService(s);
   testing_support::makeDirectories(tomcatHome() + "/conf");
   testing_support::writeFile(serverXmlPath(),

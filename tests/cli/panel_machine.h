@@ -58,6 +58,8 @@ class PanelMachine : public CliSandbox {
 // The ImagePath of a service that runs the POSIX command line `command`.
 std::string hostedImagePath(const std::string& command);
 
+// Deletes the removal's work item (on POSIX the sandbox holds it).
+void deleteRemovalWorkItem();
 // Counts the non-overlapping occurrences of `needle`.
 size_t countOf(const std::string& haystack, const std::string& needle);
 

@@ -21,6 +21,8 @@ bool hasLinuxProgram(const std::string& name) {
 
 std::string hostedImagePath(const std::string& command) { return command; }
 
+void deleteRemovalWorkItem() {}
+
 int PanelMachine::servicePid(const std::string& name) const {
   std::string status = path("run/halvo/services/" + name + "/status");
   if (!testing_support::pathExists(status)) return 0;

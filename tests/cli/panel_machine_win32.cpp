@@ -3,10 +3,13 @@
 
 #include "cli/panel_machine.h"
 
+#include "base/removal/removal_task.h"
+#include "base/system/com_apartment.h"
 #include "base/text/convert.h"
 
 // After the project's headers: the macros of the Windows headers carry the
 // same names as the service constants.
+#include <mstask.h>
 #include <windows.h>
 
 namespace cli {
@@ -42,6 +45,16 @@ bool hasLinuxProgram(const std::string& name) {
 
 std::string hostedImagePath(const std::string& command) {
   return "\"" + testing_support::nativePath(testing_support::binPath("hcpsvc") + ".exe") + "\" " + command;
+}
+
+void deleteRemovalWorkItem() {
+  ComApartment com;
+  ITaskScheduler* scheduler = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                              reinterpret_cast<void**>(&scheduler))))
+    return;
+  scheduler->Delete(kRemovalTaskName.c_str());
+  scheduler->Release();
 }
 
 int PanelMachine::servicePid(const std::string& name) const {
