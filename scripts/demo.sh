@@ -2,23 +2,46 @@
 # The demo: a sandbox machine (a fresh HCP_SYSTEM_ROOT) with a real Apache
 # Tomcat 10.1, driven through wcadmin as the panel drives it, ending with a
 # page served by the new host. Leaves nothing running.
+#
+#   scripts/demo.sh [--windows]
+#
+# With --windows, the same with the Windows programs under Wine: wcadmin.exe
+# and its settings in the registry of a fresh Wine prefix, Tomcat a service of
+# Wine's Service Control Manager run by hcpsvc.exe, hcpsrv.exe on its pipe.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+windows=""
+case ${1:-} in
+  --windows) windows=1 ;;
+  "") ;;
+  *) echo "usage: $0 [--windows]" >&2; exit 2 ;;
+esac
 # Only the programs the demo runs: the test programs take most of a full build.
-scripts/setup.sh --target wcadmin --target hcpreg --target hcpsrv --target hcpsvc --target tomcatprovider
+targets=()
+for program in wcadmin hcpreg hcpsrv hcpsvc tomcatprovider; do targets+=(--target "$program"); done
+if [[ -n $windows ]]; then
+  scripts/build-windows.sh "${targets[@]}"
+  bin=$PWD/build-windows/bin exe=.exe
+else
+  scripts/setup.sh "${targets[@]}"
+  bin=$PWD/build/bin exe=""
+fi
 scripts/sandbox.sh packages
-
-bin=$PWD/build/bin
 host=shop.example.test
 aliases=(shop-alias.test second.test)
 app=hello
 
 root=$(mktemp -d /tmp/wcadmin-demo-XXXXXX)
+if [[ -n $windows ]]; then
+  source scripts/lib/wine-prefix.sh
+  start_private_wine
+fi
 finish() {
   local code=$?
   echo
   echo "== taking the sandbox down"
   scripts/sandbox.sh down "$root" || code=1
+  [[ -n $windows ]] && stop_private_wine
   rm -rf "$root"
   exit $code
 }
@@ -30,23 +53,47 @@ step() {
   echo "== $*"
 }
 
+# Runs a program of the build: a Windows one under Wine, with its output's
+# line ends made Linux ones.
+tool() {
+  if [[ -n $windows ]]; then
+    local output code=0
+    output=$(wine "$bin/$1.exe" "${@:2}") || code=$?
+    printf '%s\n' "${output//$'\r'/}"
+    return $code
+  fi
+  "$bin/$1" "${@:2}"
+}
+
+# A file of the sandbox as wcadmin takes it (Wine's drive Z: on Windows).
+file_argument() {
+  if [[ -n $windows ]]; then echo "Z:${1//\//\\}"; else echo "$1"; fi
+}
+
 # Runs wcadmin as the panel does and shows what it printed and its exit code.
 wcadmin() {
   echo
-  echo "\$ wcadmin $*"
+  echo "\$ wcadmin$exe $*"
   local code=0 output
-  output=$("$bin/wcadmin" "$@") || code=$?
+  output=$(tool wcadmin "$@") || code=$?
   [[ -n $output ]] && echo "$output"
   echo "(exit code $code)"
   ((code == 0)) || { echo "wcadmin failed: the demo stops here" >&2; exit 1; }
 }
 
-step "sandbox machine: HCP_SYSTEM_ROOT=$root"
-scripts/sandbox.sh up "$root" "$bin" --watch $$
-export HCP_SYSTEM_ROOT=$root
+if [[ -n $windows ]]; then
+  step "Windows machine: the Wine prefix $WINEPREFIX, files under $root"
+  scripts/sandbox.sh up "$root" "$bin" --windows --watch $$
+  echo "settings store: the prefix's registry; the Tomcat service in its Service Control Manager"
+else
+  step "sandbox machine: HCP_SYSTEM_ROOT=$root"
+  scripts/sandbox.sh up "$root" "$bin" --watch $$
+  export HCP_SYSTEM_ROOT=$root
+  echo "settings store: $root/etc/halvo/registry.reg"
+fi
 tomcat=$root/opt/tomcat
-echo "settings store: $root/etc/halvo/registry.reg"
-"$bin/hcpreg" query 'HKLM\SYSTEM\CurrentControlSet\Services\Tomcat'
+tool hcpreg query 'HKLM\SYSTEM\CurrentControlSet\Services\Tomcat'
+aliases_file=$(file_argument "$root/aliases.txt")
 
 step "the panel's part of Tomcat"
 wcadmin --install
@@ -55,7 +102,7 @@ wcadmin --start
 printf '%s\n' "${aliases[@]}" >"$root/aliases.txt"
 echo
 echo "aliases file: $(paste -sd';' "$root/aliases.txt")"
-wcadmin --install-vhost --vhost-name=$host --aliases="$root/aliases.txt"
+wcadmin --install-vhost --vhost-name=$host --aliases="$aliases_file"
 echo
 echo "server.xml, the panel's Service:"
 sed -n '/<Service name="HCP"/,/<\/Service>/p' "$tomcat/conf/server.xml"
@@ -65,7 +112,7 @@ archive=$root/var/opt/halvo/var/tomcat/hcp-wars/$host/$app.war
 mkdir -p "$(dirname "$archive")"
 scripts/sandbox.sh war "$archive" $app
 echo "built with jar: $archive ($(stat -c %s "$archive") bytes)"
-wcadmin --start-webapp --vhost-name=$host --webapp-name=$app --aliases="$root/aliases.txt"
+wcadmin --start-webapp --vhost-name=$host --webapp-name=$app --aliases="$aliases_file"
 wcadmin --status
 wcadmin --get-webapp-list --vhost-name=$host --started-only
 

@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# The Windows stage of the tests: cross-compiles the programs and the unit
-# test programs into build-windows/ and runs every unit test under Wine, in a
-# fresh Wine prefix with one wine server for the whole run. Arguments go to
-# ctest (e.g. -R test_registry --output-on-failure).
+# The Windows stage of the tests: cross-compiles the programs and the test
+# programs into build-windows/ and runs, under Wine, in a fresh Wine prefix
+# with one wine server for the whole run:
+# - every unit test program and the CLI scenarios (ctest in build-windows);
+# - the end-to-end scenarios with wcadmin.exe against Debian's Tomcat as a
+#   service of Wine's SCM, driven by the Linux build's scenario programs
+#   (label e2e-wine in build/).
+# Arguments go to both ctest runs (e.g. -R test_registry --output-on-failure).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/build-windows.sh -DWC_BUILD_TESTS=ON
+# The Linux build runs the end-to-end scenarios (a no-op after test.sh's set-up).
+scripts/setup.sh
 source scripts/lib/wine-prefix.sh
 start_private_wine
-# One prefix is one machine: the test programs share its registry, so they
-# run one after another.
+# One prefix is one machine: the test programs share its registry and its
+# services, so they run one after another.
 ctest --test-dir build-windows -L "^(unit|cli)$" -j1 --output-on-failure "$@"
+ctest --test-dir build -L e2e-wine -j1 --output-on-failure "$@"

@@ -22,7 +22,7 @@ stage() {
 
 stage setup scripts/setup.sh
 stage format scripts/check-format.sh
-stage ctest ctest --test-dir build --output-on-failure -j2 "$@"
+stage ctest ctest --test-dir build --output-on-failure -j2 -LE e2e-wine "$@"
 stage sanitizers scripts/sanitize.sh
 stage fuzz env FUZZ_SEED="${FUZZ_SEED:-1}" scripts/fuzz.sh
 stage windows scripts/test-windows.sh

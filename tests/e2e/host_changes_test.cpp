@@ -93,9 +93,9 @@ TEST_F(HostChanges, UninstallLeavesAServerXmlThatTomcatStartsWith) {
 
   // Without the panel's connectors the service is ready once the stock
   // connector accepts.
-  testing_support::ProcessResult hcpreg = testing_support::runProgram(
-      "hcpreg", {"add", "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tomcat", "/v", "ReadyPort", "/t", "REG_DWORD", "/d",
-                 std::to_string(kStockHttpPort), "/f"});
+  testing_support::ProcessResult hcpreg =
+      machine().hcpreg({"add", "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tomcat", "/v", "ReadyPort", "/t",
+                        "REG_DWORD", "/d", std::to_string(kStockHttpPort), "/f"});
   ASSERT_EQ(hcpreg.exitCode, 0) << hcpreg.out << hcpreg.err;
   const int startedBefore = machine().startupCount();
   runWcadmin({"--start"});

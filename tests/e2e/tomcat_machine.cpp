@@ -1,5 +1,7 @@
 #include "e2e/tomcat_machine.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -39,11 +41,25 @@ bool isKnownSevereLine(const std::string& line) {
          contains(line, "AprLifecycleListener");
 }
 
+// An argument with a Linux path as its value (--aliases=/tmp/...) as
+// wcadmin.exe takes it under Wine.
+std::string windowsArgument(const std::string& arg) {
+  const size_t value = arg.find("=/");
+  if (value == std::string::npos) return arg;
+  std::string converted = arg.substr(0, value + 1) + "Z:" + arg.substr(value + 1);
+  std::replace(converted.begin() + static_cast<std::ptrdiff_t>(value), converted.end(), '/', '\\');
+  return converted;
+}
+
 }  // namespace
 
 TomcatMachine::TomcatMachine() {
-  testing_support::ProcessResult up =
-      sandboxScript({"up", sandbox_.root(), std::string(WC_BIN_DIR), "--watch", std::to_string(::currentProcessId())});
+  const char* windowsBin = std::getenv("WC_E2E_WINDOWS_BIN");
+  if (windowsBin) windowsBin_ = windowsBin;
+  std::vector<std::string> args = {"up", sandbox_.root(), windowsBin_.empty() ? std::string(WC_BIN_DIR) : windowsBin_};
+  if (!windowsBin_.empty()) args.push_back("--windows");
+  args.insert(args.end(), {"--watch", std::to_string(::currentProcessId())});
+  testing_support::ProcessResult up = sandboxScript(args);
   if (up.exitCode != 0) {
     sandboxScript({"down", sandbox_.root()});
     throw std::runtime_error("the sandbox machine could not be set up:\n" +
@@ -64,8 +80,14 @@ std::string TomcatMachine::startedLinkPath(const std::string& host, const std::s
   return dataDirectory() + "/hcp-webapps/" + host + "/" + application + ".war";
 }
 
-testing_support::ProcessResult TomcatMachine::wcadmin(const std::vector<std::string>& args) const {
-  return testing_support::runProgram("wcadmin", args);
+testing_support::ProcessResult TomcatMachine::run(const std::string& program,
+                                                  const std::vector<std::string>& args) const {
+  if (windowsBin_.empty()) return testing_support::runProgram(program, args);
+  std::vector<std::string> wineArgs = {windowsBin_ + "/" + program + ".exe"};
+  for (const std::string& arg : args) wineArgs.push_back(windowsArgument(arg));
+  testing_support::ProcessResult result = testing_support::runProgram("/usr/bin/wine", wineArgs);
+  std::erase(result.out, '\r');
+  return result;
 }
 
 ConfigTestResult TomcatMachine::configtest() const {

@@ -2,6 +2,8 @@
 // A sandbox machine with a real Tomcat (scripts/sandbox.sh): the settings
 // store, a private CATALINA_BASE, the "Tomcat" service and a running hcpsrv.
 // Taken down, every process it started included, when the object goes.
+// With WC_E2E_WINDOWS_BIN set to the Windows programs' directory, the machine
+// is the Wine prefix of WINEPREFIX and the scenario runs wcadmin.exe there.
 
 #include <string>
 #include <vector>
@@ -36,7 +38,10 @@ class TomcatMachine {
   std::string dataDirectory() const { return sandbox_.path("var/opt/halvo/var/tomcat"); }
   std::string startedLinkPath(const std::string& host, const std::string& application) const;
 
-  testing_support::ProcessResult wcadmin(const std::vector<std::string>& args) const;
+  // Linux paths in the arguments go to wcadmin.exe as Wine's Z: paths; its
+  // output comes back with '\n' line ends.
+  testing_support::ProcessResult wcadmin(const std::vector<std::string>& args) const { return run("wcadmin", args); }
+  testing_support::ProcessResult hcpreg(const std::vector<std::string>& args) const { return run("hcpreg", args); }
 
   ConfigTestResult configtest() const;
 
@@ -61,7 +66,11 @@ class TomcatMachine {
   static testing_support::ProcessResult sandboxScript(const std::vector<std::string>& args);
 
  private:
+  // Runs a program of the machine's platform.
+  testing_support::ProcessResult run(const std::string& program, const std::vector<std::string>& args) const;
+
   testing_support::Sandbox sandbox_;
+  std::string windowsBin_;  // empty: the Linux programs of the build
 };
 
 // The command line and everything a run printed, for failure messages.

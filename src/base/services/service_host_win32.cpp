@@ -207,9 +207,13 @@ DWORD runPosixCommand(const std::wstring& commandLine) {
 // status come in files, /proc tells whether it lives, /bin/kill signals it.
 class PosixProcess : public HostedProcess {
  public:
+  // The wrapper's directory is this run's alone: nothing of it outlives the
+  // service, the program's output included.
   ~PosixProcess() override {
+    if (directory_.empty()) return;
     WrapperFiles files = wrapperFiles(directory_);
-    for (const std::wstring& file : {files.pid, files.exit}) DeleteFileW(windowsPathOf(file).c_str());
+    for (const std::wstring& file : {files.pid, files.exit, files.output}) DeleteFileW(windowsPathOf(file).c_str());
+    RemoveDirectoryW(windowsPathOf(directory_).c_str());
   }
 
   DWORD start(const std::wstring& serviceName, const std::wstring& command,
