@@ -17,8 +17,10 @@ std::string libraryFile(const std::string& name);
 std::string linuxPath(const std::string& path);
 // console output with the platform's line ends turned into '\n';
 std::string consoleLines(const std::string& out);
-// whether a Linux program that a service's command line can run is installed.
+// whether a Linux program that a service's command line can run is installed;
 bool hasLinuxProgram(const std::string& name);
+// the first bytes of the platform's crash dump (a minidump, an ELF core).
+extern const std::string kDumpSignature;
 
 class CliSandbox : public testing_support::Sandbox {
  public:

@@ -19,6 +19,10 @@ bool hasLinuxProgram(const std::string& name) {
   return system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+const std::string kDumpSignature =
+    "\x7f"
+    "ELF";
+
 std::string hostedImagePath(const std::string& command) { return command; }
 
 void deleteRemovalWorkItem() {}

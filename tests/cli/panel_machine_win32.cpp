@@ -43,6 +43,8 @@ bool hasLinuxProgram(const std::string& name) {
   return GetFileAttributesW(wstrLenient("Z:\\usr\\bin\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+const std::string kDumpSignature = "MDMP";
+
 std::string hostedImagePath(const std::string& command) {
   return "\"" + testing_support::nativePath(testing_support::binPath("hcpsvc") + ".exe") + "\" " + command;
 }

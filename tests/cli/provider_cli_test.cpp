@@ -54,8 +54,10 @@ TEST(Provider, AFaultInTheProviderIsReportedAndLeavesOneDump) {
   EXPECT_EQ(dumps[0].filename().string().rfind("wcadmin", 0), 0u);
   EXPECT_EQ(dumps[0].extension(), ".dmp");
 
+  EXPECT_EQ(testing_support::readFile(dumps[0].string()).rfind(cli::kDumpSignature, 0), 0u) << dumps[0];
+
   // A minidump of Windows has no reader on this machine; an ELF core has gdb.
-  if (testing_support::readFile(dumps[0].string()).rfind("MDMP", 0) == 0) GTEST_SKIP() << "a minidump (MDMP)";
+  if (cli::kDumpSignature == "MDMP") return;
   if (!cli::hasLinuxProgram("gdb")) GTEST_SKIP() << "gdb is not installed";
   testing_support::ProcessResult gdb = testing_support::runProgram(
       "/usr/bin/gdb", {"-batch", "-ex", "bt", testing_support::binPath("wcadmin"), dumps[0].string()});
