@@ -13,8 +13,8 @@
 #       hcpsvc.exe, and hcpsrv.exe on \\.\pipe\hcppipe.
 #   sandbox.sh down ROOT
 #       Stops every process that runs for ROOT (Tomcat, its service host,
-#       hcpsrv, the watcher) and waits until they are gone; with --windows,
-#       stops and deletes the Tomcat service first.
+#       hcpsrv, the watcher) and waits until they are gone; on a machine
+#       made with --windows, stops and deletes the Tomcat service first.
 #   sandbox.sh catalina ROOT ARGS...
 #       Runs the package's catalina.sh with the sandbox's CATALINA_BASE,
 #       e.g. "configtest".
@@ -241,8 +241,10 @@ cmd_down() {
     # Through the Service Control Manager, as the panel would stop it, so
     # that the next machine in the prefix can define the service anew.
     wine sc stop Tomcat >/dev/null 2>&1 || true
+    local state
     for _ in $(seq 300); do
-      wine sc query Tomcat 2>/dev/null | grep -q 'STOPPED' && break
+      state=$(wine sc query Tomcat 2>/dev/null) || break
+      [[ $state == *STOPPED* ]] && break
       sleep 0.1
     done
     wine sc delete Tomcat >/dev/null 2>&1 || true

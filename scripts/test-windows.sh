@@ -19,3 +19,14 @@ start_private_wine
 # services, so they run one after another.
 ctest --test-dir build-windows -L "^(unit|cli)$" -j1 --output-on-failure "$@"
 ctest --test-dir build -L e2e-wine -j1 --output-on-failure "$@"
+
+# Nothing of the stage may outlive it: no wine server or program of the
+# prefix, no Tomcat started from it (its processes inherit WINEPREFIX).
+stop_private_wine
+trap - EXIT
+left=$(grep -lzx "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null || true)
+if [[ -n $left ]]; then
+  echo "test-windows.sh: processes of the Wine prefix are still running:" >&2
+  for file in $left; do ps -o pid=,args= -p "$(basename "$(dirname "$file")")" >&2 || true; done
+  exit 1
+fi
