@@ -1,0 +1,47 @@
+#pragma once
+// One inconsistency between server.xml, the connector's property files and the
+// panel's directories: what hcpcheck prints one line for, and what --fix may
+// repair.
+
+#include <cstddef>
+#include <string>
+
+struct Finding {
+  std::wstring kind;     // one of the names below, which the panel matches on
+  std::wstring host;     // the host in display form; empty when no host is concerned
+  std::wstring problem;  // what is wrong, one sentence without a final stop
+  std::wstring file;     // where: the file or directory
+  size_t line = 0;       // the line in `file` (from 1); 0 for a file or directory as a whole
+
+  bool operator==(const Finding&) const = default;
+};
+
+// The kinds of finding. Their names are part of the output: never rename one.
+namespace finding_kind {
+// The panel's part of server.xml.
+inline const std::wstring kServiceMissing = L"service-missing";      // no Service "HCP"
+inline const std::wstring kConnectorMissing = L"connector-missing";  // its HTTP or AJP Connector is gone
+inline const std::wstring kEngineMissing = L"engine-missing";        // no Engine "HCP" in it
+inline const std::wstring kShutdownPortEnabled = L"shutdown-port-enabled";
+// Hosts and their workers (workers.properties).
+inline const std::wstring kWorkerMissing = L"worker-missing";  // a Host without its keys or its worker.list entry
+inline const std::wstring kWorkerOrphan = L"worker-orphan";    // a worker without a Host
+inline const std::wstring kWorkerKeys = L"worker-keys";        // keys other than the commands write
+// URL mounts (uriworkermap.properties).
+inline const std::wstring kMountForeignHost = L"mount-foreign-host";  // not a name or alias of the worker's host
+inline const std::wstring kMountUnknownWorker = L"mount-unknown-worker";
+inline const std::wstring kMountsMissing = L"mounts-missing";  // a started application without its mounts
+inline const std::wstring kMountsOrphan = L"mounts-orphan";    // mounts of an application that is not started
+// Names.
+inline const std::wstring kAliasTwinMissing = L"alias-twin-missing";  // an Alias without its "www." twin
+inline const std::wstring kAliasDuplicate = L"alias-duplicate";       // one alias on two hosts
+inline const std::wstring kHostDuplicate = L"host-duplicate";         // two Hosts with one name
+// Paths and the panel's directories.
+inline const std::wstring kAppBaseForeign = L"appbase-foreign";       // a Host's appBase is not the panel's
+inline const std::wstring kRealmForeign = L"realm-foreign";           // its Realm pathname is not the panel's
+inline const std::wstring kHostFilesMissing = L"host-files-missing";  // realm file or host directory missing
+inline const std::wstring kHostFilesOrphan = L"host-files-orphan";    // realm file or host directory without a Host
+// Started applications (the links in hcp-webapps).
+inline const std::wstring kLinkArchiveGone = L"link-archive-gone";
+inline const std::wstring kLinkDiffers = L"link-differs";  // neither a hard link to the archive nor a copy of it
+}  // namespace finding_kind
