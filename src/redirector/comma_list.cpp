@@ -8,8 +8,6 @@
 
 namespace {
 
-std::vector<std::wstring> itemsOf(std::string_view list) { return splitDroppingEmpty(wstr(list), L","); }
-
 std::string joined(const std::vector<std::wstring>& items) {
   std::wstring text;
   for (size_t i = 0; i < items.size(); ++i) {
@@ -21,21 +19,23 @@ std::string joined(const std::vector<std::wstring>& items) {
 
 }  // namespace
 
+std::vector<std::wstring> listItems(std::string_view list) { return splitDroppingEmpty(wstr(list), L","); }
+
 std::string addListItem(std::string_view list, std::wstring_view item) {
-  std::vector<std::wstring> items = itemsOf(list);
+  std::vector<std::wstring> items = listItems(list);
   if (std::find(items.begin(), items.end(), item) == items.end()) items.emplace_back(item);
   return joined(items);
 }
 
 std::string removeListItem(std::string_view list, std::wstring_view item) {
-  std::vector<std::wstring> items = itemsOf(list);
+  std::vector<std::wstring> items = listItems(list);
   auto found = std::find(items.begin(), items.end(), item);
   if (found != items.end()) items.erase(found);
   return joined(items);
 }
 
 std::string replaceListItem(std::string_view list, std::wstring_view oldItem, std::wstring_view newItem) {
-  std::vector<std::wstring> items = itemsOf(list);
+  std::vector<std::wstring> items = listItems(list);
   auto found = std::find(items.begin(), items.end(), oldItem);
   if (found != items.end()) *found = newItem;
   return joined(items);

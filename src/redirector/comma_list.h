@@ -8,7 +8,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+// The items of the list, in order.
+std::vector<std::wstring> listItems(std::string_view list);
 // Appends `item` unless an equal item is already there.
 std::string addListItem(std::string_view list, std::wstring_view item);
 // Removes the first item equal to `item`; later duplicates stay.

@@ -8,20 +8,17 @@
 #include "base/errors/strict_convert.h"
 #include "base/files/file_exist.h"
 #include "redirector/comma_list.h"
+#include "redirector/mount_keys.h"
 #include "redirector/pending_keys.h"
 #include "redirector/property_file.h"
 #include "redirector/redirector_names.h"
+#include "redirector/worker_keys.h"
 #include "redirector/worker_name.h"
 
 namespace {
 
-constexpr const char* kWorkerList = "worker.list";
-constexpr const char* kWorkerPort = "9008";
-constexpr const char* kWorkerHost = "127.0.0.1";
-constexpr const char* kWorkerType = "ajp13";
-constexpr const char* kWorkerLbfactor = "1";
-
-std::string workerKey(const std::string& worker, const char* suffix) { return "worker." + worker + suffix; }
+constexpr const char* kWorkerList = kWorkerListKey;
+constexpr const char* kWorkerHost = kWorkerHostValue;
 
 bool keyStartsWith(std::string_view key, std::string_view prefix) { return key.substr(0, prefix.size()) == prefix; }
 
@@ -34,35 +31,8 @@ void walkWorkerLines(PropertyFile& file, const std::string& workerPrefix, Edit&&
       [&workerPrefix](std::string_view key) { return key == kWorkerList || keyStartsWith(key, workerPrefix); }, edit);
 }
 
-// The name part of a mount key, "/name/", or nothing when the key has none.
-// Names hold no '/', so it is the text up to the key's second '/'.
-std::string_view mountNameOf(std::string_view key) {
-  if (key.empty() || key[0] != '/') return {};
-  const size_t nameEnd = key.find('/', 1);
-  return nameEnd == std::string_view::npos ? std::string_view() : key.substr(0, nameEnd + 1);
-}
-
-// "/" + name + "/": the start of every mount key under a host or alias name.
-std::string mountPrefix(std::wstring_view hostOrAlias) { return "/" + mountName(hostOrAlias) + "/"; }
-
 void checkAliases(const std::vector<std::wstring>& aliases, const char* function) {
   for (const std::wstring& alias : aliases) checkRedirectorName(RedirectorName::Alias, alias, function);
-}
-
-// The mount keys of one application: "/name/app" and "/name/app/*" for the
-// host, then for each alias in list order.
-std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
-                                         const std::wstring& appName) {
-  const std::string app = cstr(appName);
-  std::vector<std::string> keys;
-  keys.reserve(2 * (aliases.size() + 1));
-  auto addName = [&](std::wstring_view name) {
-    keys.push_back(mountPrefix(name) + app);
-    keys.push_back(keys.back() + "/*");
-  };
-  addName(hostName);
-  for (const std::wstring& alias : aliases) addName(alias);
-  return keys;
 }
 
 // Points the first line of each pending key at the worker, in place, and
@@ -92,15 +62,13 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
   const std::wstring worker = workerName(hostName);
   const std::string ansiWorker = cstr(worker);
 
-  // Handled in this order; only the first line with each key is touched.
-  enum : size_t { List, Port, Host, Type, Lbfactor };
-  const std::array<const char*, 5> values = {nullptr, kWorkerPort, kWorkerHost, kWorkerType, kWorkerLbfactor};
+  // Handled in this order (the list, then the worker's keys); only the first
+  // line with each key is touched.
+  enum : size_t { List };
+  const auto keyLines = workerKeyLines(ansiWorker);
   PendingKeys pending;
   pending.add(kWorkerList);
-  pending.add(workerKey(ansiWorker, ".port"));
-  pending.add(workerKey(ansiWorker, ".host"));
-  pending.add(workerKey(ansiWorker, ".type"));
-  pending.add(workerKey(ansiWorker, ".lbfactor"));
+  for (const auto& [key, value] : keyLines) pending.add(key);
 
   const std::string workerPrefix = workerKey(ansiWorker, ".");
   PropertyFile file;
@@ -108,12 +76,12 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
   walkWorkerLines(file, workerPrefix, [&](PropertyLine& line) {
     const std::optional<size_t> which = pending.take(line.key);
     if (!which) return LineEdit::Keep;
-    line.value = *which == List ? addListItem(line.value, worker) : std::string(values[*which]);
+    line.value = *which == List ? addListItem(line.value, worker) : keyLines[*which - 1].second;
     return LineEdit::Store;
   });
   pending.forEachPending([&](const std::string& key, size_t which) {
     // A list that was missing names the new worker alone.
-    file.append(PropertyLine(key, which == List ? ansiWorker : std::string(values[which])));
+    file.append(PropertyLine(key, which == List ? ansiWorker : keyLines[which - 1].second));
   });
   file.save(workersPath_);
 }
@@ -124,8 +92,7 @@ void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
   if (!fileExist(workersPath_)) return;
   const std::wstring worker = workerName(hostName);
   const std::string ansiWorker = cstr(worker);
-  const std::array<std::string, 4> workerKeys = {workerKey(ansiWorker, ".port"), workerKey(ansiWorker, ".host"),
-                                                 workerKey(ansiWorker, ".type"), workerKey(ansiWorker, ".lbfactor")};
+  const auto workerKeys = workerKeyLines(ansiWorker);
 
   const std::string workerPrefix = workerKey(ansiWorker, ".");
   PropertyFile file;
@@ -135,7 +102,7 @@ void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
       line.value = removeListItem(line.value, worker);
       return LineEdit::Store;
     }
-    for (const std::string& key : workerKeys) {
+    for (const auto& [key, value] : workerKeys) {
       if (line.key == key) return LineEdit::Erase;
     }
     return LineEdit::Keep;

@@ -9,6 +9,7 @@
 #include "base/log/log.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_writer.h"
+#include "tomcat/hcp_service.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
@@ -42,7 +43,7 @@ void TomcatManager::disableShutdownPort() {
   vguard("TomcatManager::disableShutdownPort", 127, L"disableShutdownPort()", [&] {
     TomcatServiceRestarter restarter(*this);
     XmlDocument document = loadServerXml();
-    vxmlSetAttribute(document.documentElement(), L"port", L"-1");
+    vxmlSetAttribute(document.documentElement(), L"port", kShutdownPortDisabled);
     saveServerXml(document);
   });
 }
@@ -74,14 +75,14 @@ void TomcatManager::installService(const std::wstring& host, const std::wstring&
 
 void TomcatManager::createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort) {
   XmlDocument document = loadServerXml();
-  XmlElement service = newElement(document, L"Service",
-                                  {{L"name", L"HCP"}, {L"className", L"org.apache.catalina.core.StandardService"}});
+  XmlElement service = newElement(
+      document, L"Service", {{L"name", kHcpServiceName}, {L"className", L"org.apache.catalina.core.StandardService"}});
   // The AJP connector listens on loopback only, where only the local web
   // server's connector reaches it, and without a secret, which the workers
   // of the connector's files do not carry (Tomcat 10 refuses AJP otherwise).
   service.appendChild(newElement(document, L"Connector",
                                  {{L"port", warpPort},
-                                  {L"protocol", L"AJP/1.3"},
+                                  {L"protocol", kAjpProtocol},
                                   {L"redirectPort", L"443"},
                                   {L"secure", L"false"},
                                   {L"enableLookups", L"false"},
@@ -95,8 +96,8 @@ void TomcatManager::createHcpService(const std::wstring& coyotePort, const std::
                                   {L"enableLookups", L"false"},
                                   {L"scheme", L"http"},
                                   {L"connectionTimeout", L"20000"}}));
-  XmlElement engine =
-      newElement(document, L"Engine", {{L"name", L"HCP"}, {L"className", L"org.apache.catalina.core.StandardEngine"}});
+  XmlElement engine = newElement(
+      document, L"Engine", {{L"name", kHcpServiceName}, {L"className", L"org.apache.catalina.core.StandardEngine"}});
   engine.appendChild(newElement(document, L"Realm", {{L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
   service.appendChild(engine);
   document.documentElement().appendChild(service);

@@ -1,5 +1,7 @@
 // The panel's directories beside Tomcat.
 
+#include "tomcat/panel_paths.h"
+
 #include "base/pipes/halvo_srv_client.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
@@ -9,12 +11,22 @@ std::wstring TomcatManager::getVarTomcatDir() const {
 }
 
 std::vector<std::wstring> TomcatManager::getVHostPaths(const std::wstring& host) const {
-  const std::wstring data = getVarTomcatDir();
-  const std::wstring home = get_provider()->getTomcatHome();
+  return vhostPaths(getVarTomcatDir(), get_provider()->getTomcatHome(), host);
+}
+
+std::vector<std::wstring> vhostPaths(const std::wstring& varTomcat, const std::wstring& tomcatHome,
+                                     const std::wstring& host) {
   return {
-      join(data, {L"hcp-webapps", host}),
-      join(home, {L"hcp-users", host + L".xml"}),
-      join(data, {L"hcp-wars", host}),
-      join(home, {L"work", L"HCP", host}),
+      join(varTomcat, {L"hcp-webapps", host}),
+      join(tomcatHome, {L"hcp-users", host + L".xml"}),
+      join(varTomcat, {L"hcp-wars", host}),
+      join(tomcatHome, {L"work", L"HCP", host}),
   };
+}
+
+std::wstring realmPathname(const std::wstring& host) { return L"hcp-users/" + host + L".xml"; }
+
+WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host, const std::wstring& application) {
+  return {join(varTomcat, {L"hcp-wars", host, application + L".war"}),
+          join(varTomcat, {L"hcp-webapps", host, application + L".war"})};
 }

@@ -3,6 +3,7 @@
 #include "base/files/file_name.h"
 #include "base/xml/vxml.h"
 #include "redirector/isapi_redirector_config.h"
+#include "tomcat/hcp_service.h"
 #include "tomcat/tomcat_manager.h"
 
 std::wstring TomcatManager::getServerXmlPath() const {
@@ -18,13 +19,13 @@ XmlDocument TomcatManager::loadServerXml() const {
 void TomcatManager::saveServerXml(const XmlDocument& document) const { vxmlSave(document, getServerXmlPath()); }
 
 XmlElement TomcatManager::findService(const XmlDocument& document) {
-  return vxmlFindChildElement(document.documentElement().childNodes(), L"Service", L"HCP");
+  return vxmlFindChildElement(document.documentElement().childNodes(), L"Service", kHcpServiceName);
 }
 
 XmlElement TomcatManager::findEngine(const XmlDocument& document) {
   XmlElement service = findService(document);
   if (service.empty()) return XmlElement();
-  return vxmlFindChildElement(service.childNodes(), L"Engine", L"HCP");
+  return vxmlFindChildElement(service.childNodes(), L"Engine", kHcpServiceName);
 }
 
 XmlElement TomcatManager::findHost(const XmlElement& engine, const std::wstring& host) {

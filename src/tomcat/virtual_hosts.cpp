@@ -10,15 +10,10 @@
 #include "redirector/isapi_redirector_config.h"
 #include "redirector/worker_name.h"
 #include "tomcat/host_names.h"
+#include "tomcat/panel_paths.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
-
-namespace {
-
-std::wstring realmPathname(const std::wstring& host) { return L"hcp-users/" + host + L".xml"; }
-
-}  // namespace
 
 void TomcatManager::installVHost(const std::wstring& host, const std::wstring& aliasesFile) {
   vguard(

@@ -11,20 +11,11 @@
 #include "names/aliases_file_names.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/host_names.h"
+#include "tomcat/panel_paths.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace {
-
-struct WebAppPaths {
-  std::wstring archive;      // hcp-wars/<host>/<app>.war
-  std::wstring startedLink;  // hcp-webapps/<host>/<app>.war
-};
-
-WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host, const std::wstring& application) {
-  return {join(varTomcat, {L"hcp-wars", host, application + L".war"}),
-          join(varTomcat, {L"hcp-webapps", host, application + L".war"})};
-}
 
 // The host's alias list from its aliases file, read and checked before an
 // operation changes anything.

@@ -7,6 +7,7 @@
 // other helpers let DOM failures through as ComError, except the three that
 // absorb them (vxmlIsNodeOfType, vxmlGetNodeValue, vxmlGetAttribute).
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,12 @@ XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool vali
 // empty-element tag. Failure: vexception "Failed to save <path>", call point ("",
 // "vxmlSave", 48).
 void vxmlSave(const XmlDocument& document, const std::wstring& path);
+
+// The line (from 1) of the loaded file on which the element's start tag
+// begins, as a line feed ends a line; 0 for an element that was not read from
+// the file (created, or renamed since). Logarithmic in the file's lines after
+// one pass over the text.
+size_t vxmlSourceLine(const XmlElement& element);
 
 // The document as it would be saved, as UTF-8.
 std::string vxmlToUtf8(const XmlDocument& document);

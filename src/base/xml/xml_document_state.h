@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -53,6 +54,9 @@ struct XmlDocumentState {
 
   XmlFileEncoding encoding;
   std::string newline = "\n";  // the line break the file uses
+  // Where each line of `buffer` begins, found on the first question about a
+  // node's line (see vxmlSourceLine).
+  std::vector<size_t> lineStarts;
   std::string indentUnit = "  ";
 
   bool validateOnParse = false;

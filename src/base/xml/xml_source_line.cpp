@@ -1,0 +1,37 @@
+// The line of the loaded text on which an element begins.
+
+#include <algorithm>
+
+#include "base/xml/vxml.h"
+#include "base/xml/xml_document_state.h"
+
+namespace {
+
+// A line feed ends a line; where the parser ended a name with a NUL, the
+// recorded name end tells whether a line feed stood there.
+std::vector<size_t> lineStartsOf(const XmlDocumentState& state) {
+  const std::string& text = state.buffer;
+  std::vector<size_t> starts{0};
+  size_t hint = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\n' || (c == '\0' && state.nameEnds.at(i, 0, hint) == '\n')) starts.push_back(i + 1);
+  }
+  return starts;
+}
+
+}  // namespace
+
+size_t vxmlSourceLine(const XmlElement& element) {
+  const std::shared_ptr<XmlDocumentState>& state = XmlHandleAccess::state(element);
+  const pugi::xml_node node = XmlHandleAccess::pugiNode(element);
+  if (!state || !node) return 0;
+  // A parsed element's name still points into the text, just after its '<'.
+  const char* name = node.name();
+  const char* begin = state->buffer.data();
+  if (name <= begin || name >= begin + state->buffer.size()) return 0;
+  if (state->lineStarts.empty()) state->lineStarts = lineStartsOf(*state);
+  const size_t offset = static_cast<size_t>(name - 1 - begin);
+  const auto after = std::upper_bound(state->lineStarts.begin(), state->lineStarts.end(), offset);
+  return static_cast<size_t>(after - state->lineStarts.begin());
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The panel's files and directories as the check reads them: server.xml's
+// panel elements and the lines of the two property files, each with the line
+// it stands on, and the host directories and realm files that exist. Read
+// once; every rule works on this snapshot.
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "base/xml/xml_dom.h"
+#include "check/consistency_check.h"
+
+struct NameAt {
+  std::wstring name;
+  size_t line = 0;
+};
+
+// A Host of the HCP Engine.
+struct HostEntry {
+  std::wstring name;  // as written
+  std::wstring display;
+  size_t line = 0;
+  std::optional<std::wstring> appBase;
+  std::optional<std::wstring> realmPathname;  // of its first Realm
+  size_t realmLine = 0;                       // the Realm's line; 0 without one
+  std::vector<NameAt> aliases;                // the texts of its Alias elements
+};
+
+// A key=value line of a property file; lines without a key are not kept.
+struct PropertyEntry {
+  std::string key;
+  std::string value;
+  size_t line = 0;
+};
+
+struct PropertyLines {
+  bool exists = false;
+  std::vector<PropertyEntry> entries;
+};
+
+struct PanelSnapshot {
+  PanelLocations where;
+  XmlDocument serverXml;
+  size_t serverLine = 0;
+  std::optional<std::wstring> shutdownPort;  // the Server's port attribute
+  XmlElement service;                        // empty when there is no HCP Service
+  size_t serviceLine = 0;
+  XmlElement engine;  // empty when there is no HCP Engine in it
+  std::vector<HostEntry> hosts;
+  PropertyLines workers;
+  PropertyLines mounts;
+};
+
+// Reads the three files; throws vexception naming the path when one cannot
+// be read or server.xml is not well-formed. A property file that does not
+// exist is recorded as missing.
+PanelSnapshot readPanelSnapshot(const PanelLocations& where);
+
+// The names of the entries of a directory that match `pattern`; none when the
+// directory does not exist.
+std::vector<std::wstring> entriesOf(const std::wstring& directory, const std::wstring& pattern);
+
+// Host names compare as Tomcat and the name system compare them: ignoring
+// letter case. The key of a name for the lookups of the rules.
+std::wstring nameKey(const std::wstring& name);

@@ -1,0 +1,68 @@
+// A Host's paths as --install-vhost writes them, and the files and
+// directories --install-service makes for a host, both ways round.
+
+#include <unordered_set>
+
+#include "base/files/file_exist.h"
+#include "check/check_rules.h"
+#include "tomcat/host_names.h"
+#include "tomcat/panel_paths.h"
+#include "tomcat/path_join.h"
+
+namespace {
+
+// The realm file and the two host directories the panel makes, by their
+// place in vhostPaths.
+enum : size_t { kAppBase = 0, kRealmFile = 1, kArchives = 2 };
+
+void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::vector<Finding>& out) {
+  const std::wstring& file = snapshot.where.serverXml;
+  const std::vector<std::wstring> paths = vhostPaths(snapshot.where.varTomcat, snapshot.where.tomcatHome, host.name);
+  if (host.appBase != paths[kAppBase]) {
+    out.push_back({finding_kind::kAppBaseForeign, host.display,
+                   L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + paths[kAppBase] + L"\"",
+                   file, host.line});
+  }
+  const std::wstring realm = realmPathname(host.name);
+  if (host.realmPathname != realm) {
+    out.push_back({finding_kind::kRealmForeign, host.display,
+                   L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
+                   file, host.realmLine ? host.realmLine : host.line});
+  }
+  if (!fileExist(paths[kRealmFile])) {
+    out.push_back({finding_kind::kHostFilesMissing, host.display, L"The realm file is missing", paths[kRealmFile], 0});
+  }
+  for (size_t directory : {kAppBase, kArchives}) {
+    if (!directoryExist(paths[directory])) {
+      out.push_back(
+          {finding_kind::kHostFilesMissing, host.display, L"The host directory is missing", paths[directory], 0});
+    }
+  }
+}
+
+// Entries named after a host (minus `suffix`) that no Host has.
+void checkOrphans(const std::unordered_set<std::wstring>& hosts, const std::wstring& directory,
+                  const std::wstring& suffix, const wchar_t* what, std::vector<Finding>& out) {
+  for (std::wstring& name : entriesOf(directory, L"*" + suffix)) {
+    const std::wstring path = join(directory, {name});
+    name.resize(name.size() - suffix.size());
+    if (!hosts.count(nameKey(name))) {
+      out.push_back(
+          {finding_kind::kHostFilesOrphan, display(name), std::wstring(what) + L" belongs to no Host", path, 0});
+    }
+  }
+}
+
+}  // namespace
+
+void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
+  std::unordered_set<std::wstring> hosts;
+  for (const HostEntry& host : snapshot.hosts) {
+    hosts.insert(nameKey(host.name));
+    checkHostPaths(snapshot, host, out);
+  }
+  const PanelLocations& where = snapshot.where;
+  checkOrphans(hosts, join(where.tomcatHome, {L"hcp-users"}), L".xml", L"The realm file", out);
+  checkOrphans(hosts, join(where.varTomcat, {L"hcp-webapps"}), L"", L"The host directory", out);
+  checkOrphans(hosts, join(where.varTomcat, {L"hcp-wars"}), L"", L"The host directory", out);
+}

@@ -1,0 +1,37 @@
+#include "check/worker_table.h"
+
+#include <algorithm>
+
+#include "base/errors/strict_convert.h"
+#include "redirector/comma_list.h"
+#include "redirector/isapi_redirect_files.h"
+#include "redirector/property_file.h"
+#include "redirector/worker_keys.h"
+
+size_t WorkerLines::firstLine() const {
+  if (keys.empty()) return listLine;
+  return listLine == 0 ? keys.front()->line : std::min(listLine, keys.front()->line);
+}
+
+WorkerTable workerTableOf(const PropertyLines& lines) {
+  WorkerTable table;
+  const std::string_view installText = kInstallWorkersProperties;
+  const PropertyLine install(installText.substr(0, installText.find_first_of("\r\n")));
+  for (std::wstring& worker : listItems(install.value)) table.installWorkers.insert(std::move(worker));
+  const std::string listKey = kWorkerListKey;
+  for (const PropertyEntry& entry : lines.entries) {
+    if (entry.key == listKey) {
+      if (table.firstListLine == 0) table.firstListLine = entry.line;
+      for (const std::wstring& worker : listItems(entry.value)) {
+        size_t& listLine = table.workers[worker].listLine;
+        if (listLine == 0) listLine = entry.line;
+      }
+    } else if (entry.key.starts_with("worker.")) {
+      // Worker names hold no '.': the name runs up to the next one.
+      const size_t end = entry.key.find('.', 7);
+      if (end == std::string::npos) continue;
+      table.workers[wstr(entry.key.substr(7, end - 7))].keys.push_back(&entry);
+    }
+  }
+  return table;
+}

@@ -1,0 +1,10 @@
+#include "redirector/worker_keys.h"
+
+std::string workerKey(const std::string& worker, const char* suffix) { return "worker." + worker + suffix; }
+
+std::array<std::pair<std::string, std::string>, 4> workerKeyLines(const std::string& worker) {
+  return {{{workerKey(worker, ".port"), "9008"},
+           {workerKey(worker, ".host"), kWorkerHostValue},
+           {workerKey(worker, ".type"), "ajp13"},
+           {workerKey(worker, ".lbfactor"), "1"}}};
+}
