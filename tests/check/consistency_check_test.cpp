@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "tomcat/tomcat_test_machine.h"
@@ -58,6 +59,19 @@ class ConsistencyCheck : public TomcatTest {
 
 TEST_F(ConsistencyCheck, TheCommandsLeaveNothingToFind) {
   EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  // A copy of the archive in place of the link is what the commands make
+  // where no hard link can be made.
+  const std::string link = var("hcp-webapps/a.test/shop.war");
+  const std::string archive = readFile(link);
+  std::filesystem::remove(link);
+  testing_support::writeFile(link, archive);
+  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+}
+
+TEST_F(ConsistencyCheck, AServerXmlThatIsNotWellFormedFailsWithItsPath) {
+  edit(home("conf/server.xml"), "</Server>", "</Servr>");
+  EXPECT_NE(testing_support::failureTextOf([&] { checkConsistency(where()); }).find(manager.getServerXmlPath()),
+            std::wstring::npos);
 }
 
 // One drift from the machine of the fixture and the finding it must give.
@@ -74,7 +88,42 @@ std::string pathOf(const std::string& file) { return file.starts_with("var/") ? 
 
 TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
   const std::string server = home("conf/server.xml");
+  const std::string workers = home("conf/workers.properties");
+  const std::string map = home("conf/uriworkermap.properties");
+  auto remove = [](const std::string& path) { ASSERT_TRUE(std::filesystem::remove(path)) << path; };
   const std::vector<Drift> drifts = {
+      {"worker not listed", [&] { edit(workers, ",a_test", ""); }, finding_kind::kWorkerMissing, "a.test",
+       "conf/workers.properties", "worker.list="},
+      {"no workers.properties", [&] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
+       "conf/workers.properties", ""},
+      {"worker key", [&] { edit(workers, "c_test.port=9008", "c_test.port=9009"); }, finding_kind::kWorkerKeys,
+       "c.test", "conf/workers.properties", "c_test.port="},
+      {"worker without Host", [&] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
+       finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
+      {"mount of another host", [&] { edit(map, "/b.test/shop=", "/d.test/shop="); }, finding_kind::kMountForeignHost,
+       "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
+      {"mount of no worker", [&] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
+       finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
+      {"mount missing", [&] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing, "a.test",
+       "conf/uriworkermap.properties", ""},
+      {"mounts of no started application", [&] { remove(var("hcp-webapps/a.test/shop.war")); },
+       finding_kind::kMountsOrphan, "a.test", "conf/uriworkermap.properties", "/a.test/shop="},
+      {"appBase", [&] { edit(server, "webapps/c.test\"", "webapps/d.test\""); }, finding_kind::kAppBaseForeign,
+       "c.test", "conf/server.xml", "<Host name=\"c.test\""},
+      {"Realm", [&] { edit(server, "hcp-users/c.test.xml", "hcp-users/d.test.xml"); }, finding_kind::kRealmForeign,
+       "c.test", "conf/server.xml", "hcp-users/d.test.xml"},
+      {"realm file", [&] { remove(home("hcp-users/c.test.xml")); }, finding_kind::kHostFilesMissing, "c.test",
+       "hcp-users/c.test.xml", ""},
+      {"directory of no Host", [&] { testing_support::makeDirectories(var("hcp-wars/d.test")); },
+       finding_kind::kHostFilesOrphan, "d.test", "var/hcp-wars/d.test", ""},
+      {"archive gone", [&] { remove(var("hcp-wars/a.test/shop.war")); }, finding_kind::kLinkArchiveGone, "a.test",
+       "var/hcp-webapps/a.test/shop.war", ""},
+      {"link differs",
+       [&] {
+         remove(var("hcp-webapps/a.test/shop.war"));
+         testing_support::writeFile(var("hcp-webapps/a.test/shop.war"), "PK other");
+       },
+       finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
       {"shutdown port", [&] { edit(server, "port=\"-1\"", "port=\"8005\""); }, finding_kind::kShutdownPortEnabled, "",
        "conf/server.xml", "<Server "},
       {"no HCP Service", [&] { edit(server, "<Service name=\"HCP\"", "<Service name=\"HCPX\""); },
