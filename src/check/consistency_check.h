@@ -19,6 +19,20 @@ struct PanelLocations {
   std::wstring varTomcat;     // the panel's Tomcat data directory (hcp-webapps, hcp-wars)
 };
 
-// Every finding, ordered by file and line. Throws vexception when a file
-// cannot be read or server.xml is not well-formed.
+// Every finding, ordered by file and line: server.xml, workers.properties and
+// uriworkermap.properties in this order, then the other files and directories
+// by path. Lines are counted as an editor counts them (CR LF, CR or LF end a
+// line); an element's line is that of the first line of its start tag.
+//
+// Names compare as Tomcat and the redirector compare them: host names and
+// aliases ignoring letter case, worker names and application names exactly,
+// the name part of a mount key against the lower-cased names.
+//
+// A missing workers.properties or uriworkermap.properties is not an error but
+// what it lacks: every Host's worker is missing (worker-missing), or every
+// started application's mounts (mounts-missing), each with line 0. A missing
+// panel directory means no host directories, realm files or started links.
+//
+// Throws vexception naming the path when a file cannot be read, when
+// server.xml is missing, and when it is not well-formed, as the commands do.
 std::vector<Finding> checkConsistency(const PanelLocations& where);

@@ -4,7 +4,9 @@
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
+#include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
+#include "redirector/text_lines_io.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_manager.h"
 
@@ -30,19 +32,30 @@ HostEntry hostEntryOf(const XmlElement& host) {
   return entry;
 }
 
-// The lines as the commands' property file reader splits them.
+// The lines as the commands' property file reader cuts them, each with its
+// line as an editor counts it: the reader takes a run of breaks for one, so
+// blank lines vanish there; here CR LF, a lone CR and a lone LF are one break
+// each.
 PropertyLines readPropertyLines(const std::wstring& path) {
   PropertyLines read;
   if (!fileExist(path)) return read;
   read.exists = true;
-  PropertyFile file;
-  file.load(path);
-  size_t number = 0;
-  for (const std::string& text : file.lines()) {
-    ++number;
-    PropertyLine line(text);
+  LoadedText loaded;
+  readTextFile(path, loaded, "checkConsistency");
+  const std::string_view text = loaded.view();
+  size_t number = 1;
+  size_t counted = 0;  // the breaks before this offset are in `number`
+  auto onLine = [&](size_t begin, size_t end) {
+    for (size_t i = counted; i < begin; ++i) {
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++number;
+    }
+    counted = end;
+    PropertyLine line(text.substr(begin, end - begin));
     if (!line.key.empty()) read.entries.push_back({std::move(line.key), std::move(line.value), number});
-  }
+  };
+  LineCutter cutter;
+  cutter.feed(text, onLine);
+  cutter.finish(onLine);
   return read;
 }
 

@@ -28,7 +28,9 @@ struct HostEntry {
   std::vector<NameAt> aliases;                // the texts of its Alias elements
 };
 
-// A key=value line of a property file; lines without a key are not kept.
+// A key=value line of a property file, as the commands' reader cuts the file
+// and parses its lines; its line as an editor counts it. Lines without a key
+// are not kept.
 struct PropertyEntry {
   std::string key;
   std::string value;

@@ -96,8 +96,13 @@ TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
        "conf/workers.properties", "worker.list="},
       {"no workers.properties", [&] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
        "conf/workers.properties", ""},
-      {"worker key", [&] { edit(workers, "c_test.port=9008", "c_test.port=9009"); }, finding_kind::kWorkerKeys,
-       "c.test", "conf/workers.properties", "c_test.port="},
+      {"worker key",
+       [&] {
+         // Blank and comment lines count as lines.
+         edit(workers, "worker.list=", "# hand edit\r\n\r\nworker.list=");
+         edit(workers, "c_test.port=9008", "c_test.port=9009");
+       },
+       finding_kind::kWorkerKeys, "c.test", "conf/workers.properties", "c_test.port="},
       {"worker without Host", [&] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
        finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
       {"mount of another host", [&] { edit(map, "/b.test/shop=", "/d.test/shop="); }, finding_kind::kMountForeignHost,
