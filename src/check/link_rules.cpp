@@ -5,12 +5,11 @@
 #include "base/files/file_exist.h"
 #include "base/files/whole_file.h"
 #include "check/check_rules.h"
-#include "check/started_apps.h"
 #include "tomcat/panel_paths.h"
 
 void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   for (const HostEntry& host : snapshot.hosts) {
-    for (const std::wstring& application : startedApplications(snapshot.where, host.name)) {
+    for (const std::wstring& application : host.started) {
       const WebAppPaths paths = webAppPaths(snapshot.where.varTomcat, host.name, application);
       if (!fileExist(paths.archive)) {
         out.push_back({finding_kind::kLinkArchiveGone, host.display,

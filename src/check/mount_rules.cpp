@@ -8,7 +8,6 @@
 
 #include "base/errors/strict_convert.h"
 #include "check/check_rules.h"
-#include "check/started_apps.h"
 #include "check/worker_table.h"
 #include "redirector/mount_keys.h"
 #include "redirector/redirector_names.h"
@@ -36,8 +35,7 @@ void checkMounts(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     mounts.host = &host;
     mounts.names.insert(mountName(host.name));
     for (const NameAt& alias : host.aliases) mounts.names.insert(mountName(alias.name));
-    mounts.startedInOrder = startedApplications(snapshot.where, host.name);
-    mounts.started.insert(mounts.startedInOrder.begin(), mounts.startedInOrder.end());
+    mounts.started.insert(host.started.begin(), host.started.end());
   }
 
   std::unordered_map<std::string, std::string> present;  // mount key -> worker
@@ -81,7 +79,7 @@ void checkMounts(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     std::vector<std::wstring> aliases;
     for (const NameAt& alias : host.aliases) aliases.push_back(alias.name);
     const std::string worker = cstr(workerName(host.name));
-    for (const std::wstring& application : mounts.startedInOrder) {
+    for (const std::wstring& application : host.started) {
       size_t missing = 0;
       std::string example;
       const std::vector<std::string> keys = webAppMountKeys(host.name, aliases, application);

@@ -4,10 +4,12 @@
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
+#include "check/started_apps.h"
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
 #include "redirector/text_lines_io.h"
 #include "tomcat/host_names.h"
+#include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace {
@@ -59,6 +61,12 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   return read;
 }
 
+DirectoryEntries directoryEntries(const std::wstring& path) {
+  DirectoryEntries entries{path, entriesOf(path, L"*"), {}};
+  entries.has.insert(entries.names.begin(), entries.names.end());
+  return entries;
+}
+
 }  // namespace
 
 PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
@@ -77,6 +85,12 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
       XmlNode child = children.item(i);
       if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Host")) snapshot.hosts.push_back(hostEntryOf(XmlElement(child)));
     }
+  }
+  snapshot.realmFiles = directoryEntries(join(where.tomcatHome, {L"hcp-users"}));
+  snapshot.appBases = directoryEntries(join(where.varTomcat, {L"hcp-webapps"}));
+  snapshot.archives = directoryEntries(join(where.varTomcat, {L"hcp-wars"}));
+  for (HostEntry& host : snapshot.hosts) {
+    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(where, host.name);
   }
   snapshot.workers = readPropertyLines(where.workers);
   snapshot.mounts = readPropertyLines(where.uriWorkerMap);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/xml/xml_dom.h"
@@ -26,6 +27,14 @@ struct HostEntry {
   std::optional<std::wstring> realmPathname;  // of its first Realm
   size_t realmLine = 0;                       // the Realm's line; 0 without one
   std::vector<NameAt> aliases;                // the texts of its Alias elements
+  std::vector<std::wstring> started;          // its started applications (see started_apps.h)
+};
+
+// The names in one of the panel's directories; none when it does not exist.
+struct DirectoryEntries {
+  std::wstring path;
+  std::vector<std::wstring> names;
+  std::unordered_set<std::wstring> has;  // the same names
 };
 
 // A key=value line of a property file, as the commands' reader cuts the file
@@ -53,6 +62,10 @@ struct PanelSnapshot {
   std::vector<HostEntry> hosts;
   PropertyLines workers;
   PropertyLines mounts;
+  // Listed once each: a lookup per host costs no call to the file system.
+  DirectoryEntries realmFiles;  // hcp-users under the Tomcat home
+  DirectoryEntries appBases;    // hcp-webapps
+  DirectoryEntries archives;    // hcp-wars
 };
 
 // Reads the three files; throws vexception naming the path when one cannot

@@ -3,7 +3,6 @@
 
 #include <unordered_set>
 
-#include "base/files/file_exist.h"
 #include "check/check_rules.h"
 #include "tomcat/host_names.h"
 #include "tomcat/panel_paths.h"
@@ -29,11 +28,11 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
                    L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
                    file, host.realmLine ? host.realmLine : host.line});
   }
-  if (!fileExist(paths[kRealmFile])) {
+  if (!snapshot.realmFiles.has.count(host.name + L".xml")) {
     out.push_back({finding_kind::kHostFilesMissing, host.display, L"The realm file is missing", paths[kRealmFile], 0});
   }
-  for (size_t directory : {kAppBase, kArchives}) {
-    if (!directoryExist(paths[directory])) {
+  for (const auto& [directory, entries] : {std::pair{kAppBase, &snapshot.appBases}, {kArchives, &snapshot.archives}}) {
+    if (!entries->has.count(host.name)) {
       out.push_back(
           {finding_kind::kHostFilesMissing, host.display, L"The host directory is missing", paths[directory], 0});
     }
@@ -41,14 +40,14 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
 }
 
 // Entries named after a host (minus `suffix`) that no Host has.
-void checkOrphans(const std::unordered_set<std::wstring>& hosts, const std::wstring& directory,
+void checkOrphans(const std::unordered_set<std::wstring>& hosts, const DirectoryEntries& entries,
                   const std::wstring& suffix, const wchar_t* what, std::vector<Finding>& out) {
-  for (std::wstring& name : entriesOf(directory, L"*" + suffix)) {
-    const std::wstring path = join(directory, {name});
-    name.resize(name.size() - suffix.size());
-    if (!hosts.count(nameKey(name))) {
-      out.push_back(
-          {finding_kind::kHostFilesOrphan, display(name), std::wstring(what) + L" belongs to no Host", path, 0});
+  for (const std::wstring& name : entries.names) {
+    if (!name.ends_with(suffix)) continue;
+    const std::wstring host = name.substr(0, name.size() - suffix.size());
+    if (!hosts.count(nameKey(host))) {
+      out.push_back({finding_kind::kHostFilesOrphan, display(host), std::wstring(what) + L" belongs to no Host",
+                     join(entries.path, {name}), 0});
     }
   }
 }
@@ -61,8 +60,7 @@ void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     hosts.insert(nameKey(host.name));
     checkHostPaths(snapshot, host, out);
   }
-  const PanelLocations& where = snapshot.where;
-  checkOrphans(hosts, join(where.tomcatHome, {L"hcp-users"}), L".xml", L"The realm file", out);
-  checkOrphans(hosts, join(where.varTomcat, {L"hcp-webapps"}), L"", L"The host directory", out);
-  checkOrphans(hosts, join(where.varTomcat, {L"hcp-wars"}), L"", L"The host directory", out);
+  checkOrphans(hosts, snapshot.realmFiles, L".xml", L"The realm file", out);
+  checkOrphans(hosts, snapshot.appBases, L"", L"The host directory", out);
+  checkOrphans(hosts, snapshot.archives, L"", L"The host directory", out);
 }
