@@ -34,7 +34,7 @@ int vconsoleapp::start(int argc, const std::wstring* argv) {
 int vconsoleapp::run(int argc, const std::wstring* argv) {
   const std::wstring loggable = maskPasswords(processCommandLine());
   logMessage(LOG_INFO, L"start %s", loggable);
-  int exitCode = 1;
+  int exitCode = failureExitCode_;
   {
     SeTranslatorScope translator;
     try {

@@ -1,7 +1,8 @@
 #pragma once
 // The console application frame: brackets a run with the start and end log
 // lines, hands the command to `go`, catches every failure and turns the outcome
-// into the exit code (0 success, 1 any failure).
+// into the exit code (0 success, failureExitCode_ on any failure: 1 unless a
+// program of the frame says otherwise).
 
 #include <string>
 
@@ -24,4 +25,5 @@ class vconsoleapp {
 
  protected:
   std::wstring commandName_;
+  int failureExitCode_ = 1;
 };

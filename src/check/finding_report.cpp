@@ -1,0 +1,51 @@
+#include "check/finding_report.h"
+
+#include <cstdio>
+
+#include "base/text/unicode.h"
+
+namespace {
+
+std::string utf8(const std::wstring& text) { return wideToUtf8Lenient(text); }
+
+// A JSON string: the quote, the backslash (in every Windows path) and the
+// control characters escaped; everything else as its UTF-8 bytes.
+std::string jsonString(const std::wstring& text) {
+  std::string out = "\"";
+  for (char c : utf8(text)) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (const unsigned byte = static_cast<unsigned char>(c); byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string findingsText(const std::vector<Finding>& findings) {
+  std::string out;
+  for (const Finding& f : findings) {
+    out += utf8(f.kind) + ": " + (f.host.empty() ? "-" : utf8(f.host)) + ": " + utf8(f.problem) + " (" + utf8(f.file);
+    if (f.line != 0) out += ":" + std::to_string(f.line);
+    out += ")\n";
+  }
+  return out;
+}
+
+std::string findingsJson(const std::vector<Finding>& findings) {
+  std::string out = findings.empty() ? "{\"consistent\":true,\"findings\":[" : "{\"consistent\":false,\"findings\":[";
+  for (const Finding& f : findings) {
+    if (&f != &findings.front()) out += ',';
+    out += "{\"kind\":" + jsonString(f.kind) + ",\"host\":" + jsonString(f.host) +
+           ",\"problem\":" + jsonString(f.problem) + ",\"file\":" + jsonString(f.file) +
+           ",\"line\":" + std::to_string(f.line) + "}";
+  }
+  return out + "]}\n";
+}
