@@ -17,6 +17,9 @@ struct PanelLocations {
   std::wstring uriWorkerMap;  // uriworkermap.properties
   std::wstring tomcatHome;    // holds the realm files (hcp-users/<host>.xml)
   std::wstring varTomcat;     // the panel's Tomcat data directory (hcp-webapps, hcp-wars)
+  // The deferred removal's storage: a started link registered there is
+  // stopped already (--stop-webapp leaves it to Tomcat's next stop).
+  std::wstring removalStorage;
 };
 
 // Every finding, ordered by file and line: server.xml, workers.properties and

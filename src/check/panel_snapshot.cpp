@@ -89,8 +89,9 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   snapshot.realmFiles = directoryEntries(join(where.tomcatHome, {L"hcp-users"}));
   snapshot.appBases = directoryEntries(join(where.varTomcat, {L"hcp-webapps"}));
   snapshot.archives = directoryEntries(join(where.varTomcat, {L"hcp-wars"}));
+  const std::unordered_set<std::wstring> leaving = pathsLeaving(where);
   for (HostEntry& host : snapshot.hosts) {
-    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(where, host.name);
+    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(where, host.name, leaving);
   }
   snapshot.workers = readPropertyLines(where.workers);
   snapshot.mounts = readPropertyLines(where.uriWorkerMap);

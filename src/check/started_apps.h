@@ -1,10 +1,15 @@
 #pragma once
 // The started applications of a host: the links "<app>.war" in its
-// application base (hcp-webapps/<host>).
+// application base (hcp-webapps/<host>) that are not registered for removal.
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "check/consistency_check.h"
 
-std::vector<std::wstring> startedApplications(const PanelLocations& where, const std::wstring& host);
+std::vector<std::wstring> startedApplications(const PanelLocations& where, const std::wstring& host,
+                                              const std::unordered_set<std::wstring>& leaving);
+
+// The paths registered in the removal storage (none without one).
+std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where);

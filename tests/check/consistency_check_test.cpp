@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/removal/removal_storage_file.h"
 #include "tomcat/tomcat_test_machine.h"
 
 using namespace tomcat_test;
@@ -52,8 +53,9 @@ class ConsistencyCheck : public TomcatTest {
 
   PanelLocations where() {
     ITomcatProvider* provider = manager.get_provider();
-    return {manager.getServerXmlPath(), provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath(),
-            provider->getTomcatHome(), manager.getVarTomcatDir()};
+    return {manager.getServerXmlPath(),      provider->getWorkersPropertiesPath(),
+            provider->getUriWorkerMapPath(), provider->getTomcatHome(),
+            manager.getVarTomcatDir(),       removalStoragePath()};
   }
 };
 
@@ -65,6 +67,11 @@ TEST_F(ConsistencyCheck, TheCommandsLeaveNothingToFind) {
   const std::string archive = readFile(link);
   std::filesystem::remove(link);
   testing_support::writeFile(link, archive);
+  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  // A stopped application's link stays registered for removal until Tomcat
+  // next stops.
+  manager.stopWebApp(L"a.test", L"shop", aliasesFile("b.test"));
+  ASSERT_TRUE(testing_support::pathExists(link));
   EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
 }
 

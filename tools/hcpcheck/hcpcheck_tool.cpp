@@ -7,6 +7,7 @@
 #include "base/crashdump/process_crash_dumps.h"
 #include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
+#include "base/removal/removal_storage_file.h"
 #include "base/system/com_apartment.h"
 #include "base/system/error_mode.h"
 #include "base/text/unicode.h"
@@ -51,9 +52,9 @@ class ConsistencyCheck : public vconsoleapp {
     runLock.Initialize(kRunLockName, INFINITE_WAIT);
     TomcatManager manager;
     const IsapiRedirectorConfig redirector = manager.redirectorConfig();
-    const PanelLocations where{manager.getServerXmlPath(), redirector.workersPropertiesPath(),
+    const PanelLocations where{manager.getServerXmlPath(),    redirector.workersPropertiesPath(),
                                redirector.uriWorkerMapPath(), manager.get_provider()->getTomcatHome(),
-                               manager.getVarTomcatDir()};
+                               manager.getVarTomcatDir(),     removalStoragePath()};
     const std::vector<Finding> findings = checkConsistency(where);
     const std::string report = json_ ? findingsJson(findings) : findingsText(findings);
     std::fwrite(report.data(), 1, report.size(), stdout);
