@@ -11,6 +11,17 @@ namespace {
 
 Con::PipeListener* stopping = nullptr;
 
+// SIGTERM and SIGINT. main blocks them first thing, so that one that comes
+// while the pipe is being made waits for the handler instead of ending the
+// service with its socket left behind.
+sigset_t stopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  return signals;
+}
+
 // Stopping the listener is a write to its stop event: safe in a handler.
 void onStopSignal(int) {
   if (stopping) stopping->stop();
@@ -28,6 +39,8 @@ StopRequest::StopRequest(Con::PipeListener& listener) {
     throwOsError(L"Unable to receive the stop signals", windowsErrorFromErrno(errno), VCALLPOINT(L"", "StopRequest"));
   // Replies go with MSG_NOSIGNAL; this covers a closed stdout as well.
   ::signal(SIGPIPE, SIG_IGN);
+  const sigset_t signals = stopSignals();
+  ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 StopRequest::~StopRequest() {
