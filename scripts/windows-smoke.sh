@@ -29,7 +29,7 @@ out=$(wine "$bin/wcadmin.exe" 2>/dev/null) || status=$?
 out=$(wine "$bin/hcpsrv.exe" --help 2>/dev/null) || fail "hcpsrv.exe --help failed"
 [[ $out == Usage:\ hcpsrv* ]] || fail "hcpsrv.exe --help printed: $out"
 
-for program in hcpreg cleanrun hcpsvc; do
+for program in hcpreg cleanrun hcpsvc hcpcheck; do
   [[ -f $bin/$program.exe ]] || fail "$bin/$program.exe is missing"
 done
 exports=$(x86_64-w64-mingw32-objdump -p "$bin/tomcatprovider.dll")
