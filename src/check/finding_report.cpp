@@ -39,6 +39,25 @@ std::string findingsText(const std::vector<Finding>& findings) {
   return out;
 }
 
+std::string repairsText(const std::vector<Repair>& repairs) {
+  std::string out;
+  for (const Repair& r : repairs)
+    out += "fixed: " + utf8(r.kind) + ": " + (r.host.empty() ? "-" : utf8(r.host)) + ": " + utf8(r.done) + "\n";
+  return out;
+}
+
+std::string findingsJson(const std::vector<Finding>& findings, const std::vector<Repair>& fixed) {
+  std::string out = findingsJson(findings);
+  out.resize(out.size() - 2);  // the closing brace and line break
+  out += ",\"fixed\":[";
+  for (const Repair& r : fixed) {
+    if (&r != &fixed.front()) out += ',';
+    out +=
+        "{\"kind\":" + jsonString(r.kind) + ",\"host\":" + jsonString(r.host) + ",\"done\":" + jsonString(r.done) + "}";
+  }
+  return out + "]}\n";
+}
+
 std::string findingsJson(const std::vector<Finding>& findings) {
   std::string out = findings.empty() ? "{\"consistent\":true,\"findings\":[" : "{\"consistent\":false,\"findings\":[";
   for (const Finding& f : findings) {

@@ -212,6 +212,17 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
   file.save(uriWorkerMapPath_);
 }
 
+void IsapiRedirectorConfig::removeMounts(const std::vector<std::string>& keys) {
+  if (!fileExist(uriWorkerMapPath_)) return;
+  const std::unordered_set<std::string_view> wanted(keys.begin(), keys.end());
+  PropertyFile file;
+  file.load(uriWorkerMapPath_);
+  file.walkKeysStartingWith(
+      std::vector<std::string_view>(keys.begin(), keys.end()),
+      [&](std::string_view key) { return wanted.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
+  file.save(uriWorkerMapPath_);
+}
+
 void IsapiRedirectorConfig::removeAliasMounts(const std::vector<std::wstring>& aliases) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::removeAliasMounts";
   checkAliases(aliases, kFunction);

@@ -52,6 +52,8 @@ class IsapiRedirectorConfig {
   // Erases the two mounts of the application under the host and each alias.
   void removeWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
                           const std::wstring& appName);
+  // Erases the lines with these keys (as in the file), whatever they map to.
+  void removeMounts(const std::vector<std::string>& keys);
   // Erases every mount under each alias ("/alias/..."; "/alias.other/" stays).
   void removeAliasMounts(const std::vector<std::wstring>& aliases);
 

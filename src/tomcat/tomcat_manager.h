@@ -65,6 +65,9 @@ class TomcatManager : public TomcatProviderInstance {
   void startWebApp(const std::wstring& host, const std::wstring& application, const std::wstring& aliasesFile);
   void stopWebApp(const std::wstring& host, const std::wstring& application, const std::wstring& aliasesFile);
   void removeWebApp(const std::wstring& host, const std::wstring& application, const std::wstring& aliasesFile);
+  // Makes the started link a hard link to the archive again, or a copy where
+  // no link can be made; an old link goes through the deferred removal.
+  void renewStartedLink(const std::wstring& host, const std::wstring& application);
   std::vector<std::wstring> getWebAppList(const std::wstring& host, bool startedOnly);
 
   // The Tomcat service.

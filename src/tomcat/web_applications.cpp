@@ -39,21 +39,26 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
                            VCALLPOINT(L"", "TomcatManager::startWebApp"));
         }
         const std::vector<std::wstring> aliases = hostAliasList(host, aliasesFile);
-        if (fileExist(paths.startedLink)) {
-          // Tomcat may hold the old link open: the removal stops it if it must.
-          const std::wstring serviceName = get_provider()->getServiceName();
-          HalvoSrvClient& client = HalvoSrvClient::getInstance();
-          client.addDeleteFile(paths.startedLink, serviceName);
-          client.forceDeleteFiles(serviceName, false);
-        }
-        try {
-          VFile::createHardLink(paths.startedLink, paths.archive);
-        } catch (const vexception& e) {
-          logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
-          copyFile(paths.archive, paths.startedLink, false);
-        }
+        renewStartedLink(host, application);
         redirectorConfig().addWebAppMounts(host, aliases, application);
       });
+}
+
+void TomcatManager::renewStartedLink(const std::wstring& host, const std::wstring& application) {
+  const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+  if (fileExist(paths.startedLink)) {
+    // Tomcat may hold the old link open: the removal stops it if it must.
+    const std::wstring serviceName = get_provider()->getServiceName();
+    HalvoSrvClient& client = HalvoSrvClient::getInstance();
+    client.addDeleteFile(paths.startedLink, serviceName);
+    client.forceDeleteFiles(serviceName, false);
+  }
+  try {
+    VFile::createHardLink(paths.startedLink, paths.archive);
+  } catch (const vexception& e) {
+    logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
+    copyFile(paths.archive, paths.startedLink, false);
+  }
 }
 
 void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& application,

@@ -12,6 +12,7 @@
 #include "base/system/error_mode.h"
 #include "base/text/unicode.h"
 #include "check/consistency_check.h"
+#include "check/consistency_repair.h"
 #include "check/finding_report.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/tomcat_manager.h"
@@ -19,18 +20,29 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: hcpcheck [--format=text|--format=json] [--help]\n"
+    "Usage: hcpcheck [--fix] [--format=text|--format=json] [--help]\n"
     "\n"
     "Checks that server.xml, workers.properties, uriworkermap.properties and the\n"
     "panel's directories agree with each other and with what wcadmin writes.\n"
     "It reads the files as wcadmin finds them (settings, management service,\n"
-    "Tomcat provider), waits for wcadmin's run lock, and changes nothing.\n"
+    "Tomcat provider), waits for wcadmin's run lock, and changes nothing\n"
+    "without --fix.\n"
     "\n"
     "--format=text (default) prints one line per finding on stdout:\n"
     "  <kind>: <host or ->: <problem> (<file>:<line>)\n"
     "and nothing when everything is consistent. --format=json prints one JSON\n"
     "document: {\"consistent\":true|false,\"findings\":[{\"kind\",\"host\",\"problem\",\n"
     "\"file\",\"line\"},...]}.\n"
+    "\n"
+    "--fix repairs, through wcadmin's own edits, missing, orphan and rewritten\n"
+    "workers, mounts of no worker, of a foreign host or of no started\n"
+    "application, missing mounts of a started application, a missing \"www.\"\n"
+    "twin and a started link that is no longer the archive's; it restarts Tomcat\n"
+    "when server.xml changed and Tomcat runs. It never removes archives, realm\n"
+    "files or directories. It prints one line per repair,\n"
+    "  fixed: <kind>: <host or ->: <what was done>\n"
+    "(with --format=json a \"fixed\" array of {\"kind\",\"host\",\"done\"} beside\n"
+    "\"findings\"), then checks again and reports what is left as above.\n"
     "\n"
     "Exit codes: 0 consistent, 1 findings printed, 2 the check could not run.\n"
     "With 2, stdout holds the error as wcadmin prints a failure (the message\n"
@@ -41,7 +53,7 @@ const char kUsage[] =
 // lines, and a failure printed and logged as wcadmin's, with exit code 2.
 class ConsistencyCheck : public vconsoleapp {
  public:
-  explicit ConsistencyCheck(bool json) : json_(json) { failureExitCode_ = 2; }
+  ConsistencyCheck(bool json, bool fix) : json_(json), fix_(fix) { failureExitCode_ = 2; }
 
   int start(int, const std::wstring*) override {
     return vguard("hcpcheck::start", __LINE__, L"check consistency", [&] { return go(0, nullptr); });
@@ -55,8 +67,15 @@ class ConsistencyCheck : public vconsoleapp {
     const PanelLocations where{manager.getServerXmlPath(),    redirector.workersPropertiesPath(),
                                redirector.uriWorkerMapPath(), manager.get_provider()->getTomcatHome(),
                                manager.getVarTomcatDir(),     removalStoragePath()};
+    // The second check reports what the repairs left.
+    const std::vector<Repair> fixed = fix_ ? repairConsistency(manager, where) : std::vector<Repair>();
     const std::vector<Finding> findings = checkConsistency(where);
-    const std::string report = json_ ? findingsJson(findings) : findingsText(findings);
+    std::string report;
+    if (json_) {
+      report = fix_ ? findingsJson(findings, fixed) : findingsJson(findings);
+    } else {
+      report = repairsText(fixed) + findingsText(findings);
+    }
     std::fwrite(report.data(), 1, report.size(), stdout);
     std::fflush(stdout);
     return findings.empty() ? 0 : 1;
@@ -65,16 +84,22 @@ class ConsistencyCheck : public vconsoleapp {
  private:
   ComApartment com_;
   bool json_;
+  bool fix_;
 };
 
 }  // namespace
 
 int runHcpcheck(const std::vector<std::wstring>& args) {
   bool json = false;
+  bool fix = false;
   for (const std::wstring& arg : args) {
     if (arg == L"--help") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (arg == L"--fix") {
+      fix = true;
+      continue;
     }
     if (arg != L"--format=text" && arg != L"--format=json") {
       std::fprintf(stderr, "hcpcheck: unknown argument '%s'\n\n%s", wideToUtf8Lenient(arg).c_str(), kUsage);
@@ -84,6 +109,6 @@ int runHcpcheck(const std::vector<std::wstring>& args) {
   }
   disableFaultDialogs();
   installCrashDumps();
-  ConsistencyCheck check(json);
+  ConsistencyCheck check(json, fix);
   return check.run(0, nullptr);
 }

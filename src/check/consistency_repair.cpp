@@ -1,0 +1,44 @@
+#include "check/consistency_repair.h"
+
+#include "check/repair_plan.h"
+#include "redirector/isapi_redirector_config.h"
+#include "tomcat/tomcat_manager.h"
+#include "tomcat/xml_elements.h"
+
+namespace {
+
+// The twins go into server.xml in one save; each host's alias mounts follow.
+bool addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, IsapiRedirectorConfig& redirector) {
+  if (twins.empty()) return false;
+  XmlDocument document = manager.loadServerXml();
+  const XmlElement engine = TomcatManager::findEngine(document);
+  bool added = false;
+  for (const TwinToAdd& twin : twins) {
+    const XmlElement host = TomcatManager::findHost(engine, twin.host);
+    if (host.empty() || !TomcatManager::findAliasElement(host, twin.twin).empty()) continue;
+    appendTextElement(document, host, L"Alias", twin.twin);
+    added = true;
+  }
+  if (added) manager.saveServerXml(document);
+  for (const TwinToAdd& twin : twins) redirector.addAliasMounts(twin.host, {twin.twin});
+  return added;
+}
+
+}  // namespace
+
+std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocations& where) {
+  const RepairPlan plan = planRepairs(readPanelSnapshot(where), checkConsistency(where));
+  IsapiRedirectorConfig redirector(where.workers, where.uriWorkerMap);
+  if (!plan.mountsToDrop.empty()) redirector.removeMounts(plan.mountsToDrop);
+  // Each worker edit saves workers.properties: a handful of saves for a
+  // handful of workers, which keeps the commands' one edit per worker.
+  for (const std::wstring& worker : plan.workersToDrop) redirector.removeWorker(worker);
+  // addWorker sets the four keys in place: a changed value comes back too.
+  for (const std::wstring& host : plan.workersToWrite) redirector.addWorker(host);
+  const bool serverXmlChanged = addTwins(manager, plan.twinsToAdd, redirector);
+  for (const MountsToAdd& mounts : plan.mountsToAdd)
+    redirector.addWebAppMounts(mounts.host, mounts.aliases, mounts.application);
+  for (const StartedApp& app : plan.linksToRenew) manager.renewStartedLink(app.host, app.application);
+  if (serverXmlChanged && manager.serviceStatus() == L"is running") manager.restartService();
+  return plan.repairs;
+}

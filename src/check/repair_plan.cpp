@@ -1,0 +1,102 @@
+#include "check/repair_plan.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "base/errors/strict_convert.h"
+#include "check/worker_table.h"
+#include "redirector/mount_keys.h"
+#include "redirector/worker_name.h"
+#include "tomcat/host_names.h"
+#include "tomcat/panel_paths.h"
+
+namespace {
+
+const HostEntry* hostOf(const PanelSnapshot& snapshot, const Finding& finding) {
+  for (const HostEntry& host : snapshot.hosts) {
+    if (!finding.host.empty() && host.display == finding.host) return &host;
+  }
+  return nullptr;
+}
+
+const PropertyEntry* entryAt(const PropertyLines& lines, size_t line) {
+  for (const PropertyEntry& entry : lines.entries) {
+    if (line != 0 && entry.line == line) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>& findings) {
+  namespace kind = finding_kind;
+  RepairPlan plan;
+  const WorkerTable workers = workerTableOf(snapshot.workers);
+  std::unordered_set<std::wstring> workersWritten;
+  std::unordered_set<std::wstring> hostsMounted;
+  std::unordered_map<std::wstring, std::vector<std::wstring>> twinsOf;  // by host as written
+  std::unordered_map<std::string, std::string> present;                 // mount key -> worker
+  for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
+
+  for (const Finding& f : findings) {
+    const HostEntry* host = hostOf(snapshot, f);
+    if ((f.kind == kind::kWorkerMissing || f.kind == kind::kWorkerKeys) && host && snapshot.workers.exists) {
+      if (!workersWritten.insert(workerName(host->name)).second) continue;
+      plan.workersToWrite.push_back(host->name);
+      plan.repairs.push_back({f.kind, f.host, L"wrote the worker " + workerName(host->name) + L" anew"});
+    } else if (f.kind == kind::kWorkerOrphan) {
+      for (const auto& [worker, lines] : workers.workers) {
+        // removeWorker addresses a worker by its host's name: one without a dot.
+        if (lines.firstLine() != f.line || workerName(worker) != worker || worker.find_first_of(L",/") != worker.npos)
+          continue;
+        plan.workersToDrop.push_back(worker);
+        plan.repairs.push_back({f.kind, f.host, L"dropped the worker " + worker});
+      }
+    } else if (f.kind == kind::kMountUnknownWorker || f.kind == kind::kMountForeignHost ||
+               f.kind == kind::kMountsOrphan) {
+      const PropertyEntry* entry = entryAt(snapshot.mounts, f.line);
+      if (!entry) continue;
+      // A mount of an alias whose twin comes back stays.
+      if (host && f.kind == kind::kMountForeignHost) {
+        const std::vector<std::wstring>& twins = twinsOf[host->name];
+        if (std::any_of(twins.begin(), twins.end(),
+                        [&](const std::wstring& twin) { return entry->key.starts_with(mountPrefix(twin)); }))
+          continue;
+      }
+      plan.mountsToDrop.push_back(entry->key);
+      plan.repairs.push_back({f.kind, f.host, L"dropped the mount " + wstr(entry->key)});
+    } else if (f.kind == kind::kAliasTwinMissing && host) {
+      for (const NameAt& alias : host->aliases) {
+        if (alias.line != f.line) continue;
+        plan.twinsToAdd.push_back({host->name, L"www." + alias.name});
+        twinsOf[host->name].push_back(L"www." + alias.name);
+        plan.repairs.push_back({f.kind, f.host, L"added the alias " + display(L"www." + alias.name)});
+        break;
+      }
+    } else if (f.kind == kind::kMountsMissing && host && snapshot.mounts.exists &&
+               hostsMounted.insert(host->name).second) {
+      std::vector<std::wstring> aliases;
+      for (const NameAt& alias : host->aliases) aliases.push_back(alias.name);
+      for (const std::wstring& twin : twinsOf[host->name]) aliases.push_back(twin);
+      const std::string worker = cstr(workerName(host->name));
+      for (const std::wstring& application : host->started) {
+        const std::vector<std::string> keys = webAppMountKeys(host->name, aliases, application);
+        if (std::all_of(keys.begin(), keys.end(), [&](const std::string& key) {
+              const auto found = present.find(key);
+              return found != present.end() && found->second == worker;
+            }))
+          continue;
+        plan.mountsToAdd.push_back({host->name, aliases, application});
+        plan.repairs.push_back({f.kind, f.host, L"wrote the mounts of the application " + application});
+      }
+    } else if (f.kind == kind::kLinkDiffers && host) {
+      for (const std::wstring& application : host->started) {
+        if (webAppPaths(snapshot.where.varTomcat, host->name, application).startedLink != f.file) continue;
+        plan.linksToRenew.push_back({host->name, application});
+        plan.repairs.push_back({f.kind, f.host, L"linked the application " + application + L" to its archive again"});
+      }
+    }
+  }
+  return plan;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// What hcpcheck --fix does about the findings of a check: the edits that the
+// commands' own operations make, each with the repair it prints. Findings of
+// the other kinds, and those no such edit can address (a property file that
+// is missing, a worker name that is not a host's), are left as they are.
+
+#include <string>
+#include <vector>
+
+#include "check/finding.h"
+#include "check/panel_snapshot.h"
+#include "check/repair.h"
+
+struct MountsToAdd {
+  std::wstring host;                  // as written in server.xml
+  std::vector<std::wstring> aliases;  // its aliases, with the twins the plan adds
+  std::wstring application;
+};
+
+struct TwinToAdd {
+  std::wstring host;  // as written in server.xml
+  std::wstring twin;  // "www." + the alias
+};
+
+struct StartedApp {
+  std::wstring host;
+  std::wstring application;
+};
+
+// Applied in this order: mounts dropped, workers dropped and written, twins
+// added (with the host's mounts), mounts added, links renewed.
+struct RepairPlan {
+  std::vector<std::string> mountsToDrop;     // mount keys as in the file
+  std::vector<std::wstring> workersToDrop;   // orphan workers by name
+  std::vector<std::wstring> workersToWrite;  // hosts whose worker is written anew
+  std::vector<TwinToAdd> twinsToAdd;
+  std::vector<MountsToAdd> mountsToAdd;
+  std::vector<StartedApp> linksToRenew;
+  std::vector<Repair> repairs;  // one per edit, in the order of the findings
+};
+
+RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>& findings);
