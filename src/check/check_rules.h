@@ -20,3 +20,7 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 // The started links of hcp-webapps against the archives of hcp-wars.
 void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out);
+
+// Whether the alias of the host wants a "www." twin the host lacks: it is no
+// twin itself (of the host or of another alias) and has none.
+bool lacksTwin(const HostEntry& host, const std::wstring& alias);

@@ -7,6 +7,16 @@
 #include "check/check_rules.h"
 #include "tomcat/host_names.h"
 
+bool lacksTwin(const HostEntry& host, const std::wstring& alias) {
+  std::unordered_set<std::wstring> names;
+  for (const NameAt& other : host.aliases) names.insert(nameKey(other.name));
+  // A twin "www.<name>" is the twin of the host or of another alias; any
+  // other alias must have its own.
+  const std::wstring key = nameKey(alias);
+  const bool isTwin = key.starts_with(L"www.") && (key.substr(4) == nameKey(host.name) || names.count(key.substr(4)));
+  return !isTwin && !names.count(nameKey(L"www." + alias));
+}
+
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.serverXml;
   std::unordered_map<std::wstring, const HostEntry*> hostByName;
@@ -21,8 +31,6 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   // Which host holds each alias; the first one keeps it.
   std::unordered_map<std::wstring, const HostEntry*> aliasHost;
   for (const HostEntry& host : snapshot.hosts) {
-    std::unordered_set<std::wstring> names;
-    for (const NameAt& alias : host.aliases) names.insert(nameKey(alias.name));
     for (const NameAt& alias : host.aliases) {
       const std::wstring key = nameKey(alias.name);
       auto [holder, added] = aliasHost.emplace(key, &host);
@@ -31,12 +39,7 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
                        L"The alias " + display(alias.name) + L" is also an alias of " + holder->second->display, file,
                        alias.line});
       }
-      // A twin "www.<name>" is the twin of the host or of another alias; any
-      // other alias must have its own.
-      const std::wstring twin = nameKey(L"www." + alias.name);
-      const bool isTwin =
-          key.starts_with(L"www.") && (key.substr(4) == nameKey(host.name) || names.count(key.substr(4)));
-      if (!isTwin && !names.count(twin)) {
+      if (lacksTwin(host, alias.name)) {
         out.push_back({finding_kind::kAliasTwinMissing, host.display,
                        L"The alias " + display(alias.name) + L" has no twin " + display(L"www." + alias.name), file,
                        alias.line});

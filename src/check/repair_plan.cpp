@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "base/errors/strict_convert.h"
+#include "check/check_rules.h"
 #include "check/worker_table.h"
 #include "redirector/mount_keys.h"
 #include "redirector/worker_name.h"
@@ -68,11 +69,15 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       plan.repairs.push_back({f.kind, f.host, L"dropped the mount " + wstr(entry->key)});
     } else if (f.kind == kind::kAliasTwinMissing && host) {
       for (const NameAt& alias : host->aliases) {
-        if (alias.line != f.line) continue;
-        plan.twinsToAdd.push_back({host->name, L"www." + alias.name});
-        twinsOf[host->name].push_back(L"www." + alias.name);
-        plan.repairs.push_back({f.kind, f.host, L"added the alias " + display(L"www." + alias.name)});
-        break;
+        // Two aliases on one line give two findings of that line.
+        std::vector<std::wstring>& twins = twinsOf[host->name];
+        const std::wstring twin = L"www." + alias.name;
+        if (alias.line != f.line || !lacksTwin(*host, alias.name) ||
+            std::find(twins.begin(), twins.end(), twin) != twins.end())
+          continue;
+        plan.twinsToAdd.push_back({host->name, twin});
+        twins.push_back(twin);
+        plan.repairs.push_back({f.kind, f.host, L"added the alias " + display(twin)});
       }
     } else if (f.kind == kind::kMountsMissing && host && snapshot.mounts.exists &&
                hostsMounted.insert(host->name).second) {

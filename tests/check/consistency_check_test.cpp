@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "base/removal/removal_storage_file.h"
+#include "check/consistency_repair.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_test_machine.h"
 
@@ -41,6 +43,23 @@ size_t lineOf(const std::string& path, const std::string& needle) {
   return line;
 }
 
+// One drift from the machine of the fixture and the finding it must give.
+struct Drift {
+  const char* name;
+  std::function<void()> change;
+  const std::wstring& kind;
+  const char* host;    // as written; "" when no host is concerned
+  std::string file;    // relative to the Tomcat home, or "var/..." for the panel's data
+  std::string lineOf;  // the text on the finding's line; "" for line 0
+};
+
+std::wstring slashes(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'\\', L'/');
+  return path;
+}
+
+std::string pathOf(const std::string& file) { return file.starts_with("var/") ? var(file.substr(4)) : home(file); }
+
 class ConsistencyCheck : public TomcatTest {
  protected:
   // a.test with the alias b.test and the started application shop, c.test
@@ -51,6 +70,86 @@ class ConsistencyCheck : public TomcatTest {
     manager.installService(L"c.test", L"admin", L"secret", L"9080", L"9008");
     manager.installVHost(L"c.test", L"");
     manager.startWebApp(L"a.test", L"shop", aliasesFile("b.test"));
+  }
+
+  // Each drift from this machine and the finding it must give.
+  std::vector<Drift> drifts() {
+    const std::string server = home("conf/server.xml");
+    const std::string workers = home("conf/workers.properties");
+    const std::string map = home("conf/uriworkermap.properties");
+    auto remove = [](const std::string& path) { ASSERT_TRUE(std::filesystem::remove(path)) << path; };
+    return {
+        {"worker not listed", [=, this] { edit(workers, ",a_test", ""); }, finding_kind::kWorkerMissing, "a.test",
+         "conf/workers.properties", "worker.list="},
+        {"no workers.properties", [=, this] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
+         "conf/workers.properties", ""},
+        {"worker key",
+         [=, this] {
+           // Blank and comment lines count as lines.
+           edit(workers, "worker.list=", "# hand edit\r\n\r\nworker.list=");
+           edit(workers, "c_test.port=9008", "c_test.port=9009");
+         },
+         finding_kind::kWorkerKeys, "c.test", "conf/workers.properties", "c_test.port="},
+        {"worker without Host", [=, this] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
+         finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
+        {"mount of another host", [=, this] { edit(map, "/b.test/shop=", "/d.test/shop="); },
+         finding_kind::kMountForeignHost, "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
+        {"mount of no worker", [=, this] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
+         finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
+        {"mount missing", [=, this] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing,
+         "a.test", "conf/uriworkermap.properties", ""},
+        {"mounts of no started application", [=, this] { remove(var("hcp-webapps/a.test/shop.war")); },
+         finding_kind::kMountsOrphan, "a.test", "conf/uriworkermap.properties", "/a.test/shop="},
+        {"appBase", [=, this] { edit(server, "c.test\" unpackWARs", "d.test\" unpackWARs"); },
+         finding_kind::kAppBaseForeign, "c.test", "conf/server.xml", "<Host name=\"c.test\""},
+        {"Realm", [=, this] { edit(server, "hcp-users/c.test.xml", "hcp-users/d.test.xml"); },
+         finding_kind::kRealmForeign, "c.test", "conf/server.xml", "hcp-users/d.test.xml"},
+        {"realm file", [=, this] { remove(home("hcp-users/c.test.xml")); }, finding_kind::kHostFilesMissing, "c.test",
+         "hcp-users/c.test.xml", ""},
+        {"directory of no Host", [=, this] { testing_support::makeDirectories(var("hcp-wars/d.test")); },
+         finding_kind::kHostFilesOrphan, "d.test", "var/hcp-wars/d.test", ""},
+        {"archive gone", [=, this] { remove(var("hcp-wars/a.test/shop.war")); }, finding_kind::kLinkArchiveGone,
+         "a.test", "var/hcp-webapps/a.test/shop.war", ""},
+        {"link differs",
+         [=, this] {
+           remove(var("hcp-webapps/a.test/shop.war"));
+           testing_support::writeFile(var("hcp-webapps/a.test/shop.war"), "PK other");
+         },
+         finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
+        {"shutdown port", [=, this] { edit(server, "port=\"-1\"", "port=\"8005\""); },
+         finding_kind::kShutdownPortEnabled, "", "conf/server.xml", "<Server "},
+        {"no HCP Service", [=, this] { edit(server, "<Service name=\"HCP\"", "<Service name=\"HCPX\""); },
+         finding_kind::kServiceMissing, "", "conf/server.xml", "<Server "},
+        {"no AJP Connector", [=, this] { edit(server, "AJP/1.3", "HTTP/1.1"); }, finding_kind::kConnectorMissing, "",
+         "conf/server.xml", "<Service name=\"HCP\""},
+        {"no HTTP Connector", [=, this] { edit(server, "scheme=\"http\"", "protocol=\"AJP/1.3\""); },
+         finding_kind::kConnectorMissing, "", "conf/server.xml", "<Service name=\"HCP\""},
+        {"no HCP Engine", [=, this] { edit(server, "<Engine name=\"HCP\"", "<Engine name=\"hcp\""); },
+         finding_kind::kEngineMissing, "", "conf/server.xml", "<Service name=\"HCP\""},
+        {"two Hosts, one name", [=, this] { edit(server, "<Host name=\"c.test\"", "<Host name=\"A.TEST\""); },
+         finding_kind::kHostDuplicate, "A.TEST", "conf/server.xml", "<Host name=\"A.TEST\""},
+        {"alias twin", [=, this] { edit(server, "<Alias>www.b.test</Alias>", ""); }, finding_kind::kAliasTwinMissing,
+         "a.test", "conf/server.xml", "<Alias>b.test<"},
+        {"alias on two hosts",
+         [=, this] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
+         finding_kind::kAliasDuplicate, "c.test", "conf/server.xml", "<Alias>B.test<"},
+    };
+  }
+
+  // How many findings are that of the drift (the problem aside).
+  size_t findingsOf(const Drift& drift) {
+    const std::string path = pathOf(drift.file);
+    // The display form is the platform's; the provider's paths may use either
+    // separator on Windows.
+    const Finding expected{drift.kind, *drift.host ? display(w(drift.host)) : L"", L"", slashes(w(path)),
+                           drift.lineOf.empty() ? 0 : lineOf(path, drift.lineOf)};
+    size_t matching = 0;
+    for (Finding found : checkConsistency(where())) {
+      found.problem.clear();
+      found.file = slashes(found.file);
+      matching += found == expected;
+    }
+    return matching;
   }
 
   PanelLocations where() {
@@ -83,100 +182,42 @@ TEST_F(ConsistencyCheck, AServerXmlThatIsNotWellFormedFailsWithItsPath) {
             std::wstring::npos);
 }
 
-// One drift from the machine of the fixture and the finding it must give.
-struct Drift {
-  const char* name;
-  std::function<void()> change;
-  const std::wstring& kind;
-  const char* host;    // as written; "" when no host is concerned
-  std::string file;    // relative to the Tomcat home, or "var/..." for the panel's data
-  std::string lineOf;  // the text on the finding's line; "" for line 0
-};
-
-std::wstring slashes(std::wstring path) {
-  std::replace(path.begin(), path.end(), L'\\', L'/');
-  return path;
+TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
+  for (const Drift& drift : drifts()) {
+    SCOPED_TRACE(drift.name);
+    SetUp();
+    drift.change();
+    EXPECT_EQ(findingsOf(drift), 1u) << testing::PrintToString(checkConsistency(where()));
+  }
 }
 
-std::string pathOf(const std::string& file) { return file.starts_with("var/") ? var(file.substr(4)) : home(file); }
-
-TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
-  const std::string server = home("conf/server.xml");
-  const std::string workers = home("conf/workers.properties");
-  const std::string map = home("conf/uriworkermap.properties");
-  auto remove = [](const std::string& path) { ASSERT_TRUE(std::filesystem::remove(path)) << path; };
-  const std::vector<Drift> drifts = {
-      {"worker not listed", [&] { edit(workers, ",a_test", ""); }, finding_kind::kWorkerMissing, "a.test",
-       "conf/workers.properties", "worker.list="},
-      {"no workers.properties", [&] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
-       "conf/workers.properties", ""},
-      {"worker key",
-       [&] {
-         // Blank and comment lines count as lines.
-         edit(workers, "worker.list=", "# hand edit\r\n\r\nworker.list=");
-         edit(workers, "c_test.port=9008", "c_test.port=9009");
-       },
-       finding_kind::kWorkerKeys, "c.test", "conf/workers.properties", "c_test.port="},
-      {"worker without Host", [&] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
-       finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
-      {"mount of another host", [&] { edit(map, "/b.test/shop=", "/d.test/shop="); }, finding_kind::kMountForeignHost,
-       "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
-      {"mount of no worker", [&] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
-       finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
-      {"mount missing", [&] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing, "a.test",
-       "conf/uriworkermap.properties", ""},
-      {"mounts of no started application", [&] { remove(var("hcp-webapps/a.test/shop.war")); },
-       finding_kind::kMountsOrphan, "a.test", "conf/uriworkermap.properties", "/a.test/shop="},
-      {"appBase", [&] { edit(server, "c.test\" unpackWARs", "d.test\" unpackWARs"); }, finding_kind::kAppBaseForeign,
-       "c.test", "conf/server.xml", "<Host name=\"c.test\""},
-      {"Realm", [&] { edit(server, "hcp-users/c.test.xml", "hcp-users/d.test.xml"); }, finding_kind::kRealmForeign,
-       "c.test", "conf/server.xml", "hcp-users/d.test.xml"},
-      {"realm file", [&] { remove(home("hcp-users/c.test.xml")); }, finding_kind::kHostFilesMissing, "c.test",
-       "hcp-users/c.test.xml", ""},
-      {"directory of no Host", [&] { testing_support::makeDirectories(var("hcp-wars/d.test")); },
-       finding_kind::kHostFilesOrphan, "d.test", "var/hcp-wars/d.test", ""},
-      {"archive gone", [&] { remove(var("hcp-wars/a.test/shop.war")); }, finding_kind::kLinkArchiveGone, "a.test",
-       "var/hcp-webapps/a.test/shop.war", ""},
-      {"link differs",
-       [&] {
-         remove(var("hcp-webapps/a.test/shop.war"));
-         testing_support::writeFile(var("hcp-webapps/a.test/shop.war"), "PK other");
-       },
-       finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
-      {"shutdown port", [&] { edit(server, "port=\"-1\"", "port=\"8005\""); }, finding_kind::kShutdownPortEnabled, "",
-       "conf/server.xml", "<Server "},
-      {"no HCP Service", [&] { edit(server, "<Service name=\"HCP\"", "<Service name=\"HCPX\""); },
-       finding_kind::kServiceMissing, "", "conf/server.xml", "<Server "},
-      {"no AJP Connector", [&] { edit(server, "AJP/1.3", "HTTP/1.1"); }, finding_kind::kConnectorMissing, "",
-       "conf/server.xml", "<Service name=\"HCP\""},
-      {"no HTTP Connector", [&] { edit(server, "scheme=\"http\"", "protocol=\"AJP/1.3\""); },
-       finding_kind::kConnectorMissing, "", "conf/server.xml", "<Service name=\"HCP\""},
-      {"no HCP Engine", [&] { edit(server, "<Engine name=\"HCP\"", "<Engine name=\"hcp\""); },
-       finding_kind::kEngineMissing, "", "conf/server.xml", "<Service name=\"HCP\""},
-      {"two Hosts, one name", [&] { edit(server, "<Host name=\"c.test\"", "<Host name=\"A.TEST\""); },
-       finding_kind::kHostDuplicate, "A.TEST", "conf/server.xml", "<Host name=\"A.TEST\""},
-      {"alias twin", [&] { edit(server, "<Alias>www.b.test</Alias>", ""); }, finding_kind::kAliasTwinMissing, "a.test",
-       "conf/server.xml", "<Alias>b.test<"},
-      {"alias on two hosts",
-       [&] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
-       finding_kind::kAliasDuplicate, "c.test", "conf/server.xml", "<Alias>B.test<"},
-  };
-  for (const Drift& drift : drifts) {
+// --fix repairs these kinds and leaves the rest, and the files and
+// directories they name, as they are; it creates no missing property file.
+TEST_F(ConsistencyCheck, FixRepairsWhatItMayAndLeavesTheRest) {
+  namespace kind = finding_kind;
+  const std::set<std::wstring> repairable = {kind::kWorkerMissing,      kind::kWorkerOrphan,     kind::kWorkerKeys,
+                                             kind::kMountUnknownWorker, kind::kMountForeignHost, kind::kMountsOrphan,
+                                             kind::kMountsMissing,      kind::kAliasTwinMissing, kind::kLinkDiffers};
+  for (const Drift& drift : drifts()) {
     SCOPED_TRACE(drift.name);
     SetUp();
     drift.change();
     const std::string path = pathOf(drift.file);
-    // The display form is the platform's; the provider's paths may use either
-    // separator on Windows.
-    const Finding expected{drift.kind, *drift.host ? display(w(drift.host)) : L"", L"", slashes(w(path)),
-                           drift.lineOf.empty() ? 0 : lineOf(path, drift.lineOf)};
-    size_t matching = 0;
-    for (Finding found : checkConsistency(where())) {
-      found.problem.clear();
-      found.file = slashes(found.file);
-      matching += found == expected;
+    const bool existed = testing_support::pathExists(path);
+    const std::string before = std::filesystem::is_regular_file(path) ? readFile(path) : "";
+    const std::vector<Repair> repairs = repairConsistency(manager, where());
+    if (repairable.count(drift.kind) && existed) {
+      EXPECT_FALSE(repairs.empty());
+      EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+      continue;
     }
-    EXPECT_EQ(matching, 1u) << testing::PrintToString(checkConsistency(where()));
+    // Its line in server.xml or a property file is where it was; any other
+    // file or directory is untouched.
+    EXPECT_EQ(findingsOf(drift), 1u);
+    EXPECT_EQ(testing_support::pathExists(path), existed);
+    if (!drift.file.starts_with("conf/") && std::filesystem::is_regular_file(path)) {
+      EXPECT_EQ(readFile(path), before);
+    }
   }
 }
 
