@@ -91,8 +91,27 @@ TEST(HcpcheckCli, DriftGivesOneLinePerFindingWithKindHostFileAndLine) {
       << json.out;
 }
 
+TEST(HcpcheckCli, FixRepairsPrintsWhatItDidAndLeavesAConsistentMachine) {
+  PanelMachine machine;
+  setUpPanel(machine);
+  const std::string workers = readFile(machine.workersPath()), mounts = readFile(machine.uriMapPath());
+  writeFile(machine.workersPath(), workers.substr(0, workers.find("worker.h_test.")));
+  writeFile(machine.uriMapPath(), mounts + "/h.test/Gone=h_test\r\n");
+
+  ProcessResult fix = hcpcheck({"--fix"});
+  EXPECT_EQ(fix.exitCode, 0) << fix.out;
+  EXPECT_EQ(lineStarting(fix.out, "fixed: mounts-orphan: h.test: "),
+            "fixed: mounts-orphan: h.test: dropped the mount /h.test/Gone");
+  EXPECT_NE(lineStarting(fix.out, "fixed: worker-missing: h.test: "), "") << fix.out;
+  EXPECT_EQ(cli::countOf(fix.out, "\n"), 2u) << fix.out;
+  EXPECT_EQ(readFile(machine.workersPath()), workers);
+  EXPECT_EQ(readFile(machine.uriMapPath()), mounts);
+  EXPECT_EQ(hcpcheck().exitCode, 0);
+  EXPECT_EQ(hcpcheck({"--format=json", "--fix"}).out, "{\"consistent\":true,\"findings\":[],\"fixed\":[]}\n");
+}
+
 TEST(HcpcheckCli, AnUnknownArgumentIsAUsageErrorAndHelpIsNot) {
-  for (const std::string arg : {"--fix", "--format=xml", "-format=json"}) {
+  for (const std::string arg : {"--fix=all", "--format=xml", "-format=json"}) {
     ProcessResult result = hcpcheck({arg});
     EXPECT_EQ(result.exitCode, 2) << arg;
     EXPECT_EQ(result.out, "") << arg;
