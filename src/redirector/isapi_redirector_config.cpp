@@ -171,16 +171,7 @@ void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, con
   checkRedirectorName(RedirectorName::Host, hostName, kFunction);
   checkAliases(aliases, kFunction);
   checkRedirectorName(RedirectorName::WebApp, appName, kFunction);
-  if (!fileExist(uriWorkerMapPath_)) return;
-  const std::vector<std::string> keyList = webAppMountKeys(hostName, aliases, appName);
-  const std::unordered_set<std::string_view> keys(keyList.begin(), keyList.end());
-
-  PropertyFile file;
-  file.load(uriWorkerMapPath_);
-  file.walkKeysStartingWith(
-      std::vector<std::string_view>(keyList.begin(), keyList.end()),
-      [&](std::string_view key) { return keys.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
-  file.save(uriWorkerMapPath_);
+  removeMounts(webAppMountKeys(hostName, aliases, appName));
 }
 
 void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases) {
