@@ -167,7 +167,7 @@ adjust_settings() {
 
 test_zip() {
   local zip
-  zip=$(scripts/package.sh --zip)
+  zip=$(scripts/package.sh --zip 2>"$work/package.log") || { cat "$work/package.log"; fail "scripts/package.sh failed"; }
   version=$(basename "$zip" | sed -E 's/^wcadmin-(.*)-win64\.zip$/\1/')
   bin=$work/unpacked
   mkdir -p "$bin"
@@ -193,6 +193,7 @@ test_zip() {
   ! grep -q '^"[^"]*"="C:' "$settings" || fail "settings-example.reg has paths the test does not adjust: $(grep '="C:' "$settings")"
   scripts/sandbox.sh up "$root" "$bin" --windows --settings "$settings" --watch $$ >/dev/null
   smoke
+  echo "test-package.sh: $(basename "$zip") holds the seven programs and its README and settings, imports only system DLLs"
 }
 
 if [[ $mode == --deb ]]; then test_deb; else test_zip; fi
