@@ -82,7 +82,8 @@ root_files() {
 test_deb() {
   local deb
   deb=$(scripts/package.sh --deb 2>"$work/package.log") || { cat "$work/package.log"; fail "scripts/package.sh failed"; }
-  scripts/setup.sh lintian >/dev/null
+  source scripts/lib/packages.sh
+  ensure_packages lintian
   local tags status=0
   tags=$(lintian --fail-on error "$deb" 2>&1) || status=$?
   tags=$(grep -v '^running with root privileges' <<<"$tags" || true)
