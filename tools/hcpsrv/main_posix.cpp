@@ -7,7 +7,7 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: hcpsrv [--help]\n"
+    "Usage: hcpsrv [--help | --version]\n"
     "\n"
     "Runs the panel's management service in the foreground until it receives\n"
     "SIGTERM or SIGINT (Ctrl+C).\n"
@@ -19,6 +19,8 @@ const char kUsage[] =
     "strings (PRODUCT_ROOT_D, PRODUCT_DATA_D or any other string value of that\n"
     "key) from the settings store; unknown values and commands get an error\n"
     "reply.\n"
+    "\n"
+    "--version prints \"hcpsrv <version>\".\n"
     "\n"
     "Exit codes: 0 after a signal, 1 when the pipe cannot be served.\n";
 

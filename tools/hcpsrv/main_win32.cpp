@@ -6,7 +6,7 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: hcpsrv [--help]\n"
+    "Usage: hcpsrv [--help | --version]\n"
     "\n"
     "Runs the panel's management service in the foreground until Ctrl+C,\n"
     "Ctrl+Break or the console closes.\n"
@@ -17,6 +17,8 @@ const char kUsage[] =
     "configuration strings (PRODUCT_ROOT_D, PRODUCT_DATA_D or any other string\n"
     "value of that key) from the registry; unknown values and commands get an\n"
     "error reply.\n"
+    "\n"
+    "--version prints \"hcpsrv <version>\".\n"
     "\n"
     "Exit codes: 0 after a stop request, 1 when the pipe cannot be served.\n";
 
