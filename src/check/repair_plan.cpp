@@ -39,6 +39,19 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
   std::unordered_map<std::wstring, std::vector<std::wstring>> twinsOf;  // by host as written
   std::unordered_map<std::string, std::string> present;                 // mount key -> worker
   for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
+  std::unordered_set<std::wstring> hostWorkers;
+  for (const HostEntry& host : snapshot.hosts) hostWorkers.insert(workerName(host.name));
+  // The orphan workers by the line of their finding: several share the line
+  // of worker.list when that is all that is left of them.
+  std::unordered_map<size_t, std::vector<std::wstring>> orphansAt;
+  for (const auto& [worker, lines] : workers.workers) {
+    // removeWorker addresses a worker by its host's name: one without a dot.
+    if (hostWorkers.count(worker) || workers.installWorkers.count(worker) || workerName(worker) != worker ||
+        worker.find_first_of(L",/") != worker.npos)
+      continue;
+    orphansAt[lines.firstLine()].push_back(worker);
+  }
+  std::unordered_set<std::wstring> workersDropped;
 
   for (const Finding& f : findings) {
     const HostEntry* host = hostOf(snapshot, f);
@@ -47,17 +60,18 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       plan.workersToWrite.push_back(host->name);
       plan.repairs.push_back({f.kind, f.host, L"wrote the worker " + workerName(host->name) + L" anew"});
     } else if (f.kind == kind::kWorkerOrphan) {
-      for (const auto& [worker, lines] : workers.workers) {
-        // removeWorker addresses a worker by its host's name: one without a dot.
-        if (lines.firstLine() != f.line || workerName(worker) != worker || worker.find_first_of(L",/") != worker.npos)
-          continue;
+      for (const std::wstring& worker : orphansAt[f.line]) {
+        if (!workersDropped.insert(worker).second) continue;
         plan.workersToDrop.push_back(worker);
         plan.repairs.push_back({f.kind, f.host, L"dropped the worker " + worker});
       }
     } else if (f.kind == kind::kMountUnknownWorker || f.kind == kind::kMountForeignHost ||
                f.kind == kind::kMountsOrphan) {
       const PropertyEntry* entry = entryAt(snapshot.mounts, f.line);
-      if (!entry) continue;
+      // A mount of a Host's missing worker stays: the worker is written again.
+      if (!entry ||
+          (f.kind == kind::kMountUnknownWorker && snapshot.workers.exists && hostWorkers.count(wstr(entry->value))))
+        continue;
       // A mount of an alias whose twin comes back stays.
       if (host && f.kind == kind::kMountForeignHost) {
         const std::vector<std::wstring>& twins = twinsOf[host->name];

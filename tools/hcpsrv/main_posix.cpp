@@ -1,9 +1,8 @@
 // hcpsrv's entry on POSIX: arguments arrive as UTF-8.
 
-#include <signal.h>
-
 #include "base/text/convert.h"
 #include "hcpsrv_tool.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -28,12 +27,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A stop signal waits until the stop request takes it (stop_request_posix.cpp).
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  StopRequest::holdUntilHandled();
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));
   return runHcpsrv(args, kUsage);

@@ -1,6 +1,7 @@
 // hcpsrv's entry on Windows: wide arguments.
 
 #include "hcpsrv_tool.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -24,5 +25,6 @@ const char kUsage[] =
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  StopRequest::holdUntilHandled();
   return runHcpsrv(std::vector<std::wstring>(argc > 0 ? argv + 1 : argv, argv + argc), kUsage);
 }
