@@ -20,7 +20,8 @@ const char kUsage[] =
     "\n"
     "--version prints \"hcpsrv <version>\".\n"
     "\n"
-    "Exit codes: 0 after a stop request, 1 when the pipe cannot be served.\n";
+    "Exit codes: 0 after a stop request, 1 when the pipe cannot be served or for an\n"
+    "unknown argument.\n";
 
 }  // namespace
 
