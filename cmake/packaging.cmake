@@ -34,13 +34,18 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
 else()
-  # Everything under /usr/lib/wcadmin, off the search path (the panel runs
-  # the programs by their full names): wcadmin and cleanrun find the service
+  # Everything under /usr/lib/wcadmin: wcadmin and cleanrun find the service
   # host in the directory of their own file, and the default settings name the
-  # provider there.
+  # provider there. The commands an administrator types are linked into
+  # /usr/sbin.
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   install(TARGETS ${WC_PACKAGED_PROGRAMS} tomcatprovider RUNTIME DESTINATION lib/wcadmin LIBRARY DESTINATION lib/wcadmin)
   set(generated ${CMAKE_BINARY_DIR}/packaging)
+  file(MAKE_DIRECTORY ${generated}/sbin)
+  foreach(command wcadmin hcpcheck hcpreg)
+    file(CREATE_LINK ../lib/wcadmin/${command} ${generated}/sbin/${command} SYMBOLIC)
+    install(FILES ${generated}/sbin/${command} DESTINATION sbin)
+  endforeach()
   install(FILES packaging/systemd/hcpsrv.service DESTINATION lib/systemd/system)
 
   # Manual pages and the changelog, compressed as Debian wants them: gzip -9n
