@@ -122,6 +122,9 @@ test_deb() {
   diff "$work/package-files" "$work/installed" >&2 || fail "the install added other files than the package's (above)"
 
   bin=$root/usr/lib/wcadmin
+  for program in wcadmin hcpcheck hcpreg; do
+    [[ $(readlink -f "$root/usr/sbin/$program") == "$bin/$program" ]] || fail "/usr/sbin/$program is no link to $bin/$program"
+  done
   scripts/sandbox.sh up "$root" "$bin" --watch $$ >/dev/null
   export HCP_SYSTEM_ROOT=$root
   smoke
