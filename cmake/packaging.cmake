@@ -31,6 +31,8 @@ if(WIN32)
   install(TARGETS ${WC_PACKAGED_PROGRAMS} tomcatprovider RUNTIME DESTINATION . ARCHIVE DESTINATION lib
           EXCLUDE_FROM_ALL)
   install(FILES packaging/windows/README.txt packaging/windows/settings-example.reg DESTINATION . OPTIONAL)
+  # pugixml is linked into the programs: its licence asks for its notice.
+  install(FILES ${WC_PUGIXML_SOURCE_DIR}/LICENSE.md DESTINATION . RENAME pugixml-LICENSE.md)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
 else()

@@ -177,7 +177,7 @@ test_zip() {
   mkdir -p "$bin"
   (cd "$bin" && cmake -E tar xf "$zip")
   bin=$(echo "$bin"/wcadmin-*)
-  local expected="README.txt cleanrun.exe hcpcheck.exe hcpreg.exe hcpsrv.exe hcpsvc.exe settings-example.reg tomcatprovider.dll wcadmin.exe"
+  local expected="README.txt cleanrun.exe hcpcheck.exe hcpreg.exe hcpsrv.exe hcpsvc.exe pugixml-LICENSE.md settings-example.reg tomcatprovider.dll wcadmin.exe"
   [[ $(ls "$bin" | sort | xargs) == "$expected" ]] || fail "the archive holds $(ls "$bin" | xargs), not $expected"
   # Windows 7 has every DLL the programs import: the mingw runtime is linked in.
   local system_dlls=" advapi32 dbghelp kernel32 msvcrt netapi32 normaliz ole32 oleaut32 psapi rstrtmgr shlwapi user32 userenv ws2_32 "
