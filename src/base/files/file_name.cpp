@@ -56,6 +56,32 @@ std::wstring canonical(const std::wstring& path) {
   return result;
 }
 
+// Whether canonical() gives `path` back as it is: its root in stored form,
+// then names other than "." and "..", each after one platform separator.
+bool isCanonical(std::wstring_view path, size_t rootLength) {
+  const std::wstring_view root = path.substr(0, rootLength);
+  if (!root.empty() && root.back() != pathSeparator()) return false;
+  for (wchar_t c : root) {
+    if (isPathSeparator(c) && c != pathSeparator()) return false;
+  }
+  for (size_t start = rootLength; start < path.size();) {
+    size_t end = start;
+    while (end < path.size() && !isPathSeparator(path[end])) ++end;
+    const std::wstring_view segment = path.substr(start, end - start);
+    if (segment.empty() || segment == L"." || segment == L"..") return false;
+    if (end == path.size()) break;
+    if (path[end] != pathSeparator() || end + 1 == path.size()) return false;
+    start = end + 1;
+  }
+  return !path.empty();
+}
+
+// One name that adds one segment to a path.
+bool isPlainName(const std::wstring& name) {
+  if (name.empty() || name == L"." || name == L".." || pathRootLength(name) > 0) return false;
+  return std::none_of(name.begin(), name.end(), [](wchar_t c) { return isPathSeparator(c); });
+}
+
 }  // namespace
 
 bool isPathSeparator(wchar_t c) { return c == L'/' || c == pathSeparator(); }
@@ -63,6 +89,19 @@ bool isPathSeparator(wchar_t c) { return c == L'/' || c == pathSeparator(); }
 std::wstring VFileName::combine(const std::wstring& directory, const std::wstring& name) {
   if (directory.find(L'\0') != std::wstring::npos || name.find(L'\0') != std::wstring::npos) {
     combineFailed(directory, name, kInvalidArgument);
+  }
+  // The common join, a name to a path in stored form, needs no new
+  // canonical form: the commands join thousands of host paths.
+  if (isPlainName(name) && isCanonical(directory, pathRootLength(directory))) {
+    std::wstring joined;
+    joined.reserve(directory.size() + 1 + name.size());
+    joined = directory;
+    if (joined.back() != pathSeparator()) joined += pathSeparator();
+    joined += name;
+    if (pathRootLength(joined) == pathRootLength(directory)) {
+      if (joined.size() > kMaxPathLength) combineFailed(directory, name, kNameTooLong);
+      return joined;
+    }
   }
   std::wstring joined;
   if (name.empty()) {
