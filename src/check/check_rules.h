@@ -23,4 +23,4 @@ void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out)
 
 // Whether the alias of the host wants a "www." twin the host lacks: it is no
 // twin itself (of the host or of another alias) and has none.
-bool lacksTwin(const HostEntry& host, const std::wstring& alias);
+bool lacksTwin(const HostEntry& host, const NameAt& alias);

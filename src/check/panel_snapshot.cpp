@@ -1,23 +1,26 @@
 #include "check/panel_snapshot.h"
 
 #include "base/files/file_exist.h"
+#include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
 #include "check/started_apps.h"
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
-#include "redirector/text_lines_io.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace {
 
-HostEntry hostEntryOf(const XmlElement& host) {
+HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBases) {
   HostEntry entry;
   entry.name = vxmlGetAttribute(host, L"name", L"");
+  entry.key = nameKey(entry.name);
   entry.display = display(entry.name);
+  // As vhostPaths joins it, from hcp-webapps joined once.
+  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
   entry.line = vxmlSourceLine(host);
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
   if (XmlElement realm = TomcatManager::findRealm(host); !realm.empty()) {
@@ -29,7 +32,9 @@ HostEntry hostEntryOf(const XmlElement& host) {
     XmlNode child = children.item(i);
     if (!vxmlIsNodeOfType(child, NODE_ELEMENT, L"Alias")) continue;
     XmlElement alias(child);
-    entry.aliases.push_back({vxmlGetNodeValue(alias.firstChild(), L""), vxmlSourceLine(alias)});
+    std::wstring name = vxmlGetNodeValue(alias.firstChild(), L"");
+    std::wstring key = nameKey(name);
+    entry.aliases.push_back({std::move(name), vxmlSourceLine(alias), std::move(key)});
   }
   return entry;
 }
@@ -42,9 +47,8 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   PropertyLines read;
   if (!fileExist(path)) return read;
   read.exists = true;
-  LoadedText loaded;
-  readTextFile(path, loaded, "checkConsistency");
-  const std::string_view text = loaded.view();
+  readTextFile(path, read.text, "checkConsistency");
+  const std::string_view text = read.text.view();
   size_t number = 1;
   size_t counted = 0;  // the breaks before this offset are in `number`
   auto onLine = [&](size_t begin, size_t end) {
@@ -52,8 +56,12 @@ PropertyLines readPropertyLines(const std::wstring& path) {
       if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++number;
     }
     counted = end;
-    PropertyLine line(text.substr(begin, end - begin));
-    if (!line.key.empty()) read.entries.push_back({std::move(line.key), std::move(line.value), number});
+    // The key and value that PropertyLine parses, in place.
+    const std::string_view line = text.substr(begin, end - begin);
+    const std::string_view key = PropertyLine::keyOf(line);
+    if (key.empty()) return;
+    const bool hasValue = line[key.size()] == '=';
+    read.entries.push_back({key, hasValue ? line.substr(key.size() + 1) : std::string_view(), number});
   };
   LineCutter cutter;
   cutter.feed(text, onLine);
@@ -61,8 +69,12 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   return read;
 }
 
+// The names in a panel directory, in no order: the rules look names up.
 DirectoryEntries directoryEntries(const std::wstring& path) {
-  DirectoryEntries entries{path, entriesOf(path, L"*"), {}};
+  DirectoryEntries entries{path, {}, {}};
+  if (!directoryExist(path)) return entries;
+  for (FoundName& found : findFileNames(path, L"*", NameOrder::AsListed))
+    entries.names.push_back(std::move(found.name));
   entries.has.insert(entries.names.begin(), entries.names.end());
   return entries;
 }
@@ -79,32 +91,35 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
   if (!snapshot.service.empty()) snapshot.serviceLine = vxmlSourceLine(snapshot.service);
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
+  const std::wstring applicationBases = join(where.varTomcat, {L"hcp-webapps"});
   if (!snapshot.engine.empty()) {
     XmlNodeList children = snapshot.engine.childNodes();
     for (int32_t i = 0; i < children.length(); ++i) {
       XmlNode child = children.item(i);
-      if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Host")) snapshot.hosts.push_back(hostEntryOf(XmlElement(child)));
+      if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Host"))
+        snapshot.hosts.push_back(hostEntryOf(XmlElement(child), applicationBases));
     }
   }
   snapshot.realmFiles = directoryEntries(join(where.tomcatHome, {L"hcp-users"}));
-  snapshot.appBases = directoryEntries(join(where.varTomcat, {L"hcp-webapps"}));
+  snapshot.appBases = directoryEntries(applicationBases);
   snapshot.archives = directoryEntries(join(where.varTomcat, {L"hcp-wars"}));
   const std::unordered_set<std::wstring> leaving = pathsLeaving(where);
   for (HostEntry& host : snapshot.hosts) {
-    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(where, host.name, leaving);
+    // hcp-webapps' listing answers for the host's directory: one listing of
+    // it only where it is.
+    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(host.applicationBase, leaving);
   }
   snapshot.workers = readPropertyLines(where.workers);
   snapshot.mounts = readPropertyLines(where.uriWorkerMap);
   return snapshot;
 }
 
-std::vector<std::wstring> entriesOf(const std::wstring& directory, const std::wstring& pattern) {
-  std::vector<std::wstring> names;
-  if (!directoryExist(directory)) return names;
-  for (FoundName& found : findFileNames(directory, pattern)) {
-    if (found.name != L"." && found.name != L"..") names.push_back(std::move(found.name));
+std::wstring nameKey(const std::wstring& name) {
+  // Names are mostly ASCII, lower-cased here without a call per character.
+  std::wstring key(name);
+  for (wchar_t& c : key) {
+    if (c >= 0x80) return lowerCase(name);
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + (L'a' - L'A'));
   }
-  return names;
+  return key;
 }
-
-std::wstring nameKey(const std::wstring& name) { return lowerCase(name); }

@@ -6,27 +6,32 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "base/xml/xml_dom.h"
 #include "check/consistency_check.h"
+#include "redirector/text_lines_io.h"
 
 struct NameAt {
   std::wstring name;
   size_t line = 0;
+  std::wstring key;  // nameKey(name)
 };
 
 // A Host of the HCP Engine.
 struct HostEntry {
   std::wstring name;  // as written
+  std::wstring key;   // nameKey(name)
   std::wstring display;
   size_t line = 0;
   std::optional<std::wstring> appBase;
   std::optional<std::wstring> realmPathname;  // of its first Realm
   size_t realmLine = 0;                       // the Realm's line; 0 without one
   std::vector<NameAt> aliases;                // the texts of its Alias elements
+  std::wstring applicationBase;               // hcp-webapps/<name>, the appBase the panel writes
   std::vector<std::wstring> started;          // its started applications (see started_apps.h)
 };
 
@@ -41,13 +46,14 @@ struct DirectoryEntries {
 // and parses its lines; its line as an editor counts it. Lines without a key
 // are not kept.
 struct PropertyEntry {
-  std::string key;
-  std::string value;
+  std::string_view key;  // in the text of its PropertyLines
+  std::string_view value;
   size_t line = 0;
 };
 
 struct PropertyLines {
   bool exists = false;
+  LoadedText text;  // the file's bytes, which the entries view
   std::vector<PropertyEntry> entries;
 };
 
@@ -72,10 +78,6 @@ struct PanelSnapshot {
 // be read or server.xml is not well-formed. A property file that does not
 // exist is recorded as missing.
 PanelSnapshot readPanelSnapshot(const PanelLocations& where);
-
-// The names of the entries of a directory that match `pattern`; none when the
-// directory does not exist.
-std::vector<std::wstring> entriesOf(const std::wstring& directory, const std::wstring& pattern);
 
 // Host names compare as Tomcat and the name system compare them: ignoring
 // letter case. The key of a name for the lookups of the rules.

@@ -1,17 +1,25 @@
 #include "check/started_apps.h"
 
+#include "base/errors/os_error.h"
+#include "base/files/file_name.h"
+#include "base/files/find_file_names.h"
 #include "base/removal/removal_storage.h"
-#include "check/panel_snapshot.h"
-#include "tomcat/panel_paths.h"
 
-std::vector<std::wstring> startedApplications(const PanelLocations& where, const std::wstring& host,
+std::vector<std::wstring> startedApplications(const std::wstring& applicationBase,
                                               const std::unordered_set<std::wstring>& leaving) {
-  const std::wstring applicationBase = vhostPaths(where.varTomcat, where.tomcatHome, host)[0];
+  std::vector<FoundName> links;
+  try {
+    links = findFileNames(applicationBase, L"*.war");
+  } catch (const VPathNotFoundException&) {
+    return {};  // removed since hcp-webapps was listed
+  }
   std::vector<std::wstring> applications;
-  for (std::wstring& name : entriesOf(applicationBase, L"*.war")) {
-    name.resize(name.size() - 4);
-    if (leaving.count(webAppPaths(where.varTomcat, host, name).startedLink)) continue;
-    applications.push_back(std::move(name));
+  for (FoundName& link : links) {
+    std::wstring& application = link.name;
+    application.resize(application.size() - 4);
+    // The link as the commands name it ("A.WAR" matches the pattern as well).
+    if (!leaving.empty() && leaving.count(VFileName::combine(applicationBase, application + L".war"))) continue;
+    applications.push_back(std::move(application));
   }
   return applications;
 }

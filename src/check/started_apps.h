@@ -8,7 +8,8 @@
 
 #include "check/consistency_check.h"
 
-std::vector<std::wstring> startedApplications(const PanelLocations& where, const std::wstring& host,
+// In the order of their names; none when the application base is gone.
+std::vector<std::wstring> startedApplications(const std::wstring& applicationBase,
                                               const std::unordered_set<std::wstring>& leaving);
 
 // The paths registered in the removal storage (none without one).

@@ -58,28 +58,26 @@ std::wstring canonical(const std::wstring& path) {
 
 // Whether canonical() gives `path` back as it is: its root in stored form,
 // then names other than "." and "..", each after one platform separator.
-bool isCanonical(std::wstring_view path, size_t rootLength) {
+bool isCanonical(std::wstring_view path, size_t rootLength, wchar_t separator) {
   const std::wstring_view root = path.substr(0, rootLength);
-  if (!root.empty() && root.back() != pathSeparator()) return false;
-  for (wchar_t c : root) {
-    if (isPathSeparator(c) && c != pathSeparator()) return false;
-  }
+  if (!root.empty() && root.back() != separator) return false;
+  if (separator != L'/' && root.find(L'/') != std::wstring_view::npos) return false;
   for (size_t start = rootLength; start < path.size();) {
     size_t end = start;
-    while (end < path.size() && !isPathSeparator(path[end])) ++end;
+    while (end < path.size() && path[end] != separator && path[end] != L'/') ++end;
     const std::wstring_view segment = path.substr(start, end - start);
     if (segment.empty() || segment == L"." || segment == L"..") return false;
     if (end == path.size()) break;
-    if (path[end] != pathSeparator() || end + 1 == path.size()) return false;
+    if (path[end] != separator || end + 1 == path.size()) return false;
     start = end + 1;
   }
   return !path.empty();
 }
 
 // One name that adds one segment to a path.
-bool isPlainName(const std::wstring& name) {
+bool isPlainName(const std::wstring& name, wchar_t separator) {
   if (name.empty() || name == L"." || name == L".." || pathRootLength(name) > 0) return false;
-  return std::none_of(name.begin(), name.end(), [](wchar_t c) { return isPathSeparator(c); });
+  return std::none_of(name.begin(), name.end(), [separator](wchar_t c) { return c == separator || c == L'/'; });
 }
 
 }  // namespace
@@ -92,11 +90,12 @@ std::wstring VFileName::combine(const std::wstring& directory, const std::wstrin
   }
   // The common join, a name to a path in stored form, needs no new
   // canonical form: the commands join thousands of host paths.
-  if (isPlainName(name) && isCanonical(directory, pathRootLength(directory))) {
+  const wchar_t separator = pathSeparator();
+  if (isPlainName(name, separator) && isCanonical(directory, pathRootLength(directory), separator)) {
     std::wstring joined;
     joined.reserve(directory.size() + 1 + name.size());
     joined = directory;
-    if (joined.back() != pathSeparator()) joined += pathSeparator();
+    if (joined.back() != separator) joined += separator;
     joined += name;
     if (pathRootLength(joined) == pathRootLength(directory)) {
       if (joined.size() > kMaxPathLength) combineFailed(directory, name, kNameTooLong);

@@ -29,10 +29,17 @@ bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
   return p == pattern.size();
 }
 
-std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern) {
+std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern, NameOrder order) {
   std::vector<DirectoryEntry> entries;
   if (uint32_t error = FileSystem::current().listDirectory(directory, entries)) {
     throwOsError(L"List directory '" + directory + L"'", error, VCALLPOINT(L"", "findFileNames"));
+  }
+  if (order == NameOrder::AsListed) {
+    std::vector<FoundName> found;
+    for (DirectoryEntry& entry : entries) {
+      if (matchesWildcard(entry.name, pattern)) found.push_back({std::move(entry.name), entry.directory});
+    }
+    return found;
   }
   // Each name lower-cased once, not once per comparison: the panel's
   // directories hold an entry per host.
