@@ -8,8 +8,9 @@ std::vector<Finding> checkConsistency(const PanelLocations& where) {
   const PanelSnapshot snapshot = readPanelSnapshot(where);
   std::vector<Finding> findings;
   checkService(snapshot, findings);
-  checkWorkers(snapshot, findings);
-  checkMounts(snapshot, findings);
+  const WorkerTable workers = workerTableOf(snapshot.workers);
+  checkWorkers(snapshot, workers, findings);
+  checkMounts(snapshot, workers, findings);
   checkNames(snapshot, findings);
   checkPaths(snapshot, findings);
   checkStartedLinks(snapshot, findings);

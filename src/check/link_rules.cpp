@@ -8,6 +8,7 @@
 #include "base/files/same_file.h"
 #include "base/files/whole_file.h"
 #include "check/check_rules.h"
+#include "check/parallel_for.h"
 
 namespace {
 
@@ -24,8 +25,10 @@ bool holdsArchive(const std::wstring& link, const std::wstring& archive, const F
 }  // namespace
 
 void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
-  for (const HostEntry& host : snapshot.hosts) {
-    if (host.started.empty()) continue;
+  std::vector<std::vector<Finding>> found(snapshot.hosts.size());
+  parallelFor(snapshot.hosts.size(), [&](size_t i) {
+    const HostEntry& host = snapshot.hosts[i];
+    if (host.started.empty()) return;
     // The paths of webAppPaths, from hcp-wars and hcp-webapps joined once.
     const std::wstring archives = VFileName::combine(snapshot.archives.path, host.name);
     for (const std::wstring& application : host.started) {
@@ -33,13 +36,16 @@ void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out)
       const std::wstring archive = VFileName::combine(archives, application + L".war");
       const std::optional<FileIdentity> stored = fileIdentity(archive);
       if (!stored) {
-        out.push_back({finding_kind::kLinkArchiveGone, host.display,
-                       L"The started application " + application + L" has no archive " + archive, link, 0});
+        found[i].push_back({finding_kind::kLinkArchiveGone, host.display,
+                            L"The started application " + application + L" has no archive " + archive, link, 0});
       } else if (!holdsArchive(link, archive, *stored)) {
-        out.push_back({finding_kind::kLinkDiffers, host.display,
-                       L"The started application " + application + L" is neither a link to nor a copy of " + archive,
-                       link, 0});
+        found[i].push_back(
+            {finding_kind::kLinkDiffers, host.display,
+             L"The started application " + application + L" is neither a link to nor a copy of " + archive, link, 0});
       }
     }
+  });
+  for (std::vector<Finding>& findings : found) {
+    for (Finding& finding : findings) out.push_back(std::move(finding));
   }
 }

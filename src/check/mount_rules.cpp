@@ -55,24 +55,29 @@ struct HostMounts {
   }
 };
 
+// mountName() of a host or alias name whose key (nameKey) is known: an
+// ASCII key is the name lower-cased already.
+std::string mountFormOf(const std::wstring& name, const std::wstring& key) {
+  return isAscii(key) ? std::string(key.begin(), key.end()) : mountName(name);
+}
+
 // The hosts that need a mount name, with its place in their names.
 using MountNameIndex = std::unordered_map<std::string_view, std::vector<std::pair<HostMounts*, size_t>>>;
 
 }  // namespace
 
-void checkMounts(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
+void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.uriWorkerMap;
-  const WorkerTable workers = workerTableOf(snapshot.workers);
   std::unordered_map<std::wstring, HostMounts> byWorker;
   MountNameIndex byName;
   for (const HostEntry& host : snapshot.hosts) {
     HostMounts& mounts = byWorker[workerName(host.name)];
     if (mounts.host) continue;  // a second Host of that name is reported as such
     mounts.host = &host;
-    mounts.names.push_back(mountName(host.name));
-    for (const NameAt& alias : host.aliases) mounts.names.push_back(mountName(alias.name));
-    for (const std::wstring& application : host.started) mounts.started.push_back(cstr(application));
-    mounts.worker = cstr(workerName(host.name));
+    mounts.names.push_back(mountFormOf(host.name, host.key));
+    for (const NameAt& alias : host.aliases) mounts.names.push_back(mountFormOf(alias.name, alias.key));
+    for (const std::wstring& application : host.started) mounts.started.push_back(ansiOf(application));
+    mounts.worker = ansiOf(workerName(host.name));
     mounts.keys.assign(mounts.started.size() * mounts.names.size() * 2, kNoLine);
     mounts.byWholeKeys = std::any_of(mounts.names.begin(), mounts.names.end(),
                                      [](const std::string& name) { return name.find('/') != std::string::npos; });
@@ -94,9 +99,13 @@ void checkMounts(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   bool known = false;
   bool first = true;
   std::wstring worker;
+  // Likewise the two lines of a name ("/name/app", "/name/app/*").
+  std::string_view lastName;
+  size_t at = 0;
   for (const PropertyEntry& entry : snapshot.mounts.entries) {
     const std::string_view prefix = mountNameOf(entry.key);
     if (prefix.empty()) continue;
+    const std::string_view name = prefix.substr(1, prefix.size() - 2);
     if (first || entry.value != lastValue) {
       worker = wstr(entry.value);
       known = workers.exists(worker);
@@ -104,11 +113,12 @@ void checkMounts(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
       owner = found == byWorker.end() ? nullptr : &found->second;
       lastValue = entry.value;
       first = false;
+      lastName = {};
     }
-    const std::string_view name = prefix.substr(1, prefix.size() - 2);
-    const size_t at =
-        owner ? static_cast<size_t>(std::find(owner->names.begin(), owner->names.end(), name) - owner->names.begin())
-              : 0;
+    if (owner && (lastName.data() == nullptr || name != lastName)) {
+      at = static_cast<size_t>(std::find(owner->names.begin(), owner->names.end(), name) - owner->names.begin());
+      lastName = name;
+    }
     const bool ownName = owner && at < owner->names.size();
     std::string_view tail = entry.key.substr(prefix.size());
     const bool star = tail.ends_with("/*");

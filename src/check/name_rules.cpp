@@ -29,28 +29,32 @@ bool lacksTwin(const HostEntry& host, const NameAt& alias) {
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.serverXml;
   std::unordered_map<std::wstring, const HostEntry*> hostByName;
+  hostByName.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
     auto [first, added] = hostByName.emplace(host.key, &host);
     if (!added) {
       out.push_back({finding_kind::kHostDuplicate, host.display,
-                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line), file,
-                     host.line});
+                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line()), file,
+                     host.line()});
     }
   }
   // Which host holds each alias; the first one keeps it.
   std::unordered_map<std::wstring, const HostEntry*> aliasHost;
+  size_t aliases = 0;
+  for (const HostEntry& host : snapshot.hosts) aliases += host.aliases.size();
+  aliasHost.reserve(aliases);
   for (const HostEntry& host : snapshot.hosts) {
     for (const NameAt& alias : host.aliases) {
       auto [holder, added] = aliasHost.emplace(alias.key, &host);
       if (!added && holder->second != &host && holder->second->key != host.key) {
         out.push_back({finding_kind::kAliasDuplicate, host.display,
                        L"The alias " + display(alias.name) + L" is also an alias of " + holder->second->display, file,
-                       alias.line});
+                       alias.line()});
       }
       if (lacksTwin(host, alias)) {
         out.push_back({finding_kind::kAliasTwinMissing, host.display,
                        L"The alias " + display(alias.name) + L" has no twin " + display(L"www." + alias.name), file,
-                       alias.line});
+                       alias.line()});
       }
     }
   }

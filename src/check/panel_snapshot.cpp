@@ -1,10 +1,14 @@
 #include "check/panel_snapshot.h"
 
+#include <algorithm>
+
+#include "base/errors/strict_convert.h"
 #include "base/files/file_exist.h"
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
+#include "check/parallel_for.h"
 #include "check/started_apps.h"
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
@@ -21,20 +25,21 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   entry.display = display(entry.name);
   // As vhostPaths joins it, from hcp-webapps joined once.
   entry.applicationBase = VFileName::combine(applicationBases, entry.name);
-  entry.line = vxmlSourceLine(host);
+  entry.element = host;
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
-  if (XmlElement realm = TomcatManager::findRealm(host); !realm.empty()) {
-    entry.realmPathname = realm.getAttribute(L"pathname");
-    entry.realmLine = vxmlSourceLine(realm);
-  }
   XmlNodeList children = host.childNodes();
   for (int32_t i = 0; i < children.length(); ++i) {
     XmlNode child = children.item(i);
-    if (!vxmlIsNodeOfType(child, NODE_ELEMENT, L"Alias")) continue;
-    XmlElement alias(child);
-    std::wstring name = vxmlGetNodeValue(alias.firstChild(), L"");
-    std::wstring key = nameKey(name);
-    entry.aliases.push_back({std::move(name), vxmlSourceLine(alias), std::move(key)});
+    if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Alias")) {
+      XmlElement alias(child);
+      std::wstring name = vxmlGetNodeValue(alias.firstChild(), L"");
+      std::wstring key = nameKey(name);
+      entry.aliases.push_back({std::move(name), std::move(alias), std::move(key)});
+    } else if (entry.realm.empty() && vxmlIsNodeOfType(child, NODE_ELEMENT, L"Realm")) {
+      // The Realm that TomcatManager::findRealm finds: the first one.
+      entry.realm = XmlElement(child);
+      entry.realmPathname = entry.realm.getAttribute(L"pathname");
+    }
   }
   return entry;
 }
@@ -86,10 +91,8 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   snapshot.where = where;
   vxmlLoad(snapshot.serverXml, where.serverXml, /*validateOnParse=*/true, /*resolveExternals=*/false);
   XmlElement server = snapshot.serverXml.documentElement();
-  snapshot.serverLine = vxmlSourceLine(server);
   snapshot.shutdownPort = server.getAttribute(L"port");
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
-  if (!snapshot.service.empty()) snapshot.serviceLine = vxmlSourceLine(snapshot.service);
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
   const std::wstring applicationBases = join(where.varTomcat, {L"hcp-webapps"});
   if (!snapshot.engine.empty()) {
@@ -104,14 +107,23 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   snapshot.appBases = directoryEntries(applicationBases);
   snapshot.archives = directoryEntries(join(where.varTomcat, {L"hcp-wars"}));
   const std::unordered_set<std::wstring> leaving = pathsLeaving(where);
-  for (HostEntry& host : snapshot.hosts) {
+  parallelFor(snapshot.hosts.size(), [&](size_t i) {
+    HostEntry& host = snapshot.hosts[i];
     // hcp-webapps' listing answers for the host's directory: one listing of
     // it only where it is.
     if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(host.applicationBase, leaving);
-  }
+  });
   snapshot.workers = readPropertyLines(where.workers);
   snapshot.mounts = readPropertyLines(where.uriWorkerMap);
   return snapshot;
+}
+
+bool isAscii(const std::wstring& text) {
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return static_cast<uint32_t>(c) < 0x80; });
+}
+
+std::string ansiOf(const std::wstring& text) {
+  return isAscii(text) ? std::string(text.begin(), text.end()) : cstr(text);
 }
 
 std::wstring nameKey(const std::wstring& name) {

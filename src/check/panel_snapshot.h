@@ -11,14 +11,19 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/xml/vxml.h"
 #include "base/xml/xml_dom.h"
 #include "check/consistency_check.h"
 #include "redirector/text_lines_io.h"
 
+// Lines in server.xml are looked up only for a finding: the first look
+// counts the lines of the whole file.
+
 struct NameAt {
   std::wstring name;
-  size_t line = 0;
-  std::wstring key;  // nameKey(name)
+  XmlElement element;  // its Alias
+  std::wstring key;    // nameKey(name)
+  size_t line() const { return vxmlSourceLine(element); }
 };
 
 // A Host of the HCP Engine.
@@ -26,13 +31,16 @@ struct HostEntry {
   std::wstring name;  // as written
   std::wstring key;   // nameKey(name)
   std::wstring display;
-  size_t line = 0;
+  XmlElement element;
   std::optional<std::wstring> appBase;
+  XmlElement realm;                           // its first Realm; empty without one
   std::optional<std::wstring> realmPathname;  // of its first Realm
-  size_t realmLine = 0;                       // the Realm's line; 0 without one
   std::vector<NameAt> aliases;                // the texts of its Alias elements
   std::wstring applicationBase;               // hcp-webapps/<name>, the appBase the panel writes
   std::vector<std::wstring> started;          // its started applications (see started_apps.h)
+
+  size_t line() const { return vxmlSourceLine(element); }
+  size_t realmLine() const { return realm.empty() ? 0 : vxmlSourceLine(realm); }  // 0 without one
 };
 
 // The names in one of the panel's directories; none when it does not exist.
@@ -60,14 +68,14 @@ struct PropertyLines {
 struct PanelSnapshot {
   PanelLocations where;
   XmlDocument serverXml;
-  size_t serverLine = 0;
   std::optional<std::wstring> shutdownPort;  // the Server's port attribute
   XmlElement service;                        // empty when there is no HCP Service
-  size_t serviceLine = 0;
-  XmlElement engine;  // empty when there is no HCP Engine in it
+  XmlElement engine;                         // empty when there is no HCP Engine in it
   std::vector<HostEntry> hosts;
   PropertyLines workers;
   PropertyLines mounts;
+  size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
+  size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }
   // Listed once each: a lookup per host costs no call to the file system.
   DirectoryEntries realmFiles;  // hcp-users under the Tomcat home
   DirectoryEntries appBases;    // hcp-webapps
@@ -82,3 +90,8 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where);
 // Host names compare as Tomcat and the name system compare them: ignoring
 // letter case. The key of a name for the lookups of the rules.
 std::wstring nameKey(const std::wstring& name);
+
+// A name in the form of the property files, as cstr() gives it: ASCII is
+// the same in every ANSI code page and needs no conversion.
+bool isAscii(const std::wstring& text);
+std::string ansiOf(const std::wstring& text);

@@ -22,13 +22,13 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
     out.push_back(
         {finding_kind::kAppBaseForeign, host.display,
          L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + host.applicationBase + L"\"", file,
-         host.line});
+         host.line()});
   }
   const std::wstring realm = realmPathname(host.name);
   if (host.realmPathname != realm) {
     out.push_back({finding_kind::kRealmForeign, host.display,
                    L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
-                   file, host.realmLine ? host.realmLine : host.line});
+                   file, host.realm.empty() ? host.line() : host.realmLine()});
   }
   if (!snapshot.realmFiles.has.count(host.name + L".xml")) {
     out.push_back(

@@ -78,7 +78,7 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
         // Two aliases on one line give two findings of that line.
         std::vector<std::wstring>& twins = twinsOf[host->name];
         const std::wstring twin = L"www." + alias.name;
-        if (alias.line != f.line || !lacksTwin(*host, alias) ||
+        if (alias.line() != f.line || !lacksTwin(*host, alias) ||
             std::find(twins.begin(), twins.end(), twin) != twins.end())
           continue;
         plan.twinsToAdd.push_back({host->name, twin});

@@ -11,9 +11,8 @@
 #include "redirector/worker_keys.h"
 #include "redirector/worker_name.h"
 
-void checkWorkers(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
+void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.workers;
-  const WorkerTable table = workerTableOf(snapshot.workers);
   std::unordered_set<std::wstring> hostWorkers;
   for (const HostEntry& host : snapshot.hosts) {
     const std::wstring worker = workerName(host.name);
@@ -30,7 +29,7 @@ void checkWorkers(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     // A worker has a handful of keys: looked along, not put in a set per host.
     static const std::vector<const PropertyEntry*> none;
     const std::vector<const PropertyEntry*>& keys = found == table.workers.end() ? none : found->second.keys;
-    const auto expected = workerKeyLines(cstr(worker));
+    const auto expected = workerKeyLines(ansiOf(worker));
     std::wstring missing;
     for (const auto& [key, value] : expected) {
       if (std::none_of(keys.begin(), keys.end(), [&key](const PropertyEntry* entry) { return entry->key == key; }))

@@ -56,6 +56,9 @@ std::wstring canonical(const std::wstring& path) {
   return result;
 }
 
+constexpr std::wstring_view kDot = L".";
+constexpr std::wstring_view kDotDot = L"..";
+
 // Whether canonical() gives `path` back as it is: its root in stored form,
 // then names other than "." and "..", each after one platform separator.
 bool isCanonical(std::wstring_view path, size_t rootLength, wchar_t separator) {
@@ -66,7 +69,7 @@ bool isCanonical(std::wstring_view path, size_t rootLength, wchar_t separator) {
     size_t end = start;
     while (end < path.size() && path[end] != separator && path[end] != L'/') ++end;
     const std::wstring_view segment = path.substr(start, end - start);
-    if (segment.empty() || segment == L"." || segment == L"..") return false;
+    if (segment.empty() || segment == kDot || segment == kDotDot) return false;
     if (end == path.size()) break;
     if (path[end] != separator || end + 1 == path.size()) return false;
     start = end + 1;
@@ -76,7 +79,7 @@ bool isCanonical(std::wstring_view path, size_t rootLength, wchar_t separator) {
 
 // One name that adds one segment to a path.
 bool isPlainName(const std::wstring& name, wchar_t separator) {
-  if (name.empty() || name == L"." || name == L".." || pathRootLength(name) > 0) return false;
+  if (name.empty() || name == kDot || name == kDotDot || pathRootLength(name) > 0) return false;
   return std::none_of(name.begin(), name.end(), [separator](wchar_t c) { return c == separator || c == L'/'; });
 }
 
