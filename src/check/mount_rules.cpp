@@ -21,6 +21,14 @@
 
 namespace {
 
+// Where `text` is in `list`, or the list's size. The lists are a host's few
+// names and applications.
+size_t indexIn(const std::vector<std::string>& list, std::string_view text) {
+  size_t i = 0;
+  while (i < list.size() && std::string_view(list[i]) != text) ++i;
+  return i;
+}
+
 // What the first line of a mount key names.
 enum KeyState : uint8_t { kNoLine, kHostsWorker, kOtherWorker };
 
@@ -45,12 +53,11 @@ struct HostMounts {
     return (application * names.size() + name) * 2 + (star ? 1 : 0);
   }
 
-  // A line of a key of this host's: the first line of each key decides, as
-  // the redirector takes the first.
-  void note(size_t name, std::string_view app, bool star, std::string_view lineWorker) {
-    const auto application = std::find(started.begin(), started.end(), app);
-    if (application == started.end()) return;
-    KeyState& state = keys[keyIndex(static_cast<size_t>(application - started.begin()), name, star)];
+  // A line of a key of this host's (`application` indexes `started`): the
+  // first line of each key decides, as the redirector takes the first.
+  void note(size_t name, size_t application, bool star, std::string_view lineWorker) {
+    if (application >= started.size()) return;
+    KeyState& state = keys[keyIndex(application, name, star)];
     if (state == kNoLine) state = lineWorker == worker ? kHostsWorker : kOtherWorker;
   }
 };
@@ -116,18 +123,20 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       lastName = {};
     }
     if (owner && (lastName.data() == nullptr || name != lastName)) {
-      at = static_cast<size_t>(std::find(owner->names.begin(), owner->names.end(), name) - owner->names.begin());
+      at = indexIn(owner->names, name);
       lastName = name;
     }
     const bool ownName = owner && at < owner->names.size();
     std::string_view tail = entry.key.substr(prefix.size());
     const bool star = tail.ends_with("/*");
     if (star) tail.remove_suffix(2);
+    const size_t application = owner ? indexIn(owner->started, tail) : 0;
     // Mostly the line's own host alone needs its key: no lookup by name.
     if (ownName && owner->indexed && !owner->shared[at]) {
-      owner->note(at, tail, star, entry.value);
+      owner->note(at, application, star, entry.value);
     } else if (const auto needed = byName.find(name); needed != byName.end()) {
-      for (const auto& [mounts, nameIndex] : needed->second) mounts->note(nameIndex, tail, star, entry.value);
+      for (const auto& [mounts, nameIndex] : needed->second)
+        mounts->note(nameIndex, indexIn(mounts->started, tail), star, entry.value);
     }
     if (!known) {
       out.push_back({finding_kind::kMountUnknownWorker, display(wstr(name)),
@@ -146,7 +155,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     // The panel's mounts are "/name/app" and "/name/app/*".
     const std::string_view app = tail;
     if (app.empty() || app.find('/') != std::string_view::npos) continue;
-    if (std::find(owner->started.begin(), owner->started.end(), app) == owner->started.end()) {
+    if (application == owner->started.size()) {
       out.push_back(
           {finding_kind::kMountsOrphan, owner->host->display,
            L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started", file,

@@ -1,6 +1,7 @@
 #include "check/panel_snapshot.h"
 
 #include <algorithm>
+#include <future>
 
 #include "base/errors/strict_convert.h"
 #include "base/files/file_exist.h"
@@ -8,8 +9,7 @@
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
-#include "check/parallel_for.h"
-#include "check/started_apps.h"
+#include "check/started_links.h"
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
 #include "tomcat/host_names.h"
@@ -74,19 +74,22 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   return read;
 }
 
-// The names in a panel directory, in no order: the rules look names up.
-DirectoryEntries directoryEntries(const std::wstring& path) {
-  DirectoryEntries entries{path, {}, {}};
-  if (!directoryExist(path)) return entries;
-  for (FoundName& found : findFileNames(path, L"*", NameOrder::AsListed))
-    entries.names.push_back(std::move(found.name));
-  entries.has.insert(entries.names.begin(), entries.names.end());
-  return entries;
-}
+struct PropertyFiles {
+  PropertyLines workers;
+  PropertyLines mounts;
+};
 
 }  // namespace
 
 PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
+  // The per-host file calls and the property files are read meanwhile on
+  // other threads (see started_links.h); a failure here waits for them as
+  // the futures go.
+  constexpr auto policy = std::launch::async | std::launch::deferred;
+  std::future<StartedLinks> scanning = std::async(policy, [&where] { return scanStartedLinks(where); });
+  std::future<PropertyFiles> reading = std::async(policy, [&where] {
+    return PropertyFiles{readPropertyLines(where.workers), readPropertyLines(where.uriWorkerMap)};
+  });
   PanelSnapshot snapshot;
   snapshot.where = where;
   vxmlLoad(snapshot.serverXml, where.serverXml, /*validateOnParse=*/true, /*resolveExternals=*/false);
@@ -103,19 +106,42 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
         snapshot.hosts.push_back(hostEntryOf(XmlElement(child), applicationBases));
     }
   }
-  snapshot.realmFiles = directoryEntries(join(where.tomcatHome, {L"hcp-users"}));
-  snapshot.appBases = directoryEntries(applicationBases);
-  snapshot.archives = directoryEntries(join(where.varTomcat, {L"hcp-wars"}));
-  const std::unordered_set<std::wstring> leaving = pathsLeaving(where);
-  parallelFor(snapshot.hosts.size(), [&](size_t i) {
-    HostEntry& host = snapshot.hosts[i];
-    // hcp-webapps' listing answers for the host's directory: one listing of
-    // it only where it is.
-    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(host.applicationBase, leaving);
-  });
-  snapshot.workers = readPropertyLines(where.workers);
-  snapshot.mounts = readPropertyLines(where.uriWorkerMap);
+  snapshot.realmFiles = listDirectoryEntries(join(where.tomcatHome, {L"hcp-users"}));
+  // What fails from here on is thrown in the order of the reads: hcp-webapps,
+  // hcp-wars, the removal storage, each host's directory, the property files.
+  std::exception_ptr archivesFailed;
+  try {
+    snapshot.archives = listDirectoryEntries(join(where.varTomcat, {L"hcp-wars"}));
+  } catch (...) {
+    archivesFailed = std::current_exception();
+  }
+  StartedLinks scan = scanning.get();
+  for (const std::exception_ptr& failed : {scan.appBasesFailed, archivesFailed, scan.leavingFailed}) {
+    if (failed) std::rethrow_exception(failed);
+  }
+  snapshot.appBases = std::move(scan.appBases);
+  for (HostEntry& host : snapshot.hosts) {
+    // hcp-webapps' listing answers for the host's directory.
+    if (!snapshot.appBases.has.count(host.name)) continue;
+    const StartedDirectory& directory = scan.directories.at(host.name);
+    if (directory.listingFailed) std::rethrow_exception(directory.listingFailed);
+    host.started = directory.applications;
+    host.links = directory.links;
+    host.linksFailed = directory.linksFailed;
+  }
+  PropertyFiles files = reading.get();
+  snapshot.workers = std::move(files.workers);
+  snapshot.mounts = std::move(files.mounts);
   return snapshot;
+}
+
+DirectoryEntries listDirectoryEntries(const std::wstring& path) {
+  DirectoryEntries entries{path, {}, {}};
+  if (!directoryExist(path)) return entries;
+  for (FoundName& found : findFileNames(path, L"*", NameOrder::AsListed))
+    entries.names.push_back(std::move(found.name));
+  entries.has.insert(entries.names.begin(), entries.names.end());
+  return entries;
 }
 
 bool isAscii(const std::wstring& text) {

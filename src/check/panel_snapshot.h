@@ -4,6 +4,7 @@
 // it stands on, and the host directories and realm files that exist. Read
 // once; every rule works on this snapshot.
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ struct NameAt {
   size_t line() const { return vxmlSourceLine(element); }
 };
 
+// What a started link holds against its archive.
+enum class LinkState { Holds, ArchiveGone, Differs };
+
 // A Host of the HCP Engine.
 struct HostEntry {
   std::wstring name;  // as written
@@ -37,7 +41,9 @@ struct HostEntry {
   std::optional<std::wstring> realmPathname;  // of its first Realm
   std::vector<NameAt> aliases;                // the texts of its Alias elements
   std::wstring applicationBase;               // hcp-webapps/<name>, the appBase the panel writes
-  std::vector<std::wstring> started;          // its started applications (see started_apps.h)
+  std::vector<std::wstring> started;          // its started applications (see started_links.h)
+  std::vector<LinkState> links;               // what each one's link holds
+  std::exception_ptr linksFailed;             // looking at them failed: the link rule throws it
 
   size_t line() const { return vxmlSourceLine(element); }
   size_t realmLine() const { return realm.empty() ? 0 : vxmlSourceLine(realm); }  // 0 without one
@@ -82,10 +88,13 @@ struct PanelSnapshot {
   DirectoryEntries archives;    // hcp-wars
 };
 
-// Reads the three files; throws vexception naming the path when one cannot
-// be read or server.xml is not well-formed. A property file that does not
-// exist is recorded as missing.
+// Reads the three files and the panel's directories; throws vexception
+// naming the path when one cannot be read or server.xml is not well-formed.
+// A property file that does not exist is recorded as missing.
 PanelSnapshot readPanelSnapshot(const PanelLocations& where);
+
+// The names in a panel directory, in no order; none when it does not exist.
+DirectoryEntries listDirectoryEntries(const std::wstring& path);
 
 // Host names compare as Tomcat and the name system compare them: ignoring
 // letter case. The key of a name for the lookups of the rules.

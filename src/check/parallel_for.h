@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -41,7 +42,13 @@ void parallelFor(size_t count, Work&& work) {
     }
   };
   std::vector<std::thread> helpers;
-  for (size_t t = 1; t < threads; ++t) helpers.emplace_back(run);
+  for (size_t t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(run);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: fewer do it
+    }
+  }
   run();
   for (std::thread& helper : helpers) helper.join();
   if (failure) std::rethrow_exception(failure);
