@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <unordered_map>
 
 #include "base/errors/strict_convert.h"
@@ -69,17 +70,25 @@ std::string mountFormOf(const std::wstring& name, const std::wstring& key) {
 }
 
 // The hosts that need a mount name, with its place in their names.
-using MountNameIndex = std::unordered_map<std::string_view, std::vector<std::pair<HostMounts*, size_t>>>;
+using MountNameIndex = std::unordered_multimap<std::string_view, std::pair<HostMounts*, size_t>>;
 
 }  // namespace
 
 void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.uriWorkerMap;
-  std::unordered_map<std::wstring, HostMounts> byWorker;
+  // Per host; the first Host of a worker only, a second one of that name is
+  // reported as such.
+  std::vector<HostMounts> hostMounts(snapshot.hosts.size());
+  std::unordered_map<std::wstring, HostMounts*> byWorker;
+  byWorker.reserve(snapshot.hosts.size());
   MountNameIndex byName;
-  for (const HostEntry& host : snapshot.hosts) {
-    HostMounts& mounts = byWorker[workerName(host.name)];
-    if (mounts.host) continue;  // a second Host of that name is reported as such
+  size_t names = 0;
+  for (const HostEntry& host : snapshot.hosts) names += 1 + host.aliases.size();
+  byName.reserve(names);
+  for (size_t h = 0; h < snapshot.hosts.size(); ++h) {
+    const HostEntry& host = snapshot.hosts[h];
+    HostMounts& mounts = hostMounts[h];
+    if (!byWorker.emplace(workerName(host.name), &mounts).second) continue;
     mounts.host = &host;
     mounts.names.push_back(mountFormOf(host.name, host.key));
     for (const NameAt& alias : host.aliases) mounts.names.push_back(mountFormOf(alias.name, alias.key));
@@ -90,13 +99,15 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
                                      [](const std::string& name) { return name.find('/') != std::string::npos; });
     if (mounts.started.empty() || mounts.byWholeKeys) continue;
     mounts.indexed = true;
-    for (size_t i = 0; i < mounts.names.size(); ++i) byName[mounts.names[i]].push_back({&mounts, i});
+    mounts.shared.resize(mounts.names.size());
+    for (size_t i = 0; i < mounts.names.size(); ++i) byName.emplace(mounts.names[i], std::pair{&mounts, i});
   }
-  for (auto& [name, needing] : byName) {
-    for (auto& [mounts, at] : needing) {
-      mounts->shared.resize(mounts->names.size());
-      mounts->shared[at] = needing.size() > 1;
-    }
+  // Equal names stand together in the index.
+  for (auto same = byName.begin(); same != byName.end();) {
+    auto next = std::next(same);
+    while (next != byName.end() && next->first == same->first) ++next;
+    const bool shared = std::next(same) != next;
+    for (; same != next; ++same) same->second.first->shared[same->second.second] = shared;
   }
 
   // The lines of one worker stand together: its name is converted and
@@ -117,7 +128,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       worker = wstr(entry.value);
       known = workers.exists(worker);
       const auto found = byWorker.find(worker);
-      owner = found == byWorker.end() ? nullptr : &found->second;
+      owner = found == byWorker.end() ? nullptr : found->second;
       lastValue = entry.value;
       first = false;
       lastName = {};
@@ -134,9 +145,12 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     // Mostly the line's own host alone needs its key: no lookup by name.
     if (ownName && owner->indexed && !owner->shared[at]) {
       owner->note(at, application, star, entry.value);
-    } else if (const auto needed = byName.find(name); needed != byName.end()) {
-      for (const auto& [mounts, nameIndex] : needed->second)
-        mounts->note(nameIndex, indexIn(mounts->started, tail), star, entry.value);
+    } else {
+      const auto [needing, end] = byName.equal_range(name);
+      for (auto need = needing; need != end; ++need) {
+        HostMounts* const mounts = need->second.first;
+        mounts->note(need->second.second, indexIn(mounts->started, tail), star, entry.value);
+      }
     }
     if (!known) {
       out.push_back({finding_kind::kMountUnknownWorker, display(wstr(name)),
@@ -165,9 +179,8 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
 
   // Keys of names that hold '/': looked up whole, the first line of each.
   std::unordered_map<std::string_view, std::string_view> present;
-  for (auto& workerMounts : byWorker) {
-    HostMounts& mounts = workerMounts.second;
-    if (!mounts.byWholeKeys || mounts.started.empty()) continue;
+  for (HostMounts& mounts : hostMounts) {
+    if (!mounts.host || !mounts.byWholeKeys || mounts.started.empty()) continue;
     if (present.empty()) {
       for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
     }
@@ -184,9 +197,9 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     }
   }
 
-  for (const HostEntry& host : snapshot.hosts) {
-    const HostMounts& mounts = byWorker[workerName(host.name)];
-    if (mounts.host != &host) continue;
+  for (const HostMounts& mounts : hostMounts) {
+    if (!mounts.host) continue;
+    const HostEntry& host = *mounts.host;
     for (size_t i = 0; i < mounts.started.size(); ++i) {
       size_t missing = 0;
       std::string example;

@@ -54,6 +54,8 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   read.exists = true;
   readTextFile(path, read.text, "checkConsistency");
   const std::string_view text = read.text.view();
+  // As many entries as lines at most: the vector grows once.
+  read.entries.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t number = 1;
   size_t counted = 0;  // the breaks before this offset are in `number`
   auto onLine = [&](size_t begin, size_t end) {
