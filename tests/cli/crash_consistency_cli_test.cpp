@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -26,7 +27,10 @@ using testing_support::ProcessResult;
 using testing_support::writeFile;
 
 constexpr int kHosts = 1000;
-constexpr int kKillPoints = 10;
+// Kills spread over a command's run, then kills that halve the gap between
+// the latest that found nothing done and the earliest that found it all done:
+// the saves are there.
+constexpr int kSpread = 6, kHalving = 6;
 const std::string kNewHost = "new.test";  // --install-vhost's: the panel made its files, not its Host
 
 ProcessResult hcpcheck(const std::vector<std::string>& args = {}) {
@@ -275,11 +279,11 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
     examine(m, c, after, -1, c.args[0] + " run to its end", seen);
     int landed[4] = {0, 0, 0, 0};
 
-    for (int k = 0; k < kKillPoints; ++k) {
+    double nothingDone = 0, allDone = 1.1;  // by the fraction of the run
+    for (int k = 0; k < kSpread + kHalving; ++k) {
       restore(m, base, commands, realm, &c);
-      // The saves come last, after the start and the reading of the files:
-      // the kill points are closer together towards the end.
-      const auto delay = duration * 1.1 * std::sqrt(static_cast<double>(k) / (kKillPoints - 1));
+      const double fraction = k < kSpread ? 1.1 * k / (kSpread - 1) : (nothingDone + allDone) / 2;
+      const auto delay = duration * fraction;
       {
         testing_support::ChildProcess run("wcadmin", c.args);
         std::this_thread::sleep_for(delay);
@@ -299,6 +303,8 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
       // agrees with was.
       const int common = agreement(now, before, after);
       ++landed[common];
+      if (common == 1) nothingDone = std::max(nothingDone, fraction);
+      if (common == 2) allDone = std::min(allDone, fraction);
       examine(m, c, now, common == 0 ? 1 : seen[(common & 1 ? before : after).key()], where, seen);
     }
     std::printf("%s (%.0f ms): %d kills before its saves, %d during, %d after; %zu states so far\n", c.args[0].c_str(),
