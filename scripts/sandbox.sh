@@ -2,7 +2,7 @@
 # A sandbox machine with a real Apache Tomcat 10.1, shared by the demo and the
 # end-to-end tests.
 #
-#   sandbox.sh up ROOT [BIN_DIR] [--windows] [--watch PID]
+#   sandbox.sh up ROOT [BIN_DIR] [--windows] [--settings FILE] [--watch PID]
 #       Makes ROOT a private machine for wcadmin (HCP_SYSTEM_ROOT=ROOT):
 #       the settings store, a private CATALINA_BASE made from the tomcat10
 #       package's stock configuration, the "Tomcat" service and a running
@@ -10,7 +10,9 @@
 #       With --windows, BIN_DIR holds the Windows programs and the machine is
 #       the Wine prefix of $WINEPREFIX: the settings in its registry (paths
 #       as Z:\...), "Tomcat" a service of its Service Control Manager run by
-#       hcpsvc.exe, and hcpsrv.exe on \\.\pipe\hcppipe.
+#       hcpsvc.exe, and hcpsrv.exe on \\.\pipe\hcppipe. With --settings, the
+#       settings are FILE (a .reg file naming ROOT's directories and BIN_DIR's
+#       provider) instead of the sandbox's own.
 #   sandbox.sh down ROOT
 #       Stops every process that runs for ROOT (Tomcat, its service host,
 #       hcpsrv, the watcher) and waits until they are gone; on a machine
@@ -126,7 +128,7 @@ windows_path() {
 
 cmd_up() {
   (($# >= 1)) || usage
-  local root=$1 watch=""
+  local root=$1 watch="" settings_file=""
   shift
   bin=$script_dir/../build/bin
   windows=""
@@ -134,6 +136,7 @@ cmd_up() {
     case $1 in
       --watch) watch=${2:?--watch needs a process id}; shift 2 ;;
       --windows) windows=1; shift ;;
+      --settings) settings_file=${2:?--settings needs a .reg file}; shift 2 ;;
       *) bin=$1; shift ;;
     esac
   done
@@ -172,7 +175,10 @@ cmd_up() {
     product_root=$(windows_path "$product_root") product_data=$(windows_path "$product_data")
     provider=$(windows_path "$bin/tomcatprovider.dll") home=$(windows_path "$base")
   fi
-  cat >"$root/settings.reg" <<REG
+  if [[ -n $settings_file ]]; then
+    cp "$settings_file" "$root/settings.reg" || die "no settings file $settings_file"
+  else
+    cat >"$root/settings.reg" <<REG
 Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]
@@ -188,6 +194,7 @@ Windows Registry Editor Version 5.00
 "TomcatHome"="${home//\\/\\\\}"
 "ManagerDocBase"="$MANAGER_DOC_BASE"
 REG
+  fi
   local settings=$root/settings.reg
   [[ -n $windows ]] && settings=$(windows_path "$settings")
   hcpreg import "$settings" >/dev/null || die "hcpreg import $settings failed"

@@ -7,6 +7,8 @@
 #   the host and its aliases, AJP CPing) with wcadmin.exe against Debian's
 #   Tomcat as a service of Wine's SCM, driven by the Linux build's scenario
 #   program (label e2e-wine in build/; e2e.wine.host_changes runs by hand).
+# Then the Windows archive in a fresh prefix of its own (test-package.sh --zip):
+# the prefix above holds the settings and services its tests left.
 # Arguments go to both ctest runs (e.g. -R test_registry --output-on-failure).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,3 +35,4 @@ if [[ -n $left ]]; then
   for file in $left; do ps -o pid=,args= -p "$(basename "$(dirname "$file")")" >&2 || true; done
   exit 1
 fi
+scripts/test-package.sh --zip

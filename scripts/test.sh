@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Every test: sets up the machine and the build (setup.sh), checks that every
 # C++ file is formatted as .clang-format says (check-format.sh), runs the unit,
-# CLI and end-to-end tests through ctest, then the unit tests again under the
-# address and undefined-behaviour sanitizers (sanitize.sh), then each fuzz
-# target for a bounded time (fuzz.sh; FUZZ_SECONDS, default 20) from a fixed
-# seed (FUZZ_SEED, default 1), so that a run repeats the last one;
+# CLI and end-to-end tests through ctest, then tests the Debian package
+# (test-package.sh: lintian, installed into a fresh root, the CLI's smoke
+# scenario with the installed programs, purged), then runs the unit tests
+# again under the address and undefined-behaviour sanitizers (sanitize.sh),
+# then each fuzz target for a bounded time (fuzz.sh; FUZZ_SECONDS, default 20)
+# from a fixed seed (FUZZ_SEED, default 1), so that a run repeats the last one;
 # scripts/fuzz.sh alone explores anew each time and is how new inputs are found.
-# Last, the Windows stage: the programs and the unit tests are cross-compiled
-# and every unit test runs under Wine (test-windows.sh), and the programs are
-# started there (windows-smoke.sh). Each stage's time is printed at the end.
+# Last, the Windows stage: the programs and the unit tests are cross-compiled,
+# every unit test runs under Wine and the Windows archive is tested there
+# (test-windows.sh), and the programs are started there (windows-smoke.sh).
+# Each stage's time is printed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +26,7 @@ stage() {
 stage setup scripts/setup.sh
 stage format scripts/check-format.sh
 stage ctest ctest --test-dir build --output-on-failure -j2 -LE e2e-wine "$@"
+stage package scripts/test-package.sh
 stage sanitizers scripts/sanitize.sh
 stage fuzz env FUZZ_SEED="${FUZZ_SEED:-1}" scripts/fuzz.sh
 stage windows scripts/test-windows.sh

@@ -1,7 +1,7 @@
 // wcbench-gen: writes the state of a panel server with many hosts, for the
 // benchmark or for looking at by hand.
 //
-//   wcbench-gen --hosts=N --root=SANDBOX_ROOT --out=DIR [--aliases-per-host=2]
+//   wcbench-gen --hosts=N --root=SANDBOX_ROOT --out=DIR [--aliases-per-host=2] [--consistent]
 
 #include <cstdio>
 #include <exception>
@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
         shape.sandboxRoot = v;
       else if (const char* v = value("--out"))
         out = v;
+      else if (arg == "--consistent")
+        shape.consistent = true;
       else
         throw std::runtime_error("unknown argument '" + arg + "'");
     }
@@ -34,8 +36,10 @@ int main(int argc, char** argv) {
     bench::generateState(shape, out);
     return 0;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "wcbench-gen: %s\nUsage: wcbench-gen --hosts=N --root=DIR --out=DIR [--aliases-per-host=N]\n",
-                 e.what());
+    std::fprintf(
+        stderr,
+        "wcbench-gen: %s\nUsage: wcbench-gen --hosts=N --root=DIR --out=DIR [--aliases-per-host=N] [--consistent]\n",
+        e.what());
     return 1;
   }
 }

@@ -104,15 +104,22 @@ std::string workersProperties(const StateShape& shape) {
 }
 
 // The applications were started without an aliases file, so each has its
-// mounts under the host name and its "www." twin: twelve lines per host.
+// mounts under the host name and its "www." twin: twelve lines per host; in
+// the consistent state under every alias as well.
 std::string uriWorkerMap(const StateShape& shape) {
   std::string text(stockUriWorkerMapHeader());
-  text.reserve(text.size() + static_cast<size_t>(shape.hosts) * 600);
+  text.reserve(text.size() + static_cast<size_t>(shape.hosts) * (shape.consistent ? 1800 : 600));
   for (int i = 0; i < shape.hosts; ++i) {
     const std::string host = hostName(i);
     const std::string w = workerName(host);
+    std::vector<std::string> names{host};
+    if (shape.consistent) {
+      for (std::string& name : hostNameList(i, shape.aliasesPerHost)) names.push_back(std::move(name));
+    } else {
+      names.push_back("www." + host);
+    }
     for (const std::string& app : startedApplications()) {
-      for (const std::string& name : {host, "www." + host}) {
+      for (const std::string& name : names) {
         text += "/" + name + "/" + app + "=" + w + "\n";
         text += "/" + name + "/" + app + "/*=" + w + "\n";
       }
@@ -156,18 +163,32 @@ std::string archiveBytes(const std::string& application) {
   return bytes;
 }
 
-void writeTouchedHostFiles(const StateShape& shape, const fs::path& out) {
-  const int index = touchedHostIndex(shape.hosts);
-  const std::string host = hostName(index);
+// A host's archives, started links and realm file. The touched host's links
+// are copies (what --start-webapp makes where no hard link can be made), the
+// other hosts' hard links.
+void writeHostFiles(const std::string& host, bool touched, const fs::path& out) {
   const fs::path data = out / kVarTomcatDir;
-  const fs::path home = out / kTomcatHomeDir;
   for (const std::string& app : startedApplications()) {
-    writeWholeFile(data / "hcp-wars" / host / (app + ".war"), archiveBytes(app));
-    writeWholeFile(data / "hcp-webapps" / host / (app + ".war"), archiveBytes(app));
+    const fs::path archive = data / "hcp-wars" / host / (app + ".war");
+    const fs::path link = data / "hcp-webapps" / host / (app + ".war");
+    writeWholeFile(archive, archiveBytes(app));
+    if (touched) {
+      writeWholeFile(link, archiveBytes(app));
+    } else {
+      fs::create_directories(link.parent_path());
+      fs::create_hard_link(archive, link);
+    }
   }
-  writeWholeFile(data / "hcp-wars" / host / (kStoppedApplication + ".war"), archiveBytes(kStoppedApplication));
-  writeWholeFile(home / "hcp-users" / (host + ".xml"), realmFile(host));
-  writeWholeFile(home / "work" / "HCP" / host / startedApplications().front() / "SESSIONS.ser", "session state");
+  writeWholeFile(out / kTomcatHomeDir / "hcp-users" / (host + ".xml"), realmFile(host));
+}
+
+void writeTouchedHostFiles(const StateShape& shape, const fs::path& out) {
+  const std::string host = hostName(touchedHostIndex(shape.hosts));
+  writeHostFiles(host, true, out);
+  writeWholeFile(out / kVarTomcatDir / "hcp-wars" / host / (kStoppedApplication + ".war"),
+                 archiveBytes(kStoppedApplication));
+  writeWholeFile(out / kTomcatHomeDir / "work" / "HCP" / host / startedApplications().front() / "SESSIONS.ser",
+                 "session state");
 }
 
 }  // namespace
@@ -190,6 +211,10 @@ void generateState(const StateShape& shape, const fs::path& out) {
   fs::create_directories(out / kVarTomcatDir / "hcp-wars");
   fs::create_directories(out / kProductRootDir / "admin" / "logs");
   writeTouchedHostFiles(shape, out);
+  if (!shape.consistent) return;
+  for (int i = 0; i < shape.hosts; ++i) {
+    if (i != touchedHostIndex(shape.hosts)) writeHostFiles(hostName(i), false, out);
+  }
 }
 
 }  // namespace bench

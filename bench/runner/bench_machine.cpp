@@ -69,9 +69,38 @@ void BenchMachine::start() {
   }
 }
 
-void BenchMachine::resetState(const fs::path& templateDir) {
+void BenchMachine::removeState() {
   for (const char* part : {"opt", "var", "etc/cron.d", "tmp"}) fs::remove_all(root_ / part);
-  fs::copy(templateDir, root_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+void BenchMachine::prepareState(const fs::path& templateDir, bool willChange) {
+  if (copyOf_ != templateDir) {
+    removeState();
+    fs::copy(templateDir, root_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  }
+  copyOf_ = willChange ? fs::path() : templateDir;
+}
+
+double BenchMachine::generateInPlace(const StateShape& shape) {
+  removeState();
+  copyOf_.clear();
+  edited_.clear();
+  const auto started = std::chrono::steady_clock::now();
+  bench::generateState(shape, root_);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  // The originals of the files the runs edit.
+  const fs::path saved = workDir_ / "generated";
+  fs::remove_all(saved);
+  fs::create_directories(saved);
+  fs::copy(root_ / kTomcatHomeDir / "conf", saved / "conf", fs::copy_options::recursive);
+  return seconds;
+}
+
+void BenchMachine::restoreGenerated(const std::vector<std::string>& willEdit) {
+  for (const std::string& file : edited_) {
+    fs::copy_file(workDir_ / "generated" / file, root_ / kTomcatHomeDir / file, fs::copy_options::overwrite_existing);
+  }
+  edited_ = willEdit;
 }
 
 }  // namespace bench

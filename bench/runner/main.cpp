@@ -141,9 +141,7 @@ class Benchmark {
     const auto started = std::chrono::steady_clock::now();
     generateState({hosts, options_.aliasesPerHost, machine_.root().string()}, state);
     size.generateSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    for (const std::string& file : {kServerXml, kWorkersProperties, kUriWorkerMap}) {
-      size.fileSizes[fs::path(file).filename().string()] = fs::file_size(state / kTomcatHomeDir / file);
-    }
+    noteFileSizes(state / kTomcatHomeDir, "", size);
     size.loadBefore = loadAverage();
     std::printf("== %d hosts: state generated in %.2f s, load %s\n", hosts, size.generateSeconds,
                 size.loadBefore.c_str());
@@ -151,6 +149,13 @@ class Benchmark {
 
     for (const CommandCase& command : benchmarkCases(hosts, options_.aliasesPerHost, options_.work)) {
       if (!options_.commands.empty() && !options_.commands.count(command.name)) continue;
+      if (command.consistentState && size.generateConsistentSeconds == 0) {
+        // The cases on the consistent state come last: it is generated once.
+        size.generateConsistentSeconds =
+            machine_.generateInPlace({hosts, options_.aliasesPerHost, machine_.root().string(), true});
+        noteFileSizes(machine_.tomcatHome(), " (consistent)", size);
+        std::printf("   consistent state generated in %.2f s\n", size.generateConsistentSeconds);
+      }
       size.commands.push_back(measureCommand(command, state, runs));
     }
     size.loadAfter = loadAverage();
@@ -158,13 +163,25 @@ class Benchmark {
     return size;
   }
 
+  // The sizes of the generated files; `label` marks those of the consistent
+  // state, noted only where they differ.
+  static void noteFileSizes(const fs::path& tomcatHome, const std::string& label, SizeResult& size) {
+    for (const std::string& file : {kServerXml, kWorkersProperties, kUriWorkerMap}) {
+      const std::string name = fs::path(file).filename().string();
+      const uintmax_t bytes = fs::file_size(tomcatHome / file);
+      if (label.empty() || size.fileSizes[name] != bytes) size.fileSizes[name + label] = bytes;
+    }
+  }
+
   CommandResult measureCommand(const CommandCase& command, const fs::path& state, int runs) {
     CommandResult result;
     result.command = command;
-    for (const std::string& file : command.edited) result.editedBytes += fs::file_size(state / kTomcatHomeDir / file);
+    const fs::path home = command.consistentState ? fs::path(machine_.tomcatHome()) : state / kTomcatHomeDir;
+    for (const std::string& file : command.edited) result.editedBytes += fs::file_size(home / file);
 
     // One unmeasured run of each variant: it warms the caches and checks that
-    // all that make the edit leave the same state.
+    // all that make the edit leave the same state (hcpcheck that it finds
+    // nothing: any other exit code is a failure).
     std::map<Variant, StateFingerprint> prints;
     for (Variant variant : options_.variants) {
       if (!runsCommand(variant, command)) continue;
@@ -174,7 +191,7 @@ class Benchmark {
         m.failure = "exit code " + std::to_string(run.exitCode) + ": " + firstLines(run.output);
         continue;
       }
-      if (!makesTheEdit(variant)) continue;
+      if (!makesTheEdit(variant) || !command.hasFloorAndPeer) continue;
       prints[variant] = takeFingerprint(machine_.tomcatHome(), machine_.varTomcatDir(),
                                         command.mutating ? std::string() : run.output);
     }
@@ -201,7 +218,7 @@ class Benchmark {
         m.peakRssKiB = std::max(m.peakRssKiB, run.peakRssKiB);
       }
     }
-    std::printf("   %-16s", command.name.c_str());
+    std::printf("   %-22s", command.row().c_str());
     for (const auto& [variant, m] : result.variants) {
       if (!m.failure.empty())
         std::printf("  %s failed", variantName(variant));
@@ -216,7 +233,10 @@ class Benchmark {
   }
 
   ChildRun runOnce(Variant variant, const CommandCase& command, const fs::path& state) {
-    machine_.resetState(state);
+    if (command.consistentState)
+      machine_.restoreGenerated(command.edited);
+    else
+      machine_.prepareState(state, command.mutating);
     const ProgramPaths paths{WCBENCH_BIN_DIR, std::string(WCBENCH_SOURCE_DIR) + "/peer/peer.sh", machine_.tomcatHome(),
                              machine_.varTomcatDir()};
     return runChild(commandLine(variant, command, paths), machine_.environment(), output_, memory_);

@@ -17,6 +17,7 @@ const char kEndMarker[] = "<!-- results:end -->";
 
 constexpr double kFloorTarget = 1.5;
 constexpr double kPlainFloorTarget = 1.3;
+constexpr double kCheckTarget = 2.0;  // hcpcheck against one add-alias on its state
 constexpr double kMiB = 1024.0 * 1024.0;
 
 std::string format(const char* pattern, double value) {
@@ -98,7 +99,7 @@ const SizeResult* sizeNearest(const std::vector<SizeResult>& sizes, int hosts) {
 
 const CommandResult* commandIn(const SizeResult& size, const std::string& name) {
   for (const CommandResult& result : size.commands) {
-    if (result.command.name == name) return &result;
+    if (result.command.row() == name) return &result;
   }
   return nullptr;
 }
@@ -111,9 +112,12 @@ void renderSize(std::ostringstream& out, const SizeResult& size) {
     out << separator << name << " " << mebibytes(static_cast<double>(bytes));
     separator = ", ";
   }
-  out << ". State generated in " << milliseconds(size.generateSeconds) << "; " << size.runs
-      << " measured runs per command and variant after one unmeasured check run; load average " << size.loadBefore
-      << " before and " << size.loadAfter << " after. Times are medians.\n\n";
+  out << ". State generated in " << milliseconds(size.generateSeconds);
+  if (size.generateConsistentSeconds > 0) {
+    out << ", the consistent one in " << milliseconds(size.generateConsistentSeconds);
+  }
+  out << "; " << size.runs << " measured runs per command and variant after one unmeasured check run; load average "
+      << size.loadBefore << " before and " << size.loadAfter << " after. Times are medians.\n\n";
   out << "| Command | wcadmin | wcadmin min – max | floor | plain floor | peer | wcadmin / floor | wcadmin / plain | "
          "wcadmin / peer | wcadmin CPU | floor CPU | plain CPU | peer CPU | CPU / floor | CPU / plain | CPU / peer | "
          "wcadmin peak RSS | RSS limit | floor RSS | plain RSS | peer RSS |\n";
@@ -125,7 +129,7 @@ void renderSize(std::ostringstream& out, const SizeResult& size) {
                  ? std::string("–")
                  : mebibytes(static_cast<double>(found->second.peakRssKiB) * 1024);
     };
-    out << "| " << result.command.name << " | " << medianCell(result, Variant::Wcadmin) << " | "
+    out << "| " << result.command.row() << " | " << medianCell(result, Variant::Wcadmin) << " | "
         << spreadCell(measured(result, Variant::Wcadmin)) << " | " << medianCell(result, Variant::Floor) << " | "
         << medianCell(result, Variant::Plain) << " | " << medianCell(result, Variant::Peer) << " | "
         << ratioCell(ratio(result, Variant::Floor)) << " | " << ratioCell(ratio(result, Variant::Plain)) << " | "
@@ -140,11 +144,11 @@ void renderSize(std::ostringstream& out, const SizeResult& size) {
   for (const CommandResult& result : size.commands) {
     for (const auto& [variant, m] : result.variants) {
       if (!m.failure.empty()) {
-        out << "- " << result.command.name << ", " << variantName(variant) << " failed: `" << m.failure << "`\n";
+        out << "- " << result.command.row() << ", " << variantName(variant) << " failed: `" << m.failure << "`\n";
       }
     }
     if (!result.mismatch.empty()) {
-      out << "- " << result.command.name << ": the variants left different states:\n\n```\n"
+      out << "- " << result.command.row() << ": the variants left different states:\n\n```\n"
           << result.mismatch << "```\n";
     }
   }
@@ -162,18 +166,50 @@ void renderGrowth(std::ostringstream& out, const std::vector<SizeResult>& sizes)
   for (size_t i = 0; i < sizes.size() + std::size(kVariants); ++i) out << "---:|";
   out << "\n";
   for (const CommandResult& result : first.commands) {
-    out << "| " << result.command.name << " |";
+    out << "| " << result.command.row() << " |";
     for (const SizeResult& size : sizes) {
-      const CommandResult* at = commandIn(size, result.command.name);
+      const CommandResult* at = commandIn(size, result.command.row());
       out << " " << (at ? medianCell(*at, Variant::Wcadmin) : "–") << " |";
     }
     for (Variant variant : kVariants) {
-      const CommandResult* at = commandIn(last, result.command.name);
+      const CommandResult* at = commandIn(last, result.command.row());
       const Measurement* a = measured(result, variant);
       const Measurement* b = at ? measured(*at, variant) : nullptr;
       out << " " << (a && b ? format("%.1f×", median(b->seconds) / median(a->seconds)) : "–") << " |";
     }
     out << "\n";
+  }
+  out << "\n";
+}
+
+// hcpcheck against one add-alias on the consistent state, and against the
+// usual state's add-alias, at every size; CPU beside wall time.
+void renderCheckTarget(std::ostringstream& out, const std::vector<SizeResult>& sizes) {
+  if (!commandIn(sizes.front(), kCheckCommand)) return;
+  out << "hcpcheck: at most " << format("%.0f×", kCheckTarget)
+      << " the time of one add-alias on the same (consistent) state.\n\n"
+      << "| Hosts | check | add-alias, consistent | check / add-alias | check CPU | add-alias CPU | CPU ratio | "
+         "add-alias, usual state | check / that | met |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+  for (const SizeResult& size : sizes) {
+    auto median = [&size](const std::string& row, Samples samples) -> std::optional<double> {
+      const CommandResult* at = commandIn(size, row);
+      const Measurement* m = at ? measured(*at, Variant::Wcadmin) : nullptr;
+      return m ? std::optional<double>(bench::median(m->*samples)) : std::nullopt;
+    };
+    auto cell = [](std::optional<double> seconds) { return seconds ? milliseconds(*seconds) : std::string("–"); };
+    auto over = [](std::optional<double> a, std::optional<double> b) {
+      return a && b ? std::optional<double>(*a / *b) : std::nullopt;
+    };
+    const std::optional<double> check = median(kCheckCommand, kWall);
+    const std::optional<double> same = median("add-alias, consistent", kWall);
+    const std::optional<double> checkCpu = median(kCheckCommand, kCpu);
+    const std::optional<double> sameCpu = median("add-alias, consistent", kCpu);
+    const std::optional<double> usual = median("add-alias", kWall);
+    const std::optional<double> ratio = over(check, same);
+    out << "| " << size.hosts << " | " << cell(check) << " | " << cell(same) << " | " << ratioCell(ratio) << " | "
+        << cell(checkCpu) << " | " << cell(sameCpu) << " | " << ratioCell(over(checkCpu, sameCpu)) << " | "
+        << cell(usual) << " | " << ratioCell(over(check, usual)) << " | "
+        << (ratio ? (*ratio <= kCheckTarget ? "yes" : "**no**") : "not measured") << " |\n";
   }
   out << "\n";
 }
@@ -194,8 +230,8 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
   out << "peak memory below 4× the size of the files edited + 10 MiB at every size.\n\n";
   out << "| Command | vs floor | vs plain floor | vs peer | growth | memory |\n|---|---|---|---|---|---|\n";
   for (const CommandResult& result : reference->commands) {
-    if (!result.command.mutating) continue;
-    out << "| " << result.command.name << " | ";
+    if (!result.command.mutating || result.command.consistentState) continue;
+    out << "| " << result.command.row() << " | ";
     std::optional<double> toFloor = ratio(result, Variant::Floor);
     std::optional<double> toPeer = ratio(result, Variant::Peer);
     std::optional<double> cpuToFloor = ratio(result, Variant::Floor, kCpu);
@@ -211,8 +247,8 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
     out << (toPeer ? verdict(*toPeer < 1.0, format("%.2f×", *toPeer) + ", CPU " + ratioCell(cpuToPeer))
                    : "not measured")
         << " | ";
-    const CommandResult* small = commandIn(first, result.command.name);
-    const CommandResult* large = commandIn(last, result.command.name);
+    const CommandResult* small = commandIn(first, result.command.row());
+    const CommandResult* large = commandIn(last, result.command.row());
     const Measurement* a = small ? measured(*small, Variant::Wcadmin) : nullptr;
     const Measurement* b = large ? measured(*large, Variant::Wcadmin) : nullptr;
     if (a && b && sizes.size() > 1) {
@@ -226,7 +262,7 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
     bool within = true;
     double worst = 0;
     for (const SizeResult& size : sizes) {
-      const CommandResult* at = commandIn(size, result.command.name);
+      const CommandResult* at = commandIn(size, result.command.row());
       const Measurement* m = at ? measured(*at, Variant::Wcadmin) : nullptr;
       if (!m) {
         allMeasured = false;
@@ -240,6 +276,7 @@ void renderTargets(std::ostringstream& out, const std::vector<SizeResult>& sizes
         << " |\n";
   }
   out << "\n";
+  renderCheckTarget(out, sizes);
 }
 
 }  // namespace
@@ -257,7 +294,8 @@ std::string renderReport(const std::vector<SizeResult>& sizes, const ReportConte
   out << context.date << ", " << context.machine << ", " << context.buildType << " build, whole benchmark "
       << format("%.0f s", context.totalSeconds) << ".\n\n";
   out << "Each time is the wall time of one whole process (start to exit) on a fresh copy of the state; the "
-         "copy is not timed. CPU is the user and system time of the process and its children. Peak RSS is the "
+         "copy is not timed (the consistent state is generated in place once, and the files a run edited are put "
+         "back before the next). CPU is the user and system time of the process and its children. Peak RSS is the "
          "largest resident set of the process or of one of its children (GNU time). The verdicts below go by "
          "wall time; the CPU ratio is given beside it because other work on the machine stretches wall times.\n\n";
   if (sizes.empty()) return out.str();

@@ -29,7 +29,8 @@ struct SizeResult {
   int hosts = 0;
   int runs = 0;
   double generateSeconds = 0;
-  std::string loadBefore;  // the machine's load averages before and after the size's runs
+  double generateConsistentSeconds = 0;  // 0: the consistent state was not needed
+  std::string loadBefore;                // the machine's load averages before and after the size's runs
   std::string loadAfter;
   std::map<std::string, uintmax_t> fileSizes;  // the generated files, by name
   std::vector<CommandResult> commands;

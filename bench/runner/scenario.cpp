@@ -59,6 +59,8 @@ std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const fs:
       {"stop-webapp", true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + startedApplications()[1]}},
       {"remove-vhost", true, false, {server, workers}, {"--vhost-name=" + host}},
       {"get-webapp-list", false, true, {}, {"--vhost-name=" + host}},
+      {kCheckCommand, false, false, {}, {}, true},
+      {"add-alias", true, false, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}, true},
   };
 }
 
@@ -67,7 +69,7 @@ bool runsCommand(Variant variant, const CommandCase& command) {
     case Variant::Wcadmin:
       return true;
     case Variant::Plain:
-      return command.mutating;
+      return command.mutating && !command.consistentState;
     case Variant::Floor:
     case Variant::Peer:
       return command.hasFloorAndPeer;
@@ -88,7 +90,8 @@ std::vector<std::string> commandLine(Variant variant, const CommandCase& command
   }
   switch (variant) {
     case Variant::Wcadmin:
-      argv = {paths.binDir + "/wcadmin", "--" + command.name};
+      argv = command.name == kCheckCommand ? std::vector<std::string>{paths.binDir + "/hcpcheck"}
+                                           : std::vector<std::string>{paths.binDir + "/wcadmin", "--" + command.name};
       break;
     case Variant::Floor:
       argv = {paths.binDir + "/wcfloor", command.name};

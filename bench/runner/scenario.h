@@ -14,16 +14,26 @@ enum class Variant { Wcadmin, Floor, Plain, Peer };
 inline constexpr Variant kVariants[] = {Variant::Wcadmin, Variant::Floor, Variant::Plain, Variant::Peer};
 const char* variantName(Variant variant);
 
+// hcpcheck's case: the panel's program is hcpcheck, which takes no command.
+inline const std::string kCheckCommand = "check";
+
 struct CommandCase {
   std::string name;  // the command without its dashes: "install-vhost"
   bool mutating = true;
   bool hasFloorAndPeer = true;          // false: only the panel's program and the plain floor run it
   std::vector<std::string> edited;      // the files it edits, relative to the Tomcat home
   std::vector<std::string> parameters;  // --name=value, the same for every variant
+  // On the state that hcpcheck finds consistent (StateShape::consistent):
+  // only the panel's program runs there, and the results' row is named
+  // after the state.
+  bool consistentState = false;
+
+  std::string row() const { return consistentState && name != kCheckCommand ? name + ", consistent" : name; }
 };
 
 // The commands on a state of `hosts` hosts; the aliases files they read are
-// written to `workDir`.
+// written to `workDir`. The last ones run on the consistent state: hcpcheck
+// and, as its yardstick, add-alias.
 std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const std::filesystem::path& workDir);
 
 struct ProgramPaths {

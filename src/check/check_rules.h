@@ -6,14 +6,15 @@
 
 #include "check/finding.h"
 #include "check/panel_snapshot.h"
+#include "check/worker_table.h"
 
 // The HCP Service, its Connectors and Engine, and Tomcat's shutdown port.
 void checkService(const PanelSnapshot& snapshot, std::vector<Finding>& out);
-// Hosts and their workers in workers.properties.
-void checkWorkers(const PanelSnapshot& snapshot, std::vector<Finding>& out);
+// Hosts and their workers in workers.properties (`workers`: its table).
+void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& workers, std::vector<Finding>& out);
 // The URL mounts of uriworkermap.properties against the hosts, their names and
 // their started applications.
-void checkMounts(const PanelSnapshot& snapshot, std::vector<Finding>& out);
+void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std::vector<Finding>& out);
 // Host names and aliases.
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 // appBase and Realm pathnames, realm files and host directories.
@@ -23,4 +24,4 @@ void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out)
 
 // Whether the alias of the host wants a "www." twin the host lacks: it is no
 // twin itself (of the host or of another alias) and has none.
-bool lacksTwin(const HostEntry& host, const std::wstring& alias);
+bool lacksTwin(const HostEntry& host, const NameAt& alias);

@@ -1,18 +1,36 @@
 #include "check/consistency_check.h"
 
+#include <exception>
+#include <future>
+#include <iterator>
+
 #include "check/check_rules.h"
 #include "check/finding_order.h"
 #include "check/panel_snapshot.h"
 
 std::vector<Finding> checkConsistency(const PanelLocations& where) {
   const PanelSnapshot snapshot = readPanelSnapshot(where);
+  const WorkerTable workers = workerTableOf(snapshot.workers);
+  // The mounts are the largest file and rule: checked meanwhile on another
+  // thread. A failure is thrown in the rules' order: service, workers,
+  // mounts, names, paths, links.
+  std::vector<Finding> mounts;
+  std::future<void> mounting = std::async(std::launch::async | std::launch::deferred,
+                                          [&snapshot, &workers, &mounts] { checkMounts(snapshot, workers, mounts); });
   std::vector<Finding> findings;
   checkService(snapshot, findings);
-  checkWorkers(snapshot, findings);
-  checkMounts(snapshot, findings);
-  checkNames(snapshot, findings);
-  checkPaths(snapshot, findings);
-  checkStartedLinks(snapshot, findings);
+  checkWorkers(snapshot, workers, findings);
+  std::exception_ptr laterFailed;
+  try {
+    checkNames(snapshot, findings);
+    checkPaths(snapshot, findings);
+    checkStartedLinks(snapshot, findings);
+  } catch (...) {
+    laterFailed = std::current_exception();
+  }
+  mounting.get();
+  if (laterFailed) std::rethrow_exception(laterFailed);
+  findings.insert(findings.end(), std::make_move_iterator(mounts.begin()), std::make_move_iterator(mounts.end()));
   orderFindings(findings, {where.serverXml, where.workers, where.uriWorkerMap});
   return findings;
 }

@@ -8,8 +8,7 @@
 namespace {
 
 // The twins go into server.xml in one save; each host's alias mounts follow.
-bool addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, IsapiRedirectorConfig& redirector) {
-  if (twins.empty()) return false;
+void addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, IsapiRedirectorConfig& redirector) {
   XmlDocument document = manager.loadServerXml();
   const XmlElement engine = TomcatManager::findEngine(document);
   bool added = false;
@@ -21,7 +20,6 @@ bool addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, Isapi
   }
   if (added) manager.saveServerXml(document);
   for (const TwinToAdd& twin : twins) redirector.addAliasMounts(twin.host, {twin.twin});
-  return added;
 }
 
 }  // namespace
@@ -29,16 +27,20 @@ bool addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, Isapi
 std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocations& where) {
   const RepairPlan plan = planRepairs(readPanelSnapshot(where), checkConsistency(where));
   IsapiRedirectorConfig redirector(where.workers, where.uriWorkerMap);
+  redirector.holdSaves();
   if (!plan.mountsToDrop.empty()) redirector.removeMounts(plan.mountsToDrop);
-  // Each worker edit saves workers.properties: a handful of saves for a
-  // handful of workers, which keeps the commands' one edit per worker.
   for (const std::wstring& worker : plan.workersToDrop) redirector.removeWorker(worker);
   // addWorker sets the four keys in place: a changed value comes back too.
   for (const std::wstring& host : plan.workersToWrite) redirector.addWorker(host);
-  const bool serverXmlChanged = addTwins(manager, plan.twinsToAdd, redirector);
+  if (!plan.twinsToAdd.empty()) {
+    // As around the commands' edits of server.xml: a running Tomcat is
+    // stopped and started again to read it.
+    TomcatServiceRestarter restarter(manager);
+    addTwins(manager, plan.twinsToAdd, redirector);
+  }
   for (const MountsToAdd& mounts : plan.mountsToAdd)
     redirector.addWebAppMounts(mounts.host, mounts.aliases, mounts.application);
+  redirector.saveHeldEdits();
   for (const StartedApp& app : plan.linksToRenew) manager.renewStartedLink(app.host, app.application);
-  if (serverXmlChanged && manager.serviceStatus() == L"is running") manager.restartService();
   return plan.repairs;
 }

@@ -27,6 +27,29 @@ std::string jsonString(const std::wstring& text) {
   return out + "\"";
 }
 
+// The document of the findings, with the "fixed" array when there are repairs
+// to report.
+std::string jsonDocument(const std::vector<Finding>& findings, const std::vector<Repair>* fixed) {
+  std::string out = findings.empty() ? "{\"consistent\":true,\"findings\":[" : "{\"consistent\":false,\"findings\":[";
+  for (const Finding& f : findings) {
+    if (&f != &findings.front()) out += ',';
+    out += "{\"kind\":" + jsonString(f.kind) + ",\"host\":" + jsonString(f.host) +
+           ",\"problem\":" + jsonString(f.problem) + ",\"file\":" + jsonString(f.file) +
+           ",\"line\":" + std::to_string(f.line) + "}";
+  }
+  out += ']';
+  if (fixed) {
+    out += ",\"fixed\":[";
+    for (const Repair& r : *fixed) {
+      if (&r != &fixed->front()) out += ',';
+      out += "{\"kind\":" + jsonString(r.kind) + ",\"host\":" + jsonString(r.host) + ",\"done\":" + jsonString(r.done) +
+             "}";
+    }
+    out += ']';
+  }
+  return out + "}\n";
+}
+
 }  // namespace
 
 std::string findingsText(const std::vector<Finding>& findings) {
@@ -46,25 +69,8 @@ std::string repairsText(const std::vector<Repair>& repairs) {
   return out;
 }
 
-std::string findingsJson(const std::vector<Finding>& findings, const std::vector<Repair>& fixed) {
-  std::string out = findingsJson(findings);
-  out.resize(out.size() - 2);  // the closing brace and line break
-  out += ",\"fixed\":[";
-  for (const Repair& r : fixed) {
-    if (&r != &fixed.front()) out += ',';
-    out +=
-        "{\"kind\":" + jsonString(r.kind) + ",\"host\":" + jsonString(r.host) + ",\"done\":" + jsonString(r.done) + "}";
-  }
-  return out + "]}\n";
-}
+std::string findingsJson(const std::vector<Finding>& findings) { return jsonDocument(findings, nullptr); }
 
-std::string findingsJson(const std::vector<Finding>& findings) {
-  std::string out = findings.empty() ? "{\"consistent\":true,\"findings\":[" : "{\"consistent\":false,\"findings\":[";
-  for (const Finding& f : findings) {
-    if (&f != &findings.front()) out += ',';
-    out += "{\"kind\":" + jsonString(f.kind) + ",\"host\":" + jsonString(f.host) +
-           ",\"problem\":" + jsonString(f.problem) + ",\"file\":" + jsonString(f.file) +
-           ",\"line\":" + std::to_string(f.line) + "}";
-  }
-  return out + "]}\n";
+std::string findingsJson(const std::vector<Finding>& findings, const std::vector<Repair>& fixed) {
+  return jsonDocument(findings, &fixed);
 }

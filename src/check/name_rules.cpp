@@ -1,48 +1,60 @@
 // Host names and aliases as --install-vhost and --add-alias write them: each
 // alias with its "www." twin, every name on one host only.
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "check/check_rules.h"
 #include "tomcat/host_names.h"
 
-bool lacksTwin(const HostEntry& host, const std::wstring& alias) {
-  std::unordered_set<std::wstring> names;
-  for (const NameAt& other : host.aliases) names.insert(nameKey(other.name));
+bool lacksTwin(const HostEntry& host, const NameAt& alias) {
+  // The keys are few: a look along them beats a set built per alias.
+  auto isAlias = [&host](std::wstring_view key) {
+    return std::any_of(host.aliases.begin(), host.aliases.end(),
+                       [key](const NameAt& other) { return other.key == key; });
+  };
+  auto hasTwin = [&host](std::wstring_view key) {
+    return std::any_of(host.aliases.begin(), host.aliases.end(), [key](const NameAt& other) {
+      return other.key.size() == key.size() + 4 && other.key.starts_with(L"www.") && other.key.ends_with(key);
+    });
+  };
   // A twin "www.<name>" is the twin of the host or of another alias; any
   // other alias must have its own.
-  const std::wstring key = nameKey(alias);
-  const bool isTwin = key.starts_with(L"www.") && (key.substr(4) == nameKey(host.name) || names.count(key.substr(4)));
-  return !isTwin && !names.count(nameKey(L"www." + alias));
+  const std::wstring_view key = alias.key;
+  const bool isTwin = key.starts_with(L"www.") && (key.substr(4) == host.key || isAlias(key.substr(4)));
+  return !isTwin && !hasTwin(key);
 }
 
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.serverXml;
   std::unordered_map<std::wstring, const HostEntry*> hostByName;
+  hostByName.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
-    auto [first, added] = hostByName.emplace(nameKey(host.name), &host);
+    auto [first, added] = hostByName.emplace(host.key, &host);
     if (!added) {
       out.push_back({finding_kind::kHostDuplicate, host.display,
-                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line), file,
-                     host.line});
+                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line()), file,
+                     host.line()});
     }
   }
   // Which host holds each alias; the first one keeps it.
   std::unordered_map<std::wstring, const HostEntry*> aliasHost;
+  size_t aliases = 0;
+  for (const HostEntry& host : snapshot.hosts) aliases += host.aliases.size();
+  aliasHost.reserve(aliases);
   for (const HostEntry& host : snapshot.hosts) {
     for (const NameAt& alias : host.aliases) {
-      const std::wstring key = nameKey(alias.name);
-      auto [holder, added] = aliasHost.emplace(key, &host);
-      if (!added && holder->second != &host && nameKey(holder->second->name) != nameKey(host.name)) {
+      auto [holder, added] = aliasHost.emplace(alias.key, &host);
+      if (!added && holder->second != &host && holder->second->key != host.key) {
         out.push_back({finding_kind::kAliasDuplicate, host.display,
                        L"The alias " + display(alias.name) + L" is also an alias of " + holder->second->display, file,
-                       alias.line});
+                       alias.line()});
       }
-      if (lacksTwin(host, alias.name)) {
+      if (lacksTwin(host, alias)) {
         out.push_back({finding_kind::kAliasTwinMissing, host.display,
                        L"The alias " + display(alias.name) + L" has no twin " + display(L"www." + alias.name), file,
-                       alias.line});
+                       alias.line()});
       }
     }
   }

@@ -1,35 +1,45 @@
 #include "check/panel_snapshot.h"
 
+#include <algorithm>
+#include <future>
+
+#include "base/errors/strict_convert.h"
 #include "base/files/file_exist.h"
+#include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
-#include "check/started_apps.h"
+#include "check/started_links.h"
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
-#include "redirector/text_lines_io.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace {
 
-HostEntry hostEntryOf(const XmlElement& host) {
+HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBases) {
   HostEntry entry;
   entry.name = vxmlGetAttribute(host, L"name", L"");
+  entry.key = nameKey(entry.name);
   entry.display = display(entry.name);
-  entry.line = vxmlSourceLine(host);
+  // As vhostPaths joins it, from hcp-webapps joined once.
+  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
+  entry.element = host;
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
-  if (XmlElement realm = TomcatManager::findRealm(host); !realm.empty()) {
-    entry.realmPathname = realm.getAttribute(L"pathname");
-    entry.realmLine = vxmlSourceLine(realm);
-  }
   XmlNodeList children = host.childNodes();
   for (int32_t i = 0; i < children.length(); ++i) {
     XmlNode child = children.item(i);
-    if (!vxmlIsNodeOfType(child, NODE_ELEMENT, L"Alias")) continue;
-    XmlElement alias(child);
-    entry.aliases.push_back({vxmlGetNodeValue(alias.firstChild(), L""), vxmlSourceLine(alias)});
+    if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Alias")) {
+      XmlElement alias(child);
+      std::wstring name = vxmlGetNodeValue(alias.firstChild(), L"");
+      std::wstring key = nameKey(name);
+      entry.aliases.push_back({std::move(name), std::move(alias), std::move(key)});
+    } else if (entry.realm.empty() && vxmlIsNodeOfType(child, NODE_ELEMENT, L"Realm")) {
+      // The Realm that TomcatManager::findRealm finds: the first one.
+      entry.realm = XmlElement(child);
+      entry.realmPathname = entry.realm.getAttribute(L"pathname");
+    }
   }
   return entry;
 }
@@ -42,9 +52,10 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   PropertyLines read;
   if (!fileExist(path)) return read;
   read.exists = true;
-  LoadedText loaded;
-  readTextFile(path, loaded, "checkConsistency");
-  const std::string_view text = loaded.view();
+  readTextFile(path, read.text, "checkConsistency");
+  const std::string_view text = read.text.view();
+  // As many entries as lines at most: the vector grows once.
+  read.entries.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t number = 1;
   size_t counted = 0;  // the breaks before this offset are in `number`
   auto onLine = [&](size_t begin, size_t end) {
@@ -52,8 +63,12 @@ PropertyLines readPropertyLines(const std::wstring& path) {
       if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++number;
     }
     counted = end;
-    PropertyLine line(text.substr(begin, end - begin));
-    if (!line.key.empty()) read.entries.push_back({std::move(line.key), std::move(line.value), number});
+    // The key and value that PropertyLine parses, in place.
+    const std::string_view line = text.substr(begin, end - begin);
+    const std::string_view key = PropertyLine::keyOf(line);
+    if (key.empty()) return;
+    const bool hasValue = line[key.size()] == '=';
+    read.entries.push_back({key, hasValue ? line.substr(key.size() + 1) : std::string_view(), number});
   };
   LineCutter cutter;
   cutter.feed(text, onLine);
@@ -61,50 +76,90 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   return read;
 }
 
-DirectoryEntries directoryEntries(const std::wstring& path) {
-  DirectoryEntries entries{path, entriesOf(path, L"*"), {}};
-  entries.has.insert(entries.names.begin(), entries.names.end());
-  return entries;
-}
+struct PropertyFiles {
+  PropertyLines workers;
+  PropertyLines mounts;
+};
 
 }  // namespace
 
 PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
+  // The per-host file calls and the property files are read meanwhile on
+  // other threads (see started_links.h); a failure here waits for them as
+  // the futures go.
+  constexpr auto policy = std::launch::async | std::launch::deferred;
+  std::future<StartedLinks> scanning = std::async(policy, [&where] { return scanStartedLinks(where); });
+  std::future<PropertyFiles> reading = std::async(policy, [&where] {
+    return PropertyFiles{readPropertyLines(where.workers), readPropertyLines(where.uriWorkerMap)};
+  });
   PanelSnapshot snapshot;
   snapshot.where = where;
   vxmlLoad(snapshot.serverXml, where.serverXml, /*validateOnParse=*/true, /*resolveExternals=*/false);
   XmlElement server = snapshot.serverXml.documentElement();
-  snapshot.serverLine = vxmlSourceLine(server);
   snapshot.shutdownPort = server.getAttribute(L"port");
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
-  if (!snapshot.service.empty()) snapshot.serviceLine = vxmlSourceLine(snapshot.service);
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
+  const std::wstring applicationBases = join(where.varTomcat, {L"hcp-webapps"});
   if (!snapshot.engine.empty()) {
     XmlNodeList children = snapshot.engine.childNodes();
     for (int32_t i = 0; i < children.length(); ++i) {
       XmlNode child = children.item(i);
-      if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Host")) snapshot.hosts.push_back(hostEntryOf(XmlElement(child)));
+      if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Host"))
+        snapshot.hosts.push_back(hostEntryOf(XmlElement(child), applicationBases));
     }
   }
-  snapshot.realmFiles = directoryEntries(join(where.tomcatHome, {L"hcp-users"}));
-  snapshot.appBases = directoryEntries(join(where.varTomcat, {L"hcp-webapps"}));
-  snapshot.archives = directoryEntries(join(where.varTomcat, {L"hcp-wars"}));
-  const std::unordered_set<std::wstring> leaving = pathsLeaving(where);
-  for (HostEntry& host : snapshot.hosts) {
-    if (snapshot.appBases.has.count(host.name)) host.started = startedApplications(where, host.name, leaving);
+  snapshot.realmFiles = listDirectoryEntries(join(where.tomcatHome, {L"hcp-users"}));
+  // What fails from here on is thrown in the order of the reads: hcp-webapps,
+  // hcp-wars, the removal storage, each host's directory, the property files.
+  std::exception_ptr archivesFailed;
+  try {
+    snapshot.archives = listDirectoryEntries(join(where.varTomcat, {L"hcp-wars"}));
+  } catch (...) {
+    archivesFailed = std::current_exception();
   }
-  snapshot.workers = readPropertyLines(where.workers);
-  snapshot.mounts = readPropertyLines(where.uriWorkerMap);
+  StartedLinks scan = scanning.get();
+  for (const std::exception_ptr& failed : {scan.appBasesFailed, archivesFailed, scan.leavingFailed}) {
+    if (failed) std::rethrow_exception(failed);
+  }
+  snapshot.appBases = std::move(scan.appBases);
+  for (HostEntry& host : snapshot.hosts) {
+    // hcp-webapps' listing answers for the host's directory.
+    if (!snapshot.appBases.has.count(host.name)) continue;
+    const StartedDirectory& directory = scan.directories.at(host.name);
+    if (directory.listingFailed) std::rethrow_exception(directory.listingFailed);
+    host.started = directory.applications;
+    host.links = directory.links;
+    host.linksFailed = directory.linksFailed;
+  }
+  PropertyFiles files = reading.get();
+  snapshot.workers = std::move(files.workers);
+  snapshot.mounts = std::move(files.mounts);
   return snapshot;
 }
 
-std::vector<std::wstring> entriesOf(const std::wstring& directory, const std::wstring& pattern) {
-  std::vector<std::wstring> names;
-  if (!directoryExist(directory)) return names;
-  for (FoundName& found : findFileNames(directory, pattern)) {
-    if (found.name != L"." && found.name != L"..") names.push_back(std::move(found.name));
-  }
-  return names;
+DirectoryEntries listDirectoryEntries(const std::wstring& path) {
+  DirectoryEntries entries{path, {}, {}};
+  if (!directoryExist(path)) return entries;
+  for (FoundName& found : findFileNames(path, L"*", NameOrder::AsListed))
+    entries.names.push_back(std::move(found.name));
+  entries.has.insert(entries.names.begin(), entries.names.end());
+  return entries;
 }
 
-std::wstring nameKey(const std::wstring& name) { return lowerCase(name); }
+bool isAscii(const std::wstring& text) {
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return static_cast<uint32_t>(c) < 0x80; });
+}
+
+std::string ansiOf(const std::wstring& text) {
+  return isAscii(text) ? std::string(text.begin(), text.end()) : cstr(text);
+}
+
+std::wstring nameKey(const std::wstring& name) {
+  // Names are mostly ASCII, lower-cased here without a call per character.
+  std::wstring key(name);
+  for (wchar_t& c : key) {
+    if (c >= 0x80) return lowerCase(name);
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + (L'a' - L'A'));
+  }
+  return key;
+}

@@ -4,30 +4,49 @@
 // it stands on, and the host directories and realm files that exist. Read
 // once; every rule works on this snapshot.
 
+#include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "base/xml/vxml.h"
 #include "base/xml/xml_dom.h"
 #include "check/consistency_check.h"
+#include "redirector/text_lines_io.h"
+
+// Lines in server.xml are looked up only for a finding: the first look
+// counts the lines of the whole file.
 
 struct NameAt {
   std::wstring name;
-  size_t line = 0;
+  XmlElement element;  // its Alias
+  std::wstring key;    // nameKey(name)
+  size_t line() const { return vxmlSourceLine(element); }
 };
+
+// What a started link holds against its archive.
+enum class LinkState { Holds, ArchiveGone, Differs };
 
 // A Host of the HCP Engine.
 struct HostEntry {
   std::wstring name;  // as written
+  std::wstring key;   // nameKey(name)
   std::wstring display;
-  size_t line = 0;
+  XmlElement element;
   std::optional<std::wstring> appBase;
+  XmlElement realm;                           // its first Realm; empty without one
   std::optional<std::wstring> realmPathname;  // of its first Realm
-  size_t realmLine = 0;                       // the Realm's line; 0 without one
   std::vector<NameAt> aliases;                // the texts of its Alias elements
-  std::vector<std::wstring> started;          // its started applications (see started_apps.h)
+  std::wstring applicationBase;               // hcp-webapps/<name>, the appBase the panel writes
+  std::vector<std::wstring> started;          // its started applications (see started_links.h)
+  std::vector<LinkState> links;               // what each one's link holds
+  std::exception_ptr linksFailed;             // looking at them failed: the link rule throws it
+
+  size_t line() const { return vxmlSourceLine(element); }
+  size_t realmLine() const { return realm.empty() ? 0 : vxmlSourceLine(realm); }  // 0 without one
 };
 
 // The names in one of the panel's directories; none when it does not exist.
@@ -41,42 +60,47 @@ struct DirectoryEntries {
 // and parses its lines; its line as an editor counts it. Lines without a key
 // are not kept.
 struct PropertyEntry {
-  std::string key;
-  std::string value;
+  std::string_view key;  // in the text of its PropertyLines
+  std::string_view value;
   size_t line = 0;
 };
 
 struct PropertyLines {
   bool exists = false;
+  LoadedText text;  // the file's bytes, which the entries view
   std::vector<PropertyEntry> entries;
 };
 
 struct PanelSnapshot {
   PanelLocations where;
   XmlDocument serverXml;
-  size_t serverLine = 0;
   std::optional<std::wstring> shutdownPort;  // the Server's port attribute
   XmlElement service;                        // empty when there is no HCP Service
-  size_t serviceLine = 0;
-  XmlElement engine;  // empty when there is no HCP Engine in it
+  XmlElement engine;                         // empty when there is no HCP Engine in it
   std::vector<HostEntry> hosts;
   PropertyLines workers;
   PropertyLines mounts;
+  size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
+  size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }
   // Listed once each: a lookup per host costs no call to the file system.
   DirectoryEntries realmFiles;  // hcp-users under the Tomcat home
   DirectoryEntries appBases;    // hcp-webapps
   DirectoryEntries archives;    // hcp-wars
 };
 
-// Reads the three files; throws vexception naming the path when one cannot
-// be read or server.xml is not well-formed. A property file that does not
-// exist is recorded as missing.
+// Reads the three files and the panel's directories; throws vexception
+// naming the path when one cannot be read or server.xml is not well-formed.
+// A property file that does not exist is recorded as missing.
 PanelSnapshot readPanelSnapshot(const PanelLocations& where);
 
-// The names of the entries of a directory that match `pattern`; none when the
-// directory does not exist.
-std::vector<std::wstring> entriesOf(const std::wstring& directory, const std::wstring& pattern);
+// The names in a panel directory, in no order; none when it does not exist.
+DirectoryEntries listDirectoryEntries(const std::wstring& path);
 
 // Host names compare as Tomcat and the name system compare them: ignoring
 // letter case. The key of a name for the lookups of the rules.
 std::wstring nameKey(const std::wstring& name);
+
+// A name in the form of the property files, as cstr() gives it: ASCII is
+// the same in every ANSI code page and needs no conversion.
+bool isAscii(const std::wstring& text);
+std::string ansiOf(const std::wstring& text);

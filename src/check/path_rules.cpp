@@ -16,25 +16,28 @@ enum : size_t { kAppBase = 0, kRealmFile = 1, kArchives = 2 };
 
 void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.serverXml;
-  const std::vector<std::wstring> paths = vhostPaths(snapshot.where.varTomcat, snapshot.where.tomcatHome, host.name);
-  if (host.appBase != paths[kAppBase]) {
-    out.push_back({finding_kind::kAppBaseForeign, host.display,
-                   L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + paths[kAppBase] + L"\"",
-                   file, host.line});
+  // The paths of a finding; a consistent host needs only its appBase.
+  auto paths = [&] { return vhostPaths(snapshot.where.varTomcat, snapshot.where.tomcatHome, host.name); };
+  if (host.appBase != host.applicationBase) {
+    out.push_back(
+        {finding_kind::kAppBaseForeign, host.display,
+         L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + host.applicationBase + L"\"", file,
+         host.line()});
   }
   const std::wstring realm = realmPathname(host.name);
   if (host.realmPathname != realm) {
     out.push_back({finding_kind::kRealmForeign, host.display,
                    L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
-                   file, host.realmLine ? host.realmLine : host.line});
+                   file, host.realm.empty() ? host.line() : host.realmLine()});
   }
   if (!snapshot.realmFiles.has.count(host.name + L".xml")) {
-    out.push_back({finding_kind::kHostFilesMissing, host.display, L"The realm file is missing", paths[kRealmFile], 0});
+    out.push_back(
+        {finding_kind::kHostFilesMissing, host.display, L"The realm file is missing", paths()[kRealmFile], 0});
   }
   for (const auto& [directory, entries] : {std::pair{kAppBase, &snapshot.appBases}, {kArchives, &snapshot.archives}}) {
     if (!entries->has.count(host.name)) {
       out.push_back(
-          {finding_kind::kHostFilesMissing, host.display, L"The host directory is missing", paths[directory], 0});
+          {finding_kind::kHostFilesMissing, host.display, L"The host directory is missing", paths()[directory], 0});
     }
   }
 }
@@ -57,7 +60,7 @@ void checkOrphans(const std::unordered_set<std::wstring>& hosts, const Directory
 void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   std::unordered_set<std::wstring> hosts;
   for (const HostEntry& host : snapshot.hosts) {
-    hosts.insert(nameKey(host.name));
+    hosts.insert(host.key);
     checkHostPaths(snapshot, host, out);
   }
   checkOrphans(hosts, snapshot.realmFiles, L".xml", L"The realm file", out);

@@ -14,18 +14,11 @@
 
 namespace {
 
-const HostEntry* hostOf(const PanelSnapshot& snapshot, const Finding& finding) {
-  for (const HostEntry& host : snapshot.hosts) {
-    if (!finding.host.empty() && host.display == finding.host) return &host;
-  }
-  return nullptr;
-}
-
+// The first mount line on `line`: the lines are in file order.
 const PropertyEntry* entryAt(const PropertyLines& lines, size_t line) {
-  for (const PropertyEntry& entry : lines.entries) {
-    if (line != 0 && entry.line == line) return &entry;
-  }
-  return nullptr;
+  const auto found = std::lower_bound(lines.entries.begin(), lines.entries.end(), line,
+                                      [](const PropertyEntry& entry, size_t at) { return entry.line < at; });
+  return line != 0 && found != lines.entries.end() && found->line == line ? &*found : nullptr;
 }
 
 }  // namespace
@@ -35,29 +28,50 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
   RepairPlan plan;
   const WorkerTable workers = workerTableOf(snapshot.workers);
   std::unordered_set<std::wstring> workersWritten;
+  std::unordered_set<std::wstring> workersDropped;
   std::unordered_set<std::wstring> hostsMounted;
   std::unordered_map<std::wstring, std::vector<std::wstring>> twinsOf;  // by host as written
-  std::unordered_map<std::string, std::string> present;                 // mount key -> worker
-  for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
+  // A finding names its host in display form; the first Host of that form.
+  std::unordered_map<std::wstring, const HostEntry*> hostByDisplay;
+  std::unordered_set<std::wstring> hostWorkers;
+  for (const HostEntry& host : snapshot.hosts) {
+    hostByDisplay.emplace(host.display, &host);
+    hostWorkers.insert(workerName(host.name));
+  }
+  // The orphan workers by the line of their finding: several share the line
+  // of worker.list when that is all that is left of them.
+  std::unordered_map<size_t, std::vector<std::wstring>> orphansAt;
+  for (const auto& [worker, lines] : workers.workers) {
+    // removeWorker addresses a worker by its host's name: one without a dot.
+    if (hostWorkers.count(worker) || workers.installWorkers.count(worker) || workerName(worker) != worker ||
+        worker.find_first_of(L",/") != worker.npos)
+      continue;
+    orphansAt[lines.firstLine()].push_back(worker);
+  }
+  std::unordered_map<std::string_view, std::string_view> present;  // mount key -> worker, filled when needed
 
   for (const Finding& f : findings) {
-    const HostEntry* host = hostOf(snapshot, f);
+    const auto named = f.host.empty() ? hostByDisplay.end() : hostByDisplay.find(f.host);
+    const HostEntry* host = named == hostByDisplay.end() ? nullptr : named->second;
     if ((f.kind == kind::kWorkerMissing || f.kind == kind::kWorkerKeys) && host && snapshot.workers.exists) {
       if (!workersWritten.insert(workerName(host->name)).second) continue;
       plan.workersToWrite.push_back(host->name);
       plan.repairs.push_back({f.kind, f.host, L"wrote the worker " + workerName(host->name) + L" anew"});
     } else if (f.kind == kind::kWorkerOrphan) {
-      for (const auto& [worker, lines] : workers.workers) {
-        // removeWorker addresses a worker by its host's name: one without a dot.
-        if (lines.firstLine() != f.line || workerName(worker) != worker || worker.find_first_of(L",/") != worker.npos)
-          continue;
+      // Each orphan on a line shared with others has its own finding: each is
+      // dropped once.
+      for (const std::wstring& worker : orphansAt[f.line]) {
+        if (!workersDropped.insert(worker).second) continue;
         plan.workersToDrop.push_back(worker);
         plan.repairs.push_back({f.kind, f.host, L"dropped the worker " + worker});
       }
     } else if (f.kind == kind::kMountUnknownWorker || f.kind == kind::kMountForeignHost ||
                f.kind == kind::kMountsOrphan) {
       const PropertyEntry* entry = entryAt(snapshot.mounts, f.line);
-      if (!entry) continue;
+      // A mount of a Host's missing worker stays: the worker is written again.
+      if (!entry ||
+          (f.kind == kind::kMountUnknownWorker && snapshot.workers.exists && hostWorkers.count(wstr(entry->value))))
+        continue;
       // A mount of an alias whose twin comes back stays.
       if (host && f.kind == kind::kMountForeignHost) {
         const std::vector<std::wstring>& twins = twinsOf[host->name];
@@ -65,14 +79,14 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
                         [&](const std::wstring& twin) { return entry->key.starts_with(mountPrefix(twin)); }))
           continue;
       }
-      plan.mountsToDrop.push_back(entry->key);
+      plan.mountsToDrop.emplace_back(entry->key);
       plan.repairs.push_back({f.kind, f.host, L"dropped the mount " + wstr(entry->key)});
     } else if (f.kind == kind::kAliasTwinMissing && host) {
       for (const NameAt& alias : host->aliases) {
         // Two aliases on one line give two findings of that line.
         std::vector<std::wstring>& twins = twinsOf[host->name];
         const std::wstring twin = L"www." + alias.name;
-        if (alias.line != f.line || !lacksTwin(*host, alias.name) ||
+        if (alias.line() != f.line || !lacksTwin(*host, alias) ||
             std::find(twins.begin(), twins.end(), twin) != twins.end())
           continue;
         plan.twinsToAdd.push_back({host->name, twin});
@@ -85,6 +99,9 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       for (const NameAt& alias : host->aliases) aliases.push_back(alias.name);
       for (const std::wstring& twin : twinsOf[host->name]) aliases.push_back(twin);
       const std::string worker = cstr(workerName(host->name));
+      if (present.empty()) {
+        for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
+      }
       for (const std::wstring& application : host->started) {
         const std::vector<std::string> keys = webAppMountKeys(host->name, aliases, application);
         if (std::all_of(keys.begin(), keys.end(), [&](const std::string& key) {

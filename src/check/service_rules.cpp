@@ -36,24 +36,24 @@ void checkService(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     out.push_back({finding_kind::kShutdownPortEnabled, L"",
                    L"Tomcat's shutdown port is enabled (Server port \"" + snapshot.shutdownPort.value_or(L"") +
                        L"\" instead of \"-1\")",
-                   file, snapshot.serverLine});
+                   file, snapshot.serverLine()});
   }
   if (snapshot.service.empty()) {
     out.push_back(
-        {finding_kind::kServiceMissing, L"", L"The Server has no Service \"HCP\"", file, snapshot.serverLine});
+        {finding_kind::kServiceMissing, L"", L"The Server has no Service \"HCP\"", file, snapshot.serverLine()});
     return;
   }
   const Connectors connectors = connectorsOf(snapshot.service);
   if (!connectors.ajp) {
     out.push_back({finding_kind::kConnectorMissing, L"", L"The Service \"HCP\" has no AJP Connector", file,
-                   snapshot.serviceLine});
+                   snapshot.serviceLine()});
   }
   if (!connectors.http) {
     out.push_back({finding_kind::kConnectorMissing, L"", L"The Service \"HCP\" has no HTTP Connector", file,
-                   snapshot.serviceLine});
+                   snapshot.serviceLine()});
   }
   if (snapshot.engine.empty()) {
-    out.push_back(
-        {finding_kind::kEngineMissing, L"", L"The Service \"HCP\" has no Engine \"HCP\"", file, snapshot.serviceLine});
+    out.push_back({finding_kind::kEngineMissing, L"", L"The Service \"HCP\" has no Engine \"HCP\"", file,
+                   snapshot.serviceLine()});
   }
 }

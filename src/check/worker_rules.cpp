@@ -2,7 +2,7 @@
 // --install-vhost writes (listed in "worker.list", with the four keys of
 // workerKeyLines), and each worker belongs to a Host or to the install.
 
-#include <unordered_map>
+#include <algorithm>
 #include <unordered_set>
 
 #include "base/errors/strict_convert.h"
@@ -11,9 +11,8 @@
 #include "redirector/worker_keys.h"
 #include "redirector/worker_name.h"
 
-void checkWorkers(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
+void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.workers;
-  const WorkerTable table = workerTableOf(snapshot.workers);
   std::unordered_set<std::wstring> hostWorkers;
   for (const HostEntry& host : snapshot.hosts) {
     const std::wstring worker = workerName(host.name);
@@ -27,29 +26,29 @@ void checkWorkers(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
       out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker " + worker + L" is not in worker.list",
                      file, table.firstListLine});
     }
-    std::unordered_map<std::string, const PropertyEntry*> keys;
-    if (found != table.workers.end()) {
-      for (const PropertyEntry* entry : found->second.keys) keys.emplace(entry->key, entry);
-    }
-    std::unordered_set<std::string> written;
+    // A worker has a handful of keys: looked along, not put in a set per host.
+    static const std::vector<const PropertyEntry*> none;
+    const std::vector<const PropertyEntry*>& keys = found == table.workers.end() ? none : found->second.keys;
+    const auto expected = workerKeyLines(ansiOf(worker));
     std::wstring missing;
-    for (const auto& [key, value] : workerKeyLines(cstr(worker))) {
-      written.insert(key);
-      if (!keys.count(key)) missing += (missing.empty() ? L"" : L", ") + wstr(key);
+    for (const auto& [key, value] : expected) {
+      if (std::none_of(keys.begin(), keys.end(), [&key](const PropertyEntry* entry) { return entry->key == key; }))
+        missing += (missing.empty() ? L"" : L", ") + wstr(key);
     }
     if (!missing.empty()) {
       out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker lacks " + missing, file, 0});
     }
-    if (found == table.workers.end()) continue;
-    const auto expected = workerKeyLines(cstr(worker));
-    for (const PropertyEntry* entry : found->second.keys) {
+    for (const PropertyEntry* entry : keys) {
       std::wstring problem;
-      if (!written.count(entry->key)) problem = L"The key " + wstr(entry->key) + L" is not one the panel writes";
+      bool written = false;
       for (const auto& [key, value] : expected) {
-        if (entry->key == key && entry->value != value)
+        if (entry->key != key) continue;
+        written = true;
+        if (entry->value != value)
           problem =
               L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"";
       }
+      if (!written) problem = L"The key " + wstr(entry->key) + L" is not one the panel writes";
       if (!problem.empty()) out.push_back({finding_kind::kWorkerKeys, host.display, problem, file, entry->line});
     }
   }

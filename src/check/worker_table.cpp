@@ -18,7 +18,10 @@ WorkerTable workerTableOf(const PropertyLines& lines) {
   const std::string_view installText = kInstallWorkersProperties;
   const PropertyLine install(installText.substr(0, installText.find_first_of("\r\n")));
   for (std::wstring& worker : listItems(install.value)) table.installWorkers.insert(std::move(worker));
-  const std::string listKey = kWorkerListKey;
+  const std::string_view listKey = kWorkerListKey;
+  // A worker's keys stand together: its name is converted and looked up once.
+  std::string_view lastName;
+  WorkerLines* last = nullptr;
   for (const PropertyEntry& entry : lines.entries) {
     if (entry.key == listKey) {
       if (table.firstListLine == 0) table.firstListLine = entry.line;
@@ -30,7 +33,12 @@ WorkerTable workerTableOf(const PropertyLines& lines) {
       // Worker names hold no '.': the name runs up to the next one.
       const size_t end = entry.key.find('.', 7);
       if (end == std::string::npos) continue;
-      table.workers[wstr(entry.key.substr(7, end - 7))].keys.push_back(&entry);
+      const std::string_view name = entry.key.substr(7, end - 7);
+      if (!last || name != lastName) {
+        last = &table.workers[wstr(name)];
+        lastName = name;
+      }
+      last->keys.push_back(&entry);
     }
   }
   return table;

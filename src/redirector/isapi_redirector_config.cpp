@@ -56,6 +56,43 @@ void setMounts(PropertyFile& file, PendingKeys& pending, const std::string& work
 IsapiRedirectorConfig::IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath)
     : workersPath_(std::move(workersPropertiesPath)), uriWorkerMapPath_(std::move(uriWorkerMapPath)) {}
 
+IsapiRedirectorConfig::~IsapiRedirectorConfig() = default;
+IsapiRedirectorConfig::IsapiRedirectorConfig(IsapiRedirectorConfig&&) noexcept = default;
+
+void IsapiRedirectorConfig::holdSaves() { holding_ = true; }
+
+void IsapiRedirectorConfig::saveHeldEdits() {
+  holding_ = false;
+  for (const std::wstring* path : {&workersPath_, &uriWorkerMapPath_}) {
+    HeldFile& held = heldFile(*path);
+    if (held.file && held.changed) held.file->save(*path);
+    held = {};
+  }
+}
+
+IsapiRedirectorConfig::HeldFile& IsapiRedirectorConfig::heldFile(const std::wstring& path) {
+  return path == workersPath_ ? workers_ : uriWorkerMap_;
+}
+
+PropertyFile& IsapiRedirectorConfig::load(const std::wstring& path) {
+  HeldFile& held = heldFile(path);
+  if (!holding_ || !held.file) {
+    // A fresh object: the lines of an earlier load view buffers of their own.
+    held.file = std::make_unique<PropertyFile>();
+    held.changed = false;
+    held.file->load(path);
+  }
+  return *held.file;
+}
+
+void IsapiRedirectorConfig::save(const std::wstring& path) {
+  HeldFile& held = heldFile(path);
+  held.changed = true;
+  if (holding_) return;
+  held.file->save(path);
+  held = {};
+}
+
 void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::addWorker";
   checkRedirectorName(RedirectorName::Host, hostName, kFunction);
@@ -71,8 +108,7 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
   for (const auto& [key, value] : keyLines) pending.add(key);
 
   const std::string workerPrefix = workerKey(ansiWorker, ".");
-  PropertyFile file;
-  file.load(workersPath_);
+  PropertyFile& file = load(workersPath_);
   walkWorkerLines(file, workerPrefix, [&](PropertyLine& line) {
     const std::optional<size_t> which = pending.take(line.key);
     if (!which) return LineEdit::Keep;
@@ -83,7 +119,7 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
     // A list that was missing names the new worker alone.
     file.append(PropertyLine(key, which == List ? ansiWorker : keyLines[which - 1].second));
   });
-  file.save(workersPath_);
+  save(workersPath_);
 }
 
 void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
@@ -95,8 +131,7 @@ void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
   const auto workerKeys = workerKeyLines(ansiWorker);
 
   const std::string workerPrefix = workerKey(ansiWorker, ".");
-  PropertyFile file;
-  file.load(workersPath_);
+  PropertyFile& file = load(workersPath_);
   walkWorkerLines(file, workerPrefix, [&](PropertyLine& line) {
     if (line.key == kWorkerList) {
       line.value = removeListItem(line.value, worker);
@@ -107,7 +142,7 @@ void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
     }
     return LineEdit::Keep;
   });
-  file.save(workersPath_);
+  save(workersPath_);
 }
 
 void IsapiRedirectorConfig::renameWorker(const std::wstring& oldWorker, const std::wstring& newWorker) {
@@ -126,8 +161,7 @@ void IsapiRedirectorConfig::renameWorker(const std::wstring& oldWorker, const st
   const std::string newHostKey = workerKey(newAnsi, ".host");
 
   const std::string oldPrefix = workerKey(oldAnsi, ".");
-  PropertyFile file;
-  file.load(workersPath_);
+  PropertyFile& file = load(workersPath_);
   walkWorkerLines(file, oldPrefix, [&](PropertyLine& line) {
     if (line.key == kWorkerList) {
       line.value = replaceListItem(line.value, oldWorker, newWorker);
@@ -146,7 +180,7 @@ void IsapiRedirectorConfig::renameWorker(const std::wstring& oldWorker, const st
     }
     return LineEdit::Keep;
   });
-  file.save(workersPath_);
+  save(workersPath_);
 }
 
 void IsapiRedirectorConfig::addWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
@@ -159,10 +193,9 @@ void IsapiRedirectorConfig::addWebAppMounts(const std::wstring& hostName, const 
   PendingKeys pending;
   for (std::string& key : webAppMountKeys(hostName, aliases, appName)) pending.add(std::move(key));
 
-  PropertyFile file;
-  file.load(uriWorkerMapPath_);
+  PropertyFile& file = load(uriWorkerMapPath_);
   setMounts(file, pending, worker);
-  file.save(uriWorkerMapPath_);
+  save(uriWorkerMapPath_);
 }
 
 void IsapiRedirectorConfig::removeWebAppMounts(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
@@ -182,8 +215,7 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
   std::vector<std::string> aliasPrefixes;
   for (const std::wstring& alias : aliases) aliasPrefixes.push_back(mountPrefix(alias));
 
-  PropertyFile file;
-  file.load(uriWorkerMapPath_);
+  PropertyFile& file = load(uriWorkerMapPath_);
   std::vector<std::string> hostKeys;
   std::string worker;
   file.walkKeysStartingWith(
@@ -200,18 +232,17 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
     for (const std::string& key : hostKeys) pending.add(aliasPrefix + key);
   }
   setMounts(file, pending, worker);
-  file.save(uriWorkerMapPath_);
+  save(uriWorkerMapPath_);
 }
 
 void IsapiRedirectorConfig::removeMounts(const std::vector<std::string>& keys) {
   if (!fileExist(uriWorkerMapPath_)) return;
   const std::unordered_set<std::string_view> wanted(keys.begin(), keys.end());
-  PropertyFile file;
-  file.load(uriWorkerMapPath_);
+  PropertyFile& file = load(uriWorkerMapPath_);
   file.walkKeysStartingWith(
       std::vector<std::string_view>(keys.begin(), keys.end()),
       [&](std::string_view key) { return wanted.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
-  file.save(uriWorkerMapPath_);
+  save(uriWorkerMapPath_);
 }
 
 void IsapiRedirectorConfig::removeAliasMounts(const std::vector<std::wstring>& aliases) {
@@ -221,12 +252,11 @@ void IsapiRedirectorConfig::removeAliasMounts(const std::vector<std::wstring>& a
   std::vector<std::string> prefixList;
   for (const std::wstring& alias : aliases) prefixList.push_back(mountPrefix(alias));
 
-  PropertyFile file;
-  file.load(uriWorkerMapPath_);
+  PropertyFile& file = load(uriWorkerMapPath_);
   file.walkKeysStartingWith(
       std::vector<std::string_view>(prefixList.begin(), prefixList.end()), [](std::string_view) { return true; },
       [](PropertyLine&) { return LineEdit::Erase; });
-  file.save(uriWorkerMapPath_);
+  save(uriWorkerMapPath_);
 }
 
 void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
@@ -253,8 +283,7 @@ void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
   for (const std::wstring& alias : newAliases) newNames.push_back(mountName(alias));
   const std::string worker = cstr(newWorker);
 
-  PropertyFile file;
-  file.load(uriWorkerMapPath_);
+  PropertyFile& file = load(uriWorkerMapPath_);
   // Only the host's own mounts move; mounts under its old aliases are dropped.
   std::vector<std::string_view> prefixes(aliasPrefixList.begin(), aliasPrefixList.end());
   prefixes.push_back(hostPrefix);
@@ -271,5 +300,5 @@ void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
   for (const std::string& name : newNames) {
     for (const std::string& suffix : suffixes) file.append(PropertyLine("/" + name + "/" + suffix, worker));
   }
-  file.save(uriWorkerMapPath_);
+  save(uriWorkerMapPath_);
 }

@@ -12,12 +12,24 @@
 // also ',' or '/') is refused with an ArgumentException before any file is
 // touched.
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "redirector/property_file.h"
 
 class IsapiRedirectorConfig {
  public:
   IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath);
+  IsapiRedirectorConfig(IsapiRedirectorConfig&&) noexcept;
+  ~IsapiRedirectorConfig();
+
+  // From here on the edits load each file once and keep it, until
+  // saveHeldEdits() saves each changed file once: a run of many edits
+  // (hcpcheck --fix) writes each file once, and one that fails part-way
+  // leaves both files as they were.
+  void holdSaves();
+  void saveHeldEdits();
 
   const std::wstring& workersPropertiesPath() const { return workersPath_; }
   const std::wstring& uriWorkerMapPath() const { return uriWorkerMapPath_; }
@@ -58,6 +70,19 @@ class IsapiRedirectorConfig {
   void removeAliasMounts(const std::vector<std::wstring>& aliases);
 
  private:
+  struct HeldFile {
+    std::unique_ptr<PropertyFile> file;
+    bool changed = false;
+  };
+  HeldFile& heldFile(const std::wstring& path);
+  // The file to edit: loaded now, or the one held since an earlier edit.
+  PropertyFile& load(const std::wstring& path);
+  // Saves the edited file now, or notes it for saveHeldEdits().
+  void save(const std::wstring& path);
+
   std::wstring workersPath_;
   std::wstring uriWorkerMapPath_;
+  bool holding_ = false;
+  HeldFile workers_;
+  HeldFile uriWorkerMap_;
 };

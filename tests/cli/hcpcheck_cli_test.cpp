@@ -10,6 +10,7 @@
 
 #include "base/system/named_mutex.h"
 #include "cli/panel_machine.h"
+#include "wc_version.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ TEST(HcpcheckCli, FixRepairsPrintsWhatItDidAndLeavesAConsistentMachine) {
   EXPECT_EQ(hcpcheck({"--format=json", "--fix"}).out, "{\"consistent\":true,\"findings\":[],\"fixed\":[]}\n");
 }
 
-TEST(HcpcheckCli, AnUnknownArgumentIsAUsageErrorAndHelpIsNot) {
+TEST(HcpcheckCli, AnUnknownArgumentIsAUsageErrorAndHelpAndVersionAreNot) {
   for (const std::string arg : {"--fix=all", "--format=xml", "-format=json"}) {
     ProcessResult result = hcpcheck({arg});
     EXPECT_EQ(result.exitCode, 2) << arg;
@@ -121,6 +122,9 @@ TEST(HcpcheckCli, AnUnknownArgumentIsAUsageErrorAndHelpIsNot) {
   ProcessResult help = hcpcheck({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.rfind("Usage: hcpcheck", 0), 0u) << help.out;
+  ProcessResult version = hcpcheck({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "hcpcheck " WC_VERSION "\n");
 }
 
 TEST(HcpcheckCli, WhatCannotBeCheckedGivesExitTwoAndTheFramesErrorInBothFormats) {

@@ -204,4 +204,35 @@ TEST_F(RedirectorConfigTest, NamesTheFilesCannotHoldAreRefusedWithoutChange) {
   }
 }
 
+// A run of edits with saves held writes each file once, at the end: edits
+// build on each other in memory, and one that fails leaves the files alone.
+TEST_F(RedirectorConfigTest, HeldEditsBuildOnEachOtherAndReachTheFilesOnlyWhenSaved) {
+  writeFile(workers_, crlf({"# kept", "worker.list=ajp13", "worker.old_test.port=9008"}));
+  writeFile(uriMap_, crlf({"/old.test/app=old_test", "/a.test/app=a_test"}));
+  const std::string workersBefore = readFile(workers_);
+  const std::string uriMapBefore = readFile(uriMap_);
+  config_.holdSaves();
+  config_.removeWorker(L"old.test");
+  config_.addWorker(L"a.test");
+  config_.addWorker(L"b.test");
+  config_.removeMounts({"/old.test/app"});
+  config_.addAliasMounts(L"a.test", {L"www.a.test"});
+  EXPECT_EQ(readFile(workers_), workersBefore);
+  EXPECT_EQ(readFile(uriMap_), uriMapBefore);
+  config_.saveHeldEdits();
+  EXPECT_EQ(
+      readFile(workers_),
+      crlf({"# kept", "worker.list=ajp13,a_test,b_test", "worker.a_test.port=9008", "worker.a_test.host=127.0.0.1",
+            "worker.a_test.type=ajp13", "worker.a_test.lbfactor=1", "worker.b_test.port=9008",
+            "worker.b_test.host=127.0.0.1", "worker.b_test.type=ajp13", "worker.b_test.lbfactor=1"}));
+  EXPECT_EQ(readFile(uriMap_), crlf({"/a.test/app=a_test", "/www.a.test/app=a_test"}));
+
+  // Saves are not held any more; a new hold that fails part-way writes nothing.
+  const std::string workersSaved = readFile(workers_);
+  config_.holdSaves();
+  config_.removeWorker(L"a.test");
+  EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"a=pp"), ArgumentException);
+  EXPECT_EQ(readFile(workers_), workersSaved);
+}
+
 }  // namespace

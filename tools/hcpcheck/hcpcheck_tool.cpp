@@ -16,11 +16,12 @@
 #include "check/finding_report.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/tomcat_manager.h"
+#include "wc_version.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: hcpcheck [--fix] [--format=text|--format=json] [--help]\n"
+    "Usage: hcpcheck [--fix] [--format=text|--format=json] [--help] [--version]\n"
     "\n"
     "Checks that server.xml, workers.properties, uriworkermap.properties and the\n"
     "panel's directories agree with each other and with what wcadmin writes.\n"
@@ -47,7 +48,9 @@ const char kUsage[] =
     "Exit codes: 0 consistent, 1 findings printed, 2 the check could not run.\n"
     "With 2, stdout holds the error as wcadmin prints a failure (the message\n"
     "and its call points, in both formats), or, for a usage error, stderr\n"
-    "holds the error and this text.\n";
+    "holds the error and this text.\n"
+    "\n"
+    "--version prints \"hcpcheck <version>\" and exits with 0.\n";
 
 // The check as a run of wcadmin's console frame: the same start and end log
 // lines, and a failure printed and logged as wcadmin's, with exit code 2.
@@ -95,6 +98,10 @@ int runHcpcheck(const std::vector<std::wstring>& args) {
   for (const std::wstring& arg : args) {
     if (arg == L"--help") {
       std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == L"--version") {
+      std::fputs("hcpcheck " WC_VERSION "\n", stdout);
       return 0;
     }
     if (arg == L"--fix") {

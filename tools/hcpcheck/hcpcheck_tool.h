@@ -1,6 +1,7 @@
 #pragma once
 // hcpcheck: reads the panel's Tomcat configuration as wcadmin finds it and
-// prints where it is inconsistent. It changes nothing.
+// prints where it is inconsistent. It changes nothing unless asked to repair
+// (--fix).
 
 #include <string>
 #include <vector>

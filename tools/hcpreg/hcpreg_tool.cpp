@@ -16,6 +16,7 @@
 #include "base/text/unicode.h"
 #include "key_argument.h"
 #include "value_display.h"
+#include "wc_version.h"
 
 using namespace registry;
 
@@ -28,6 +29,7 @@ const wchar_t kUsage[] =
     L"  hcpreg delete KEY [/v NAME | /ve | /va] [/f]\n"
     L"  hcpreg import FILE\n"
     L"  hcpreg export KEY FILE [/y]\n"
+    L"  hcpreg --version\n"
     L"\n"
     L"KEY starts with HKLM\\ (HKEY_LOCAL_MACHINE\\) or HKCU\\ (HKEY_CURRENT_USER\\).\n"
     L"TYPE is REG_SZ (the default), REG_EXPAND_SZ, REG_DWORD, REG_QWORD, REG_MULTI_SZ,\n"
@@ -426,6 +428,10 @@ bool asksForHelp(const std::vector<std::wstring>& args) {
 int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console) {
   if (asksForHelp(args)) {
     print(console.out, kUsage + settingsStoreLocation() + L".\n");
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == L"--version") {
+    print(console.out, L"hcpreg " WC_VERSION "\n");
     return 0;
   }
   try {

@@ -11,6 +11,7 @@
 #include "base/registry/registry.h"
 #include "base/text/convert.h"
 #include "server.h"
+#include "wc_version.h"
 
 namespace {
 
@@ -28,6 +29,10 @@ int runHcpsrv(const std::vector<std::wstring>& args, const char* usage) {
   for (const std::wstring& arg : args) {
     if (arg == L"--help" || arg == L"-h" || arg == L"/?") {
       std::fputs(usage, stdout);
+      return 0;
+    }
+    if (arg == L"--version") {
+      std::fputs("hcpsrv " WC_VERSION "\n", stdout);
       return 0;
     }
     std::fprintf(stderr, "hcpsrv: unknown argument '%s'\n\n%s", cstrLenient(arg).c_str(), usage);

@@ -1,14 +1,13 @@
 // hcpsrv's entry on POSIX: arguments arrive as UTF-8.
 
-#include <signal.h>
-
 #include "base/text/convert.h"
 #include "hcpsrv_tool.h"
+#include "stop_request.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: hcpsrv [--help]\n"
+    "Usage: hcpsrv [--help | --version]\n"
     "\n"
     "Runs the panel's management service in the foreground until it receives\n"
     "SIGTERM or SIGINT (Ctrl+C).\n"
@@ -21,17 +20,15 @@ const char kUsage[] =
     "key) from the settings store; unknown values and commands get an error\n"
     "reply.\n"
     "\n"
-    "Exit codes: 0 after a signal, 1 when the pipe cannot be served.\n";
+    "--version prints \"hcpsrv <version>\".\n"
+    "\n"
+    "Exit codes: 0 after a signal, 1 when the pipe cannot be served or for an\n"
+    "unknown argument.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A stop signal waits until the stop request takes it (stop_request_posix.cpp).
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGTERM);
-  sigaddset(&stopSignals, SIGINT);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  StopRequest::holdUntilHandled();
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));
   return runHcpsrv(args, kUsage);

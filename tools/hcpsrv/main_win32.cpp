@@ -1,11 +1,12 @@
 // hcpsrv's entry on Windows: wide arguments.
 
 #include "hcpsrv_tool.h"
+#include "stop_request.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: hcpsrv [--help]\n"
+    "Usage: hcpsrv [--help | --version]\n"
     "\n"
     "Runs the panel's management service in the foreground until Ctrl+C,\n"
     "Ctrl+Break or the console closes.\n"
@@ -17,10 +18,14 @@ const char kUsage[] =
     "value of that key) from the registry; unknown values and commands get an\n"
     "error reply.\n"
     "\n"
-    "Exit codes: 0 after a stop request, 1 when the pipe cannot be served.\n";
+    "--version prints \"hcpsrv <version>\".\n"
+    "\n"
+    "Exit codes: 0 after a stop request, 1 when the pipe cannot be served or for an\n"
+    "unknown argument.\n";
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  StopRequest::holdUntilHandled();
   return runHcpsrv(std::vector<std::wstring>(argc > 0 ? argv + 1 : argv, argv + argc), kUsage);
 }

@@ -11,4 +11,8 @@ class StopRequest {
   ~StopRequest();
   StopRequest(const StopRequest&) = delete;
   StopRequest& operator=(const StopRequest&) = delete;
+
+  // First thing in main: a stop request that comes before an object exists
+  // waits for it, instead of ending the service half set up.
+  static void holdUntilHandled();
 };

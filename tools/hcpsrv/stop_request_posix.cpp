@@ -11,9 +11,7 @@ namespace {
 
 Con::PipeListener* stopping = nullptr;
 
-// SIGTERM and SIGINT. main blocks them first thing, so that one that comes
-// while the pipe is being made waits for the handler instead of ending the
-// service with its socket left behind.
+// SIGTERM and SIGINT.
 sigset_t stopSignals() {
   sigset_t signals;
   sigemptyset(&signals);
@@ -28,6 +26,13 @@ void onStopSignal(int) {
 }
 
 }  // namespace
+
+// Blocked until the handler is in place: a signal that came while the pipe was
+// being made would end the service with its socket left behind.
+void StopRequest::holdUntilHandled() {
+  const sigset_t signals = stopSignals();
+  ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
 
 StopRequest::StopRequest(Con::PipeListener& listener) {
   stopping = &listener;

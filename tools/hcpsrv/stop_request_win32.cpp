@@ -17,6 +17,10 @@ BOOL WINAPI onConsoleControl(DWORD) {
 
 }  // namespace
 
+// A Ctrl+C before the handler ends the process; its named pipe goes with it,
+// and nothing is left behind to hold back.
+void StopRequest::holdUntilHandled() {}
+
 StopRequest::StopRequest(Con::PipeListener& listener) {
   stopping = &listener;
   if (!SetConsoleCtrlHandler(onConsoleControl, TRUE))

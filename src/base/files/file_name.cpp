@@ -56,6 +56,33 @@ std::wstring canonical(const std::wstring& path) {
   return result;
 }
 
+constexpr std::wstring_view kDot = L".";
+constexpr std::wstring_view kDotDot = L"..";
+
+// Whether canonical() gives `path` back as it is: its root in stored form,
+// then names other than "." and "..", each after one platform separator.
+bool isCanonical(std::wstring_view path, size_t rootLength, wchar_t separator) {
+  const std::wstring_view root = path.substr(0, rootLength);
+  if (!root.empty() && root.back() != separator) return false;
+  if (separator != L'/' && root.find(L'/') != std::wstring_view::npos) return false;
+  for (size_t start = rootLength; start < path.size();) {
+    size_t end = start;
+    while (end < path.size() && path[end] != separator && path[end] != L'/') ++end;
+    const std::wstring_view segment = path.substr(start, end - start);
+    if (segment.empty() || segment == kDot || segment == kDotDot) return false;
+    if (end == path.size()) break;
+    if (path[end] != separator || end + 1 == path.size()) return false;
+    start = end + 1;
+  }
+  return !path.empty();
+}
+
+// One name that adds one segment to a path.
+bool isPlainName(const std::wstring& name, wchar_t separator) {
+  if (name.empty() || name == kDot || name == kDotDot || pathRootLength(name) > 0) return false;
+  return std::none_of(name.begin(), name.end(), [separator](wchar_t c) { return c == separator || c == L'/'; });
+}
+
 }  // namespace
 
 bool isPathSeparator(wchar_t c) { return c == L'/' || c == pathSeparator(); }
@@ -63,6 +90,20 @@ bool isPathSeparator(wchar_t c) { return c == L'/' || c == pathSeparator(); }
 std::wstring VFileName::combine(const std::wstring& directory, const std::wstring& name) {
   if (directory.find(L'\0') != std::wstring::npos || name.find(L'\0') != std::wstring::npos) {
     combineFailed(directory, name, kInvalidArgument);
+  }
+  // The common join, a name to a path in stored form, needs no new
+  // canonical form: the commands join thousands of host paths.
+  const wchar_t separator = pathSeparator();
+  if (isPlainName(name, separator) && isCanonical(directory, pathRootLength(directory), separator)) {
+    std::wstring joined;
+    joined.reserve(directory.size() + 1 + name.size());
+    joined = directory;
+    if (joined.back() != separator) joined += separator;
+    joined += name;
+    if (pathRootLength(joined) == pathRootLength(directory)) {
+      if (joined.size() > kMaxPathLength) combineFailed(directory, name, kNameTooLong);
+      return joined;
+    }
   }
   std::wstring joined;
   if (name.empty()) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <memory>
@@ -21,6 +22,12 @@
 namespace {
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// A listed name, in UTF-8 on the disk; an ASCII one widens by copying.
+std::wstring wideName(const std::string& name) {
+  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return ascii ? std::wstring(name.begin(), name.end()) : utf8ToWideLenient(name);
+}
 
 // lstat with the Windows code of a failure.
 uint32_t entryStatus(const std::string& path, struct stat& st) {
@@ -354,7 +361,7 @@ class PosixFileSystem final : public FileSystem {
         struct stat st {};
         isDirectory = ::lstat((*name + "/" + entryName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
       }
-      entries.push_back({utf8ToWideLenient(entryName), isDirectory});
+      entries.push_back({wideName(entryName), isDirectory});
     }
     return ERROR_SUCCESS;
   }

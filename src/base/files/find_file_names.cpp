@@ -29,18 +29,31 @@ bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
   return p == pattern.size();
 }
 
-std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern) {
+std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern, NameOrder order) {
   std::vector<DirectoryEntry> entries;
   if (uint32_t error = FileSystem::current().listDirectory(directory, entries)) {
     throwOsError(L"List directory '" + directory + L"'", error, VCALLPOINT(L"", "findFileNames"));
   }
-  std::vector<FoundName> found;
-  for (DirectoryEntry& entry : entries) {
-    if (matchesWildcard(entry.name, pattern)) found.push_back({std::move(entry.name), entry.directory});
+  if (order == NameOrder::AsListed) {
+    std::vector<FoundName> found;
+    for (DirectoryEntry& entry : entries) {
+      if (matchesWildcard(entry.name, pattern)) found.push_back({std::move(entry.name), entry.directory});
+    }
+    return found;
   }
-  std::sort(found.begin(), found.end(), [](const FoundName& a, const FoundName& b) {
-    const std::wstring la = lowerCase(a.name), lb = lowerCase(b.name);
-    return la != lb ? la < lb : a.name < b.name;
+  // Each name lower-cased once, not once per comparison: the panel's
+  // directories hold an entry per host.
+  std::vector<std::pair<std::wstring, FoundName>> keyed;
+  for (DirectoryEntry& entry : entries) {
+    if (!matchesWildcard(entry.name, pattern)) continue;
+    std::wstring key = lowerCase(entry.name);
+    keyed.push_back({std::move(key), {std::move(entry.name), entry.directory}});
+  }
+  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });
+  std::vector<FoundName> found;
+  found.reserve(keyed.size());
+  for (auto& [key, name] : keyed) found.push_back(std::move(name));
   return found;
 }

@@ -10,10 +10,15 @@ struct FoundName {
   bool directory = false;
 };
 
-// The matching entries of `directory`, sorted by name ignoring case. A
-// directory that is missing or cannot be listed throws the OS-error
-// exception "List directory '<directory>'", call point "findFileNames".
-std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern);
+// How the names come: sorted by name ignoring case, or as the system lists
+// them (no sort for a caller that looks names up in a directory of thousands).
+enum class NameOrder { Sorted, AsListed };
+
+// The matching entries of `directory`. A directory that is missing or cannot
+// be listed throws the OS-error exception "List directory '<directory>'",
+// call point "findFileNames".
+std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern,
+                                     NameOrder order = NameOrder::Sorted);
 
 // Wildcard match by the system's rules: '*' any run of characters, '?' one
 // character, letter case ignored; "*.*" matches every name.

@@ -33,6 +33,15 @@ uint32_t windowsErrorForPath(int error, const std::string& path) {
 }
 
 std::optional<std::string> systemPath(const std::wstring& path) {
-  if (path.find(L'\0') != std::wstring::npos) return std::nullopt;
-  return wideToUtf8(path);
+  // Most paths are ASCII, which is its own UTF-8: a copy per character.
+  std::string ascii(path.size(), '\0');
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == L'\0') return std::nullopt;
+    if (static_cast<uint32_t>(path[i]) >= 0x80) {
+      if (path.find(L'\0', i) != std::wstring::npos) return std::nullopt;
+      return wideToUtf8(path);
+    }
+    ascii[i] = static_cast<char>(path[i]);
+  }
+  return ascii;
 }

@@ -12,6 +12,7 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
+#include "wc_version.h"
 
 namespace {
 
@@ -99,6 +100,10 @@ TEST(HcpsrvTest, BadArgumentsAndABadPipeNameEndItWithOne) {
   auto help = runProgram("hcpsrv", {"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_TRUE(contains(help.out, "Usage: hcpsrv")) << help.out;
+  auto version = runProgram("hcpsrv", {"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  std::erase(version.out, '\r');  // the line end of Windows' text mode
+  EXPECT_EQ(version.out, "hcpsrv " WC_VERSION "\n");
   auto bad = runProgram("hcpsrv", {"--bogus"});
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_TRUE(contains(bad.err, "unknown argument '--bogus'")) << bad.err;

@@ -6,6 +6,7 @@
 
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
+#include "wc_version.h"
 
 using namespace registry;
 using testing_support::ProcessResult;
@@ -171,4 +172,9 @@ TEST(Hcpreg, BadArgumentsAreRefusedAndChangeNothing) {
   ProcessResult help = hcpreg({"/?"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("hcpreg query KEY"), std::string::npos);
+  ProcessResult version = hcpreg({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "hcpreg " WC_VERSION "\n");
+  // Anywhere else it is an argument like any other.
+  expectError(hcpreg({"query", "--version"}), "Invalid key name --version");
 }

@@ -1,0 +1,43 @@
+#include "base/files/same_file.h"
+
+#include <gtest/gtest.h>
+
+#include "base/files/copy.h"
+#include "base/files/vfile.h"
+#include "files_test_support.h"
+
+using namespace files_test;
+
+namespace {
+
+TEST(SameFile, AHardLinkIsTheFileACopyIsNotAMissingFileIsNoneAndABadNameThrows) {
+  TempDir dir;
+  makeDirectories(dir / "wars");
+  makeDirectories(dir / "webapps");
+  writeFile(dir / "wars/shop.war", "PK archive");
+  VFile::createHardLink(w(dir / "webapps/shop.war"), w(dir / "wars/shop.war"));
+  copyFile(w(dir / "wars/shop.war"), w(dir / "webapps/copy.war"), true);
+
+  EXPECT_TRUE(sameFile(w(dir / "webapps/shop.war"), w(dir / "wars/shop.war")));
+  EXPECT_TRUE(sameFile(w(dir / "wars/shop.war"), w(dir / "webapps/../wars/shop.war")));
+  EXPECT_FALSE(sameFile(w(dir / "webapps/copy.war"), w(dir / "wars/shop.war")));
+  EXPECT_TRUE(sameFile(w(dir / "webapps"), w(dir / "webapps/")));
+  EXPECT_FALSE(sameFile(w(dir / "webapps"), w(dir / "wars")));
+  const std::optional<FileIdentity> copy = fileIdentity(w(dir / "webapps/copy.war"));
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->size, 10u);
+
+  // Writing through one name changes the file behind both.
+  writeFile(dir / "webapps/shop.war", "PK new archive");
+  EXPECT_EQ(readFile(dir / "wars/shop.war"), "PK new archive");
+  EXPECT_EQ(fileIdentity(w(dir / "wars/shop.war"))->size, 14u);
+  EXPECT_TRUE(sameFile(w(dir / "webapps/shop.war"), w(dir / "wars/shop.war")));
+
+  EXPECT_FALSE(fileIdentity(w(dir / "wars/none.war")));
+  EXPECT_FALSE(fileIdentity(w(dir / "none/shop.war")));
+  EXPECT_FALSE(sameFile(w(dir / "wars/none.war"), w(dir / "wars/none.war")));
+  EXPECT_FALSE(sameFile(w(dir / "wars/shop.war"), w(dir / "none/shop.war")));
+  failureHolding([&] { fileIdentity(w(dir.path()) + std::wstring(1, L'\0') + L"x"); }, w(dir.path()), "fileIdentity");
+}
+
+}  // namespace
