@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include <pugixml.hpp>
 
@@ -25,13 +28,14 @@ using testing_support::ProcessResult;
 using testing_support::writeFile;
 
 constexpr int kHosts = 1000;
-constexpr int kKillPoints = 10;
+// Kills spread over a command's run, then kills that halve the gap between
+// the latest that found nothing done and the earliest that found it all done:
+// the saves are there.
+constexpr int kSpread = 6, kHalving = 6;
 const std::string kNewHost = "new.test";  // --install-vhost's: the panel made its files, not its Host
 
 ProcessResult hcpcheck(const std::vector<std::string>& args = {}) {
-  ProcessResult result = testing_support::runProgram("hcpcheck", args);
-  result.out = cli::consoleLines(result.out);
-  return result;
+  return testing_support::runProgram("hcpcheck", args);
 }
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -65,28 +69,37 @@ void layHost(const PanelMachine& m, const std::string& host, const std::string& 
   fs::create_hard_link(paths[2] + "/App.war", paths[0] + "/App.war");
 }
 
-struct Files {
-  std::string xml, workers, mounts;
-};
-
 struct Command {
   std::vector<std::string> args;
-  std::vector<std::string> hosts;   // whose files it concerns: the first has them before it runs
-  std::string app;                  // host/application it starts or stops
-  std::vector<std::string> finish;  // the panel's next command when only the hosts' files are reported
+  std::vector<std::string> hosts;        // whose files it concerns: the first has them before it runs
+  std::string app = "";                  // host/application it starts or stops
+  std::vector<std::string> finish = {};  // the panel's next command when the hosts' files are reported
 };
 
-// What hcpcheck reads, in a form a state can be compared with the states
-// before and after the command in: the property files as their sets of lines
-// (a cut that loses no more than a line end changes nothing), a flag for each
-// host path, and whether the application is started (linked, not registered
-// for removal).
+// What hcpcheck reads: the three files, a flag for each path of the
+// commands' hosts, and whether each command's application is started
+// (linked, not registered for removal).
 struct State {
-  Files raw;
-  std::set<std::string> workers, mounts;
-  std::string flags;
+  std::string xml, workers, mounts, flags;
+  size_t key() const { return std::hash<std::string>()(xml + '\0' + workers + '\0' + mounts + '\0' + flags); }
 };
 
+State capture(const PanelMachine& m, const std::vector<Command>& commands) {
+  State s{m.serverXml(), m.workers(), m.uriMap(), ""};
+  const std::string removals = m.removalStorage();
+  for (const Command& c : commands) {
+    for (const std::string& host : c.hosts) {
+      for (const std::string& path : hostPaths(m, host)) s.flags += fs::exists(path) ? '1' : '0';
+    }
+    const std::string link = m.varTomcat() + "/hcp-webapps/" + c.app + ".war";
+    const bool registered = removals.find(testing_support::nativePath(link)) != std::string::npos;
+    if (!c.app.empty()) s.flags += fs::exists(link) && !registered ? 'S' : '-';
+  }
+  return s;
+}
+
+// A property file as its set of lines: a cut that loses no more than a line
+// end changes nothing.
 std::set<std::string> lines(const std::string& text) {
   std::set<std::string> out;
   for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
@@ -98,36 +111,21 @@ std::set<std::string> lines(const std::string& text) {
   return out;
 }
 
-State capture(const PanelMachine& m, const Command& c) {
-  State s{{m.serverXml(), m.workers(), m.uriMap()}, {}, {}, ""};
-  s.workers = lines(s.raw.workers);
-  s.mounts = lines(s.raw.mounts);
-  for (const std::string& host : c.hosts) {
-    for (const std::string& path : hostPaths(m, host)) s.flags += fs::exists(path) ? '1' : '0';
-  }
-  if (!c.app.empty()) {
-    const std::string link = m.varTomcat() + "/hcp-webapps/" + c.app + ".war";
-    const bool registered = m.removalStorage().find(testing_support::nativePath(link)) != std::string::npos;
-    s.flags += fs::exists(link) && !registered ? 'S' : '-';
-  }
-  return s;
-}
-
 // 1 when every part is as before the command, 2 as after it, 0 when a part is
 // neither or the parts are out of step with each other.
 int agreement(const State& now, const State& before, const State& after) {
   int common = 3;
   auto part = [&](const auto& a, const auto& b, const auto& c) { common &= (a == b ? 1 : 0) | (a == c ? 2 : 0); };
-  part(now.raw.xml, before.raw.xml, after.raw.xml);
-  part(now.workers, before.workers, after.workers);
-  part(now.mounts, before.mounts, after.mounts);
+  part(now.xml, before.xml, after.xml);
+  part(lines(now.workers), lines(before.workers), lines(after.workers));
+  part(lines(now.mounts), lines(before.mounts), lines(after.mounts));
   part(now.flags, before.flags, after.flags);
   return common;
 }
 
 // The machine before `next`: the base files, and the files of every host
 // any command concerns as they were. Temporary files of killed saves stay.
-void restore(const PanelMachine& m, const Files& base, const std::vector<Command>& commands, const std::string& realm,
+void restore(const PanelMachine& m, const State& base, const std::vector<Command>& commands, const std::string& realm,
              const Command* next) {
   writeFile(m.serverXmlPath(), base.xml);
   writeFile(m.workersPath(), base.workers);
@@ -141,42 +139,65 @@ void restore(const PanelMachine& m, const Files& base, const std::vector<Command
   }
 }
 
-// Whether hcpcheck reports nothing but files of the command's hosts.
-bool onlyHostFiles(const std::string& out, const Command& c) {
-  for (const std::string& line : lines(out)) {
-    bool ours = false;
-    for (const std::string& host : c.hosts) ours = ours || line.find(": " + host + ": ") != std::string::npos;
-    if (!line.starts_with("host-files-") || !ours) return false;
-  }
-  return !out.empty();
+bool reportsHostFiles(const std::string& out, const Command& c) {
+  return std::any_of(c.hosts.begin(), c.hosts.end(), [&](const std::string& host) {
+    return out.find("host-files-missing: " + host + ": ") != std::string::npos ||
+           out.find("host-files-orphan: " + host + ": ") != std::string::npos;
+  });
 }
 
 // A state --fix could not repair, kept for a look after the run.
-std::string keepState(const Files& files, const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / ("wcadmin-crash-" + name);
+std::string keepState(const State& s) {
+  const fs::path dir = fs::temp_directory_path() / ("wcadmin-crash-" + std::to_string(s.key()));
   fs::create_directories(dir);
-  writeFile((dir / "server.xml").string(), files.xml);
-  writeFile((dir / "workers.properties").string(), files.workers);
-  writeFile((dir / "uriworkermap.properties").string(), files.mounts);
+  writeFile((dir / "server.xml").string(), s.xml);
+  writeFile((dir / "workers.properties").string(), s.workers);
+  writeFile((dir / "uriworkermap.properties").string(), s.mounts);
   return dir.string();
 }
 
+// hcpcheck on the machine as `now` has it (its exit code `expected` unless
+// that is -1), then --fix and hcpcheck again, which must find nothing. The
+// files decide the outcome: a state seen before is not examined again.
+void examine(const PanelMachine& m, const Command& c, const State& now, int expected, const std::string& where,
+             std::map<size_t, int>& seen) {
+  const auto [known, fresh] = seen.try_emplace(now.key(), -1);
+  if (!fresh) {
+    EXPECT_TRUE(expected < 0 || known->second == expected) << where << ": " << known->second;
+    return;
+  }
+  const ProcessResult check = hcpcheck();
+  known->second = check.exitCode;
+  const std::string out = where + ": exit " + std::to_string(check.exitCode) + "\n" + check.out.substr(0, 2000);
+  EXPECT_TRUE(expected < 0 ? check.exitCode != 2 : check.exitCode == expected) << out;
+  EXPECT_EQ(check.out.empty(), check.exitCode == 0) << out;
+  EXPECT_EQ(check.out.find(".tmp"), std::string::npos) << out;
+
+  if (!c.finish.empty() && reportsHostFiles(check.out, c)) m.ok(c.finish);
+  // --fix checks again when it is done; the extra check is for a repaired state.
+  ProcessResult fixed = hcpcheck({"--fix"});
+  EXPECT_NE(fixed.exitCode, 2) << where << ":\n" << fixed.out.substr(0, 2000);
+  if (!fixed.out.empty()) fixed = hcpcheck();
+  EXPECT_EQ(fixed.exitCode, 0) << "--fix left findings; the state is kept in " << keepState(now) << ":\n"
+                               << fixed.out.substr(0, 2000) << "\nbefore --fix, " << out;
+}
+
 // kHosts hosts, each with an alias and App started, written as the commands
-// wrote them for one host; returns the files.
-Files buildManyHosts(const PanelMachine& m, std::string& realm) {
+// wrote them for one host.
+State buildManyHosts(const PanelMachine& m, std::string& realm) {
   m.installPanelAndHost("zq.test");
   const std::string aliases = "--aliases=" + m.aliasesFile("zqa.test");
   m.ok({"--install-vhost", "--vhost-name=zq.test", aliases});
   m.deployArchive("zq.test", "App");
   m.ok({"--start-webapp", "--vhost-name=zq.test", "--webapp-name=App", aliases});
-  const Files one{m.serverXml(), m.workers(), m.uriMap()};
+  const State one{m.serverXml(), m.workers(), m.uriMap(), ""};
   realm = testing_support::readFile(hostPaths(m, "zq.test")[1]);
   for (const std::string& path : hostPaths(m, "zq.test")) fs::remove_all(path);
 
   const size_t start = one.xml.rfind('\n', one.xml.find("<Host name=\"zq.test\"")) + 1;
   const size_t end = one.xml.find('\n', one.xml.find("</Host>", start)) + 1;
   const size_t listEnd = one.workers.find('\n') + 1;
-  Files many{one.xml.substr(0, start), "", ""};
+  State many{one.xml.substr(0, start), "", "", ""};
   std::string list;
   for (int i = 0; i < kHosts; ++i) {
     many.xml += forHost(one.xml.substr(start, end - start), i);
@@ -193,97 +214,79 @@ Files buildManyHosts(const PanelMachine& m, std::string& realm) {
 TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepairs) {
   PanelMachine m;
   std::string realm;
-  const Files base = buildManyHosts(m, realm);
+  const State base = buildManyHosts(m, realm);
   auto aliases = [&](const std::string& names) { return "--aliases=" + m.aliasesFile(names); };
   const std::vector<std::string> install{"--install-vhost", "--vhost-name=" + kNewHost, aliases("n1.test\nn2.test")};
-  const std::vector<std::string> rename{"--rename-vhost", "--old-name=h200.test", "--new-name=renamed.test",
-                                        aliases("h200a.test")};
+  const std::vector<std::string> rename{"--rename-vhost", "--old-name=h3.test", "--new-name=renamed.test",
+                                        aliases("h3a.test")};
+  auto webapp = [&](const std::string& command, const std::string& host, const std::string& app) {
+    return Command{{command, "--vhost-name=" + host, "--webapp-name=" + app, aliases(replaceAll(host, ".", "a."))},
+                   {host},
+                   host + "/" + app};
+  };
   // The panel makes a host's files before --install-vhost and removes them
-  // after --remove-vhost (--install-service, --remove-service): the files are
-  // rightly reported until then. A host command killed before its end is run
-  // again, as the panel does; so is --rename-vhost killed between its
-  // server.xml save and its moves of the host's files.
+  // after --remove-vhost (--install-service, --remove-service): until then
+  // they are rightly reported. When they are, the panel first finishes what
+  // was cut short: --install-vhost runs again, --remove-service follows, and
+  // --rename-vhost killed between its server.xml save and its moves of the
+  // host's files runs again. --fix must then leave nothing to report.
   const std::vector<Command> commands{
       {install, {kNewHost}, "", install},
-      {{"--remove-vhost", "--vhost-name=h100.test"}, {"h100.test"}, "", {"--remove-service", "--vhost-name=h100.test"}},
-      {rename, {"h200.test", "renamed.test"}, "", rename},
-      {{"--add-alias", "--vhost-name=h300.test", "--alias=added.test"}, {"h300.test"}, "", {}},
-      {{"--remove-alias", "--vhost-name=h400.test", "--alias=h400a.test"}, {"h400.test"}, "", {}},
-      {{"--start-webapp", "--vhost-name=h500.test", "--webapp-name=New", aliases("h500a.test")},
-       {"h500.test"},
-       "h500.test/New",
-       {}},
-      {{"--stop-webapp", "--vhost-name=h600.test", "--webapp-name=App", aliases("h600a.test")},
-       {"h600.test"},
-       "h600.test/App",
-       {}},
-      {{"--remove-webapp", "--vhost-name=h700.test", "--webapp-name=App", aliases("h700a.test")},
-       {"h700.test"},
-       "h700.test/App",
-       {}},
+      {{"--remove-vhost", "--vhost-name=h2.test"}, {"h2.test"}, "", {"--remove-service", "--vhost-name=h2.test"}},
+      {rename, {"h3.test", "renamed.test"}, "", rename},
+      {{"--add-alias", "--vhost-name=h4.test", "--alias=added.test"}, {"h4.test"}},
+      {{"--remove-alias", "--vhost-name=h5.test", "--alias=h5a.test"}, {"h5.test"}},
+      webapp("--start-webapp", "h6.test", "New"),
+      webapp("--stop-webapp", "h7.test", "App"),
+      webapp("--remove-webapp", "h8.test", "App"),
   };
   restore(m, base, commands, realm, nullptr);
   const ProcessResult baseCheck = hcpcheck();
   ASSERT_EQ(baseCheck.exitCode, 0) << "the written machine is not consistent:\n" << baseCheck.out.substr(0, 2000);
+  m.writeSettings(false);  // the debug log only slows the runs down
 
+  std::map<size_t, int> seen;
   for (const Command& c : commands) {
     restore(m, base, commands, realm, &c);
-    const State before = capture(m, c);
-    const int beforeExit = hcpcheck().exitCode;
+    const State before = capture(m, commands);
+    examine(m, c, before, -1, c.args[0] + " not run", seen);
+    restore(m, base, commands, realm, &c);
     const auto started = std::chrono::steady_clock::now();
     m.ok(c.args);
     const std::chrono::duration<double, std::milli> duration = std::chrono::steady_clock::now() - started;
-    const State after = capture(m, c);
-    const int afterExit = hcpcheck().exitCode;
-    int landed[4] = {0, 0, 0, 0};
+    const State after = capture(m, commands);
+    examine(m, c, after, -1, c.args[0] + " run to its end", seen);
 
-    for (int k = 0; k < kKillPoints; ++k) {
+    int landed[4] = {0, 0, 0, 0};
+    double nothingDone = 0, allDone = 1.1;  // by the fraction of the run
+    for (int k = 0; k < kSpread + kHalving; ++k) {
       restore(m, base, commands, realm, &c);
-      // The saves come last, after the start and the reading of the files:
-      // the kill points are closer together towards the end.
-      const auto delay = duration * 1.1 * std::sqrt(static_cast<double>(k) / (kKillPoints - 1));
+      const double fraction = k < kSpread ? 1.1 * k / (kSpread - 1) : (nothingDone + allDone) / 2;
+      const auto delay = duration * fraction;
       {
         testing_support::ChildProcess run("wcadmin", c.args);
         std::this_thread::sleep_for(delay);
         run.kill();
       }
       const std::string where = c.args[0] + " killed after " + std::to_string(std::lround(delay.count())) + " ms";
-      const State now = capture(m, c);
+      const State now = capture(m, commands);
       // server.xml is replaced whole; the property files are rewritten in
       // place, so the most a kill leaves of one is a cut.
-      EXPECT_TRUE(now.raw.xml == before.raw.xml || now.raw.xml == after.raw.xml) << where;
-      EXPECT_TRUE(pugi::xml_document().load_string(now.raw.xml.c_str())) << where;
-      EXPECT_TRUE(before.raw.workers.starts_with(now.raw.workers) || after.raw.workers.starts_with(now.raw.workers))
-          << where;
-      EXPECT_TRUE(before.raw.mounts.starts_with(now.raw.mounts) || after.raw.mounts.starts_with(now.raw.mounts))
-          << where;
-
+      EXPECT_TRUE(now.xml == before.xml || now.xml == after.xml) << where;
+      EXPECT_TRUE(pugi::xml_document().load_string(now.xml.c_str())) << where;
+      for (const auto& [cut, old, made] : {std::tuple{now.workers, before.workers, after.workers},
+                                           std::tuple{now.mounts, before.mounts, after.mounts}})
+        EXPECT_TRUE(old.starts_with(cut) || made.starts_with(cut)) << where;
+      // A state out of step is named; one in step is found as the state it
+      // agrees with was.
       const int common = agreement(now, before, after);
       ++landed[common];
-      const ProcessResult check = hcpcheck();
-      EXPECT_EQ(check.exitCode, common == 0   ? 1
-                                : common == 2 ? afterExit
-                                              : beforeExit)
-          << where << ":\n"
-          << check.out.substr(0, 2000);
-      EXPECT_EQ(check.out.empty(), check.exitCode == 0) << where;
-      EXPECT_EQ(check.out.find(".tmp"), std::string::npos) << where << ":\n" << check.out.substr(0, 2000);
-
-      // --fix checks again when it is done; an extra check is for a repaired state.
-      ProcessResult fixed = hcpcheck({"--fix"});
-      EXPECT_NE(fixed.exitCode, 2) << where << ":\n" << fixed.out.substr(0, 2000);
-      if (!fixed.out.empty()) fixed = hcpcheck();
-      if (fixed.exitCode == 1 && onlyHostFiles(fixed.out, c) && !c.finish.empty()) {
-        m.ok(c.finish);
-        fixed = hcpcheck();
-      }
-      EXPECT_EQ(fixed.exitCode, 0) << where << ": --fix left findings; the state is kept in "
-                                   << keepState(now.raw, c.args[0].substr(2) + "-" + std::to_string(k)) << ":\n"
-                                   << fixed.out.substr(0, 2000) << "\nhcpcheck before --fix:\n"
-                                   << check.out.substr(0, 2000);
+      if (common == 1) nothingDone = std::max(nothingDone, fraction);
+      if (common == 2) allDone = std::min(allDone, fraction);
+      examine(m, c, now, common == 0 ? 1 : seen[(common & 1 ? before : after).key()], where, seen);
     }
-    std::printf("%s (%.0f ms): %d kills before its saves, %d during, %d after\n", c.args[0].c_str(), duration.count(),
-                landed[1] + landed[3], landed[0], landed[2]);
+    std::printf("%s (%.0f ms): %d kills before its saves, %d during, %d after; %zu states so far\n", c.args[0].c_str(),
+                duration.count(), landed[1] + landed[3], landed[0], landed[2], seen.size());
   }
 }
 
