@@ -120,5 +120,16 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       }
     }
   }
+  // The mounts of a dropped worker would name a worker that is gone.
+  if (!workersDropped.empty()) {
+    std::unordered_set<std::string> dropping(plan.mountsToDrop.begin(), plan.mountsToDrop.end());
+    for (const PropertyEntry& entry : snapshot.mounts.entries) {
+      const std::wstring worker = wstr(entry.value);
+      if (!workersDropped.count(worker) || !dropping.emplace(entry.key).second) continue;
+      plan.mountsToDrop.emplace_back(entry.key);
+      plan.repairs.push_back(
+          {kind::kWorkerOrphan, L"", L"dropped the mount " + wstr(entry.key) + L" of the worker " + worker});
+    }
+  }
   return plan;
 }

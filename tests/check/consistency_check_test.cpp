@@ -92,6 +92,12 @@ class ConsistencyCheck : public TomcatTest {
          finding_kind::kWorkerKeys, "c.test", "conf/workers.properties", "c_test.port="},
         {"worker without Host", [=, this] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
          finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
+        {"worker without Host, with mounts",
+         [=, this] {
+           edit(workers, "worker.a_test.type", "worker.x_test.type");
+           edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=a_test\r\n/x.test/shop=x_test");
+         },
+         finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
         {"mount of another host", [=, this] { edit(map, "/b.test/shop=", "/d.test/shop="); },
          finding_kind::kMountForeignHost, "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
         {"mount of no worker", [=, this] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
