@@ -2,7 +2,8 @@
 # The Windows stage of the tests: cross-compiles the programs and the test
 # programs into build-windows/ and runs, under Wine, in a fresh Wine prefix
 # with one wine server for the whole run:
-# - every unit test program and the CLI scenarios (ctest in build-windows);
+# - every unit test program and the CLI scenarios (ctest in build-windows;
+#   the crash-consistency scenario with 4 kills per command, not 12);
 # - the end-to-end scenario of a host's life (install to stop, the page under
 #   the host and its aliases, AJP CPing) with wcadmin.exe against Debian's
 #   Tomcat as a service of Wine's SCM, driven by the Linux build's scenario
@@ -22,7 +23,7 @@ source scripts/lib/wine-prefix.sh
 start_private_wine
 # One prefix is one machine: the test programs share its registry and its
 # services, so they run one after another.
-ctest --test-dir build-windows -L "^(unit|cli)$" -j1 --output-on-failure "$@"
+WC_CRASH_KILLS=4 ctest --test-dir build-windows -L "^(unit|cli)$" -j1 --output-on-failure "$@"
 ctest --test-dir build -R '^e2e\.wine\.webapp_lifecycle$' -j1 --output-on-failure "$@"
 
 # Nothing of the stage may outlive it: no wine server or program of the

@@ -9,7 +9,11 @@
 #include "check/panel_snapshot.h"
 
 std::vector<Finding> checkConsistency(const PanelLocations& where) {
-  const PanelSnapshot snapshot = readPanelSnapshot(where);
+  return checkConsistency(readPanelSnapshot(where));
+}
+
+std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {
+  const PanelLocations& where = snapshot.where;
   const WorkerTable workers = workerTableOf(snapshot.workers);
   // The mounts are the largest file and rule: checked meanwhile on another
   // thread. A failure is thrown in the rules' order: service, workers,

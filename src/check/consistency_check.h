@@ -39,3 +39,8 @@ struct PanelLocations {
 // Throws vexception naming the path when a file cannot be read, when
 // server.xml is missing, and when it is not well-formed, as the commands do.
 std::vector<Finding> checkConsistency(const PanelLocations& where);
+
+// The same on the files and directories as already read (readPanelSnapshot):
+// a check that reads them once for its own use as well.
+struct PanelSnapshot;
+std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot);

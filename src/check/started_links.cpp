@@ -13,30 +13,36 @@
 
 namespace {
 
-std::vector<std::wstring> startedApplications(const std::wstring& applicationBase,
-                                              const std::unordered_set<std::wstring>& leaving) {
+// The started links of a host, each named by its application (the name
+// without ".war").
+std::vector<FoundName> startedLinks(const std::wstring& applicationBase,
+                                    const std::unordered_set<std::wstring>& leaving) {
   std::vector<FoundName> links;
   try {
     links = findFileNames(applicationBase, L"*.war");
   } catch (const VPathNotFoundException&) {
     return {};  // removed since hcp-webapps was listed
   }
-  std::vector<std::wstring> applications;
+  std::vector<FoundName> started;
   for (FoundName& link : links) {
     std::wstring& application = link.name;
     application.resize(application.size() - 4);
     // The link as the commands name it ("A.WAR" matches the pattern as well).
     if (!leaving.empty() && leaving.count(VFileName::combine(applicationBase, application + L".war"))) continue;
-    applications.push_back(std::move(application));
+    started.push_back(std::move(link));
   }
-  return applications;
+  return started;
 }
 
-// A hard link of the archive holds its bytes without reading either; a copy
-// is read only when its size is the archive's.
-LinkState linkState(const std::wstring& link, const std::wstring& archive) {
+// A hard link of the archive holds its bytes without reading either (the
+// listing tells the link's identity where it can); a copy is read only when
+// its size is the archive's.
+LinkState linkState(const FoundName& listed, const std::wstring& link, const std::wstring& archive) {
   const std::optional<FileIdentity> stored = fileIdentity(archive);
   if (!stored) return LinkState::ArchiveGone;
+  if (listed.fileNumber != 0 && listed.volume == stored->volume && listed.fileNumber == stored->index) {
+    return LinkState::Holds;
+  }
   const std::optional<FileIdentity> linked = fileIdentity(link);
   if (linked && linked->isSameFileAs(*stored)) return LinkState::Holds;
   if (linked && linked->size != stored->size) return LinkState::Differs;
@@ -68,18 +74,20 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
   parallelFor(names.size(), [&](size_t i) {
     StartedDirectory& directory = found[i];
     std::wstring applicationBase;
+    std::vector<FoundName> links;
     try {
       applicationBase = VFileName::combine(applicationBases, names[i]);
-      directory.applications = startedApplications(applicationBase, leaving);
+      links = startedLinks(applicationBase, leaving);
     } catch (...) {
       directory.listingFailed = std::current_exception();
       return;
     }
+    for (const FoundName& link : links) directory.applications.push_back(link.name);
     try {
       const std::wstring hostArchives = VFileName::combine(archives, names[i]);
-      for (const std::wstring& application : directory.applications) {
-        directory.links.push_back(linkState(VFileName::combine(applicationBase, application + L".war"),
-                                            VFileName::combine(hostArchives, application + L".war")));
+      for (const FoundName& link : links) {
+        directory.links.push_back(linkState(link, VFileName::combine(applicationBase, link.name + L".war"),
+                                            VFileName::combine(hostArchives, link.name + L".war")));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();

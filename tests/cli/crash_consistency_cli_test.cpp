@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -27,13 +28,18 @@ using testing_support::ProcessResult;
 using testing_support::writeFile;
 
 constexpr int kHosts = 1000;
-// Wine runs every program several times slower: fewer kills there, and --fix
-// is left out where hcpcheck finds nothing (the base state shows it idle).
+// Kills per command: half of them spread over the command's run, then kills
+// that halve the gap between the latest that found nothing done and the
+// earliest that found it all done: the saves are there. WC_CRASH_KILLS sets
+// the number (the Windows stage asks for fewer: Wine starts each process
+// many times more slowly).
+int killsPerCommand() {
+  const char* kills = std::getenv("WC_CRASH_KILLS");
+  return kills ? std::max(4, std::atoi(kills)) : 12;
+}
+// For the same reason --fix is left out under Wine where hcpcheck finds
+// nothing (the base state shows --fix idle there).
 const bool kWine = runningUnderWine();
-// Kills spread over a command's run, then kills that halve the gap between
-// the latest that found nothing done and the earliest that found it all done:
-// the saves are there.
-const int kSpread = kWine ? 5 : 6, kHalving = kWine ? 4 : 6;
 const std::string kNewHost = "new.test";  // --install-vhost's: the panel made its files, not its Host
 
 ProcessResult hcpcheck(const std::vector<std::string>& args = {}) {
@@ -258,9 +264,10 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
 
     int landed[4] = {0, 0, 0, 0};
     double nothingDone = 0, allDone = 1.1;  // by the fraction of the run
-    for (int k = 0; k < kSpread + kHalving; ++k) {
+    const int kills = killsPerCommand(), spread = kills / 2;
+    for (int k = 0; k < kills; ++k) {
       restore(m, base, commands, realm, &c);
-      const double fraction = k < kSpread ? 1.1 * k / (kSpread - 1) : (nothingDone + allDone) / 2;
+      const double fraction = k < spread ? 1.1 * k / (spread - 1) : (nothingDone + allDone) / 2;
       const auto delay = duration * fraction;
       {
         testing_support::ChildProcess run("wcadmin", c.args);

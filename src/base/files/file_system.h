@@ -23,6 +23,13 @@ struct FileAttributes {
 struct DirectoryEntry {
   std::wstring name;
   bool directory = false;
+  // Where the listing tells it without a look at the entry (POSIX: the
+  // directory's st_dev and the entry's d_ino), the identity that
+  // readFileIdentity gives the entry (see same_file.h), size aside; 0 and 0
+  // elsewhere. A symbolic link has its own, and a mount point that of what
+  // it covers.
+  uint64_t volume = 0;
+  uint64_t fileNumber = 0;
 };
 
 // The access a new directory gets.

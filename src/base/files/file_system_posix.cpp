@@ -347,6 +347,9 @@ class PosixFileSystem final : public FileSystem {
       if (errno == ENOTDIR) return ERROR_DIRECTORY;
       return windowsErrorForPath(errno, *name);
     }
+    // The entries' identities come with the listing: no look at each.
+    struct stat directory {};
+    const bool numbered = ::fstat(::dirfd(dir.get()), &directory) == 0;
     for (;;) {
       errno = 0;
       struct dirent* entry = ::readdir(dir.get());
@@ -361,7 +364,8 @@ class PosixFileSystem final : public FileSystem {
         struct stat st {};
         isDirectory = ::lstat((*name + "/" + entryName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
       }
-      entries.push_back({wideName(entryName), isDirectory});
+      entries.push_back({wideName(entryName), isDirectory, numbered ? static_cast<uint64_t>(directory.st_dev) : 0,
+                         numbered ? static_cast<uint64_t>(entry->d_ino) : 0});
     }
     return ERROR_SUCCESS;
   }

@@ -37,7 +37,8 @@ std::vector<FoundName> findFileNames(const std::wstring& directory, const std::w
   if (order == NameOrder::AsListed) {
     std::vector<FoundName> found;
     for (DirectoryEntry& entry : entries) {
-      if (matchesWildcard(entry.name, pattern)) found.push_back({std::move(entry.name), entry.directory});
+      if (matchesWildcard(entry.name, pattern))
+        found.push_back({std::move(entry.name), entry.directory, entry.volume, entry.fileNumber});
     }
     return found;
   }
@@ -47,7 +48,7 @@ std::vector<FoundName> findFileNames(const std::wstring& directory, const std::w
   for (DirectoryEntry& entry : entries) {
     if (!matchesWildcard(entry.name, pattern)) continue;
     std::wstring key = lowerCase(entry.name);
-    keyed.push_back({std::move(key), {std::move(entry.name), entry.directory}});
+    keyed.push_back({std::move(key), {std::move(entry.name), entry.directory, entry.volume, entry.fileNumber}});
   }
   std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;

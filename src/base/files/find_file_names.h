@@ -1,6 +1,7 @@
 #pragma once
 // The names in a directory that match a wildcard pattern ("*.war", "*.dmp").
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,8 @@
 struct FoundName {
   std::wstring name;
   bool directory = false;
+  uint64_t volume = 0;  // as DirectoryEntry tells them
+  uint64_t fileNumber = 0;
 };
 
 // How the names come: sorted by name ignoring case, or as the system lists

@@ -15,6 +15,7 @@
 #include "base/files/file_system.h"
 #include "base/files/recycler.h"
 #include "base/files/rename.h"
+#include "base/files/same_file.h"
 #include "files_test_support.h"
 
 using namespace files_test;
@@ -100,6 +101,24 @@ TEST(PosixFiles, VolumeRootIsTheLongestMountPoint) {
   EXPECT_EQ(root, L"/proc");
   ASSERT_EQ(FileSystem::Default().volumeRoot(L"/", root), ERROR_SUCCESS);
   EXPECT_EQ(root, L"/");
+}
+
+// The check takes a started link's identity from the listing of its
+// directory instead of a look at the link.
+TEST(PosixFiles, AListingTellsTheIdentityOfEachEntryAsALookAtItWould) {
+  TempDir dir;
+  writeFile(dir / "shop.war", "PK");
+  fs::create_hard_link(dir / "shop.war", dir / "link.war");
+  fs::create_symlink(dir / "shop.war", dir / "symbolic.war");
+  std::vector<DirectoryEntry> entries;
+  ASSERT_EQ(FileSystem::Default().listDirectory(w(dir.path()), entries), ERROR_SUCCESS);
+  ASSERT_EQ(entries.size(), 3u);
+  const FileIdentity file = *fileIdentity(w(dir / "shop.war"));
+  for (const DirectoryEntry& entry : entries) {
+    EXPECT_EQ(entry.volume, file.volume);
+    // A symbolic link is a file of its own: its identity is not its target's.
+    EXPECT_EQ(entry.fileNumber == file.index, entry.name != L"symbolic.war") << entry.name;
+  }
 }
 
 }  // namespace
