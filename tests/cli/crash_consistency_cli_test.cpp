@@ -12,14 +12,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <thread>
-#include <tuple>
 
 #include <pugixml.hpp>
 
 #include "cli/panel_machine.h"
 #include "support/child_process.h"
+#include "support/under_wine.h"
 
 namespace {
 
@@ -38,6 +37,9 @@ int killsPerCommand() {
   const char* kills = std::getenv("WC_CRASH_KILLS");
   return kills ? std::max(4, std::atoi(kills)) : 12;
 }
+// For the same reason --fix is left out under Wine where hcpcheck finds
+// nothing (the base state shows --fix idle there).
+const bool kWine = runningUnderWine();
 const std::string kNewHost = "new.test";  // --install-vhost's: the panel made its files, not its Host
 
 ProcessResult hcpcheck(const std::vector<std::string>& args = {}) {
@@ -104,17 +106,10 @@ State capture(const PanelMachine& m, const std::vector<Command>& commands) {
   return s;
 }
 
-// A property file as its set of lines: a cut that loses no more than a line
-// end changes nothing.
-std::set<std::string> lines(const std::string& text) {
-  std::set<std::string> out;
-  for (size_t at = 0, end = 0; at < text.size(); at = end + 1) {
-    end = std::min(text.find('\n', at), text.size());
-    std::string line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) out.insert(line);
-  }
-  return out;
+// A property file without its last line end: a cut there changes nothing.
+std::string whole(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
 }
 
 // 1 when every part is as before the command, 2 as after it, 0 when a part is
@@ -123,8 +118,8 @@ int agreement(const State& now, const State& before, const State& after) {
   int common = 3;
   auto part = [&](const auto& a, const auto& b, const auto& c) { common &= (a == b ? 1 : 0) | (a == c ? 2 : 0); };
   part(now.xml, before.xml, after.xml);
-  part(lines(now.workers), lines(before.workers), lines(after.workers));
-  part(lines(now.mounts), lines(before.mounts), lines(after.mounts));
+  part(whole(now.workers), whole(before.workers), whole(after.workers));
+  part(whole(now.mounts), whole(before.mounts), whole(after.mounts));
   part(now.flags, before.flags, after.flags);
   return common;
 }
@@ -178,14 +173,15 @@ void examine(const PanelMachine& m, const Command& c, const State& now, int expe
   EXPECT_TRUE(expected < 0 ? check.exitCode != 2 : check.exitCode == expected) << out;
   EXPECT_EQ(check.out.empty(), check.exitCode == 0) << out;
   EXPECT_EQ(check.out.find(".tmp"), std::string::npos) << out;
+  if (kWine && check.exitCode == 0) return;
 
   if (!c.finish.empty() && reportsHostFiles(check.out, c)) m.ok(c.finish);
   // --fix checks again when it is done; the extra check is for a repaired state.
   ProcessResult fixed = hcpcheck({"--fix"});
   EXPECT_NE(fixed.exitCode, 2) << where << ":\n" << fixed.out.substr(0, 2000);
   if (!fixed.out.empty()) fixed = hcpcheck();
-  EXPECT_EQ(fixed.exitCode, 0) << "--fix left findings; the state is kept in " << keepState(now) << ":\n"
-                               << fixed.out.substr(0, 2000) << "\nbefore --fix, " << out;
+  EXPECT_EQ(fixed.exitCode, 0) << where << ": --fix left findings; the state is kept in " << keepState(now) << ":\n"
+                               << fixed.out.substr(0, 3000) << "\nbefore --fix: " << out;
 }
 
 // kHosts hosts, each with an alias and App started, written as the commands
@@ -249,6 +245,9 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
   restore(m, base, commands, realm, nullptr);
   const ProcessResult baseCheck = hcpcheck();
   ASSERT_EQ(baseCheck.exitCode, 0) << "the written machine is not consistent:\n" << baseCheck.out.substr(0, 2000);
+  const ProcessResult idle = hcpcheck({"--fix"});
+  EXPECT_EQ(idle.exitCode, 0);
+  EXPECT_EQ(idle.out, "") << "--fix changed a consistent machine";
   m.writeSettings(false);  // the debug log only slows the runs down
 
   std::map<size_t, int> seen;
@@ -281,9 +280,8 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
       // place, so the most a kill leaves of one is a cut.
       EXPECT_TRUE(now.xml == before.xml || now.xml == after.xml) << where;
       EXPECT_TRUE(pugi::xml_document().load_string(now.xml.c_str())) << where;
-      for (const auto& [cut, old, made] : {std::tuple{now.workers, before.workers, after.workers},
-                                           std::tuple{now.mounts, before.mounts, after.mounts}})
-        EXPECT_TRUE(old.starts_with(cut) || made.starts_with(cut)) << where;
+      EXPECT_TRUE(before.workers.starts_with(now.workers) || after.workers.starts_with(now.workers)) << where;
+      EXPECT_TRUE(before.mounts.starts_with(now.mounts) || after.mounts.starts_with(now.mounts)) << where;
       // A state out of step is named; one in step is found as the state it
       // agrees with was.
       const int common = agreement(now, before, after);
