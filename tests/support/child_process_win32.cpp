@@ -68,9 +68,16 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   startup.hStdError = errors.get();
   std::wstring environment = environmentBlock(env);
   PROCESS_INFORMATION created{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                      environment.data(), nullptr, &startup, &created)) {
-    throw std::runtime_error("cannot start " + path + " (error " + std::to_string(GetLastError()) + ")");
+  // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR
+  // before the program runs at all: a start that did not happen is tried again.
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                       environment.data(), nullptr, &startup, &created))
+      break;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 3)
+      throw std::runtime_error("cannot start " + path + " (error " + std::to_string(error) + ")");
+    Sleep(200);
   }
   CloseHandle(created.hThread);
   process_ = created.hProcess;
