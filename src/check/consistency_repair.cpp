@@ -25,7 +25,9 @@ void addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, Isapi
 }  // namespace
 
 std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocations& where) {
-  const RepairPlan plan = planRepairs(readPanelSnapshot(where), checkConsistency(where));
+  // One read of the files serves the check and the plan.
+  const PanelSnapshot snapshot = readPanelSnapshot(where);
+  const RepairPlan plan = planRepairs(snapshot, checkConsistency(snapshot));
   IsapiRedirectorConfig redirector(where.workers, where.uriWorkerMap);
   redirector.holdSaves();
   if (!plan.mountsToDrop.empty()) redirector.removeMounts(plan.mountsToDrop);
