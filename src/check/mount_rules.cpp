@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <unordered_map>
 
@@ -22,11 +23,17 @@
 
 namespace {
 
+// The comparisons of every line, written out: the library's went through a
+// call each.
+bool same(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+}
+
 // Where `text` is in `list`, or the list's size. The lists are a host's few
 // names and applications.
 size_t indexIn(const std::vector<std::string>& list, std::string_view text) {
   size_t i = 0;
-  while (i < list.size() && std::string_view(list[i]) != text) ++i;
+  while (i < list.size() && !same(list[i], text)) ++i;
   return i;
 }
 
@@ -59,7 +66,7 @@ struct HostMounts {
   void note(size_t name, size_t application, bool star, std::string_view lineWorker) {
     if (application >= started.size()) return;
     KeyState& state = keys[keyIndex(application, name, star)];
-    if (state == kNoLine) state = lineWorker == worker ? kHostsWorker : kOtherWorker;
+    if (state == kNoLine) state = same(lineWorker, worker) ? kHostsWorker : kOtherWorker;
   }
 };
 
@@ -124,7 +131,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     const std::string_view prefix = mountNameOf(entry.key);
     if (prefix.empty()) continue;
     const std::string_view name = prefix.substr(1, prefix.size() - 2);
-    if (first || entry.value != lastValue) {
+    if (first || !same(entry.value, lastValue)) {
       worker = wstr(entry.value);
       known = workers.exists(worker);
       const auto found = byWorker.find(worker);
@@ -133,7 +140,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       first = false;
       lastName = {};
     }
-    if (owner && (lastName.data() == nullptr || name != lastName)) {
+    if (owner && (lastName.data() == nullptr || !same(name, lastName))) {
       at = indexIn(owner->names, name);
       lastName = name;
     }

@@ -1,6 +1,7 @@
 #include "check/panel_snapshot.h"
 
 #include <algorithm>
+#include <cstring>
 #include <future>
 
 #include "base/errors/strict_convert.h"
@@ -55,7 +56,14 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   readTextFile(path, read.text, "checkConsistency");
   const std::string_view text = read.text.view();
   // As many entries as lines at most: the vector grows once.
-  read.entries.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  size_t breaks = 0;
+  const char* const textEnd = text.data() + text.size();
+  for (const char* p = text.data(); p != textEnd; ++p) {
+    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(textEnd - p)));
+    if (!p) break;
+    ++breaks;
+  }
+  read.entries.reserve(breaks + 1);
   size_t number = 1;
   size_t counted = 0;  // the breaks before this offset are in `number`
   auto onLine = [&](size_t begin, size_t end) {

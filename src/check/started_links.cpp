@@ -37,12 +37,13 @@ std::vector<FoundName> startedLinks(const std::wstring& applicationBase,
 // A hard link of the archive holds its bytes without reading either (the
 // listing tells the link's identity where it can); a copy is read only when
 // its size is the archive's.
-LinkState linkState(const FoundName& listed, const std::wstring& link, const std::wstring& archive) {
+LinkState linkState(const FoundName& listed, const std::wstring& applicationBase, const std::wstring& archive) {
   const std::optional<FileIdentity> stored = fileIdentity(archive);
   if (!stored) return LinkState::ArchiveGone;
   if (listed.fileNumber != 0 && listed.volume == stored->volume && listed.fileNumber == stored->index) {
     return LinkState::Holds;
   }
+  const std::wstring link = VFileName::combine(applicationBase, listed.name + L".war");
   const std::optional<FileIdentity> linked = fileIdentity(link);
   if (linked && linked->isSameFileAs(*stored)) return LinkState::Holds;
   if (linked && linked->size != stored->size) return LinkState::Differs;
@@ -86,8 +87,8 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
     try {
       const std::wstring hostArchives = VFileName::combine(archives, names[i]);
       for (const FoundName& link : links) {
-        directory.links.push_back(linkState(link, VFileName::combine(applicationBase, link.name + L".war"),
-                                            VFileName::combine(hostArchives, link.name + L".war")));
+        directory.links.push_back(
+            linkState(link, applicationBase, VFileName::combine(hostArchives, link.name + L".war")));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();

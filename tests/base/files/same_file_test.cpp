@@ -23,14 +23,11 @@ TEST(SameFile, AHardLinkIsTheFileACopyIsNotAMissingFileIsNoneAndABadNameThrows) 
   EXPECT_FALSE(sameFile(w(dir / "webapps/copy.war"), w(dir / "wars/shop.war")));
   EXPECT_TRUE(sameFile(w(dir / "webapps"), w(dir / "webapps/")));
   EXPECT_FALSE(sameFile(w(dir / "webapps"), w(dir / "wars")));
-  const std::optional<FileIdentity> copy = fileIdentity(w(dir / "webapps/copy.war"));
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(copy->size, 10u);
+  EXPECT_EQ(fileIdentity(w(dir / "webapps/copy.war")).value().size, 10u);
 
   // Writing through one name changes the file behind both.
   writeFile(dir / "webapps/shop.war", "PK new archive");
-  EXPECT_EQ(readFile(dir / "wars/shop.war"), "PK new archive");
-  EXPECT_EQ(fileIdentity(w(dir / "wars/shop.war"))->size, 14u);
+  EXPECT_EQ(fileIdentity(w(dir / "wars/shop.war")).value().size, 14u);
   EXPECT_TRUE(sameFile(w(dir / "webapps/shop.war"), w(dir / "wars/shop.war")));
 
   EXPECT_FALSE(fileIdentity(w(dir / "wars/none.war")));
