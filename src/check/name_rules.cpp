@@ -2,6 +2,7 @@
 // alias with its "www." twin, every name on one host only.
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -28,7 +29,8 @@ bool lacksTwin(const HostEntry& host, const NameAt& alias) {
 
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.serverXml;
-  std::unordered_map<std::wstring, const HostEntry*> hostByName;
+  // Keyed by views of the hosts' own keys: the snapshot outlives the maps.
+  std::unordered_map<std::wstring_view, const HostEntry*> hostByName;
   hostByName.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
     auto [first, added] = hostByName.emplace(host.key, &host);
@@ -39,7 +41,7 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     }
   }
   // Which host holds each alias; the first one keeps it.
-  std::unordered_map<std::wstring, const HostEntry*> aliasHost;
+  std::unordered_map<std::wstring_view, const HostEntry*> aliasHost;
   size_t aliases = 0;
   for (const HostEntry& host : snapshot.hosts) aliases += host.aliases.size();
   aliasHost.reserve(aliases);

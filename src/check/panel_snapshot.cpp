@@ -10,6 +10,7 @@
 #include "base/files/find_file_names.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
+#include "base/xml/xml_child_walk.h"
 #include "check/started_links.h"
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
@@ -28,20 +29,17 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   entry.applicationBase = VFileName::combine(applicationBases, entry.name);
   entry.element = host;
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
-  XmlNodeList children = host.childNodes();
-  for (int32_t i = 0; i < children.length(); ++i) {
-    XmlNode child = children.item(i);
-    if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Alias")) {
-      XmlElement alias(child);
-      std::wstring name = vxmlGetNodeValue(alias.firstChild(), L"");
+  forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
+    if (tagNameIs(tagName, L"Alias")) {
+      std::wstring name = firstChildValue(child);
       std::wstring key = nameKey(name);
-      entry.aliases.push_back({std::move(name), std::move(alias), std::move(key)});
-    } else if (entry.realm.empty() && vxmlIsNodeOfType(child, NODE_ELEMENT, L"Realm")) {
+      entry.aliases.push_back({std::move(name), child, std::move(key)});
+    } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
-      entry.realm = XmlElement(child);
-      entry.realmPathname = entry.realm.getAttribute(L"pathname");
+      entry.realm = child;
+      entry.realmPathname = child.getAttribute(L"pathname");
     }
-  }
+  });
   return entry;
 }
 
@@ -109,12 +107,9 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
   const std::wstring applicationBases = join(where.varTomcat, {L"hcp-webapps"});
   if (!snapshot.engine.empty()) {
-    XmlNodeList children = snapshot.engine.childNodes();
-    for (int32_t i = 0; i < children.length(); ++i) {
-      XmlNode child = children.item(i);
-      if (vxmlIsNodeOfType(child, NODE_ELEMENT, L"Host"))
-        snapshot.hosts.push_back(hostEntryOf(XmlElement(child), applicationBases));
-    }
+    forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
+      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, applicationBases));
+    });
   }
   snapshot.realmFiles = listDirectoryEntries(join(where.tomcatHome, {L"hcp-users"}));
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
@@ -133,10 +128,18 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   for (HostEntry& host : snapshot.hosts) {
     // hcp-webapps' listing answers for the host's directory.
     if (!snapshot.appBases.has.count(host.name)) continue;
-    const StartedDirectory& directory = scan.directories.at(host.name);
+    StartedDirectory& directory = scan.directories.at(host.name);
     if (directory.listingFailed) std::rethrow_exception(directory.listingFailed);
-    host.started = directory.applications;
-    host.links = directory.links;
+    // The first Host of a name takes the lists; another Host of the same
+    // name (a duplicate finding) copies them from it.
+    if (const HostEntry* first = directory.takenBy) {
+      host.started = first->started;
+      host.links = first->links;
+    } else {
+      host.started = std::move(directory.applications);
+      host.links = std::move(directory.links);
+      directory.takenBy = &host;
+    }
     host.linksFailed = directory.linksFailed;
   }
   PropertyFiles files = reading.get();
@@ -146,7 +149,8 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
 }
 
 DirectoryEntries listDirectoryEntries(const std::wstring& path) {
-  DirectoryEntries entries{path, {}, {}};
+  DirectoryEntries entries;
+  entries.path = path;
   if (!directoryExist(path)) return entries;
   for (FoundName& found : findFileNames(path, L"*", NameOrder::AsListed))
     entries.names.push_back(std::move(found.name));

@@ -50,10 +50,15 @@ struct HostEntry {
 };
 
 // The names in one of the panel's directories; none when it does not exist.
+// Moved, never copied: `has` views the strings of `names`.
 struct DirectoryEntries {
   std::wstring path;
   std::vector<std::wstring> names;
-  std::unordered_set<std::wstring> has;  // the same names
+  std::unordered_set<std::wstring_view> has;  // the same names
+
+  DirectoryEntries() = default;
+  DirectoryEntries(DirectoryEntries&&) = default;
+  DirectoryEntries& operator=(DirectoryEntries&&) = default;
 };
 
 // A key=value line of a property file, as the commands' reader cuts the file

@@ -1,6 +1,8 @@
 // A Host's paths as --install-vhost writes them, and the files and
 // directories --install-service makes for a host, both ways round.
 
+#include <algorithm>
+#include <string_view>
 #include <unordered_set>
 
 #include "check/check_rules.h"
@@ -43,14 +45,18 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
 }
 
 // Entries named after a host (minus `suffix`) that no Host has.
-void checkOrphans(const std::unordered_set<std::wstring>& hosts, const DirectoryEntries& entries,
+void checkOrphans(const std::unordered_set<std::wstring_view>& hosts, const DirectoryEntries& entries,
                   const std::wstring& suffix, const wchar_t* what, std::vector<Finding>& out) {
   for (const std::wstring& name : entries.names) {
     if (!name.ends_with(suffix)) continue;
-    const std::wstring host = name.substr(0, name.size() - suffix.size());
-    if (!hosts.count(nameKey(host))) {
-      out.push_back({finding_kind::kHostFilesOrphan, display(host), std::wstring(what) + L" belongs to no Host",
-                     join(entries.path, {name}), 0});
+    const std::wstring_view host = std::wstring_view(name).substr(0, name.size() - suffix.size());
+    // The panel writes its names in lower case: most are their own key.
+    const bool ownKey = std::none_of(host.begin(), host.end(), [](wchar_t c) {
+      return (c >= L'A' && c <= L'Z') || static_cast<uint32_t>(c) >= 0x80;
+    });
+    if (!hosts.count(ownKey ? host : nameKey(std::wstring(host)))) {
+      out.push_back({finding_kind::kHostFilesOrphan, display(std::wstring(host)),
+                     std::wstring(what) + L" belongs to no Host", join(entries.path, {name}), 0});
     }
   }
 }
@@ -58,7 +64,8 @@ void checkOrphans(const std::unordered_set<std::wstring>& hosts, const Directory
 }  // namespace
 
 void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
-  std::unordered_set<std::wstring> hosts;
+  std::unordered_set<std::wstring_view> hosts;  // views of the hosts' keys
+  hosts.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
     hosts.insert(host.key);
     checkHostPaths(snapshot, host, out);

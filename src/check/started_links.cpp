@@ -13,8 +13,7 @@
 
 namespace {
 
-// The started links of a host, each named by its application (the name
-// without ".war").
+// The started links of a host, as listed ("<app>.war").
 std::vector<FoundName> startedLinks(const std::wstring& applicationBase,
                                     const std::unordered_set<std::wstring>& leaving) {
   std::vector<FoundName> links;
@@ -23,27 +22,26 @@ std::vector<FoundName> startedLinks(const std::wstring& applicationBase,
   } catch (const VPathNotFoundException&) {
     return {};  // removed since hcp-webapps was listed
   }
-  std::vector<FoundName> started;
-  for (FoundName& link : links) {
-    std::wstring& application = link.name;
-    application.resize(application.size() - 4);
-    // The link as the commands name it ("A.WAR" matches the pattern as well).
-    if (!leaving.empty() && leaving.count(VFileName::combine(applicationBase, application + L".war"))) continue;
-    started.push_back(std::move(link));
-  }
-  return started;
+  if (leaving.empty()) return links;
+  // The link as the commands name it ("A.WAR" matches the pattern as well).
+  std::erase_if(links, [&](const FoundName& link) {
+    return leaving.count(VFileName::combine(applicationBase, link.name.substr(0, link.name.size() - 4) + L".war")) != 0;
+  });
+  return links;
 }
 
 // A hard link of the archive holds its bytes without reading either (the
 // listing tells the link's identity where it can); a copy is read only when
 // its size is the archive's.
-LinkState linkState(const FoundName& listed, const std::wstring& applicationBase, const std::wstring& archive) {
+// `name` is the link's and the archive's name as the commands write it.
+LinkState linkState(const FoundName& listed, const std::wstring& name, const std::wstring& applicationBase,
+                    const std::wstring& archive) {
   const std::optional<FileIdentity> stored = fileIdentity(archive);
   if (!stored) return LinkState::ArchiveGone;
   if (listed.fileNumber != 0 && listed.volume == stored->volume && listed.fileNumber == stored->index) {
     return LinkState::Holds;
   }
-  const std::wstring link = VFileName::combine(applicationBase, listed.name + L".war");
+  const std::wstring link = VFileName::combine(applicationBase, name);
   const std::optional<FileIdentity> linked = fileIdentity(link);
   if (linked && linked->isSameFileAs(*stored)) return LinkState::Holds;
   if (linked && linked->size != stored->size) return LinkState::Differs;
@@ -83,15 +81,23 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
       directory.listingFailed = std::current_exception();
       return;
     }
-    for (const FoundName& link : links) directory.applications.push_back(link.name);
+    directory.links.reserve(links.size());
     try {
       const std::wstring hostArchives = VFileName::combine(archives, names[i]);
       for (const FoundName& link : links) {
-        directory.links.push_back(
-            linkState(link, applicationBase, VFileName::combine(hostArchives, link.name + L".war")));
+        // The link and its archive as the commands name them ("A.WAR" is
+        // looked at as "A.war").
+        const std::wstring name = link.name.substr(0, link.name.size() - 4) + L".war";
+        directory.links.push_back(linkState(link, name, applicationBase, VFileName::combine(hostArchives, name)));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();
+    }
+    // The applications are the links' names without ".war".
+    directory.applications.reserve(links.size());
+    for (FoundName& link : links) {
+      link.name.resize(link.name.size() - 4);
+      directory.applications.push_back(std::move(link.name));
     }
   });
   for (size_t i = 0; i < names.size(); ++i) scan.directories.emplace(names[i], std::move(found[i]));

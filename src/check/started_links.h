@@ -21,7 +21,8 @@ struct StartedDirectory {
   std::vector<std::wstring> applications;  // in the order of their names
   std::vector<LinkState> links;            // what each one's link holds
   std::exception_ptr listingFailed;
-  std::exception_ptr linksFailed;  // a link or archive could not be looked at
+  std::exception_ptr linksFailed;      // a link or archive could not be looked at
+  const HostEntry* takenBy = nullptr;  // the Host its lists were moved to
 };
 
 struct StartedLinks {

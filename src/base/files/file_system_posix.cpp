@@ -24,7 +24,7 @@ namespace {
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // A listed name, in UTF-8 on the disk; an ASCII one widens by copying.
-std::wstring wideName(const std::string& name) {
+std::wstring wideName(std::string_view name) {
   const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   return ascii ? std::wstring(name.begin(), name.end()) : utf8ToWideLenient(name);
 }
@@ -357,12 +357,12 @@ class PosixFileSystem final : public FileSystem {
         if (errno != 0) return lastWindowsError();
         break;
       }
-      std::string entryName = entry->d_name;
+      const std::string_view entryName = entry->d_name;
       if (entryName == "." || entryName == "..") continue;
       bool isDirectory = entry->d_type == DT_DIR;
       if (entry->d_type == DT_UNKNOWN) {
         struct stat st {};
-        isDirectory = ::lstat((*name + "/" + entryName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        isDirectory = ::lstat((*name + "/" + std::string(entryName)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
       }
       entries.push_back({wideName(entryName), isDirectory, numbered ? static_cast<uint64_t>(directory.st_dev) : 0,
                          numbered ? static_cast<uint64_t>(entry->d_ino) : 0});

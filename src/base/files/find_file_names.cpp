@@ -43,18 +43,31 @@ std::vector<FoundName> findFileNames(const std::wstring& directory, const std::w
     return found;
   }
   // Each name lower-cased once, not once per comparison: the panel's
-  // directories hold an entry per host.
-  std::vector<std::pair<std::wstring, FoundName>> keyed;
+  // directories hold an entry per host. A name in lower-case ASCII, as the
+  // panel writes them, is its own key (kept empty).
+  struct Keyed {
+    std::wstring key;
+    FoundName found;
+    const std::wstring& sortKey() const { return key.empty() ? found.name : key; }
+  };
+  auto ownKey = [](const std::wstring& name) {
+    return std::none_of(name.begin(), name.end(),
+                        [](wchar_t c) { return (c >= L'A' && c <= L'Z') || static_cast<uint32_t>(c) >= 0x80; });
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(entries.size());
   for (DirectoryEntry& entry : entries) {
     if (!matchesWildcard(entry.name, pattern)) continue;
-    std::wstring key = lowerCase(entry.name);
+    std::wstring key = ownKey(entry.name) ? std::wstring() : lowerCase(entry.name);
     keyed.push_back({std::move(key), {std::move(entry.name), entry.directory, entry.volume, entry.fileNumber}});
   }
-  std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    const std::wstring& aKey = a.sortKey();
+    const std::wstring& bKey = b.sortKey();
+    return aKey != bKey ? aKey < bKey : a.found.name < b.found.name;
   });
   std::vector<FoundName> found;
   found.reserve(keyed.size());
-  for (auto& [key, name] : keyed) found.push_back(std::move(name));
+  for (Keyed& entry : keyed) found.push_back(std::move(entry.found));
   return found;
 }

@@ -44,6 +44,33 @@ std::shared_ptr<const Uts46Instance> uts46Instance(bool useStd3Rules) {
   return cache.instance;
 }
 
+// A name of lower-case letters, digits and hyphens, in labels of 1 to 63
+// that neither start nor end with a hyphen nor hold two in a row (so no
+// "xn--" label), is valid under every rule set and its own Unicode form. Most
+// host names are: they skip the conversion, which a check of thousands of
+// hosts would otherwise make for each.
+bool isOwnDisplayForm(const std::wstring& name) {
+  if (name.empty() || name.size() > 253) return false;
+  size_t labelLength = 0;
+  wchar_t previous = L'.';
+  for (wchar_t c : name) {
+    if (c == L'.') {
+      if (labelLength == 0 || previous == L'-') return false;
+      labelLength = 0;
+    } else if ((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) {
+      ++labelLength;
+    } else if (c == L'-') {
+      if (labelLength == 0 || previous == L'-') return false;
+      ++labelLength;
+    } else {
+      return false;
+    }
+    if (labelLength > 63) return false;
+    previous = c;
+  }
+  return labelLength != 0 && previous != L'-';
+}
+
 }  // namespace
 
 std::string nameToUnicodeUts46(const std::string& name, bool useStd3Rules) {
@@ -82,6 +109,7 @@ std::string nameToUnicodeUtf8(const std::string& name, bool useStd3Rules) {
 }
 
 std::wstring toDisplayForm(const std::wstring& name, bool useStd3Rules) {
+  if (isOwnDisplayForm(name)) return name;
   std::optional<std::string> utf8 = wideToUtf8(name);
   if (!utf8)
     throw vexception(L"Maps a wide-character (Unicode) string to a character stringz", VCALLPOINT(L"", "cstr"));

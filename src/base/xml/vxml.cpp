@@ -12,6 +12,7 @@
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
+#include "base/xml/xml_child_walk.h"
 #include "base/xml/xml_document_state.h"
 #include "base/xml/xml_file_encoding.h"
 #include "base/xml/xml_parser.h"
@@ -166,7 +167,12 @@ void vxmlSave(const XmlDocument& document, const std::wstring& path) {
 
 bool vxmlIsNodeOfType(const XmlNode& node, XmlNodeType type, std::wstring_view tagName) {
   try {
-    return !node.empty() && node.nodeType() == type && (tagName.empty() || equalsIgnoreCase(node.nodeName(), tagName));
+    if (node.empty() || node.nodeType() != type) return false;
+    if (tagName.empty()) return true;
+    // Elements are walked by the thousand: an ASCII name is compared where
+    // the document holds it, without a wide copy.
+    if (type == NODE_ELEMENT) return tagNameIs(XmlHandleAccess::pugiNode(node).name(), tagName);
+    return equalsIgnoreCase(node.nodeName(), tagName);
   } catch (const ComError&) {
     return false;
   }

@@ -1,5 +1,7 @@
 #include "base/xml/xml_text_codec.h"
 
+#include <algorithm>
+
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
 #include "base/text/unicode.h"
@@ -83,9 +85,15 @@ void appendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 std::wstring decodeXmlValue(std::string_view spelled, XmlValueKind kind) {
+  const bool attribute = kind == XmlValueKind::Attribute;
+  // Most values (host names, paths, ports) are ASCII with nothing to decode:
+  // they are widened as they stand.
+  const bool plain = std::all_of(spelled.begin(), spelled.end(), [attribute](char c) {
+    return static_cast<unsigned char>(c) < 0x80 && c != '&' && c != '\r' && !(attribute && (c == '\n' || c == '\t'));
+  });
+  if (plain) return std::wstring(spelled.begin(), spelled.end());
   std::string out;
   out.reserve(spelled.size());
-  const bool attribute = kind == XmlValueKind::Attribute;
   for (size_t i = 0; i < spelled.size(); ++i) {
     char c = spelled[i];
     if (c == '\r') {

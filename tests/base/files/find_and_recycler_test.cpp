@@ -34,15 +34,17 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) 
   TempDir dir;
   writeFile(dir / "b.war", "");
   writeFile(dir / "A.WAR", "");
+  writeFile(dir / "C.war", "");  // after "b.war" only when letter case is ignored
   writeFile(dir / "c.txt", "");
   makeDirectories(dir / "d.war");
   std::vector<FoundName> found = findFileNames(w(dir.path()), L"*.war");
-  ASSERT_EQ(found.size(), 3u);
+  ASSERT_EQ(found.size(), 4u);
   EXPECT_EQ(found[0].name, L"A.WAR");
   EXPECT_FALSE(found[0].directory);
   EXPECT_EQ(found[1].name, L"b.war");
-  EXPECT_EQ(found[2].name, L"d.war");
-  EXPECT_TRUE(found[2].directory);
+  EXPECT_EQ(found[2].name, L"C.war");
+  EXPECT_EQ(found[3].name, L"d.war");
+  EXPECT_TRUE(found[3].directory);
   EXPECT_TRUE(findFileNames(w(dir.path()), L"*.dmp").empty());
   failureHolding<VPathNotFoundException>([&] { findFileNames(w(dir / "none"), L"*.war"); },
                                          L"List directory '" + w(dir / "none") + L"'", "findFileNames");

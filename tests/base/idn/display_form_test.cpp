@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/errors/vexception.h"
 #include "base/idn/os_version.h"
+#include "base/text/unicode.h"
 #include "support/failures.h"
 #include "support/under_wine.h"
 
@@ -34,6 +36,28 @@ TEST(ToDisplayForm, PunycodeLabelsBecomeUnicodeAsciiNamesStayAndInvalidPunycodeF
   const std::wstring broken(1, static_cast<wchar_t>(0xD800));
   EXPECT_EQ(failureOf([&] { toDisplayForm(broken + L".test", false); }),
             L"Maps a wide-character (Unicode) string to a character stringz");
+}
+
+// Plain lower-case names skip the conversion: on either side of that
+// shortcut the result must be the conversion's.
+TEST(ToDisplayForm, NamesNearThePlainFormGiveWhatTheConversionGives) {
+  const std::wstring label63(63, L'a');
+  for (const std::wstring& name :
+       {std::wstring(L"Example.COM"), std::wstring(L"-ab.test"), std::wstring(L"ab-.test"),
+        std::wstring(L"ab--cd.test"), std::wstring(L"a..b"), std::wstring(L"example.com."),
+        std::wstring(L"xn--bcher-kva.test"), label63 + L".test", label63 + L"a.test", std::wstring(L"a_b.test")}) {
+    std::optional<std::wstring> converted;
+    try {
+      const std::string utf8(name.begin(), name.end());
+      converted = utf8ToWideLenient(nameToUnicodeUtf8(utf8, false));
+    } catch (const vexception&) {
+    }
+    if (converted) {
+      EXPECT_EQ(toDisplayForm(name, false), *converted) << name;
+    } else {
+      EXPECT_THROW(toDisplayForm(name, false), vexception) << name;
+    }
+  }
 }
 
 TEST(Uts46, ReportsTheErrorBitsAndEachFlagGetsAnInstanceOfItsOwn) {

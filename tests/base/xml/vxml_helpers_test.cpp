@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
+#include "base/xml/xml_child_walk.h"
 #include "support/failures.h"
 #include "support/under_wine.h"
 #include "xml_test_support.h"
@@ -83,6 +87,35 @@ TEST_F(XmlHelpers, IsNodeOfTypeChecksTypeAndTagIgnoringCase) {
   EXPECT_FALSE(vxmlIsNodeOfType(realm, NODE_TEXT, L""));
   EXPECT_FALSE(vxmlIsNodeOfType(realm, NODE_ELEMENT, L"Realms"));
   EXPECT_FALSE(vxmlIsNodeOfType(XmlNode(), NODE_ELEMENT, L""));
+}
+
+// The walk for readers of many elements gives what the handles give.
+TEST_F(XmlHelpers, ChildWalkGivesTheElementsTagsAndFirstValuesOfTheHandles) {
+  XmlDocument walk = loadText(
+      "<r>\n  <A>t&amp;x\r\n</A><!-- c --><b><![CDATA[d\r\ne]]></b>\n  <c><!--n\r--><i/></c><d> </d><e/>"
+      "<?p v?><f><g/>text</f><K\xC3\xA9>k</K\xC3\xA9></r>",
+      "walk.xml");
+  XmlElement root = walk.documentElement();
+  root.removeChild(childElement(root, L"e"));
+  root.appendChild(walk.createElement(L"Added")).appendChild(walk.createTextNode(L"new"));
+  std::vector<std::wstring> walked;
+  forEachChildElement(root, [&](const XmlElement& element, std::string_view tagName) {
+    EXPECT_TRUE(tagNameIs(tagName, element.tagName()));
+    walked.push_back(element.tagName() + L"=" + firstChildValue(element));
+  });
+  std::vector<std::wstring> handled;
+  XmlNodeList children = root.childNodes();
+  for (int32_t i = 0; i < children.length(); ++i) {
+    XmlNode child = children.item(i);
+    if (vxmlIsNodeOfType(child, NODE_ELEMENT, L""))
+      handled.push_back(child.nodeName() + L"=" + vxmlGetNodeValue(child.firstChild(), L""));
+  }
+  EXPECT_EQ(walked, handled);
+  EXPECT_EQ(walked.size(), 7u);
+  EXPECT_TRUE(tagNameIs("Alias", L"ALIAS"));
+  EXPECT_FALSE(tagNameIs("Alias", L"Alia"));
+  EXPECT_FALSE(tagNameIs("Alias", L"Alibs"));
+  EXPECT_TRUE(tagNameIs("K\xC3\xA9", L"k\u00c9"));
 }
 
 TEST_F(XmlHelpers, GetNodeValueAndGetAttributeFallBackToTheDefault) {

@@ -1,0 +1,57 @@
+#include "base/xml/xml_child_walk.h"
+
+#include <cstdint>
+
+#include "base/errors/com_error.h"
+#include "base/errors/win_error_codes.h"
+#include "base/text/strings.h"
+#include "base/xml/xml_document_state.h"
+#include "base/xml/xml_text_codec.h"
+
+using Access = XmlHandleAccess;
+
+void forEachChildElement(const XmlNode& parent,
+                         const std::function<void(const XmlElement& element, std::string_view tagName)>& visit) {
+  if (parent.empty()) throw ComError(E_POINTER_RESULT, L"The node handle is empty");
+  if (Access::pugiAttribute(parent)) return;
+  const std::shared_ptr<XmlDocumentState>& state = Access::state(parent);
+  for (pugi::xml_node n = Access::pugiNode(parent).first_child(); n; n = n.next_sibling()) {
+    if (n.type() != pugi::node_element || state->isHidden(n)) continue;
+    visit(Access::element(state, n), n.name());
+  }
+}
+
+bool tagNameIs(std::string_view tagName, std::wstring_view name) {
+  // ASCII against ASCII without a wide copy; anything else as the handles
+  // compare it.
+  auto lower = [](uint32_t c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+  bool ascii = tagName.size() == name.size();
+  for (size_t i = 0; ascii && i < tagName.size(); ++i) {
+    const uint32_t c = static_cast<unsigned char>(tagName[i]);
+    const uint32_t w = static_cast<uint32_t>(name[i]);
+    if (c >= 0x80 || w >= 0x80) {
+      ascii = false;
+    } else if (lower(c) != lower(w)) {
+      return false;
+    }
+  }
+  if (ascii) return true;
+  return equalsIgnoreCase(fromXmlUtf8(std::string(tagName).c_str()), name);
+}
+
+std::wstring firstChildValue(const XmlElement& element) {
+  if (element.empty()) return std::wstring();
+  const XmlDocumentState& state = *Access::state(element);
+  pugi::xml_node child = Access::pugiNode(element).first_child();
+  while (child && state.isHidden(child)) child = child.next_sibling();
+  switch (child.type()) {
+    case pugi::node_pcdata:
+      return decodeXmlValue(child.value(), XmlValueKind::Text);
+    case pugi::node_cdata:
+    case pugi::node_comment:
+    case pugi::node_pi:
+      return normalizedLineBreaks(child.value());
+    default:
+      return std::wstring();
+  }
+}

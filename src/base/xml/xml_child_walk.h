@@ -1,0 +1,25 @@
+#pragma once
+// Walks for code that reads thousands of elements once (a check of every Host
+// of a server.xml): the element children of a node and the value of an
+// element's first child, as the handles of xml_dom.h give them, without a
+// child list, a handle per step or a wide copy of each tag name.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "base/xml/xml_dom.h"
+
+// Calls `visit` for each element of parent.childNodes(), in document order,
+// with its tag name as the document holds it (UTF-8). ComError E_POINTER for
+// an empty `parent`.
+void forEachChildElement(const XmlNode& parent,
+                         const std::function<void(const XmlElement& element, std::string_view tagName)>& visit);
+
+// Whether a tag name as forEachChildElement gives it equals `name` ignoring
+// letter case, as vxmlIsNodeOfType compares them.
+bool tagNameIs(std::string_view tagName, std::wstring_view name);
+
+// What vxmlGetNodeValue(element.firstChild(), L"") gives: the value of the
+// element's first child, empty when it has none or one without a value.
+std::wstring firstChildValue(const XmlElement& element);
