@@ -104,6 +104,10 @@ class ConsistencyCheck : public TomcatTest {
          finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
         {"mount missing", [=, this] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing,
          "a.test", "conf/uriworkermap.properties", ""},
+        // The first line of a key is the one the connector uses.
+        {"mount taken by an earlier line",
+         [=, this] { edit(map, "/a.test/shop=a_test", "/a.test/shop=c_test\r\n/a.test/shop=a_test"); },
+         finding_kind::kMountsMissing, "a.test", "conf/uriworkermap.properties", ""},
         {"mounts of no started application", [=, this] { remove(var("hcp-webapps/a.test/shop.war")); },
          finding_kind::kMountsOrphan, "a.test", "conf/uriworkermap.properties", "/a.test/shop="},
         {"appBase", [=, this] { edit(server, "c.test\" unpackWARs", "d.test\" unpackWARs"); },
@@ -120,6 +124,14 @@ class ConsistencyCheck : public TomcatTest {
          [=, this] {
            remove(var("hcp-webapps/a.test/shop.war"));
            testing_support::writeFile(var("hcp-webapps/a.test/shop.war"), "PK other");
+         },
+         finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
+        {"link differs, same size",
+         [=, this] {
+           const std::string link = var("hcp-webapps/a.test/shop.war");
+           const size_t size = readFile(link).size();
+           remove(link);
+           testing_support::writeFile(link, std::string(size, 'x'));
          },
          finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
         {"shutdown port", [=, this] { edit(server, "port=\"-1\"", "port=\"8005\""); },
