@@ -26,21 +26,33 @@
 namespace {
 
 // The comparisons of every line, written out: the library's went through a
-// call each. Texts of 8 bytes and more compare 8 at a time, the last 8
+// call each. A text compares 8 (or 4) bytes at a time, the last ones
 // overlapping.
-uint64_t eightAt(const char* p) {
-  uint64_t word;
+template <class Word>
+Word wordAt(const char* p) {
+  Word word;
   std::memcpy(&word, p, sizeof word);
   return word;
 }
 bool same(std::string_view a, std::string_view b) {
   const size_t size = a.size();
   if (size != b.size()) return false;
-  if (size < 8) return size == 0 || std::memcmp(a.data(), b.data(), size) == 0;
-  for (size_t i = 0; i + 8 < size; i += 8) {
-    if (eightAt(a.data() + i) != eightAt(b.data() + i)) return false;
+  const char* const x = a.data();
+  const char* const y = b.data();
+  if (size >= 8) {
+    for (size_t i = 0; i + 8 < size; i += 8) {
+      if (wordAt<uint64_t>(x + i) != wordAt<uint64_t>(y + i)) return false;
+    }
+    return wordAt<uint64_t>(x + size - 8) == wordAt<uint64_t>(y + size - 8);
   }
-  return eightAt(a.data() + size - 8) == eightAt(b.data() + size - 8);
+  if (size >= 4) {
+    return wordAt<uint32_t>(x) == wordAt<uint32_t>(y) &&
+           wordAt<uint32_t>(x + size - 4) == wordAt<uint32_t>(y + size - 4);
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (x[i] != y[i]) return false;
+  }
+  return true;
 }
 
 // Where `text` is in `list`, or the list's size. The lists are a host's few
@@ -135,21 +147,21 @@ class Arena {
  public:
   explicit Arena(size_t asciiSize) : ascii_(std::make_unique_for_overwrite<char[]>(asciiSize)), capacity_(asciiSize) {}
 
-  // `text` as it is when it is ASCII, '.' replaced by `dotTo`
-  // (workerName()); otherwise what `convert` makes of it.
+  // `text` as it is when it is ASCII, otherwise what `convert` makes of it.
   template <class Convert>
-  std::string_view form(const std::wstring& text, Convert&& convert, char dotTo = '.') {
-    if (text.size() <= capacity_ - size_) {
+  std::string_view form(const std::wstring& text, Convert&& convert) {
+    const size_t size = text.size();
+    if (size <= capacity_ - size_) {
+      const wchar_t* const in = text.data();
       char* const out = ascii_.get() + size_;
       wchar_t all = 0;
-      for (size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        all |= c;
-        out[i] = c == L'.' ? dotTo : static_cast<char>(c);
+      for (size_t i = 0; i < size; ++i) {
+        all |= in[i];
+        out[i] = static_cast<char>(in[i]);
       }
       if (static_cast<uint32_t>(all) < 0x80) {
-        size_ += text.size();
-        return {out, text.size()};
+        size_ += size;
+        return {out, size};
       }
     }
     return others_.emplace_back(convert());
@@ -205,8 +217,8 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
   for (size_t h = 0; h < snapshot.hosts.size(); ++h) {
     const HostEntry& host = snapshot.hosts[h];
     HostMounts& mounts = hostMounts[h];
-    workerNames[h] = arena.form(
-        host.name, [&host] { return cstr(workerName(host.name)); }, '_');
+    const std::wstring worker = workerName(host.name);
+    workerNames[h] = arena.form(worker, [&worker] { return cstr(worker); });
     if (!byWorker.add(static_cast<uint32_t>(h))) continue;
     mounts.host = &host;
     mounts.worker = workerNames[h];
@@ -350,7 +362,10 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
   for (const HostMounts& mounts : hostMounts) {
     if (!mounts.host) continue;
     const HostEntry& host = *mounts.host;
+    const size_t perApplication = mounts.names.size() * 2;
     for (size_t i = 0; i < mounts.started.size(); ++i) {
+      const auto keys = mounts.keys.subspan(i * perApplication, perApplication);
+      if (std::all_of(keys.begin(), keys.end(), [](KeyState state) { return state == kHostsWorker; })) continue;
       size_t missing = 0;
       std::string example;
       for (size_t name = 0; name < mounts.names.size(); ++name) {

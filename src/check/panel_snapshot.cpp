@@ -82,6 +82,9 @@ PropertyLines readPropertyLines(const std::wstring& path) {
   NextByte cr('\r', p, end);
   NextByte lf('\n', p, end);
   NextByte comment('#', p, end);
+  // Room for lines of 32 bytes on average, a mount line's half: the entries
+  // are mostly not moved as they grow.
+  read.entries.reserve(text.size() / 32 + 1);
   size_t number = 1;
   while (p != end) {
     // A run of breaks: CR LF counts once.
@@ -91,8 +94,7 @@ PropertyLines readPropertyLines(const std::wstring& path) {
       continue;
     }
     const char* const lineEnd = std::min(cr.from(p), lf.from(p));
-    const size_t size = static_cast<size_t>(lineEnd - p);
-    const void* equals = std::memchr(p, '=', size);
+    const void* equals = std::memchr(p, '=', static_cast<size_t>(lineEnd - p));
     const char* const keyEnd = equals ? static_cast<const char*>(equals) : lineEnd;
     const char* const hash = comment.from(p);
     if (hash < keyEnd) {
@@ -102,6 +104,11 @@ PropertyLines readPropertyLines(const std::wstring& path) {
                               std::string_view(keyEnd + 1, static_cast<size_t>(lineEnd - keyEnd - 1)), number});
     }
     p = lineEnd;
+    // Mostly a CR LF before the next line.
+    if (end - p > 2 && p[0] == '\r' && p[1] == '\n' && p[2] != '\r' && p[2] != '\n') {
+      ++number;
+      p += 2;
+    }
   }
   return read;
 }
