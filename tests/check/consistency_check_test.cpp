@@ -79,7 +79,7 @@ class ConsistencyCheck : public TomcatTest {
     const std::string map = home("conf/uriworkermap.properties");
     auto remove = [](const std::string& path) { ASSERT_TRUE(std::filesystem::remove(path)) << path; };
     return {
-        {"worker not listed", [=, this] { edit(workers, ",a_test", ""); }, finding_kind::kWorkerMissing, "a.test",
+        {"worker not listed", [=, this] { edit(workers, ",a_test", ",,"); }, finding_kind::kWorkerMissing, "a.test",
          "conf/workers.properties", "worker.list="},
         {"no workers.properties", [=, this] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
          "conf/workers.properties", ""},
@@ -102,8 +102,8 @@ class ConsistencyCheck : public TomcatTest {
          finding_kind::kMountForeignHost, "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
         {"mount of no worker", [=, this] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
          finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
-        {"mount missing", [=, this] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing,
-         "a.test", "conf/uriworkermap.properties", ""},
+        {"mount missing", [=, this] { edit(map, "/www.a.test/shop=", "/www.a.test/shop=c_test\r\n/www.a.test/shop="); },
+         finding_kind::kMountsMissing, "a.test", "conf/uriworkermap.properties", ""},
         {"mounts of no started application", [=, this] { remove(var("hcp-webapps/a.test/shop.war")); },
          finding_kind::kMountsOrphan, "a.test", "conf/uriworkermap.properties", "/a.test/shop="},
         {"appBase", [=, this] { edit(server, "c.test\" unpackWARs", "d.test\" unpackWARs"); },
