@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
+#include <deque>
+#include <memory>
+#include <span>
 #include <unordered_map>
 
 #include "base/errors/strict_convert.h"
@@ -24,14 +26,38 @@
 namespace {
 
 // The comparisons of every line, written out: the library's went through a
-// call each.
+// call each. A text compares 8 (or 4) bytes at a time, the last ones
+// overlapping.
+template <class Word>
+Word wordAt(const char* p) {
+  Word word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
 bool same(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+  const size_t size = a.size();
+  if (size != b.size()) return false;
+  const char* const x = a.data();
+  const char* const y = b.data();
+  if (size >= 8) {
+    for (size_t i = 0; i + 8 < size; i += 8) {
+      if (wordAt<uint64_t>(x + i) != wordAt<uint64_t>(y + i)) return false;
+    }
+    return wordAt<uint64_t>(x + size - 8) == wordAt<uint64_t>(y + size - 8);
+  }
+  if (size >= 4) {
+    return wordAt<uint32_t>(x) == wordAt<uint32_t>(y) &&
+           wordAt<uint32_t>(x + size - 4) == wordAt<uint32_t>(y + size - 4);
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (x[i] != y[i]) return false;
+  }
+  return true;
 }
 
 // Where `text` is in `list`, or the list's size. The lists are a host's few
 // names and applications.
-size_t indexIn(const std::vector<std::string>& list, std::string_view text) {
+size_t indexIn(std::span<const std::string_view> list, std::string_view text) {
   size_t i = 0;
   while (i < list.size() && !same(list[i], text)) ++i;
   return i;
@@ -41,21 +67,22 @@ size_t indexIn(const std::vector<std::string>& list, std::string_view text) {
 enum KeyState : uint8_t { kNoLine, kHostsWorker, kOtherWorker };
 
 // A host with the mounts of its started applications, in the file's forms.
+// Its texts are in the rule's arena; its lists are ranges of the rule's
+// tables, which are sized once.
 struct HostMounts {
   const HostEntry* host = nullptr;
-  std::string worker;                // its worker's name
-  std::vector<std::string> names;    // its mount names: the host's, then each alias's (webAppMountKeys' order)
-  std::vector<std::string> started;  // its started applications
+  std::string_view worker;                    // its worker's name
+  std::span<const std::string_view> names;    // its mount names: the host's, then each alias's (webAppMountKeys' order)
+  size_t firstName = 0;                       // where `names` starts in the table of all names
+  std::span<const std::string_view> started;  // its started applications
   // Per application, per name, "/name/app" then "/name/app/*": what the
   // first line of that key names.
-  std::vector<KeyState> keys;
+  std::span<KeyState> keys;
   // A name holds '/', so its keys cannot be told from a line's first
   // segment: they are looked up whole.
   bool byWholeKeys = false;
-  // In the index of names (it has started applications and no such name);
-  // per name, whether another host, or this one twice, needs it as well.
+  // In the index of names (it has started applications and no such name).
   bool indexed = false;
-  std::vector<bool> shared;
 
   size_t keyIndex(size_t application, size_t name, bool star) const {
     return (application * names.size() + name) * 2 + (star ? 1 : 0);
@@ -63,100 +90,229 @@ struct HostMounts {
 
   // A line of a key of this host's (`application` indexes `started`): the
   // first line of each key decides, as the redirector takes the first.
-  void note(size_t name, size_t application, bool star, std::string_view lineWorker) {
+  void note(size_t name, size_t application, bool star, bool hostsWorker) {
     if (application >= started.size()) return;
     KeyState& state = keys[keyIndex(application, name, star)];
-    if (state == kNoLine) state = same(lineWorker, worker) ? kHostsWorker : kOtherWorker;
+    if (state == kNoLine) state = hostsWorker ? kHostsWorker : kOtherWorker;
   }
 };
 
-// mountName() of a host or alias name whose key (nameKey) is known: an
-// ASCII key is the name lower-cased already.
-std::string mountFormOf(const std::wstring& name, const std::wstring& key) {
-  return isAscii(key) ? std::string(key.begin(), key.end()) : mountName(name);
-}
+// Texts looked up by content: an open-addressed table of positions in a list
+// of texts, equal texts chained behind the first one. Built once, with no
+// allocation per text.
+class TextIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
 
-// The hosts that need a mount name, with its place in their names.
-using MountNameIndex = std::unordered_multimap<std::string_view, std::pair<HostMounts*, size_t>>;
+  explicit TextIndex(std::span<const std::string_view> texts) : texts_(texts), next_(texts.size(), kNone) {
+    size_t size = 16;
+    while (size < texts.size() * 2) size *= 2;
+    slots_.assign(size, kNone);
+  }
+
+  // Adds texts_[i]; whether no equal text was there.
+  bool add(uint32_t i) {
+    uint32_t& slot = slots_[slotOf(texts_[i])];
+    if (slot == kNone) {
+      slot = i;
+      return true;
+    }
+    // Behind the first equal one: a chain is all the equal texts.
+    next_[i] = next_[slot];
+    next_[slot] = i;
+    return false;
+  }
+  // The first text equal to `text`, the others by next(); kNone after the last.
+  uint32_t find(std::string_view text) const { return slots_[slotOf(text)]; }
+  uint32_t next(uint32_t i) const { return next_[i]; }
+
+ private:
+  // The slot of `text`, or the free one where it would go.
+  size_t slotOf(std::string_view text) const {
+    const size_t mask = slots_.size() - 1;
+    size_t at = std::hash<std::string_view>()(text) & mask;
+    while (slots_[at] != kNone && !same(texts_[slots_[at]], text)) at = (at + 1) & mask;
+    return at;
+  }
+
+  std::span<const std::string_view> texts_;
+  std::vector<uint32_t> next_;
+  std::vector<uint32_t> slots_;
+};
+
+// The texts of the rule in the files' form: ASCII names are copied into one
+// buffer sized for all of them, others are converted into strings of their
+// own.
+class Arena {
+ public:
+  explicit Arena(size_t asciiSize) : ascii_(std::make_unique_for_overwrite<char[]>(asciiSize)), capacity_(asciiSize) {}
+
+  // `text` as it is when it is ASCII, otherwise what `convert` makes of it.
+  template <class Convert>
+  std::string_view form(const std::wstring& text, Convert&& convert) {
+    const size_t size = text.size();
+    if (size <= capacity_ - size_) {
+      const wchar_t* const in = text.data();
+      char* const out = ascii_.get() + size_;
+      wchar_t all = 0;
+      for (size_t i = 0; i < size; ++i) {
+        all |= in[i];
+        out[i] = static_cast<char>(in[i]);
+      }
+      if (static_cast<uint32_t>(all) < 0x80) {
+        size_ += size;
+        return {out, size};
+      }
+    }
+    return others_.emplace_back(convert());
+  }
+
+ private:
+  std::unique_ptr<char[]> ascii_;
+  size_t capacity_;
+  size_t size_ = 0;
+  std::deque<std::string> others_;  // stays in place as it grows
+};
+
+// The wide form of a line's worker: an ASCII value is the same in every ANSI
+// code page and needs no conversion.
+std::wstring wideOf(std::string_view value) {
+  for (const char c : value) {
+    if (static_cast<unsigned char>(c) >= 0x80) return wstr(value);
+  }
+  return std::wstring(value.begin(), value.end());
+}
 
 }  // namespace
 
 void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.uriWorkerMap;
+  // The tables, sized for every host at once: the spans into them hold.
+  size_t asciiSize = 0;
+  size_t nameCount = 0;
+  size_t startedCount = 0;
+  size_t keyCount = 0;
+  for (const HostEntry& host : snapshot.hosts) {
+    const size_t names = 1 + host.aliases.size();
+    asciiSize += 2 * host.name.size();
+    for (const NameAt& alias : host.aliases) asciiSize += alias.key.size();
+    for (const std::wstring& application : host.started) asciiSize += application.size();
+    nameCount += names;
+    startedCount += host.started.size();
+    keyCount += host.started.size() * names * 2;
+  }
+  Arena arena(asciiSize);
+  std::vector<std::string_view> allNames;
+  allNames.reserve(nameCount);
+  std::vector<std::string_view> allStarted;
+  allStarted.reserve(startedCount);
+  std::vector<KeyState> allKeys(keyCount, kNoLine);
+
   // Per host; the first Host of a worker only, a second one of that name is
   // reported as such.
   std::vector<HostMounts> hostMounts(snapshot.hosts.size());
-  std::unordered_map<std::wstring, HostMounts*> byWorker;
-  byWorker.reserve(snapshot.hosts.size());
-  MountNameIndex byName;
-  size_t names = 0;
-  for (const HostEntry& host : snapshot.hosts) names += 1 + host.aliases.size();
-  byName.reserve(names);
+  std::vector<std::string_view> workerNames(snapshot.hosts.size());
+  TextIndex byWorker(workerNames);
+  size_t keysUsed = 0;
   for (size_t h = 0; h < snapshot.hosts.size(); ++h) {
     const HostEntry& host = snapshot.hosts[h];
     HostMounts& mounts = hostMounts[h];
-    if (!byWorker.emplace(workerName(host.name), &mounts).second) continue;
+    const std::wstring worker = workerName(host.name);
+    workerNames[h] = arena.form(worker, [&worker] { return cstr(worker); });
+    if (!byWorker.add(static_cast<uint32_t>(h))) continue;
     mounts.host = &host;
-    mounts.names.push_back(mountFormOf(host.name, host.key));
-    for (const NameAt& alias : host.aliases) mounts.names.push_back(mountFormOf(alias.name, alias.key));
-    for (const std::wstring& application : host.started) mounts.started.push_back(ansiOf(application));
-    mounts.worker = ansiOf(workerName(host.name));
-    mounts.keys.assign(mounts.started.size() * mounts.names.size() * 2, kNoLine);
+    mounts.worker = workerNames[h];
+    // mountName() of each name: an ASCII key is the name lower-cased already.
+    mounts.firstName = allNames.size();
+    allNames.push_back(arena.form(host.key, [&host] { return mountName(host.name); }));
+    for (const NameAt& alias : host.aliases)
+      allNames.push_back(arena.form(alias.key, [&alias] { return mountName(alias.name); }));
+    mounts.names = std::span(allNames).subspan(mounts.firstName);
+    const size_t firstStarted = allStarted.size();
+    for (const std::wstring& application : host.started)
+      allStarted.push_back(arena.form(application, [&application] { return cstr(application); }));
+    mounts.started = std::span(allStarted).subspan(firstStarted);
+    mounts.keys = std::span(allKeys).subspan(keysUsed, mounts.started.size() * mounts.names.size() * 2);
+    keysUsed += mounts.keys.size();
     mounts.byWholeKeys = std::any_of(mounts.names.begin(), mounts.names.end(),
-                                     [](const std::string& name) { return name.find('/') != std::string::npos; });
-    if (mounts.started.empty() || mounts.byWholeKeys) continue;
-    mounts.indexed = true;
-    mounts.shared.resize(mounts.names.size());
-    for (size_t i = 0; i < mounts.names.size(); ++i) byName.emplace(mounts.names[i], std::pair{&mounts, i});
+                                     [](std::string_view name) { return name.find('/') != std::string::npos; });
+    mounts.indexed = !mounts.started.empty() && !mounts.byWholeKeys;
   }
-  // Equal names stand together in the index.
-  for (auto same = byName.begin(); same != byName.end();) {
-    auto next = std::next(same);
-    while (next != byName.end() && next->first == same->first) ++next;
-    const bool shared = std::next(same) != next;
-    for (; same != next; ++same) same->second.first->shared[same->second.second] = shared;
+  // The names of the indexed hosts; per name, whether another host, or this
+  // one twice, needs it as well.
+  std::vector<uint32_t> hostOfName(allNames.size());
+  TextIndex byName(allNames);
+  std::vector<uint8_t> shared(allNames.size());
+  for (size_t h = 0; h < hostMounts.size(); ++h) {
+    const HostMounts& mounts = hostMounts[h];
+    if (!mounts.indexed) continue;
+    for (size_t i = mounts.firstName; i < mounts.firstName + mounts.names.size(); ++i) {
+      hostOfName[i] = static_cast<uint32_t>(h);
+      if (byName.add(static_cast<uint32_t>(i))) continue;
+      for (uint32_t same = byName.find(allNames[i]); same != TextIndex::kNone; same = byName.next(same))
+        shared[same] = true;
+    }
   }
 
   // The lines of one worker stand together: its name is converted and
-  // looked up once per run of lines.
+  // looked up once per run of lines. Likewise the lines of a name
+  // ("/name/app", "/name/app/*"), mostly the name after the last one, and
+  // those of an application.
   std::string_view lastValue;
   HostMounts* owner = nullptr;
   bool known = false;
   bool first = true;
   std::wstring worker;
-  // Likewise the two lines of a name ("/name/app", "/name/app/*").
-  std::string_view lastName;
-  size_t at = 0;
+  std::string_view lastName;  // of the mount line before
+  size_t at = 0;              // where it is in the owner's names
+  bool atKnown = false;
+  std::string_view lastApplication;
+  size_t application = 0;
   for (const PropertyEntry& entry : snapshot.mounts.entries) {
-    const std::string_view prefix = mountNameOf(entry.key);
-    if (prefix.empty()) continue;
-    const std::string_view name = prefix.substr(1, prefix.size() - 2);
+    // The name part of the key, "/name/" (mountNameOf), mostly that of the
+    // line before: names hold no '/'.
+    const std::string_view key = entry.key;
+    size_t nameEnd = lastName.size() + 1;
+    const bool sameName =
+        key.size() > nameEnd && key[0] == '/' && key[nameEnd] == '/' && same(key.substr(1, lastName.size()), lastName);
+    if (!sameName) {
+      if (key.size() < 2 || key[0] != '/') continue;
+      const void* slash = std::memchr(key.data() + 1, '/', key.size() - 1);
+      if (!slash) continue;
+      nameEnd = static_cast<size_t>(static_cast<const char*>(slash) - key.data());
+    }
+    const std::string_view name = key.substr(1, nameEnd - 1);
+    lastName = name;
     if (first || !same(entry.value, lastValue)) {
-      worker = wstr(entry.value);
+      worker = wideOf(entry.value);
       known = workers.exists(worker);
-      const auto found = byWorker.find(worker);
-      owner = found == byWorker.end() ? nullptr : found->second;
+      const uint32_t found = byWorker.find(entry.value);
+      owner = found == TextIndex::kNone ? nullptr : &hostMounts[found];
       lastValue = entry.value;
       first = false;
-      lastName = {};
+      at = SIZE_MAX;
+      atKnown = false;
+      lastApplication = {};
     }
-    if (owner && (lastName.data() == nullptr || !same(name, lastName))) {
-      at = indexIn(owner->names, name);
-      lastName = name;
+    if (owner && (!atKnown || !sameName)) {
+      at = at + 1 < owner->names.size() && same(owner->names[at + 1], name) ? at + 1 : indexIn(owner->names, name);
+      atKnown = true;
     }
     const bool ownName = owner && at < owner->names.size();
-    std::string_view tail = entry.key.substr(prefix.size());
+    std::string_view tail = key.substr(nameEnd + 1);
     const bool star = tail.ends_with("/*");
     if (star) tail.remove_suffix(2);
-    const size_t application = owner ? indexIn(owner->started, tail) : 0;
+    if (owner && (lastApplication.data() == nullptr || !same(tail, lastApplication))) {
+      application = indexIn(owner->started, tail);
+      lastApplication = tail;
+    }
     // Mostly the line's own host alone needs its key: no lookup by name.
-    if (ownName && owner->indexed && !owner->shared[at]) {
-      owner->note(at, application, star, entry.value);
+    if (ownName && owner->indexed && !shared[owner->firstName + at]) {
+      owner->note(at, application, star, true);
     } else {
-      const auto [needing, end] = byName.equal_range(name);
-      for (auto need = needing; need != end; ++need) {
-        HostMounts* const mounts = need->second.first;
-        mounts->note(need->second.second, indexIn(mounts->started, tail), star, entry.value);
+      for (uint32_t need = byName.find(name); need != TextIndex::kNone; need = byName.next(need)) {
+        HostMounts& mounts = hostMounts[hostOfName[need]];
+        mounts.note(need - mounts.firstName, indexIn(mounts.started, tail), star, same(entry.value, mounts.worker));
       }
     }
     if (!known) {
@@ -173,15 +329,14 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
                      file, entry.line});
       continue;
     }
+    if (application != owner->started.size()) continue;
     // The panel's mounts are "/name/app" and "/name/app/*".
     const std::string_view app = tail;
     if (app.empty() || app.find('/') != std::string_view::npos) continue;
-    if (application == owner->started.size()) {
-      out.push_back(
-          {finding_kind::kMountsOrphan, owner->host->display,
-           L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started", file,
-           entry.line});
-    }
+    out.push_back(
+        {finding_kind::kMountsOrphan, owner->host->display,
+         L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started", file,
+         entry.line});
   }
 
   // Keys of names that hold '/': looked up whole, the first line of each.
@@ -207,13 +362,21 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
   for (const HostMounts& mounts : hostMounts) {
     if (!mounts.host) continue;
     const HostEntry& host = *mounts.host;
+    const size_t perApplication = mounts.names.size() * 2;
     for (size_t i = 0; i < mounts.started.size(); ++i) {
+      const auto keys = mounts.keys.subspan(i * perApplication, perApplication);
+      if (std::all_of(keys.begin(), keys.end(), [](KeyState state) { return state == kHostsWorker; })) continue;
       size_t missing = 0;
       std::string example;
       for (size_t name = 0; name < mounts.names.size(); ++name) {
         for (const bool star : {false, true}) {
           if (mounts.keys[mounts.keyIndex(i, name, star)] == kHostsWorker) continue;
-          if (missing++ == 0) example = "/" + mounts.names[name] + "/" + mounts.started[i] + (star ? "/*" : "");
+          if (missing++ == 0)
+            example.append("/")
+                .append(mounts.names[name])
+                .append("/")
+                .append(mounts.started[i])
+                .append(star ? "/*" : "");
         }
       }
       if (missing == 0) continue;

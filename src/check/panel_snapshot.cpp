@@ -12,8 +12,6 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
 #include "check/started_links.h"
-#include "redirector/line_splitter.h"
-#include "redirector/property_file.h"
 #include "tomcat/host_names.h"
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
@@ -43,42 +41,73 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   return entry;
 }
 
-// The lines as the commands' property file reader cuts them, each with its
-// line as an editor counts it: the reader takes a run of breaks for one, so
-// blank lines vanish there; here CR LF, a lone CR and a lone LF are one break
-// each.
+// The next place of one byte at or after a point of the text, searched for
+// again only once the point has passed it: every byte is searched once per
+// kind, and a byte that is rare (the comment character) costs one search for
+// the whole file.
+class NextByte {
+ public:
+  NextByte(char byte, const char* begin, const char* end) : byte_(byte), end_(end), found_(search(begin)) {}
+  const char* from(const char* p) {
+    if (found_ < p) found_ = search(p);
+    return found_;
+  }
+
+ private:
+  const char* search(const char* p) const {
+    const void* hit = p < end_ ? std::memchr(p, byte_, static_cast<size_t>(end_ - p)) : nullptr;
+    return hit ? static_cast<const char*>(hit) : end_;
+  }
+
+  char byte_;
+  const char* end_;
+  const char* found_;
+};
+
+// The lines as the commands' property file reader cuts them (LineCutter: a
+// run of CR and LF bytes is one cut, so blank lines vanish), each with its
+// line as an editor counts it: CR LF, a lone CR and a lone LF are one break
+// each. A line's key and value are what PropertyLine parses: the key runs to
+// the first '=' or, before that, the first '#'; the value follows an '='.
 PropertyLines readPropertyLines(const std::wstring& path) {
   PropertyLines read;
   if (!fileExist(path)) return read;
   read.exists = true;
   readTextFile(path, read.text, "checkConsistency");
   const std::string_view text = read.text.view();
-  // As many entries as lines at most: the vector grows once.
-  size_t breaks = 0;
-  const char* const textEnd = text.data() + text.size();
-  for (const char* p = text.data(); p != textEnd; ++p) {
-    p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(textEnd - p)));
-    if (!p) break;
-    ++breaks;
-  }
-  read.entries.reserve(breaks + 1);
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  NextByte cr('\r', p, end);
+  NextByte lf('\n', p, end);
+  NextByte comment('#', p, end);
+  // Room for lines of 32 bytes on average, a mount line's half: the entries
+  // are mostly not moved as they grow.
+  read.entries.reserve(text.size() / 32 + 1);
   size_t number = 1;
-  size_t counted = 0;  // the breaks before this offset are in `number`
-  auto onLine = [&](size_t begin, size_t end) {
-    for (size_t i = counted; i < begin; ++i) {
-      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++number;
+  while (p != end) {
+    // A run of breaks: CR LF counts once.
+    if (*p == '\r' || *p == '\n') {
+      if (*p == '\n' || p + 1 == end || p[1] != '\n') ++number;
+      ++p;
+      continue;
     }
-    counted = end;
-    // The key and value that PropertyLine parses, in place.
-    const std::string_view line = text.substr(begin, end - begin);
-    const std::string_view key = PropertyLine::keyOf(line);
-    if (key.empty()) return;
-    const bool hasValue = line[key.size()] == '=';
-    read.entries.push_back({key, hasValue ? line.substr(key.size() + 1) : std::string_view(), number});
-  };
-  LineCutter cutter;
-  cutter.feed(text, onLine);
-  cutter.finish(onLine);
+    const char* const lineEnd = std::min(cr.from(p), lf.from(p));
+    const void* equals = std::memchr(p, '=', static_cast<size_t>(lineEnd - p));
+    const char* const keyEnd = equals ? static_cast<const char*>(equals) : lineEnd;
+    const char* const hash = comment.from(p);
+    if (hash < keyEnd) {
+      if (hash != p) read.entries.push_back({std::string_view(p, static_cast<size_t>(hash - p)), {}, number});
+    } else if (equals && keyEnd != p) {
+      read.entries.push_back({std::string_view(p, static_cast<size_t>(keyEnd - p)),
+                              std::string_view(keyEnd + 1, static_cast<size_t>(lineEnd - keyEnd - 1)), number});
+    }
+    p = lineEnd;
+    // Mostly a CR LF before the next line.
+    if (end - p > 2 && p[0] == '\r' && p[1] == '\n' && p[2] != '\r' && p[2] != '\n') {
+      ++number;
+      p += 2;
+    }
+  }
   return read;
 }
 

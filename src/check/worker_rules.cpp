@@ -3,7 +3,7 @@
 // workerKeyLines), and each worker belongs to a Host or to the install.
 
 #include <algorithm>
-#include <unordered_set>
+#include <vector>
 
 #include "base/errors/strict_convert.h"
 #include "check/check_rules.h"
@@ -13,15 +13,18 @@
 
 void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.workers;
-  std::unordered_set<std::wstring> hostWorkers;
+  // The table's workers that are a Host's: a worker that is not listed
+  // there is left to the loop at the end.
+  std::vector<const WorkerLines*> hostWorkers;
+  hostWorkers.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
     const std::wstring worker = workerName(host.name);
-    hostWorkers.insert(worker);
+    const auto found = table.workers.find(worker);
+    if (found != table.workers.end()) hostWorkers.push_back(&found->second);
     if (!snapshot.workers.exists) {
       out.push_back({finding_kind::kWorkerMissing, host.display, L"workers.properties is missing", file, 0});
       continue;
     }
-    const auto found = table.workers.find(worker);
     if (found == table.workers.end() || found->second.listLine == 0) {
       out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker " + worker + L" is not in worker.list",
                      file, table.firstListLine});
@@ -30,30 +33,37 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
     static const std::vector<const PropertyEntry*> none;
     const std::vector<const PropertyEntry*>& keys = found == table.workers.end() ? none : found->second.keys;
     const auto expected = workerKeyLines(ansiOf(worker));
-    std::wstring missing;
-    for (const auto& [key, value] : expected) {
-      if (std::none_of(keys.begin(), keys.end(), [&key](const PropertyEntry* entry) { return entry->key == key; }))
-        missing += (missing.empty() ? L"" : L", ") + wstr(key);
+    // Each key of the worker is one of the expected ones or not the panel's.
+    size_t matched = 0;  // a bit per expected key
+    for (const PropertyEntry* entry : keys) {
+      size_t which = 0;
+      while (which < expected.size() && entry->key != expected[which].first) ++which;
+      if (which == expected.size()) {
+        out.push_back({finding_kind::kWorkerKeys, host.display,
+                       L"The key " + wstr(entry->key) + L" is not one the panel writes", file, entry->line});
+        continue;
+      }
+      matched |= size_t{1} << which;
+      const auto& [key, value] = expected[which];
+      if (entry->value != value) {
+        out.push_back(
+            {finding_kind::kWorkerKeys, host.display,
+             L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"", file,
+             entry->line});
+      }
     }
-    if (!missing.empty()) {
+    if (matched + 1 != size_t{1} << expected.size()) {
+      std::wstring missing;
+      for (size_t which = 0; which < expected.size(); ++which) {
+        if (!(matched & (size_t{1} << which))) missing += (missing.empty() ? L"" : L", ") + wstr(expected[which].first);
+      }
       out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker lacks " + missing, file, 0});
     }
-    for (const PropertyEntry* entry : keys) {
-      std::wstring problem;
-      bool written = false;
-      for (const auto& [key, value] : expected) {
-        if (entry->key != key) continue;
-        written = true;
-        if (entry->value != value)
-          problem =
-              L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"";
-      }
-      if (!written) problem = L"The key " + wstr(entry->key) + L" is not one the panel writes";
-      if (!problem.empty()) out.push_back({finding_kind::kWorkerKeys, host.display, problem, file, entry->line});
-    }
   }
+  std::sort(hostWorkers.begin(), hostWorkers.end());
   for (const auto& [worker, lines] : table.workers) {
-    if (hostWorkers.count(worker) || table.installWorkers.count(worker)) continue;
+    if (std::binary_search(hostWorkers.begin(), hostWorkers.end(), &lines) || table.installWorkers.count(worker))
+      continue;
     out.push_back(
         {finding_kind::kWorkerOrphan, L"", L"The worker " + worker + L" belongs to no Host", file, lines.firstLine()});
   }

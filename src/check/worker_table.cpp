@@ -8,6 +8,37 @@
 #include "redirector/property_file.h"
 #include "redirector/worker_keys.h"
 
+namespace {
+
+// ASCII is the same in every ANSI code page and needs no conversion.
+bool isAsciiText(std::string_view text) {
+  unsigned char all = 0;
+  for (const char c : text) all |= static_cast<unsigned char>(c);
+  return all < 0x80;
+}
+
+std::wstring wideOf(std::string_view text) {
+  return isAsciiText(text) ? std::wstring(text.begin(), text.end()) : wstr(text);
+}
+
+// The items of a worker.list value in order, as listItems() gives them; an
+// ASCII list is cut in place.
+template <class OnItem>
+void forEachListItem(std::string_view list, OnItem&& onItem) {
+  if (!isAsciiText(list)) {
+    for (std::wstring& item : listItems(list)) onItem(std::move(item));
+    return;
+  }
+  size_t start = 0;
+  while (start <= list.size()) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    if (comma > start) onItem(std::wstring(list.begin() + start, list.begin() + comma));
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
 size_t WorkerLines::firstLine() const {
   if (keys.empty()) return listLine;
   return listLine == 0 ? keys.front()->line : std::min(listLine, keys.front()->line);
@@ -25,19 +56,21 @@ WorkerTable workerTableOf(const PropertyLines& lines) {
   for (const PropertyEntry& entry : lines.entries) {
     if (entry.key == listKey) {
       if (table.firstListLine == 0) table.firstListLine = entry.line;
-      for (const std::wstring& worker : listItems(entry.value)) {
-        size_t& listLine = table.workers[worker].listLine;
+      forEachListItem(entry.value, [&table, &entry](std::wstring&& worker) {
+        size_t& listLine = table.workers[std::move(worker)].listLine;
         if (listLine == 0) listLine = entry.line;
-      }
+      });
     } else if (entry.key.starts_with("worker.")) {
       // Worker names hold no '.': the name runs up to the next one.
       const size_t end = entry.key.find('.', 7);
       if (end == std::string::npos) continue;
       const std::string_view name = entry.key.substr(7, end - 7);
       if (!last || name != lastName) {
-        last = &table.workers[wstr(name)];
+        last = &table.workers[wideOf(name)];
         lastName = name;
       }
+      // Mostly the four keys the panel writes.
+      if (last->keys.empty()) last->keys.reserve(4);
       last->keys.push_back(&entry);
     }
   }

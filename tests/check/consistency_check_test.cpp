@@ -79,7 +79,7 @@ class ConsistencyCheck : public TomcatTest {
     const std::string map = home("conf/uriworkermap.properties");
     auto remove = [](const std::string& path) { ASSERT_TRUE(std::filesystem::remove(path)) << path; };
     return {
-        {"worker not listed", [=, this] { edit(workers, ",a_test", ""); }, finding_kind::kWorkerMissing, "a.test",
+        {"worker not listed", [=, this] { edit(workers, ",a_test", ",,"); }, finding_kind::kWorkerMissing, "a.test",
          "conf/workers.properties", "worker.list="},
         {"no workers.properties", [=, this] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
          "conf/workers.properties", ""},
