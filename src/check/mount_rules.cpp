@@ -10,13 +10,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <deque>
-#include <memory>
 #include <span>
 #include <unordered_map>
 
 #include "base/errors/strict_convert.h"
 #include "check/check_rules.h"
+#include "check/text_tables.h"
 #include "check/worker_table.h"
 #include "redirector/mount_keys.h"
 #include "redirector/redirector_names.h"
@@ -25,41 +24,11 @@
 
 namespace {
 
-// The comparisons of every line, written out: the library's went through a
-// call each. A text compares 8 (or 4) bytes at a time, the last ones
-// overlapping.
-template <class Word>
-Word wordAt(const char* p) {
-  Word word;
-  std::memcpy(&word, p, sizeof word);
-  return word;
-}
-bool same(std::string_view a, std::string_view b) {
-  const size_t size = a.size();
-  if (size != b.size()) return false;
-  const char* const x = a.data();
-  const char* const y = b.data();
-  if (size >= 8) {
-    for (size_t i = 0; i + 8 < size; i += 8) {
-      if (wordAt<uint64_t>(x + i) != wordAt<uint64_t>(y + i)) return false;
-    }
-    return wordAt<uint64_t>(x + size - 8) == wordAt<uint64_t>(y + size - 8);
-  }
-  if (size >= 4) {
-    return wordAt<uint32_t>(x) == wordAt<uint32_t>(y) &&
-           wordAt<uint32_t>(x + size - 4) == wordAt<uint32_t>(y + size - 4);
-  }
-  for (size_t i = 0; i < size; ++i) {
-    if (x[i] != y[i]) return false;
-  }
-  return true;
-}
-
 // Where `text` is in `list`, or the list's size. The lists are a host's few
 // names and applications.
 size_t indexIn(std::span<const std::string_view> list, std::string_view text) {
   size_t i = 0;
-  while (i < list.size() && !same(list[i], text)) ++i;
+  while (i < list.size() && !sameText(list[i], text)) ++i;
   return i;
 }
 
@@ -97,83 +66,6 @@ struct HostMounts {
   }
 };
 
-// Texts looked up by content: an open-addressed table of positions in a list
-// of texts, equal texts chained behind the first one. Built once, with no
-// allocation per text.
-class TextIndex {
- public:
-  static constexpr uint32_t kNone = UINT32_MAX;
-
-  explicit TextIndex(std::span<const std::string_view> texts) : texts_(texts), next_(texts.size(), kNone) {
-    size_t size = 16;
-    while (size < texts.size() * 2) size *= 2;
-    slots_.assign(size, kNone);
-  }
-
-  // Adds texts_[i]; whether no equal text was there.
-  bool add(uint32_t i) {
-    uint32_t& slot = slots_[slotOf(texts_[i])];
-    if (slot == kNone) {
-      slot = i;
-      return true;
-    }
-    // Behind the first equal one: a chain is all the equal texts.
-    next_[i] = next_[slot];
-    next_[slot] = i;
-    return false;
-  }
-  // The first text equal to `text`, the others by next(); kNone after the last.
-  uint32_t find(std::string_view text) const { return slots_[slotOf(text)]; }
-  uint32_t next(uint32_t i) const { return next_[i]; }
-
- private:
-  // The slot of `text`, or the free one where it would go.
-  size_t slotOf(std::string_view text) const {
-    const size_t mask = slots_.size() - 1;
-    size_t at = std::hash<std::string_view>()(text) & mask;
-    while (slots_[at] != kNone && !same(texts_[slots_[at]], text)) at = (at + 1) & mask;
-    return at;
-  }
-
-  std::span<const std::string_view> texts_;
-  std::vector<uint32_t> next_;
-  std::vector<uint32_t> slots_;
-};
-
-// The texts of the rule in the files' form: ASCII names are copied into one
-// buffer sized for all of them, others are converted into strings of their
-// own.
-class Arena {
- public:
-  explicit Arena(size_t asciiSize) : ascii_(std::make_unique_for_overwrite<char[]>(asciiSize)), capacity_(asciiSize) {}
-
-  // `text` as it is when it is ASCII, otherwise what `convert` makes of it.
-  template <class Convert>
-  std::string_view form(const std::wstring& text, Convert&& convert) {
-    const size_t size = text.size();
-    if (size <= capacity_ - size_) {
-      const wchar_t* const in = text.data();
-      char* const out = ascii_.get() + size_;
-      wchar_t all = 0;
-      for (size_t i = 0; i < size; ++i) {
-        all |= in[i];
-        out[i] = static_cast<char>(in[i]);
-      }
-      if (static_cast<uint32_t>(all) < 0x80) {
-        size_ += size;
-        return {out, size};
-      }
-    }
-    return others_.emplace_back(convert());
-  }
-
- private:
-  std::unique_ptr<char[]> ascii_;
-  size_t capacity_;
-  size_t size_ = 0;
-  std::deque<std::string> others_;  // stays in place as it grows
-};
-
 // The wide form of a line's worker: an ASCII value is the same in every ANSI
 // code page and needs no conversion.
 std::wstring wideOf(std::string_view value) {
@@ -201,7 +93,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     startedCount += host.started.size();
     keyCount += host.started.size() * names * 2;
   }
-  Arena arena(asciiSize);
+  TextArena arena(asciiSize);
   std::vector<std::string_view> allNames;
   allNames.reserve(nameCount);
   std::vector<std::string_view> allStarted;
@@ -273,8 +165,8 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     // line before: names hold no '/'.
     const std::string_view key = entry.key;
     size_t nameEnd = lastName.size() + 1;
-    const bool sameName =
-        key.size() > nameEnd && key[0] == '/' && key[nameEnd] == '/' && same(key.substr(1, lastName.size()), lastName);
+    const bool sameName = key.size() > nameEnd && key[0] == '/' && key[nameEnd] == '/' &&
+                          sameText(key.substr(1, lastName.size()), lastName);
     if (!sameName) {
       if (key.size() < 2 || key[0] != '/') continue;
       const void* slash = std::memchr(key.data() + 1, '/', key.size() - 1);
@@ -283,7 +175,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     }
     const std::string_view name = key.substr(1, nameEnd - 1);
     lastName = name;
-    if (first || !same(entry.value, lastValue)) {
+    if (first || !sameText(entry.value, lastValue)) {
       worker = wideOf(entry.value);
       known = workers.exists(worker);
       const uint32_t found = byWorker.find(entry.value);
@@ -295,14 +187,14 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       lastApplication = {};
     }
     if (owner && (!atKnown || !sameName)) {
-      at = at + 1 < owner->names.size() && same(owner->names[at + 1], name) ? at + 1 : indexIn(owner->names, name);
+      at = at + 1 < owner->names.size() && sameText(owner->names[at + 1], name) ? at + 1 : indexIn(owner->names, name);
       atKnown = true;
     }
     const bool ownName = owner && at < owner->names.size();
     std::string_view tail = key.substr(nameEnd + 1);
     const bool star = tail.ends_with("/*");
     if (star) tail.remove_suffix(2);
-    if (owner && (lastApplication.data() == nullptr || !same(tail, lastApplication))) {
+    if (owner && (lastApplication.data() == nullptr || !sameText(tail, lastApplication))) {
       application = indexIn(owner->started, tail);
       lastApplication = tail;
     }
@@ -312,7 +204,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     } else {
       for (uint32_t need = byName.find(name); need != TextIndex::kNone; need = byName.next(need)) {
         HostMounts& mounts = hostMounts[hostOfName[need]];
-        mounts.note(need - mounts.firstName, indexIn(mounts.started, tail), star, same(entry.value, mounts.worker));
+        mounts.note(need - mounts.firstName, indexIn(mounts.started, tail), star, sameText(entry.value, mounts.worker));
       }
     }
     if (!known) {

@@ -8,6 +8,7 @@
 #include "base/files/file_exist.h"
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
+#include "base/text/next_byte.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
@@ -40,29 +41,6 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   });
   return entry;
 }
-
-// The next place of one byte at or after a point of the text, searched for
-// again only once the point has passed it: every byte is searched once per
-// kind, and a byte that is rare (the comment character) costs one search for
-// the whole file.
-class NextByte {
- public:
-  NextByte(char byte, const char* begin, const char* end) : byte_(byte), end_(end), found_(search(begin)) {}
-  const char* from(const char* p) {
-    if (found_ < p) found_ = search(p);
-    return found_;
-  }
-
- private:
-  const char* search(const char* p) const {
-    const void* hit = p < end_ ? std::memchr(p, byte_, static_cast<size_t>(end_ - p)) : nullptr;
-    return hit ? static_cast<const char*>(hit) : end_;
-  }
-
-  char byte_;
-  const char* end_;
-  const char* found_;
-};
 
 // The lines as the commands' property file reader cuts them (LineCutter: a
 // run of CR and LF bytes is one cut, so blank lines vanish), each with its

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text/next_byte.h"
+
 // The cut itself, for callers that keep the bytes: each line is reported as
 // onLine(begin, end), the offsets of its bytes in the stream fed so far.
 class LineCutter {
@@ -54,21 +56,6 @@ class LineCutter {
   size_t pendingStart() const { return inBreak_ ? fed_ : lineStart_; }
 
  private:
-  struct NextByte {
-    char byte;
-    const char* end;
-    const char* found;
-    NextByte(char b, const char* begin, const char* e) : byte(b), end(e), found(search(begin)) {}
-    const char* from(const char* p) {
-      if (found < p) found = search(p);
-      return found;
-    }
-    const char* search(const char* p) const {
-      const void* hit = p < end ? std::memchr(p, byte, static_cast<size_t>(end - p)) : nullptr;
-      return hit ? static_cast<const char*>(hit) : end;
-    }
-  };
-
   size_t offsetOf(const char* begin, const char* p) const { return fed_ + static_cast<size_t>(p - begin); }
 
   size_t fed_ = 0;        // bytes fed before the current piece

@@ -1,0 +1,124 @@
+#pragma once
+// Flat tables of the check's texts, for rules that look at hundreds of
+// thousands of lines: a comparison written out, an index by content without
+// an allocation per text, and one buffer for many ASCII texts.
+
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace text_tables_detail {
+template <class Word>
+inline Word wordAt(const char* p) {
+  Word word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+}  // namespace text_tables_detail
+
+// Equal texts, the comparison written out: the library's goes through a call
+// each. 8 (or 4) bytes at a time, the last ones overlapping.
+inline bool sameText(std::string_view a, std::string_view b) {
+  using text_tables_detail::wordAt;
+  const size_t size = a.size();
+  if (size != b.size()) return false;
+  const char* const x = a.data();
+  const char* const y = b.data();
+  if (size >= 8) {
+    for (size_t i = 0; i + 8 < size; i += 8) {
+      if (wordAt<uint64_t>(x + i) != wordAt<uint64_t>(y + i)) return false;
+    }
+    return wordAt<uint64_t>(x + size - 8) == wordAt<uint64_t>(y + size - 8);
+  }
+  if (size >= 4) {
+    return wordAt<uint32_t>(x) == wordAt<uint32_t>(y) &&
+           wordAt<uint32_t>(x + size - 4) == wordAt<uint32_t>(y + size - 4);
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (x[i] != y[i]) return false;
+  }
+  return true;
+}
+
+// Texts looked up by content: an open-addressed table of positions in a list
+// of texts, equal texts chained behind the first one. Built once, with no
+// allocation per text.
+class TextIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  explicit TextIndex(std::span<const std::string_view> texts) : texts_(texts), next_(texts.size(), kNone) {
+    size_t size = 16;
+    while (size < texts.size() * 2) size *= 2;
+    slots_.assign(size, kNone);
+  }
+
+  // Adds texts_[i]; whether no equal text was there.
+  bool add(uint32_t i) {
+    uint32_t& slot = slots_[slotOf(texts_[i])];
+    if (slot == kNone) {
+      slot = i;
+      return true;
+    }
+    // Behind the first equal one: a chain is all the equal texts.
+    next_[i] = next_[slot];
+    next_[slot] = i;
+    return false;
+  }
+  // The first text equal to `text`, the others by next(); kNone after the last.
+  uint32_t find(std::string_view text) const { return slots_[slotOf(text)]; }
+  uint32_t next(uint32_t i) const { return next_[i]; }
+
+ private:
+  // The slot of `text`, or the free one where it would go.
+  size_t slotOf(std::string_view text) const {
+    const size_t mask = slots_.size() - 1;
+    size_t at = std::hash<std::string_view>()(text) & mask;
+    while (slots_[at] != kNone && !sameText(texts_[slots_[at]], text)) at = (at + 1) & mask;
+    return at;
+  }
+
+  std::span<const std::string_view> texts_;
+  std::vector<uint32_t> next_;
+  std::vector<uint32_t> slots_;
+};
+
+// Texts in the files' form: ASCII ones are copied into one buffer sized for
+// all of them, others are converted into strings of their own.
+class TextArena {
+ public:
+  explicit TextArena(size_t asciiSize)
+      : ascii_(std::make_unique_for_overwrite<char[]>(asciiSize)), capacity_(asciiSize) {}
+
+  // `text` as it is when it is ASCII, otherwise what `convert` makes of it.
+  template <class Convert>
+  std::string_view form(const std::wstring& text, Convert&& convert) {
+    const size_t size = text.size();
+    if (size <= capacity_ - size_) {
+      const wchar_t* const in = text.data();
+      char* const out = ascii_.get() + size_;
+      wchar_t all = 0;
+      for (size_t i = 0; i < size; ++i) {
+        all |= in[i];
+        out[i] = static_cast<char>(in[i]);
+      }
+      if (static_cast<uint32_t>(all) < 0x80) {
+        size_ += size;
+        return {out, size};
+      }
+    }
+    return others_.emplace_back(convert());
+  }
+
+ private:
+  std::unique_ptr<char[]> ascii_;
+  size_t capacity_;
+  size_t size_ = 0;
+  std::deque<std::string> others_;  // stays in place as it grows
+};
