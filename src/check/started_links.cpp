@@ -5,6 +5,7 @@
 #include "base/errors/os_error.h"
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
+#include "base/files/open_directory.h"
 #include "base/files/same_file.h"
 #include "base/files/whole_file.h"
 #include "base/removal/removal_storage.h"
@@ -13,12 +14,13 @@
 
 namespace {
 
-// The started links of a host, as listed ("<app>.war").
-std::vector<FoundName> startedLinks(const std::wstring& applicationBase,
+// The started links of the host `name`, as listed ("<app>.war").
+std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const std::wstring& name,
+                                    const std::wstring& applicationBase,
                                     const std::unordered_set<std::wstring>& leaving) {
   std::vector<FoundName> links;
   try {
-    links = findFileNames(applicationBase, L"*.war");
+    links = findFileNames(applicationBases, name, L"*.war");
   } catch (const VPathNotFoundException&) {
     return {};  // removed since hcp-webapps was listed
   }
@@ -33,10 +35,11 @@ std::vector<FoundName> startedLinks(const std::wstring& applicationBase,
 // A hard link of the archive holds its bytes without reading either (the
 // listing tells the link's identity where it can); a copy is read only when
 // its size is the archive's.
-// `name` is the link's and the archive's name as the commands write it.
+// `name` is the link's and the archive's name as the commands write it;
+// `archive` is the archive's place under hcp-wars.
 LinkState linkState(const FoundName& listed, const std::wstring& name, const std::wstring& applicationBase,
-                    const std::wstring& archive) {
-  const std::optional<FileIdentity> stored = fileIdentity(archive);
+                    const OpenDirectory& archives, const std::wstring& archive) {
+  const std::optional<FileIdentity> stored = fileIdentity(archives, archive);
   if (!stored) return LinkState::ArchiveGone;
   if (listed.fileNumber != 0 && listed.volume == stored->volume && listed.fileNumber == stored->index) {
     return LinkState::Holds;
@@ -46,7 +49,7 @@ LinkState linkState(const FoundName& listed, const std::wstring& name, const std
   if (linked && linked->isSameFileAs(*stored)) return LinkState::Holds;
   if (linked && linked->size != stored->size) return LinkState::Differs;
   // A link gone meanwhile fails here, naming it.
-  return readWholeFile(link) == readWholeFile(archive) ? LinkState::Holds : LinkState::Differs;
+  return readWholeFile(link) == readWholeFile(archives.pathOf(archive)) ? LinkState::Holds : LinkState::Differs;
 }
 
 }  // namespace
@@ -69,6 +72,9 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
     return scan;
   }
   const std::vector<std::wstring>& names = scan.appBases.names;
+  // Each host's directory is looked at from these, not from the root.
+  const OpenDirectory applicationBaseDirectory(applicationBases);
+  const OpenDirectory archiveDirectory(archives);
   std::vector<StartedDirectory> found(names.size());
   parallelFor(names.size(), [&](size_t i) {
     StartedDirectory& directory = found[i];
@@ -76,19 +82,18 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
     std::vector<FoundName> links;
     try {
       applicationBase = VFileName::combine(applicationBases, names[i]);
-      links = startedLinks(applicationBase, leaving);
+      links = startedLinks(applicationBaseDirectory, names[i], applicationBase, leaving);
     } catch (...) {
       directory.listingFailed = std::current_exception();
       return;
     }
     directory.links.reserve(links.size());
     try {
-      const std::wstring hostArchives = VFileName::combine(archives, names[i]);
       for (const FoundName& link : links) {
         // The link and its archive as the commands name them ("A.WAR" is
         // looked at as "A.war").
         const std::wstring name = link.name.substr(0, link.name.size() - 4) + L".war";
-        directory.links.push_back(linkState(link, name, applicationBase, VFileName::combine(hostArchives, name)));
+        directory.links.push_back(linkState(link, name, applicationBase, archiveDirectory, names[i] + L'/' + name));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();

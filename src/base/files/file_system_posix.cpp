@@ -1,6 +1,5 @@
 #include "base/files/file_system.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
@@ -14,6 +13,7 @@
 #include <memory>
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/directory_entries_posix.h"
 #include "base/files/path_error_posix.h"
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"
@@ -23,12 +23,6 @@ namespace {
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
-// A listed name, in UTF-8 on the disk; an ASCII one widens by copying.
-std::wstring wideName(std::string_view name) {
-  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  return ascii ? std::wstring(name.begin(), name.end()) : utf8ToWideLenient(name);
-}
-
 // lstat with the Windows code of a failure.
 uint32_t entryStatus(const std::string& path, struct stat& st) {
   if (::lstat(path.c_str(), &st) == 0) return ERROR_SUCCESS;
@@ -36,13 +30,6 @@ uint32_t entryStatus(const std::string& path, struct stat& st) {
 }
 
 bool isReadOnly(const struct stat& st) { return !S_ISLNK(st.st_mode) && (st.st_mode & kAnyWrite) == 0; }
-
-struct DirTraits {
-  using Handle = DIR*;
-  static DIR* invalid() { return nullptr; }
-  static void close(DIR* dir) { ::closedir(dir); }
-};
-using UniqueDir = UniqueHandle<DirTraits>;
 
 // Copies the bytes of one descriptor to another.
 uint32_t copyBytes(int from, int to) {
@@ -341,33 +328,7 @@ class PosixFileSystem final : public FileSystem {
     if (path.empty()) return ERROR_PATH_NOT_FOUND;
     std::optional<std::string> name = systemPath(path);
     if (!name) return ERROR_INVALID_NAME;
-    UniqueDir dir(::opendir(name->c_str()));
-    if (!dir) {
-      if (errno == ENOENT) return ERROR_PATH_NOT_FOUND;
-      if (errno == ENOTDIR) return ERROR_DIRECTORY;
-      return windowsErrorForPath(errno, *name);
-    }
-    // The entries' identities come with the listing: no look at each.
-    struct stat directory {};
-    const bool numbered = ::fstat(::dirfd(dir.get()), &directory) == 0;
-    for (;;) {
-      errno = 0;
-      struct dirent* entry = ::readdir(dir.get());
-      if (!entry) {
-        if (errno != 0) return lastWindowsError();
-        break;
-      }
-      const std::string_view entryName = entry->d_name;
-      if (entryName == "." || entryName == "..") continue;
-      bool isDirectory = entry->d_type == DT_DIR;
-      if (entry->d_type == DT_UNKNOWN) {
-        struct stat st {};
-        isDirectory = ::lstat((*name + "/" + std::string(entryName)).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-      }
-      entries.push_back({wideName(entryName), isDirectory, numbered ? static_cast<uint64_t>(directory.st_dev) : 0,
-                         numbered ? static_cast<uint64_t>(entry->d_ino) : 0});
-    }
-    return ERROR_SUCCESS;
+    return listDirectoryAt(AT_FDCWD, *name, entries);
   }
 
   uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override {

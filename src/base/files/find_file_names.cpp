@@ -4,6 +4,7 @@
 
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
+#include "base/files/open_directory.h"
 #include "base/text/strings.h"
 
 bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
@@ -29,11 +30,14 @@ bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
   return p == pattern.size();
 }
 
-std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern, NameOrder order) {
-  std::vector<DirectoryEntry> entries;
-  if (uint32_t error = FileSystem::current().listDirectory(directory, entries)) {
-    throwOsError(L"List directory '" + directory + L"'", error, VCALLPOINT(L"", "findFileNames"));
-  }
+namespace {
+
+[[noreturn]] void listingFailed(const std::wstring& directory, uint32_t error) {
+  throwOsError(L"List directory '" + directory + L"'", error, VCALLPOINT(L"", "findFileNames"));
+}
+
+std::vector<FoundName> matchingNames(std::vector<DirectoryEntry>& entries, const std::wstring& pattern,
+                                     NameOrder order) {
   if (order == NameOrder::AsListed) {
     std::vector<FoundName> found;
     for (DirectoryEntry& entry : entries) {
@@ -70,4 +74,19 @@ std::vector<FoundName> findFileNames(const std::wstring& directory, const std::w
   found.reserve(keyed.size());
   for (Keyed& entry : keyed) found.push_back(std::move(entry.found));
   return found;
+}
+
+}  // namespace
+
+std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern, NameOrder order) {
+  std::vector<DirectoryEntry> entries;
+  if (uint32_t error = FileSystem::current().listDirectory(directory, entries)) listingFailed(directory, error);
+  return matchingNames(entries, pattern, order);
+}
+
+std::vector<FoundName> findFileNames(const OpenDirectory& parent, const std::wstring& relative,
+                                     const std::wstring& pattern, NameOrder order) {
+  std::vector<DirectoryEntry> entries;
+  if (uint32_t error = parent.listDirectory(relative, entries)) listingFailed(parent.pathOf(relative), error);
+  return matchingNames(entries, pattern, order);
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+class OpenDirectory;
+
 struct FoundName {
   std::wstring name;
   bool directory = false;
@@ -22,6 +24,10 @@ enum class NameOrder { Sorted, AsListed };
 // call point "findFileNames".
 std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern,
                                      NameOrder order = NameOrder::Sorted);
+// The same for the directory `relative` under `parent` (see open_directory.h);
+// the exception names the joined path.
+std::vector<FoundName> findFileNames(const OpenDirectory& parent, const std::wstring& relative,
+                                     const std::wstring& pattern, NameOrder order = NameOrder::Sorted);
 
 // Wildcard match by the system's rules: '*' any run of characters, '?' one
 // character, letter case ignored; "*.*" matches every name.

@@ -1,0 +1,15 @@
+#include "base/files/open_directory.h"
+
+// Windows looks along the whole path either way: the names are joined.
+
+OpenDirectory::OpenDirectory(const std::wstring& path) : path_(path) {}
+
+OpenDirectory::~OpenDirectory() = default;
+
+uint32_t OpenDirectory::listDirectory(const std::wstring& relative, std::vector<DirectoryEntry>& entries) const {
+  return FileSystem::current().listDirectory(pathOf(relative), entries);
+}
+
+uint32_t OpenDirectory::readFileIdentity(const std::wstring& relative, FileIdentity& identity) const {
+  return ::readFileIdentity(pathOf(relative), identity);
+}
