@@ -6,7 +6,6 @@
 #include "base/errors/win_error_codes.h"
 #include "base/text/strings.h"
 #include "base/xml/xml_document_state.h"
-#include "base/xml/xml_text_codec.h"
 
 using Access = XmlHandleAccess;
 
@@ -41,17 +40,9 @@ bool tagNameIs(std::string_view tagName, std::wstring_view name) {
 
 std::wstring firstChildValue(const XmlElement& element) {
   if (element.empty()) return std::wstring();
-  const XmlDocumentState& state = *Access::state(element);
+  const std::shared_ptr<XmlDocumentState>& state = Access::state(element);
   pugi::xml_node child = Access::pugiNode(element).first_child();
-  while (child && state.isHidden(child)) child = child.next_sibling();
-  switch (child.type()) {
-    case pugi::node_pcdata:
-      return decodeXmlValue(child.value(), XmlValueKind::Text);
-    case pugi::node_cdata:
-    case pugi::node_comment:
-    case pugi::node_pi:
-      return normalizedLineBreaks(child.value());
-    default:
-      return std::wstring();
-  }
+  while (child && state->isHidden(child)) child = child.next_sibling();
+  if (!child) return std::wstring();
+  return Access::node(state, child).nodeValue().value_or(std::wstring());
 }

@@ -97,6 +97,3 @@ struct XmlHandleAccess {
 
 // UTF-8 from the document to a wide string.
 std::wstring fromXmlUtf8(const char* text);
-// The value of a CDATA section, comment or processing instruction: UTF-8 to
-// wide, each CR LF and lone CR a line feed.
-std::wstring normalizedLineBreaks(const char* raw);

@@ -35,6 +35,21 @@ const wchar_t* typeName(XmlNodeType type) {
   }
 }
 
+std::wstring normalizedLineBreaks(const char* raw) {
+  std::wstring text = fromXmlUtf8(raw);
+  std::wstring out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r') {
+      if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+      out.push_back(L'\n');
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
 std::string toUtf8OrThrow(std::wstring_view text) {
   if (!isValidXmlText(text)) {
     throw ComError(E_INVALIDARG_RESULT, L"The text holds a character that cannot be stored in an XML document");
@@ -56,21 +71,6 @@ pugi::xml_node visibleFrom(const XmlDocumentState& state, pugi::xml_node start, 
 }
 
 }  // namespace
-
-std::wstring normalizedLineBreaks(const char* raw) {
-  std::wstring text = fromXmlUtf8(raw);
-  std::wstring out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\r') {
-      if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-      out.push_back(L'\n');
-    } else {
-      out.push_back(text[i]);
-    }
-  }
-  return out;
-}
 
 bool XmlNode::operator==(const XmlNode& other) const {
   return node_ == other.node_ && attribute_ == other.attribute_ && (empty() || doc_ == other.doc_);
