@@ -30,7 +30,7 @@ std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocatio
   const RepairPlan plan = planRepairs(snapshot, checkConsistency(snapshot));
   IsapiRedirectorConfig redirector(where.workers, where.uriWorkerMap);
   redirector.holdSaves();
-  if (!plan.mountsToDrop.empty()) redirector.removeMounts(plan.mountsToDrop);
+  if (!plan.mountsToDrop.empty()) redirector.removeMountLines(plan.mountsToDrop);
   for (const std::wstring& worker : plan.workersToDrop) redirector.removeWorker(worker);
   // addWorker sets the four keys in place: a changed value comes back too.
   for (const std::wstring& host : plan.workersToWrite) redirector.addWorker(host);

@@ -1,12 +1,15 @@
 #include "check/repair_plan.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "base/errors/strict_convert.h"
 #include "check/check_rules.h"
 #include "check/worker_table.h"
+#include "names/name_rules.h"
 #include "redirector/mount_keys.h"
 #include "redirector/worker_name.h"
 #include "tomcat/host_names.h"
@@ -42,9 +45,10 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
   // of worker.list when that is all that is left of them.
   std::unordered_map<size_t, std::vector<std::wstring>> orphansAt;
   for (const auto& [worker, lines] : workers.workers) {
-    // removeWorker addresses a worker by its host's name: one without a dot.
+    // removeWorker addresses a worker by its host's name: one without a dot
+    // that the files can hold. Any other orphan stays reported.
     if (hostWorkers.count(worker) || workers.installWorkers.count(worker) || workerName(worker) != worker ||
-        worker.find_first_of(L",/") != worker.npos)
+        hostNameProblem(worker))
       continue;
     orphansAt[lines.firstLine()].push_back(worker);
   }
@@ -79,7 +83,7 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
                         [&](const std::wstring& twin) { return entry->key.starts_with(mountPrefix(twin)); }))
           continue;
       }
-      plan.mountsToDrop.emplace_back(entry->key);
+      plan.mountsToDrop.push_back({std::string(entry->key), std::string(entry->value)});
       plan.repairs.push_back({f.kind, f.host, L"dropped the mount " + wstr(entry->key)});
     } else if (f.kind == kind::kAliasTwinMissing && host) {
       for (const NameAt& alias : host->aliases) {
@@ -122,11 +126,13 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
   }
   // The mounts of a dropped worker would name a worker that is gone.
   if (!workersDropped.empty()) {
-    std::unordered_set<std::string> dropping(plan.mountsToDrop.begin(), plan.mountsToDrop.end());
+    // A line of the same key for a Host's worker stays.
+    std::set<std::pair<std::string, std::string>> dropping;
+    for (const MountLine& line : plan.mountsToDrop) dropping.emplace(line.key, line.worker);
     for (const PropertyEntry& entry : snapshot.mounts.entries) {
       const std::wstring worker = wstr(entry.value);
-      if (!workersDropped.count(worker) || !dropping.emplace(entry.key).second) continue;
-      plan.mountsToDrop.emplace_back(entry.key);
+      if (!workersDropped.count(worker) || !dropping.emplace(entry.key, entry.value).second) continue;
+      plan.mountsToDrop.push_back({std::string(entry.key), std::string(entry.value)});
       plan.repairs.push_back(
           {kind::kWorkerOrphan, L"", L"dropped the mount " + wstr(entry.key) + L" of the worker " + worker});
     }

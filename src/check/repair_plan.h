@@ -10,6 +10,7 @@
 #include "check/finding.h"
 #include "check/panel_snapshot.h"
 #include "check/repair.h"
+#include "redirector/isapi_redirector_config.h"
 
 struct MountsToAdd {
   std::wstring host;                  // as written in server.xml
@@ -30,7 +31,7 @@ struct StartedApp {
 // Applied in this order: mounts dropped, workers dropped and written, twins
 // added (with the host's mounts), mounts added, links renewed.
 struct RepairPlan {
-  std::vector<std::string> mountsToDrop;     // mount keys as in the file
+  std::vector<MountLine> mountsToDrop;       // mount lines (key and worker) as in the file
   std::vector<std::wstring> workersToDrop;   // orphan workers by name
   std::vector<std::wstring> workersToWrite;  // hosts whose worker is written anew
   std::vector<TwinToAdd> twinsToAdd;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -242,6 +243,27 @@ void IsapiRedirectorConfig::removeMounts(const std::vector<std::string>& keys) {
   file.walkKeysStartingWith(
       std::vector<std::string_view>(keys.begin(), keys.end()),
       [&](std::string_view key) { return wanted.count(key) != 0; }, [](PropertyLine&) { return LineEdit::Erase; });
+  save(uriWorkerMapPath_);
+}
+
+void IsapiRedirectorConfig::removeMountLines(const std::vector<MountLine>& lines) {
+  if (!fileExist(uriWorkerMapPath_)) return;
+  std::unordered_multimap<std::string_view, std::string_view> wanted;
+  std::vector<std::string_view> keys;
+  for (const MountLine& line : lines) {
+    wanted.emplace(line.key, line.worker);
+    keys.push_back(line.key);
+  }
+  PropertyFile& file = load(uriWorkerMapPath_);
+  file.walkKeysStartingWith(
+      keys, [&](std::string_view key) { return wanted.count(key) != 0; },
+      [&](PropertyLine& line) {
+        const auto [first, last] = wanted.equal_range(line.key);
+        for (auto it = first; it != last; ++it) {
+          if (it->second == line.value) return LineEdit::Erase;
+        }
+        return LineEdit::Keep;
+      });
   save(uriWorkerMapPath_);
 }
 

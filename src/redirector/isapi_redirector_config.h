@@ -18,6 +18,13 @@
 
 #include "redirector/property_file.h"
 
+// A line of uriworkermap.properties: a mount key and the worker it names,
+// both as in the file.
+struct MountLine {
+  std::string key;
+  std::string worker;
+};
+
 class IsapiRedirectorConfig {
  public:
   IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath);
@@ -66,6 +73,9 @@ class IsapiRedirectorConfig {
                           const std::wstring& appName);
   // Erases the lines with these keys (as in the file), whatever they map to.
   void removeMounts(const std::vector<std::string>& keys);
+  // Erases the lines of these keys that map to the given worker; a line of
+  // the same key for another worker stays.
+  void removeMountLines(const std::vector<MountLine>& lines);
   // Erases every mount under each alias ("/alias/..."; "/alias.other/" stays).
   void removeAliasMounts(const std::vector<std::wstring>& aliases);
 

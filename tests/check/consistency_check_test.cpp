@@ -98,6 +98,12 @@ class ConsistencyCheck : public TomcatTest {
            edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=a_test\r\n/x.test/shop=x_test");
          },
          finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
+        {"worker without Host, with a line of a Host's mount",
+         [=, this] {
+           edit(workers, "worker.a_test.type", "worker.x_test.type");
+           edit(map, "/a.test/shop=a_test", "/a.test/shop=a_test\r\n/a.test/shop=x_test");
+         },
+         finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
         {"mount of another host", [=, this] { edit(map, "/b.test/shop=", "/d.test/shop="); },
          finding_kind::kMountForeignHost, "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
         {"mount of no worker", [=, this] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
@@ -237,6 +243,19 @@ TEST_F(ConsistencyCheck, FixRepairsWhatItMayAndLeavesTheRest) {
       EXPECT_EQ(readFile(path), before);
     }
   }
+}
+
+// An orphan worker whose name the files cannot hold is left reported; the
+// repair of the rest (a.test's worker, c.test's port) goes on.
+TEST_F(ConsistencyCheck, FixLeavesAnOrphanWorkerItCannotAddress) {
+  const std::string workers = home("conf/workers.properties");
+  edit(workers, "worker.a_test.type", "worker.x test.type");
+  edit(workers, "c_test.port=9008", "c_test.port=9009");
+  repairConsistency(manager, where());
+  const std::vector<Finding> left = checkConsistency(where());
+  ASSERT_EQ(left.size(), 1u) << testing::PrintToString(left);
+  EXPECT_EQ(left[0].kind, finding_kind::kWorkerOrphan);
+  EXPECT_NE(left[0].problem.find(L"x test"), std::wstring::npos);
 }
 
 }  // namespace

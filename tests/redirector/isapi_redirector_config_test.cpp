@@ -208,14 +208,14 @@ TEST_F(RedirectorConfigTest, NamesTheFilesCannotHoldAreRefusedWithoutChange) {
 // build on each other in memory, and one that fails leaves the files alone.
 TEST_F(RedirectorConfigTest, HeldEditsBuildOnEachOtherAndReachTheFilesOnlyWhenSaved) {
   writeFile(workers_, crlf({"# kept", "worker.list=ajp13", "worker.old_test.port=9008"}));
-  writeFile(uriMap_, crlf({"/old.test/app=old_test", "/a.test/app=a_test"}));
+  writeFile(uriMap_, crlf({"/old.test/app=old_test", "/a.test/app=x_test", "/a.test/app=a_test"}));
   const std::string workersBefore = readFile(workers_);
   const std::string uriMapBefore = readFile(uriMap_);
   config_.holdSaves();
   config_.removeWorker(L"old.test");
   config_.addWorker(L"a.test");
   config_.addWorker(L"b.test");
-  config_.removeMounts({"/old.test/app"});
+  config_.removeMountLines({{"/old.test/app", "old_test"}, {"/a.test/app", "x_test"}});  // a_test's line stays
   config_.addAliasMounts(L"a.test", {L"www.a.test"});
   EXPECT_EQ(readFile(workers_), workersBefore);
   EXPECT_EQ(readFile(uriMap_), uriMapBefore);
