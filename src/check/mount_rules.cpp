@@ -20,7 +20,6 @@
 #include "redirector/mount_keys.h"
 #include "redirector/redirector_names.h"
 #include "redirector/worker_name.h"
-#include "tomcat/host_names.h"
 
 namespace {
 
@@ -208,7 +207,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       }
     }
     if (!known) {
-      out.push_back({finding_kind::kMountUnknownWorker, display(wstr(name)),
+      out.push_back({finding_kind::kMountUnknownWorker, shownName(wstr(name)),
                      L"The mount " + wstr(entry.key) + L" names the worker " + worker + L", which does not exist", file,
                      entry.line});
       continue;
@@ -216,7 +215,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     if (!owner) continue;  // the worker's want of a Host is its own finding
     if (!ownName) {
       out.push_back({finding_kind::kMountForeignHost, owner->host->display,
-                     L"The mount " + wstr(entry.key) + L" is for " + display(wstr(name)) +
+                     L"The mount " + wstr(entry.key) + L" is for " + shownName(wstr(name)) +
                          L", which is not a name of the worker's host",
                      file, entry.line});
       continue;

@@ -7,7 +7,6 @@
 #include <unordered_set>
 
 #include "check/check_rules.h"
-#include "tomcat/host_names.h"
 
 bool lacksTwin(const HostEntry& host, const NameAt& alias) {
   // The keys are few: a look along them beats a set built per alias.
@@ -50,12 +49,12 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
       auto [holder, added] = aliasHost.emplace(alias.key, &host);
       if (!added && holder->second != &host && holder->second->key != host.key) {
         out.push_back({finding_kind::kAliasDuplicate, host.display,
-                       L"The alias " + display(alias.name) + L" is also an alias of " + holder->second->display, file,
+                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->second->display, file,
                        alias.line()});
       }
       if (lacksTwin(host, alias)) {
         out.push_back({finding_kind::kAliasTwinMissing, host.display,
-                       L"The alias " + display(alias.name) + L" has no twin " + display(L"www." + alias.name), file,
+                       L"The alias " + shownName(alias.name) + L" has no twin " + shownName(L"www." + alias.name), file,
                        alias.line()});
       }
     }

@@ -5,6 +5,7 @@
 #include <future>
 
 #include "base/errors/strict_convert.h"
+#include "base/errors/vexception.h"
 #include "base/files/file_exist.h"
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
@@ -23,7 +24,7 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   HostEntry entry;
   entry.name = vxmlGetAttribute(host, L"name", L"");
   entry.key = nameKey(entry.name);
-  entry.display = display(entry.name);
+  entry.display = shownName(entry.name);
   // As vhostPaths joins it, from hcp-webapps joined once.
   entry.applicationBase = VFileName::combine(applicationBases, entry.name);
   entry.element = host;
@@ -181,4 +182,12 @@ std::wstring nameKey(const std::wstring& name) {
     if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + (L'a' - L'A'));
   }
   return key;
+}
+
+std::wstring shownName(const std::wstring& name) {
+  try {
+    return display(name);
+  } catch (const vexception&) {
+    return name;
+  }
 }

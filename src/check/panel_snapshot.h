@@ -105,6 +105,11 @@ DirectoryEntries listDirectoryEntries(const std::wstring& path);
 // letter case. The key of a name for the lookups of the rules.
 std::wstring nameKey(const std::wstring& name);
 
+// A name as a finding shows it: its display form, or the name as written
+// when it has none (a hand-written name no command would write, such as
+// "-a.test" or an empty one): the check reports it instead of failing.
+std::wstring shownName(const std::wstring& name);
+
 // A name in the form of the property files, as cstr() gives it: ASCII is
 // the same in every ANSI code page and needs no conversion.
 bool isAscii(const std::wstring& text);

@@ -6,7 +6,6 @@
 #include <unordered_set>
 
 #include "check/check_rules.h"
-#include "tomcat/host_names.h"
 #include "tomcat/panel_paths.h"
 #include "tomcat/path_join.h"
 
@@ -55,7 +54,7 @@ void checkOrphans(const std::unordered_set<std::wstring_view>& hosts, const Dire
       return (c >= L'A' && c <= L'Z') || static_cast<uint32_t>(c) >= 0x80;
     });
     if (!hosts.count(ownKey ? host : nameKey(std::wstring(host)))) {
-      out.push_back({finding_kind::kHostFilesOrphan, display(std::wstring(host)),
+      out.push_back({finding_kind::kHostFilesOrphan, shownName(std::wstring(host)),
                      std::wstring(what) + L" belongs to no Host", join(entries.path, {name}), 0});
     }
   }

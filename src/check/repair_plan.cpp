@@ -12,7 +12,6 @@
 #include "names/name_rules.h"
 #include "redirector/mount_keys.h"
 #include "redirector/worker_name.h"
-#include "tomcat/host_names.h"
 #include "tomcat/panel_paths.h"
 
 namespace {
@@ -95,7 +94,7 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
           continue;
         plan.twinsToAdd.push_back({host->name, twin});
         twins.push_back(twin);
-        plan.repairs.push_back({f.kind, f.host, L"added the alias " + display(twin)});
+        plan.repairs.push_back({f.kind, f.host, L"added the alias " + shownName(twin)});
       }
     } else if (f.kind == kind::kMountsMissing && host && snapshot.mounts.exists &&
                hostsMounted.insert(host->name).second) {

@@ -258,4 +258,18 @@ TEST_F(ConsistencyCheck, FixLeavesAnOrphanWorkerItCannotAddress) {
   EXPECT_NE(left[0].problem.find(L"x test"), std::wstring::npos);
 }
 
+// A name no command would write has no display form: it is shown as
+// written, and the check goes on.
+TEST_F(ConsistencyCheck, NamesWithoutADisplayFormAreShownAsWritten) {
+  edit(home("conf/server.xml"), "<Host name=\"c.test\"", "<Host name=\"-c.test\"");
+  edit(home("conf/uriworkermap.properties"), "/www.b.test/shop/*=a_test",
+       "/www.b.test/shop/*=a_test\r\n/-d.test/shop=z_test");
+  const std::vector<Finding> found = checkConsistency(where());
+  auto has = [&](const std::wstring& kind, const std::wstring& host) {
+    return std::any_of(found.begin(), found.end(), [&](const Finding& f) { return f.kind == kind && f.host == host; });
+  };
+  EXPECT_TRUE(has(finding_kind::kHostFilesMissing, L"-c.test")) << testing::PrintToString(found);
+  EXPECT_TRUE(has(finding_kind::kMountUnknownWorker, L"-d.test")) << testing::PrintToString(found);
+}
+
 }  // namespace
