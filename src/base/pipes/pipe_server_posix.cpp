@@ -31,6 +31,10 @@ namespace {
 
 int fdOf(intptr_t handle) { return static_cast<int>(handle); }
 
+// How long accept() waits before it tries a client again that it had no
+// descriptor for.
+constexpr int kRetryAfterMs = 100;
+
 // True when a server accepts connections on the socket at `address`.
 bool someoneListens(const sockaddr_un& address) {
   UniqueFd probe(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
@@ -131,6 +135,12 @@ std::unique_ptr<PipeConnection> PipeListener::accept() {
     if (!(fds[0].revents & POLLIN)) continue;
     int client = ::accept4(fdOf(listener_), nullptr, nullptr, SOCK_CLOEXEC);
     if (client >= 0) return std::make_unique<PipeConnection>(client);
+    // Out of descriptors or memory, the client stays queued and the socket
+    // readable: wait for a connection to end instead of spinning on it.
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+      pollfd stopOnly{fdOf(stop_), POLLIN, 0};
+      if (::poll(&stopOnly, 1, kRetryAfterMs) > 0) return nullptr;
+    }
   }
 }
 
