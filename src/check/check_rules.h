@@ -21,6 +21,9 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 // The started links of hcp-webapps against the archives of hcp-wars.
 void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out);
+// The temporary files of saves of server.xml and the realm files that a
+// killed run left.
+void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 
 // Whether the alias of the host wants a "www." twin the host lacks: it is no
 // twin itself (of the host or of another alias) and has none.

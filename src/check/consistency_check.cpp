@@ -17,7 +17,7 @@ std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {
   const WorkerTable workers = workerTableOf(snapshot.workers);
   // The mounts are the largest file and rule: checked meanwhile on another
   // thread. A failure is thrown in the rules' order: service, workers,
-  // mounts, names, paths, links.
+  // mounts, names, paths, links, temporary files.
   std::vector<Finding> mounts;
   std::future<void> mounting = std::async(std::launch::async | std::launch::deferred,
                                           [&snapshot, &workers, &mounts] { checkMounts(snapshot, workers, mounts); });
@@ -29,6 +29,7 @@ std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {
     checkNames(snapshot, findings);
     checkPaths(snapshot, findings);
     checkStartedLinks(snapshot, findings);
+    checkTemporaryFiles(snapshot, findings);
   } catch (...) {
     laterFailed = std::current_exception();
   }

@@ -1,5 +1,6 @@
 #include "check/consistency_repair.h"
 
+#include "base/files/remove.h"
 #include "check/repair_plan.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/tomcat_manager.h"
@@ -44,5 +45,6 @@ std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocatio
     redirector.addWebAppMounts(mounts.host, mounts.aliases, mounts.application);
   redirector.saveHeldEdits();
   for (const StartedApp& app : plan.linksToRenew) manager.renewStartedLink(app.host, app.application);
+  for (const std::wstring& path : plan.temporaryFilesToRemove) removeFile(path, /*force=*/false);
   return plan.repairs;
 }

@@ -44,4 +44,6 @@ inline const std::wstring kHostFilesOrphan = L"host-files-orphan";    // realm f
 // Started applications (the links in hcp-webapps).
 inline const std::wstring kLinkArchiveGone = L"link-archive-gone";
 inline const std::wstring kLinkDiffers = L"link-differs";  // neither a hard link to the archive nor a copy of it
+// Files the commands replace whole: server.xml and the realm files.
+inline const std::wstring kTemporaryFileLeft = L"temporary-file-left";  // what a save cut short left beside one
 }  // namespace finding_kind

@@ -9,6 +9,7 @@
 #include "base/files/file_exist.h"
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
+#include "base/files/symbolic_link.h"
 #include "base/text/next_byte.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
@@ -120,6 +121,10 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
     });
   }
   snapshot.realmFiles = listDirectoryEntries(join(where.tomcatHome, {L"hcp-users"}));
+  std::wstring savedServerXml;
+  if (resolveSymbolicLinks(where.serverXml, savedServerXml) != 0) savedServerXml = where.serverXml;
+  snapshot.serverXmlDirectory = listDirectoryEntries(VFileName::parent(savedServerXml));
+  snapshot.serverXmlName = VFileName::name(savedServerXml);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
   // hcp-wars, the removal storage, each host's directory, the property files.
   std::exception_ptr archivesFailed;

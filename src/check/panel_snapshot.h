@@ -91,6 +91,10 @@ struct PanelSnapshot {
   DirectoryEntries realmFiles;  // hcp-users under the Tomcat home
   DirectoryEntries appBases;    // hcp-webapps
   DirectoryEntries archives;    // hcp-wars
+  // The directory where server.xml's saves put their temporary files: that
+  // of the file its links lead to.
+  DirectoryEntries serverXmlDirectory;
+  std::wstring serverXmlName;  // the name of that file
 };
 
 // Reads the three files and the panel's directories; throws vexception

@@ -121,6 +121,9 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
         plan.linksToRenew.push_back({host->name, application});
         plan.repairs.push_back({f.kind, f.host, L"linked the application " + application + L" to its archive again"});
       }
+    } else if (f.kind == kind::kTemporaryFileLeft) {
+      plan.temporaryFilesToRemove.push_back(f.file);
+      plan.repairs.push_back({f.kind, f.host, L"removed " + f.file});
     }
   }
   // The mounts of a dropped worker would name a worker that is gone.

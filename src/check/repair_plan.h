@@ -29,7 +29,8 @@ struct StartedApp {
 };
 
 // Applied in this order: mounts dropped, workers dropped and written, twins
-// added (with the host's mounts), mounts added, links renewed.
+// added (with the host's mounts), mounts added, links renewed, temporary
+// files removed.
 struct RepairPlan {
   std::vector<MountLine> mountsToDrop;       // mount lines (key and worker) as in the file
   std::vector<std::wstring> workersToDrop;   // orphan workers by name
@@ -37,7 +38,8 @@ struct RepairPlan {
   std::vector<TwinToAdd> twinsToAdd;
   std::vector<MountsToAdd> mountsToAdd;
   std::vector<StartedApp> linksToRenew;
-  std::vector<Repair> repairs;  // one per edit, in the order of the findings
+  std::vector<std::wstring> temporaryFilesToRemove;  // paths
+  std::vector<Repair> repairs;                       // one per edit, in the order of the findings
 };
 
 RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>& findings);

@@ -154,6 +154,11 @@ class ConsistencyCheck : public TomcatTest {
          finding_kind::kHostDuplicate, "A.TEST", "conf/server.xml", "<Host name=\"A.TEST\""},
         {"alias twin", [=, this] { edit(server, "<Alias>www.b.test</Alias>", ""); }, finding_kind::kAliasTwinMissing,
          "a.test", "conf/server.xml", "<Alias>b.test<"},
+        {"save of server.xml cut short", [=] { testing_support::writeFile(server + ".~4711.3.tmp", "<Server"); },
+         finding_kind::kTemporaryFileLeft, "", "conf/server.xml.~4711.3.tmp", ""},
+        {"save of a realm file cut short",
+         [=, this] { testing_support::writeFile(home("hcp-users/c.test.xml.~4711.1.tmp"), ""); },
+         finding_kind::kTemporaryFileLeft, "c.test", "hcp-users/c.test.xml.~4711.1.tmp", ""},
         {"alias on two hosts",
          [=, this] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
          finding_kind::kAliasDuplicate, "c.test", "conf/server.xml", "<Alias>B.test<"},
@@ -193,6 +198,10 @@ TEST_F(ConsistencyCheck, TheCommandsLeaveNothingToFind) {
   std::filesystem::remove(link);
   testing_support::writeFile(link, archive);
   EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  // Temporary files of other files' saves are not the panel's.
+  testing_support::writeFile(home("conf/tomcat-users.xml.~4711.1.tmp"), "");
+  testing_support::writeFile(home("hcp-users/c.test.txt.~4711.1.tmp"), "");
+  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
   // A stopped application's link stays registered for removal until Tomcat
   // next stops.
   manager.stopWebApp(L"a.test", L"shop", aliasesFile("b.test"));
@@ -221,7 +230,8 @@ TEST_F(ConsistencyCheck, FixRepairsWhatItMayAndLeavesTheRest) {
   namespace kind = finding_kind;
   const std::set<std::wstring> repairable = {kind::kWorkerMissing,      kind::kWorkerOrphan,     kind::kWorkerKeys,
                                              kind::kMountUnknownWorker, kind::kMountForeignHost, kind::kMountsOrphan,
-                                             kind::kMountsMissing,      kind::kAliasTwinMissing, kind::kLinkDiffers};
+                                             kind::kMountsMissing,      kind::kAliasTwinMissing, kind::kLinkDiffers,
+                                             kind::kTemporaryFileLeft};
   for (const Drift& drift : drifts()) {
     SCOPED_TRACE(drift.name);
     SetUp();

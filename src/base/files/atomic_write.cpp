@@ -11,10 +11,22 @@
 namespace {
 
 // A name beside the target that no other writer of this process or of
-// another one picks at the same time.
+// another one picks at the same time: "<target>.~<process id>.<count>.tmp"
+// (replacedFileOfTemporary reads it back).
 std::wstring temporaryNameFor(const std::wstring& path) {
   static std::atomic<uint32_t> counter{0};
   return vaformat(L"%s.~%u.%u.tmp", path, currentProcessId(), counter.fetch_add(1) + 1);
+}
+
+// Takes a run of decimal digits, and then `separator`, off the end of `text`.
+bool takeNumberAfter(std::wstring_view& text, std::wstring_view separator) {
+  size_t digits = 0;
+  while (digits < text.size() && text[text.size() - 1 - digits] >= L'0' && text[text.size() - 1 - digits] <= L'9')
+    ++digits;
+  text.remove_suffix(digits);
+  if (digits == 0 || !text.ends_with(separator)) return false;
+  text.remove_suffix(separator.size());
+  return true;
 }
 
 [[noreturn]] void fail(FileSystem& fs, const std::wstring& temporary, const std::wstring& where, uint32_t code) {
@@ -56,4 +68,11 @@ void replaceFileAtomically(const std::wstring& givenPath, std::string_view bytes
   if (uint32_t error = fs.moveFile(temporary, path, MOVE_REPLACE_EXISTING)) {
     fail(fs, temporary, L"Rename file '" + temporary + L"' to '" + path + L"'", error);
   }
+}
+
+std::optional<std::wstring_view> replacedFileOfTemporary(std::wstring_view name) {
+  if (!name.ends_with(L".tmp")) return std::nullopt;
+  name.remove_suffix(4);
+  if (!takeNumberAfter(name, L".") || !takeNumberAfter(name, L".~") || name.empty()) return std::nullopt;
+  return name;
 }

@@ -7,6 +7,7 @@
 // removal work list, the service stand-in's status records and hcpreg exports
 // (the settings store has its own, under its file lock).
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,3 +23,8 @@
 // unchanged.
 void replaceFileAtomically(const std::wstring& path, std::string_view bytes,
                            const FilePermissions* permissions = nullptr);
+
+// The name of the file whose replacement left the temporary file `name`
+// behind, when a run was killed before its rename: "server.xml" for
+// "server.xml.~4711.1.tmp". Nothing for a name that is not of that form.
+std::optional<std::wstring_view> replacedFileOfTemporary(std::wstring_view name);

@@ -46,4 +46,29 @@ TEST(ReplaceFileAtomically, FailedWriteOrRenameLeavesTheOldFile) {
   EXPECT_EQ(treeOf(dir.path()).size(), 1u);
 }
 
+TEST(ReplaceFileAtomically, ATemporaryFileLeftBehindNamesTheFileItWasFor) {
+  TempDir dir;
+  const std::string name = dir / "server.xml";
+  writeFile(name, "old");
+  {
+    // As a run killed before its rename leaves it: the cleanup fails too.
+    FaultyFileSystem fs;
+    fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION);
+    fs.failWhen(FsCall::DeleteFile, L".tmp", ERROR_SHARING_VIOLATION);
+    EXPECT_THROW(replaceFileAtomically(w(name), "new"), VSharingViolationException);
+  }
+  std::vector<std::string> names = treeOf(dir.path());
+  ASSERT_EQ(names.size(), 2u);
+  const std::wstring left = w(names[0] == "server.xml" ? names[1] : names[0]);
+  EXPECT_EQ(replacedFileOfTemporary(left), L"server.xml");
+
+  EXPECT_EQ(replacedFileOfTemporary(L"a.test.xml.~4711.12.tmp"), L"a.test.xml");
+  EXPECT_EQ(replacedFileOfTemporary(L"x.~0.0.tmp"), L"x");
+  for (const wchar_t* other :
+       {L"server.xml", L"server.xml.tmp", L"server.xml.~1.tmp", L"server.xml.~.1.tmp", L"server.xml.~1..tmp",
+        L"server.xml.~1a.2.tmp", L"server.xml.1.2.tmp", L".~1.2.tmp", L"server.xml.~1.2.tmp.bak"}) {
+    EXPECT_FALSE(replacedFileOfTemporary(other)) << other;
+  }
+}
+
 }  // namespace

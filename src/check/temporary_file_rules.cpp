@@ -1,0 +1,25 @@
+// The commands replace server.xml and the realm files whole, through a
+// temporary file beside each that is renamed over it (atomic_write.h). A run
+// killed before its rename leaves that file behind: the old file stands, and
+// the temporary one holds a change that never happened.
+
+#include "base/files/atomic_write.h"
+#include "check/check_rules.h"
+#include "tomcat/path_join.h"
+
+void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
+  for (const std::wstring& name : snapshot.serverXmlDirectory.names) {
+    if (replacedFileOfTemporary(name) != snapshot.serverXmlName) continue;
+    out.push_back({finding_kind::kTemporaryFileLeft, L"", L"A save of server.xml that did not finish left this file",
+                   join(snapshot.serverXmlDirectory.path, {name}), 0});
+  }
+  const std::wstring_view realmSuffix = L".xml";
+  for (const std::wstring& name : snapshot.realmFiles.names) {
+    const std::optional<std::wstring_view> realm = replacedFileOfTemporary(name);
+    if (!realm || !realm->ends_with(realmSuffix)) continue;
+    const std::wstring host(realm->substr(0, realm->size() - realmSuffix.size()));
+    out.push_back({finding_kind::kTemporaryFileLeft, shownName(host),
+                   L"A save of the realm file that did not finish left this file",
+                   join(snapshot.realmFiles.path, {name}), 0});
+  }
+}
