@@ -20,12 +20,9 @@ std::wstring temporaryNameFor(const std::wstring& path) {
 
 // Takes a run of decimal digits, and then `separator`, off the end of `text`.
 bool takeNumberAfter(std::wstring_view& text, std::wstring_view separator) {
-  size_t digits = 0;
-  while (digits < text.size() && text[text.size() - 1 - digits] >= L'0' && text[text.size() - 1 - digits] <= L'9')
-    ++digits;
-  text.remove_suffix(digits);
-  if (digits == 0 || !text.ends_with(separator)) return false;
-  text.remove_suffix(separator.size());
+  const size_t digits = text.find_last_not_of(L"0123456789") + 1;  // 0 when all are digits
+  if (digits == text.size() || !text.substr(0, digits).ends_with(separator)) return false;
+  text = text.substr(0, digits - separator.size());
   return true;
 }
 
