@@ -5,8 +5,11 @@
 #include <map>
 #include <string>
 
-// Ordinal, case-sensitive order of names.
-using ParameterMap = std::map<std::wstring, std::wstring>;
+#include "base/text/strings.h"
+
+// Ordinal, case-sensitive order of names by their UTF-16 code units, the same
+// on every platform.
+using ParameterMap = std::map<std::wstring, std::wstring, Utf16Less>;
 
 // One argument after another: the name up to the first '=', the value after it
 // (further '=' included); no '=' gives an empty value; the last occurrence wins.

@@ -61,6 +61,9 @@ TEST(Params, AcceptedNames) {
             L"Unexpected parameter vhost-name. Possible parameters:\n    [--restart]");
   // Of several unexpected names the first in map order is reported.
   EXPECT_EQ(checkFailure(parse({L"--z", L"--a"}), nullptr, nullptr), L"Unexpected parameter --a. ");
+  // The order is that of UTF-16 code units on every platform: U+1F600 is the
+  // pair D83D DE00, before U+FF01.
+  EXPECT_EQ(checkFailure(parse({L"\uFF01", L"\U0001F600"}), nullptr, nullptr), L"Unexpected parameter \U0001F600. ");
 }
 
 TEST(Params, GetValue) {

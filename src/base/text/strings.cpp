@@ -1,5 +1,8 @@
 #include "base/text/strings.h"
 
+#include <cstdint>
+#include <utility>
+
 std::wstring lowerCase(std::wstring_view text) {
   std::wstring out(text);
   for (wchar_t& c : out) c = lowerChar(c);
@@ -24,6 +27,40 @@ std::vector<std::wstring> splitDroppingEmpty(std::wstring_view text, std::wstrin
     }
   }
   return pieces;
+}
+
+namespace {
+
+// Reads a wide string as UTF-16 code units: a character above U+FFFF (only
+// where a wide character is a code point) gives its surrogate pair.
+class Utf16Units {
+ public:
+  explicit Utf16Units(std::wstring_view text) : text_(text) {}
+  bool done() const { return next_ == text_.size() && pendingLow_ == 0; }
+  uint32_t take() {
+    if (pendingLow_ != 0) return std::exchange(pendingLow_, 0);
+    uint32_t c = static_cast<uint32_t>(text_[next_++]);
+    if (c <= 0xFFFF) return c;
+    c -= 0x10000;
+    pendingLow_ = 0xDC00 + (c & 0x3FF);
+    return 0xD800 + (c >> 10);
+  }
+
+ private:
+  std::wstring_view text_;
+  size_t next_ = 0;
+  uint32_t pendingLow_ = 0;
+};
+
+}  // namespace
+
+bool utf16Less(std::wstring_view a, std::wstring_view b) {
+  Utf16Units left(a), right(b);
+  while (!left.done() && !right.done()) {
+    uint32_t x = left.take(), y = right.take();
+    if (x != y) return x < y;
+  }
+  return left.done() && !right.done();
 }
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix) { return text.substr(0, prefix.size()) == prefix; }

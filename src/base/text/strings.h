@@ -14,5 +14,15 @@ bool equalsIgnoreCase(std::wstring_view a, std::wstring_view b);
 // Splits at any of `separators`; empty pieces are dropped.
 std::vector<std::wstring> splitDroppingEmpty(std::wstring_view text, std::wstring_view separators);
 
+// Orders wide strings by their UTF-16 code units, as Windows compares names
+// ordinally: a character above U+FFFF (a surrogate pair) sorts before
+// U+E000..U+FFFF. On Linux, where a wide character is a code point, plain
+// comparison would put it after them.
+bool utf16Less(std::wstring_view a, std::wstring_view b);
+struct Utf16Less {
+  using is_transparent = void;
+  bool operator()(std::wstring_view a, std::wstring_view b) const { return utf16Less(a, b); }
+};
+
 bool startsWith(std::wstring_view text, std::wstring_view prefix);
 bool endsWith(std::wstring_view text, std::wstring_view suffix);

@@ -16,4 +16,25 @@ TEST(Strings, CaseAndSplitting) {
   EXPECT_EQ(pieces[1], L"b.test");
 }
 
+// Windows compares names by UTF-16 code units; a wide character on Linux is a
+// code point, and the order must not differ there.
+TEST(Strings, Utf16OrderOnEveryPlatform) {
+  struct Case {
+    const wchar_t* lower;
+    const wchar_t* higher;
+  } cases[] = {
+      {L"\U0001F600", L"\uFF01"},      // a surrogate pair before U+E000..U+FFFF
+      {L"\uD7FF", L"\U00010000"},      // after everything below the surrogates
+      {L"a\U0001F600", L"a\uE000"},    // at any position
+      {L"\U0001F600", L"\U0001F601"},  // pairs among themselves by their low unit
+      {L"--a", L"--a\U00010000"},      // a prefix first
+      {L"", L"a"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(utf16Less(c.lower, c.higher)) << testing::PrintToString(std::wstring(c.lower));
+    EXPECT_FALSE(utf16Less(c.higher, c.lower)) << testing::PrintToString(std::wstring(c.lower));
+    EXPECT_FALSE(utf16Less(c.lower, c.lower));
+  }
+}
+
 }  // namespace
