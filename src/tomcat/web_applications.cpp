@@ -97,7 +97,7 @@ void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& a
 std::vector<std::wstring> TomcatManager::getWebAppList(const std::wstring& host, bool startedOnly) {
   const std::wstring directory = join(getVarTomcatDir(), {startedOnly ? L"hcp-webapps" : L"hcp-wars", host});
   std::vector<std::wstring> names;
-  for (const FoundName& found : findFileNames(directory, L"*.war")) {
+  for (const FoundName& found : findFileNames(directory, L"*.war", NameOrder::AsListed)) {
     if (found.name == L"." || found.name == L"..") continue;
     const size_t dot = found.name.rfind(L'.');
     names.push_back(dot == std::wstring::npos ? found.name : found.name.substr(0, dot));

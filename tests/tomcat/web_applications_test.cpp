@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/files/find_file_names.h"
+#include "base/text/strings.h"
 #include "tomcat/tomcat_test_machine.h"
 
 namespace tomcat_test {
@@ -46,6 +48,26 @@ TEST_F(WebAppTest, StartingLinksTheArchiveAndMountsItForEveryNameOnce) {
   EXPECT_EQ(uriMap(), mounts("Shop", "h.test", {"h.test", "x.test"}));
   EXPECT_EQ(sortedList(false), (std::vector<std::wstring>{L"Blog%", L"Shop"}));
   EXPECT_EQ(sortedList(true), std::vector<std::wstring>{L"Shop"});
+}
+
+// The names come in the order the directory listing gives them, without a
+// sort: with enough names the listing differs from any sort of them.
+TEST_F(WebAppTest, TheListKeepsTheOrderOfTheDirectoryListing) {
+  std::vector<std::wstring> listed;
+  for (const char* name : {"b", "C", "a", "d2", "D1", "e", "_f", "G", "h", "I"}) {
+    testing_support::writeFile(var("hcp-wars/h.test/") + name + ".war", "archive");
+  }
+  for (const FoundName& found : findFileNames(w(var("hcp-wars/h.test")), L"*.war", NameOrder::AsListed)) {
+    listed.push_back(found.name.substr(0, found.name.size() - 4));
+  }
+  std::vector<std::wstring> list = manager.getWebAppList(L"h.test", false);
+  EXPECT_EQ(list, listed);
+  std::vector<std::wstring> sorted = list;
+  std::sort(sorted.begin(), sorted.end());
+  std::vector<std::wstring> sortedIgnoringCase = sorted;
+  std::sort(sortedIgnoringCase.begin(), sortedIgnoringCase.end(),
+            [](const std::wstring& a, const std::wstring& b) { return lowerCase(a) < lowerCase(b); });
+  if (list == sorted || list == sortedIgnoringCase) GTEST_SKIP() << "this file system lists names sorted";
 }
 
 TEST_F(WebAppTest, StoppingTakesTheMountsAndRegistersTheLink) {
