@@ -217,22 +217,28 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
   for (const std::wstring& alias : aliases) aliasPrefixes.push_back(mountPrefix(alias));
 
   PropertyFile& file = load(uriWorkerMapPath_);
-  std::vector<std::string> hostKeys;
-  std::string worker;
-  file.walkKeysStartingWith(
-      {hostPrefix}, [](std::string_view) { return true; },
-      [&](PropertyLine& line) {
-        hostKeys.push_back(line.key.substr(hostPrefix.size()));
-        if (worker.empty()) worker = line.value;
-        return LineEdit::Keep;
-      });
-  // Alias by alias, in the host's order: the lines are appended as one edit
-  // per alias would append them.
-  PendingKeys pending;
-  for (const std::string& aliasPrefix : aliasPrefixes) {
-    for (const std::string& key : hostKeys) pending.add(aliasPrefix + key);
+  // The result is that of one edit per alias, in order. One reading of the
+  // host's mounts serves the aliases up to one that is the host itself: its
+  // edit rewrites the host's own lines (a line whose value becomes empty is
+  // then its key alone, no key at all), and the aliases after it read them anew.
+  for (auto alias = aliasPrefixes.begin(); alias != aliasPrefixes.end();) {
+    std::vector<std::string> hostKeys;
+    std::string worker;
+    file.walkKeysStartingWith(
+        {hostPrefix}, [](std::string_view) { return true; },
+        [&](PropertyLine& line) {
+          hostKeys.push_back(line.key.substr(hostPrefix.size()));
+          if (worker.empty()) worker = line.value;
+          return LineEdit::Keep;
+        });
+    PendingKeys pending;
+    bool hostRewritten = false;
+    for (; alias != aliasPrefixes.end() && !hostRewritten; ++alias) {
+      for (const std::string& key : hostKeys) pending.add(*alias + key);
+      hostRewritten = *alias == hostPrefix;
+    }
+    setMounts(file, pending, worker);
   }
-  setMounts(file, pending, worker);
   save(uriWorkerMapPath_);
 }
 

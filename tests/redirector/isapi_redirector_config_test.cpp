@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -233,6 +235,40 @@ TEST_F(RedirectorConfigTest, HeldEditsBuildOnEachOtherAndReachTheFilesOnlyWhenSa
   config_.removeWorker(L"a.test");
   EXPECT_THROW(config_.addWebAppMounts(L"a.test", {}, L"a=pp"), ArgumentException);
   EXPECT_EQ(readFile(workers_), workersSaved);
+}
+
+// --add-alias adds the alias and its twin in one edit: on any file the result
+// is that of one edit per name, in order, also where a name is the host itself
+// and where mount lines have empty values, no '=' or another line end.
+TEST_F(RedirectorConfigTest, AddingAliasMountsTogetherEqualsOneNameAfterTheOther) {
+  TempDir otherDir;
+  const std::string otherMap = otherDir / "uriworkermap.properties";
+  IsapiRedirectorConfig oneByOne(utf8ToWideLenient(otherDir / "workers.properties"), utf8ToWideLenient(otherMap));
+  struct Names {
+    const wchar_t* host;
+    std::vector<std::wstring> aliases;
+  } namesCases[] = {{L"h.test", {L"a.test", L"www.a.test"}},
+                    {L"h.test", {L"h.test", L"www.h.test"}},
+                    {L"www.h.test", {L"h.test", L"www.h.test"}}};
+  const char* const prefixes[] = {"/h.test/", "/www.h.test/", "/a.test/", "/www.a.test/", "/H.test/", "/x/"};
+  const char* const rests[] = {"app", "app/*", "b", "", "app=", "app "};
+  const char* const values[] = {"=h_test", "=", "=other", "", "= h_test", "=h_test=x"};
+  const char* const ends[] = {"\r\n", "\n", "\r"};
+  std::mt19937 random(20261207);
+  auto pick = [&random](const auto& options) { return options[random() % std::size(options)]; };
+  for (int round = 0; round < 150; ++round) {
+    std::string text = round % 7 == 0 ? "# mounts\r\n" : "";
+    for (int line = random() % 8; line > 0; --line) {
+      text += std::string(pick(prefixes)) + pick(rests) + pick(values) + pick(ends);
+    }
+    if (round % 5 == 0 && !text.empty()) text.pop_back();  // no line end at the end
+    const Names& names = namesCases[round % std::size(namesCases)];
+    writeFile(uriMap_, text);
+    writeFile(otherMap, text);
+    config_.addAliasMounts(names.host, names.aliases);
+    for (const std::wstring& alias : names.aliases) oneByOne.addAliasMounts(names.host, {alias});
+    ASSERT_EQ(readFile(uriMap_), readFile(otherMap)) << "from:\n" << text;
+  }
 }
 
 }  // namespace
