@@ -1,5 +1,7 @@
 #include "names/name_rules.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isAsciiLetterOrDigit(wchar_t c) {
@@ -9,6 +11,21 @@ bool isAsciiLetterOrDigit(wchar_t c) {
 std::optional<std::wstring> emptyOrDotsProblem(std::wstring_view name) {
   if (name.empty()) return L"the name is empty";
   if (name == L"." || name == L"..") return L"\".\" and \"..\" are not names";
+  return std::nullopt;
+}
+
+// A domain name's limits, in the characters of its ASCII form: longer names
+// are not names a resolver or a certificate takes.
+constexpr size_t kMaxDomainNameLength = 253;
+constexpr size_t kMaxLabelLength = 63;
+
+std::optional<std::wstring> lengthProblem(std::wstring_view name) {
+  if (name.size() > kMaxDomainNameLength) return L"longer than the 253 characters a domain name may have";
+  for (size_t begin = 0; begin <= name.size();) {
+    size_t end = std::min(name.find(L'.', begin), name.size());
+    if (end - begin > kMaxLabelLength) return L"a label is longer than 63 characters";
+    begin = end + 1;
+  }
   return std::nullopt;
 }
 
@@ -22,11 +39,12 @@ std::optional<std::wstring> hostNameProblem(std::wstring_view name) {
              L"\"xn--\" form)";
     }
   }
-  return std::nullopt;
+  return lengthProblem(name);
 }
 
 std::optional<std::wstring> aliasNameProblem(std::wstring_view name) {
-  return hostNameProblem(name.starts_with(L"*.") ? name.substr(2) : name);
+  if (auto problem = hostNameProblem(name.starts_with(L"*.") ? name.substr(2) : name)) return problem;
+  return lengthProblem(name);
 }
 
 std::optional<std::wstring> aliasListNameProblem(std::wstring_view name) {

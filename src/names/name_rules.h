@@ -14,7 +14,8 @@
 // What is wrong with a name, or nothing when it is acceptable.
 //
 // Host names: non-empty; ASCII letters, digits, '-', '_' and '.'; neither "."
-// nor "..". Internationalised names arrive in their "xn--" form.
+// nor ".."; at most 253 characters, each label at most 63.
+// Internationalised names arrive in their "xn--" form.
 std::optional<std::wstring> hostNameProblem(std::wstring_view name);
 // Alias names: as host names, optionally behind "*." (a wildcard alias).
 std::optional<std::wstring> aliasNameProblem(std::wstring_view name);

@@ -7,7 +7,12 @@
 
 std::vector<std::wstring> readListFile(const std::wstring& path) {
   if (path.empty()) return {};
-  return splitDroppingEmpty(wstr(readWholeFile(path)), L";\r\n");
+  std::string bytes = readWholeFile(path);
+  // Windows editors start a UTF-8 file with a byte-order mark; it is no part
+  // of the first name.
+  constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+  if (bytes.starts_with(kUtf8ByteOrderMark)) bytes.erase(0, kUtf8ByteOrderMark.size());
+  return splitDroppingEmpty(wstr(bytes), L";\r\n");
 }
 
 std::vector<std::wstring> addWwwTwins(const std::wstring& host, const std::vector<std::wstring>& aliases) {

@@ -19,6 +19,27 @@ TEST(NameRules, HostNames) {
     EXPECT_TRUE(hostNameProblem(bad)) << bad.size();
 }
 
+// A domain name has at most 253 characters and labels of at most 63.
+TEST(NameRules, DomainNameLengths) {
+  const std::wstring label63(63, L'a'), label64(64, L'a');
+  const std::wstring longest = label63 + L"." + label63 + L"." + label63 + L"." + std::wstring(61, L'b');
+  const std::wstring tooLong = longest + L"b";
+  const std::wstring longestWildcard = L"*." + longest.substr(2);
+  EXPECT_EQ(longest.size(), 253u);
+  for (const std::wstring& good : {longest, label63 + L".test", L"a." + label63})
+    EXPECT_FALSE(hostNameProblem(good)) << good.size();
+  EXPECT_FALSE(aliasNameProblem(longestWildcard));
+  EXPECT_FALSE(aliasListNameProblem(L"www." + longest));  // the twin of an alias that fits
+  const std::wstring tooLongText = L"longer than the 253 characters a domain name may have";
+  const std::wstring labelText = L"a label is longer than 63 characters";
+  EXPECT_EQ(hostNameProblem(tooLong), tooLongText);
+  EXPECT_EQ(aliasNameProblem(L"*." + longest), tooLongText);
+  for (const std::wstring& name : {label64 + L".test", L"a." + label64, L"a." + label64 + L".test"}) {
+    EXPECT_EQ(hostNameProblem(name), labelText) << name.size();
+    EXPECT_EQ(aliasNameProblem(L"*." + name), labelText) << name.size();
+  }
+}
+
 TEST(NameRules, AliasesMayBeWildcardsAndAliasListsHoldTheirTwins) {
   EXPECT_FALSE(aliasNameProblem(L"*.h.test"));
   EXPECT_FALSE(aliasNameProblem(L"www.h.test"));
@@ -45,6 +66,14 @@ TEST(NameRules, TheChecksNameTheParameterOrTheAliasesFile) {
     FAIL();
   } catch (const vexception& e) {
     EXPECT_EQ(e.message(), L"Invalid application name '../../x' in --webapp-name: '/', '\\' and '=' may not be used");
+  }
+  map = {{L"--vhost-name", L"a" + std::wstring(64, L'b') + L".test"}};
+  try {
+    checkCommandNames(Params(map));
+    FAIL();
+  } catch (const vexception& e) {
+    EXPECT_EQ(e.message(), L"Invalid host name '" + map[L"--vhost-name"] +
+                               L"' in --vhost-name: a label is longer than 63 characters");
   }
   ParameterMap fine{{L"--vhost-name", L"h.test"}, {L"--restart", L""}, {L"--aliases", L"/no/such/file"}};
   EXPECT_NO_THROW(checkCommandNames(Params(fine)));

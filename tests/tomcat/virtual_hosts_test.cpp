@@ -27,6 +27,13 @@ TEST_F(TomcatTest, RemoveVHostTakesTheHostAndWorkerRemoveServiceTheFiles) {
   manager.removeService(L"h.test");
 }
 
+// Windows editors begin a UTF-8 file with a byte-order mark: it is skipped,
+// and the first alias is read as written.
+TEST_F(TomcatTest, AnAliasesFileMayBeginWithAByteOrderMark) {
+  install("h.test", "\xEF\xBB\xBFm.test;n.test\r\n");
+  EXPECT_EQ(serverXml(), hcpServerXml(hostXml("h.test", {"m.test", "n.test"})));
+}
+
 TEST_F(TomcatTest, RenameVHostMovesTheHostItsFilesWorkerAndMounts) {
   install("o.test", "m.test", {"app"});
   const std::wstring aliases = aliasesFile("m.test");
