@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make pkg-config libpugixml-dev libicu-dev xmlstarlet time sed bash)
+packages=(cmake g++ make ninja-build pkg-config libpugixml-dev libicu-dev xmlstarlet time sed bash)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 

@@ -24,7 +24,7 @@ done
 
 source scripts/lib/packages.sh
 source scripts/lib/pugixml-source.sh
-ensure_packages cmake make dpkg-dev g++-mingw-w64-x86-64-posix wine64 wine googletest
+ensure_packages cmake make ninja-build ccache dpkg-dev g++-mingw-w64-x86-64-posix wine64 wine googletest
 
 build=build-windows
 pugixml=$(fetch_pugixml_source "$PWD/$build/deps")

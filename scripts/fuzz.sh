@@ -23,7 +23,7 @@ cd "$(dirname "$0")/.."
 # clang 14 with its runtimes (libclang-rt-14-dev carries libFuzzer and the
 # sanitizers), plus the libraries the program builds on. Installed with
 # apt-get when run as root.
-packages=(cmake make pkg-config clang libclang-rt-14-dev libpugixml-dev libicu-dev)
+packages=(cmake make pkg-config clang libclang-rt-14-dev libpugixml-dev libicu-dev ninja-build)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 

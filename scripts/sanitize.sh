@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 
 # What the build needs, plus gcc's sanitizer runtimes (g++ normally brings
 # them along). Installed with apt-get when run as root.
-packages=(cmake g++ make pkg-config libpugixml-dev libicu-dev libgtest-dev libgmock-dev libasan8 libubsan1)
+packages=(cmake g++ make pkg-config libpugixml-dev libicu-dev libgtest-dev libgmock-dev libasan8 libubsan1 ninja-build)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 

@@ -20,7 +20,7 @@ while (($#)); do
 done
 
 packages=(cmake g++ make pkg-config libpugixml-dev libicu-dev libgtest-dev libgmock-dev curl python3 gdb
-  tomcat10 tomcat10-admin default-jdk-headless clang libclang-rt-14-dev dpkg-dev lintian ccache)
+  tomcat10 tomcat10-admin default-jdk-headless clang libclang-rt-14-dev dpkg-dev lintian ccache ninja-build)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}" "${extra_packages[@]}"
 

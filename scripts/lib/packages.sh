@@ -1,5 +1,10 @@
 # Sourced by the scripts: installs the Debian packages that are missing when
 # run as root, or names them and fails otherwise.
+
+# New build folders are made for Ninja (each script installs ninja-build); a
+# folder that exists keeps the generator it was made with.
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
+
 ensure_packages() {
   local missing=() p
   for p in "$@"; do
