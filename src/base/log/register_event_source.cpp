@@ -3,7 +3,9 @@
 #include "base/system/named_mutex.h"
 
 namespace {
-const wchar_t* const kRegistrationMutex = L"{F485C63C-FF60-4c1a-A4BF-A3958C9F3D32}";
+// Machine-wide (Global\), as the run lock: registrations from a person's
+// session and from a service take turns.
+const wchar_t* const kRegistrationMutex = L"Global\\{F485C63C-FF60-4c1a-A4BF-A3958C9F3D32}";
 const wchar_t* const kEventLogKey = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Halvo";
 const wchar_t* const kApplicationLogKey = L"System\\CurrentControlSet\\Services\\EventLog\\Application\\";
 const wchar_t* const kSourcesKey = L"System\\CurrentControlSet\\Services\\EventLog\\Halvo\\";
