@@ -107,9 +107,10 @@ TEST(OverlappedPipeTest, OutstandingOperationRules) {
 
 // A server acting as its client reaches files with the client's rights: the
 // client's end must not limit it to identifying the client (Windows then
-// fails every open with ERROR_BAD_IMPERSONATION_LEVEL). Wine 8 does not
-// enforce impersonation levels, so there this guards only that acting as the
-// client works at all.
+// fails every open with ERROR_BAD_IMPERSONATION_LEVEL). Wine 8 ignores the
+// level a client asks for (the server's token is always at impersonation
+// level, and opens succeed), so under Wine this guards only that acting as
+// the client works at all; on Windows it catches the identification-only open.
 TEST(OverlappedPipeTest, TheServerEndActsAsTheClientToOpenAFile) {
   testing_support::TempDir dir;
   testing_support::writeFile(dir / "data", "as the client");
