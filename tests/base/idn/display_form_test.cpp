@@ -63,7 +63,7 @@ TEST(ToDisplayForm, NamesNearThePlainFormGiveWhatTheConversionGives) {
 }
 
 TEST(Uts46, ReportsTheErrorBitsAndEachFlagGetsAnInstanceOfItsOwn) {
-  WC_SKIP_UNDER_WINE("no icu.dll: the UTS #46 conversion needs the system's ICU");
+  WC_SKIP_UNDER_WINE("neither icu.dll nor icuuc.dll: the UTS #46 conversion needs the system's ICU");
   EXPECT_EQ(failureOf([] { nameToUnicodeUts46("xn--999999999999999.test", false); }),
             displayFailure(L"xn--999999999999999.test",
                            L". IDNA error bit set: 256\n"
@@ -99,7 +99,7 @@ TEST(OsVersion, Uts46FromVersion62OnAndTheSelectorFollowsTheSystem) {
   EXPECT_TRUE(usesUts46({10, 0}));
   // Wine says 6.1 and has neither of the system's ICU libraries: there the
   // chain ends at IdnToUnicode, which takes the leading hyphen that UTS #46
-  // refuses and, as Wine documents it, neither a broken nor an upper-case ACE
+  // refuses and, as measured there, neither a broken nor an upper-case ACE
   // label (error 123).
   if (runningUnderWine()) {
     EXPECT_FALSE(usesUts46(operatingSystemVersion()));
