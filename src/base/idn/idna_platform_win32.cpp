@@ -1,12 +1,13 @@
-// ICU's C API from the system's icu.dll (Windows 10 version 1903 and later),
-// loaded at run time so that the program also runs where there is none; the
-// IDNA2003 conversion is the system's IdnToUnicode.
+// ICU's C API from the system's ICU (icu.dll, or icuuc.dll on the Windows 10
+// versions before 1903), loaded at run time so that the program also runs
+// where there is none; the IDNA2003 conversion is the system's IdnToUnicode.
 
 #include "base/idn/idna_platform.h"
 
 #include <windows.h>
 
 #include "base/errors/os_error.h"
+#include "base/idn/system_icu_win32.h"
 #include "base/text/convert.h"
 #include "base/text/unicode.h"
 
@@ -42,22 +43,42 @@ bool resolve(HMODULE module, const char* name, Function& function) {
 // cached UTS #46 instance may be closed as late as the process's exit.
 const IcuApi* icuApi() {
   static const IcuApi* api = []() -> const IcuApi* {
-    // Only the system's own copy: no icu.dll from the program's directory or
-    // the current one.
-    HMODULE module = LoadLibraryExW(L"icu.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) return nullptr;
+    void* found = nullptr;
+    if (!loadFirstSystemLibrary(systemIcuLibraryNames(),
+                                {"uidna_openUTS46", "uidna_close", "uidna_nameToUnicodeUTF8", "u_errorName"}, found))
+      return nullptr;
+    HMODULE module = static_cast<HMODULE>(found);
     static IcuApi loaded;
-    if (resolve(module, "uidna_openUTS46", loaded.openUts46) && resolve(module, "uidna_close", loaded.close) &&
-        resolve(module, "uidna_nameToUnicodeUTF8", loaded.nameToUnicodeUtf8) &&
-        resolve(module, "u_errorName", loaded.errorName))
-      return &loaded;
-    FreeLibrary(module);
-    return nullptr;
+    resolve(module, "uidna_openUTS46", loaded.openUts46);
+    resolve(module, "uidna_close", loaded.close);
+    resolve(module, "uidna_nameToUnicodeUTF8", loaded.nameToUnicodeUtf8);
+    resolve(module, "u_errorName", loaded.errorName);
+    return &loaded;
   }();
   return api;
 }
 
 }  // namespace
+
+std::vector<std::wstring> systemIcuLibraryNames() { return {L"icu.dll", L"icuuc.dll"}; }
+
+std::optional<size_t> loadFirstSystemLibrary(const std::vector<std::wstring>& names,
+                                             const std::vector<const char*>& functions, void*& module) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    // Only the system's own copy: none from the program's directory or the
+    // current one.
+    HMODULE candidate = LoadLibraryExW(names[i].c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!candidate) continue;
+    bool complete = true;
+    for (const char* function : functions) complete = complete && GetProcAddress(candidate, function) != nullptr;
+    if (complete) {
+      module = candidate;
+      return i;
+    }
+    FreeLibrary(candidate);
+  }
+  return std::nullopt;
+}
 
 class Uts46Instance {
  public:

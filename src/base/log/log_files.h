@@ -1,6 +1,7 @@
 #pragma once
-// The few file-system operations of the log file's rotation. Each answers with
-// 0 or a Windows error code.
+// The few file-system operations of the log file's rotation and the platform's
+// file names of this area. Each operation answers with 0 or a Windows error
+// code.
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,9 @@ wchar_t pathSeparator();
 std::wstring joinPath(const std::wstring& base, const std::wstring& name);
 // The part after the last separator (either kind).
 std::wstring fileNamePart(const std::wstring& path);
+// The file name of the management service's program ("hcpsrv", "hcpsrv.exe"),
+// which carries the event log's message table.
+std::wstring managementServiceFileName();
 
 // Full paths of the files in `directory` whose names are `prefix` + anything +
 // `suffix`, sorted by name in ascending order. A missing directory has none.

@@ -22,6 +22,9 @@ struct DirCloser {
 
 wchar_t pathSeparator() { return L'/'; }
 
+// Programs have no file name extension here.
+std::wstring managementServiceFileName() { return L"hcpsrv"; }
+
 uint32_t listFiles(const std::wstring& directory, const std::wstring& prefix, const std::wstring& suffix,
                    std::vector<std::wstring>& out) {
   out.clear();

@@ -47,6 +47,8 @@ size_t rootLength(const std::wstring& path) {
 
 wchar_t pathSeparator() { return L'\\'; }
 
+std::wstring managementServiceFileName() { return L"hcpsrv.exe"; }
+
 uint32_t listFiles(const std::wstring& directory, const std::wstring& prefix, const std::wstring& suffix,
                    std::vector<std::wstring>& out) {
   out.clear();

@@ -139,9 +139,11 @@ void HandleTraits::close(intptr_t handle) { delete objectOf(handle); }
 
 uint32_t openPipe(const std::wstring& pipeName, uint32_t access, UniqueHandle& out) {
   if (!isPlainPipeName(pipeName)) return ERROR_INVALID_NAME;
-  // The server may identify the client but not act as it.
-  HANDLE pipe = CreateFileW(pipeName.c_str(), access, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+  // No security quality of service: the server may act as the client, as the
+  // management service does to reach files and settings with the caller's
+  // rights (with identification only, those opens fail with
+  // ERROR_BAD_IMPERSONATION_LEVEL).
+  HANDLE pipe = CreateFileW(pipeName.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (pipe == INVALID_HANDLE_VALUE) return GetLastError();
   auto object = std::make_unique<PipeObject>(UniqueKernelHandle(pipe));
   if (!object->ready()) return GetLastError();

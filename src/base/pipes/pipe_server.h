@@ -32,7 +32,21 @@ class PipeConnection {
   void drop();
 
  private:
+  friend class ClientImpersonation;
   intptr_t handle_;
+};
+
+// The calling thread acts as the client of `connection` while this lives, as
+// a server does to reach files and settings with its caller's rights and no
+// more. The client must have sent a message, and the server have received
+// it. Throws with the system's error; a server must not serve a request it
+// could not take on the client's identity for.
+class ClientImpersonation {
+ public:
+  explicit ClientImpersonation(const PipeConnection& connection);
+  ~ClientImpersonation();  // back to the server's own identity
+  ClientImpersonation(const ClientImpersonation&) = delete;
+  ClientImpersonation& operator=(const ClientImpersonation&) = delete;
 };
 
 class PipeListener {

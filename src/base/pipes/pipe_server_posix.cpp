@@ -88,6 +88,13 @@ bool PipeConnection::send(const void* data, size_t size) {
 
 void PipeConnection::drop() { ::shutdown(fdOf(handle_), SHUT_RDWR); }
 
+// A Unix socket offers no identity to take on (becoming the peer would take
+// root's setuid); the stand-in serves its callers with its own rights, which
+// are theirs: the panel's programs run as one user here.
+ClientImpersonation::ClientImpersonation(const PipeConnection&) {}
+
+ClientImpersonation::~ClientImpersonation() = default;
+
 PipeListener::PipeListener(const std::wstring& pipeName) : name_(pipeName) {
   std::optional<std::wstring> path = socketPathOfPipe(pipeName);
   if (!path) throw vexception(L"Invalid pipe name " + pipeName + L": expected \\\\.\\pipe\\ and a plain name");

@@ -11,6 +11,7 @@
 #include <windows.h>
 // clang-format on
 
+#include <exception>
 #include <utility>
 
 namespace Con {
@@ -85,6 +86,17 @@ bool PipeConnection::send(const void* data, size_t size) {
 void PipeConnection::drop() {
   CancelIoEx(handleOf(handle_), nullptr);
   DisconnectNamedPipe(handleOf(handle_));
+}
+
+ClientImpersonation::ClientImpersonation(const PipeConnection& connection) {
+  if (!ImpersonateNamedPipeClient(handleOf(connection.handle_)))
+    throwOsError(L"Unable to act as the client of a pipe", GetLastError(),
+                 VCALLPOINT(L"", "Con::ClientImpersonation::ClientImpersonation"));
+}
+
+ClientImpersonation::~ClientImpersonation() {
+  // A thread left with the client's identity must not go on serving.
+  if (!RevertToSelf()) std::terminate();
 }
 
 PipeListener::PipeListener(const std::wstring& pipeName) : name_(pipeName) {

@@ -15,8 +15,10 @@
 
 #include "base/removal/removal_entry.h"
 
-// Guards reading and writing the storage file across processes.
-inline const std::wstring kRemovalStorageMutex = L"{B1992897-0819-47ab-8B7D-60DDE2CB3F75}";
+// Guards reading and writing the storage file across processes, in every
+// session: Global\, as the run lock, so that a run from a person's session and
+// one from a service or the scheduled task take turns.
+inline const std::wstring kRemovalStorageMutex = L"Global\\{B1992897-0819-47ab-8B7D-60DDE2CB3F75}";
 
 // PRODUCT_ROOT_D of the panel's configuration key joined with "etc" and
 // "DeferredRemovalStorage.xml". A missing or empty value throws.

@@ -11,8 +11,9 @@
 #include "base/removal/work_item.h"
 
 inline const std::wstring kRemovalTaskName = L"Deferred removal of files by Halvo";
-// Guards setting up the task and clearing its triggers, and a forced removal.
-inline const std::wstring kRemovalTaskMutex = L"{D1EE1380-ED6C-4549-B9E9-9F396B5B15D1}";
+// Guards setting up the task and clearing its triggers, and a forced removal;
+// machine-wide (Global\) like the storage mutex.
+inline const std::wstring kRemovalTaskMutex = L"Global\\{D1EE1380-ED6C-4549-B9E9-9F396B5B15D1}";
 inline const std::wstring kRemovalToolParameters = L"--remove-files";
 
 struct RemovalTiming {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "base/errors/vexception.h"
+#include "base/idn/idna_platform.h"
 #include "base/idn/os_version.h"
 #include "base/text/unicode.h"
 #include "support/failures.h"
@@ -61,7 +63,7 @@ TEST(ToDisplayForm, NamesNearThePlainFormGiveWhatTheConversionGives) {
 }
 
 TEST(Uts46, ReportsTheErrorBitsAndEachFlagGetsAnInstanceOfItsOwn) {
-  WC_SKIP_UNDER_WINE("no icu.dll: the UTS #46 conversion needs the system's ICU");
+  WC_SKIP_UNDER_WINE("neither icu.dll nor icuuc.dll: the UTS #46 conversion needs the system's ICU");
   EXPECT_EQ(failureOf([] { nameToUnicodeUts46("xn--999999999999999.test", false); }),
             displayFailure(L"xn--999999999999999.test",
                            L". IDNA error bit set: 256\n"
@@ -95,11 +97,19 @@ TEST(OsVersion, Uts46FromVersion62OnAndTheSelectorFollowsTheSystem) {
   EXPECT_FALSE(usesUts46({6, 1}));
   EXPECT_TRUE(usesUts46({6, 2}));
   EXPECT_TRUE(usesUts46({10, 0}));
-  // Wine says 6.1 and has no icu.dll: there the older conversion takes the
-  // leading hyphen that UTS #46 refuses.
+  // Wine says 6.1 and has neither of the system's ICU libraries: there the
+  // chain ends at IdnToUnicode, which takes the leading hyphen that UTS #46
+  // refuses and, as measured there, neither a broken nor an upper-case ACE
+  // label (error 123).
   if (runningUnderWine()) {
     EXPECT_FALSE(usesUts46(operatingSystemVersion()));
+    EXPECT_FALSE(hasUts46());
     EXPECT_EQ(nameToUnicodeUtf8("-ab.test", false), "-ab.test");
+    for (const wchar_t* name : {L"xn--zz", L"XN--BCHER-KVA.example"}) {
+      const std::wstring failure = failureOf([&] { nameToUnicodeUtf8(std::string(name, name + wcslen(name)), false); });
+      EXPECT_EQ(failure.rfind(displayFailure(name, L" using IDNA2003, name of the error code: "), 0), 0u) << failure;
+      EXPECT_TRUE(testing_support::holds(failure, L"(Error code 123).")) << failure;
+    }
   } else {
     EXPECT_THROW(nameToUnicodeUtf8("-ab.test", false), vexception);
   }

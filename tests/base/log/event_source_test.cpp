@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "base/registry/registry.h"
+#include "base/system/path_separator.h"
+#include "base/text/convert.h"
 #include "support/sandbox.h"
 
 using registry::Root;
@@ -32,7 +34,7 @@ struct EventLogSandbox : testing_support::Sandbox {
 
 }  // namespace
 
-TEST(RegisterEventSource, CreatesTheCustomLogAndTheSourceWithTheServiceAsItsMessageFile) {
+TEST(RegisterEventSource, CreatesTheCustomLogAndTheSourceWithTheConfiguredOrTheNearbyServiceAsItsMessageFile) {
   for (bool withService : {true, false}) {
     SCOPED_TRACE(withService ? "with the service's path" : "without it");
     EventLogSandbox sandbox;
@@ -46,7 +48,11 @@ TEST(RegisterEventSource, CreatesTheCustomLogAndTheSourceWithTheServiceAsItsMess
     EXPECT_EQ(dword(kLogKey + L"\\wcadmin", L"TypesSupported"), 7u);
     std::wstring file = L"<none>";
     registry::lookupString(Root::LocalMachine, kLogKey + L"\\wcadmin", L"EventMessageFile", file, registry::REG_SZ, 0);
-    EXPECT_EQ(file, withService ? L"/opt/halvo/bin/hcpsrv" : L"<none>");
+    // Without the setting: the management service beside the running program.
+    const bool windows = pathSeparator() == L'\\';
+    const std::string beside =
+        testing_support::nativePath(testing_support::binPath("hcpsrv")) + (windows ? ".exe" : "");
+    EXPECT_EQ(file, withService ? L"/opt/halvo/bin/hcpsrv" : wstrLenient(beside));
     EXPECT_FALSE(registry::keyExists(Root::LocalMachine, kLogKey + L"\\Halvo:  wcadmin", 0));
   }
 }

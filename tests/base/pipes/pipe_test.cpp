@@ -6,6 +6,7 @@
 #include "base/errors/os_error.h"
 #include "base/pipes/overlapped_pipe.h"
 #include "support/failures.h"
+#include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
 
 namespace {
@@ -102,6 +103,27 @@ TEST(OverlappedPipeTest, OutstandingOperationRules) {
   Con::os::setEvent(stop.get());
   EXPECT_FALSE(ends.near->complete(stop.get(), INFINITE_WAIT, true));
   EXPECT_TRUE(ends.near->completed());
+}
+
+// A server acting as its client reaches files with the client's rights: the
+// client's end must not limit it to identifying the client (Windows then
+// fails every open with ERROR_BAD_IMPERSONATION_LEVEL). Wine 8 ignores the
+// level a client asks for (the server's token is always at impersonation
+// level, and opens succeed), so under Wine this guards only that acting as
+// the client works at all; on Windows it catches the identification-only open.
+TEST(OverlappedPipeTest, TheServerEndActsAsTheClientToOpenAFile) {
+  testing_support::TempDir dir;
+  testing_support::writeFile(dir / "data", "as the client");
+  Ends ends;
+  ASSERT_EQ(ends.near->write("request", 7, true), 7u);
+  ASSERT_EQ(ends.receive(), "request");
+  {
+    Con::ClientImpersonation asClient(*ends.far);
+    EXPECT_EQ(testing_support::readFile(dir / "data"), "as the client");
+  }
+  // And back to itself afterwards, on the same connection.
+  ends.send("done");
+  EXPECT_EQ(ends.read(4), "done");
 }
 
 TEST(OverlappedPipeTest, PendingOperationsCompleteWhenTheFarEndActs) {
