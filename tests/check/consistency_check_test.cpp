@@ -236,9 +236,9 @@ TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
 // uriworkermap.properties, then the others by path) and line, and --fix
 // repairs in their order.
 TEST_F(ConsistencyCheck, FindingsAndRepairsComeInTheOrderOfFilesAndLines) {
-  const std::set<std::string> together = {"worker key",   "worker without Host", "mount of no worker", "realm file",
-                                          "alias twin",   "appBase",             "directory of no Host",
-                                          "link differs"};
+  const std::set<std::string> together = {"worker key",           "worker without Host", "mount of no worker",
+                                          "realm file",           "alias twin",          "appBase",
+                                          "directory of no Host", "link differs"};
   for (const Drift& drift : drifts()) {
     if (together.count(drift.name)) drift.change();
   }
@@ -248,9 +248,9 @@ TEST_F(ConsistencyCheck, FindingsAndRepairsComeInTheOrderOfFilesAndLines) {
     const size_t first = std::find(firstFiles.begin(), firstFiles.end(), f.file) - firstFiles.begin();
     return std::make_tuple(first, first < firstFiles.size() ? L"" : f.file, f.line);
   };
-  EXPECT_TRUE(std::is_sorted(found.begin(), found.end(),
-                             [&](const Finding& a, const Finding& b) { return place(a) < place(b); }))
-      << testing::PrintToString(found);
+  EXPECT_TRUE(std::is_sorted(found.begin(), found.end(), [&](const Finding& a, const Finding& b) {
+    return place(a) < place(b);
+  })) << testing::PrintToString(found);
   std::set<std::wstring> files;
   for (const Finding& f : found) files.insert(f.file);
   ASSERT_GE(files.size(), 5u) << testing::PrintToString(found);
