@@ -7,23 +7,16 @@
 #include <unordered_set>
 
 #include "check/check_rules.h"
+#include "tomcat/host_names.h"
 
 bool lacksTwin(const HostEntry& host, const NameAt& alias) {
   // The keys are few: a look along them beats a set built per alias.
-  auto isAlias = [&host](std::wstring_view key) {
-    return std::any_of(host.aliases.begin(), host.aliases.end(),
-                       [key](const NameAt& other) { return other.key == key; });
-  };
-  auto hasTwin = [&host](std::wstring_view key) {
-    return std::any_of(host.aliases.begin(), host.aliases.end(), [key](const NameAt& other) {
-      return other.key.size() == key.size() + 4 && other.key.starts_with(L"www.") && other.key.ends_with(key);
-    });
-  };
-  // A twin "www.<name>" is the twin of the host or of another alias; any
-  // other alias must have its own.
-  const std::wstring_view key = alias.key;
-  const bool isTwin = key.starts_with(L"www.") && (key.substr(4) == host.key || isAlias(key.substr(4)));
-  return !isTwin && !hasTwin(key);
+  auto twinOf = [&alias](std::wstring_view key) { return isWwwTwin(alias.key, key); };
+  auto hasTwin = [&alias](const NameAt& other) { return isWwwTwin(other.key, alias.key); };
+  // The twin of the host or of another alias needs none of its own.
+  const bool isTwin = twinOf(host.key) || std::any_of(host.aliases.begin(), host.aliases.end(),
+                                                      [&](const NameAt& other) { return twinOf(other.key); });
+  return !isTwin && std::none_of(host.aliases.begin(), host.aliases.end(), hasTwin);
 }
 
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
@@ -54,7 +47,7 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
       }
       if (lacksTwin(host, alias)) {
         out.push_back({finding_kind::kAliasTwinMissing, host.display,
-                       L"The alias " + shownName(alias.name) + L" has no twin " + shownName(L"www." + alias.name), file,
+                       L"The alias " + shownName(alias.name) + L" has no twin " + shownName(wwwTwin(alias.name)), file,
                        alias.line()});
       }
     }

@@ -20,10 +20,6 @@
 template <class Work>
 void parallelFor(size_t count, Work&& work) {
   const size_t threads = std::min<size_t>({std::thread::hardware_concurrency(), 4, count / 64});
-  if (threads < 2) {
-    for (size_t i = 0; i < count; ++i) work(i);
-    return;
-  }
   std::atomic<size_t> next{0};
   std::mutex failed;
   size_t firstFailed = count;

@@ -12,6 +12,7 @@
 #include "names/name_rules.h"
 #include "redirector/mount_keys.h"
 #include "redirector/worker_name.h"
+#include "tomcat/host_names.h"
 #include "tomcat/panel_paths.h"
 
 namespace {
@@ -88,7 +89,7 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       for (const NameAt& alias : host->aliases) {
         // Two aliases on one line give two findings of that line.
         std::vector<std::wstring>& twins = twinsOf[host->name];
-        const std::wstring twin = L"www." + alias.name;
+        const std::wstring twin = wwwTwin(alias.name);
         if (alias.line() != f.line || !lacksTwin(*host, alias) ||
             std::find(twins.begin(), twins.end(), twin) != twins.end())
           continue;

@@ -21,22 +21,6 @@ std::wstring wideOf(std::string_view text) {
   return isAsciiText(text) ? std::wstring(text.begin(), text.end()) : wstr(text);
 }
 
-// The items of a worker.list value in order, as listItems() gives them; an
-// ASCII list is cut in place.
-template <class OnItem>
-void forEachListItem(std::string_view list, OnItem&& onItem) {
-  if (!isAsciiText(list)) {
-    for (std::wstring& item : listItems(list)) onItem(std::move(item));
-    return;
-  }
-  size_t start = 0;
-  while (start <= list.size()) {
-    const size_t comma = std::min(list.find(',', start), list.size());
-    if (comma > start) onItem(std::wstring(list.begin() + start, list.begin() + comma));
-    start = comma + 1;
-  }
-}
-
 }  // namespace
 
 size_t WorkerLines::firstLine() const {
@@ -56,10 +40,11 @@ WorkerTable workerTableOf(const PropertyLines& lines) {
   for (const PropertyEntry& entry : lines.entries) {
     if (entry.key == listKey) {
       if (table.firstListLine == 0) table.firstListLine = entry.line;
-      forEachListItem(entry.value, [&table, &entry](std::wstring&& worker) {
+      // The commands' own reading of the list: empty items name no worker.
+      for (std::wstring& worker : listItems(entry.value)) {
         size_t& listLine = table.workers[std::move(worker)].listLine;
         if (listLine == 0) listLine = entry.line;
-      });
+      }
     } else if (entry.key.starts_with("worker.")) {
       // Worker names hold no '.': the name runs up to the next one.
       const size_t end = entry.key.find('.', 7);

@@ -10,7 +10,7 @@
 #include "tomcat/xml_elements.h"
 
 namespace {
-std::vector<std::wstring> namePair(const std::wstring& alias) { return {alias, L"www." + alias}; }
+std::vector<std::wstring> namePair(const std::wstring& alias) { return {alias, wwwTwin(alias)}; }
 }  // namespace
 
 void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias, bool restart) {

@@ -2,6 +2,7 @@
 // The names of a host: the aliases file and the host's name list.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The alias names listed in the file: its bytes in the ANSI code page, split at
@@ -9,7 +10,12 @@
 // gives no names without touching the file system.
 std::vector<std::wstring> readListFile(const std::wstring& path);
 
-// "www." + host, then each alias followed by "www." + alias. Nothing is
+// The "www." twin of a name is exactly "www." + the name; nothing is checked
+// or lower-cased.
+std::wstring wwwTwin(std::wstring_view name);
+bool isWwwTwin(std::wstring_view twin, std::wstring_view name);
+
+// The twin of the host, then each alias followed by its twin. Nothing is
 // checked, lower-cased or de-duplicated.
 std::vector<std::wstring> addWwwTwins(const std::wstring& host, const std::vector<std::wstring>& aliases);
 

@@ -105,8 +105,8 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
           try {
             vxmlSetExistingAttribute(element, L"name", newName);
             vxmlSetExistingAttribute(element, L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", newName}));
-            if (XmlElement alias = findAliasElement(element, L"www." + oldName); !alias.empty()) {
-              alias.firstChild().setNodeValue(L"www." + newName);
+            if (XmlElement alias = findAliasElement(element, wwwTwin(oldName)); !alias.empty()) {
+              alias.firstChild().setNodeValue(wwwTwin(newName));
             }
             if (XmlElement realm = findRealm(element); !realm.empty()) {
               vxmlSetExistingAttribute(realm, L"pathname", realmPathname(newName));

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <tuple>
 
 #include "base/removal/removal_storage_file.h"
 #include "check/consistency_repair.h"
@@ -162,6 +163,10 @@ class ConsistencyCheck : public TomcatTest {
         {"alias on two hosts",
          [=, this] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
          finding_kind::kAliasDuplicate, "c.test", "conf/server.xml", "<Alias>B.test<"},
+        // The twin of a name is exactly "www." + the name.
+        {"alias twin, a name that only ends like it",
+         [=, this] { edit(server, "<Alias>www.b.test</Alias>", "<Alias>xb.test</Alias><Alias>www.xb.test</Alias>"); },
+         finding_kind::kAliasTwinMissing, "a.test", "conf/server.xml", "<Alias>b.test<"},
     };
   }
 
@@ -202,6 +207,9 @@ TEST_F(ConsistencyCheck, TheCommandsLeaveNothingToFind) {
   testing_support::writeFile(home("conf/tomcat-users.xml.~4711.1.tmp"), "");
   testing_support::writeFile(home("hcp-users/c.test.txt.~4711.1.tmp"), "");
   EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  // Empty items of worker.list name no worker.
+  edit(home("conf/workers.properties"), "worker.list=ajp13,a_test", "worker.list=,ajp13,,a_test,");
+  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
   // A stopped application's link stays registered for removal until Tomcat
   // next stops.
   manager.stopWebApp(L"a.test", L"shop", aliasesFile("b.test"));
@@ -221,6 +229,41 @@ TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
     SetUp();
     drift.change();
     EXPECT_EQ(findingsOf(drift), 1u) << testing::PrintToString(checkConsistency(where()));
+  }
+}
+
+// Findings come by file (server.xml, workers.properties,
+// uriworkermap.properties, then the others by path) and line, and --fix
+// repairs in their order.
+TEST_F(ConsistencyCheck, FindingsAndRepairsComeInTheOrderOfFilesAndLines) {
+  const std::set<std::string> together = {"worker key",           "worker without Host", "mount of no worker",
+                                          "realm file",           "alias twin",          "appBase",
+                                          "directory of no Host", "link differs"};
+  for (const Drift& drift : drifts()) {
+    if (together.count(drift.name)) drift.change();
+  }
+  const std::vector<Finding> found = checkConsistency(where());
+  const std::vector<std::wstring> firstFiles = {where().serverXml, where().workers, where().uriWorkerMap};
+  auto place = [&](const Finding& f) {
+    const size_t first = std::find(firstFiles.begin(), firstFiles.end(), f.file) - firstFiles.begin();
+    return std::make_tuple(first, first < firstFiles.size() ? L"" : f.file, f.line);
+  };
+  EXPECT_TRUE(std::is_sorted(found.begin(), found.end(), [&](const Finding& a, const Finding& b) {
+    return place(a) < place(b);
+  })) << testing::PrintToString(found);
+  std::set<std::wstring> files;
+  for (const Finding& f : found) files.insert(f.file);
+  ASSERT_GE(files.size(), 5u) << testing::PrintToString(found);
+  // Each repair comes at the place of the first finding of its kind and host.
+  const std::vector<Repair> repairs = repairConsistency(manager, where());
+  ASSERT_GE(repairs.size(), 3u);
+  size_t last = 0;
+  for (const Repair& repair : repairs) {
+    const size_t at = std::find_if(found.begin(), found.end(),
+                                   [&](const Finding& f) { return f.kind == repair.kind && f.host == repair.host; }) -
+                      found.begin();
+    EXPECT_GE(at, last) << testing::PrintToString(repair.kind) << " " << testing::PrintToString(found);
+    last = at;
   }
 }
 
