@@ -6,6 +6,7 @@
 #include "base/errors/vexception.h"
 #include "base/text/strings.h"
 #include "names/name_rules.h"
+#include "redirector/worker_name.h"
 
 namespace {
 
@@ -60,3 +61,11 @@ void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char
 }
 
 std::string mountName(std::wstring_view hostOrAlias) { return cstr(lowerCase(hostOrAlias)); }
+
+std::wstring workerName(std::wstring_view hostName) {
+  std::wstring name(hostName);
+  for (wchar_t& c : name) {
+    if (c == L'.') c = L'_';
+  }
+  return name;
+}

@@ -6,6 +6,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utypes.h>
 
+#include "base/idn/os_version.h"
 #include "base/text/convert.h"
 
 class Uts46Instance {
@@ -91,3 +92,7 @@ Idna2003Outcome idna2003NameToUnicode(const std::string& name, bool useStd3Rules
   outcome.unicode = std::move(unicode);
   return outcome;
 }
+
+// No version record here: the answer is that of the first system whose own
+// conversion follows UTS #46, as the linked ICU does.
+OsVersion operatingSystemVersion() { return {6, 2}; }

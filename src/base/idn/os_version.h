@@ -14,4 +14,6 @@ struct OsVersion {
 OsVersion operatingSystemVersion();
 
 // True from 6.2 on (Windows 8 / Server 2012 and later).
-bool usesUts46(const OsVersion& version);
+inline bool usesUts46(const OsVersion& version) {
+  return version.major > 6 || (version.major == 6 && version.minor > 1);
+}

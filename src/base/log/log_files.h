@@ -9,8 +9,6 @@
 
 namespace halvo::logging {
 
-// The separator of directory and file names on this platform.
-wchar_t pathSeparator();
 // `base` and `name` joined with one separator.
 std::wstring joinPath(const std::wstring& base, const std::wstring& name);
 // The part after the last separator (either kind).

@@ -1,4 +1,5 @@
 #include "base/log/log_files.h"
+#include "base/system/path_separator.h"
 
 namespace halvo::logging {
 
@@ -6,7 +7,7 @@ std::wstring joinPath(const std::wstring& base, const std::wstring& name) {
   if (base.empty()) return name;
   wchar_t last = base.back();
   if (last == L'/' || last == L'\\') return base + name;
-  return base + pathSeparator() + name;
+  return base + ::pathSeparator() + name;
 }
 
 std::wstring fileNamePart(const std::wstring& path) {

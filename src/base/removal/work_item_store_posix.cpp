@@ -9,6 +9,7 @@
 #include "base/files/file_name.h"
 #include "base/files/whole_file.h"
 #include "base/removal/cron_file.h"
+#include "base/removal/removal_task.h"
 #include "base/system/system_root.h"
 
 namespace {
@@ -39,3 +40,7 @@ void saveWorkItem(const std::wstring& name, const WorkItem& item) {
   const FilePermissions readableByAll{0644, L""};
   replaceFileAtomically(path, text, &readableByAll);
 }
+
+// The removal tool the work item starts; programs have no file name
+// extension here.
+std::wstring removalToolFileName() { return L"cleanrun"; }

@@ -9,6 +9,7 @@
 #include "base/errors/vexception.h"
 #include "base/files/file_name.h"
 #include "base/removal/com_ptr_win32.h"
+#include "base/removal/removal_task.h"
 #include "base/system/com_apartment.h"
 #include "base/system/unique_handle.h"
 
@@ -195,3 +196,6 @@ void saveWorkItem(const std::wstring& name, const WorkItem& item) {
   }
   writeWorkItem(*task.get(), name, item);
 }
+
+// The removal tool the work item starts.
+std::wstring removalToolFileName() { return L"cleanrun.exe"; }

@@ -1,4 +1,5 @@
-#include "base/log/log_files.h"
+// The log area on this platform: the file operations of the log file's
+// rotation, the area's program names, and the exported execute-context slot.
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -9,6 +10,8 @@
 #include <memory>
 
 #include "base/errors/win_error_codes.h"
+#include "base/log/execute_context.h"
+#include "base/log/log_files.h"
 #include "base/system/errno_posix.h"
 #include "base/text/convert.h"
 
@@ -19,8 +22,6 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 }  // namespace
-
-wchar_t pathSeparator() { return L'/'; }
 
 // Programs have no file name extension here.
 std::wstring managementServiceFileName() { return L"hcpsrv"; }
@@ -73,3 +74,10 @@ uint32_t deleteFileForced(const std::wstring& path) {
 }
 
 }  // namespace halvo::logging
+
+// The exported slot of this module. Default visibility keeps it in the dynamic
+// symbol table of a shared library (and of a program linked to export its
+// symbols), where the other modules of the process look for it.
+extern "C" {
+__attribute__((visibility("default"))) ExecuteContext* m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22 = nullptr;
+}

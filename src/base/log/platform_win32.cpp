@@ -1,8 +1,11 @@
-#include "base/log/log_files.h"
+// The log area on this platform: the file operations of the log file's
+// rotation, the area's program names, and the exported execute-context slot.
 
 #include <algorithm>
 #include <string_view>
 
+#include "base/log/execute_context.h"
+#include "base/log/log_files.h"
 #include "base/system/unique_handle_win32.h"
 #include "base/text/strings.h"
 
@@ -44,8 +47,6 @@ size_t rootLength(const std::wstring& path) {
 }
 
 }  // namespace
-
-wchar_t pathSeparator() { return L'\\'; }
 
 std::wstring managementServiceFileName() { return L"hcpsrv.exe"; }
 
@@ -100,3 +101,10 @@ uint32_t deleteFileForced(const std::wstring& path) {
 }
 
 }  // namespace halvo::logging
+
+// The exported slot of this module. A program or library exports it by name
+// from its export table, where the other modules of the process look for it
+// with GetProcAddress.
+extern "C" {
+__declspec(dllexport) ExecuteContext* m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22 = nullptr;
+}

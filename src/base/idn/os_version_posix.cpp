@@ -1,3 +1,0 @@
-#include "base/idn/os_version.h"
-
-OsVersion operatingSystemVersion() { return {6, 2}; }

@@ -1,4 +1,0 @@
-#include "base/removal/removal_task.h"
-
-// Programs have no file name extension here.
-std::wstring removalToolFileName() { return L"cleanrun"; }

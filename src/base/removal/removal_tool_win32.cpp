@@ -1,3 +1,0 @@
-#include "base/removal/removal_task.h"
-
-std::wstring removalToolFileName() { return L"cleanrun.exe"; }

@@ -1,4 +1,0 @@
-#include "base/system/error_mode.h"
-
-// POSIX has no fault dialogs; the fault translation installs its own handlers.
-void disableFaultDialogs() {}

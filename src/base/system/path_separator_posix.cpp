@@ -1,3 +1,0 @@
-#include "base/system/path_separator.h"
-
-wchar_t pathSeparator() { return L'/'; }
