@@ -137,6 +137,7 @@ TYPED_TEST(ServiceContractTest, AServiceThatNeverComesUpTakesOnlyAStop) {
   EXPECT_EQ(this->status.currentState, SERVICE_START_PENDING);
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Never"));  // killed after the stop timeout
   EXPECT_EQ(statusOf(L"Never").currentState, SERVICE_STOPPED);
+  EXPECT_EQ(statusOf(L"Never").win32ExitCode, 0u);
 }
 
 TYPED_TEST(ServiceContractTest, AnUnknownServiceAndAHandleWithoutTheRight) {
