@@ -76,7 +76,10 @@ class StandInService : public ServiceHandle {
       return refused;
     }
     // The host knows stop and interrogate only.
-    if (request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE) return ERROR_INVALID_SERVICE_CONTROL;
+    if (request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE) {
+      status = record.status;
+      return ERROR_INVALID_SERVICE_CONTROL;
+    }
     if (request == SERVICE_CONTROL_STOP) {
       if (uint32_t error = requestHostStop(record.hostPid)) return error;
       if (uint32_t error = awaitStopAcknowledged(record)) return error;

@@ -71,15 +71,18 @@ class ServiceContractTest : public ::testing::Test {
     EXPECT_EQ(0u, manager->openService(name, access, handle));
     return handle;
   }
-  static bool reaches(const std::wstring& name, uint32_t state) {
-    return eventually([&] { return statusOf(name).currentState == state; });
+  static bool reaches(const std::wstring& name, uint32_t state, uint32_t controlsAccepted = 0) {
+    return eventually([&] {
+      ServiceStatus s = statusOf(name);
+      return s.currentState == state && s.controlsAccepted == controlsAccepted;
+    });
   }
-  // Starts the service and waits until the host has it running.
+  // Starts the service and waits until its command runs and takes a stop.
   std::unique_ptr<ServiceHandle> running(const std::wstring& name, Behaviour b = {}) {
     machine.define(name, b);
     std::unique_ptr<ServiceHandle> handle = open(name);
     EXPECT_EQ(0u, handle->start());
-    EXPECT_TRUE(reaches(name, b.becomesReady ? SERVICE_RUNNING : SERVICE_START_PENDING));
+    EXPECT_TRUE(reaches(name, b.becomesReady ? SERVICE_RUNNING : SERVICE_START_PENDING, SERVICE_ACCEPT_STOP));
     return handle;
   }
 
@@ -103,8 +106,7 @@ TYPED_TEST(ServiceContractTest, AStoppedServiceStartsOnceAndAStopEndsIt) {
   std::unique_ptr<ServiceHandle> handle = this->open(L"Sleeper");
   EXPECT_EQ(handle->control(SERVICE_CONTROL_STOP, this->status), ERROR_SERVICE_NOT_ACTIVE);
   EXPECT_EQ(0u, handle->start());
-  ASSERT_TRUE(this->reaches(L"Sleeper", SERVICE_RUNNING));
-  EXPECT_EQ(statusOf(L"Sleeper").controlsAccepted, SERVICE_ACCEPT_STOP);
+  ASSERT_TRUE(this->reaches(L"Sleeper", SERVICE_RUNNING, SERVICE_ACCEPT_STOP));
   EXPECT_EQ(handle->start(), ERROR_SERVICE_ALREADY_RUNNING);
 
   EXPECT_EQ(0u, handle->control(SERVICE_CONTROL_STOP, this->status));
