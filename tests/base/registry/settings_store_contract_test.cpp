@@ -11,6 +11,7 @@
 #include "base/registry/value_data.h"
 #include "base/text/convert.h"
 #include "base/text/vaformat.h"
+#include "support/contract.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 
@@ -20,6 +21,7 @@ namespace {
 
 class FileStoreMachine {
  public:
+  static constexpr const char* kName = "File";
   FileStoreMachine() { SettingsStore::setCurrentForTesting(&store); }
   ~FileStoreMachine() { SettingsStore::setCurrentForTesting(nullptr); }
   testing_support::TempDir dir;
@@ -27,6 +29,7 @@ class FileStoreMachine {
 };
 
 struct PlatformMachine {
+  static constexpr const char* kName = "Platform";
   testing_support::Sandbox sandbox;
 };
 
@@ -38,14 +41,8 @@ class SettingsStoreContractTest : public ::testing::Test {
   const std::wstring path = L"SOFTWARE\\Halvo\\Contract";
 };
 
-struct MachineNames {
-  template <class T>
-  static std::string GetName(int) {
-    return std::is_same_v<T, FileStoreMachine> ? "File" : "Platform";
-  }
-};
 using Machines = ::testing::Types<FileStoreMachine, PlatformMachine>;
-TYPED_TEST_SUITE(SettingsStoreContractTest, Machines, MachineNames);
+TYPED_TEST_SUITE(SettingsStoreContractTest, Machines, testing_support::MachineNames);
 
 }  // namespace
 

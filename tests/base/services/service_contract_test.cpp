@@ -9,6 +9,7 @@
 #include "base/errors/win_error_codes.h"
 #include "service_manager_fixture.h"
 #include "support/child_process.h"
+#include "support/contract.h"
 #include "support/service_fakes.h"
 
 using ::testing::AnyOf;
@@ -27,6 +28,7 @@ struct Behaviour {
 
 class RealMachine : public RealServices {
  public:
+  static constexpr const char* kName = "Real";
   void define(const std::wstring& name, Behaviour b) {
     RealServices::define(
         name,
@@ -39,6 +41,7 @@ class RealMachine : public RealServices {
 
 class FakeMachine {
  public:
+  static constexpr const char* kName = "Fake";
   void define(const std::wstring& name, Behaviour b) {
     fake::Service& s = manager.add(name, SERVICE_STOPPED);
     auto stoppedAt = std::make_shared<uint64_t>(0);
@@ -90,14 +93,8 @@ class ServiceContractTest : public ::testing::Test {
   ServiceStatus status;
 };
 
-struct MachineNames {
-  template <class T>
-  static std::string GetName(int) {
-    return std::is_same_v<T, FakeMachine> ? "Fake" : "Real";
-  }
-};
 using Machines = ::testing::Types<FakeMachine, RealMachine>;
-TYPED_TEST_SUITE(ServiceContractTest, Machines, MachineNames);
+TYPED_TEST_SUITE(ServiceContractTest, Machines, testing_support::MachineNames);
 
 }  // namespace
 
