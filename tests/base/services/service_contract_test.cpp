@@ -127,8 +127,10 @@ TYPED_TEST(ServiceContractTest, AServiceOnItsWayDownTakesNoRequestAndIsStartedOn
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stubborn"));
 }
 
-// Windows documents 1061 for any request to a start-pending service; a
-// service that accepts a stop while starting (as the host does) gets it.
+// ControlService's documentation counts start pending among the states that
+// answer 1061; SetServiceStatus's warns that a start-pending service that
+// accepts controls gets them. The host accepts a stop while it waits for its
+// port, and Wine's manager delivers it.
 TYPED_TEST(ServiceContractTest, AServiceThatNeverComesUpTakesOnlyAStop) {
   std::unique_ptr<ServiceHandle> handle = this->running(L"Never", {.becomesReady = false, .ignoresStop = true});
   EXPECT_EQ(statusOf(L"Never").waitHint, kWaitHint);
