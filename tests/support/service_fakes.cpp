@@ -30,10 +30,13 @@ class Handle : public ServiceHandle {
     manager_.calls.push_back(vaformat(L"control %s %u", name_, request));
     Service& s = service();
     if (s.controlError) return s.controlError;
+    if (uint32_t refused = controlRefusedInState(s.status.currentState, request)) {
+      status = s.status;
+      return refused;
+    }
     if (s.onControl) {
       s.onControl(s, request);
     } else if (request == SERVICE_CONTROL_STOP) {
-      if (s.status.currentState == SERVICE_STOPPED) return ERROR_SERVICE_NOT_ACTIVE;
       s.status.currentState = SERVICE_STOPPED;
     } else if (request == SERVICE_CONTROL_CONTINUE) {
       s.status.currentState = SERVICE_RUNNING;
@@ -85,7 +88,9 @@ class Handle : public ServiceHandle {
     return 0;
   }
 
-  uint32_t remove() override { return ERROR_CALL_NOT_IMPLEMENTED; }
+  uint32_t remove() override {
+    return hasAccess(access_, SERVICE_DELETE_ACCESS) ? ERROR_CALL_NOT_IMPLEMENTED : ERROR_ACCESS_DENIED;
+  }
 
  private:
   Service& service() { return manager_.services().at(name_); }

@@ -214,10 +214,13 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
   queryOrThrow(*handle, status, name, function);
 
   bool startIt = false;
+  PendingWaitResult waited;
   switch (status.currentState) {
     case SERVICE_STOP_PENDING:
-      if (uint32_t result = controlService(SERVICE_CONTROL_STOP, name, machineName, databaseName)) return result;
-      startIt = true;
+      // On its way down it takes no stop request (1061): wait until it is
+      // down, and start it unless someone else did meanwhile.
+      waited = waitWhilePending(*handle, SERVICE_STOP_PENDING, status, name, function);
+      startIt = status.currentState == SERVICE_STOPPED;
       break;
     case SERVICE_STOPPED:
       startIt = true;
@@ -239,7 +242,7 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
     queryOrThrow(*handle, status, name, function);
   }
 
-  PendingWaitResult waited = waitWhilePending(*handle, SERVICE_START_PENDING, status, name, function);
+  if (!waited.gaveUp) waited = waitWhilePending(*handle, SERVICE_START_PENDING, status, name, function);
   if (status.currentState == SERVICE_RUNNING) return 0;
   uint32_t result;
   if (waited.gaveUp) {

@@ -69,6 +69,10 @@ constexpr uint32_t SERVICE_ALL_ACCESS = 0x000F01FF;
 // stand-in and the tests' fake manager check the same way).
 bool hasAccess(uint32_t granted, uint32_t needed);
 uint32_t accessNeededForControl(uint32_t request);
+// The manager's answer to a request that the state of the service keeps from
+// it, or 0: nothing reaches a stopped service (1062), nothing one on its way
+// down (1061), and only a stop one on its way up (1061).
+uint32_t controlRefusedInState(uint32_t state, uint32_t request);
 
 // The platform's SERVICE_STATUS.
 struct ServiceStatus {

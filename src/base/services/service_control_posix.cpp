@@ -71,10 +71,16 @@ class StandInService : public ServiceHandle {
     if (request < SERVICE_CONTROL_STOP || request > SERVICE_CONTROL_INTERROGATE) return ERROR_INVALID_PARAMETER;
     StatusRecord record;
     if (uint32_t error = currentStatus(name_, record)) return error;
-    if (isStoppedState(record.status.currentState)) return ERROR_SERVICE_NOT_ACTIVE;
+    if (uint32_t refused = controlRefusedInState(record.status.currentState, request)) {
+      status = record.status;
+      return refused;
+    }
     // The host knows stop and interrogate only.
-    if (request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE) return ERROR_INVALID_SERVICE_CONTROL;
-    if (request == SERVICE_CONTROL_STOP && record.status.currentState != SERVICE_STOP_PENDING) {
+    if (request == SERVICE_CONTROL_PAUSE || request == SERVICE_CONTROL_CONTINUE) {
+      status = record.status;
+      return ERROR_INVALID_SERVICE_CONTROL;
+    }
+    if (request == SERVICE_CONTROL_STOP) {
       if (uint32_t error = requestHostStop(record.hostPid)) return error;
       if (uint32_t error = awaitStopAcknowledged(record)) return error;
     }

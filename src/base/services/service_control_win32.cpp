@@ -67,9 +67,13 @@ class ManagedService : public ServiceHandle {
 
   uint32_t control(uint32_t request, ServiceStatus& status) override {
     SERVICE_STATUS reported{};
-    if (!ControlService(handle_.get(), request, &reported)) return GetLastError();
-    status = statusOf(reported);
-    return ERROR_SUCCESS;
+    const DWORD error = ControlService(handle_.get(), request, &reported) ? ERROR_SUCCESS : GetLastError();
+    // The manager reports the status with these answers only.
+    if (error == ERROR_SUCCESS || error == ERROR_INVALID_SERVICE_CONTROL || error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL ||
+        error == ERROR_SERVICE_NOT_ACTIVE) {
+      status = statusOf(reported);
+    }
+    return error;
   }
 
   uint32_t start() override { return StartServiceW(handle_.get(), 0, nullptr) ? ERROR_SUCCESS : GetLastError(); }

@@ -37,6 +37,9 @@ namespace {
 
 constexpr DWORD kCheckPointIntervalMs = 1000;
 constexpr DWORD kPollMs = 250;
+// How long a stop request waits for the host to take it up, so that the
+// manager answers it with the stop-pending status as the POSIX stand-in does.
+constexpr DWORD kStopAcknowledgeMs = 10000;
 constexpr long kPortProbeMs = 200;
 // How long the Linux wrapper may take to report the program's pid.
 constexpr DWORD kWrapperStartMs = 10000;
@@ -261,13 +264,15 @@ class PosixProcess : public HostedProcess {
 class ServiceHost {
  public:
   explicit ServiceHost(const std::wstring& serviceName)
-      : name_(serviceName), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+      : name_(serviceName),
+        stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        stopTakenUp_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     status_.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   }
 
   int run() {
     statusHandle_ = RegisterServiceCtrlHandlerExW(name_.c_str(), onControl, this);
-    if (!statusHandle_ || !stop_) return 1;
+    if (!statusHandle_ || !stop_ || !stopTakenUp_) return 1;
     // The key first: waiters poll at a tenth of the service's own wait hint.
     DWORD error = readDefinition();
     setState(SERVICE_START_PENDING, 0, definition_.waitHint);
@@ -302,6 +307,7 @@ class ServiceHost {
       case SERVICE_CONTROL_STOP:
       case SERVICE_CONTROL_SHUTDOWN:
         SetEvent(host->stop_.get());
+        WaitForSingleObject(host->stopTakenUp_.get(), kStopAcknowledgeMs);
         return NO_ERROR;
       case SERVICE_CONTROL_INTERROGATE:
         return NO_ERROR;
@@ -363,6 +369,7 @@ class ServiceHost {
     status_.dwCheckPoint = 0;
     setState(SERVICE_STOP_PENDING, 0, definition_.waitHint);
     pendingSince_ = lastCheckPoint_ = GetTickCount();
+    SetEvent(stopTakenUp_.get());
     process_->requestStop();
   }
 
@@ -408,6 +415,7 @@ class ServiceHost {
 
   std::wstring name_;
   UniqueKernelHandle stop_;
+  UniqueKernelHandle stopTakenUp_;  // the state is stop pending
   SERVICE_STATUS_HANDLE statusHandle_ = nullptr;
   SERVICE_STATUS status_{};
   ServiceDefinition definition_;

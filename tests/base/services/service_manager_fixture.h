@@ -44,9 +44,11 @@ struct Definition {
   uint32_t stopTimeout = 5000;
 };
 
-class ServiceManagerTest : public ::testing::Test {
- protected:
-  void TearDown() override {
+// The platform's manager in a private machine; what was defined through it is
+// stopped and deleted at the end.
+class RealServices {
+ public:
+  ~RealServices() {
     for (const std::wstring& name : defined_) remove(name, true);
   }
 
@@ -102,3 +104,5 @@ class ServiceManagerTest : public ::testing::Test {
   testing_support::ScopedEnv hostProgram{"HCP_SERVICE_HOST", testing_support::binPath("hcpsvc")};
   std::vector<std::wstring> defined_;
 };
+
+class ServiceManagerTest : public ::testing::Test, public RealServices {};

@@ -68,22 +68,29 @@ TEST_F(StartServiceTest, ServicesUnderWayAreWaitedOnAndPausedOnesContinued) {
               ElementsAre(L"control Paused 3", L"control Continuing 3", L"control Pausing 2", L"control Pausing 3"));
 }
 
-TEST_F(StartServiceTest, StopPendingServiceIsStoppedFirstThenStarted) {
+TEST_F(StartServiceTest, StopPendingServiceIsWaitedOnUntilStoppedThenStarted) {
+  // The manager answers a stop request on the way down with 1061: the wait is
+  // the wrapper's own, at a tenth of the wait hint.
   fake::Service& s = manager.add(L"Tomcat", SERVICE_STOP_PENDING);
-  s.status.waitHint = 5000;
-  s.onControl = [](fake::Service&, uint32_t) {};  // already on its way down
+  s.status.waitHint = 20000;
   s.onQuery = [](fake::Service& s, uint64_t now) {
-    if (s.status.currentState == SERVICE_STOP_PENDING && now >= 4000) s.status.currentState = SERVICE_STOPPED;
+    if (s.status.currentState == SERVICE_STOP_PENDING && now >= 6000) s.status.currentState = SERVICE_STOPPED;
   };
   EXPECT_EQ(0u, service::startService(L"Tomcat"));
-  EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 1"));
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
+  EXPECT_THAT(clock.sleeps, ElementsAre(2000u, 2000u, 2000u));
   EXPECT_EQ(s.status.currentState, SERVICE_RUNNING);
 
-  // One that does not stop is not started.
-  manager.add(L"Stuck", SERVICE_STOP_PENDING).onControl = [](fake::Service&, uint32_t) {};
+  // One whose check point moves for 400 s and then no more is given up five
+  // minutes after its last progress, and not started.
+  const uint32_t begin = clock.elapsed();
+  manager.add(L"Stuck", SERVICE_STOP_PENDING).onQuery = [begin](fake::Service& s, uint64_t now) {
+    s.status.checkPoint = std::min<uint32_t>(static_cast<uint32_t>(now - begin) / 200000, 2);
+  };
   EXPECT_EQ(service::startService(L"Stuck"), ERROR_TIMEOUT);
+  EXPECT_EQ(clock.elapsed() - begin, 701000u);
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
+  EXPECT_TRUE(log->contains(LOG_WARNING, L"StartService 'Stuck' failed"));
 }
 
 TEST_F(StartServiceTest, AServiceThatDoesNotComeUpReportsItsOwnCodeElseItsExitCodeElseItsState) {
