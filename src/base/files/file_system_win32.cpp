@@ -78,6 +78,15 @@ class Win32FileSystem final : public FileSystem {
     return success(MoveFileExW(longPathForm(from).c_str(), longPathForm(to).c_str(), moveFlags));
   }
 
+  uint32_t replaceFile(const std::wstring& replaced, const std::wstring& replacement) override {
+    DWORD raw = 0;
+    const uint32_t lookup = attributesOf(replaced, raw);
+    if (lookup == ERROR_FILE_NOT_FOUND) return moveFile(replacement, replaced, MOVE_REPLACE_EXISTING);
+    if (lookup != ERROR_SUCCESS) return lookup;
+    return success(ReplaceFileW(longPathForm(replaced).c_str(), longPathForm(replacement).c_str(), nullptr,
+                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
+  }
+
   uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) override {
     if (path.empty()) return ERROR_PATH_NOT_FOUND;
     UniqueLocalMemory descriptor;
@@ -87,6 +96,11 @@ class Win32FileSystem final : public FileSystem {
       security.lpSecurityDescriptor = descriptor.get();
     }
     return success(CreateDirectoryW(longPathForm(path).c_str(), access != nullptr ? &security : nullptr));
+  }
+
+  uint32_t createDirectoryLike(const std::wstring& path, const std::wstring& model) override {
+    if (path.empty()) return ERROR_PATH_NOT_FOUND;
+    return createDirectoryWithSecurityOf(path, model);
   }
 
   uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) override {

@@ -1,5 +1,7 @@
 #include "base/files/path_root.h"
 
+#include <windows.h>
+
 #include <cwctype>
 
 namespace {
@@ -45,4 +47,10 @@ size_t pathRootLength(std::wstring_view path) {
     return 2 + shareLength(path, 2);
   }
   return !path.empty() && isSeparator(path[0]) ? 1 : 0;
+}
+
+bool samePathText(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  return a.empty() || CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                           TRUE) == CSTR_EQUAL;
 }
