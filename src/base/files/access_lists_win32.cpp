@@ -108,12 +108,16 @@ uint32_t createDirectoryWithSecurityOf(const std::wstring& path, const std::wstr
   if (error != ERROR_SUCCESS) return error;
   UniqueLocalMemory descriptor(raw);
   SECURITY_ATTRIBUTES security{sizeof security, raw, FALSE};
-  if (CreateDirectoryW(target.c_str(), &security)) return ERROR_SUCCESS;
-  error = GetLastError();
-  // Only the restore privilege lets the caller hand a new directory to
-  // another owner or set a foreign audit list.
-  if (error != ERROR_INVALID_OWNER && error != ERROR_PRIVILEGE_NOT_HELD) return error;
-  if (!CreateDirectoryW(target.c_str(), nullptr)) return GetLastError();
+  if (!CreateDirectoryW(target.c_str(), &security)) {
+    error = GetLastError();
+    // Only the restore privilege lets the caller hand a new directory to
+    // another owner or set a foreign audit list.
+    if (error != ERROR_INVALID_OWNER && error != ERROR_PRIVILEGE_NOT_HELD) return error;
+    if (!CreateDirectoryW(target.c_str(), nullptr)) return GetLastError();
+  }
+  // The owner and access list once more: Wine makes a new directory's Unix
+  // mode from the descriptor and the process umask takes from it what others
+  // may do; on Windows this sets what the directory already has.
   error = copyOwnerAndAccessList(model, path);
   if (error != ERROR_SUCCESS) RemoveDirectoryW(target.c_str());
   return error;

@@ -73,6 +73,10 @@ TEST(RenameDirWin32, APieceByPieceMoveGivesTheTargetTheSourcesAccessList) {
   EXPECT_EQ(accessListOf(to), before);
   EXPECT_EQ(readFile(target / "moved/a.txt"), "a");
   EXPECT_EQ(GetFileAttributesW(from.c_str()), INVALID_FILE_ATTRIBUTES);
+  // What is left of the source went through the recycler of its volume.
+  const std::wstring recycler = native(shm + "/Recycler");
+  RemoveDirectoryW((recycler + L"\\{86066D57-9347-46a7-B4DB-971D9EF36D29}").c_str());
+  RemoveDirectoryW(recycler.c_str());
 }
 
 }  // namespace
