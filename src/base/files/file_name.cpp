@@ -154,7 +154,10 @@ std::wstring comparedForm(const std::wstring& path) { return normalizeDirectoryP
 
 }  // namespace
 
-bool isSamePath(const std::wstring& a, const std::wstring& b) { return samePathText(comparedForm(a), comparedForm(b)); }
+bool isSamePath(const std::wstring& a, const std::wstring& b) {
+  // The common answer without a new form: hcpcheck compares every Host's paths.
+  return a == b || samePathText(comparedForm(a), comparedForm(b));
+}
 
 bool isPathInside(const std::wstring& inner, const std::wstring& outer) {
   const std::wstring a = comparedForm(inner);
