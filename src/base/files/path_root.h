@@ -4,6 +4,7 @@
 // names that differ in letter case name the same entry.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // The length of the root that starts `path`, 0 for a relative path. POSIX
@@ -11,7 +12,14 @@
 // ("\\server\share\") and the "\\?\" and "\\.\" prefixes before either.
 size_t pathRootLength(std::wstring_view path);
 
-// Whether `a` and `b` spell the same path: exactly on POSIX; on Windows,
-// whose file systems ignore letter case, by ordinal comparison ignoring case
-// (CompareStringOrdinal), as the file system compares names.
-bool samePathText(std::wstring_view a, std::wstring_view b);
+// The form in which two spellings of one path are equal: the path itself on
+// POSIX; on Windows, whose file systems ignore letter case, the path
+// upper-cased by the system (LCMapStringEx with the invariant locale, the
+// simple mapping that NTFS names follow). Each character keeps its place: the
+// key is as long as the path.
+std::wstring pathCaseKey(std::wstring_view path);
+
+// Whether `a` and `b` spell the same path by that rule.
+inline bool samePathText(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && (a == b || pathCaseKey(a) == pathCaseKey(b));
+}

@@ -49,8 +49,14 @@ size_t pathRootLength(std::wstring_view path) {
   return !path.empty() && isSeparator(path[0]) ? 1 : 0;
 }
 
-bool samePathText(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  return a.empty() || CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                           TRUE) == CSTR_EQUAL;
+std::wstring pathCaseKey(std::wstring_view path) {
+  std::wstring key(path);
+  if (key.empty()) return key;
+  // Linguistic rules aside: the invariant locale's plain upper-casing.
+  const int length = static_cast<int>(key.size());
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.data(), length, key.data(), length, nullptr, nullptr,
+                    0) != length) {
+    key = path;  // never shorter or longer; a failure compares exactly
+  }
+  return key;
 }
