@@ -33,9 +33,7 @@ constexpr uint32_t kPlacingPauseMs = 100;
 // The codes with which Windows refuses to replace a file that another process
 // holds open without delete sharing.
 bool isHeldOpen(uint32_t code) {
-  return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION ||
-         code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
-         code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION;
 }
 
 [[noreturn]] void fail(const std::wstring& where, uint32_t code) {

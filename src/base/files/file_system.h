@@ -72,13 +72,12 @@ class FileSystem {
   // (ERROR_ACCESS_DENIED). MOVE_COPY_ALLOWED lets a file cross volumes.
   virtual uint32_t moveFile(const std::wstring& from, const std::wstring& to, uint32_t flags) = 0;
   // Puts the complete file `replacement` in the place of `replaced`, which
-  // may be missing. Windows: ReplaceFileW, which keeps the replaced file's
-  // access list and attributes, or MoveFileExW with MOVEFILE_REPLACE_EXISTING
-  // and MOVEFILE_WRITE_THROUGH for a new file; another process that holds
-  // `replaced` open without delete sharing makes it refuse
-  // (ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED,
-  // ERROR_UNABLE_TO_REMOVE_REPLACED, ...). POSIX renames over an open file:
-  // there it is moveFile with MOVE_REPLACE_EXISTING, which doubles inherit.
+  // may be missing, in one rename (MoveFileExW with MOVEFILE_REPLACE_EXISTING
+  // and MOVEFILE_WRITE_THROUGH), keeping the replaced file's hidden and
+  // system attributes. Another process that holds `replaced` open without
+  // delete sharing makes Windows refuse (ERROR_SHARING_VIOLATION,
+  // ERROR_ACCESS_DENIED); POSIX renames over an open file: there it is
+  // moveFile with MOVE_REPLACE_EXISTING, which doubles inherit.
   virtual uint32_t replaceFile(const std::wstring& replaced, const std::wstring& replacement);
   // Creates one directory (its parent must exist); `access` may be null for
   // the system's defaults. An existing entry is ERROR_ALREADY_EXISTS.

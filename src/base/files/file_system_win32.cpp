@@ -98,16 +98,24 @@ class Win32FileSystem final : public FileSystem {
     if (lookup == ERROR_FILE_NOT_FOUND) return moveFile(replacement, replaced, MOVE_REPLACE_EXISTING);
     if (lookup != ERROR_SUCCESS) return lookup;
     const std::wstring target = longPathForm(replaced);
-    // The access ReplaceFileW takes to the replaced file, asked for first: a
-    // holder that refuses it refuses the replacement, and Wine's ReplaceFileW
-    // leaves a file of its own ("rf*.tmp") behind each time it is refused.
+    // The access a replacing rename takes to the replaced file, asked for
+    // first: a holder without delete sharing refuses it.
     UniqueFileHandle probe(CreateFileW(target.c_str(), DELETE | SYNCHRONIZE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!probe) return GetLastError();
     probe.reset();
-    return success(ReplaceFileW(target.c_str(), longPathForm(replacement).c_str(), nullptr,
-                                REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
+    // One rename, which a killed run never leaves half done. ReplaceFileW is
+    // no single step: it may end with no file under the name
+    // (ERROR_UNABLE_TO_MOVE_REPLACEMENT), and Wine's, killed in its midst,
+    // leaves none. The access list came with copySecurity; the attributes
+    // that say what the file is come here.
+    const std::wstring source = longPathForm(replacement);
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((raw & kKept) != 0 && !SetFileAttributesW(source.c_str(), (raw & kKept) | FILE_ATTRIBUTE_ARCHIVE)) {
+      return GetLastError();
+    }
+    return success(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   }
 
   uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) override {
