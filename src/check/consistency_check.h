@@ -20,6 +20,8 @@ struct PanelLocations {
   // The deferred removal's storage: a started link registered there is
   // stopped already (--stop-webapp leaves it to Tomcat's next stop).
   std::wstring removalStorage;
+  // isapi_redirect.properties: looked at only for what its saves leave.
+  std::wstring isapiRedirectProperties;
 };
 
 // Every finding, ordered by file and line: server.xml, workers.properties and

@@ -96,6 +96,23 @@ struct PropertyFiles {
   PropertyLines mounts;
 };
 
+void listSavedFileDirectories(const PanelLocations& where, PanelSnapshot& snapshot) {
+  for (const auto& [what, path] : {std::pair{L"server.xml", &where.serverXml},
+                                   {L"workers.properties", &where.workers},
+                                   {L"uriworkermap.properties", &where.uriWorkerMap},
+                                   {L"isapi_redirect.properties", &where.isapiRedirectProperties}}) {
+    if (path->empty()) continue;
+    std::wstring saved;
+    if (resolveSymbolicLinks(*path, saved) != 0) saved = *path;
+    const std::wstring directory = VFileName::parent(saved);
+    std::vector<DirectoryEntries>& listed = snapshot.savedFileDirectories;
+    auto found = std::find_if(listed.begin(), listed.end(),
+                              [&](const DirectoryEntries& entries) { return isSamePath(entries.path, directory); });
+    if (found == listed.end()) found = listed.insert(listed.end(), listDirectoryEntries(directory));
+    snapshot.wholeSavedFiles.push_back({what, VFileName::name(saved), static_cast<size_t>(found - listed.begin())});
+  }
+}
+
 }  // namespace
 
 PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
@@ -121,10 +138,7 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
     });
   }
   snapshot.realmFiles = listDirectoryEntries(join(where.tomcatHome, {L"hcp-users"}));
-  std::wstring savedServerXml;
-  if (resolveSymbolicLinks(where.serverXml, savedServerXml) != 0) savedServerXml = where.serverXml;
-  snapshot.serverXmlDirectory = listDirectoryEntries(VFileName::parent(savedServerXml));
-  snapshot.serverXmlName = VFileName::name(savedServerXml);
+  listSavedFileDirectories(where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
   // hcp-wars, the removal storage, each host's directory, the property files.
   std::exception_ptr archivesFailed;

@@ -76,6 +76,12 @@ struct PropertyLines {
   std::vector<PropertyEntry> entries;
 };
 
+struct WholeSavedFile {
+  const wchar_t* what;  // "server.xml", "workers.properties", ...
+  std::wstring name;    // the name of the file its links lead to
+  size_t directory;     // its place in savedFileDirectories
+};
+
 struct PanelSnapshot {
   PanelLocations where;
   XmlDocument serverXml;
@@ -91,10 +97,11 @@ struct PanelSnapshot {
   DirectoryEntries realmFiles;  // hcp-users under the Tomcat home
   DirectoryEntries appBases;    // hcp-webapps
   DirectoryEntries archives;    // hcp-wars
-  // The directory where server.xml's saves put their temporary files: that
-  // of the file its links lead to.
-  DirectoryEntries serverXmlDirectory;
-  std::wstring serverXmlName;  // the name of that file
+  // The files the commands replace whole (server.xml and the three property
+  // files), and the directories where their saves put their temporary files:
+  // those of the files their links lead to, each listed once.
+  std::vector<WholeSavedFile> wholeSavedFiles;
+  std::vector<DirectoryEntries> savedFileDirectories;
 };
 
 // Reads the three files and the panel's directories; throws vexception

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "base/files/file_name.h"
 #include "check/check_rules.h"
 #include "tomcat/panel_paths.h"
 #include "tomcat/path_join.h"
@@ -19,14 +20,14 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
   const std::wstring& file = snapshot.where.serverXml;
   // The paths of a finding; a consistent host needs only its appBase.
   auto paths = [&] { return vhostPaths(snapshot.where.varTomcat, snapshot.where.tomcatHome, host.name); };
-  if (host.appBase != host.applicationBase) {
+  if (!host.appBase || !isSamePath(*host.appBase, host.applicationBase)) {
     out.push_back(
         {finding_kind::kAppBaseForeign, host.display,
          L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + host.applicationBase + L"\"", file,
          host.line()});
   }
   const std::wstring realm = realmPathname(host.name);
-  if (host.realmPathname != realm) {
+  if (!host.realmPathname || !isSamePath(*host.realmPathname, realm)) {
     out.push_back({finding_kind::kRealmForeign, host.display,
                    L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
                    file, host.realm.empty() ? host.line() : host.realmLine()});

@@ -6,6 +6,7 @@
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
 #include "base/files/open_directory.h"
+#include "base/files/path_root.h"
 #include "base/files/same_file.h"
 #include "base/files/whole_file.h"
 #include "base/removal/removal_storage.h"
@@ -27,7 +28,8 @@ std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const
   if (leaving.empty()) return links;
   // The link as the commands name it ("A.WAR" matches the pattern as well).
   std::erase_if(links, [&](const FoundName& link) {
-    return leaving.count(VFileName::combine(applicationBase, link.name.substr(0, link.name.size() - 4) + L".war")) != 0;
+    const std::wstring path = VFileName::combine(applicationBase, link.name.substr(0, link.name.size() - 4) + L".war");
+    return leaving.count(pathCaseKey(path)) != 0;
   });
   return links;
 }
@@ -115,7 +117,7 @@ std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where) {
   RemovalStorage storage(where.removalStorage);
   storage.load();
   for (const RemovalEntry& entry : storage.entries()) {
-    if (entry.type == UriType::Path) paths.insert(entry.uri);
+    if (entry.type == UriType::Path) paths.insert(pathCaseKey(entry.uri));  // as the file system compares them
   }
   return paths;
 }

@@ -35,5 +35,6 @@ struct StartedLinks {
 // Lists and looks; throws nothing: every failure is kept in the answer.
 StartedLinks scanStartedLinks(const PanelLocations& where);
 
-// The paths registered in the removal storage (none without one).
+// The paths registered in the removal storage (none without one), by their
+// pathCaseKey.
 std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where);

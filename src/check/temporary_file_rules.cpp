@@ -1,17 +1,24 @@
-// The commands replace server.xml and the realm files whole, through a
-// temporary file beside each that is renamed over it (atomic_write.h). A run
+// The commands replace server.xml, the realm files and the redirector's
+// property files whole, through a temporary file beside each that is renamed
+// over it (atomic_write.h). A run
 // killed before its rename leaves that file behind: the old file stands, and
 // the temporary one holds a change that never happened.
 
 #include "base/files/atomic_write.h"
+#include "base/files/path_root.h"
 #include "check/check_rules.h"
 #include "tomcat/path_join.h"
 
 void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
-  for (const std::wstring& name : snapshot.serverXmlDirectory.names) {
-    if (replacedFileOfTemporary(name) != snapshot.serverXmlName) continue;
-    out.push_back({finding_kind::kTemporaryFileLeft, L"", L"A save of server.xml that did not finish left this file",
-                   join(snapshot.serverXmlDirectory.path, {name}), 0});
+  for (const WholeSavedFile& saved : snapshot.wholeSavedFiles) {
+    const DirectoryEntries& directory = snapshot.savedFileDirectories[saved.directory];
+    for (const std::wstring& name : directory.names) {
+      const std::optional<std::wstring_view> replaced = replacedFileOfTemporary(name);
+      if (!replaced || !samePathText(*replaced, saved.name)) continue;
+      out.push_back({finding_kind::kTemporaryFileLeft, L"",
+                     std::wstring(L"A save of ") + saved.what + L" that did not finish left this file",
+                     join(directory.path, {name}), 0});
+    }
   }
   const std::wstring_view realmSuffix = L".xml";
   for (const std::wstring& name : snapshot.realmFiles.names) {

@@ -2,7 +2,7 @@
 
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
-#include "base/files/whole_file.h"
+#include "redirector/text_lines_io.h"
 
 namespace {
 
@@ -10,6 +10,13 @@ namespace {
 void checkPath(const std::wstring& path, const wchar_t* what, const char* function) {
   if (path.empty())
     throw ArgumentException(std::wstring(L"The path of ") + what + L" is empty", VCALLPOINT(L"", function));
+}
+
+// Written whole like every save of these files: never seen cut short.
+void writePropertyFile(const std::wstring& path, std::string_view text, bool keepExisting, const char* function) {
+  TextFileWriter writer(path, function, keepExisting);
+  writer.writeBytes(text);
+  writer.finish();
 }
 
 }  // namespace
@@ -57,15 +64,15 @@ void createIsapiRedirectorFiles(const std::wstring& isapiRedirectPropertiesPath,
   // all three files as they were.
   const std::string properties = isapiRedirectPropertiesText(logPath, workersPath, uriWorkerMapPath);
 
-  writeWholeFile(workersPath, kInstallWorkersProperties, /*overwrite=*/false);
-  writeWholeFile(uriWorkerMapPath, "", /*overwrite=*/false);
-  writeWholeFile(isapiRedirectPropertiesPath, properties, /*overwrite=*/true);
+  writePropertyFile(workersPath, kInstallWorkersProperties, /*keepExisting=*/true, kFunction);
+  writePropertyFile(uriWorkerMapPath, "", /*keepExisting=*/true, kFunction);
+  writePropertyFile(isapiRedirectPropertiesPath, properties, /*keepExisting=*/false, kFunction);
 }
 
 void resetIsapiRedirectorFiles(const std::wstring& workersPath, const std::wstring& uriWorkerMapPath) {
   constexpr const char* kFunction = "resetIsapiRedirectorFiles";
   checkPath(workersPath, L"workers.properties", kFunction);
   checkPath(uriWorkerMapPath, L"uriworkermap.properties", kFunction);
-  writeWholeFile(workersPath, kInstallWorkersProperties, /*overwrite=*/true);
-  writeWholeFile(uriWorkerMapPath, "", /*overwrite=*/true);
+  writePropertyFile(workersPath, kInstallWorkersProperties, /*keepExisting=*/false, kFunction);
+  writePropertyFile(uriWorkerMapPath, "", /*keepExisting=*/false, kFunction);
 }

@@ -5,7 +5,9 @@
 #include <limits>
 
 #include "base/errors/os_error.h"
+#include "base/files/atomic_write.h"
 #include "base/files/file.h"
+#include "base/log/log.h"
 
 namespace {
 
@@ -70,18 +72,19 @@ void readTextFile(const std::wstring& path, LoadedText& text, const char* functi
   file.close();
 }
 
-TextFileWriter::TextFileWriter(const std::wstring& path, const char* function)
-    : file_(std::make_unique<File>()), path_(path), function_(function) {
-  const uint32_t opened = file_->open(path, FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
-                                      FileDisposition::CreateAlways);
+TextFileWriter::TextFileWriter(const std::wstring& path, const char* function, bool keepExisting)
+    : file_(std::make_unique<File>()), keepExisting_(keepExisting), path_(path), function_(function) {
+  replacement_ = std::make_unique<FileReplacement>(path);
+  const uint32_t opened =
+      file_->open(replacement_->temporary(), FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS, FileDisposition::CreateAlways);
   if (opened != ERROR_SUCCESS)
     throwOsError(quoted(L"Open file '", path, L"' to write"), opened, VCALLPOINT(L"", function));
   buffer_.reserve(kWriteBuffer);
 }
 
-// A writer that was not finished failed on the way; the file's own
-// destructor closes it.
-TextFileWriter::~TextFileWriter() = default;
+// A writer that was not finished failed on the way: the file closes before
+// the replacement removes it, and the old file stays.
+TextFileWriter::~TextFileWriter() { file_.reset(); }
 
 void TextFileWriter::writeLine(std::string_view line) {
   if (buffer_.size() + line.size() + 2 > kWriteBuffer) {
@@ -104,12 +107,21 @@ void TextFileWriter::writeBytes(std::string_view bytes) {
   writeToFile(bytes);
 }
 
-void TextFileWriter::finish() {
+bool TextFileWriter::finish() {
   flush();
-  // Some file systems report a failed write only when the file is closed.
+  // Some file systems report a failed write only when the file is flushed or
+  // closed.
+  uint32_t error = file_->flush();
   const uint32_t closed = file_->close();
-  if (closed != ERROR_SUCCESS)
-    throwOsError(quoted(L"Write to file '", path_, L"'"), closed, VCALLPOINT(L"", function_));
+  if (error == ERROR_SUCCESS) error = closed;
+  if (error != ERROR_SUCCESS) throwOsError(quoted(L"Write to file '", path_, L"'"), error, VCALLPOINT(L"", function_));
+  using Placing = FileReplacement::Placing;
+  const FileReplacement::Placed placed =
+      replacement_->putInPlace(nullptr, keepExisting_ ? Placing::KeepExisting : Placing::ReplaceOrWriteInPlace);
+  if (placed == FileReplacement::Placed::WrittenInPlace) {
+    logMessage(LOG_WARNING, L"Another process holds '%s' open: it was written in place, not replaced", path_);
+  }
+  return placed != FileReplacement::Placed::ExistingKept;
 }
 
 void TextFileWriter::flush() {

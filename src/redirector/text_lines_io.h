@@ -8,6 +8,7 @@
 #include <string_view>
 
 class File;
+class FileReplacement;
 
 // The bytes of a file read whole. The buffer is not filled with zeros before
 // the file's bytes go into it.
@@ -35,15 +36,21 @@ class LoadedText {
 // failed read `text` holds the bytes read before it.
 void readTextFile(const std::wstring& path, LoadedText& text, const char* function);
 
-// Writes the file at `path` anew, which the constructor creates; `path` and
-// `function` must outlive the writer. Small pieces are gathered and written
-// together; large ones go to the file as they are.
+// Writes the file at `path` anew so that it is never seen cut short: the bytes
+// go to a temporary file beside it (the constructor creates it), which is
+// flushed and put in the file's place (atomic_write.h) when finished. The
+// redirector and the web server read these files at any time: where one holds
+// the file open without delete sharing, so that Windows refuses the
+// replacement for a second, the bytes are written into the file in place and a
+// Warning names it. With `keepExisting` an existing file stays as it is.
+// `path` and `function` must outlive the writer. Small pieces are gathered and
+// written together; large ones go to the file as they are.
 // Throws the OS-error exception of "Open file '<path>' to write" or "Write to
 // file '<path>'", or a vexception "Write to file '<path>' failed" when a write
-// takes fewer bytes than it was given.
+// takes fewer bytes than it was given; the file is then as it was.
 class TextFileWriter {
  public:
-  TextFileWriter(const std::wstring& path, const char* function);
+  TextFileWriter(const std::wstring& path, const char* function, bool keepExisting = false);
   ~TextFileWriter();
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
@@ -51,15 +58,17 @@ class TextFileWriter {
   // The line followed by CR LF.
   void writeLine(std::string_view line);
   void writeBytes(std::string_view bytes);
-  // Writes what is gathered and closes the file; call once after the last
-  // piece.
-  void finish();
+  // Writes what is gathered and puts the file in place; call once after the
+  // last piece. False when `keepExisting` found the file there.
+  bool finish();
 
  private:
   void flush();
   void writeToFile(std::string_view bytes);
 
+  std::unique_ptr<FileReplacement> replacement_;
   std::unique_ptr<File> file_;
+  bool keepExisting_;
   const std::wstring& path_;
   const char* function_;
   std::string buffer_;

@@ -160,6 +160,12 @@ class ConsistencyCheck : public TomcatTest {
         {"save of a realm file cut short",
          [=, this] { testing_support::writeFile(home("hcp-users/c.test.xml.~4711.1.tmp"), ""); },
          finding_kind::kTemporaryFileLeft, "c.test", "hcp-users/c.test.xml.~4711.1.tmp", ""},
+        {"save of a property file cut short",
+         [=] { testing_support::writeFile(workers + ".~4711.2.tmp", "worker.list=ajp13\r\nworker.a"); },
+         finding_kind::kTemporaryFileLeft, "", "conf/workers.properties.~4711.2.tmp", ""},
+        {"save of isapi_redirect.properties cut short",
+         [=, this] { testing_support::writeFile(home("conf/isapi_redirect.properties.~4711.5.tmp"), "# Conf"); },
+         finding_kind::kTemporaryFileLeft, "", "conf/isapi_redirect.properties.~4711.5.tmp", ""},
         {"alias on two hosts",
          [=, this] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
          finding_kind::kAliasDuplicate, "c.test", "conf/server.xml", "<Alias>B.test<"},
@@ -188,9 +194,13 @@ class ConsistencyCheck : public TomcatTest {
 
   PanelLocations where() {
     ITomcatProvider* provider = manager.get_provider();
-    return {manager.getServerXmlPath(),      provider->getWorkersPropertiesPath(),
-            provider->getUriWorkerMapPath(), provider->getTomcatHome(),
-            manager.getVarTomcatDir(),       removalStoragePath()};
+    return {manager.getServerXmlPath(),
+            provider->getWorkersPropertiesPath(),
+            provider->getUriWorkerMapPath(),
+            provider->getTomcatHome(),
+            manager.getVarTomcatDir(),
+            removalStoragePath(),
+            provider->getIsapiRedirectPropertiesPath()};
   }
 };
 

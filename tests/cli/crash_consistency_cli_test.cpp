@@ -1,6 +1,6 @@
 // A mutating command killed anywhere in its run, on a machine of a thousand
-// hosts: server.xml is the old or the new one, the property files are cut
-// short at worst, hcpcheck names every state that is out of step, and --fix
+// hosts: server.xml and each property file are the old or the new one (never
+// cut short), hcpcheck names every state that is out of step, and --fix
 // brings every state back to consistent.
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <thread>
 
 #include <pugixml.hpp>
@@ -92,10 +93,13 @@ struct State {
   size_t key() const { return std::hash<std::string>()(xml + '\0' + workers + '\0' + mounts + '\0' + flags); }
 };
 
-// What a killed save of server.xml or of a realm file left beside it.
+// What a killed save of server.xml, a property file or a realm file left
+// beside it.
 std::vector<fs::path> temporaryFiles(const PanelMachine& m) {
   std::vector<fs::path> left;
-  for (const fs::path& dir : {fs::path(m.serverXmlPath()).parent_path(), fs::path(m.tomcatHome()) / "hcp-users"}) {
+  const std::set<fs::path> dirs{fs::path(m.serverXmlPath()).parent_path(), fs::path(m.workersPath()).parent_path(),
+                                fs::path(m.uriMapPath()).parent_path(), fs::path(m.tomcatHome()) / "hcp-users"};
+  for (const fs::path& dir : dirs) {
     for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
       const std::string name = entry.path().filename().string();
       if (name.find(".~") != std::string::npos && name.ends_with(".tmp")) left.push_back(entry.path());
@@ -118,20 +122,14 @@ State capture(const PanelMachine& m, const std::vector<Command>& commands) {
   return s;
 }
 
-// A property file without its last line end: a cut there changes nothing.
-std::string whole(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
-}
-
 // 1 when every part is as before the command, 2 as after it, 0 when a part is
 // neither or the parts are out of step with each other.
 int agreement(const State& now, const State& before, const State& after) {
   int common = 3;
   auto part = [&](const auto& a, const auto& b, const auto& c) { common &= (a == b ? 1 : 0) | (a == c ? 2 : 0); };
   part(now.xml, before.xml, after.xml);
-  part(whole(now.workers), whole(before.workers), whole(after.workers));
-  part(whole(now.mounts), whole(before.mounts), whole(after.mounts));
+  part(now.workers, before.workers, after.workers);
+  part(now.mounts, before.mounts, after.mounts);
   part(now.flags, before.flags, after.flags);
   return common;
 }
@@ -292,12 +290,12 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
       }
       const std::string where = c.args[0] + " killed after " + std::to_string(std::lround(delay.count())) + " ms";
       const State now = capture(m, commands);
-      // server.xml is replaced whole; the property files are rewritten in
-      // place, so the most a kill leaves of one is a cut.
+      // Every file is replaced whole, and a command saves each at most once:
+      // a kill leaves each as it was before or after, never a cut.
       EXPECT_TRUE(now.xml == before.xml || now.xml == after.xml) << where;
       EXPECT_TRUE(pugi::xml_document().load_string(now.xml.c_str())) << where;
-      EXPECT_TRUE(before.workers.starts_with(now.workers) || after.workers.starts_with(now.workers)) << where;
-      EXPECT_TRUE(before.mounts.starts_with(now.mounts) || after.mounts.starts_with(now.mounts)) << where;
+      EXPECT_TRUE(now.workers == before.workers || now.workers == after.workers) << where;
+      EXPECT_TRUE(now.mounts == before.mounts || now.mounts == after.mounts) << where;
       // A state out of step is named; one in step is found as the state it
       // agrees with was.
       const int common = agreement(now, before, after);

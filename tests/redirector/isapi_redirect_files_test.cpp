@@ -79,7 +79,7 @@ TEST_F(RedirectFilesTest, EmptyOrUnconvertiblePathsChangeNothingAndAnUnwritableO
   EXPECT_TRUE(holds(failureOf<vosexception>([&] {
                       createIsapiRedirectorFiles(w(missingDir), w(workers_), w(map_), w(log_));
                     }).message(),
-                    L"at Write file '" + w(missingDir) + L"'"));
+                    L"at Open file '" + w(missingDir) + L"' to write"));
 }
 
 }  // namespace

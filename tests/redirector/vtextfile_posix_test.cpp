@@ -1,7 +1,12 @@
-// Read and write failures after a successful open, which only POSIX's
-// special files give on demand.
+// Read and write failures after a successful open, which only POSIX gives on
+// demand: a file-size limit, and a process's memory.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <filesystem>
 
 #include "base/errors/os_error.h"
 #include "redirector/property_file.h"
@@ -12,13 +17,34 @@ namespace {
 using testing_support::failureOf;
 using testing_support::holds;
 
-TEST(TextFile, ReadAndWriteFailuresNameTheFile) {
+TEST(TextFile, ReadAndWriteFailuresNameTheFileAndLeaveItWhole) {
+  std::string dir = testing::TempDir() + "vtextfile.XXXXXX";
+  ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+  const std::string target = dir + "/workers.properties";
   PropertyFile file;
-  file.appendLine("a=b");
-  // /dev/full takes no bytes; a process's memory cannot be read at offset 0.
-  auto e = failureOf<vosexception>([&] { file.save(L"/dev/full"); });
-  EXPECT_TRUE(holds(e.message(), L"at Write to file '/dev/full'"));
+  file.appendLine("worker.list=ajp13");
+  file.save(std::wstring(target.begin(), target.end()));
+  file.appendLine(std::string(8192, 'a'));
+
+  // Bytes beyond the limit are refused (EFBIG) once the file is open.
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const struct rlimit small { 4096, old.rlim_max };
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::wstring wide(target.begin(), target.end());
+  auto e = failureOf<vosexception>([&] { file.save(wide); });
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(holds(e.message(), L"at Write to file '" + wide + L"'"));
   EXPECT_EQ(e.callPoints().at(0).function, "vtextfile<class vkeyvalue<35> >::save");
+  // The last complete save stands, and no temporary file is left.
+  PropertyFile saved;
+  saved.load(wide);
+  EXPECT_EQ(saved.lines(), std::vector<std::string>{"worker.list=ajp13"});
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+  std::filesystem::remove_all(dir);
+
   e = failureOf<vosexception>([&] { file.load(L"/proc/self/mem"); });
   EXPECT_TRUE(holds(e.message(), L"at Read from file '/proc/self/mem'"));
   EXPECT_EQ(e.callPoints().at(0).function, "vtextfile<class vkeyvalue<35> >::load");

@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/errors/os_error.h"
+#include "base/files/file.h"
+#include "base/log/log.h"
+#include "base/system/path_separator.h"
 #include "redirector/property_file.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/service_fakes.h"
 
 namespace {
 
@@ -174,6 +179,35 @@ TEST_F(TextFileTest, FailuresNameTheFile) {
   EXPECT_TRUE(holds(os.message(), L"at Open file '" + w(target) + L"' to write"));
   ASSERT_EQ(os.callPoints().size(), 1u);
   EXPECT_EQ(os.callPoints()[0].function, "vtextfile<class vkeyvalue<35> >::save");
+}
+
+// The redirector may hold a file open while a command saves it; no reader
+// ever finds it cut short.
+TEST_F(TextFileTest, ASaveReplacesTheFileWholeOrWritesOneHeldOpenInPlaceWithAWarning) {
+  writeFile(path(), "worker.list=ajp13\r\n");
+  PropertyFile file;
+  file.load(w(path()));
+  file.appendLine("worker.a_test.port=8009");
+  fake::CapturedLog log;
+  {
+    // Shares reading and writing, not deletion: Windows refuses to replace
+    // the file; POSIX renames over it.
+    File holder;
+    ASSERT_EQ(holder.open(w(path()), FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_WRITE_ACCESS,
+                          FileDisposition::OpenExisting),
+              0u);
+    file.save(w(path()));
+  }
+  EXPECT_EQ(readFile(path()), "worker.list=ajp13\r\nworker.a_test.port=8009\r\n");
+  const bool refused = pathSeparator() == L'\\';
+  EXPECT_EQ(log->count(LOG_WARNING, w(path())), refused ? 1 : 0);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);  // no temporary file left
+
+  // Nothing holds it now: replaced, no warning.
+  file.appendLine("x=y");
+  file.save(w(path()));
+  EXPECT_EQ(log->count(LOG_WARNING, L""), refused ? 1 : 0);
+  EXPECT_EQ(readFile(path()), "worker.list=ajp13\r\nworker.a_test.port=8009\r\nx=y\r\n");
 }
 
 }  // namespace

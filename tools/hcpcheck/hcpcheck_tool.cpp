@@ -67,9 +67,14 @@ class ConsistencyCheck : public vconsoleapp {
     runLock.Initialize(kRunLockName, INFINITE_WAIT);
     TomcatManager manager;
     const IsapiRedirectorConfig redirector = manager.redirectorConfig();
-    const PanelLocations where{manager.getServerXmlPath(),    redirector.workersPropertiesPath(),
-                               redirector.uriWorkerMapPath(), manager.get_provider()->getTomcatHome(),
-                               manager.getVarTomcatDir(),     removalStoragePath()};
+    ITomcatProvider* provider = manager.get_provider();
+    const PanelLocations where{manager.getServerXmlPath(),
+                               redirector.workersPropertiesPath(),
+                               redirector.uriWorkerMapPath(),
+                               provider->getTomcatHome(),
+                               manager.getVarTomcatDir(),
+                               removalStoragePath(),
+                               provider->getIsapiRedirectPropertiesPath()};
     // The second check reports what the repairs left.
     const std::vector<Repair> fixed = fix_ ? repairConsistency(manager, where) : std::vector<Repair>();
     const std::vector<Finding> findings = checkConsistency(where);

@@ -5,6 +5,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <initializer_list>
+#include <vector>
+
 #include "base/errors/win_error_codes.h"
 #include "base/files/long_path_win32.h"
 
@@ -51,7 +54,74 @@ bool isProtected(PSECURITY_DESCRIPTOR descriptor) {
   return GetSecurityDescriptorControl(descriptor, &control, &revision) && (control & SE_DACL_PROTECTED) != 0;
 }
 
+// Enables privileges of the process token for its lifetime; those that
+// were off before are switched off again at its end.
+class PrivilegeScope {
+ public:
+  explicit PrivilegeScope(std::initializer_list<const wchar_t*> names) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return;
+    token_.reset(token);
+    for (const wchar_t* name : names) {
+      TOKEN_PRIVILEGES wanted{1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+      if (!LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid)) continue;
+      TOKEN_PRIVILEGES previous{};
+      DWORD size = sizeof previous;
+      // Succeeds with ERROR_NOT_ALL_ASSIGNED for a privilege the token lacks.
+      if (AdjustTokenPrivileges(token, FALSE, &wanted, sizeof previous, &previous, &size) &&
+          GetLastError() == ERROR_SUCCESS && previous.PrivilegeCount == 1) {
+        switchedOn_.push_back(previous);
+      }
+    }
+  }
+  ~PrivilegeScope() {
+    for (TOKEN_PRIVILEGES& previous : switchedOn_) {
+      AdjustTokenPrivileges(token_.get(), FALSE, &previous, 0, nullptr, nullptr);
+    }
+  }
+  PrivilegeScope(const PrivilegeScope&) = delete;
+  PrivilegeScope& operator=(const PrivilegeScope&) = delete;
+
+ private:
+  UniqueKernelHandle token_;
+  std::vector<TOKEN_PRIVILEGES> switchedOn_;  // their states before
+};
+
 }  // namespace
+
+uint32_t createDirectoryWithSecurityOf(const std::wstring& path, const std::wstring& model) {
+  const PrivilegeScope privileges({SE_RESTORE_NAME, SE_SECURITY_NAME});
+  const std::wstring source = longPathForm(model);
+  const std::wstring target = longPathForm(path);
+  constexpr SECURITY_INFORMATION kWithoutAudit =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  PSECURITY_DESCRIPTOR raw = nullptr;
+  DWORD error = GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, kWithoutAudit | SACL_SECURITY_INFORMATION,
+                                      nullptr, nullptr, nullptr, nullptr, &raw);
+  // The audit list needs the security privilege, which the caller may not
+  // hold (Wine grants it on paper only): the directory is still created with
+  // the owner, group and access list, which is what its users see.
+  if (error == ERROR_PRIVILEGE_NOT_HELD || error == ERROR_ACCESS_DENIED) {
+    error =
+        GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, kWithoutAudit, nullptr, nullptr, nullptr, nullptr, &raw);
+  }
+  if (error != ERROR_SUCCESS) return error;
+  UniqueLocalMemory descriptor(raw);
+  SECURITY_ATTRIBUTES security{sizeof security, raw, FALSE};
+  if (!CreateDirectoryW(target.c_str(), &security)) {
+    error = GetLastError();
+    // Only the restore privilege lets the caller hand a new directory to
+    // another owner or set a foreign audit list.
+    if (error != ERROR_INVALID_OWNER && error != ERROR_PRIVILEGE_NOT_HELD) return error;
+    if (!CreateDirectoryW(target.c_str(), nullptr)) return GetLastError();
+  }
+  // The owner and access list once more: Wine makes a new directory's Unix
+  // mode from the descriptor and the process umask takes from it what others
+  // may do; on Windows this sets what the directory already has.
+  error = copyOwnerAndAccessList(model, path);
+  if (error != ERROR_SUCCESS) RemoveDirectoryW(target.c_str());
+  return error;
+}
 
 uint32_t directorySecurityDescriptor(const DirectoryAccess& access, UniqueLocalMemory& descriptor) {
   std::wstring text = L"D:P" + ownerAndAdministratorsEntries(L"OICI");

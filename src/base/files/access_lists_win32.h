@@ -21,6 +21,14 @@ uint32_t applyFilePermissions(const std::wstring& path, const FilePermissions& p
 // Gives `to` the owner (where the caller may set it) and access list of `from`.
 uint32_t copyOwnerAndAccessList(const std::wstring& from, const std::wstring& to);
 
+// Creates the directory `path` with the whole security descriptor of
+// `model` (owner, group, access list, audit list), the restore and security
+// privileges enabled meanwhile. Where they cannot be (not held, or a system
+// that only pretends to have them) and the audit list cannot be read, it gets
+// the owner, group and access list; where the owner cannot be set, the caller
+// owns it (see copyOwnerAndAccessList).
+uint32_t createDirectoryWithSecurityOf(const std::wstring& path, const std::wstring& model);
+
 // Adds an entry that allows the calling user to delete the entry and write
 // its attributes.
 uint32_t grantCallerDeleteAccess(const std::wstring& path);

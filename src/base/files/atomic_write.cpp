@@ -5,6 +5,7 @@
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
 #include "base/files/symbolic_link.h"
+#include "base/system/clock.h"
 #include "base/system/process.h"
 #include "base/text/vaformat.h"
 
@@ -26,45 +27,89 @@ bool takeNumberAfter(std::wstring_view& text, std::wstring_view separator) {
   return true;
 }
 
-[[noreturn]] void fail(FileSystem& fs, const std::wstring& temporary, const std::wstring& where, uint32_t code) {
-  fs.deleteFile(temporary);  // best effort: the failure below is what matters
+constexpr int kPlacingTries = 10;
+constexpr uint32_t kPlacingPauseMs = 100;
+
+// The codes with which Windows refuses to replace a file that another process
+// holds open without delete sharing.
+bool isHeldOpen(uint32_t code) {
+  return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION;
+}
+
+[[noreturn]] void fail(const std::wstring& where, uint32_t code) {
   throwOsError(where, code, VCALLPOINT(L"", "replaceFileAtomically"));
 }
 
 }  // namespace
 
-void replaceFileAtomically(const std::wstring& givenPath, std::string_view bytes, const FilePermissions* permissions) {
+FileReplacement::FileReplacement(const std::wstring& path) {
   // A link is kept and the file it points at replaced: renaming over the link
   // would make it a file of its own and leave the target as it was.
-  std::wstring path;
-  if (uint32_t error = resolveSymbolicLinks(givenPath, path)) {
-    throwOsError(L"Follow the symbolic links of '" + givenPath + L"'", error, VCALLPOINT(L"", "replaceFileAtomically"));
+  if (uint32_t error = resolveSymbolicLinks(path, target_)) {
+    throwOsError(L"Follow the symbolic links of '" + path + L"'", error, VCALLPOINT(L"", "replaceFileAtomically"));
   }
-  FileSystem& fs = FileSystem::current();
-  const std::wstring temporary = temporaryNameFor(path);
+  temporary_ = temporaryNameFor(target_);
+}
 
+FileReplacement::~FileReplacement() {
+  if (!placed_) FileSystem::current().deleteFile(temporary_);  // best effort: a failure is already on its way
+}
+
+FileReplacement::Placed FileReplacement::putInPlace(const FilePermissions* permissions, Placing placing) {
+  FileSystem& fs = FileSystem::current();
+  FileAttributes old;
+  const bool exists = fs.getAttributes(target_, old) == ERROR_SUCCESS;
+  if (permissions) {
+    if (uint32_t e = fs.setPermissions(temporary_, *permissions)) {
+      fail(L"Set the access of file '" + temporary_ + L"'", e);
+    }
+  } else if (exists) {
+    if (uint32_t e = fs.copySecurity(target_, temporary_)) {
+      fail(L"Copy the owner and access of file '" + target_ + L"' to '" + temporary_ + L"'", e);
+    }
+  } else if (uint32_t e = fs.setPermissions(temporary_, FilePermissions{})) {
+    fail(L"Set the access of file '" + temporary_ + L"'", e);
+  }
+  const std::wstring where = L"Rename file '" + temporary_ + L"' to '" + target_ + L"'";
+  if (placing == Placing::KeepExisting) {
+    const uint32_t error = fs.moveFile(temporary_, target_, 0);
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return Placed::ExistingKept;
+    if (error) fail(where, error);
+    placed_ = true;
+    return Placed::Replaced;
+  }
+  uint32_t error = fs.replaceFile(target_, temporary_);
+  for (int tries = 1; placing == Placing::ReplaceOrWriteInPlace && isHeldOpen(error) && tries < kPlacingTries;
+       ++tries) {
+    Clock::current().sleep(kPlacingPauseMs);
+    error = fs.replaceFile(target_, temporary_);
+  }
+  if (error == ERROR_SUCCESS) {
+    placed_ = true;
+    return Placed::Replaced;
+  }
+  if (placing != Placing::ReplaceOrWriteInPlace || !isHeldOpen(error)) fail(where, error);
+  // The holder shares writing, not deletion: the bytes go into the file it
+  // holds, as they did before files were replaced whole.
+  std::string bytes;
+  if (uint32_t e = fs.readFile(temporary_, bytes)) fail(L"Read file '" + temporary_ + L"'", e);
+  if (uint32_t e = fs.writeFile(target_, bytes, FileDisposition::CreateAlways, true)) {
+    fail(L"Write to file '" + target_ + L"'", e);
+  }
+  return Placed::WrittenInPlace;
+}
+
+void replaceFileAtomically(const std::wstring& path, std::string_view bytes, const FilePermissions* permissions) {
+  FileReplacement replacement(path);
+  FileSystem& fs = FileSystem::current();
+  const std::wstring& temporary = replacement.temporary();
   // Nobody but the owner may read what the file is going to hold (a realm
   // file's passwords) before its own permissions are in place.
   uint32_t error = fs.writeFile(temporary, "", FileDisposition::CreateAlways, false);
   if (!error) error = fs.setPermissions(temporary, FilePermissions{0600, L""});
   if (!error) error = fs.writeFile(temporary, bytes, FileDisposition::TruncateExisting, true);
-  if (error) fail(fs, temporary, L"Write to file '" + path + L"'", error);
-
-  FileAttributes old;
-  if (permissions) {
-    if (uint32_t e = fs.setPermissions(temporary, *permissions)) {
-      fail(fs, temporary, L"Set the access of file '" + temporary + L"'", e);
-    }
-  } else if (fs.getAttributes(path, old) == ERROR_SUCCESS) {
-    if (uint32_t e = fs.copySecurity(path, temporary)) {
-      fail(fs, temporary, L"Copy the owner and access of file '" + path + L"' to '" + temporary + L"'", e);
-    }
-  } else if (uint32_t e = fs.setPermissions(temporary, FilePermissions{})) {
-    fail(fs, temporary, L"Set the access of file '" + temporary + L"'", e);
-  }
-  if (uint32_t error = fs.moveFile(temporary, path, MOVE_REPLACE_EXISTING)) {
-    fail(fs, temporary, L"Rename file '" + temporary + L"' to '" + path + L"'", error);
-  }
+  if (error) fail(L"Write to file '" + replacement.target() + L"'", error);
+  replacement.putInPlace(permissions, FileReplacement::Placing::Replace);
 }
 
 std::optional<std::wstring_view> replacedFileOfTemporary(std::wstring_view name) {

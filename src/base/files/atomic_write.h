@@ -13,6 +13,45 @@
 
 #include "base/files/file_system.h"
 
+// A file written anew under a temporary name beside the file it replaces
+// (its target, once symbolic links are followed) and put in the target's
+// place when complete. The destructor removes a temporary file that was not
+// put in place.
+class FileReplacement {
+ public:
+  // Throws "Follow the symbolic links of '<path>'".
+  explicit FileReplacement(const std::wstring& path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  const std::wstring& target() const { return target_; }
+  const std::wstring& temporary() const { return temporary_; }
+
+  // What becomes of a target that is there, or that another process holds
+  // open without delete sharing (Windows then refuses the replacement).
+  enum class Placing {
+    Replace,                // replaced; a refusal throws
+    ReplaceOrWriteInPlace,  // refused: tried again, then written into in place
+    KeepExisting,           // left as it is
+  };
+  enum class Placed { Replaced, WrittenInPlace, ExistingKept };
+
+  // Puts the complete, closed temporary file in the target's place, with
+  // `permissions` when given, else the old file's owner and access, or mode
+  // 0644 for a new file. ReplaceOrWriteInPlace tries a refused replacement 10
+  // times 100 ms apart and then writes the temporary file's bytes into the
+  // target itself, as a writer without a temporary file would: the caller
+  // says so. Throws the OS-error exception of the failing step, call point
+  // "replaceFileAtomically"; the old file is then unchanged.
+  Placed putInPlace(const FilePermissions* permissions, Placing placing);
+
+ private:
+  std::wstring target_;
+  std::wstring temporary_;
+  bool placed_ = false;
+};
+
 // The temporary file is private to its owner until it is complete; then it
 // gets `permissions` when given, else the old file's owner and access, or
 // mode 0644 for a new file.

@@ -147,3 +147,24 @@ std::wstring normalizeDirectoryPath(std::wstring path) {
   while (path.size() > keep && isPathSeparator(path.back())) path.pop_back();
   return path;
 }
+
+namespace {
+
+std::wstring comparedForm(const std::wstring& path) { return normalizeDirectoryPath(VFileName::combine(L"", path)); }
+
+}  // namespace
+
+bool isSamePath(const std::wstring& a, const std::wstring& b) {
+  // The common answer without a new form: hcpcheck compares every Host's paths.
+  return a == b || samePathText(comparedForm(a), comparedForm(b));
+}
+
+bool isPathInside(const std::wstring& inner, const std::wstring& outer) {
+  const std::wstring a = comparedForm(inner);
+  const std::wstring b = comparedForm(outer);
+  if (b.empty() || a.size() <= b.size()) return false;
+  // A root ("/", "C:\") ends in its separator; any other directory is
+  // followed by one.
+  const bool boundary = isPathSeparator(b.back()) || isPathSeparator(a[b.size()]);
+  return boundary && samePathText(std::wstring_view(a).substr(0, b.size()), b);
+}

@@ -27,3 +27,11 @@ class VFileName {
 // A directory value in its stored form: trailing separators removed, the root
 // itself kept.
 std::wstring normalizeDirectoryPath(std::wstring path);
+
+// Whether two paths name the same entry once both are in stored form
+// (separators, "." and "..", trailing separators), in the platform's letter
+// case rule (samePathText).
+bool isSamePath(const std::wstring& a, const std::wstring& b);
+// Whether `inner` lies below `outer` (never the same path), by the same rule:
+// on Windows "C:\Halvo\VAR\x" is inside "C:\Halvo\var".
+bool isPathInside(const std::wstring& inner, const std::wstring& outer);

@@ -16,6 +16,17 @@ FileSystem& FileSystem::current() {
 
 void FileSystem::setCurrentForTesting(FileSystem* fileSystem) { testFileSystem.store(fileSystem); }
 
+uint32_t FileSystem::replaceFile(const std::wstring& replaced, const std::wstring& replacement) {
+  return moveFile(replacement, replaced, MOVE_REPLACE_EXISTING);
+}
+
+uint32_t FileSystem::createDirectoryLike(const std::wstring& path, const std::wstring& model) {
+  if (uint32_t error = createDirectory(path, nullptr)) return error;
+  const uint32_t error = copySecurity(model, path);
+  if (error != ERROR_SUCCESS) removeDirectory(path);
+  return error;
+}
+
 uint32_t FileSystem::readFile(const std::wstring& path, std::string& content) {
   content.clear();
   File file;

@@ -71,9 +71,23 @@ class FileSystem {
   // target is ERROR_ALREADY_EXISTS; an existing directory is never replaced
   // (ERROR_ACCESS_DENIED). MOVE_COPY_ALLOWED lets a file cross volumes.
   virtual uint32_t moveFile(const std::wstring& from, const std::wstring& to, uint32_t flags) = 0;
+  // Puts the complete file `replacement` in the place of `replaced`, which
+  // may be missing, in one rename (MoveFileExW with MOVEFILE_REPLACE_EXISTING
+  // and MOVEFILE_WRITE_THROUGH), keeping the replaced file's hidden and
+  // system attributes. Another process that holds `replaced` open without
+  // delete sharing makes Windows refuse (ERROR_SHARING_VIOLATION,
+  // ERROR_ACCESS_DENIED); POSIX renames over an open file: there it is
+  // moveFile with MOVE_REPLACE_EXISTING, which doubles inherit.
+  virtual uint32_t replaceFile(const std::wstring& replaced, const std::wstring& replacement);
   // Creates one directory (its parent must exist); `access` may be null for
   // the system's defaults. An existing entry is ERROR_ALREADY_EXISTS.
   virtual uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) = 0;
+  // Creates one directory with the security descriptor of the directory
+  // `model`: owner, group, access list and, where the caller may read it,
+  // audit list. Windows enables the restore and security privileges for the
+  // call (see access_lists_win32.h). The default: createDirectory, then
+  // copySecurity; no directory stays when that fails.
+  virtual uint32_t createDirectoryLike(const std::wstring& path, const std::wstring& model);
   virtual uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) = 0;
   // Copies content, attributes and modification time; an existing target is
   // ERROR_FILE_EXISTS when `failIfExists`.

@@ -7,6 +7,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/files/access_lists_win32.h"
 #include "base/files/long_path_win32.h"
+#include "base/files/path_root.h"
 #include "base/system/unique_handle_win32.h"
 
 namespace {
@@ -75,7 +76,46 @@ class Win32FileSystem final : public FileSystem {
     DWORD moveFlags = MOVEFILE_WRITE_THROUGH;
     if ((flags & MOVE_REPLACE_EXISTING) != 0) moveFlags |= MOVEFILE_REPLACE_EXISTING;
     if ((flags & MOVE_COPY_ALLOWED) != 0) moveFlags |= MOVEFILE_COPY_ALLOWED;
-    return success(MoveFileExW(longPathForm(from).c_str(), longPathForm(to).c_str(), moveFlags));
+    const std::wstring source = longPathForm(from);
+    const std::wstring target = longPathForm(to);
+    if (source == target || !samePathText(source, target)) {
+      return success(MoveFileExW(source.c_str(), target.c_str(), moveFlags));
+    }
+    // A new letter case for the same name ("a.war" to "A.war"): Windows
+    // renames it, Wine takes it for a move onto itself and does nothing.
+    // Through a name of its own it is renamed on both.
+    const std::wstring step = source + L".~" + std::to_wstring(GetCurrentProcessId()) + L".case";
+    if (!MoveFileExW(source.c_str(), step.c_str(), MOVEFILE_WRITE_THROUGH)) return GetLastError();
+    if (MoveFileExW(step.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return ERROR_SUCCESS;
+    const DWORD error = GetLastError();
+    MoveFileExW(step.c_str(), source.c_str(), MOVEFILE_WRITE_THROUGH);
+    return error;
+  }
+
+  uint32_t replaceFile(const std::wstring& replaced, const std::wstring& replacement) override {
+    DWORD raw = 0;
+    const uint32_t lookup = attributesOf(replaced, raw);
+    if (lookup == ERROR_FILE_NOT_FOUND) return moveFile(replacement, replaced, MOVE_REPLACE_EXISTING);
+    if (lookup != ERROR_SUCCESS) return lookup;
+    const std::wstring target = longPathForm(replaced);
+    // The access a replacing rename takes to the replaced file, asked for
+    // first: a holder without delete sharing refuses it.
+    UniqueFileHandle probe(CreateFileW(target.c_str(), DELETE | SYNCHRONIZE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!probe) return GetLastError();
+    probe.reset();
+    // One rename, which a killed run never leaves half done. ReplaceFileW is
+    // no single step: it may end with no file under the name
+    // (ERROR_UNABLE_TO_MOVE_REPLACEMENT), and Wine's, killed in its midst,
+    // leaves none. The access list came with copySecurity; the attributes
+    // that say what the file is come here.
+    const std::wstring source = longPathForm(replacement);
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if ((raw & kKept) != 0 && !SetFileAttributesW(source.c_str(), (raw & kKept) | FILE_ATTRIBUTE_ARCHIVE)) {
+      return GetLastError();
+    }
+    return success(MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   }
 
   uint32_t createDirectory(const std::wstring& path, const DirectoryAccess* access) override {
@@ -87,6 +127,11 @@ class Win32FileSystem final : public FileSystem {
       security.lpSecurityDescriptor = descriptor.get();
     }
     return success(CreateDirectoryW(longPathForm(path).c_str(), access != nullptr ? &security : nullptr));
+  }
+
+  uint32_t createDirectoryLike(const std::wstring& path, const std::wstring& model) override {
+    if (path.empty()) return ERROR_PATH_NOT_FOUND;
+    return createDirectoryWithSecurityOf(path, model);
   }
 
   uint32_t createHardLink(const std::wstring& newPath, const std::wstring& existing) override {

@@ -1,5 +1,7 @@
 #include "base/files/path_root.h"
 
+#include <windows.h>
+
 #include <cwctype>
 
 namespace {
@@ -45,4 +47,16 @@ size_t pathRootLength(std::wstring_view path) {
     return 2 + shareLength(path, 2);
   }
   return !path.empty() && isSeparator(path[0]) ? 1 : 0;
+}
+
+std::wstring pathCaseKey(std::wstring_view path) {
+  std::wstring key(path);
+  if (key.empty()) return key;
+  // Linguistic rules aside: the invariant locale's plain upper-casing.
+  const int length = static_cast<int>(key.size());
+  if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.data(), length, key.data(), length, nullptr, nullptr,
+                    0) != length) {
+    key = path;  // never shorter or longer; a failure compares exactly
+  }
+  return key;
 }

@@ -9,25 +9,13 @@
 #include "base/system/system_root.h"
 #include "base/text/vaformat.h"
 
-namespace {
-
-bool holds(std::wstring directory, std::wstring path) {
-  // Compared in one form: on Windows either may be written with '/'.
-  directory = VFileName::combine(L"", directory);
-  path = VFileName::combine(L"", path);
-  if (directory.empty() || path.size() <= directory.size()) return false;
-  return path.compare(0, directory.size(), directory) == 0 && isPathSeparator(path[directory.size()]);
-}
-
-}  // namespace
-
 std::wstring recyclerDirectory(const std::wstring& path) {
   std::wstring root;
   if (uint32_t error = FileSystem::current().volumeRoot(path, root)) {
     throwOsError(L"Find the volume of '" + path + L"'", error, VCALLPOINT(L"", "recyclerDirectory"));
   }
   const std::wstring sandbox = systemRoot();
-  if (!systemRootIsReal() && holds(sandbox, path) && sandbox.size() > root.size()) {
+  if (!systemRootIsReal() && isPathInside(path, sandbox) && sandbox.size() > root.size()) {
     root = sandbox;
   }
   const std::wstring recycler =

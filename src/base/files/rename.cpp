@@ -17,13 +17,6 @@ namespace {
 constexpr uint32_t kSharingPauseMs = 100;
 constexpr int kTriesPerFile = 100;
 
-bool isInside(const std::wstring& inner, const std::wstring& outer) {
-  const std::wstring a = normalizeDirectoryPath(VFileName::combine(L"", inner));
-  const std::wstring b = normalizeDirectoryPath(VFileName::combine(L"", outer));
-  return a.size() > b.size() && a.compare(0, b.size(), b) == 0 &&
-         (isPathSeparator(a[b.size()]) || isPathSeparator(b.back()));  // a root ("/", "C:\") ends in one
-}
-
 // Sets up the target of a piece-by-piece move; true when it created it.
 bool prepareTarget(FileSystem& fs, const std::wstring& from, const std::wstring& to, bool replaceExisting) {
   FileAttributes source;
@@ -38,12 +31,8 @@ bool prepareTarget(FileSystem& fs, const std::wstring& from, const std::wstring&
     }
     return false;
   }
-  if (uint32_t error = fs.createDirectory(to, nullptr)) {
+  if (uint32_t error = fs.createDirectoryLike(to, from)) {
     throwOsError(to, error, VCALLPOINT(vaformat(L"CreateDirectory(%s)", to), "renameDir"));
-  }
-  if (uint32_t error = fs.copySecurity(from, to)) {
-    fs.removeDirectory(to);
-    throwOsError(L"Set the security descriptor of directory '" + to + L"'", error, VCALLPOINT(L"", "renameDir"));
   }
   return true;
 }
@@ -124,7 +113,7 @@ void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExi
   vguard(
       "renameDir", __LINE__, [&] { return vaformat(L"RenameDir('%s', '%s')", from, to); },
       [&] {
-        if (isInside(to, from)) {
+        if (isPathInside(to, from)) {
           throw ArgumentException(vaformat(L"Unable to move directory '%s' into itself ('%s')", from, to),
                                   VCALLPOINT(L"", "renameDir"));
         }

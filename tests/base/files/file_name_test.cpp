@@ -4,6 +4,7 @@
 
 #include "base/errors/vexception.h"
 #include "support/failures.h"
+#include "support/sandbox.h"
 
 using testing_support::failureOf;
 
@@ -85,6 +86,35 @@ TEST(VFileNameParts, ParentNameAndTheStoredFormOfADirectoryKeepTheRoot) {
   EXPECT_EQ(normalizeDirectoryPath(L""), L"");
   EXPECT_EQ(normalizeDirectoryPath(L"dir\\"), onWindows() ? L"dir" : L"dir\\");
   EXPECT_EQ(normalizeDirectoryPath(L"C:/"), onWindows() ? L"C:/" : L"C:");
+}
+
+TEST(PathComparison, ContainmentAndEqualityFollowTheFileSystemsLetterCaseRule) {
+  // What the file system itself says: NTFS finds "VAR" where "var" is, POSIX
+  // file systems do not.
+  testing_support::TempDir dir;
+  testing_support::makeDirectories(dir / "var");
+  const bool ignoresCase = testing_support::pathExists(dir / "VAR");
+  const struct {
+    const wchar_t* inner;
+    const wchar_t* outer;
+    bool inside;         // with letter case as written
+    bool insideAnyCase;  // where the file system ignores it
+  } cases[] = {
+      {L"/Halvo/var/tomcat", L"/Halvo/var", true, true},
+      {L"/Halvo/VAR/tomcat", L"/Halvo/var", false, true},
+      {L"/halvo/var/", L"/Halvo/var/tomcat/..", false, false},  // the same directory
+      {L"/Halvo/variable", L"/Halvo/var", false, false},
+      {L"/Halvo/var/tomcat", L"/Halvo/var/", true, true},
+      {L"/etc", L"/", true, true},
+      {L"/Halvo", L"/Halvo/var", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(isPathInside(c.inner, c.outer), ignoresCase ? c.insideAnyCase : c.inside)
+        << c.inner << L" in " << c.outer;
+  }
+  EXPECT_EQ(isSamePath(L"/halvo/var/", L"/Halvo/var/tomcat/.."), ignoresCase);
+  EXPECT_TRUE(isSamePath(L"/Halvo//var/", L"/Halvo/var"));
+  EXPECT_FALSE(isSamePath(L"/Halvo/var", L"/Halvo/va"));
 }
 
 }  // namespace
