@@ -8,6 +8,7 @@
 #include "base/errors/vexception.h"
 #include "names/aliases_file_names.h"
 #include "names/name_rules.h"
+#include "support/failures.h"
 
 namespace {
 
@@ -60,29 +61,20 @@ TEST(NameRules, ApplicationAndWorkerNames) {
 }
 
 TEST(NameRules, TheChecksNameTheParameterOrTheAliasesFile) {
-  ParameterMap map{{L"--vhost-name", L"h.test"}, {L"--webapp-name", L"../../x"}};
-  try {
-    checkCommandNames(Params(map));
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Invalid application name '../../x' in --webapp-name: '/', '\\' and '=' may not be used");
-  }
-  map = {{L"--vhost-name", L"a" + std::wstring(64, L'b') + L".test"}};
-  try {
-    checkCommandNames(Params(map));
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Invalid host name '" + map[L"--vhost-name"] +
-                               L"' in --vhost-name: a label is longer than 63 characters");
-  }
+  auto messageOf = [](ParameterMap map) {
+    return testing_support::failureOf([&] { checkCommandNames(Params(map)); }).message();
+  };
+  EXPECT_EQ(messageOf({{L"--vhost-name", L"h.test"}, {L"--webapp-name", L"../../x"}}),
+            L"Invalid application name '../../x' in --webapp-name: '/', '\\' and '=' may not be used");
+  const std::wstring longLabel = L"a" + std::wstring(64, L'b') + L".test";
+  EXPECT_EQ(messageOf({{L"--vhost-name", longLabel}}),
+            L"Invalid host name '" + longLabel + L"' in --vhost-name: a label is longer than 63 characters");
   ParameterMap fine{{L"--vhost-name", L"h.test"}, {L"--restart", L""}, {L"--aliases", L"/no/such/file"}};
   EXPECT_NO_THROW(checkCommandNames(Params(fine)));
-  try {
-    checkAliasesFileNames({L"*.a.test", L"b.test", L"", L"c d"}, L"/x/aliases");
-    FAIL();
-  } catch (const vexception& e) {
-    EXPECT_EQ(e.message(), L"Invalid alias '' in the aliases file /x/aliases (--aliases): the name is empty");
-  }
+  EXPECT_EQ(testing_support::failureOf([] {
+              checkAliasesFileNames({L"*.a.test", L"b.test", L"", L"c d"}, L"/x/aliases");
+            }).message(),
+            L"Invalid alias '' in the aliases file /x/aliases (--aliases): the name is empty");
 }
 
 }  // namespace

@@ -28,21 +28,19 @@ struct Situation {
 
 std::shared_ptr<void> nothing(const std::wstring&) { return nullptr; }
 
+std::shared_ptr<void> heldWithoutDeleteSharing(const std::wstring& file) {
+  auto held = std::make_shared<File>();
+  EXPECT_EQ(0u, held->open(file, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting));
+  return held;
+}
+
 // POSIX takes no share modes: a file held open is deleted and renamed.
 const Situation kSituations[] = {
     {"a file held open without delete sharing is not deleted", FsCall::DeleteFile, ERROR_SHARING_VIOLATION,
-     [](const std::wstring& file) {
-       auto held = std::make_shared<File>();
-       EXPECT_EQ(0u, held->open(file, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting));
-       return held;
-     },
+     heldWithoutDeleteSharing,
      [](FileSystem& fs, const std::wstring& file, const std::wstring&) { return fs.deleteFile(file); }, true},
     {"a file held open without delete sharing is not moved", FsCall::MoveFile, ERROR_SHARING_VIOLATION,
-     [](const std::wstring& file) {
-       auto held = std::make_shared<File>();
-       EXPECT_EQ(0u, held->open(file, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting));
-       return held;
-     },
+     heldWithoutDeleteSharing,
      [](FileSystem& fs, const std::wstring& file, const std::wstring&) { return fs.moveFile(file, file + L".new", 0); },
      true},
     {"a read-only file is not deleted", FsCall::DeleteFile, ERROR_ACCESS_DENIED,
