@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 allowed='^(algorithm|any|array|atomic|barrier|bit|bitset|cassert|cctype|cerrno|cfloat|charconv|chrono|cinttypes|climits|clocale|cmath|compare|complex|concepts|condition_variable|coroutine|csetjmp|csignal|cstdarg|cstddef|cstdint|cstdio|cstdlib|cstring|ctime|cuchar|cwchar|cwctype|deque|exception|execution|filesystem|format|forward_list|fstream|functional|future|initializer_list|iomanip|ios|iosfwd|iostream|istream|iterator|latch|limits|list|locale|map|memory|memory_resource|mutex|new|numbers|numeric|optional|ostream|queue|random|ranges|ratio|regex|scoped_allocator|semaphore|set|shared_mutex|source_location|span|sstream|stack|stdexcept|stop_token|streambuf|string|string_view|syncstream|system_error|thread|tuple|type_traits|typeindex|typeinfo|unordered_map|unordered_set|utility|valarray|variant|vector|version|pugixml\.hpp|gtest/.*|gmock/.*)$'
 
 status=0
-files=$(find src/app src/check src/provider src/tomcat src/redirector src/names src/base tools plugins -name '*.cpp' -o -name '*.h' | grep -v -E '_(posix|win32)\.(cpp|h)$' | sort)
+files=$(find src/app src/frame src/check src/provider src/tomcat src/redirector src/names src/base tools plugins -name '*.cpp' -o -name '*.h' | grep -v -E '_(posix|win32)\.(cpp|h)$' | sort)
 for f in $files; do
   while IFS= read -r line; do
     header=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<([^>]+)>.*/\1/' <<<"$line")

@@ -1,10 +1,10 @@
 #include "app/wcadmin.h"
 
 #include "app/command_table.h"
-#include "app/exclusive_task.h"
 #include "app/name_rules.h"
 #include "app/params.h"
 #include "base/errors/win_error_codes.h"
+#include "frame/exclusive_task.h"
 #include "tomcat/tomcat_manager.h"
 
 int wcadmin::go(int count, const std::wstring* arguments) {

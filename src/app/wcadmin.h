@@ -1,8 +1,8 @@
 #pragma once
 // The application: the console frame with the command dispatcher as its `go`.
 
-#include "app/vconsoleapp.h"
 #include "base/system/com_apartment.h"
+#include "frame/vconsoleapp.h"
 
 class wcadmin : public vconsoleapp {
  public:

@@ -12,11 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/command_line_mask.h"
 #include "app/params.h"
 #include "base/errors/vexception.h"
 #include "base/system/process.h"
 #include "base/text/unicode.h"
+#include "frame/command_line_mask.h"
 #include "fuzz_check.h"
 
 using fuzzing::check;

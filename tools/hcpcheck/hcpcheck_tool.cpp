@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "app/exclusive_task.h"
-#include "app/vconsoleapp.h"
 #include "base/crashdump/process_crash_dumps.h"
 #include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
@@ -14,6 +12,8 @@
 #include "check/consistency_check.h"
 #include "check/consistency_repair.h"
 #include "check/finding_report.h"
+#include "frame/exclusive_task.h"
+#include "frame/vconsoleapp.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/tomcat_manager.h"
 #include "wc_version.h"

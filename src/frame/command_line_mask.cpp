@@ -1,4 +1,4 @@
-#include "app/command_line_mask.h"
+#include "frame/command_line_mask.h"
 
 #include "base/system/process.h"
 #include "base/text/strings.h"

@@ -1,10 +1,10 @@
-#include "app/vconsoleapp.h"
+#include "frame/vconsoleapp.h"
 
-#include "app/command_line_mask.h"
 #include "base/errors/se_translator.h"
 #include "base/errors/vguard.h"
 #include "base/log/log.h"
 #include "base/system/process.h"
+#include "frame/command_line_mask.h"
 
 int vconsoleapp::go(int, const std::wstring*) {
   throw vexception(L"Invalid command " + commandName_, VCALLPOINT(L"", "vconsoleapp::go"));

@@ -1,4 +1,4 @@
-#include "app/exclusive_task.h"
+#include "frame/exclusive_task.h"
 
 #include "base/errors/os_error.h"
 

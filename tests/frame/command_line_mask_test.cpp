@@ -1,6 +1,6 @@
 // The loggable form of a command line.
 
-#include "app/command_line_mask.h"
+#include "frame/command_line_mask.h"
 
 #include <gtest/gtest.h>
 
