@@ -1,8 +1,8 @@
 #include "app/wcadmin.h"
 
+#include "app/command_names.h"
 #include "app/command_table.h"
 #include "app/exclusive_task.h"
-#include "app/command_names.h"
 #include "app/params.h"
 #include "base/errors/win_error_codes.h"
 #include "tomcat/tomcat_manager.h"
