@@ -1,7 +1,7 @@
 #include "app/wcadmin.h"
 
+#include "app/command_names.h"
 #include "app/command_table.h"
-#include "app/name_rules.h"
 #include "app/params.h"
 #include "base/errors/win_error_codes.h"
 #include "frame/exclusive_task.h"

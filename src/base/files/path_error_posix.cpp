@@ -1,3 +1,6 @@
+// Path text on POSIX: the system form of a path, the Windows code of a
+// failure that named one, and the facts of path_root.h.
+
 #include "base/files/path_error_posix.h"
 
 #include <sys/stat.h>
@@ -5,6 +8,7 @@
 #include <cerrno>
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/path_root.h"
 #include "base/system/errno_posix.h"
 #include "base/text/unicode.h"
 
@@ -45,3 +49,8 @@ std::optional<std::string> systemPath(const std::wstring& path) {
   }
   return ascii;
 }
+
+// One root, "/"; letter case tells names apart, so a path is its own key.
+size_t pathRootLength(std::wstring_view path) { return !path.empty() && path[0] == L'/' ? 1 : 0; }
+
+std::wstring pathCaseKey(std::wstring_view path) { return std::wstring(path); }

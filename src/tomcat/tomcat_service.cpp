@@ -1,12 +1,11 @@
 // Starting, stopping, restarting and querying the Tomcat service.
 
-#include "base/services/service_control.h"
-
 #include "base/errors/os_error.h"
 #include "base/errors/vguard.h"
 #include "base/log/log.h"
 #include "base/pipes/halvo_srv_client.h"
 #include "base/services/service.h"
+#include "base/services/service_control.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/name_rules.h"
+#include "app/command_names.h"
 
 #include <optional>
 #include <string>

@@ -1,13 +1,12 @@
 // Names that would leave the panel's directories or inject lines into the
 // connector's files are refused.
 
-#include "app/name_rules.h"
+#include "names/name_rules.h"
 
 #include <gtest/gtest.h>
 
 #include "base/errors/vexception.h"
 #include "names/aliases_file_names.h"
-#include "names/name_rules.h"
 #include "support/failures.h"
 
 namespace {
@@ -60,17 +59,7 @@ TEST(NameRules, ApplicationAndWorkerNames) {
   for (std::wstring bad : {L"", L"a.test", L"a,b", L"a=b"}) EXPECT_TRUE(workerNameProblem(bad));
 }
 
-TEST(NameRules, TheChecksNameTheParameterOrTheAliasesFile) {
-  auto messageOf = [](ParameterMap map) {
-    return testing_support::failureOf([&] { checkCommandNames(Params(map)); }).message();
-  };
-  EXPECT_EQ(messageOf({{L"--vhost-name", L"h.test"}, {L"--webapp-name", L"../../x"}}),
-            L"Invalid application name '../../x' in --webapp-name: '/', '\\' and '=' may not be used");
-  const std::wstring longLabel = L"a" + std::wstring(64, L'b') + L".test";
-  EXPECT_EQ(messageOf({{L"--vhost-name", longLabel}}),
-            L"Invalid host name '" + longLabel + L"' in --vhost-name: a label is longer than 63 characters");
-  ParameterMap fine{{L"--vhost-name", L"h.test"}, {L"--restart", L""}, {L"--aliases", L"/no/such/file"}};
-  EXPECT_NO_THROW(checkCommandNames(Params(fine)));
+TEST(NameRules, TheAliasesFileCheckNamesTheFile) {
   EXPECT_EQ(testing_support::failureOf([] {
               checkAliasesFileNames({L"*.a.test", L"b.test", L"", L"c d"}, L"/x/aliases");
             }).message(),
