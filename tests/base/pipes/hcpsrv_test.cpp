@@ -60,7 +60,8 @@ TEST(HcpsrvTest, AnswersFromTheSettingsAndOutlivesBadRequestsAndASecondServer) {
   stray.write(le32(0).data(), 4, true);
   char byte;
   stray.beginRead(&byte, 1, false);
-  EXPECT_TRUE(stray.complete(Con::os::HandleTraits::invalid(), 5000, false));
+  // The read finds the end at once when the server was quicker.
+  if (!stray.finished()) EXPECT_TRUE(stray.complete(Con::os::HandleTraits::invalid(), 5000, false));
   EXPECT_TRUE(stray.finished());
 
   std::atomic<int> wrong{0};
