@@ -36,11 +36,12 @@ TEST(Provider, AFaultInTheProviderIsReportedAndLeavesOneDump) {
                       0),
             0u)
       << out;
-  const std::vector<std::string> names = testing_support::namesIn(machine.productRoot() + "/etc/crashdumps");
+  const std::string dumps = machine.productRoot() + "/etc/crashdumps";
+  const std::vector<std::string> names = testing_support::namesIn(dumps);
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0].rfind("wcadmin", 0), 0u);
   EXPECT_TRUE(names[0].ends_with(".dmp")) << names[0];
-  const std::string dump = machine.productRoot() + "/etc/crashdumps/" + names[0];
+  const std::string dump = dumps + "/" + names[0];
   EXPECT_EQ(testing_support::readFile(dump).rfind(cli::kDumpSignature, 0), 0u) << dump;
 
   // A minidump of Windows has no reader on this machine; an ELF core has gdb.
