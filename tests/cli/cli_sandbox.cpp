@@ -1,7 +1,6 @@
 #include "cli/cli_sandbox.h"
 
-#include <algorithm>
-#include <filesystem>
+#include <gtest/gtest.h>
 
 #include "base/text/unicode.h"
 
@@ -36,15 +35,18 @@ void CliSandbox::writeSettings(bool debug, const std::string& providerLibrary, c
   writeRegistry(body + extra);
 }
 
+std::string CliSandbox::runExpecting(int exitCode, const std::vector<std::string>& args) const {
+  const testing_support::ProcessResult result = wcadmin(args);
+  EXPECT_EQ(result.exitCode, exitCode) << "wcadmin " << (args.empty() ? "" : args[0]) << ":\n" << result.out;
+  return result.out;
+}
+
 std::vector<std::string> CliSandbox::debugLogFiles() const {
   std::vector<std::string> files;
   const std::string dir = productRoot() + "/admin/logs";
-  std::error_code absent;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, absent)) {
-    const std::string name = entry.path().filename().string();
+  for (const std::string& name : testing_support::namesIn(dir)) {
     if (name.rfind("halvolog_debug", 0) == 0) files.push_back(dir + "/" + name);
   }
-  std::sort(files.begin(), files.end());
   return files;
 }
 

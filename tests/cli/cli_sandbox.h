@@ -39,11 +39,18 @@ class CliSandbox : public testing_support::Sandbox {
     result.out = consoleLines(result.out);
     return result;
   }
+  // Run wcadmin and expect exit code 0, or 1 (that of a failed command);
+  // return its output.
+  std::string ok(const std::vector<std::string>& args) const { return runExpecting(0, args); }
+  std::string failed(const std::vector<std::string>& args) const { return runExpecting(1, args); }
 
   // The debug log files of the product root, decoded from UTF-16LE; the raw
   // bytes of the first in `raw` when asked.
   std::vector<std::string> debugLogFiles() const;
   std::wstring debugLogText(std::string* raw = nullptr) const;
+
+ private:
+  std::string runExpecting(int exitCode, const std::vector<std::string>& args) const;
 };
 
 }  // namespace cli

@@ -100,9 +100,8 @@ std::vector<fs::path> temporaryFiles(const PanelMachine& m) {
   const std::set<fs::path> dirs{fs::path(m.serverXmlPath()).parent_path(), fs::path(m.workersPath()).parent_path(),
                                 fs::path(m.uriMapPath()).parent_path(), fs::path(m.tomcatHome()) / "hcp-users"};
   for (const fs::path& dir : dirs) {
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-      const std::string name = entry.path().filename().string();
-      if (name.find(".~") != std::string::npos && name.ends_with(".tmp")) left.push_back(entry.path());
+    for (const std::string& name : testing_support::namesIn(dir.string())) {
+      if (name.find(".~") != std::string::npos && name.ends_with(".tmp")) left.push_back(dir / name);
     }
   }
   return left;

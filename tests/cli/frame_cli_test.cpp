@@ -12,11 +12,10 @@ using cli::CliSandbox;
 TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOne) {
   CliSandbox sandbox;
   sandbox.writeSettings(/*debug=*/true);
-  auto result = sandbox.wcadmin({});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind("Missing command parameter\n   at (vconsoleapp::usage line ", 0), 0u) << result.out;
-  EXPECT_NE(result.out.find("(vconsoleapp::run line "), std::string::npos);
-  EXPECT_EQ(result.out.back(), ')');  // no line break after the last message
+  const std::string out = sandbox.failed({});
+  EXPECT_EQ(out.rfind("Missing command parameter\n   at (vconsoleapp::usage line ", 0), 0u) << out;
+  EXPECT_NE(out.find("(vconsoleapp::run line "), std::string::npos);
+  EXPECT_EQ(out.back(), ')');  // no line break after the last message
 
   std::string raw;
   std::wstring log = sandbox.debugLogText(&raw);
@@ -34,15 +33,14 @@ TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOne) {
 
   CliSandbox quiet;  // without Debug no log file is written
   quiet.writeSettings(/*debug=*/false);
-  EXPECT_EQ(quiet.wcadmin({}).exitCode, 1);
+  quiet.failed({});
   EXPECT_TRUE(quiet.debugLogFiles().empty());
 }
 
 TEST(Frame, PasswordsAreMaskedInTheStartAndEndLines) {
   CliSandbox sandbox;
   sandbox.writeSettings(/*debug=*/true);
-  auto result = sandbox.wcadmin({"--Install-service", "--password=top secret", "--manager-login=admin"});
-  EXPECT_EQ(result.exitCode, 1);
+  sandbox.failed({"--Install-service", "--password=top secret", "--manager-login=admin"});
   std::wstring log = sandbox.debugLogText();
   EXPECT_EQ(log.find(L"top secret"), std::wstring::npos);
   size_t start = log.find(L"start ");

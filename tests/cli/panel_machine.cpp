@@ -83,12 +83,6 @@ std::string PanelMachine::removalStorage() const {
   return testing_support::pathExists(storage) ? testing_support::readFile(storage) : "";
 }
 
-std::string PanelMachine::ok(const std::vector<std::string>& args) const {
-  testing_support::ProcessResult result = wcadmin(args);
-  EXPECT_EQ(result.exitCode, 0) << "wcadmin " << (args.empty() ? "" : args[0]) << ":\n" << result.out;
-  return result.out;
-}
-
 void PanelMachine::installPanelAndHost(const std::string& host) const {
   ok({"--install"});
   ok({"--install-service", "--vhost-name=" + host, "--manager-login=admin", "--password=secret"});

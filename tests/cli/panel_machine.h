@@ -38,8 +38,6 @@ class PanelMachine : public CliSandbox {
   std::string uriMap() const { return testing_support::readFile(uriMapPath()); }
   std::string removalStorage() const;
 
-  // Runs wcadmin and expects exit code 0; returns its output.
-  std::string ok(const std::vector<std::string>& args) const;
   // The command's process id as the service's status record has it; 0 when
   // the service does not run.
   int servicePid(const std::string& name = "Tomcat") const;

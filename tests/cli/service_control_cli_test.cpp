@@ -71,9 +71,8 @@ TEST(ServiceControl, AServiceThatDiesWhileStartingFailsTheStartWithItsExitStatus
   // Start pending until a port that never opens accepts; the command dies first.
   PanelMachine machine(cli::libraryFile("tomcatprovider"),
                        {ServiceDefinition{"Tomcat", "/bin/sh -c \"sleep 1; exit 42\"", "", 1}});
-  testing_support::ProcessResult result = machine.wcadmin({"--start"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.out.find("(Error code 42) at Start service Tomcat"), std::string::npos) << result.out;
+  const std::string out = machine.failed({"--start"});
+  EXPECT_NE(out.find("(Error code 42) at Start service Tomcat"), std::string::npos) << out;
   std::wstring log = machine.debugLogText();
   EXPECT_NE(log.find(L"Warning: StartService 'Tomcat' failed"), std::wstring::npos);
   EXPECT_NE(log.find(L"  Exit Code: 1066"), std::wstring::npos);
@@ -82,9 +81,7 @@ TEST(ServiceControl, AServiceThatDiesWhileStartingFailsTheStartWithItsExitStatus
 
 TEST(ServiceControl, AMissingServiceIsReportedNotRaised) {
   PanelMachine machine(cli::libraryFile("tomcatprovider"), {});
-  testing_support::ProcessResult start = machine.wcadmin({"--start"});
-  EXPECT_EQ(start.exitCode, 0);
-  EXPECT_EQ(start.out, "Unable to start Tomcat service: service does not exist");
+  EXPECT_EQ(machine.ok({"--start"}), "Unable to start Tomcat service: service does not exist");
   EXPECT_EQ(machine.ok({"--status"}), "Unable to query service Tomcat status: service does not exist\nis stopped");
 }
 
@@ -103,9 +100,8 @@ TEST(ServiceRestarter, AFailedOperationStillStartsTomcatAgainAndReportsItsOwnErr
   machine.ok({"--start"});
   const int before = machine.servicePid();
   testing_support::writeFile(machine.serverXmlPath(), "<Server><Service>");
-  testing_support::ProcessResult result = machine.wcadmin({"--remove-vhost", "--vhost-name=h.test"});
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out.rfind("Start-end tags mismatch", 0), 0u) << result.out;
+  const std::string out = machine.failed({"--remove-vhost", "--vhost-name=h.test"});
+  EXPECT_EQ(out.rfind("Start-end tags mismatch", 0), 0u) << out;
   EXPECT_NE(machine.servicePid(), 0);
   EXPECT_NE(machine.servicePid(), before);
 }
@@ -120,10 +116,9 @@ TEST(ServiceRestarter, ThreeFailedStartsAreLoggedTwiceAsWarningOnceAsErrorAndNot
   machine.ok({"--start"});
   ASSERT_NE(machine.servicePid(), 0);
 
-  testing_support::ProcessResult result = machine.wcadmin({"--remove-vhost", "--vhost-name=h.test"});
-  EXPECT_EQ(result.exitCode, 0) << result.out;
+  const std::string out = machine.ok({"--remove-vhost", "--vhost-name=h.test"});
   const std::string failure = "(Error code 7) at Start service Tomcat";
-  EXPECT_EQ(cli::countOf(result.out, failure), 1u) << result.out;  // the Error line reaches the console
+  EXPECT_EQ(cli::countOf(out, failure), 1u) << out;  // the Error line reaches the console
   std::wstring log = machine.debugLogText();
   std::string narrow(log.begin(), log.end());
   // The system's own text for code 7 leads the message.

@@ -132,10 +132,8 @@ std::string TomcatMachine::writeAliasesFile(const std::string& name, const std::
 
 std::vector<std::string> TomcatMachine::tomcatLogFiles() const {
   std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(tomcatBase() + "/logs", error)) {
-    std::string name = entry.path().filename().string();
-    if (name.rfind("catalina.", 0) == 0) files.push_back(entry.path().string());
+  for (const std::string& name : testing_support::namesIn(tomcatBase() + "/logs")) {
+    if (name.rfind("catalina.", 0) == 0) files.push_back(tomcatBase() + "/logs/" + name);
   }
   std::string console = sandbox_.path("run/halvo/services/Tomcat/output.log");
   if (testing_support::pathExists(console)) files.push_back(console);

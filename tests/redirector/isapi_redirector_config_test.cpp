@@ -11,6 +11,7 @@
 #include "base/errors/os_error.h"
 #include "base/errors/strict_convert.h"
 #include "base/text/unicode.h"
+#include "support/failures.h"
 #include "support/sandbox.h"
 
 namespace {
@@ -196,14 +197,9 @@ TEST_F(RedirectorConfigTest, NamesTheFilesCannotHoldAreRefusedWithoutChange) {
   for (const Edit& edit : refused) EXPECT_THROW(edit(config_), ArgumentException);
   EXPECT_EQ(readFile(workers_), "worker.list=ajp13\n");
   EXPECT_EQ(readFile(uriMap_), "/a.test/app=a_test\n");
-  try {
-    config_.addWorker(L"a\n#b");
-    FAIL();
-  } catch (const ArgumentException& e) {
-    EXPECT_EQ(e.message(),
-              L"Host name 'a\\n#b' cannot be written to the redirector files: only ASCII letters, "
-              L"digits, '-', '_' and '.' may be used (internationalised names in their \"xn--\" form)");
-  }
+  EXPECT_EQ(testing_support::failureOf<ArgumentException>([&] { config_.addWorker(L"a\n#b"); }).message(),
+            L"Host name 'a\\n#b' cannot be written to the redirector files: only ASCII letters, "
+            L"digits, '-', '_' and '.' may be used (internationalised names in their \"xn--\" form)");
 }
 
 // A run of edits with saves held writes each file once, at the end: edits

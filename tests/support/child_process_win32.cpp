@@ -1,8 +1,6 @@
 #include <winsock2.h>
 // winsock2.h before windows.h, which unique_handle_win32.h includes.
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include "base/system/process.h"
 #include "base/system/unique_handle_win32.h"

@@ -1,5 +1,6 @@
 #include "support/sandbox.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -29,6 +30,15 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 void makeDirectories(const std::string& path) { std::filesystem::create_directories(path); }
+
+std::vector<std::string> namesIn(const std::string& directory) {
+  std::vector<std::string> names;
+  std::error_code absent;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, absent))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 std::string binPath(const std::string& program) { return std::string(WC_BIN_DIR) + "/" + program; }
 

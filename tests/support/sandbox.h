@@ -63,6 +63,8 @@ std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 bool pathExists(const std::string& path);
 void makeDirectories(const std::string& path);
+// The names of what a directory holds, sorted; none when it is absent.
+std::vector<std::string> namesIn(const std::string& directory);
 
 struct ProcessResult {
   int exitCode = -1;

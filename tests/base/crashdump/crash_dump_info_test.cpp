@@ -20,6 +20,7 @@
 
 namespace {
 
+using testing_support::namesIn;
 using testing_support::pathExists;
 using testing_support::Sandbox;
 
@@ -33,14 +34,6 @@ std::string slashed(const std::wstring& path) {
   std::string text = cstr(path);
   std::replace(text.begin(), text.end(), '\\', '/');
   return text;
-}
-
-std::vector<std::string> namesIn(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory))
-    names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // wNN.dmp for NN from `first` to `last`.

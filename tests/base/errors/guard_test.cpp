@@ -84,10 +84,7 @@ TEST(Guard, InstallsTheTranslatorForTheBodyAndRestoresIt) {
   EXPECT_EQ(currentSeTranslator(), nullptr);
   vguard("f", 1, L"", [] { EXPECT_EQ(currentSeTranslator(), &seTranslator); });
   EXPECT_EQ(currentSeTranslator(), nullptr);
-  try {
-    vguard("f", 1, L"", [] { throw 1; });
-  } catch (const vexception&) {
-  }
+  EXPECT_THROW(vguard("f", 1, L"", [] { throw 1; }), vexception);
   EXPECT_EQ(currentSeTranslator(), nullptr);
 }
 

@@ -62,12 +62,10 @@ TEST(ThrowOsError, MessageAndCallPointButNoneForOutOfMemory) {
 }
 
 TEST(RunTimeErrors, ClassAndNarrowMessage) {
-  try {
-    RunTime::throwError(L"open %s", 32, L"f.txt");
-    FAIL();
-  } catch (const RunTime::SharingViolationException& e) {
-    EXPECT_EQ(e.what(), "open f.txt: (32) " + wideToUtf8Lenient(systemText(32)));
-  }
+  EXPECT_EQ(testing_support::failureOf<RunTime::SharingViolationException>([] {
+              RunTime::throwError(L"open %s", 32, L"f.txt");
+            }).what(),
+            "open f.txt: (32) " + wideToUtf8Lenient(systemText(32)));
   EXPECT_THROW(RunTime::throwError(L"x", 183), RunTime::AlreadyExistsException);
   EXPECT_THROW(RunTime::throwError(L"x", 80), RunTime::AlreadyExistsException);
   EXPECT_THROW(RunTime::throwError(L"x", 267), RunTime::InvalidPathException);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <regex>
 #include <thread>
 
@@ -34,15 +33,7 @@ class DebugLog : public ::testing::Test {
   void configure(const std::string& values) { box.configure(false, values); }
   static std::string name(const std::string& date) { return "halvolog_debug" + date + ".log"; }
   std::string file(const std::string& date) const { return box.logsDir() + "/" + name(date); }
-  std::vector<std::string> files() const {
-    std::vector<std::string> names;
-    if (!std::filesystem::exists(box.logsDir())) return names;
-    for (const auto& entry : std::filesystem::directory_iterator(box.logsDir())) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> files() const { return testing_support::namesIn(box.logsDir()); }
   void touch(const std::string& name, const std::string& content = "x") const {
     std::filesystem::create_directories(box.logsDir());
     testing_support::writeFile(box.logsDir() + "/" + name, content);

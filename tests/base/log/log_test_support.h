@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -131,10 +130,8 @@ class DispatchTest : public ::testing::Test {
   std::vector<std::string> events() const { return eventLines(box->sandbox()); }
   std::wstring debugLog() const {
     std::wstring all;
-    if (!std::filesystem::exists(box->logsDir())) return all;
-    for (const auto& entry : std::filesystem::directory_iterator(box->logsDir())) {
-      all += fromUtf16le(testing_support::readFile(entry.path().string()).substr(2));
-    }
+    for (const std::string& name : testing_support::namesIn(box->logsDir()))
+      all += fromUtf16le(testing_support::readFile(box->logsDir() + "/" + name).substr(2));
     return all;
   }
 

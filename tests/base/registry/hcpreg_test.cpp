@@ -20,9 +20,11 @@ ProcessResult hcpreg(const std::vector<std::string>& args) { return testing_supp
 
 const char kConfig[] = "HKLM\\SOFTWARE\\Halvo\\HCP Config\\Config";
 
-void expectSuccess(const ProcessResult& r) {
+// The output of a run that must succeed.
+std::string expectSuccess(const ProcessResult& r) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
+  return r.out;
 }
 
 void expectError(const ProcessResult& r, const std::string& fragment) {
@@ -54,9 +56,7 @@ TEST(Hcpreg, AddThenQueryAndOverwriteOnlyWithConsent) {
   EXPECT_EQ(items, (std::vector<std::wstring>{L"x", L"y", L"z"}));
   EXPECT_TRUE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo\\Empty", kView32));
 
-  ProcessResult query = hcpreg({"query", kConfig});
-  expectSuccess(query);
-  EXPECT_EQ(query.out,
+  EXPECT_EQ(expectSuccess(hcpreg({"query", kConfig})),
             "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\n"
             "    Count    REG_DWORD    0x2a\n"
             "    Debug    REG_DWORD    0x1f\n"
@@ -67,14 +67,12 @@ TEST(Hcpreg, AddThenQueryAndOverwriteOnlyWithConsent) {
             "\n"
             "HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\n");
 
-  ProcessResult one = hcpreg({"query", "hklm\\software\\halvo\\hcp config\\config", "/V", "debug"});
-  expectSuccess(one);
-  EXPECT_EQ(one.out, "\nHKEY_LOCAL_MACHINE\\software\\halvo\\hcp config\\config\n    Debug    REG_DWORD    0x1f\n\n");
+  EXPECT_EQ(expectSuccess(hcpreg({"query", "hklm\\software\\halvo\\hcp config\\config", "/V", "debug"})),
+            "\nHKEY_LOCAL_MACHINE\\software\\halvo\\hcp config\\config\n    Debug    REG_DWORD    0x1f\n\n");
 
-  ProcessResult tree = hcpreg({"query", "HKLM\\SOFTWARE\\Halvo", "/s", "/ve"});
-  expectSuccess(tree);
-  EXPECT_NE(tree.out.find("    (Default)    REG_SZ    tomcat10\n"), std::string::npos);
-  EXPECT_NE(tree.out.find("End of search: 1 match(es) found."), std::string::npos);
+  const std::string tree = expectSuccess(hcpreg({"query", "HKLM\\SOFTWARE\\Halvo", "/s", "/ve"}));
+  EXPECT_NE(tree.find("    (Default)    REG_SZ    tomcat10\n"), std::string::npos);
+  EXPECT_NE(tree.find("End of search: 1 match(es) found."), std::string::npos);
 
   // Overwriting needs consent; stdin is empty, so the question is answered No.
   ProcessResult refused = hcpreg({"add", kConfig, "/v", "debug", "/t", "REG_DWORD", "/d", "2"});
@@ -169,12 +167,8 @@ TEST(Hcpreg, BadArgumentsAreRefusedAndChangeNothing) {
   }
   EXPECT_FALSE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
 
-  ProcessResult help = hcpreg({"/?"});
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("hcpreg query KEY"), std::string::npos);
-  ProcessResult version = hcpreg({"--version"});
-  EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "hcpreg " WC_VERSION "\n");
+  EXPECT_NE(expectSuccess(hcpreg({"/?"})).find("hcpreg query KEY"), std::string::npos);
+  EXPECT_EQ(expectSuccess(hcpreg({"--version"})), "hcpreg " WC_VERSION "\n");
   // Anywhere else it is an argument like any other.
   expectError(hcpreg({"query", "--version"}), "Invalid key name --version");
 }

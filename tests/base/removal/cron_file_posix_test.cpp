@@ -18,12 +18,7 @@ TaskTrigger daily(int hour, int minute, uint32_t every, uint32_t duration, uint3
 }
 
 TaskTrigger atSystemStart() {
-  TaskTrigger t;
-  t.type = TaskTrigger::Type::AtSystemStart;
-  t.beginYear = 2024;
-  t.beginMonth = 12;
-  t.beginDay = 31;
-  return t;
+  return {.type = TaskTrigger::Type::AtSystemStart, .beginYear = 2024, .beginMonth = 12, .beginDay = 31};
 }
 
 TEST(CronFileTest, SchedulesFireAtEveryStartOfTheTrigger) {
