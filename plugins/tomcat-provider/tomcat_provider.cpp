@@ -9,6 +9,8 @@
 #include "base/system/path_separator.h"
 #include "provider/ITomcatProvider.h"
 
+namespace wc {
+
 namespace {
 
 const std::wstring kTypeKey = L"SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\tomcat";
@@ -67,3 +69,5 @@ extern "C" ITomcatProvider* getTomcatProviderInstance() {
   logMessage(LOG_INFO, L"Tomcat package provider of package %s loaded", package);
   return new DefaultTomcatProvider(kTypeKey + L"\\" + package);
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/errors/vexception.h"
 #include "names/name_rules.h"
 
+namespace wc {
+
 void checkCommandNames(const Params& params) {
   struct Rule {
     const wchar_t* parameter;
@@ -32,3 +34,5 @@ void checkCommandNames(const Params& params) {
     }
   }
 }
+
+}  // namespace wc

@@ -6,6 +6,10 @@
 
 #include "app/params.h"
 
+namespace wc {
+
 // Throws "Invalid <what> '<value>' in <parameter>: <problem>" for the first
 // name parameter of the command whose value breaks its rule.
 void checkCommandNames(const Params& params);
+
+}  // namespace wc

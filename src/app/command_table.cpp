@@ -3,6 +3,8 @@
 #include "base/log/log.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 namespace {
 
 std::wstring required(const Params& p, const wchar_t* name) { return p.getValue(name, true); }
@@ -92,3 +94,5 @@ std::wstring commandListEntry(const CommandRow& row) {
   if (row.secondName) return std::wstring(L"    ") + row.name + L"\n    " + row.secondName;
   return std::wstring(L"   ") + row.name;
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 
 #include "app/params.h"
 
+namespace wc {
+
 class TomcatManager;
 
 struct CommandRow {
@@ -25,3 +27,5 @@ const std::vector<CommandRow>& commandTable();
 // The line a row adds to the list of possible commands: three blanks before a
 // name, four before each of two spellings.
 std::wstring commandListEntry(const CommandRow& row);
+
+}  // namespace wc

@@ -4,9 +4,13 @@
 #include "base/crashdump/process_crash_dumps.h"
 #include "base/system/error_mode.h"
 
+namespace wc {
+
 int runEntry(const std::vector<std::wstring>& args) {
   disableFaultDialogs();
   installCrashDumps();
   wcadmin application;
   return application.run(static_cast<int>(args.size()), args.data());
 }
+
+}  // namespace wc

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Sets the error mode, builds the application object, runs it and returns the
 // exit code. `args` holds the program path first.
 int runEntry(const std::vector<std::wstring>& args);
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "app/entry.h"
 #include "base/text/convert.h"
 
+using namespace wc;
+
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
   args.reserve(static_cast<size_t>(argc));

@@ -4,6 +4,8 @@
 
 #include "app/entry.h"
 
+using namespace wc;
+
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::wstring> args(argv, argv + argc);
   return runEntry(args);

@@ -4,6 +4,8 @@
 
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 namespace {
 
 std::vector<std::wstring> namesOf(DeclarationList list) {
@@ -74,3 +76,5 @@ std::wstring Params::describeParameters(DeclarationList required, DeclarationLis
   }
   return text;
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 
 #include "base/text/strings.h"
 
+namespace wc {
+
 // Ordinal, case-sensitive order of names by their UTF-16 code units, the same
 // on every platform.
 using ParameterMap = std::map<std::wstring, std::wstring, Utf16Less>;
@@ -39,3 +41,5 @@ class Params {
  private:
   const ParameterMap& map_;
 };
+
+}  // namespace wc

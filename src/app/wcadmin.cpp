@@ -7,6 +7,8 @@
 #include "frame/exclusive_task.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 int wcadmin::go(int count, const std::wstring* arguments) {
   std::wstring commandList;
   ExclusiveTask runLock;
@@ -30,3 +32,5 @@ int wcadmin::go(int count, const std::wstring* arguments) {
   }
   cmdNotSupported(commandList);
 }
+
+}  // namespace wc

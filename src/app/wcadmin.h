@@ -4,6 +4,8 @@
 #include "base/system/com_apartment.h"
 #include "frame/vconsoleapp.h"
 
+namespace wc {
+
 class wcadmin : public vconsoleapp {
  public:
   wcadmin() = default;
@@ -17,3 +19,5 @@ class wcadmin : public vconsoleapp {
   // COM for the whole run (nothing to do on POSIX).
   ComApartment com_;
 };
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "check/panel_snapshot.h"
 #include "check/worker_table.h"
 
+namespace wc {
+
 // The HCP Service, its Connectors and Engine, and Tomcat's shutdown port.
 void checkService(const PanelSnapshot& snapshot, std::vector<Finding>& out);
 // Hosts and their workers in workers.properties (`workers`: its table).
@@ -28,3 +30,5 @@ void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& ou
 // Whether the alias of the host wants a "www." twin the host lacks: it is no
 // twin itself (of the host or of another alias) and has none.
 bool lacksTwin(const HostEntry& host, const NameAt& alias);
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "check/finding_order.h"
 #include "check/panel_snapshot.h"
 
+namespace wc {
+
 std::vector<Finding> checkConsistency(const PanelLocations& where) {
   return checkConsistency(readPanelSnapshot(where));
 }
@@ -39,3 +41,5 @@ std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {
   orderFindings(findings, {where.serverXml, where.workers, where.uriWorkerMap});
   return findings;
 }
+
+}  // namespace wc

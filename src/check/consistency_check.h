@@ -9,6 +9,8 @@
 
 #include "check/finding.h"
 
+namespace wc {
+
 // Where the panel's files are on this machine, as the commands find them
 // through the provider and the management service.
 struct PanelLocations {
@@ -46,3 +48,5 @@ std::vector<Finding> checkConsistency(const PanelLocations& where);
 // a check that reads them once for its own use as well.
 struct PanelSnapshot;
 std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot);
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
 
+namespace wc {
+
 namespace {
 
 // The twins go into server.xml in one save; each host's alias mounts follow.
@@ -48,3 +50,5 @@ std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocatio
   for (const std::wstring& path : plan.temporaryFilesToRemove) removeFile(path, /*force=*/false);
   return plan.repairs;
 }
+
+}  // namespace wc

@@ -9,8 +9,12 @@
 #include "check/consistency_check.h"
 #include "check/repair.h"
 
+namespace wc {
+
 class TomcatManager;
 
 // The repairs made, in the order of the findings they repair. Throws as
 // checkConsistency does, and as the operations do when an edit fails.
 std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocations& where);
+
+}  // namespace wc

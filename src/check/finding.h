@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+namespace wc {
+
 struct Finding {
   std::wstring kind;     // one of the names below, which the panel matches on
   std::wstring host;     // the host in display form; empty when no host is concerned
@@ -47,3 +49,5 @@ inline const std::wstring kLinkDiffers = L"link-differs";  // neither a hard lin
 // Files the commands replace whole: server.xml and the realm files.
 inline const std::wstring kTemporaryFileLeft = L"temporary-file-left";  // what a save cut short left beside one
 }  // namespace finding_kind
+
+}  // namespace wc

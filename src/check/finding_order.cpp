@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
+namespace wc {
+
 void orderFindings(std::vector<Finding>& findings, const std::vector<std::wstring>& firstFiles) {
   auto rank = [&firstFiles](const std::wstring& file) {
     return static_cast<size_t>(std::find(firstFiles.begin(), firstFiles.end(), file) - firstFiles.begin());
@@ -12,3 +14,5 @@ void orderFindings(std::vector<Finding>& findings, const std::vector<std::wstrin
            std::forward_as_tuple(rank(b.file), b.file, b.line, b.kind, b.host, b.problem);
   });
 }
+
+}  // namespace wc

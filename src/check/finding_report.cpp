@@ -4,6 +4,8 @@
 
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 std::string utf8(const std::wstring& text) { return wideToUtf8Lenient(text); }
@@ -74,3 +76,5 @@ std::string findingsJson(const std::vector<Finding>& findings) { return jsonDocu
 std::string findingsJson(const std::vector<Finding>& findings, const std::vector<Repair>& fixed) {
   return jsonDocument(findings, &fixed);
 }
+
+}  // namespace wc

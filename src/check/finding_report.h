@@ -8,6 +8,8 @@
 #include "check/finding.h"
 #include "check/repair.h"
 
+namespace wc {
+
 // One line per finding, "<kind>: <host>: <problem> (<file>:<line>)", with "-"
 // for no host and "(<file>)" for line 0; empty when there is no finding.
 std::string findingsText(const std::vector<Finding>& findings);
@@ -22,3 +24,5 @@ std::string findingsJson(const std::vector<Finding>& findings);
 // {"kind":"","host":"","done":""} after "findings".
 std::string repairsText(const std::vector<Repair>& repairs);
 std::string findingsJson(const std::vector<Finding>& findings, const std::vector<Repair>& fixed);
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "check/check_rules.h"
 #include "tomcat/host_names.h"
 
+namespace wc {
+
 bool lacksTwin(const HostEntry& host, const NameAt& alias) {
   // The keys are few: a look along them beats a set built per alias.
   auto twinOf = [&alias](std::wstring_view key) { return isWwwTwin(alias.key, key); };
@@ -53,3 +55,5 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     }
   }
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/files/file_name.h"
 #include "check/check_rules.h"
 
+namespace wc {
+
 void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   for (const HostEntry& host : snapshot.hosts) {
     if (host.linksFailed) std::rethrow_exception(host.linksFailed);
@@ -27,3 +29,5 @@ void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out)
     }
   }
 }
+
+}  // namespace wc

@@ -21,6 +21,8 @@
 #include "redirector/redirector_names.h"
 #include "redirector/worker_name.h"
 
+namespace wc {
+
 namespace {
 
 // Where `text` is in `list`, or the list's size. The lists are a host's few
@@ -279,3 +281,5 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     }
   }
 }
+
+}  // namespace wc

@@ -19,6 +19,8 @@
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 namespace {
 
 HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBases) {
@@ -210,3 +212,5 @@ std::wstring shownName(const std::wstring& name) {
     return name;
   }
 }
+
+}  // namespace wc

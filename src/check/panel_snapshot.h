@@ -17,6 +17,8 @@
 #include "check/consistency_check.h"
 #include "redirector/text_lines_io.h"
 
+namespace wc {
+
 // Lines in server.xml are looked up only for a finding: the first look
 // counts the lines of the whole file.
 
@@ -125,3 +127,5 @@ std::wstring shownName(const std::wstring& name);
 // the same in every ANSI code page and needs no conversion.
 bool isAscii(const std::wstring& text);
 std::string ansiOf(const std::wstring& text);
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+namespace wc {
+
 // Calls work(i) for every i below `count`, on up to four threads (this one
 // among them). Each call must touch only what belongs to its i. When calls
 // fail, the failure of the lowest i is rethrown once all have ended: the one
@@ -49,3 +51,5 @@ void parallelFor(size_t count, Work&& work) {
   for (std::thread& helper : helpers) helper.join();
   if (failure) std::rethrow_exception(failure);
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 #include "tomcat/panel_paths.h"
 #include "tomcat/path_join.h"
 
+namespace wc {
+
 namespace {
 
 // The realm file and the two host directories the panel makes, by their
@@ -74,3 +76,5 @@ void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   checkOrphans(hosts, snapshot.appBases, L"", L"The host directory", out);
   checkOrphans(hosts, snapshot.archives, L"", L"The host directory", out);
 }
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace wc {
+
 struct Repair {
   std::wstring kind;  // the kind of finding it repaired (finding.h)
   std::wstring host;  // the host in display form; empty when no host is concerned
@@ -10,3 +12,5 @@ struct Repair {
 
   bool operator==(const Repair&) const = default;
 };
+
+}  // namespace wc

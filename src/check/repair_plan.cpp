@@ -15,6 +15,8 @@
 #include "tomcat/host_names.h"
 #include "tomcat/panel_paths.h"
 
+namespace wc {
+
 namespace {
 
 // The first mount line on `line`: the lines are in file order.
@@ -142,3 +144,5 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
   }
   return plan;
 }
+
+}  // namespace wc

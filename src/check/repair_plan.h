@@ -12,6 +12,8 @@
 #include "check/repair.h"
 #include "redirector/isapi_redirector_config.h"
 
+namespace wc {
+
 struct MountsToAdd {
   std::wstring host;                  // as written in server.xml
   std::vector<std::wstring> aliases;  // its aliases, with the twins the plan adds
@@ -43,3 +45,5 @@ struct RepairPlan {
 };
 
 RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>& findings);
+
+}  // namespace wc

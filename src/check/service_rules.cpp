@@ -4,6 +4,8 @@
 #include "check/check_rules.h"
 #include "tomcat/hcp_service.h"
 
+namespace wc {
+
 namespace {
 
 // The Connectors of the Service by protocol: the AJP one names kAjpProtocol,
@@ -57,3 +59,5 @@ void checkService(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
                    snapshot.serviceLine()});
   }
 }
+
+}  // namespace wc

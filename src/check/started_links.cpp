@@ -13,6 +13,8 @@
 #include "check/parallel_for.h"
 #include "tomcat/path_join.h"
 
+namespace wc {
+
 namespace {
 
 // The started links of the host `name`, as listed ("<app>.war").
@@ -121,3 +123,5 @@ std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where) {
   }
   return paths;
 }
+
+}  // namespace wc

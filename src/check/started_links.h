@@ -17,6 +17,8 @@
 
 #include "check/panel_snapshot.h"
 
+namespace wc {
+
 struct StartedDirectory {
   std::vector<std::wstring> applications;  // in the order of their names
   std::vector<LinkState> links;            // what each one's link holds
@@ -38,3 +40,5 @@ StartedLinks scanStartedLinks(const PanelLocations& where);
 // The paths registered in the removal storage (none without one), by their
 // pathCaseKey.
 std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where);
+
+}  // namespace wc

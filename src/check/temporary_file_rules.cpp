@@ -9,6 +9,8 @@
 #include "check/check_rules.h"
 #include "tomcat/path_join.h"
 
+namespace wc {
+
 void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   for (const WholeSavedFile& saved : snapshot.wholeSavedFiles) {
     const DirectoryEntries& directory = snapshot.savedFileDirectories[saved.directory];
@@ -30,3 +32,5 @@ void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& ou
                    join(snapshot.realmFiles.path, {name}), 0});
   }
 }
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 namespace text_tables_detail {
 template <class Word>
 inline Word wordAt(const char* p) {
@@ -122,3 +124,5 @@ class TextArena {
   size_t size_ = 0;
   std::deque<std::string> others_;  // stays in place as it grows
 };
+
+}  // namespace wc

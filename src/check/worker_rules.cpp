@@ -11,6 +11,8 @@
 #include "redirector/worker_keys.h"
 #include "redirector/worker_name.h"
 
+namespace wc {
+
 void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.workers;
   // The table's workers that are a Host's: a worker that is not listed
@@ -68,3 +70,5 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
         {finding_kind::kWorkerOrphan, L"", L"The worker " + worker + L" belongs to no Host", file, lines.firstLine()});
   }
 }
+
+}  // namespace wc

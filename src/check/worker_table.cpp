@@ -8,6 +8,8 @@
 #include "redirector/property_file.h"
 #include "redirector/worker_keys.h"
 
+namespace wc {
+
 namespace {
 
 // ASCII is the same in every ANSI code page and needs no conversion.
@@ -61,3 +63,5 @@ WorkerTable workerTableOf(const PropertyLines& lines) {
   }
   return table;
 }
+
+}  // namespace wc

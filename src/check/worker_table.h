@@ -9,6 +9,8 @@
 
 #include "check/panel_snapshot.h"
 
+namespace wc {
+
 struct WorkerLines {
   size_t listLine = 0;                     // the first worker.list line naming it; 0 when none
   std::vector<const PropertyEntry*> keys;  // its own keys, in file order
@@ -24,3 +26,5 @@ struct WorkerTable {
 };
 
 WorkerTable workerTableOf(const PropertyLines& lines);
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/system/process.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 namespace {
 bool isWhite(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f'; }
 }  // namespace
@@ -37,3 +39,5 @@ std::wstring maskPasswords(const std::wstring& commandLine) {
   while (end > begin && isWhite(result[end - 1])) --end;
   return result.substr(begin, end - begin);
 }
+
+}  // namespace wc

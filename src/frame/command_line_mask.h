@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace wc {
+
 // Splits the line by the platform's rules; an argument whose first '='-piece
 // contains "password" or "pwd" keeps that piece and gets "=*" once per further
 // piece; every argument goes through quoteArgument; blanks join them.
@@ -13,3 +15,5 @@ std::wstring maskPasswords(const std::wstring& commandLine);
 // " & < > [ ] { } ^ = ; ! ' + , ` ~ |, escaping quotes and the backslashes
 // before them.
 std::wstring quoteArgument(const std::wstring& argument);
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/errors/os_error.h"
 
+namespace wc {
+
 ExclusiveTask::~ExclusiveTask() {
   if (owned_) mutex_.release();
 }
@@ -20,3 +22,5 @@ uint32_t ExclusiveTask::Initialize(const std::wstring& name, uint32_t timeoutMs)
   mutex_.close();
   throwOsError(L"WaitForSingleObject failed for mutex " + name, error, VCALLPOINT(L"", "ExclusiveTask::Initialize"));
 }
+
+}  // namespace wc

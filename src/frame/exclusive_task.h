@@ -7,6 +7,8 @@
 
 #include "base/system/named_mutex.h"
 
+namespace wc {
+
 class ExclusiveTask {
  public:
   ExclusiveTask() = default;
@@ -27,3 +29,5 @@ class ExclusiveTask {
 
 // The run lock's name.
 inline const std::wstring kRunLockName = L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}";
+
+}  // namespace wc

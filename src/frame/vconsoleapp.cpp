@@ -6,6 +6,8 @@
 #include "base/system/process.h"
 #include "frame/command_line_mask.h"
 
+namespace wc {
+
 int vconsoleapp::go(int, const std::wstring*) {
   throw vexception(L"Invalid command " + commandName_, VCALLPOINT(L"", "vconsoleapp::go"));
 }
@@ -51,3 +53,5 @@ int vconsoleapp::run(int argc, const std::wstring* argv) {
   logMessage(LOG_INFO, L"end %s with code %d", loggable, exitCode);
   return exitCode;
 }
+
+}  // namespace wc

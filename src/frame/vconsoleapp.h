@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace wc {
+
 class vconsoleapp {
  public:
   virtual ~vconsoleapp() = default;
@@ -27,3 +29,5 @@ class vconsoleapp {
   std::wstring commandName_;
   int failureExitCode_ = 1;
 };
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/errors/vexception.h"
 #include "names/name_rules.h"
 
+namespace wc {
+
 void checkAliasesFileNames(const std::vector<std::wstring>& aliases, const std::wstring& path) {
   for (const std::wstring& alias : aliases) {
     if (std::optional<std::wstring> problem = aliasNameProblem(alias)) {
@@ -13,3 +15,5 @@ void checkAliasesFileNames(const std::vector<std::wstring>& aliases, const std::
     }
   }
 }
+
+}  // namespace wc

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Throws vexception "Invalid alias '<name>' in the aliases file <path>
 // (--aliases): <problem>" for the first name that breaks the alias rule.
 void checkAliasesFileNames(const std::vector<std::wstring>& aliases, const std::wstring& path);
+
+}  // namespace wc

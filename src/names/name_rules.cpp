@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace wc {
+
 namespace {
 
 bool isAsciiLetterOrDigit(wchar_t c) {
@@ -72,3 +74,5 @@ std::optional<std::wstring> workerNameProblem(std::wstring_view name) {
   }
   return std::nullopt;
 }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // What is wrong with a name, or nothing when it is acceptable.
 //
 // Host names: non-empty; ASCII letters, digits, '-', '_' and '.'; neither "."
@@ -28,3 +30,5 @@ std::optional<std::wstring> webAppNameProblem(std::wstring_view name);
 // Worker names (a host name with its dots replaced): as host names without
 // '.', which would split the connector's "worker.<name>.<key>" keys.
 std::optional<std::wstring> workerNameProblem(std::wstring_view name);
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace wc {
+
 class ITomcatProvider {
  public:
   virtual void reservedPosition1() {}
@@ -39,3 +41,5 @@ class ITomcatProvider {
 extern "C" {
 typedef ITomcatProvider* (*GetTomcatProviderInstanceFunction)();
 }
+
+}  // namespace wc

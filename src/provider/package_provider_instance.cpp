@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/registry/registry.h"
 
+namespace wc {
+
 namespace {
 const wchar_t kPackagesKey[] = L"SOFTWARE\\Halvo\\HCP Config\\Config\\Packages\\";
 // The function name the program's messages use for the holder.
@@ -60,3 +62,5 @@ Provider* DefPackageProviderInstance<Provider>::get() const {
 }
 
 template class DefPackageProviderInstance<ITomcatProvider>;
+
+}  // namespace wc

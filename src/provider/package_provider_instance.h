@@ -9,6 +9,8 @@
 #include "provider/ITomcatProvider.h"
 #include "provider/vlibrary.h"
 
+namespace wc {
+
 template <class Provider>
 class DefPackageProviderInstance {
  public:
@@ -35,3 +37,5 @@ class TomcatProviderInstance : public DefPackageProviderInstance<ITomcatProvider
 };
 
 extern template class DefPackageProviderInstance<ITomcatProvider>;
+
+}  // namespace wc

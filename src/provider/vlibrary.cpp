@@ -6,6 +6,8 @@
 #include "base/log/log.h"
 #include "base/system/path_separator.h"
 
+namespace wc {
+
 std::wstring VModule::fileName() const { return library_.fileName(); }
 
 void* VModule::getProcAddress(const std::wstring& name) const {
@@ -38,3 +40,5 @@ void VLibrary::unload() {
     throwOsError(L"FreeLibrary(" + path_ + L")", error, VCALLPOINT(L"", "VLibrary::unload"));
   }
 }
+
+}  // namespace wc

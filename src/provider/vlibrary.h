@@ -6,6 +6,8 @@
 
 #include "base/system/dynamic_library.h"
 
+namespace wc {
+
 class VModule {
  public:
   virtual ~VModule() = default;
@@ -33,3 +35,5 @@ class VLibrary : public VModule {
  private:
   std::wstring path_;
 };
+
+}  // namespace wc

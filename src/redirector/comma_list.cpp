@@ -6,6 +6,8 @@
 #include "base/errors/strict_convert.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 namespace {
 
 std::string joined(const std::vector<std::wstring>& items) {
@@ -40,3 +42,5 @@ std::string replaceListItem(std::string_view list, std::wstring_view oldItem, st
   if (found != items.end()) *found = newItem;
   return joined(items);
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 // The items of the list, in order.
 std::vector<std::wstring> listItems(std::string_view list);
 // Appends `item` unless an equal item is already there.
@@ -18,3 +20,5 @@ std::string addListItem(std::string_view list, std::wstring_view item);
 std::string removeListItem(std::string_view list, std::wstring_view item);
 // Puts `newItem` in the place of the first item equal to `oldItem`.
 std::string replaceListItem(std::string_view list, std::wstring_view oldItem, std::wstring_view newItem);
+
+}  // namespace wc

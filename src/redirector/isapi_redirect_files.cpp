@@ -4,6 +4,8 @@
 #include "base/errors/vexception.h"
 #include "redirector/text_lines_io.h"
 
+namespace wc {
+
 namespace {
 
 // An empty path would only produce an obscure "cannot open ''" later on.
@@ -76,3 +78,5 @@ void resetIsapiRedirectorFiles(const std::wstring& workersPath, const std::wstri
   writePropertyFile(workersPath, kInstallWorkersProperties, /*keepExisting=*/false, kFunction);
   writePropertyFile(uriWorkerMapPath, "", /*keepExisting=*/false, kFunction);
 }
+
+}  // namespace wc

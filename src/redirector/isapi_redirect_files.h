@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace wc {
+
 // The contents of isapi_redirect.properties: 17 lines, each ending in CR LF,
 // naming the log file and the other two files (paths in the ANSI code page).
 std::string isapiRedirectPropertiesText(const std::wstring& logPath, const std::wstring& workersPath,
@@ -22,3 +24,5 @@ void resetIsapiRedirectorFiles(const std::wstring& workersPath, const std::wstri
 
 // The install contents of workers.properties.
 inline constexpr const char* kInstallWorkersProperties = "worker.list=ajp13\r\n";
+
+}  // namespace wc

@@ -16,6 +16,8 @@
 #include "redirector/worker_keys.h"
 #include "redirector/worker_name.h"
 
+namespace wc {
+
 namespace {
 
 constexpr const char* kWorkerList = kWorkerListKey;
@@ -330,3 +332,5 @@ void IsapiRedirectorConfig::renameHostMounts(const std::wstring& oldHostName,
   }
   save(uriWorkerMapPath_);
 }
+
+}  // namespace wc

@@ -18,6 +18,8 @@
 
 #include "redirector/property_file.h"
 
+namespace wc {
+
 // A line of uriworkermap.properties: a mount key and the worker it names,
 // both as in the file.
 struct MountLine {
@@ -96,3 +98,5 @@ class IsapiRedirectorConfig {
   HeldFile workers_;
   HeldFile uriWorkerMap_;
 };
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "redirector/line_splitter.h"
 
+namespace wc {
+
 void LineSplitter::feed(std::string_view bytes) {
   pending_.append(bytes);
   cutter_.feed(bytes, [this](size_t begin, size_t end) { emit(begin, end); });
@@ -16,3 +18,5 @@ void LineSplitter::finish() {
 }
 
 void LineSplitter::emit(size_t begin, size_t end) { lines_.emplace_back(pending_, begin - pendingBase_, end - begin); }
+
+}  // namespace wc

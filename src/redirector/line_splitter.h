@@ -15,6 +15,8 @@
 
 #include "base/text/next_byte.h"
 
+namespace wc {
+
 // The cut itself, for callers that keep the bytes: each line is reported as
 // onLine(begin, end), the offsets of its bytes in the stream fed so far.
 class LineCutter {
@@ -81,3 +83,5 @@ class LineSplitter {
   std::string pending_;     // the stream's bytes from pendingBase_ on
   size_t pendingBase_ = 0;  // stream offset of pending_'s first byte
 };
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/strict_convert.h"
 #include "redirector/redirector_names.h"
 
+namespace wc {
+
 std::string mountPrefix(std::wstring_view hostOrAlias) { return "/" + mountName(hostOrAlias) + "/"; }
 
 std::string_view mountNameOf(std::string_view key) {
@@ -24,3 +26,5 @@ std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std
   for (const std::wstring& alias : aliases) addName(alias);
   return keys;
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 // "/" + name + "/": the start of every mount key under a host or alias name.
 std::string mountPrefix(std::wstring_view hostOrAlias);
 
@@ -18,3 +20,5 @@ std::string_view mountNameOf(std::string_view key);
 // list order.
 std::vector<std::string> webAppMountKeys(const std::wstring& hostName, const std::vector<std::wstring>& aliases,
                                          const std::wstring& appName);
+
+}  // namespace wc

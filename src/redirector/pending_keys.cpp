@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace wc {
+
 void PendingKeys::add(std::string key) {
   const size_t position = keys_.size();
   keys_.push_back(std::move(key));
@@ -34,3 +36,5 @@ bool PendingKeys::isPending(std::string_view key) const {
   auto it = chains_.find(key);
   return it != chains_.end() && it->second.head != kNone;
 }
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace wc {
+
 class PendingKeys {
  public:
   // Adds `key` as the last pending key; its position is the count added before.
@@ -49,3 +51,5 @@ class PendingKeys {
   std::unordered_map<std::string_view, Chain> chains_;
   size_t pendingCount_ = 0;
 };
+
+}  // namespace wc

@@ -4,5 +4,9 @@
 #include "redirector/vkeyvalue.h"
 #include "redirector/vtextfile.h"
 
+namespace wc {
+
 using PropertyLine = vkeyvalue<'#'>;
 using PropertyFile = vtextfile<PropertyLine>;
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "names/name_rules.h"
 #include "redirector/worker_name.h"
 
+namespace wc {
+
 namespace {
 
 const wchar_t* kindText(RedirectorName kind) {
@@ -69,3 +71,5 @@ std::wstring workerName(std::wstring_view hostName) {
   }
   return name;
 }
+
+}  // namespace wc

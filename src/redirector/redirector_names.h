@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // The kinds of names, each checked by its rule of names/name_rules.h (an
 // alias as a name of a host's alias list, "www." twins included). The rules
 // keep out what the files cannot hold: '=' and '#' would split the line
@@ -20,3 +22,5 @@ void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char
 // A host or alias name as it appears in mount keys: lower-cased character by
 // character, in the ANSI code page.
 std::string mountName(std::wstring_view hostOrAlias);
+
+}  // namespace wc

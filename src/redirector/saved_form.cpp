@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace wc {
+
 namespace {
 
 inline unsigned char byteMask(bool is) { return static_cast<unsigned char>(-static_cast<int>(is)); }
@@ -36,3 +38,5 @@ bool isInSavedForm(std::string_view text) {
   // The last pair has no third byte.
   return size < 2 || (bytes[size - 2] == '\r') == (bytes[size - 1] == '\n');
 }
+
+}  // namespace wc

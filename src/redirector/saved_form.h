@@ -7,4 +7,8 @@
 
 #include <string_view>
 
+namespace wc {
+
 bool isInSavedForm(std::string_view text);
+
+}  // namespace wc

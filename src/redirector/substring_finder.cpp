@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace wc {
+
 namespace {
 
 // The hash of the four bytes that end at `gramEnd`, one of 4096.
@@ -44,3 +46,5 @@ size_t SubstringFinder::find(std::string_view text, size_t from) const {
   }
   return std::string_view::npos;
 }
+
+}  // namespace wc

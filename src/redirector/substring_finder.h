@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 class SubstringFinder {
  public:
   explicit SubstringFinder(std::string_view needle);
@@ -29,3 +31,5 @@ class SubstringFinder {
   size_t afterMatch_ = 0;              // the shift after a window whose last gram is the needle's
   std::array<uint8_t, 4096> shift_{};  // by the hash of the window's last four bytes
 };
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "base/files/file.h"
 #include "base/log/log.h"
 
+namespace wc {
+
 namespace {
 
 // The buffer of a file being read starts at its size (one byte more, so the
@@ -140,3 +142,5 @@ void TextFileWriter::writeToFile(std::string_view bytes) {
     bytes.remove_prefix(piece);
   }
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 class File;
 class FileReplacement;
 
@@ -73,3 +75,5 @@ class TextFileWriter {
   const char* function_;
   std::string buffer_;
 };
+
+}  // namespace wc

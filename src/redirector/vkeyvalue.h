@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 template <char CommentChar>
 class vkeyvalue {
  public:
@@ -75,3 +77,5 @@ class vkeyvalue {
     return equals ? before : std::string_view::npos;
   }
 };
+
+}  // namespace wc

@@ -28,6 +28,8 @@
 #include "redirector/substring_finder.h"
 #include "redirector/text_lines_io.h"
 
+namespace wc {
+
 // What a walk does with the line it has just presented.
 enum class LineEdit {
   Keep,   // leave the stored text as it is
@@ -278,3 +280,5 @@ class vtextfile {
   std::deque<std::string> owned_;           // lines stored or appended since the load
   std::vector<std::string_view> lines_;     // once cut: views into text_ and owned_
 };
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "redirector/worker_keys.h"
 
+namespace wc {
+
 std::string workerKey(const std::string& worker, const char* suffix) { return "worker." + worker + suffix; }
 
 std::array<std::pair<std::string, std::string>, 4> workerKeyLines(const std::string& worker) {
@@ -8,3 +10,5 @@ std::array<std::pair<std::string, std::string>, 4> workerKeyLines(const std::str
            {workerKey(worker, ".type"), "ajp13"},
            {workerKey(worker, ".lbfactor"), "1"}}};
 }
+
+}  // namespace wc

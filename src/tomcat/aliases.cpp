@@ -9,6 +9,8 @@
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
 
+namespace wc {
+
 namespace {
 std::vector<std::wstring> namePair(const std::wstring& alias) { return {alias, wwwTwin(alias)}; }
 }  // namespace
@@ -73,3 +75,5 @@ void TomcatManager::renameAlias(const std::wstring& host, const std::wstring& ol
         addAlias(host, newAlias, restart);
       });
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/idn/display_form.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 std::vector<std::wstring> readListFile(const std::wstring& path) {
   if (path.empty()) return {};
   std::string bytes = readWholeFile(path);
@@ -38,3 +40,5 @@ std::vector<std::wstring> addWwwTwins(const std::wstring& host, const std::vecto
 }
 
 std::wstring display(const std::wstring& domainName) { return toDisplayForm(domainName, false); }
+
+}  // namespace wc

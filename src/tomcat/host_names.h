@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 // The alias names listed in the file: its bytes in the ANSI code page, split at
 // every ';', CR and LF, empty pieces dropped, nothing trimmed. An empty path
 // gives no names without touching the file system.
@@ -21,3 +23,5 @@ std::vector<std::wstring> addWwwTwins(const std::wstring& host, const std::vecto
 
 // The Unicode display form of a domain name, for context lines.
 std::wstring display(const std::wstring& domainName);
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
 
+namespace wc {
+
 void TomcatManager::createHcpDirectories() {
   vguard("TomcatManager::createHcpDirectories", 102, L"createHcpDirectories()", [&] {
     // Full access for administrators and the system account; on POSIX owner
@@ -150,3 +152,5 @@ void TomcatManager::removeNodeService() {
     saveServerXml(document);
   });
 }
+
+}  // namespace wc

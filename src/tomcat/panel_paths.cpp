@@ -6,6 +6,8 @@
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 std::wstring TomcatManager::getVarTomcatDir() const {
   return join(HalvoSrvClient::getInstance().getProductDataDir(), {L"var", L"tomcat"});
 }
@@ -30,3 +32,5 @@ WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host,
   return {join(varTomcat, {L"hcp-wars", host, application + L".war"}),
           join(varTomcat, {L"hcp-webapps", host, application + L".war"})};
 }
+
+}  // namespace wc

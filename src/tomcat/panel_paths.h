@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // A host's application base, realm file, archive directory and work
 // directory, in that order.
 std::vector<std::wstring> vhostPaths(const std::wstring& varTomcat, const std::wstring& tomcatHome,
@@ -18,3 +20,5 @@ struct WebAppPaths {
   std::wstring startedLink;  // hcp-webapps/<host>/<app>.war
 };
 WebAppPaths webAppPaths(const std::wstring& varTomcat, const std::wstring& host, const std::wstring& application);
+
+}  // namespace wc

@@ -7,7 +7,11 @@
 
 #include "base/files/file_name.h"
 
+namespace wc {
+
 inline std::wstring join(std::wstring path, std::initializer_list<std::wstring> names) {
   for (const std::wstring& name : names) path = VFileName::combine(path, name);
   return path;
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 void TomcatManager::updateIsapiRedirectPropertiesFile() {
   vguard("TomcatManager::updateIsapiRedirectPropertiesFile", __LINE__, L"createIsapiRedirectPropertiesFile()", [&] {
     ITomcatProvider* provider = get_provider();
@@ -22,3 +24,5 @@ void TomcatManager::clearIsapiRedirectProperties() {
     resetIsapiRedirectorFiles(provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath());
   });
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "tomcat/hcp_service.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 std::wstring TomcatManager::getServerXmlPath() const {
   return VFileName::combine(VFileName::combine(get_provider()->getTomcatHome(), L"conf"), L"server.xml");
 }
@@ -59,3 +61,5 @@ IsapiRedirectorConfig TomcatManager::redirectorConfig() const {
   ITomcatProvider* provider = get_provider();
   return IsapiRedirectorConfig(provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath());
 }
+
+}  // namespace wc

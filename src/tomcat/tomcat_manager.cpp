@@ -2,6 +2,8 @@
 
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 ITomcatProvider* TomcatManager::get_provider() const {
   if (!provider_)
     throw vexception(L"Tomcat package provider is undefined", VCALLPOINT(L"", "TomcatManager::get_provider"));
@@ -13,3 +15,5 @@ bool TomcatManager::providerMissing(LogLevel level, const wchar_t* action) const
   logMessage(level, L"Unable to %s: Tomcat package provider is undefined", action);
   return true;
 }
+
+}  // namespace wc

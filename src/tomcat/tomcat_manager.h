@@ -10,6 +10,8 @@
 #include "base/xml/xml_dom.h"
 #include "provider/package_provider_instance.h"
 
+namespace wc {
+
 class IsapiRedirectorConfig;
 
 class TomcatManager : public TomcatProviderInstance {
@@ -101,3 +103,5 @@ class TomcatServiceRestarter {
   TomcatManager& manager_;
   bool restart_;
 };
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/services/service_control.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 namespace {
 
 bool isRunningState(uint32_t state) {
@@ -102,3 +104,5 @@ TomcatServiceRestarter::~TomcatServiceRestarter() {
     }
   }
 }
+
+}  // namespace wc

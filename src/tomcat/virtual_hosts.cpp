@@ -15,6 +15,8 @@
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
 
+namespace wc {
+
 void TomcatManager::installVHost(const std::wstring& host, const std::wstring& aliasesFile) {
   vguard(
       "TomcatManager::installVHost", 265, [&] { return vaformat(L"installVHost(%s)", display(host)); },
@@ -139,3 +141,5 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
                                 workerName(newName));
       });
 }
+
+}  // namespace wc

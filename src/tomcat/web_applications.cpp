@@ -15,6 +15,8 @@
 #include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 namespace {
 
 // The host's alias list from its aliases file, read and checked before an
@@ -104,3 +106,5 @@ std::vector<std::wstring> TomcatManager::getWebAppList(const std::wstring& host,
   }
   return names;
 }
+
+}  // namespace wc

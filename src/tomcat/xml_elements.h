@@ -8,6 +8,8 @@
 
 #include "base/xml/vxml.h"
 
+namespace wc {
+
 using XmlAttributes = std::initializer_list<std::pair<const wchar_t*, std::wstring>>;
 
 inline void setAttributes(const XmlElement& element, XmlAttributes attributes) {
@@ -28,3 +30,5 @@ inline void appendTextElement(const XmlDocument& document, const XmlElement& par
   element.appendChild(document.createTextNode(text));
   parent.appendChild(element);
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 
 #include "support/failures.h"
 
+namespace wc {
+
 namespace {
 
 TEST(CommandNames, TheCheckNamesTheParameter) {
@@ -23,3 +25,5 @@ TEST(CommandNames, TheCheckNamesTheParameter) {
 }
 
 }  // namespace
+
+}  // namespace wc

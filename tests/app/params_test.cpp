@@ -7,6 +7,8 @@
 #include "base/errors/vexception.h"
 #include "support/failures.h"
 
+namespace wc {
+
 namespace {
 
 ParameterMap parse(std::vector<std::wstring> args) {
@@ -74,3 +76,5 @@ TEST(Params, GetValue) {
 }
 
 }  // namespace
+
+}  // namespace wc

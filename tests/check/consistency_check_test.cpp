@@ -16,6 +16,8 @@
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_test_machine.h"
 
+namespace wc {
+
 using namespace tomcat_test;
 
 void PrintTo(const Finding& f, std::ostream* os) {
@@ -336,3 +338,5 @@ TEST_F(ConsistencyCheck, NamesWithoutADisplayFormAreShownAsWritten) {
 }
 
 }  // namespace
+
+}  // namespace wc

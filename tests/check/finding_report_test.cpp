@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace wc {
+
 namespace {
 
 const std::vector<Finding> kTwo = {
@@ -41,3 +43,5 @@ TEST(FindingReport, JsonEscapesQuotesBackslashesAndControlCharactersAndKeepsOthe
 }
 
 }  // namespace
+
+}  // namespace wc

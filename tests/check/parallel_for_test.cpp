@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 TEST(ParallelFor, EachIndexRunsOnceAndTheLowestFailureIsRethrown) {
   // Too few for threads, and enough for them.
   for (const size_t count : {size_t{20}, size_t{5000}}) {
@@ -30,3 +32,5 @@ TEST(ParallelFor, EachIndexRunsOnceAndTheLowestFailureIsRethrown) {
     for (size_t i = 0; i < count; ++i) ASSERT_EQ(runs[i], 1) << i;
   }
 }
+
+}  // namespace wc

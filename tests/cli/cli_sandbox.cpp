@@ -4,6 +4,8 @@
 
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace cli {
 
 namespace {
@@ -60,3 +62,5 @@ std::wstring CliSandbox::debugLogText(std::string* raw) const {
 }
 
 }  // namespace cli
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace cli {
 
 // What differs between the platforms' machines (panel_machine_posix.cpp and
@@ -54,3 +56,5 @@ class CliSandbox : public testing_support::Sandbox {
 };
 
 }  // namespace cli
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include "cli/panel_machine.h"
 #include "support/child_process.h"
 
+namespace wc {
+
 namespace {
 
 using cli::countOf;
@@ -96,3 +98,5 @@ TEST(Concurrency, ARunKilledWhileItHoldsTheLockLetsTheWaitingRunGoOnWithServerXm
 }
 
 }  // namespace
+
+}  // namespace wc

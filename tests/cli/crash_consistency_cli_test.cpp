@@ -21,6 +21,8 @@
 #include "support/child_process.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -309,3 +311,5 @@ TEST(CrashConsistency, ACommandKilledAnywhereLeavesAStateHcpcheckNamesAndFixRepa
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/text/convert.h"
 #include "cli/panel_machine.h"
 
+namespace wc {
+
 void PrintTo(const WorkItem& item, std::ostream* os) {
   *os << cstrLenient(item.application + L' ' + item.parameters + L" [" + item.account + L"] ") << item.triggers.size();
 }
@@ -50,3 +52,5 @@ TEST(DeferredRemoval, TheTaskRemovesWhatTheCommandsRegisteredAndNothingElse) {
       EXPECT_TRUE(pathExists(kept)) << kept;
   }
 }
+
+}  // namespace wc

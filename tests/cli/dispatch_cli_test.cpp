@@ -6,6 +6,8 @@
 #include "cli/cli_sandbox.h"
 #include "cli/panel_machine.h"
 
+namespace wc {
+
 namespace {
 
 using cli::CliSandbox;
@@ -84,3 +86,5 @@ TEST(Dispatch, ABrokenProviderFailsEveryCommandNamingWhatIsWrong) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 
 #include "cli/cli_sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using cli::CliSandbox;
@@ -55,3 +57,5 @@ TEST(Frame, PasswordsAreMaskedInTheStartAndEndLines) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "cli/panel_machine.h"
 #include "wc_version.h"
 
+namespace wc {
+
 namespace {
 
 using cli::PanelMachine;
@@ -169,3 +171,5 @@ TEST(HcpcheckCli, WaitsForTheRunLock) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include "base/services/service_registry.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace cli {
 
 namespace {
@@ -108,3 +110,5 @@ size_t countOf(const std::string& haystack, const std::string& needle) {
 }
 
 }  // namespace cli
+
+}  // namespace wc

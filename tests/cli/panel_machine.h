@@ -11,6 +11,8 @@
 #include "cli/cli_sandbox.h"
 #include "support/background_program.h"
 
+namespace wc {
+
 namespace cli {
 
 struct ServiceDefinition {
@@ -62,3 +64,5 @@ void deleteRemovalWorkItem();
 size_t countOf(const std::string& haystack, const std::string& needle);
 
 }  // namespace cli
+
+}  // namespace wc

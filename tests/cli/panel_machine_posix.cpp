@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 
+namespace wc {
+
 namespace cli {
 
 std::string libraryFile(const std::string& name) { return "lib" + name + ".so"; }
@@ -41,3 +43,5 @@ int PanelMachine::servicePid(const std::string& name) const {
 }
 
 }  // namespace cli
+
+}  // namespace wc

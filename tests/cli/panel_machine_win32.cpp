@@ -12,6 +12,8 @@
 #include <mstask.h>
 #include <windows.h>
 
+namespace wc {
+
 namespace cli {
 
 // The product's provider is tomcatprovider.dll; the test providers keep
@@ -73,3 +75,5 @@ int PanelMachine::servicePid(const std::string& name) const {
 }
 
 }  // namespace cli
+
+}  // namespace wc

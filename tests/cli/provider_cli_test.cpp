@@ -4,6 +4,8 @@
 
 #include "cli/panel_machine.h"
 
+namespace wc {
+
 namespace {
 
 TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemovesOrStops) {
@@ -53,3 +55,5 @@ TEST(Provider, AFaultInTheProviderIsReportedAndLeavesOneDump) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "support/child_process.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 namespace {
 
 using cli::PanelMachine;
@@ -130,3 +132,5 @@ TEST(ServiceRestarter, ThreeFailedStartsAreLoggedTwiceAsWarningOnceAsErrorAndNot
 }
 
 }  // namespace
+
+}  // namespace wc

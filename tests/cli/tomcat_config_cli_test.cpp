@@ -7,6 +7,8 @@
 
 #include "cli/panel_machine.h"
 
+namespace wc {
+
 namespace {
 
 using cli::PanelMachine;
@@ -151,3 +153,5 @@ TEST(Names, ThePasswordNeverReachesTheDebugLog) {
 }
 
 }  // namespace
+
+}  // namespace wc

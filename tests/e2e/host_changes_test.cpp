@@ -10,6 +10,8 @@
 #include "e2e/tomcat_scenario.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace e2e {
 namespace {
 
@@ -116,3 +118,5 @@ TEST_F(HostChanges, TomcatLogsNoUnexpectedSevereLine) { expectNoUnexpectedSevere
 
 }  // namespace
 }  // namespace e2e
+
+}  // namespace wc

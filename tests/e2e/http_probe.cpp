@@ -4,6 +4,8 @@
 
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace e2e {
 
 std::string HttpResponse::describe() const {
@@ -50,3 +52,5 @@ HttpResponse pollHttp(const HttpRequest& request, const std::function<bool(const
 }
 
 }  // namespace e2e
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+namespace wc {
+
 namespace e2e {
 
 struct HttpResponse {
@@ -35,3 +37,5 @@ HttpResponse pollHttp(const HttpRequest& request, const std::function<bool(const
                       std::chrono::seconds limit);
 
 }  // namespace e2e
+
+}  // namespace wc

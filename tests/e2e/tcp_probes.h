@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace wc {
+
 namespace e2e {
 
 // Whether something accepts TCP connections on 127.0.0.1:port right now.
@@ -25,3 +27,5 @@ struct AjpProbe {
 AjpProbe sendAjpCPing(const std::string& address, int port, int timeoutMs = 5000);
 
 }  // namespace e2e
+
+}  // namespace wc

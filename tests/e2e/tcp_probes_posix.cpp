@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace wc {
+
 namespace e2e {
 
 namespace {
@@ -88,3 +90,5 @@ AjpProbe sendAjpCPing(const std::string& address, int port, int timeoutMs) {
 }
 
 }  // namespace e2e
+
+}  // namespace wc

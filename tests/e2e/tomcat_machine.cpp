@@ -8,6 +8,8 @@
 
 #include "base/system/process.h"
 
+namespace wc {
+
 namespace e2e {
 
 namespace {
@@ -58,7 +60,7 @@ TomcatMachine::TomcatMachine() {
   if (windowsBin) windowsBin_ = windowsBin;
   std::vector<std::string> args = {"up", sandbox_.root(), windowsBin_.empty() ? std::string(WC_BIN_DIR) : windowsBin_};
   if (!windowsBin_.empty()) args.push_back("--windows");
-  args.insert(args.end(), {"--watch", std::to_string(::currentProcessId())});
+  args.insert(args.end(), {"--watch", std::to_string(wc::currentProcessId())});
   testing_support::ProcessResult up = sandboxScript(args);
   if (up.exitCode != 0) {
     sandboxScript({"down", sandbox_.root()});
@@ -184,3 +186,5 @@ std::string describeRun(const std::string& program, const std::vector<std::strin
 }
 
 }  // namespace e2e
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace e2e {
 
 constexpr int kHttpPort = 9080;
@@ -78,3 +80,5 @@ std::string describeRun(const std::string& program, const std::vector<std::strin
                         const testing_support::ProcessResult& result);
 
 }  // namespace e2e
+
+}  // namespace wc

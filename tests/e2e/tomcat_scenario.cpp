@@ -4,6 +4,8 @@
 #include <iostream>
 #include <sstream>
 
+namespace wc {
+
 namespace e2e {
 
 std::unique_ptr<TomcatMachine> TomcatScenario::machine_;
@@ -122,3 +124,5 @@ std::string TomcatScenario::wcadminStatus() {
 }
 
 }  // namespace e2e
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include "e2e/http_probe.h"
 #include "e2e/tomcat_machine.h"
 
+namespace wc {
+
 namespace e2e {
 
 class TomcatScenario : public ::testing::Test {
@@ -58,3 +60,5 @@ class TomcatScenario : public ::testing::Test {
 };
 
 }  // namespace e2e
+
+}  // namespace wc

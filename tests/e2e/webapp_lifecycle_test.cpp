@@ -10,6 +10,8 @@
 #include "e2e/tomcat_scenario.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace e2e {
 namespace {
 
@@ -129,3 +131,5 @@ TEST_F(WebAppLifecycle, TomcatLogsNoUnexpectedSevereLine) {
 
 }  // namespace
 }  // namespace e2e
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace wc {
+
 namespace {
 
 TEST(MaskPasswords, PasswordsAreMaskedAndParametersQuoted) {
@@ -27,3 +29,5 @@ TEST(QuoteArgument, QuotesSpecialCharactersAndEscapes) {
 }
 
 }  // namespace
+
+}  // namespace wc

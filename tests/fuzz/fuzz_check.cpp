@@ -10,6 +10,8 @@
 
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace fuzzing {
 
 void fail(std::string_view what, std::string_view detail) {
@@ -82,3 +84,5 @@ void useSandboxMachine(const std::string& registryBody) {
 }
 
 }  // namespace fuzzing
+
+}  // namespace wc

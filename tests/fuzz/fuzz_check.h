@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 namespace fuzzing {
 
 // Prints "expectation failed: <what>" with the detail and aborts.
@@ -53,3 +55,5 @@ void useSandboxMachine(const std::string& registryBody);
 void setEnvironmentVariable(const std::string& name, const std::string& value);
 
 }  // namespace fuzzing
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+namespace wc {
+
 namespace fuzzing {
 
 void setEnvironmentVariable(const std::string& name, const std::string& value) {
@@ -9,3 +11,5 @@ void setEnvironmentVariable(const std::string& name, const std::string& value) {
 }
 
 }  // namespace fuzzing
+
+}  // namespace wc

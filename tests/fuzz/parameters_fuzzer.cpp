@@ -19,6 +19,8 @@
 #include "frame/command_line_mask.h"
 #include "fuzz_check.h"
 
+namespace wc {
+
 using fuzzing::check;
 
 namespace {
@@ -174,3 +176,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkMaskedLine(line, arguments);
   return 0;
 }
+
+}  // namespace wc

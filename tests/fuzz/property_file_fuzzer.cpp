@@ -19,6 +19,8 @@
 #include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
 
+namespace wc {
+
 using fuzzing::check;
 
 namespace {
@@ -315,3 +317,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   editMounts(bytes, loaded);
   return 0;
 }
+
+}  // namespace wc

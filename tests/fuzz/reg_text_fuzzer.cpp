@@ -12,6 +12,8 @@
 #include "base/registry/value_data.h"
 #include "fuzz_check.h"
 
+namespace wc {
+
 using fuzzing::check;
 using namespace registry;
 
@@ -81,3 +83,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(formatRegText(reread) == written, "writing a store that was read back gives the same text", written);
   return 0;
 }
+
+}  // namespace wc

@@ -20,6 +20,8 @@
 #include "config_requests.h"
 #include "fuzz_check.h"
 
+namespace wc {
+
 using fuzzing::check;
 
 namespace {
@@ -150,3 +152,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   checkServiceAnswer(std::string_view(reinterpret_cast<const char*>(request.data()), request.size()));
   return 0;
 }
+
+}  // namespace wc

@@ -16,6 +16,8 @@
 #include "base/xml/vxml.h"
 #include "fuzz_check.h"
 
+namespace wc {
+
 using fuzzing::check;
 
 namespace {
@@ -124,3 +126,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzzing::narrow(vxmlGetNodeValue(foundAlias.firstChild(), L"")));
   return 0;
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "names/aliases_file_names.h"
 #include "support/failures.h"
 
+namespace wc {
+
 namespace {
 
 TEST(NameRules, HostNames) {
@@ -67,3 +69,5 @@ TEST(NameRules, TheAliasesFileCheckNamesTheFile) {
 }
 
 }  // namespace
+
+}  // namespace wc

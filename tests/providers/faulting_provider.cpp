@@ -5,6 +5,8 @@
 
 #include "fixed_paths_provider.h"
 
+namespace wc {
+
 namespace {
 class FaultingProvider final : public FixedPathsProvider {
  public:
@@ -16,3 +18,5 @@ class FaultingProvider final : public FixedPathsProvider {
 }  // namespace
 
 extern "C" ITomcatProvider* getTomcatProviderInstance() { return new FaultingProvider(); }
+
+}  // namespace wc

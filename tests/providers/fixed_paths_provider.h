@@ -7,6 +7,8 @@
 
 #include "provider/ITomcatProvider.h"
 
+namespace wc {
+
 class FixedPathsProvider : public ITomcatProvider {
  public:
   virtual ~FixedPathsProvider() = default;
@@ -25,3 +27,5 @@ class FixedPathsProvider : public ITomcatProvider {
     return getTomcatHome() + L"/conf/isapi_redirect.properties";
   }
 };
+
+}  // namespace wc

@@ -2,4 +2,8 @@
 
 #include "fixed_paths_provider.h"
 
+namespace wc {
+
 extern "C" ITomcatProvider* getTomcatProviderInstance() { return new FixedPathsProvider(); }
+
+}  // namespace wc

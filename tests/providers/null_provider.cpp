@@ -2,4 +2,8 @@
 
 #include "provider/ITomcatProvider.h"
 
+namespace wc {
+
 extern "C" ITomcatProvider* getTomcatProviderInstance() { return nullptr; }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "fixed_paths_provider.h"
 
+namespace wc {
+
 namespace {
 class ThrowingReleaseProvider final : public FixedPathsProvider {
  public:
@@ -15,3 +17,5 @@ extern "C" ITomcatProvider* getTomcatProviderInstance() {
   static ThrowingReleaseProvider provider;
   return &provider;
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 namespace {
 
 TEST(CommaList, AddRemoveAndReplaceWorkOnWholeItems) {
@@ -42,3 +44,5 @@ TEST(CommaList, ValuesAreTextInTheCodePage) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -83,3 +85,5 @@ TEST_F(RedirectFilesTest, EmptyOrUnconvertiblePathsChangeNothingAndAnUnwritableO
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using testing_support::pathExists;
@@ -268,3 +270,5 @@ TEST_F(RedirectorConfigTest, AddingAliasMountsTogetherEqualsOneNameAfterTheOther
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace wc {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -95,3 +97,5 @@ TEST(LineCutter, KnowsWhereThePendingLineStarts) {
 }
 
 }  // namespace
+
+}  // namespace wc

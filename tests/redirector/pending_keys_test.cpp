@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace wc {
+
 namespace {
 
 using Remaining = std::vector<std::pair<std::string, size_t>>;
@@ -48,3 +50,5 @@ TEST(PendingKeys, EachOccurrenceIsTakenOnceInOrderAndIsPendingTakesNothing) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -94,3 +96,5 @@ TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayoutAndLaterWalksSee
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 
 #include "redirector/saved_form.h"
 
+namespace wc {
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -60,3 +62,5 @@ TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLines) {
 }
 
 }  // namespace
+
+}  // namespace wc

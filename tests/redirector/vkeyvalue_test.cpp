@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace wc {
+
 namespace {
 
 using Line = vkeyvalue<'#'>;
@@ -53,3 +55,5 @@ TEST(KeyValueLine, ParsesKeyValueAndCommentAndComposesTheTextAgain) {
 }
 
 }  // namespace
+
+}  // namespace wc

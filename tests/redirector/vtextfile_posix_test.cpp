@@ -12,6 +12,8 @@
 #include "redirector/property_file.h"
 #include "support/failures.h"
 
+namespace wc {
+
 namespace {
 
 using testing_support::failureOf;
@@ -51,3 +53,5 @@ TEST(TextFile, ReadAndWriteFailuresNameTheFileAndLeaveItWhole) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -210,3 +212,5 @@ TEST_F(TextFileTest, ASaveReplacesTheFileWholeOrWritesOneHeldOpenInPlaceWithAWar
 }
 
 }  // namespace
+
+}  // namespace wc

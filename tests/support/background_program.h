@@ -10,6 +10,8 @@
 #include "base/pipes/pipe_socket_path.h"
 #include "support/child_process.h"
 
+namespace wc {
+
 namespace testing_support {
 
 using BackgroundProgram = ChildProcess;
@@ -29,3 +31,5 @@ struct RunningHcpsrv {
 };
 
 }  // namespace testing_support
+
+}  // namespace wc

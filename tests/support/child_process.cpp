@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+namespace wc {
+
 namespace testing_support {
 
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& args,
@@ -24,3 +26,5 @@ bool waitForPath(const std::string& path, int timeoutMs) {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace testing_support {
 
 struct ChildOutcome {
@@ -64,3 +66,5 @@ bool processExists(uint32_t pid);
 uint16_t unusedLocalPort();
 
 }  // namespace testing_support
+
+}  // namespace wc

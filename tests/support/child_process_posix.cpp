@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <thread>
 
+namespace wc {
+
 namespace testing_support {
 
 namespace {
@@ -144,3 +146,5 @@ uint16_t unusedLocalPort() {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

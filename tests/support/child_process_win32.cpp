@@ -7,6 +7,8 @@
 #include "base/text/convert.h"
 #include "support/child_process.h"
 
+namespace wc {
+
 namespace testing_support {
 
 namespace {
@@ -138,3 +140,5 @@ uint16_t unusedLocalPort() {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

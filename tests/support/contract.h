@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace wc {
+
 namespace testing_support {
 
 struct MachineNames {
@@ -15,3 +17,5 @@ struct MachineNames {
 };
 
 }  // namespace testing_support
+
+}  // namespace wc

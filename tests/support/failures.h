@@ -13,6 +13,8 @@
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace testing_support {
 
 // The failure of class E that `call` ends with (sliced to a vexception unless
@@ -46,3 +48,5 @@ std::wstring failureTextOf(Call&& call) {
 inline std::wstring w(std::string_view utf8) { return utf8ToWideLenient(utf8); }
 
 }  // namespace testing_support
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "support/faulty_file_system.h"
 
+namespace wc {
+
 FaultyFileSystem::FaultyFileSystem() : real_(FileSystem::Default()) { FileSystem::setCurrentForTesting(this); }
 FaultyFileSystem::~FaultyFileSystem() { FileSystem::setCurrentForTesting(nullptr); }
 
@@ -80,3 +82,5 @@ uint32_t FaultyFileSystem::writeFile(const std::wstring& path, std::string_view 
 uint32_t FaultyFileSystem::volumeRoot(const std::wstring& path, std::wstring& root) {
   return passOn(FsCall::VolumeRoot, path, [&] { return real_.volumeRoot(path, root); });
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 
 #include "base/files/file_system.h"
 
+namespace wc {
+
 enum class FsCall {
   GetAttributes,
   SetReadOnly,
@@ -78,3 +80,5 @@ class FaultyFileSystem : public FileSystem {
   std::vector<Fault> faults_;
   std::vector<std::pair<FsCall, std::wstring>> calls_;
 };
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 namespace crashdump_testing {
 
 struct CoreNote {
@@ -63,3 +65,5 @@ class CoreFile {
 };
 
 }  // namespace crashdump_testing
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace crashdump_testing {
 
 namespace {
@@ -103,3 +105,5 @@ std::string nullReadDumpProblem(const std::string& path, const void* faultingCod
 }
 
 }  // namespace crashdump_testing
+
+}  // namespace wc

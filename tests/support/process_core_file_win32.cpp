@@ -7,6 +7,8 @@
 #include "support/process_core_file.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace crashdump_testing {
 
 std::string nullReadDumpProblem(const std::string& path, const void* faultingCode) {
@@ -40,3 +42,5 @@ std::string nullReadDumpProblem(const std::string& path, const void* faultingCod
 }
 
 }  // namespace crashdump_testing
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 
 #include "base/system/path_separator.h"
 
+namespace wc {
+
 namespace testing_support {
 
 TempDir::~TempDir() {
@@ -50,3 +52,5 @@ std::string nativePath(std::string path) {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 namespace testing_support {
 
 // A fresh directory (under /tmp; on Windows under the user's temporary
@@ -81,3 +83,5 @@ std::string binPath(const std::string& program);
 std::string nativePath(std::string path);
 
 }  // namespace testing_support
+
+}  // namespace wc

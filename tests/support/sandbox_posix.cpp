@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+namespace wc {
+
 namespace testing_support {
 
 TempDir::TempDir() {
@@ -43,3 +45,5 @@ bool pathExists(const std::string& path) {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

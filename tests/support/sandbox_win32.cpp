@@ -13,6 +13,8 @@
 // same names as the registry's constants.
 #include <windows.h>
 
+namespace wc {
+
 namespace testing_support {
 
 namespace {
@@ -74,3 +76,5 @@ bool pathExists(const std::string& path) {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/win_error_codes.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace fake {
 
 namespace {
@@ -172,3 +174,5 @@ std::wstring LogCapture::all() const {
 }
 
 }  // namespace fake
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
 
+namespace wc {
+
 namespace fake {
 
 // Time stands at `now` and is the current clock for its lifetime; sleeps
@@ -116,3 +118,5 @@ struct CapturedLog {
 };
 
 }  // namespace fake
+
+}  // namespace wc

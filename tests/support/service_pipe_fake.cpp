@@ -4,6 +4,8 @@
 
 #include "base/pipes/vserializer.h"
 
+namespace wc {
+
 namespace testing_support {
 
 std::string le32(uint32_t value) {
@@ -90,3 +92,5 @@ int FakeService::requestsFor(const std::wstring& name) const {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 #include "base/pipes/pipe_io.h"
 #include "base/pipes/pipe_server.h"
 
+namespace wc {
+
 namespace testing_support {
 
 // A client end as the product opens one and its server end. When
@@ -65,3 +67,5 @@ class FakeService {
 std::string le32(uint32_t value);
 
 }  // namespace testing_support
+
+}  // namespace wc

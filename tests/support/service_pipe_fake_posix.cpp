@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+namespace wc {
+
 namespace testing_support {
 
 // Two ends of a SOCK_SEQPACKET socket pair, as pipe_io.h makes a pipe.
@@ -23,3 +25,5 @@ PipePair pipePair(bool congested) {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

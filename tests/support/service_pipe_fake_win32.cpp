@@ -5,6 +5,8 @@
 #include <atomic>
 #include <stdexcept>
 
+namespace wc {
+
 namespace testing_support {
 
 // An instance of a pipe of its own and the client connected to it. With no
@@ -25,3 +27,5 @@ PipePair pipePair(bool congested) {
 }
 
 }  // namespace testing_support
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace wc {
+
 bool runningUnderWine();
 
 // Skips the current test under Wine, naming what Wine lacks.
@@ -12,3 +14,5 @@ bool runningUnderWine();
   do {                                                       \
     if (runningUnderWine()) GTEST_SKIP() << "Wine: " << gap; \
   } while (false)
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 
 #include "tomcat/tomcat_test_machine.h"
 
+namespace wc {
+
 namespace tomcat_test {
 namespace {
 
@@ -61,3 +63,5 @@ TEST_F(TomcatTest, UninstallRemovesThePanelsPartAndKeepsTheArchives) {
 
 }  // namespace
 }  // namespace tomcat_test
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "tomcat/tomcat_test_machine.h"
 
+namespace wc {
+
 namespace tomcat_test {
 namespace {
 
@@ -24,3 +26,5 @@ TEST_F(TomcatTest, RealmFileIsWrittenAndTightenedToMode0640) {
 
 }  // namespace
 }  // namespace tomcat_test
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "providers/fixed_paths_provider.h"
 #include "support/background_program.h"
 
+namespace wc {
+
 namespace tomcat_test {
 
 namespace {
@@ -137,3 +139,5 @@ void TomcatTest::install(const std::string& host, const char* aliases, const std
 }
 
 }  // namespace tomcat_test
+
+}  // namespace wc

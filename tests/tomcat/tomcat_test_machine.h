@@ -13,6 +13,8 @@
 #include "support/sandbox.h"
 #include "tomcat/tomcat_manager.h"
 
+namespace wc {
+
 namespace tomcat_test {
 
 using testing_support::failureOf;
@@ -69,3 +71,5 @@ class TomcatTest : public ::testing::Test {
 };
 
 }  // namespace tomcat_test
+
+}  // namespace wc

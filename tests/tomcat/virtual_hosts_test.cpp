@@ -3,6 +3,8 @@
 
 #include "tomcat/tomcat_test_machine.h"
 
+namespace wc {
+
 namespace tomcat_test {
 namespace {
 
@@ -67,3 +69,5 @@ TEST_F(TomcatTest, RenameVHostOntoAHostKeepsTheRenamedOneAndOntoItselfChangesNot
 
 }  // namespace
 }  // namespace tomcat_test
+
+}  // namespace wc

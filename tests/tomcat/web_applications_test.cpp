@@ -8,6 +8,8 @@
 #include "base/text/strings.h"
 #include "tomcat/tomcat_test_machine.h"
 
+namespace wc {
+
 namespace tomcat_test {
 namespace {
 
@@ -119,3 +121,5 @@ TEST_F(WebAppTest, RemovingAnAliasTakesItsTwinAndTheirMounts) {
 
 }  // namespace
 }  // namespace tomcat_test
+
+}  // namespace wc

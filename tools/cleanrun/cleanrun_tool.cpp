@@ -16,6 +16,8 @@
 #include "base/removal/removal_storage_file.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace {
 
 const char kUsage[] =
@@ -56,3 +58,5 @@ int runCleanrun(const std::vector<std::wstring>& args) {
   }
   return 1;
 }
+
+}  // namespace wc

@@ -4,5 +4,9 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // The arguments without the program's name; returns the exit code.
 int runCleanrun(const std::vector<std::wstring>& args);
+
+}  // namespace wc

@@ -18,6 +18,8 @@
 #include "tomcat/tomcat_manager.h"
 #include "wc_version.h"
 
+namespace wc {
+
 namespace {
 
 const char kUsage[] =
@@ -124,3 +126,5 @@ int runHcpcheck(const std::vector<std::wstring>& args) {
   ConsistencyCheck check(json, fix);
   return check.run(0, nullptr);
 }
+
+}  // namespace wc

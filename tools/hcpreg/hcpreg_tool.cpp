@@ -18,6 +18,8 @@
 #include "value_display.h"
 #include "wc_version.h"
 
+namespace wc {
+
 using namespace registry;
 
 namespace {
@@ -457,3 +459,5 @@ int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console) {
   }
   return 1;
 }
+
+}  // namespace wc

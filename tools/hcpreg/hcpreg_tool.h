@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Where the tool talks: results to `out`, "ERROR: ..." lines to `err`, and
 // the answers to its Yes/No questions from `in`. Text is UTF-8.
 struct ToolConsole {
@@ -22,3 +24,5 @@ std::wstring settingsStoreLocation();
 // Runs one command (the arguments after the program name): 0 on success, 1
 // with a message on `err` otherwise.
 int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console);
+
+}  // namespace wc

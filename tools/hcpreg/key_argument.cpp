@@ -3,6 +3,8 @@
 #include "base/registry/reg_store.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 std::wstring KeyArgument::fullName() const {
   std::wstring name = registry::rootName(root);
   if (!path.empty()) name += L"\\" + path;
@@ -30,3 +32,5 @@ std::optional<KeyArgument> parseKeyArgument(const std::wstring& text) {
   key.path = *path;
   return key;
 }
+
+}  // namespace wc

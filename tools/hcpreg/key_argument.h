@@ -7,6 +7,8 @@
 
 #include "base/registry/registry.h"
 
+namespace wc {
+
 struct KeyArgument {
   registry::Root root = registry::Root::LocalMachine;
   std::wstring path;  // below the root; empty for the root itself
@@ -18,3 +20,5 @@ struct KeyArgument {
 
 // Nothing when the root is unknown or the path is not a valid key name.
 std::optional<KeyArgument> parseKeyArgument(const std::wstring& text);
+
+}  // namespace wc

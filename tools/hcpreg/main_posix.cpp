@@ -3,7 +3,13 @@
 #include "base/text/convert.h"
 #include "hcpreg_tool.h"
 
+namespace wc {
+
 std::wstring settingsStoreLocation() { return L"etc/halvo/registry.reg under HCP_SYSTEM_ROOT (default /)"; }
+
+}  // namespace wc
+
+using namespace wc;
 
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;

@@ -9,6 +9,8 @@
 
 #include "hcpreg_tool.h"
 
+namespace wc {
+
 std::wstring settingsStoreLocation() { return L"the registry of this machine (HKEY_LOCAL_MACHINE in its 32-bit view)"; }
 
 namespace {
@@ -29,6 +31,10 @@ class Utf8ConsoleOutput {
 };
 
 }  // namespace
+
+}  // namespace wc
+
+using namespace wc;
 
 int wmain(int argc, wchar_t** argv) {
   // Lines end in "\n" alone, as the Linux tool writes them.

@@ -4,6 +4,8 @@
 #include "base/registry/value_data.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::wstring displayData(uint32_t type, const std::string& data) {
   using namespace registry;
   if (type == REG_SZ || type == REG_EXPAND_SZ) return decodeString(data);
@@ -26,3 +28,5 @@ std::wstring displayValueLine(const std::wstring& name, uint32_t type, const std
   return L"    " + (name.empty() ? std::wstring(L"(Default)") : name) + L"    " + registry::typeName(type) + L"    " +
          displayData(type, data);
 }
+
+}  // namespace wc

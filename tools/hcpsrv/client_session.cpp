@@ -6,6 +6,8 @@
 
 #include "config_requests.h"
 
+namespace wc {
+
 namespace {
 
 // Requests carry a value name; anything larger is not one of ours.
@@ -36,3 +38,5 @@ void serveClient(Con::PipeConnection& client) {
     if (size && !client.send(answer.data(), answer.size())) return;
   }
 }
+
+}  // namespace wc

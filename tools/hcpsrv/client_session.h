@@ -5,6 +5,10 @@
 
 #include "base/pipes/pipe_server.h"
 
+namespace wc {
+
 // Answers the client's requests until it leaves or falls out of step with
 // the protocol (it is dropped then: its pipe breaks and it reconnects).
 void serveClient(Con::PipeConnection& client);
+
+}  // namespace wc

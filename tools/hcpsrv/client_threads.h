@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+namespace wc {
+
 template <class Connection>
 class ClientThreads {
  public:
@@ -59,3 +61,5 @@ class ClientThreads {
   std::function<void(Connection&)> wake_;
   std::list<std::unique_ptr<Client>> clients_;
 };
+
+}  // namespace wc

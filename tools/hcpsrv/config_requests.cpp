@@ -5,6 +5,8 @@
 #include "base/pipes/vserializer.h"
 #include "base/registry/registry.h"
 
+namespace wc {
+
 namespace {
 
 std::wstring configString(const std::wstring& name) {
@@ -52,3 +54,5 @@ std::string answerRequest(std::string_view body) {
   }
   return std::string(reinterpret_cast<const char*>(response.data()), response.size());
 }
+
+}  // namespace wc

@@ -7,4 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 std::string answerRequest(std::string_view body);
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include "server.h"
 #include "wc_version.h"
 
+namespace wc {
+
 namespace {
 
 std::wstring configuredPipeName() {
@@ -48,3 +50,5 @@ int runHcpsrv(const std::vector<std::wstring>& args, const char* usage) {
   }
   return 1;
 }
+
+}  // namespace wc

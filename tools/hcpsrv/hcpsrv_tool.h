@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Returns the exit code: 0 after a stop request, --help or --version, 1 when
 // the pipe cannot be served or an argument is unknown.
 int runHcpsrv(const std::vector<std::wstring>& args, const char* usage);
+
+}  // namespace wc

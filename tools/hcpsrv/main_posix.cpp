@@ -4,6 +4,8 @@
 #include "hcpsrv_tool.h"
 #include "stop_request.h"
 
+namespace wc {
+
 namespace {
 
 const char kUsage[] =
@@ -26,6 +28,10 @@ const char kUsage[] =
     "unknown argument.\n";
 
 }  // namespace
+
+}  // namespace wc
+
+using namespace wc;
 
 int main(int argc, char** argv) {
   StopRequest::holdUntilHandled();

@@ -3,6 +3,8 @@
 #include "hcpsrv_tool.h"
 #include "stop_request.h"
 
+namespace wc {
+
 namespace {
 
 const char kUsage[] =
@@ -24,6 +26,10 @@ const char kUsage[] =
     "unknown argument.\n";
 
 }  // namespace
+
+}  // namespace wc
+
+using namespace wc;
 
 int wmain(int argc, wchar_t** argv) {
   StopRequest::holdUntilHandled();

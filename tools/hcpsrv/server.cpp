@@ -8,6 +8,8 @@
 #include "client_threads.h"
 #include "stop_request.h"
 
+namespace wc {
+
 void servePipe(const std::wstring& pipeName) {
   Con::PipeListener listener(pipeName);
   StopRequest stopRequest(listener);
@@ -29,3 +31,5 @@ void servePipe(const std::wstring& pipeName) {
   std::printf("hcpsrv: stopped\n");
   std::fflush(stdout);
 }
+
+}  // namespace wc

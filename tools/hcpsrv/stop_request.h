@@ -5,6 +5,8 @@
 
 #include "base/pipes/pipe_server.h"
 
+namespace wc {
+
 class StopRequest {
  public:
   explicit StopRequest(Con::PipeListener& listener);
@@ -16,3 +18,5 @@ class StopRequest {
   // waits for it, instead of ending the service half set up.
   static void holdUntilHandled();
 };
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/errors/os_error.h"
 #include "base/system/errno_posix.h"
 
+namespace wc {
+
 namespace {
 
 Con::PipeListener* stopping = nullptr;
@@ -53,3 +55,5 @@ StopRequest::~StopRequest() {
   ::signal(SIGINT, SIG_DFL);
   stopping = nullptr;
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <windows.h>
 // clang-format on
 
+namespace wc {
+
 namespace {
 
 Con::PipeListener* stopping = nullptr;
@@ -31,3 +33,5 @@ StopRequest::~StopRequest() {
   SetConsoleCtrlHandler(onConsoleControl, FALSE);
   stopping = nullptr;
 }
+
+}  // namespace wc

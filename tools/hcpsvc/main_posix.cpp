@@ -8,6 +8,8 @@
 #include "base/services/service_host.h"
 #include "base/text/convert.h"
 
+using namespace wc;
+
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));

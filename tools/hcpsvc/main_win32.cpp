@@ -6,6 +6,8 @@
 
 #include "base/services/service_host.h"
 
+using namespace wc;
+
 int wmain(int argc, wchar_t** argv) {
   return runServiceProgram(std::vector<std::wstring>(argc > 0 ? argv + 1 : argv, argv + argc));
 }

@@ -10,6 +10,8 @@
 #include "base/system/process.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 namespace {
 
 // Spelled out here rather than taken from registry.h: this object is built
@@ -91,3 +93,5 @@ std::wstring programNameWithoutExtension(const std::wstring& programPath) {
 }
 
 bool isDumpFileName(const std::wstring& name) { return endsWith(lowerCase(name), L".dmp"); }
+
+}  // namespace wc

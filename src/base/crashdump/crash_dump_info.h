@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 class CrashDumpInfo {
  public:
   static constexpr uint32_t kDefaultMaxCount = 10;
@@ -74,3 +76,5 @@ std::wstring programNameWithoutExtension(const std::wstring& programPath);
 // Whether a directory entry of the dump directory counts as a dump: a name
 // ending in ".dmp", letter case ignored (a ".zip" archive of a dump is none).
 bool isDumpFileName(const std::wstring& name);
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 struct DumpFile {
   std::wstring path;
   int64_t lastWrite = 0;  // in the platform's own unit: only compared
@@ -16,3 +18,5 @@ struct DumpFile {
 // The files of `directory` that isDumpFileName accepts, never a directory;
 // nothing when the directory cannot be listed.
 std::vector<DumpFile> listDumpFiles(const std::wstring& directory);
+
+}  // namespace wc

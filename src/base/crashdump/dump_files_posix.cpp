@@ -8,6 +8,8 @@
 #include "base/files/file_name.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 std::vector<DumpFile> listDumpFiles(const std::wstring& directory) {
   std::vector<DumpFile> dumps;
   std::error_code error;
@@ -24,3 +26,5 @@ std::vector<DumpFile> listDumpFiles(const std::wstring& directory) {
   }
   return dumps;
 }
+
+}  // namespace wc

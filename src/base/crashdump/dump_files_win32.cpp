@@ -7,6 +7,8 @@
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 std::vector<DumpFile> listDumpFiles(const std::wstring& directory) {
   std::vector<DumpFile> dumps;
   WIN32_FIND_DATAW found{};
@@ -23,3 +25,5 @@ std::vector<DumpFile> listDumpFiles(const std::wstring& directory) {
   } while (FindNextFileW(search.get(), &found));
   return dumps;
 }
+
+}  // namespace wc

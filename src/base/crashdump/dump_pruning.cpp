@@ -7,6 +7,8 @@
 #include "base/crashdump/dump_files.h"
 #include "base/files/remove.h"
 
+namespace wc {
+
 void CrashDumpInfo::pruneDumps() noexcept {
   if (!enabled_) return;
   try {
@@ -18,3 +20,5 @@ void CrashDumpInfo::pruneDumps() noexcept {
     // Pruning is housekeeping: a failure leaves the remaining dumps in place.
   }
 }
+
+}  // namespace wc

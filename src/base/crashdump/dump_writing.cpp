@@ -6,6 +6,8 @@
 #include "base/errors/vguard.h"
 #include "base/log/log.h"
 
+namespace wc {
+
 namespace {
 constexpr const wchar_t* kDumpFailure = L"Unable to generate dump file";
 }  // namespace
@@ -34,3 +36,5 @@ void writeDumpIfEnabled(void* exceptionPointers, CrashDumpInfo& info) {
   const std::wstring& path = info.getFileName();
   if (exceptionPointers != nullptr) internalDumpMiniDump(path, exceptionPointers, kCrashDumpType);
 }
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
 
+namespace wc {
+
 namespace {
 
 // Built during static initialisation, before the program's main code, and
@@ -19,3 +21,5 @@ void installCrashDumps() {
 }
 
 CrashDumpInfo& processCrashDumpInfo() { return crashDumpInfo; }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 
 #include "base/crashdump/crash_dump_info.h"
 
+namespace wc {
+
 // Installs the fault handlers (installFaultTranslation) and makes the dump
 // writer the translator's crash-dump hook. The program's entry calls it
 // first; calling it also links the process's CrashDumpInfo into the program.
@@ -13,3 +15,5 @@
 void installCrashDumps();
 
 CrashDumpInfo& processCrashDumpInfo();
+
+}  // namespace wc

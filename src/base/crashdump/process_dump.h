@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 constexpr uint32_t kOpenFilesNoteType = 0x48414c46;
 
 // Creates `path` (replacing a file of that name) and writes the dump of type
@@ -21,3 +23,5 @@ constexpr uint32_t kOpenFilesNoteType = 0x48414c46;
 // is now. Answers 0 or a Windows error code; a file that could not be written
 // completely is removed.
 uint32_t writeProcessDump(const std::wstring& path, const void* exceptionPointers, uint32_t dumpType);
+
+}  // namespace wc

@@ -34,6 +34,8 @@
 #include "base/errors/win_error_codes.h"
 #include "base/system/errno_posix.h"
 
+namespace wc {
+
 namespace {
 
 #if defined(__x86_64__)
@@ -614,3 +616,5 @@ uint32_t writeProcessDump(const std::wstring& path, const void* exceptionPointer
   errno = savedErrno;
   return result;
 }
+
+}  // namespace wc

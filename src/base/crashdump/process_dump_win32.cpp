@@ -12,6 +12,8 @@
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace {
 
 // dbghelp serves one caller at a time.
@@ -57,3 +59,5 @@ uint32_t writeProcessDump(const std::wstring& path, const void* exceptionPointer
   if (result != ERROR_SUCCESS) DeleteFileW(name.c_str());
   return result;
 }
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::wstring ComError::errorMessage() const {
   if (std::optional<std::wstring> text = systemMessageText(hresult_)) {
     std::wstring t = *text;
@@ -29,3 +31,5 @@ vexception comErrorException(const ComError& error, const std::wstring& context,
   message += context;
   return vexception(message, vcallpoint{L"", function, line});
 }
+
+}  // namespace wc

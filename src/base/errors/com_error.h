@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 class ComError {
  public:
   explicit ComError(uint32_t hresult, std::wstring description = {}, bool interop = false)
@@ -27,3 +29,5 @@ class vexception;
 // "<message> (COM Error XXXXXXXX[, Description: d])\n   at <context>", with one
 // call point of empty context.
 vexception comErrorException(const ComError& error, const std::wstring& context, const char* function, uint32_t line);
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace wc {
+
 // Windows exception codes of the faults this program translates (named by
 // the Windows headers' macros where those came first).
 #ifndef EXCEPTION_ACCESS_VIOLATION
@@ -50,3 +52,5 @@ void installFaultTranslation();
 // Threads that translate faults call it once; further calls do nothing. The
 // stack is released when the thread ends.
 void prepareThreadForFaultTranslation();
+
+}  // namespace wc

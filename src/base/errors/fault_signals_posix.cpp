@@ -25,6 +25,8 @@
 #include "base/errors/se_translator.h"
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 namespace {
 
 constexpr std::array<int, 4> kFaultSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
@@ -243,3 +245,5 @@ void installFaultTranslation() {
   previousTerminate = std::set_terminate(&onTerminate);
   handlersInstalled.store(true, std::memory_order_release);
 }
+
+}  // namespace wc

@@ -22,6 +22,8 @@
 #include "base/errors/se_translator.h"
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 extern "C" void wcadminFaultThunk();
 extern "C" [[noreturn]] void wcadminRaiseTranslatedFault();
 
@@ -167,3 +169,5 @@ void installFaultTranslation() {
   previousTerminate = std::set_terminate(&onTerminate);
   handlerInstalled.store(true, std::memory_order_release);
 }
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 vosexception::vosexception(uint32_t code, const wchar_t* where, vcallpoint callPoint)
     : vexception(osErrorText(code, where), std::move(callPoint)), code_(code) {}
 
@@ -53,3 +55,5 @@ std::wstring osErrorText(uint32_t code, const wchar_t* where) {
   while (!text->empty() && (text->back() == L'\r' || text->back() == L'\n')) text->pop_back();
   return *text + tail;
 }
+
+}  // namespace wc

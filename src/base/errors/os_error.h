@@ -9,6 +9,8 @@
 #include "base/errors/vexception.h"
 #include "base/errors/win_error_codes.h"
 
+namespace wc {
+
 class vosexception : public vexception {
  public:
   // The message is osErrorText(code, where); `where` may be null.
@@ -51,3 +53,5 @@ std::wstring osErrorText(uint32_t code, const wchar_t* where);
 // when the system has none. Platform seam: the Windows message table, or the
 // English texts carried by the program on POSIX.
 std::optional<std::wstring> systemMessageText(uint32_t code);
+
+}  // namespace wc

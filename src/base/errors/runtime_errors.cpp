@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace RunTime {
 
 std::wstring systemErrorText(uint32_t code) {
@@ -56,3 +58,5 @@ void throwErrorText(const std::wstring& text, uint32_t code) {
 }
 
 }  // namespace RunTime
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace RunTime {
 
 #define WC_DECLARE_RUNTIME_EXCEPTION(Name)   \
@@ -39,3 +41,5 @@ template <class... Args>
 }
 
 }  // namespace RunTime
+
+}  // namespace wc

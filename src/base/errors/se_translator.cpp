@@ -4,6 +4,8 @@
 
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 namespace {
 thread_local SeTranslatorFunction currentTranslator = nullptr;
 std::atomic<CrashDumpHook> crashDumpHook{nullptr};
@@ -39,3 +41,5 @@ void seTranslator(uint32_t code, void* exceptionPointers) {
   }
   throw cwrpexception{code};
 }
+
+}  // namespace wc

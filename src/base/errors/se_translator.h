@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace wc {
+
 using SeTranslatorFunction = void (*)(uint32_t code, void* exceptionPointers);
 
 // Installs `translator` for the calling thread and returns the one it replaces.
@@ -43,3 +45,5 @@ class SeTranslatorScope {
  private:
   SeTranslatorFunction previous_;
 };
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/vexception.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 std::wstring wstr(std::string_view ansi) {
   std::optional<std::wstring> wide = ansiToWide(ansi);
   if (!wide)
@@ -16,3 +18,5 @@ std::string cstr(std::wstring_view wide) {
     throw vexception(L"Maps a wide-character (Unicode) string to a character stringz", VCALLPOINT(L"", "cstr"));
   return std::move(*ansi);
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 
 #include "base/errors/os_error.h"
 
+namespace wc {
+
 namespace {
 
 const std::unordered_map<uint32_t, const wchar_t*>& messageTable() {
@@ -123,3 +125,5 @@ std::optional<std::wstring> systemMessageText(uint32_t code) {
   if (it == messageTable().end()) return std::nullopt;
   return std::wstring(it->second);
 }
+
+}  // namespace wc

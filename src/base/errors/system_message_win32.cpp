@@ -6,6 +6,8 @@
 
 #include "base/errors/os_error.h"
 
+namespace wc {
+
 namespace {
 
 struct LocalFreeDeleter {
@@ -29,3 +31,5 @@ std::optional<std::wstring> systemMessageText(uint32_t code) {
   if (text.empty()) return std::nullopt;
   return text;
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 #include "base/text/convert.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::wstring vexception::fullText() const {
   std::wstring text = message_;
   for (const vcallpoint& cp : callPoints_) {
@@ -23,3 +25,5 @@ std::wstring structuredExceptionText(const cwrpexception& e) {
 }
 
 void throwOutOfMemory() { throw vexception(osErrorText(ERROR_OUTOFMEMORY, nullptr)); }
+
+}  // namespace wc

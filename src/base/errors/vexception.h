@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 struct vcallpoint {
   std::wstring context;  // filled context format of the operation, may be empty
   std::string function;  // qualified name, e.g. "TomcatManager::addAlias"
@@ -58,3 +60,5 @@ std::wstring structuredExceptionText(const cwrpexception& e);
 
 // Thrown where a working buffer cannot be allocated.
 [[noreturn]] void throwOutOfMemory();
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/errors/com_error.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 vexception guardedException(const char* function, uint32_t line, const std::function<std::wstring()>& context) {
   try {
     throw;
@@ -21,3 +23,5 @@ vexception guardedException(const char* function, uint32_t line, const std::func
     return vexception(L"Unexpected error", vcallpoint{context(), function, line});
   }
 }
+
+}  // namespace wc

@@ -20,6 +20,8 @@
 #include "base/errors/se_translator.h"
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 // The vexception a guard throws for the exception being handled; call it only
 // inside a catch block. Clauses in order: std::exception (what() widened),
 // vexception (call point appended, copied as a plain vexception), ComError,
@@ -47,3 +49,5 @@ decltype(auto) vguard(const char* function, uint32_t line, const Context& contex
     throw guardedException(function, line, vguard_detail::contextMaker(context));
   }
 }
+
+}  // namespace wc

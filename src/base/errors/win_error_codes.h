@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace wc {
+
 #ifndef ERROR_SUCCESS
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_INVALID_FUNCTION = 1;
@@ -115,3 +117,5 @@ constexpr uint32_t E_POINTER_RESULT = 0x80004003;
 constexpr uint32_t E_FAIL_RESULT = 0x80004005;
 constexpr uint32_t E_INVALIDARG_RESULT = 0x80070057;
 constexpr uint32_t E_OUTOFMEMORY_RESULT = 0x8007000E;
+
+}  // namespace wc

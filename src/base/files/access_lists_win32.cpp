@@ -11,6 +11,8 @@
 #include "base/errors/win_error_codes.h"
 #include "base/files/long_path_win32.h"
 
+namespace wc {
+
 namespace {
 
 // Full access for the system, the administrators and the entry's owner.
@@ -183,3 +185,5 @@ uint32_t grantCallerDeleteAccess(const std::wstring& path) {
   UniqueLocalMemory updatedMemory(updated);
   return setAccessList(path, DACL_SECURITY_INFORMATION, updated);
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "base/files/file_system.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 // A self-relative security descriptor for a new directory with `access`.
 uint32_t directorySecurityDescriptor(const DirectoryAccess& access, UniqueLocalMemory& descriptor);
 
@@ -32,3 +34,5 @@ uint32_t createDirectoryWithSecurityOf(const std::wstring& path, const std::wstr
 // Adds an entry that allows the calling user to delete the entry and write
 // its attributes.
 uint32_t grantCallerDeleteAccess(const std::wstring& path);
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "base/system/process.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 // A name beside the target that no other writer of this process or of
@@ -118,3 +120,5 @@ std::optional<std::wstring_view> replacedFileOfTemporary(std::wstring_view name)
   if (!takeNumberAfter(name, L".") || !takeNumberAfter(name, L".~") || name.empty()) return std::nullopt;
   return name;
 }
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 
 #include "base/files/file_system.h"
 
+namespace wc {
+
 // A file written anew under a temporary name beside the file it replaces
 // (its target, once symbolic links are followed) and put in the target's
 // place when complete. The destructor removes a temporary file that was not
@@ -67,3 +69,5 @@ void replaceFileAtomically(const std::wstring& path, std::string_view bytes,
 // behind, when a run was killed before its rename: "server.xml" for
 // "server.xml.~4711.1.tmp". Nothing for a name that is not of that form.
 std::optional<std::wstring_view> replacedFileOfTemporary(std::wstring_view name);
+
+}  // namespace wc

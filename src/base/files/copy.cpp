@@ -9,6 +9,8 @@
 #include "base/files/holding_processes.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 void copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
   const uint32_t error = FileSystem::current().copyFile(from, to, failIfExists);
   if (error == ERROR_SUCCESS) return;
@@ -39,3 +41,5 @@ void copyDirectoryTree(const std::wstring& from, const std::wstring& to, bool fa
     }
   }
 }
+
+}  // namespace wc

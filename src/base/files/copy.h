@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace wc {
+
 // Copies a file with its attributes. A sharing violation whose holders (of
 // either file) are found throws "Copy file '<from>' to '<to>'. Processes:
 // <list>" with code 32; any other failure the OS-error exception "copy file
@@ -13,3 +15,5 @@ void copyFile(const std::wstring& from, const std::wstring& to, bool failIfExist
 // parents when missing; files already there are replaced unless
 // `failIfExists`). A missing source throws before anything is created.
 void copyDirectoryTree(const std::wstring& from, const std::wstring& to, bool failIfExists);
+
+}  // namespace wc

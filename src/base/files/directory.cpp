@@ -5,6 +5,8 @@
 #include "base/files/file_name.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 void VDirectory::createDirectory(const std::wstring& path, const DirectoryAccess* access) {
   if (path.empty()) {
     throw ArgumentException(L"Unable to create directory with wrong name",
@@ -20,3 +22,5 @@ void VDirectory::createDirectory(const std::wstring& path, const DirectoryAccess
                  VCALLPOINT(vaformat(L"CreateDirectory(%s)", directory), "VDirectory::createDirectory"));
   }
 }
+
+}  // namespace wc

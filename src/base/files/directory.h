@@ -5,6 +5,8 @@
 
 #include "base/files/file_system.h"
 
+namespace wc {
+
 class VDirectory {
  public:
   // Creates the directory and every missing parent, each with `access` (null:
@@ -14,3 +16,5 @@ class VDirectory {
   // exception with the path and the context "CreateDirectory(<path>)".
   static void createDirectory(const std::wstring& path, const DirectoryAccess* access = nullptr);
 };
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 // A listed name, in UTF-8 on the disk; an ASCII one widens by copying.
@@ -58,3 +60,5 @@ uint32_t listDirectoryAt(int parent, const std::string& name, std::vector<Direct
   }
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+namespace wc {
+
 constexpr uint32_t FILE_ACCESS_READ = 0x80000000;   // GENERIC_READ
 constexpr uint32_t FILE_ACCESS_WRITE = 0x40000000;  // GENERIC_WRITE
 constexpr uint32_t FILE_SHARE_READ_ACCESS = 0x1;
@@ -46,3 +48,5 @@ class File {
  private:
   std::unique_ptr<Impl> impl_;
 };
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
 
+namespace wc {
+
 namespace {
 
 bool exists(const std::wstring& path, FileAttributes& attributes, const char* function) {
@@ -27,3 +29,5 @@ bool directoryExist(const std::wstring& path, bool* isFile) {
   if (isFile) *isFile = found && !attributes.directory;
   return found;
 }
+
+}  // namespace wc

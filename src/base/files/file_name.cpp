@@ -7,6 +7,8 @@
 #include "base/files/path_root.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 constexpr size_t kMaxPathLength = 32767;
@@ -168,3 +170,5 @@ bool isPathInside(const std::wstring& inner, const std::wstring& outer) {
   const bool boundary = isPathSeparator(b.back()) || isPathSeparator(a[b.size()]);
   return boundary && samePathText(std::wstring_view(a).substr(0, b.size()), b);
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 
 #include "base/system/path_separator.h"
 
+namespace wc {
+
 // The platform's separator, and '/' which every platform takes as one.
 bool isPathSeparator(wchar_t c);
 
@@ -35,3 +37,5 @@ bool isSamePath(const std::wstring& a, const std::wstring& b);
 // Whether `inner` lies below `outer` (never the same path), by the same rule:
 // on Windows "C:\Halvo\VAR\x" is inside "C:\Halvo\var".
 bool isPathInside(const std::wstring& inner, const std::wstring& outer);
+
+}  // namespace wc

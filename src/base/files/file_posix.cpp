@@ -11,6 +11,8 @@
 #include "base/system/errno_posix.h"
 #include "base/system/unique_handle.h"
 
+namespace wc {
+
 struct File::Impl {
   UniqueFd fd;
   uint32_t access = 0;
@@ -150,3 +152,5 @@ uint32_t File::close() {
   if (::close(fd) != 0 && errno != EINTR) return lastWindowsError();
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

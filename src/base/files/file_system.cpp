@@ -5,6 +5,8 @@
 
 #include "base/errors/win_error_codes.h"
 
+namespace wc {
+
 namespace {
 std::atomic<FileSystem*> testFileSystem{nullptr};
 }
@@ -58,3 +60,5 @@ uint32_t FileSystem::writeFile(const std::wstring& path, std::string_view conten
   }
   return file.close();
 }
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 
 #include "base/files/file.h"
 
+namespace wc {
+
 // GetFileAttributesW, reduced to what the helpers ask.
 struct FileAttributes {
   bool directory = false;
@@ -115,3 +117,5 @@ class FileSystem {
   static FileSystem& current();
   static void setCurrentForTesting(FileSystem* fileSystem);
 };
+
+}  // namespace wc

@@ -19,6 +19,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
@@ -367,3 +369,5 @@ FileSystem& FileSystem::Default() {
   static PosixFileSystem fileSystem;
   return fileSystem;
 }
+
+}  // namespace wc

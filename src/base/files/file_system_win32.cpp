@@ -10,6 +10,8 @@
 #include "base/files/path_root.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace {
 
 uint32_t attributesOf(const std::wstring& path, DWORD& attributes) {
@@ -193,3 +195,5 @@ FileSystem& FileSystem::Default() {
   static Win32FileSystem fileSystem;
   return fileSystem;
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 struct File::Impl {
   UniqueFileHandle handle;
 };
@@ -106,3 +108,5 @@ uint32_t File::close() {
   if (!CloseHandle(handle)) return GetLastError();
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

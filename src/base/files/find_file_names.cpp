@@ -7,6 +7,8 @@
 #include "base/files/open_directory.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
   if (pattern == L"*.*") pattern = L"*";
   // Greedy match with one backtracking point: the last '*' seen.
@@ -90,3 +92,5 @@ std::vector<FoundName> findFileNames(const OpenDirectory& parent, const std::wst
   if (uint32_t error = parent.listDirectory(relative, entries)) listingFailed(parent.pathOf(relative), error);
   return matchingNames(entries, pattern, order);
 }
+
+}  // namespace wc

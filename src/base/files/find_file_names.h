@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 class OpenDirectory;
 
 struct FoundName {
@@ -32,3 +34,5 @@ std::vector<FoundName> findFileNames(const OpenDirectory& parent, const std::wst
 // Wildcard match by the system's rules: '*' any run of characters, '?' one
 // character, letter case ignored; "*.*" matches every name.
 bool matchesWildcard(std::wstring_view name, std::wstring_view pattern);
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+namespace wc {
+
 namespace RunTime {
 
 std::wstring processesHoldingFiles(const std::vector<std::wstring>& paths) {
@@ -13,3 +15,5 @@ std::wstring processesHoldingFiles(const std::vector<std::wstring>& paths) {
 }
 
 }  // namespace RunTime
+
+}  // namespace wc

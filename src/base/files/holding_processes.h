@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 namespace RunTime {
 
 // One entry "PID(%d) '%s'" (process id, path of its program) for each process
@@ -18,3 +20,5 @@ std::wstring getProccessesByOpenedFiles(const std::vector<std::wstring>& paths);
 std::wstring processesHoldingFiles(const std::vector<std::wstring>& paths);
 
 }  // namespace RunTime
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace RunTime {
 namespace {
 
@@ -95,3 +97,5 @@ std::wstring getProccessesByOpenedFiles(const std::vector<std::wstring>& paths) 
 }
 
 }  // namespace RunTime
+
+}  // namespace wc

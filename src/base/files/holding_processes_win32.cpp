@@ -12,6 +12,8 @@
 #include "base/errors/runtime_errors.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace RunTime {
 namespace {
 
@@ -84,3 +86,5 @@ std::wstring getProccessesByOpenedFiles(const std::vector<std::wstring>& paths) 
 }
 
 }  // namespace RunTime
+
+}  // namespace wc

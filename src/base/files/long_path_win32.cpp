@@ -5,6 +5,8 @@
 #include <cwctype>
 #include <string_view>
 
+namespace wc {
+
 namespace {
 
 constexpr std::wstring_view kLongPrefix = L"\\\\?\\";
@@ -51,3 +53,5 @@ std::wstring withoutLongPathPrefix(const std::wstring& path) {
   if (path.starts_with(kLongPrefix)) return path.substr(kLongPrefix.size());
   return path;
 }
+
+}  // namespace wc

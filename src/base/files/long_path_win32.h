@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace wc {
+
 // An absolute path ("C:\...", "\\server\share\...") in its long-path form
 // ("\\?\C:\...", "\\?\UNC\server\share\..."), normalised first as the system
 // would ("/" to "\", "." and ".." resolved), so that it may pass MAX_PATH.
@@ -14,3 +16,5 @@ std::wstring longPathForm(const std::wstring& path);
 // The path with a long-path prefix taken off again, for texts that people
 // read ("\\?\C:\x" -> "C:\x", "\\?\UNC\server\x" -> "\\server\x").
 std::wstring withoutLongPathPrefix(const std::wstring& path);
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 #include "base/errors/win_error_codes.h"
 #include "base/files/file_name.h"
 
+namespace wc {
+
 std::wstring OpenDirectory::pathOf(const std::wstring& relative) const { return VFileName::combine(path_, relative); }
 
 std::optional<FileIdentity> fileIdentity(const OpenDirectory& directory, const std::wstring& relative) {
@@ -13,3 +15,5 @@ std::optional<FileIdentity> fileIdentity(const OpenDirectory& directory, const s
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
   throwOsError(directory.pathOf(relative), error, VCALLPOINT(L"", "fileIdentity"));
 }
+
+}  // namespace wc

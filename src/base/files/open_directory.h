@@ -14,6 +14,8 @@
 #include "base/files/file_system.h"
 #include "base/files/same_file.h"
 
+namespace wc {
+
 class OpenDirectory {
  public:
   // Never fails: a directory that cannot be opened answers every look as the
@@ -39,3 +41,5 @@ class OpenDirectory {
 
 // fileIdentity (same_file.h) of `relative` under `directory`.
 std::optional<FileIdentity> fileIdentity(const OpenDirectory& directory, const std::wstring& relative);
+
+}  // namespace wc

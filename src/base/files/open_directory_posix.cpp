@@ -10,6 +10,8 @@
 #include "base/files/directory_entries_posix.h"
 #include "base/files/path_error_posix.h"
 
+namespace wc {
+
 OpenDirectory::OpenDirectory(const std::wstring& path) : path_(path) {
   // O_PATH: lookups need only the right to pass through the directory, as
   // they do along a full path.
@@ -30,7 +32,7 @@ uint32_t OpenDirectory::listDirectory(const std::wstring& relative, std::vector<
 }
 
 uint32_t OpenDirectory::readFileIdentity(const std::wstring& relative, FileIdentity& identity) const {
-  if (descriptor_ < 0) return ::readFileIdentity(pathOf(relative), identity);
+  if (descriptor_ < 0) return wc::readFileIdentity(pathOf(relative), identity);
   const std::optional<std::string> name = systemPath(relative);
   if (!name) return ERROR_INVALID_NAME;
   struct stat st {};
@@ -42,3 +44,5 @@ uint32_t OpenDirectory::readFileIdentity(const std::wstring& relative, FileIdent
   identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(st.st_size)};
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "base/files/open_directory.h"
 
+namespace wc {
+
 // Windows looks along the whole path either way: the names are joined.
 
 OpenDirectory::OpenDirectory(const std::wstring& path) : path_(path) {}
@@ -11,5 +13,7 @@ uint32_t OpenDirectory::listDirectory(const std::wstring& relative, std::vector<
 }
 
 uint32_t OpenDirectory::readFileIdentity(const std::wstring& relative, FileIdentity& identity) const {
-  return ::readFileIdentity(pathOf(relative), identity);
+  return wc::readFileIdentity(pathOf(relative), identity);
 }
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/system/errno_posix.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 // The directory part of a path: "" for a bare name, "/" for a name in the root.
@@ -54,3 +56,5 @@ std::optional<std::string> systemPath(const std::wstring& path) {
 size_t pathRootLength(std::wstring_view path) { return !path.empty() && path[0] == L'/' ? 1 : 0; }
 
 std::wstring pathCaseKey(std::wstring_view path) { return std::wstring(path); }
+
+}  // namespace wc

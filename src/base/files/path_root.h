@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // The length of the root that starts `path`, 0 for a relative path. POSIX
 // has one root, "/". Windows also has drives ("C:\", "C:"), shares
 // ("\\server\share\") and the "\\?\" and "\\.\" prefixes before either.
@@ -23,3 +25,5 @@ std::wstring pathCaseKey(std::wstring_view path);
 inline bool samePathText(std::wstring_view a, std::wstring_view b) {
   return a.size() == b.size() && (a == b || pathCaseKey(a) == pathCaseKey(b));
 }
+
+}  // namespace wc

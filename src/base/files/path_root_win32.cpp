@@ -4,6 +4,8 @@
 
 #include <cwctype>
 
+namespace wc {
+
 namespace {
 
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -60,3 +62,5 @@ std::wstring pathCaseKey(std::wstring_view path) {
   }
   return key;
 }
+
+}  // namespace wc

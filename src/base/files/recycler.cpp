@@ -9,6 +9,8 @@
 #include "base/system/system_root.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::wstring recyclerDirectory(const std::wstring& path) {
   std::wstring root;
   if (uint32_t error = FileSystem::current().volumeRoot(path, root)) {
@@ -50,3 +52,5 @@ std::wstring uniqueNameIn(const std::wstring& directory) {
   }
   throw vexception(vaformat(L"Unable to create temporary name in (%s)", directory), VCALLPOINT(L"", "uniqueNameIn"));
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace wc {
+
 // The recycler of the volume that holds `path`: the volume root, then
 // "Recycler", then "{86066D57-9347-46a7-B4DB-971D9EF36D29}". Created with its
 // parents when missing, owned by root and closed to everyone else. Inside a
@@ -17,3 +19,5 @@ std::wstring newGuidText();
 // A name in `directory` that nothing uses yet (a fresh GUID); after 100
 // taken names throws "Unable to create temporary name in (<directory>)".
 std::wstring uniqueNameIn(const std::wstring& directory);
+
+}  // namespace wc

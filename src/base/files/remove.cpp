@@ -11,6 +11,8 @@
 #include "base/system/clock.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 bool gone(uint32_t error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
@@ -132,3 +134,5 @@ void removeDirectory(const std::wstring& path, bool force, bool throughRecycler)
   if (!directoryExist(path)) return;
   removeDir(path, force, throughRecycler ? recyclerDirectory(path) : std::wstring());
 }
+
+}  // namespace wc

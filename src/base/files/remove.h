@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 // Deletes one file; a file that is not there is no failure. While the
 // deletion fails, retries `retries` more times, `pauseMs` apart. Throws the
 // OS-error exception "DeleteFile '<path>'" (or "Move file '<path>' to
@@ -23,3 +25,5 @@ void removeDir(const std::wstring& path, bool force, const std::wstring& recycle
 
 // removeDir when the directory exists; nothing otherwise.
 void removeDirectory(const std::wstring& path, bool force, bool throughRecycler = false);
+
+}  // namespace wc

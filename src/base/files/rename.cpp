@@ -12,6 +12,8 @@
 #include "base/system/clock.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 constexpr uint32_t kSharingPauseMs = 100;
@@ -128,3 +130,5 @@ void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExi
         moveDirectoryPieceByPiece(fs, from, to, replaceExisting);
       });
 }
+
+}  // namespace wc

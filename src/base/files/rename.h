@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace wc {
+
 // Renames a file (across volumes by copying), trying `tries` times while it
 // is held open, 100 ms apart; 0 tries does nothing. Throws the OS-error
 // exception "Rename file '<from>' to '<to>'" (with ". Processes: <list>"
@@ -20,3 +22,5 @@ void renameFile(const std::wstring& from, const std::wstring& to, int tries);
 // the source is refused. Guarded: context "RenameDir('<from>', '<to>')",
 // function "renameDir".
 void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExisting);
+
+}  // namespace wc

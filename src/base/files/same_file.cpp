@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/errors/win_error_codes.h"
 
+namespace wc {
+
 std::optional<FileIdentity> fileIdentity(const std::wstring& path) {
   FileIdentity identity;
   const uint32_t error = readFileIdentity(path, identity);
@@ -17,3 +19,5 @@ bool sameFile(const std::wstring& first, const std::wstring& second) {
   const std::optional<FileIdentity> b = fileIdentity(second);
   return b && a->isSameFileAs(*b);
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+namespace wc {
+
 // What tells a file from every other, from one look at it: its volume and
 // its number there (POSIX st_dev and st_ino; Windows the volume serial
 // number and the file index), with its size in bytes.
@@ -28,3 +30,5 @@ std::optional<FileIdentity> fileIdentity(const std::wstring& path);
 
 // Whether both paths exist and name one file. Failures as fileIdentity.
 bool sameFile(const std::wstring& first, const std::wstring& second);
+
+}  // namespace wc

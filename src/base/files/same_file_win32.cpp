@@ -9,6 +9,8 @@
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 uint32_t readFileIdentity(const std::wstring& path, FileIdentity& identity) {
   // The call would take the name up to the NUL for the whole path.
   if (path.find(L'\0') != std::wstring::npos) return ERROR_INVALID_NAME;
@@ -22,3 +24,5 @@ uint32_t readFileIdentity(const std::wstring& path, FileIdentity& identity) {
               (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow};
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

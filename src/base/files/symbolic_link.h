@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 // The file that `path` names once the links of its last component are
 // followed, link by link (a relative target counts from the link's
 // directory): the path itself when it is no link or cannot be looked at (the
@@ -13,3 +15,5 @@
 // that target does not exist yet. Answers 0 or a Windows error code:
 // ERROR_CANT_RESOLVE_FILENAME for a chain of more than 40 links (a loop).
 uint32_t resolveSymbolicLinks(const std::wstring& path, std::wstring& target);
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/system/errno_posix.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 // As many links as the system itself follows in one lookup (MAXSYMLINKS).
@@ -57,3 +59,5 @@ uint32_t resolveSymbolicLinks(const std::wstring& path, std::wstring& target) {
   target = std::move(*resolved);
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

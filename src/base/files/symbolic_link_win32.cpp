@@ -16,6 +16,8 @@
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace {
 
 // As many links as the system follows in one lookup.
@@ -136,3 +138,5 @@ uint32_t resolveSymbolicLinks(const std::wstring& path, std::wstring& target) {
   if (error == ERROR_SUCCESS) target = resolved;
   return ERROR_SUCCESS;
 }
+
+}  // namespace wc

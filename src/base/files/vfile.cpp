@@ -4,6 +4,8 @@
 #include "base/files/file_system.h"
 #include "base/files/rename.h"
 
+namespace wc {
+
 void VFile::createHardLink(const std::wstring& newFile, const std::wstring& existingFile) {
   if (uint32_t error = FileSystem::current().createHardLink(newFile, existingFile)) {
     throwOsError(
@@ -19,3 +21,5 @@ void VFile::moveEx(const std::wstring& from, const std::wstring& to, uint32_t fl
     throwOsError(L"Move file '" + from + L"' to '" + to + L"'", error, VCALLPOINT(L"", "VFile::moveEx"));
   }
 }
+
+}  // namespace wc

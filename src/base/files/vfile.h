@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 class VFile {
  public:
   // A second name for an existing file. Throws the OS-error exception
@@ -15,3 +17,5 @@ class VFile {
   // The system move with MOVE_* flags; throws "Move file '<from>' to '<to>'".
   static void moveEx(const std::wstring& from, const std::wstring& to, uint32_t flags);
 };
+
+}  // namespace wc

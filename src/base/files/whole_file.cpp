@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
 
+namespace wc {
+
 std::string readWholeFile(const std::wstring& path) {
   std::string content;
   if (uint32_t error = FileSystem::current().readFile(path, content)) {
@@ -19,3 +21,5 @@ bool writeWholeFile(const std::wstring& path, std::string_view content, bool ove
   if (error != ERROR_SUCCESS) throwOsError(L"Write file '" + path + L"'", error, VCALLPOINT(L"", "writeWholeFile"));
   return true;
 }
+
+}  // namespace wc

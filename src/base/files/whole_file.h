@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // Every byte of an existing file. Throws the OS-error exception "Read file
 // '<path>'", call point "readWholeFile".
 std::string readWholeFile(const std::wstring& path);
@@ -12,3 +14,5 @@ std::string readWholeFile(const std::wstring& path);
 // left alone and the answer is false; else true. Throws "Write file
 // '<path>'", call point "writeWholeFile".
 bool writeWholeFile(const std::wstring& path, std::string_view content, bool overwrite);
+
+}  // namespace wc

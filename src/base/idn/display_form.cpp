@@ -9,6 +9,8 @@
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 // ICU's option bits of uidna_openUTS46.
@@ -119,3 +121,5 @@ std::wstring toDisplayForm(const std::wstring& name, bool useStd3Rules) {
   }
   return *wide;
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 std::wstring toDisplayForm(const std::wstring& name, bool useStd3Rules);
 
 // The conversions beneath it, UTF-8 to UTF-8: the selector (by the system
@@ -17,3 +19,5 @@ std::string nameToUnicodeIdna2003(const std::string& name, bool useStd3Rules);
 // One line per UIDNA_ERROR_* bit set, in bit order; "Unspecified or empty
 // IDNA error bit set." when none of them is.
 std::wstring idnaErrorBitsText(uint32_t errors);
+
+}  // namespace wc

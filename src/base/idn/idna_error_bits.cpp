@@ -2,6 +2,8 @@
 
 #include "base/idn/display_form.h"
 
+namespace wc {
+
 namespace {
 
 struct ErrorBit {
@@ -38,3 +40,5 @@ std::wstring idnaErrorBitsText(uint32_t errors) {
   if (text.empty()) text = L"Unspecified or empty IDNA error bit set.";
   return text;
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+namespace wc {
+
 // An ICU UTS #46 instance (UIDNA).
 class Uts46Instance;
 struct Uts46InstanceCloser {
@@ -39,3 +41,5 @@ struct Idna2003Outcome {
 };
 // At most 256 UTF-16 units of result; a longer one is a failure.
 Idna2003Outcome idna2003NameToUnicode(const std::string& name, bool useStd3Rules);
+
+}  // namespace wc

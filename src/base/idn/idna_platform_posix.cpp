@@ -9,6 +9,8 @@
 #include "base/idn/os_version.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 class Uts46Instance {
  public:
   explicit Uts46Instance(UIDNA* idna) : idna(idna) {}
@@ -96,3 +98,5 @@ Idna2003Outcome idna2003NameToUnicode(const std::string& name, bool useStd3Rules
 // No version record here: the answer is that of the first system whose own
 // conversion follows UTS #46, as the linked ICU does.
 OsVersion operatingSystemVersion() { return {6, 2}; }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include "base/text/convert.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 // The layout of ICU's UIDNAInfo (UBool is one byte).
@@ -150,3 +152,5 @@ Idna2003Outcome idna2003NameToUnicode(const std::string& name, bool useStd3Rules
   outcome.unicode = wideToUtf8Lenient(std::wstring_view(buffer, static_cast<size_t>(length)));
   return outcome;
 }
+
+}  // namespace wc

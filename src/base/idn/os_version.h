@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace wc {
+
 struct OsVersion {
   uint32_t major = 0;
   uint32_t minor = 0;
@@ -17,3 +19,5 @@ OsVersion operatingSystemVersion();
 inline bool usesUts46(const OsVersion& version) {
   return version.major > 6 || (version.major == 6 && version.minor > 1);
 }
+
+}  // namespace wc

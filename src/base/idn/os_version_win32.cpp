@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace wc {
+
 // RtlGetVersion tells the true version; GetVersionExW reports 6.2 to every
 // program whose manifest does not name the newer systems.
 OsVersion operatingSystemVersion() {
@@ -18,3 +20,5 @@ OsVersion operatingSystemVersion() {
 #pragma GCC diagnostic pop
   return {6, 2};
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Tried in this order: icu.dll (Windows 10 version 1903 and later), then
 // icuuc.dll, ICU's common library alone (versions 1703 to 1809, Server 2019).
 // Without either, the conversion is the system's IdnToUnicode.
@@ -16,3 +18,5 @@ std::vector<std::wstring> systemIcuLibraryNames();
 // Returns its index in `names`, or nothing when none does.
 std::optional<size_t> loadFirstSystemLibrary(const std::vector<std::wstring>& names,
                                              const std::vector<const char*>& functions, void*& module);
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/log/log.h"
 #include "base/registry/registry.h"
 
+namespace wc {
+
 bool PolledDebugSetting::get() {
   try {
     if (calls_.fetch_add(1) % 16 == 0) {
@@ -22,3 +24,5 @@ bool isDebugEnabled() {
   static PolledDebugSetting setting;
   return setting.get();
 }
+
+}  // namespace wc

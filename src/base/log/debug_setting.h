@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace wc {
+
 class PolledDebugSetting {
  public:
   // Reads the value again on the first call and on every 16th call after it
@@ -17,3 +19,5 @@ class PolledDebugSetting {
   std::atomic<uint32_t> calls_{0};
   std::atomic<uint32_t> cached_{0};
 };
+
+}  // namespace wc

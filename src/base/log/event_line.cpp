@@ -1,6 +1,8 @@
 #include "base/log/event_source.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 const wchar_t* eventTypeName(uint16_t type) {
   switch (type) {
     case EVENTLOG_INFORMATION_TYPE:
@@ -40,3 +42,5 @@ std::wstring formatEventLine(const LocalTime& time, uint16_t type, const std::ws
   }
   return line;
 }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 
 #include "base/system/clock.h"
 
+namespace wc {
+
 constexpr uint16_t EVENTLOG_SUCCESS = 0x0000;
 constexpr uint16_t EVENTLOG_ERROR_TYPE = 0x0001;
 constexpr uint16_t EVENTLOG_WARNING_TYPE = 0x0002;
@@ -54,3 +56,5 @@ std::wstring formatEventLine(const LocalTime& time, uint16_t type, const std::ws
 // failures of the settings store or the lock; returns the source, which is
 // not open when the registration itself failed (`error` then holds the code).
 EventSource registerEventSource(const std::wstring& source, uint32_t& error);
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include "base/text/convert.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 struct EventSource::Impl {
   std::wstring name;
   std::string ident;  // syslog keeps the pointer, so it lives here
@@ -103,3 +105,5 @@ uint32_t EventSource::report(uint16_t type, uint16_t, uint32_t, const std::vecto
   std::wstring line = formatEventLine(Clock::current().localTime(), type, impl_->name, strings);
   return appendLine(wideToUtf8Lenient(line) + "\n");
 }
+
+}  // namespace wc

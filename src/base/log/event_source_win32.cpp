@@ -12,6 +12,8 @@
 // same names as the project's constants.
 #include <windows.h>
 
+namespace wc {
+
 struct EventSource::Impl {
   HANDLE handle = nullptr;
   ~Impl() {
@@ -55,3 +57,5 @@ uint32_t EventSource::report(uint16_t type, uint16_t category, uint32_t eventId,
   }
   return 0;
 }
+
+}  // namespace wc

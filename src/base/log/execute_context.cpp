@@ -2,6 +2,8 @@
 
 #include "base/system/dynamic_library.h"
 
+namespace wc {
+
 ExecuteContext* acquireExecuteContext(const std::vector<ExecuteContext**>& slots, ExecuteContext*& ownSlot) {
   for (ExecuteContext** slot : slots) {
     if (slot && *slot) {
@@ -29,3 +31,5 @@ std::vector<ExecuteContext**> exportedExecuteContextSlots() {
   }
   return slots;
 }
+
+}  // namespace wc

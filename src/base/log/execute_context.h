@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace wc {
+
 // Bytes 0-5 switch the console for levels 0-5, bytes 6-11 the event log for
 // levels 0-5, byte 12 says whether the console has had output yet.
 constexpr int kSinkTableSize = 13;
@@ -34,3 +36,5 @@ void releaseExecuteContext(ExecuteContext* context, ExecuteContext*& ownSlot);
 
 // The slots exported by every module loaded in the process, program first.
 std::vector<ExecuteContext**> exportedExecuteContextSlots();
+
+}  // namespace wc

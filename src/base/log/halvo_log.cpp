@@ -12,6 +12,8 @@
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace halvo::logging {
 
 namespace {
@@ -245,3 +247,5 @@ void HalvoLog::append(const std::string& bytes) {
 }
 
 }  // namespace halvo::logging
+
+}  // namespace wc

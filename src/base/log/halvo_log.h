@@ -13,6 +13,8 @@
 #include "base/registry/registry.h"
 #include "base/system/named_mutex.h"
 
+namespace wc {
+
 namespace halvo::logging {
 
 class HalvoLog {
@@ -71,3 +73,5 @@ std::wstring getRotationDate(const std::wstring& path, const std::wstring& name,
 std::wstring todayDate();
 
 }  // namespace halvo::logging
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/log/log_manager.h"
 
+namespace wc {
+
 const char* levelName(LogLevel level) {
   switch (level) {
     case LOG_INFO:
@@ -51,3 +53,5 @@ void logResultText(const std::wstring& text) {
   } catch (...) {
   }
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 #include "base/errors/vexception.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 using LogLevel = int;
 constexpr LogLevel LOG_INFO = 0;
 constexpr LogLevel LOG_WARNING = 1;
@@ -42,3 +44,5 @@ void logResult(std::wstring_view format, const Args&... args) {
 // Whether the panel's "Debug" value is non-zero; read again on the first call
 // and every 16th call after it.
 bool isDebugEnabled();
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 namespace halvo::logging {
 
 // `base` and `name` joined with one separator.
@@ -27,3 +29,5 @@ uint32_t createDirectories(const std::wstring& directory);
 uint32_t deleteFileForced(const std::wstring& path);
 
 }  // namespace halvo::logging
+
+}  // namespace wc

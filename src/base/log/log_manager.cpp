@@ -10,6 +10,8 @@
 #include "base/text/convert.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 // A sink that logs (a warning while cleaning up old files, say) sends its
@@ -169,3 +171,5 @@ void LogManager::removeSink(const LogSink* sink) {
   sinks_.erase(std::remove_if(sinks_.begin(), sinks_.end(), [&](const auto& s) { return s.get() == sink; }),
                sinks_.end());
 }
+
+}  // namespace wc

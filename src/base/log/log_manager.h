@@ -15,6 +15,8 @@
 #include "base/log/log.h"
 #include "base/log/sink_switches.h"
 
+namespace wc {
+
 // A further destination for messages.
 class LogSink {
  public:
@@ -64,3 +66,5 @@ class LogManager {
   std::mutex sinksLock_;
   std::vector<std::shared_ptr<LogSink>> sinks_;
 };
+
+}  // namespace wc

@@ -1,13 +1,15 @@
 #include "base/log/log_files.h"
 #include "base/system/path_separator.h"
 
+namespace wc {
+
 namespace halvo::logging {
 
 std::wstring joinPath(const std::wstring& base, const std::wstring& name) {
   if (base.empty()) return name;
   wchar_t last = base.back();
   if (last == L'/' || last == L'\\') return base + name;
-  return base + ::pathSeparator() + name;
+  return base + wc::pathSeparator() + name;
 }
 
 std::wstring fileNamePart(const std::wstring& path) {
@@ -16,3 +18,5 @@ std::wstring fileNamePart(const std::wstring& path) {
 }
 
 }  // namespace halvo::logging
+
+}  // namespace wc

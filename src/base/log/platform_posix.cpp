@@ -15,6 +15,8 @@
 #include "base/system/errno_posix.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace halvo::logging {
 
 namespace {
@@ -81,3 +83,5 @@ uint32_t deleteFileForced(const std::wstring& path) {
 extern "C" {
 __attribute__((visibility("default"))) ExecuteContext* m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22 = nullptr;
 }
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 // same names as the project's constants.
 #include <windows.h>
 
+namespace wc {
+
 namespace halvo::logging {
 
 namespace {
@@ -108,3 +110,5 @@ uint32_t deleteFileForced(const std::wstring& path) {
 extern "C" {
 __declspec(dllexport) ExecuteContext* m_ExecuteContext_4D93FADE_7B9E_4286_AE07_54AF471F7E22 = nullptr;
 }
+
+}  // namespace wc

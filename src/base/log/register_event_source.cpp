@@ -6,6 +6,8 @@
 #include "base/system/named_mutex.h"
 #include "base/system/process.h"
 
+namespace wc {
+
 namespace {
 // Machine-wide (Global\), as the run lock: registrations from a person's
 // session and from a service take turns.
@@ -57,3 +59,5 @@ EventSource registerEventSource(const std::wstring& source, uint32_t& error) {
   error = eventSource.open(name);
   return eventSource;
 }
+
+}  // namespace wc

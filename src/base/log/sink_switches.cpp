@@ -1,5 +1,7 @@
 #include "base/log/sink_switches.h"
 
+namespace wc {
+
 void SinkSwitches::fillDefaults(unsigned char* table, bool debugEnabled) {
   const unsigned char console[6] = {0, 0, 1, 1, 1, 1};
   for (int level = 0; level < 6; ++level) {
@@ -19,3 +21,5 @@ void SinkSwitches::setConsole(LogLevel level, bool on) {
 void SinkSwitches::setEventLog(LogLevel level, bool on) {
   if (known(level)) table_[6 + level] = on ? 1 : 0;
 }
+
+}  // namespace wc

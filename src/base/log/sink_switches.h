@@ -7,6 +7,8 @@
 #include "base/log/execute_context.h"
 #include "base/log/log.h"
 
+namespace wc {
+
 class SinkSwitches {
  public:
   explicit SinkSwitches(unsigned char* table) : table_(table) {}
@@ -27,3 +29,5 @@ class SinkSwitches {
   static bool known(LogLevel level) { return level >= 0 && level <= 5; }
   unsigned char* table_;
 };
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 #include "base/pipes/connect_try_count.h"
 #include "base/system/clock.h"
 
+namespace wc {
+
 namespace Con {
 
 namespace {
@@ -38,3 +40,5 @@ os::UniqueHandle ClientOverlappedPipe::create(const std::wstring& name, uint32_t
 }
 
 }  // namespace Con
+
+}  // namespace wc

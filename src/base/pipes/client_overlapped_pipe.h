@@ -7,6 +7,8 @@
 #include "base/pipes/connect_try_count.h"
 #include "base/pipes/overlapped_pipe.h"
 
+namespace wc {
+
 namespace Con {
 
 class ClientOverlappedPipe : public OverlappedPipe {
@@ -27,3 +29,5 @@ class ClientOverlappedPipe : public OverlappedPipe {
 };
 
 }  // namespace Con
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/log/log.h"
 #include "base/registry/registry.h"
 
+namespace wc {
+
 namespace {
 constexpr uint32_t kPollEvery = 16;
 }
@@ -27,3 +29,5 @@ ConnectTryCount& processConnectTryCount() {
   static ConnectTryCount reading;
   return reading;
 }
+
+}  // namespace wc

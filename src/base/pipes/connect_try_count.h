@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <mutex>
 
+namespace wc {
+
 class ConnectTryCount {
  public:
   uint32_t tries(uint32_t defaultTries);
@@ -20,3 +22,5 @@ class ConnectTryCount {
 
 // The one reading of the process.
 ConnectTryCount& processConnectTryCount();
+
+}  // namespace wc

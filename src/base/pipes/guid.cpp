@@ -2,6 +2,8 @@
 
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::array<uint8_t, 16> guidBytes(const Guid& guid) {
   std::array<uint8_t, 16> bytes{};
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(guid.data1 >> (8 * i));
@@ -25,3 +27,5 @@ std::wstring guidText(const Guid& guid) {
   return vaformat(L"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.data1, guid.data2, guid.data3, d[0], d[1],
                   d[2], d[3], d[4], d[5], d[6], d[7]);
 }
+
+}  // namespace wc

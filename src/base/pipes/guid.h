@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 struct Guid {
   uint32_t data1 = 0;
   uint16_t data2 = 0;
@@ -21,3 +23,5 @@ Guid guidFromBytes(const uint8_t (&bytes)[16]);
 
 // "{AD3EBC3C-E6B9-4FCF-ABB9-ED1B3D524F22}" (upper-case hex, braces).
 std::wstring guidText(const Guid& guid);
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/registry/registry.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 constexpr uint32_t kConnectTries = 5;
 }
@@ -29,3 +31,5 @@ std::wstring HalvoSrvClient::getString(const std::wstring& name) {
         return response.readString();
       });
 }
+
+}  // namespace wc

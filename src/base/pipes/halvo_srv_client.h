@@ -9,6 +9,8 @@
 
 #include "base/pipes/vpipechannel.h"
 
+namespace wc {
+
 class HalvoSrvClient : public vpipechannel::client {
  public:
   // The process-wide client, connected on first use. Failures come as a
@@ -43,3 +45,5 @@ class HalvoSrvClient : public vpipechannel::client {
   std::mutex productRootLock_;
   std::optional<std::wstring> productRoot_;
 };
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/files/file_name.h"
 #include "base/pipes/halvo_srv_client.h"
 
+namespace wc {
+
 std::wstring HalvoSrvClient::getDirectory(const std::wstring& name) {
   // The canonical form: separators of this platform, no "." or ".." segments
   // and no trailing separators (the root itself stays).
@@ -28,3 +30,5 @@ std::wstring HalvoSrvClient::getAdminDir() { return VFileName::combine(getProduc
 std::wstring HalvoSrvClient::getAdminBinDir() {
   return VFileName::combine(VFileName::combine(getProductRootDir(), L"admin"), L"bin");
 }
+
+}  // namespace wc

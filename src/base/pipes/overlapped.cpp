@@ -2,6 +2,8 @@
 
 #include "base/errors/os_error.h"
 
+namespace wc {
+
 namespace Con {
 
 Overlapped::Overlapped() {
@@ -22,3 +24,5 @@ void Overlapped::reset() {
 void Overlapped::signal() { os::setEvent(event_.get()); }
 
 }  // namespace Con
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "base/pipes/pipe_io.h"
 
+namespace wc {
+
 namespace Con {
 
 class Overlapped {
@@ -25,3 +27,5 @@ class Overlapped {
 };
 
 }  // namespace Con
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace Con {
 
 OverlappedPipe::OverlappedPipe(os::UniqueHandle handle) : Pipe(std::move(handle)) {}
@@ -120,3 +122,5 @@ std::unique_ptr<Pipe> OverlappedPipe::clone() const {
 }
 
 }  // namespace Con
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "base/pipes/overlapped.h"
 #include "base/pipes/pipe.h"
 
+namespace wc {
+
 namespace Con {
 
 class OverlappedPipe : public Pipe {
@@ -61,3 +63,5 @@ class OverlappedPipe : public Pipe {
 };
 
 }  // namespace Con
+
+}  // namespace wc

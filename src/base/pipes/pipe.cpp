@@ -3,6 +3,8 @@
 #include "base/errors/os_error.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace Con {
 
 void checkExactTransfer(uint32_t transferred, uint32_t requested, const char* function) {
@@ -70,3 +72,5 @@ os::UniqueHandle Pipe::duplicateHandle() const {
 std::unique_ptr<Pipe> Pipe::clone() const { return std::make_unique<Pipe>(duplicateHandle()); }
 
 }  // namespace Con
+
+}  // namespace wc

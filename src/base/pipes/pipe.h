@@ -8,6 +8,8 @@
 
 #include "base/pipes/pipe_io.h"
 
+namespace wc {
+
 namespace Con {
 
 class Pipe {
@@ -45,3 +47,5 @@ void checkExactTransfer(uint32_t transferred, uint32_t requested, const char* fu
 bool isEndOfPipe(uint32_t code);
 
 }  // namespace Con
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 
 #include "base/system/unique_handle.h"
 
+namespace wc {
+
 namespace Con::os {
 
 using Handle = intptr_t;
@@ -20,7 +22,7 @@ struct HandleTraits {
   static intptr_t invalid() { return -1; }
   static void close(intptr_t handle);
 };
-using UniqueHandle = ::UniqueHandle<HandleTraits>;
+using UniqueHandle = wc::UniqueHandle<HandleTraits>;
 
 // Access and mode flags with the Windows values.
 constexpr uint32_t kGenericRead = 0x80000000;
@@ -61,3 +63,5 @@ IoResult writeNow(Handle pipe, const void* buffer, uint32_t count);
 uint32_t waitForTransfer(Handle pipe, bool forWrite, Handle extra, uint32_t timeoutMs, uint32_t& error);
 
 }  // namespace Con::os
+
+}  // namespace wc

@@ -21,6 +21,8 @@
 #include "base/system/errno_posix.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace Con::os {
 
 void HandleTraits::close(intptr_t handle) { ::close(static_cast<int>(handle)); }
@@ -221,3 +223,5 @@ uint32_t waitForTransfer(Handle pipe, bool forWrite, Handle extra, uint32_t time
 }
 
 }  // namespace Con::os
+
+}  // namespace wc

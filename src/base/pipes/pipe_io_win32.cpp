@@ -20,6 +20,8 @@
 #include "base/pipes/pipe_socket_path.h"
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace Con::os {
 
 namespace {
@@ -253,3 +255,5 @@ uint32_t waitForTransfer(Handle pipe, bool forWrite, Handle extra, uint32_t time
 }
 
 }  // namespace Con::os
+
+}  // namespace wc

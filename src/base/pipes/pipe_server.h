@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+namespace wc {
+
 namespace Con {
 
 class PipeConnection {
@@ -74,3 +76,5 @@ class PipeListener {
 };
 
 }  // namespace Con
+
+}  // namespace wc

@@ -21,6 +21,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace Con {
 
 namespace {
@@ -157,3 +159,5 @@ void PipeListener::stop() {
 }
 
 }  // namespace Con
+
+}  // namespace wc

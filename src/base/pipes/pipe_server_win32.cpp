@@ -14,6 +14,8 @@
 #include <exception>
 #include <utility>
 
+namespace wc {
+
 namespace Con {
 
 namespace {
@@ -141,3 +143,5 @@ std::unique_ptr<PipeConnection> PipeListener::accept() {
 void PipeListener::stop() { SetEvent(handleOf(stop_)); }
 
 }  // namespace Con
+
+}  // namespace wc

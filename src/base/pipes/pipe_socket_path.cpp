@@ -3,6 +3,8 @@
 #include "base/system/system_root.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 bool isPlainPipeName(std::wstring_view pipeName) {
   if (pipeName.size() <= kPipeNamePrefix.size()) return false;
   if (!equalsIgnoreCase(pipeName.substr(0, kPipeNamePrefix.size()), kPipeNamePrefix)) return false;
@@ -15,3 +17,5 @@ std::optional<std::wstring> socketPathOfPipe(std::wstring_view pipeName) {
   if (!isPlainPipeName(pipeName)) return std::nullopt;
   return underSystemRoot(L"run/halvo/pipes/" + std::wstring(pipeName.substr(kPipeNamePrefix.size())));
 }
+
+}  // namespace wc

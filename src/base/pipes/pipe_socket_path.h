@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // The prefix of every pipe name.
 inline constexpr std::wstring_view kPipeNamePrefix = L"\\\\.\\pipe\\";
 
@@ -16,3 +18,5 @@ bool isPlainPipeName(std::wstring_view pipeName);
 
 // The socket path, or nothing when `pipeName` is not a plain pipe name.
 std::optional<std::wstring> socketPathOfPipe(std::wstring_view pipeName);
+
+}  // namespace wc

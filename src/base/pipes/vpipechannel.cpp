@@ -5,6 +5,8 @@
 #include "base/registry/registry.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 constexpr uint32_t kConnectTries = 5;
@@ -104,3 +106,5 @@ vserializer vpipechannel::client::query(const Guid& command, const vserializer& 
     connect(kConnectTries);
   }
 }
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/pipes/guid.h"
 #include "base/pipes/vserializer.h"
 
+namespace wc {
+
 class vpipechannel {
  public:
   class client {
@@ -45,3 +47,5 @@ class vpipechannel {
     std::mutex lock_;
   };
 };
+
+}  // namespace wc

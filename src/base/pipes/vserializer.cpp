@@ -8,6 +8,8 @@
 #include "base/errors/strict_convert.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 constexpr size_t kGrowthStep = 16;
@@ -191,3 +193,5 @@ Guid vserializer::readGuid() {
   std::memcpy(bytes, blob->data(), sizeof bytes);
   return guidFromBytes(bytes);
 }
+
+}  // namespace wc

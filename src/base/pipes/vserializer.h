@@ -15,6 +15,8 @@
 #include "base/errors/vexception.h"
 #include "base/pipes/guid.h"
 
+namespace wc {
+
 class vserializer {
  public:
   // Malformed data on the channel.
@@ -79,3 +81,5 @@ class vserializer {
   bool owns_ = true;
   size_t capacity_ = 0;
 };
+
+}  // namespace wc

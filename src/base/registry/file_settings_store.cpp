@@ -4,6 +4,8 @@
 #include "base/registry/reg_format.h"
 #include "base/registry/store_file.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -160,3 +162,5 @@ uint32_t FileSettingsStore::applyEdits(const std::vector<RegKeyEdit>& edits) {
 }
 
 }  // namespace registry
+
+}  // namespace wc

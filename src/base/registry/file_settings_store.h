@@ -10,6 +10,8 @@
 
 #include "base/registry/settings_store.h"
 
+namespace wc {
+
 namespace registry {
 
 class FileSettingsStore : public SettingsStore {
@@ -39,3 +41,5 @@ class FileSettingsStore : public SettingsStore {
 };
 
 }  // namespace registry
+
+}  // namespace wc

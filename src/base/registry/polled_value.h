@@ -12,6 +12,8 @@
 
 #include "base/registry/registry.h"
 
+namespace wc {
+
 namespace registry {
 
 // Counts calls and says which of them read the store: those where the count
@@ -69,3 +71,5 @@ class PolledDword : public PolledValue<uint32_t> {
 };
 
 }  // namespace registry
+
+}  // namespace wc

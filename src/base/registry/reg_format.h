@@ -21,6 +21,8 @@
 #include "base/errors/vexception.h"
 #include "base/registry/reg_store.h"
 
+namespace wc {
+
 namespace registry {
 
 // The settings file's first line.
@@ -49,3 +51,5 @@ RegStore loadRegText(std::string_view text);
 std::string formatRegText(const RegStore& store);
 
 }  // namespace registry
+
+}  // namespace wc

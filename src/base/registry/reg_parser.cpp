@@ -7,6 +7,8 @@
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace registry {
 
 RegFormatError::RegFormatError(size_t line, const std::wstring& reason)
@@ -246,3 +248,5 @@ RegStore loadRegText(std::string_view text) {
 }
 
 }  // namespace registry
+
+}  // namespace wc

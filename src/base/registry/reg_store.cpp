@@ -4,6 +4,8 @@
 
 #include "base/text/strings.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -147,3 +149,5 @@ bool RegStore::deleteValue(RegKeyRecord& key, std::wstring_view name) {
 }
 
 }  // namespace registry
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 
 #include "base/registry/registry.h"
 
+namespace wc {
+
 namespace registry {
 
 struct RegValue {
@@ -81,3 +83,5 @@ class RegStore {
 };
 
 }  // namespace registry
+
+}  // namespace wc

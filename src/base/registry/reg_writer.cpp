@@ -4,6 +4,8 @@
 #include "base/registry/value_data.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -74,3 +76,5 @@ std::string formatRegText(const RegStore& store) {
 }
 
 }  // namespace registry
+
+}  // namespace wc

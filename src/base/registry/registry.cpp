@@ -5,6 +5,8 @@
 #include "base/registry/value_data.h"
 #include "base/system/environment.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -197,3 +199,5 @@ std::wstring getstr(Root root, const std::wstring& subKey, const std::wstring& n
 uint32_t deleteKey(Root root, const std::wstring& subKey) { return SettingsStore::current().deleteTree(root, subKey); }
 
 }  // namespace registry
+
+}  // namespace wc

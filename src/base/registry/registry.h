@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 namespace registry {
 
 enum class Root { LocalMachine, CurrentUser };
@@ -120,3 +122,5 @@ std::wstring getstr(Root root, const std::wstring& subKey, const std::wstring& n
 uint32_t deleteKey(Root root, const std::wstring& subKey);
 
 }  // namespace registry
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/errors/win_error_codes.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -30,3 +32,5 @@ uint32_t SettingsStore::applyEdits(const std::vector<RegKeyEdit>& edits) {
 }
 
 }  // namespace registry
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include "base/registry/reg_store.h"
 #include "base/registry/registry.h"
 
+namespace wc {
+
 namespace registry {
 
 // One open key of the store.
@@ -52,3 +54,5 @@ class SettingsStore {
 };
 
 }  // namespace registry
+
+}  // namespace wc

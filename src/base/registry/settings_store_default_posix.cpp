@@ -4,6 +4,8 @@
 #include "base/registry/file_settings_store.h"
 #include "base/system/system_root.h"
 
+namespace wc {
+
 namespace registry {
 
 SettingsStore& SettingsStore::Default() {
@@ -12,3 +14,5 @@ SettingsStore& SettingsStore::Default() {
 }
 
 }  // namespace registry
+
+}  // namespace wc

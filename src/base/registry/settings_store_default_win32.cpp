@@ -16,6 +16,8 @@
 // same names as the project's constants.
 #include <windows.h>
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -144,3 +146,5 @@ SettingsStore& SettingsStore::Default() {
 }
 
 }  // namespace registry
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace wc {
+
 namespace registry {
 
 // Reads the file under a shared lock: 0 with `exists` false when there is
@@ -26,3 +28,5 @@ using StoreFileChange = std::function<uint32_t(const std::string& current, std::
 uint32_t updateStoreFile(const std::wstring& path, const StoreFileChange& change);
 
 }  // namespace registry
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -164,3 +166,5 @@ uint32_t updateStoreFile(const std::wstring& path, const StoreFileChange& change
 }
 
 }  // namespace registry
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -138,3 +140,5 @@ uint32_t updateStoreFile(const std::wstring& path, const StoreFileChange& change
 }
 
 }  // namespace registry
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace registry {
 
 namespace {
@@ -149,3 +151,5 @@ std::optional<uint32_t> typeFromName(std::wstring_view name) {
 }
 
 }  // namespace registry
+
+}  // namespace wc

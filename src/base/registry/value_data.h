@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 namespace registry {
 
 // UTF-16LE with a terminating NUL, as a REG_SZ or REG_EXPAND_SZ is stored.
@@ -38,3 +40,5 @@ std::wstring typeName(uint32_t type);
 std::optional<uint32_t> typeFromName(std::wstring_view name);
 
 }  // namespace registry
+
+}  // namespace wc

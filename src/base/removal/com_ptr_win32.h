@@ -4,6 +4,8 @@
 
 #include "base/system/unique_handle.h"
 
+namespace wc {
+
 template <class Interface>
 struct ComTraits {
   using Handle = Interface*;
@@ -12,3 +14,5 @@ struct ComTraits {
 };
 template <class Interface>
 using ComPtr = UniqueHandle<ComTraits<Interface>>;
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 constexpr uint32_t kMinutesPerDay = 1440;
@@ -238,3 +240,5 @@ WorkItem parseCronFile(std::string_view bytes) {
   if (!sawApplication) fail(L"the file names no application", lineNumber);
   return item;
 }
+
+}  // namespace wc

@@ -20,6 +20,8 @@
 
 #include "base/removal/work_item.h"
 
+namespace wc {
+
 // The cron file's name for a work item: blanks become '-'.
 std::wstring cronFileName(const std::wstring& workItemName);
 
@@ -40,3 +42,5 @@ std::string cronFileText(const std::wstring& workItemName, const WorkItem& item)
 // Reads a file written by cronFileText. Throws vexception "<reason> (line
 // <n>)" for anything it cannot read back exactly.
 WorkItem parseCronFile(std::string_view text);
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/text/convert.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 namespace {
 
 // Runs a service request whose failure must not end the removal.
@@ -55,3 +57,5 @@ void forceRemoval(const std::wstring& storagePath, const std::wstring& service, 
   NamedMutexLock taskLock(kRemovalTaskMutex, "forceRemoval");
   if (storage.commit() == 0) clearRemovalTaskTriggers();
 }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include "base/system/com_apartment.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 void HalvoSrvClient::addDeleteFile(const std::wstring& path, const std::wstring& service) {
   vguard(
       "HalvoSrvClient::addDeleteFile", __LINE__,
@@ -43,3 +45,5 @@ void HalvoSrvClient::forceDeleteFiles(const std::wstring& service, bool keepStop
         forceRemoval(removalStoragePath(), service, keepStopped);
       });
 }
+
+}  // namespace wc

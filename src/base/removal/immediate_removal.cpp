@@ -10,6 +10,8 @@
 #include "base/services/service.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace {
 
 // Deletes the path if it is there; throws what the file helpers throw.
@@ -78,3 +80,5 @@ bool ImmediatelyFilesRemoval::deleteUser(const RemovalEntry& entry) {
   logMessage(LOG_ERROR, L"Unable to delete user %s.", entry.uri);
   return false;
 }
+
+}  // namespace wc

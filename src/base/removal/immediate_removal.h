@@ -7,6 +7,8 @@
 #include "base/removal/removal_entry.h"
 #include "base/removal/service_name_set.h"
 
+namespace wc {
+
 class ImmediatelyFilesRemoval {
  public:
   // True when what the entry names is gone (or was never there).
@@ -23,3 +25,5 @@ class ImmediatelyFilesRemoval {
 
   ServiceNameSet stopped_;
 };
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace wc {
+
 namespace {
 
 std::function<void(const std::wstring&)>& deletionForTesting() {
@@ -19,3 +21,5 @@ void deleteLocalUser(const std::wstring& name) {
 void setLocalUserDeletionForTesting(std::function<void(const std::wstring& name)> deletion) {
   deletionForTesting() = std::move(deletion);
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace wc {
+
 // Deletes the account; throws vexception when it cannot.
 void deleteLocalUser(const std::wstring& name);
 
@@ -14,3 +16,5 @@ void deleteSystemLocalUser(const std::wstring& name);
 // ever deletes an account of the machine it runs on; an empty function puts
 // the system's back.
 void setLocalUserDeletionForTesting(std::function<void(const std::wstring& name)> deletion);
+
+}  // namespace wc

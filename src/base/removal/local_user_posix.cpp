@@ -2,6 +2,8 @@
 
 #include "base/errors/vexception.h"
 
+namespace wc {
+
 // The panel creates no local accounts for Tomcat on this platform, and
 // removing system accounts is the business of the system's own tools, so
 // User entries are reported and kept.
@@ -9,3 +11,5 @@ void deleteSystemLocalUser(const std::wstring& name) {
   throw vexception(L"Deleting local account '" + name + L"' is not supported on this platform",
                    VCALLPOINT(L"", "deleteLocalUser"));
 }
+
+}  // namespace wc

@@ -29,6 +29,8 @@
 // (after initguid.h)
 #include <dskquota.h>
 
+namespace wc {
+
 namespace {
 
 struct LocalTraits {
@@ -131,3 +133,5 @@ void deleteSystemLocalUser(const std::wstring& name) {
   deleteProfile(name, sidString, profile);
   deleteQuotaRecords(name, sid.data());
 }
+
+}  // namespace wc

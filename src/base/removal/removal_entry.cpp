@@ -4,6 +4,8 @@
 #include "base/removal/sequential_guid.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::wstring uriTypeToString(UriType type) {
   switch (type) {
     case UriType::Path:
@@ -24,3 +26,5 @@ UriType uriTypeFromString(const std::wstring& text) {
 RemovalEntry newPathEntry(const std::wstring& path, const std::wstring& service) {
   return RemovalEntry{createSequentialGuid(), path, UriType::Path, service};
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace wc {
+
 enum class UriType : uint32_t { Path = 0, User = 1 };
 
 struct RemovalEntry {
@@ -25,3 +27,5 @@ UriType uriTypeFromString(const std::wstring& text);
 
 // A new Path entry for `path` and `service` with a fresh identifier.
 RemovalEntry newPathEntry(const std::wstring& path, const std::wstring& service);
+
+}  // namespace wc

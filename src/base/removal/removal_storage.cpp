@@ -5,6 +5,8 @@
 #include "base/removal/removal_storage_file.h"
 #include "base/system/named_mutex.h"
 
+namespace wc {
+
 RemovalStorage::RemovalStorage(std::wstring path) : path_(std::move(path)) {}
 
 void RemovalStorage::load() {
@@ -33,3 +35,5 @@ size_t RemovalStorage::commit() {
   removed_.clear();
   return entries_.size();
 }
+
+}  // namespace wc

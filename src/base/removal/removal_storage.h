@@ -10,6 +10,8 @@
 
 #include "base/removal/removal_entry.h"
 
+namespace wc {
+
 class RemovalStorage {
  public:
   explicit RemovalStorage(std::wstring path);
@@ -37,3 +39,5 @@ class RemovalStorage {
   std::vector<RemovalEntry> added_;
   std::vector<std::wstring> removed_;
 };
+
+}  // namespace wc

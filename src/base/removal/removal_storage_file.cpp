@@ -11,6 +11,8 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_writer.h"
 
+namespace wc {
+
 namespace {
 
 const wchar_t kRootTag[] = L"Entries";
@@ -99,3 +101,5 @@ void writeRemovalEntries(const std::wstring& path, const std::vector<RemovalEntr
   VDirectory::createDirectory(VFileName::parent(path));
   writer.endDocument();
 }
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 
 #include "base/removal/removal_entry.h"
 
+namespace wc {
+
 // Guards reading and writing the storage file across processes, in every
 // session: Global\, as the run lock, so that a run from a person's session and
 // one from a service or the scheduled task take turns.
@@ -34,3 +36,5 @@ std::vector<RemovalEntry> readRemovalEntries(const std::wstring& path);
 // Writes the file whole (the directory is made when missing); the old file
 // stays as it was when writing fails.
 void writeRemovalEntries(const std::wstring& path, const std::vector<RemovalEntry>& entries);
+
+}  // namespace wc

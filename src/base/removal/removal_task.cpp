@@ -8,6 +8,8 @@
 #include "base/system/named_mutex.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 constexpr uint32_t kMinutesPerDay = 1440;
@@ -80,3 +82,5 @@ void clearRemovalTaskTriggers() {
   task.clearTriggers();
   task.save();
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 
 #include "base/removal/work_item.h"
 
+namespace wc {
+
 inline const std::wstring kRemovalTaskName = L"Deferred removal of files by Halvo";
 // Guards setting up the task and clearing its triggers, and a forced removal;
 // machine-wide (Global\) like the storage mutex.
@@ -50,3 +52,5 @@ void scheduleRemovalTask(const RemovalTiming& timing, const std::function<std::w
 // Under the task mutex: removes every trigger of the work item and saves it;
 // a work item that does not exist stays missing.
 void clearRemovalTaskTriggers();
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include "base/errors/vguard.h"
 #include "base/removal/work_item_store.h"
 
+namespace wc {
+
 SchedulerTask::SchedulerTask(std::wstring name) : name_(std::move(name)) {}
 
 WorkItem& SchedulerTask::openItem(const char* function) {
@@ -55,3 +57,5 @@ void SchedulerTask::save() {
   vguard("SchedulerTask::saveTask", __LINE__, L"SchedulerTask::saveTask",
          [&] { saveWorkItem(name_, openItem("SchedulerTask::saveTask")); });
 }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 
 #include "base/removal/work_item.h"
 
+namespace wc {
+
 class SchedulerTask {
  public:
   explicit SchedulerTask(std::wstring name);
@@ -37,3 +39,5 @@ class SchedulerTask {
   std::wstring name_;
   std::optional<WorkItem> item_;
 };
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/system/process.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 constexpr uint32_t kSequenceLimit = 0x1000;        // 12 bits
 constexpr uint64_t kTimeMask = 0xFFFFFFFFFFFFull;  // 48 bits
@@ -49,3 +51,5 @@ std::wstring createSequentialGuid() {
   const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count();
   return generator.next(static_cast<uint64_t>(milliseconds < 0 ? 0 : milliseconds));
 }
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <string>
 
+namespace wc {
+
 class SequentialGuidGenerator {
  public:
   // `random` answers 30 random bits per call.
@@ -35,3 +37,5 @@ class SequentialGuidGenerator {
 
 // A new identifier from the process-wide generator and the system time.
 std::wstring createSequentialGuid();
+
+}  // namespace wc

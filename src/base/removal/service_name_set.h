@@ -6,8 +6,12 @@
 
 #include "base/text/strings.h"
 
+namespace wc {
+
 struct ServiceNameLess {
   bool operator()(const std::wstring& a, const std::wstring& b) const { return lowerCase(a) < lowerCase(b); }
 };
 
 using ServiceNameSet = std::set<std::wstring, ServiceNameLess>;
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 std::wstring triggerProblem(const TaskTrigger& t) {
   if (t.beginYear < 1601 || t.beginYear > 9999 || t.beginMonth < 1 || t.beginMonth > 12 || t.beginDay < 1 ||
       t.beginDay > 31) {
@@ -19,3 +21,5 @@ std::wstring triggerProblem(const TaskTrigger& t) {
   }
   return L"";
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 struct TaskTrigger {
   enum class Type { Daily, AtSystemStart };
   Type type = Type::Daily;
@@ -35,3 +37,5 @@ struct WorkItem {
 
   bool operator==(const WorkItem&) const = default;
 };
+
+}  // namespace wc

@@ -9,9 +9,13 @@
 
 #include "base/removal/work_item.h"
 
+namespace wc {
+
 // The saved work item, or nothing when there is none by that name. A file
 // that cannot be read back throws vexception naming it.
 std::optional<WorkItem> loadWorkItem(const std::wstring& name);
 
 // Saves the work item whole, replacing what was saved under the name.
 void saveWorkItem(const std::wstring& name, const WorkItem& item);
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/removal/removal_task.h"
 #include "base/system/system_root.h"
 
+namespace wc {
+
 namespace {
 
 std::wstring cronFilePath(const std::wstring& name) {
@@ -44,3 +46,5 @@ void saveWorkItem(const std::wstring& name, const WorkItem& item) {
 // The removal tool the work item starts; programs have no file name
 // extension here.
 std::wstring removalToolFileName() { return L"cleanrun"; }
+
+}  // namespace wc

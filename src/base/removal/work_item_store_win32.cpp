@@ -19,6 +19,8 @@
 #include <objidl.h>
 #include <windows.h>
 
+namespace wc {
+
 namespace {
 
 // A string the scheduler allocated for the caller.
@@ -199,3 +201,5 @@ void saveWorkItem(const std::wstring& name, const WorkItem& item) {
 
 // The removal tool the work item starts.
 std::wstring removalToolFileName() { return L"cleanrun.exe"; }
+
+}  // namespace wc

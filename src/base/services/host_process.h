@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace wc {
+
 // The service host program: the environment variable HCP_SERVICE_HOST when
 // set, else "hcpsvc" in the directory of the running program.
 std::wstring serviceHostProgram();
@@ -30,3 +32,5 @@ std::optional<std::string> readStatusRecordText(const std::wstring& serviceName)
 
 // Removes the service's state directory with what is in it (best effort).
 void removeServiceStateDirectory(const std::wstring& serviceName);
+
+}  // namespace wc

@@ -19,6 +19,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace {
 
 // How long a launch waits for the host's first word.
@@ -152,3 +154,5 @@ void removeServiceStateDirectory(const std::wstring& serviceName) {
   }
   rmdir(directory.c_str());
 }
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 #include "base/system/environment.h"
 #include "base/system/process.h"
 
+namespace wc {
+
 std::wstring serviceHostProgram() {
   if (std::optional<std::wstring> configured = environmentVariable(L"HCP_SERVICE_HOST")) {
     if (!configured->empty()) return *configured;
@@ -11,3 +13,5 @@ std::wstring serviceHostProgram() {
   std::wstring directory = slash == std::wstring::npos ? L"." : program.substr(0, slash);
   return directory + L"/hcpsvc";
 }
+
+}  // namespace wc

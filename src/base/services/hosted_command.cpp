@@ -1,5 +1,7 @@
 #include "base/services/hosted_command.h"
 
+namespace wc {
+
 namespace {
 
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
@@ -53,3 +55,5 @@ std::wstring wrapperScript(const std::wstring& command, const std::vector<std::w
       L"( exec " + command + L" ) & " + writeWhole(L"$!", files.pid) + L"; wait $!; " + writeWhole(L"$?", files.exit);
   return script;
 }
+
+}  // namespace wc

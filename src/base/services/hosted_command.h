@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // The command line after its first argument (the program, quoted or not, as
 // CommandLineToArgvW reads it) and the blanks that follow it.
 std::wstring commandAfterProgram(const std::wstring& commandLine);
@@ -30,3 +32,5 @@ WrapperFiles wrapperFiles(const std::wstring& directory);
 // file appears complete or not at all.
 std::wstring wrapperScript(const std::wstring& command, const std::vector<std::wstring>& environment,
                            const std::wstring& directory);
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/log/log.h"
 #include "base/system/clock.h"
 
+namespace wc {
+
 namespace service {
 
 namespace {
@@ -323,3 +325,5 @@ void serviceDependencies(std::vector<std::wstring>& names, const std::wstring& n
 }
 
 }  // namespace service
+
+}  // namespace wc

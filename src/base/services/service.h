@@ -15,6 +15,8 @@
 
 #include "base/services/service_control.h"
 
+namespace wc {
+
 namespace service {
 
 // Stages reported to the progress callback of startStopService.
@@ -81,3 +83,5 @@ void serviceDependencies(std::vector<std::wstring>& names, const std::wstring& n
                          const wchar_t* machineName = nullptr, const wchar_t* databaseName = nullptr);
 
 }  // namespace service
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/errors/win_error_codes.h"
 
+namespace wc {
+
 namespace {
 ServiceControl* currentControl = nullptr;
 }
@@ -25,3 +27,5 @@ uint32_t controlRefusedInState(uint32_t state, uint32_t request) {
   }
   return 0;
 }
+
+}  // namespace wc

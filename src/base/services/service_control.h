@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Service states, with the platform's numbers.
 constexpr uint32_t SERVICE_STOPPED = 1;
 constexpr uint32_t SERVICE_START_PENDING = 2;
@@ -168,3 +170,5 @@ class ServiceControl {
   static ServiceControl& current();
   static void setCurrentForTesting(ServiceControl* control);
 };
+
+}  // namespace wc

@@ -18,6 +18,8 @@
 #include "base/system/clock.h"
 #include "base/text/strings.h"
 
+namespace wc {
+
 namespace {
 
 // How long a stop request waits for the host to take it up.
@@ -270,3 +272,5 @@ ServiceControl& ServiceControl::Default() {
   static StandInServiceControl control;
   return control;
 }
+
+}  // namespace wc

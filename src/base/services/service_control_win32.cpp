@@ -10,6 +10,8 @@
 
 #include "base/system/unique_handle.h"
 
+namespace wc {
+
 namespace {
 
 struct ServiceHandleTraits {
@@ -172,3 +174,5 @@ ServiceControl& ServiceControl::Default() {
   static WindowsServiceControl control;
   return control;
 }
+
+}  // namespace wc

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 // Runs the host for the service (the key's spelling of its name). `readyFd`,
 // unless -1, hears "ok\n" once the first record is written, or "error <code>\n"
 // when the service cannot be started, and is closed then. Returns the host's
@@ -31,3 +33,5 @@ int runServiceHost(const std::wstring& serviceName, int readyFd);
 // Control Manager starts it for, read again from the service's key: the
 // program connects to the manager, which calls runServiceHost.
 int runServiceProgram(const std::vector<std::wstring>& args);
+
+}  // namespace wc

@@ -33,6 +33,8 @@
 
 extern char** environ;
 
+namespace wc {
+
 namespace {
 
 // Check points advance once a second while pending.
@@ -373,3 +375,5 @@ int runServiceProgram(const std::vector<std::wstring>& args) {
   if (name.empty()) return usage("--run <service name> is required");
   return runServiceHost(name, readyFd);
 }
+
+}  // namespace wc

@@ -33,6 +33,8 @@
 
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 namespace {
 
 constexpr DWORD kCheckPointIntervalMs = 1000;
@@ -462,3 +464,5 @@ int runServiceProgram(const std::vector<std::wstring>& /*args*/) {
   complain(L"cannot connect to the Service Control Manager: error " + std::to_wstring(error));
   return 1;
 }
+
+}  // namespace wc

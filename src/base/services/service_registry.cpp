@@ -7,6 +7,8 @@
 #include "base/text/strings.h"
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 namespace {
 
 constexpr wchar_t kDeletePendingValue[] = L"DeletePending";
@@ -116,3 +118,5 @@ void markServiceForDelete(const std::wstring& keyName) {
 uint32_t deleteServiceKey(const std::wstring& keyName) {
   return registry::deleteKey(registry::Root::LocalMachine, serviceKeyPath(keyName));
 }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 
 #include "base/services/service_control.h"
 
+namespace wc {
+
 inline const std::wstring kServicesKey = L"SYSTEM\\CurrentControlSet\\Services";
 
 // Defaults of the optional values.
@@ -60,3 +62,5 @@ bool isMarkedForDelete(const std::wstring& keyName);
 // service stops.
 void markServiceForDelete(const std::wstring& keyName);
 uint32_t deleteServiceKey(const std::wstring& keyName);
+
+}  // namespace wc

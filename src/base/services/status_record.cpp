@@ -7,6 +7,8 @@
 #include "base/errors/win_error_codes.h"
 #include "base/system/system_root.h"
 
+namespace wc {
+
 namespace {
 
 // The fields in the order they are written.
@@ -98,3 +100,5 @@ StatusRecord recordOfDeadHost(const std::optional<StatusRecord>& lastRecord) {
   record.processId = 0;
   return record;
 }
+
+}  // namespace wc

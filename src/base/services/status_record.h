@@ -10,6 +10,8 @@
 
 #include "base/services/service_control.h"
 
+namespace wc {
+
 struct StatusRecord {
   ServiceStatus status;
   uint32_t hostPid = 0;    // the host that wrote the record
@@ -29,3 +31,5 @@ std::wstring serviceOutputPath(const std::wstring& serviceName);
 // What a query reports for a service whose host is gone: stopped, and when the
 // record still claimed otherwise, ended unexpectedly.
 StatusRecord recordOfDeadHost(const std::optional<StatusRecord>& lastRecord);
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+namespace wc {
+
 namespace {
 Clock* currentClock = nullptr;
 }
@@ -23,3 +25,5 @@ int64_t fromLocalTime(const LocalTime& time) {
   parts.tm_isdst = -1;
   return static_cast<int64_t>(std::mktime(&parts));
 }
+
+}  // namespace wc

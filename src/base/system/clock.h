@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace wc {
+
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
 };
@@ -28,3 +30,5 @@ class Clock {
 // Converts seconds since the epoch to local time and back (local time zone).
 LocalTime toLocalTime(int64_t secondsSinceEpoch);
 int64_t fromLocalTime(const LocalTime& time);
+
+}  // namespace wc

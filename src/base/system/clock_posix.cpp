@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+namespace wc {
+
 namespace {
 
 class SystemClock : public Clock {
@@ -41,3 +43,5 @@ LocalTime toLocalTime(int64_t seconds) {
   localtime_r(&t, &parts);
   return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, 0};
 }
+
+}  // namespace wc

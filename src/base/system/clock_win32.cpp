@@ -4,6 +4,8 @@
 
 #include <ctime>
 
+namespace wc {
+
 namespace {
 
 class SystemClock : public Clock {
@@ -40,3 +42,5 @@ LocalTime toLocalTime(int64_t seconds) {
   _localtime64_s(&parts, &t);
   return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, 0};
 }
+
+}  // namespace wc

@@ -1,4 +1,7 @@
 #pragma once
+
+namespace wc {
+
 // COM for the whole run, single-threaded, on Windows; nothing on POSIX, where
 // nothing the program uses needs it.
 
@@ -14,3 +17,5 @@ class ComApartment {
  private:
   [[maybe_unused]] bool uninitializeDue_ = false;  // used by the Windows build
 };
+
+}  // namespace wc

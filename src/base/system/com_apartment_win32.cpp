@@ -5,6 +5,8 @@
 
 #include "base/errors/com_error.h"
 
+namespace wc {
+
 ComApartment::ComApartment() {
   const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (result == S_OK || result == S_FALSE) {
@@ -18,3 +20,5 @@ ComApartment::ComApartment() {
 ComApartment::~ComApartment() {
   if (uninitializeDue_) CoUninitialize();
 }
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "base/system/process.h"
 
+namespace wc {
+
 std::vector<std::wstring> splitCommandLine(const std::wstring& line) {
   std::vector<std::wstring> args;
   size_t i = 0, n = line.size();
@@ -81,3 +83,5 @@ std::wstring wrapInQuotes(const std::wstring& argument) {
   out += L'"';
   return out;
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 class DynamicLibrary {
  public:
   DynamicLibrary() = default;
@@ -34,3 +36,5 @@ class DynamicLibrary {
 // Looks `symbol` up in every module loaded in the process, program first;
 // returns the addresses found, in module order.
 std::vector<void*> findSymbolInLoadedModules(const std::string& symbol);
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/system/process.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace {
 thread_local std::string lastMessage;
 }
@@ -106,3 +108,5 @@ std::vector<void*> findSymbolInLoadedModules(const std::string& symbol) {
   }
   return found;
 }
+
+}  // namespace wc

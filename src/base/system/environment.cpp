@@ -1,5 +1,7 @@
 #include "base/system/environment.h"
 
+namespace wc {
+
 std::wstring expandEnvironmentStrings(std::wstring_view text) {
   std::wstring out;
   size_t i = 0;
@@ -23,3 +25,5 @@ std::wstring expandEnvironmentStrings(std::wstring_view text) {
   out.append(text.substr(i));
   return out;
 }
+
+}  // namespace wc

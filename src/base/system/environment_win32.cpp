@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace wc {
+
 std::optional<std::wstring> environmentVariable(std::wstring_view name) {
   const std::wstring key(name);
   std::wstring value(64, L'\0');
@@ -20,3 +22,5 @@ std::optional<std::wstring> environmentVariable(std::wstring_view name) {
     value.resize(length);  // the size needed, terminator included
   }
 }
+
+}  // namespace wc

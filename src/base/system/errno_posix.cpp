@@ -4,6 +4,8 @@
 
 #include "base/errors/win_error_codes.h"
 
+namespace wc {
+
 uint32_t windowsErrorFromErrno(int error) {
   switch (error) {
     case 0:
@@ -67,3 +69,5 @@ uint32_t windowsErrorFromErrno(int error) {
 }
 
 uint32_t lastWindowsError() { return windowsErrorFromErrno(errno); }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace wc {
+
 inline std::wstring moduleFileName(HMODULE module) {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -20,3 +22,5 @@ inline std::wstring moduleFileName(HMODULE module) {
     path.resize(path.size() * 2);
   }
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+namespace wc {
+
 class NamedMutex {
  public:
   NamedMutex();
@@ -50,3 +52,5 @@ class NamedMutexLock {
   NamedMutex mutex_;
   uint32_t waitResult_ = 0;
 };
+
+}  // namespace wc

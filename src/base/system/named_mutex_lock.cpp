@@ -1,6 +1,8 @@
 #include "base/errors/os_error.h"
 #include "base/system/named_mutex.h"
 
+namespace wc {
+
 NamedMutexLock::NamedMutexLock(const std::wstring& name, const char* function) {
   if (uint32_t error = mutex_.open(name))
     throwOsError(L"create mutex " + name, error, vcallpoint{L"", function, __LINE__});
@@ -12,3 +14,5 @@ NamedMutexLock::NamedMutexLock(const std::wstring& name, const char* function) {
 }
 
 NamedMutexLock::~NamedMutexLock() { mutex_.release(); }
+
+}  // namespace wc

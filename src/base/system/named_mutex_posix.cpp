@@ -18,6 +18,8 @@
 #include "base/system/unique_handle.h"
 #include "base/text/convert.h"
 
+namespace wc {
+
 struct NamedMutex::State {
   std::string path;
   UniqueFd fd;
@@ -153,3 +155,5 @@ void NamedMutex::release() {
     flock(locked->get(), LOCK_UN);
   }
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "base/system/unique_handle_win32.h"
 
+namespace wc {
+
 struct NamedMutex::State {
   UniqueKernelHandle handle;
   int levels = 0;  // how often this object holds the mutex
@@ -60,3 +62,5 @@ void NamedMutex::release() {
   --state_->levels;
   ReleaseMutex(state_->handle.get());
 }
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "base/system/path_separator.h"
 
+namespace wc {
+
 std::wstring toPlatformSeparators(std::wstring_view path) {
   wchar_t own = pathSeparator();
   wchar_t other = own == L'/' ? L'\\' : L'/';
@@ -9,3 +11,5 @@ std::wstring toPlatformSeparators(std::wstring_view path) {
   }
   return out;
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/system/path_separator.h"
 #include "base/system/unique_handle.h"
 
+namespace wc {
+
 wchar_t pathSeparator() { return L'/'; }
 
 // POSIX has no fault dialogs; the fault translation installs its own handlers.
@@ -17,3 +19,5 @@ ComApartment::ComApartment() = default;
 ComApartment::~ComApartment() = default;
 
 void FdTraits::close(int fd) { ::close(fd); }
+
+}  // namespace wc

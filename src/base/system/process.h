@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 uint32_t currentProcessId();
 uint32_t currentThreadId();
 // Full path of the program file (GetModuleFileName of the executable).
@@ -20,3 +22,5 @@ std::wstring quoteForCommandLine(const std::wstring& argument);
 // Wraps an argument in double quotes the way splitCommandLine reads it back:
 // quotes escaped, backslashes before a quote or the end doubled.
 std::wstring wrapInQuotes(const std::wstring& argument);
+
+}  // namespace wc

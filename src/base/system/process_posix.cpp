@@ -9,6 +9,8 @@
 
 #include "base/text/convert.h"
 
+namespace wc {
+
 uint32_t currentProcessId() { return static_cast<uint32_t>(getpid()); }
 
 uint32_t currentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }
@@ -39,3 +41,5 @@ std::wstring processCommandLine() {
   }
   return line;
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "base/system/module_file_name_win32.h"
 
+namespace wc {
+
 uint32_t currentProcessId() { return GetCurrentProcessId(); }
 
 uint32_t currentThreadId() { return GetCurrentThreadId(); }
@@ -11,3 +13,5 @@ uint32_t currentThreadId() { return GetCurrentThreadId(); }
 std::wstring programPath() { return moduleFileName(nullptr); }
 
 std::wstring processCommandLine() { return GetCommandLineW(); }
+
+}  // namespace wc

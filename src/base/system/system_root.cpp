@@ -2,6 +2,8 @@
 
 #include "base/system/environment.h"
 
+namespace wc {
+
 std::wstring systemRoot() {
   std::wstring root = environmentVariable(L"HCP_SYSTEM_ROOT").value_or(L"/");
   if (root.empty()) root = L"/";
@@ -17,3 +19,5 @@ std::wstring underSystemRoot(std::wstring_view relative) {
 }
 
 bool systemRootIsReal() { return systemRoot() == L"/"; }
+
+}  // namespace wc

@@ -7,9 +7,13 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // The root, without a trailing separator except for "/" itself.
 std::wstring systemRoot();
 // `relative` (e.g. L"etc/halvo/registry.reg") under the root.
 std::wstring underSystemRoot(std::wstring_view relative);
 // True when the root is "/", the real machine.
 bool systemRootIsReal();
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace wc {
+
 // Traits: `using Handle = ...; static Handle invalid(); static void close(Handle);`
 template <class Traits>
 class UniqueHandle {
@@ -42,3 +44,5 @@ struct FdTraits {
   static void close(int fd);
 };
 using UniqueFd = UniqueHandle<FdTraits>;
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 
 #include "base/system/unique_handle.h"
 
+namespace wc {
+
 // Kernel object handles whose "none" is null (mutexes, events, processes,
 // threads). CreateFileW's "none" is INVALID_HANDLE_VALUE: UniqueFileHandle.
 struct KernelHandleTraits {
@@ -37,3 +39,5 @@ struct LocalMemoryTraits {
   static void close(HLOCAL memory) { LocalFree(memory); }
 };
 using UniqueLocalMemory = UniqueHandle<LocalMemoryTraits>;
+
+}  // namespace wc

@@ -8,8 +8,12 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 std::optional<std::wstring> ansiToWide(std::string_view ansi);
 std::optional<std::string> wideToAnsi(std::wstring_view wide);
 
 std::wstring wstrLenient(std::string_view ansi);
 std::string cstrLenient(std::wstring_view wide);
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 
 #include "base/text/unicode.h"
 
+namespace wc {
+
 namespace {
 
 bool ansiIsUtf8() { return GetACP() == CP_UTF8; }
@@ -54,3 +56,5 @@ std::wstring wstrLenient(std::string_view ansi) {
 std::string cstrLenient(std::wstring_view wide) {
   return ansiIsUtf8() ? wideToUtf8Lenient(wide) : toAnsi(wide, false).value_or(std::string());
 }
+
+}  // namespace wc

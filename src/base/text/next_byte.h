@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+namespace wc {
+
 class NextByte {
  public:
   NextByte(char byte, const char* begin, const char* end) : byte_(byte), end_(end), found_(search(begin)) {}
@@ -26,3 +28,5 @@ class NextByte {
   const char* end_;
   const char* found_;
 };
+
+}  // namespace wc

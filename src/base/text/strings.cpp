@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <utility>
 
+namespace wc {
+
 std::wstring lowerCase(std::wstring_view text) {
   std::wstring out(text);
   for (wchar_t& c : out) c = lowerChar(c);
@@ -68,3 +70,5 @@ bool startsWith(std::wstring_view text, std::wstring_view prefix) { return text.
 bool endsWith(std::wstring_view text, std::wstring_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
+
+}  // namespace wc

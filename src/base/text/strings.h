@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 // Lower-cases each character on its own (as the system's per-character
 // lower-casing does), not by language rules.
 std::wstring lowerCase(std::wstring_view text);
@@ -26,3 +28,5 @@ struct Utf16Less {
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix);
 bool endsWith(std::wstring_view text, std::wstring_view suffix);
+
+}  // namespace wc

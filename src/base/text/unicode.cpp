@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace wc {
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -178,3 +180,5 @@ std::optional<std::wstring> utf16leToWide(std::string_view bytes) {
   }
   return out;
 }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 // UTF-8 (code page 65001). Nothing when the input is not valid.
 std::optional<std::wstring> utf8ToWide(std::string_view utf8);
 std::optional<std::string> wideToUtf8(std::wstring_view wide);
@@ -19,3 +21,5 @@ std::string wideToUtf8Lenient(std::wstring_view wide);
 // UTF-16 little-endian bytes (log file, pipe wire format, registry binary data).
 std::string wideToUtf16le(std::wstring_view wide);
 std::optional<std::wstring> utf16leToWide(std::string_view bytes);
+
+}  // namespace wc

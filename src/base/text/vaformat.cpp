@@ -4,6 +4,8 @@
 
 #include "base/text/convert.h"
 
+namespace wc {
+
 namespace {
 
 constexpr size_t kFirstBufferSize = 100;
@@ -304,3 +306,5 @@ std::wstring vaformatResult(std::optional<std::wstring> text) {
   }
   return L"Error on try call vaformat";
 }
+
+}  // namespace wc

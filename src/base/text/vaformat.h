@@ -16,6 +16,8 @@
 #include <string_view>
 #include <type_traits>
 
+namespace wc {
+
 class FormatArg {
  public:
   enum class Kind { Signed, Unsigned, Double, Wide, Narrow, Pointer };
@@ -67,3 +69,5 @@ std::wstring vaformat(std::wstring_view format, const Args&... args) {
   const std::array<FormatArg, sizeof...(Args)> packed{FormatArg(args)...};
   return vaformatResult(formatArgs(format, packed.data(), packed.size()));
 }
+
+}  // namespace wc

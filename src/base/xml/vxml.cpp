@@ -19,6 +19,8 @@
 #include "base/xml/xml_printer.h"
 #include "base/xml/xml_text_codec.h"
 
+namespace wc {
+
 namespace {
 
 constexpr uint32_t kLoadLine = 40;
@@ -271,3 +273,5 @@ XmlElement vxmlFindChildElement(const XmlNodeList& children, std::wstring_view t
   }
   return XmlElement();
 }
+
+}  // namespace wc

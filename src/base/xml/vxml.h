@@ -13,6 +13,8 @@
 
 #include "base/xml/xml_dom.h"
 
+namespace wc {
+
 // Loads the file into a new document and stores it in `document` (which is
 // left as it was when loading fails). The document must be well-formed; there
 // is no validation against a DTD, and nothing external (DTD, entity) is ever
@@ -66,3 +68,5 @@ void vxmlSetExistingAttribute(const XmlNode& node, const std::wstring& name, con
 // `nameValue` exactly (a missing "name" counts as empty). Only the list is
 // searched, not the children of its entries. Empty when none matches.
 XmlElement vxmlFindChildElement(const XmlNodeList& children, std::wstring_view tagName, std::wstring_view nameValue);
+
+}  // namespace wc

@@ -2,6 +2,8 @@
 
 #include "base/text/vaformat.h"
 
+namespace wc {
+
 bool isXmlChar(char32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
          (c >= 0x10000 && c <= 0x10FFFF);
@@ -67,3 +69,5 @@ bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length
 }
 
 std::wstring describeChar(char32_t c) { return vaformat(L"U+%04X", static_cast<uint32_t>(c)); }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 bool isXmlChar(char32_t c);
 bool isXmlWhitespace(char32_t c);
 // The same for one byte of UTF-8 text, inline for the loops over a file.
@@ -25,3 +27,5 @@ bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length
 
 // "U+0001": how an error names a character.
 std::wstring describeChar(char32_t c);
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/text/strings.h"
 #include "base/xml/xml_document_state.h"
 
+namespace wc {
+
 using Access = XmlHandleAccess;
 
 void forEachChildElement(const XmlNode& parent,
@@ -46,3 +48,5 @@ std::wstring firstChildValue(const XmlElement& element) {
   if (!child) return std::wstring();
   return Access::node(state, child).nodeValue().value_or(std::wstring());
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 
 #include "base/xml/xml_dom.h"
 
+namespace wc {
+
 // Calls `visit` for each element of parent.childNodes(), in document order,
 // with its tag name as the document holds it (UTF-8). ComError E_POINTER for
 // an empty `parent`.
@@ -23,3 +25,5 @@ bool tagNameIs(std::string_view tagName, std::wstring_view name);
 // What vxmlGetNodeValue(element.firstChild(), L"") gives: the value of the
 // element's first child, empty when it has none or one without a value.
 std::wstring firstChildValue(const XmlElement& element);
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/xml/xml_dom.h"
 #include "base/xml/xml_text_codec.h"
 
+namespace wc {
+
 XmlDocument::XmlDocument(std::shared_ptr<XmlDocumentState> doc)
     : XmlNode(doc, doc ? doc->doc.internal_object() : nullptr) {}
 
@@ -49,3 +51,5 @@ bool XmlDocument::resolveExternals() const {
   requireNode();
   return doc_->resolveExternals;
 }
+
+}  // namespace wc

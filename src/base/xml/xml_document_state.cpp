@@ -4,6 +4,8 @@
 #include "base/xml/xml_layout.h"
 #include "base/xml/xml_start_tag.h"
 
+namespace wc {
+
 pugi::xml_node XmlDocumentState::ensureHolder() {
   if (!holder) {
     holder = doc.append_child(pugi::node_element);
@@ -37,3 +39,5 @@ void XmlDocumentState::noteStartTagChange(pugi::xml_node element) {
   if (!XmlStartTagWriter(*this).appendParsed(element, head)) return;  // spelled anew anyway
   changedStartTags.emplace(element.internal_object(), SpelledStartTag{std::move(head), startTagFingerprint(element)});
 }
+
+}  // namespace wc

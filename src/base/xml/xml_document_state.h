@@ -16,6 +16,8 @@
 #include "base/xml/xml_name_ends.h"
 #include "base/xml/xml_overwritten_bytes.h"
 
+namespace wc {
+
 struct XmlDocumentState {
   pugi::xml_document doc;
   // The parsed text; the document points into it (in-place parsing).
@@ -97,3 +99,5 @@ struct XmlHandleAccess {
 
 // UTF-8 from the document to a wide string.
 std::wstring fromXmlUtf8(const char* text);
+
+}  // namespace wc

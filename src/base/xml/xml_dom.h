@@ -32,6 +32,8 @@ struct xml_node_struct;
 struct xml_attribute_struct;
 }  // namespace pugi
 
+namespace wc {
+
 struct XmlDocumentState;
 class XmlNodeList;
 class XmlAttributeMap;
@@ -173,3 +175,5 @@ class XmlDocument : public XmlNode {
   friend struct XmlHandleAccess;
   explicit XmlDocument(std::shared_ptr<XmlDocumentState> doc);
 };
+
+}  // namespace wc

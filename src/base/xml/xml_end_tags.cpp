@@ -3,6 +3,8 @@
 #include "base/xml/xml_chars.h"
 #include "base/xml/xml_text_scan.h"
 
+namespace wc {
+
 namespace {
 
 constexpr size_t npos = std::string_view::npos;
@@ -114,3 +116,5 @@ std::vector<XmlEndTagBlanks> findEndTagBlanks(std::string_view text) {
   }
   return found;
 }
+
+}  // namespace wc

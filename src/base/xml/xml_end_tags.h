@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 struct XmlEndTagBlanks {
   size_t element = 0;  // the element's place among all start tags of the file
   std::string blanks;
@@ -16,3 +18,5 @@ struct XmlEndTagBlanks {
 // For a well-formed text: every end tag that has blanks, in no particular
 // order. Text the reading does not understand gives what was found so far.
 std::vector<XmlEndTagBlanks> findEndTagBlanks(std::string_view text);
+
+}  // namespace wc

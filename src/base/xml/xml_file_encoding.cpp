@@ -7,6 +7,8 @@
 #include "base/text/vaformat.h"
 #include "base/xml/xml_chars.h"
 
+namespace wc {
+
 namespace {
 
 bool startsWithBytes(std::string_view bytes, std::string_view prefix) {
@@ -120,3 +122,5 @@ bool encodeXmlFile(std::string_view utf8, const XmlFileEncoding& encoding, std::
   }
   return true;
 }
+
+}  // namespace wc

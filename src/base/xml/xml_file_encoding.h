@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 struct XmlFileEncoding {
   enum class Kind { Utf8, Utf16le, Utf16be, Latin1 };
   Kind kind = Kind::Utf8;
@@ -32,3 +34,5 @@ bool encodeXmlFile(std::string_view utf8, const XmlFileEncoding& encoding, std::
 // The value of the encoding pseudo-attribute of a leading XML declaration in
 // an ASCII-compatible text; empty when there is none.
 std::string declaredEncoding(std::string_view text);
+
+}  // namespace wc

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+namespace wc {
+
 namespace {
 
 bool isTextLike(pugi::xml_node node) { return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata; }
@@ -150,3 +152,5 @@ void layoutRemove(XmlDocumentState& state, pugi::xml_node child) {
   if (!isTextLike(child) && isFormattingText(before)) holder.append_move(before);
   holder.append_move(child);
 }
+
+}  // namespace wc

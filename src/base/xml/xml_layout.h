@@ -16,6 +16,8 @@
 
 #include "base/xml/xml_document_state.h"
 
+namespace wc {
+
 bool isFormattingText(pugi::xml_node node);
 
 // Moves the detached `child` under `parent` as its last visible child.
@@ -30,3 +32,5 @@ std::optional<std::string> indentationOf(pugi::xml_node node);
 // The step between the indentation of an element and its parent's, taken
 // from the first element that shows one; two blanks when none does.
 std::string detectIndentUnit(pugi::xml_node document);
+
+}  // namespace wc

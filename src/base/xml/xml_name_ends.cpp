@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace wc {
+
 char XmlNameEnds::at(size_t position, char otherwise) const {
   auto found = std::lower_bound(positions_.begin(), positions_.end(), position);
   if (found == positions_.end() || *found != position) return otherwise;
@@ -30,3 +32,5 @@ void XmlNameEnds::shrinkToFit() {
   positions_.shrink_to_fit();
   bytes_.shrink_to_fit();
 }
+
+}  // namespace wc

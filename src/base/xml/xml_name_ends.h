@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 class XmlNameEnds {
  public:
   // Positions must rise from call to call.
@@ -30,3 +32,5 @@ class XmlNameEnds {
   std::vector<size_t> positions_;
   std::string bytes_;
 };
+
+}  // namespace wc

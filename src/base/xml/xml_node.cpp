@@ -8,6 +8,8 @@
 #include "base/xml/xml_layout.h"
 #include "base/xml/xml_text_codec.h"
 
+namespace wc {
+
 namespace {
 
 using Access = XmlHandleAccess;
@@ -324,3 +326,5 @@ std::optional<std::wstring> XmlElement::getAttribute(const std::wstring& name) c
   if (!attribute) return std::nullopt;
   return decodeXmlValue(attribute.value(), XmlValueKind::Attribute);
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 #include "base/xml/xml_document_state.h"
 #include "base/xml/xml_dom.h"
 
+namespace wc {
+
 using Access = XmlHandleAccess;
 
 void XmlNodeList::refresh() const {
@@ -54,3 +56,5 @@ XmlNode XmlAttributeMap::getNamedItem(const std::wstring& name) const {
   pugi::xml_node element = Access::pugiNode(element_);
   return Access::attribute(Access::state(element_), element, element.attribute(utf8Name->c_str()));
 }
+
+}  // namespace wc

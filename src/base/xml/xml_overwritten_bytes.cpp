@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+namespace wc {
+
 void XmlOverwrittenBytes::start(std::string_view parsed) {
   clear();
   parsed_ = parsed;
@@ -90,3 +92,5 @@ void XmlOverwrittenBytes::restore(size_t begin, size_t end, char* out) const {
   size_t i = static_cast<size_t>(std::lower_bound(positions_.begin(), positions_.end(), begin) - positions_.begin());
   for (; i < count && positions_[i] < end; ++i) out[positions_[i] - begin] = bytes_[i];
 }
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace wc {
+
 class XmlOverwrittenBytes {
  public:
   // Starts a record of `parsed`, the text after parsing without the parser's
@@ -41,3 +43,5 @@ class XmlOverwrittenBytes {
   bool failed_ = false;
   bool usable_ = false;
 };
+
+}  // namespace wc

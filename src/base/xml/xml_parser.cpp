@@ -12,6 +12,8 @@
 #include "base/xml/xml_text_codec.h"
 #include "base/xml/xml_text_scan.h"
 
+namespace wc {
+
 namespace {
 
 // Everything the file holds is kept as it is spelled: comments, the
@@ -273,3 +275,5 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   state.indentUnit = detectIndentUnit(state.doc);
   return {};
 }
+
+}  // namespace wc

@@ -7,6 +7,10 @@
 
 #include "base/xml/xml_document_state.h"
 
+namespace wc {
+
 // Returns the reason when the text is not a well-formed document, with the
 // line and column where the parser stopped; empty on success.
 std::wstring parseXmlText(std::string utf8, XmlDocumentState& state);
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "base/xml/xml_document_state.h"
 #include "base/xml/xml_start_tag.h"
 
+namespace wc {
+
 namespace {
 
 // Values are held as they are spelled, so nothing is escaped on the way out.
@@ -234,3 +236,5 @@ void printXmlDocument(const XmlDocumentState& state, std::string& out) {
     if (n != state.holder) printSubtree(state, startTags, unchanged, n, out);
   }
 }
+
+}  // namespace wc

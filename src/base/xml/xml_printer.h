@@ -8,5 +8,9 @@
 
 #include "base/xml/xml_document_state.h"
 
+namespace wc {
+
 // Appends the document, as UTF-8, to `out`.
 void printXmlDocument(const XmlDocumentState& state, std::string& out);
+
+}  // namespace wc

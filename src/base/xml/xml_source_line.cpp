@@ -5,6 +5,8 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_document_state.h"
 
+namespace wc {
+
 namespace {
 
 // A line feed ends a line; where the parser ended a name with a NUL, the
@@ -35,3 +37,5 @@ size_t vxmlSourceLine(const XmlElement& element) {
   const auto after = std::upper_bound(state->lineStarts.begin(), state->lineStarts.end(), offset);
   return static_cast<size_t>(after - state->lineStarts.begin());
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/xml/xml_chars.h"
 #include "base/xml/xml_text_scan.h"
 
+namespace wc {
+
 namespace {
 
 // Values are held as they are spelled. A value that was written in single
@@ -114,3 +116,5 @@ std::string startTagFingerprint(pugi::xml_node element) {
   }
   return fingerprint;
 }
+
+}  // namespace wc

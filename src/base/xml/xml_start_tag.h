@@ -10,6 +10,8 @@
 
 #include "base/xml/xml_document_state.h"
 
+namespace wc {
+
 class XmlStartTagWriter {
  public:
   explicit XmlStartTagWriter(const XmlDocumentState& state) : state_(state) {}
@@ -43,3 +45,5 @@ void appendNewStartTag(pugi::xml_node element, std::string& out);
 
 // The element's name and attributes as one string, to see whether they changed.
 std::string startTagFingerprint(pugi::xml_node element);
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/text/vaformat.h"
 #include "base/xml/xml_chars.h"
 
+namespace wc {
+
 namespace {
 
 struct Reference {
@@ -188,3 +190,5 @@ std::optional<XmlSpellingProblem> checkXmlSpelling(std::string_view spelled, Xml
   }
   return std::nullopt;
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+namespace wc {
+
 enum class XmlValueKind { Text, Attribute };
 
 // The value a parser reports: line breaks normalised (in attributes every
@@ -33,3 +35,5 @@ struct XmlSpellingProblem {
 // when `otherEntitiesAllowed`); no '<' in attributes; no "]]>" in text.
 std::optional<XmlSpellingProblem> checkXmlSpelling(std::string_view spelled, XmlValueKind kind,
                                                    bool otherEntitiesAllowed);
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/text/vaformat.h"
 #include "base/xml/xml_chars.h"
 
+namespace wc {
+
 namespace {
 
 enum ByteClass : uint8_t {
@@ -134,3 +136,5 @@ XmlTextScan scanXmlText(std::string_view view, XmlNameEnds& nameEnds) {
   nameEnds.shrinkToFit();
   return scan;
 }
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 
 #include "base/xml/xml_name_ends.h"
 
+namespace wc {
+
 struct XmlTextProblem {
   size_t offset = 0;
   std::wstring reason;
@@ -38,3 +40,5 @@ inline constexpr std::array<bool, 256> kXmlNameBytes = [] {
 }();
 
 inline bool isXmlNameByte(unsigned char c) { return kXmlNameBytes[c]; }
+
+}  // namespace wc

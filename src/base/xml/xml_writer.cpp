@@ -7,6 +7,8 @@
 #include "base/text/vaformat.h"
 #include "base/xml/xml_chars.h"
 
+namespace wc {
+
 namespace {
 
 std::string escapedAttributeValue(const std::wstring& value) {
@@ -169,3 +171,5 @@ void XmlWriter::endDocument() {
   }
   state_ = State::Ended;
 }
+
+}  // namespace wc

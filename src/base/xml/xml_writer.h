@@ -32,6 +32,8 @@
 
 #include "base/files/file_system.h"
 
+namespace wc {
+
 class XmlWriter {
  public:
   // Only UTF-8 is supported; another encoding throws vexception.
@@ -73,3 +75,5 @@ class XmlWriter {
   bool startTagOpen_ = false;  // "<name ..." written, '>' or "/>" not yet
   bool rootWritten_ = false;
 };
+
+}  // namespace wc

@@ -18,6 +18,8 @@
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 namespace {
 
 using testing_support::namesIn;
@@ -157,3 +159,5 @@ TEST(CrashDumpInfo, PruningKeepsTheNewestDumpsOfTheDumpDirectoryOnly) {
 }
 
 }  // namespace
+
+}  // namespace wc

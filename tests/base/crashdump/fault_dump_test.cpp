@@ -24,6 +24,8 @@
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -81,3 +83,5 @@ TEST_F(FaultDump, AFaultIsReportedAlsoWhenItsDumpCannotBeWrittenWhichIsLoggedAtE
 }
 
 }  // namespace
+
+}  // namespace wc

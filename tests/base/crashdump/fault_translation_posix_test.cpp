@@ -19,6 +19,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using testing_support::ChildOutcome;
@@ -114,3 +116,5 @@ TEST(FaultSignals, WhatIsNotTranslatedEndsTheProcessAsUsual) {
 }
 
 }  // namespace
+
+}  // namespace wc

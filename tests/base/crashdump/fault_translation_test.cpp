@@ -13,6 +13,8 @@
 #include "base/errors/vguard.h"
 #include "support/failures.h"
 
+namespace wc {
+
 namespace {
 
 [[gnu::noinline]] int readThroughNull() {
@@ -120,3 +122,5 @@ TEST_F(FaultTranslation, TheCrashDumpHookGetsTheFaultFirstWithTranslationOff) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -25,6 +25,8 @@
 #include "support/process_core_file.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using crashdump_testing::CoreFile;
@@ -111,3 +113,5 @@ TEST(ProcessDump, GdbOpensTheDumpOfAFaultAtTheFaultingFunction) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "base/errors/vguard.h"
 #include "support/failures.h"
 
+namespace wc {
+
 using testing_support::failureOf;
 
 namespace {
@@ -98,3 +100,5 @@ TEST(ComErrors, MessageTextForUnknownResults) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/text/unicode.h"
 #include "support/failures.h"
 
+namespace wc {
+
 namespace {
 
 // The platform's own text for a code: the Windows message table, or the
@@ -82,3 +84,5 @@ TEST(RunTimeErrors, ClassAndNarrowMessage) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/text/convert.h"
 #include "support/failures.h"
 
+namespace wc {
+
 TEST(ConvertPosix, AnsiIsUtf8AndBytesThatAreNoUtf8Fail) {
   EXPECT_EQ(cstr(L"b\u00FCcher"),
             "b\xC3\xBC"
@@ -15,3 +17,5 @@ TEST(ConvertPosix, AnsiIsUtf8AndBytesThatAreNoUtf8Fail) {
   EXPECT_EQ(e.callPoints().at(0).function, "wstr");
   EXPECT_EQ(wstrLenient("a\xFF"), L"a\uFFFD");
 }
+
+}  // namespace wc

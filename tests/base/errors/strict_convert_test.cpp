@@ -9,6 +9,8 @@
 #include "base/text/convert.h"
 #include "support/failures.h"
 
+namespace wc {
+
 using testing_support::failureOf;
 
 namespace {
@@ -21,3 +23,5 @@ TEST(Convert, AnsiRoundTripsAndFailuresCarryTheProgramsMessages) {
 }
 
 }  // namespace
+
+}  // namespace wc

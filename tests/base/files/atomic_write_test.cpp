@@ -5,6 +5,8 @@
 #include "base/errors/os_error.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -72,3 +74,5 @@ TEST(ReplaceFileAtomically, ATemporaryFileLeftBehindNamesTheFileItWasFor) {
 }
 
 }  // namespace
+
+}  // namespace wc

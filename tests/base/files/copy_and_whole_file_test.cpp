@@ -5,6 +5,8 @@
 #include "base/files/whole_file.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -57,3 +59,5 @@ TEST(WholeFile, WritesAndReadsBytesOverwritesOnlyWhenAskedAndFailuresNameTheFile
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/files/file_exist.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -56,3 +58,5 @@ TEST(CreateDirectory, BuildsTheWholeChainAndAFailureNamesThePathInItsContext) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using testing_support::failureOf;
 
 namespace {
@@ -118,3 +120,5 @@ TEST(PathComparison, ContainmentAndEqualityFollowTheFileSystemsLetterCaseRule) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "base/text/convert.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -109,3 +111,5 @@ TEST_P(FileSystemContractTest, EachFaultAnswersWhatTheRealSituationDoesAndChange
     FileSystem::Default().setReadOnly(wfile, false);
   }
 }
+
+}  // namespace wc

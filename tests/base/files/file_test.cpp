@@ -8,6 +8,8 @@
 #include "files_test_support.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -103,3 +105,5 @@ TEST(File, CallsOutsideTheAccessOnAClosedFileOrADirectoryFailAndAReadOnlyFileIsN
 }
 
 }  // namespace
+
+}  // namespace wc

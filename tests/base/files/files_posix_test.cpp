@@ -18,6 +18,8 @@
 #include "base/files/same_file.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 namespace fs = std::filesystem;
 
@@ -122,3 +124,5 @@ TEST(PosixFiles, AListingTellsTheIdentityOfEachEntryAsALookAtItWould) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -11,6 +11,8 @@
 #include "base/files/file_system.h"
 #include "base/system/path_separator.h"
 
+namespace wc {
+
 namespace files_test {
 
 namespace {
@@ -52,3 +54,5 @@ void makeReadOnly(const std::string& path) {
 }
 
 }  // namespace files_test
+
+}  // namespace wc

@@ -12,6 +12,8 @@
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace files_test {
 
 using namespace testing_support;
@@ -67,3 +69,5 @@ E failureHolding(Call&& call, const std::wstring& part, const char* function) {
 }
 
 }  // namespace files_test
+
+}  // namespace wc

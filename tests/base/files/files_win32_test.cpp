@@ -10,6 +10,8 @@
 #include "files_test_support.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -80,3 +82,5 @@ TEST(RenameDirWin32, APieceByPieceMoveGivesTheTargetTheSourcesAccessList) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -13,6 +13,8 @@
 #include "files_test_support.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -116,3 +118,5 @@ TEST(HoldingProcesses, EachHolderHasALineOfItsOwnAndSharingViolationsNameThem) {
 }
 
 }  // namespace
+
+}  // namespace wc

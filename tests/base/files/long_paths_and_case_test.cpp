@@ -15,6 +15,8 @@
 #include "base/files/whole_file.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -66,3 +68,5 @@ TEST(LetterCase, ARenameThatOnlyChangesTheCaseRenames) {
 }
 
 }  // namespace
+
+}  // namespace wc

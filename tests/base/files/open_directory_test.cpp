@@ -14,6 +14,8 @@
 #include "base/files/vfile.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -61,3 +63,5 @@ TEST(OpenDirectory, ListingsAndIdentitiesAreThoseOfTheJoinedPaths) {
 }
 
 }  // namespace
+
+}  // namespace wc

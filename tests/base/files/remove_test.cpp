@@ -6,6 +6,8 @@
 #include "base/files/recycler.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -125,3 +127,5 @@ TEST(RemoveDirectory, MissingDirectoryIsNoFailureButRemoveDirReportsIt) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/files/vfile.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -127,3 +129,5 @@ TEST(RenameDir, ReplaceMergesIntoAnExistingDirectoryAndAFailureInTheMiddleMovesE
 }
 
 }  // namespace
+
+}  // namespace wc

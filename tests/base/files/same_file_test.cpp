@@ -6,6 +6,8 @@
 #include "base/files/vfile.h"
 #include "files_test_support.h"
 
+namespace wc {
+
 using namespace files_test;
 
 namespace {
@@ -38,3 +40,5 @@ TEST(SameFile, AHardLinkIsTheFileACopyIsNotAMissingFileIsNoneAndABadNameThrows) 
 }
 
 }  // namespace
+
+}  // namespace wc

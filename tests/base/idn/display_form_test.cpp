@@ -14,6 +14,8 @@
 #include "support/failures.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 namespace {
 
 std::wstring failureOf(const std::function<void()>& call) { return testing_support::failureOf(call).message(); }
@@ -119,3 +121,5 @@ TEST(OsVersion, Uts46FromVersion62OnAndTheSelectorFollowsTheSystem) {
 }
 
 }  // namespace
+
+}  // namespace wc

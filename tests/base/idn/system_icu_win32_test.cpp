@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace wc {
+
 TEST(SystemIcu, TheFirstSystemLibraryThatExportsEveryFunctionIsTaken) {
   // The combined library first: where both exist, it is the current one.
   EXPECT_EQ(systemIcuLibraryNames(), (std::vector<std::wstring>{L"icu.dll", L"icuuc.dll"}));
@@ -28,3 +30,5 @@ TEST(SystemIcu, TheFirstSystemLibraryThatExportsEveryFunctionIsTaken) {
     EXPECT_EQ(module != nullptr, c.chosen.has_value());
   }
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "support/sandbox.h"
 
+namespace wc {
+
 TEST(PolledDebugSetting, ReadsTheStoreOnCalls1_17_33AndSoOnKeepingTheValueReadLast) {
   testing_support::Sandbox sandbox;
   auto store = [&](const std::string& values) { sandbox.writeRegistry(testing_support::kConfigSection + values); };
@@ -28,3 +30,5 @@ TEST(PolledDebugSetting, ReadsTheStoreOnCalls1_17_33AndSoOnKeepingTheValueReadLa
   store("\"Debug\"=hex(4):01,00,00,00,00,00,00,00");
   EXPECT_FALSE(PolledDebugSetting().get());
 }
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/registry/registry.h"
 #include "log_test_support.h"
 
+namespace wc {
+
 using DispatchPosix = log_test::DispatchTest;
 
 TEST_F(DispatchPosix, AFailedReportDropsTheEventSourceSoTheNextMessageRegistersAgain) {
@@ -35,3 +37,5 @@ TEST_F(DispatchPosix, AFailedReportDropsTheEventSourceSoTheNextMessageRegistersA
   EXPECT_EQ(log.find("lost"), std::string::npos);
   EXPECT_NE(log.find("after the failure"), std::string::npos);
 }
+
+}  // namespace wc

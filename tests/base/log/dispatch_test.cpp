@@ -10,6 +10,8 @@
 #include "support/service_fakes.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 using log_test::StdoutCapture;
 using testing_support::holds;
 
@@ -132,3 +134,5 @@ TEST_F(Dispatch, ABrokenDebugSettingDropsOnlyTheDebugLog) {
   EXPECT_EQ(capture.finish(), "error with a broken log setting");
   EXPECT_EQ(debugLog(), L"");
 }
+
+}  // namespace wc

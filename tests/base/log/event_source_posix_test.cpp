@@ -6,6 +6,8 @@
 #include "base/log/event_source.h"
 #include "log_test_support.h"
 
+namespace wc {
+
 TEST(EventSourcePosix, ReportsAppendOneLinePerEventUnderTheSourceName) {
   testing_support::Sandbox sandbox;
   log_test::FakeClock clock(log_test::localSeconds(2027, 1, 2, 3, 4, 5));
@@ -18,3 +20,5 @@ TEST(EventSourcePosix, ReportsAppendOneLinePerEventUnderTheSourceName) {
             "2027/01/02 03:04:05 Success Halvo:  src: /p: done\n"
             "2027/01/02 03:04:05 Information Halvo:  src: /p: a\\nb\\r\\nc\n");
 }
+
+}  // namespace wc

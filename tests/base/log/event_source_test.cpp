@@ -7,6 +7,8 @@
 #include "base/text/convert.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using registry::Root;
 
 namespace {
@@ -78,3 +80,5 @@ TEST(RegisterEventSource, LeavesAnExistingCustomLogAloneAndPrefixesANameTheAppli
   EXPECT_FALSE(source.isOpen());
   EXPECT_NE(source.report(EVENTLOG_ERROR_TYPE, 0, 1, {L"x"}), 0u);
 }
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 #include "support/failures.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 using halvo::logging::getRotationDate;
 using halvo::logging::HalvoLog;
 using log_test::FakeClock;
@@ -223,3 +225,5 @@ TEST(RotationDate, NamesWithoutADateFailToParse) {
     EXPECT_EQ(e.callPoints()[0].function, "halvo::logging::getRotationDate");
   }
 }
+
+}  // namespace wc

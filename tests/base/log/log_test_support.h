@@ -16,6 +16,8 @@
 #include "base/text/unicode.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace log_test {
 
 inline int64_t localSeconds(int year, int month, int day, int hour = 12, int minute = 0, int second = 0) {
@@ -140,3 +142,5 @@ class DispatchTest : public ::testing::Test {
 };
 
 }  // namespace log_test
+
+}  // namespace wc

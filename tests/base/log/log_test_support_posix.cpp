@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+namespace wc {
+
 namespace log_test {
 
 StdoutCapture::StdoutCapture() {
@@ -36,3 +38,5 @@ std::vector<std::string> eventLines(const testing_support::Sandbox& sandbox) {
 void clearEventLog() {}
 
 }  // namespace log_test
+
+}  // namespace wc

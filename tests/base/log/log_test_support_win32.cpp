@@ -11,6 +11,8 @@
 // same names as the project's constants.
 #include <windows.h>
 
+namespace wc {
+
 namespace log_test {
 
 StdoutCapture::StdoutCapture() {
@@ -61,3 +63,5 @@ void clearEventLog() {
 }
 
 }  // namespace log_test
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 #include "base/log/log_manager.h"
 #include "base/log/sink_switches.h"
 
+namespace wc {
+
 TEST(SinkSwitches, LevelsOutsideTheTableReachNoSinkAndCannotBeSwitchedOn) {
   unsigned char table[kSinkTableSize + 1] = {};
   table[kSinkTableSize] = 0x5A;  // a guard byte behind the table
@@ -56,3 +58,5 @@ TEST(ExecuteContext, CreatesAndPublishesItsOwnWhenNoModuleHasOne) {
   releaseExecuteContext(created, own);
   EXPECT_EQ(own, nullptr);  // the last reference freed it and emptied the slot
 }
+
+}  // namespace wc

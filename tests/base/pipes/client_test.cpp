@@ -14,6 +14,8 @@
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -193,3 +195,5 @@ TEST(ConnectTryCountTest, UnreadableSettingStopsAllFurtherReadings) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "support/background_program.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -20,3 +22,5 @@ TEST(HcpsrvPosixTest, SigtermEndsItWithZeroAndRemovesTheSocket) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include "support/service_pipe_fake.h"
 #include "wc_version.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -117,3 +119,5 @@ TEST(HcpsrvTest, BadArgumentsAndABadPipeNameEndItWithOne) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -14,6 +14,8 @@
 #include "base/pipes/pipe_server.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 using namespace testing_support;
@@ -76,3 +78,5 @@ TEST(PipeListenerPosixTest, OutOfDescriptorsAcceptWaitsAndTakesTheClientOnceOneI
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
 
+namespace wc {
+
 namespace {
 
 using Con::OverlappedPipe;
@@ -149,3 +151,5 @@ TEST(OverlappedPipeTest, PendingOperationsCompleteWhenTheFarEndActs) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "support/failures.h"
 #include "support/service_pipe_fake.h"
 
+namespace wc {
+
 namespace {
 
 std::string bytesOf(const vserializer& s) { return std::string(reinterpret_cast<const char*>(s.data()), s.size()); }
@@ -85,3 +87,5 @@ TEST(VSerializerTest, CommandIdentifierIsASixteenByteBlobInMemoryLayout) {
 }
 
 }  // namespace
+
+}  // namespace wc

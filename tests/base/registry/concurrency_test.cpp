@@ -8,6 +8,8 @@
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using namespace registry;
 
 TEST(RegistryConcurrency, ProcessesSettingTheirOwnValuesAllSurvive) {
@@ -30,3 +32,5 @@ TEST(RegistryConcurrency, ProcessesSettingTheirOwnValuesAllSurvive) {
   RegistryKey key = open(Root::LocalMachine, L"SOFTWARE\\Halvo\\Shared", KEY_READ);
   EXPECT_EQ(key.valueNames().size(), static_cast<size_t>(kProcesses * kValues));
 }
+
+}  // namespace wc

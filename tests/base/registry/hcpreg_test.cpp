@@ -8,6 +8,8 @@
 #include "support/sandbox.h"
 #include "wc_version.h"
 
+namespace wc {
+
 using namespace registry;
 using testing_support::ProcessResult;
 using testing_support::readFile;
@@ -172,3 +174,5 @@ TEST(Hcpreg, BadArgumentsAreRefusedAndChangeNothing) {
   // Anywhere else it is an argument like any other.
   expectError(hcpreg({"query", "--version"}), "Invalid key name --version");
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/errors/vexception.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using namespace registry;
 
 namespace {
@@ -35,3 +37,5 @@ TEST(PolledDword, ReadsTheStoreOnlyWhenDueAndKeepsTheValueReadLast) {
   debug.stopPolling();
   for (int call = 0; call < 40; ++call) EXPECT_EQ(debug.get(), 1u);
 }
+
+}  // namespace wc

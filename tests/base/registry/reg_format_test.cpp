@@ -5,6 +5,8 @@
 #include "base/registry/value_data.h"
 #include "base/text/unicode.h"
 
+namespace wc {
+
 using namespace registry;
 
 namespace {
@@ -143,3 +145,5 @@ TEST(RegFormat, EmptyTextIsNoKeysAndMalformedTextNamesTheLine) {
     EXPECT_EQ(errorLine(kHeader + "[HKEY_LOCAL_MACHINE\\K]\n" + line + "\n"), 4u) << line;
   EXPECT_EQ(errorLine(kHeader + "[-HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"x\"\n"), 4u);
 }
+
+}  // namespace wc

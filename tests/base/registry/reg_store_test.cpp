@@ -5,6 +5,8 @@
 #include "base/registry/reg_format.h"
 #include "base/registry/value_data.h"
 
+namespace wc {
+
 using namespace registry;
 
 namespace {
@@ -84,3 +86,5 @@ TEST(RegStore, ApplyingTheEditsOfAnImport) {
   EXPECT_FALSE(store.keyExists(Root::LocalMachine, L"Gone"));
   EXPECT_TRUE(store.keyExists(Root::CurrentUser, L"Fresh"));
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using namespace registry;
 using testing_support::Sandbox;
 using testing_support::ScopedEnv;
@@ -228,3 +230,5 @@ TEST_F(FileStore, ACorruptFileIsReportedAndNeverOverwritten) {
   ASSERT_TRUE(store.problem());
   EXPECT_TRUE(testing_support::holds(*store.problem(), L"registry.reg cannot be read: line 14: "));
 }
+
+}  // namespace wc

@@ -6,6 +6,7 @@
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
 
+namespace wc {
 namespace {
 
 void setDebugThroughTheRegistryFunctions() {
@@ -15,10 +16,13 @@ void setDebugThroughTheRegistryFunctions() {
 bool configKeyExists(int view) { return registry::keyExists(registry::Root::LocalMachine, registry::kConfigKey, view); }
 
 }  // namespace
+}  // namespace wc
 
 // After the project's headers: the macros of the Windows headers carry the
 // same names as the registry's constants.
 #include <windows.h>
+
+namespace wc {
 
 TEST(RegistryWin32, ThePanelsKeysAreInThe32BitView) {
   testing_support::Sandbox sandbox;
@@ -33,3 +37,5 @@ TEST(RegistryWin32, ThePanelsKeysAreInThe32BitView) {
   EXPECT_TRUE(configKeyExists(0));  // no view named: the panel's
   EXPECT_FALSE(configKeyExists(2));
 }
+
+}  // namespace wc

@@ -6,6 +6,8 @@
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using namespace registry;
 using testing_support::readFile;
 using testing_support::runProgram;
@@ -33,3 +35,5 @@ TEST(SettingsFile, HcpregNamesTheLineOfACorruptFileAndChangesNothing) {
   EXPECT_NE(add.err.find("registry.reg cannot be read: line 4"), std::string::npos) << add.err;
   EXPECT_EQ(readFile(sandbox.path("etc/halvo/registry.reg")), before);
 }
+
+}  // namespace wc

@@ -15,6 +15,8 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 using namespace registry;
 
 namespace {
@@ -80,3 +82,5 @@ TYPED_TEST(SettingsStoreContractTest, MissingKeysAndValuesAndValuesOfAnotherType
   EXPECT_EQ(0u, this->store.deleteTree(Root::LocalMachine, this->path));
   EXPECT_EQ(this->store.openKey(Root::LocalMachine, this->path, KEY_READ | view, false, key), ERROR_FILE_NOT_FOUND);
 }
+
+}  // namespace wc

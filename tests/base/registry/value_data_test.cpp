@@ -4,6 +4,8 @@
 
 #include "base/registry/registry.h"
 
+namespace wc {
+
 using namespace registry;
 
 TEST(ValueData, StringsAreUtf16WithTerminator) {
@@ -42,3 +44,5 @@ TEST(ValueData, PlainStringsAreThoseAQuotedTextKeepsWhole) {
   EXPECT_FALSE(isPlainString(std::string("a\0\0", 3)));           // odd size
   EXPECT_FALSE(isPlainString(std::string("\x3d\xd8\0\0", 4)));    // lone surrogate
 }
+
+}  // namespace wc

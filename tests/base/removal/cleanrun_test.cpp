@@ -5,6 +5,8 @@
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
 
+namespace wc {
+
 namespace {
 
 using namespace removal_test;
@@ -67,3 +69,5 @@ TEST_F(CleanrunTest, OtherArgumentsGetTheUsageAndChangeNothing) {
 }
 
 }  // namespace
+
+}  // namespace wc

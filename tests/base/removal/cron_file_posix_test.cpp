@@ -8,6 +8,8 @@
 #include "base/removal/removal_task.h"
 #include "removal_test_support.h"
 
+namespace wc {
+
 namespace {
 
 using removal_test::failureOf;
@@ -113,3 +115,5 @@ TEST(CronFileTest, AnUnreadableWorkItemFailsTheSchedulingAndStaysAsItWas) {
 }
 
 }  // namespace
+
+}  // namespace wc

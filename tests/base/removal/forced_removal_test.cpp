@@ -14,6 +14,8 @@
 #include "removal_test_support.h"
 #include "support/faulty_file_system.h"
 
+namespace wc {
+
 namespace {
 
 using namespace removal_test;
@@ -177,3 +179,5 @@ TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {
 }
 
 }  // namespace
+
+}  // namespace wc

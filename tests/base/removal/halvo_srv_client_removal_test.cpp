@@ -11,6 +11,8 @@
 #include "removal_test_support.h"
 #include "support/background_program.h"
 
+namespace wc {
+
 namespace {
 
 using namespace removal_test;
@@ -87,3 +89,5 @@ TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 #include "removal_test_support.h"
 #include "support/faulty_file_system.h"
 
+namespace wc {
+
 namespace {
 
 using namespace removal_test;
@@ -129,3 +131,5 @@ TEST(RemovalStorageTest, AFailedWriteOrACorruptFileLeavesTheFileAndTheChangesFor
 }
 
 }  // namespace
+
+}  // namespace wc

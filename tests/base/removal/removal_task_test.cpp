@@ -7,6 +7,8 @@
 
 #include "removal_test_support.h"
 
+namespace wc {
+
 namespace {
 
 using namespace removal_test;
@@ -78,3 +80,5 @@ TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -1,5 +1,7 @@
 #include "removal_test_support.h"
 
+namespace wc {
+
 namespace removal_test {
 
 RemovalMachine::RemovalMachine() {
@@ -25,3 +27,5 @@ void RemovalMachine::writeStorageText(const std::string& text) const {
 }
 
 }  // namespace removal_test
+
+}  // namespace wc

@@ -16,6 +16,8 @@
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 namespace removal_test {
 
 using testing_support::holds;
@@ -64,3 +66,5 @@ inline std::optional<WorkItem> removalTask() { return loadWorkItem(kRemovalTaskN
 inline size_t taskTriggers() { return removalTask() ? removalTask()->triggers.size() : 0; }
 
 }  // namespace removal_test
+
+}  // namespace wc

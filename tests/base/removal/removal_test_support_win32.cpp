@@ -8,6 +8,8 @@
 #include <mstask.h>
 #include <windows.h>
 
+namespace wc {
+
 void removal_test::deleteRemovalTask() {
   ComApartment com;
   ITaskScheduler* scheduler = nullptr;
@@ -17,3 +19,5 @@ void removal_test::deleteRemovalTask() {
   scheduler->Delete(kRemovalTaskName.c_str());
   scheduler->Release();
 }
+
+}  // namespace wc

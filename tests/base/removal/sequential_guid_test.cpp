@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace wc {
+
 namespace {
 
 // The text form of the platform's GUIDs, version 7 and the RFC variant.
@@ -46,3 +48,5 @@ TEST(SequentialGuidTest, HasTheTextFormAndGrowsWithinAMillisecondWhenTheClockGoe
 }
 
 }  // namespace
+
+}  // namespace wc

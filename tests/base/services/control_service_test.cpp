@@ -8,6 +8,8 @@
 #include "service_test_fixture.h"
 #include "support/failures.h"
 
+namespace wc {
+
 using ::testing::ElementsAre;
 using testing_support::failureOf;
 
@@ -122,3 +124,5 @@ TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccessAndAManagerThatDoesNot
   EXPECT_EQ(refused.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
   EXPECT_EQ(manager.managerAccess, SC_MANAGER_CONNECT);
 }
+
+}  // namespace wc

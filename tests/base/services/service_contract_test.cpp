@@ -12,6 +12,8 @@
 #include "support/contract.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 using ::testing::AnyOf;
 
 namespace {
@@ -157,3 +159,5 @@ TYPED_TEST(ServiceContractTest, AnUnknownServiceAndAHandleWithoutTheRight) {
   EXPECT_EQ(queryOnly->remove(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));
 }
+
+}  // namespace wc

@@ -18,6 +18,8 @@
 #include "base/text/convert.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 // The ImagePath of a service that runs `command` in the built service host.
 std::wstring hostedImagePath(const std::wstring& command);
 // Whether no host process of the service is left.
@@ -106,3 +108,5 @@ class RealServices {
 };
 
 class ServiceManagerTest : public ::testing::Test, public RealServices {};
+
+}  // namespace wc

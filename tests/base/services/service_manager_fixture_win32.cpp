@@ -5,6 +5,8 @@
 #include "base/text/convert.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 std::wstring hostedImagePath(const std::wstring& command) {
   std::wstring host = wstrLenient(testing_support::binPath("hcpsvc") + ".exe");
   std::replace(host.begin(), host.end(), L'/', L'\\');
@@ -13,3 +15,5 @@ std::wstring hostedImagePath(const std::wstring& command) {
 
 // The Service Control Manager lets a stopped service go at once.
 bool hostGone(const std::wstring&) { return true; }
+
+}  // namespace wc

@@ -7,6 +7,8 @@
 #include "support/child_process.h"
 #include "support/under_wine.h"
 
+namespace wc {
+
 using ::testing::ElementsAre;
 
 // What every manager answers is in the contract table of the fakes.
@@ -123,3 +125,5 @@ TEST(HostedCommandTest, CommandIsWhatFollowsTheHostProgram) {
   EXPECT_TRUE(namesPosixProgram(L" \"/usr/bin/python3\" -m http.server"));
   EXPECT_FALSE(namesPosixProgram(L"C:\\windows\\system32\\cmd.exe /c exit 5"));
 }
+
+}  // namespace wc

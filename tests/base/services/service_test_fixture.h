@@ -11,6 +11,8 @@
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
+namespace wc {
+
 class ServiceWrapperTest : public ::testing::Test {
  protected:
   void TearDown() override { EXPECT_EQ(manager.openHandles, 0) << "a manager or service handle was left open"; }
@@ -41,3 +43,5 @@ class ServiceWrapperTest : public ::testing::Test {
   fake::ServiceManager manager;
   fake::CapturedLog log;
 };
+
+}  // namespace wc

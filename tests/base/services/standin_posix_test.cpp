@@ -10,6 +10,8 @@
 #include "support/child_process.h"
 #include "support/failures.h"
 
+namespace wc {
+
 using testing_support::failureOf;
 using testing_support::processExists;
 using testing_support::readFile;
@@ -85,3 +87,5 @@ TEST(StatusRecordTest, EveryFieldSurvivesTheTextFormAndNothingElseReads) {
     EXPECT_FALSE(parseStatusRecord(bad).has_value()) << bad;
   }
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "service_test_fixture.h"
 #include "support/failures.h"
 
+namespace wc {
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing_support::failureOf;
@@ -229,3 +231,5 @@ TEST_F(ServiceFailuresTest, FailedCallsThrowWithTheCallTheServiceAndTheFunction)
   EXPECT_TRUE(service::exist(L"Web"));
   EXPECT_EQ(calls(L"open").back(), L"open Web 0x4");
 }
+
+}  // namespace wc

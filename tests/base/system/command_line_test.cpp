@@ -6,6 +6,8 @@
 #include "base/system/process.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 TEST(CommandLine, SplitsByTheWindowsRules) {
@@ -35,3 +37,5 @@ TEST(Environment, ExpandsSetVariablesOnly) {
 }
 
 }  // namespace
+
+}  // namespace wc

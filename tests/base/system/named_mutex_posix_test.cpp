@@ -12,6 +12,8 @@
 #include "base/system/named_mutex.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 TEST(NamedMutexPosix, AnotherProcessWaitsUntilReleaseAndItsDeathAbandonsTheMutex) {
   testing_support::Sandbox sandbox;
   NamedMutex mutex;
@@ -40,3 +42,5 @@ TEST(NamedMutexPosix, AnotherProcessWaitsUntilReleaseAndItsDeathAbandonsTheMutex
   mutex.release();
   EXPECT_EQ(mutex.wait(1000, &error), WAIT_OBJECT_0);
 }
+
+}  // namespace wc

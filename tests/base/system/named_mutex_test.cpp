@@ -10,6 +10,8 @@
 #include "base/errors/win_error_codes.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace {
 
 // The wait result a thread of its own gets for the mutex.
@@ -43,3 +45,5 @@ TEST(NamedMutex, RecursiveForTheOwningThreadExclusiveForOthers) {
 }
 
 }  // namespace
+
+}  // namespace wc

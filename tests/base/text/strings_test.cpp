@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace wc {
+
 namespace {
 
 TEST(Strings, CaseAndSplitting) {
@@ -38,3 +40,5 @@ TEST(Strings, Utf16OrderOnEveryPlatform) {
 }
 
 }  // namespace
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace wc {
+
 namespace {
 
 const std::wstring kError = L"Error on try call vaformat";
@@ -52,3 +54,5 @@ TEST(Vaformat, GrowsByDoublingUpToTheLimit) {
 }
 
 }  // namespace
+
+}  // namespace wc

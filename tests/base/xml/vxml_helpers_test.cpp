@@ -12,6 +12,8 @@
 #include "support/under_wine.h"
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace testing_support;
 using namespace xml_test;
 
@@ -146,3 +148,5 @@ TEST_F(XmlHelpers, SetAttributeReplacesInPlaceOrAppendsLastAndSetExistingFailsFo
   EXPECT_EQ(comErrorOf([] { vxmlSetExistingAttribute(XmlNode(), L"name", L""); }), E_POINTER_RESULT);
   EXPECT_EQ(comErrorOf([] { vxmlSetAttribute(XmlElement(), L"name", L""); }), E_POINTER_RESULT);
 }
+
+}  // namespace wc

@@ -9,6 +9,8 @@
 #include "support/failures.h"
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace testing_support;
 using namespace xml_test;
 
@@ -197,3 +199,5 @@ TEST(XmlSave, FailureRaisesFailedToSaveAndChangesNothingAndSuccessLeavesNoTempor
   EXPECT_EQ(readFile(dir / "server.xml"), "<Server port=\"-1\"/>\n");
   EXPECT_EQ(namesIn(dir.path()).size(), 2u);  // and "occupied"
 }
+
+}  // namespace wc

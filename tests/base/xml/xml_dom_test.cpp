@@ -10,6 +10,8 @@
 #include "support/failures.h"
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace testing_support;
 using namespace xml_test;
 
@@ -137,3 +139,5 @@ TEST(XmlDom, NewDocumentCanBeBuiltAndSaved) {
   EXPECT_EQ(document.documentElement(), root);
   EXPECT_EQ(saveText(document), "<Entries>\n  <Entry URI=\"/a&amp;b\"/>\n</Entries>");
 }
+
+}  // namespace wc

@@ -10,6 +10,8 @@
 
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace testing_support;
 using namespace xml_test;
 
@@ -126,3 +128,5 @@ TEST(XmlLargeDocuments, DeepNestingLoadsAndSaves) {
   for (int i = 0; i < depth; ++i) original += "</d>";
   XmlDocument document = loadUnchanged(original);
 }
+
+}  // namespace wc

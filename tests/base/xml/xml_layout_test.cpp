@@ -5,6 +5,8 @@
 
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace testing_support;
 using namespace xml_test;
 
@@ -144,3 +146,5 @@ TEST(XmlLayout, NewElementsFollowTheLineBreaksCompactnessAndCommentsAroundThem) 
     EXPECT_EQ(saveText(document), c.expected);
   }
 }
+
+}  // namespace wc

@@ -4,6 +4,8 @@
 
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace xml_test;
 
 TEST(XmlSourceLine, FirstLineOfTheStartTagWhateverTheParserOverwrote) {
@@ -23,3 +25,5 @@ TEST(XmlSourceLine, FirstLineOfTheStartTagWhateverTheParserOverwrote) {
   engine.appendChild(added);
   EXPECT_EQ(vxmlSourceLine(added), 0u);
 }
+
+}  // namespace wc

@@ -5,6 +5,8 @@
 #include "base/errors/com_error.h"
 #include "support/failures.h"
 
+namespace wc {
+
 namespace xml_test {
 
 using testing_support::w;
@@ -69,3 +71,5 @@ uint32_t comErrorOf(const std::function<void()>& action) {
 }
 
 }  // namespace xml_test
+
+}  // namespace wc

@@ -8,6 +8,8 @@
 #include "base/xml/vxml.h"
 #include "support/sandbox.h"
 
+namespace wc {
+
 namespace xml_test {
 
 // The copy of a stock Tomcat server.xml kept with the tests.
@@ -36,3 +38,5 @@ XmlElement childElement(const XmlNode& parent, const std::wstring& tag, int inde
 uint32_t comErrorOf(const std::function<void()>& action);
 
 }  // namespace xml_test
+
+}  // namespace wc

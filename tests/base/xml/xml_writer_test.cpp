@@ -11,6 +11,8 @@
 #include "support/failures.h"
 #include "xml_test_support.h"
 
+namespace wc {
+
 using namespace testing_support;
 using namespace xml_test;
 
@@ -118,3 +120,5 @@ TEST(XmlWriterTest, MisuseAndWriteFailuresAreReportedWithThePathAndChangeNothing
   EXPECT_THROW(XmlWriter(L"UTF-16"), vexception);
   EXPECT_NO_THROW(XmlWriter(L"utf-8"));
 }
+
+}  // namespace wc
