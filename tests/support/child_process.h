@@ -57,6 +57,9 @@ class ChildProcess {
   int exitCode_ = -1;
 };
 
+// Whether a program ended with this code before it ran at all (Wine under load
+// now and then fails a new process's system libraries: STATUS_DLL_INIT_FAILED).
+bool endedBeforeItRan(int exitCode);
 // Waits up to `timeoutMs` for a path to appear.
 bool waitForPath(const std::string& path, int timeoutMs);
 // Sends SIGKILL; true when the process existed.

@@ -145,6 +145,8 @@ uint16_t unusedLocalPort() {
   return port;
 }
 
+bool endedBeforeItRan(int) { return false; }
+
 }  // namespace testing_support
 
 }  // namespace wc

@@ -139,6 +139,11 @@ uint16_t unusedLocalPort() {
   return port;
 }
 
+bool endedBeforeItRan(int exitCode) {
+  constexpr DWORD kDllInitFailed = 0xC0000142;  // STATUS_DLL_INIT_FAILED
+  return static_cast<DWORD>(exitCode) == kDllInitFailed;
+}
+
 }  // namespace testing_support
 
 }  // namespace wc
