@@ -32,12 +32,22 @@ class RealMachine : public RealServices {
  public:
   static constexpr const char* kName = "Real";
   void define(const std::wstring& name, Behaviour b) {
-    RealServices::define(
-        name,
-        {.command = b.ignoresStop ? L"/bin/sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'" : L"/bin/sleep 1000",
-         .readyPort = b.becomesReady ? std::nullopt : std::optional<uint32_t>(testing_support::unusedLocalPort()),
-         .waitHint = kWaitHint,
-         .stopTimeout = kStopTimeout});
+    const uint32_t port = testing_support::unusedLocalPort();
+    std::wstring command = L"/bin/sleep 1000";
+    if (b.ignoresStop && b.becomesReady) {
+      // Ready only once SIGTERM is ignored: a stop that came before would end it.
+      command =
+          L"/usr/bin/python3 -c \"import signal, socket, time; signal.signal(signal.SIGTERM, signal.SIG_IGN); "
+          L"s = socket.socket(); s.bind((socket.inet_ntoa(bytes([127, 0, 0, 1])), " +
+          std::to_wstring(port) + L")); s.listen(); time.sleep(1000)\"";
+    } else if (b.ignoresStop) {
+      command = L"/bin/sh -c 'trap \"\" TERM; while :; do sleep 0.2; done'";
+    }
+    RealServices::define(name,
+                         {.command = command,
+                          .readyPort = b.ignoresStop || !b.becomesReady ? std::optional<uint32_t>(port) : std::nullopt,
+                          .waitHint = kWaitHint,
+                          .stopTimeout = kStopTimeout});
   }
 };
 
