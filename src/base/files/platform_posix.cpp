@@ -1,5 +1,5 @@
 // Path text on POSIX: the system form of a path, the Windows code of a
-// failure that named one, and the facts of path_root.h.
+// failure that named one (path_error_posix.h), and the facts of path_root.h.
 
 #include "base/files/path_error_posix.h"
 
