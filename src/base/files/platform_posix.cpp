@@ -1,13 +1,12 @@
 // Path text on POSIX: the system form of a path, the Windows code of a
 // failure that named one (path_error_posix.h), and the facts of path_root.h.
 
-#include "base/files/path_error_posix.h"
-
 #include <sys/stat.h>
 
 #include <cerrno>
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/path_error_posix.h"
 #include "base/files/path_root.h"
 #include "base/system/errno_posix.h"
 #include "base/text/unicode.h"

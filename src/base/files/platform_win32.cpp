@@ -1,11 +1,11 @@
 // Path text on Windows: the facts of path_root.h (where a path's root ends,
 // and the letter-case key of a path).
 
-#include "base/files/path_root.h"
-
 #include <windows.h>
 
 #include <cwctype>
+
+#include "base/files/path_root.h"
 
 namespace wc {
 
