@@ -109,7 +109,7 @@ void TextFileWriter::writeBytes(std::string_view bytes) {
   writeToFile(bytes);
 }
 
-bool TextFileWriter::finish() {
+void TextFileWriter::finish() {
   flush();
   // Some file systems report a failed write only when the file is flushed or
   // closed.
@@ -123,7 +123,6 @@ bool TextFileWriter::finish() {
   if (placed == FileReplacement::Placed::WrittenInPlace) {
     logMessage(LOG_WARNING, L"Another process holds '%s' open: it was written in place, not replaced", path_);
   }
-  return placed != FileReplacement::Placed::ExistingKept;
 }
 
 void TextFileWriter::flush() {

@@ -60,9 +60,10 @@ class TextFileWriter {
   // The line followed by CR LF.
   void writeLine(std::string_view line);
   void writeBytes(std::string_view bytes);
-  // Writes what is gathered and puts the file in place; call once after the
-  // last piece. False when `keepExisting` found the file there.
-  bool finish();
+  // Writes what is gathered and puts the file in place (or, with
+  // `keepExisting`, leaves a file that is there); call once after the last
+  // piece.
+  void finish();
 
  private:
   void flush();
