@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The fuzz targets of tests/fuzz/: built with clang, libFuzzer,
-# AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer in
-# build-fuzz/, then each run for a bounded time on a copy of its corpus.
+# AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer in the
+# instrumented tree (build-instrumented/, shared with scripts/sanitize.sh),
+# then each run for a bounded time on a copy of its corpus.
 # Fails when a target crashes, leaks, trips a sanitizer, breaks one of its
 # expectations, hangs or runs out of memory.
 #
@@ -12,25 +13,18 @@
 #   FUZZ_SEED     libFuzzer's seed (default: a new one each run); a fixed seed
 #                 explores the same inputs in the same order on every machine,
 #                 a slower one seeing a prefix of what a faster one sees
-#   FUZZ_JOBS     parallel compile jobs (default 2)
-#   FUZZ_BUILD_DIR build directory (default build-fuzz)
+#   INSTRUMENTED_BUILD_DIR, INSTRUMENTED_JOBS  the tree and its compile jobs
+#                 (default build-instrumented, 2)
 #
 # Inputs that failed are kept in <build dir>/artifacts/ with the target's
 # name in front; the repository's corpus is never written to.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# clang 14 with its runtimes (libclang-rt-14-dev carries libFuzzer and the
-# sanitizers), plus the libraries the program builds on. Installed with
-# apt-get when run as root.
-packages=(cmake make pkg-config clang libclang-rt-14-dev libpugixml-dev libicu-dev ninja-build)
-source scripts/lib/packages.sh
-ensure_packages "${packages[@]}"
+source scripts/lib/instrumented-tree.sh
 
 seconds=${FUZZ_SECONDS:-20}
 seed=${FUZZ_SEED:-0}
-jobs=${FUZZ_JOBS:-2}
-build=${FUZZ_BUILD_DIR:-build-fuzz}
 if ! [[ $seconds =~ ^[0-9]+$ ]]; then
   echo "FUZZ_SECONDS must be a whole number of seconds, not '$seconds'" >&2
   exit 2
@@ -40,13 +34,8 @@ if ! [[ $seed =~ ^[0-9]+$ ]]; then
   exit 2
 fi
 
-# -O1 keeps the targets fast enough to explore; recovering from undefined
-# behaviour is off so that every report is a crash libFuzzer keeps.
-CC=clang CXX=clang++ cmake -S tests/fuzz -B "$build" \
-  -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_C_FLAGS="-O1 -fno-sanitize-recover=undefined" \
-  -DCMAKE_CXX_FLAGS="-O1 -fno-sanitize-recover=undefined" >/dev/null
-cmake --build "$build" -j"$jobs" --target fuzzers
+build_instrumented_tree --target fuzzers
+build=$instrumented_build
 
 if (($#)); then
   targets=("$@")

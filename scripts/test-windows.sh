@@ -18,7 +18,7 @@ cd "$(dirname "$0")/.."
 # tests need none (WC_BUILD_TYPE overrides).
 WC_BUILD_TYPE=${WC_BUILD_TYPE:-Release} scripts/build-windows.sh -DWC_BUILD_TESTS=ON
 # The Linux build runs the end-to-end scenarios (a no-op after test.sh's set-up).
-scripts/setup.sh
+scripts/setup.sh --target plain_tree_tests
 source scripts/lib/wine-prefix.sh
 start_private_wine
 # One prefix is one machine: the test programs share its registry and its

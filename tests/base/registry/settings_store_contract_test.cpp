@@ -73,9 +73,10 @@ TYPED_TEST(SettingsStoreContractTest, MissingKeysAndValuesAndValuesOfAnotherType
   uint32_t number = 99;
   EXPECT_EQ(lookupDword(Root::LocalMachine, this->path + L"\\Nope", L"Raw", number, kView32), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(lookupDword(Root::LocalMachine, this->path, L"Missing", number, kView32), ERROR_FILE_NOT_FOUND);
-  for (auto [name, problem] : {std::pair{L"Raw", L"size"}, std::pair{L"Text", L"type"}}) {
+  for (const auto& [name, problem] : {std::pair{L"Raw", L"size"}, std::pair{L"Text", L"type"}}) {
+    const wchar_t* value = name;  // a lambda cannot take a structured binding before C++20's clang 16
     const vexception e =
-        testing_support::failureOf([&] { lookupDword(Root::LocalMachine, this->path, name, number, kView32); });
+        testing_support::failureOf([&] { lookupDword(Root::LocalMachine, this->path, value, number, kView32); });
     EXPECT_EQ(e.message(), vaformat(L"RegQueryValueEx invalid %s of '%s\\%s'", problem, this->path, name));
   }
   EXPECT_EQ(number, 99u);
