@@ -72,8 +72,10 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION admin)
-  # Depends from the shared libraries the programs link (dpkg-shlibdeps).
+  # Depends from the shared libraries the programs link (dpkg-shlibdeps),
+  # plus ICU's, which the programs load at run time (see CMakeLists.txt).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libicu${WC_ICU_MAJOR_VERSION}")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "tomcat10, tomcat10-admin")
   # The maintainer scripts tell systemd about the unit (and replace the
   # ldconfig calls CPack would write for a library under /usr/lib: the

@@ -1,8 +1,8 @@
 #pragma once
 // What the platform offers to turn domain names into Unicode: ICU's UTS #46
-// conversion (the linked ICU on POSIX; on Windows the system's ICU, where the
-// system has one) and an IDNA2003 conversion (ICU's on POSIX, the system's
-// IdnToUnicode on Windows). UTF-8 in, UTF-8 out.
+// conversion (the system's ICU, loaded on first use, where the system has
+// one) and an IDNA2003 conversion (ICU's on POSIX, the system's IdnToUnicode
+// on Windows). UTF-8 in, UTF-8 out.
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +18,8 @@ struct Uts46InstanceCloser {
 };
 using Uts46InstancePtr = std::unique_ptr<Uts46Instance, Uts46InstanceCloser>;
 
-// False when the system has no ICU (Windows before 10 version 1703, Wine).
+// False when the system has no ICU (Windows before 10 version 1703, Wine, a
+// POSIX system without the ICU the program was built against).
 bool hasUts46();
 // uidna_openUTS46 with `options`; null with `status` (an ICU error code) set
 // when ICU refuses.

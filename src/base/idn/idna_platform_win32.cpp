@@ -84,12 +84,15 @@ std::optional<size_t> loadFirstSystemLibrary(const std::vector<std::wstring>& na
 
 class Uts46Instance {
  public:
-  explicit Uts46Instance(void* idna) : idna(idna) {}
-  void* idna;
+  explicit Uts46Instance(void* handle) : handle_(handle) {}
+  void* handle() const { return handle_; }
+
+ private:
+  void* handle_;
 };
 
 void Uts46InstanceCloser::operator()(Uts46Instance* instance) const {
-  icuApi()->close(instance->idna);
+  icuApi()->close(instance->handle());
   delete instance;
 }
 
@@ -97,9 +100,9 @@ bool hasUts46() { return icuApi() != nullptr; }
 
 Uts46InstancePtr openUts46(uint32_t options, int32_t& status) {
   status = 0;
-  void* idna = icuApi()->openUts46(options, &status);
-  if (status > 0 || !idna) return nullptr;
-  return Uts46InstancePtr(new Uts46Instance(idna));
+  void* handle = icuApi()->openUts46(options, &status);
+  if (status > 0 || !handle) return nullptr;
+  return Uts46InstancePtr(new Uts46Instance(handle));
 }
 
 Uts46Outcome uts46NameToUnicode(const Uts46Instance& instance, const std::string& name) {
@@ -107,7 +110,7 @@ Uts46Outcome uts46NameToUnicode(const Uts46Instance& instance, const std::string
   Uts46Outcome outcome;
   const auto convert = [&](std::string& out, int32_t& status) {
     IcuIdnaInfo info{sizeof(IcuIdnaInfo), 0, 0, 0, 0, 0};
-    const int32_t length = api.nameToUnicodeUtf8(instance.idna, name.data(), static_cast<int32_t>(name.size()),
+    const int32_t length = api.nameToUnicodeUtf8(instance.handle(), name.data(), static_cast<int32_t>(name.size()),
                                                  out.data(), static_cast<int32_t>(out.size()), &info, &status);
     outcome.errors = info.errors;
     return length;

@@ -16,7 +16,8 @@ class DynamicLibrary {
   DynamicLibrary& operator=(const DynamicLibrary&) = delete;
 
   // 0 or the error code (ERROR_MOD_NOT_FOUND for a missing file,
-  // ERROR_BAD_EXE_FORMAT for one that is no library, ...).
+  // ERROR_BAD_EXE_FORMAT for one that is no library, ...). A name without a
+  // directory is searched for where the system's loader looks.
   uint32_t load(const std::wstring& path);
   // 0 or the error code; nothing loaded is success.
   uint32_t unload();

@@ -23,8 +23,11 @@ DynamicLibrary::~DynamicLibrary() { unload(); }
 uint32_t DynamicLibrary::load(const std::wstring& path) {
   unload();
   std::string file = cstrLenient(path);
+  // A bare name is searched for where the system's loader looks, as
+  // LoadLibraryW does.
+  const bool searched = file.find('/') == std::string::npos;
   struct stat info {};
-  if (stat(file.c_str(), &info) != 0) {
+  if (!searched && stat(file.c_str(), &info) != 0) {
     return errno == ENOENT || errno == ENOTDIR ? ERROR_MOD_NOT_FOUND : lastWindowsError();
   }
   void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -32,6 +35,7 @@ uint32_t DynamicLibrary::load(const std::wstring& path) {
     const char* message = dlerror();
     lastMessage = message ? message : "";
     if (S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
+    if (searched && lastMessage.find("No such file") != std::string::npos) return ERROR_MOD_NOT_FOUND;
     return lastMessage.find("invalid ELF header") != std::string::npos ||
                    lastMessage.find("file too short") != std::string::npos ||
                    lastMessage.find("wrong ELF class") != std::string::npos
