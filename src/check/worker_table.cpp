@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "base/errors/strict_convert.h"
+#include "panel/worker_keys.h"
 #include "redirector/comma_list.h"
 #include "redirector/isapi_redirect_files.h"
 #include "redirector/property_file.h"
-#include "redirector/worker_keys.h"
 
 namespace wc {
 

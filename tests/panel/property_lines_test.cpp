@@ -1,4 +1,4 @@
-#include "redirector/line_splitter.h"
+#include "panel/property_lines.h"
 
 #include <gtest/gtest.h>
 

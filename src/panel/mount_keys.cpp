@@ -1,9 +1,11 @@
-#include "redirector/mount_keys.h"
+#include "panel/mount_keys.h"
 
 #include "base/errors/strict_convert.h"
-#include "redirector/redirector_names.h"
+#include "base/text/strings.h"
 
 namespace wc {
+
+std::string mountName(std::wstring_view hostOrAlias) { return cstr(lowerCase(hostOrAlias)); }
 
 std::string mountPrefix(std::wstring_view hostOrAlias) { return "/" + mountName(hostOrAlias) + "/"; }
 
