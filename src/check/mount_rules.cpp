@@ -67,15 +67,6 @@ struct HostMounts {
   }
 };
 
-// The wide form of a line's worker: an ASCII value is the same in every ANSI
-// code page and needs no conversion.
-std::wstring wideOf(std::string_view value) {
-  for (const char c : value) {
-    if (static_cast<unsigned char>(c) >= 0x80) return wstr(value);
-  }
-  return std::wstring(value.begin(), value.end());
-}
-
 }  // namespace
 
 void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std::vector<Finding>& out) {

@@ -157,6 +157,12 @@ std::string ansiOf(const std::wstring& text) {
   return isAscii(text) ? std::string(text.begin(), text.end()) : cstr(text);
 }
 
+std::wstring wideOf(std::string_view text) {
+  unsigned char all = 0;
+  for (const char c : text) all |= static_cast<unsigned char>(c);
+  return all < 0x80 ? std::wstring(text.begin(), text.end()) : wstr(text);
+}
+
 std::wstring nameKey(const std::wstring& name) {
   // Names are mostly ASCII, lower-cased here without a call per character.
   std::wstring key(name);

@@ -118,9 +118,11 @@ std::wstring nameKey(const std::wstring& name);
 // "-a.test" or an empty one): the check reports it instead of failing.
 std::wstring shownName(const std::wstring& name);
 
-// A name in the form of the property files, as cstr() gives it: ASCII is
-// the same in every ANSI code page and needs no conversion.
+// A name in the form of the property files, as cstr() gives it, and back as
+// wstr() gives it: ASCII is the same in every ANSI code page and needs no
+// conversion.
 bool isAscii(const std::wstring& text);
 std::string ansiOf(const std::wstring& text);
+std::wstring wideOf(std::string_view text);
 
 }  // namespace wc

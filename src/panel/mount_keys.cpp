@@ -7,7 +7,14 @@ namespace wc {
 
 std::string mountName(std::wstring_view hostOrAlias) { return cstr(lowerCase(hostOrAlias)); }
 
-std::string mountPrefix(std::wstring_view hostOrAlias) { return "/" + mountName(hostOrAlias) + "/"; }
+std::string mountPrefix(std::wstring_view hostOrAlias) {
+  // Appended, not "/" + name: GCC 12 for Windows takes an insert at the front
+  // for an overlapping copy (-Wrestrict).
+  std::string prefix(1, '/');
+  prefix += mountName(hostOrAlias);
+  prefix += '/';
+  return prefix;
+}
 
 std::string_view mountNameOf(std::string_view key) {
   if (key.empty() || key[0] != '/') return {};
