@@ -45,7 +45,8 @@ struct PanelLocations {
 std::vector<Finding> checkConsistency(const PanelLocations& where);
 
 // The same on the files and directories as already read (readPanelSnapshot):
-// a check that reads them once for its own use as well.
+// a check that reads them once for its own use as well. The findings'
+// subjects view the snapshot; the other form leaves them empty.
 struct PanelSnapshot;
 std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot);
 

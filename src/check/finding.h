@@ -8,14 +8,36 @@
 
 namespace wc {
 
+struct HostEntry;
+struct NameAt;
+struct PropertyEntry;
+
+// What a finding is about, for the repairs that act on it: the parts of the
+// snapshot the check read (valid while it lives) and the names they need.
+// Only the parts the finding's kind concerns are set.
+struct FindingSubject {
+  const HostEntry* host = nullptr;       // the Host
+  const NameAt* alias = nullptr;         // one of its Aliases
+  const PropertyEntry* entry = nullptr;  // a line of workers.properties or uriworkermap.properties
+  std::wstring worker = {};              // a worker without a Host, by name
+  std::wstring application = {};         // a started application of the Host
+  std::wstring path = {};                // a file or directory
+};
+
 struct Finding {
   std::wstring kind;     // one of the names below, which the panel matches on
   std::wstring host;     // the host in display form; empty when no host is concerned
   std::wstring problem;  // what is wrong, one sentence without a final stop
   std::wstring file;     // where: the file or directory
   size_t line = 0;       // the line in `file` (from 1); 0 for a file or directory as a whole
+  FindingSubject subject = {};
 
-  bool operator==(const Finding&) const = default;
+  // Findings are equal when they print the same: the subject is what the
+  // printed parts were made from.
+  bool operator==(const Finding& other) const {
+    return kind == other.kind && host == other.host && problem == other.problem && file == other.file &&
+           line == other.line;
+  }
 };
 
 // The kinds of finding. Their names are part of the output: never rename one.

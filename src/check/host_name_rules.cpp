@@ -29,9 +29,12 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   for (const HostEntry& host : snapshot.hosts) {
     auto [first, added] = hostByName.emplace(host.key, &host);
     if (!added) {
-      out.push_back({finding_kind::kHostDuplicate, host.display,
-                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line()), file,
-                     host.line()});
+      out.push_back({finding_kind::kHostDuplicate,
+                     host.display,
+                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line()),
+                     file,
+                     host.line(),
+                     {&host}});
     }
   }
   // Which host holds each alias; the first one keeps it.
@@ -43,14 +46,20 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
     for (const NameAt& alias : host.aliases) {
       auto [holder, added] = aliasHost.emplace(alias.key, &host);
       if (!added && holder->second != &host && holder->second->key != host.key) {
-        out.push_back({finding_kind::kAliasDuplicate, host.display,
-                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->second->display, file,
-                       alias.line()});
+        out.push_back({finding_kind::kAliasDuplicate,
+                       host.display,
+                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->second->display,
+                       file,
+                       alias.line(),
+                       {&host, &alias}});
       }
       if (lacksTwin(host, alias)) {
-        out.push_back({finding_kind::kAliasTwinMissing, host.display,
-                       L"The alias " + shownName(alias.name) + L" has no twin " + shownName(wwwTwin(alias.name)), file,
-                       alias.line()});
+        out.push_back({finding_kind::kAliasTwinMissing,
+                       host.display,
+                       L"The alias " + shownName(alias.name) + L" has no twin " + shownName(wwwTwin(alias.name)),
+                       file,
+                       alias.line(),
+                       {&host, &alias}});
       }
     }
   }

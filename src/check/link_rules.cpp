@@ -3,8 +3,8 @@
 // way it holds the archive's bytes. The links were looked at with the
 // snapshot (see started_links.h).
 
-#include "base/files/file_name.h"
 #include "check/check_rules.h"
+#include "panel/host_paths.h"
 
 namespace wc {
 
@@ -13,18 +13,22 @@ void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out)
     if (host.linksFailed) std::rethrow_exception(host.linksFailed);
     for (size_t i = 0; i < host.started.size(); ++i) {
       if (host.links[i] == LinkState::Holds) continue;
-      // The paths of webAppPaths, from hcp-wars and hcp-webapps joined once.
       const std::wstring& application = host.started[i];
-      const std::wstring link = VFileName::combine(host.applicationBase, application + L".war");
-      const std::wstring archive =
-          VFileName::combine(VFileName::combine(snapshot.archives.path, host.name), application + L".war");
+      const auto [archive, link] = webAppPaths(snapshot.directories, host.name, application);
       if (host.links[i] == LinkState::ArchiveGone) {
-        out.push_back({finding_kind::kLinkArchiveGone, host.display,
-                       L"The started application " + application + L" has no archive " + archive, link, 0});
+        out.push_back({finding_kind::kLinkArchiveGone,
+                       host.display,
+                       L"The started application " + application + L" has no archive " + archive,
+                       link,
+                       0,
+                       {.host = &host, .application = application, .path = link}});
       } else {
-        out.push_back({finding_kind::kLinkDiffers, host.display,
+        out.push_back({finding_kind::kLinkDiffers,
+                       host.display,
                        L"The started application " + application + L" is neither a link to nor a copy of " + archive,
-                       link, 0});
+                       link,
+                       0,
+                       {.host = &host, .application = application, .path = link}});
       }
     }
   }

@@ -17,9 +17,9 @@
 #include "check/check_rules.h"
 #include "check/text_tables.h"
 #include "check/worker_table.h"
-#include "redirector/mount_keys.h"
+#include "panel/mount_keys.h"
+#include "panel/worker_keys.h"
 #include "redirector/redirector_names.h"
-#include "redirector/worker_name.h"
 
 namespace wc {
 
@@ -66,15 +66,6 @@ struct HostMounts {
     if (state == kNoLine) state = hostsWorker ? kHostsWorker : kOtherWorker;
   }
 };
-
-// The wide form of a line's worker: an ASCII value is the same in every ANSI
-// code page and needs no conversion.
-std::wstring wideOf(std::string_view value) {
-  for (const char c : value) {
-    if (static_cast<unsigned char>(c) >= 0x80) return wstr(value);
-  }
-  return std::wstring(value.begin(), value.end());
-}
 
 }  // namespace
 
@@ -209,17 +200,23 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       }
     }
     if (!known) {
-      out.push_back({finding_kind::kMountUnknownWorker, shownName(wstr(name)),
-                     L"The mount " + wstr(entry.key) + L" names the worker " + worker + L", which does not exist", file,
-                     entry.line});
+      out.push_back({finding_kind::kMountUnknownWorker,
+                     shownName(wstr(name)),
+                     L"The mount " + wstr(entry.key) + L" names the worker " + worker + L", which does not exist",
+                     file,
+                     entry.line,
+                     {.entry = &entry}});
       continue;
     }
     if (!owner) continue;  // the worker's want of a Host is its own finding
     if (!ownName) {
-      out.push_back({finding_kind::kMountForeignHost, owner->host->display,
+      out.push_back({finding_kind::kMountForeignHost,
+                     owner->host->display,
                      L"The mount " + wstr(entry.key) + L" is for " + shownName(wstr(name)) +
                          L", which is not a name of the worker's host",
-                     file, entry.line});
+                     file,
+                     entry.line,
+                     {.host = owner->host, .entry = &entry}});
       continue;
     }
     if (application != owner->started.size()) continue;
@@ -227,9 +224,12 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     const std::string_view app = tail;
     if (app.empty() || app.find('/') != std::string_view::npos) continue;
     out.push_back(
-        {finding_kind::kMountsOrphan, owner->host->display,
-         L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started", file,
-         entry.line});
+        {finding_kind::kMountsOrphan,
+         owner->host->display,
+         L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started",
+         file,
+         entry.line,
+         {.host = owner->host, .entry = &entry}});
   }
 
   // Keys of names that hold '/': looked up whole, the first line of each.
@@ -273,11 +273,14 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
         }
       }
       if (missing == 0) continue;
-      out.push_back({finding_kind::kMountsMissing, host.display,
+      out.push_back({finding_kind::kMountsMissing,
+                     host.display,
                      L"The started application " + host.started[i] + L" lacks " + std::to_wstring(missing) +
                          L" of its " + std::to_wstring(mounts.names.size() * 2) + L" mounts, " + wstr(example) +
                          L" first",
-                     file, 0});
+                     file,
+                     0,
+                     {.host = &host, .application = host.started[i]}});
     }
   }
 }

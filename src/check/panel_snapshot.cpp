@@ -10,13 +10,12 @@
 #include "base/files/file_name.h"
 #include "base/files/find_file_names.h"
 #include "base/files/symbolic_link.h"
-#include "base/text/next_byte.h"
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
 #include "check/started_links.h"
+#include "panel/path_join.h"
 #include "tomcat/host_names.h"
-#include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace wc {
@@ -28,7 +27,7 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   entry.name = vxmlGetAttribute(host, L"name", L"");
   entry.key = nameKey(entry.name);
   entry.display = shownName(entry.name);
-  // As vhostPaths joins it, from hcp-webapps joined once.
+  // As hostPaths joins it, from hcp-webapps joined once.
   entry.applicationBase = VFileName::combine(applicationBases, entry.name);
   entry.element = host;
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
@@ -46,50 +45,12 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   return entry;
 }
 
-// The lines as the commands' property file reader cuts them (LineCutter: a
-// run of CR and LF bytes is one cut, so blank lines vanish), each with its
-// line as an editor counts it: CR LF, a lone CR and a lone LF are one break
-// each. A line's key and value are what PropertyLine parses: the key runs to
-// the first '=' or, before that, the first '#'; the value follows an '='.
 PropertyLines readPropertyLines(const std::wstring& path) {
   PropertyLines read;
   if (!fileExist(path)) return read;
   read.exists = true;
   readTextFile(path, read.text, "checkConsistency");
-  const std::string_view text = read.text.view();
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  NextByte cr('\r', p, end);
-  NextByte lf('\n', p, end);
-  NextByte comment('#', p, end);
-  // Room for lines of 32 bytes on average, a mount line's half: the entries
-  // are mostly not moved as they grow.
-  read.entries.reserve(text.size() / 32 + 1);
-  size_t number = 1;
-  while (p != end) {
-    // A run of breaks: CR LF counts once.
-    if (*p == '\r' || *p == '\n') {
-      if (*p == '\n' || p + 1 == end || p[1] != '\n') ++number;
-      ++p;
-      continue;
-    }
-    const char* const lineEnd = std::min(cr.from(p), lf.from(p));
-    const void* equals = std::memchr(p, '=', static_cast<size_t>(lineEnd - p));
-    const char* const keyEnd = equals ? static_cast<const char*>(equals) : lineEnd;
-    const char* const hash = comment.from(p);
-    if (hash < keyEnd) {
-      if (hash != p) read.entries.push_back({std::string_view(p, static_cast<size_t>(hash - p)), {}, number});
-    } else if (equals && keyEnd != p) {
-      read.entries.push_back({std::string_view(p, static_cast<size_t>(keyEnd - p)),
-                              std::string_view(keyEnd + 1, static_cast<size_t>(lineEnd - keyEnd - 1)), number});
-    }
-    p = lineEnd;
-    // Mostly a CR LF before the next line.
-    if (end - p > 2 && p[0] == '\r' && p[1] == '\n' && p[2] != '\r' && p[2] != '\n') {
-      ++number;
-      p += 2;
-    }
-  }
+  read.entries = propertyEntries(read.text.view());
   return read;
 }
 
@@ -133,19 +94,20 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   snapshot.shutdownPort = server.getAttribute(L"port");
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
-  const std::wstring applicationBases = join(where.varTomcat, {L"hcp-webapps"});
+  snapshot.directories = panelDirectories(where.varTomcat, where.tomcatHome);
+  const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
       if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, applicationBases));
     });
   }
-  snapshot.realmFiles = listDirectoryEntries(join(where.tomcatHome, {L"hcp-users"}));
+  snapshot.realmFiles = listDirectoryEntries(snapshot.directories.realmFiles);
   listSavedFileDirectories(where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
   // hcp-wars, the removal storage, each host's directory, the property files.
   std::exception_ptr archivesFailed;
   try {
-    snapshot.archives = listDirectoryEntries(join(where.varTomcat, {L"hcp-wars"}));
+    snapshot.archives = listDirectoryEntries(snapshot.directories.archives);
   } catch (...) {
     archivesFailed = std::current_exception();
   }
@@ -193,6 +155,12 @@ bool isAscii(const std::wstring& text) {
 
 std::string ansiOf(const std::wstring& text) {
   return isAscii(text) ? std::string(text.begin(), text.end()) : cstr(text);
+}
+
+std::wstring wideOf(std::string_view text) {
+  unsigned char all = 0;
+  for (const char c : text) all |= static_cast<unsigned char>(c);
+  return all < 0x80 ? std::wstring(text.begin(), text.end()) : wstr(text);
 }
 
 std::wstring nameKey(const std::wstring& name) {

@@ -15,6 +15,8 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_dom.h"
 #include "check/consistency_check.h"
+#include "panel/host_paths.h"
+#include "panel/property_lines.h"
 #include "redirector/text_lines_io.h"
 
 namespace wc {
@@ -63,15 +65,7 @@ struct DirectoryEntries {
   DirectoryEntries& operator=(DirectoryEntries&&) = default;
 };
 
-// A key=value line of a property file, as the commands' reader cuts the file
-// and parses its lines; its line as an editor counts it. Lines without a key
-// are not kept.
-struct PropertyEntry {
-  std::string_view key;  // in the text of its PropertyLines
-  std::string_view value;
-  size_t line = 0;
-};
-
+// A property file as the connector's edits read it (propertyEntries).
 struct PropertyLines {
   bool exists = false;
   LoadedText text;  // the file's bytes, which the entries view
@@ -86,6 +80,7 @@ struct WholeSavedFile {
 
 struct PanelSnapshot {
   PanelLocations where;
+  PanelDirectories directories;  // the panel's, from `where`
   XmlDocument serverXml;
   std::optional<std::wstring> shutdownPort;  // the Server's port attribute
   XmlElement service;                        // empty when there is no HCP Service
@@ -123,9 +118,11 @@ std::wstring nameKey(const std::wstring& name);
 // "-a.test" or an empty one): the check reports it instead of failing.
 std::wstring shownName(const std::wstring& name);
 
-// A name in the form of the property files, as cstr() gives it: ASCII is
-// the same in every ANSI code page and needs no conversion.
+// A name in the form of the property files, as cstr() gives it, and back as
+// wstr() gives it: ASCII is the same in every ANSI code page and needs no
+// conversion.
 bool isAscii(const std::wstring& text);
 std::string ansiOf(const std::wstring& text);
+std::wstring wideOf(std::string_view text);
 
 }  // namespace wc

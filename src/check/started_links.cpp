@@ -11,7 +11,7 @@
 #include "base/files/whole_file.h"
 #include "base/removal/removal_storage.h"
 #include "check/parallel_for.h"
-#include "tomcat/path_join.h"
+#include "panel/host_paths.h"
 
 namespace wc {
 
@@ -30,7 +30,8 @@ std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const
   if (leaving.empty()) return links;
   // The link as the commands name it ("A.WAR" matches the pattern as well).
   std::erase_if(links, [&](const FoundName& link) {
-    const std::wstring path = VFileName::combine(applicationBase, link.name.substr(0, link.name.size() - 4) + L".war");
+    const std::wstring path = VFileName::combine(
+        applicationBase, archiveFileName(std::wstring_view(link.name).substr(0, link.name.size() - 4)));
     return leaving.count(pathCaseKey(path)) != 0;
   });
   return links;
@@ -60,8 +61,9 @@ LinkState linkState(const FoundName& listed, const std::wstring& name, const std
 
 StartedLinks scanStartedLinks(const PanelLocations& where) {
   StartedLinks scan;
-  const std::wstring applicationBases = join(where.varTomcat, {L"hcp-webapps"});
-  const std::wstring archives = join(where.varTomcat, {L"hcp-wars"});
+  const PanelDirectories directories = panelDirectories(where.varTomcat, where.tomcatHome);
+  const std::wstring& applicationBases = directories.appBases;
+  const std::wstring& archives = directories.archives;
   std::unordered_set<std::wstring> leaving;
   try {
     scan.appBases = listDirectoryEntries(applicationBases);
@@ -96,7 +98,7 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
       for (const FoundName& link : links) {
         // The link and its archive as the commands name them ("A.WAR" is
         // looked at as "A.war").
-        const std::wstring name = link.name.substr(0, link.name.size() - 4) + L".war";
+        const std::wstring name = archiveFileName(std::wstring_view(link.name).substr(0, link.name.size() - 4));
         directory.links.push_back(linkState(link, name, applicationBase, archiveDirectory, names[i] + L'/' + name));
       }
     } catch (...) {

@@ -7,7 +7,8 @@
 #include "base/files/atomic_write.h"
 #include "base/files/path_root.h"
 #include "check/check_rules.h"
-#include "tomcat/path_join.h"
+#include "panel/host_paths.h"
+#include "panel/path_join.h"
 
 namespace wc {
 
@@ -17,19 +18,24 @@ void checkTemporaryFiles(const PanelSnapshot& snapshot, std::vector<Finding>& ou
     for (const std::wstring& name : directory.names) {
       const std::optional<std::wstring_view> replaced = replacedFileOfTemporary(name);
       if (!replaced || !samePathText(*replaced, saved.name)) continue;
-      out.push_back({finding_kind::kTemporaryFileLeft, L"",
+      out.push_back({finding_kind::kTemporaryFileLeft,
+                     L"",
                      std::wstring(L"A save of ") + saved.what + L" that did not finish left this file",
-                     join(directory.path, {name}), 0});
+                     join(directory.path, {name}),
+                     0,
+                     {.path = join(directory.path, {name})}});
     }
   }
-  const std::wstring_view realmSuffix = L".xml";
   for (const std::wstring& name : snapshot.realmFiles.names) {
     const std::optional<std::wstring_view> realm = replacedFileOfTemporary(name);
-    if (!realm || !realm->ends_with(realmSuffix)) continue;
-    const std::wstring host(realm->substr(0, realm->size() - realmSuffix.size()));
-    out.push_back({finding_kind::kTemporaryFileLeft, shownName(host),
+    const std::optional<std::wstring_view> host = realm ? hostOfRealmFileName(*realm) : std::nullopt;
+    if (!host) continue;
+    out.push_back({finding_kind::kTemporaryFileLeft,
+                   shownName(std::wstring(*host)),
                    L"A save of the realm file that did not finish left this file",
-                   join(snapshot.realmFiles.path, {name}), 0});
+                   join(snapshot.realmFiles.path, {name}),
+                   0,
+                   {.path = join(snapshot.realmFiles.path, {name})}});
   }
 }
 

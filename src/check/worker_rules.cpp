@@ -8,8 +8,7 @@
 #include "base/errors/strict_convert.h"
 #include "check/check_rules.h"
 #include "check/worker_table.h"
-#include "redirector/worker_keys.h"
-#include "redirector/worker_name.h"
+#include "panel/worker_keys.h"
 
 namespace wc {
 
@@ -24,12 +23,16 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
     const auto found = table.workers.find(worker);
     if (found != table.workers.end()) hostWorkers.push_back(&found->second);
     if (!snapshot.workers.exists) {
-      out.push_back({finding_kind::kWorkerMissing, host.display, L"workers.properties is missing", file, 0});
+      out.push_back({finding_kind::kWorkerMissing, host.display, L"workers.properties is missing", file, 0, {&host}});
       continue;
     }
     if (found == table.workers.end() || found->second.listLine == 0) {
-      out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker " + worker + L" is not in worker.list",
-                     file, table.firstListLine});
+      out.push_back({finding_kind::kWorkerMissing,
+                     host.display,
+                     L"The worker " + worker + L" is not in worker.list",
+                     file,
+                     table.firstListLine,
+                     {&host}});
     }
     // A worker has a handful of keys: looked along, not put in a set per host.
     static const std::vector<const PropertyEntry*> none;
@@ -41,17 +44,24 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
       size_t which = 0;
       while (which < expected.size() && entry->key != expected[which].first) ++which;
       if (which == expected.size()) {
-        out.push_back({finding_kind::kWorkerKeys, host.display,
-                       L"The key " + wstr(entry->key) + L" is not one the panel writes", file, entry->line});
+        out.push_back({finding_kind::kWorkerKeys,
+                       host.display,
+                       L"The key " + wstr(entry->key) + L" is not one the panel writes",
+                       file,
+                       entry->line,
+                       {&host}});
         continue;
       }
       matched |= size_t{1} << which;
       const auto& [key, value] = expected[which];
       if (entry->value != value) {
         out.push_back(
-            {finding_kind::kWorkerKeys, host.display,
-             L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"", file,
-             entry->line});
+            {finding_kind::kWorkerKeys,
+             host.display,
+             L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"",
+             file,
+             entry->line,
+             {&host}});
       }
     }
     if (matched + 1 != size_t{1} << expected.size()) {
@@ -59,15 +69,19 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
       for (size_t which = 0; which < expected.size(); ++which) {
         if (!(matched & (size_t{1} << which))) missing += (missing.empty() ? L"" : L", ") + wstr(expected[which].first);
       }
-      out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker lacks " + missing, file, 0});
+      out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker lacks " + missing, file, 0, {&host}});
     }
   }
   std::sort(hostWorkers.begin(), hostWorkers.end());
   for (const auto& [worker, lines] : table.workers) {
     if (std::binary_search(hostWorkers.begin(), hostWorkers.end(), &lines) || table.installWorkers.count(worker))
       continue;
-    out.push_back(
-        {finding_kind::kWorkerOrphan, L"", L"The worker " + worker + L" belongs to no Host", file, lines.firstLine()});
+    out.push_back({finding_kind::kWorkerOrphan,
+                   L"",
+                   L"The worker " + worker + L" belongs to no Host",
+                   file,
+                   lines.firstLine(),
+                   {.worker = worker}});
   }
 }
 

@@ -2,28 +2,12 @@
 
 #include <algorithm>
 
-#include "base/errors/strict_convert.h"
+#include "panel/worker_keys.h"
 #include "redirector/comma_list.h"
 #include "redirector/isapi_redirect_files.h"
 #include "redirector/property_file.h"
-#include "redirector/worker_keys.h"
 
 namespace wc {
-
-namespace {
-
-// ASCII is the same in every ANSI code page and needs no conversion.
-bool isAsciiText(std::string_view text) {
-  unsigned char all = 0;
-  for (const char c : text) all |= static_cast<unsigned char>(c);
-  return all < 0x80;
-}
-
-std::wstring wideOf(std::string_view text) {
-  return isAsciiText(text) ? std::wstring(text.begin(), text.end()) : wstr(text);
-}
-
-}  // namespace
 
 size_t WorkerLines::firstLine() const {
   if (keys.empty()) return listLine;

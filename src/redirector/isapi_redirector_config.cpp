@@ -8,13 +8,12 @@
 
 #include "base/errors/strict_convert.h"
 #include "base/files/file_exist.h"
+#include "panel/mount_keys.h"
+#include "panel/worker_keys.h"
 #include "redirector/comma_list.h"
-#include "redirector/mount_keys.h"
 #include "redirector/pending_keys.h"
 #include "redirector/property_file.h"
 #include "redirector/redirector_names.h"
-#include "redirector/worker_keys.h"
-#include "redirector/worker_name.h"
 
 namespace wc {
 

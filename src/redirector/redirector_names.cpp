@@ -6,7 +6,6 @@
 #include "base/errors/vexception.h"
 #include "base/text/strings.h"
 #include "names/name_rules.h"
-#include "redirector/worker_name.h"
 
 namespace wc {
 
@@ -60,16 +59,6 @@ void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char
   throw ArgumentException(
       kindText(kind) + (L" '" + shown + L"' cannot be written to the redirector files: ") + *problem,
       VCALLPOINT(L"", function));
-}
-
-std::string mountName(std::wstring_view hostOrAlias) { return cstr(lowerCase(hostOrAlias)); }
-
-std::wstring workerName(std::wstring_view hostName) {
-  std::wstring name(hostName);
-  for (wchar_t& c : name) {
-    if (c == L'.') c = L'_';
-  }
-  return name;
 }
 
 }  // namespace wc

@@ -19,8 +19,4 @@ enum class RedirectorName { Host, Alias, WebApp, Worker };
 // name and the rule's problem when `name` cannot be written.
 void checkRedirectorName(RedirectorName kind, std::wstring_view name, const char* function);
 
-// A host or alias name as it appears in mount keys: lower-cased character by
-// character, in the ANSI code page.
-std::string mountName(std::wstring_view hostOrAlias);
-
 }  // namespace wc

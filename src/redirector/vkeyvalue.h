@@ -3,9 +3,10 @@
 // Nothing is trimmed: blanks around '=' or the comment character belong to the
 // key, value or comment, so a line that is not edited composes back to itself.
 
-#include <cstring>
 #include <string>
 #include <string_view>
+
+#include "panel/property_lines.h"
 
 namespace wc {
 
@@ -64,18 +65,7 @@ class vkeyvalue {
   }
 
  private:
-  // The position of the first '=' or comment character, or npos. Two memchr
-  // calls instead of a loop: the comment character is looked for only before
-  // the first '='.
-  static size_t separatorOf(std::string_view line) {
-    if (line.empty()) return std::string_view::npos;
-    const char* const begin = line.data();
-    const void* equals = std::memchr(begin, '=', line.size());
-    const size_t before = equals ? static_cast<size_t>(static_cast<const char*>(equals) - begin) : line.size();
-    const void* comment = std::memchr(begin, CommentChar, before);
-    if (comment) return static_cast<size_t>(static_cast<const char*>(comment) - begin);
-    return equals ? before : std::string_view::npos;
-  }
+  static size_t separatorOf(std::string_view line) { return propertySeparator(line, CommentChar); }
 };
 
 }  // namespace wc

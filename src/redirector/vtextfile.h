@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "redirector/line_splitter.h"
+#include "panel/property_lines.h"
 #include "redirector/saved_form.h"
 #include "redirector/substring_finder.h"
 #include "redirector/text_lines_io.h"

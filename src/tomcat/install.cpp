@@ -9,9 +9,9 @@
 #include "base/log/log.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_writer.h"
+#include "panel/path_join.h"
 #include "tomcat/hcp_service.h"
 #include "tomcat/host_names.h"
-#include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
 
@@ -22,22 +22,20 @@ void TomcatManager::createHcpDirectories() {
     // Full access for administrators and the system account; on POSIX owner
     // root with mode 0755. Directories that exist keep their access.
     const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
-    const std::wstring data = getVarTomcatDir();
-    const std::wstring home = get_provider()->getTomcatHome();
-    VDirectory::createDirectory(join(data, {L"hcp-webapps"}), &access);
-    VDirectory::createDirectory(join(home, {L"hcp-users"}), &access);
-    VDirectory::createDirectory(join(data, {L"hcp-wars"}), &access);
+    const PanelDirectories directories = getPanelDirectories();
+    VDirectory::createDirectory(directories.appBases, &access);
+    VDirectory::createDirectory(directories.realmFiles, &access);
+    VDirectory::createDirectory(directories.archives, &access);
   });
 }
 
 void TomcatManager::removeHcpDirectories() {
   vguard("TomcatManager::removeHcpDirectories", 114, L"removeHcpDirectories()", [&] {
-    const std::wstring data = getVarTomcatDir();
-    const std::wstring home = get_provider()->getTomcatHome();
+    const PanelDirectories directories = getPanelDirectories();
     // The archives in hcp-wars survive an uninstall.
-    removeDirectory(join(data, {L"hcp-webapps"}), true);
-    removeDirectory(join(home, {L"hcp-users"}), true);
-    removeDirectory(join(home, {L"work", L"HCP"}), true);
+    removeDirectory(directories.appBases, true);
+    removeDirectory(directories.realmFiles, true);
+    removeDirectory(directories.work, true);
   });
 }
 
@@ -54,7 +52,7 @@ void TomcatManager::copyWarsToVarTomcatDir() {
   vguard("TomcatManager::copyWarsToVarTomcatDir", 146, L"copyWarsToVarTomcatDir()", [&] {
     if (!provider_) return;
     const std::wstring source = join(get_provider()->getTomcatHome(), {L"hcp-wars"});
-    if (directoryExist(source)) copyDirectoryTree(source, join(getVarTomcatDir(), {L"hcp-wars"}), false);
+    if (directoryExist(source)) copyDirectoryTree(source, getPanelDirectories().archives, false);
   });
 }
 
@@ -68,9 +66,9 @@ void TomcatManager::installService(const std::wstring& host, const std::wstring&
         const bool serviceExists = !findService(loadServerXml()).empty();
         // An existing HCP Service is never changed: its ports stay.
         if (!serviceExists) createHcpService(coyotePort, warpPort);
-        const std::wstring data = getVarTomcatDir();
-        VDirectory::createDirectory(join(data, {L"hcp-webapps", host}));
-        VDirectory::createDirectory(join(data, {L"hcp-wars", host}));
+        const HostPaths paths = hostPaths(getPanelDirectories(), host);
+        VDirectory::createDirectory(paths.appBase);
+        VDirectory::createDirectory(paths.archives);
         writeRealmFile(host, managerLogin, password);
       });
 }
@@ -110,10 +108,10 @@ void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring&
                                    const std::wstring& password) {
   // The file holds a password: readable by its owner and by the group of the
   // realm directory (Tomcat's) only.
-  const std::wstring realmDirectory = join(get_provider()->getTomcatHome(), {L"hcp-users"});
-  const FilePermissions ownerAndTomcat{0640, realmDirectory};
+  const PanelDirectories directories = getPanelDirectories();
+  const FilePermissions ownerAndTomcat{0640, directories.realmFiles};
   XmlWriter writer(L"UTF-8");
-  writer.open(join(realmDirectory, {host + L".xml"}), &ownerAndTomcat);
+  writer.open(hostPaths(directories, host).realmFile, &ownerAndTomcat);
   writer.startDocument();
   writer.startElement(L"tomcat-users");
   writer.addAttribute(L"username", managerLogin);
@@ -131,13 +129,14 @@ void TomcatManager::removeService(const std::wstring& host) {
       [&] {
         if (providerMissing(LOG_WARNING, L"remove service")) return;
         TomcatServiceRestarter restarter(*this);
-        for (const std::wstring& path : getVHostPaths(host)) {
+        const HostPaths paths = hostPaths(getPanelDirectories(), host);
+        for (const std::wstring* path : {&paths.appBase, &paths.realmFile, &paths.archives, &paths.work}) {
           bool isDirectory = false;
-          if (!fileExist(path, &isDirectory)) continue;
+          if (!fileExist(*path, &isDirectory)) continue;
           if (isDirectory)
-            removeDir(path, true);
+            removeDir(*path, true);
           else
-            removeFile(path, true);
+            removeFile(*path, true);
         }
       });
 }

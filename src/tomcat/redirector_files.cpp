@@ -2,8 +2,8 @@
 
 #include "base/errors/vguard.h"
 #include "base/pipes/halvo_srv_client.h"
+#include "panel/path_join.h"
 #include "redirector/isapi_redirect_files.h"
-#include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace wc {

@@ -8,6 +8,7 @@
 
 #include "base/log/log.h"
 #include "base/xml/xml_dom.h"
+#include "panel/host_paths.h"
 #include "provider/package_provider_instance.h"
 
 namespace wc {
@@ -35,9 +36,8 @@ class TomcatManager : public TomcatProviderInstance {
 
   // The panel's Tomcat data directory: the product data directory + var/tomcat.
   std::wstring getVarTomcatDir() const;
-  // A host's application base, realm file, archive directory and work
-  // directory, in that order.
-  std::vector<std::wstring> getVHostPaths(const std::wstring& host) const;
+  // The panel's directories under the data directory and the Tomcat home.
+  PanelDirectories getPanelDirectories() const;
   // The connector's files as the provider names them.
   IsapiRedirectorConfig redirectorConfig() const;
 

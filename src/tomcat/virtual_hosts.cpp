@@ -7,11 +7,11 @@
 #include "base/log/log.h"
 #include "base/xml/vxml.h"
 #include "names/aliases_file_names.h"
+#include "panel/host_paths.h"
+#include "panel/path_join.h"
+#include "panel/worker_keys.h"
 #include "redirector/isapi_redirector_config.h"
-#include "redirector/worker_name.h"
 #include "tomcat/host_names.h"
-#include "tomcat/panel_paths.h"
-#include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 #include "tomcat/xml_elements.h"
 
@@ -35,7 +35,7 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
                                          {L"className", L"org.apache.catalina.core.StandardHost"},
                                          {L"errorReportValveClass", L"org.apache.catalina.valves.ErrorReportValve"},
                                          {L"deployXML", L"true"},
-                                         {L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", host})},
+                                         {L"appBase", hostPaths(getPanelDirectories(), host).appBase},
                                          {L"unpackWARs", L"false"},
                                          {L"autoDeploy", L"true"}});
         for (const std::wstring& name : addWwwTwins(host, aliases)) {
@@ -106,7 +106,7 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
         if (XmlElement element = findHost(engine, oldName); !element.empty()) {
           try {
             vxmlSetExistingAttribute(element, L"name", newName);
-            vxmlSetExistingAttribute(element, L"appBase", join(getVarTomcatDir(), {L"hcp-webapps", newName}));
+            vxmlSetExistingAttribute(element, L"appBase", hostPaths(getPanelDirectories(), newName).appBase);
             if (XmlElement alias = findAliasElement(element, wwwTwin(oldName)); !alias.empty()) {
               alias.firstChild().setNodeValue(wwwTwin(newName));
             }
@@ -121,17 +121,18 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
 
         // The host's files move whether or not server.xml knew the host; what the
         // new name had is replaced wherever the old host has a counterpart.
-        const std::vector<std::wstring> from = getVHostPaths(oldName);
-        const std::vector<std::wstring> to = getVHostPaths(newName);
-        for (size_t i = 0; i < from.size(); ++i) {
-          if (!fileExist(from[i])) continue;
-          const bool isRealmFile = i == 1;
-          if (isRealmFile) {
-            removeFile(to[i], true);
-            renameFile(from[i], to[i], 1);
+        const PanelDirectories directories = getPanelDirectories();
+        const HostPaths from = hostPaths(directories, oldName);
+        const HostPaths to = hostPaths(directories, newName);
+        for (std::wstring HostPaths::*path :
+             {&HostPaths::appBase, &HostPaths::realmFile, &HostPaths::archives, &HostPaths::work}) {
+          if (!fileExist(from.*path)) continue;
+          if (path == &HostPaths::realmFile) {
+            removeFile(to.*path, true);
+            renameFile(from.*path, to.*path, 1);
           } else {
-            removeDirectory(to[i], true);
-            renameDir(from[i], to[i], false);
+            removeDirectory(to.*path, true);
+            renameDir(from.*path, to.*path, false);
           }
         }
 

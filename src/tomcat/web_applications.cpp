@@ -9,10 +9,10 @@
 #include "base/log/log.h"
 #include "base/pipes/halvo_srv_client.h"
 #include "names/aliases_file_names.h"
+#include "panel/host_paths.h"
+#include "panel/path_join.h"
 #include "redirector/isapi_redirector_config.h"
 #include "tomcat/host_names.h"
-#include "tomcat/panel_paths.h"
-#include "tomcat/path_join.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace wc {
@@ -35,7 +35,7 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
       "TomcatManager::startWebApp", __LINE__,
       [&] { return vaformat(L"startWebApp(%s, %s)", display(host), application); },
       [&] {
-        const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+        const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
         if (!fileExist(paths.archive)) {
           throw vexception(vaformat(L"Application '%s' is not deployed", application),
                            VCALLPOINT(L"", "TomcatManager::startWebApp"));
@@ -47,7 +47,7 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
 }
 
 void TomcatManager::renewStartedLink(const std::wstring& host, const std::wstring& application) {
-  const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+  const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
   if (fileExist(paths.startedLink)) {
     // Tomcat may hold the old link open: the removal stops it if it must.
     const std::wstring serviceName = get_provider()->getServiceName();
@@ -71,7 +71,7 @@ void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& app
       [&] {
         if (providerMissing(LOG_WARNING, L"stop application")) return;
         const std::vector<std::wstring> aliases = hostAliasList(host, aliasesFile);
-        const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+        const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
         // The link goes when Tomcat's service next stops, or by the scheduled removal.
         if (fileExist(paths.startedLink)) {
           HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
@@ -89,15 +89,16 @@ void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& a
         if (providerMissing(LOG_WARNING, L"remove application")) return;
         stopWebApp(host, application, aliasesFile);
         const std::wstring serviceName = get_provider()->getServiceName();
-        const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
+        const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
         if (fileExist(paths.archive)) HalvoSrvClient::getInstance().addDeleteFile(paths.archive, serviceName);
-        const std::wstring workDirectory = join(get_provider()->getTomcatHome(), {L"work", L"HCP", host, application});
+        const std::wstring workDirectory = join(hostPaths(getPanelDirectories(), host).work, {application});
         if (fileExist(workDirectory)) HalvoSrvClient::getInstance().addDeleteFile(workDirectory, serviceName);
       });
 }
 
 std::vector<std::wstring> TomcatManager::getWebAppList(const std::wstring& host, bool startedOnly) {
-  const std::wstring directory = join(getVarTomcatDir(), {startedOnly ? L"hcp-webapps" : L"hcp-wars", host});
+  const HostPaths paths = hostPaths(getPanelDirectories(), host);
+  const std::wstring& directory = startedOnly ? paths.appBase : paths.archives;
   std::vector<std::wstring> names;
   for (const FoundName& found : findFileNames(directory, L"*.war", NameOrder::AsListed)) {
     if (found.name == L"." || found.name == L"..") continue;

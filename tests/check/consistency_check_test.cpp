@@ -323,6 +323,17 @@ TEST_F(ConsistencyCheck, FixLeavesAnOrphanWorkerItCannotAddress) {
   EXPECT_NE(left[0].problem.find(L"x test"), std::wstring::npos);
 }
 
+// Two Hosts whose names differ only in letter case show one display form;
+// each one's worker and twin are repaired on its own.
+TEST_F(ConsistencyCheck, HostsWhoseNamesDifferInCaseAreRepairedEachOnItsOwn) {
+  edit(home("conf/server.xml"), "<Host name=\"c.test\"", "<Host name=\"A.TEST\"");
+  repairConsistency(manager, where());
+  for (const Finding& f : checkConsistency(where())) {
+    EXPECT_TRUE(f.kind != finding_kind::kWorkerMissing && f.kind != finding_kind::kAliasTwinMissing)
+        << testing::PrintToString(f);
+  }
+}
+
 // A name no command would write has no display form: it is shown as
 // written, and the check goes on.
 TEST_F(ConsistencyCheck, NamesWithoutADisplayFormAreShownAsWritten) {

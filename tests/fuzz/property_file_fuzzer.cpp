@@ -15,8 +15,8 @@
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
 #include "fuzz_check.h"
+#include "panel/property_lines.h"
 #include "redirector/isapi_redirector_config.h"
-#include "redirector/line_splitter.h"
 #include "redirector/property_file.h"
 
 namespace wc {

@@ -1,11 +1,20 @@
-#include "redirector/mount_keys.h"
+#include "panel/mount_keys.h"
 
 #include "base/errors/strict_convert.h"
-#include "redirector/redirector_names.h"
+#include "base/text/strings.h"
 
 namespace wc {
 
-std::string mountPrefix(std::wstring_view hostOrAlias) { return "/" + mountName(hostOrAlias) + "/"; }
+std::string mountName(std::wstring_view hostOrAlias) { return cstr(lowerCase(hostOrAlias)); }
+
+std::string mountPrefix(std::wstring_view hostOrAlias) {
+  // Appended, not "/" + name: GCC 12 for Windows takes an insert at the front
+  // for an overlapping copy (-Wrestrict).
+  std::string prefix(1, '/');
+  prefix += mountName(hostOrAlias);
+  prefix += '/';
+  return prefix;
+}
 
 std::string_view mountNameOf(std::string_view key) {
   if (key.empty() || key[0] != '/') return {};

@@ -1,11 +1,15 @@
 #pragma once
-// Cuts a byte stream into lines, however the stream arrives in pieces.
+// The one reader of the redirector's property files, for the connector's
+// edits and for the check: it cuts a byte stream into lines, however the
+// stream arrives in pieces, numbers them as an editor does, and splits a line
+// into key and value.
 //
 // A line break is a maximal run of CR and LF bytes in any order and number, so
 // blank lines vanish. The text before the first break is a line even when it is
 // empty; text after the last break is a line only when it is not empty. State
 // is carried between pieces, so a line or a run of breaks that straddles two
-// pieces is cut as if it had come in one.
+// pieces is cut as if it had come in one. An editor counts CR LF, a lone CR
+// and a lone LF as one break each, so a run of breaks can pass several lines.
 
 #include <algorithm>
 #include <cstring>
@@ -32,9 +36,13 @@ class LineCutter {
     const char* p = begin;
     while (p < end) {
       if (inBreak_) {
-        while (p < end && (*p == '\r' || *p == '\n')) ++p;
+        for (; p < end && (*p == '\r' || *p == '\n'); ++p) {
+          if (*p == '\r' || !afterCr_) ++lineNumber_;
+          afterCr_ = *p == '\r';
+        }
         if (p == end) break;
         inBreak_ = false;
+        afterCr_ = false;
         lineStart_ = offsetOf(begin, p);
       }
       const char* const lineEnd = std::min(cr.from(p), lf.from(p));
@@ -56,13 +64,17 @@ class LineCutter {
 
   // Where the line being gathered starts, as an offset in the stream.
   size_t pendingStart() const { return inBreak_ ? fed_ : lineStart_; }
+  // The line an editor shows the reported line on, from 1; read it in onLine.
+  size_t lineNumber() const { return lineNumber_; }
 
  private:
   size_t offsetOf(const char* begin, const char* p) const { return fed_ + static_cast<size_t>(p - begin); }
 
   size_t fed_ = 0;        // bytes fed before the current piece
   size_t lineStart_ = 0;  // offset of the line being gathered
+  size_t lineNumber_ = 1;
   bool inBreak_ = false;
+  bool afterCr_ = false;  // the last byte of the break so far is a CR
 };
 
 // The cut for callers that hand the bytes over piece by piece and want each
@@ -83,5 +95,23 @@ class LineSplitter {
   std::string pending_;     // the stream's bytes from pendingBase_ on
   size_t pendingBase_ = 0;  // stream offset of pending_'s first byte
 };
+
+// Where a property line splits: the first '=' when no comment character comes
+// before it, else the first comment character; npos when it has neither.
+size_t propertySeparator(std::string_view line, char commentChar);
+
+// A key=value line of a property file; its line as an editor counts it.
+struct PropertyEntry {
+  std::string_view key;  // in the text it was read from
+  std::string_view value;
+  size_t line = 0;
+
+  bool operator==(const PropertyEntry&) const = default;
+};
+
+// The lines of a whole file's text that have a key, each split as the
+// connector's edits split it: the key runs to the separator, and the value
+// follows an '='. Lines without a key are not kept.
+std::vector<PropertyEntry> propertyEntries(std::string_view text);
 
 }  // namespace wc

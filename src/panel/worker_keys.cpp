@@ -1,6 +1,14 @@
-#include "redirector/worker_keys.h"
+#include "panel/worker_keys.h"
 
 namespace wc {
+
+std::wstring workerName(std::wstring_view hostName) {
+  std::wstring name(hostName);
+  for (wchar_t& c : name) {
+    if (c == L'.') c = L'_';
+  }
+  return name;
+}
 
 std::string workerKey(const std::string& worker, const char* suffix) { return "worker." + worker + suffix; }
 

@@ -3,9 +3,15 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace wc {
+
+// The redirector's AJP worker of a virtual host: the host name with every '.'
+// replaced by '_'; letter case is kept, so host 'Ab.test' has the worker
+// 'Ab_test'.
+std::wstring workerName(std::wstring_view hostName);
 
 inline constexpr const char* kWorkerListKey = "worker.list";
 // The worker's host line: Tomcat's AJP Connector on the loopback address.

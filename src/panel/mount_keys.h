@@ -9,6 +9,10 @@
 
 namespace wc {
 
+// A host or alias name as it appears in mount keys: lower-cased character by
+// character, in the ANSI code page.
+std::string mountName(std::wstring_view hostOrAlias);
+
 // "/" + name + "/": the start of every mount key under a host or alias name.
 std::string mountPrefix(std::wstring_view hostOrAlias);
 

@@ -1,4 +1,4 @@
-#include "redirector/line_splitter.h"
+#include "panel/property_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +80,21 @@ TEST(LineCutter, CutsEveryLineWhateverThePieces) {
       EXPECT_EQ(lines, expectedLines) << "split in pieces of " << piece;
     }
   }
+}
+
+// Each line with a key, split as the connector's edits split it, on the line
+// an editor shows it on.
+TEST(PropertyEntries, KeysValuesAndLinesAsAnEditorCountsThem) {
+  const struct {
+    std::string text;
+    std::vector<PropertyEntry> entries;
+  } cases[] = {
+      {"a=1\r\nb=2", {{"a", "1", 1}, {"b", "2", 2}}},
+      {"\r\n\r\na=1\n\nb", {{"a", "1", 3}}},  // blank lines count, a bare word is no entry
+      {"a=1\r\rb=2\n\rc=3", {{"a", "1", 1}, {"b", "2", 3}, {"c", "3", 5}}},  // lone CRs, LF CR
+      {"#c=1\nk#v=w\n=x\nk=v#w", {{"k", "", 2}, {"k", "v#w", 4}}},           // '#' before '=' ends the key
+  };
+  for (const auto& [text, entries] : cases) EXPECT_EQ(propertyEntries(text), entries) << testing::PrintToString(text);
 }
 
 TEST(LineCutter, KnowsWhereThePendingLineStarts) {
