@@ -35,12 +35,14 @@ status=0
 ctest --test-dir "$instrumented_build" -L '^(unit|cli)$' --output-on-failure -j"$instrumented_jobs" -E "$fault_tests" "$@" ||
   status=$?
 
-if compgen -G "$reports/*" >/dev/null; then
-  echo "Sanitizer reports:" >&2
-  for f in "$reports"/*; do
-    echo "---- $f" >&2
-    cat "$f" >&2
-  done
+# A report fails the run. Not a report: the leak checker's note that it could
+# not read the registers of a thread that was ending (a program the tests
+# kill while it exits).
+for f in "$reports"/*; do
+  [[ -e $f ]] || continue
+  grep -qv "Unable to get registers from thread" "$f" || continue
+  echo "---- Sanitizer report $f" >&2
+  cat "$f" >&2
   status=1
-fi
+done
 exit $status

@@ -82,98 +82,98 @@ class ConsistencyCheck : public TomcatTest {
     const std::string map = home("conf/uriworkermap.properties");
     auto remove = [](const std::string& path) { ASSERT_TRUE(std::filesystem::remove(path)) << path; };
     return {
-        {"worker not listed", [=, this] { edit(workers, ",a_test", ",,"); }, finding_kind::kWorkerMissing, "a.test",
+        {"worker not listed", [=] { edit(workers, ",a_test", ",,"); }, finding_kind::kWorkerMissing, "a.test",
          "conf/workers.properties", "worker.list="},
-        {"no workers.properties", [=, this] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
+        {"no workers.properties", [=] { remove(workers); }, finding_kind::kWorkerMissing, "c.test",
          "conf/workers.properties", ""},
         {"worker key",
-         [=, this] {
+         [=] {
            // Blank and comment lines count as lines.
            edit(workers, "worker.list=", "# hand edit\r\n\r\nworker.list=");
            edit(workers, "c_test.port=9008", "c_test.port=9009");
          },
          finding_kind::kWorkerKeys, "c.test", "conf/workers.properties", "c_test.port="},
-        {"worker without Host", [=, this] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
+        {"worker without Host", [=] { edit(workers, "worker.a_test.type", "worker.x_test.type"); },
          finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
         {"worker without Host, with mounts",
-         [=, this] {
+         [=] {
            edit(workers, "worker.a_test.type", "worker.x_test.type");
            edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=a_test\r\n/x.test/shop=x_test");
          },
          finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
         {"worker without Host, with a line of a Host's mount",
-         [=, this] {
+         [=] {
            edit(workers, "worker.a_test.type", "worker.x_test.type");
            edit(map, "/a.test/shop=a_test", "/a.test/shop=a_test\r\n/a.test/shop=x_test");
          },
          finding_kind::kWorkerOrphan, "", "conf/workers.properties", "worker.x_test."},
-        {"mount of another host", [=, this] { edit(map, "/b.test/shop=", "/d.test/shop="); },
+        {"mount of another host", [=] { edit(map, "/b.test/shop=", "/d.test/shop="); },
          finding_kind::kMountForeignHost, "a.test", "conf/uriworkermap.properties", "/d.test/shop="},
-        {"mount of no worker", [=, this] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
+        {"mount of no worker", [=] { edit(map, "/www.b.test/shop/*=a_test", "/www.b.test/shop/*=z_test"); },
          finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
-        {"mount missing", [=, this] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing,
+        {"mount missing", [=] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing,
          "a.test", "conf/uriworkermap.properties", ""},
         // The first line of a key is the one the connector uses.
         {"mount taken by an earlier line",
-         [=, this] { edit(map, "/a.test/shop=a_test", "/a.test/shop=c_test\r\n/a.test/shop=a_test"); },
+         [=] { edit(map, "/a.test/shop=a_test", "/a.test/shop=c_test\r\n/a.test/shop=a_test"); },
          finding_kind::kMountsMissing, "a.test", "conf/uriworkermap.properties", ""},
-        {"mounts of no started application", [=, this] { remove(var("hcp-webapps/a.test/shop.war")); },
+        {"mounts of no started application", [=] { remove(var("hcp-webapps/a.test/shop.war")); },
          finding_kind::kMountsOrphan, "a.test", "conf/uriworkermap.properties", "/a.test/shop="},
-        {"appBase", [=, this] { edit(server, "c.test\" unpackWARs", "d.test\" unpackWARs"); },
+        {"appBase", [=] { edit(server, "c.test\" unpackWARs", "d.test\" unpackWARs"); },
          finding_kind::kAppBaseForeign, "c.test", "conf/server.xml", "<Host name=\"c.test\""},
-        {"Realm", [=, this] { edit(server, "hcp-users/c.test.xml", "hcp-users/d.test.xml"); },
+        {"Realm", [=] { edit(server, "hcp-users/c.test.xml", "hcp-users/d.test.xml"); },
          finding_kind::kRealmForeign, "c.test", "conf/server.xml", "hcp-users/d.test.xml"},
-        {"realm file", [=, this] { remove(home("hcp-users/c.test.xml")); }, finding_kind::kHostFilesMissing, "c.test",
+        {"realm file", [=] { remove(home("hcp-users/c.test.xml")); }, finding_kind::kHostFilesMissing, "c.test",
          "hcp-users/c.test.xml", ""},
-        {"directory of no Host", [=, this] { testing_support::makeDirectories(var("hcp-wars/d.test")); },
+        {"directory of no Host", [=] { testing_support::makeDirectories(var("hcp-wars/d.test")); },
          finding_kind::kHostFilesOrphan, "d.test", "var/hcp-wars/d.test", ""},
-        {"archive gone", [=, this] { remove(var("hcp-wars/a.test/shop.war")); }, finding_kind::kLinkArchiveGone,
+        {"archive gone", [=] { remove(var("hcp-wars/a.test/shop.war")); }, finding_kind::kLinkArchiveGone,
          "a.test", "var/hcp-webapps/a.test/shop.war", ""},
         {"link differs",
-         [=, this] {
+         [=] {
            remove(var("hcp-webapps/a.test/shop.war"));
            testing_support::writeFile(var("hcp-webapps/a.test/shop.war"), "PK other");
          },
          finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
         {"link differs, same size",
-         [=, this] {
+         [=] {
            const std::string link = var("hcp-webapps/a.test/shop.war");
            const size_t size = readFile(link).size();
            remove(link);
            testing_support::writeFile(link, std::string(size, 'x'));
          },
          finding_kind::kLinkDiffers, "a.test", "var/hcp-webapps/a.test/shop.war", ""},
-        {"shutdown port", [=, this] { edit(server, "port=\"-1\"", "port=\"8005\""); },
+        {"shutdown port", [=] { edit(server, "port=\"-1\"", "port=\"8005\""); },
          finding_kind::kShutdownPortEnabled, "", "conf/server.xml", "<Server "},
-        {"no HCP Service", [=, this] { edit(server, "<Service name=\"HCP\"", "<Service name=\"HCPX\""); },
+        {"no HCP Service", [=] { edit(server, "<Service name=\"HCP\"", "<Service name=\"HCPX\""); },
          finding_kind::kServiceMissing, "", "conf/server.xml", "<Server "},
-        {"no AJP Connector", [=, this] { edit(server, "AJP/1.3", "HTTP/1.1"); }, finding_kind::kConnectorMissing, "",
+        {"no AJP Connector", [=] { edit(server, "AJP/1.3", "HTTP/1.1"); }, finding_kind::kConnectorMissing, "",
          "conf/server.xml", "<Service name=\"HCP\""},
-        {"no HTTP Connector", [=, this] { edit(server, "scheme=\"http\"", "protocol=\"AJP/1.3\""); },
+        {"no HTTP Connector", [=] { edit(server, "scheme=\"http\"", "protocol=\"AJP/1.3\""); },
          finding_kind::kConnectorMissing, "", "conf/server.xml", "<Service name=\"HCP\""},
-        {"no HCP Engine", [=, this] { edit(server, "<Engine name=\"HCP\"", "<Engine name=\"hcp\""); },
+        {"no HCP Engine", [=] { edit(server, "<Engine name=\"HCP\"", "<Engine name=\"hcp\""); },
          finding_kind::kEngineMissing, "", "conf/server.xml", "<Service name=\"HCP\""},
-        {"two Hosts, one name", [=, this] { edit(server, "<Host name=\"c.test\"", "<Host name=\"A.TEST\""); },
+        {"two Hosts, one name", [=] { edit(server, "<Host name=\"c.test\"", "<Host name=\"A.TEST\""); },
          finding_kind::kHostDuplicate, "A.TEST", "conf/server.xml", "<Host name=\"A.TEST\""},
-        {"alias twin", [=, this] { edit(server, "<Alias>www.b.test</Alias>", ""); }, finding_kind::kAliasTwinMissing,
+        {"alias twin", [=] { edit(server, "<Alias>www.b.test</Alias>", ""); }, finding_kind::kAliasTwinMissing,
          "a.test", "conf/server.xml", "<Alias>b.test<"},
         {"save of server.xml cut short", [=] { testing_support::writeFile(server + ".~4711.3.tmp", "<Server"); },
          finding_kind::kTemporaryFileLeft, "", "conf/server.xml.~4711.3.tmp", ""},
         {"save of a realm file cut short",
-         [=, this] { testing_support::writeFile(home("hcp-users/c.test.xml.~4711.1.tmp"), ""); },
+         [=] { testing_support::writeFile(home("hcp-users/c.test.xml.~4711.1.tmp"), ""); },
          finding_kind::kTemporaryFileLeft, "c.test", "hcp-users/c.test.xml.~4711.1.tmp", ""},
         {"save of a property file cut short",
          [=] { testing_support::writeFile(workers + ".~4711.2.tmp", "worker.list=ajp13\r\nworker.a"); },
          finding_kind::kTemporaryFileLeft, "", "conf/workers.properties.~4711.2.tmp", ""},
         {"save of isapi_redirect.properties cut short",
-         [=, this] { testing_support::writeFile(home("conf/isapi_redirect.properties.~4711.5.tmp"), "# Conf"); },
+         [=] { testing_support::writeFile(home("conf/isapi_redirect.properties.~4711.5.tmp"), "# Conf"); },
          finding_kind::kTemporaryFileLeft, "", "conf/isapi_redirect.properties.~4711.5.tmp", ""},
         {"alias on two hosts",
-         [=, this] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
+         [=] { edit(server, "<Alias>www.c.test</Alias>", "<Alias>www.c.test</Alias><Alias>B.test</Alias>"); },
          finding_kind::kAliasDuplicate, "c.test", "conf/server.xml", "<Alias>B.test<"},
         // The twin of a name is exactly "www." + the name.
         {"alias twin, a name that only ends like it",
-         [=, this] { edit(server, "<Alias>www.b.test</Alias>", "<Alias>xb.test</Alias><Alias>www.xb.test</Alias>"); },
+         [=] { edit(server, "<Alias>www.b.test</Alias>", "<Alias>xb.test</Alias><Alias>www.xb.test</Alias>"); },
          finding_kind::kAliasTwinMissing, "a.test", "conf/server.xml", "<Alias>b.test<"},
     };
   }
