@@ -22,7 +22,7 @@ class Handle : public ServiceHandle {
     Service& s = service();
     ++s.queries;
     if (s.failQueriesFrom && s.queries >= s.failQueriesFrom) return s.queryError;
-    if (s.onQuery) s.onQuery(s, Clock::current().tickCount());
+    if (s.onQuery) s.onQuery(s, manager_.clock.tickCount());
     status = s.status;
     return 0;
   }
@@ -174,5 +174,22 @@ std::wstring LogCapture::all() const {
 }
 
 }  // namespace fake
+
+namespace testing_support {
+
+void NoLocalUsers::deleteUser(const std::wstring& name) {
+  throw vexception(L"No test deletes an account of the machine ('" + name + L"')", VCALLPOINT(L"", "deleteUser"));
+}
+
+Context machineContext() {
+  static NoLocalUsers noLocalUsers;
+  return Context{.files = &systemFileSystem(),
+                 .settings = &registry::systemSettingsStore(),
+                 .services = &systemServiceControl(),
+                 .clock = &systemClock(),
+                 .localUsers = &noLocalUsers};
+}
+
+}  // namespace testing_support
 
 }  // namespace wc

@@ -1,7 +1,8 @@
 #pragma once
 // Test doubles for the service wrapper: a service manager whose services
 // behave as each test scripts them, a clock that stands still but for the
-// sleeps, and a log sink that keeps what was logged.
+// sleeps, and a log sink that keeps what was logged; and the context a test
+// hands to the code with its fakes.
 
 #include <functional>
 #include <map>
@@ -9,20 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "base/files/file_system.h"
 #include "base/log/log_manager.h"
+#include "base/registry/settings_store.h"
+#include "base/removal/local_user.h"
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
+#include "base/system/context.h"
 
 namespace wc {
 
 namespace fake {
 
-// Time stands at `now` and is the current clock for its lifetime; sleeps
-// only move the tick count, and are kept.
+// Time stands at `now`; sleeps only move the tick count, and are kept.
 class FixedClock : public Clock {
  public:
-  explicit FixedClock(int64_t now = 1700000000) : now_(now) { Clock::setCurrentForTesting(this); }
-  ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
+  explicit FixedClock(int64_t now = 1700000000) : now_(now) {}
   uint32_t tickCount() override { return ticks_; }
   int64_t now() override { return now_; }
   LocalTime localTime() override { return toLocalTime(now_); }
@@ -54,16 +57,15 @@ struct Service {
   // Behaviour; the defaults reach the requested state at once.
   std::function<void(Service&)> onStart;
   std::function<void(Service&, uint32_t request)> onControl;
-  // Called before each query answers, with the current clock's tick count.
+  // Called before each query answers, with the manager's clock's tick count.
   std::function<void(Service&, uint64_t now)> onQuery;
   int queries = 0;
 };
 
-// The current service control for its lifetime.
+// Services as the test scripts them, in the time of `clock`.
 class ServiceManager : public ServiceControl {
  public:
-  ServiceManager() { ServiceControl::setCurrentForTesting(this); }
-  ~ServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
+  explicit ServiceManager(Clock& clock) : clock(clock) {}
 
   uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
                        std::unique_ptr<ServiceManagerHandle>& manager) override;
@@ -86,6 +88,7 @@ class ServiceManager : public ServiceControl {
 
   // Used by the handles.
   std::map<std::wstring, Service>& services() { return services_; }
+  Clock& clock;
 
  private:
   std::map<std::wstring, Service> services_;
@@ -118,5 +121,35 @@ struct CapturedLog {
 };
 
 }  // namespace fake
+
+namespace testing_support {
+
+// Local accounts that no test may delete: deleting one throws.
+class NoLocalUsers : public LocalUsers {
+ public:
+  void deleteUser(const std::wstring& name) override;
+};
+
+inline void putInto(Context& context, FileSystem& files) { context.files = &files; }
+inline void putInto(Context& context, registry::SettingsStore& settings) { context.settings = &settings; }
+inline void putInto(Context& context, ServiceControl& services) { context.services = &services; }
+inline void putInto(Context& context, Clock& clock) { context.clock = &clock; }
+inline void putInto(Context& context, LocalUsers& localUsers) { context.localUsers = &localUsers; }
+
+// The machine's own file system, settings store, service control and clock,
+// and NoLocalUsers, with the given fakes in their places:
+// `testContext(clock, manager)`.
+Context machineContext();
+template <class... Fakes>
+Context testContext(Fakes&... fakes) {
+  Context context = machineContext();
+  (putInto(context, fakes), ...);
+  return context;
+}
+
+// machineContext(), for the tests that put no fake in.
+inline const Context context = machineContext();
+
+}  // namespace testing_support
 
 }  // namespace wc

@@ -1,6 +1,7 @@
 #include "base/pipes/halvo_srv_client.h"
 
 #include "base/errors/vguard.h"
+#include "base/log/log_manager.h"
 #include "base/pipes/service_commands.h"
 #include "base/registry/registry.h"
 #include "base/text/vaformat.h"
@@ -14,12 +15,15 @@ constexpr uint32_t kConnectTries = 5;
 HalvoSrvClient& HalvoSrvClient::getInstance() {
   return vguard("HalvoSrvClient::getInstance", __LINE__, L"get shared instance of HalvoSrvClient",
                 []() -> HalvoSrvClient& {
-                  static HalvoSrvClient instance;
+                  static HalvoSrvClient instance(processMachine());
                   return instance;
                 });
 }
 
-HalvoSrvClient::HalvoSrvClient() : vpipechannel::client(registry::kConfigKey, L"hcppipe") { connect(kConnectTries); }
+HalvoSrvClient::HalvoSrvClient(const Context& context)
+    : vpipechannel::client(context, registry::kConfigKey, L"hcppipe") {
+  connect(kConnectTries);
+}
 
 std::wstring HalvoSrvClient::getString(const std::wstring& name) {
   return vguard(
