@@ -10,8 +10,8 @@
 
 namespace wc {
 
-std::vector<Finding> checkConsistency(const PanelLocations& where) {
-  return checkConsistency(readPanelSnapshot(where));
+std::vector<Finding> checkConsistency(const Context& context, const PanelLocations& where) {
+  return checkConsistency(readPanelSnapshot(context, where));
 }
 
 std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {

@@ -5,12 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // The alias names listed in the file: its bytes in the ANSI code page, split at
 // every ';', CR and LF, empty pieces dropped, nothing trimmed. An empty path
 // gives no names without touching the file system.
-std::vector<std::wstring> readListFile(const std::wstring& path);
+std::vector<std::wstring> readListFile(const Context& context, const std::wstring& path);
 
 // The "www." twin of a name is exactly "www." + the name; nothing is checked
 // or lower-cased.

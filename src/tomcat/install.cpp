@@ -24,9 +24,9 @@ void TomcatManager::createHcpDirectories() {
     const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
     const std::wstring data = getVarTomcatDir();
     const std::wstring home = get_provider()->getTomcatHome();
-    VDirectory::createDirectory(join(data, {L"hcp-webapps"}), &access);
-    VDirectory::createDirectory(join(home, {L"hcp-users"}), &access);
-    VDirectory::createDirectory(join(data, {L"hcp-wars"}), &access);
+    VDirectory::createDirectory(context_, join(data, {L"hcp-webapps"}), &access);
+    VDirectory::createDirectory(context_, join(home, {L"hcp-users"}), &access);
+    VDirectory::createDirectory(context_, join(data, {L"hcp-wars"}), &access);
   });
 }
 
@@ -35,9 +35,9 @@ void TomcatManager::removeHcpDirectories() {
     const std::wstring data = getVarTomcatDir();
     const std::wstring home = get_provider()->getTomcatHome();
     // The archives in hcp-wars survive an uninstall.
-    removeDirectory(join(data, {L"hcp-webapps"}), true);
-    removeDirectory(join(home, {L"hcp-users"}), true);
-    removeDirectory(join(home, {L"work", L"HCP"}), true);
+    removeDirectory(context_, join(data, {L"hcp-webapps"}), true);
+    removeDirectory(context_, join(home, {L"hcp-users"}), true);
+    removeDirectory(context_, join(home, {L"work", L"HCP"}), true);
   });
 }
 
@@ -54,7 +54,8 @@ void TomcatManager::copyWarsToVarTomcatDir() {
   vguard("TomcatManager::copyWarsToVarTomcatDir", 146, L"copyWarsToVarTomcatDir()", [&] {
     if (!provider_) return;
     const std::wstring source = join(get_provider()->getTomcatHome(), {L"hcp-wars"});
-    if (directoryExist(source)) copyDirectoryTree(source, join(getVarTomcatDir(), {L"hcp-wars"}), false);
+    if (directoryExist(context_, source))
+      copyDirectoryTree(context_, source, join(getVarTomcatDir(), {L"hcp-wars"}), false);
   });
 }
 
@@ -69,8 +70,8 @@ void TomcatManager::installService(const std::wstring& host, const std::wstring&
         // An existing HCP Service is never changed: its ports stay.
         if (!serviceExists) createHcpService(coyotePort, warpPort);
         const std::wstring data = getVarTomcatDir();
-        VDirectory::createDirectory(join(data, {L"hcp-webapps", host}));
-        VDirectory::createDirectory(join(data, {L"hcp-wars", host}));
+        VDirectory::createDirectory(context_, join(data, {L"hcp-webapps", host}));
+        VDirectory::createDirectory(context_, join(data, {L"hcp-wars", host}));
         writeRealmFile(host, managerLogin, password);
       });
 }
@@ -113,7 +114,7 @@ void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring&
   const std::wstring realmDirectory = join(get_provider()->getTomcatHome(), {L"hcp-users"});
   const FilePermissions ownerAndTomcat{0640, realmDirectory};
   XmlWriter writer(L"UTF-8");
-  writer.open(join(realmDirectory, {host + L".xml"}), &ownerAndTomcat);
+  writer.open(context_, join(realmDirectory, {host + L".xml"}), &ownerAndTomcat);
   writer.startDocument();
   writer.startElement(L"tomcat-users");
   writer.addAttribute(L"username", managerLogin);
@@ -133,18 +134,18 @@ void TomcatManager::removeService(const std::wstring& host) {
         TomcatServiceRestarter restarter(*this);
         for (const std::wstring& path : getVHostPaths(host)) {
           bool isDirectory = false;
-          if (!fileExist(path, &isDirectory)) continue;
+          if (!fileExist(context_, path, &isDirectory)) continue;
           if (isDirectory)
-            removeDir(path, true);
+            removeDir(context_, path, true);
           else
-            removeFile(path, true);
+            removeFile(context_, path, true);
         }
       });
 }
 
 void TomcatManager::removeNodeService() {
   vguard("TomcatManager::removeNodeService", 748, L"removeNodeService()", [&] {
-    if (!fileExist(getServerXmlPath())) return;
+    if (!fileExist(context_, getServerXmlPath())) return;
     XmlDocument document = loadServerXml();
     XmlElement service = findService(document);
     if (service.empty()) return;

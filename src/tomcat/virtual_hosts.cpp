@@ -21,7 +21,7 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
   vguard(
       "TomcatManager::installVHost", 265, [&] { return vaformat(L"installVHost(%s)", display(host)); },
       [&] {
-        const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+        const std::vector<std::wstring> aliases = readListFile(context_, aliasesFile);
         checkAliasesFileNames(aliases, aliasesFile);
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);
@@ -72,7 +72,7 @@ void TomcatManager::removeVHost(const std::wstring& host) {
         if (providerMissing(LOG_WARNING, L"remove virtual host")) return;
         TomcatServiceRestarter restarter(*this);
         redirectorConfig().removeWorker(host);
-        if (!fileExist(getServerXmlPath())) return;
+        if (!fileExist(context_, getServerXmlPath())) return;
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);
         if (engine.empty()) return;
@@ -95,7 +95,7 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
           return;
         }
         // Read before Tomcat is stopped: a bad aliases file changes nothing.
-        const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+        const std::vector<std::wstring> aliases = readListFile(context_, aliasesFile);
         checkAliasesFileNames(aliases, aliasesFile);
         TomcatServiceRestarter restarter(*this);
 
@@ -124,14 +124,14 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
         const std::vector<std::wstring> from = getVHostPaths(oldName);
         const std::vector<std::wstring> to = getVHostPaths(newName);
         for (size_t i = 0; i < from.size(); ++i) {
-          if (!fileExist(from[i])) continue;
+          if (!fileExist(context_, from[i])) continue;
           const bool isRealmFile = i == 1;
           if (isRealmFile) {
-            removeFile(to[i], true);
-            renameFile(from[i], to[i], 1);
+            removeFile(context_, to[i], true);
+            renameFile(context_, from[i], to[i], 1);
           } else {
-            removeDirectory(to[i], true);
-            renameDir(from[i], to[i], false);
+            removeDirectory(context_, to[i], true);
+            renameDir(context_, from[i], to[i], false);
           }
         }
 
