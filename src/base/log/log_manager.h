@@ -26,11 +26,10 @@ class LogSink {
   virtual void write(LogLevel level, const vexception& e) = 0;
 };
 
-// The machine of the process-wide parts (the log, the management service's
-// client) and of the POSIX stand-ins of the system's own stores (services,
-// scheduled tasks): the system's files, settings and clock, whatever context a program
-// hands down, as they serve every part of the process. Their tests give the
-// parts a context of their own.
+// The machine of the process-wide parts that no entry point builds (the log,
+// the crash dumps, the provider library) and of the POSIX stand-ins of the
+// system's own stores (services, scheduled tasks): the system's files,
+// settings and clock. Their tests give the parts a context of their own.
 Context processMachine();
 
 class LogManager {

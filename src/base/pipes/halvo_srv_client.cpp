@@ -1,7 +1,6 @@
 #include "base/pipes/halvo_srv_client.h"
 
 #include "base/errors/vguard.h"
-#include "base/log/log_manager.h"
 #include "base/pipes/service_commands.h"
 #include "base/registry/registry.h"
 #include "base/text/vaformat.h"
@@ -12,10 +11,10 @@ namespace {
 constexpr uint32_t kConnectTries = 5;
 }
 
-HalvoSrvClient& HalvoSrvClient::getInstance() {
+HalvoSrvClient& HalvoSrvClient::getInstance(const Context& context) {
   return vguard("HalvoSrvClient::getInstance", __LINE__, L"get shared instance of HalvoSrvClient",
-                []() -> HalvoSrvClient& {
-                  static HalvoSrvClient instance(processMachine());
+                [&context]() -> HalvoSrvClient& {
+                  static HalvoSrvClient instance(context);
                   return instance;
                 });
 }

@@ -37,7 +37,7 @@ TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
   const auto e = failureOf<VFileNotFoundException>([&] { HalvoSrvClient client(context); });
   EXPECT_TRUE(holds(e.message(), systemMessageText(ERROR_FILE_NOT_FOUND).value()));
   EXPECT_TRUE(holds(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
-  const vexception shared = failureOf([] { HalvoSrvClient::getInstance(); });
+  const vexception shared = failureOf([] { HalvoSrvClient::getInstance(context); });
   EXPECT_TRUE(holds(shared.message(), L"Unable to connect to pipe " + kDefaultPipe));
   expectCallPoint(shared, L"get shared instance of HalvoSrvClient", "HalvoSrvClient::getInstance");
 }
