@@ -9,7 +9,7 @@
 namespace wc {
 
 std::wstring TomcatManager::getVarTomcatDir() const {
-  return join(HalvoSrvClient::getInstance().getProductDataDir(), {L"var", L"tomcat"});
+  return join(HalvoSrvClient::getInstance(context_).getProductDataDir(), {L"var", L"tomcat"});
 }
 
 std::vector<std::wstring> TomcatManager::getVHostPaths(const std::wstring& host) const {

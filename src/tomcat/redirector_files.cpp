@@ -12,7 +12,7 @@ void TomcatManager::updateIsapiRedirectPropertiesFile() {
   vguard("TomcatManager::updateIsapiRedirectPropertiesFile", __LINE__, L"createIsapiRedirectPropertiesFile()", [&] {
     ITomcatProvider* provider = get_provider();
     const std::wstring logPath =
-        join(HalvoSrvClient::getInstance().getProductRootDir(), {L"admin", L"logs", L"isapi_redirect.log"});
+        join(HalvoSrvClient::getInstance(context_).getProductRootDir(), {L"admin", L"logs", L"isapi_redirect.log"});
     createIsapiRedirectorFiles(context_, provider->getIsapiRedirectPropertiesPath(),
                                provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath(), logPath);
   });

@@ -47,7 +47,7 @@ bool TomcatManager::stopService() {
   // Files Tomcat held open can go now; a failure here never fails the stop.
   SeTranslatorScope translator;
   try {
-    HalvoSrvClient::getInstance().forceDeleteFiles(name, true);
+    HalvoSrvClient::getInstance(context_).forceDeleteFiles(name, true);
   } catch (...) {
     try {
       logException(LOG_WARNING, guardedException("TomcatManager::stopService", __LINE__,

@@ -52,7 +52,7 @@ void TomcatManager::renewStartedLink(const std::wstring& host, const std::wstrin
   if (fileExist(context_, paths.startedLink)) {
     // Tomcat may hold the old link open: the removal stops it if it must.
     const std::wstring serviceName = get_provider()->getServiceName();
-    HalvoSrvClient& client = HalvoSrvClient::getInstance();
+    HalvoSrvClient& client = HalvoSrvClient::getInstance(context_);
     client.addDeleteFile(paths.startedLink, serviceName);
     client.forceDeleteFiles(serviceName, false);
   }
@@ -75,7 +75,7 @@ void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& app
         const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
         // The link goes when Tomcat's service next stops, or by the scheduled removal.
         if (fileExist(context_, paths.startedLink)) {
-          HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
+          HalvoSrvClient::getInstance(context_).addDeleteFile(paths.startedLink, get_provider()->getServiceName());
         }
         redirectorConfig().removeWebAppMounts(host, aliases, application);
       });
@@ -91,9 +91,11 @@ void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& a
         stopWebApp(host, application, aliasesFile);
         const std::wstring serviceName = get_provider()->getServiceName();
         const WebAppPaths paths = webAppPaths(getVarTomcatDir(), host, application);
-        if (fileExist(context_, paths.archive)) HalvoSrvClient::getInstance().addDeleteFile(paths.archive, serviceName);
+        if (fileExist(context_, paths.archive))
+          HalvoSrvClient::getInstance(context_).addDeleteFile(paths.archive, serviceName);
         const std::wstring workDirectory = join(get_provider()->getTomcatHome(), {L"work", L"HCP", host, application});
-        if (fileExist(context_, workDirectory)) HalvoSrvClient::getInstance().addDeleteFile(workDirectory, serviceName);
+        if (fileExist(context_, workDirectory))
+          HalvoSrvClient::getInstance(context_).addDeleteFile(workDirectory, serviceName);
       });
 }
 
