@@ -13,7 +13,7 @@
 
 #include "base/removal/removal_storage_file.h"
 #include "check/consistency_repair.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_test_machine.h"
 

@@ -10,7 +10,7 @@
 #include "base/services/service.h"
 #include "cli/panel_machine.h"
 #include "support/child_process.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

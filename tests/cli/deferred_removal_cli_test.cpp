@@ -7,7 +7,7 @@
 #include "base/system/clock.h"
 #include "base/text/convert.h"
 #include "cli/panel_machine.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -10,7 +10,7 @@
 #include "base/services/service_control.h"
 #include "base/services/service_registry.h"
 #include "base/text/convert.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -7,7 +7,7 @@
 #include "base/text/convert.h"
 #include "cli/panel_machine.h"
 #include "support/child_process.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 #include "support/under_wine.h"
 
 namespace wc {

@@ -8,7 +8,7 @@
 #include "base/errors/strict_convert.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

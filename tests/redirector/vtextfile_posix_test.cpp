@@ -11,7 +11,7 @@
 #include "base/errors/os_error.h"
 #include "redirector/property_file.h"
 #include "support/failures.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

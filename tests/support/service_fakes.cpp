@@ -1,6 +1,9 @@
 #include "support/service_fakes.h"
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/file_system.h"
+#include "base/registry/settings_store.h"
+#include "base/removal/local_user.h"
 #include "base/text/vaformat.h"
 
 namespace wc {
@@ -177,9 +180,17 @@ std::wstring LogCapture::all() const {
 
 namespace testing_support {
 
-void NoLocalUsers::deleteUser(const std::wstring& name) {
-  throw vexception(L"No test deletes an account of the machine ('" + name + L"')", VCALLPOINT(L"", "deleteUser"));
-}
+namespace {
+
+// No test deletes an account of the machine it runs on.
+class NoLocalUsers : public LocalUsers {
+ public:
+  void deleteUser(const std::wstring& name) override {
+    throw vexception(L"No test deletes an account of the machine ('" + name + L"')", VCALLPOINT(L"", "deleteUser"));
+  }
+};
+
+}  // namespace
 
 Context machineContext() {
   static NoLocalUsers noLocalUsers;

@@ -1,8 +1,7 @@
 #pragma once
 // Test doubles for the service wrapper: a service manager whose services
 // behave as each test scripts them, a clock that stands still but for the
-// sleeps, and a log sink that keeps what was logged; and the context a test
-// hands to the code with its fakes.
+// sleeps, and a log sink that keeps what was logged.
 
 #include <functional>
 #include <map>
@@ -10,13 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "base/files/file_system.h"
 #include "base/log/log_manager.h"
-#include "base/registry/settings_store.h"
-#include "base/removal/local_user.h"
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
-#include "base/system/context.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -121,35 +117,5 @@ struct CapturedLog {
 };
 
 }  // namespace fake
-
-namespace testing_support {
-
-// Local accounts that no test may delete: deleting one throws.
-class NoLocalUsers : public LocalUsers {
- public:
-  void deleteUser(const std::wstring& name) override;
-};
-
-inline void putInto(Context& context, FileSystem& files) { context.files = &files; }
-inline void putInto(Context& context, registry::SettingsStore& settings) { context.settings = &settings; }
-inline void putInto(Context& context, ServiceControl& services) { context.services = &services; }
-inline void putInto(Context& context, Clock& clock) { context.clock = &clock; }
-inline void putInto(Context& context, LocalUsers& localUsers) { context.localUsers = &localUsers; }
-
-// The machine's own file system, settings store, service control and clock,
-// and NoLocalUsers, with the given fakes in their places:
-// `testContext(clock, manager)`.
-Context machineContext();
-template <class... Fakes>
-Context testContext(Fakes&... fakes) {
-  Context context = machineContext();
-  (putInto(context, fakes), ...);
-  return context;
-}
-
-// machineContext(), for the tests that put no fake in.
-inline const Context context = machineContext();
-
-}  // namespace testing_support
 
 }  // namespace wc

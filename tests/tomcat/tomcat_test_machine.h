@@ -11,7 +11,7 @@
 
 #include "support/failures.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace wc {

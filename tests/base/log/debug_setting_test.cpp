@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -6,7 +6,7 @@
 #include "base/system/path_separator.h"
 #include "base/text/convert.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -15,7 +15,7 @@
 #include "base/system/clock.h"
 #include "base/text/unicode.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -12,8 +12,8 @@
 #include "base/text/convert.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
 #include "support/service_pipe_fake.h"
+#include "support/test_context.h"
 
 namespace wc {
 

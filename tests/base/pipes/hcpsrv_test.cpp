@@ -11,8 +11,8 @@
 #include "support/background_program.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
 #include "support/service_pipe_fake.h"
+#include "support/test_context.h"
 #include "wc_version.h"
 
 namespace wc {

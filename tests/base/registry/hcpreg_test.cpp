@@ -6,7 +6,7 @@
 
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 #include "wc_version.h"
 
 namespace wc {

@@ -4,7 +4,7 @@
 
 #include "base/errors/vexception.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -9,7 +9,7 @@
 #include "base/text/convert.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

@@ -14,7 +14,7 @@
 #include "support/contract.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

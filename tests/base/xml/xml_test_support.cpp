@@ -4,7 +4,7 @@
 
 #include "base/errors/com_error.h"
 #include "support/failures.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 
 namespace wc {
 

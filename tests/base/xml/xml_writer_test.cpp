@@ -9,7 +9,7 @@
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
 #include "support/failures.h"
-#include "support/service_fakes.h"
+#include "support/test_context.h"
 #include "xml_test_support.h"
 
 namespace wc {
