@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/log/log.h"
+#include "base/log/log_manager.h"
 #include "base/registry/registry.h"
 #include "base/system/path_separator.h"
 #include "provider/ITomcatProvider.h"
@@ -22,12 +23,13 @@ std::wstring joinPath(std::wstring directory, const std::wstring& relative) {
 
 class DefaultTomcatProvider final : public ITomcatProvider {
  public:
-  explicit DefaultTomcatProvider(std::wstring packageKey) : packageKey_(std::move(packageKey)) {}
+  DefaultTomcatProvider(const Context& context, std::wstring packageKey)
+      : context_(context), packageKey_(std::move(packageKey)) {}
 
   void release() override { delete this; }
 
   std::wstring getTomcatHome() override {
-    return registry::getstr(registry::Root::LocalMachine, packageKey_, L"TomcatHome", registry::kView32);
+    return registry::getstr(context_, registry::Root::LocalMachine, packageKey_, L"TomcatHome", registry::kView32);
   }
   std::wstring getServiceName() override { return valueOr(L"ServiceName", L"Tomcat"); }
   std::wstring getManagerRoles() override { return valueOr(L"ManagerRoles", L"manager-gui,manager-script"); }
@@ -45,7 +47,7 @@ class DefaultTomcatProvider final : public ITomcatProvider {
  private:
   std::wstring valueOr(const wchar_t* name, const wchar_t* fallback) const {
     std::wstring value;
-    if (registry::lookupString(registry::Root::LocalMachine, packageKey_, name, value, registry::REG_SZ,
+    if (registry::lookupString(context_, registry::Root::LocalMachine, packageKey_, name, value, registry::REG_SZ,
                                registry::kView32) != 0 ||
         value.empty())
       return fallback;
@@ -56,18 +58,22 @@ class DefaultTomcatProvider final : public ITomcatProvider {
     return value.empty() ? joinPath(getTomcatHome(), relative) : value;
   }
 
+  const Context context_;
   std::wstring packageKey_;
 };
 
 }  // namespace
 
+// The export takes no arguments: the library reads the machine's settings
+// store itself.
 extern "C" ITomcatProvider* getTomcatProviderInstance() {
+  const Context machine = processMachine();
   std::wstring package;
-  if (registry::lookupString(registry::Root::LocalMachine, kTypeKey, L"", package, registry::REG_SZ,
+  if (registry::lookupString(machine, registry::Root::LocalMachine, kTypeKey, L"", package, registry::REG_SZ,
                              registry::kView32) != 0)
     return nullptr;
   logMessage(LOG_INFO, L"Tomcat package provider of package %s loaded", package);
-  return new DefaultTomcatProvider(kTypeKey + L"\\" + package);
+  return new DefaultTomcatProvider(machine, kTypeKey + L"\\" + package);
 }
 
 }  // namespace wc

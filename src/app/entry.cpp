@@ -2,6 +2,7 @@
 
 #include "app/wcadmin.h"
 #include "base/crashdump/process_crash_dumps.h"
+#include "base/removal/system_context.h"
 #include "base/system/error_mode.h"
 
 namespace wc {
@@ -9,7 +10,7 @@ namespace wc {
 int runEntry(const std::vector<std::wstring>& args) {
   disableFaultDialogs();
   installCrashDumps();
-  wcadmin application;
+  wcadmin application(systemContext());
   return application.run(static_cast<int>(args.size()), args.data());
 }
 

@@ -17,7 +17,7 @@ int wcadmin::go(int count, const std::wstring* arguments) {
   Params params(map);
   // Loading the provider comes before the name is looked at: a broken provider
   // fails every command.
-  TomcatManager manager;
+  TomcatManager manager(context_);
 
   for (const CommandRow& row : commandTable()) {
     if (!commandList.empty()) commandList += L"\n";

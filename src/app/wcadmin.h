@@ -2,13 +2,14 @@
 // The application: the console frame with the command dispatcher as its `go`.
 
 #include "base/system/com_apartment.h"
+#include "base/system/context.h"
 #include "frame/vconsoleapp.h"
 
 namespace wc {
 
 class wcadmin : public vconsoleapp {
  public:
-  wcadmin() = default;
+  explicit wcadmin(const Context& context) : context_(context) {}
   ~wcadmin() override = default;
   // Takes the run lock, parses the parameters, loads the provider, finds the
   // command, checks its parameters and calls its operation; releases the
@@ -18,6 +19,7 @@ class wcadmin : public vconsoleapp {
  private:
   // COM for the whole run (nothing to do on POSIX).
   ComApartment com_;
+  const Context context_;
 };
 
 }  // namespace wc

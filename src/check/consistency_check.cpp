@@ -10,8 +10,8 @@
 
 namespace wc {
 
-std::vector<Finding> checkConsistency(const PanelLocations& where) {
-  std::vector<Finding> findings = checkConsistency(readPanelSnapshot(where));
+std::vector<Finding> checkConsistency(const Context& context, const PanelLocations& where) {
+  std::vector<Finding> findings = checkConsistency(readPanelSnapshot(context, where));
   // Their subjects viewed the snapshot, which is gone.
   for (Finding& finding : findings) finding.subject = {};
   return findings;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/system/context.h"
 #include "check/finding.h"
 
 namespace wc {
@@ -42,7 +43,7 @@ struct PanelLocations {
 //
 // Throws vexception naming the path when a file cannot be read, when
 // server.xml is missing, and when it is not well-formed, as the commands do.
-std::vector<Finding> checkConsistency(const PanelLocations& where);
+std::vector<Finding> checkConsistency(const Context& context, const PanelLocations& where);
 
 // The same on the files and directories as already read (readPanelSnapshot):
 // a check that reads them once for its own use as well. The findings'

@@ -29,9 +29,10 @@ void addTwins(TomcatManager& manager, const std::vector<TwinToAdd>& twins, Isapi
 
 std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocations& where) {
   // One read of the files serves the check and the plan.
-  const PanelSnapshot snapshot = readPanelSnapshot(where);
+  const Context& context = manager.context();
+  const PanelSnapshot snapshot = readPanelSnapshot(context, where);
   const RepairPlan plan = planRepairs(snapshot, checkConsistency(snapshot));
-  IsapiRedirectorConfig redirector(where.workers, where.uriWorkerMap);
+  IsapiRedirectorConfig redirector(context, where.workers, where.uriWorkerMap);
   redirector.holdSaves();
   if (!plan.mountsToDrop.empty()) redirector.removeMountLines(plan.mountsToDrop);
   for (const std::wstring& worker : plan.workersToDrop) redirector.removeWorker(worker);
@@ -47,7 +48,7 @@ std::vector<Repair> repairConsistency(TomcatManager& manager, const PanelLocatio
     redirector.addWebAppMounts(mounts.host, mounts.aliases, mounts.application);
   redirector.saveHeldEdits();
   for (const StartedApp& app : plan.linksToRenew) manager.renewStartedLink(app.host, app.application);
-  for (const std::wstring& path : plan.temporaryFilesToRemove) removeFile(path, /*force=*/false);
+  for (const std::wstring& path : plan.temporaryFilesToRemove) removeFile(context, path, /*force=*/false);
   return plan.repairs;
 }
 

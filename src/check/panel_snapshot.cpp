@@ -45,9 +45,9 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
   return entry;
 }
 
-PropertyLines readPropertyLines(const std::wstring& path) {
+PropertyLines readPropertyLines(const Context& context, const std::wstring& path) {
   PropertyLines read;
-  if (!fileExist(path)) return read;
+  if (!fileExist(context, path)) return read;
   read.exists = true;
   readTextFile(path, read.text, "checkConsistency");
   read.entries = propertyEntries(read.text.view());
@@ -59,7 +59,7 @@ struct PropertyFiles {
   PropertyLines mounts;
 };
 
-void listSavedFileDirectories(const PanelLocations& where, PanelSnapshot& snapshot) {
+void listSavedFileDirectories(const Context& context, const PanelLocations& where, PanelSnapshot& snapshot) {
   for (const auto& [what, path] : {std::pair{L"server.xml", &where.serverXml},
                                    {L"workers.properties", &where.workers},
                                    {L"uriworkermap.properties", &where.uriWorkerMap},
@@ -71,21 +71,22 @@ void listSavedFileDirectories(const PanelLocations& where, PanelSnapshot& snapsh
     std::vector<DirectoryEntries>& listed = snapshot.savedFileDirectories;
     auto found = std::find_if(listed.begin(), listed.end(),
                               [&](const DirectoryEntries& entries) { return isSamePath(entries.path, directory); });
-    if (found == listed.end()) found = listed.insert(listed.end(), listDirectoryEntries(directory));
+    if (found == listed.end()) found = listed.insert(listed.end(), listDirectoryEntries(context, directory));
     snapshot.wholeSavedFiles.push_back({what, VFileName::name(saved), static_cast<size_t>(found - listed.begin())});
   }
 }
 
 }  // namespace
 
-PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
+PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& where) {
   // The per-host file calls and the property files are read meanwhile on
   // other threads (see started_links.h); a failure here waits for them as
   // the futures go.
   constexpr auto policy = std::launch::async | std::launch::deferred;
-  std::future<StartedLinks> scanning = std::async(policy, [&where] { return scanStartedLinks(where); });
-  std::future<PropertyFiles> reading = std::async(policy, [&where] {
-    return PropertyFiles{readPropertyLines(where.workers), readPropertyLines(where.uriWorkerMap)};
+  std::future<StartedLinks> scanning =
+      std::async(policy, [&context, &where] { return scanStartedLinks(context, where); });
+  std::future<PropertyFiles> reading = std::async(policy, [&context, &where] {
+    return PropertyFiles{readPropertyLines(context, where.workers), readPropertyLines(context, where.uriWorkerMap)};
   });
   PanelSnapshot snapshot;
   snapshot.where = where;
@@ -101,13 +102,13 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
       if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, applicationBases));
     });
   }
-  snapshot.realmFiles = listDirectoryEntries(snapshot.directories.realmFiles);
-  listSavedFileDirectories(where, snapshot);
+  snapshot.realmFiles = listDirectoryEntries(context, snapshot.directories.realmFiles);
+  listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
   // hcp-wars, the removal storage, each host's directory, the property files.
   std::exception_ptr archivesFailed;
   try {
-    snapshot.archives = listDirectoryEntries(snapshot.directories.archives);
+    snapshot.archives = listDirectoryEntries(context, snapshot.directories.archives);
   } catch (...) {
     archivesFailed = std::current_exception();
   }
@@ -139,11 +140,11 @@ PanelSnapshot readPanelSnapshot(const PanelLocations& where) {
   return snapshot;
 }
 
-DirectoryEntries listDirectoryEntries(const std::wstring& path) {
+DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring& path) {
   DirectoryEntries entries;
   entries.path = path;
-  if (!directoryExist(path)) return entries;
-  for (FoundName& found : findFileNames(path, L"*", NameOrder::AsListed))
+  if (!directoryExist(context, path)) return entries;
+  for (FoundName& found : findFileNames(context, path, L"*", NameOrder::AsListed))
     entries.names.push_back(std::move(found.name));
   entries.has.insert(entries.names.begin(), entries.names.end());
   return entries;

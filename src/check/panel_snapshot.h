@@ -104,10 +104,10 @@ struct PanelSnapshot {
 // Reads the three files and the panel's directories; throws vexception
 // naming the path when one cannot be read or server.xml is not well-formed.
 // A property file that does not exist is recorded as missing.
-PanelSnapshot readPanelSnapshot(const PanelLocations& where);
+PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& where);
 
 // The names in a panel directory, in no order; none when it does not exist.
-DirectoryEntries listDirectoryEntries(const std::wstring& path);
+DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring& path);
 
 // Host names compare as Tomcat and the name system compare them: ignoring
 // letter case. The key of a name for the lookups of the rules.

@@ -42,8 +42,8 @@ std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const
 // its size is the archive's.
 // `name` is the link's and the archive's name as the commands write it;
 // `archive` is the archive's place under hcp-wars.
-LinkState linkState(const FoundName& listed, const std::wstring& name, const std::wstring& applicationBase,
-                    const OpenDirectory& archives, const std::wstring& archive) {
+LinkState linkState(const Context& context, const FoundName& listed, const std::wstring& name,
+                    const std::wstring& applicationBase, const OpenDirectory& archives, const std::wstring& archive) {
   const std::optional<FileIdentity> stored = fileIdentity(archives, archive);
   if (!stored) return LinkState::ArchiveGone;
   if (listed.fileNumber != 0 && listed.volume == stored->volume && listed.fileNumber == stored->index) {
@@ -54,33 +54,34 @@ LinkState linkState(const FoundName& listed, const std::wstring& name, const std
   if (linked && linked->isSameFileAs(*stored)) return LinkState::Holds;
   if (linked && linked->size != stored->size) return LinkState::Differs;
   // A link gone meanwhile fails here, naming it.
-  return readWholeFile(link) == readWholeFile(archives.pathOf(archive)) ? LinkState::Holds : LinkState::Differs;
+  return readWholeFile(context, link) == readWholeFile(context, archives.pathOf(archive)) ? LinkState::Holds
+                                                                                          : LinkState::Differs;
 }
 
 }  // namespace
 
-StartedLinks scanStartedLinks(const PanelLocations& where) {
+StartedLinks scanStartedLinks(const Context& context, const PanelLocations& where) {
   StartedLinks scan;
   const PanelDirectories directories = panelDirectories(where.varTomcat, where.tomcatHome);
   const std::wstring& applicationBases = directories.appBases;
   const std::wstring& archives = directories.archives;
   std::unordered_set<std::wstring> leaving;
   try {
-    scan.appBases = listDirectoryEntries(applicationBases);
+    scan.appBases = listDirectoryEntries(context, applicationBases);
   } catch (...) {
     scan.appBasesFailed = std::current_exception();
     return scan;
   }
   try {
-    leaving = pathsLeaving(where);
+    leaving = pathsLeaving(context, where);
   } catch (...) {
     scan.leavingFailed = std::current_exception();
     return scan;
   }
   const std::vector<std::wstring>& names = scan.appBases.names;
   // Each host's directory is looked at from these, not from the root.
-  const OpenDirectory applicationBaseDirectory(applicationBases);
-  const OpenDirectory archiveDirectory(archives);
+  const OpenDirectory applicationBaseDirectory(context, applicationBases);
+  const OpenDirectory archiveDirectory(context, archives);
   std::vector<StartedDirectory> found(names.size());
   parallelFor(names.size(), [&](size_t i) {
     StartedDirectory& directory = found[i];
@@ -99,7 +100,8 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
         // The link and its archive as the commands name them ("A.WAR" is
         // looked at as "A.war").
         const std::wstring name = archiveFileName(std::wstring_view(link.name).substr(0, link.name.size() - 4));
-        directory.links.push_back(linkState(link, name, applicationBase, archiveDirectory, names[i] + L'/' + name));
+        directory.links.push_back(
+            linkState(context, link, name, applicationBase, archiveDirectory, names[i] + L'/' + name));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();
@@ -115,10 +117,10 @@ StartedLinks scanStartedLinks(const PanelLocations& where) {
   return scan;
 }
 
-std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where) {
+std::unordered_set<std::wstring> pathsLeaving(const Context& context, const PanelLocations& where) {
   std::unordered_set<std::wstring> paths;
   if (where.removalStorage.empty()) return paths;
-  RemovalStorage storage(where.removalStorage);
+  RemovalStorage storage(context, where.removalStorage);
   storage.load();
   for (const RemovalEntry& entry : storage.entries()) {
     if (entry.type == UriType::Path) paths.insert(pathCaseKey(entry.uri));  // as the file system compares them

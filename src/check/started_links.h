@@ -35,10 +35,10 @@ struct StartedLinks {
 };
 
 // Lists and looks; throws nothing: every failure is kept in the answer.
-StartedLinks scanStartedLinks(const PanelLocations& where);
+StartedLinks scanStartedLinks(const Context& context, const PanelLocations& where);
 
 // The paths registered in the removal storage (none without one), by their
 // pathCaseKey.
-std::unordered_set<std::wstring> pathsLeaving(const PanelLocations& where);
+std::unordered_set<std::wstring> pathsLeaving(const Context& context, const PanelLocations& where);
 
 }  // namespace wc

@@ -12,12 +12,13 @@ const char kHolderName[] = "DefPackageProviderInstance<class ITomcatProvider>";
 }  // namespace
 
 template <class Provider>
-DefPackageProviderInstance<Provider>::DefPackageProviderInstance(const std::wstring& packageType,
+DefPackageProviderInstance<Provider>::DefPackageProviderInstance(const Context& context,
+                                                                 const std::wstring& packageType,
                                                                  const std::wstring& exportName) {
   std::wstring typeKey = kPackagesKey + packageType;
   std::wstring package;
-  const uint32_t lookup =
-      registry::lookupString(registry::Root::LocalMachine, typeKey, L"", package, registry::REG_SZ, registry::kView32);
+  const uint32_t lookup = registry::lookupString(context, registry::Root::LocalMachine, typeKey, L"", package,
+                                                 registry::REG_SZ, registry::kView32);
   // A missing key or value means no package; a store that cannot be read is
   // an error, not a reason to run without the provider.
   if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND)
@@ -28,7 +29,7 @@ DefPackageProviderInstance<Provider>::DefPackageProviderInstance(const std::wstr
   if (package.empty() || package == L"none") return;
 
   std::wstring path =
-      registry::getstr(registry::Root::LocalMachine, typeKey + L"\\" + package, L"dll", registry::kView32);
+      registry::getstr(context, registry::Root::LocalMachine, typeKey + L"\\" + package, L"dll", registry::kView32);
   if (path.empty()) return;
 
   library_.load(path);

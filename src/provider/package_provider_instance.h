@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/system/context.h"
 #include "provider/ITomcatProvider.h"
 #include "provider/vlibrary.h"
 
@@ -17,7 +18,7 @@ class DefPackageProviderInstance {
   // Reads "SOFTWARE\Halvo\HCP Config\Config\Packages\<packageType>" (default
   // value: the package name; empty or "none": no provider) and the package's
   // "dll" value, loads it and calls the export `exportName`.
-  DefPackageProviderInstance(const std::wstring& packageType, const std::wstring& exportName);
+  DefPackageProviderInstance(const Context& context, const std::wstring& packageType, const std::wstring& exportName);
   virtual ~DefPackageProviderInstance();
   DefPackageProviderInstance(const DefPackageProviderInstance&) = delete;
   DefPackageProviderInstance& operator=(const DefPackageProviderInstance&) = delete;
@@ -33,7 +34,8 @@ class DefPackageProviderInstance {
 
 class TomcatProviderInstance : public DefPackageProviderInstance<ITomcatProvider> {
  public:
-  TomcatProviderInstance() : DefPackageProviderInstance(L"tomcat", L"getTomcatProviderInstance") {}
+  explicit TomcatProviderInstance(const Context& context)
+      : DefPackageProviderInstance(context, L"tomcat", L"getTomcatProviderInstance") {}
 };
 
 extern template class DefPackageProviderInstance<ITomcatProvider>;

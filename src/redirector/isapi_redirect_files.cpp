@@ -15,8 +15,9 @@ void checkPath(const std::wstring& path, const wchar_t* what, const char* functi
 }
 
 // Written whole like every save of these files: never seen cut short.
-void writePropertyFile(const std::wstring& path, std::string_view text, bool keepExisting, const char* function) {
-  TextFileWriter writer(path, function, keepExisting);
+void writePropertyFile(const Context& context, const std::wstring& path, std::string_view text, bool keepExisting,
+                       const char* function) {
+  TextFileWriter writer(context, path, function, keepExisting);
   writer.writeBytes(text);
   writer.finish();
 }
@@ -56,8 +57,9 @@ std::string isapiRedirectPropertiesText(const std::wstring& logPath, const std::
   return text;
 }
 
-void createIsapiRedirectorFiles(const std::wstring& isapiRedirectPropertiesPath, const std::wstring& workersPath,
-                                const std::wstring& uriWorkerMapPath, const std::wstring& logPath) {
+void createIsapiRedirectorFiles(const Context& context, const std::wstring& isapiRedirectPropertiesPath,
+                                const std::wstring& workersPath, const std::wstring& uriWorkerMapPath,
+                                const std::wstring& logPath) {
   constexpr const char* kFunction = "createIsapiRedirectorFiles";
   checkPath(isapiRedirectPropertiesPath, L"isapi_redirect.properties", kFunction);
   checkPath(workersPath, L"workers.properties", kFunction);
@@ -66,17 +68,18 @@ void createIsapiRedirectorFiles(const std::wstring& isapiRedirectPropertiesPath,
   // all three files as they were.
   const std::string properties = isapiRedirectPropertiesText(logPath, workersPath, uriWorkerMapPath);
 
-  writePropertyFile(workersPath, kInstallWorkersProperties, /*keepExisting=*/true, kFunction);
-  writePropertyFile(uriWorkerMapPath, "", /*keepExisting=*/true, kFunction);
-  writePropertyFile(isapiRedirectPropertiesPath, properties, /*keepExisting=*/false, kFunction);
+  writePropertyFile(context, workersPath, kInstallWorkersProperties, /*keepExisting=*/true, kFunction);
+  writePropertyFile(context, uriWorkerMapPath, "", /*keepExisting=*/true, kFunction);
+  writePropertyFile(context, isapiRedirectPropertiesPath, properties, /*keepExisting=*/false, kFunction);
 }
 
-void resetIsapiRedirectorFiles(const std::wstring& workersPath, const std::wstring& uriWorkerMapPath) {
+void resetIsapiRedirectorFiles(const Context& context, const std::wstring& workersPath,
+                               const std::wstring& uriWorkerMapPath) {
   constexpr const char* kFunction = "resetIsapiRedirectorFiles";
   checkPath(workersPath, L"workers.properties", kFunction);
   checkPath(uriWorkerMapPath, L"uriworkermap.properties", kFunction);
-  writePropertyFile(workersPath, kInstallWorkersProperties, /*keepExisting=*/false, kFunction);
-  writePropertyFile(uriWorkerMapPath, "", /*keepExisting=*/false, kFunction);
+  writePropertyFile(context, workersPath, kInstallWorkersProperties, /*keepExisting=*/false, kFunction);
+  writePropertyFile(context, uriWorkerMapPath, "", /*keepExisting=*/false, kFunction);
 }
 
 }  // namespace wc

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // The contents of isapi_redirect.properties: 17 lines, each ending in CR LF,
@@ -15,12 +17,14 @@ std::string isapiRedirectPropertiesText(const std::wstring& logPath, const std::
 // Creates workers.properties ("worker.list=ajp13") and an empty
 // uriworkermap.properties where they are missing, keeping existing ones with
 // their workers and mounts, and writes isapi_redirect.properties anew.
-void createIsapiRedirectorFiles(const std::wstring& isapiRedirectPropertiesPath, const std::wstring& workersPath,
-                                const std::wstring& uriWorkerMapPath, const std::wstring& logPath);
+void createIsapiRedirectorFiles(const Context& context, const std::wstring& isapiRedirectPropertiesPath,
+                                const std::wstring& workersPath, const std::wstring& uriWorkerMapPath,
+                                const std::wstring& logPath);
 
 // Puts workers.properties and uriworkermap.properties back to their install
 // contents, whether or not they existed. isapi_redirect.properties stays.
-void resetIsapiRedirectorFiles(const std::wstring& workersPath, const std::wstring& uriWorkerMapPath);
+void resetIsapiRedirectorFiles(const Context& context, const std::wstring& workersPath,
+                               const std::wstring& uriWorkerMapPath);
 
 // The install contents of workers.properties.
 inline constexpr const char* kInstallWorkersProperties = "worker.list=ajp13\r\n";

@@ -55,8 +55,11 @@ void setMounts(PropertyFile& file, PendingKeys& pending, const std::string& work
 
 }  // namespace
 
-IsapiRedirectorConfig::IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath)
-    : workersPath_(std::move(workersPropertiesPath)), uriWorkerMapPath_(std::move(uriWorkerMapPath)) {}
+IsapiRedirectorConfig::IsapiRedirectorConfig(const Context& context, std::wstring workersPropertiesPath,
+                                             std::wstring uriWorkerMapPath)
+    : context_(context),
+      workersPath_(std::move(workersPropertiesPath)),
+      uriWorkerMapPath_(std::move(uriWorkerMapPath)) {}
 
 IsapiRedirectorConfig::~IsapiRedirectorConfig() = default;
 IsapiRedirectorConfig::IsapiRedirectorConfig(IsapiRedirectorConfig&&) noexcept = default;
@@ -67,7 +70,7 @@ void IsapiRedirectorConfig::saveHeldEdits() {
   holding_ = false;
   for (const std::wstring* path : {&workersPath_, &uriWorkerMapPath_}) {
     HeldFile& held = heldFile(*path);
-    if (held.file && held.changed) held.file->save(*path);
+    if (held.file && held.changed) held.file->save(context_, *path);
     held = {};
   }
 }
@@ -91,7 +94,7 @@ void IsapiRedirectorConfig::save(const std::wstring& path) {
   HeldFile& held = heldFile(path);
   held.changed = true;
   if (holding_) return;
-  held.file->save(path);
+  held.file->save(context_, path);
   held = {};
 }
 
@@ -127,7 +130,7 @@ void IsapiRedirectorConfig::addWorker(const std::wstring& hostName) {
 void IsapiRedirectorConfig::removeWorker(const std::wstring& hostName) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::removeWorker";
   checkRedirectorName(RedirectorName::Host, hostName, kFunction);
-  if (!fileExist(workersPath_)) return;
+  if (!fileExist(context_, workersPath_)) return;
   const std::wstring worker = workerName(hostName);
   const std::string ansiWorker = cstr(worker);
   const auto workerKeys = workerKeyLines(ansiWorker);
@@ -244,7 +247,7 @@ void IsapiRedirectorConfig::addAliasMounts(const std::wstring& hostName, const s
 }
 
 void IsapiRedirectorConfig::removeMounts(const std::vector<std::string>& keys) {
-  if (!fileExist(uriWorkerMapPath_)) return;
+  if (!fileExist(context_, uriWorkerMapPath_)) return;
   const std::unordered_set<std::string_view> wanted(keys.begin(), keys.end());
   PropertyFile& file = load(uriWorkerMapPath_);
   file.walkKeysStartingWith(
@@ -254,7 +257,7 @@ void IsapiRedirectorConfig::removeMounts(const std::vector<std::string>& keys) {
 }
 
 void IsapiRedirectorConfig::removeMountLines(const std::vector<MountLine>& lines) {
-  if (!fileExist(uriWorkerMapPath_)) return;
+  if (!fileExist(context_, uriWorkerMapPath_)) return;
   std::unordered_multimap<std::string_view, std::string_view> wanted;
   std::vector<std::string_view> keys;
   for (const MountLine& line : lines) {
@@ -277,7 +280,7 @@ void IsapiRedirectorConfig::removeMountLines(const std::vector<MountLine>& lines
 void IsapiRedirectorConfig::removeAliasMounts(const std::vector<std::wstring>& aliases) {
   constexpr const char* kFunction = "IsapiRedirectorConfig::removeAliasMounts";
   checkAliases(aliases, kFunction);
-  if (!fileExist(uriWorkerMapPath_)) return;
+  if (!fileExist(context_, uriWorkerMapPath_)) return;
   std::vector<std::string> prefixList;
   for (const std::wstring& alias : aliases) prefixList.push_back(mountPrefix(alias));
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/system/context.h"
 #include "redirector/property_file.h"
 
 namespace wc {
@@ -29,7 +30,7 @@ struct MountLine {
 
 class IsapiRedirectorConfig {
  public:
-  IsapiRedirectorConfig(std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath);
+  IsapiRedirectorConfig(const Context& context, std::wstring workersPropertiesPath, std::wstring uriWorkerMapPath);
   IsapiRedirectorConfig(IsapiRedirectorConfig&&) noexcept;
   ~IsapiRedirectorConfig();
 
@@ -92,6 +93,7 @@ class IsapiRedirectorConfig {
   // Saves the edited file now, or notes it for saveHeldEdits().
   void save(const std::wstring& path);
 
+  Context context_;
   std::wstring workersPath_;
   std::wstring uriWorkerMapPath_;
   bool holding_ = false;

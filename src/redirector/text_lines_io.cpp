@@ -74,9 +74,10 @@ void readTextFile(const std::wstring& path, LoadedText& text, const char* functi
   file.close();
 }
 
-TextFileWriter::TextFileWriter(const std::wstring& path, const char* function, bool keepExisting)
+TextFileWriter::TextFileWriter(const Context& context, const std::wstring& path, const char* function,
+                               bool keepExisting)
     : file_(std::make_unique<File>()), keepExisting_(keepExisting), path_(path), function_(function) {
-  replacement_ = std::make_unique<FileReplacement>(path);
+  replacement_ = std::make_unique<FileReplacement>(context, path);
   const uint32_t opened =
       file_->open(replacement_->temporary(), FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS, FileDisposition::CreateAlways);
   if (opened != ERROR_SUCCESS)

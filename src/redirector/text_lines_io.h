@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 class File;
@@ -52,7 +54,7 @@ void readTextFile(const std::wstring& path, LoadedText& text, const char* functi
 // takes fewer bytes than it was given; the file is then as it was.
 class TextFileWriter {
  public:
-  TextFileWriter(const std::wstring& path, const char* function, bool keepExisting = false);
+  TextFileWriter(const Context& context, const std::wstring& path, const char* function, bool keepExisting = false);
   ~TextFileWriter();
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;

@@ -64,9 +64,9 @@ class vtextfile {
   }
 
   // Writes every line followed by CR LF, replacing the file's contents.
-  void save(const std::wstring& path) const {
+  void save(const Context& context, const std::wstring& path) const {
     const std::string function = functionName("save");  // the writer keeps the pointer
-    TextFileWriter writer(path, function.c_str());
+    TextFileWriter writer(context, path, function.c_str());
     if (cut_) {
       for (std::string_view line : lines_) writer.writeLine(line);
     } else {

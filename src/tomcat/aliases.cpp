@@ -44,7 +44,7 @@ void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& al
       [&] { return vaformat(L"removeAlias(%s, %s)", display(host), display(alias)); },
       [&] {
         if (providerMissing(LOG_WARNING, L"remove alias")) return;
-        if (!fileExist(getServerXmlPath())) return;
+        if (!fileExist(context_, getServerXmlPath())) return;
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);
         if (engine.empty()) return;

@@ -7,9 +7,9 @@
 
 namespace wc {
 
-std::vector<std::wstring> readListFile(const std::wstring& path) {
+std::vector<std::wstring> readListFile(const Context& context, const std::wstring& path) {
   if (path.empty()) return {};
-  std::string bytes = readWholeFile(path);
+  std::string bytes = readWholeFile(context, path);
   // Windows editors start a UTF-8 file with a byte-order mark; it is no part
   // of the first name.
   constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";

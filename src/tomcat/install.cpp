@@ -23,9 +23,9 @@ void TomcatManager::createHcpDirectories() {
     // root with mode 0755. Directories that exist keep their access.
     const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
     const PanelDirectories directories = getPanelDirectories();
-    VDirectory::createDirectory(directories.appBases, &access);
-    VDirectory::createDirectory(directories.realmFiles, &access);
-    VDirectory::createDirectory(directories.archives, &access);
+    VDirectory::createDirectory(context_, directories.appBases, &access);
+    VDirectory::createDirectory(context_, directories.realmFiles, &access);
+    VDirectory::createDirectory(context_, directories.archives, &access);
   });
 }
 
@@ -33,9 +33,9 @@ void TomcatManager::removeHcpDirectories() {
   vguard("TomcatManager::removeHcpDirectories", 114, L"removeHcpDirectories()", [&] {
     const PanelDirectories directories = getPanelDirectories();
     // The archives in hcp-wars survive an uninstall.
-    removeDirectory(directories.appBases, true);
-    removeDirectory(directories.realmFiles, true);
-    removeDirectory(directories.work, true);
+    removeDirectory(context_, directories.appBases, true);
+    removeDirectory(context_, directories.realmFiles, true);
+    removeDirectory(context_, directories.work, true);
   });
 }
 
@@ -52,7 +52,7 @@ void TomcatManager::copyWarsToVarTomcatDir() {
   vguard("TomcatManager::copyWarsToVarTomcatDir", 146, L"copyWarsToVarTomcatDir()", [&] {
     if (!provider_) return;
     const std::wstring source = join(get_provider()->getTomcatHome(), {L"hcp-wars"});
-    if (directoryExist(source)) copyDirectoryTree(source, getPanelDirectories().archives, false);
+    if (directoryExist(context_, source)) copyDirectoryTree(context_, source, getPanelDirectories().archives, false);
   });
 }
 
@@ -67,8 +67,8 @@ void TomcatManager::installService(const std::wstring& host, const std::wstring&
         // An existing HCP Service is never changed: its ports stay.
         if (!serviceExists) createHcpService(coyotePort, warpPort);
         const HostPaths paths = hostPaths(getPanelDirectories(), host);
-        VDirectory::createDirectory(paths.appBase);
-        VDirectory::createDirectory(paths.archives);
+        VDirectory::createDirectory(context_, paths.appBase);
+        VDirectory::createDirectory(context_, paths.archives);
         writeRealmFile(host, managerLogin, password);
       });
 }
@@ -111,7 +111,7 @@ void TomcatManager::writeRealmFile(const std::wstring& host, const std::wstring&
   const PanelDirectories directories = getPanelDirectories();
   const FilePermissions ownerAndTomcat{0640, directories.realmFiles};
   XmlWriter writer(L"UTF-8");
-  writer.open(hostPaths(directories, host).realmFile, &ownerAndTomcat);
+  writer.open(context_, hostPaths(directories, host).realmFile, &ownerAndTomcat);
   writer.startDocument();
   writer.startElement(L"tomcat-users");
   writer.addAttribute(L"username", managerLogin);
@@ -132,18 +132,18 @@ void TomcatManager::removeService(const std::wstring& host) {
         const HostPaths paths = hostPaths(getPanelDirectories(), host);
         for (const std::wstring* path : {&paths.appBase, &paths.realmFile, &paths.archives, &paths.work}) {
           bool isDirectory = false;
-          if (!fileExist(*path, &isDirectory)) continue;
+          if (!fileExist(context_, *path, &isDirectory)) continue;
           if (isDirectory)
-            removeDir(*path, true);
+            removeDir(context_, *path, true);
           else
-            removeFile(*path, true);
+            removeFile(context_, *path, true);
         }
       });
 }
 
 void TomcatManager::removeNodeService() {
   vguard("TomcatManager::removeNodeService", 748, L"removeNodeService()", [&] {
-    if (!fileExist(getServerXmlPath())) return;
+    if (!fileExist(context_, getServerXmlPath())) return;
     XmlDocument document = loadServerXml();
     XmlElement service = findService(document);
     if (service.empty()) return;

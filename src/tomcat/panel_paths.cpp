@@ -7,7 +7,7 @@
 namespace wc {
 
 std::wstring TomcatManager::getVarTomcatDir() const {
-  return join(HalvoSrvClient::getInstance().getProductDataDir(), {L"var", L"tomcat"});
+  return join(HalvoSrvClient::getInstance(context_).getProductDataDir(), {L"var", L"tomcat"});
 }
 
 PanelDirectories TomcatManager::getPanelDirectories() const {

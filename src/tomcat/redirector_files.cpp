@@ -12,16 +12,16 @@ void TomcatManager::updateIsapiRedirectPropertiesFile() {
   vguard("TomcatManager::updateIsapiRedirectPropertiesFile", __LINE__, L"createIsapiRedirectPropertiesFile()", [&] {
     ITomcatProvider* provider = get_provider();
     const std::wstring logPath =
-        join(HalvoSrvClient::getInstance().getProductRootDir(), {L"admin", L"logs", L"isapi_redirect.log"});
-    createIsapiRedirectorFiles(provider->getIsapiRedirectPropertiesPath(), provider->getWorkersPropertiesPath(),
-                               provider->getUriWorkerMapPath(), logPath);
+        join(HalvoSrvClient::getInstance(context_).getProductRootDir(), {L"admin", L"logs", L"isapi_redirect.log"});
+    createIsapiRedirectorFiles(context_, provider->getIsapiRedirectPropertiesPath(),
+                               provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath(), logPath);
   });
 }
 
 void TomcatManager::clearIsapiRedirectProperties() {
   vguard("TomcatManager::clearIsapiRedirectProperties", __LINE__, L"clearIsapiRedirectProperties()", [&] {
     ITomcatProvider* provider = get_provider();
-    resetIsapiRedirectorFiles(provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath());
+    resetIsapiRedirectorFiles(context_, provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath());
   });
 }
 

@@ -18,7 +18,9 @@ XmlDocument TomcatManager::loadServerXml() const {
   return document;
 }
 
-void TomcatManager::saveServerXml(const XmlDocument& document) const { vxmlSave(document, getServerXmlPath()); }
+void TomcatManager::saveServerXml(const XmlDocument& document) const {
+  vxmlSave(context_, document, getServerXmlPath());
+}
 
 XmlElement TomcatManager::findService(const XmlDocument& document) {
   return vxmlFindChildElement(document.documentElement().childNodes(), L"Service", kHcpServiceName);
@@ -59,7 +61,7 @@ XmlElement TomcatManager::findAliasElement(const XmlElement& host, const std::ws
 
 IsapiRedirectorConfig TomcatManager::redirectorConfig() const {
   ITomcatProvider* provider = get_provider();
-  return IsapiRedirectorConfig(provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath());
+  return IsapiRedirectorConfig(context_, provider->getWorkersPropertiesPath(), provider->getUriWorkerMapPath());
 }
 
 }  // namespace wc

@@ -17,7 +17,10 @@ class IsapiRedirectorConfig;
 
 class TomcatManager : public TomcatProviderInstance {
  public:
-  TomcatManager() = default;
+  explicit TomcatManager(const Context& context) : TomcatProviderInstance(context), context_(context) {}
+
+  // The machine's services every operation goes through.
+  const Context& context() const { return context_; }
 
   // The provider; throws "Tomcat package provider is undefined" without one.
   ITomcatProvider* get_provider() const;
@@ -87,6 +90,8 @@ class TomcatManager : public TomcatProviderInstance {
 
   void createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort);
   void writeRealmFile(const std::wstring& host, const std::wstring& managerLogin, const std::wstring& password);
+
+  const Context context_;
 };
 
 // Stops Tomcat for a configuration change and starts it again when it goes

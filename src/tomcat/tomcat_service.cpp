@@ -21,33 +21,33 @@ bool isRunningState(uint32_t state) {
 void TomcatManager::startService() {
   if (providerMissing(LOG_ERROR, L"start service")) return;
   const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(name)) {
+  if (!service::exist(context_, name)) {
     logMessage(LOG_ERROR, L"Unable to start %s service: service does not exist", name);
     return;
   }
-  service::startStopService(name, true);
+  service::startStopService(context_, name, true);
 }
 
 bool TomcatManager::stopService() {
   if (providerMissing(LOG_WARNING, L"stop service")) return false;
   const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(name)) {
+  if (!service::exist(context_, name)) {
     logMessage(LOG_WARNING, L"Unable to stop %s service: service does not exist", name);
     return false;
   }
   ServiceStatus status;
-  if (uint32_t error = service::queryStatusService(status, name)) {
+  if (uint32_t error = service::queryStatusService(context_, status, name)) {
     throwOsError(L"Query status of service '" + name + L"'", error, VCALLPOINT(L"", "TomcatManager::stopService"));
   }
   bool stopped = false;
   if (isRunningState(status.currentState)) {
-    service::startStopService(name, false);
+    service::startStopService(context_, name, false);
     stopped = true;
   }
   // Files Tomcat held open can go now; a failure here never fails the stop.
   SeTranslatorScope translator;
   try {
-    HalvoSrvClient::getInstance().forceDeleteFiles(name, true);
+    HalvoSrvClient::getInstance(context_).forceDeleteFiles(name, true);
   } catch (...) {
     try {
       logException(LOG_WARNING, guardedException("TomcatManager::stopService", __LINE__,
@@ -61,7 +61,7 @@ bool TomcatManager::stopService() {
 void TomcatManager::restartService() {
   if (providerMissing(LOG_ERROR, L"restart service")) return;
   const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(name)) {
+  if (!service::exist(context_, name)) {
     logMessage(LOG_ERROR, L"Unable to restart %s service: service does not exist", name);
     return;
   }
@@ -72,12 +72,12 @@ void TomcatManager::restartService() {
 std::wstring TomcatManager::serviceStatus() {
   if (providerMissing(LOG_ERROR, L"query service status")) return L"is stopped";
   const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(name)) {
+  if (!service::exist(context_, name)) {
     logMessage(LOG_ERROR, L"Unable to query service %s status: service does not exist", name);
     return L"is stopped";
   }
   ServiceStatus status;
-  if (uint32_t error = service::queryStatusService(status, name)) {
+  if (uint32_t error = service::queryStatusService(context_, status, name)) {
     throwOsError(L"Query status service '" + name + L"'", error, VCALLPOINT(L"", "TomcatManager::serviceStatus"));
   }
   return isRunningState(status.currentState) ? L"is running" : L"is stopped";

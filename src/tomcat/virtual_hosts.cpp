@@ -21,7 +21,7 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
   vguard(
       "TomcatManager::installVHost", 265, [&] { return vaformat(L"installVHost(%s)", display(host)); },
       [&] {
-        const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+        const std::vector<std::wstring> aliases = readListFile(context_, aliasesFile);
         checkAliasesFileNames(aliases, aliasesFile);
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);
@@ -72,7 +72,7 @@ void TomcatManager::removeVHost(const std::wstring& host) {
         if (providerMissing(LOG_WARNING, L"remove virtual host")) return;
         TomcatServiceRestarter restarter(*this);
         redirectorConfig().removeWorker(host);
-        if (!fileExist(getServerXmlPath())) return;
+        if (!fileExist(context_, getServerXmlPath())) return;
         XmlDocument document = loadServerXml();
         XmlElement engine = findEngine(document);
         if (engine.empty()) return;
@@ -95,7 +95,7 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
           return;
         }
         // Read before Tomcat is stopped: a bad aliases file changes nothing.
-        const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+        const std::vector<std::wstring> aliases = readListFile(context_, aliasesFile);
         checkAliasesFileNames(aliases, aliasesFile);
         TomcatServiceRestarter restarter(*this);
 
@@ -126,13 +126,13 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
         const HostPaths to = hostPaths(directories, newName);
         for (std::wstring HostPaths::*path :
              {&HostPaths::appBase, &HostPaths::realmFile, &HostPaths::archives, &HostPaths::work}) {
-          if (!fileExist(from.*path)) continue;
+          if (!fileExist(context_, from.*path)) continue;
           if (path == &HostPaths::realmFile) {
-            removeFile(to.*path, true);
-            renameFile(from.*path, to.*path, 1);
+            removeFile(context_, to.*path, true);
+            renameFile(context_, from.*path, to.*path, 1);
           } else {
-            removeDirectory(to.*path, true);
-            renameDir(from.*path, to.*path, false);
+            removeDirectory(context_, to.*path, true);
+            renameDir(context_, from.*path, to.*path, false);
           }
         }
 

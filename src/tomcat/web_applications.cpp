@@ -21,8 +21,9 @@ namespace {
 
 // The host's alias list from its aliases file, read and checked before an
 // operation changes anything.
-std::vector<std::wstring> hostAliasList(const std::wstring& host, const std::wstring& aliasesFile) {
-  const std::vector<std::wstring> aliases = readListFile(aliasesFile);
+std::vector<std::wstring> hostAliasList(const Context& context, const std::wstring& host,
+                                        const std::wstring& aliasesFile) {
+  const std::vector<std::wstring> aliases = readListFile(context, aliasesFile);
   checkAliasesFileNames(aliases, aliasesFile);
   return addWwwTwins(host, aliases);
 }
@@ -36,11 +37,11 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
       [&] { return vaformat(L"startWebApp(%s, %s)", display(host), application); },
       [&] {
         const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
-        if (!fileExist(paths.archive)) {
+        if (!fileExist(context_, paths.archive)) {
           throw vexception(vaformat(L"Application '%s' is not deployed", application),
                            VCALLPOINT(L"", "TomcatManager::startWebApp"));
         }
-        const std::vector<std::wstring> aliases = hostAliasList(host, aliasesFile);
+        const std::vector<std::wstring> aliases = hostAliasList(context_, host, aliasesFile);
         renewStartedLink(host, application);
         redirectorConfig().addWebAppMounts(host, aliases, application);
       });
@@ -48,18 +49,18 @@ void TomcatManager::startWebApp(const std::wstring& host, const std::wstring& ap
 
 void TomcatManager::renewStartedLink(const std::wstring& host, const std::wstring& application) {
   const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
-  if (fileExist(paths.startedLink)) {
+  if (fileExist(context_, paths.startedLink)) {
     // Tomcat may hold the old link open: the removal stops it if it must.
     const std::wstring serviceName = get_provider()->getServiceName();
-    HalvoSrvClient& client = HalvoSrvClient::getInstance();
+    HalvoSrvClient& client = HalvoSrvClient::getInstance(context_);
     client.addDeleteFile(paths.startedLink, serviceName);
     client.forceDeleteFiles(serviceName, false);
   }
   try {
-    VFile::createHardLink(paths.startedLink, paths.archive);
+    VFile::createHardLink(context_, paths.startedLink, paths.archive);
   } catch (const vexception& e) {
     logMessage(LOG_WARNING, L"Failed to create link: %s", e.fullText());
-    copyFile(paths.archive, paths.startedLink, false);
+    copyFile(context_, paths.archive, paths.startedLink, false);
   }
 }
 
@@ -70,11 +71,11 @@ void TomcatManager::stopWebApp(const std::wstring& host, const std::wstring& app
       [&] { return vaformat(L"stopWebApp(%s, %s)", display(host), application); },
       [&] {
         if (providerMissing(LOG_WARNING, L"stop application")) return;
-        const std::vector<std::wstring> aliases = hostAliasList(host, aliasesFile);
+        const std::vector<std::wstring> aliases = hostAliasList(context_, host, aliasesFile);
         const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
         // The link goes when Tomcat's service next stops, or by the scheduled removal.
-        if (fileExist(paths.startedLink)) {
-          HalvoSrvClient::getInstance().addDeleteFile(paths.startedLink, get_provider()->getServiceName());
+        if (fileExist(context_, paths.startedLink)) {
+          HalvoSrvClient::getInstance(context_).addDeleteFile(paths.startedLink, get_provider()->getServiceName());
         }
         redirectorConfig().removeWebAppMounts(host, aliases, application);
       });
@@ -90,9 +91,11 @@ void TomcatManager::removeWebApp(const std::wstring& host, const std::wstring& a
         stopWebApp(host, application, aliasesFile);
         const std::wstring serviceName = get_provider()->getServiceName();
         const WebAppPaths paths = webAppPaths(getPanelDirectories(), host, application);
-        if (fileExist(paths.archive)) HalvoSrvClient::getInstance().addDeleteFile(paths.archive, serviceName);
+        if (fileExist(context_, paths.archive))
+          HalvoSrvClient::getInstance(context_).addDeleteFile(paths.archive, serviceName);
         const std::wstring workDirectory = join(hostPaths(getPanelDirectories(), host).work, {application});
-        if (fileExist(workDirectory)) HalvoSrvClient::getInstance().addDeleteFile(workDirectory, serviceName);
+        if (fileExist(context_, workDirectory))
+          HalvoSrvClient::getInstance(context_).addDeleteFile(workDirectory, serviceName);
       });
 }
 
@@ -100,7 +103,7 @@ std::vector<std::wstring> TomcatManager::getWebAppList(const std::wstring& host,
   const HostPaths paths = hostPaths(getPanelDirectories(), host);
   const std::wstring& directory = startedOnly ? paths.appBase : paths.archives;
   std::vector<std::wstring> names;
-  for (const FoundName& found : findFileNames(directory, L"*.war", NameOrder::AsListed)) {
+  for (const FoundName& found : findFileNames(context_, directory, L"*.war", NameOrder::AsListed)) {
     if (found.name == L"." || found.name == L"..") continue;
     const size_t dot = found.name.rfind(L'.');
     names.push_back(dot == std::wstring::npos ? found.name : found.name.substr(0, dot));

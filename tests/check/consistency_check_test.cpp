@@ -13,10 +13,13 @@
 
 #include "base/removal/removal_storage_file.h"
 #include "check/consistency_repair.h"
+#include "support/test_context.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_test_machine.h"
 
 namespace wc {
+
+using testing_support::context;
 
 using namespace tomcat_test;
 
@@ -186,7 +189,7 @@ class ConsistencyCheck : public TomcatTest {
     const Finding expected{drift.kind, *drift.host ? display(w(drift.host)) : L"", L"", slashes(w(path)),
                            drift.lineOf.empty() ? 0 : lineOf(path, drift.lineOf)};
     size_t matching = 0;
-    for (Finding found : checkConsistency(where())) {
+    for (Finding found : checkConsistency(context, where())) {
       found.problem.clear();
       found.file = slashes(found.file);
       matching += found == expected;
@@ -201,38 +204,39 @@ class ConsistencyCheck : public TomcatTest {
             provider->getUriWorkerMapPath(),
             provider->getTomcatHome(),
             manager.getVarTomcatDir(),
-            removalStoragePath(),
+            removalStoragePath(context),
             provider->getIsapiRedirectPropertiesPath()};
   }
 };
 
 TEST_F(ConsistencyCheck, TheCommandsLeaveNothingToFind) {
-  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  EXPECT_EQ(checkConsistency(context, where()), std::vector<Finding>());
   // A copy of the archive in place of the link is what the commands make
   // where no hard link can be made.
   const std::string link = var("hcp-webapps/a.test/shop.war");
   const std::string archive = readFile(link);
   std::filesystem::remove(link);
   testing_support::writeFile(link, archive);
-  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  EXPECT_EQ(checkConsistency(context, where()), std::vector<Finding>());
   // Temporary files of other files' saves are not the panel's.
   testing_support::writeFile(home("conf/tomcat-users.xml.~4711.1.tmp"), "");
   testing_support::writeFile(home("hcp-users/c.test.txt.~4711.1.tmp"), "");
-  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  EXPECT_EQ(checkConsistency(context, where()), std::vector<Finding>());
   // Empty items of worker.list name no worker.
   edit(home("conf/workers.properties"), "worker.list=ajp13,a_test", "worker.list=,ajp13,,a_test,");
-  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  EXPECT_EQ(checkConsistency(context, where()), std::vector<Finding>());
   // A stopped application's link stays registered for removal until Tomcat
   // next stops.
   manager.stopWebApp(L"a.test", L"shop", aliasesFile("b.test"));
   ASSERT_TRUE(testing_support::pathExists(link));
-  EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+  EXPECT_EQ(checkConsistency(context, where()), std::vector<Finding>());
 }
 
 TEST_F(ConsistencyCheck, AServerXmlThatIsNotWellFormedFailsWithItsPath) {
   edit(home("conf/server.xml"), "</Server>", "</Servr>");
-  EXPECT_NE(testing_support::failureTextOf([&] { checkConsistency(where()); }).find(manager.getServerXmlPath()),
-            std::wstring::npos);
+  EXPECT_NE(
+      testing_support::failureTextOf([&] { checkConsistency(context, where()); }).find(manager.getServerXmlPath()),
+      std::wstring::npos);
 }
 
 TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
@@ -240,7 +244,7 @@ TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
     SCOPED_TRACE(drift.name);
     SetUp();
     drift.change();
-    EXPECT_EQ(findingsOf(drift), 1u) << testing::PrintToString(checkConsistency(where()));
+    EXPECT_EQ(findingsOf(drift), 1u) << testing::PrintToString(checkConsistency(context, where()));
   }
 }
 
@@ -254,7 +258,7 @@ TEST_F(ConsistencyCheck, FindingsAndRepairsComeInTheOrderOfFilesAndLines) {
   for (const Drift& drift : drifts()) {
     if (together.count(drift.name)) drift.change();
   }
-  const std::vector<Finding> found = checkConsistency(where());
+  const std::vector<Finding> found = checkConsistency(context, where());
   const std::vector<std::wstring> firstFiles = {where().serverXml, where().workers, where().uriWorkerMap};
   auto place = [&](const Finding& f) {
     const size_t first = std::find(firstFiles.begin(), firstFiles.end(), f.file) - firstFiles.begin();
@@ -297,7 +301,7 @@ TEST_F(ConsistencyCheck, FixRepairsWhatItMayAndLeavesTheRest) {
     const std::vector<Repair> repairs = repairConsistency(manager, where());
     if (repairable.count(drift.kind) && existed) {
       EXPECT_FALSE(repairs.empty());
-      EXPECT_EQ(checkConsistency(where()), std::vector<Finding>());
+      EXPECT_EQ(checkConsistency(context, where()), std::vector<Finding>());
       continue;
     }
     // Its line in server.xml or a property file is where it was; any other
@@ -317,7 +321,7 @@ TEST_F(ConsistencyCheck, FixLeavesAnOrphanWorkerItCannotAddress) {
   edit(workers, "worker.a_test.type", "worker.x test.type");
   edit(workers, "c_test.port=9008", "c_test.port=9009");
   repairConsistency(manager, where());
-  const std::vector<Finding> left = checkConsistency(where());
+  const std::vector<Finding> left = checkConsistency(context, where());
   ASSERT_EQ(left.size(), 1u) << testing::PrintToString(left);
   EXPECT_EQ(left[0].kind, finding_kind::kWorkerOrphan);
   EXPECT_NE(left[0].problem.find(L"x test"), std::wstring::npos);
@@ -328,7 +332,7 @@ TEST_F(ConsistencyCheck, FixLeavesAnOrphanWorkerItCannotAddress) {
 TEST_F(ConsistencyCheck, HostsWhoseNamesDifferInCaseAreRepairedEachOnItsOwn) {
   edit(home("conf/server.xml"), "<Host name=\"c.test\"", "<Host name=\"A.TEST\"");
   repairConsistency(manager, where());
-  for (const Finding& f : checkConsistency(where())) {
+  for (const Finding& f : checkConsistency(context, where())) {
     EXPECT_TRUE(f.kind != finding_kind::kWorkerMissing && f.kind != finding_kind::kAliasTwinMissing)
         << testing::PrintToString(f);
   }
@@ -340,7 +344,7 @@ TEST_F(ConsistencyCheck, NamesWithoutADisplayFormAreShownAsWritten) {
   edit(home("conf/server.xml"), "<Host name=\"c.test\"", "<Host name=\"-c.test\"");
   edit(home("conf/uriworkermap.properties"), "/www.b.test/shop/*=a_test",
        "/www.b.test/shop/*=a_test\r\n/-d.test/shop=z_test");
-  const std::vector<Finding> found = checkConsistency(where());
+  const std::vector<Finding> found = checkConsistency(context, where());
   auto has = [&](const std::wstring& kind, const std::wstring& host) {
     return std::any_of(found.begin(), found.end(), [&](const Finding& f) { return f.kind == kind && f.host == host; });
   };

@@ -10,8 +10,11 @@
 #include "base/services/service.h"
 #include "cli/panel_machine.h"
 #include "support/child_process.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 namespace {
 
@@ -73,7 +76,7 @@ TEST(Concurrency, ARunKilledWhileItHoldsTheLockLetsTheWaitingRunGoOnWithServerXm
   for (int i = 0; i < 500 && !stopping; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     ServiceStatus status;
-    service::queryStatusService(status, L"Tomcat");
+    service::queryStatusService(context, status, L"Tomcat");
     stopping = status.currentState == SERVICE_STOP_PENDING;
   }
   EXPECT_TRUE(stopping) << "the run never got to stopping Tomcat";

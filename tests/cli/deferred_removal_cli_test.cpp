@@ -7,8 +7,11 @@
 #include "base/system/clock.h"
 #include "base/text/convert.h"
 #include "cli/panel_machine.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 void PrintTo(const WorkItem& item, std::ostream* os) {
   *os << cstrLenient(item.application + L' ' + item.parameters + L" [" + item.account + L"] ") << item.triggers.size();
@@ -26,9 +29,9 @@ TEST(DeferredRemoval, TheTaskRemovesWhatTheCommandsRegisteredAndNothingElse) {
   machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=Shop"});
   const std::string webapps = machine.varTomcat() + "/hcp-webapps/h.test", wars = machine.varTomcat() + "/hcp-wars";
   const std::string registered[] = {webapps + "/Shop.war", wars + "/h.test/Shop.war"};  // the started link, the archive
-  const int64_t before = Clock::current().now();
+  const int64_t before = systemClock().now();
   EXPECT_EQ(machine.ok({"--stop-webapp", "--vhost-name=h.test", "--webapp-name=Shop"}), "");
-  const int64_t after = Clock::current().now();
+  const int64_t after = systemClock().now();
   EXPECT_EQ(machine.ok({"--remove-webapp", "--vhost-name=h.test", "--webapp-name=Shop"}), "");
   for (const std::string& file : registered)
     EXPECT_TRUE(pathExists(file) && cli::countOf(machine.removalStorage(), "\"" + nativePath(file) + "\"")) << file;
@@ -36,7 +39,7 @@ TEST(DeferredRemoval, TheTaskRemovesWhatTheCommandsRegisteredAndNothingElse) {
   const WorkItem tool{removalToolPath(wstrLenient(nativePath(machine.productRoot()))), kRemovalToolParameters, L"", {}};
   const WorkItem item = loadWorkItem(kRemovalTaskName).value_or(WorkItem{});
   EXPECT_EQ(item, (WorkItem{tool.application, tool.parameters, tool.account, item.triggers}));
-  const RemovalTiming timing = readRemovalTiming();
+  const RemovalTiming timing = readRemovalTiming(context);
   EXPECT_TRUE(item.triggers == removalTriggers(timing, before) || item.triggers == removalTriggers(timing, after))
       << ::testing::PrintToString(item);
   std::string storage;

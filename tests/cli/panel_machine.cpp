@@ -10,8 +10,11 @@
 #include "base/services/service_control.h"
 #include "base/services/service_registry.h"
 #include "base/text/convert.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 namespace cli {
 
@@ -19,21 +22,22 @@ namespace {
 
 // Stops the service if it runs and deletes it; true when none is left.
 bool removeService(const std::wstring& name) {
-  if (!service::exist(name)) return true;
-  service::controlService(SERVICE_CONTROL_STOP, name);
+  if (!service::exist(context, name)) return true;
+  service::controlService(context, SERVICE_CONTROL_STOP, name);
   // Wine keeps the key of a service deleted while its stop is pending.
   ServiceStatus status;
-  for (int i = 0; i < 200 && service::queryStatusService(status, name) == 0 && status.currentState != SERVICE_STOPPED;
+  for (int i = 0;
+       i < 200 && service::queryStatusService(context, status, name) == 0 && status.currentState != SERVICE_STOPPED;
        ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   {
     std::unique_ptr<ServiceManagerHandle> manager;
     std::unique_ptr<ServiceHandle> handle;
-    if (ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) == 0 &&
+    if (systemServiceControl().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) == 0 &&
         manager->openService(name, SERVICE_ALL_ACCESS, handle) == 0)
       handle->remove();
   }  // the deletion takes effect once the handles are closed
-  return !service::exist(name);
+  return !service::exist(context, name);
 }
 
 void defineService(const ServiceDefinition& s) {
@@ -45,13 +49,13 @@ void defineService(const ServiceDefinition& s) {
   if (!s.dependOnService.empty()) definition.dependencies = {wstrLenient(s.dependOnService)};
   std::unique_ptr<ServiceManagerHandle> manager;
   std::unique_ptr<ServiceHandle> created;
-  if (ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) != 0 ||
+  if (systemServiceControl().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager) != 0 ||
       manager->createService(definition, SERVICE_ALL_ACCESS, created) != 0) {
     ADD_FAILURE() << "cannot define the service " << s.name;
     return;
   }
   registry::RegistryKey key =
-      registry::open(registry::Root::LocalMachine, serviceKeyPath(name), registry::KEY_ALL_ACCESS);
+      registry::open(context, registry::Root::LocalMachine, serviceKeyPath(name), registry::KEY_ALL_ACCESS);
   if (s.readyPort) {
     key.set(L"ReadyPort", static_cast<uint32_t>(s.readyPort));
     key.set(L"WaitHint", uint32_t{3000});

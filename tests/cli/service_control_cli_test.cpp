@@ -7,9 +7,12 @@
 #include "base/text/convert.h"
 #include "cli/panel_machine.h"
 #include "support/child_process.h"
+#include "support/test_context.h"
 #include "support/under_wine.h"
 
 namespace wc {
+
+using testing_support::context;
 
 namespace {
 
@@ -61,7 +64,7 @@ TEST(ServiceControl, StoppingStopsRunningDependentsFirstAndStartingStartsDepende
   EXPECT_EQ(machine.servicePid("Frontend"), 0);
 
   // Frontend depends on Tomcat: started by hand, it must go first on --stop.
-  service::startStopService(L"Frontend", true);
+  service::startStopService(context, L"Frontend", true);
   EXPECT_NE(machine.servicePid("Frontend"), 0);
   machine.ok({"--stop"});
   EXPECT_EQ(machine.servicePid("Frontend"), 0);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/errors/vexception.h"
+#include "base/log/log_manager.h"
 #include "base/text/unicode.h"
 #include "fuzz_check.h"
 #include "panel/property_lines.h"
@@ -24,6 +25,8 @@ namespace wc {
 using fuzzing::check;
 
 namespace {
+
+const Context context = processMachine();
 
 using Lines = std::vector<std::string>;
 
@@ -182,7 +185,7 @@ void checkKeysSet(const Lines& before, const Lines& after, const std::vector<std
 void editWorkers(std::string_view bytes, const Lines& before) {
   runEdit(
       "workers.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(path, L"").addWorker(kHost); },
+      [](const std::wstring& path) { IsapiRedirectorConfig(context, path, L"").addWorker(kHost); },
       [](const Lines& was, const Lines& now) {
         const std::string prefix = "worker." + kWorker;
         checkKeysSet(was, now,
@@ -204,7 +207,7 @@ void editWorkers(std::string_view bytes, const Lines& before) {
 
   runEdit(
       "workers.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(path, L"").removeWorker(kHost); },
+      [](const std::wstring& path) { IsapiRedirectorConfig(context, path, L"").removeWorker(kHost); },
       [](const Lines& was, const Lines& now) {
         const std::string prefix = "worker." + kWorker + ".";
         auto workerLine = [&](const std::string& line) {
@@ -228,7 +231,9 @@ std::vector<std::string> appMountKeys() {
 void editMounts(std::string_view bytes, const Lines& before) {
   runEdit(
       "uriworkermap.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addWebAppMounts(kHost, {kAlias}, kApp); },
+      [](const std::wstring& path) {
+        IsapiRedirectorConfig(context, L"", path).addWebAppMounts(kHost, {kAlias}, kApp);
+      },
       [](const Lines& was, const Lines& now) {
         std::vector<std::pair<std::string, std::string>> keys;
         for (const std::string& key : appMountKeys()) keys.emplace_back(key, kWorker);
@@ -237,7 +242,9 @@ void editMounts(std::string_view bytes, const Lines& before) {
 
   runEdit(
       "uriworkermap.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeWebAppMounts(kHost, {kAlias}, kApp); },
+      [](const std::wstring& path) {
+        IsapiRedirectorConfig(context, L"", path).removeWebAppMounts(kHost, {kAlias}, kApp);
+      },
       [](const Lines& was, const Lines& now) {
         const std::vector<std::string> keys = appMountKeys();
         auto mount = [&](const std::string& line) {
@@ -249,7 +256,7 @@ void editMounts(std::string_view bytes, const Lines& before) {
 
   runEdit(
       "uriworkermap.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).addAliasMounts(kHost, {kNewAlias}); },
+      [](const std::wstring& path) { IsapiRedirectorConfig(context, L"", path).addAliasMounts(kHost, {kNewAlias}); },
       [](const Lines& was, const Lines& now) {
         // Only lines under the alias may change; the rest keep their place.
         check(now.size() >= was.size(), "addAliasMounts loses no line");
@@ -277,7 +284,7 @@ void editMounts(std::string_view bytes, const Lines& before) {
 
   runEdit(
       "uriworkermap.properties", bytes, before,
-      [](const std::wstring& path) { IsapiRedirectorConfig(L"", path).removeAliasMounts({kAlias}); },
+      [](const std::wstring& path) { IsapiRedirectorConfig(context, L"", path).removeAliasMounts({kAlias}); },
       [](const Lines& was, const Lines& now) {
         auto underAlias = [](const std::string& line) {
           return keyOf(line).compare(0, kAliasMount.size(), kAliasMount) == 0;
@@ -309,7 +316,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return LineEdit::Keep;
   });
   check(visited == loaded.size() && file.lines() == loaded, "a walk that keeps every line changes nothing");
-  file.save(utf8ToWideLenient(path));
+  file.save(context, utf8ToWideLenient(path));
   check(fuzzing::readWholeFile(path) == withCrLf(loaded), "an unedited file saves its lines, each ended by CR LF");
   check(loadLines(path) == loaded, "an unedited file saves and loads back to the same lines");
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/errors/vexception.h"
+#include "base/log/log_manager.h"
 #include "base/pipes/guid.h"
 #include "base/pipes/service_commands.h"
 #include "base/pipes/vserializer.h"
@@ -102,7 +103,7 @@ void checkRoundTrips(const std::vector<Outcome>& outcomes) {
 // The service answers anything with a response that reads as a string or as
 // its error reply, never as broken data.
 void checkServiceAnswer(std::string_view body) {
-  const std::string response = answerRequest(body);
+  const std::string response = answerRequest(processMachine(), body);
   vserializer in = vserializer::view(response.data(), response.size());
   try {
     in.readString();

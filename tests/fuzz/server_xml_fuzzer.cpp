@@ -11,6 +11,8 @@
 
 #include "base/errors/com_error.h"
 #include "base/errors/vexception.h"
+#include "base/files/file_system.h"
+#include "base/system/clock.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/xml/vxml.h"
@@ -21,6 +23,9 @@ namespace wc {
 using fuzzing::check;
 
 namespace {
+
+// The machine's files and clock, which the saves go through.
+const Context context{.files = &systemFileSystem(), .clock = &systemClock()};
 
 // Values that need escaping in attributes and in text, and a character
 // beyond ASCII that every encoding of the layer can hold.
@@ -84,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Saved without an edit, the file comes back byte for byte.
   const std::string copyPath = fuzzing::scratchDirectory() + "/unchanged.xml";
-  vxmlSave(document, utf8ToWideLenient(copyPath));
+  vxmlSave(context, document, utf8ToWideLenient(copyPath));
   const std::string unchanged = fuzzing::readWholeFile(copyPath);
   check(unchanged == bytes, "an unedited document saves byte for byte", unchanged);
 
@@ -104,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string expected = vxmlToUtf8(document);
   const std::wstring savePath = utf8ToWideLenient(path);
   try {
-    vxmlSave(document, savePath);
+    vxmlSave(context, document, savePath);
   } catch (const vexception& e) {
     check(fuzzing::readWholeFile(path) == bytes, "a failed save leaves the file intact", fuzzing::narrow(e.message()));
     return 0;

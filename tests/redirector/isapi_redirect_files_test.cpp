@@ -8,6 +8,7 @@
 #include "base/errors/strict_convert.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -19,7 +20,7 @@ class RedirectFilesTest : public ::testing::Test {
  protected:
   RedirectFilesTest() { makeDirectories(dir_ / "conf"); }
 
-  void create() { createIsapiRedirectorFiles(w(properties_), w(workers_), w(map_), w(log_)); }
+  void create() { createIsapiRedirectorFiles(context, w(properties_), w(workers_), w(map_), w(log_)); }
 
   // The redirector reads its files in the code page, paths too.
   std::string expectedProperties() const {
@@ -60,26 +61,26 @@ TEST_F(RedirectFilesTest, CreateWritesTheThreeFilesAndKeepsExistingWorkersAndMou
   EXPECT_EQ(readFile(map_), "/a.test/app=a_test\n");
   EXPECT_EQ(readFile(properties_), expectedProperties());
 
-  resetIsapiRedirectorFiles(w(workers_), w(map_));
+  resetIsapiRedirectorFiles(context, w(workers_), w(map_));
   EXPECT_EQ(readFile(workers_), "worker.list=ajp13\r\n");
   EXPECT_EQ(readFile(map_), "");
   EXPECT_EQ(readFile(properties_), expectedProperties());
 
-  resetIsapiRedirectorFiles(w(dir_ / "w.properties"), w(dir_ / "m.properties"));
+  resetIsapiRedirectorFiles(context, w(dir_ / "w.properties"), w(dir_ / "m.properties"));
   EXPECT_EQ(readFile(dir_ / "w.properties"), "worker.list=ajp13\r\n");
   EXPECT_TRUE(pathExists(dir_ / "m.properties"));
 }
 
 TEST_F(RedirectFilesTest, EmptyOrUnconvertiblePathsChangeNothingAndAnUnwritableOneIsNamed) {
-  EXPECT_THROW(createIsapiRedirectorFiles(L"", w(workers_), w(map_), w(log_)), ArgumentException);
-  EXPECT_THROW(resetIsapiRedirectorFiles(w(workers_), L""), ArgumentException);
+  EXPECT_THROW(createIsapiRedirectorFiles(context, L"", w(workers_), w(map_), w(log_)), ArgumentException);
+  EXPECT_THROW(resetIsapiRedirectorFiles(context, w(workers_), L""), ArgumentException);
   // A lone surrogate has no form in the code page.
   const std::wstring badLog = std::wstring(L"log") + static_cast<wchar_t>(0xD800);
-  EXPECT_THROW(createIsapiRedirectorFiles(w(properties_), w(workers_), w(map_), badLog), vexception);
+  EXPECT_THROW(createIsapiRedirectorFiles(context, w(properties_), w(workers_), w(map_), badLog), vexception);
   EXPECT_FALSE(pathExists(workers_) || pathExists(map_) || pathExists(properties_));
   const std::string missingDir = dir_ / "missing/isapi_redirect.properties";
   EXPECT_TRUE(holds(failureOf<vosexception>([&] {
-                      createIsapiRedirectorFiles(w(missingDir), w(workers_), w(map_), w(log_));
+                      createIsapiRedirectorFiles(context, w(missingDir), w(workers_), w(map_), w(log_));
                     }).message(),
                     L"at Open file '" + w(missingDir) + L"' to write"));
 }

@@ -13,8 +13,11 @@
 #include "base/text/unicode.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 namespace {
 
@@ -36,7 +39,7 @@ class RedirectorConfigTest : public ::testing::Test {
   RedirectorConfigTest()
       : workers_(dir_ / "workers.properties"),
         uriMap_(dir_ / "uriworkermap.properties"),
-        config_(utf8ToWideLenient(workers_), utf8ToWideLenient(uriMap_)) {}
+        config_(context, utf8ToWideLenient(workers_), utf8ToWideLenient(uriMap_)) {}
 
   // Each edit runs on a file that holds `before` and must leave `after`.
   struct Case {
@@ -241,7 +244,8 @@ TEST_F(RedirectorConfigTest, HeldEditsBuildOnEachOtherAndReachTheFilesOnlyWhenSa
 TEST_F(RedirectorConfigTest, AddingAliasMountsTogetherEqualsOneNameAfterTheOther) {
   TempDir otherDir;
   const std::string otherMap = otherDir / "uriworkermap.properties";
-  IsapiRedirectorConfig oneByOne(utf8ToWideLenient(otherDir / "workers.properties"), utf8ToWideLenient(otherMap));
+  IsapiRedirectorConfig oneByOne(context, utf8ToWideLenient(otherDir / "workers.properties"),
+                                 utf8ToWideLenient(otherMap));
   struct Names {
     const wchar_t* host;
     std::vector<std::wstring> aliases;

@@ -7,6 +7,7 @@
 #include "redirector/property_file.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -27,7 +28,7 @@ class PrefixWalkTest : public ::testing::Test {
     PropertyFile file;
     file.load(w(path("in")));
     edits(file);
-    file.save(w(path("out")));
+    file.save(context, w(path("out")));
     return {file.lines(), readFile(path("out"))};
   }
 

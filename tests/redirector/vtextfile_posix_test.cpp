@@ -11,8 +11,11 @@
 #include "base/errors/os_error.h"
 #include "redirector/property_file.h"
 #include "support/failures.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 namespace {
 
@@ -25,7 +28,7 @@ TEST(TextFile, ReadAndWriteFailuresNameTheFileAndLeaveItWhole) {
   const std::string target = dir + "/workers.properties";
   PropertyFile file;
   file.appendLine("worker.list=ajp13");
-  file.save(std::wstring(target.begin(), target.end()));
+  file.save(context, std::wstring(target.begin(), target.end()));
   file.appendLine(std::string(8192, 'a'));
 
   // Bytes beyond the limit are refused (EFBIG) once the file is open.
@@ -35,7 +38,7 @@ TEST(TextFile, ReadAndWriteFailuresNameTheFileAndLeaveItWhole) {
   const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   const std::wstring wide(target.begin(), target.end());
-  auto e = failureOf<vosexception>([&] { file.save(wide); });
+  auto e = failureOf<vosexception>([&] { file.save(context, wide); });
   ::setrlimit(RLIMIT_FSIZE, &old);
   ::signal(SIGXFSZ, oldHandler);
   EXPECT_TRUE(holds(e.message(), L"at Write to file '" + wide + L"'"));

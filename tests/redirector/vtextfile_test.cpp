@@ -31,7 +31,7 @@ class TextFileTest : public ::testing::Test {
   std::string loadAndSave(const std::string& bytes, PropertyFile& file) {
     writeFile(path(), bytes);
     file.load(w(path()));
-    file.save(w(path("out")));
+    file.save(context, w(path("out")));
     return readFile(path("out"));
   }
 
@@ -90,7 +90,7 @@ TEST_F(TextFileTest, LargeFilesLoadAndSaveAsTheyWereWrittenWhateverTheBufferSize
       });
   const std::string huge(300000, 'h');
   file.appendLine(huge);
-  file.save(w(path()));
+  file.save(context, w(path()));
   EXPECT_TRUE(readFile(path()) == "k=stored" + bytes.substr(3) + "\r\n" + huge + "\r\n");
 }
 
@@ -137,7 +137,7 @@ TEST_F(TextFileTest, UneditedLinesSurviveAnEditByteForByte) {
     if (line.key == "worker.ajp13.port") line.value = "9008";
     return line.key == "worker.ajp13.port" ? LineEdit::Store : LineEdit::Keep;
   });
-  file.save(w(path()));
+  file.save(context, w(path()));
   std::string expected = original;
   expected.replace(expected.find("8009"), 4, "9008");
   EXPECT_EQ(readFile(path()), expected);
@@ -175,7 +175,7 @@ TEST_F(TextFileTest, FailuresNameTheFile) {
 
   file.appendLine("a=b");
   const std::string target = path("no-such-dir/file.properties");
-  auto os = failureOf<vosexception>([&] { file.save(w(target)); });
+  auto os = failureOf<vosexception>([&] { file.save(context, w(target)); });
   EXPECT_EQ(os.code(), ERROR_PATH_NOT_FOUND);
   EXPECT_TRUE(holds(os.message(), L"at Open file '" + w(target) + L"' to write"));
   ASSERT_EQ(os.callPoints().size(), 1u);
@@ -197,7 +197,7 @@ TEST_F(TextFileTest, ASaveReplacesTheFileWholeOrWritesOneHeldOpenInPlaceWithAWar
     ASSERT_EQ(holder.open(w(path()), FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_WRITE_ACCESS,
                           FileDisposition::OpenExisting),
               0u);
-    file.save(w(path()));
+    file.save(context, w(path()));
   }
   EXPECT_EQ(readFile(path()), "worker.list=ajp13\r\nworker.a_test.port=8009\r\n");
   const bool refused = pathSeparator() == L'\\';
@@ -206,7 +206,7 @@ TEST_F(TextFileTest, ASaveReplacesTheFileWholeOrWritesOneHeldOpenInPlaceWithAWar
 
   // Nothing holds it now: replaced, no warning.
   file.appendLine("x=y");
-  file.save(w(path()));
+  file.save(context, w(path()));
   EXPECT_EQ(log->count(LOG_WARNING, L""), refused ? 1 : 0);
   EXPECT_EQ(readFile(path()), "worker.list=ajp13\r\nworker.a_test.port=8009\r\nx=y\r\n");
 }

@@ -2,8 +2,7 @@
 
 namespace wc {
 
-FaultyFileSystem::FaultyFileSystem() : real_(FileSystem::Default()) { FileSystem::setCurrentForTesting(this); }
-FaultyFileSystem::~FaultyFileSystem() { FileSystem::setCurrentForTesting(nullptr); }
+FaultyFileSystem::FaultyFileSystem() : real_(systemFileSystem()) {}
 
 void FaultyFileSystem::failWhen(FsCall call, std::wstring pathPart, uint32_t code, int skip, int times) {
   faults_.push_back({call, std::move(pathPart), code, skip, times});

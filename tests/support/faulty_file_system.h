@@ -29,9 +29,8 @@ enum class FsCall {
 
 class FaultyFileSystem : public FileSystem {
  public:
-  // Installs itself as the current file system for its lifetime.
+  // Passes to the system's file system.
   FaultyFileSystem();
-  ~FaultyFileSystem() override;
 
   // Calls of kind `call` whose (first) path contains `pathPart` answer `code`
   // after `skip` matching calls have passed; `times` < 0: every time after.

@@ -21,7 +21,7 @@ namespace {
 
 // The panel's settings: a sandbox starts without any, as on POSIX.
 void clearPanelSettings() {
-  registry::SettingsStore& store = registry::SettingsStore::Default();
+  registry::SettingsStore& store = registry::systemSettingsStore();
   store.deleteTree(registry::Root::LocalMachine, L"SOFTWARE\\Halvo");
 }
 
@@ -67,7 +67,7 @@ Sandbox::~Sandbox() { clearPanelSettings(); }
 void Sandbox::writeRegistry(const std::string& body) const {
   clearPanelSettings();
   const std::string text = cstrLenient(registry::kRegHeader) + "\n\n" + body;
-  if (uint32_t code = registry::SettingsStore::Default().applyEdits(registry::parseRegText(text)))
+  if (uint32_t code = registry::systemSettingsStore().applyEdits(registry::parseRegText(text)))
     throw std::runtime_error("cannot write the settings into the registry (error " + std::to_string(code) + ")");
 }
 

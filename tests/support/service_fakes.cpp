@@ -1,6 +1,9 @@
 #include "support/service_fakes.h"
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/file_system.h"
+#include "base/registry/settings_store.h"
+#include "base/removal/local_user.h"
 #include "base/text/vaformat.h"
 
 namespace wc {
@@ -22,7 +25,7 @@ class Handle : public ServiceHandle {
     Service& s = service();
     ++s.queries;
     if (s.failQueriesFrom && s.queries >= s.failQueriesFrom) return s.queryError;
-    if (s.onQuery) s.onQuery(s, Clock::current().tickCount());
+    if (s.onQuery) s.onQuery(s, manager_.clock.tickCount());
     status = s.status;
     return 0;
   }
@@ -174,5 +177,30 @@ std::wstring LogCapture::all() const {
 }
 
 }  // namespace fake
+
+namespace testing_support {
+
+namespace {
+
+// No test deletes an account of the machine it runs on.
+class NoLocalUsers : public LocalUsers {
+ public:
+  void deleteUser(const std::wstring& name) override {
+    throw vexception(L"No test deletes an account of the machine ('" + name + L"')", VCALLPOINT(L"", "deleteUser"));
+  }
+};
+
+}  // namespace
+
+Context machineContext() {
+  static NoLocalUsers noLocalUsers;
+  return Context{.files = &systemFileSystem(),
+                 .settings = &registry::systemSettingsStore(),
+                 .services = &systemServiceControl(),
+                 .clock = &systemClock(),
+                 .localUsers = &noLocalUsers};
+}
+
+}  // namespace testing_support
 
 }  // namespace wc

@@ -12,17 +12,16 @@
 #include "base/log/log_manager.h"
 #include "base/services/service_control.h"
 #include "base/system/clock.h"
+#include "support/test_context.h"
 
 namespace wc {
 
 namespace fake {
 
-// Time stands at `now` and is the current clock for its lifetime; sleeps
-// only move the tick count, and are kept.
+// Time stands at `now`; sleeps only move the tick count, and are kept.
 class FixedClock : public Clock {
  public:
-  explicit FixedClock(int64_t now = 1700000000) : now_(now) { Clock::setCurrentForTesting(this); }
-  ~FixedClock() override { Clock::setCurrentForTesting(nullptr); }
+  explicit FixedClock(int64_t now = 1700000000) : now_(now) {}
   uint32_t tickCount() override { return ticks_; }
   int64_t now() override { return now_; }
   LocalTime localTime() override { return toLocalTime(now_); }
@@ -54,16 +53,15 @@ struct Service {
   // Behaviour; the defaults reach the requested state at once.
   std::function<void(Service&)> onStart;
   std::function<void(Service&, uint32_t request)> onControl;
-  // Called before each query answers, with the current clock's tick count.
+  // Called before each query answers, with the manager's clock's tick count.
   std::function<void(Service&, uint64_t now)> onQuery;
   int queries = 0;
 };
 
-// The current service control for its lifetime.
+// Services as the test scripts them, in the time of `clock`.
 class ServiceManager : public ServiceControl {
  public:
-  ServiceManager() { ServiceControl::setCurrentForTesting(this); }
-  ~ServiceManager() override { ServiceControl::setCurrentForTesting(nullptr); }
+  explicit ServiceManager(Clock& clock) : clock(clock) {}
 
   uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
                        std::unique_ptr<ServiceManagerHandle>& manager) override;
@@ -86,6 +84,7 @@ class ServiceManager : public ServiceControl {
 
   // Used by the handles.
   std::map<std::wstring, Service>& services() { return services_; }
+  Clock& clock;
 
  private:
   std::map<std::wstring, Service> services_;

@@ -100,7 +100,7 @@ std::string mounts(const std::string& application, const std::string& host, cons
   return lines;
 }
 
-TestTomcatManager::TestTomcatManager() {
+TestTomcatManager::TestTomcatManager() : TomcatManager(testing_support::context) {
   machine();
   provider_ = new FixedPathsProvider();
 }

@@ -11,12 +11,14 @@
 
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 #include "tomcat/tomcat_manager.h"
 
 namespace wc {
 
 namespace tomcat_test {
 
+using testing_support::context;
 using testing_support::failureOf;
 using testing_support::nativePath;
 using testing_support::pathExists;

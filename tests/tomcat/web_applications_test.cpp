@@ -58,7 +58,7 @@ TEST_F(WebAppTest, TheListKeepsTheOrderOfTheDirectoryListing) {
   for (const char* name : {"b", "C", "a", "d2", "D1", "e", "_f", "G", "h", "I"})
     testing_support::writeFile(var("hcp-wars/h.test/") + name + ".war", "archive");
   std::vector<std::wstring> listed;
-  for (const FoundName& found : findFileNames(w(var("hcp-wars/h.test")), L"*.war", NameOrder::AsListed))
+  for (const FoundName& found : findFileNames(context, w(var("hcp-wars/h.test")), L"*.war", NameOrder::AsListed))
     listed.push_back(found.name.substr(0, found.name.size() - 4));
   const std::vector<std::wstring> list = manager.getWebAppList(L"h.test", false);
   EXPECT_EQ(list, listed);

@@ -14,6 +14,7 @@
 #include "base/log/log.h"
 #include "base/removal/forced_removal.h"
 #include "base/removal/removal_storage_file.h"
+#include "base/removal/system_context.h"
 #include "base/text/convert.h"
 
 namespace wc {
@@ -47,7 +48,8 @@ int runCleanrun(const std::vector<std::wstring>& args) {
     return 1;
   }
   try {
-    forceRemoval(removalStoragePath(), L"", false);
+    const Context& context = systemContext();
+    forceRemoval(context, removalStoragePath(context), L"", false);
     return 0;
   } catch (const vexception& e) {
     logException(LOG_ERROR, e);

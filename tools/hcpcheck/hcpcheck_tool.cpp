@@ -6,6 +6,7 @@
 #include "base/errors/vguard.h"
 #include "base/errors/win_error_codes.h"
 #include "base/removal/removal_storage_file.h"
+#include "base/removal/system_context.h"
 #include "base/system/com_apartment.h"
 #include "base/system/error_mode.h"
 #include "base/text/unicode.h"
@@ -58,7 +59,9 @@ const char kUsage[] =
 // lines, and a failure printed and logged as wcadmin's, with exit code 2.
 class ConsistencyCheck : public vconsoleapp {
  public:
-  ConsistencyCheck(bool json, bool fix) : json_(json), fix_(fix) { failureExitCode_ = 2; }
+  ConsistencyCheck(const Context& context, bool json, bool fix) : context_(context), json_(json), fix_(fix) {
+    failureExitCode_ = 2;
+  }
 
   int start(int, const std::wstring*) override {
     return vguard("hcpcheck::start", __LINE__, L"check consistency", [&] { return go(0, nullptr); });
@@ -67,7 +70,7 @@ class ConsistencyCheck : public vconsoleapp {
   int go(int, const std::wstring*) override {
     ExclusiveTask runLock;
     runLock.Initialize(kRunLockName, INFINITE_WAIT);
-    TomcatManager manager;
+    TomcatManager manager(context_);
     const IsapiRedirectorConfig redirector = manager.redirectorConfig();
     ITomcatProvider* provider = manager.get_provider();
     const PanelLocations where{manager.getServerXmlPath(),
@@ -75,11 +78,11 @@ class ConsistencyCheck : public vconsoleapp {
                                redirector.uriWorkerMapPath(),
                                provider->getTomcatHome(),
                                manager.getVarTomcatDir(),
-                               removalStoragePath(),
+                               removalStoragePath(context_),
                                provider->getIsapiRedirectPropertiesPath()};
     // The second check reports what the repairs left.
     const std::vector<Repair> fixed = fix_ ? repairConsistency(manager, where) : std::vector<Repair>();
-    const std::vector<Finding> findings = checkConsistency(where);
+    const std::vector<Finding> findings = checkConsistency(context_, where);
     std::string report;
     if (json_) {
       report = fix_ ? findingsJson(findings, fixed) : findingsJson(findings);
@@ -93,6 +96,7 @@ class ConsistencyCheck : public vconsoleapp {
 
  private:
   ComApartment com_;
+  const Context context_;
   bool json_;
   bool fix_;
 };
@@ -123,7 +127,7 @@ int runHcpcheck(const std::vector<std::wstring>& args) {
   }
   disableFaultDialogs();
   installCrashDumps();
-  ConsistencyCheck check(json, fix);
+  ConsistencyCheck check(systemContext(), json, fix);
   return check.run(0, nullptr);
 }
 

@@ -55,16 +55,16 @@ struct ToolError {
 
 void print(std::ostream& stream, const std::wstring& text) { stream << wideToUtf8Lenient(text) << std::flush; }
 
-std::wstring errorText(uint32_t code) {
+std::wstring errorText(const Context& context, uint32_t code) {
   if (code == ERROR_FILE_NOT_FOUND) return kNotFound;
   if (code == ERROR_REGISTRY_CORRUPT) {
-    if (std::optional<std::wstring> problem = SettingsStore::current().problem()) return *problem;
+    if (std::optional<std::wstring> problem = context.settings->problem()) return *problem;
   }
   return osErrorText(code, nullptr);
 }
 
-void check(uint32_t code) {
-  if (code != 0) throw ToolError{errorText(code)};
+void check(const Context& context, uint32_t code) {
+  if (code != 0) throw ToolError{errorText(context, code)};
 }
 
 struct Switch {
@@ -87,7 +87,7 @@ struct Command {
   const wchar_t* name;
   std::vector<const wchar_t*> positionalNames;
   std::vector<Switch> switches;
-  std::function<int(const Options&, ToolConsole&)> run;
+  std::function<int(const Context&, const Options&, ToolConsole&)> run;
 };
 
 bool looksLikeSwitch(const std::wstring& arg) {
@@ -160,6 +160,7 @@ void requireConfirmation(ToolConsole& console, bool force, const std::wstring& q
 // ---- query ----
 
 struct QueryState {
+  const Context& context;
   ToolConsole& console;
   std::optional<std::wstring> valueName;
   size_t matches = 0;
@@ -172,7 +173,7 @@ bool printKeyValues(QueryState& state, const KeyArgument& key, const RegistryKey
     if (state.valueName && !equalsIgnoreCase(name, *state.valueName)) continue;
     uint32_t type = REG_NONE;
     std::string data;
-    check(open.lookupRaw(name, type, data));
+    check(state.context, open.lookupRaw(name, type, data));
     lines += displayValueLine(name, type, data) + L"\n";
     ++state.matches;
   }
@@ -183,22 +184,22 @@ bool printKeyValues(QueryState& state, const KeyArgument& key, const RegistryKey
 
 void queryTree(QueryState& state, const KeyArgument& key) {
   RegistryKey open;
-  check(tryOpen(key.root, key.path, KEY_READ, open));
+  check(state.context, tryOpen(state.context, key.root, key.path, KEY_READ, open));
   if (!state.valueName) ++state.matches;
   printKeyValues(state, key, open, !state.valueName);
   for (const std::wstring& name : open.subKeyNames()) queryTree(state, key.child(name));
 }
 
-int runQuery(const Options& options, ToolConsole& console) {
+int runQuery(const Context& context, const Options& options, ToolConsole& console) {
   KeyArgument key = keyOf(options.positional[0]);
-  QueryState state{console, selectedValue(options)};
+  QueryState state{context, console, selectedValue(options)};
   if (options.has(L"s")) {
     queryTree(state, key);
     print(console.out, L"\nEnd of search: " + std::to_wstring(state.matches) + L" match(es) found.\n");
     return 0;
   }
   RegistryKey open;
-  check(tryOpen(key.root, key.path, KEY_READ, open));
+  check(context, tryOpen(context, key.root, key.path, KEY_READ, open));
   if (state.valueName) {
     if (!printKeyValues(state, key, open, false)) throw ToolError{kNotFound};
     print(console.out, L"\n");
@@ -290,7 +291,7 @@ std::string valueData(uint32_t type, const std::wstring& text, const Options& op
   }
 }
 
-int runAdd(const Options& options, ToolConsole& console) {
+int runAdd(const Context& context, const Options& options, ToolConsole& console) {
   KeyArgument key = keyOf(options.positional[0]);
   std::optional<std::wstring> name = selectedValue(options);
   if (!name && (options.has(L"t") || options.has(L"d") || options.has(L"s"))) {
@@ -306,7 +307,7 @@ int runAdd(const Options& options, ToolConsole& console) {
   std::string data;
   if (name) data = valueData(type, options.argument(L"d").value_or(L""), options);
 
-  RegistryKey open = create(key.root, key.path, KEY_ALL_ACCESS);
+  RegistryKey open = create(context, key.root, key.path, KEY_ALL_ACCESS);
   if (name) {
     uint32_t oldType;
     std::string oldData;
@@ -322,7 +323,7 @@ int runAdd(const Options& options, ToolConsole& console) {
 
 // ---- delete ----
 
-int runDelete(const Options& options, ToolConsole& console) {
+int runDelete(const Context& context, const Options& options, ToolConsole& console) {
   KeyArgument key = keyOf(options.positional[0]);
   std::optional<std::wstring> name = selectedValue(options);
   bool all = options.has(L"va");
@@ -332,25 +333,25 @@ int runDelete(const Options& options, ToolConsole& console) {
   if (!name && !all) {
     if (key.path.empty()) throw ToolError{L"The root key " + key.fullName() + L" cannot be deleted."};
     RegistryKey open;
-    check(tryOpen(key.root, key.path, KEY_READ, open));
+    check(context, tryOpen(context, key.root, key.path, KEY_READ, open));
     requireConfirmation(console, force, L"Permanently delete the registry key " + key.fullName());
-    check(deleteKey(key.root, key.path));
+    check(context, deleteKey(context, key.root, key.path));
   } else {
     RegistryKey open;
-    check(tryOpen(key.root, key.path, KEY_ALL_ACCESS, open));
+    check(context, tryOpen(context, key.root, key.path, KEY_ALL_ACCESS, open));
     if (all) {
       requireConfirmation(console, force, L"Delete all values under the registry key " + key.fullName());
       for (const std::wstring& value : open.valueNames()) {
         uint32_t error = open.deleteValue(value);
-        if (error != ERROR_FILE_NOT_FOUND) check(error);
+        if (error != ERROR_FILE_NOT_FOUND) check(context, error);
       }
     } else {
       uint32_t type;
       std::string data;
-      check(open.lookupRaw(*name, type, data));
+      check(context, open.lookupRaw(*name, type, data));
       std::wstring shown = name->empty() ? L"(Default)" : *name;
       requireConfirmation(console, force, L"Delete the registry value " + shown);
-      check(open.deleteValue(*name));
+      check(context, open.deleteValue(*name));
     }
   }
   print(console.out, std::wstring(kDone) + L"\n");
@@ -359,11 +360,11 @@ int runDelete(const Options& options, ToolConsole& console) {
 
 // ---- import and export ----
 
-int runImport(const Options& options, ToolConsole& console) {
+int runImport(const Context& context, const Options& options, ToolConsole& console) {
   const std::wstring& file = options.positional[0];
   std::string text;
   try {
-    text = readWholeFile(file);
+    text = readWholeFile(context, file);
   } catch (const vosexception& e) {
     throw ToolError{L"Cannot open the file " + file + L": " + systemMessageText(e.code()).value_or(e.message())};
   }
@@ -373,33 +374,33 @@ int runImport(const Options& options, ToolConsole& console) {
   } catch (const RegFormatError& e) {
     throw ToolError{file + L": " + e.message()};
   }
-  check(SettingsStore::current().applyEdits(edits));
+  check(context, context.settings->applyEdits(edits));
   print(console.out, std::wstring(kDone) + L"\n");
   return 0;
 }
 
-void collectTree(const KeyArgument& key, RegStore& store) {
+void collectTree(const Context& context, const KeyArgument& key, RegStore& store) {
   RegistryKey open;
-  check(tryOpen(key.root, key.path, KEY_READ, open));
+  check(context, tryOpen(context, key.root, key.path, KEY_READ, open));
   RegKeyRecord& record = store.createKey(key.root, key.path);
   for (const std::wstring& name : open.valueNames()) {
     uint32_t type = REG_NONE;
     std::string data;
     if (open.lookupRaw(name, type, data) == 0) RegStore::setValue(record, name, type, data);
   }
-  for (const std::wstring& name : open.subKeyNames()) collectTree(key.child(name), store);
+  for (const std::wstring& name : open.subKeyNames()) collectTree(context, key.child(name), store);
 }
 
-int runExport(const Options& options, ToolConsole& console) {
+int runExport(const Context& context, const Options& options, ToolConsole& console) {
   KeyArgument key = keyOf(options.positional[0]);
   const std::wstring& file = options.positional[1];
   RegStore tree;
-  collectTree(key, tree);
-  if (fileExist(file)) {
+  collectTree(context, key, tree);
+  if (fileExist(context, file)) {
     requireConfirmation(console, options.has(L"y"), L"File " + file + L" already exists. Overwrite");
   }
   // A failed write leaves an older export as it was.
-  replaceFileAtomically(file, formatRegText(tree));
+  replaceFileAtomically(context, file, formatRegText(tree));
   print(console.out, std::wstring(kDone) + L"\n");
   return 0;
 }
@@ -427,7 +428,7 @@ bool asksForHelp(const std::vector<std::wstring>& args) {
 
 }  // namespace
 
-int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console) {
+int runHcpreg(const Context& context, const std::vector<std::wstring>& args, ToolConsole& console) {
   if (asksForHelp(args)) {
     print(console.out, kUsage + settingsStoreLocation() + L".\n");
     return 0;
@@ -443,7 +444,7 @@ int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console) {
       if (equalsIgnoreCase(args[0], c.name)) command = &c;
     }
     if (!command) throw UsageError{L"Unknown command " + args[0] + L"."};
-    return command->run(parseOptions(*command, args), console);
+    return command->run(context, parseOptions(*command, args), console);
   } catch (const UsageError& e) {
     print(console.err, L"ERROR: " + e.text + L"\nType \"hcpreg /?\" for usage.\n");
   } catch (const ToolError& e) {
@@ -451,7 +452,7 @@ int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console) {
   } catch (const vosexception& e) {
     std::wstring text = e.message();
     if (e.code() == ERROR_REGISTRY_CORRUPT) {
-      if (std::optional<std::wstring> problem = SettingsStore::current().problem()) text += L"\n" + *problem;
+      if (std::optional<std::wstring> problem = context.settings->problem()) text += L"\n" + *problem;
     }
     print(console.err, L"ERROR: " + text + L"\n");
   } catch (const vexception& e) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // Where the tool talks: results to `out`, "ERROR: ..." lines to `err`, and
@@ -23,6 +25,6 @@ std::wstring settingsStoreLocation();
 
 // Runs one command (the arguments after the program name): 0 on success, 1
 // with a message on `err` otherwise.
-int runHcpreg(const std::vector<std::wstring>& args, ToolConsole& console);
+int runHcpreg(const Context& context, const std::vector<std::wstring>& args, ToolConsole& console);
 
 }  // namespace wc

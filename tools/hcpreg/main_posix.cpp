@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "base/removal/system_context.h"
 #include "base/text/convert.h"
 #include "hcpreg_tool.h"
 
@@ -15,5 +16,5 @@ int main(int argc, char** argv) {
   std::vector<std::wstring> args;
   for (int i = 1; i < argc; ++i) args.push_back(wstrLenient(argv[i]));
   ToolConsole console{std::cin, std::cout, std::cerr};
-  return runHcpreg(args, console);
+  return runHcpreg(systemContext(), args, console);
 }

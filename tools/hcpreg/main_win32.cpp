@@ -7,6 +7,7 @@
 
 #include <iostream>
 
+#include "base/removal/system_context.h"
 #include "hcpreg_tool.h"
 
 namespace wc {
@@ -43,7 +44,7 @@ int wmain(int argc, wchar_t** argv) {
   Utf8ConsoleOutput utf8;
   std::vector<std::wstring> args(argv + 1, argv + argc);
   ToolConsole console{std::cin, std::cout, std::cerr};
-  int code = runHcpreg(args, console);
+  int code = runHcpreg(systemContext(), args, console);
   std::cout.flush();
   std::cerr.flush();
   return code;

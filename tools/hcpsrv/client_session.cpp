@@ -17,7 +17,7 @@ std::mutex answerLock;  // the settings store is read by one request at a time
 
 }  // namespace
 
-void serveClient(Con::PipeConnection& client) {
+void serveClient(const Context& context, Con::PipeConnection& client) {
   for (;;) {
     std::optional<std::string> lengthBytes = client.receive(4);
     if (!lengthBytes || lengthBytes->size() != 4) return;
@@ -29,7 +29,7 @@ void serveClient(Con::PipeConnection& client) {
     std::string answer;
     {
       std::lock_guard guard(answerLock);
-      answer = answerRequest(*body);
+      answer = answerRequest(context, *body);
     }
     const uint32_t size = static_cast<uint32_t>(answer.size());
     const uint8_t sizeBytes[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),

@@ -4,11 +4,12 @@
 // body only when it is not empty).
 
 #include "base/pipes/pipe_server.h"
+#include "base/system/context.h"
 
 namespace wc {
 
 // Answers the client's requests until it leaves or falls out of step with
 // the protocol (it is dropped then: its pipe breaks and it reconnects).
-void serveClient(Con::PipeConnection& client);
+void serveClient(const Context& context, Con::PipeConnection& client);
 
 }  // namespace wc

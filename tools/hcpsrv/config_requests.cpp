@@ -9,9 +9,9 @@ namespace wc {
 
 namespace {
 
-std::wstring configString(const std::wstring& name) {
+std::wstring configString(const Context& context, const std::wstring& name) {
   std::wstring value;
-  uint32_t code = registry::lookupString(registry::Root::LocalMachine, registry::kConfigKey, name, value,
+  uint32_t code = registry::lookupString(context, registry::Root::LocalMachine, registry::kConfigKey, name, value,
                                          registry::REG_SZ, registry::kView32);
   if (code == ERROR_FILE_NOT_FOUND)
     throw vexception(L"Configuration value '" + name + L"' is not set in HKEY_LOCAL_MACHINE\\" + registry::kConfigKey);
@@ -34,7 +34,7 @@ void refuseErrorMarker(const vserializer& request) {
 
 }  // namespace
 
-std::string answerRequest(std::string_view body) {
+std::string answerRequest(const Context& context, std::string_view body) {
   vserializer response;
   try {
     vserializer request = vserializer::view(body.data(), body.size());
@@ -43,7 +43,7 @@ std::string answerRequest(std::string_view body) {
     if (command != kConfigStringCommand)
       throw vexception(L"Unknown command " + guidText(command) + L" for Halvo Management Service");
     refuseErrorMarker(request);
-    std::wstring value = configString(request.readString());
+    std::wstring value = configString(context, request.readString());
     response.writeString(value);
   } catch (const vexception& e) {
     response = vserializer();

@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/system/context.h"
+
 namespace wc {
 
-std::string answerRequest(std::string_view body);
+std::string answerRequest(const Context& context, std::string_view body);
 
 }  // namespace wc

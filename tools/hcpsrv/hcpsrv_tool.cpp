@@ -9,6 +9,7 @@
 #include "base/errors/vexception.h"
 #include "base/pipes/pipe_socket_path.h"
 #include "base/registry/registry.h"
+#include "base/removal/system_context.h"
 #include "base/text/convert.h"
 #include "server.h"
 #include "wc_version.h"
@@ -17,10 +18,10 @@ namespace wc {
 
 namespace {
 
-std::wstring configuredPipeName() {
+std::wstring configuredPipeName(const Context& context) {
   std::wstring name;
-  if (registry::lookupString(registry::Root::LocalMachine, registry::kConfigKey, L"hcppipe", name, registry::REG_SZ,
-                             registry::kView32) != 0)
+  if (registry::lookupString(context, registry::Root::LocalMachine, registry::kConfigKey, L"hcppipe", name,
+                             registry::REG_SZ, registry::kView32) != 0)
     name = L"hcppipe";
   return std::wstring(kPipeNamePrefix) + name;
 }
@@ -41,7 +42,8 @@ int runHcpsrv(const std::vector<std::wstring>& args, const char* usage) {
     return 1;
   }
   try {
-    servePipe(configuredPipeName());
+    const Context& context = systemContext();
+    servePipe(context, configuredPipeName(context));
     return 0;
   } catch (const vexception& e) {
     std::fprintf(stderr, "hcpsrv: %s\n", cstrLenient(e.fullText()).c_str());

@@ -10,7 +10,7 @@
 
 namespace wc {
 
-void servePipe(const std::wstring& pipeName) {
+void servePipe(const Context& context, const std::wstring& pipeName) {
   Con::PipeListener listener(pipeName);
   StopRequest stopRequest(listener);
   std::printf("hcpsrv: serving %s\n", cstrLenient(pipeName).c_str());
@@ -20,8 +20,8 @@ void servePipe(const std::wstring& pipeName) {
     ClientThreads<std::unique_ptr<Con::PipeConnection>> clients(
         [](std::unique_ptr<Con::PipeConnection>& client) { client->drop(); });
     while (std::unique_ptr<Con::PipeConnection> client = listener.accept()) {
-      clients.start(std::move(client), [](std::unique_ptr<Con::PipeConnection>& client) {
-        serveClient(*client);
+      clients.start(std::move(client), [&context](std::unique_ptr<Con::PipeConnection>& client) {
+        serveClient(context, *client);
         // The client learns at once that it was dropped, not when the
         // thread is joined.
         client->drop();

@@ -3,11 +3,13 @@
 
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // Serves `pipeName` ("\\.\pipe\NAME") until a stop request (stop_request.h),
 // one thread per client. Throws a vexception when the pipe cannot be served
 // (among others: another server already listens on it).
-void servePipe(const std::wstring& pipeName);
+void servePipe(const Context& context, const std::wstring& pipeName);
 
 }  // namespace wc

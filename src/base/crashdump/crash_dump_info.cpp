@@ -20,7 +20,7 @@ constexpr const wchar_t* kSettingsKey = L"SOFTWARE\\Halvo\\HCP Config\\Config";
 
 }  // namespace
 
-CrashDumpInfo::CrashDumpInfo() {
+CrashDumpInfo::CrashDumpInfo(const Context& context) : context_(context) {
   try {
     readSettings();
   } catch (...) {
@@ -31,7 +31,7 @@ CrashDumpInfo::CrashDumpInfo() {
 CrashDumpInfo::~CrashDumpInfo() { pruneDumps(); }
 
 void CrashDumpInfo::readSettings() {
-  registry::RegistryKey key = registry::open(registry::Root::LocalMachine, kSettingsKey,
+  registry::RegistryKey key = registry::open(context_, registry::Root::LocalMachine, kSettingsKey,
                                              registry::KEY_QUERY_VALUE | registry::viewFlag(registry::kView32));
   uint32_t enabledValue = 1;
   if (key.lookup(L"CrashDumpsEnabled", enabledValue) == 0 && enabledValue == 0) {
@@ -47,7 +47,7 @@ void CrashDumpInfo::readSettings() {
   std::wstring configured;
   if (key.lookup(L"CrashDumpsLocation", configured) == 0) location_ = configured;
   location_ = normalizeDirectoryPath(location_);
-  VDirectory::createDirectory(location_);
+  VDirectory::createDirectory(context_, location_);
   key.lookup(L"CrashDumpsMaxCount", maxCount_);
   prefix_ = programNameWithoutExtension(programPath());
   // getFileName runs while a fault is handled: no allocation there.
@@ -60,7 +60,7 @@ const std::wstring& CrashDumpInfo::getFileName() {
   }
   timeStamp_.fill(L'\0');
   try {
-    const LocalTime t = Clock::current().localTime();
+    const LocalTime t = context_.clock->localTime();
     if (std::swprintf(timeStamp_.data(), timeStamp_.size(), L"%04d%02d%02d_%02d%02d%02d.dmp", t.year, t.month, t.day,
                       t.hour, t.minute, t.second) < 0) {
       timeStamp_.fill(L'\0');

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 class CrashDumpInfo {
@@ -21,7 +23,7 @@ class CrashDumpInfo {
   static constexpr uint32_t kDefaultMaxCount = 10;
   static constexpr size_t kMaxPathLength = 260;
 
-  CrashDumpInfo();
+  explicit CrashDumpInfo(const Context& context);
   // Prunes the dump directory (pruneDumps); never throws.
   ~CrashDumpInfo();
   CrashDumpInfo(const CrashDumpInfo&) = delete;
@@ -47,6 +49,7 @@ class CrashDumpInfo {
  private:
   void readSettings();
 
+  const Context context_;
   bool enabled_ = true;
   uint32_t maxCount_ = kDefaultMaxCount;
   std::wstring location_;

@@ -15,7 +15,7 @@ void CrashDumpInfo::pruneDumps() noexcept {
     std::vector<DumpFile> dumps = listDumpFiles(location_);
     std::stable_sort(dumps.begin(), dumps.end(),
                      [](const DumpFile& a, const DumpFile& b) { return a.lastWrite < b.lastWrite; });
-    for (size_t oldest = 0; dumps.size() - oldest > maxCount_; ++oldest) removeFile(dumps[oldest].path, true);
+    for (size_t oldest = 0; dumps.size() - oldest > maxCount_; ++oldest) removeFile(context_, dumps[oldest].path, true);
   } catch (...) {
     // Pruning is housekeeping: a failure leaves the remaining dumps in place.
   }

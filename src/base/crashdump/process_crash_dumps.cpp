@@ -2,6 +2,7 @@
 
 #include "base/errors/fault_signals.h"
 #include "base/errors/se_translator.h"
+#include "base/log/log_manager.h"
 
 namespace wc {
 
@@ -9,7 +10,7 @@ namespace {
 
 // Built during static initialisation, before the program's main code, and
 // destroyed (pruning the dumps) after it.
-CrashDumpInfo crashDumpInfo;
+CrashDumpInfo crashDumpInfo(processMachine());
 
 void writeDumpForFault(void* exceptionPointers) { writeDumpIfEnabled(exceptionPointers, crashDumpInfo); }
 

@@ -44,7 +44,7 @@ bool isHeldOpen(uint32_t code) {
 
 }  // namespace
 
-FileReplacement::FileReplacement(const std::wstring& path) {
+FileReplacement::FileReplacement(const Context& context, const std::wstring& path) : context_(context) {
   // A link is kept and the file it points at replaced: renaming over the link
   // would make it a file of its own and leave the target as it was.
   if (uint32_t error = resolveSymbolicLinks(path, target_)) {
@@ -54,11 +54,11 @@ FileReplacement::FileReplacement(const std::wstring& path) {
 }
 
 FileReplacement::~FileReplacement() {
-  if (!placed_) FileSystem::current().deleteFile(temporary_);  // best effort: a failure is already on its way
+  if (!placed_) context_.files->deleteFile(temporary_);  // best effort: a failure is already on its way
 }
 
 FileReplacement::Placed FileReplacement::putInPlace(const FilePermissions* permissions, Placing placing) {
-  FileSystem& fs = FileSystem::current();
+  FileSystem& fs = *context_.files;
   FileAttributes old;
   const bool exists = fs.getAttributes(target_, old) == ERROR_SUCCESS;
   if (permissions) {
@@ -83,7 +83,7 @@ FileReplacement::Placed FileReplacement::putInPlace(const FilePermissions* permi
   uint32_t error = fs.replaceFile(target_, temporary_);
   for (int tries = 1; placing == Placing::ReplaceOrWriteInPlace && isHeldOpen(error) && tries < kPlacingTries;
        ++tries) {
-    Clock::current().sleep(kPlacingPauseMs);
+    context_.clock->sleep(kPlacingPauseMs);
     error = fs.replaceFile(target_, temporary_);
   }
   if (error == ERROR_SUCCESS) {
@@ -101,9 +101,10 @@ FileReplacement::Placed FileReplacement::putInPlace(const FilePermissions* permi
   return Placed::WrittenInPlace;
 }
 
-void replaceFileAtomically(const std::wstring& path, std::string_view bytes, const FilePermissions* permissions) {
-  FileReplacement replacement(path);
-  FileSystem& fs = FileSystem::current();
+void replaceFileAtomically(const Context& context, const std::wstring& path, std::string_view bytes,
+                           const FilePermissions* permissions) {
+  FileReplacement replacement(context, path);
+  FileSystem& fs = *context.files;
   const std::wstring& temporary = replacement.temporary();
   // Nobody but the owner may read what the file is going to hold (a realm
   // file's passwords) before its own permissions are in place.

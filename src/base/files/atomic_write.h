@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/files/file_system.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -22,7 +23,7 @@ namespace wc {
 class FileReplacement {
  public:
   // Throws "Follow the symbolic links of '<path>'".
-  explicit FileReplacement(const std::wstring& path);
+  FileReplacement(const Context& context, const std::wstring& path);
   ~FileReplacement();
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
@@ -51,6 +52,7 @@ class FileReplacement {
  private:
   std::wstring target_;
   std::wstring temporary_;
+  Context context_;
   bool placed_ = false;
 };
 
@@ -62,7 +64,7 @@ class FileReplacement {
 // "Rename file '<tmp>' to '<path>'", ..., where <path> is the link's target for
 // a link) with the call point "replaceFileAtomically"; the old file is then
 // unchanged.
-void replaceFileAtomically(const std::wstring& path, std::string_view bytes,
+void replaceFileAtomically(const Context& context, const std::wstring& path, std::string_view bytes,
                            const FilePermissions* permissions = nullptr);
 
 // The name of the file whose replacement left the temporary file `name`

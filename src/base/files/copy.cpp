@@ -11,8 +11,8 @@
 
 namespace wc {
 
-void copyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  const uint32_t error = FileSystem::current().copyFile(from, to, failIfExists);
+void copyFile(const Context& context, const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  const uint32_t error = context.files->copyFile(from, to, failIfExists);
   if (error == ERROR_SUCCESS) return;
   if (error == ERROR_SHARING_VIOLATION) {
     std::wstring holders = RunTime::processesHoldingFiles({from, to});
@@ -24,20 +24,20 @@ void copyFile(const std::wstring& from, const std::wstring& to, bool failIfExist
   throwOsError(L"copy file " + from + L" to " + to, error, VCALLPOINT(L"", "copyFile"));
 }
 
-void copyDirectoryTree(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  FileSystem& fs = FileSystem::current();
+void copyDirectoryTree(const Context& context, const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  FileSystem& fs = *context.files;
   std::vector<DirectoryEntry> entries;
   if (uint32_t error = fs.listDirectory(from, entries)) {
     throwOsError(L"Copy directory '" + from + L"' to '" + to + L"'", error, VCALLPOINT(L"", "copyDirectoryTree"));
   }
-  VDirectory::createDirectory(to);
+  VDirectory::createDirectory(context, to);
   for (const DirectoryEntry& entry : entries) {
     const std::wstring source = VFileName::combine(from, entry.name);
     const std::wstring target = VFileName::combine(to, entry.name);
     if (entry.directory) {
-      copyDirectoryTree(source, target, failIfExists);
+      copyDirectoryTree(context, source, target, failIfExists);
     } else {
-      copyFile(source, target, failIfExists);
+      copyFile(context, source, target, failIfExists);
     }
   }
 }

@@ -7,17 +7,17 @@
 
 namespace wc {
 
-void VDirectory::createDirectory(const std::wstring& path, const DirectoryAccess* access) {
+void VDirectory::createDirectory(const Context& context, const std::wstring& path, const DirectoryAccess* access) {
   if (path.empty()) {
     throw ArgumentException(L"Unable to create directory with wrong name",
                             VCALLPOINT(L"", "VDirectory::createDirectory"));
   }
   const std::wstring directory = normalizeDirectoryPath(path);
-  if (fileExist(directory)) return;
+  if (fileExist(context, directory)) return;
   // A relative path whose first component is missing ends here with the
   // empty-name failure, as the parent of a bare name is empty.
-  createDirectory(VFileName::parent(directory), access);
-  if (uint32_t error = FileSystem::current().createDirectory(directory, access)) {
+  createDirectory(context, VFileName::parent(directory), access);
+  if (uint32_t error = context.files->createDirectory(directory, access)) {
     throwOsError(directory, error,
                  VCALLPOINT(vaformat(L"CreateDirectory(%s)", directory), "VDirectory::createDirectory"));
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/files/file_system.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -14,7 +15,8 @@ class VDirectory {
   // included. An empty path throws ArgumentException "Unable to create
   // directory with wrong name"; a failed creation throws the OS-error
   // exception with the path and the context "CreateDirectory(<path>)".
-  static void createDirectory(const std::wstring& path, const DirectoryAccess* access = nullptr);
+  static void createDirectory(const Context& context, const std::wstring& path,
+                              const DirectoryAccess* access = nullptr);
 };
 
 }  // namespace wc

@@ -7,8 +7,8 @@ namespace wc {
 
 namespace {
 
-bool exists(const std::wstring& path, FileAttributes& attributes, const char* function) {
-  uint32_t error = FileSystem::current().getAttributes(path, attributes);
+bool exists(const Context& context, const std::wstring& path, FileAttributes& attributes, const char* function) {
+  uint32_t error = context.files->getAttributes(path, attributes);
   if (error == ERROR_SUCCESS) return true;
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
   throwOsError(path, error, VCALLPOINT(L"", function));
@@ -16,16 +16,16 @@ bool exists(const std::wstring& path, FileAttributes& attributes, const char* fu
 
 }  // namespace
 
-bool fileExist(const std::wstring& path, bool* isDirectory) {
+bool fileExist(const Context& context, const std::wstring& path, bool* isDirectory) {
   FileAttributes attributes;
-  bool found = exists(path, attributes, "fileExist");
+  bool found = exists(context, path, attributes, "fileExist");
   if (isDirectory) *isDirectory = found && attributes.directory;
   return found;
 }
 
-bool directoryExist(const std::wstring& path, bool* isFile) {
+bool directoryExist(const Context& context, const std::wstring& path, bool* isFile) {
   FileAttributes attributes;
-  bool found = !path.empty() && exists(path, attributes, "directoryExist");
+  bool found = !path.empty() && exists(context, path, attributes, "directoryExist");
   if (isFile) *isFile = found && !attributes.directory;
   return found;
 }

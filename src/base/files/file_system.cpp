@@ -1,22 +1,10 @@
 #include "base/files/file_system.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "base/errors/win_error_codes.h"
 
 namespace wc {
-
-namespace {
-std::atomic<FileSystem*> testFileSystem{nullptr};
-}
-
-FileSystem& FileSystem::current() {
-  FileSystem* fake = testFileSystem.load();
-  return fake ? *fake : Default();
-}
-
-void FileSystem::setCurrentForTesting(FileSystem* fileSystem) { testFileSystem.store(fileSystem); }
 
 uint32_t FileSystem::replaceFile(const std::wstring& replaced, const std::wstring& replacement) {
   return moveFile(replacement, replaced, MOVE_REPLACE_EXISTING);

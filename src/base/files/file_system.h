@@ -110,12 +110,9 @@ class FileSystem {
   // The root of the volume that holds an absolute path (on POSIX the mount
   // point, from the mount table).
   virtual uint32_t volumeRoot(const std::wstring& path, std::wstring& root) = 0;
-
-  // The real file system.
-  static FileSystem& Default();
-  // The one every helper uses; tests put a double in and take it out again.
-  static FileSystem& current();
-  static void setCurrentForTesting(FileSystem* fileSystem);
 };
+
+// The system's file system (file_system_<platform>.cpp).
+FileSystem& systemFileSystem();
 
 }  // namespace wc

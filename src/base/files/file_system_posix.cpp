@@ -365,7 +365,7 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
-FileSystem& FileSystem::Default() {
+FileSystem& systemFileSystem() {
   static PosixFileSystem fileSystem;
   return fileSystem;
 }

@@ -191,7 +191,7 @@ class Win32FileSystem final : public FileSystem {
 
 }  // namespace
 
-FileSystem& FileSystem::Default() {
+FileSystem& systemFileSystem() {
   static Win32FileSystem fileSystem;
   return fileSystem;
 }

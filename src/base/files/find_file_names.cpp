@@ -80,9 +80,10 @@ std::vector<FoundName> matchingNames(std::vector<DirectoryEntry>& entries, const
 
 }  // namespace
 
-std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern, NameOrder order) {
+std::vector<FoundName> findFileNames(const Context& context, const std::wstring& directory, const std::wstring& pattern,
+                                     NameOrder order) {
   std::vector<DirectoryEntry> entries;
-  if (uint32_t error = FileSystem::current().listDirectory(directory, entries)) listingFailed(directory, error);
+  if (uint32_t error = context.files->listDirectory(directory, entries)) listingFailed(directory, error);
   return matchingNames(entries, pattern, order);
 }
 

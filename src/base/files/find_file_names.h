@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 class OpenDirectory;
@@ -24,7 +26,7 @@ enum class NameOrder { Sorted, AsListed };
 // The matching entries of `directory`. A directory that is missing or cannot
 // be listed throws the OS-error exception "List directory '<directory>'",
 // call point "findFileNames".
-std::vector<FoundName> findFileNames(const std::wstring& directory, const std::wstring& pattern,
+std::vector<FoundName> findFileNames(const Context& context, const std::wstring& directory, const std::wstring& pattern,
                                      NameOrder order = NameOrder::Sorted);
 // The same for the directory `relative` under `parent` (see open_directory.h);
 // the exception names the joined path.

@@ -13,6 +13,7 @@
 
 #include "base/files/file_system.h"
 #include "base/files/same_file.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -20,7 +21,7 @@ class OpenDirectory {
  public:
   // Never fails: a directory that cannot be opened answers every look as the
   // path-based calls do.
-  explicit OpenDirectory(const std::wstring& path);
+  OpenDirectory(const Context& context, const std::wstring& path);
   ~OpenDirectory();
   OpenDirectory(const OpenDirectory&) = delete;
   OpenDirectory& operator=(const OpenDirectory&) = delete;
@@ -35,6 +36,7 @@ class OpenDirectory {
   uint32_t readFileIdentity(const std::wstring& relative, FileIdentity& identity) const;
 
  private:
+  FileSystem& files_;
   std::wstring path_;
   int descriptor_ = -1;  // POSIX: the directory, opened for lookups only
 };

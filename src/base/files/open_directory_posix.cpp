@@ -12,7 +12,7 @@
 
 namespace wc {
 
-OpenDirectory::OpenDirectory(const std::wstring& path) : path_(path) {
+OpenDirectory::OpenDirectory(const Context& context, const std::wstring& path) : files_(*context.files), path_(path) {
   // O_PATH: lookups need only the right to pass through the directory, as
   // they do along a full path.
   if (const std::optional<std::string> name = systemPath(path))
@@ -24,7 +24,7 @@ OpenDirectory::~OpenDirectory() {
 }
 
 uint32_t OpenDirectory::listDirectory(const std::wstring& relative, std::vector<DirectoryEntry>& entries) const {
-  if (descriptor_ < 0) return FileSystem::current().listDirectory(pathOf(relative), entries);
+  if (descriptor_ < 0) return files_.listDirectory(pathOf(relative), entries);
   entries.clear();
   const std::optional<std::string> name = systemPath(relative);
   if (!name) return ERROR_INVALID_NAME;

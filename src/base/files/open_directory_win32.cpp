@@ -4,12 +4,12 @@ namespace wc {
 
 // Windows looks along the whole path either way: the names are joined.
 
-OpenDirectory::OpenDirectory(const std::wstring& path) : path_(path) {}
+OpenDirectory::OpenDirectory(const Context& context, const std::wstring& path) : files_(*context.files), path_(path) {}
 
 OpenDirectory::~OpenDirectory() = default;
 
 uint32_t OpenDirectory::listDirectory(const std::wstring& relative, std::vector<DirectoryEntry>& entries) const {
-  return FileSystem::current().listDirectory(pathOf(relative), entries);
+  return files_.listDirectory(pathOf(relative), entries);
 }
 
 uint32_t OpenDirectory::readFileIdentity(const std::wstring& relative, FileIdentity& identity) const {

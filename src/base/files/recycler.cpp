@@ -11,9 +11,9 @@
 
 namespace wc {
 
-std::wstring recyclerDirectory(const std::wstring& path) {
+std::wstring recyclerDirectory(const Context& context, const std::wstring& path) {
   std::wstring root;
-  if (uint32_t error = FileSystem::current().volumeRoot(path, root)) {
+  if (uint32_t error = context.files->volumeRoot(path, root)) {
     throwOsError(L"Find the volume of '" + path + L"'", error, VCALLPOINT(L"", "recyclerDirectory"));
   }
   const std::wstring sandbox = systemRoot();
@@ -23,7 +23,7 @@ std::wstring recyclerDirectory(const std::wstring& path) {
   const std::wstring recycler =
       VFileName::combine(VFileName::combine(root, L"Recycler"), L"{86066D57-9347-46a7-B4DB-971D9EF36D29}");
   const DirectoryAccess ownerOnly{true, 0700};
-  VDirectory::createDirectory(recycler, &ownerOnly);
+  VDirectory::createDirectory(context, recycler, &ownerOnly);
   return recycler;
 }
 
@@ -42,8 +42,8 @@ std::wstring newGuidText() {
                   static_cast<uint32_t>(low >> 48), low & 0xFFFFFFFFFFFFull);
 }
 
-std::wstring uniqueNameIn(const std::wstring& directory) {
-  FileSystem& fs = FileSystem::current();
+std::wstring uniqueNameIn(const Context& context, const std::wstring& directory) {
+  FileSystem& fs = *context.files;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::wstring candidate = VFileName::combine(directory, newGuidText());
     FileAttributes attributes;

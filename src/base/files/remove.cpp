@@ -45,12 +45,14 @@ void unlock(FileSystem& fs, const std::wstring& path) {
 }
 
 // Moves an entry of a tree into the recycler and answers its new name.
-std::wstring moveToRecycler(FileSystem& fs, const std::wstring& name, const std::wstring& recycler, bool force) {
-  std::wstring target = uniqueNameIn(recycler);
+std::wstring moveToRecycler(const Context& context, const std::wstring& name, const std::wstring& recycler,
+                            bool force) {
+  FileSystem& fs = *context.files;
+  std::wstring target = uniqueNameIn(context, recycler);
   uint32_t error = fs.moveFile(name, target, 0);
   if (error != ERROR_SUCCESS && force) {
     unlock(fs, name);
-    target = uniqueNameIn(recycler);
+    target = uniqueNameIn(context, recycler);
     error = fs.moveFile(name, target, 0);
   }
   if (error != ERROR_SUCCESS) throwMoveFailure(name, target, error);
@@ -59,16 +61,17 @@ std::wstring moveToRecycler(FileSystem& fs, const std::wstring& name, const std:
 
 }  // namespace
 
-void removeFile(const std::wstring& path, bool force, bool throughRecycler, int retries, uint32_t pauseMs) {
-  FileSystem& fs = FileSystem::current();
+void removeFile(const Context& context, const std::wstring& path, bool force, bool throughRecycler, int retries,
+                uint32_t pauseMs) {
+  FileSystem& fs = *context.files;
   FileAttributes attributes;
   // Nothing to remove: leave the volume without a recycler it does not need.
   if (throughRecycler && gone(fs.getAttributes(path, attributes))) return;
-  const std::wstring recycler = throughRecycler ? recyclerDirectory(path) : std::wstring();
+  const std::wstring recycler = throughRecycler ? recyclerDirectory(context, path) : std::wstring();
   std::wstring target;
   auto attempt = [&]() -> uint32_t {
     if (!throughRecycler) return fs.deleteFile(path);
-    target = uniqueNameIn(recycler);
+    target = uniqueNameIn(context, recycler);
     uint32_t error = fs.moveFile(path, target, 0);
     if (error == ERROR_SUCCESS) fs.deleteFile(target);  // the name is free; what stays is the recycler's
     return error;
@@ -83,7 +86,7 @@ void removeFile(const std::wstring& path, bool force, bool throughRecycler, int 
   }
   while (retries > 0) {
     --retries;
-    Clock::current().sleep(pauseMs);
+    context.clock->sleep(pauseMs);
     error = attempt();
     if (error == ERROR_SUCCESS || gone(error)) return;
   }
@@ -93,8 +96,8 @@ void removeFile(const std::wstring& path, bool force, bool throughRecycler, int 
   throwOsError(L"DeleteFile '" + path + L"'", error, VCALLPOINT(L"", "removeFile"));
 }
 
-void removeDir(const std::wstring& path, bool force, const std::wstring& recycler) {
-  FileSystem& fs = FileSystem::current();
+void removeDir(const Context& context, const std::wstring& path, bool force, const std::wstring& recycler) {
+  FileSystem& fs = *context.files;
   std::vector<DirectoryEntry> entries;
   uint32_t error = fs.listDirectory(path, entries);
   if (error != ERROR_SUCCESS && force && error != ERROR_NO_MORE_FILES && error != ERROR_NO_DATA) {
@@ -110,7 +113,7 @@ void removeDir(const std::wstring& path, bool force, const std::wstring& recycle
       subdirectories.push_back(name);
       continue;
     }
-    const std::wstring victim = recycler.empty() ? name : moveToRecycler(fs, name, recycler, force);
+    const std::wstring victim = recycler.empty() ? name : moveToRecycler(context, name, recycler, force);
     error = fs.deleteFile(victim);
     if (error != ERROR_SUCCESS && !gone(error) && force) {
       unlock(fs, victim);
@@ -118,10 +121,10 @@ void removeDir(const std::wstring& path, bool force, const std::wstring& recycle
     }
     if (error != ERROR_SUCCESS && !gone(error)) throwRemoveDirFailure(L"Delete file", victim, error);
   }
-  for (const std::wstring& subdirectory : subdirectories) removeDir(subdirectory, force, recycler);
+  for (const std::wstring& subdirectory : subdirectories) removeDir(context, subdirectory, force, recycler);
 
   fs.setReadOnly(path, false);
-  const std::wstring victim = recycler.empty() ? path : moveToRecycler(fs, path, recycler, force);
+  const std::wstring victim = recycler.empty() ? path : moveToRecycler(context, path, recycler, force);
   error = fs.removeDirectory(victim);
   if (error != ERROR_SUCCESS && force) {
     unlock(fs, victim);
@@ -130,9 +133,9 @@ void removeDir(const std::wstring& path, bool force, const std::wstring& recycle
   if (error != ERROR_SUCCESS) throwRemoveDirFailure(L"Delete directory", victim, error);
 }
 
-void removeDirectory(const std::wstring& path, bool force, bool throughRecycler) {
-  if (!directoryExist(path)) return;
-  removeDir(path, force, throughRecycler ? recyclerDirectory(path) : std::wstring());
+void removeDirectory(const Context& context, const std::wstring& path, bool force, bool throughRecycler) {
+  if (!directoryExist(context, path)) return;
+  removeDir(context, path, force, throughRecycler ? recyclerDirectory(context, path) : std::wstring());
 }
 
 }  // namespace wc

@@ -8,22 +8,24 @@
 #include <cstdint>
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // Deletes one file; a file that is not there is no failure. While the
 // deletion fails, retries `retries` more times, `pauseMs` apart. Throws the
 // OS-error exception "DeleteFile '<path>'" (or "Move file '<path>' to
 // '<target>'" through the recycler), call point "removeFile".
-void removeFile(const std::wstring& path, bool force, bool throughRecycler = false, int retries = 0,
-                uint32_t pauseMs = 0);
+void removeFile(const Context& context, const std::wstring& path, bool force, bool throughRecycler = false,
+                int retries = 0, uint32_t pauseMs = 0);
 
 // Deletes a directory with everything in it; `recycler` empty deletes in
 // place. Throws "Delete file '<name>'" / "Delete directory '<name>'" (with
 // ". Processes: <list>" for a sharing violation whose holders are found) or
 // the recycler's "Move file ..." texts, call point "removeDir".
-void removeDir(const std::wstring& path, bool force, const std::wstring& recycler = L"");
+void removeDir(const Context& context, const std::wstring& path, bool force, const std::wstring& recycler = L"");
 
 // removeDir when the directory exists; nothing otherwise.
-void removeDirectory(const std::wstring& path, bool force, bool throughRecycler = false);
+void removeDirectory(const Context& context, const std::wstring& path, bool force, bool throughRecycler = false);
 
 }  // namespace wc

@@ -39,7 +39,9 @@ bool prepareTarget(FileSystem& fs, const std::wstring& from, const std::wstring&
   return true;
 }
 
-void moveDirectoryPieceByPiece(FileSystem& fs, const std::wstring& from, const std::wstring& to, bool replaceExisting) {
+void moveDirectoryPieceByPiece(const Context& context, const std::wstring& from, const std::wstring& to,
+                               bool replaceExisting) {
+  FileSystem& fs = *context.files;
   const bool created = prepareTarget(fs, from, to, replaceExisting);
   std::vector<std::wstring> movedFiles;
   std::vector<std::wstring> movedDirectories;
@@ -52,12 +54,12 @@ void moveDirectoryPieceByPiece(FileSystem& fs, const std::wstring& from, const s
       const std::wstring source = VFileName::combine(from, entry.name);
       const std::wstring target = VFileName::combine(to, entry.name);
       if (entry.directory) {
-        renameDir(source, target, false);
+        renameDir(context, source, target, false);
         movedDirectories.push_back(entry.name);
         continue;
       }
       try {
-        renameFile(source, target, kTriesPerFile);
+        renameFile(context, source, target, kTriesPerFile);
         movedFiles.push_back(entry.name);
       } catch (const VFileNotFoundException&) {
         // Removed by someone else meanwhile: nothing to move.
@@ -67,31 +69,31 @@ void moveDirectoryPieceByPiece(FileSystem& fs, const std::wstring& from, const s
     // Put back what was moved; a failure here must not hide the first one.
     for (const std::wstring& name : movedFiles) {
       try {
-        renameFile(VFileName::combine(to, name), VFileName::combine(from, name), 1);
+        renameFile(context, VFileName::combine(to, name), VFileName::combine(from, name), 1);
       } catch (...) {
       }
     }
     for (const std::wstring& name : movedDirectories) {
       try {
-        renameDir(VFileName::combine(to, name), VFileName::combine(from, name), false);
+        renameDir(context, VFileName::combine(to, name), VFileName::combine(from, name), false);
       } catch (...) {
       }
     }
     if (created) {
       try {
-        removeDir(to, true);
+        removeDir(context, to, true);
       } catch (...) {
       }
     }
     throw;
   }
-  removeDir(from, true, recyclerDirectory(from));
+  removeDir(context, from, true, recyclerDirectory(context, from));
 }
 
 }  // namespace
 
-void renameFile(const std::wstring& from, const std::wstring& to, int tries) {
-  FileSystem& fs = FileSystem::current();
+void renameFile(const Context& context, const std::wstring& from, const std::wstring& to, int tries) {
+  FileSystem& fs = *context.files;
   uint32_t error = ERROR_SUCCESS;
   while (tries > 0) {
     --tries;
@@ -100,7 +102,7 @@ void renameFile(const std::wstring& from, const std::wstring& to, int tries) {
     if (error != ERROR_SHARING_VIOLATION) {
       throwOsError(L"Rename file '" + from + L"' to '" + to + L"'", error, VCALLPOINT(L"", "renameFile"));
     }
-    if (tries > 0) Clock::current().sleep(kSharingPauseMs);
+    if (tries > 0) context.clock->sleep(kSharingPauseMs);
   }
   if (error == ERROR_SUCCESS) return;  // no tries asked for
   std::wstring holders = RunTime::processesHoldingFiles({from});
@@ -111,7 +113,7 @@ void renameFile(const std::wstring& from, const std::wstring& to, int tries) {
   throwOsError(L"Rename file '" + from + L"' to '" + to + L"'", error, VCALLPOINT(L"", "renameFile"));
 }
 
-void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExisting) {
+void renameDir(const Context& context, const std::wstring& from, const std::wstring& to, bool replaceExisting) {
   vguard(
       "renameDir", __LINE__, [&] { return vaformat(L"RenameDir('%s', '%s')", from, to); },
       [&] {
@@ -119,7 +121,7 @@ void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExi
           throw ArgumentException(vaformat(L"Unable to move directory '%s' into itself ('%s')", from, to),
                                   VCALLPOINT(L"", "renameDir"));
         }
-        FileSystem& fs = FileSystem::current();
+        FileSystem& fs = *context.files;
         // A file in the way is never replaced, whatever the system's move
         // would do with it (some replace it with the directory).
         FileAttributes target;
@@ -127,7 +129,7 @@ void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExi
           throw vexception(vaformat(L"File %s already exists", to), VCALLPOINT(L"", "renameDir"));
         }
         if (fs.moveFile(from, to, replaceExisting ? MOVE_REPLACE_EXISTING : 0) == ERROR_SUCCESS) return;
-        moveDirectoryPieceByPiece(fs, from, to, replaceExisting);
+        moveDirectoryPieceByPiece(context, from, to, replaceExisting);
       });
 }
 

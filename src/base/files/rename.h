@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // Renames a file (across volumes by copying), trying `tries` times while it
@@ -10,7 +12,7 @@ namespace wc {
 // exception "Rename file '<from>' to '<to>'" (with ". Processes: <list>"
 // when the holders of a file that stayed shared are found), call point
 // "renameFile".
-void renameFile(const std::wstring& from, const std::wstring& to, int tries);
+void renameFile(const Context& context, const std::wstring& from, const std::wstring& to, int tries);
 
 // Renames or moves a directory tree. Where the system's move cannot do it
 // (another volume, an existing target with `replaceExisting`), the entries
@@ -21,6 +23,6 @@ void renameFile(const std::wstring& from, const std::wstring& to, int tries);
 // exists"; a file there throws "File <to> already exists". A target inside
 // the source is refused. Guarded: context "RenameDir('<from>', '<to>')",
 // function "renameDir".
-void renameDir(const std::wstring& from, const std::wstring& to, bool replaceExisting);
+void renameDir(const Context& context, const std::wstring& from, const std::wstring& to, bool replaceExisting);
 
 }  // namespace wc

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 class VFile {
@@ -11,11 +13,11 @@ class VFile {
   // A second name for an existing file. Throws the OS-error exception
   // "Establishes a hard link between an existing file '<existing>' and a new
   // file '<new>'".
-  static void createHardLink(const std::wstring& newFile, const std::wstring& existingFile);
+  static void createHardLink(const Context& context, const std::wstring& newFile, const std::wstring& existingFile);
   // renameFile with one try.
-  static void rename(const std::wstring& from, const std::wstring& to);
+  static void rename(const Context& context, const std::wstring& from, const std::wstring& to);
   // The system move with MOVE_* flags; throws "Move file '<from>' to '<to>'".
-  static void moveEx(const std::wstring& from, const std::wstring& to, uint32_t flags);
+  static void moveEx(const Context& context, const std::wstring& from, const std::wstring& to, uint32_t flags);
 };
 
 }  // namespace wc

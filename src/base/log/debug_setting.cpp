@@ -1,6 +1,7 @@
 #include "base/log/debug_setting.h"
 
 #include "base/log/log.h"
+#include "base/log/log_manager.h"
 #include "base/registry/registry.h"
 
 namespace wc {
@@ -9,7 +10,7 @@ bool PolledDebugSetting::get() {
   try {
     if (calls_.fetch_add(1) % 16 == 0) {
       uint32_t value = 0;
-      if (registry::lookupDword(registry::Root::LocalMachine, registry::kConfigKey, L"Debug", value,
+      if (registry::lookupDword(context_, registry::Root::LocalMachine, registry::kConfigKey, L"Debug", value,
                                 registry::kView32) == 0) {
         cached_ = value;
       }
@@ -21,7 +22,7 @@ bool PolledDebugSetting::get() {
 }
 
 bool isDebugEnabled() {
-  static PolledDebugSetting setting;
+  static PolledDebugSetting setting(processMachine());
   return setting.get();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/system/clock.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -28,7 +29,8 @@ class EventSource {
   EventSource& operator=(const EventSource&) = delete;
 
   // Registers `source` on the local machine: 0 or the error code.
-  uint32_t open(const std::wstring& source);
+  // The context's clock stamps the events of the sandbox's event file.
+  uint32_t open(const Context& context, const std::wstring& source);
   bool isOpen() const;
   void close();
   // Reports one event: 0 or the error code.
@@ -55,6 +57,6 @@ std::wstring formatEventLine(const LocalTime& time, uint16_t type, const std::ws
 // already taken by the Application log is prefixed with "Halvo:  ". Throws on
 // failures of the settings store or the lock; returns the source, which is
 // not open when the registration itself failed (`error` then holds the code).
-EventSource registerEventSource(const std::wstring& source, uint32_t& error);
+EventSource registerEventSource(const Context& context, const std::wstring& source, uint32_t& error);
 
 }  // namespace wc

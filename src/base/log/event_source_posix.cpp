@@ -17,6 +17,7 @@
 namespace wc {
 
 struct EventSource::Impl {
+  Clock* clock = nullptr;
   std::wstring name;
   std::string ident;  // syslog keeps the pointer, so it lives here
   bool syslogUsed = false;
@@ -74,10 +75,11 @@ EventSource& EventSource::operator=(EventSource&& other) noexcept {
   return *this;
 }
 
-uint32_t EventSource::open(const std::wstring& source) {
+uint32_t EventSource::open(const Context& context, const std::wstring& source) {
   close();
   if (source.empty()) return ERROR_INVALID_PARAMETER;
   auto impl = std::make_unique<Impl>();
+  impl->clock = context.clock;
   impl->name = source;
   impl->ident = wideToUtf8Lenient(source);
   impl_ = std::move(impl);
@@ -102,7 +104,7 @@ uint32_t EventSource::report(uint16_t type, uint16_t, uint32_t, const std::vecto
     syslog(syslogPriority(type), "%s", wideToUtf8Lenient(message).c_str());
     return 0;
   }
-  std::wstring line = formatEventLine(Clock::current().localTime(), type, impl_->name, strings);
+  std::wstring line = formatEventLine(impl_->clock->localTime(), type, impl_->name, strings);
   return appendLine(wideToUtf8Lenient(line) + "\n");
 }
 

@@ -32,7 +32,7 @@ EventSource& EventSource::operator=(EventSource&& other) noexcept {
   return *this;
 }
 
-uint32_t EventSource::open(const std::wstring& source) {
+uint32_t EventSource::open(const Context&, const std::wstring& source) {
   close();
   if (source.empty()) return ERROR_INVALID_PARAMETER;
   HANDLE handle = RegisterEventSourceW(nullptr, source.c_str());

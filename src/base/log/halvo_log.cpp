@@ -26,19 +26,20 @@ const std::wstring kFileSuffix = L".log";
 // into the debug log too, and their writes must not start another clean-up.
 thread_local bool removingOldFiles = false;
 
-uint32_t openConfigKey(registry::RegistryKey& key) {
-  return registry::tryOpen(registry::Root::LocalMachine, registry::kConfigKey,
+uint32_t openConfigKey(const Context& context, registry::RegistryKey& key) {
+  return registry::tryOpen(context, registry::Root::LocalMachine, registry::kConfigKey,
                            registry::KEY_QUERY_VALUE | registry::viewFlag(registry::kView32), key);
 }
 
 }  // namespace
 
-std::wstring todayDate() {
-  LocalTime t = Clock::current().localTime();
+std::wstring todayDate(const Context& context) {
+  LocalTime t = context.clock->localTime();
   return vaformat(L"%04d%02d%02d", t.year, t.month, t.day);
 }
 
-std::wstring getRotationDate(const std::wstring& path, const std::wstring& name, uint32_t rotation) {
+std::wstring getRotationDate(const Context& context, const std::wstring& path, const std::wstring& name,
+                             uint32_t rotation) {
   std::wstring file = fileNamePart(path);
   size_t start = kFilePrefix.size() + name.size();
   auto fail = [&]() { throw vexception(L"Failed to parse name", VCALLPOINT(file, "halvo::logging::getRotationDate")); };
@@ -59,18 +60,18 @@ std::wstring getRotationDate(const std::wstring& path, const std::wstring& name,
   // move the date; beyond a few centuries the file simply never expires.
   date.day += static_cast<int>(std::min<uint32_t>(rotation, 100000));
   int64_t expiry = fromLocalTime(date);
-  int64_t now = Clock::current().now();
-  if (expiry < now) return todayDate();
+  int64_t now = context.clock->now();
+  if (expiry < now) return todayDate(context);
   LocalTime t = toLocalTime(expiry);
   return vaformat(L"%04d%02d%02d", t.year, t.month, t.day);
 }
 
-HalvoLog::HalvoLog(const std::wstring& name, bool enabled)
-    : enabled_(enabled), name_(name.empty() ? fileNamePart(programPath()) : name) {
+HalvoLog::HalvoLog(const Context& context, const std::wstring& name, bool enabled)
+    : context_(context), enabled_(enabled), name_(name.empty() ? fileNamePart(programPath()) : name) {
   // One read of the settings store serves the directory and the settings.
   registry::RegistryKey config;
   std::wstring root;
-  uint32_t error = openConfigKey(config);
+  uint32_t error = openConfigKey(context_, config);
   if (!error) error = config.lookup(L"PRODUCT_ROOT_D", root);
   if (error) {
     throwOsError(L"lookup subKey=" + registry::kConfigKey + L" value=PRODUCT_ROOT_D", error,
@@ -119,7 +120,7 @@ void HalvoLog::write(const std::wstring& text) {
   if (uint32_t seekError = file_.seekToEnd(position)) {
     throwOsError(L"Seek to the end of '" + path_ + L"'", seekError, VCALLPOINT(L"", "halvo::logging::HalvoLog::write"));
   }
-  LocalTime t = Clock::current().localTime();
+  LocalTime t = context_.clock->localTime();
   std::wstring record = vaformat(L"%04d/%02d/%02d %02d:%02d:%02d:%03d %s %s %s\r\n", t.year, t.month, t.day, t.hour,
                                  t.minute, t.second, t.milliseconds, processId, threadId, text);
   // The mark and the record go out in one write, so that a reader never sees
@@ -130,12 +131,12 @@ void HalvoLog::write(const std::wstring& text) {
 }
 
 void HalvoLog::refreshSettings() {
-  uint32_t tick = Clock::current().tickCount();
+  uint32_t tick = context_.clock->tickCount();
   // Either way round, so that the wrap of the tick count changes nothing.
   uint32_t distance = std::min<uint32_t>(tick - lastRefresh_, lastRefresh_ - tick);
   if (distance <= kRefreshIntervalMs) return;
   registry::RegistryKey config;
-  if (openConfigKey(config) == 0)
+  if (openConfigKey(context_, config) == 0)
     readSettings(config);
   else
     lastRefresh_ = tick;
@@ -149,7 +150,7 @@ void HalvoLog::readSettings(const registry::RegistryKey& config) {
   config.lookup(prefix + L"_history", history_);
   config.lookup(prefix + L"_rotation", rotation_);
   enabled_ = enabled != 0;
-  lastRefresh_ = Clock::current().tickCount();
+  lastRefresh_ = context_.clock->tickCount();
 }
 
 std::vector<std::wstring> HalvoLog::existingFiles() const {
@@ -162,11 +163,11 @@ std::vector<std::wstring> HalvoLog::existingFiles() const {
 }
 
 void HalvoLog::openOrRotate() {
-  std::wstring today = todayDate();
+  std::wstring today = todayDate(context_);
   std::vector<std::wstring> files;
   std::wstring next;
   if (file_.isOpen()) {
-    std::wstring expiry = getRotationDate(path_, name_, rotation_);
+    std::wstring expiry = getRotationDate(context_, path_, name_, rotation_);
     if (today < expiry) return;
     files = existingFiles();
     close();
@@ -177,7 +178,7 @@ void HalvoLog::openOrRotate() {
       open(pathFor(today));
       return;
     }
-    std::wstring expiry = getRotationDate(files.back(), name_, rotation_);
+    std::wstring expiry = getRotationDate(context_, files.back(), name_, rotation_);
     if (today < expiry) {
       open(files.back());
       return;

@@ -11,6 +11,7 @@
 
 #include "base/files/file.h"
 #include "base/registry/registry.h"
+#include "base/system/context.h"
 #include "base/system/named_mutex.h"
 
 namespace wc {
@@ -21,7 +22,7 @@ class HalvoLog {
  public:
   // An empty `name` names the log after the program file. Throws when the
   // product root is not configured or the mutex cannot be created.
-  HalvoLog(const std::wstring& name, bool enabled);
+  HalvoLog(const Context& context, const std::wstring& name, bool enabled);
   ~HalvoLog();
   HalvoLog(const HalvoLog&) = delete;
   HalvoLog& operator=(const HalvoLog&) = delete;
@@ -52,6 +53,7 @@ class HalvoLog {
   void close();
   void append(const std::string& bytes);
 
+  Context context_;
   uint32_t rotation_ = 1;
   uint32_t history_ = 3;
   bool enabled_;
@@ -67,10 +69,11 @@ class HalvoLog {
 // the date in its name plus `rotation` days, or today once that has passed.
 // Throws "Failed to parse name" when the file name carries no date after
 // "halvolog_" + name.
-std::wstring getRotationDate(const std::wstring& path, const std::wstring& name, uint32_t rotation);
+std::wstring getRotationDate(const Context& context, const std::wstring& path, const std::wstring& name,
+                             uint32_t rotation);
 
 // Today's local date as yyyymmdd.
-std::wstring todayDate();
+std::wstring todayDate(const Context& context);
 
 }  // namespace halvo::logging
 

@@ -4,8 +4,11 @@
 #include <cstdio>
 
 #include "base/errors/os_error.h"
+#include "base/files/file_system.h"
 #include "base/log/halvo_log.h"
 #include "base/log/log_files.h"
+#include "base/registry/settings_store.h"
+#include "base/system/clock.h"
 #include "base/system/process.h"
 #include "base/text/convert.h"
 #include "base/text/unicode.h"
@@ -42,6 +45,14 @@ uint16_t eventType(LogLevel level) {
 constexpr size_t kMaxModulePath = 260;
 
 }  // namespace
+
+Context processMachine() {
+  Context machine;
+  machine.files = &systemFileSystem();
+  machine.settings = &registry::systemSettingsStore();
+  machine.clock = &systemClock();
+  return machine;
+}
 
 LogManager& LogManager::instance() {
   static LogManager manager;
@@ -110,7 +121,7 @@ void LogManager::dispatchText(LogLevel level, const std::wstring& text, const ve
 
 void LogManager::writeDebugLog(LogLevel level, const std::wstring& text) {
   if (!isDebugEnabled()) return;
-  halvo::logging::HalvoLog log(L"debug", true);
+  halvo::logging::HalvoLog log(machine_, L"debug", true);
   log.write(wstrLenient(levelName(level)) + L": " + text);
 }
 
@@ -125,7 +136,7 @@ EventSource& LogManager::getEventLog() {
   std::lock_guard<std::recursive_mutex> guard(eventLock_);
   if (!eventLog_.isOpen()) {
     uint32_t error = 0;
-    EventSource registered = registerEventSource(source, error);
+    EventSource registered = registerEventSource(machine_, source, error);
     if (!registered.isOpen()) throwOsError(L"RegisterEventSource", error, VCALLPOINT(L"", "LogManager::getEventLog"));
     eventLog_ = std::move(registered);
   }

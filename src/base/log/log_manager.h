@@ -14,6 +14,7 @@
 #include "base/log/execute_context.h"
 #include "base/log/log.h"
 #include "base/log/sink_switches.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -24,6 +25,12 @@ class LogSink {
   virtual void write(LogLevel level, const std::wstring& text) = 0;
   virtual void write(LogLevel level, const vexception& e) = 0;
 };
+
+// The machine of the process-wide parts that no entry point builds (the log,
+// the crash dumps, the provider library) and of the POSIX stand-ins of the
+// system's own stores (services, scheduled tasks): the system's files,
+// settings and clock. Their tests give the parts a context of their own.
+Context processMachine();
 
 class LogManager {
  public:
@@ -60,6 +67,7 @@ class LogManager {
   void printConsole(const std::wstring& text);
 
   ExecuteContext* context_;
+  const Context machine_ = processMachine();
   std::recursive_mutex eventLock_;  // registration may log, and so come back here
   EventSource eventLog_;
   std::wstring sourceName_;

@@ -26,37 +26,37 @@ std::wstring besideProgram(const std::wstring& fileName) {
 
 }  // namespace
 
-EventSource registerEventSource(const std::wstring& source, uint32_t& error) {
+EventSource registerEventSource(const Context& context, const std::wstring& source, uint32_t& error) {
   using registry::Root;
   NamedMutexLock lock(kRegistrationMutex, "registerEventSource");
 
-  if (!registry::keyExists(Root::LocalMachine, kEventLogKey, 0)) {
-    registry::RegistryKey log = registry::create(Root::LocalMachine, kEventLogKey, registry::KEY_ALL_ACCESS);
+  if (!registry::keyExists(context, Root::LocalMachine, kEventLogKey, 0)) {
+    registry::RegistryKey log = registry::create(context, Root::LocalMachine, kEventLogKey, registry::KEY_ALL_ACCESS);
     log.set(L"MaxSize", kMaxLogSize);
     log.set(L"Retention", uint32_t{0});
   }
 
   // A source of the same name in the Application log would take our events.
   std::wstring name = source;
-  if (registry::keyExists(Root::LocalMachine, kApplicationLogKey + source, 0)) name = L"Halvo:  " + source;
+  if (registry::keyExists(context, Root::LocalMachine, kApplicationLogKey + source, 0)) name = L"Halvo:  " + source;
 
   // The management service's program file carries the message table; the
   // panel installs it beside this program when the settings do not say.
   std::wstring messageFile;
-  const uint32_t lookup = registry::lookupString(Root::LocalMachine, registry::kConfigKey, L"HalvoService", messageFile,
-                                                 registry::REG_SZ, registry::kView32);
+  const uint32_t lookup = registry::lookupString(context, Root::LocalMachine, registry::kConfigKey, L"HalvoService",
+                                                 messageFile, registry::REG_SZ, registry::kView32);
   if (lookup == ERROR_FILE_NOT_FOUND)
     messageFile = besideProgram(halvo::logging::managementServiceFileName());
   else if (lookup != 0)
     throwOsError(L"Unable to read HalvoService of " + registry::kConfigKey, lookup,
                  VCALLPOINT(L"", "registerEventSource"));
 
-  registry::RegistryKey key = registry::create(Root::LocalMachine, kSourcesKey + name, registry::KEY_WRITE);
+  registry::RegistryKey key = registry::create(context, Root::LocalMachine, kSourcesKey + name, registry::KEY_WRITE);
   key.set(L"TypesSupported", kAllEventTypes);
   key.set(L"EventMessageFile", messageFile);
 
   EventSource eventSource;
-  error = eventSource.open(name);
+  error = eventSource.open(context, name);
   return eventSource;
 }
 

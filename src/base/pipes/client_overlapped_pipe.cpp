@@ -17,13 +17,13 @@ ClientOverlappedPipe::ClientOverlappedPipe(os::UniqueHandle handle) : Overlapped
 
 ClientOverlappedPipe::~ClientOverlappedPipe() = default;
 
-os::UniqueHandle ClientOverlappedPipe::create(const std::wstring& name, uint32_t access, uint32_t pipeMode,
-                                              uint32_t defaultTries) {
-  return create(name, access, pipeMode, defaultTries, processConnectTryCount());
+os::UniqueHandle ClientOverlappedPipe::create(const Context& context, const std::wstring& name, uint32_t access,
+                                              uint32_t pipeMode, uint32_t defaultTries) {
+  return create(context, name, access, pipeMode, defaultTries, processConnectTryCount());
 }
 
-os::UniqueHandle ClientOverlappedPipe::create(const std::wstring& name, uint32_t access, uint32_t pipeMode,
-                                              uint32_t defaultTries, ConnectTryCount& tryCount) {
+os::UniqueHandle ClientOverlappedPipe::create(const Context& context, const std::wstring& name, uint32_t access,
+                                              uint32_t pipeMode, uint32_t defaultTries, ConnectTryCount& tryCount) {
   const char* function = "Con::ClientOverlappedPipe::create";
   const uint32_t tries = tryCount.tries(defaultTries);
   os::UniqueHandle handle;
@@ -31,7 +31,7 @@ os::UniqueHandle ClientOverlappedPipe::create(const std::wstring& name, uint32_t
     uint32_t code = os::openPipe(name, access, handle);
     if (code == ERROR_SUCCESS) break;
     if (code != ERROR_PIPE_BUSY) throwOsError(L"Unable to connect to pipe " + name, code, VCALLPOINT(L"", function));
-    if (!os::waitNamedPipe(name, kBusyWaitMs)) Clock::current().sleep(kRetryPauseMs);
+    if (!os::waitNamedPipe(name, kBusyWaitMs)) context.clock->sleep(kRetryPauseMs);
   }
   if (!handle) throw vexception(L"Unable to connect to pipe " + name, VCALLPOINT(L"", function));
   if (uint32_t code = os::setPipeMode(handle.get(), pipeMode))

@@ -21,11 +21,12 @@ class ClientOverlappedPipe : public OverlappedPipe {
   // up to 1000 ms per try for a busy pipe. Throws "Unable to connect to pipe "
   // + name (with the system's error where there is one) or "Unable to set
   // mode of pipe " + name.
-  static os::UniqueHandle create(const std::wstring& name, uint32_t access, uint32_t pipeMode, uint32_t defaultTries);
+  static os::UniqueHandle create(const Context& context, const std::wstring& name, uint32_t access, uint32_t pipeMode,
+                                 uint32_t defaultTries);
   // The same with the try count read through `tryCount` instead of the
   // process-wide reading.
-  static os::UniqueHandle create(const std::wstring& name, uint32_t access, uint32_t pipeMode, uint32_t defaultTries,
-                                 ConnectTryCount& tryCount);
+  static os::UniqueHandle create(const Context& context, const std::wstring& name, uint32_t access, uint32_t pipeMode,
+                                 uint32_t defaultTries, ConnectTryCount& tryCount);
 };
 
 }  // namespace Con

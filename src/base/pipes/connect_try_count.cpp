@@ -1,6 +1,7 @@
 #include "base/pipes/connect_try_count.h"
 
 #include "base/log/log.h"
+#include "base/log/log_manager.h"
 #include "base/registry/registry.h"
 
 namespace wc {
@@ -14,8 +15,8 @@ uint32_t ConnectTryCount::tries(uint32_t defaultTries) {
   if (!readFailed_ && calls_ % kPollEvery == 0) {
     try {
       // A missing value leaves the last reading in place.
-      registry::lookupDword(registry::Root::LocalMachine, registry::kConfigKey, L"PipeConnectTryCount", stored_,
-                            registry::kView32);
+      registry::lookupDword(context_, registry::Root::LocalMachine, registry::kConfigKey, L"PipeConnectTryCount",
+                            stored_, registry::kView32);
     } catch (const vexception& e) {
       readFailed_ = true;
       logMessage(LOG_WARNING, L"PipeConnectTryCount is ignored from now on: %s", e.message());
@@ -26,7 +27,7 @@ uint32_t ConnectTryCount::tries(uint32_t defaultTries) {
 }
 
 ConnectTryCount& processConnectTryCount() {
-  static ConnectTryCount reading;
+  static ConnectTryCount reading(processMachine());
   return reading;
 }
 

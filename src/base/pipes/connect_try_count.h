@@ -7,13 +7,17 @@
 #include <cstdint>
 #include <mutex>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 class ConnectTryCount {
  public:
+  explicit ConnectTryCount(const Context& context) : context_(context) {}
   uint32_t tries(uint32_t defaultTries);
 
  private:
+  const Context context_;
   std::mutex lock_;
   uint32_t calls_ = 0;
   uint32_t stored_ = 0;  // 0: not set

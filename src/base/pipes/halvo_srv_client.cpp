@@ -11,15 +11,18 @@ namespace {
 constexpr uint32_t kConnectTries = 5;
 }
 
-HalvoSrvClient& HalvoSrvClient::getInstance() {
+HalvoSrvClient& HalvoSrvClient::getInstance(const Context& context) {
   return vguard("HalvoSrvClient::getInstance", __LINE__, L"get shared instance of HalvoSrvClient",
-                []() -> HalvoSrvClient& {
-                  static HalvoSrvClient instance;
+                [&context]() -> HalvoSrvClient& {
+                  static HalvoSrvClient instance(context);
                   return instance;
                 });
 }
 
-HalvoSrvClient::HalvoSrvClient() : vpipechannel::client(registry::kConfigKey, L"hcppipe") { connect(kConnectTries); }
+HalvoSrvClient::HalvoSrvClient(const Context& context)
+    : vpipechannel::client(context, registry::kConfigKey, L"hcppipe") {
+  connect(kConnectTries);
+}
 
 std::wstring HalvoSrvClient::getString(const std::wstring& name) {
   return vguard(

@@ -13,13 +13,14 @@ namespace wc {
 
 class HalvoSrvClient : public vpipechannel::client {
  public:
-  // The process-wide client, connected on first use. Failures come as a
-  // vexception with the call point "get shared instance of HalvoSrvClient".
-  static HalvoSrvClient& getInstance();
+  // The process-wide client, made with the context of its first caller and
+  // connected on first use. Failures come as a vexception with the call
+  // point "get shared instance of HalvoSrvClient".
+  static HalvoSrvClient& getInstance(const Context& context);
 
   // Connects at once; the pipe is named by the "hcppipe" value of the
   // panel's configuration key.
-  HalvoSrvClient();
+  explicit HalvoSrvClient(const Context& context);
 
   // The configuration string `name` as the service reports it.
   std::wstring getString(const std::wstring& name);

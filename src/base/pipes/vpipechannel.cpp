@@ -21,15 +21,15 @@ void writeLength(Con::Pipe& pipe, uint32_t length) {
 
 }  // namespace
 
-vpipechannel::client::client(std::wstring registryKey, std::wstring pipeValueName)
-    : registryKey_(std::move(registryKey)), pipeValueName_(std::move(pipeValueName)) {}
+vpipechannel::client::client(const Context& context, std::wstring registryKey, std::wstring pipeValueName)
+    : context_(context), registryKey_(std::move(registryKey)), pipeValueName_(std::move(pipeValueName)) {}
 
 vpipechannel::client::~client() = default;
 
 std::wstring vpipechannel::client::pipeName() const {
   std::wstring name;
-  if (registry::lookupString(registry::Root::LocalMachine, registryKey_, pipeValueName_, name, registry::REG_SZ,
-                             registry::kView32) != 0)
+  if (registry::lookupString(context_, registry::Root::LocalMachine, registryKey_, pipeValueName_, name,
+                             registry::REG_SZ, registry::kView32) != 0)
     name = pipeValueName_;
   return std::wstring(kPipeNamePrefix) + name;
 }
@@ -37,8 +37,8 @@ std::wstring vpipechannel::client::pipeName() const {
 void vpipechannel::client::connect(uint32_t defaultTries) {
   if (pipe_ && pipe_->valid()) return;
   std::wstring name = pipeName();
-  Con::os::UniqueHandle handle = Con::ClientOverlappedPipe::create(name, Con::os::kGenericRead | Con::os::kGenericWrite,
-                                                                   Con::os::kPipeReadModeMessage, defaultTries);
+  Con::os::UniqueHandle handle = Con::ClientOverlappedPipe::create(
+      context_, name, Con::os::kGenericRead | Con::os::kGenericWrite, Con::os::kPipeReadModeMessage, defaultTries);
   pipe_ = std::make_unique<Con::ClientOverlappedPipe>(std::move(handle));
 }
 

@@ -11,6 +11,7 @@
 #include "base/pipes/client_overlapped_pipe.h"
 #include "base/pipes/guid.h"
 #include "base/pipes/vserializer.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -20,7 +21,7 @@ class vpipechannel {
    public:
     // `registryKey` (under HKEY_LOCAL_MACHINE) holds the value `pipeValueName`
     // that names the pipe; without it the pipe is named `pipeValueName`.
-    client(std::wstring registryKey, std::wstring pipeValueName);
+    client(const Context& context, std::wstring registryKey, std::wstring pipeValueName);
     virtual ~client();
     client(const client&) = delete;
     client& operator=(const client&) = delete;
@@ -32,6 +33,7 @@ class vpipechannel {
 
     // "\\.\pipe\" + the configured name.
     std::wstring pipeName() const;
+    const Context& context() const { return context_; }
     // Connects unless a connected pipe is there already.
     void connect(uint32_t defaultTries);
 
@@ -40,6 +42,7 @@ class vpipechannel {
     void ensureNotFinished() const;
     void dropOutOfStepPipe() noexcept;
 
+    const Context context_;
     std::unique_ptr<Con::ClientOverlappedPipe> pipe_;
     std::wstring registryKey_;
     std::wstring pipeValueName_;

@@ -65,9 +65,11 @@ class PolledValue {
 // value; a value of the wrong type or size throws from get().
 class PolledDword : public PolledValue<uint32_t> {
  public:
-  PolledDword(Root root, std::wstring subKey, std::wstring name, int view, uint32_t initial)
-      : PolledValue<uint32_t>(initial, [root, subKey = std::move(subKey), name = std::move(name),
-                                        view](uint32_t& value) { lookupDword(root, subKey, name, value, view); }) {}
+  PolledDword(const Context& context, Root root, std::wstring subKey, std::wstring name, int view, uint32_t initial)
+      : PolledValue<uint32_t>(
+            initial, [context, root, subKey = std::move(subKey), name = std::move(name), view](uint32_t& value) {
+              lookupDword(context, root, subKey, name, value, view);
+            }) {}
 };
 
 }  // namespace registry

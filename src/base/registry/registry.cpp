@@ -52,8 +52,9 @@ uint32_t viewFlag(int view) {
   }
 }
 
-RegistryKey::RegistryKey(Root root, const std::wstring& subKey, uint32_t access, bool create)
-    : RegistryKey(create ? registry::create(root, subKey, access) : registry::open(root, subKey, access)) {}
+RegistryKey::RegistryKey(const Context& context, Root root, const std::wstring& subKey, uint32_t access, bool create)
+    : RegistryKey(create ? registry::create(context, root, subKey, access)
+                         : registry::open(context, root, subKey, access)) {}
 
 RegistryKey::RegistryKey() = default;
 RegistryKey::~RegistryKey() = default;
@@ -137,37 +138,38 @@ std::vector<std::wstring> RegistryKey::valueNames() const {
   return names;
 }
 
-uint32_t tryOpen(Root root, const std::wstring& subKey, uint32_t access, RegistryKey& out) {
+uint32_t tryOpen(const Context& context, Root root, const std::wstring& subKey, uint32_t access, RegistryKey& out) {
   std::unique_ptr<KeyHandle> handle;
-  if (uint32_t error = SettingsStore::current().openKey(root, subKey, access, false, handle)) return error;
+  if (uint32_t error = context.settings->openKey(root, subKey, access, false, handle)) return error;
   out.handle_ = std::move(handle);
   return 0;
 }
 
-RegistryKey open(Root root, const std::wstring& subKey, uint32_t access) {
+RegistryKey open(const Context& context, Root root, const std::wstring& subKey, uint32_t access) {
   RegistryKey key;
-  if (uint32_t error = tryOpen(root, subKey, access, key)) {
+  if (uint32_t error = tryOpen(context, root, subKey, access, key)) {
     throwOsError(L"RegOpenKeyEx subKey=" + subKey, error, VCALLPOINT(L"", "registry::open"));
   }
   return key;
 }
 
-RegistryKey create(Root root, const std::wstring& subKey, uint32_t access) {
+RegistryKey create(const Context& context, Root root, const std::wstring& subKey, uint32_t access) {
   RegistryKey key;
-  if (uint32_t error = SettingsStore::current().openKey(root, subKey, access, true, key.handle_)) {
+  if (uint32_t error = context.settings->openKey(root, subKey, access, true, key.handle_)) {
     throwOsError(L"RegCreateKeyEx subKey=" + subKey, error, VCALLPOINT(L"", "registry::create"));
   }
   return key;
 }
 
-bool keyExists(Root root, const std::wstring& subKey, int view) {
+bool keyExists(const Context& context, Root root, const std::wstring& subKey, int view) {
   RegistryKey key;
-  return tryOpen(root, subKey, READ_CONTROL | viewFlag(view), key) == 0;
+  return tryOpen(context, root, subKey, READ_CONTROL | viewFlag(view), key) == 0;
 }
 
-uint32_t lookupDword(Root root, const std::wstring& subKey, const std::wstring& name, uint32_t& out, int view) {
+uint32_t lookupDword(const Context& context, Root root, const std::wstring& subKey, const std::wstring& name,
+                     uint32_t& out, int view) {
   RegistryKey key;
-  if (uint32_t error = tryOpen(root, subKey, KEY_QUERY_VALUE | viewFlag(view), key)) return error;
+  if (uint32_t error = tryOpen(context, root, subKey, KEY_QUERY_VALUE | viewFlag(view), key)) return error;
   uint32_t type = REG_NONE;
   std::string data;
   if (uint32_t error = key.lookupRaw(name, type, data)) return error;
@@ -175,10 +177,10 @@ uint32_t lookupDword(Root root, const std::wstring& subKey, const std::wstring& 
   return 0;
 }
 
-uint32_t lookupString(Root root, const std::wstring& subKey, const std::wstring& name, std::wstring& out,
-                      uint32_t expectedType, int view) {
+uint32_t lookupString(const Context& context, Root root, const std::wstring& subKey, const std::wstring& name,
+                      std::wstring& out, uint32_t expectedType, int view) {
   RegistryKey key;
-  if (uint32_t error = tryOpen(root, subKey, KEY_QUERY_VALUE | viewFlag(view), key)) return error;
+  if (uint32_t error = tryOpen(context, root, subKey, KEY_QUERY_VALUE | viewFlag(view), key)) return error;
   uint32_t type = REG_NONE;
   std::string data;
   if (uint32_t error = key.lookupRaw(name, type, data)) return error;
@@ -188,15 +190,17 @@ uint32_t lookupString(Root root, const std::wstring& subKey, const std::wstring&
   return 0;
 }
 
-std::wstring getstr(Root root, const std::wstring& subKey, const std::wstring& name, int view) {
+std::wstring getstr(const Context& context, Root root, const std::wstring& subKey, const std::wstring& name, int view) {
   std::wstring out;
-  if (uint32_t error = lookupString(root, subKey, name, out, REG_SZ, view)) {
+  if (uint32_t error = lookupString(context, root, subKey, name, out, REG_SZ, view)) {
     throwOsError(L"lookup subKey=" + subKey + L" value=" + name, error, VCALLPOINT(L"", "registry::getstr"));
   }
   return out;
 }
 
-uint32_t deleteKey(Root root, const std::wstring& subKey) { return SettingsStore::current().deleteTree(root, subKey); }
+uint32_t deleteKey(const Context& context, Root root, const std::wstring& subKey) {
+  return context.settings->deleteTree(root, subKey);
+}
 
 }  // namespace registry
 

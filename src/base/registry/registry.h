@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 namespace registry {
@@ -51,7 +53,7 @@ class RegistryKey {
  public:
   RegistryKey();  // not open; defined where KeyHandle is complete
   // Opens (create = false) or creates the key; throws like open()/create().
-  RegistryKey(Root root, const std::wstring& subKey, uint32_t access, bool create);
+  RegistryKey(const Context& context, Root root, const std::wstring& subKey, uint32_t access, bool create);
   ~RegistryKey();
   RegistryKey(RegistryKey&&) noexcept;
   RegistryKey& operator=(RegistryKey&&) noexcept;
@@ -90,36 +92,37 @@ class RegistryKey {
 
  private:
   std::unique_ptr<KeyHandle> handle_;
-  friend RegistryKey open(Root, const std::wstring&, uint32_t);
-  friend RegistryKey create(Root, const std::wstring&, uint32_t);
-  friend uint32_t tryOpen(Root, const std::wstring&, uint32_t, RegistryKey&);
+  friend RegistryKey open(const Context&, Root, const std::wstring&, uint32_t);
+  friend RegistryKey create(const Context&, Root, const std::wstring&, uint32_t);
+  friend uint32_t tryOpen(const Context&, Root, const std::wstring&, uint32_t, RegistryKey&);
 };
 
 // Throws the OS-error exception "RegOpenKeyEx subKey=<subKey>" (call point
 // "registry::open").
-RegistryKey open(Root root, const std::wstring& subKey, uint32_t access);
+RegistryKey open(const Context& context, Root root, const std::wstring& subKey, uint32_t access);
 // Creates the key (and missing parents) if absent. Throws "RegCreateKeyEx
 // subKey=<subKey>" (call point "registry::create").
-RegistryKey create(Root root, const std::wstring& subKey, uint32_t access);
+RegistryKey create(const Context& context, Root root, const std::wstring& subKey, uint32_t access);
 // Opens without throwing: 0 or the error code (ERROR_FILE_NOT_FOUND when absent).
-uint32_t tryOpen(Root root, const std::wstring& subKey, uint32_t access, RegistryKey& out);
+uint32_t tryOpen(const Context& context, Root root, const std::wstring& subKey, uint32_t access, RegistryKey& out);
 
 // True if the key opens with READ_CONTROL plus the view flag.
-bool keyExists(Root root, const std::wstring& subKey, int view);
+bool keyExists(const Context& context, Root root, const std::wstring& subKey, int view);
 
 // 0, or the error code of opening (KEY_QUERY_VALUE plus view) or of querying;
 // `out` unchanged then. Wrong type or size: vexception with
 // "<subKey>\<name>" between the quotes.
-uint32_t lookupDword(Root root, const std::wstring& subKey, const std::wstring& name, uint32_t& out, int view);
+uint32_t lookupDword(const Context& context, Root root, const std::wstring& subKey, const std::wstring& name,
+                     uint32_t& out, int view);
 // `expectedType` REG_SZ or REG_EXPAND_SZ; either accepts the other.
-uint32_t lookupString(Root root, const std::wstring& subKey, const std::wstring& name, std::wstring& out,
-                      uint32_t expectedType, int view);
+uint32_t lookupString(const Context& context, Root root, const std::wstring& subKey, const std::wstring& name,
+                      std::wstring& out, uint32_t expectedType, int view);
 // The string, or the OS-error exception "lookup subKey=<subKey> value=<name>"
 // (call point "registry::getstr").
-std::wstring getstr(Root root, const std::wstring& subKey, const std::wstring& name, int view);
+std::wstring getstr(const Context& context, Root root, const std::wstring& subKey, const std::wstring& name, int view);
 
 // Removes a key with everything under it: 0 or the error code.
-uint32_t deleteKey(Root root, const std::wstring& subKey);
+uint32_t deleteKey(const Context& context, Root root, const std::wstring& subKey);
 
 }  // namespace registry
 

@@ -6,14 +6,6 @@ namespace wc {
 
 namespace registry {
 
-namespace {
-SettingsStore* currentStore = nullptr;
-}
-
-SettingsStore& SettingsStore::current() { return currentStore ? *currentStore : Default(); }
-
-void SettingsStore::setCurrentForTesting(SettingsStore* store) { currentStore = store; }
-
 uint32_t SettingsStore::applyEdits(const std::vector<RegKeyEdit>& edits) {
   for (const RegKeyEdit& edit : edits) {
     if (edit.remove) {

@@ -44,14 +44,10 @@ class SettingsStore {
   virtual uint32_t applyEdits(const std::vector<RegKeyEdit>& edits);
   // Why the store cannot be read, when a call answered ERROR_REGISTRY_CORRUPT.
   virtual std::optional<std::wstring> problem() { return std::nullopt; }
-
-  // The platform's store: the settings file on POSIX.
-  static SettingsStore& Default();
-  // The store every registry function uses; tests put a fake in and take it
-  // out again.
-  static SettingsStore& current();
-  static void setCurrentForTesting(SettingsStore* store);
 };
+
+// The platform's store: the settings file on POSIX, the registry on Windows.
+SettingsStore& systemSettingsStore();
 
 }  // namespace registry
 

@@ -8,7 +8,7 @@ namespace wc {
 
 namespace registry {
 
-SettingsStore& SettingsStore::Default() {
+SettingsStore& systemSettingsStore() {
   static FileSettingsStore store([] { return underSystemRoot(L"etc/halvo/registry.reg"); });
   return store;
 }

@@ -140,7 +140,7 @@ class WindowsRegistryStore : public SettingsStore {
 
 }  // namespace
 
-SettingsStore& SettingsStore::Default() {
+SettingsStore& systemSettingsStore() {
   static WindowsRegistryStore store;
   return store;
 }

@@ -32,14 +32,15 @@ void logFailureOf(const wchar_t* action, const std::wstring& name, Request&& req
 
 }  // namespace
 
-void forceRemoval(const std::wstring& storagePath, const std::wstring& service, bool keepStopped) {
-  RemovalStorage storage(storagePath);
+void forceRemoval(const Context& context, const std::wstring& storagePath, const std::wstring& service,
+                  bool keepStopped) {
+  RemovalStorage storage(context, storagePath);
   storage.load();
 
   ServiceNameSet mustStayStopped;
   if (keepStopped && !service.empty()) mustStayStopped.insert(service);
 
-  ImmediatelyFilesRemoval removal;
+  ImmediatelyFilesRemoval removal(context);
   for (const RemovalEntry& entry : storage.entries()) {
     if (!service.empty() && !equalsIgnoreCase(entry.service, service)) continue;
     if (removal.remove(entry)) storage.remove(entry.id);
@@ -47,11 +48,11 @@ void forceRemoval(const std::wstring& storagePath, const std::wstring& service, 
 
   for (const std::wstring& stopped : removal.stoppedServices()) {
     if (mustStayStopped.count(stopped)) continue;
-    logFailureOf(L"start", stopped, [&] { return service::startService(stopped); });
+    logFailureOf(L"start", stopped, [&] { return service::startService(context, stopped); });
   }
   for (const std::wstring& name : mustStayStopped) {
     if (!service.empty() && !equalsIgnoreCase(name, service)) continue;
-    logFailureOf(L"stop", name, [&] { return service::controlService(SERVICE_CONTROL_STOP, name); });
+    logFailureOf(L"stop", name, [&] { return service::controlService(context, SERVICE_CONTROL_STOP, name); });
   }
 
   NamedMutexLock taskLock(kRemovalTaskMutex, "forceRemoval");

@@ -6,12 +6,15 @@
 
 #include <string>
 
+#include "base/system/context.h"
+
 namespace wc {
 
 // `storagePath` is the removal storage file. With `keepStopped` and a
 // service name, that service is sent the stop control at the end and not
 // started again. Failures of single entries are logged; failures of the
 // storage (unreadable, unwritable) and of the task are thrown.
-void forceRemoval(const std::wstring& storagePath, const std::wstring& service, bool keepStopped);
+void forceRemoval(const Context& context, const std::wstring& storagePath, const std::wstring& service,
+                  bool keepStopped);
 
 }  // namespace wc

@@ -26,13 +26,13 @@ void HalvoSrvClient::addDeleteFile(const std::wstring& path, const std::wstring&
                            VCALLPOINT(L"", "HalvoSrvClient::addDeleteFile"));
         }
         // Read first, so that a bad setting changes nothing.
-        const RemovalTiming timing = readRemovalTiming();
-        RemovalStorage storage(removalStoragePath());
+        const RemovalTiming timing = readRemovalTiming(context());
+        RemovalStorage storage(context(), removalStoragePath(context()));
         storage.add(newPathEntry(path, service));
         storage.commit();
         // The task runs the tool where the management service says the
         // product lives; it is asked only when the task must be made.
-        scheduleRemovalTask(timing, [this] { return getProductRootDir(); });
+        scheduleRemovalTask(context(), timing, [this] { return getProductRootDir(); });
       });
 }
 
@@ -42,7 +42,7 @@ void HalvoSrvClient::forceDeleteFiles(const std::wstring& service, bool keepStop
       [&] { return vaformat(L"forceDeleteFiles for service '%s'", service); },
       [&] {
         ComApartment com;
-        forceRemoval(removalStoragePath(), service, keepStopped);
+        forceRemoval(context(), removalStoragePath(context()), service, keepStopped);
       });
 }
 

@@ -15,14 +15,14 @@ namespace wc {
 namespace {
 
 // Deletes the path if it is there; throws what the file helpers throw.
-void deletePath(const std::wstring& path) {
+void deletePath(const Context& context, const std::wstring& path) {
   bool isDirectory = false;
-  if (!fileExist(path, &isDirectory)) return;
+  if (!fileExist(context, path, &isDirectory)) return;
   if (isDirectory) {
-    removeDirectory(path, true);
+    removeDirectory(context, path, true);
     logMessage(LOG_INFO, L"Folder %s has been deleted", path);
   } else {
-    removeFile(path, true);
+    removeFile(context, path, true);
     logMessage(LOG_INFO, L"File %s has been deleted", path);
   }
 }
@@ -34,8 +34,8 @@ bool ImmediatelyFilesRemoval::remove(const RemovalEntry& entry) {
 }
 
 void ImmediatelyFilesRemoval::stopServiceFor(const RemovalEntry& entry) {
-  const bool running = service::isActive(entry.service);
-  if (uint32_t error = service::controlService(SERVICE_CONTROL_STOP, entry.service)) {
+  const bool running = service::isActive(context_, entry.service);
+  if (uint32_t error = service::controlService(context_, SERVICE_CONTROL_STOP, entry.service)) {
     logMessage(LOG_WARNING, L"Unable to stop service %s: %s", entry.service, osErrorText(error, nullptr));
   }
   if (!running) return;
@@ -48,7 +48,7 @@ bool ImmediatelyFilesRemoval::deleteGenericsFiles(const RemovalEntry& entry) {
   std::wstring failure;
   try {
     try {
-      deletePath(entry.uri);
+      deletePath(context_, entry.uri);
       return true;
     } catch (const VSharingViolationException& e) {
       logMessage(LOG_WARNING, L"Some not fatal error has been occured %s", e.message());
@@ -56,7 +56,7 @@ bool ImmediatelyFilesRemoval::deleteGenericsFiles(const RemovalEntry& entry) {
       // next run.
       if (entry.service.empty()) throw;
       stopServiceFor(entry);
-      deletePath(entry.uri);
+      deletePath(context_, entry.uri);
       return true;
     }
   } catch (const vexception& e) {
@@ -70,7 +70,7 @@ bool ImmediatelyFilesRemoval::deleteGenericsFiles(const RemovalEntry& entry) {
 
 bool ImmediatelyFilesRemoval::deleteUser(const RemovalEntry& entry) {
   try {
-    deleteLocalUser(entry.uri);
+    context_.localUsers->deleteUser(entry.uri);
     return true;
   } catch (const vexception& e) {
     logMessage(LOG_INFO, L"%s", e.message());

@@ -6,11 +6,13 @@
 
 #include "base/removal/removal_entry.h"
 #include "base/removal/service_name_set.h"
+#include "base/system/context.h"
 
 namespace wc {
 
 class ImmediatelyFilesRemoval {
  public:
+  explicit ImmediatelyFilesRemoval(const Context& context) : context_(context) {}
   // True when what the entry names is gone (or was never there).
   bool remove(const RemovalEntry& entry);
 
@@ -23,6 +25,7 @@ class ImmediatelyFilesRemoval {
   bool deleteUser(const RemovalEntry& entry);
   void stopServiceFor(const RemovalEntry& entry);
 
+  const Context context_;
   ServiceNameSet stopped_;
 };
 

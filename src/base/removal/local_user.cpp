@@ -1,25 +1,19 @@
 #include "base/removal/local_user.h"
 
-#include <utility>
-
 namespace wc {
 
 namespace {
 
-std::function<void(const std::wstring&)>& deletionForTesting() {
-  static std::function<void(const std::wstring&)> deletion;
-  return deletion;
-}
+class SystemLocalUsers : public LocalUsers {
+ public:
+  void deleteUser(const std::wstring& name) override { deleteSystemLocalUser(name); }
+};
 
 }  // namespace
 
-void deleteLocalUser(const std::wstring& name) {
-  if (deletionForTesting()) return deletionForTesting()(name);
-  deleteSystemLocalUser(name);
-}
-
-void setLocalUserDeletionForTesting(std::function<void(const std::wstring& name)> deletion) {
-  deletionForTesting() = std::move(deletion);
+LocalUsers& systemLocalUsers() {
+  static SystemLocalUsers users;
+  return users;
 }
 
 }  // namespace wc

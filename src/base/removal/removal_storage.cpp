@@ -7,11 +7,11 @@
 
 namespace wc {
 
-RemovalStorage::RemovalStorage(std::wstring path) : path_(std::move(path)) {}
+RemovalStorage::RemovalStorage(const Context& context, std::wstring path) : context_(context), path_(std::move(path)) {}
 
 void RemovalStorage::load() {
   NamedMutexLock lock(kRemovalStorageMutex, "RemovalStorage::load");
-  entries_ = readRemovalEntries(path_);
+  entries_ = readRemovalEntries(context_, path_);
 }
 
 void RemovalStorage::add(RemovalEntry entry) { added_.push_back(std::move(entry)); }
@@ -20,7 +20,7 @@ void RemovalStorage::remove(const std::wstring& id) { removed_.push_back(id); }
 
 size_t RemovalStorage::commit() {
   NamedMutexLock lock(kRemovalStorageMutex, "RemovalStorage::commit");
-  std::vector<RemovalEntry> fresh = readRemovalEntries(path_);
+  std::vector<RemovalEntry> fresh = readRemovalEntries(context_, path_);
   auto hasId = [](const std::wstring& id) { return [&id](const RemovalEntry& e) { return e.id == id; }; };
   for (const RemovalEntry& entry : added_) {
     if (std::none_of(fresh.begin(), fresh.end(), hasId(entry.id))) fresh.push_back(entry);
@@ -29,7 +29,7 @@ size_t RemovalStorage::commit() {
     std::erase_if(fresh, hasId(id));
   }
   // Without changes the file stays as it is (and a missing one missing).
-  if (!added_.empty() || !removed_.empty()) writeRemovalEntries(path_, fresh);
+  if (!added_.empty() || !removed_.empty()) writeRemovalEntries(context_, path_, fresh);
   entries_ = std::move(fresh);
   added_.clear();
   removed_.clear();

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "base/removal/removal_entry.h"
+#include "base/system/context.h"
 
 namespace wc {
 
 class RemovalStorage {
  public:
-  explicit RemovalStorage(std::wstring path);
+  RemovalStorage(const Context& context, std::wstring path);
 
   // Reads the file under the storage mutex (a missing file is empty).
   void load();
@@ -34,6 +35,7 @@ class RemovalStorage {
   const std::wstring& path() const { return path_; }
 
  private:
+  const Context context_;
   std::wstring path_;
   std::vector<RemovalEntry> entries_;
   std::vector<RemovalEntry> added_;

@@ -51,18 +51,18 @@ RemovalEntry readEntry(const XmlElement& element, int number, const std::wstring
 
 }  // namespace
 
-std::wstring removalStoragePath() {
-  std::wstring root =
-      registry::getstr(registry::Root::LocalMachine, registry::kConfigKey, L"PRODUCT_ROOT_D", registry::kView32);
+std::wstring removalStoragePath(const Context& context) {
+  std::wstring root = registry::getstr(context, registry::Root::LocalMachine, registry::kConfigKey, L"PRODUCT_ROOT_D",
+                                       registry::kView32);
   if (root.empty()) {
     throw vexception(L"The product root directory (PRODUCT_ROOT_D) is empty", VCALLPOINT(L"", "removalStoragePath"));
   }
   return VFileName::combine(VFileName::combine(root, L"etc"), L"DeferredRemovalStorage.xml");
 }
 
-std::vector<RemovalEntry> readRemovalEntries(const std::wstring& path) {
+std::vector<RemovalEntry> readRemovalEntries(const Context& context, const std::wstring& path) {
   std::vector<RemovalEntry> entries;
-  if (!fileExist(path)) return entries;
+  if (!fileExist(context, path)) return entries;
   XmlDocument document;
   vxmlLoad(document, path, false, false);
   XmlElement root = document.documentElement();
@@ -83,9 +83,9 @@ std::vector<RemovalEntry> readRemovalEntries(const std::wstring& path) {
   return entries;
 }
 
-void writeRemovalEntries(const std::wstring& path, const std::vector<RemovalEntry>& entries) {
+void writeRemovalEntries(const Context& context, const std::wstring& path, const std::vector<RemovalEntry>& entries) {
   XmlWriter writer(L"UTF-8");
-  writer.open(path);
+  writer.open(context, path);
   writer.startDocument();
   writer.startElement(kRootTag);
   for (const RemovalEntry& entry : entries) {
@@ -98,7 +98,7 @@ void writeRemovalEntries(const std::wstring& path, const std::vector<RemovalEntr
   }
   writer.endElement(kRootTag);
   // The writer has checked every name and value by now; only the file is left.
-  VDirectory::createDirectory(VFileName::parent(path));
+  VDirectory::createDirectory(context, VFileName::parent(path));
   writer.endDocument();
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/removal/removal_entry.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -24,17 +25,17 @@ inline const std::wstring kRemovalStorageMutex = L"Global\\{B1992897-0819-47ab-8
 
 // PRODUCT_ROOT_D of the panel's configuration key joined with "etc" and
 // "DeferredRemovalStorage.xml". A missing or empty value throws.
-std::wstring removalStoragePath();
+std::wstring removalStoragePath(const Context& context);
 
 // The entries of the file in file order; a missing file holds none. An entry
 // without Id, URI or URIType, with an empty Id or URI, an unknown URIType, an
 // Id seen before, or an element other than "Entry" throws vexception "Unable
 // to load entry from XML: <reason> (entry <n> of '<path>')". A file that is
 // not XML fails with the XML layer's load error; nothing is changed either way.
-std::vector<RemovalEntry> readRemovalEntries(const std::wstring& path);
+std::vector<RemovalEntry> readRemovalEntries(const Context& context, const std::wstring& path);
 
 // Writes the file whole (the directory is made when missing); the old file
 // stays as it was when writing fails.
-void writeRemovalEntries(const std::wstring& path, const std::vector<RemovalEntry>& entries);
+void writeRemovalEntries(const Context& context, const std::wstring& path, const std::vector<RemovalEntry>& entries);
 
 }  // namespace wc

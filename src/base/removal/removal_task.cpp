@@ -15,19 +15,20 @@ namespace {
 constexpr uint32_t kMinutesPerDay = 1440;
 constexpr uint32_t kLongestPeriod = 0xFFFFFFFE;  // one more minute must still fit
 
-void readSetting(const wchar_t* name, uint32_t& value) {
+void readSetting(const Context& context, const wchar_t* name, uint32_t& value) {
   uint32_t read = 0;
-  if (registry::lookupDword(registry::Root::LocalMachine, registry::kConfigKey, name, read, registry::kView32) == 0) {
+  if (registry::lookupDword(context, registry::Root::LocalMachine, registry::kConfigKey, name, read,
+                            registry::kView32) == 0) {
     value = read;
   }
 }
 
 }  // namespace
 
-RemovalTiming readRemovalTiming() {
+RemovalTiming readRemovalTiming(const Context& context) {
   RemovalTiming timing;
-  readSetting(L"DeferredFilesRemovalWait", timing.waitMinutes);
-  readSetting(L"DeferredFilesRemovalUpdatePeriod", timing.updatePeriodMinutes);
+  readSetting(context, L"DeferredFilesRemovalWait", timing.waitMinutes);
+  readSetting(context, L"DeferredFilesRemovalUpdatePeriod", timing.updatePeriodMinutes);
   if (timing.updatePeriodMinutes == 0 || timing.updatePeriodMinutes > kLongestPeriod) {
     throw vexception(vaformat(L"The setting DeferredFilesRemovalUpdatePeriod must be from 1 to %u minutes, not %u",
                               kLongestPeriod, timing.updatePeriodMinutes),
@@ -66,12 +67,13 @@ std::wstring removalToolPath(const std::wstring& productRoot) {
                             removalToolFileName());
 }
 
-void scheduleRemovalTask(const RemovalTiming& timing, const std::function<std::wstring()>& productRoot) {
+void scheduleRemovalTask(const Context& context, const RemovalTiming& timing,
+                         const std::function<std::wstring()>& productRoot) {
   NamedMutexLock lock(kRemovalTaskMutex, "scheduleRemovalTask");
   SchedulerTask task(kRemovalTaskName);
   if (!task.open()) task.install(removalToolPath(productRoot()), kRemovalToolParameters);
   if (task.triggerCount() != 0) return;
-  for (const TaskTrigger& trigger : removalTriggers(timing, Clock::current().now())) task.addTrigger(trigger);
+  for (const TaskTrigger& trigger : removalTriggers(timing, context.clock->now())) task.addTrigger(trigger);
   task.save();
 }
 

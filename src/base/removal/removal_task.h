@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/removal/work_item.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -26,7 +27,7 @@ struct RemovalTiming {
 // "DeferredFilesRemovalWait" and "DeferredFilesRemovalUpdatePeriod" of the
 // panel's configuration key; a missing value keeps its default. A value that
 // is not a DWORD, or a period of 0 or 4294967295 minutes, throws.
-RemovalTiming readRemovalTiming();
+RemovalTiming readRemovalTiming(const Context& context);
 
 // How long the daily trigger repeats: a whole day, or the period and one
 // minute more when the period is a day or longer (so that it runs twice).
@@ -46,8 +47,9 @@ std::wstring removalToolPath(const std::wstring& productRoot);
 // Under the task mutex: opens the work item, creating it for the removal
 // tool under `productRoot()` (asked only then) when it does not exist; when
 // it has no triggers, adds removalTriggers for the current time
-// (Clock::current()) and saves it. A work item with triggers stays as it is.
-void scheduleRemovalTask(const RemovalTiming& timing, const std::function<std::wstring()>& productRoot);
+// (the context's clock) and saves it. A work item with triggers stays as it is.
+void scheduleRemovalTask(const Context& context, const RemovalTiming& timing,
+                         const std::function<std::wstring()>& productRoot);
 
 // Under the task mutex: removes every trigger of the work item and saves it;
 // a work item that does not exist stays missing.

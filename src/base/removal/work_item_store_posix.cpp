@@ -8,6 +8,7 @@
 #include "base/files/file_exist.h"
 #include "base/files/file_name.h"
 #include "base/files/whole_file.h"
+#include "base/log/log_manager.h"
 #include "base/removal/cron_file.h"
 #include "base/removal/removal_task.h"
 #include "base/system/system_root.h"
@@ -24,8 +25,9 @@ std::wstring cronFilePath(const std::wstring& name) {
 
 std::optional<WorkItem> loadWorkItem(const std::wstring& name) {
   const std::wstring path = cronFilePath(name);
-  if (!fileExist(path)) return std::nullopt;
-  const std::string text = readWholeFile(path);
+  const Context machine = processMachine();
+  if (!fileExist(machine, path)) return std::nullopt;
+  const std::string text = readWholeFile(machine, path);
   try {
     return parseCronFile(text);
   } catch (const vexception& e) {
@@ -37,10 +39,11 @@ std::optional<WorkItem> loadWorkItem(const std::wstring& name) {
 void saveWorkItem(const std::wstring& name, const WorkItem& item) {
   const std::wstring path = cronFilePath(name);
   const std::string text = cronFileText(name, item);
-  VDirectory::createDirectory(VFileName::parent(path));
+  const Context machine = processMachine();
+  VDirectory::createDirectory(machine, VFileName::parent(path));
   // cron skips files that others may write to.
   const FilePermissions readableByAll{0644, L""};
-  replaceFileAtomically(path, text, &readableByAll);
+  replaceFileAtomically(machine, path, text, &readableByAll);
 }
 
 // The removal tool the work item starts; programs have no file name

@@ -49,11 +49,11 @@ struct PendingWaitResult {
 // wait hint; progress of the check point restarts the clock. A failed query
 // throws "QueryServiceStatus '<name>'" when `function` is given and otherwise
 // ends the wait with its code.
-PendingWaitResult waitWhilePending(ServiceHandle& handle, uint32_t pendingState, ServiceStatus& status,
-                                   const std::wstring& name, const char* function) {
+PendingWaitResult waitWhilePending(const Context& context, ServiceHandle& handle, uint32_t pendingState,
+                                   ServiceStatus& status, const std::wstring& name, const char* function) {
   PendingWaitResult result;
   if (status.currentState != pendingState) return result;
-  Clock& clock = Clock::current();
+  Clock& clock = *context.clock;
   uint32_t start = clock.tickCount();
   uint32_t oldCheckPoint = status.checkPoint;
   result.lastError = ERROR_TIMEOUT;
@@ -124,8 +124,9 @@ bool isActiveState(uint32_t state) {
 
 }  // namespace
 
-servicemanager::servicemanager(uint32_t access, const wchar_t* machineName, const wchar_t* databaseName) {
-  if (uint32_t error = ServiceControl::current().openManager(machineName, databaseName, access, handle_)) {
+servicemanager::servicemanager(const Context& context, uint32_t access, const wchar_t* machineName,
+                               const wchar_t* databaseName) {
+  if (uint32_t error = context.services->openManager(machineName, databaseName, access, handle_)) {
     throwOsError(L"OpenSCManager", error, VCALLPOINT(L"", "`anonymous-namespace'::servicemanager::servicemanager"));
   }
 }
@@ -135,8 +136,8 @@ uint32_t servicemanager::openService(const std::wstring& name, uint32_t access,
   return handle_->openService(name, access, service);
 }
 
-bool exist(const std::wstring& name, const wchar_t* machineName, const wchar_t* databaseName) {
-  servicemanager manager(SC_MANAGER_CONNECT, machineName, databaseName);
+bool exist(const Context& context, const std::wstring& name, const wchar_t* machineName, const wchar_t* databaseName) {
+  servicemanager manager(context, SC_MANAGER_CONNECT, machineName, databaseName);
   std::unique_ptr<ServiceHandle> handle;
   uint32_t error = manager.openService(name, SERVICE_QUERY_STATUS, handle);
   if (error == 0) return true;
@@ -144,28 +145,29 @@ bool exist(const std::wstring& name, const wchar_t* machineName, const wchar_t* 
   throwOsError(quoted(L"OpenService", name), error, VCALLPOINT(L"", "service::exist"));
 }
 
-uint32_t queryStatusService(ServiceStatus& status, const std::wstring& name, const wchar_t* machineName,
-                            const wchar_t* databaseName) {
-  servicemanager manager(SC_MANAGER_CONNECT, machineName, databaseName);
+uint32_t queryStatusService(const Context& context, ServiceStatus& status, const std::wstring& name,
+                            const wchar_t* machineName, const wchar_t* databaseName) {
+  servicemanager manager(context, SC_MANAGER_CONNECT, machineName, databaseName);
   std::unique_ptr<ServiceHandle> handle;
   openOrThrow(manager, name, SERVICE_QUERY_STATUS, handle, "service::queryStatusService");
   queryOrThrow(*handle, status, name, "service::queryStatusService");
   return 0;
 }
 
-bool isActive(const std::wstring& name, const wchar_t* machineName, const wchar_t* databaseName) {
+bool isActive(const Context& context, const std::wstring& name, const wchar_t* machineName,
+              const wchar_t* databaseName) {
   ServiceStatus status;
-  if (uint32_t error = queryStatusService(status, name, machineName, databaseName)) {
+  if (uint32_t error = queryStatusService(context, status, name, machineName, databaseName)) {
     throwOsError(quoted(L"query status of service", name), error, VCALLPOINT(L"", "service::isActive"));
   }
   return isActiveState(status.currentState);
 }
 
-uint32_t controlService(uint32_t request, const std::wstring& name, const wchar_t* machineName,
+uint32_t controlService(const Context& context, uint32_t request, const std::wstring& name, const wchar_t* machineName,
                         const wchar_t* databaseName) {
   const char* function = "service::controlService";
   RequestStates states = statesOf(request);
-  servicemanager manager(SC_MANAGER_CONNECT, machineName, databaseName);
+  servicemanager manager(context, SC_MANAGER_CONNECT, machineName, databaseName);
   std::unique_ptr<ServiceHandle> handle;
   if (uint32_t error = manager.openService(name, SERVICE_QUERY_STATUS | states.access, handle)) {
     if (request == SERVICE_CONTROL_STOP && error == ERROR_SERVICE_DOES_NOT_EXIST) return 0;
@@ -187,10 +189,10 @@ uint32_t controlService(uint32_t request, const std::wstring& name, const wchar_
     for (int poll = 0; poll < kFirstWaitPolls; ++poll) {
       queryOrThrow(*handle, status, name, function);
       if (status.currentState != stateBefore) break;
-      Clock::current().sleep(kFirstWaitPollMs);
+      context.clock->sleep(kFirstWaitPollMs);
     }
     if (states.pending != kNoState) {
-      PendingWaitResult waited = waitWhilePending(*handle, states.pending, status, name, nullptr);
+      PendingWaitResult waited = waitWhilePending(context, *handle, states.pending, status, name, nullptr);
       lastError = waited.lastError;
     }
   } catch (...) {
@@ -206,10 +208,11 @@ uint32_t controlService(uint32_t request, const std::wstring& name, const wchar_
   return result;
 }
 
-uint32_t startService(const std::wstring& name, const wchar_t* machineName, const wchar_t* databaseName) {
+uint32_t startService(const Context& context, const std::wstring& name, const wchar_t* machineName,
+                      const wchar_t* databaseName) {
   const char* function = "service::startService";
   SeTranslatorScope translator;
-  servicemanager manager(SC_MANAGER_CONNECT, machineName, databaseName);
+  servicemanager manager(context, SC_MANAGER_CONNECT, machineName, databaseName);
   std::unique_ptr<ServiceHandle> handle;
   openOrThrow(manager, name, SERVICE_ALL_ACCESS, handle, function);
   ServiceStatus status;
@@ -221,7 +224,7 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
     case SERVICE_STOP_PENDING:
       // On its way down it takes no stop request (1061): wait until it is
       // down, and start it unless someone else did meanwhile.
-      waited = waitWhilePending(*handle, SERVICE_STOP_PENDING, status, name, function);
+      waited = waitWhilePending(context, *handle, SERVICE_STOP_PENDING, status, name, function);
       startIt = status.currentState == SERVICE_STOPPED;
       break;
     case SERVICE_STOPPED:
@@ -229,10 +232,11 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
       break;
     case SERVICE_CONTINUE_PENDING:
     case SERVICE_PAUSED:
-      return controlService(SERVICE_CONTROL_CONTINUE, name, machineName, databaseName);
+      return controlService(context, SERVICE_CONTROL_CONTINUE, name, machineName, databaseName);
     case SERVICE_PAUSE_PENDING:
-      if (uint32_t result = controlService(SERVICE_CONTROL_PAUSE, name, machineName, databaseName)) return result;
-      return controlService(SERVICE_CONTROL_CONTINUE, name, machineName, databaseName);
+      if (uint32_t result = controlService(context, SERVICE_CONTROL_PAUSE, name, machineName, databaseName))
+        return result;
+      return controlService(context, SERVICE_CONTROL_CONTINUE, name, machineName, databaseName);
     default:  // start pending, running: only the wait is left
       break;
   }
@@ -244,7 +248,7 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
     queryOrThrow(*handle, status, name, function);
   }
 
-  if (!waited.gaveUp) waited = waitWhilePending(*handle, SERVICE_START_PENDING, status, name, function);
+  if (!waited.gaveUp) waited = waitWhilePending(context, *handle, SERVICE_START_PENDING, status, name, function);
   if (status.currentState == SERVICE_RUNNING) return 0;
   uint32_t result;
   if (waited.gaveUp) {
@@ -259,35 +263,36 @@ uint32_t startService(const std::wstring& name, const wchar_t* machineName, cons
   return result;
 }
 
-void startStopService(const std::wstring& name, bool start, const wchar_t* machineName, const wchar_t* databaseName,
-                      ProgressCallback callback, void* callbackArgument, std::vector<std::wstring>* stoppedDependents) {
-  if (isActive(name, machineName, databaseName) == start) return;
+void startStopService(const Context& context, const std::wstring& name, bool start, const wchar_t* machineName,
+                      const wchar_t* databaseName, ProgressCallback callback, void* callbackArgument,
+                      std::vector<std::wstring>* stoppedDependents) {
+  if (isActive(context, name, machineName, databaseName) == start) return;
   if (callback) callback(kProgressBegin, callbackArgument);
 
   std::vector<std::wstring> related;
   if (start) {
-    serviceDependencies(related, name, machineName, databaseName);
+    serviceDependencies(context, related, name, machineName, databaseName);
   } else {
-    dependentServices(related, name, SERVICE_ACTIVE, machineName, databaseName);
+    dependentServices(context, related, name, SERVICE_ACTIVE, machineName, databaseName);
   }
   for (const std::wstring& other : related) {
     if (!start && stoppedDependents) stoppedDependents->push_back(other);
-    startStopService(other, start, machineName, databaseName, nullptr, nullptr, stoppedDependents);
+    startStopService(context, other, start, machineName, databaseName, nullptr, nullptr, stoppedDependents);
   }
 
   if (callback) callback(start ? kProgressStarting : kProgressStopping, callbackArgument);
-  uint32_t result = start ? startService(name, machineName, databaseName)
-                          : controlService(SERVICE_CONTROL_STOP, name, machineName, databaseName);
+  uint32_t result = start ? startService(context, name, machineName, databaseName)
+                          : controlService(context, SERVICE_CONTROL_STOP, name, machineName, databaseName);
   if (result) {
     throwOsError((start ? L"Start service " : L"Stop service ") + name, result,
                  VCALLPOINT(L"", "service::startStopService"));
   }
 }
 
-void dependentServices(std::vector<std::wstring>& names, const std::wstring& name, uint32_t stateFilter,
-                       const wchar_t* machineName, const wchar_t* databaseName) {
+void dependentServices(const Context& context, std::vector<std::wstring>& names, const std::wstring& name,
+                       uint32_t stateFilter, const wchar_t* machineName, const wchar_t* databaseName) {
   const char* function = "service::dependentServices";
-  servicemanager manager(SC_MANAGER_CONNECT, machineName, databaseName);
+  servicemanager manager(context, SC_MANAGER_CONNECT, machineName, databaseName);
   std::unique_ptr<ServiceHandle> handle;
   openOrThrow(manager, name, SERVICE_ENUMERATE_DEPENDENTS, handle, function);
   std::vector<DependentService> entries;
@@ -303,10 +308,10 @@ void dependentServices(std::vector<std::wstring>& names, const std::wstring& nam
   for (const DependentService& entry : entries) names.push_back(entry.serviceName);
 }
 
-void serviceDependencies(std::vector<std::wstring>& names, const std::wstring& name, const wchar_t* machineName,
-                         const wchar_t* databaseName) {
+void serviceDependencies(const Context& context, std::vector<std::wstring>& names, const std::wstring& name,
+                         const wchar_t* machineName, const wchar_t* databaseName) {
   const char* function = "service::serviceDependencies";
-  servicemanager manager(SC_MANAGER_CONNECT, machineName, databaseName);
+  servicemanager manager(context, SC_MANAGER_CONNECT, machineName, databaseName);
   std::unique_ptr<ServiceHandle> handle;
   openOrThrow(manager, name, SERVICE_QUERY_CONFIG, handle, function);
   ServiceConfig config;

@@ -4,14 +4,6 @@
 
 namespace wc {
 
-namespace {
-ServiceControl* currentControl = nullptr;
-}
-
-ServiceControl& ServiceControl::current() { return currentControl ? *currentControl : Default(); }
-
-void ServiceControl::setCurrentForTesting(ServiceControl* control) { currentControl = control; }
-
 bool hasAccess(uint32_t granted, uint32_t needed) { return (granted & needed) == needed; }
 
 uint32_t accessNeededForControl(uint32_t request) {

@@ -164,11 +164,10 @@ class ServiceControl {
   // database.
   virtual uint32_t openManager(const wchar_t* machineName, const wchar_t* databaseName, uint32_t access,
                                std::unique_ptr<ServiceManagerHandle>& manager) = 0;
-
-  static ServiceControl& Default();
-  // The manager every caller gets; tests put a fake in and take it out again.
-  static ServiceControl& current();
-  static void setCurrentForTesting(ServiceControl* control);
 };
+
+// The system's service control manager; on POSIX the stand-in
+// (service_control_<platform>.cpp).
+ServiceControl& systemServiceControl();
 
 }  // namespace wc

@@ -171,7 +171,7 @@ class StandInService : public ServiceHandle {
   // Waits until the host has taken the stop request up (left the state it
   // was in) or has gone; `record` gets the status then.
   uint32_t awaitStopAcknowledged(StatusRecord& record) {
-    Clock& clock = Clock::current();
+    Clock& clock = systemClock();
     const uint32_t stateBefore = record.status.currentState;
     const uint32_t start = clock.tickCount();
     for (;;) {
@@ -268,7 +268,7 @@ class StandInServiceControl : public ServiceControl {
 
 }  // namespace
 
-ServiceControl& ServiceControl::Default() {
+ServiceControl& systemServiceControl() {
   static StandInServiceControl control;
   return control;
 }

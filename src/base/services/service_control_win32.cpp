@@ -170,7 +170,7 @@ class WindowsServiceControl : public ServiceControl {
 
 }  // namespace
 
-ServiceControl& ServiceControl::Default() {
+ServiceControl& systemServiceControl() {
   static WindowsServiceControl control;
   return control;
 }

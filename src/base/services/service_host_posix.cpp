@@ -22,6 +22,7 @@
 #include "base/errors/vexception.h"
 #include "base/errors/win_error_codes.h"
 #include "base/files/atomic_write.h"
+#include "base/log/log_manager.h"
 #include "base/services/host_process.h"
 #include "base/services/service_host.h"
 #include "base/services/service_registry.h"
@@ -300,7 +301,7 @@ class ServiceHost {
 
   void writeRecord() {
     try {
-      replaceFileAtomically(statusRecordPath(definition_.name), formatStatusRecord(record_));
+      replaceFileAtomically(processMachine(), statusRecordPath(definition_.name), formatStatusRecord(record_));
     } catch (const vexception& e) {
       complain(cstrLenient(e.fullText()));
     }
@@ -308,7 +309,7 @@ class ServiceHost {
 
   ServiceDefinition definition_;
   StatusRecord record_;
-  Clock& clock_ = Clock::current();
+  Clock& clock_ = systemClock();
   UniqueFd lock_;
   pid_t child_ = -1;
   uint32_t pendingSince_ = 0;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "base/errors/os_error.h"
+#include "base/log/log_manager.h"
 #include "base/registry/registry.h"
 #include "base/text/strings.h"
 #include "base/text/vaformat.h"
@@ -16,7 +17,8 @@ constexpr wchar_t kDeletePendingValue[] = L"DeletePending";
 // Opens a key for reading: 0 with the key, or the store's error code.
 uint32_t openForReading(const std::wstring& subKey, std::optional<registry::RegistryKey>& key) {
   registry::RegistryKey opened;
-  uint32_t error = registry::tryOpen(registry::Root::LocalMachine, subKey, registry::KEY_READ, opened);
+  uint32_t error =
+      registry::tryOpen(processMachine(), registry::Root::LocalMachine, subKey, registry::KEY_READ, opened);
   if (error == 0) key.emplace(std::move(opened));
   return error;
 }
@@ -58,7 +60,8 @@ std::vector<std::wstring> serviceKeyNames() {
 }
 
 ServiceDefinition readServiceDefinition(const std::wstring& keyName) {
-  registry::RegistryKey key = registry::open(registry::Root::LocalMachine, serviceKeyPath(keyName), registry::KEY_READ);
+  registry::RegistryKey key =
+      registry::open(processMachine(), registry::Root::LocalMachine, serviceKeyPath(keyName), registry::KEY_READ);
   ServiceDefinition definition;
   definition.name = keyName;
   if (key.lookup(L"DisplayName", definition.displayName) != 0) definition.displayName = keyName;
@@ -91,8 +94,8 @@ ServiceDefinition readServiceDefinition(const std::wstring& keyName) {
 }
 
 void writeServiceDefinition(const NewService& definition) {
-  registry::RegistryKey key =
-      registry::create(registry::Root::LocalMachine, serviceKeyPath(definition.name), registry::KEY_ALL_ACCESS);
+  registry::RegistryKey key = registry::create(processMachine(), registry::Root::LocalMachine,
+                                               serviceKeyPath(definition.name), registry::KEY_ALL_ACCESS);
   key.set(L"Type", definition.serviceType);
   key.set(L"Start", definition.startType);
   key.set(L"ErrorControl", definition.errorControl);
@@ -111,12 +114,12 @@ bool isMarkedForDelete(const std::wstring& keyName) {
 
 void markServiceForDelete(const std::wstring& keyName) {
   registry::RegistryKey key =
-      registry::open(registry::Root::LocalMachine, serviceKeyPath(keyName), registry::KEY_SET_VALUE);
+      registry::open(processMachine(), registry::Root::LocalMachine, serviceKeyPath(keyName), registry::KEY_SET_VALUE);
   key.set(kDeletePendingValue, uint32_t{1});
 }
 
 uint32_t deleteServiceKey(const std::wstring& keyName) {
-  return registry::deleteKey(registry::Root::LocalMachine, serviceKeyPath(keyName));
+  return registry::deleteKey(processMachine(), registry::Root::LocalMachine, serviceKeyPath(keyName));
 }
 
 }  // namespace wc

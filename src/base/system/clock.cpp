@@ -4,14 +4,6 @@
 
 namespace wc {
 
-namespace {
-Clock* currentClock = nullptr;
-}
-
-Clock& Clock::current() { return currentClock ? *currentClock : Default(); }
-
-void Clock::setCurrentForTesting(Clock* clock) { currentClock = clock; }
-
 // mktime is the C library's on both platforms; only the thread-safe reading
 // of local time differs (clock_posix.cpp, clock_win32.cpp).
 int64_t fromLocalTime(const LocalTime& time) {

@@ -20,12 +20,10 @@ class Clock {
   virtual LocalTime localTime() = 0;
   // An alertable sleep that sleeps the full time.
   virtual void sleep(uint32_t milliseconds) = 0;
-
-  static Clock& Default();
-  // The clock every caller gets; tests put a fake in and take it out again.
-  static Clock& current();
-  static void setCurrentForTesting(Clock* clock);
 };
+
+// The system's clock (clock_<platform>.cpp).
+Clock& systemClock();
 
 // Converts seconds since the epoch to local time and back (local time zone).
 LocalTime toLocalTime(int64_t secondsSinceEpoch);

@@ -31,7 +31,7 @@ class SystemClock : public Clock {
 
 }  // namespace
 
-Clock& Clock::Default() {
+Clock& systemClock() {
   static SystemClock clock;
   return clock;
 }

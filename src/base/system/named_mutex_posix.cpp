@@ -110,7 +110,7 @@ uint32_t NamedMutex::wait(uint32_t timeoutMs, uint32_t* error) {
       }
     }
   } else {
-    Clock& clock = Clock::current();
+    Clock& clock = systemClock();  // the system's wait, as WaitForSingleObject's
     uint32_t start = clock.tickCount();
     while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       if (errno != EWOULDBLOCK && errno != EINTR) {

@@ -147,7 +147,7 @@ std::string vxmlToUtf8(const XmlDocument& document) {
   return text;
 }
 
-void vxmlSave(const XmlDocument& document, const std::wstring& path) {
+void vxmlSave(const Context& context, const XmlDocument& document, const std::wstring& path) {
   try {
     const XmlDocumentState& state = stateOf(document);
     std::string bytes;
@@ -159,7 +159,7 @@ void vxmlSave(const XmlDocument& document, const std::wstring& path) {
     } else if (!encodeXmlFile(vxmlToUtf8(document), state.encoding, bytes)) {
       throw vexception(L"The document holds characters its encoding cannot represent");
     }
-    replaceFileAtomically(path, bytes);
+    replaceFileAtomically(context, path, bytes);
   } catch (...) {
     // The reason (disk full, access denied, ...) is not part of the message:
     // callers and the log see the one failure text of a save.

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/system/context.h"
 #include "base/xml/xml_dom.h"
 
 namespace wc {
@@ -33,7 +34,7 @@ XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool vali
 // with double quotes, and an element that lost its children is written as an
 // empty-element tag. Failure: vexception "Failed to save <path>", call point ("",
 // "vxmlSave", 48).
-void vxmlSave(const XmlDocument& document, const std::wstring& path);
+void vxmlSave(const Context& context, const XmlDocument& document, const std::wstring& path);
 
 // The line (from 1) of the loaded file on which the element's start tag
 // begins, as a line feed ends a line; 0 for an element that was not read from

@@ -83,9 +83,10 @@ void XmlWriter::requireName(const std::wstring& name, const char* function) cons
   if (!isValidXmlName(name)) fail(vaformat(L"'%s' is not a valid XML name", name), function);
 }
 
-void XmlWriter::open(const std::wstring& path, const FilePermissions* permissions) {
+void XmlWriter::open(const Context& context, const std::wstring& path, const FilePermissions* permissions) {
   if (path.empty()) fail(L"no file name was given", "XmlWriter::open");
   requireState(State::Created, "XmlWriter::open");
+  context_ = context;
   path_ = path;
   if (permissions) permissions_ = *permissions;
   state_ = State::Opened;
@@ -164,7 +165,7 @@ void XmlWriter::endDocument() {
   if (!rootWritten_) fail(L"the document has no element", "XmlWriter::endDocument");
   text_ += '\n';
   try {
-    replaceFileAtomically(path_, text_, permissions_ ? &*permissions_ : nullptr);
+    replaceFileAtomically(context_, path_, text_, permissions_ ? &*permissions_ : nullptr);
   } catch (vexception& e) {
     e.addCallPoint(VCALLPOINT(L"", "XmlWriter::endDocument"));
     throw;

@@ -12,7 +12,7 @@
 // exactly (quotes, '<', '&', '>', tabs and line breaks included).
 //
 //   XmlWriter writer;
-//   writer.open(path);
+//   writer.open(context, path);
 //   writer.startDocument();
 //   writer.startElement(L"tomcat-users");
 //   writer.addAttribute(L"username", login);   // attributes before their element
@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "base/files/file_system.h"
+#include "base/system/context.h"
 
 namespace wc {
 
@@ -45,7 +46,7 @@ class XmlWriter {
   // Names the file to write; an existing file is replaced at endDocument.
   // `permissions`, when given, are what the file gets (see
   // replaceFileAtomically); else it keeps those of the file it replaces.
-  void open(const std::wstring& path, const FilePermissions* permissions = nullptr);
+  void open(const Context& context, const std::wstring& path, const FilePermissions* permissions = nullptr);
   void startDocument();
   // Adds an attribute for the next startElement (names must be unique).
   void addAttribute(const std::wstring& name, const std::wstring& value);
@@ -66,6 +67,7 @@ class XmlWriter {
   void closePendingStartTag();
   void newLine(size_t depth);
 
+  Context context_;
   std::wstring path_;
   std::optional<FilePermissions> permissions_;
   State state_ = State::Created;

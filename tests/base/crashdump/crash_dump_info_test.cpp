@@ -20,6 +20,8 @@
 
 namespace wc {
 
+using testing_support::context;
+
 namespace {
 
 using testing_support::namesIn;
@@ -60,6 +62,7 @@ TEST(CrashDumpInfo, SettingsGiveTheDirectoryCountAndNamesOfDumps) {
   Sandbox sandbox;
   const std::string root = sandbox.path("opt");
   fake::FixedClock clock(fromLocalTime(LocalTime{2026, 12, 4, 10, 21, 50, 0}));
+  const Context context = testing_support::testContext(clock);
   struct Case {
     std::string values;
     std::string location;
@@ -71,7 +74,7 @@ TEST(CrashDumpInfo, SettingsGiveTheDirectoryCountAndNamesOfDumps) {
              sandbox.path("var/dumps"), 3}}) {
     SCOPED_TRACE(c.location);
     writeSettings(sandbox, root, c.values);
-    CrashDumpInfo info;
+    CrashDumpInfo info(context);
     ASSERT_TRUE(info.enabled());
     EXPECT_EQ(slashed(info.location()), c.location);
     EXPECT_EQ(info.maxCount(), c.maxCount);
@@ -83,7 +86,7 @@ TEST(CrashDumpInfo, SettingsGiveTheDirectoryCountAndNamesOfDumps) {
   std::string location = sandbox.path("long");
   while (location.size() < 240) location += "/abcdefghijklmnopqrstuvwxyz";
   writeSettings(sandbox, root, "\"CrashDumpsLocation\"=\"" + location + "\"\n");
-  CrashDumpInfo info;
+  CrashDumpInfo info(context);
   ASSERT_TRUE(info.enabled());
   EXPECT_EQ(slashed(info.getFileName()), (location + "/test_crashdump20261204_102150.dmp").substr(0, 260));
 }
@@ -94,7 +97,7 @@ TEST(CrashDumpInfo, DisabledDumpsCreateNothingAndPruneNothing) {
   writeSettings(sandbox, root, "\"CrashDumpsEnabled\"=dword:00000000\n");
   const std::vector<std::string> dumps = dumpNames(0, 11);
   {
-    CrashDumpInfo info;
+    CrashDumpInfo info(context);
     EXPECT_FALSE(info.enabled());
     EXPECT_FALSE(pathExists(root + "/etc/crashdumps"));
     const auto e = testing_support::failureOf([&] { info.getFileName(); });
@@ -126,7 +129,7 @@ TEST(CrashDumpInfo, MissingOrUnusableSettingsSwitchDumpsOff) {
        }) {
     SCOPED_TRACE(settings);
     sandbox.writeRegistry(settings);
-    CrashDumpInfo info;
+    CrashDumpInfo info(context);
     EXPECT_FALSE(info.enabled());
   }
 }
@@ -144,7 +147,7 @@ TEST(CrashDumpInfo, PruningKeepsTheNewestDumpsOfTheDumpDirectoryOnly) {
 
   // Twelve dumps, ten allowed by default: the two oldest go.
   writeSettings(sandbox, root, "");
-  { CrashDumpInfo info; }
+  { CrashDumpInfo info(context); }
   std::vector<std::string> kept = dumpNames(0, 9);
   kept.insert(kept.begin(), "notes.txt");
   kept.insert(kept.end(), {"x.dmp", "x.dmp.zip"});
@@ -152,7 +155,7 @@ TEST(CrashDumpInfo, PruningKeepsTheNewestDumpsOfTheDumpDirectoryOnly) {
 
   // A dump directory of its own and three allowed: nothing else is pruned.
   writeSettings(sandbox, root, "\"CrashDumpsLocation\"=\"" + location + "\"\n\"CrashDumpsMaxCount\"=dword:00000003\n");
-  { CrashDumpInfo info; }
+  { CrashDumpInfo info(context); }
   EXPECT_EQ(namesIn(location),
             (std::vector<std::string>{"notes.txt", "w00.dmp", "w01.dmp", "w02.dmp", "x.dmp", "x.dmp.zip"}));
   EXPECT_EQ(namesIn(root + "/etc/crashdumps"), kept);

@@ -43,7 +43,7 @@ class FaultDump : public ::testing::Test {
  protected:
   void SetUp() override {
     sandbox_.writeRegistry(testing_support::kConfigSection + "\"PRODUCT_ROOT_D\"=\"" + sandbox_.path("opt") + "\"\n");
-    info_ = std::make_unique<CrashDumpInfo>();
+    info_ = std::make_unique<CrashDumpInfo>(testing_support::testContext(clock_));
     dumpInfo = info_.get();
     setCrashDumpHook(&dumpHook);
     installFaultTranslation();

@@ -15,19 +15,20 @@ TEST(ReplaceFileAtomically, ReplacesTheContentThroughAPrivateTemporaryThatNeverS
   TempDir dir;
   const std::string name = dir / "realm.xml";
   FaultyFileSystem fs;
-  replaceFileAtomically(w(name), std::string("a\0b", 3));
+  const Context context = testContext(fs);
+  replaceFileAtomically(context, w(name), std::string("a\0b", 3));
   EXPECT_EQ(readFile(name), std::string("a\0b", 3));
   const FilePermissions ownerAndGroup{0640, w(dir.path())};
-  replaceFileAtomically(w(name), "password", &ownerAndGroup);
+  replaceFileAtomically(context, w(name), "password", &ownerAndGroup);
   EXPECT_EQ(readFile(name), "password");
   // Nobody but the owner may read the temporary file before its own
   // permissions are in place; an existing file passes its own on.
   EXPECT_EQ(fs.permissionModes, (std::vector<uint32_t>{0600, 0644, 0600, 0640}));
-  replaceFileAtomically(w(name), "new");
+  replaceFileAtomically(context, w(name), "new");
   EXPECT_EQ(fs.count(FsCall::CopySecurity, L"realm.xml"), 1);
   EXPECT_EQ(readFile(name), "new");
   EXPECT_EQ(treeOf(dir.path()), std::vector<std::string>{"realm.xml"});
-  EXPECT_THROW(replaceFileAtomically(w(dir / "none/file"), "x"), VPathNotFoundException);
+  EXPECT_THROW(replaceFileAtomically(context, w(dir / "none/file"), "x"), VPathNotFoundException);
 }
 
 TEST(ReplaceFileAtomically, FailedWriteOrRenameLeavesTheOldFile) {
@@ -35,15 +36,17 @@ TEST(ReplaceFileAtomically, FailedWriteOrRenameLeavesTheOldFile) {
   const std::string name = dir / "server.xml";
   writeFile(name, "old");
   FaultyFileSystem fs;
+  const Context context = testContext(fs);
   fs.failWhen(FsCall::WriteFile, L".tmp", ERROR_DISK_FULL, 0, 1);
-  const auto e = failureHolding<vosexception>([&] { replaceFileAtomically(w(name), "new content that does not fit"); },
-                                              L"at Write to file '" + w(name) + L"'", "replaceFileAtomically");
+  const auto e =
+      failureHolding<vosexception>([&] { replaceFileAtomically(context, w(name), "new content that does not fit"); },
+                                   L"at Write to file '" + w(name) + L"'", "replaceFileAtomically");
   EXPECT_EQ(e.code(), ERROR_DISK_FULL);
   EXPECT_EQ(readFile(name), "old");
   EXPECT_EQ(treeOf(dir.path()).size(), 1u);  // the half-written temporary file is gone
 
   fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION);
-  EXPECT_THROW(replaceFileAtomically(w(name), "new"), VSharingViolationException);
+  EXPECT_THROW(replaceFileAtomically(context, w(name), "new"), VSharingViolationException);
   EXPECT_EQ(readFile(name), "old");
   EXPECT_EQ(treeOf(dir.path()).size(), 1u);
 }
@@ -55,9 +58,10 @@ TEST(ReplaceFileAtomically, ATemporaryFileLeftBehindNamesTheFileItWasFor) {
   {
     // As a run killed before its rename leaves it: the cleanup fails too.
     FaultyFileSystem fs;
+    const Context context = testContext(fs);
     fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION);
     fs.failWhen(FsCall::DeleteFile, L".tmp", ERROR_SHARING_VIOLATION);
-    EXPECT_THROW(replaceFileAtomically(w(name), "new"), VSharingViolationException);
+    EXPECT_THROW(replaceFileAtomically(context, w(name), "new"), VSharingViolationException);
   }
   std::vector<std::string> names = treeOf(dir.path());
   ASSERT_EQ(names.size(), 2u);

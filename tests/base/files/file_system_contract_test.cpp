@@ -47,7 +47,7 @@ const Situation kSituations[] = {
      true},
     {"a read-only file is not deleted", FsCall::DeleteFile, ERROR_ACCESS_DENIED,
      [](const std::wstring& file) {
-       EXPECT_EQ(0u, FileSystem::Default().setReadOnly(file, true));
+       EXPECT_EQ(0u, systemFileSystem().setReadOnly(file, true));
        return nullptr;
      },
      [](FileSystem& fs, const std::wstring& file, const std::wstring&) { return fs.deleteFile(file); }},
@@ -101,14 +101,15 @@ TEST_P(FileSystemContractTest, EachFaultAnswersWhatTheRealSituationDoesAndChange
     } else {
       held = s.arrange(wfile);
     }
-    EXPECT_EQ(s.act(FileSystem::current(), wfile, wdir), s.code);
+    const Context context = fs ? testContext(*fs) : machineContext();
+    EXPECT_EQ(s.act(*context.files, wfile, wdir), s.code);
     held.reset();
     fs.reset();
     EXPECT_EQ(pathExists(file) ? readFile(file) : "(gone)", "content");
     EXPECT_TRUE(pathExists(dir / "directory"));
     EXPECT_FALSE(pathExists(dir / "directory/missing"));
     EXPECT_FALSE(pathExists(file + ".new"));
-    FileSystem::Default().setReadOnly(wfile, false);
+    systemFileSystem().setReadOnly(wfile, false);
   }
 }
 

@@ -33,29 +33,30 @@ mode_t modeOf(const std::string& path) {
 TEST(PosixFiles, ModesAreAskedKeptAndCopiedWhateverTheUmaskAndTheRecyclerIsClosed) {
   Sandbox sandbox;
   const auto at = [&](const char* name) { return sandbox.path(name); };
-  replaceFileAtomically(w(at("plain.xml")), "x");
+  replaceFileAtomically(context, w(at("plain.xml")), "x");
   EXPECT_EQ(modeOf(at("plain.xml")), 0644u);
   writeFile(at("realm.xml"), "old");
   ASSERT_EQ(::chmod(at("realm.xml").c_str(), 0666), 0);
   const FilePermissions ownerAndGroup{0640, w(sandbox.root())};
-  replaceFileAtomically(w(at("realm.xml")), "password", &ownerAndGroup);
+  replaceFileAtomically(context, w(at("realm.xml")), "password", &ownerAndGroup);
   EXPECT_EQ(modeOf(at("realm.xml")), 0640u);
-  replaceFileAtomically(w(at("realm.xml")), "new");
+  replaceFileAtomically(context, w(at("realm.xml")), "new");
   EXPECT_EQ(modeOf(at("realm.xml")), 0640u);
   ASSERT_EQ(::chmod(at("plain.xml").c_str(), 0604), 0);
-  copyFile(w(at("plain.xml")), w(at("copy.xml")), true);
+  copyFile(context, w(at("plain.xml")), w(at("copy.xml")), true);
   EXPECT_EQ(modeOf(at("copy.xml")), 0604u);
 
   makeDirectories(at("src/sub"));
   ASSERT_EQ(::chmod(at("src").c_str(), 0750), 0);
   FaultyFileSystem faults;
+  const Context context = testContext(faults);
   faults.failWhen(FsCall::MoveFile, w(at("src")), ERROR_NOT_SAME_DEVICE, 0, 1);
-  renameDir(w(at("src")), w(at("dst")), false);
+  renameDir(context, w(at("src")), w(at("dst")), false);
   EXPECT_EQ(modeOf(at("dst")), 0750u);
 
   const mode_t oldMask = ::umask(0077);
   const DirectoryAccess access = DirectoryAccess::fullAccessForAdministratorsAndSystem();
-  VDirectory::createDirectory(w(at("dst/new/deeper")), &access);
+  VDirectory::createDirectory(context, w(at("dst/new/deeper")), &access);
   ::umask(oldMask);
   EXPECT_EQ(modeOf(at("dst")), 0750u);
   EXPECT_EQ(modeOf(at("dst/new")), 0755u);
@@ -63,7 +64,7 @@ TEST(PosixFiles, ModesAreAskedKeptAndCopiedWhateverTheUmaskAndTheRecyclerIsClose
   struct stat st {};
   ASSERT_EQ(::stat(at("dst/new/deeper").c_str(), &st), 0);
   EXPECT_TRUE(::geteuid() != 0 || st.st_uid == 0u);
-  recyclerDirectory(w(at("dst/file")));
+  recyclerDirectory(context, w(at("dst/file")));
   EXPECT_EQ(modeOf(at("Recycler/{86066D57-9347-46a7-B4DB-971D9EF36D29}")), 0700u);
 }
 
@@ -74,34 +75,34 @@ TEST(PosixFiles, LinksAreFollowedAndAnAtomicWriteReplacesWhatTheyPointAt) {
   ASSERT_EQ(::chmod((dir / "real/server.xml").c_str(), 0640), 0);
   fs::create_symlink("real/server.xml", dir / "server.xml");  // relative, and reached through a second link
   fs::create_symlink(dir / "server.xml", dir / "chain.xml");
-  replaceFileAtomically(w(dir / "chain.xml"), "new");
+  replaceFileAtomically(context, w(dir / "chain.xml"), "new");
   EXPECT_TRUE(fs::is_symlink(dir / "chain.xml") && fs::is_symlink(dir / "server.xml"));
   EXPECT_EQ(readFile(dir / "real/server.xml"), "new");
   EXPECT_EQ(modeOf(dir / "real/server.xml"), 0640u);
   EXPECT_EQ(treeOf(dir / "real").size(), 1u);  // the temporary file was beside the target
   fs::create_symlink("real/new.xml", dir / "dangling.xml");
-  replaceFileAtomically(w(dir / "dangling.xml"), "created");
+  replaceFileAtomically(context, w(dir / "dangling.xml"), "created");
   EXPECT_EQ(readFile(dir / "real/new.xml"), "created");
   fs::create_symlink("loop.xml", dir / "loop.xml");
-  EXPECT_THROW(replaceFileAtomically(w(dir / "loop.xml"), "x"), vosexception);
+  EXPECT_THROW(replaceFileAtomically(context, w(dir / "loop.xml"), "x"), vosexception);
   EXPECT_TRUE(fs::is_symlink(dir / "loop.xml"));
 
   fs::create_directory_symlink(dir / "real", dir / "link");
   bool isDirectory = false;
-  EXPECT_TRUE(fileExist(w(dir / "link"), &isDirectory));
+  EXPECT_TRUE(fileExist(context, w(dir / "link"), &isDirectory));
   EXPECT_TRUE(isDirectory);
   fs::create_symlink(dir / "nowhere", dir / "nowhere.xml");
-  EXPECT_TRUE(fileExist(w(dir / "nowhere.xml"), &isDirectory));
+  EXPECT_TRUE(fileExist(context, w(dir / "nowhere.xml"), &isDirectory));
   EXPECT_FALSE(isDirectory);
 }
 
 TEST(PosixFiles, VolumeRootIsTheLongestMountPoint) {
   std::wstring root;
-  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/proc/self/status", root), ERROR_SUCCESS);
+  ASSERT_EQ(systemFileSystem().volumeRoot(L"/proc/self/status", root), ERROR_SUCCESS);
   EXPECT_EQ(root, L"/proc");
-  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/proc/no/such/entry", root), ERROR_SUCCESS);
+  ASSERT_EQ(systemFileSystem().volumeRoot(L"/proc/no/such/entry", root), ERROR_SUCCESS);
   EXPECT_EQ(root, L"/proc");
-  ASSERT_EQ(FileSystem::Default().volumeRoot(L"/", root), ERROR_SUCCESS);
+  ASSERT_EQ(systemFileSystem().volumeRoot(L"/", root), ERROR_SUCCESS);
   EXPECT_EQ(root, L"/");
 }
 
@@ -113,7 +114,7 @@ TEST(PosixFiles, AListingTellsTheIdentityOfEachEntryAsALookAtItWould) {
   fs::create_hard_link(dir / "shop.war", dir / "link.war");
   fs::create_symlink(dir / "shop.war", dir / "symbolic.war");
   std::vector<DirectoryEntry> entries;
-  ASSERT_EQ(FileSystem::Default().listDirectory(w(dir.path()), entries), ERROR_SUCCESS);
+  ASSERT_EQ(systemFileSystem().listDirectory(w(dir.path()), entries), ERROR_SUCCESS);
   ASSERT_EQ(entries.size(), 3u);
   const FileIdentity file = *fileIdentity(w(dir / "shop.war"));
   for (const DirectoryEntry& entry : entries) {

@@ -50,7 +50,7 @@ std::vector<std::string> treeOf(const std::string& dir) {
 std::wstring native(const std::string& path) { return toPlatformSeparators(w(path)); }
 
 void makeReadOnly(const std::string& path) {
-  if (FileSystem::Default().setReadOnly(w(path), true)) throw std::runtime_error("cannot make " + path + " read-only");
+  if (systemFileSystem().setReadOnly(w(path), true)) throw std::runtime_error("cannot make " + path + " read-only");
 }
 
 }  // namespace files_test

@@ -11,6 +11,7 @@
 #include "support/failures.h"
 #include "support/faulty_file_system.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -30,11 +31,9 @@ class HoldingChild {
   ChildProcess child_;
 };
 
-// Installs itself as the current clock; sleeps return at once and are noted.
+// Sleeps return at once and are noted.
 class RecordingClock : public Clock {
  public:
-  RecordingClock() { Clock::setCurrentForTesting(this); }
-  ~RecordingClock() override { Clock::setCurrentForTesting(nullptr); }
   uint32_t tickCount() override { return elapsed_; }
   int64_t now() override { return 0; }
   LocalTime localTime() override { return {}; }

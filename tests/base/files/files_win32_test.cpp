@@ -71,7 +71,7 @@ TEST(RenameDirWin32, APieceByPieceMoveGivesTheTargetTheSourcesAccessList) {
   RemoveDirectoryW((to + L"-probe").c_str());
   if (!crossesVolumes) GTEST_SKIP() << "the system moves directories from " << shm << " itself";
 
-  renameDir(from, to, false);
+  renameDir(context, from, to, false);
   EXPECT_EQ(accessListOf(to), before);
   EXPECT_EQ(readFile(target / "moved/a.txt"), "a");
   EXPECT_EQ(GetFileAttributesW(from.c_str()), INVALID_FILE_ATTRIBUTES);

@@ -39,7 +39,7 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) 
   writeFile(dir / "C.war", "");  // after "b.war" only when letter case is ignored
   writeFile(dir / "c.txt", "");
   makeDirectories(dir / "d.war");
-  std::vector<FoundName> found = findFileNames(w(dir.path()), L"*.war");
+  std::vector<FoundName> found = findFileNames(context, w(dir.path()), L"*.war");
   ASSERT_EQ(found.size(), 4u);
   EXPECT_EQ(found[0].name, L"A.WAR");
   EXPECT_FALSE(found[0].directory);
@@ -47,8 +47,8 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) 
   EXPECT_EQ(found[2].name, L"C.war");
   EXPECT_EQ(found[3].name, L"d.war");
   EXPECT_TRUE(found[3].directory);
-  EXPECT_TRUE(findFileNames(w(dir.path()), L"*.dmp").empty());
-  failureHolding<VPathNotFoundException>([&] { findFileNames(w(dir / "none"), L"*.war"); },
+  EXPECT_TRUE(findFileNames(context, w(dir.path()), L"*.dmp").empty());
+  failureHolding<VPathNotFoundException>([&] { findFileNames(context, w(dir / "none"), L"*.war"); },
                                          L"List directory '" + w(dir / "none") + L"'", "findFileNames");
 }
 
@@ -65,17 +65,18 @@ TEST(Recycler, LivesAtTheSandboxRoot) {
   Sandbox sandbox;
   makeDirectories(sandbox.path("var/tomcat"));
   const std::string expected = sandbox.path("Recycler/{86066D57-9347-46a7-B4DB-971D9EF36D29}");
-  EXPECT_EQ(recyclerDirectory(w(sandbox.path("var/tomcat/file.war"))), native(expected));
+  EXPECT_EQ(recyclerDirectory(context, w(sandbox.path("var/tomcat/file.war"))), native(expected));
   EXPECT_TRUE(pathExists(expected));
   // A path the helpers joined, with the platform's separators, is inside too.
-  EXPECT_EQ(recyclerDirectory(native(sandbox.path("var/tomcat"))), native(expected));
+  EXPECT_EQ(recyclerDirectory(context, native(sandbox.path("var/tomcat"))), native(expected));
 }
 
 TEST(Recycler, GivesUpAfterAHundredTakenNames) {
   TempDir dir;
   FaultyFileSystem fs;
+  const Context context = testContext(fs);
   fs.failWhen(FsCall::GetAttributes, L"{", ERROR_ACCESS_DENIED);  // every candidate looks taken
-  const auto e = failureOf([&] { uniqueNameIn(w(dir.path())); });
+  const auto e = failureOf([&] { uniqueNameIn(context, w(dir.path())); });
   EXPECT_EQ(e.message(), L"Unable to create temporary name in (" + w(dir.path()) + L")");
   EXPECT_EQ(fs.count(FsCall::GetAttributes), 100);
 }
@@ -107,13 +108,15 @@ TEST(HoldingProcesses, EachHolderHasALineOfItsOwnAndSharingViolationsNameThem) {
   for (FsCall call : {FsCall::CopyFile, FsCall::MoveFile, FsCall::DeleteFile})
     fs.failWhen(call, L"one", ERROR_SHARING_VIOLATION);
   RecordingClock clock;
+  const Context context = testContext(fs, clock);
   const std::wstring one = w(dir / "tree/one");
-  EXPECT_TRUE(holds(failureOf<VSharingViolationException>([&] { copyFile(one, w(dir / "b"), false); }).message(),
-                    L"Copy file '" + one + L"' to '" + w(dir / "b") + L"'. Processes: " + entry));
-  EXPECT_TRUE(holds(failureOf<VSharingViolationException>([&] { VFile::rename(one, w(dir / "b")); }).message(),
+  EXPECT_TRUE(
+      holds(failureOf<VSharingViolationException>([&] { copyFile(context, one, w(dir / "b"), false); }).message(),
+            L"Copy file '" + one + L"' to '" + w(dir / "b") + L"'. Processes: " + entry));
+  EXPECT_TRUE(holds(failureOf<VSharingViolationException>([&] { VFile::rename(context, one, w(dir / "b")); }).message(),
                     L"Rename file '" + one + L"' to '" + w(dir / "b") + L"'. Processes: " + entry));
   EXPECT_TRUE(clock.sleeps.empty());  // one try
-  EXPECT_TRUE(holds(failureOf<VSharingViolationException>([&] { removeDir(w(dir / "tree"), true); }).message(),
+  EXPECT_TRUE(holds(failureOf<VSharingViolationException>([&] { removeDir(context, w(dir / "tree"), true); }).message(),
                     L"Delete file '" + native(dir / "tree/one") + L"'. Processes: " + entry));
 }
 

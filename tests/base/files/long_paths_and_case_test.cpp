@@ -23,7 +23,7 @@ namespace {
 
 std::vector<std::wstring> namesIn(const std::wstring& directory) {
   std::vector<std::wstring> names;
-  for (const FoundName& found : findFileNames(directory, L"*")) names.push_back(found.name);
+  for (const FoundName& found : findFileNames(context, directory, L"*")) names.push_back(found.name);
   return names;
 }
 
@@ -32,38 +32,38 @@ TEST(LongPaths, EveryHelperTakesAPathLongerThanMaxPath) {
   std::wstring deep = native(sandbox.path("long"));
   for (int i = 0; i < 6; ++i) deep += native("/" + std::string(50, static_cast<char>('a' + i)));
   ASSERT_GT(deep.size(), 300u);
-  VDirectory::createDirectory(deep);
+  VDirectory::createDirectory(context, deep);
   bool isDirectory = false;
-  ASSERT_TRUE(fileExist(deep, &isDirectory));
+  ASSERT_TRUE(fileExist(context, deep, &isDirectory));
   EXPECT_TRUE(isDirectory);
 
   const std::wstring file = deep + native("/server.xml");
-  EXPECT_TRUE(writeWholeFile(file, "one", true));
-  replaceFileAtomically(file, "two");
-  EXPECT_EQ(readWholeFile(file), "two");
-  copyFile(file, deep + native("/copy.xml"), true);
-  renameFile(deep + native("/copy.xml"), deep + native("/moved.xml"), 1);
+  EXPECT_TRUE(writeWholeFile(context, file, "one", true));
+  replaceFileAtomically(context, file, "two");
+  EXPECT_EQ(readWholeFile(context, file), "two");
+  copyFile(context, file, deep + native("/copy.xml"), true);
+  renameFile(context, deep + native("/copy.xml"), deep + native("/moved.xml"), 1);
   EXPECT_EQ(namesIn(deep), (std::vector<std::wstring>{L"moved.xml", L"server.xml"}));
-  removeFile(deep + native("/moved.xml"), false);
-  EXPECT_FALSE(fileExist(deep + native("/moved.xml")));
+  removeFile(context, deep + native("/moved.xml"), false);
+  EXPECT_FALSE(fileExist(context, deep + native("/moved.xml")));
 
   const std::wstring moved = VFileName::parent(deep) + native("/renamed");
-  renameDir(deep, moved, false);
-  EXPECT_FALSE(fileExist(deep));
-  EXPECT_EQ(readWholeFile(moved + native("/server.xml")), "two");
-  removeDir(native(sandbox.path("long")), true);
-  EXPECT_FALSE(fileExist(native(sandbox.path("long"))));
+  renameDir(context, deep, moved, false);
+  EXPECT_FALSE(fileExist(context, deep));
+  EXPECT_EQ(readWholeFile(context, moved + native("/server.xml")), "two");
+  removeDir(context, native(sandbox.path("long")), true);
+  EXPECT_FALSE(fileExist(context, native(sandbox.path("long"))));
 }
 
 TEST(LetterCase, ARenameThatOnlyChangesTheCaseRenames) {
   TempDir dir;
   writeFile(dir / "a.war", "archive");
-  renameFile(w(dir / "a.war"), w(dir / "A.war"), 1);
+  renameFile(context, w(dir / "a.war"), w(dir / "A.war"), 1);
   EXPECT_EQ(treeOf(dir.path()), std::vector<std::string>{"A.war"});
   EXPECT_EQ(readFile(dir / "A.war"), "archive");
 
   makeDirectories(dir / "host/shop");
-  renameDir(w(dir / "host"), w(dir / "Host"), false);
+  renameDir(context, w(dir / "host"), w(dir / "Host"), false);
   EXPECT_EQ(treeOf(dir.path()), (std::vector<std::string>{"A.war", "Host/", "Host/shop/"}));
 }
 

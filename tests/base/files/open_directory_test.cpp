@@ -34,15 +34,14 @@ TEST(OpenDirectory, ListingsAndIdentitiesAreThoseOfTheJoinedPaths) {
   TempDir dir;
   makeDirectories(dir / "wars/a.test/sub");
   writeFile(dir / "wars/a.test/shop.war", "PK archive");
-  VFile::createHardLink(w(dir / "wars/a.test/link.war"), w(dir / "wars/a.test/shop.war"));
+  VFile::createHardLink(context, w(dir / "wars/a.test/link.war"), w(dir / "wars/a.test/shop.war"));
   // The second one cannot be opened: its looks go by full path.
   for (const std::wstring& base : {w(dir / "wars"), w(dir / "none")}) {
-    const OpenDirectory open(base);
+    const OpenDirectory open(context, base);
     for (const wchar_t* relative : {L"a.test", L"none", L"a.test/shop.war"}) {
       std::vector<DirectoryEntry> byHandle;
       std::vector<DirectoryEntry> byPath;
-      EXPECT_EQ(open.listDirectory(relative, byHandle),
-                FileSystem::current().listDirectory(open.pathOf(relative), byPath))
+      EXPECT_EQ(open.listDirectory(relative, byHandle), context.files->listDirectory(open.pathOf(relative), byPath))
           << relative;
       EXPECT_EQ(namesOf(byHandle), namesOf(byPath)) << relative;
     }
@@ -53,7 +52,7 @@ TEST(OpenDirectory, ListingsAndIdentitiesAreThoseOfTheJoinedPaths) {
       EXPECT_TRUE(byHandle.isSameFileAs(byPath) && byHandle.size == byPath.size) << relative;
     }
   }
-  const OpenDirectory wars(w(dir / "wars"));
+  const OpenDirectory wars(context, w(dir / "wars"));
   EXPECT_TRUE(fileIdentity(wars, L"a.test/link.war")->isSameFileAs(*fileIdentity(wars, L"a.test/shop.war")));
   EXPECT_FALSE(fileIdentity(wars, L"a.test/none.war"));
   EXPECT_EQ(findFileNames(wars, L"a.test", L"*.war").size(), 2u);

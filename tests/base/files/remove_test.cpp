@@ -26,32 +26,34 @@ void makeTree(const std::string& root) {
 
 TEST(RemoveFile, MissingFileIsNoFailureAReadOnlyOneNeedsForceAndABusyOneIsTriedAgain) {
   TempDir dir;
-  removeFile(w(dir / "none.txt"), false);
-  removeFile(w(dir / "none/none.txt"), true);
-  removeFile(w(dir / "none.txt"), true, false, 3, 100);
+  removeFile(context, w(dir / "none.txt"), false);
+  removeFile(context, w(dir / "none/none.txt"), true);
+  removeFile(context, w(dir / "none.txt"), true, false, 3, 100);
   const std::string name = dir / "ro.txt";
   writeFile(name, "x");
   makeReadOnly(name);
   const std::wstring where = L"DeleteFile '" + w(name) + L"'";
-  EXPECT_EQ(failureHolding<VAccessDeniedException>([&] { removeFile(w(name), false); }, where, "removeFile").message(),
+  EXPECT_EQ(failureHolding<VAccessDeniedException>([&] { removeFile(context, w(name), false); }, where, "removeFile")
+                .message(),
             osErrorText(ERROR_ACCESS_DENIED, where.c_str()));
   EXPECT_TRUE(pathExists(name));
-  removeFile(w(name), true);
+  removeFile(context, w(name), true);
   EXPECT_FALSE(pathExists(name));
 
   // Retries with pauses until the file goes or the retries are used.
   writeFile(name, "x");
   RecordingClock clock;
   FaultyFileSystem fs;
+  const Context context = testContext(clock, fs);
   fs.failWhen(FsCall::DeleteFile, L"ro.txt", ERROR_SHARING_VIOLATION, 0, 3);
-  removeFile(w(name), true, false, 5, 250);
+  removeFile(context, w(name), true, false, 5, 250);
   EXPECT_FALSE(pathExists(name));
   EXPECT_EQ(clock.sleeps, (std::vector<uint32_t>{250, 250}));  // first try, forced try, two retries
 
   writeFile(name, "x");
   fs.failWhen(FsCall::DeleteFile, L"ro.txt", ERROR_SHARING_VIOLATION);
   const int before = fs.count(FsCall::DeleteFile);
-  EXPECT_THROW(removeFile(w(name), false, false, 2, 10), VSharingViolationException);
+  EXPECT_THROW(removeFile(context, w(name), false, false, 2, 10), VSharingViolationException);
   EXPECT_EQ(fs.count(FsCall::DeleteFile) - before, 3);
   EXPECT_EQ(clock.sleeps.size(), 4u);
   EXPECT_TRUE(pathExists(name));
@@ -59,20 +61,21 @@ TEST(RemoveFile, MissingFileIsNoFailureAReadOnlyOneNeedsForceAndABusyOneIsTriedA
 
 TEST(RemoveFile, ThroughTheRecycler) {
   Sandbox sandbox;
-  removeFile(w(sandbox.path("none.txt")), true, true);
+  removeFile(context, w(sandbox.path("none.txt")), true, true);
   EXPECT_FALSE(pathExists(sandbox.path("Recycler")));  // not created for a missing file
   const std::string name = sandbox.path("data/file.txt");
   makeDirectories(sandbox.path("data"));
   writeFile(name, "x");
-  removeFile(w(name), true, true);
+  removeFile(context, w(name), true, true);
   EXPECT_FALSE(pathExists(name));
   EXPECT_TRUE(treeOf(sandbox.path(kRecycler)).empty());
 
   writeFile(name, "x");
   FaultyFileSystem fs;
+  const Context context = testContext(fs);
   fs.failWhen(FsCall::MoveFile, L"file.txt", ERROR_ACCESS_DENIED);
   failureHolding<VAccessDeniedException>(
-      [&] { removeFile(w(name), true, true); },
+      [&] { removeFile(context, w(name), true, true); },
       L"at Move file '" + w(name) + L"' to '" + native(sandbox.path(kRecycler) + "/{"), "removeFile");
   EXPECT_TRUE(pathExists(name));
 }
@@ -82,14 +85,15 @@ TEST(RemoveDir, ReadOnlyEntriesStopItUnlessForced) {
   const std::string root = sandbox.path("webapps/site");
   makeTree(root);
   const std::wstring where = L"Delete file '" + native(root + "/sub/b.txt") + L"'";
-  EXPECT_EQ(failureHolding<VAccessDeniedException>([&] { removeDir(w(root), false); }, where, "removeDir").message(),
-            osErrorText(ERROR_ACCESS_DENIED, where.c_str()));
+  EXPECT_EQ(
+      failureHolding<VAccessDeniedException>([&] { removeDir(context, w(root), false); }, where, "removeDir").message(),
+      osErrorText(ERROR_ACCESS_DENIED, where.c_str()));
   EXPECT_TRUE(pathExists(root + "/sub/b.txt"));
-  removeDir(w(root), true);
+  removeDir(context, w(root), true);
   EXPECT_FALSE(pathExists(root));
 
   makeTree(root);  // through the recycler
-  removeDir(w(root), true, recyclerDirectory(w(root)));
+  removeDir(context, w(root), true, recyclerDirectory(context, w(root)));
   EXPECT_FALSE(pathExists(root));
   EXPECT_TRUE(pathExists(sandbox.path("webapps")));
   EXPECT_TRUE(treeOf(sandbox.path(kRecycler)).empty());
@@ -101,8 +105,9 @@ TEST(RemoveDir, ForceUnlocksAnUnlistableDirectoryAndTriesARefusedRemovalAgain) {
   makeDirectories(root);
   writeFile(root + "/a", "a");
   FaultyFileSystem fs;
+  const Context context = testContext(fs);
   fs.failWhen(FsCall::ListDirectory, L"tree", ERROR_ACCESS_DENIED, 0, 1);
-  removeDir(w(root), true);
+  removeDir(context, w(root), true);
   EXPECT_FALSE(pathExists(root));
   EXPECT_EQ(fs.count(FsCall::ListDirectory), 2);
   EXPECT_EQ(fs.count(FsCall::GrantDeleteAccess, L"tree"), 1);
@@ -110,20 +115,20 @@ TEST(RemoveDir, ForceUnlocksAnUnlistableDirectoryAndTriesARefusedRemovalAgain) {
   makeDirectories(root);
   fs.failWhen(FsCall::RemoveDirectory, L"tree", ERROR_SHARING_VIOLATION);
   const std::wstring where = L"Delete directory '" + w(root) + L"'";
-  EXPECT_EQ(failureOf<VSharingViolationException>([&] { removeDir(w(root), true); }).message(),
+  EXPECT_EQ(failureOf<VSharingViolationException>([&] { removeDir(context, w(root), true); }).message(),
             osErrorText(ERROR_SHARING_VIOLATION, where.c_str()));
   EXPECT_EQ(fs.count(FsCall::RemoveDirectory), 3);  // one before, and the forced second attempt
 }
 
 TEST(RemoveDirectory, MissingDirectoryIsNoFailureButRemoveDirReportsIt) {
   TempDir dir;
-  removeDirectory(w(dir / "none"), true);
-  removeDirectory(w(dir / "none/deeper"), true, true);
+  removeDirectory(context, w(dir / "none"), true);
+  removeDirectory(context, w(dir / "none/deeper"), true, true);
   const std::string root = dir / "tree";
   makeTree(root);
-  removeDirectory(w(root), true);
+  removeDirectory(context, w(root), true);
   EXPECT_FALSE(pathExists(root));
-  EXPECT_THROW(removeDir(w(dir / "none"), true), VFileNotFoundException);
+  EXPECT_THROW(removeDir(context, w(dir / "none"), true), VFileNotFoundException);
 }
 
 }  // namespace

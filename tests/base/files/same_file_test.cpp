@@ -17,8 +17,8 @@ TEST(SameFile, AHardLinkIsTheFileACopyIsNotAMissingFileIsNoneAndABadNameThrows) 
   makeDirectories(dir / "wars");
   makeDirectories(dir / "webapps");
   writeFile(dir / "wars/shop.war", "PK archive");
-  VFile::createHardLink(w(dir / "webapps/shop.war"), w(dir / "wars/shop.war"));
-  copyFile(w(dir / "wars/shop.war"), w(dir / "webapps/copy.war"), true);
+  VFile::createHardLink(context, w(dir / "webapps/shop.war"), w(dir / "wars/shop.war"));
+  copyFile(context, w(dir / "wars/shop.war"), w(dir / "webapps/copy.war"), true);
 
   EXPECT_TRUE(sameFile(w(dir / "webapps/shop.war"), w(dir / "wars/shop.war")));
   EXPECT_TRUE(sameFile(w(dir / "wars/shop.war"), w(dir / "webapps/../wars/shop.war")));

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
 TEST(PolledDebugSetting, ReadsTheStoreOnCalls1_17_33AndSoOnKeepingTheValueReadLast) {
   testing_support::Sandbox sandbox;
   auto store = [&](const std::string& values) { sandbox.writeRegistry(testing_support::kConfigSection + values); };
-  PolledDebugSetting setting;
+  PolledDebugSetting setting(testing_support::context);
   // Sixteen calls: the first reads what was stored before, then the store
   // changes, and the other fifteen answer the same.
   auto sixteenCalls = [&](const std::string& values) {
@@ -28,7 +29,7 @@ TEST(PolledDebugSetting, ReadsTheStoreOnCalls1_17_33AndSoOnKeepingTheValueReadLa
   // A value of the wrong type or size answers false.
   EXPECT_FALSE(setting.get());
   store("\"Debug\"=hex(4):01,00,00,00,00,00,00,00");
-  EXPECT_FALSE(PolledDebugSetting().get());
+  EXPECT_FALSE(PolledDebugSetting(testing_support::context).get());
 }
 
 }  // namespace wc

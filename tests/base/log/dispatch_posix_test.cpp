@@ -10,6 +10,8 @@
 
 namespace wc {
 
+using testing_support::context;
+
 using DispatchPosix = log_test::DispatchTest;
 
 TEST_F(DispatchPosix, AFailedReportDropsTheEventSourceSoTheNextMessageRegistersAgain) {
@@ -18,12 +20,12 @@ TEST_F(DispatchPosix, AFailedReportDropsTheEventSourceSoTheNextMessageRegistersA
   const std::string file = box->sandbox().path("var/log/halvo/events.log");
   log_test::StdoutCapture capture;
   logMessage(LOG_ERROR, L"registers");
-  ASSERT_TRUE(registry::keyExists(registry::Root::LocalMachine, sourceKey, 0));
+  ASSERT_TRUE(registry::keyExists(context, registry::Root::LocalMachine, sourceKey, 0));
 
   // While the source stays registered, nothing registers again.
-  ASSERT_EQ(registry::deleteKey(registry::Root::LocalMachine, sourceKey), 0u);
+  ASSERT_EQ(registry::deleteKey(context, registry::Root::LocalMachine, sourceKey), 0u);
   logMessage(LOG_ERROR, L"reported with the kept source");
-  EXPECT_FALSE(registry::keyExists(registry::Root::LocalMachine, sourceKey, 0));
+  EXPECT_FALSE(registry::keyExists(context, registry::Root::LocalMachine, sourceKey, 0));
 
   // A report that fails loses its message and the source.
   std::filesystem::remove(file);
@@ -32,7 +34,7 @@ TEST_F(DispatchPosix, AFailedReportDropsTheEventSourceSoTheNextMessageRegistersA
   std::filesystem::remove(file);
   logMessage(LOG_ERROR, L"after the failure");
   capture.finish();
-  EXPECT_TRUE(registry::keyExists(registry::Root::LocalMachine, sourceKey, 0));
+  EXPECT_TRUE(registry::keyExists(context, registry::Root::LocalMachine, sourceKey, 0));
   const std::string log = testing_support::readFile(file);
   EXPECT_EQ(log.find("lost"), std::string::npos);
   EXPECT_NE(log.find("after the failure"), std::string::npos);

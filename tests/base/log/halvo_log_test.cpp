@@ -40,8 +40,8 @@ class DebugLog : public ::testing::Test {
     std::filesystem::create_directories(box.logsDir());
     testing_support::writeFile(box.logsDir() + "/" + name, content);
   }
-  static void writeOnce(const std::wstring& text) {
-    HalvoLog log(L"debug", true);
+  void writeOnce(const std::wstring& text) const {
+    HalvoLog log(context, L"debug", true);
     log.write(text);
   }
   std::wstring records(const std::string& date) const {
@@ -56,6 +56,7 @@ class DebugLog : public ::testing::Test {
 
   LogSandbox box{false};
   FakeClock clock;
+  const Context context = testing_support::testContext(clock);
 };
 
 }  // namespace
@@ -79,23 +80,23 @@ TEST_F(DebugLog, OnlyAFileWithoutContentGetsTheByteOrderMark) {
 }
 
 TEST_F(DebugLog, TheLogDirectoryIsUnderTheProductRootAndWithoutOneIsAClearError) {
-  HalvoLog log(L"debug", true);
+  HalvoLog log(context, L"debug", true);
   EXPECT_EQ(toPlatformSeparators(log.directory()), toPlatformSeparators(wstrLenient(box.logsDir())));
   EXPECT_EQ(toPlatformSeparators(log.pathFor(L"20261204")), toPlatformSeparators(wstrLenient(file("20261204"))));
-  const std::wstring program = HalvoLog(L"", true).name();  // the program's file name
+  const std::wstring program = HalvoLog(context, L"", true).name();  // the program's file name
   EXPECT_TRUE(program == L"test_log" || program == L"test_log.exe") << wideToUtf8Lenient(program);
 
   box.sandbox().writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n");
-  EXPECT_TRUE(
-      testing_support::holds(testing_support::failureTextOf([] { HalvoLog(L"debug", true); }), L"PRODUCT_ROOT_D"));
+  EXPECT_TRUE(testing_support::holds(testing_support::failureTextOf([&] { HalvoLog(context, L"debug", true); }),
+                                     L"PRODUCT_ROOT_D"));
   box.sandbox().writeRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config]\n\"PRODUCT_ROOT_D\"=\"\"\n");
-  EXPECT_THROW(HalvoLog(L"debug", true), vexception);
+  EXPECT_THROW(HalvoLog(context, L"debug", true), vexception);
   EXPECT_TRUE(files().empty());
 }
 
 TEST_F(DebugLog, ANewDayBeginsANewFileWithTheDefaultRotationEvenForAnOpenLog) {
   touch("halvolog_debug20261120.log");  // after a gap the new file carries the date it is begun
-  HalvoLog open(L"debug", true);
+  HalvoLog open(context, L"debug", true);
   open.write(L"day one");
   clock.advanceDays(1);
   writeOnce(L"day two");
@@ -125,7 +126,7 @@ TEST_F(DebugLog, FilesOfOtherNamesAreNeverDeleted) {
 TEST_F(DebugLog, AFileThatCannotBeDeletedIsAWarningAndTheWalkGoesOn) {
   configure("\"log_debug_history\"=dword:00000001");
   touch("halvolog_debug20261203.log");
-  HalvoLog log(L"debug", true);
+  HalvoLog log(context, L"debug", true);
   log.write(L"reads the settings");
   touch("halvolog_debug20261202.log");
   fake::CapturedLog sink;
@@ -142,7 +143,7 @@ TEST_F(DebugLog, AFileThatCannotBeDeletedIsAWarningAndTheWalkGoesOn) {
 }
 
 TEST_F(DebugLog, SettingsFromTheStoreAreReadAtMostOnceAMinute) {
-  HalvoLog log(L"debug", true);
+  HalvoLog log(context, L"debug", true);
   log.write(L"one");
   EXPECT_EQ(log.rotation(), 1u);
   EXPECT_EQ(log.history(), 3u);
@@ -170,7 +171,7 @@ TEST_F(DebugLog, ADisabledLogWritesNothingAndAnUnparsableNewestFileDropsTheWrite
   configure("\"log_debug_enabled\"=dword:00000000");
   writeOnce(L"nothing");
   EXPECT_TRUE(files().empty());
-  HalvoLog defaultOff(L"other", false);
+  HalvoLog defaultOff(context, L"other", false);
   configure("");
   defaultOff.write(L"off by default");
   EXPECT_TRUE(files().empty());
@@ -182,7 +183,7 @@ TEST_F(DebugLog, ADisabledLogWritesNothingAndAnUnparsableNewestFileDropsTheWrite
 TEST_F(DebugLog, ConcurrentWritersNeverInterleaveRecords) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([t] {
+    threads.emplace_back([this, t] {
       for (int i = 0; i < 40; ++i) writeOnce(L"writer " + std::to_wstring(t) + L" record " + std::to_wstring(i));
     });
   }
@@ -211,15 +212,18 @@ TEST(RotationDate, IsTheDateInTheNamePlusTheRotationDaysButNeverBeforeToday) {
   };
   for (const auto& c : cases) {
     FakeClock clock(c.today);
-    EXPECT_EQ(getRotationDate(c.path, L"debug", c.days), c.expected) << wideToUtf8Lenient(c.path) << " " << c.days;
+    const Context context = testing_support::testContext(clock);
+    EXPECT_EQ(getRotationDate(context, c.path, L"debug", c.days), c.expected)
+        << wideToUtf8Lenient(c.path) << " " << c.days;
   }
 }
 
 TEST(RotationDate, NamesWithoutADateFailToParse) {
   FakeClock clock(localSeconds(2026, 12, 4));
+  const Context context = testing_support::testContext(clock);
   for (const wchar_t* path : {L"/logs/halvolog_deb", L"halvolog_debug2026120.log", L"halvolog_debug2026-12-04.log",
                               L"halvolog_debug20261304.log", L"halvolog_debug20261200.log"}) {
-    const vexception e = testing_support::failureOf([&] { getRotationDate(path, L"debug", 1); });
+    const vexception e = testing_support::failureOf([&] { getRotationDate(context, path, L"debug", 1); });
     EXPECT_EQ(e.message(), L"Failed to parse name");
     ASSERT_EQ(e.callPoints().size(), 1u);
     EXPECT_EQ(e.callPoints()[0].function, "halvo::logging::getRotationDate");

@@ -15,6 +15,7 @@
 #include "base/system/clock.h"
 #include "base/text/unicode.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -24,11 +25,10 @@ inline int64_t localSeconds(int year, int month, int day, int hour = 12, int min
   return fromLocalTime(LocalTime{year, month, day, hour, minute, second, 0});
 }
 
-// The process's clock while it exists.
+// A clock that stands at the time the test sets.
 class FakeClock : public Clock {
  public:
-  explicit FakeClock(int64_t seconds) : seconds_(seconds) { Clock::setCurrentForTesting(this); }
-  ~FakeClock() override { Clock::setCurrentForTesting(nullptr); }
+  explicit FakeClock(int64_t seconds) : seconds_(seconds) {}
   uint32_t tickCount() override { return ticks_; }
   int64_t now() override { return seconds_; }
   LocalTime localTime() override {

@@ -13,6 +13,7 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -33,10 +34,10 @@ void expectCallPoint(const vexception& e, const std::wstring& context, const cha
 
 TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
   Sandbox sandbox;
-  const auto e = failureOf<VFileNotFoundException>([&] { HalvoSrvClient client; });
+  const auto e = failureOf<VFileNotFoundException>([&] { HalvoSrvClient client(context); });
   EXPECT_TRUE(holds(e.message(), systemMessageText(ERROR_FILE_NOT_FOUND).value()));
   EXPECT_TRUE(holds(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
-  const vexception shared = failureOf([] { HalvoSrvClient::getInstance(); });
+  const vexception shared = failureOf([] { HalvoSrvClient::getInstance(context); });
   EXPECT_TRUE(holds(shared.message(), L"Unable to connect to pipe " + kDefaultPipe));
   expectCallPoint(shared, L"get shared instance of HalvoSrvClient", "HalvoSrvClient::getInstance");
 }
@@ -63,7 +64,7 @@ TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) 
     FakeService service([&](const FakeService::Request& name) {
       return name == L"FOO" ? c.reply : FakeService::Reply{echo(name).messages, true};
     });
-    HalvoSrvClient client;
+    HalvoSrvClient client(context);
     const vexception e = failureOf([&] { client.getString(L"FOO"); });
     EXPECT_EQ(e.message(), c.message);
     expectCallPoint(e, L"getString(FOO)", "HalvoSrvClient::getString");
@@ -85,7 +86,7 @@ TEST(HalvoSrvClientTest, StringsOfEitherCharSizeAndDirectoriesNormalisedWithOnly
     return FakeService::string(bare ? L"" : L"/var/opt/./halvo/");
   });
   {
-    HalvoSrvClient client;
+    HalvoSrvClient client(context);
     EXPECT_EQ(client.getString(L"PRODUCT_DATA_D"), L"/var/opt/./halvo/");
     for (int i = 0; i < 3; ++i) {
       EXPECT_EQ(client.getProductRootDir(), toPlatformSeparators(L"/opt/h\u00e4lvo"));
@@ -97,7 +98,7 @@ TEST(HalvoSrvClientTest, StringsOfEitherCharSizeAndDirectoriesNormalisedWithOnly
     EXPECT_EQ(service.requestsFor(L"PRODUCT_DATA_D"), 4);
   }
   bare = true;
-  HalvoSrvClient second;
+  HalvoSrvClient second(context);
   EXPECT_EQ(second.getProductRootDir(), toPlatformSeparators(L"/"));
   EXPECT_EQ(second.getAdminBinDir(), toPlatformSeparators(L"/admin/bin"));
   EXPECT_TRUE(holds(failureOf([&] { second.getProductDataDir(); }).message(), L"empty value for PRODUCT_DATA_D"));
@@ -107,12 +108,12 @@ TEST(HalvoSrvClientTest, PipeIsNamedByTheSettingWhenItIsAPlainName) {
   Sandbox sandbox;
   sandbox.writeRegistry(kConfigSection + "\"hcppipe\"=\"panelpipe\"\n");
   FakeService service(echo, L"panelpipe");
-  HalvoSrvClient client;
+  HalvoSrvClient client(context);
   EXPECT_EQ(client.pipeName(), L"\\\\.\\pipe\\panelpipe");
   EXPECT_EQ(client.getString(L"A"), L"A");
 
   sandbox.writeRegistry(kConfigSection + "\"hcppipe\"=\"../escape\"\n");
-  const auto e = failureOf<vosexception>([&] { HalvoSrvClient client; });
+  const auto e = failureOf<vosexception>([&] { HalvoSrvClient client(context); });
   EXPECT_EQ(e.code(), ERROR_INVALID_NAME);
   EXPECT_TRUE(holds(e.message(), L"Unable to connect to pipe \\\\.\\pipe\\../escape"));
 }
@@ -120,7 +121,7 @@ TEST(HalvoSrvClientTest, PipeIsNamedByTheSettingWhenItIsAPlainName) {
 TEST(HalvoSrvClientTest, ThreadsShareOneClientOneQueryAtATime) {
   Sandbox sandbox;
   FakeService service(echo);
-  HalvoSrvClient client;
+  HalvoSrvClient client(context);
   std::atomic<int> wrong{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
@@ -144,11 +145,11 @@ TEST(ClientPipeTest, BusyPipeIsWaitedForUntilTheConfiguredTriesRunOut) {
   ASSERT_EQ(Con::os::openPipe(kDefaultPipe, access, first), 0u);
   ASSERT_EQ(Con::os::openPipe(kDefaultPipe, access, second), ERROR_PIPE_BUSY);
   const auto create = [&](ConnectTryCount& tries) {
-    return Con::ClientOverlappedPipe::create(kDefaultPipe, access, Con::os::kPipeReadModeMessage, 5, tries);
+    return Con::ClientOverlappedPipe::create(context, kDefaultPipe, access, Con::os::kPipeReadModeMessage, 5, tries);
   };
 
   sandbox.writeRegistry(kConfigSection + "\"PipeConnectTryCount\"=dword:00000001\n");
-  ConnectTryCount once;
+  ConnectTryCount once(context);
   const auto e = failureOf([&] { create(once); });
   EXPECT_EQ(e.message(), L"Unable to connect to pipe " + kDefaultPipe);
   expectCallPoint(e, L"", "Con::ClientOverlappedPipe::create");
@@ -158,7 +159,7 @@ TEST(ClientPipeTest, BusyPipeIsWaitedForUntilTheConfiguredTriesRunOut) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     service.startAccepting();
   });
-  ConnectTryCount tries;
+  ConnectTryCount tries(context);
   Con::os::UniqueHandle handle;
   EXPECT_NO_THROW(handle = create(tries));
   later.join();
@@ -171,9 +172,9 @@ void setTryCount(const Sandbox& sandbox, const std::string& value) {
 
 TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
   Sandbox sandbox;
-  EXPECT_EQ(ConnectTryCount().tries(2), 2u);  // no setting: the default
+  EXPECT_EQ(ConnectTryCount(context).tries(2), 2u);  // no setting: the default
   setTryCount(sandbox, "dword:00000003");
-  ConnectTryCount count;
+  ConnectTryCount count(context);
   EXPECT_EQ(count.tries(5), 3u);  // call 1
   setTryCount(sandbox, "dword:00000007");
   for (int call = 2; call <= 16; ++call) EXPECT_EQ(count.tries(5), 3u) << "call " << call;
@@ -186,7 +187,7 @@ TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
 TEST(ConnectTryCountTest, UnreadableSettingStopsAllFurtherReadings) {
   Sandbox sandbox;
   setTryCount(sandbox, "dword:00000004");
-  ConnectTryCount count;
+  ConnectTryCount count(context);
   EXPECT_EQ(count.tries(5), 4u);
   setTryCount(sandbox, "\"nine\"");
   for (int call = 2; call <= 17; ++call) count.tries(5);  // call 17 meets the string

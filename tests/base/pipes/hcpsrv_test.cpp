@@ -12,6 +12,7 @@
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/service_pipe_fake.h"
+#include "support/test_context.h"
 #include "wc_version.h"
 
 namespace wc {
@@ -36,7 +37,7 @@ TEST(HcpsrvTest, AnswersFromTheSettingsAndOutlivesBadRequestsAndASecondServer) {
   RunningHcpsrv service;
   ASSERT_TRUE(service.ready) << service.process.errors();
 
-  HalvoSrvClient client;
+  HalvoSrvClient client(context);
   EXPECT_EQ(client.getString(L"PRODUCT_DATA_D"), L"/var/opt/h\u00e4lvo");
   EXPECT_EQ(client.getString(L"greeting"), L"hello \"world\"");
   // The settings are read at every request.
@@ -57,8 +58,9 @@ TEST(HcpsrvTest, AnswersFromTheSettingsAndOutlivesBadRequestsAndASecondServer) {
   EXPECT_EQ(client.getString(L"PRODUCT_ROOT_D"), L"/opt/halvo/");
 
   // A client out of step with the protocol is dropped at once.
-  Con::OverlappedPipe stray(Con::ClientOverlappedPipe::create(
-      L"\\\\.\\pipe\\hcppipe", Con::os::kGenericRead | Con::os::kGenericWrite, Con::os::kPipeReadModeMessage, 1));
+  Con::OverlappedPipe stray(Con::ClientOverlappedPipe::create(context, L"\\\\.\\pipe\\hcppipe",
+                                                              Con::os::kGenericRead | Con::os::kGenericWrite,
+                                                              Con::os::kPipeReadModeMessage, 1));
   stray.write(le32(0).data(), 4, true);
   char byte;
   stray.beginRead(&byte, 1, false);
@@ -70,7 +72,7 @@ TEST(HcpsrvTest, AnswersFromTheSettingsAndOutlivesBadRequestsAndASecondServer) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&] {
-      HalvoSrvClient own;
+      HalvoSrvClient own(context);
       for (int i = 0; i < 20; ++i) {
         if (own.getString(L"PRODUCT_ROOT_D") != L"/opt/halvo/") ++wrong;
       }
@@ -95,7 +97,7 @@ TEST(HcpsrvTest, ServesThePipeOfTheSettingAndTakesOverFromAKilledServer) {
   }
   RunningHcpsrv service(L"panel2");
   ASSERT_TRUE(service.ready) << service.process.errors();
-  HalvoSrvClient client;
+  HalvoSrvClient client(context);
   EXPECT_EQ(client.getString(L"hcppipe"), L"panel2");
 }
 

@@ -7,8 +7,11 @@
 
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 using namespace registry;
 
@@ -29,7 +32,7 @@ TEST(RegistryConcurrency, ProcessesSettingTheirOwnValuesAllSurvive) {
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(failures, std::vector<int>(kProcesses, 0));
-  RegistryKey key = open(Root::LocalMachine, L"SOFTWARE\\Halvo\\Shared", KEY_READ);
+  RegistryKey key = open(context, Root::LocalMachine, L"SOFTWARE\\Halvo\\Shared", KEY_READ);
   EXPECT_EQ(key.valueNames().size(), static_cast<size_t>(kProcesses * kValues));
 }
 

@@ -6,9 +6,12 @@
 
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 #include "wc_version.h"
 
 namespace wc {
+
+using testing_support::context;
 
 using namespace registry;
 using testing_support::ProcessResult;
@@ -51,12 +54,12 @@ TEST(Hcpreg, AddThenQueryAndOverwriteOnlyWithConsent) {
 
   // What the tool wrote is what the registry functions read.
   uint32_t number = 0;
-  EXPECT_EQ(lookupDword(Root::LocalMachine, kConfigKey, L"Debug", number, kView32), 0u);
+  EXPECT_EQ(lookupDword(context, Root::LocalMachine, kConfigKey, L"Debug", number, kView32), 0u);
   EXPECT_EQ(number, 31u);
   std::vector<std::wstring> items;
-  EXPECT_EQ(open(Root::LocalMachine, kConfigKey, KEY_READ).lookupMulti(L"List", items), 0u);
+  EXPECT_EQ(open(context, Root::LocalMachine, kConfigKey, KEY_READ).lookupMulti(L"List", items), 0u);
   EXPECT_EQ(items, (std::vector<std::wstring>{L"x", L"y", L"z"}));
-  EXPECT_TRUE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo\\Empty", kView32));
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, L"SOFTWARE\\Halvo\\Empty", kView32));
 
   EXPECT_EQ(expectSuccess(hcpreg({"query", kConfig})),
             "\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\n"
@@ -80,10 +83,10 @@ TEST(Hcpreg, AddThenQueryAndOverwriteOnlyWithConsent) {
   ProcessResult refused = hcpreg({"add", kConfig, "/v", "debug", "/t", "REG_DWORD", "/d", "2"});
   expectError(refused, "cancelled");
   EXPECT_NE(refused.out.find("Value debug exists, overwrite (Yes/No)?"), std::string::npos);
-  lookupDword(Root::LocalMachine, kConfigKey, L"Debug", number, kView32);
+  lookupDword(context, Root::LocalMachine, kConfigKey, L"Debug", number, kView32);
   EXPECT_EQ(number, 31u);
   expectSuccess(hcpreg({"add", kConfig, "/v", "debug", "/t", "REG_DWORD", "/d", "2", "/f"}));
-  lookupDword(Root::LocalMachine, kConfigKey, L"Debug", number, kView32);
+  lookupDword(context, Root::LocalMachine, kConfigKey, L"Debug", number, kView32);
   EXPECT_EQ(number, 2u);
 }
 
@@ -95,19 +98,20 @@ TEST(Hcpreg, Delete) {
   expectError(hcpreg({"delete", kConfig, "/v", "A"}), "cancelled");
   expectSuccess(hcpreg({"delete", kConfig, "/v", "a", "/f"}));
   expectSuccess(hcpreg({"delete", kConfig, "/ve", "/f"}));
-  EXPECT_EQ(open(Root::LocalMachine, kConfigKey, KEY_READ).valueNames(), (std::vector<std::wstring>{L"B", L"C"}));
+  EXPECT_EQ(open(context, Root::LocalMachine, kConfigKey, KEY_READ).valueNames(),
+            (std::vector<std::wstring>{L"B", L"C"}));
   expectError(hcpreg({"delete", kConfig, "/v", "A", "/f"}), "unable to find");
 
   expectSuccess(hcpreg({"delete", kConfig, "/va", "/f"}));
-  EXPECT_TRUE(open(Root::LocalMachine, kConfigKey, KEY_READ).valueNames().empty());
-  EXPECT_TRUE(keyExists(Root::LocalMachine, kConfigKey + L"\\Sub", kView32));  // /va leaves subkeys
+  EXPECT_TRUE(open(context, Root::LocalMachine, kConfigKey, KEY_READ).valueNames().empty());
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, kConfigKey + L"\\Sub", kView32));  // /va leaves subkeys
 
   expectSuccess(hcpreg({"delete", "HKLM\\SOFTWARE\\Halvo\\HCP Config", "/f"}));
-  EXPECT_FALSE(keyExists(Root::LocalMachine, kConfigKey, kView32));
-  EXPECT_TRUE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
+  EXPECT_FALSE(keyExists(context, Root::LocalMachine, kConfigKey, kView32));
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
   expectError(hcpreg({"delete", "HKLM\\SOFTWARE\\Halvo\\HCP Config", "/f"}), "unable to find");
   expectError(hcpreg({"delete", "HKLM", "/f"}), "cannot be deleted");
-  EXPECT_TRUE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
 }
 
 TEST(Hcpreg, ExportAndImportAndAMalformedImportChangesNothing) {
@@ -133,8 +137,8 @@ TEST(Hcpreg, ExportAndImportAndAMalformedImportChangesNothing) {
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\HCP Config\\Config\\Deep]\r\n");
   expectSuccess(hcpreg({"import", again}));
-  EXPECT_FALSE(keyExists(Root::LocalMachine, kConfigKey + L"\\Deep", kView32));
-  EXPECT_TRUE(keyExists(Root::LocalMachine, kConfigKey, kView32));
+  EXPECT_FALSE(keyExists(context, Root::LocalMachine, kConfigKey + L"\\Deep", kView32));
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, kConfigKey, kView32));
 
   writeFile(again,
             "Windows Registry Editor Version 5.00\n\n"
@@ -142,8 +146,8 @@ TEST(Hcpreg, ExportAndImportAndAMalformedImportChangesNothing) {
             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvo\\X]\n"
             "\"v\"=dword:nothex\n");
   expectError(hcpreg({"import", again}), "line 5:");
-  EXPECT_EQ(getstr(Root::LocalMachine, L"SOFTWARE\\Halvo\\Other", L"Keep", kView32), L"me");
-  EXPECT_FALSE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo\\X", kView32));
+  EXPECT_EQ(getstr(context, Root::LocalMachine, L"SOFTWARE\\Halvo\\Other", L"Keep", kView32), L"me");
+  EXPECT_FALSE(keyExists(context, Root::LocalMachine, L"SOFTWARE\\Halvo\\X", kView32));
   expectError(hcpreg({"import", sandbox.path("missing.reg")}), "Cannot open the file");
 }
 
@@ -167,7 +171,7 @@ TEST(Hcpreg, BadArgumentsAreRefusedAndChangeNothing) {
     for (std::string word; words >> word;) args.push_back(word == "K" ? "HKLM\\SOFTWARE\\Halvo\\K" : word);
     expectError(hcpreg(args), fragment);
   }
-  EXPECT_FALSE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
+  EXPECT_FALSE(keyExists(context, Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));
 
   EXPECT_NE(expectSuccess(hcpreg({"/?"})).find("hcpreg query KEY"), std::string::npos);
   EXPECT_EQ(expectSuccess(hcpreg({"--version"})), "hcpreg " WC_VERSION "\n");

@@ -4,8 +4,11 @@
 
 #include "base/errors/vexception.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 using namespace registry;
 
@@ -13,13 +16,13 @@ namespace {
 
 const std::wstring kConfig = L"SOFTWARE\\Halvo\\HCP Config\\Config";
 
-void setDebug(uint32_t value) { create(Root::LocalMachine, kConfig, KEY_WRITE).set(L"Debug", value); }
+void setDebug(uint32_t value) { create(context, Root::LocalMachine, kConfig, KEY_WRITE).set(L"Debug", value); }
 
 }  // namespace
 
 TEST(PolledDword, ReadsTheStoreOnlyWhenDueAndKeepsTheValueReadLast) {
   testing_support::Sandbox sandbox;
-  PolledDword debug(Root::LocalMachine, kConfig, L"Debug", kView32, 7);
+  PolledDword debug(context, Root::LocalMachine, kConfig, L"Debug", kView32, 7);
   EXPECT_EQ(debug.get(), 7u);  // nothing stored: the initial value
 
   setDebug(1);
@@ -27,7 +30,7 @@ TEST(PolledDword, ReadsTheStoreOnlyWhenDueAndKeepsTheValueReadLast) {
   EXPECT_EQ(debug.get(), 1u);  // the 17th call reads again
 
   // Errors reach the caller; the value read last stays.
-  create(Root::LocalMachine, kConfig, KEY_WRITE).set(L"Debug", L"text");
+  create(context, Root::LocalMachine, kConfig, KEY_WRITE).set(L"Debug", L"text");
   for (int call = 1; call < 16; ++call) debug.get();
   EXPECT_THROW(debug.get(), vexception);
   EXPECT_EQ(debug.get(), 1u);

@@ -9,8 +9,11 @@
 #include "base/text/convert.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 using namespace registry;
 using testing_support::Sandbox;
@@ -47,8 +50,6 @@ uint32_t osCodeOf(Call call) {
 // A settings file of its own behind the registry functions, on every platform.
 class FileStore : public ::testing::Test {
  protected:
-  FileStore() { SettingsStore::setCurrentForTesting(&store); }
-  ~FileStore() override { SettingsStore::setCurrentForTesting(nullptr); }
   std::string text() const { return testing_support::readFile(file); }
   void write(const std::string& body) const {
     testing_support::writeFile(file, cstrLenient(kRegHeader) + "\n\n" + body);
@@ -57,6 +58,7 @@ class FileStore : public ::testing::Test {
   testing_support::TempDir dir;
   const std::string file = dir / "registry.reg";
   FileSettingsStore store{[this] { return wstrLenient(file); }};
+  const Context context = testing_support::testContext(store);
 };
 
 }  // namespace
@@ -65,7 +67,7 @@ TEST(RegistryLookup, ReadsEachTypeByKeyOrByPathAndRefusesTheWrongOne) {
   Sandbox sandbox;
   sandbox.writeRegistry(kConfigBody);
   ScopedEnv env("REG_TEST", "/e");
-  RegistryKey key = open(Root::LocalMachine, L"software\\halvo\\hcp config\\CONFIG", KEY_READ);
+  RegistryKey key = open(context, Root::LocalMachine, L"software\\halvo\\hcp config\\CONFIG", KEY_READ);
 
   std::wstring text;
   EXPECT_EQ(key.lookup(L"product_root_d", text), 0u);
@@ -105,59 +107,60 @@ TEST(RegistryLookup, ReadsEachTypeByKeyOrByPathAndRefusesTheWrongOne) {
   EXPECT_EQ(number, 99u);
 
   // By path: the same.
-  EXPECT_EQ(lookupDword(Root::LocalMachine, kConfig, L"Debug", number, kView32), 0u);
+  EXPECT_EQ(lookupDword(context, Root::LocalMachine, kConfig, L"Debug", number, kView32), 0u);
   EXPECT_EQ(number, 1u);
 
   // REG_SZ and REG_EXPAND_SZ stand in for each other; expansion follows the stored type.
-  EXPECT_EQ(lookupString(Root::LocalMachine, kConfig, L"LongRoot", text, REG_SZ, kView32), 0u);
+  EXPECT_EQ(lookupString(context, Root::LocalMachine, kConfig, L"LongRoot", text, REG_SZ, kView32), 0u);
   EXPECT_EQ(text, L"/e/x");
-  EXPECT_EQ(lookupString(Root::LocalMachine, kConfig, L"PRODUCT_ROOT_D", text, REG_EXPAND_SZ, kView32), 0u);
+  EXPECT_EQ(lookupString(context, Root::LocalMachine, kConfig, L"PRODUCT_ROOT_D", text, REG_EXPAND_SZ, kView32), 0u);
   EXPECT_EQ(text, L"/opt/halvo");
-  EXPECT_EQ(lookupString(Root::LocalMachine, kConfig + L"\\Packages\\tomcat", L"", text, REG_SZ, kView32), 0u);
+  EXPECT_EQ(lookupString(context, Root::LocalMachine, kConfig + L"\\Packages\\tomcat", L"", text, REG_SZ, kView32), 0u);
   EXPECT_EQ(text, L"tomcat10");
 
-  EXPECT_EQ(failureOf([&] { lookupString(Root::LocalMachine, kConfig, L"Deps", text, REG_EXPAND_SZ, kView32); }),
-            Failure(L"RegQueryValueEx invalid type of '" + kConfig + L"\\Deps'", "registry::lookup"));
+  EXPECT_EQ(
+      failureOf([&] { lookupString(context, Root::LocalMachine, kConfig, L"Deps", text, REG_EXPAND_SZ, kView32); }),
+      Failure(L"RegQueryValueEx invalid type of '" + kConfig + L"\\Deps'", "registry::lookup"));
 
-  EXPECT_TRUE(keyExists(Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));  // implicit parent
-  EXPECT_FALSE(keyExists(Root::CurrentUser, kConfig, kView32));
-  EXPECT_EQ(getstr(Root::LocalMachine, kConfig, L"PRODUCT_ROOT_D", kView32), L"/opt/halvo");
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, L"SOFTWARE\\Halvo", kView32));  // implicit parent
+  EXPECT_FALSE(keyExists(context, Root::CurrentUser, kConfig, kView32));
+  EXPECT_EQ(getstr(context, Root::LocalMachine, kConfig, L"PRODUCT_ROOT_D", kView32), L"/opt/halvo");
   const std::wstring missingKey = kConfig + L"\\Packages\\tomcat\\tomcat10";
   const auto e = testing_support::failureOf<VFileNotFoundException>(
-      [&] { getstr(Root::LocalMachine, missingKey, L"dll", kView32); });
+      [&] { getstr(context, Root::LocalMachine, missingKey, L"dll", kView32); });
   EXPECT_EQ(e.message(), osErrorText(ERROR_FILE_NOT_FOUND, (L"lookup subKey=" + missingKey + L" value=dll").c_str()));
   EXPECT_EQ(e.callPoints().front().function, "registry::getstr");
-  EXPECT_EQ(failureOf([&] { getstr(Root::LocalMachine, kConfig, L"Debug", kView32); }).first,
+  EXPECT_EQ(failureOf([&] { getstr(context, Root::LocalMachine, kConfig, L"Debug", kView32); }).first,
             L"RegQueryValueEx invalid type of '" + kConfig + L"\\Debug'");
 }
 
 TEST(RegistryKeys, OpenAndCreateFailuresAndAccessRights) {
   Sandbox sandbox;
   const auto e = testing_support::failureOf<VFileNotFoundException>(
-      [&] { open(Root::LocalMachine, L"SOFTWARE\\Halvo\\Nothing", KEY_READ); });
+      [&] { open(context, Root::LocalMachine, L"SOFTWARE\\Halvo\\Nothing", KEY_READ); });
   EXPECT_EQ(e.message(), osErrorText(ERROR_FILE_NOT_FOUND, L"RegOpenKeyEx subKey=SOFTWARE\\Halvo\\Nothing"));
   EXPECT_EQ(e.callPoints().front().function, "registry::open");
-  EXPECT_EQ(osCodeOf([] { RegistryKey(Root::LocalMachine, L"SOFTWARE\\Halvo", KEY_READ, false); }),
+  EXPECT_EQ(osCodeOf([] { RegistryKey(context, Root::LocalMachine, L"SOFTWARE\\Halvo", KEY_READ, false); }),
             ERROR_FILE_NOT_FOUND);
 
-  auto created = failureOf([] { create(Root::LocalMachine, L"\\Bad", KEY_WRITE); });
+  auto created = failureOf([] { create(context, Root::LocalMachine, L"\\Bad", KEY_WRITE); });
   EXPECT_EQ(created.first, osErrorText(ERROR_BAD_PATHNAME, L"RegCreateKeyEx subKey=\\Bad"));
   EXPECT_EQ(created.second, "registry::create");
 
   RegistryKey out;
-  EXPECT_EQ(tryOpen(Root::LocalMachine, L"SOFTWARE\\Halvo", KEY_READ, out), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(tryOpen(context, Root::LocalMachine, L"SOFTWARE\\Halvo", KEY_READ, out), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(out.isOpen());
-  EXPECT_EQ(tryOpen(Root::LocalMachine, L"", KEY_READ, out), 0u);  // the root always exists
+  EXPECT_EQ(tryOpen(context, Root::LocalMachine, L"", KEY_READ, out), 0u);  // the root always exists
   EXPECT_TRUE(out.isOpen());
 
   sandbox.writeRegistry(kConfigBody);
-  RegistryKey readOnly = open(Root::LocalMachine, kConfig, KEY_READ);
+  RegistryKey readOnly = open(context, Root::LocalMachine, kConfig, KEY_READ);
   auto failure = failureOf([&] { readOnly.set(L"X", 1u); });
   EXPECT_EQ(failure.first, osErrorText(ERROR_ACCESS_DENIED, L"RegSetValueEx valueName=X"));
   EXPECT_EQ(failure.second, "registry::set");
   EXPECT_EQ(readOnly.deleteValue(L"Debug"), ERROR_ACCESS_DENIED);
   uint32_t number;
-  EXPECT_EQ(open(Root::LocalMachine, kConfig, KEY_SET_VALUE).lookup(L"Debug", number), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(open(context, Root::LocalMachine, kConfig, KEY_SET_VALUE).lookup(L"Debug", number), ERROR_ACCESS_DENIED);
 
   RegistryKey closed;
   EXPECT_EQ(closed.lookup(L"Debug", number), ERROR_INVALID_HANDLE);
@@ -169,7 +172,7 @@ TEST(RegistryWrites, SetReadBackAndDelete) {
   sandbox.writeRegistry(kConfigBody);
   const std::wstring log = kConfig + L"\\Log";
   {
-    RegistryKey key = create(Root::LocalMachine, log, KEY_ALL_ACCESS);
+    RegistryKey key = create(context, Root::LocalMachine, log, KEY_ALL_ACCESS);
     // In name order: that is the order Wine lists values in, and the order they were made in.
     key.setRaw(L"Blob", REG_BINARY, std::string("\x00\x01", 2));
     key.setMulti(L"Deps", {L"Tcpip", L"Afd"});
@@ -181,7 +184,7 @@ TEST(RegistryWrites, SetReadBackAndDelete) {
               (std::vector<std::wstring>{L"Blob", L"Deps", L"EventMessageFile", L"Home", L"Retention"}));
     EXPECT_EQ(osCodeOf([&] { key.setMulti(L"M", {L"a", L""}); }), ERROR_INVALID_PARAMETER);
   }
-  RegistryKey key = open(Root::LocalMachine, L"software\\halvo\\hcp config\\config\\LOG", KEY_ALL_ACCESS);
+  RegistryKey key = open(context, Root::LocalMachine, L"software\\halvo\\hcp config\\config\\LOG", KEY_ALL_ACCESS);
   uint32_t type = 0;
   std::string bytes;
   ASSERT_EQ(key.lookupRaw(L"EventMessageFile", type, bytes), 0u);
@@ -196,20 +199,20 @@ TEST(RegistryWrites, SetReadBackAndDelete) {
 
   EXPECT_EQ(key.deleteValue(L"home"), 0u);
   EXPECT_EQ(key.deleteValue(L"Home"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(deleteKey(Root::LocalMachine, kConfig + L"\\Packages"), 0u);
-  EXPECT_FALSE(keyExists(Root::LocalMachine, kConfig + L"\\Packages\\tomcat", kView32));
-  EXPECT_TRUE(keyExists(Root::LocalMachine, log, kView32));
-  EXPECT_EQ(deleteKey(Root::LocalMachine, kConfig + L"\\Packages"), ERROR_FILE_NOT_FOUND);
-  EXPECT_NE(deleteKey(Root::LocalMachine, L""), 0u);  // never the whole root
-  EXPECT_TRUE(keyExists(Root::LocalMachine, kConfig, kView32));
+  EXPECT_EQ(deleteKey(context, Root::LocalMachine, kConfig + L"\\Packages"), 0u);
+  EXPECT_FALSE(keyExists(context, Root::LocalMachine, kConfig + L"\\Packages\\tomcat", kView32));
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, log, kView32));
+  EXPECT_EQ(deleteKey(context, Root::LocalMachine, kConfig + L"\\Packages"), ERROR_FILE_NOT_FOUND);
+  EXPECT_NE(deleteKey(context, Root::LocalMachine, L""), 0u);  // never the whole root
+  EXPECT_TRUE(keyExists(context, Root::LocalMachine, kConfig, kView32));
 }
 
 TEST_F(FileStore, ReadingCreatesNothingAndWritesMergeWithTheFileOnDisk) {
-  EXPECT_FALSE(keyExists(Root::LocalMachine, kConfig, kView32));
+  EXPECT_FALSE(keyExists(context, Root::LocalMachine, kConfig, kView32));
   EXPECT_FALSE(testing_support::pathExists(file));
   write(kConfigBody);
-  RegistryKey first = open(Root::LocalMachine, kConfig, KEY_ALL_ACCESS);
-  RegistryKey second = open(Root::LocalMachine, kConfig, KEY_ALL_ACCESS);
+  RegistryKey first = open(context, Root::LocalMachine, kConfig, KEY_ALL_ACCESS);
+  RegistryKey second = open(context, Root::LocalMachine, kConfig, KEY_ALL_ACCESS);
   first.set(L"One", 1u);
   second.set(L"Two", L"2 \"quoted\"");  // its snapshot predates "One", the file does not
   uint32_t number = 0;
@@ -221,11 +224,12 @@ TEST_F(FileStore, ACorruptFileIsReportedAndNeverOverwritten) {
   write(kConfigBody + "\"Broken\"=dword:xyz\n");
   const std::string before = text();
   uint32_t number;
-  EXPECT_EQ(lookupDword(Root::LocalMachine, kConfig, L"Debug", number, kView32), ERROR_REGISTRY_CORRUPT);
+  EXPECT_EQ(lookupDword(context, Root::LocalMachine, kConfig, L"Debug", number, kView32), ERROR_REGISTRY_CORRUPT);
   RegistryKey key;
-  EXPECT_EQ(tryOpen(Root::LocalMachine, kConfig, KEY_READ, key), ERROR_REGISTRY_CORRUPT);
-  EXPECT_EQ(osCodeOf([] { create(Root::LocalMachine, L"SOFTWARE\\New", KEY_WRITE); }), ERROR_REGISTRY_CORRUPT);
-  EXPECT_EQ(deleteKey(Root::LocalMachine, kConfig), ERROR_REGISTRY_CORRUPT);
+  EXPECT_EQ(tryOpen(context, Root::LocalMachine, kConfig, KEY_READ, key), ERROR_REGISTRY_CORRUPT);
+  EXPECT_EQ(osCodeOf([&] { create(context, Root::LocalMachine, L"SOFTWARE\\New", KEY_WRITE); }),
+            ERROR_REGISTRY_CORRUPT);
+  EXPECT_EQ(deleteKey(context, Root::LocalMachine, kConfig), ERROR_REGISTRY_CORRUPT);
   EXPECT_EQ(text(), before);
   ASSERT_TRUE(store.problem());
   EXPECT_TRUE(testing_support::holds(*store.problem(), L"registry.reg cannot be read: line 14: "));

@@ -5,15 +5,20 @@
 
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 namespace {
 
 void setDebugThroughTheRegistryFunctions() {
-  registry::create(registry::Root::LocalMachine, registry::kConfigKey, registry::KEY_WRITE).set(L"Debug", 1u);
+  registry::create(context, registry::Root::LocalMachine, registry::kConfigKey, registry::KEY_WRITE).set(L"Debug", 1u);
 }
 
-bool configKeyExists(int view) { return registry::keyExists(registry::Root::LocalMachine, registry::kConfigKey, view); }
+bool configKeyExists(int view) {
+  return registry::keyExists(context, registry::Root::LocalMachine, registry::kConfigKey, view);
+}
 
 }  // namespace
 }  // namespace wc

@@ -5,8 +5,11 @@
 
 #include "base/registry/registry.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 using namespace registry;
 using testing_support::readFile;
@@ -17,7 +20,7 @@ TEST(SettingsFile, ReplacingTheFileKeepsItsModeAndLeavesNoTemporaryFile) {
   sandbox.writeRegistry(testing_support::kConfigSection);
   const std::string path = sandbox.path("etc/halvo/registry.reg");
   ASSERT_EQ(runProgram("/bin/chmod", {"640", path}).exitCode, 0);
-  create(Root::LocalMachine, kConfigKey, KEY_WRITE).set(L"X", 1u);
+  create(context, Root::LocalMachine, kConfigKey, KEY_WRITE).set(L"X", 1u);
   EXPECT_EQ(runProgram("/usr/bin/stat", {"-c", "%a", path}).out, "640\n");
   EXPECT_EQ(runProgram("/bin/ls", {"-a", sandbox.path("etc/halvo")}).out, ".\n..\nregistry.reg\n");
 }

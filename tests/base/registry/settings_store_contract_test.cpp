@@ -14,6 +14,7 @@
 #include "support/contract.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -24,22 +25,23 @@ namespace {
 class FileStoreMachine {
  public:
   static constexpr const char* kName = "File";
-  FileStoreMachine() { SettingsStore::setCurrentForTesting(&store); }
-  ~FileStoreMachine() { SettingsStore::setCurrentForTesting(nullptr); }
   testing_support::TempDir dir;
   FileSettingsStore store{[this] { return wstrLenient(dir / "registry.reg"); }};
+  const Context context = testing_support::testContext(store);
 };
 
 struct PlatformMachine {
   static constexpr const char* kName = "Platform";
   testing_support::Sandbox sandbox;
+  const Context context = testing_support::machineContext();
 };
 
 template <class Machine>
 class SettingsStoreContractTest : public ::testing::Test {
  protected:
   Machine machine;
-  SettingsStore& store = SettingsStore::current();
+  const Context& context = machine.context;
+  SettingsStore& store = *context.settings;
   const std::wstring path = L"SOFTWARE\\Halvo\\Contract";
 };
 
@@ -71,12 +73,14 @@ TYPED_TEST(SettingsStoreContractTest, MissingKeysAndValuesAndValuesOfAnotherType
 
   // What the registry functions make of it.
   uint32_t number = 99;
-  EXPECT_EQ(lookupDword(Root::LocalMachine, this->path + L"\\Nope", L"Raw", number, kView32), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(lookupDword(Root::LocalMachine, this->path, L"Missing", number, kView32), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(lookupDword(this->context, Root::LocalMachine, this->path + L"\\Nope", L"Raw", number, kView32),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(lookupDword(this->context, Root::LocalMachine, this->path, L"Missing", number, kView32),
+            ERROR_FILE_NOT_FOUND);
   for (const auto& [name, problem] : {std::pair{L"Raw", L"size"}, std::pair{L"Text", L"type"}}) {
-    const wchar_t* value = name;  // a lambda cannot take a structured binding before C++20's clang 16
-    const vexception e =
-        testing_support::failureOf([&] { lookupDword(Root::LocalMachine, this->path, value, number, kView32); });
+    const wchar_t* value = name;  // clang 14 cannot capture a structured binding
+    const vexception e = testing_support::failureOf(
+        [&] { lookupDword(this->context, Root::LocalMachine, this->path, value, number, kView32); });
     EXPECT_EQ(e.message(), vaformat(L"RegQueryValueEx invalid %s of '%s\\%s'", problem, this->path, name));
   }
   EXPECT_EQ(number, 99u);

@@ -19,7 +19,8 @@ class CleanrunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FixedClock clock(1'704'164'880);
-    scheduleRemovalTask({2, 20}, [&] { return w(machine.productRoot()); });
+    const Context context = testContext(clock);
+    scheduleRemovalTask(context, {2, 20}, [&] { return w(machine.productRoot()); });
   }
   RemovalEntry path(const std::string& id, const std::string& file, const std::wstring& service) {
     return RemovalEntry{w(id), w(file), UriType::Path, service};

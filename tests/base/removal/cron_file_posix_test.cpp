@@ -12,6 +12,7 @@ namespace wc {
 
 namespace {
 
+using removal_test::context;
 using removal_test::failureOf;
 using removal_test::holds;
 
@@ -108,7 +109,9 @@ TEST(CronFileTest, AnUnreadableWorkItemFailsTheSchedulingAndStaysAsItWas) {
   const std::string cron = machine.path("etc/cron.d/Deferred-removal-of-files-by-Halvo");
   testing_support::makeDirectories(machine.path("etc/cron.d"));
   testing_support::writeFile(cron, "# Trigger: daily\n");
-  const std::wstring failure = failureOf([] { scheduleRemovalTask({2, 20}, [] { return std::wstring(L"/x"); }); });
+  const std::wstring failure = failureOf([] {
+    scheduleRemovalTask(context, {2, 20}, [] { return std::wstring(L"/x"); });
+  });
   EXPECT_TRUE(holds(failure, L"Unable to read the work item 'Deferred removal of files by Halvo'"));
   EXPECT_TRUE(holds(failure, L"at SchedulerTask::getTask(SchedulerTask::getTask"));
   EXPECT_EQ(testing_support::readFile(cron), "# Trigger: daily\n");

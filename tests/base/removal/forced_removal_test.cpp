@@ -21,16 +21,13 @@ namespace {
 using namespace removal_test;
 using testing_support::pathExists;
 
-// Local accounts for the length of a test, so that none of the machine's own
-// is ever touched: deletions are recorded, and the names in `refused` fail.
-struct FakeAccounts {
-  FakeAccounts() {
-    setLocalUserDeletionForTesting([this](const std::wstring& name) {
-      deleted.push_back(name);
-      if (refused.count(name)) throw vexception(L"refused " + name, VCALLPOINT(L"", "FakeAccounts"));
-    });
+// Local accounts, so that none of the machine's own is ever touched:
+// deletions are recorded, and the names in `refused` fail.
+struct FakeAccounts : LocalUsers {
+  void deleteUser(const std::wstring& name) override {
+    deleted.push_back(name);
+    if (refused.count(name)) throw vexception(L"refused " + name, VCALLPOINT(L"", "FakeAccounts"));
   }
-  ~FakeAccounts() { setLocalUserDeletionForTesting(nullptr); }
   std::vector<std::wstring> deleted;
   std::set<std::wstring> refused;
 };
@@ -43,8 +40,8 @@ class ForcedRemovalTest : public ::testing::Test {
   RemovalEntry path(const std::string& id, const std::string& file, const std::wstring& service) {
     return RemovalEntry{w(id), w(file), UriType::Path, service};
   }
-  void run(const std::wstring& service, bool keepStopped) {
-    forceRemoval(w(machine.storageFile()), service, keepStopped);
+  void run(const std::wstring& service, bool keepStopped, FileSystem& files = systemFileSystem()) {
+    forceRemoval(testContext(clock, services, accounts, files), w(machine.storageFile()), service, keepStopped);
   }
   std::vector<std::wstring> ids() const {
     std::vector<std::wstring> found;
@@ -60,7 +57,7 @@ class ForcedRemovalTest : public ::testing::Test {
 
   RemovalMachine machine;
   FixedClock clock;
-  fake::ServiceManager services;
+  fake::ServiceManager services{clock};
   FakeAccounts accounts;
   CapturedLog log;
 };
@@ -116,7 +113,7 @@ TEST_F(ForcedRemovalTest, ALockedFileIsRetriedWithItsServiceStopped) {
     machine.writeEntries({path("1", war, L"Tomcat")});
     FaultyFileSystem files;
     files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, c.lockedDeletes);
-    run(L"Tomcat", c.keepStopped);
+    run(L"Tomcat", c.keepStopped, files);
 
     EXPECT_EQ(pathExists(war), c.stays);
     EXPECT_EQ(ids(), c.stays ? std::vector<std::wstring>{L"1"} : std::vector<std::wstring>{});
@@ -146,7 +143,7 @@ TEST_F(ForcedRemovalTest, WithoutAServiceNameEveryEntryIsTriedNothingIsKeptStopp
   files.failWhen(FsCall::DeleteFile, L"locked-b", ERROR_SHARING_VIOLATION, 0, 2);
   files.failWhen(FsCall::DeleteFile, L"locked-c", ERROR_SHARING_VIOLATION);
   files.failWhen(FsCall::RemoveDirectory, L"inner", ERROR_ACCESS_DENIED);
-  run(L"", true);
+  run(L"", true, files);
 
   EXPECT_EQ(ids(), (std::vector<std::wstring>{L"3", L"4", L"5"}));
   EXPECT_TRUE(log->contains(LOG_ERROR, L"Unable to delete user someone."));
@@ -173,7 +170,7 @@ TEST_F(ForcedRemovalTest, EntriesRegisteredWhileTheRemovalRunsSurvive) {
   };
   FaultyFileSystem files;
   files.failWhen(FsCall::DeleteFile, L"a.war", ERROR_SHARING_VIOLATION, 0, 2);
-  run(L"Tomcat", false);
+  run(L"Tomcat", false, files);
   EXPECT_FALSE(pathExists(war));
   EXPECT_EQ(machine.entries(), std::vector<RemovalEntry>{theirs});
 }

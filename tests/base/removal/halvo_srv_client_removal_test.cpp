@@ -27,7 +27,7 @@ class ClientRemovalTest : public ::testing::Test {
     bool ready = false;  // once hcpsrv answers
     for (int i = 0; i < 100 && !ready; ++i) {
       try {
-        ready = !HalvoSrvClient().getProductRootDir().empty();
+        ready = !HalvoSrvClient(context).getProductRootDir().empty();
       } catch (const vexception&) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
       }
@@ -38,10 +38,11 @@ class ClientRemovalTest : public ::testing::Test {
   RemovalMachine machine;
   testing_support::BackgroundProgram service{"hcpsrv", {}};
   FixedClock clock{kNow};
+  const Context context = testContext(clock);
 };
 
 TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingRemovesIt) {
-  HalvoSrvClient client;
+  HalvoSrvClient client(context);
   const std::string a = machine.makeFile("hcp-wars/a.war"), b = machine.makeFile("b");
   client.addDeleteFile(w(a), L"Tomcat");
   client.addDeleteFile(w(b), L"Other");
@@ -66,7 +67,7 @@ TEST_F(ClientRemovalTest, RegisteringStoresThePathAndSchedulesTheTaskAndForcingR
 }
 
 TEST_F(ClientRemovalTest, FailuresCarryTheOperationsContextAndChangeNothing) {
-  HalvoSrvClient client;
+  HalvoSrvClient client(context);
   std::wstring relative = failureOf([&] { client.addDeleteFile(L"webapps/a.war", L"Tomcat"); });
   EXPECT_TRUE(holds(relative, L"Only an absolute path can be registered for removal"));
   EXPECT_TRUE(holds(relative, L"at addDeleteFile 'webapps/a.war' for service 'Tomcat'(HalvoSrvClient::addDeleteFile"));

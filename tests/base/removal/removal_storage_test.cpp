@@ -25,7 +25,7 @@ RemovalEntry entry(const std::wstring& id, const std::wstring& uri, const std::w
 TEST(RemovalStorageFileTest, WritesOneElementPerEntryAndReadsItBackExactly) {
   RemovalMachine machine;
   EXPECT_TRUE(machine.entries().empty());  // a missing file holds none
-  EXPECT_EQ(slashed(removalStoragePath()), w(machine.storageFile()));
+  EXPECT_EQ(slashed(removalStoragePath(context)), w(machine.storageFile()));
   const std::vector<RemovalEntry> written = {
       entry(L"id-1", L"/srv/a b.war", L"Tomcat"),
       entry(L"id-2", L"guest", L"", UriType::User),
@@ -48,7 +48,7 @@ TEST(RemovalStorageFileTest, WritesOneElementPerEntryAndReadsItBackExactly) {
             L"Unable convert URI type to string 1F");
 
   machine.sandbox.writeRegistry(testing_support::kConfigSection);
-  EXPECT_TRUE(holds(failureOf([] { removalStoragePath(); }), L"PRODUCT_ROOT_D"));
+  EXPECT_TRUE(holds(failureOf([] { removalStoragePath(context); }), L"PRODUCT_ROOT_D"));
 }
 
 TEST(RemovalStorageFileTest, RejectsMalformedFilesWithTheReason) {
@@ -80,13 +80,13 @@ TEST(RemovalStorageFileTest, RejectsMalformedFilesWithTheReason) {
 
 TEST(RemovalStorageTest, CommitKeepsWhatOthersRegisteredAfterTheLoad) {
   RemovalMachine machine;
-  RemovalStorage empty(w(machine.storageFile()));
+  RemovalStorage empty(context, w(machine.storageFile()));
   empty.load();
   EXPECT_EQ(empty.commit(), 0u);
   EXPECT_FALSE(testing_support::pathExists(machine.storageFile())) << "a commit without changes writes nothing";
 
   machine.writeEntries({entry(L"mine", L"/a", L"Tomcat"), entry(L"stays", L"/b", L"Tomcat")});
-  RemovalStorage storage(w(machine.storageFile()));
+  RemovalStorage storage(context, w(machine.storageFile()));
   storage.load();
   ASSERT_EQ(storage.entries().size(), 2u);
 
@@ -112,13 +112,11 @@ TEST(RemovalStorageTest, AFailedWriteOrACorruptFileLeavesTheFileAndTheChangesFor
   RemovalMachine machine;
   machine.writeEntries({entry(L"old", L"/a", L"Tomcat")});
   const std::string before = readFile(machine.storageFile());
-  RemovalStorage storage(w(machine.storageFile()));
+  FaultyFileSystem files;
+  RemovalStorage storage(testContext(files), w(machine.storageFile()));
   storage.add(entry(L"new", L"/b", L"Tomcat"));
-  {
-    FaultyFileSystem files;
-    files.failWhen(FsCall::WriteFile, L"DeferredRemovalStorage", ERROR_DISK_FULL);
-    EXPECT_TRUE(holds(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
-  }
+  files.failWhen(FsCall::WriteFile, L"DeferredRemovalStorage", ERROR_DISK_FULL, 0, 1);
+  EXPECT_TRUE(holds(failureOf([&] { storage.commit(); }), L"DeferredRemovalStorage.xml"));
   EXPECT_EQ(readFile(machine.storageFile()), before);
 
   const std::string corrupt = "<Entries><Entry Id=\"1\" URI=\"/a\" URIType=\"Disk\"/></Entries>";

@@ -17,20 +17,20 @@ constexpr int64_t kNow = 1'704'164'880;  // early January 2024
 
 TEST(RemovalTaskTest, TimingComesFromTheSettingsWithDefaults) {
   RemovalMachine machine;
-  RemovalTiming defaults = readRemovalTiming();
+  RemovalTiming defaults = readRemovalTiming(context);
   EXPECT_EQ(defaults.waitMinutes, 2u);
   EXPECT_EQ(defaults.updatePeriodMinutes, 20u);
 
   machine.writeSettings(
       "\"DeferredFilesRemovalWait\"=dword:0000000a\n\"DeferredFilesRemovalUpdatePeriod\"=dword:000005a0\n");
-  RemovalTiming set = readRemovalTiming();
+  RemovalTiming set = readRemovalTiming(context);
   EXPECT_EQ(set.waitMinutes, 10u);
   EXPECT_EQ(set.updatePeriodMinutes, 1440u);
 
   machine.writeSettings("\"DeferredFilesRemovalUpdatePeriod\"=dword:00000000\n");
-  EXPECT_TRUE(holds(failureOf([] { readRemovalTiming(); }), L"DeferredFilesRemovalUpdatePeriod must be from 1"));
+  EXPECT_TRUE(holds(failureOf([] { readRemovalTiming(context); }), L"DeferredFilesRemovalUpdatePeriod must be from 1"));
   machine.writeSettings("\"DeferredFilesRemovalWait\"=\"soon\"\n");
-  EXPECT_TRUE(holds(failureOf([] { readRemovalTiming(); }), L"DeferredFilesRemovalWait"));
+  EXPECT_TRUE(holds(failureOf([] { readRemovalTiming(context); }), L"DeferredFilesRemovalWait"));
 }
 
 TEST(RemovalTaskTest, TriggersBeginTheWaitAfterNowAndRepeatForADayOrOneMinuteLongerThanThePeriod) {
@@ -48,6 +48,7 @@ TEST(RemovalTaskTest, TriggersBeginTheWaitAfterNowAndRepeatForADayOrOneMinuteLon
 TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
   RemovalMachine machine;
   FixedClock clock(kNow);
+  const Context context = testContext(clock);
   clearRemovalTaskTriggers();
   EXPECT_FALSE(removalTask()) << "clearing a missing work item makes none";
 
@@ -58,7 +59,7 @@ TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
       return w(path);
     };
   };
-  scheduleRemovalTask({2, 20}, root(machine.productRoot()));
+  scheduleRemovalTask(context, {2, 20}, root(machine.productRoot()));
   const std::optional<WorkItem> item = removalTask();
   ASSERT_TRUE(item);
   EXPECT_EQ(slashed(item->application), w(machine.productRoot() + "/admin/bin/") + removalToolFileName());
@@ -66,14 +67,15 @@ TEST(RemovalTaskTest, SchedulingMakesTheWorkItemOnceAndClearingKeepsIt) {
 
   // A work item with triggers is left as it is, and nobody is asked for the root.
   FixedClock later(kNow + 86400 * 3);
-  scheduleRemovalTask({9, 45}, root(machine.path("elsewhere")));
+  const Context laterContext = testContext(later);
+  scheduleRemovalTask(laterContext, {9, 45}, root(machine.path("elsewhere")));
   EXPECT_EQ(removalTask(), item);
 
   clearRemovalTaskTriggers();
   EXPECT_EQ(removalTask(), (WorkItem{item->application, L"--remove-files", L"", {}}));
 
   // The item exists: scheduling only adds the triggers.
-  scheduleRemovalTask({3, 20}, root(machine.path("elsewhere")));
+  scheduleRemovalTask(laterContext, {3, 20}, root(machine.path("elsewhere")));
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(removalTask(),
             (WorkItem{item->application, L"--remove-files", L"", removalTriggers({3, 20}, kNow + 86400 * 3)}));

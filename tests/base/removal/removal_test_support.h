@@ -32,6 +32,8 @@ inline std::wstring slashed(std::wstring path) {
 
 using fake::CapturedLog;
 using fake::FixedClock;
+using testing_support::context;
+using testing_support::testContext;
 
 // Deletes the removal's work item (on POSIX the sandbox holds it).
 void deleteRemovalTask();
@@ -53,8 +55,10 @@ class RemovalMachine {
   std::string makeFile(const std::string& relative, const std::string& content = "x") const;
 
   // The storage file as the code reads it.
-  std::vector<RemovalEntry> entries() const { return readRemovalEntries(w(storageFile())); }
-  void writeEntries(const std::vector<RemovalEntry>& entries) const { writeRemovalEntries(w(storageFile()), entries); }
+  std::vector<RemovalEntry> entries() const { return readRemovalEntries(context, w(storageFile())); }
+  void writeEntries(const std::vector<RemovalEntry>& entries) const {
+    writeRemovalEntries(context, w(storageFile()), entries);
+  }
   // Puts any text in the storage file's place.
   void writeStorageText(const std::string& text) const;
 

@@ -33,7 +33,7 @@ TEST_F(ControlServiceTest, StopWaitsEverySecondForTheStateToMoveThenAtATenthOfTh
     if (now >= 2000) s.status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOP_PENDING, 0, 0, 0, 0, 20000};
     if (now >= 8000) s.status.currentState = SERVICE_STOPPED;
   };
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"));
+  EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"Tomcat"));
   EXPECT_EQ(manager.calls.front(), L"open Tomcat 0x24");  // query status + stop
   EXPECT_THAT(calls(L"control"), ElementsAre(L"control Tomcat 1"));
   EXPECT_THAT(clock.sleeps, ElementsAre(1000u, 1000u, 2000u, 2000u, 2000u));
@@ -43,7 +43,7 @@ TEST_F(ControlServiceTest, StopWaitsEverySecondForTheStateToMoveThenAtATenthOfTh
   fake::Service& deaf = manager.add(L"Deaf", SERVICE_RUNNING);
   deaf.status.controlsAccepted = SERVICE_ACCEPT_STOP;
   deaf.onControl = [](fake::Service&, uint32_t) {};
-  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Deaf"), ERROR_SERVICE_REQUEST_TIMEOUT);
+  EXPECT_EQ(service::controlService(context, SERVICE_CONTROL_STOP, L"Deaf"), ERROR_SERVICE_REQUEST_TIMEOUT);
   EXPECT_EQ(deaf.queries, 61);  // the state before, then sixty polls a second apart
   EXPECT_EQ(clock.elapsed(), 68000u);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
@@ -51,7 +51,7 @@ TEST_F(ControlServiceTest, StopWaitsEverySecondForTheStateToMoveThenAtATenthOfTh
 
   // A request other than stop, pause and continue goes out as an
   // interrogation, which has no target state: it is reported as not reached.
-  EXPECT_EQ(service::controlService(77, L"Deaf"), ERROR_SERVICE_REQUEST_TIMEOUT);
+  EXPECT_EQ(service::controlService(context, 77, L"Deaf"), ERROR_SERVICE_REQUEST_TIMEOUT);
   EXPECT_EQ(calls(L"control").back(), L"control Deaf 4");
   EXPECT_EQ(calls(L"open").back(), L"open Deaf 0x84");
 }
@@ -62,7 +62,7 @@ TEST_F(ControlServiceTest, PendingWithoutProgressGivesUpAfterWaitHintPlusFiveMin
     manager.clear();
     const uint32_t begin = clock.elapsed();
     stopPendingOnStop(manager.add(L"Tomcat", SERVICE_RUNNING), waitHint);
-    EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_TIMEOUT) << waitHint;
+    EXPECT_EQ(service::controlService(context, SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_TIMEOUT) << waitHint;
     EXPECT_EQ(clock.elapsed() - begin, limit) << "wait hint " << waitHint;
   }
 }
@@ -75,7 +75,7 @@ TEST_F(ControlServiceTest, TheTimeLimitCountsFromTheLastCheckPointProgress) {
     s.status.checkPoint = static_cast<uint32_t>(now / 200000);
     if (now >= 1000000) s.status.currentState = SERVICE_STOPPED;
   };
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"));
+  EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"Tomcat"));
   EXPECT_EQ(clock.elapsed(), 1000000u);
 
   // One step after 250 s: the limit runs from there.
@@ -84,7 +84,7 @@ TEST_F(ControlServiceTest, TheTimeLimitCountsFromTheLastCheckPointProgress) {
   late.onQuery = [](fake::Service& s, uint64_t now) {
     if (now >= 1250000) s.status.checkPoint = 1;
   };
-  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Late"), ERROR_TIMEOUT);
+  EXPECT_EQ(service::controlService(context, SERVICE_CONTROL_STOP, L"Late"), ERROR_TIMEOUT);
   EXPECT_EQ(clock.elapsed(), 1551000u);
 }
 
@@ -93,7 +93,7 @@ TEST_F(ControlServiceTest, FailedQueryEndsTheSecondWaitWithItsCodeAndTheFirstByT
   stopPendingOnStop(s, 0);
   s.failQueriesFrom = 4;  // before, first wait, one poll of the second wait
   s.queryError = ERROR_INVALID_HANDLE;
-  EXPECT_EQ(service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(service::controlService(context, SERVICE_CONTROL_STOP, L"Tomcat"), ERROR_INVALID_HANDLE);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"controlService fail"));
 
   fake::Service& slow = manager.add(L"Slow", SERVICE_RUNNING);
@@ -101,25 +101,25 @@ TEST_F(ControlServiceTest, FailedQueryEndsTheSecondWaitWithItsCodeAndTheFirstByT
   slow.failQueriesFrom = 3;
   slow.queryError = ERROR_INVALID_HANDLE;
   log->lines.clear();
-  const auto e = failureOf<vosexception>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Slow"); });
+  const auto e = failureOf<vosexception>([&] { service::controlService(context, SERVICE_CONTROL_STOP, L"Slow"); });
   EXPECT_EQ(e.message(), osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Slow'"));
   EXPECT_EQ(infoLines(), statusLines(slow.status));
 }
 
 TEST_F(ControlServiceTest, StoppingWhatDoesNotRunIsSuccessAndAManagerThatDoesNotOpenThrows) {
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Missing"));
+  EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"Missing"));
   manager.add(L"Stopped", SERVICE_STOPPED);  // the default answer is 1062
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stopped"));
+  EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"Stopped"));
   for (uint32_t error : {ERROR_BROKEN_PIPE, ERROR_INVALID_SERVICE_CONTROL, ERROR_SERVICE_CANNOT_ACCEPT_CTRL}) {
     manager.add(L"Refuses", SERVICE_RUNNING).controlError = error;
-    EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Refuses")) << error;
+    EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"Refuses")) << error;
   }
   EXPECT_TRUE(clock.sleeps.empty());
   EXPECT_EQ(log->count(LOG_WARNING), 0u);
 
   manager.managerError = ERROR_ACCESS_DENIED;
   const auto refused =
-      failureOf<VAccessDeniedException>([&] { service::controlService(SERVICE_CONTROL_STOP, L"Tomcat"); });
+      failureOf<VAccessDeniedException>([&] { service::controlService(context, SERVICE_CONTROL_STOP, L"Tomcat"); });
   EXPECT_EQ(refused.message(), osErrorText(ERROR_ACCESS_DENIED, L"OpenSCManager"));
   EXPECT_EQ(refused.callPoints()[0].function, "`anonymous-namespace'::servicemanager::servicemanager");
   EXPECT_EQ(manager.managerAccess, SC_MANAGER_CONNECT);

@@ -62,10 +62,10 @@ class FakeMachine {
       s.status.controlsAccepted = SERVICE_ACCEPT_STOP;
       s.status.waitHint = b.becomesReady ? 0 : kWaitHint;
     };
-    s.onControl = [b, stoppedAt](fake::Service& s, uint32_t request) {
+    s.onControl = [this, b, stoppedAt](fake::Service& s, uint32_t request) {
       if (request != SERVICE_CONTROL_STOP) return;
       s.status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOP_PENDING, 0, 0, 0, 0, kWaitHint};
-      *stoppedAt = Clock::current().tickCount() + (b.ignoresStop ? kStopTimeout : 0);
+      *stoppedAt = manager.clock.tickCount() + (b.ignoresStop ? kStopTimeout : 0);
     };
     s.onQuery = [stoppedAt](fake::Service& s, uint64_t now) {
       if (s.status.currentState == SERVICE_STOP_PENDING && now >= *stoppedAt) {
@@ -73,22 +73,23 @@ class FakeMachine {
       }
     };
   }
-  fake::ServiceManager manager;
+  fake::ServiceManager manager{systemClock()};  // in real time, as the real services
+  const Context context = testing_support::testContext(manager);
 };
 
 template <class Machine>
 class ServiceContractTest : public ::testing::Test {
  protected:
-  static std::unique_ptr<ServiceHandle> open(const std::wstring& name, uint32_t access = SERVICE_ALL_ACCESS) {
+  std::unique_ptr<ServiceHandle> open(const std::wstring& name, uint32_t access = SERVICE_ALL_ACCESS) {
     std::unique_ptr<ServiceManagerHandle> manager;
-    EXPECT_EQ(0u, ServiceControl::current().openManager(nullptr, nullptr, SC_MANAGER_CONNECT, manager));
+    EXPECT_EQ(0u, context.services->openManager(nullptr, nullptr, SC_MANAGER_CONNECT, manager));
     std::unique_ptr<ServiceHandle> handle;
     EXPECT_EQ(0u, manager->openService(name, access, handle));
     return handle;
   }
-  static bool reaches(const std::wstring& name, uint32_t state, uint32_t controlsAccepted = 0) {
+  bool reaches(const std::wstring& name, uint32_t state, uint32_t controlsAccepted = 0) {
     return eventually([&] {
-      ServiceStatus s = statusOf(name);
+      ServiceStatus s = statusOf(context, name);
       return s.currentState == state && s.controlsAccepted == controlsAccepted;
     });
   }
@@ -102,6 +103,7 @@ class ServiceContractTest : public ::testing::Test {
   }
 
   Machine machine;
+  const Context& context = machine.context;
   ServiceStatus status;
 };
 
@@ -121,7 +123,7 @@ TYPED_TEST(ServiceContractTest, AStoppedServiceStartsOnceAndAStopEndsIt) {
   EXPECT_EQ(0u, handle->control(SERVICE_CONTROL_STOP, this->status));
   EXPECT_THAT(this->status.currentState, AnyOf(SERVICE_STOP_PENDING, SERVICE_STOPPED));
   ASSERT_TRUE(this->reaches(L"Sleeper", SERVICE_STOPPED));
-  EXPECT_EQ(statusOf(L"Sleeper").win32ExitCode, 0u);
+  EXPECT_EQ(statusOf(this->context, L"Sleeper").win32ExitCode, 0u);
   EXPECT_EQ(handle->control(SERVICE_CONTROL_STOP, this->status), ERROR_SERVICE_NOT_ACTIVE);
 }
 
@@ -134,9 +136,9 @@ TYPED_TEST(ServiceContractTest, AServiceOnItsWayDownTakesNoRequestAndIsStartedOn
     EXPECT_EQ(handle->control(request, this->status), ERROR_SERVICE_CANNOT_ACCEPT_CTRL) << request;
     EXPECT_EQ(this->status.currentState, SERVICE_STOP_PENDING) << request;
   }
-  EXPECT_EQ(0u, service::startService(L"Stubborn"));
-  EXPECT_EQ(statusOf(L"Stubborn").currentState, SERVICE_RUNNING);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Stubborn"));
+  EXPECT_EQ(0u, service::startService(this->context, L"Stubborn"));
+  EXPECT_EQ(statusOf(this->context, L"Stubborn").currentState, SERVICE_RUNNING);
+  EXPECT_EQ(0u, service::controlService(this->context, SERVICE_CONTROL_STOP, L"Stubborn"));
 }
 
 // ControlService's documentation counts start pending among the states that
@@ -145,21 +147,22 @@ TYPED_TEST(ServiceContractTest, AServiceOnItsWayDownTakesNoRequestAndIsStartedOn
 // port, and Wine's manager delivers it.
 TYPED_TEST(ServiceContractTest, AServiceThatNeverComesUpTakesOnlyAStop) {
   std::unique_ptr<ServiceHandle> handle = this->running(L"Never", {.becomesReady = false, .ignoresStop = true});
-  EXPECT_EQ(statusOf(L"Never").waitHint, kWaitHint);
+  EXPECT_EQ(statusOf(this->context, L"Never").waitHint, kWaitHint);
   EXPECT_EQ(handle->control(SERVICE_CONTROL_INTERROGATE, this->status), ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
   EXPECT_EQ(this->status.currentState, SERVICE_START_PENDING);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Never"));  // killed after the stop timeout
-  EXPECT_EQ(statusOf(L"Never").currentState, SERVICE_STOPPED);
-  EXPECT_EQ(statusOf(L"Never").win32ExitCode, 0u);
+  EXPECT_EQ(0u,
+            service::controlService(this->context, SERVICE_CONTROL_STOP, L"Never"));  // killed after the stop timeout
+  EXPECT_EQ(statusOf(this->context, L"Never").currentState, SERVICE_STOPPED);
+  EXPECT_EQ(statusOf(this->context, L"Never").win32ExitCode, 0u);
 }
 
 TYPED_TEST(ServiceContractTest, AnUnknownServiceAndAHandleWithoutTheRight) {
   std::unique_ptr<ServiceManagerHandle> manager;
-  ASSERT_EQ(0u, ServiceControl::current().openManager(nullptr, nullptr, SC_MANAGER_CONNECT, manager));
+  ASSERT_EQ(0u, this->context.services->openManager(nullptr, nullptr, SC_MANAGER_CONNECT, manager));
   std::unique_ptr<ServiceHandle> handle;
   EXPECT_EQ(manager->openService(L"Nowhere", SERVICE_QUERY_STATUS, handle), ERROR_SERVICE_DOES_NOT_EXIST);
-  EXPECT_FALSE(service::exist(L"Nowhere"));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Nowhere"));
+  EXPECT_FALSE(service::exist(this->context, L"Nowhere"));
+  EXPECT_EQ(0u, service::controlService(this->context, SERVICE_CONTROL_STOP, L"Nowhere"));
 
   this->running(L"Sleeper");
   std::unique_ptr<ServiceHandle> queryOnly = this->open(L"Sleeper", SERVICE_QUERY_STATUS);
@@ -167,7 +170,7 @@ TYPED_TEST(ServiceContractTest, AnUnknownServiceAndAHandleWithoutTheRight) {
   EXPECT_EQ(queryOnly->control(SERVICE_CONTROL_STOP, this->status), ERROR_ACCESS_DENIED);
   EXPECT_EQ(queryOnly->start(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(queryOnly->remove(), ERROR_ACCESS_DENIED);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Sleeper"));
+  EXPECT_EQ(0u, service::controlService(this->context, SERVICE_CONTROL_STOP, L"Sleeper"));
 }
 
 }  // namespace wc

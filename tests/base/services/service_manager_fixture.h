@@ -17,6 +17,7 @@
 #include "base/services/service_registry.h"
 #include "base/text/convert.h"
 #include "support/sandbox.h"
+#include "support/test_context.h"
 
 namespace wc {
 
@@ -31,9 +32,9 @@ inline bool eventually(const std::function<bool()>& condition, int seconds = 10)
   return condition();
 }
 
-inline ServiceStatus statusOf(const std::wstring& name) {
+inline ServiceStatus statusOf(const Context& context, const std::wstring& name) {
   ServiceStatus status;
-  service::queryStatusService(status, name);
+  service::queryStatusService(context, status, name);
   return status;
 }
 
@@ -56,7 +57,7 @@ class RealServices {
 
   static std::unique_ptr<ServiceManagerHandle> manager() {
     std::unique_ptr<ServiceManagerHandle> manager;
-    EXPECT_EQ(0u, ServiceControl::Default().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager));
+    EXPECT_EQ(0u, systemServiceControl().openManager(nullptr, nullptr, SC_MANAGER_ALL_ACCESS, manager));
     return manager;
   }
   static std::unique_ptr<ServiceHandle> open(const std::wstring& name, uint32_t access = SERVICE_ALL_ACCESS) {
@@ -74,14 +75,14 @@ class RealServices {
 
   // Stops the service if it runs (a failure when the test should have
   // stopped it) and deletes it.
-  static void remove(const std::wstring& name, bool leftByTheTest) {
-    if (!service::exist(name)) return;
-    if (statusOf(name).currentState != SERVICE_STOPPED) {
+  void remove(const std::wstring& name, bool leftByTheTest) {
+    if (!service::exist(context, name)) return;
+    if (statusOf(context, name).currentState != SERVICE_STOPPED) {
       if (leftByTheTest) ADD_FAILURE() << "the test left service " << cstrLenient(name) << " running";
-      service::controlService(SERVICE_CONTROL_STOP, name);
+      service::controlService(context, SERVICE_CONTROL_STOP, name);
     }
     EXPECT_TRUE(eventually([&] { return hostGone(name); }, 5)) << cstrLenient(name);
-    if (service::exist(name)) {
+    if (service::exist(context, name)) {
       EXPECT_EQ(0u, open(name)->remove()) << cstrLenient(name);
     }
   }
@@ -94,7 +95,7 @@ class RealServices {
     EXPECT_EQ(0u, manager()->createService(newService(name, d), SERVICE_ALL_ACCESS, created)) << cstrLenient(name);
     defined_.push_back(name);
     registry::RegistryKey key =
-        registry::open(registry::Root::LocalMachine, serviceKeyPath(name), registry::KEY_ALL_ACCESS);
+        registry::open(context, registry::Root::LocalMachine, serviceKeyPath(name), registry::KEY_ALL_ACCESS);
     if (!d.environment.empty()) key.setMulti(L"Environment", d.environment);
     if (d.readyPort) key.set(L"ReadyPort", *d.readyPort);
     key.set(L"WaitHint", d.waitHint);
@@ -103,6 +104,7 @@ class RealServices {
   }
 
   testing_support::Sandbox sandbox;
+  const Context context = testing_support::machineContext();
   testing_support::ScopedEnv hostProgram{"HCP_SERVICE_HOST", testing_support::binPath("hcpsvc")};
   std::vector<std::wstring> defined_;
 };

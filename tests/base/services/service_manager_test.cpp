@@ -14,12 +14,12 @@ using ::testing::ElementsAre;
 // What every manager answers is in the contract table of the fakes.
 TEST_F(ServiceManagerTest, NamesIgnoreLetterCaseAndAStartRightAfterAStopSucceeds) {
   define(L"Sleeper", {L"/bin/sleep 1000"});
-  EXPECT_EQ(0u, service::startService(L"sleeper"));
-  EXPECT_TRUE(service::isActive(L"SLEEPER"));
-  EXPECT_EQ(0u, service::startService(L"Sleeper"));
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"sLeEpEr"));
-  service::startStopService(L"Sleeper", true);
-  service::startStopService(L"Sleeper", false);
+  EXPECT_EQ(0u, service::startService(context, L"sleeper"));
+  EXPECT_TRUE(service::isActive(context, L"SLEEPER"));
+  EXPECT_EQ(0u, service::startService(context, L"Sleeper"));
+  EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"sLeEpEr"));
+  service::startStopService(context, L"Sleeper", true);
+  service::startStopService(context, L"Sleeper", false);
 }
 
 TEST_F(ServiceManagerTest, ServicesThatEndOrCannotStartSayWhy) {
@@ -28,11 +28,11 @@ TEST_F(ServiceManagerTest, ServicesThatEndOrCannotStartSayWhy) {
   define(
       L"Short",
       {L"/bin/sh -c 'sleep 2; test \"$GREETING\" = \"it'\\''s here\" && exit 5; exit 9'", {}, {L"GREETING=it's here"}});
-  EXPECT_EQ(0u, service::startService(L"Short"));    // running at once: no ready port
-  EXPECT_EQ(service::startService(L"Quitter"), 3u);  // still start pending when it ends
-  ASSERT_TRUE(eventually([&] { return statusOf(L"Short").currentState == SERVICE_STOPPED; }));
+  EXPECT_EQ(0u, service::startService(context, L"Short"));    // running at once: no ready port
+  EXPECT_EQ(service::startService(context, L"Quitter"), 3u);  // still start pending when it ends
+  ASSERT_TRUE(eventually([&] { return statusOf(context, L"Short").currentState == SERVICE_STOPPED; }));
   for (auto [name, code] : {std::pair{L"Quitter", 3u}, std::pair{L"Short", 5u}}) {
-    ServiceStatus status = statusOf(name);
+    ServiceStatus status = statusOf(context, name);
     EXPECT_EQ(status.currentState, SERVICE_STOPPED) << code;
     EXPECT_EQ(status.win32ExitCode, ERROR_SERVICE_SPECIFIC_ERROR) << code;
     EXPECT_EQ(status.serviceSpecificExitCode, code);
@@ -43,10 +43,10 @@ TEST_F(ServiceManagerTest, ServicesThatEndOrCannotStartSayWhy) {
   define(L"BadEnvironment", {L"/bin/sleep 1000", {}, {L"NOEQUALS"}});
   for (const wchar_t* name : {L"BadPort", L"BadEnvironment"}) {
     try {
-      EXPECT_NE(service::startService(name), 0u) << cstrLenient(name);
+      EXPECT_NE(service::startService(context, name), 0u) << cstrLenient(name);
     } catch (const vexception&) {
     }
-    EXPECT_EQ(statusOf(name).currentState, SERVICE_STOPPED) << cstrLenient(name);
+    EXPECT_EQ(statusOf(context, name).currentState, SERVICE_STOPPED) << cstrLenient(name);
   }
 }
 
@@ -60,7 +60,7 @@ TEST_F(ServiceManagerTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingChec
   uint32_t highestCheckPoint = 0;
   ASSERT_TRUE(eventually(
       [&] {
-        ServiceStatus s = statusOf(L"Listener");
+        ServiceStatus s = statusOf(context, L"Listener");
         if (s.currentState == SERVICE_START_PENDING && s.waitHint == 10000) {
           highestCheckPoint = std::max(highestCheckPoint, s.checkPoint);
         }
@@ -69,7 +69,7 @@ TEST_F(ServiceManagerTest, ReadyPortKeepsTheServiceStartPendingWithAdvancingChec
       30));
   EXPECT_GE(highestCheckPoint, 1u);
 
-  service::startStopService(L"Listener", false);
+  service::startStopService(context, L"Listener", false);
 }
 
 TEST_F(ServiceManagerTest, DependenciesStartFirstAndDependentsStopFirst) {
@@ -80,18 +80,18 @@ TEST_F(ServiceManagerTest, DependenciesStartFirstAndDependentsStopFirst) {
   define(L"Front",
          {L"/bin/sh -c 'exec sleep 1000' the-front-service-whose-configuration-is-too-long-for-the-first-query",
           {L"App"}});
-  service::startStopService(L"Front", true);
-  EXPECT_TRUE(service::isActive(L"Base"));
+  service::startStopService(context, L"Front", true);
+  EXPECT_TRUE(service::isActive(context, L"Base"));
 
   std::vector<std::wstring> dependents;
-  service::dependentServices(dependents, L"Base", SERVICE_ACTIVE);
+  service::dependentServices(context, dependents, L"Base", SERVICE_ACTIVE);
   EXPECT_THAT(dependents, ElementsAre(L"Front", L"App"));  // a service before what it depends on
   std::vector<std::wstring> dependencies = {};
-  service::serviceDependencies(dependencies, L"Front");
+  service::serviceDependencies(context, dependencies, L"Front");
   EXPECT_THAT(dependencies, ElementsAre(L"App"));
 
-  service::startStopService(L"Base", false);
-  EXPECT_EQ(statusOf(L"Front").currentState, SERVICE_STOPPED);
+  service::startStopService(context, L"Base", false);
+  EXPECT_EQ(statusOf(context, L"Front").currentState, SERVICE_STOPPED);
 }
 
 TEST_F(ServiceManagerTest, CreateAndDelete) {
@@ -103,17 +103,17 @@ TEST_F(ServiceManagerTest, CreateAndDelete) {
   EXPECT_EQ(manager->createService(newService(L"bad\\name", {L"/bin/sleep 1"}), SERVICE_ALL_ACCESS, again),
             ERROR_INVALID_NAME);
 
-  service::startStopService(L"Created", true);
+  service::startStopService(context, L"Created", true);
   // Deleted while it runs, it stays until it stops.
   std::unique_ptr<ServiceHandle> handle = open(L"Created");
   EXPECT_EQ(0u, handle->remove());
   EXPECT_EQ(handle->remove(), ERROR_SERVICE_MARKED_FOR_DELETE);
   handle.reset();
-  EXPECT_TRUE(service::exist(L"Created"));
+  EXPECT_TRUE(service::exist(context, L"Created"));
   EXPECT_EQ(manager->createService(newService(L"Created", {L"/bin/sleep 1"}), SERVICE_ALL_ACCESS, again),
             ERROR_SERVICE_MARKED_FOR_DELETE);
-  EXPECT_EQ(0u, service::controlService(SERVICE_CONTROL_STOP, L"Created"));
-  EXPECT_TRUE(eventually([&] { return !service::exist(L"Created"); }));
+  EXPECT_EQ(0u, service::controlService(context, SERVICE_CONTROL_STOP, L"Created"));
+  EXPECT_TRUE(eventually([&] { return !service::exist(context, L"Created"); }));
 }
 
 // How the Windows host finds its command in the ImagePath.

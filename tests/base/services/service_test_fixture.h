@@ -40,7 +40,8 @@ class ServiceWrapperTest : public ::testing::Test {
 
   testing_support::Sandbox sandbox;  // keeps anything the log writes private
   fake::FixedClock clock;
-  fake::ServiceManager manager;
+  fake::ServiceManager manager{clock};
+  const Context context = testing_support::testContext(clock, manager);
   fake::CapturedLog log;
 };
 

@@ -20,7 +20,7 @@ using StandInTest = ServiceManagerTest;
 
 TEST_F(StandInTest, TheHostKeepsTheRecordAndTheOutputAndAKilledHostReadsAsStopped) {
   define(L"Sleeper", {L"sh -c 'echo started; exec sleep 1000'"});
-  service::startStopService(L"Sleeper", true);
+  service::startStopService(context, L"Sleeper", true);
   std::optional<std::string> text = readStatusRecordText(L"Sleeper");
   std::optional<StatusRecord> record = text ? parseStatusRecord(*text) : std::nullopt;
   ASSERT_TRUE(record.has_value());
@@ -32,12 +32,12 @@ TEST_F(StandInTest, TheHostKeepsTheRecordAndTheOutputAndAKilledHostReadsAsStoppe
   // The command goes along with its host, and the service can start again.
   ASSERT_TRUE(testing_support::killProcess(record->hostPid));
   ASSERT_TRUE(eventually([&] { return hostGone(L"Sleeper"); }));
-  ServiceStatus status = statusOf(L"Sleeper");
+  ServiceStatus status = statusOf(context, L"Sleeper");
   EXPECT_EQ(status.currentState, SERVICE_STOPPED);
   EXPECT_EQ(status.win32ExitCode, ERROR_PROCESS_ABORTED);
   EXPECT_TRUE(eventually([&] { return !processExists(record->processId); }));
-  service::startStopService(L"Sleeper", true);
-  service::startStopService(L"Sleeper", false);
+  service::startStopService(context, L"Sleeper", true);
+  service::startStopService(context, L"Sleeper", false);
 }
 
 TEST_F(StandInTest, RefusalsOfTheStandIn) {
@@ -49,21 +49,20 @@ TEST_F(StandInTest, RefusalsOfTheStandIn) {
   EXPECT_EQ(open(L"Orphan")->start(), ERROR_SERVICE_DEPENDENCY_DELETED);
 
   define(L"NoImage", {L"sleep 1000"}).set(L"ImagePath", L"");
-  EXPECT_EQ(failureOf<VFileNotFoundException>([&] { service::startService(L"NoImage"); }).message(),
+  EXPECT_EQ(failureOf<VFileNotFoundException>([&] { service::startService(context, L"NoImage"); }).message(),
             osErrorText(ERROR_FILE_NOT_FOUND, L"StartService 'NoImage'"));
   define(L"BadPort", {.command = L"sleep 1000", .readyPort = 70000});
-  EXPECT_EQ(failureOf([&] { service::startService(L"BadPort"); }).message(),
+  EXPECT_EQ(failureOf([&] { service::startService(context, L"BadPort"); }).message(),
             L"Service 'BadPort': ReadyPort 70000 is not a TCP port (1 to 65535)");
   {
     testing_support::ScopedEnv noHost("HCP_SERVICE_HOST", sandbox.path("no-such-hcpsvc"));
-    EXPECT_THROW(service::startService(L"Base"), VFileNotFoundException);
+    EXPECT_THROW(service::startService(context, L"Base"), VFileNotFoundException);
   }
   for (const wchar_t* name : {L"App", L"Orphan", L"NoImage", L"BadPort", L"Base"}) {
-    EXPECT_EQ(statusOf(name).currentState, SERVICE_STOPPED) << cstrLenient(name);
+    EXPECT_EQ(statusOf(context, name).currentState, SERVICE_STOPPED) << cstrLenient(name);
   }
   std::unique_ptr<ServiceManagerHandle> remote;
-  EXPECT_EQ(ServiceControl::Default().openManager(L"elsewhere", nullptr, SC_MANAGER_CONNECT, remote),
-            ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(systemServiceControl().openManager(L"elsewhere", nullptr, SC_MANAGER_CONNECT, remote), ERROR_NOT_SUPPORTED);
 }
 
 TEST(StatusRecordTest, EveryFieldSurvivesTheTextFormAndNothingElseReads) {

@@ -39,7 +39,7 @@ TEST_F(StartServiceTest, StoppedServiceIsStartedAndWaitedOnWhileStartPending) {
   s.onQuery = [](fake::Service& s, uint64_t now) {
     if (now >= 9000) s.status.currentState = SERVICE_RUNNING;
   };
-  EXPECT_EQ(0u, service::startService(L"Tomcat"));
+  EXPECT_EQ(0u, service::startService(context, L"Tomcat"));
   EXPECT_EQ(manager.calls.front(), L"open Tomcat 0xf01ff");
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
   EXPECT_THAT(clock.sleeps, ElementsAre(3000u, 3000u, 3000u));
@@ -63,7 +63,7 @@ TEST_F(StartServiceTest, ServicesUnderWayAreWaitedOnAndPausedOnesContinued) {
     s.status.currentState = request == SERVICE_CONTROL_PAUSE ? SERVICE_PAUSED : SERVICE_RUNNING;
   };
   for (const wchar_t* name : {L"Running", L"Pending", L"Racing", L"Paused", L"Continuing", L"Pausing"}) {
-    EXPECT_EQ(0u, service::startService(name)) << cstrLenient(name);
+    EXPECT_EQ(0u, service::startService(context, name)) << cstrLenient(name);
   }
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Racing"));
   EXPECT_THAT(calls(L"control"),
@@ -78,7 +78,7 @@ TEST_F(StartServiceTest, StopPendingServiceIsWaitedOnUntilStoppedThenStarted) {
   s.onQuery = [](fake::Service& s, uint64_t now) {
     if (s.status.currentState == SERVICE_STOP_PENDING && now >= 6000) s.status.currentState = SERVICE_STOPPED;
   };
-  EXPECT_EQ(0u, service::startService(L"Tomcat"));
+  EXPECT_EQ(0u, service::startService(context, L"Tomcat"));
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
   EXPECT_THAT(clock.sleeps, ElementsAre(2000u, 2000u, 2000u));
   EXPECT_EQ(s.status.currentState, SERVICE_RUNNING);
@@ -89,7 +89,7 @@ TEST_F(StartServiceTest, StopPendingServiceIsWaitedOnUntilStoppedThenStarted) {
   manager.add(L"Stuck", SERVICE_STOP_PENDING).onQuery = [begin](fake::Service& s, uint64_t now) {
     s.status.checkPoint = std::min<uint32_t>(static_cast<uint32_t>(now - begin) / 200000, 2);
   };
-  EXPECT_EQ(service::startService(L"Stuck"), ERROR_TIMEOUT);
+  EXPECT_EQ(service::startService(context, L"Stuck"), ERROR_TIMEOUT);
   EXPECT_EQ(clock.elapsed() - begin, 701000u);
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Tomcat"));
   EXPECT_TRUE(log->contains(LOG_WARNING, L"StartService 'Stuck' failed"));
@@ -108,7 +108,7 @@ TEST_F(StartServiceTest, AServiceThatDoesNotComeUpReportsItsOwnCodeElseItsExitCo
     s.onQuery = [c](fake::Service& s, uint64_t now) {
       if (now >= 2000) s.status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, c.exitCode, c.specific, 0, 0};
     };
-    EXPECT_EQ(service::startService(L"Tomcat"), c.expected) << c.exitCode << "/" << c.specific;
+    EXPECT_EQ(service::startService(context, L"Tomcat"), c.expected) << c.exitCode << "/" << c.specific;
     EXPECT_TRUE(log->contains(LOG_WARNING, L"StartService 'Tomcat' failed"));
     EXPECT_EQ(infoLines(), statusLines(s.status));
   }
@@ -116,7 +116,7 @@ TEST_F(StartServiceTest, AServiceThatDoesNotComeUpReportsItsOwnCodeElseItsExitCo
 
 TEST_F(StartServiceTest, StartPendingWithoutProgressIsGivenUp) {
   startPendingOnStart(manager.add(L"Tomcat", SERVICE_STOPPED), 0);
-  EXPECT_EQ(service::startService(L"Tomcat"), ERROR_TIMEOUT);
+  EXPECT_EQ(service::startService(context, L"Tomcat"), ERROR_TIMEOUT);
   EXPECT_EQ(clock.elapsed(), 301000u);
   EXPECT_TRUE(log->contains(LOG_WARNING, L"StartService 'Tomcat' failed"));
 }
@@ -131,9 +131,9 @@ TEST_F(StartStopServiceTest, WhatIsThereAlreadyIsLeftAloneAndRelatedServicesGoFi
   manager.add(L"Other", SERVICE_STOPPED);
   Progress progress;
   for (const wchar_t* name : {L"Running", L"StartPending", L"ContinuePending"}) {
-    service::startStopService(name, true, nullptr, nullptr, &Progress::record, &progress);
+    service::startStopService(context, name, true, nullptr, nullptr, &Progress::record, &progress);
   }
-  service::startStopService(L"Stopped", false, nullptr, nullptr, &Progress::record, &progress);
+  service::startStopService(context, L"Stopped", false, nullptr, nullptr, &Progress::record, &progress);
   EXPECT_THAT(progress.stages, IsEmpty());
   EXPECT_THAT(manager.calls, ::testing::Each(::testing::StartsWith(L"open ")));
 
@@ -145,7 +145,7 @@ TEST_F(StartStopServiceTest, WhatIsThereAlreadyIsLeftAloneAndRelatedServicesGoFi
   manager.add(L"D", SERVICE_RUNNING);
   manager.add(L"E", SERVICE_STOPPED);
   std::vector<std::wstring> stopped;
-  service::startStopService(L"A", false, nullptr, nullptr, &Progress::record, &progress, &stopped);
+  service::startStopService(context, L"A", false, nullptr, nullptr, &Progress::record, &progress, &stopped);
   EXPECT_THAT(calls(L"control"), ElementsAre(L"control C 1", L"control B 1", L"control D 1", L"control A 1"));
   EXPECT_THAT(stopped, ElementsAre(L"B", L"C", L"D"));
   EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStopping));
@@ -157,7 +157,7 @@ TEST_F(StartStopServiceTest, WhatIsThereAlreadyIsLeftAloneAndRelatedServicesGoFi
   manager.add(L"App", SERVICE_STOPPED).dependencies = {L"Db"};
   manager.add(L"Db", SERVICE_STOPPED);
   progress.stages.clear();
-  service::startStopService(L"Web", true, nullptr, nullptr, &Progress::record, &progress);
+  service::startStopService(context, L"Web", true, nullptr, nullptr, &Progress::record, &progress);
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Db", L"start App", L"start Web"));
   EXPECT_THAT(progress.stages, ElementsAre(service::kProgressBegin, service::kProgressStarting));
 }
@@ -167,7 +167,7 @@ TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
     s.status.currentState = SERVICE_STOP_PENDING;
     s.status.waitHint = 0;
   };
-  const auto e = failureOf<vosexception>([&] { service::startStopService(L"Tomcat", false); });
+  const auto e = failureOf<vosexception>([&] { service::startStopService(context, L"Tomcat", false); });
   EXPECT_EQ(e.code(), ERROR_TIMEOUT);
   EXPECT_EQ(e.message(), osErrorText(ERROR_TIMEOUT, L"Stop service Tomcat"));
   EXPECT_EQ(e.callPoints()[0].function, "service::startStopService");
@@ -175,12 +175,12 @@ TEST_F(StartStopServiceTest, FailuresOfAStopAStartOrADependencyThrow) {
   manager.add(L"Dies", SERVICE_STOPPED).onStart = [](fake::Service& s) {
     s.status = {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR, 42, 0, 0};
   };
-  EXPECT_EQ(failureOf<vosexception>([&] { service::startStopService(L"Dies", true); }).message(),
+  EXPECT_EQ(failureOf<vosexception>([&] { service::startStopService(context, L"Dies", true); }).message(),
             osErrorText(42, L"Start service Dies"));
 
   manager.add(L"Web", SERVICE_STOPPED).dependencies = {L"Db"};
   manager.add(L"Db", SERVICE_STOPPED).startError = ERROR_ACCESS_DENIED;
-  EXPECT_THROW(service::startStopService(L"Web", true), VAccessDeniedException);
+  EXPECT_THROW(service::startStopService(context, L"Web", true), VAccessDeniedException);
   EXPECT_THAT(calls(L"start"), ElementsAre(L"start Dies", L"start Db"));
 }
 
@@ -205,22 +205,23 @@ TEST_F(ServiceFailuresTest, FailedCallsThrowWithTheCallTheServiceAndTheFunction)
     std::wstring message;
     std::string function;
   } cases[] = {
-      {[&] { service::startService(L"Disabled"); }, osErrorText(ERROR_SERVICE_DISABLED, L"StartService 'Disabled'"),
-       "service::startService"},
-      {[&] { service::startService(L"Pending"); }, osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Pending'"),
-       "service::startService"},
-      {[&] { service::startService(L"Missing"); }, osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"),
-       "service::startService"},
-      {[&] { service::controlService(SERVICE_CONTROL_PAUSE, L"Missing"); },
+      {[&] { service::startService(context, L"Disabled"); },
+       osErrorText(ERROR_SERVICE_DISABLED, L"StartService 'Disabled'"), "service::startService"},
+      {[&] { service::startService(context, L"Pending"); },
+       osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Pending'"), "service::startService"},
+      {[&] { service::startService(context, L"Missing"); },
+       osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"), "service::startService"},
+      {[&] { service::controlService(context, SERVICE_CONTROL_PAUSE, L"Missing"); },
        osErrorText(ERROR_SERVICE_DOES_NOT_EXIST, L"OpenService 'Missing'"), "service::controlService"},
-      {[&] { service::controlService(SERVICE_CONTROL_STOP, L"Refusing"); },
+      {[&] { service::controlService(context, SERVICE_CONTROL_STOP, L"Refusing"); },
        osErrorText(ERROR_ACCESS_DENIED, L"ControlService 'Refusing' with code 1"), "service::controlService"},
-      {[&] { service::dependentServices(names, L"Db", SERVICE_ACTIVE); },
+      {[&] { service::dependentServices(context, names, L"Db", SERVICE_ACTIVE); },
        osErrorText(ERROR_ACCESS_DENIED, L"enum dependent services of service 'Db'"), "service::dependentServices"},
-      {[&] { service::serviceDependencies(names, L"Web"); },
+      {[&] { service::serviceDependencies(context, names, L"Web"); },
        osErrorText(ERROR_ACCESS_DENIED, L"query service config 'Web'"), "service::serviceDependencies"},
-      {[&] { service::exist(L"Locked"); }, osErrorText(ERROR_ACCESS_DENIED, L"OpenService 'Locked'"), "service::exist"},
-      {[&] { service::queryStatusService(status, L"Broken"); },
+      {[&] { service::exist(context, L"Locked"); }, osErrorText(ERROR_ACCESS_DENIED, L"OpenService 'Locked'"),
+       "service::exist"},
+      {[&] { service::queryStatusService(context, status, L"Broken"); },
        osErrorText(ERROR_INVALID_HANDLE, L"QueryServiceStatus 'Broken'"), "service::queryStatusService"},
   };
   for (const Case& c : cases) {
@@ -228,7 +229,7 @@ TEST_F(ServiceFailuresTest, FailedCallsThrowWithTheCallTheServiceAndTheFunction)
     EXPECT_EQ(e.message(), c.message);
     EXPECT_EQ(e.callPoints().at(0).function, c.function);
   }
-  EXPECT_TRUE(service::exist(L"Web"));
+  EXPECT_TRUE(service::exist(context, L"Web"));
   EXPECT_EQ(calls(L"open").back(), L"open Web 0x4");
 }
 

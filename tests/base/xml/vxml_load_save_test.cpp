@@ -7,6 +7,7 @@
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
 #include "support/failures.h"
+#include "support/test_context.h"
 #include "xml_test_support.h"
 
 namespace wc {
@@ -96,7 +97,7 @@ TEST(XmlEncodings, Utf16AndLatin1FilesKeepTheirEncoding) {
   // A character Latin-1 cannot hold makes the save fail and keeps the file.
   vxmlSetAttribute(document.documentElement(), L"name", L"\u65e5");
   writeFile(scratch() / "saved.xml", original);
-  EXPECT_THROW(vxmlSave(document, w(scratch() / "saved.xml")), vexception);
+  EXPECT_THROW(vxmlSave(context, document, w(scratch() / "saved.xml")), vexception);
   EXPECT_EQ(readFile(scratch() / "saved.xml"), original);
 }
 
@@ -181,7 +182,7 @@ TEST(XmlSave, FailureRaisesFailedToSaveAndChangesNothingAndSuccessLeavesNoTempor
   vxmlSetAttribute(document.documentElement(), L"port", L"-1");
   TempDir dir;
   const std::wstring missing = w(dir / "missing/conf/server.xml");
-  const vexception e = failureOf([&] { vxmlSave(document, missing); });
+  const vexception e = failureOf([&] { vxmlSave(context, document, missing); });
   EXPECT_EQ(e.message(), L"Failed to save " + missing);
   ASSERT_EQ(e.callPoints().size(), 1u);
   EXPECT_EQ(e.callPoints()[0].context, L"");
@@ -192,10 +193,10 @@ TEST(XmlSave, FailureRaisesFailedToSaveAndChangesNothingAndSuccessLeavesNoTempor
   // A target that cannot be replaced (a directory) keeps what it holds.
   makeDirectories(dir / "occupied");
   writeFile(dir / "occupied/inside.txt", "kept");
-  EXPECT_THROW(vxmlSave(document, w(dir / "occupied")), vexception);
+  EXPECT_THROW(vxmlSave(context, document, w(dir / "occupied")), vexception);
   EXPECT_EQ(readFile(dir / "occupied/inside.txt"), "kept");
 
-  vxmlSave(document, w(dir / "server.xml"));
+  vxmlSave(context, document, w(dir / "server.xml"));
   EXPECT_EQ(readFile(dir / "server.xml"), "<Server port=\"-1\"/>\n");
   EXPECT_EQ(namesIn(dir.path()).size(), 2u);  // and "occupied"
 }

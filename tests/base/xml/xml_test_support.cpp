@@ -4,8 +4,11 @@
 
 #include "base/errors/com_error.h"
 #include "support/failures.h"
+#include "support/test_context.h"
 
 namespace wc {
+
+using testing_support::context;
 
 namespace xml_test {
 
@@ -48,7 +51,7 @@ std::wstring loadFailureReason(const std::string& content) {
 
 std::string saveText(const XmlDocument& document, const std::string& name) {
   const testing_support::TempDir& dir = scratch();
-  vxmlSave(document, w(dir / name));
+  vxmlSave(context, document, w(dir / name));
   return testing_support::readFile(dir / name);
 }
 

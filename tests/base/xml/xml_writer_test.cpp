@@ -9,6 +9,7 @@
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
 #include "support/failures.h"
+#include "support/test_context.h"
 #include "xml_test_support.h"
 
 namespace wc {
@@ -20,7 +21,7 @@ namespace {
 
 void writeRealm(const std::wstring& path, const std::wstring& user, const std::wstring& password) {
   XmlWriter writer;
-  writer.open(path);
+  writer.open(context, path);
   writer.startDocument();
   writer.startElement(L"tomcat-users");
   writer.addAttribute(L"username", user);
@@ -53,7 +54,7 @@ TEST(XmlWriterTest, WritesFilesThatReadBackExactlyOverLongerOnesAndAttributesBel
   EXPECT_EQ(vxmlGetAttribute(user, L"password", L""), password);
 
   XmlWriter writer;
-  writer.open(w(scratch() / "storage.xml"));
+  writer.open(context, w(scratch() / "storage.xml"));
   writer.startDocument();
   writer.addAttribute(L"dropped", L"x");
   writer.clearAttributes();
@@ -97,7 +98,7 @@ TEST(XmlWriterTest, MisuseAndWriteFailuresAreReportedWithThePathAndChangeNothing
   for (const auto& c : cases) {
     EXPECT_EQ(failureOf([&] {
                 XmlWriter writer;
-                writer.open(path);
+                writer.open(context, path);
                 writer.startDocument();
                 c.misuse(writer);
               }).message(),
@@ -107,7 +108,7 @@ TEST(XmlWriterTest, MisuseAndWriteFailuresAreReportedWithThePathAndChangeNothing
             L"Unable to write XML file '': the writer is not opened");
   EXPECT_EQ(failureOf([&] {
               XmlWriter writer;
-              writer.open(path);
+              writer.open(context, path);
               writer.startElement(L"a");
             }).message(),
             L"Unable to write XML file '" + path + L"': startDocument was not called");
