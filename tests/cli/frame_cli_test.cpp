@@ -23,12 +23,10 @@ TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOne) {
   std::wstring log = sandbox.debugLogText(&raw);
   ASSERT_GE(raw.size(), 2u);
   EXPECT_EQ(raw.substr(0, 2), "\xFF\xFE");
-  size_t start = log.find(L"Info: start ");
-  size_t error = log.find(L"Error: Missing command parameter");
-  size_t end = log.find(L"Info: end ");
-  ASSERT_NE(start, std::wstring::npos) << log.size();
-  ASSERT_NE(error, std::wstring::npos);
-  ASSERT_NE(end, std::wstring::npos);
+  // In this order, each present: a missing one is npos, after every other.
+  const size_t start = log.find(L"Info: start "), error = log.find(L"Error: Missing command parameter"),
+               end = log.find(L"Info: end ");
+  ASSERT_NE(end, std::wstring::npos) << log.size();
   EXPECT_LT(start, error);
   EXPECT_LT(error, end);
   EXPECT_NE(log.find(L" with code 1\r\n", end), std::wstring::npos);

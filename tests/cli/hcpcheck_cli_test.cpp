@@ -44,7 +44,14 @@ void setUpPanel(const PanelMachine& machine) {
   machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=Shop", aliases});
 }
 
-TEST(HcpcheckCli, AMachineTheCommandsSetUpIsConsistentInBothFormats) {
+// The line of `out` that starts with `start`; empty when there is none.
+std::string lineStarting(const std::string& out, const std::string& start) {
+  const std::string lines = "\n" + out;
+  const size_t at = lines.find("\n" + start);
+  return at == std::string::npos ? "" : lines.substr(at + 1, lines.find('\n', at + 1) - at - 1);
+}
+
+TEST(HcpcheckCli, SilentWhenConsistentOneLinePerDriftWithKindHostFileAndLineAndFixRepairsIt) {
   PanelMachine machine;
   setUpPanel(machine);
   ProcessResult text = hcpcheck();
@@ -55,18 +62,7 @@ TEST(HcpcheckCli, AMachineTheCommandsSetUpIsConsistentInBothFormats) {
   EXPECT_EQ(json.exitCode, 0) << json.out;
   EXPECT_EQ(json.out, "{\"consistent\":true,\"findings\":[]}\n");
   EXPECT_EQ(hcpcheck({"--format=json", "--format=text"}).out, "");  // the last one counts
-}
 
-// The line of `out` that starts with `start`; empty when there is none.
-std::string lineStarting(const std::string& out, const std::string& start) {
-  const std::string lines = "\n" + out;
-  const size_t at = lines.find("\n" + start);
-  return at == std::string::npos ? "" : lines.substr(at + 1, lines.find('\n', at + 1) - at - 1);
-}
-
-TEST(HcpcheckCli, DriftGivesOneLinePerFindingWithKindHostFileAndLine) {
-  PanelMachine machine;
-  setUpPanel(machine);
   // The worker's keys are gone, and a mount for an application never started
   // comes after the mounts of Shop.
   const std::string workers = readFile(machine.workersPath()), mounts = readFile(machine.uriMapPath());
@@ -74,7 +70,7 @@ TEST(HcpcheckCli, DriftGivesOneLinePerFindingWithKindHostFileAndLine) {
   writeFile(machine.uriMapPath(), mounts + "/h.test/Gone=h_test\r\n");
   const std::string goneLine = std::to_string(cli::countOf(mounts, "\n") + 1);
 
-  ProcessResult text = hcpcheck();
+  text = hcpcheck();
   EXPECT_EQ(text.exitCode, 1) << text.out;
   EXPECT_EQ(text.err, "");
   EXPECT_TRUE(
@@ -85,21 +81,13 @@ TEST(HcpcheckCli, DriftGivesOneLinePerFindingWithKindHostFileAndLine) {
       << text.out;
   EXPECT_EQ(cli::countOf(text.out, "\n"), 2u) << text.out;
 
-  ProcessResult json = hcpcheck({"--format=json"});
+  json = hcpcheck({"--format=json"});
   EXPECT_EQ(json.exitCode, 1) << json.out;
   EXPECT_EQ(json.out.rfind("{\"consistent\":false,\"findings\":[{\"kind\":\"", 0), 0u) << json.out;
   EXPECT_NE(json.out.find("{\"kind\":\"mounts-orphan\",\"host\":\"h.test\",\"problem\":\""), std::string::npos);
   EXPECT_NE(json.out.find("\"file\":\"" + jsonPath(machine.uriMapPath()) + "\",\"line\":" + goneLine + "}"),
             std::string::npos)
       << json.out;
-}
-
-TEST(HcpcheckCli, FixRepairsPrintsWhatItDidAndLeavesAConsistentMachine) {
-  PanelMachine machine;
-  setUpPanel(machine);
-  const std::string workers = readFile(machine.workersPath()), mounts = readFile(machine.uriMapPath());
-  writeFile(machine.workersPath(), workers.substr(0, workers.find("worker.h_test.")));
-  writeFile(machine.uriMapPath(), mounts + "/h.test/Gone=h_test\r\n");
 
   ProcessResult fix = hcpcheck({"--fix"});
   EXPECT_EQ(fix.exitCode, 0) << fix.out;

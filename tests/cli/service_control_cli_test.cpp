@@ -19,7 +19,7 @@ namespace {
 using cli::PanelMachine;
 using cli::ServiceDefinition;
 
-TEST(ServiceControl, StatusFollowsStartStopAndRestart) {
+TEST(ServiceControl, StatusFollowsStartStopAndRestartAndAStopOfAStoppedServiceStillRemovesItsRegisteredFiles) {
   PanelMachine machine;
   EXPECT_EQ(machine.ok({"--status"}), "is stopped");
   machine.ok({"--start"});
@@ -29,17 +29,6 @@ TEST(ServiceControl, StatusFollowsStartStopAndRestart) {
   EXPECT_EQ(machine.servicePid(), 0);
   EXPECT_EQ(machine.ok({"--status"}), "is stopped");
 
-  // Restart starts a stopped service and renews a running one.
-  machine.ok({"--restart"});
-  const int first = machine.servicePid();
-  EXPECT_NE(first, 0);
-  machine.ok({"--restart"});
-  EXPECT_NE(machine.servicePid(), 0);
-  EXPECT_NE(machine.servicePid(), first);
-}
-
-TEST(ServiceControl, StopOfAStoppedServiceStillRemovesItsRegisteredFiles) {
-  PanelMachine machine;
   std::string held = machine.path("held.war");
   testing_support::writeFile(held, "x");
   testing_support::makeDirectories(machine.productRoot() + "/etc");
@@ -50,6 +39,14 @@ TEST(ServiceControl, StopOfAStoppedServiceStillRemovesItsRegisteredFiles) {
   machine.ok({"--stop"});
   EXPECT_FALSE(testing_support::pathExists(held));
   EXPECT_EQ(machine.removalStorage().find(held), std::string::npos);
+
+  // Restart starts a stopped service and renews a running one.
+  machine.ok({"--restart"});
+  const int first = machine.servicePid();
+  EXPECT_NE(first, 0);
+  machine.ok({"--restart"});
+  EXPECT_NE(machine.servicePid(), 0);
+  EXPECT_NE(machine.servicePid(), first);
 }
 
 TEST(ServiceControl, StoppingStopsRunningDependentsFirstAndStartingStartsDependencies) {

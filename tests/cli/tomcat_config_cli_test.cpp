@@ -76,7 +76,7 @@ TEST(ConfigCommands, EachCommandReachesItsOperationWithItsParameters) {
   }
 }
 
-TEST(ConfigCommands, HostsRestartTomcatAndAliasesOnlyWhenAsked) {
+TEST(ConfigCommands, HostsRestartTomcatAndAliasesOnlyWhenAskedAndTheWebAppListPrintsOneNamePerLine) {
   PanelMachine machine;
   machine.installPanelAndHost("h.test");
   machine.ok({"--start"});
@@ -90,6 +90,12 @@ TEST(ConfigCommands, HostsRestartTomcatAndAliasesOnlyWhenAsked) {
   machine.ok({"--rename-alias", "--vhost-name=h.test", "--old-alias=a.test", "--new-alias=c.test", "--restart"});
   EXPECT_NE(machine.servicePid(), afterHost);
   EXPECT_NE(machine.servicePid(), 0);
+  machine.deployArchive("h.test", "Shop");
+  machine.deployArchive("h.test", "Blog%");
+  machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=Shop"});
+  const std::string all = machine.ok({"--get-webapp-list", "--vhost-name=h.test"});
+  EXPECT_TRUE(all == "Blog%\nShop" || all == "Shop\nBlog%") << all;
+  EXPECT_EQ(machine.ok({"--get-webapp-list", "--vhost-name=h.test", "--started-only"}), "Shop");
 }
 
 TEST(ConfigCommands, FailuresArePrintedWithTheirCallPointsAndExitOne) {
@@ -108,18 +114,7 @@ TEST(ConfigCommands, FailuresArePrintedWithTheirCallPointsAndExitOne) {
   EXPECT_NE(notDeployed.find("\n   at startWebApp(h.test, x)(TomcatManager::startWebApp line "), std::string::npos);
 }
 
-TEST(ConfigCommands, WebAppListPrintsOneNamePerLine) {
-  PanelMachine machine;
-  machine.installPanelAndHost("h.test");
-  machine.deployArchive("h.test", "Shop");
-  machine.deployArchive("h.test", "Blog%");
-  machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=Shop"});
-  const std::string all = machine.ok({"--get-webapp-list", "--vhost-name=h.test"});
-  EXPECT_TRUE(all == "Blog%\nShop" || all == "Shop\nBlog%") << all;
-  EXPECT_EQ(machine.ok({"--get-webapp-list", "--vhost-name=h.test", "--started-only"}), "Shop");
-}
-
-TEST(Names, HostileNamesAreRefusedBeforeAnythingChanges) {
+TEST(Names, HostileNamesAreRefusedBeforeAnythingChangesAndThePasswordNeverReachesTheDebugLog) {
   PanelMachine machine;
   machine.installPanelAndHost("h.test");
   const std::string xml = machine.serverXml(), workers = machine.workers();
@@ -142,11 +137,6 @@ TEST(Names, HostileNamesAreRefusedBeforeAnythingChanges) {
   EXPECT_EQ(machine.serverXml(), xml);
   EXPECT_EQ(machine.workers(), workers);
   EXPECT_TRUE(pathExists(machine.varTomcat() + "/hcp-wars/h.test"));
-}
-
-TEST(Names, ThePasswordNeverReachesTheDebugLog) {
-  PanelMachine machine;
-  machine.installPanelAndHost("h.test");
   machine.ok({"--install-service", "--vhost-name=h.test", "--manager-login=admin", "--password=new"});
   EXPECT_EQ(machine.debugLogText().find(L"secret"), std::wstring::npos);
   EXPECT_EQ(machine.debugLogText().find(L"=new"), std::wstring::npos);

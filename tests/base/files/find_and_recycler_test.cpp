@@ -39,14 +39,10 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) 
   writeFile(dir / "C.war", "");  // after "b.war" only when letter case is ignored
   writeFile(dir / "c.txt", "");
   makeDirectories(dir / "d.war");
-  std::vector<FoundName> found = findFileNames(context, w(dir.path()), L"*.war");
-  ASSERT_EQ(found.size(), 4u);
-  EXPECT_EQ(found[0].name, L"A.WAR");
-  EXPECT_FALSE(found[0].directory);
-  EXPECT_EQ(found[1].name, L"b.war");
-  EXPECT_EQ(found[2].name, L"C.war");
-  EXPECT_EQ(found[3].name, L"d.war");
-  EXPECT_TRUE(found[3].directory);
+  std::vector<std::pair<std::wstring, bool>> found;
+  for (const FoundName& f : findFileNames(context, w(dir.path()), L"*.war")) found.emplace_back(f.name, f.directory);
+  EXPECT_EQ(found, (std::vector<std::pair<std::wstring, bool>>{
+                       {L"A.WAR", false}, {L"b.war", false}, {L"C.war", false}, {L"d.war", true}}));
   EXPECT_TRUE(findFileNames(context, w(dir.path()), L"*.dmp").empty());
   failureHolding<VPathNotFoundException>([&] { findFileNames(context, w(dir / "none"), L"*.war"); },
                                          L"List directory '" + w(dir / "none") + L"'", "findFileNames");
@@ -54,10 +50,8 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) 
 
 TEST(Recycler, GuidsAreFreshAndWellFormed) {
   const std::wregex form(L"\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
-  const std::wstring first = newGuidText();
-  const std::wstring second = newGuidText();
-  EXPECT_TRUE(std::regex_match(first, form)) << cstr(first);
-  EXPECT_TRUE(std::regex_match(second, form)) << cstr(second);
+  const std::wstring first = newGuidText(), second = newGuidText();
+  for (const std::wstring& guid : {first, second}) EXPECT_TRUE(std::regex_match(guid, form)) << cstr(guid);
   EXPECT_NE(first, second);
 }
 

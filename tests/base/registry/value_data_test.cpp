@@ -8,14 +8,12 @@ namespace wc {
 
 using namespace registry;
 
-TEST(ValueData, StringsAreUtf16WithTerminator) {
+TEST(ValueData, StringsAreUtf16WithTerminatorAndDecodingStopsAtTheFirstNulAndDropsAnOddByte) {
   EXPECT_EQ(encodeString(L"A\u00e9"), std::string("A\0\xe9\0\0\0", 6));
   EXPECT_EQ(decodeString(encodeString(L"caf\u00e9 \U0001F600")), L"caf\u00e9 \U0001F600");
   // A character outside the BMP takes a surrogate pair.
   EXPECT_EQ(encodeString(L"\U0001F600").size(), 6u);
-}
-
-TEST(ValueData, DecodingStopsAtTheFirstNulAndDropsAnOddByte) {
+  // Decoding stops at the first NUL and drops an odd byte.
   EXPECT_EQ(decodeString(std::string("a\0b\0\0\0c\0", 8)), L"ab");
   EXPECT_EQ(decodeString(std::string("a\0b\0c", 5)), L"ab");  // no terminator, odd tail
   EXPECT_EQ(decodeString(std::string()), L"");
