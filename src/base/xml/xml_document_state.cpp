@@ -8,7 +8,7 @@ namespace wc {
 
 pugi::xml_node XmlDocumentState::ensureHolder() {
   if (!holder) {
-    holder = doc.append_child(pugi::node_element);
+    holder = tree.append_child(pugi::node_element);
     holder.set_name("detached");
   }
   return holder;

@@ -19,7 +19,7 @@
 namespace wc {
 
 struct XmlDocumentState {
-  pugi::xml_document doc;
+  pugi::xml_document tree;
   // The parsed text; the document points into it (in-place parsing).
   std::string buffer;
   // The XML declaration as the file spelled it; empty when it had none.

@@ -67,7 +67,7 @@ void indentFreshSubtree(XmlDocumentState& state, pugi::xml_node element, const s
 }
 
 void appendToDocument(XmlDocumentState& state, pugi::xml_node child) {
-  pugi::xml_node document = state.doc;
+  pugi::xml_node document = state.tree;
   pugi::xml_node before = state.holder;  // the holder stays last
   pugi::xml_node previous = before ? before.previous_sibling() : document.last_child();
   if (previous && !isFormattingText(previous)) insertFormatting(document, before, state.newline);

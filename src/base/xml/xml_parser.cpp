@@ -201,7 +201,7 @@ void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& fou
             [](const XmlEndTagBlanks& a, const XmlEndTagBlanks& b) { return a.element < b.element; });
   auto next = found.begin();
   size_t element = 0;
-  for (pugi::xml_node n = state.doc; n && next != found.end(); n = nextInDocumentOrder(n, state.doc)) {
+  for (pugi::xml_node n = state.tree; n && next != found.end(); n = nextInDocumentOrder(n, state.tree)) {
     if (n.type() == pugi::node_element && next->element == element++) {
       state.endTagBlanks.emplace(n.internal_object(), std::move(next->blanks));
       ++next;
@@ -251,28 +251,28 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
 
   state.overwritten.clear();
   pugi::xml_parse_result result =
-      state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
+      state.tree.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {
     return describeFailure(state, ParseFailure{static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)),
                                                utf8ToWideLenient(result.description())});
   }
 
   bool hasDoctype = false;
-  for (pugi::xml_node n = state.doc.first_child(); n; n = n.next_sibling()) {
+  for (pugi::xml_node n = state.tree.first_child(); n; n = n.next_sibling()) {
     hasDoctype = hasDoctype || n.type() == pugi::node_doctype;
   }
   try {
     Checker checker(state.buffer, hasDoctype);
-    checker.checkTopLevel(state.doc);
-    checker.checkTree(state.doc);
+    checker.checkTopLevel(state.tree);
+    checker.checkTree(state.tree);
   } catch (const ParseFailure& failure) {
     return describeFailure(state, failure);
   }
 
-  quoteDeclarationValues(state.doc);
+  quoteDeclarationValues(state.tree);
   giveEndTagBlanks(state, endTagBlanks);
   state.newline = scan.windowsLineBreaks ? "\r\n" : "\n";
-  state.indentUnit = detectIndentUnit(state.doc);
+  state.indentUnit = detectIndentUnit(state.tree);
   return {};
 }
 

@@ -232,7 +232,7 @@ void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, U
 void printXmlDocument(const XmlDocumentState& state, std::string& out) {
   XmlStartTagWriter startTags(state);
   UnchangedElementText unchanged(state);
-  for (pugi::xml_node n = state.doc.first_child(); n; n = n.next_sibling()) {
+  for (pugi::xml_node n = state.tree.first_child(); n; n = n.next_sibling()) {
     if (n != state.holder) printSubtree(state, startTags, unchanged, n, out);
   }
 }
