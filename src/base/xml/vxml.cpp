@@ -17,6 +17,7 @@
 #include "base/xml/xml_file_encoding.h"
 #include "base/xml/xml_parser.h"
 #include "base/xml/xml_printer.h"
+#include "base/xml/xml_subset_load.h"
 #include "base/xml/xml_text_codec.h"
 
 namespace wc {
@@ -108,7 +109,7 @@ void noteOverwrittenBytes(const std::wstring& path, bool byteOrderMark, XmlDocum
 
 }  // namespace
 
-XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals) {
+XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed) {
   std::shared_ptr<XmlDocumentState> state = XmlHandleAccess::state(XmlDocument::create());
   state->validateOnParse = validateOnParse;
   state->resolveExternals = resolveExternals;
@@ -116,12 +117,16 @@ XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool vali
   DecodedXmlFile decoded;
   if (std::wstring reason = decodeXmlFile(readXmlFile(path), decoded); !reason.empty()) failLoad(reason, path);
   state->encoding = decoded.encoding;
+  const bool utf8 = state->encoding.kind == XmlFileEncoding::Kind::Utf8;
+  if (utf8 && subsetAllowed && loadXmlSubset(decoded.utf8, *state)) return XmlHandleAccess::document(std::move(state));
   if (std::wstring reason = parseXmlText(std::move(decoded.utf8), *state); !reason.empty()) failLoad(reason, path);
   // Files in other encodings are small and rare; they are written node by node.
-  if (state->encoding.kind == XmlFileEncoding::Kind::Utf8)
-    noteOverwrittenBytes(path, state->encoding.byteOrderMark, *state);
+  if (utf8) noteOverwrittenBytes(path, state->encoding.byteOrderMark, *state);
+  return XmlHandleAccess::document(std::move(state));
+}
 
-  document = XmlHandleAccess::document(std::move(state));
+XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals) {
+  document = loadXmlDocument(path, validateOnParse, resolveExternals, true);
   return document;
 }
 

@@ -16,25 +16,7 @@ namespace wc {
 
 namespace {
 
-// Everything the file holds is kept as it is spelled: comments, the
-// declaration, the doctype, processing instructions, whitespace between
-// nodes (also outside the document element, which is why the text is parsed
-// as a fragment and the single-root rule is checked here), references and
-// line breaks.
-constexpr unsigned kParseOptions =
-    (pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment) &
-    ~(pugi::parse_escapes | pugi::parse_eol | pugi::parse_wconv_attribute | pugi::parse_wnorm_attribute);
-
 using ParseFailure = XmlTextProblem;
-
-// The node after `node` in document order within `root`'s subtree, or an
-// empty one: depth first without recursion, so deep files cannot exhaust the
-// stack.
-pugi::xml_node nextInDocumentOrder(pugi::xml_node node, pugi::xml_node root) {
-  if (pugi::xml_node child = node.first_child()) return child;
-  while (node != root && !node.next_sibling()) node = node.parent();
-  return node == root ? pugi::xml_node() : node.next_sibling();
-}
 
 // Line and column of a position in the text. After parsing, a NUL may stand
 // where a line feed ended a name; the recorded name ends tell.
@@ -211,6 +193,12 @@ void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& fou
 
 }  // namespace
 
+pugi::xml_node nextInDocumentOrder(pugi::xml_node node, pugi::xml_node root) {
+  if (pugi::xml_node child = node.first_child()) return child;
+  while (node != root && !node.next_sibling()) node = node.parent();
+  return node == root ? pugi::xml_node() : node.next_sibling();
+}
+
 std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   state.nameEnds.clear();
   const XmlTextScan scan = scanXmlText(utf8, state.nameEnds);
@@ -251,7 +239,7 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
 
   state.overwritten.clear();
   pugi::xml_parse_result result =
-      state.tree.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
+      state.tree.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kXmlParseOptions, pugi::encoding_utf8);
   if (!result) {
     return describeFailure(state, ParseFailure{static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)),
                                                utf8ToWideLenient(result.description())});
@@ -272,7 +260,7 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   quoteDeclarationValues(state.tree);
   giveEndTagBlanks(state, endTagBlanks);
   state.newline = scan.windowsLineBreaks ? "\r\n" : "\n";
-  state.indentUnit = detectIndentUnit(state.tree);
+  state.indentUnit = detectIndentUnit(state);
   return {};
 }
 

@@ -100,6 +100,11 @@ class UnchangedElementText {
 
   // Appends the element's text as the file spelled it.
   bool append(pugi::xml_node element, std::string& out) {
+    if (state_.loadedAsSubset()) {
+      const XmlElementSpan* span = state_.spanOf(element);
+      if (span) out.append(state_.original, span->start, span->end - span->start);
+      return span != nullptr;
+    }
     const char* name = element.name();
     if (!inBuffer(name) || name == base_ || original(name - 1) != '<') return false;
     const char* end = elementEnd(element);
@@ -195,7 +200,7 @@ class UnchangedElementText {
 // Depth first without recursion: deep documents cannot exhaust the stack.
 void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, UnchangedElementText& unchanged,
                   pugi::xml_node root, std::string& out) {
-  const bool copyUnchanged = state.overwritten.usable();
+  const bool copyUnchanged = state.overwritten.usable() || state.loadedAsSubset();
   pugi::xml_node node = root;
   for (;;) {
     if (node.type() == pugi::node_element && copyUnchanged && !state.changedSubtrees.contains(node.internal_object()) &&

@@ -1,0 +1,108 @@
+// server.xml, loaded the quick way (a subset of XML, Host contents parsed on
+// demand) and the full way: any bytes give both the same verdict and, on
+// refusal, the same message. An accepted file saves back byte for byte before
+// any edit; after the panel's kind of edit of one Host, and after a walk over
+// every node, both documents read the same and save the same bytes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/errors/vexception.h"
+#include "base/text/unicode.h"
+#include "base/xml/vxml.h"
+#include "base/xml/xml_child_walk.h"
+#include "base/xml/xml_subset_load.h"
+#include "fuzz_check.h"
+
+namespace wc {
+
+using fuzzing::check;
+
+namespace {
+
+std::string load(XmlDocument& document, const std::string& path, bool subsetAllowed) {
+  try {
+    document = loadXmlDocument(utf8ToWideLenient(path), true, false, subsetAllowed);
+    return {};
+  } catch (const vexception& e) {
+    return fuzzing::narrow(e.message());
+  }
+}
+
+// The first element child, or with `tag` the last one of that tag; empty for
+// an empty parent.
+XmlElement childElement(const XmlNode& parent, const wchar_t* tag = nullptr) {
+  XmlElement found;
+  if (parent.empty()) return found;
+  forEachChildElement(parent, [&](const XmlElement& child, std::string_view tagName) {
+    if (tag ? tagNameIs(tagName, tag) : found.empty()) found = child;
+  });
+  return found;
+}
+
+// What the commands do to a Host: an attribute changed, an Alias appended,
+// the first child element removed. Both documents get the same edit.
+void editHost(const XmlDocument& document) {
+  XmlElement host = childElement(childElement(childElement(document.documentElement())), L"Host");
+  if (host.empty()) return;
+  host.setAttribute(L"appBase", L"/srv/fuzz & co");
+  if (XmlElement first = childElement(host); !first.empty()) host.removeChild(first);
+  XmlElement alias = document.createElement(L"Alias");
+  alias.appendChild(document.createTextNode(L"www.fuzz.example"));
+  host.appendChild(alias);
+}
+
+// Walks both documents side by side and requires the same nodes.
+void compareTrees(const XmlNode& quick, const XmlNode& full) {
+  check(quick.nodeType() == full.nodeType() && quick.nodeName() == full.nodeName(), "the same node",
+        fuzzing::narrow(quick.nodeName() + L" / " + full.nodeName()));
+  check(quick.nodeValue() == full.nodeValue(), "the same value", fuzzing::narrow(quick.nodeName()));
+  if (quick.nodeType() == NODE_ELEMENT) {
+    check(vxmlSourceLine(XmlElement(quick)) == vxmlSourceLine(XmlElement(full)), "the same source line");
+    const XmlAttributeMap a = quick.attributes();
+    const XmlAttributeMap b = full.attributes();
+    check(a.length() == b.length(), "as many attributes");
+    for (int32_t i = 0; i < a.length(); ++i) {
+      check(a.item(i).nodeName() == b.item(i).nodeName() && a.item(i).nodeValue() == b.item(i).nodeValue(),
+            "the same attribute");
+    }
+  }
+  const XmlNodeList a = quick.childNodes();
+  const XmlNodeList b = full.childNodes();
+  check(a.length() == b.length(), "as many children", fuzzing::narrow(quick.nodeName()));
+  for (int32_t i = 0; i < a.length(); ++i) compareTrees(a.item(i), b.item(i));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string path = fuzzing::writeScratchFile("server.xml", bytes);
+
+  XmlDocument quick;
+  XmlDocument full;
+  const std::string quickFailure = load(quick, path, true);
+  const std::string fullFailure = load(full, path, false);
+  check(quickFailure == fullFailure, "the same verdict and message", quickFailure + "\n" + fullFailure);
+  if (!fullFailure.empty()) return 0;
+
+  const std::string copyPath = fuzzing::scratchDirectory() + "/unchanged.xml";
+  vxmlSave(quick, utf8ToWideLenient(copyPath));
+  check(fuzzing::readWholeFile(copyPath) == bytes, "an unedited document saves byte for byte");
+
+  editHost(quick);
+  editHost(full);
+  const std::string expected = vxmlToUtf8(full);
+  check(vxmlToUtf8(quick) == expected, "an edited Host saves the same", expected);
+  compareTrees(quick, full);
+  const std::string fullPath = fuzzing::scratchDirectory() + "/full.xml";
+  vxmlSave(quick, utf8ToWideLenient(copyPath));
+  vxmlSave(full, utf8ToWideLenient(fullPath));
+  check(fuzzing::readWholeFile(copyPath) == fuzzing::readWholeFile(fullPath), "a walked document saves the same",
+        expected);
+  return 0;
+}
+
+}  // namespace wc
