@@ -9,6 +9,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/files/atomic_write.h"
 #include "base/files/file.h"
+#include "base/files/file_system.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
@@ -140,7 +141,10 @@ const XmlDocumentState& stateOf(const XmlDocument& document) {
 
 // Room for the document as it was read and for what was added since, so
 // that the text is built without growing the string.
-size_t expectedTextSize(const XmlDocumentState& state) { return state.buffer.size() + state.buffer.size() / 32 + 4096; }
+size_t expectedTextSize(const XmlDocumentState& state) {
+  const size_t read = state.loadedAsSubset() ? state.original.size() : state.buffer.size();
+  return read + read / 32 + 4096;
+}
 
 }  // namespace
 
@@ -152,16 +156,45 @@ std::string vxmlToUtf8(const XmlDocument& document) {
   return text;
 }
 
+namespace {
+
+// A UTF-8 document is written as held, in pieces as they are printed, so
+// that the text is never held whole beside the document. Like
+// replaceFileAtomically, the temporary file is private to its owner until
+// it is complete.
+void saveInPieces(const XmlDocumentState& state, const std::wstring& path) {
+  FileReplacement replacement(path);
+  FileSystem& fs = FileSystem::current();
+  uint32_t error = fs.writeFile(replacement.temporary(), "", FileDisposition::CreateAlways, false);
+  if (!error) error = fs.setPermissions(replacement.temporary(), FilePermissions{0600, L""});
+  File file;
+  if (!error) error = file.open(replacement.temporary(), FILE_ACCESS_WRITE, 0, FileDisposition::TruncateExisting);
+  const auto write = [&](std::string_view piece) {
+    while (!error && !piece.empty()) {
+      uint32_t written = 0;
+      error = file.write(piece.data(), static_cast<uint32_t>(std::min<size_t>(piece.size(), 1u << 30)), written);
+      if (!error && written == 0) error = ERROR_WRITE_FAULT;
+      piece.remove_prefix(written);
+    }
+  };
+  std::string text = state.encoding.byteOrderMark ? "\xEF\xBB\xBF" : "";
+  text.reserve(2 * kXmlPrintPiece);
+  printXmlDocument(state, text, write);
+  write(text);
+  if (!error) error = file.flush();
+  if (const uint32_t closed = file.close(); !error) error = closed;
+  if (error) throw vexception(L"The document could not be written");
+  replacement.putInPlace(nullptr, FileReplacement::Placing::Replace);
+}
+
+}  // namespace
+
 void vxmlSave(const XmlDocument& document, const std::wstring& path) {
   try {
     const XmlDocumentState& state = stateOf(document);
+    if (state.encoding.kind == XmlFileEncoding::Kind::Utf8) return saveInPieces(state, path);
     std::string bytes;
-    if (state.encoding.kind == XmlFileEncoding::Kind::Utf8) {
-      // Written as held: the text is built where it is written from.
-      bytes.reserve(expectedTextSize(state) + 3);
-      if (state.encoding.byteOrderMark) bytes = "\xEF\xBB\xBF";
-      printXmlDocument(state, bytes);
-    } else if (!encodeXmlFile(vxmlToUtf8(document), state.encoding, bytes)) {
+    if (!encodeXmlFile(vxmlToUtf8(document), state.encoding, bytes)) {
       throw vexception(L"The document holds characters its encoding cannot represent");
     }
     replaceFileAtomically(path, bytes);

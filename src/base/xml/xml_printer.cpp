@@ -95,15 +95,23 @@ void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string&
 // element is written node by node instead.
 class UnchangedElementText {
  public:
-  explicit UnchangedElementText(const XmlDocumentState& state)
-      : state_(state), base_(state.buffer.data()), limit_(base_ + state.buffer.size() - 1) {}
+  UnchangedElementText(const XmlDocumentState& state, const std::function<void(std::string_view)>& spill)
+      : state_(state), spill_(spill), base_(state.buffer.data()), limit_(base_ + state.buffer.size() - 1) {}
 
   // Appends the element's text as the file spelled it.
   bool append(pugi::xml_node element, std::string& out) {
     if (state_.loadedAsSubset()) {
       const XmlElementSpan* span = state_.spanOf(element);
-      if (span) out.append(state_.original, span->start, span->end - span->start);
-      return span != nullptr;
+      if (!span) return false;
+      const std::string_view text = std::string_view(state_.original).substr(span->start, span->end - span->start);
+      if (spill_ && text.size() >= kXmlPrintPiece) {
+        spill_(out);
+        out.clear();
+        spill_(text);
+      } else {
+        out.append(text);
+      }
+      return true;
     }
     const char* name = element.name();
     if (!inBuffer(name) || name == base_ || original(name - 1) != '<') return false;
@@ -192,6 +200,7 @@ class UnchangedElementText {
   }
 
   const XmlDocumentState& state_;
+  const std::function<void(std::string_view)>& spill_;
   const char* base_;
   const char* limit_;  // the parser's terminator
   std::vector<pugi::xml_node> chain_;
@@ -199,10 +208,14 @@ class UnchangedElementText {
 
 // Depth first without recursion: deep documents cannot exhaust the stack.
 void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, UnchangedElementText& unchanged,
-                  pugi::xml_node root, std::string& out) {
+                  pugi::xml_node root, std::string& out, const std::function<void(std::string_view)>& spill) {
   const bool copyUnchanged = state.overwritten.usable() || state.loadedAsSubset();
   pugi::xml_node node = root;
   for (;;) {
+    if (spill && out.size() >= kXmlPrintPiece) {
+      spill(out);
+      out.clear();
+    }
     if (node.type() == pugi::node_element && copyUnchanged && !state.changedSubtrees.contains(node.internal_object()) &&
         unchanged.append(node, out)) {
       // Written whole, with everything inside it.
@@ -234,11 +247,12 @@ void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, U
 
 }  // namespace
 
-void printXmlDocument(const XmlDocumentState& state, std::string& out) {
+void printXmlDocument(const XmlDocumentState& state, std::string& out,
+                      const std::function<void(std::string_view)>& spill) {
   XmlStartTagWriter startTags(state);
-  UnchangedElementText unchanged(state);
+  UnchangedElementText unchanged(state, spill);
   for (pugi::xml_node n = state.tree.first_child(); n; n = n.next_sibling()) {
-    if (n != state.holder) printSubtree(state, startTags, unchanged, n, out);
+    if (n != state.holder) printSubtree(state, startTags, unchanged, n, out, spill);
   }
 }
 
