@@ -15,7 +15,7 @@ namespace wc {
 // Appends the document, as UTF-8, to `out`. With `spill`, `out` is handed to
 // it and emptied whenever it holds kXmlPrintPiece bytes or more, and long
 // unchanged stretches go to it straight from the file's text.
-constexpr size_t kXmlPrintPiece = size_t{1} << 20;
+constexpr size_t kXmlPrintPiece = size_t{1} << 16;
 void printXmlDocument(const XmlDocumentState& state, std::string& out,
                       const std::function<void(std::string_view)>& spill = {});
 
