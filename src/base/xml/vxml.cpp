@@ -78,36 +78,6 @@ std::string readXmlFile(const std::wstring& path) {
   return bytes;
 }
 
-// Notes the bytes the parser wrote over (see xml_overwritten_bytes.h) by
-// reading the file once more: a copy of the text kept through parsing would
-// cost the file's size at the moment the process holds the most. A file that
-// changed in the meantime leaves the record unusable.
-void noteOverwrittenBytes(const std::wstring& path, bool byteOrderMark, XmlDocumentState& state) {
-  XmlOverwrittenBytes& record = state.overwritten;
-  record.start(std::string_view(state.buffer.data(), state.buffer.size() - 1));
-  File file;
-  if (file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting) != 0) {
-    record.clear();
-    return;
-  }
-  char chunk[65536];
-  size_t skip = byteOrderMark ? 3 : 0;
-  for (;;) {
-    uint32_t transferred = 0;
-    if (file.read(chunk, sizeof chunk, transferred) != 0) {
-      record.clear();
-      return;
-    }
-    if (transferred == 0) break;
-    std::string_view part(chunk, transferred);
-    const size_t cut = std::min(skip, part.size());
-    part.remove_prefix(cut);
-    skip -= cut;
-    record.compare(part);
-  }
-  record.finish();
-}
-
 }  // namespace
 
 XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed) {
@@ -121,8 +91,6 @@ XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool
   const bool utf8 = state->encoding.kind == XmlFileEncoding::Kind::Utf8;
   if (utf8 && subsetAllowed && loadXmlSubset(decoded.utf8, *state)) return XmlHandleAccess::document(std::move(state));
   if (std::wstring reason = parseXmlText(std::move(decoded.utf8), *state); !reason.empty()) failLoad(reason, path);
-  // Files in other encodings are small and rare; they are written node by node.
-  if (utf8) noteOverwrittenBytes(path, state->encoding.byteOrderMark, *state);
   return XmlHandleAccess::document(std::move(state));
 }
 

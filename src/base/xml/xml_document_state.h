@@ -14,7 +14,6 @@
 #include "base/xml/xml_dom.h"
 #include "base/xml/xml_file_encoding.h"
 #include "base/xml/xml_name_ends.h"
-#include "base/xml/xml_overwritten_bytes.h"
 
 namespace wc {
 
@@ -48,11 +47,9 @@ struct XmlDocumentState {
 
   // The bytes the parser overwrote at the ends of names (see xml_name_ends.h).
   XmlNameEnds nameEnds;
-  // Every byte the parser overwrote, for copying unchanged elements whole.
-  XmlOverwrittenBytes overwritten;
   // The nodes in whose subtree something changed since parsing (the changed
-  // node and each node above it). A parsed element that is not here is
-  // written back as its text in `buffer` says.
+  // node and each node above it). An element of the quick load that is not
+  // here is copied from `original` as it stands.
   std::unordered_set<pugi::xml_node_struct*> changedSubtrees;
 
   // The start tags of parsed elements whose name or attributes the layer

@@ -237,7 +237,6 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   state.buffer.push_back('\0');
   state.changedSubtrees.clear();
 
-  state.overwritten.clear();
   pugi::xml_parse_result result =
       state.tree.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kXmlParseOptions, pugi::encoding_utf8);
   if (!result) {
