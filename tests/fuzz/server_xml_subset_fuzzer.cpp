@@ -1,4 +1,4 @@
-// server.xml, loaded the quick way (a subset of XML, Host contents parsed on
+// server.xml, loaded by the subset load (Host contents parsed on
 // demand) and the full way: any bytes give both the same verdict and, on
 // refusal, the same message. An accepted file saves back byte for byte before
 // any edit; after the panel's kind of edit of one Host, and after a walk over

@@ -26,16 +26,16 @@ bool XmlDocumentState::isAttached(pugi::xml_node node) const {
   return false;
 }
 
-const XmlElementSpan* XmlDocumentState::spanOf(pugi::xml_node element) const {
-  auto found = spans.find(element.internal_object());
-  return found == spans.end() ? nullptr : &found->second;
-}
-
 std::wstring fromXmlUtf8(const char* text) { return utf8ToWideLenient(text ? text : ""); }
 
 void XmlDocumentState::noteSubtreeChange(pugi::xml_node node) {
   expand(node);
-  for (pugi::xml_node n = node; n; n = n.parent()) changedSubtrees.insert(n.internal_object());
+  for (pugi::xml_node n = node; n; n = n.parent()) {
+    if (auto found = spans.find(n.internal_object()); found != spans.end() && found->second.innerSpansDue) {
+      giveInnerSpans(n, found->second);
+    }
+    changedSubtrees.insert(n.internal_object());
+  }
 }
 
 void XmlDocumentState::noteStartTagChange(pugi::xml_node element) {

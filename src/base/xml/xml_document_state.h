@@ -20,11 +20,12 @@ namespace wc {
 // Where an element that the subset load (xml_subset_load.h) read stands in
 // the file's text.
 struct XmlElementSpan {
-  size_t start = 0;       // its '<'
-  size_t headEnd = 0;     // the '>' or the '/' of "/>" that ends its start tag
-  size_t contentEnd = 0;  // the '<' of its end tag
-  size_t end = 0;         // just after it
-  bool deferred = false;  // its content is not parsed yet
+  size_t start = 0;            // its '<'
+  size_t headEnd = 0;          // the '>' or the '/' of "/>" that ends its start tag
+  size_t contentEnd = 0;       // the '<' of its end tag
+  size_t end = 0;              // just after it
+  bool deferred = false;       // its content is not parsed yet
+  bool innerSpansDue = false;  // its content is parsed, its elements have no spans yet
 };
 
 struct XmlDocumentState {
@@ -33,9 +34,11 @@ struct XmlDocumentState {
   std::string buffer;
   // After a subset load only: the file's text as read, never written to, and
   // where each element read from it stands. A save copies an unchanged
-  // element from here. Both are empty after a full load.
+  // element from here. Both are empty after a full load. The elements of a
+  // Host parsed on demand get their spans when one is first needed, or
+  // before anything in the Host changes.
   std::string original;
-  std::unordered_map<pugi::xml_node_struct*, XmlElementSpan> spans;
+  mutable std::unordered_map<pugi::xml_node_struct*, XmlElementSpan> spans;
   // The XML declaration as the file spelled it; empty when it had none.
   std::string declarationText;
   // Holds nodes that are created but not appended yet, and nodes that were
@@ -48,7 +51,7 @@ struct XmlDocumentState {
   // The bytes the parser overwrote at the ends of names (see xml_name_ends.h).
   XmlNameEnds nameEnds;
   // The nodes in whose subtree something changed since parsing (the changed
-  // node and each node above it). An element of the quick load that is not
+  // node and each node above it). An element the subset load read that is not
   // here is copied from `original` as it stands.
   std::unordered_set<pugi::xml_node_struct*> changedSubtrees;
 
@@ -82,6 +85,7 @@ struct XmlDocumentState {
   // Parses the content the subset load left out of an element, before
   // anything asks for the element's children; any other node stays as it is.
   void expand(pugi::xml_node element);
+  void giveInnerSpans(pugi::xml_node host, XmlElementSpan& span) const;
   // Whitespace-only text and the holder: kept, never shown to callers.
   bool isHidden(pugi::xml_node node) const;
   // Whether the node is in the saved tree (not created-only or removed).

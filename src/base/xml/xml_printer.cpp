@@ -88,7 +88,7 @@ void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string&
   node.print(writer, "", kPrintFormat, pugi::encoding_utf8, 0);
 }
 
-// An element that the quick load read and nothing changed since is copied
+// An element that the subset load read and nothing changed since is copied
 // whole from the file's text. False for any other element, which is written
 // node by node.
 bool appendUnchanged(const XmlDocumentState& state, pugi::xml_node element, std::string& out,

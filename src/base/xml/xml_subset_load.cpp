@@ -192,7 +192,7 @@ class SubsetScan {
 };
 
 // Gives the elements of `root`'s subtree their spans, in document order.
-bool giveSpans(XmlDocumentState& state, pugi::xml_node root, const std::vector<XmlElementSpan>& spans) {
+bool giveSpans(const XmlDocumentState& state, pugi::xml_node root, const std::vector<XmlElementSpan>& spans) {
   size_t next = 0;
   for (pugi::xml_node n = root; n; n = nextInDocumentOrder(n, root)) {
     if (n.type() != pugi::node_element || n == root) continue;
@@ -237,19 +237,39 @@ bool loadXmlSubset(std::string& utf8, XmlDocumentState& state) {
   return true;
 }
 
+// The load checked the content already: what fails here is the layer's fault.
 void XmlDocumentState::expand(pugi::xml_node element) {
   auto found = spans.find(element.internal_object());
   if (found == spans.end() || !found->second.deferred) return;
-  found->second.deferred = false;
-  const size_t begin = found->second.headEnd + 1;
-  const size_t end = found->second.contentEnd;
-  // The load checked this text already.
-  std::vector<XmlElementSpan> inner;
-  if (!SubsetScan(original, inner).content(begin, end, false) ||
-      !element.append_buffer(original.data() + begin, end - begin, kXmlParseOptions, pugi::encoding_utf8) ||
-      !giveSpans(*this, element, inner)) {
+  XmlElementSpan& span = found->second;
+  if (!element.append_buffer(original.data() + span.headEnd + 1, span.contentEnd - span.headEnd - 1, kXmlParseOptions,
+                             pugi::encoding_utf8)) {
     throw ComError(E_FAIL_RESULT, L"The content of an element could not be read again");
   }
+  span.deferred = false;
+  span.innerSpansDue = true;
+}
+
+void XmlDocumentState::giveInnerSpans(pugi::xml_node host, XmlElementSpan& span) const {
+  span.innerSpansDue = false;
+  std::vector<XmlElementSpan> inner;
+  if (!SubsetScan(original, inner).content(span.headEnd + 1, span.contentEnd, false) ||
+      !giveSpans(*this, host, inner)) {
+    throw ComError(E_FAIL_RESULT, L"The content of an element could not be read again");
+  }
+}
+
+const XmlElementSpan* XmlDocumentState::spanOf(pugi::xml_node element) const {
+  auto own = spans.find(element.internal_object());
+  if (own != spans.end() || spans.empty()) return own == spans.end() ? nullptr : &own->second;
+  for (pugi::xml_node n = element.parent(); n; n = n.parent()) {
+    auto found = spans.find(n.internal_object());
+    if (found == spans.end()) continue;
+    if (!found->second.innerSpansDue) return nullptr;
+    giveInnerSpans(n, found->second);
+    return spanOf(element);
+  }
+  return nullptr;
 }
 
 }  // namespace wc

@@ -146,7 +146,7 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
       {"<a>&nbsp;</a>", L"Reference to undeclared entity 'nbsp' (line 1, column 4)"},
       {"<a>&#0;</a>", L"The character reference &#0; names an invalid character"},
       {"<a>]]></a>", L"The text \"]]>\" is not allowed in character data"},
-      // Inside a Host of the Engine, whose content the quick load parses later.
+      // Inside a Host of the Engine, whose content the subset load parses later.
       {"<S><V><E><Host><A></Host></E></V></S>", L"Start-end tags mismatch (line 1, column 21)"},
       {"<S><V><E><Host><A x='1' x=\"2\"/></Host></E></V></S>", L"The attribute 'x' appears twice in one element"},
       {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a/>", L"The encoding 'KOI8-R' named in the XML declaration"},
@@ -159,10 +159,10 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
   }
 }
 
-// The quick load takes the files of its subset and leaves the others to the
+// The subset load takes the files of its subset and leaves the others to the
 // full load; either way a document reads, edits and saves alike, and a Host
 // of the Engine is parsed only when asked for.
-TEST(XmlLoad, TheQuickLoadReadsEditsAndSavesLikeTheFullLoad) {
+TEST(XmlLoad, TheSubsetLoadReadsEditsAndSavesLikeTheFullLoad) {
   const std::string engine =
       "<Engine name=\"HCP\">\n    <Host name=\"a\"  x='\"1\"'>\n      <Alias>www.a</Alias><!-- c -->\n"
       "    </Host>\n    <Host name=\"b\"/>\n  </Engine>";
@@ -173,7 +173,8 @@ TEST(XmlLoad, TheQuickLoadReadsEditsAndSavesLikeTheFullLoad) {
       {"<?xml version='1.0' encoding=\"UTF-8\"?>\n<Server>\n <Service>\n  " + engine + "\n </Service>\n</Server>\n",
        true},
       {"\xEF\xBB\xBF<Server><Service>\r\n" + engine + "</Service></Server>", true},
-      {"<Server>\n  <Service><Engine><Host>&amp;&#xE9; caf\xC3\xA9 &lt;</Host><Host></Host></Engine></Service></Server>",
+      {"<Server>\n  <Service><Engine><Host>&amp;&#xE9; caf\xC3\xA9 "
+       "&lt;</Host><Host></Host></Engine></Service></Server>",
        true},
       {"<!DOCTYPE Server>\n<Server><Service>" + engine + "</Service></Server>", false},
       {"<Server><Service><Engine><Host><![CDATA[x]]></Host></Engine></Service></Server>", false},
