@@ -18,7 +18,7 @@ const char kEndMarker[] = "<!-- results:end -->";
 constexpr double kFloorTarget = 1.5;
 constexpr double kPlainFloorTarget = 1.0;  // at 10,000 hosts; 1.3 at 1,000
 constexpr double kPeerTarget = 0.3;
-constexpr double kCheckTarget = 2.0;  // hcpcheck against one add-alias on its state
+constexpr double kCheckTarget = 1.5;  // hcpcheck against one add-alias on its state
 constexpr double kMiB = 1024.0 * 1024.0;
 
 std::string format(const char* pattern, double value) {
