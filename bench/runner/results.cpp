@@ -190,7 +190,7 @@ void renderGrowth(std::ostringstream& out, const std::vector<SizeResult>& sizes)
 // usual state's add-alias, at every size; CPU beside wall time.
 void renderCheckTarget(std::ostringstream& out, const std::vector<SizeResult>& sizes) {
   if (!commandIn(sizes.front(), kCheckCommand)) return;
-  out << "hcpcheck: at most " << format("%.0f×", kCheckTarget)
+  out << "hcpcheck: at most " << format("%.1f×", kCheckTarget)
       << " the time of one add-alias on the same (consistent) state.\n\n"
       << "| Hosts | check | add-alias, consistent | check / add-alias | check CPU | add-alias CPU | CPU ratio | "
          "add-alias, usual state | check / that | met |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
