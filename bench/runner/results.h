@@ -21,7 +21,7 @@ struct Measurement {
 struct CommandResult {
   CommandCase command;
   std::map<Variant, Measurement> variants;
-  std::string mismatch;       // not empty: the variants left different states
+  std::string mismatch;  // not empty: the variants left different states
 };
 
 struct SizeResult {
