@@ -80,6 +80,13 @@ std::string readXmlFile(const std::wstring& path) {
 
 }  // namespace
 
+// A command's edit from load to save: the subset load (xml_subset_load.h)
+// parses server.xml without the contents of the Engine's Hosts; the handles
+// (xml_dom.h) parse a Host's content when they first reach into it, and note
+// every change with the nodes above it (XmlDocumentState::noteSubtreeChange);
+// the save (xml_printer.h) copies every unchanged element from the text as
+// read and writes the changed path node by node. A file outside the subset
+// gets the full load (xml_parser.h) and is written node by node.
 XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed) {
   std::shared_ptr<XmlDocumentState> state = XmlHandleAccess::state(XmlDocument::create());
   state->validateOnParse = validateOnParse;
