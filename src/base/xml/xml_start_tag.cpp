@@ -48,6 +48,7 @@ bool XmlStartTagWriter::append(pugi::xml_node element, std::string& out) {
 // '=' still follows (then a blank); the byte after an element name, and a
 // blank that was not a space, were noted before parsing.
 bool XmlStartTagWriter::appendParsed(pugi::xml_node element, std::string& out, bool* closesItself) {
+  // After the subset load the file's text is at hand, untouched.
   if (state_.loadedAsSubset()) {
     const XmlElementSpan* span = state_.spanOf(element);
     if (!span) return false;
