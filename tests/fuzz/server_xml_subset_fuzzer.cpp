@@ -55,13 +55,13 @@ void editHost(const XmlDocument& document) {
 }
 
 // Walks both documents side by side and requires the same nodes.
-void compareTrees(const XmlNode& quick, const XmlNode& full) {
-  check(quick.nodeType() == full.nodeType() && quick.nodeName() == full.nodeName(), "the same node",
-        fuzzing::narrow(quick.nodeName() + L" / " + full.nodeName()));
-  check(quick.nodeValue() == full.nodeValue(), "the same value", fuzzing::narrow(quick.nodeName()));
-  if (quick.nodeType() == NODE_ELEMENT) {
-    check(vxmlSourceLine(XmlElement(quick)) == vxmlSourceLine(XmlElement(full)), "the same source line");
-    const XmlAttributeMap a = quick.attributes();
+void compareTrees(const XmlNode& subset, const XmlNode& full) {
+  check(subset.nodeType() == full.nodeType() && subset.nodeName() == full.nodeName(), "the same node",
+        fuzzing::narrow(subset.nodeName() + L" / " + full.nodeName()));
+  check(subset.nodeValue() == full.nodeValue(), "the same value", fuzzing::narrow(subset.nodeName()));
+  if (subset.nodeType() == NODE_ELEMENT) {
+    check(vxmlSourceLine(XmlElement(subset)) == vxmlSourceLine(XmlElement(full)), "the same source line");
+    const XmlAttributeMap a = subset.attributes();
     const XmlAttributeMap b = full.attributes();
     check(a.length() == b.length(), "as many attributes");
     for (int32_t i = 0; i < a.length(); ++i) {
@@ -69,9 +69,9 @@ void compareTrees(const XmlNode& quick, const XmlNode& full) {
             "the same attribute");
     }
   }
-  const XmlNodeList a = quick.childNodes();
+  const XmlNodeList a = subset.childNodes();
   const XmlNodeList b = full.childNodes();
-  check(a.length() == b.length(), "as many children", fuzzing::narrow(quick.nodeName()));
+  check(a.length() == b.length(), "as many children", fuzzing::narrow(subset.nodeName()));
   for (int32_t i = 0; i < a.length(); ++i) compareTrees(a.item(i), b.item(i));
 }
 
@@ -81,24 +81,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::string path = fuzzing::writeScratchFile("server.xml", bytes);
 
-  XmlDocument quick;
+  XmlDocument subset;
   XmlDocument full;
-  const std::string quickFailure = load(quick, path, true);
+  const std::string subsetFailure = load(subset, path, true);
   const std::string fullFailure = load(full, path, false);
-  check(quickFailure == fullFailure, "the same verdict and message", quickFailure + "\n" + fullFailure);
+  check(subsetFailure == fullFailure, "the same verdict and message", subsetFailure + "\n" + fullFailure);
   if (!fullFailure.empty()) return 0;
 
   const std::string copyPath = fuzzing::scratchDirectory() + "/unchanged.xml";
-  vxmlSave(quick, utf8ToWideLenient(copyPath));
+  vxmlSave(subset, utf8ToWideLenient(copyPath));
   check(fuzzing::readWholeFile(copyPath) == bytes, "an unedited document saves byte for byte");
 
-  editHost(quick);
+  editHost(subset);
   editHost(full);
   const std::string expected = vxmlToUtf8(full);
-  check(vxmlToUtf8(quick) == expected, "an edited Host saves the same", expected);
-  compareTrees(quick, full);
+  check(vxmlToUtf8(subset) == expected, "an edited Host saves the same", expected);
+  compareTrees(subset, full);
   const std::string fullPath = fuzzing::scratchDirectory() + "/full.xml";
-  vxmlSave(quick, utf8ToWideLenient(copyPath));
+  vxmlSave(subset, utf8ToWideLenient(copyPath));
   vxmlSave(full, utf8ToWideLenient(fullPath));
   check(fuzzing::readWholeFile(copyPath) == fuzzing::readWholeFile(fullPath), "a walked document saves the same",
         expected);
