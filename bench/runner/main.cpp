@@ -176,8 +176,6 @@ class Benchmark {
   CommandResult measureCommand(const CommandCase& command, const fs::path& state, int runs) {
     CommandResult result;
     result.command = command;
-    const fs::path home = command.consistentState ? fs::path(machine_.tomcatHome()) : state / kTomcatHomeDir;
-    for (const std::string& file : command.edited) result.editedBytes += fs::file_size(home / file);
 
     // One unmeasured run of each variant: it warms the caches and checks that
     // all that make the edit leave the same state (hcpcheck that it finds

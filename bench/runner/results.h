@@ -21,8 +21,7 @@ struct Measurement {
 struct CommandResult {
   CommandCase command;
   std::map<Variant, Measurement> variants;
-  uintmax_t editedBytes = 0;  // the size of the files the command edits
-  std::string mismatch;       // not empty: the variants left different states
+  std::string mismatch;  // not empty: the variants left different states
 };
 
 struct SizeResult {

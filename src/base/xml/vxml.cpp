@@ -9,6 +9,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/files/atomic_write.h"
 #include "base/files/file.h"
+#include "base/files/file_system.h"
 #include "base/text/strings.h"
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
@@ -17,6 +18,7 @@
 #include "base/xml/xml_file_encoding.h"
 #include "base/xml/xml_parser.h"
 #include "base/xml/xml_printer.h"
+#include "base/xml/xml_subset_load.h"
 #include "base/xml/xml_text_codec.h"
 
 namespace wc {
@@ -76,39 +78,16 @@ std::string readXmlFile(const std::wstring& path) {
   return bytes;
 }
 
-// Notes the bytes the parser wrote over (see xml_overwritten_bytes.h) by
-// reading the file once more: a copy of the text kept through parsing would
-// cost the file's size at the moment the process holds the most. A file that
-// changed in the meantime leaves the record unusable.
-void noteOverwrittenBytes(const std::wstring& path, bool byteOrderMark, XmlDocumentState& state) {
-  XmlOverwrittenBytes& record = state.overwritten;
-  record.start(std::string_view(state.buffer.data(), state.buffer.size() - 1));
-  File file;
-  if (file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting) != 0) {
-    record.clear();
-    return;
-  }
-  char chunk[65536];
-  size_t skip = byteOrderMark ? 3 : 0;
-  for (;;) {
-    uint32_t transferred = 0;
-    if (file.read(chunk, sizeof chunk, transferred) != 0) {
-      record.clear();
-      return;
-    }
-    if (transferred == 0) break;
-    std::string_view part(chunk, transferred);
-    const size_t cut = std::min(skip, part.size());
-    part.remove_prefix(cut);
-    skip -= cut;
-    record.compare(part);
-  }
-  record.finish();
-}
-
 }  // namespace
 
-XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals) {
+// A command's edit from load to save: the subset load (xml_subset_load.h)
+// parses server.xml without the contents of the Engine's Hosts; the handles
+// (xml_dom.h) parse a Host's content when they first reach into it, and note
+// every change with the nodes above it (XmlDocumentState::noteSubtreeChange);
+// the save (xml_printer.h) copies every unchanged element from the text as
+// read and writes the changed path node by node. A file outside the subset
+// gets the full load (xml_parser.h) and is written node by node.
+XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed) {
   std::shared_ptr<XmlDocumentState> state = XmlHandleAccess::state(XmlDocument::create());
   state->validateOnParse = validateOnParse;
   state->resolveExternals = resolveExternals;
@@ -116,12 +95,14 @@ XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool vali
   DecodedXmlFile decoded;
   if (std::wstring reason = decodeXmlFile(readXmlFile(path), decoded); !reason.empty()) failLoad(reason, path);
   state->encoding = decoded.encoding;
+  const bool utf8 = state->encoding.kind == XmlFileEncoding::Kind::Utf8;
+  if (utf8 && subsetAllowed && loadXmlSubset(decoded.utf8, *state)) return XmlHandleAccess::document(std::move(state));
   if (std::wstring reason = parseXmlText(std::move(decoded.utf8), *state); !reason.empty()) failLoad(reason, path);
-  // Files in other encodings are small and rare; they are written node by node.
-  if (state->encoding.kind == XmlFileEncoding::Kind::Utf8)
-    noteOverwrittenBytes(path, state->encoding.byteOrderMark, *state);
+  return XmlHandleAccess::document(std::move(state));
+}
 
-  document = XmlHandleAccess::document(std::move(state));
+XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals) {
+  document = loadXmlDocument(path, validateOnParse, resolveExternals, true);
   return document;
 }
 
@@ -135,7 +116,10 @@ const XmlDocumentState& stateOf(const XmlDocument& document) {
 
 // Room for the document as it was read and for what was added since, so
 // that the text is built without growing the string.
-size_t expectedTextSize(const XmlDocumentState& state) { return state.buffer.size() + state.buffer.size() / 32 + 4096; }
+size_t expectedTextSize(const XmlDocumentState& state) {
+  const size_t read = state.loadedAsSubset() ? state.original.size() : state.buffer.size();
+  return read + read / 32 + 4096;
+}
 
 }  // namespace
 
@@ -147,16 +131,45 @@ std::string vxmlToUtf8(const XmlDocument& document) {
   return text;
 }
 
+namespace {
+
+// A UTF-8 document is written as held, in pieces as they are printed, so
+// that the text is never held whole beside the document. Like
+// replaceFileAtomically, the temporary file is private to its owner until
+// it is complete.
+void saveInPieces(const Context& context, const XmlDocumentState& state, const std::wstring& path) {
+  FileReplacement replacement(context, path);
+  FileSystem& fs = *context.files;
+  uint32_t error = fs.writeFile(replacement.temporary(), "", FileDisposition::CreateAlways, false);
+  if (!error) error = fs.setPermissions(replacement.temporary(), FilePermissions{0600, L""});
+  File file;
+  if (!error) error = file.open(replacement.temporary(), FILE_ACCESS_WRITE, 0, FileDisposition::TruncateExisting);
+  const auto write = [&](std::string_view piece) {
+    while (!error && !piece.empty()) {
+      uint32_t written = 0;
+      error = file.write(piece.data(), static_cast<uint32_t>(std::min<size_t>(piece.size(), 1u << 30)), written);
+      if (!error && written == 0) error = ERROR_WRITE_FAULT;
+      piece.remove_prefix(written);
+    }
+  };
+  std::string text = state.encoding.byteOrderMark ? "\xEF\xBB\xBF" : "";
+  text.reserve(2 * kXmlPrintPiece);
+  printXmlDocument(state, text, write);
+  write(text);
+  if (!error) error = file.flush();
+  if (const uint32_t closed = file.close(); !error) error = closed;
+  if (error) throw vexception(L"The document could not be written");
+  replacement.putInPlace(nullptr, FileReplacement::Placing::Replace);
+}
+
+}  // namespace
+
 void vxmlSave(const Context& context, const XmlDocument& document, const std::wstring& path) {
   try {
     const XmlDocumentState& state = stateOf(document);
+    if (state.encoding.kind == XmlFileEncoding::Kind::Utf8) return saveInPieces(context, state, path);
     std::string bytes;
-    if (state.encoding.kind == XmlFileEncoding::Kind::Utf8) {
-      // Written as held: the text is built where it is written from.
-      bytes.reserve(expectedTextSize(state) + 3);
-      if (state.encoding.byteOrderMark) bytes = "\xEF\xBB\xBF";
-      printXmlDocument(state, bytes);
-    } else if (!encodeXmlFile(vxmlToUtf8(document), state.encoding, bytes)) {
+    if (!encodeXmlFile(vxmlToUtf8(document), state.encoding, bytes)) {
       throw vexception(L"The document holds characters its encoding cannot represent");
     }
     replaceFileAtomically(context, path, bytes);

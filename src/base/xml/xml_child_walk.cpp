@@ -16,6 +16,7 @@ void forEachChildElement(const XmlNode& parent,
   if (parent.empty()) throw ComError(E_POINTER_RESULT, L"The node handle is empty");
   if (Access::pugiAttribute(parent)) return;
   const std::shared_ptr<XmlDocumentState>& state = Access::state(parent);
+  state->expand(Access::pugiNode(parent));
   for (pugi::xml_node n = Access::pugiNode(parent).first_child(); n; n = n.next_sibling()) {
     if (n.type() != pugi::node_element || state->isHidden(n)) continue;
     visit(Access::element(state, n), n.name());
@@ -43,6 +44,7 @@ bool tagNameIs(std::string_view tagName, std::wstring_view name) {
 std::wstring firstChildValue(const XmlElement& element) {
   if (element.empty()) return std::wstring();
   const std::shared_ptr<XmlDocumentState>& state = Access::state(element);
+  state->expand(Access::pugiNode(element));
   pugi::xml_node child = Access::pugiNode(element).first_child();
   while (child && state->isHidden(child)) child = child.next_sibling();
   if (!child) return std::wstring();

@@ -10,13 +10,13 @@
 namespace wc {
 
 XmlDocument::XmlDocument(std::shared_ptr<XmlDocumentState> doc)
-    : XmlNode(doc, doc ? doc->doc.internal_object() : nullptr) {}
+    : XmlNode(doc, doc ? doc->tree.internal_object() : nullptr) {}
 
 XmlDocument XmlDocument::create() { return XmlDocument(std::make_shared<XmlDocumentState>()); }
 
 XmlElement XmlDocument::documentElement() const {
   requireNode();
-  for (pugi::xml_node n = doc_->doc.first_child(); n; n = n.next_sibling()) {
+  for (pugi::xml_node n = doc_->tree.first_child(); n; n = n.next_sibling()) {
     if (n.type() == pugi::node_element && n != doc_->holder) return XmlHandleAccess::element(doc_, n);
   }
   return XmlElement();

@@ -8,7 +8,7 @@ namespace wc {
 
 pugi::xml_node XmlDocumentState::ensureHolder() {
   if (!holder) {
-    holder = doc.append_child(pugi::node_element);
+    holder = tree.append_child(pugi::node_element);
     holder.set_name("detached");
   }
   return holder;
@@ -29,7 +29,13 @@ bool XmlDocumentState::isAttached(pugi::xml_node node) const {
 std::wstring fromXmlUtf8(const char* text) { return utf8ToWideLenient(text ? text : ""); }
 
 void XmlDocumentState::noteSubtreeChange(pugi::xml_node node) {
-  for (pugi::xml_node n = node; n; n = n.parent()) changedSubtrees.insert(n.internal_object());
+  expand(node);
+  for (pugi::xml_node n = node; n; n = n.parent()) {
+    if (auto found = spans.find(n.internal_object()); found != spans.end() && found->second.innerSpansDue) {
+      giveInnerSpans(n, found->second);
+    }
+    changedSubtrees.insert(n.internal_object());
+  }
 }
 
 void XmlDocumentState::noteStartTagChange(pugi::xml_node element) {

@@ -14,14 +14,31 @@
 #include "base/xml/xml_dom.h"
 #include "base/xml/xml_file_encoding.h"
 #include "base/xml/xml_name_ends.h"
-#include "base/xml/xml_overwritten_bytes.h"
 
 namespace wc {
 
+// Where an element that the subset load (xml_subset_load.h) read stands in
+// the file's text.
+struct XmlElementSpan {
+  size_t start = 0;            // its '<'
+  size_t headEnd = 0;          // the '>' or the '/' of "/>" that ends its start tag
+  size_t contentEnd = 0;       // the '<' of its end tag
+  size_t end = 0;              // just after it
+  bool deferred = false;       // its content is not parsed yet
+  bool innerSpansDue = false;  // its content is parsed, its elements have no spans yet
+};
+
 struct XmlDocumentState {
-  pugi::xml_document doc;
+  pugi::xml_document tree;
   // The parsed text; the document points into it (in-place parsing).
   std::string buffer;
+  // After a subset load only: the file's text as read, never written to, and
+  // where each element read from it stands. A save copies an unchanged
+  // element from here. Both are empty after a full load. The elements of a
+  // Host parsed on demand get their spans when one is first needed, or
+  // before anything in the Host changes.
+  std::string original;
+  mutable std::unordered_map<pugi::xml_node_struct*, XmlElementSpan> spans;
   // The XML declaration as the file spelled it; empty when it had none.
   std::string declarationText;
   // Holds nodes that are created but not appended yet, and nodes that were
@@ -33,11 +50,9 @@ struct XmlDocumentState {
 
   // The bytes the parser overwrote at the ends of names (see xml_name_ends.h).
   XmlNameEnds nameEnds;
-  // Every byte the parser overwrote, for copying unchanged elements whole.
-  XmlOverwrittenBytes overwritten;
   // The nodes in whose subtree something changed since parsing (the changed
-  // node and each node above it). A parsed element that is not here is
-  // written back as its text in `buffer` says.
+  // node and each node above it). An element the subset load read that is not
+  // here is copied from `original` as it stands.
   std::unordered_set<pugi::xml_node_struct*> changedSubtrees;
 
   // The start tags of parsed elements whose name or attributes the layer
@@ -65,6 +80,12 @@ struct XmlDocumentState {
   bool resolveExternals = false;
 
   pugi::xml_node ensureHolder();
+  bool loadedAsSubset() const { return !spans.empty(); }
+  const XmlElementSpan* spanOf(pugi::xml_node element) const;
+  // Parses the content the subset load left out of an element, before
+  // anything asks for the element's children; any other node stays as it is.
+  void expand(pugi::xml_node element);
+  void giveInnerSpans(pugi::xml_node host, XmlElementSpan& span) const;
   // Whitespace-only text and the holder: kept, never shown to callers.
   bool isHidden(pugi::xml_node node) const;
   // Whether the node is in the saved tree (not created-only or removed).
@@ -72,7 +93,7 @@ struct XmlDocumentState {
   // To be called before the element's name or attributes change.
   void noteStartTagChange(pugi::xml_node element);
   // To be called before anything in the node's subtree changes: its value,
-  // its attributes or its children.
+  // its attributes or its children. Expands the node.
   void noteSubtreeChange(pugi::xml_node node);
 };
 

@@ -7,12 +7,12 @@ namespace wc {
 
 namespace {
 
-constexpr size_t npos = std::string_view::npos;
+constexpr size_t kNotFound = std::string_view::npos;
 
-// Just past the first `end` at or after `from`, or npos.
+// Just past the first `end` at or after `from`, or kNotFound.
 size_t after(std::string_view text, std::string_view end, size_t from) {
   const size_t at = text.find(end, from);
-  return at == npos ? npos : at + end.size();
+  return at == kNotFound ? kNotFound : at + end.size();
 }
 
 size_t skipName(std::string_view text, size_t i) {
@@ -33,7 +33,7 @@ size_t skipConditionalSection(std::string_view text, size_t i) {
       ++i;
     }
   }
-  return npos;
+  return kNotFound;
 }
 
 // Past the '>' that ends the document type declaration starting at `i`, found
@@ -42,7 +42,7 @@ size_t skipConditionalSection(std::string_view text, size_t i) {
 // whole; brackets count for nothing.
 size_t skipDoctype(std::string_view text, size_t i) {
   int depth = 0;
-  for (i += 2; i != npos && i < text.size();) {
+  for (i += 2; i != kNotFound && i < text.size();) {
     const char c = text[i];
     if (text.compare(i, 3, "<![") == 0) {
       i = skipConditionalSection(text, i);
@@ -55,7 +55,7 @@ size_t skipDoctype(std::string_view text, size_t i) {
     } else if (c == '"' || c == '\'') {
       i = after(text, std::string_view(&c, 1), i + 1);
     } else if (c == '<') {
-      return npos;
+      return kNotFound;
     } else if (c == '>') {
       if (depth-- == 0) return i + 1;
       ++i;
@@ -63,7 +63,7 @@ size_t skipDoctype(std::string_view text, size_t i) {
       ++i;
     }
   }
-  return npos;
+  return kNotFound;
 }
 
 // Past the '>' or "/>" of a start tag whose name starts at `i`; `selfClosing`
@@ -73,7 +73,7 @@ size_t skipStartTag(std::string_view text, size_t i, bool& selfClosing) {
     const char c = text[i];
     if (c == '"' || c == '\'') {
       i = after(text, std::string_view(&c, 1), i + 1);
-      if (i == npos) return npos;
+      if (i == kNotFound) return kNotFound;
     } else if (c == '>' || text.compare(i, 2, "/>") == 0) {
       selfClosing = c == '/';
       return i + (selfClosing ? 2 : 1);
@@ -81,7 +81,7 @@ size_t skipStartTag(std::string_view text, size_t i, bool& selfClosing) {
       ++i;
     }
   }
-  return npos;
+  return kNotFound;
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ std::vector<XmlEndTagBlanks> findEndTagBlanks(std::string_view text) {
   std::vector<XmlEndTagBlanks> found;
   std::vector<size_t> open;  // places of the elements not closed yet
   size_t elements = 0;
-  for (size_t i = text.find('<'); i != npos && i < text.size(); i = text.find('<', i)) {
+  for (size_t i = text.find('<'); i != kNotFound && i < text.size(); i = text.find('<', i)) {
     if (text.compare(i, 4, "<!--") == 0) {
       i = after(text, "-->", i + 4);
     } else if (text.compare(i, 9, "<![CDATA[") == 0) {

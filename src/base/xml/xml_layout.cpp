@@ -51,6 +51,7 @@ bool hasVisibleChildren(const XmlDocumentState& state, pugi::xml_node parent) {
 
 // Indents a subtree that was built without any formatting.
 void indentFreshSubtree(XmlDocumentState& state, pugi::xml_node element, const std::string& indent) {
+  state.expand(element);
   if (element.type() != pugi::node_element || !element.first_child()) return;
   std::vector<pugi::xml_node> children;
   for (pugi::xml_node n = element.first_child(); n; n = n.next_sibling()) {
@@ -67,7 +68,7 @@ void indentFreshSubtree(XmlDocumentState& state, pugi::xml_node element, const s
 }
 
 void appendToDocument(XmlDocumentState& state, pugi::xml_node child) {
-  pugi::xml_node document = state.doc;
+  pugi::xml_node document = state.tree;
   pugi::xml_node before = state.holder;  // the holder stays last
   pugi::xml_node previous = before ? before.previous_sibling() : document.last_child();
   if (previous && !isFormattingText(previous)) insertFormatting(document, before, state.newline);
@@ -97,11 +98,12 @@ std::optional<std::string> indentationOf(pugi::xml_node node) {
   return std::nullopt;
 }
 
-std::string detectIndentUnit(pugi::xml_node document) {
-  std::vector<pugi::xml_node> pending{document};
+std::string detectIndentUnit(XmlDocumentState& state) {
+  std::vector<pugi::xml_node> pending{state.tree};
   while (!pending.empty()) {
     pugi::xml_node parent = pending.back();
     pending.pop_back();
+    state.expand(parent);
     std::optional<std::string> parentIndent;
     if (parent.type() == pugi::node_element) parentIndent = indentationOf(parent);
     for (pugi::xml_node child = parent.last_child(); child; child = child.previous_sibling()) {

@@ -31,6 +31,6 @@ void layoutRemove(XmlDocumentState& state, pugi::xml_node child);
 std::optional<std::string> indentationOf(pugi::xml_node node);
 // The step between the indentation of an element and its parent's, taken
 // from the first element that shows one; two blanks when none does.
-std::string detectIndentUnit(pugi::xml_node document);
+std::string detectIndentUnit(XmlDocumentState& state);
 
 }  // namespace wc

@@ -206,12 +206,14 @@ XmlNodeList XmlNode::childNodes() const {
 XmlNode XmlNode::firstChild() const {
   requireNode();
   if (attribute_) return XmlNode();
+  doc_->expand(pugi::xml_node(node_));
   return Access::node(doc_, visibleFrom(*doc_, pugi::xml_node(node_).first_child(), true));
 }
 
 XmlNode XmlNode::lastChild() const {
   requireNode();
   if (attribute_) return XmlNode();
+  doc_->expand(pugi::xml_node(node_));
   return Access::node(doc_, visibleFrom(*doc_, pugi::xml_node(node_).last_child(), false));
 }
 

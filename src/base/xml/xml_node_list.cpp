@@ -10,10 +10,11 @@ using Access = XmlHandleAccess;
 
 void XmlNodeList::refresh() const {
   if (parent_.empty()) throw ComError(E_POINTER_RESULT, L"The node list handle is empty");
-  const XmlDocumentState& state = *Access::state(parent_);
+  XmlDocumentState& state = *Access::state(parent_);
   if (cached_ && cacheGeneration_ == state.generation) return;
   cache_.clear();
   if (!Access::pugiAttribute(parent_)) {
+    state.expand(Access::pugiNode(parent_));
     for (pugi::xml_node n = Access::pugiNode(parent_).first_child(); n; n = n.next_sibling()) {
       if (!state.isHidden(n)) cache_.push_back(n.internal_object());
     }

@@ -16,25 +16,7 @@ namespace wc {
 
 namespace {
 
-// Everything the file holds is kept as it is spelled: comments, the
-// declaration, the doctype, processing instructions, whitespace between
-// nodes (also outside the document element, which is why the text is parsed
-// as a fragment and the single-root rule is checked here), references and
-// line breaks.
-constexpr unsigned kParseOptions =
-    (pugi::parse_full | pugi::parse_ws_pcdata | pugi::parse_fragment) &
-    ~(pugi::parse_escapes | pugi::parse_eol | pugi::parse_wconv_attribute | pugi::parse_wnorm_attribute);
-
 using ParseFailure = XmlTextProblem;
-
-// The node after `node` in document order within `root`'s subtree, or an
-// empty one: depth first without recursion, so deep files cannot exhaust the
-// stack.
-pugi::xml_node nextInDocumentOrder(pugi::xml_node node, pugi::xml_node root) {
-  if (pugi::xml_node child = node.first_child()) return child;
-  while (node != root && !node.next_sibling()) node = node.parent();
-  return node == root ? pugi::xml_node() : node.next_sibling();
-}
 
 // Line and column of a position in the text. After parsing, a NUL may stand
 // where a line feed ended a name; the recorded name ends tell.
@@ -201,7 +183,7 @@ void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& fou
             [](const XmlEndTagBlanks& a, const XmlEndTagBlanks& b) { return a.element < b.element; });
   auto next = found.begin();
   size_t element = 0;
-  for (pugi::xml_node n = state.doc; n && next != found.end(); n = nextInDocumentOrder(n, state.doc)) {
+  for (pugi::xml_node n = state.tree; n && next != found.end(); n = nextInDocumentOrder(n, state.tree)) {
     if (n.type() == pugi::node_element && next->element == element++) {
       state.endTagBlanks.emplace(n.internal_object(), std::move(next->blanks));
       ++next;
@@ -210,6 +192,12 @@ void giveEndTagBlanks(XmlDocumentState& state, std::vector<XmlEndTagBlanks>& fou
 }
 
 }  // namespace
+
+pugi::xml_node nextInDocumentOrder(pugi::xml_node node, pugi::xml_node root) {
+  if (pugi::xml_node child = node.first_child()) return child;
+  while (node != root && !node.next_sibling()) node = node.parent();
+  return node == root ? pugi::xml_node() : node.next_sibling();
+}
 
 std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   state.nameEnds.clear();
@@ -249,30 +237,29 @@ std::wstring parseXmlText(std::string utf8, XmlDocumentState& state) {
   state.buffer.push_back('\0');
   state.changedSubtrees.clear();
 
-  state.overwritten.clear();
   pugi::xml_parse_result result =
-      state.doc.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
+      state.tree.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kXmlParseOptions, pugi::encoding_utf8);
   if (!result) {
     return describeFailure(state, ParseFailure{static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)),
                                                utf8ToWideLenient(result.description())});
   }
 
   bool hasDoctype = false;
-  for (pugi::xml_node n = state.doc.first_child(); n; n = n.next_sibling()) {
+  for (pugi::xml_node n = state.tree.first_child(); n; n = n.next_sibling()) {
     hasDoctype = hasDoctype || n.type() == pugi::node_doctype;
   }
   try {
     Checker checker(state.buffer, hasDoctype);
-    checker.checkTopLevel(state.doc);
-    checker.checkTree(state.doc);
+    checker.checkTopLevel(state.tree);
+    checker.checkTree(state.tree);
   } catch (const ParseFailure& failure) {
     return describeFailure(state, failure);
   }
 
-  quoteDeclarationValues(state.doc);
+  quoteDeclarationValues(state.tree);
   giveEndTagBlanks(state, endTagBlanks);
   state.newline = scan.windowsLineBreaks ? "\r\n" : "\n";
-  state.indentUnit = detectIndentUnit(state.doc);
+  state.indentUnit = detectIndentUnit(state);
   return {};
 }
 

@@ -1,7 +1,6 @@
 #include "base/xml/xml_printer.h"
 
 #include <cstring>
-#include <vector>
 
 #include "base/xml/xml_chars.h"
 #include "base/xml/xml_document_state.h"
@@ -89,117 +88,34 @@ void appendLeaf(const XmlDocumentState& state, pugi::xml_node node, std::string&
   node.print(writer, "", kPrintFormat, pugi::encoding_utf8, 0);
 }
 
-// Where the parsed text of an element nobody changed ends, found from the
-// ends the parser left: the end of its last child (or of its start tag) and
-// its end tag. Null when the text does not read as expected, so that the
-// element is written node by node instead.
-class UnchangedElementText {
- public:
-  explicit UnchangedElementText(const XmlDocumentState& state)
-      : state_(state), base_(state.buffer.data()), limit_(base_ + state.buffer.size() - 1) {}
-
-  // Appends the element's text as the file spelled it.
-  bool append(pugi::xml_node element, std::string& out) {
-    const char* name = element.name();
-    if (!inBuffer(name) || name == base_ || original(name - 1) != '<') return false;
-    const char* end = elementEnd(element);
-    if (!end) return false;
-    const size_t begin = static_cast<size_t>(name - 1 - base_);
-    const size_t size = static_cast<size_t>(end - (name - 1));
-    const size_t at = out.size();
-    out.append(name - 1, size);
-    state_.overwritten.restore(begin, begin + size, out.data() + at);
-    return true;
+// An element that the subset load read and nothing changed since is copied
+// whole from the file's text. False for any other element, which is written
+// node by node.
+bool appendUnchanged(const XmlDocumentState& state, pugi::xml_node element, std::string& out,
+                     const std::function<void(std::string_view)>& spill) {
+  const XmlElementSpan* span = state.spanOf(element);
+  if (!span || state.changedSubtrees.contains(element.internal_object())) return false;
+  const std::string_view text = std::string_view(state.original).substr(span->start, span->end - span->start);
+  if (spill && text.size() >= kXmlPrintPiece) {
+    spill(out);
+    out.clear();
+    spill(text);
+  } else {
+    out.append(text);
   }
-
- private:
-  bool inBuffer(const char* p) const { return p >= base_ && p < limit_; }
-  char original(const char* p) const {
-    return *p != '\0' ? *p : state_.overwritten.at(static_cast<size_t>(p - base_), '\0');
-  }
-
-  const char* elementEnd(pugi::xml_node element) {
-    // Down the chain of last children, then back up through the end tags.
-    chain_.clear();
-    pugi::xml_node node = element;
-    while (node.type() == pugi::node_element && node.last_child()) {
-      chain_.push_back(node);
-      node = node.last_child();
-    }
-    const char* end = node.type() == pugi::node_element ? emptyElementEnd(node) : leafEnd(node);
-    for (auto it = chain_.rbegin(); end && it != chain_.rend(); ++it) end = endTagEnd(*it, end);
-    return end;
-  }
-
-  // "</name" blanks ">" at `p`.
-  const char* endTagEnd(pugi::xml_node element, const char* p) const {
-    const char* name = element.name();
-    const size_t length = std::strlen(name);
-    if (!inBuffer(p) || static_cast<size_t>(limit_ - p) < length + 3) return nullptr;
-    if (original(p) != '<' || p[1] != '/' || std::memcmp(p + 2, name, length) != 0) return nullptr;
-    p += 2 + length;
-    while (p < limit_ && isXmlBlankByte(*p)) ++p;
-    return p < limit_ && *p == '>' ? p + 1 : nullptr;
-  }
-
-  const char* emptyElementEnd(pugi::xml_node element) const {
-    const char* name = element.name();
-    if (!inBuffer(name)) return nullptr;
-    const char* p = name + std::strlen(name);
-    if (pugi::xml_attribute last = element.last_attribute()) {
-      const char* value = last.value();
-      if (!inBuffer(value)) return nullptr;
-      p = value + std::strlen(value);
-      if (original(p) != '"' && original(p) != '\'') return nullptr;
-      ++p;
-    } else if (original(p) == '/' || original(p) == '>') {
-      // The byte after the name was the tag's end.
-    } else {
-      ++p;
-    }
-    while (p < limit_ && (isXmlBlankByte(*p) || (*p == '\0' && isXmlBlankByte(original(p))))) ++p;
-    if (p + 1 < limit_ && original(p) == '/' && p[1] == '>') return p + 2;
-    if (p < limit_ && original(p) == '>') return endTagEnd(element, p + 1);
-    return nullptr;
-  }
-
-  // Text, CDATA and comments end in the NUL the parser wrote over the first
-  // byte of what closed them.
-  const char* leafEnd(pugi::xml_node node) const {
-    const char* value = node.value();
-    if (!inBuffer(value)) return nullptr;
-    const char* p = value + std::strlen(value);
-    const auto closedBy = [&](const char* closing) {
-      const size_t length = std::strlen(closing);
-      return static_cast<size_t>(limit_ - p) >= length && original(p) == closing[0] &&
-             std::memcmp(p + 1, closing + 1, length - 1) == 0;
-    };
-    switch (node.type()) {
-      case pugi::node_pcdata:
-        return p;
-      case pugi::node_cdata:
-        return closedBy("]]>") ? p + 3 : nullptr;
-      case pugi::node_comment:
-        return closedBy("-->") ? p + 3 : nullptr;
-      default:
-        return nullptr;
-    }
-  }
-
-  const XmlDocumentState& state_;
-  const char* base_;
-  const char* limit_;  // the parser's terminator
-  std::vector<pugi::xml_node> chain_;
-};
+  return true;
+}
 
 // Depth first without recursion: deep documents cannot exhaust the stack.
-void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, UnchangedElementText& unchanged,
-                  pugi::xml_node root, std::string& out) {
-  const bool copyUnchanged = state.overwritten.usable();
+void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, pugi::xml_node root, std::string& out,
+                  const std::function<void(std::string_view)>& spill) {
   pugi::xml_node node = root;
   for (;;) {
-    if (node.type() == pugi::node_element && copyUnchanged && !state.changedSubtrees.contains(node.internal_object()) &&
-        unchanged.append(node, out)) {
+    if (spill && out.size() >= kXmlPrintPiece) {
+      spill(out);
+      out.clear();
+    }
+    if (node.type() == pugi::node_element && appendUnchanged(state, node, out, spill)) {
       // Written whole, with everything inside it.
     } else if (node.type() == pugi::node_element) {
       const bool closesItself = startTags.append(node, out);
@@ -229,11 +145,11 @@ void printSubtree(const XmlDocumentState& state, XmlStartTagWriter& startTags, U
 
 }  // namespace
 
-void printXmlDocument(const XmlDocumentState& state, std::string& out) {
+void printXmlDocument(const XmlDocumentState& state, std::string& out,
+                      const std::function<void(std::string_view)>& spill) {
   XmlStartTagWriter startTags(state);
-  UnchangedElementText unchanged(state);
-  for (pugi::xml_node n = state.doc.first_child(); n; n = n.next_sibling()) {
-    if (n != state.holder) printSubtree(state, startTags, unchanged, n, out);
+  for (pugi::xml_node n = state.tree.first_child(); n; n = n.next_sibling()) {
+    if (n != state.holder) printSubtree(state, startTags, n, out, spill);
   }
 }
 

@@ -4,13 +4,19 @@
 // without children as an empty-element tag, no declaration or indentation
 // added.
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "base/xml/xml_document_state.h"
 
 namespace wc {
 
-// Appends the document, as UTF-8, to `out`.
-void printXmlDocument(const XmlDocumentState& state, std::string& out);
+// Appends the document, as UTF-8, to `out`. With `spill`, `out` is handed to
+// it and emptied whenever it holds kXmlPrintPiece bytes or more, and long
+// unchanged stretches go to it straight from the file's text.
+constexpr size_t kXmlPrintPiece = size_t{1} << 16;
+void printXmlDocument(const XmlDocumentState& state, std::string& out,
+                      const std::function<void(std::string_view)>& spill = {});
 
 }  // namespace wc

@@ -12,7 +12,7 @@ namespace {
 // A line feed ends a line; where the parser ended a name with a NUL, the
 // recorded name end tells whether a line feed stood there.
 std::vector<size_t> lineStartsOf(const XmlDocumentState& state) {
-  const std::string& text = state.buffer;
+  const std::string& text = state.loadedAsSubset() ? state.original : state.buffer;
   std::vector<size_t> starts{0};
   size_t hint = 0;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -28,12 +28,19 @@ size_t vxmlSourceLine(const XmlElement& element) {
   const std::shared_ptr<XmlDocumentState>& state = XmlHandleAccess::state(element);
   const pugi::xml_node node = XmlHandleAccess::pugiNode(element);
   if (!state || !node) return 0;
-  // A parsed element's name still points into the text, just after its '<'.
-  const char* name = node.name();
-  const char* begin = state->buffer.data();
-  if (name <= begin || name >= begin + state->buffer.size()) return 0;
+  size_t offset = 0;
+  if (state->loadedAsSubset()) {
+    const XmlElementSpan* span = state->spanOf(node);
+    if (!span) return 0;
+    offset = span->start;
+  } else {
+    // A parsed element's name still points into the text, just after its '<'.
+    const char* name = node.name();
+    const char* begin = state->buffer.data();
+    if (name <= begin || name >= begin + state->buffer.size()) return 0;
+    offset = static_cast<size_t>(name - 1 - begin);
+  }
   if (state->lineStarts.empty()) state->lineStarts = lineStartsOf(*state);
-  const size_t offset = static_cast<size_t>(name - 1 - begin);
   const auto after = std::upper_bound(state->lineStarts.begin(), state->lineStarts.end(), offset);
   return static_cast<size_t>(after - state->lineStarts.begin());
 }

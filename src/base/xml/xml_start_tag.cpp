@@ -48,6 +48,14 @@ bool XmlStartTagWriter::append(pugi::xml_node element, std::string& out) {
 // '=' still follows (then a blank); the byte after an element name, and a
 // blank that was not a space, were noted before parsing.
 bool XmlStartTagWriter::appendParsed(pugi::xml_node element, std::string& out, bool* closesItself) {
+  // After the subset load the file's text is at hand, untouched.
+  if (state_.loadedAsSubset()) {
+    const XmlElementSpan* span = state_.spanOf(element);
+    if (!span) return false;
+    if (closesItself) *closesItself = state_.original[span->headEnd] == '/';
+    out.append(state_.original, span->start, span->headEnd - span->start);
+    return true;
+  }
   const char* base = state_.buffer.data();
   const char* end = base + state_.buffer.size();  // the buffer ends in a NUL
   const char* name = element.name();

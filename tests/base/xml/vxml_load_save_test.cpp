@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/errors/os_error.h"
 #include "base/errors/vexception.h"
 #include "base/text/unicode.h"
+#include "base/xml/xml_subset_load.h"
 #include "support/failures.h"
 #include "support/test_context.h"
 #include "xml_test_support.h"
@@ -144,6 +147,9 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
       {"<a>&nbsp;</a>", L"Reference to undeclared entity 'nbsp' (line 1, column 4)"},
       {"<a>&#0;</a>", L"The character reference &#0; names an invalid character"},
       {"<a>]]></a>", L"The text \"]]>\" is not allowed in character data"},
+      // Inside a Host of the Engine, whose content the subset load parses later.
+      {"<S><V><E><Host><A></Host></E></V></S>", L"Start-end tags mismatch (line 1, column 21)"},
+      {"<S><V><E><Host><A x='1' x=\"2\"/></Host></E></V></S>", L"The attribute 'x' appears twice in one element"},
       {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?><a/>", L"The encoding 'KOI8-R' named in the XML declaration"},
       // Only the declaration names an encoding; this file is read as UTF-8.
       {"<?xmlfoo encoding=\"ISO-8859-1\"?><a>caf\xE9</a>", L"The text is not valid UTF-8 (line 1, column 39)"},
@@ -151,6 +157,51 @@ TEST(XmlLoad, RejectsEveryKindOfMalformedDocument) {
   for (const Case& c : cases) {
     const std::wstring reason = loadFailureReason(c.text);
     EXPECT_EQ(reason.rfind(c.reasonStart, 0), 0u) << "for " << c.text << " got " << wideToUtf8Lenient(reason);
+  }
+}
+
+// The subset load takes the files of its subset and leaves the others to the
+// full load; either way a document reads, edits and saves alike, and a Host
+// of the Engine is parsed only when asked for.
+TEST(XmlLoad, TheSubsetLoadReadsEditsAndSavesLikeTheFullLoad) {
+  const std::string engine =
+      "<Engine name=\"HCP\">\n    <Host name=\"a\"  x='\"1\"'>\n      <Alias>www.a</Alias><!-- c -->\n"
+      "    </Host>\n    <Host name=\"b\"/>\n  </Engine>";
+  const struct {
+    std::string text;
+    bool subset;  // the subset load takes it
+  } cases[] = {
+      {"<?xml version='1.0' encoding=\"UTF-8\"?>\n<Server>\n <Service>\n  " + engine + "\n </Service>\n</Server>\n",
+       true},
+      {"\xEF\xBB\xBF<Server><Service>\r\n" + engine + "</Service></Server>", true},
+      {"<Server>\n  <Service><Engine><Host>&amp;&#xE9; caf\xC3\xA9 "
+       "&lt;</Host><Host></Host></Engine></Service></Server>",
+       true},
+      {"<!DOCTYPE Server>\n<Server><Service>" + engine + "</Service></Server>", false},
+      {"<Server><Service><Engine><Host><![CDATA[x]]></Host></Engine></Service></Server>", false},
+      {"<Server><Service><Engine><Host><?pi x?></Host></Engine></Service></Server>", false},
+      {"<Server><Service><Engine><Host> </Host ></Engine></Service></Server>", false},
+      {"<Server><Service><Engine><Host><H\xC3\xA9/></Host></Engine></Service></Server>", false},
+  };
+  for (const auto& c : cases) {
+    writeFile(scratch() / "server.xml", c.text);
+    std::string saved[2];
+    for (bool subsetAllowed : {true, false}) {
+      XmlDocument document = loadXmlDocument(w(scratch() / "server.xml"), true, false, subsetAllowed);
+      EXPECT_EQ(XmlHandleAccess::state(document)->loadedAsSubset(), subsetAllowed && c.subset) << c.text;
+      EXPECT_EQ(saveText(document), c.text);
+      XmlElement host =
+          childElement(childElement(childElement(document.documentElement(), L"Service"), L"Engine"), L"Host");
+      EXPECT_EQ(XmlHandleAccess::pugiNode(host).first_child().empty(), subsetAllowed && c.subset) << c.text;
+      const std::string before = c.text.substr(0, c.text.find("<Host"));
+      EXPECT_EQ(vxmlSourceLine(host), 1 + std::count(before.begin(), before.end(), '\n')) << c.text;
+      XmlElement alias = document.createElement(L"Alias");
+      alias.appendChild(document.createTextNode(L"new"));
+      host.appendChild(alias);
+      host.setAttribute(L"name", L"z");
+      saved[subsetAllowed] = saveText(document);
+    }
+    EXPECT_EQ(saved[true], saved[false]) << c.text;
   }
 }
 
