@@ -65,7 +65,9 @@ TEST(HcpsrvTest, AnswersFromTheSettingsAndOutlivesBadRequestsAndASecondServer) {
   char byte;
   stray.beginRead(&byte, 1, false);
   // The read finds the end at once when the server was quicker.
-  if (!stray.finished()) EXPECT_TRUE(stray.complete(Con::os::HandleTraits::invalid(), 5000, false));
+  if (!stray.finished()) {
+    EXPECT_TRUE(stray.complete(Con::os::HandleTraits::invalid(), 5000, false));
+  }
   EXPECT_TRUE(stray.finished());
 
   std::atomic<int> wrong{0};
