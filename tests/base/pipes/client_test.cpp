@@ -170,7 +170,7 @@ void setTryCount(const Sandbox& sandbox, const std::string& value) {
   sandbox.writeRegistry(kConfigSection + "\"PipeConnectTryCount\"=" + value + "\n");
 }
 
-TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
+TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterItUntilOneIsUnreadable) {
   Sandbox sandbox;
   EXPECT_EQ(ConnectTryCount(context).tries(2), 2u);  // no setting: the default
   setTryCount(sandbox, "dword:00000003");
@@ -182,17 +182,15 @@ TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
   setTryCount(sandbox, "dword:00000000");
   for (int call = 18; call <= 32; ++call) EXPECT_EQ(count.tries(5), 7u) << "call " << call;
   EXPECT_EQ(count.tries(5), 5u);  // call 33: zero keeps the default
-}
 
-TEST(ConnectTryCountTest, UnreadableSettingStopsAllFurtherReadings) {
-  Sandbox sandbox;
+  // An unreadable setting stops all further readings.
   setTryCount(sandbox, "dword:00000004");
-  ConnectTryCount count(context);
-  EXPECT_EQ(count.tries(5), 4u);
+  ConnectTryCount stopped(context);
+  EXPECT_EQ(stopped.tries(5), 4u);
   setTryCount(sandbox, "\"nine\"");
-  for (int call = 2; call <= 17; ++call) count.tries(5);  // call 17 meets the string
+  for (int call = 2; call <= 17; ++call) stopped.tries(5);  // call 17 meets the string
   setTryCount(sandbox, "dword:00000009");
-  for (int call = 18; call <= 48; ++call) EXPECT_EQ(count.tries(5), 4u) << "call " << call;
+  for (int call = 18; call <= 48; ++call) EXPECT_EQ(stopped.tries(5), 4u) << "call " << call;
 }
 
 }  // namespace
