@@ -20,7 +20,7 @@ const char kCommandList[] =
     "   --get-webapp-list\n   --add-alias\n   --remove-alias\n   --rename-alias\n"
     "   --start\n   --stop\n   --restart\n   --status";
 
-TEST(Dispatch, UnknownCommandsListEveryCommand) {
+TEST(Dispatch, UnknownCommandsListEveryCommandUnexpectedParametersTheCommandsAndTheAliasesFileIsLeftToItsReader) {
   CliSandbox sandbox;
   sandbox.writeSettings(false, "", "none");
   for (std::string name : {"--Start", "--help", "--install-webapps"}) {
@@ -30,11 +30,7 @@ TEST(Dispatch, UnknownCommandsListEveryCommand) {
     EXPECT_EQ(out.rfind(expected, 0), 0u) << out;
     EXPECT_NE(out.find("\n   at execute console command " + name + "(vconsoleapp::start line "), std::string::npos);
   }
-}
-
-TEST(Dispatch, UnexpectedParameterNamesTheCommandsListing) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "", "none");
+  // An unexpected parameter names the command's listing.
   const std::string out = sandbox.failed(
       {"--install-service", "--vhost-name=h.test", "--manager-login=a", "--password=p", "--aliases=/tmp/x"});
   EXPECT_EQ(out.rfind("Unexpected parameter --aliases. Possible parameters:\n    --vhost-name\n"
@@ -43,12 +39,9 @@ TEST(Dispatch, UnexpectedParameterNamesTheCommandsListing) {
                       0),
             0u)
       << out;
-}
 
-TEST(Dispatch, TheAliasesFileIsLeftToTheOperationThatReadsIt) {
+  // The aliases file is left to the operation that reads it.
   const std::string missing = "--aliases=/nonexistent/aliases.txt";
-  CliSandbox sandbox;
-  sandbox.writeSettings(false, "", "none");
   for (std::string command : {"--stop-webapp", "--remove-webapp"}) {
     sandbox.ok({command, "--vhost-name=h.test", "--webapp-name=x", missing});
   }

@@ -11,7 +11,7 @@ namespace {
 
 using cli::CliSandbox;
 
-TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOne) {
+TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOneAndPasswordsAreMaskedInTheLog) {
   CliSandbox sandbox;
   sandbox.writeSettings(/*debug=*/true);
   const std::string out = sandbox.failed({});
@@ -35,19 +35,16 @@ TEST(Frame, NoCommandPrintsMissingCommandParameterAndExitsOne) {
   quiet.writeSettings(/*debug=*/false);
   quiet.failed({});
   EXPECT_TRUE(quiet.debugLogFiles().empty());
-}
 
-TEST(Frame, PasswordsAreMaskedInTheStartAndEndLines) {
-  CliSandbox sandbox;
-  sandbox.writeSettings(/*debug=*/true);
-  sandbox.failed({"--Install-service", "--password=top secret", "--manager-login=admin"});
-  std::wstring log = sandbox.debugLogText();
+  // Passwords are masked in the start and end lines.
+  CliSandbox masked;
+  masked.writeSettings(/*debug=*/true);
+  masked.failed({"--Install-service", "--password=top secret", "--manager-login=admin"});
+  log = masked.debugLogText();
   EXPECT_EQ(log.find(L"top secret"), std::wstring::npos);
-  size_t start = log.find(L"start ");
-  size_t end = log.find(L"end ");
-  ASSERT_NE(start, std::wstring::npos);
-  ASSERT_NE(end, std::wstring::npos);
-  for (size_t at : {start, end}) {
+  ASSERT_NE(log.find(L"start "), std::wstring::npos);
+  ASSERT_NE(log.find(L"end "), std::wstring::npos);
+  for (size_t at : {log.find(L"start "), log.find(L"end ")}) {
     std::wstring line = log.substr(at, log.find(L"\r\n", at) - at);
     EXPECT_NE(line.find(L"\"--password=*\""), std::wstring::npos);
     EXPECT_NE(line.find(L"\"--manager-login=admin\""), std::wstring::npos);

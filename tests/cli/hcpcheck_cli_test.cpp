@@ -35,15 +35,6 @@ std::string jsonPath(const std::string& path) {
   return out;
 }
 
-// The panel with h.test (alias a.test) and its started application Shop.
-void setUpPanel(const PanelMachine& machine) {
-  const std::string aliases = "--aliases=" + machine.aliasesFile("a.test");
-  machine.installPanelAndHost("h.test");
-  machine.ok({"--install-vhost", "--vhost-name=h.test", aliases});
-  machine.deployArchive("h.test", "Shop");
-  machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=Shop", aliases});
-}
-
 // The line of `out` that starts with `start`; empty when there is none.
 std::string lineStarting(const std::string& out, const std::string& start) {
   const std::string lines = "\n" + out;
@@ -51,10 +42,27 @@ std::string lineStarting(const std::string& out, const std::string& start) {
   return at == std::string::npos ? "" : lines.substr(at + 1, lines.find('\n', at + 1) - at - 1);
 }
 
-TEST(HcpcheckCli, SilentWhenConsistentOneLinePerDriftWithKindHostFileAndLineAndFixRepairsIt) {
+TEST(HcpcheckCli, WaitsForTheRunLockSilentWhenConsistentOneLinePerDriftFixRepairsItAndExitTwoWhenItCannotCheck) {
+  // The panel with h.test (alias a.test) and its started application Shop.
   PanelMachine machine;
-  setUpPanel(machine);
-  ProcessResult text = hcpcheck();
+  const std::string aliases = "--aliases=" + machine.aliasesFile("a.test");
+  machine.installPanelAndHost("h.test");
+  machine.ok({"--install-vhost", "--vhost-name=h.test", aliases});
+  machine.deployArchive("h.test", "Shop");
+  machine.ok({"--start-webapp", "--vhost-name=h.test", "--webapp-name=Shop", aliases});
+  std::atomic<bool> ended{false};
+  ProcessResult text;
+  std::thread check;
+  {
+    NamedMutexLock runLock(L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}", "WaitsForTheRunLock");
+    check = std::thread([&] {
+      text = hcpcheck();
+      ended = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_FALSE(ended) << "hcpcheck did not wait for the run lock";
+  }
+  check.join();
   EXPECT_EQ(text.exitCode, 0) << text.out;
   EXPECT_EQ(text.out, "");
   EXPECT_EQ(text.err, "");
@@ -99,27 +107,8 @@ TEST(HcpcheckCli, SilentWhenConsistentOneLinePerDriftWithKindHostFileAndLineAndF
   EXPECT_EQ(readFile(machine.uriMapPath()), mounts);
   EXPECT_EQ(hcpcheck().exitCode, 0);
   EXPECT_EQ(hcpcheck({"--format=json", "--fix"}).out, "{\"consistent\":true,\"findings\":[],\"fixed\":[]}\n");
-}
 
-TEST(HcpcheckCli, AnUnknownArgumentIsAUsageErrorAndHelpAndVersionAreNot) {
-  for (const std::string arg : {"--fix=all", "--format=xml", "-format=json"}) {
-    ProcessResult result = hcpcheck({arg});
-    EXPECT_EQ(result.exitCode, 2) << arg;
-    EXPECT_EQ(result.out, "") << arg;
-    EXPECT_NE(result.err.find("unknown argument '" + arg + "'"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("Usage: hcpcheck"), std::string::npos) << arg;
-  }
-  ProcessResult help = hcpcheck({"--help"});
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_EQ(help.out.rfind("Usage: hcpcheck", 0), 0u) << help.out;
-  ProcessResult version = hcpcheck({"--version"});
-  EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "hcpcheck " WC_VERSION "\n");
-}
-
-TEST(HcpcheckCli, WhatCannotBeCheckedGivesExitTwoAndTheFramesErrorInBothFormats) {
-  PanelMachine machine;
-  setUpPanel(machine);
+  // What cannot be checked gives exit 2 and the frame's error in both formats.
   writeFile(machine.serverXmlPath(), "<Server><Service name=\"HCP\">");
   for (const char* format : {"--format=text", "--format=json"}) {
     ProcessResult broken = hcpcheck({format});
@@ -139,23 +128,20 @@ TEST(HcpcheckCli, WhatCannotBeCheckedGivesExitTwoAndTheFramesErrorInBothFormats)
   }
 }
 
-TEST(HcpcheckCli, WaitsForTheRunLock) {
-  PanelMachine machine;
-  setUpPanel(machine);
-  std::atomic<bool> ended{false};
-  ProcessResult result;
-  std::thread check;
-  {
-    NamedMutexLock runLock(L"Global\\{6BFC2109-D683-451f-9ED2-D751D614C52B}", "WaitsForTheRunLock");
-    check = std::thread([&] {
-      result = hcpcheck();
-      ended = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_FALSE(ended) << "hcpcheck did not wait for the run lock";
+TEST(HcpcheckCli, AnUnknownArgumentIsAUsageErrorAndHelpAndVersionAreNot) {
+  for (const std::string arg : {"--fix=all", "--format=xml", "-format=json"}) {
+    ProcessResult result = hcpcheck({arg});
+    EXPECT_EQ(result.exitCode, 2) << arg;
+    EXPECT_EQ(result.out, "") << arg;
+    EXPECT_NE(result.err.find("unknown argument '" + arg + "'"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Usage: hcpcheck"), std::string::npos) << arg;
   }
-  check.join();
-  EXPECT_EQ(result.exitCode, 0) << result.out;
+  ProcessResult help = hcpcheck({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("Usage: hcpcheck", 0), 0u) << help.out;
+  ProcessResult version = hcpcheck({"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "hcpcheck " WC_VERSION "\n");
 }
 
 }  // namespace

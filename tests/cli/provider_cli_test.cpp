@@ -8,7 +8,7 @@ namespace wc {
 
 namespace {
 
-TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemovesOrStops) {
+TEST(Provider, PackageNoneFailsWhatNeedsTheProviderSkipsWhatOnlyRemovesOrStopsAndAThrowingReleaseEndsTheRunNormally) {
   cli::CliSandbox sandbox;
   sandbox.writeSettings(false, "", "none");
   for (std::vector<std::string> args : {std::vector<std::string>{"--install-vhost", "--vhost-name=h.test"},
@@ -22,10 +22,8 @@ TEST(Provider, PackageNoneFailsWhatNeedsTheProviderAndSkipsWhatOnlyRemovesOrStop
   EXPECT_EQ(sandbox.ok({"--status"}),
             "Unable to query service status: Tomcat package provider is undefined\nis stopped");
   EXPECT_EQ(sandbox.ok({"--stop"}), "");
-}
 
-TEST(Provider, AReleaseThatThrowsStillEndsTheRunNormally) {
-  cli::CliSandbox sandbox;
+  // A release that throws still ends the run normally.
   sandbox.writeSettings(false, cli::libraryFile("throwingreleaseprovider"));
   EXPECT_EQ(sandbox.ok({"--status"}), "Unable to query service TestTomcat status: service does not exist\nis stopped");
 }

@@ -23,7 +23,7 @@ struct Mark {
   bool present = true;
 };
 
-TEST(ConfigCommands, EachCommandReachesItsOperationWithItsParameters) {
+TEST(ConfigCommands, EachCommandReachesItsOperationWithItsParametersAndFailuresArePrintedWithTheirCallPoints) {
   PanelMachine machine;
   const std::string xml = machine.serverXmlPath(), workers = machine.workersPath(), map = machine.uriMapPath();
   const std::string aliases = machine.aliasesFile("a.test"),
@@ -74,6 +74,19 @@ TEST(ConfigCommands, EachCommandReachesItsOperationWithItsParameters) {
       EXPECT_EQ(found, mark.present) << step.args[0] << ": " << mark.path << " " << mark.text;
     }
   }
+
+  // Failures are printed with their call points and exit 1.
+  machine.ok({"--install"});
+  const std::string noEngine = machine.failed({"--install-vhost", "--vhost-name=h.test"});
+  EXPECT_EQ(noEngine.rfind("Can't find Engine HCP\n   at (TomcatManager::installVHost line 218)\n   at "
+                           "installVHost(h.test)(TomcatManager::installVHost line 265)",
+                           0),
+            0u)
+      << noEngine;
+  const std::string notDeployed = machine.failed({"--install-webapp", "--vhost-name=h.test", "--webapp-name=x"});
+  EXPECT_EQ(notDeployed.rfind("Application 'x' is not deployed\n   at (TomcatManager::startWebApp line ", 0), 0u)
+      << notDeployed;
+  EXPECT_NE(notDeployed.find("\n   at startWebApp(h.test, x)(TomcatManager::startWebApp line "), std::string::npos);
 }
 
 TEST(ConfigCommands, HostsRestartTomcatAndAliasesOnlyWhenAskedAndTheWebAppListPrintsOneNamePerLine) {
@@ -96,22 +109,6 @@ TEST(ConfigCommands, HostsRestartTomcatAndAliasesOnlyWhenAskedAndTheWebAppListPr
   const std::string all = machine.ok({"--get-webapp-list", "--vhost-name=h.test"});
   EXPECT_TRUE(all == "Blog%\nShop" || all == "Shop\nBlog%") << all;
   EXPECT_EQ(machine.ok({"--get-webapp-list", "--vhost-name=h.test", "--started-only"}), "Shop");
-}
-
-TEST(ConfigCommands, FailuresArePrintedWithTheirCallPointsAndExitOne) {
-  PanelMachine machine;
-  machine.ok({"--install"});
-  const std::string noEngine = machine.failed({"--install-vhost", "--vhost-name=h.test"});
-  EXPECT_EQ(noEngine.rfind("Can't find Engine HCP\n   at (TomcatManager::installVHost line 218)\n   at "
-                           "installVHost(h.test)(TomcatManager::installVHost line 265)",
-                           0),
-            0u)
-      << noEngine;
-
-  const std::string notDeployed = machine.failed({"--install-webapp", "--vhost-name=h.test", "--webapp-name=x"});
-  EXPECT_EQ(notDeployed.rfind("Application 'x' is not deployed\n   at (TomcatManager::startWebApp line ", 0), 0u)
-      << notDeployed;
-  EXPECT_NE(notDeployed.find("\n   at startWebApp(h.test, x)(TomcatManager::startWebApp line "), std::string::npos);
 }
 
 TEST(Names, HostileNamesAreRefusedBeforeAnythingChangesAndThePasswordNeverReachesTheDebugLog) {

@@ -32,16 +32,6 @@ void expectCallPoint(const vexception& e, const std::wstring& context, const cha
   EXPECT_EQ(e.callPoints().back().function, function);
 }
 
-TEST(HalvoSrvClientTest, NoServiceNamesThePipeAndTheSystemText) {
-  Sandbox sandbox;
-  const auto e = failureOf<VFileNotFoundException>([&] { HalvoSrvClient client(context); });
-  EXPECT_TRUE(holds(e.message(), systemMessageText(ERROR_FILE_NOT_FOUND).value()));
-  EXPECT_TRUE(holds(e.message(), L"Unable to connect to pipe " + kDefaultPipe));
-  const vexception shared = failureOf([] { HalvoSrvClient::getInstance(context); });
-  EXPECT_TRUE(holds(shared.message(), L"Unable to connect to pipe " + kDefaultPipe));
-  expectCallPoint(shared, L"get shared instance of HalvoSrvClient", "HalvoSrvClient::getInstance");
-}
-
 TEST(HalvoSrvClientTest, ACommunicationErrorIsSentOnceMoreAndAnErrorReplyIsNot) {
   const struct {
     FakeService::Reply reply;
@@ -104,7 +94,7 @@ TEST(HalvoSrvClientTest, StringsOfEitherCharSizeAndDirectoriesNormalisedWithOnly
   EXPECT_TRUE(holds(failureOf([&] { second.getProductDataDir(); }).message(), L"empty value for PRODUCT_DATA_D"));
 }
 
-TEST(HalvoSrvClientTest, PipeIsNamedByTheSettingWhenItIsAPlainName) {
+TEST(HalvoSrvClientTest, PipeIsNamedByTheSettingWhenItIsAPlainNameAndAFailedConnectNamesItAndTheSystemText) {
   Sandbox sandbox;
   sandbox.writeRegistry(kConfigSection + "\"hcppipe\"=\"panelpipe\"\n");
   FakeService service(echo, L"panelpipe");
@@ -116,6 +106,14 @@ TEST(HalvoSrvClientTest, PipeIsNamedByTheSettingWhenItIsAPlainName) {
   const auto e = failureOf<vosexception>([&] { HalvoSrvClient client(context); });
   EXPECT_EQ(e.code(), ERROR_INVALID_NAME);
   EXPECT_TRUE(holds(e.message(), L"Unable to connect to pipe \\\\.\\pipe\\../escape"));
+  // No service: the pipe and the system text are named.
+  sandbox.writeRegistry(kConfigSection);
+  const auto none = failureOf<VFileNotFoundException>([&] { HalvoSrvClient client(context); });
+  EXPECT_TRUE(holds(none.message(), systemMessageText(ERROR_FILE_NOT_FOUND).value()));
+  EXPECT_TRUE(holds(none.message(), L"Unable to connect to pipe " + kDefaultPipe));
+  const vexception shared = failureOf([] { HalvoSrvClient::getInstance(context); });
+  EXPECT_TRUE(holds(shared.message(), L"Unable to connect to pipe " + kDefaultPipe));
+  expectCallPoint(shared, L"get shared instance of HalvoSrvClient", "HalvoSrvClient::getInstance");
 }
 
 TEST(HalvoSrvClientTest, ThreadsShareOneClientOneQueryAtATime) {
@@ -170,7 +168,7 @@ void setTryCount(const Sandbox& sandbox, const std::string& value) {
   sandbox.writeRegistry(kConfigSection + "\"PipeConnectTryCount\"=" + value + "\n");
 }
 
-TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
+TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterItUntilOneIsUnreadable) {
   Sandbox sandbox;
   EXPECT_EQ(ConnectTryCount(context).tries(2), 2u);  // no setting: the default
   setTryCount(sandbox, "dword:00000003");
@@ -182,17 +180,15 @@ TEST(ConnectTryCountTest, SettingIsReadOnTheFirstCallAndEverySixteenthAfterIt) {
   setTryCount(sandbox, "dword:00000000");
   for (int call = 18; call <= 32; ++call) EXPECT_EQ(count.tries(5), 7u) << "call " << call;
   EXPECT_EQ(count.tries(5), 5u);  // call 33: zero keeps the default
-}
 
-TEST(ConnectTryCountTest, UnreadableSettingStopsAllFurtherReadings) {
-  Sandbox sandbox;
+  // An unreadable setting stops all further readings.
   setTryCount(sandbox, "dword:00000004");
-  ConnectTryCount count(context);
-  EXPECT_EQ(count.tries(5), 4u);
+  ConnectTryCount stopped(context);
+  EXPECT_EQ(stopped.tries(5), 4u);
   setTryCount(sandbox, "\"nine\"");
-  for (int call = 2; call <= 17; ++call) count.tries(5);  // call 17 meets the string
+  for (int call = 2; call <= 17; ++call) stopped.tries(5);  // call 17 meets the string
   setTryCount(sandbox, "dword:00000009");
-  for (int call = 18; call <= 48; ++call) EXPECT_EQ(count.tries(5), 4u) << "call " << call;
+  for (int call = 18; call <= 48; ++call) EXPECT_EQ(stopped.tries(5), 4u) << "call " << call;
 }
 
 }  // namespace

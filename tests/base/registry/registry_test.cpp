@@ -134,7 +134,7 @@ TEST(RegistryLookup, ReadsEachTypeByKeyOrByPathAndRefusesTheWrongOne) {
             L"RegQueryValueEx invalid type of '" + kConfig + L"\\Debug'");
 }
 
-TEST(RegistryKeys, OpenAndCreateFailuresAndAccessRights) {
+TEST(RegistryKeys, OpenAndCreateFailuresAccessRightsAndWritesReadBackAndDeleted) {
   Sandbox sandbox;
   const auto e = testing_support::failureOf<VFileNotFoundException>(
       [&] { open(context, Root::LocalMachine, L"SOFTWARE\\Halvo\\Nothing", KEY_READ); });
@@ -165,11 +165,8 @@ TEST(RegistryKeys, OpenAndCreateFailuresAndAccessRights) {
   RegistryKey closed;
   EXPECT_EQ(closed.lookup(L"Debug", number), ERROR_INVALID_HANDLE);
   EXPECT_EQ(osCodeOf([&] { closed.set(L"X", 1u); }), ERROR_INVALID_HANDLE);
-}
 
-TEST(RegistryWrites, SetReadBackAndDelete) {
-  Sandbox sandbox;
-  sandbox.writeRegistry(kConfigBody);
+  // Writes read back, and deletions.
   const std::wstring log = kConfig + L"\\Log";
   {
     RegistryKey key = create(context, Root::LocalMachine, log, KEY_ALL_ACCESS);
