@@ -16,33 +16,48 @@ inline size_t hashOfGram(const char* gramEnd) {
 
 }  // namespace
 
-SubstringFinder::SubstringFinder(std::string_view needle)
-    : needle_(needle), shifted_(std::min(needle.size(), kLongestShifted)) {
+SubstringFinder::SubstringFinder(std::string_view needle) : SubstringFinder(std::vector<std::string_view>{needle}) {}
+
+SubstringFinder::SubstringFinder(const std::vector<std::string_view>& needles)
+    : needles_(needles.begin(), needles.end()), shifted_(kLongestShifted) {
+  for (std::string_view needle : needles) shifted_ = std::min(shifted_, needle.size());
   if (shifted_ < kGram) return;
-  // A gram that does not end anywhere in the needle lets the window move
-  // until its last byte lies before the needle's first full gram.
+  // A gram that does not end anywhere in a needle lets the window move until
+  // its last byte lies before the needles' first full gram.
   const size_t last = shifted_ - 1;
   const auto longest = static_cast<uint8_t>(shifted_ - kGram + 1);
   shift_.fill(longest);
-  for (size_t end = kGram - 1; end < last; ++end)
-    shift_[hashOfGram(needle_.data() + end)] = static_cast<uint8_t>(last - end);
-  afterMatch_ = shift_[hashOfGram(needle_.data() + last)];
-  shift_[hashOfGram(needle_.data() + last)] = 0;
+  afterMatch_.fill(longest);
+  for (const std::string& needle : needles_) {
+    for (size_t end = kGram - 1; end < last; ++end) {
+      const size_t hash = hashOfGram(needle.data() + end);
+      const auto shift = static_cast<uint8_t>(last - end);
+      shift_[hash] = std::min(shift_[hash], shift);
+      afterMatch_[hash] = std::min(afterMatch_[hash], shift);
+    }
+  }
+  for (const std::string& needle : needles_) shift_[hashOfGram(needle.data() + last)] = 0;
 }
 
 size_t SubstringFinder::find(std::string_view text, size_t from) const {
-  if (from > text.size() || needle_.size() > text.size() - from) return std::string_view::npos;
-  if (shifted_ < kGram) return text.find(needle_, from);
+  if (from > text.size()) return std::string_view::npos;
+  if (shifted_ < kGram) {
+    size_t first = std::string_view::npos;
+    for (const std::string& needle : needles_) first = std::min(first, text.find(needle, from));
+    return first;
+  }
   const char* const begin = text.data();
-  const size_t lastStart = text.size() - needle_.size();
-  for (size_t start = from; start <= lastStart;) {
-    const uint8_t shift = shift_[hashOfGram(begin + start + shifted_ - 1)];
-    if (shift != 0) {
-      start += shift;
+  for (size_t start = from; start + shifted_ <= text.size();) {
+    const size_t hash = hashOfGram(begin + start + shifted_ - 1);
+    if (shift_[hash] != 0) {
+      start += shift_[hash];
       continue;
     }
-    if (std::memcmp(begin + start, needle_.data(), needle_.size()) == 0) return start;
-    start += afterMatch_;
+    for (const std::string& needle : needles_) {
+      if (needle.size() <= text.size() - start && std::memcmp(begin + start, needle.data(), needle.size()) == 0)
+        return start;
+    }
+    start += afterMatch_[hash];
   }
   return std::string_view::npos;
 }

@@ -1,23 +1,28 @@
 #pragma once
-// Finds every occurrence of one byte string in a large text, skipping most of
-// the text unread: Horspool's search, shifting by where the last four bytes
-// of the window occur in the needle (hashed), so that texts made of a few
-// repeated words, like the property files, still allow long shifts.
+// Finds every occurrence of one or several byte strings in a large text,
+// skipping most of the text unread: Horspool's search, shifting by where the
+// last four bytes of the window occur in the needles (hashed), so that texts
+// made of a few repeated words, like the property files, still allow long
+// shifts. Several needles share one pass (the shift is the smallest any of
+// them allows), so that a search for them costs about what one search does.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wc {
 
 class SubstringFinder {
  public:
   explicit SubstringFinder(std::string_view needle);
+  // At least one needle.
+  explicit SubstringFinder(const std::vector<std::string_view>& needles);
 
-  // The position of the first occurrence at or after `from`, or npos. An
-  // empty needle is found at `from`.
+  // The position of the first occurrence of a needle at or after `from`, or
+  // npos. An empty needle is found at `from`.
   size_t find(std::string_view text, size_t from = 0) const;
 
  private:
@@ -26,10 +31,13 @@ class SubstringFinder {
   // then compared whole.
   static constexpr size_t kLongestShifted = 255;
 
-  std::string needle_;
-  size_t shifted_ = 0;                 // how many of the needle's bytes the table covers
-  size_t afterMatch_ = 0;              // the shift after a window whose last gram is the needle's
-  std::array<uint8_t, 4096> shift_{};  // by the hash of the window's last four bytes
+  std::vector<std::string> needles_;
+  size_t shifted_ = 0;  // how many bytes of each needle the tables cover (of the shortest)
+  // By the hash of the window's last four bytes: the shift, 0 where a
+  // needle's covered bytes end with them; and the shift after such a window
+  // when no needle is there.
+  std::array<uint8_t, 4096> shift_{};
+  std::array<uint8_t, 4096> afterMatch_{};
 };
 
 }  // namespace wc

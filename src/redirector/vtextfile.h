@@ -211,8 +211,8 @@ class vtextfile {
   }
 
   // Where the lines that begin with one of `prefixes` begin in the block of
-  // text, first to last. A prefix that begins with another one is not
-  // searched for: its lines are among the other's.
+  // text, first to last, found in one pass. A prefix that begins with another
+  // one is not searched for: its lines are among the other's.
   std::vector<size_t> lineStartsWith(std::vector<std::string_view> prefixes) const {
     // Sorted, the prefixes that begin with a prefix come right after it.
     std::sort(prefixes.begin(), prefixes.end());
@@ -222,14 +222,12 @@ class vtextfile {
     }
     const std::string_view text = text_.view();
     std::vector<size_t> starts;
-    for (std::string_view prefix : searched) {
-      const SubstringFinder finder(prefix);
-      for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) {
-        // In a text in saved form every line but the first follows an LF.
-        if (at == 0 || text[at - 1] == '\n') starts.push_back(at);
-      }
+    if (searched.empty()) return starts;
+    const SubstringFinder finder(searched);
+    for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) {
+      // In a text in saved form every line but the first follows an LF.
+      if (at == 0 || text[at - 1] == '\n') starts.push_back(at);
     }
-    if (searched.size() > 1) std::sort(starts.begin(), starts.end());
     return starts;
   }
 

@@ -19,19 +19,19 @@ void TomcatManager::addAlias(const std::wstring& host, const std::wstring& alias
   vguard(
       "TomcatManager::addAlias", 490, [&] { return vaformat(L"addAlias(%s, %s)", display(host), display(alias)); },
       [&] {
-        XmlDocument document = loadServerXml();
-        XmlElement engine = findEngine(document);
-        if (engine.empty()) return;
         const std::vector<std::wstring> names = namePair(alias);
-        if (XmlElement element = findHost(engine, host); !element.empty()) {
+        const bool hasEngine = editEngine([&](const XmlDocument& document, const XmlElement& engine) {
+          const XmlElement element = findHost(engine, host);
+          if (element.empty()) return false;
           bool added = false;
           for (const std::wstring& name : names) {
             if (!findAliasElement(element, name).empty()) continue;
             appendTextElement(document, element, L"Alias", name);
             added = true;
           }
-          if (added) saveServerXml(document);
-        }
+          return added;
+        });
+        if (!hasEngine) return;
         IsapiRedirectorConfig config = redirectorConfig();
         config.addAliasMounts(host, names);
         if (restart) restartService();
@@ -45,11 +45,10 @@ void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& al
       [&] {
         if (providerMissing(LOG_WARNING, L"remove alias")) return;
         if (!fileExist(context_, getServerXmlPath())) return;
-        XmlDocument document = loadServerXml();
-        XmlElement engine = findEngine(document);
-        if (engine.empty()) return;
         const std::vector<std::wstring> names = namePair(alias);
-        if (XmlElement element = findHost(engine, host); !element.empty()) {
+        const bool hasEngine = editEngine([&](const XmlDocument&, const XmlElement& engine) {
+          const XmlElement element = findHost(engine, host);
+          if (element.empty()) return false;
           bool removed = false;
           for (const std::wstring& name : names) {
             if (XmlElement found = findAliasElement(element, name); !found.empty()) {
@@ -57,8 +56,9 @@ void TomcatManager::removeAlias(const std::wstring& host, const std::wstring& al
               removed = true;
             }
           }
-          if (removed) saveServerXml(document);
-        }
+          return removed;
+        });
+        if (!hasEngine) return;
         IsapiRedirectorConfig config = redirectorConfig();
         config.removeAliasMounts(names);
         if (restart) restartService();

@@ -22,6 +22,14 @@ void TomcatManager::saveServerXml(const XmlDocument& document) const {
   vxmlSave(context_, document, getServerXmlPath());
 }
 
+bool TomcatManager::editEngine(const std::function<bool(const XmlDocument&, const XmlElement&)>& edit) const {
+  const XmlDocument document = loadServerXml();
+  const XmlElement engine = findEngine(document);
+  if (engine.empty()) return false;
+  if (edit(document, engine)) saveServerXml(document);
+  return true;
+}
+
 XmlElement TomcatManager::findService(const XmlDocument& document) {
   return vxmlFindChildElement(document.documentElement().childNodes(), L"Service", kHcpServiceName);
 }

@@ -3,6 +3,7 @@
 // holds the Tomcat package provider and nothing else between operations: every
 // operation reads what it needs afresh.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ class TomcatManager : public TomcatProviderInstance {
   static XmlElement findRealm(const XmlElement& element);
   // The host's first Alias with a text child equal to `name` (exact).
   static XmlElement findAliasElement(const XmlElement& host, const std::wstring& name);
+  // Loads server.xml, hands its HCP Engine to `edit` and saves the document
+  // when `edit` answers true. False, with nothing saved, when there is no HCP
+  // Engine. The document is gone when this returns, so that a command's edits
+  // of the connector's files that follow do not hold both files at once.
+  bool editEngine(const std::function<bool(const XmlDocument&, const XmlElement&)>& edit) const;
 
   // The panel's Tomcat data directory: the product data directory + var/tomcat.
   std::wstring getVarTomcatDir() const;

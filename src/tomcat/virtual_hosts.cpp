@@ -23,41 +23,40 @@ void TomcatManager::installVHost(const std::wstring& host, const std::wstring& a
       [&] {
         const std::vector<std::wstring> aliases = readListFile(context_, aliasesFile);
         checkAliasesFileNames(aliases, aliasesFile);
-        XmlDocument document = loadServerXml();
-        XmlElement engine = findEngine(document);
-        if (engine.empty())
-          throw vexception(L"Can't find Engine HCP", vcallpoint{L"", "TomcatManager::installVHost", 218});
-        // A second install replaces the host, aliases included.
-        if (XmlElement old = findHost(engine, host); !old.empty()) engine.removeChild(old);
+        const bool hasEngine = editEngine([&](const XmlDocument& document, const XmlElement& engine) {
+          // A second install replaces the host, aliases included.
+          if (XmlElement old = findHost(engine, host); !old.empty()) engine.removeChild(old);
 
-        XmlElement element = newElement(document, L"Host",
-                                        {{L"name", host},
-                                         {L"className", L"org.apache.catalina.core.StandardHost"},
-                                         {L"errorReportValveClass", L"org.apache.catalina.valves.ErrorReportValve"},
-                                         {L"deployXML", L"true"},
-                                         {L"appBase", hostPaths(getPanelDirectories(), host).appBase},
-                                         {L"unpackWARs", L"false"},
-                                         {L"autoDeploy", L"true"}});
-        for (const std::wstring& name : addWwwTwins(host, aliases)) {
-          appendTextElement(document, element, L"Alias", name);
-        }
-        element.appendChild(newElement(document, L"Context",
-                                       {{L"path", L"/manager"},
-                                        {L"className", L"org.apache.catalina.core.StandardContext"},
-                                        {L"crossContext", L"false"},
-                                        {L"reloadable", L"false"},
-                                        {L"useNaming", L"true"},
-                                        {L"swallowOutput", L"false"},
-                                        {L"privileged", L"true"},
-                                        {L"wrapperClass", L"org.apache.catalina.core.StandardWrapper"},
-                                        {L"docBase", get_provider()->getManagerDocBase()},
-                                        {L"cookies", L"true"},
-                                        {L"cachingAllowed", L"true"}}));
-        element.appendChild(
-            newElement(document, L"Realm",
-                       {{L"pathname", realmPathname(host)}, {L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
-        engine.appendChild(element);
-        saveServerXml(document);
+          XmlElement element = newElement(document, L"Host",
+                                          {{L"name", host},
+                                           {L"className", L"org.apache.catalina.core.StandardHost"},
+                                           {L"errorReportValveClass", L"org.apache.catalina.valves.ErrorReportValve"},
+                                           {L"deployXML", L"true"},
+                                           {L"appBase", hostPaths(getPanelDirectories(), host).appBase},
+                                           {L"unpackWARs", L"false"},
+                                           {L"autoDeploy", L"true"}});
+          for (const std::wstring& name : addWwwTwins(host, aliases)) {
+            appendTextElement(document, element, L"Alias", name);
+          }
+          element.appendChild(newElement(document, L"Context",
+                                         {{L"path", L"/manager"},
+                                          {L"className", L"org.apache.catalina.core.StandardContext"},
+                                          {L"crossContext", L"false"},
+                                          {L"reloadable", L"false"},
+                                          {L"useNaming", L"true"},
+                                          {L"swallowOutput", L"false"},
+                                          {L"privileged", L"true"},
+                                          {L"wrapperClass", L"org.apache.catalina.core.StandardWrapper"},
+                                          {L"docBase", get_provider()->getManagerDocBase()},
+                                          {L"cookies", L"true"},
+                                          {L"cachingAllowed", L"true"}}));
+          element.appendChild(newElement(
+              document, L"Realm",
+              {{L"pathname", realmPathname(host)}, {L"className", L"org.apache.catalina.realm.MemoryRealm"}}));
+          engine.appendChild(element);
+          return true;
+        });
+        if (!hasEngine) throw vexception(L"Can't find Engine HCP", vcallpoint{L"", "TomcatManager::installVHost", 218});
 
         redirectorConfig().addWorker(host);
         // Tomcat runs while the host is written; it reads it when started again.
@@ -73,13 +72,12 @@ void TomcatManager::removeVHost(const std::wstring& host) {
         TomcatServiceRestarter restarter(*this);
         redirectorConfig().removeWorker(host);
         if (!fileExist(context_, getServerXmlPath())) return;
-        XmlDocument document = loadServerXml();
-        XmlElement engine = findEngine(document);
-        if (engine.empty()) return;
-        XmlElement element = findHost(engine, host);
-        if (element.empty()) return;
-        engine.removeChild(element);
-        saveServerXml(document);
+        editEngine([&](const XmlDocument&, const XmlElement& engine) {
+          const XmlElement element = findHost(engine, host);
+          if (element.empty()) return false;
+          engine.removeChild(element);
+          return true;
+        });
       });
 }
 
@@ -99,11 +97,11 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
         checkAliasesFileNames(aliases, aliasesFile);
         TomcatServiceRestarter restarter(*this);
 
-        XmlDocument document = loadServerXml();
-        XmlElement engine = findEngine(document);
-        if (engine.empty()) return;
-        if (XmlElement taken = findHost(engine, newName); !taken.empty()) engine.removeChild(taken);
-        if (XmlElement element = findHost(engine, oldName); !element.empty()) {
+        const bool hasEngine = editEngine([&](const XmlDocument&, const XmlElement& engine) {
+          if (XmlElement taken = findHost(engine, newName); !taken.empty()) engine.removeChild(taken);
+          // Without the old host the removal above is not written either.
+          const XmlElement element = findHost(engine, oldName);
+          if (element.empty()) return false;
           try {
             vxmlSetExistingAttribute(element, L"name", newName);
             vxmlSetExistingAttribute(element, L"appBase", hostPaths(getPanelDirectories(), newName).appBase);
@@ -116,8 +114,9 @@ void TomcatManager::renameVHost(const std::wstring& oldName, const std::wstring&
           } catch (...) {
             // A host that lacks one of these keeps what was changed up to there.
           }
-          saveServerXml(document);
-        }
+          return true;
+        });
+        if (!hasEngine) return;
 
         // The host's files move whether or not server.xml knew the host; what the
         // new name had is replaced wherever the old host has a counterpart.

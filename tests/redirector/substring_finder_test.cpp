@@ -14,8 +14,8 @@ namespace {
 
 using namespace std::string_view_literals;
 
-std::vector<size_t> allOccurrences(std::string_view text, std::string_view needle) {
-  const SubstringFinder finder(needle);
+std::vector<size_t> allOccurrences(std::string_view text, const std::vector<std::string_view>& needles) {
+  const SubstringFinder finder(needles);
   std::vector<size_t> found;
   for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) found.push_back(at);
   return found;
@@ -30,28 +30,28 @@ std::vector<size_t> expectedOccurrences(std::string_view text, std::string_view 
 TEST(SubstringFinder, FindsEveryOccurrenceLikeAPlainSearch) {
   // Text made of the same few words as the needles, so that the shifts meet
   // partial matches, overlaps and the needle at both ends of the text.
-  std::string text;
+  std::string text = "/site3.example.com/app3";
   for (int i = 0; i < 400; ++i)
     text += "/site" + std::to_string(i % 37) + ".example.com/app" + std::to_string(i % 5) + "/*=w\r\n";
   const std::string longName(300, 'n');
   text += "/" + longName + "/app=w\r\naaaaaaaa/";
-  text = "/site3.example.com/app3" + text;
   for (std::string_view needle : {"/site3.example.com/app3", "/site3.example.com/app3/*=", "/site36.", "aaaa",
-                                  "aaaaaaaa", "a/", "/", "", "missing needle", "w\r\n/site1"}) {
-    SCOPED_TRACE(needle);
-    EXPECT_EQ(allOccurrences(text, needle), expectedOccurrences(text, needle));
-  }
+                                  "aaaaaaaa", "a/", "/", "", "missing needle", "w\r\n/site1"})
+    EXPECT_EQ(allOccurrences(text, {needle}), expectedOccurrences(text, needle)) << needle;
   const std::string longNeedle = "/" + longName + "/app=w";
-  EXPECT_EQ(allOccurrences(text, longNeedle), expectedOccurrences(text, longNeedle));
-  EXPECT_EQ(allOccurrences(text, longNeedle).size(), 1u);
+  EXPECT_EQ(allOccurrences(text, {longNeedle}), std::vector<size_t>{text.find(longNeedle)});
+  // Several needles in one pass; a shift is the smallest any of them allows.
+  EXPECT_EQ(allOccurrences(text, {"/site36.", "/nope/", "/site3.example"}).size(),
+            expectedOccurrences(text, "/site36.").size() + expectedOccurrences(text, "/site3.example").size());
+  EXPECT_EQ(allOccurrences("xxxxxqrst_abcd_zzzz", {"qrst_abcd_zzzz", "abcd_uvwx_yyyy"}), std::vector<size_t>{5});
+  EXPECT_EQ(allOccurrences("qqab_abcdyy", {"ab_abcdyy", "abcd_yyyy", "zzzz_abcd"}), std::vector<size_t>{2});
   EXPECT_EQ(SubstringFinder("abcd").find("xabc"), std::string_view::npos);
   EXPECT_EQ(SubstringFinder("abcd").find("abcd", 5), std::string_view::npos);
 }
 
 TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLines) {
-  for (std::string_view text : {""sv, "a"sv, "a\r\n"sv, "\r\na\r\n"sv, "a=1\r\nb=2"sv, "\r\n"sv, "x\0y\r\n"sv}) {
+  for (std::string_view text : {""sv, "a"sv, "a\r\n"sv, "\r\na\r\n"sv, "a=1\r\nb=2"sv, "\r\n"sv, "x\0y\r\n"sv})
     EXPECT_TRUE(isInSavedForm(text)) << text;
-  }
   const std::string longLine(200, 'x');
   for (const std::string& text :
        {std::string("a\n"), std::string("\na"), std::string("a\r"), std::string("a\rb\r\n"), std::string("a\r\n\r\nb"),
