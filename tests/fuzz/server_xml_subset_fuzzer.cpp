@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "base/errors/vexception.h"
+#include "base/files/file_system.h"
+#include "base/system/clock.h"
 #include "base/text/unicode.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
@@ -21,6 +23,9 @@ namespace wc {
 using fuzzing::check;
 
 namespace {
+
+// The saves go through the machine's own files.
+const Context context{.files = &systemFileSystem(), .clock = &systemClock()};
 
 std::string load(XmlDocument& document, const std::string& path, bool subsetAllowed) {
   try {
@@ -89,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fullFailure.empty()) return 0;
 
   const std::string copyPath = fuzzing::scratchDirectory() + "/unchanged.xml";
-  vxmlSave(subset, utf8ToWideLenient(copyPath));
+  vxmlSave(context, subset, utf8ToWideLenient(copyPath));
   check(fuzzing::readWholeFile(copyPath) == bytes, "an unedited document saves byte for byte");
 
   editHost(subset);
@@ -98,8 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(vxmlToUtf8(subset) == expected, "an edited Host saves the same", expected);
   compareTrees(subset, full);
   const std::string fullPath = fuzzing::scratchDirectory() + "/full.xml";
-  vxmlSave(subset, utf8ToWideLenient(copyPath));
-  vxmlSave(full, utf8ToWideLenient(fullPath));
+  vxmlSave(context, subset, utf8ToWideLenient(copyPath));
+  vxmlSave(context, full, utf8ToWideLenient(fullPath));
   check(fuzzing::readWholeFile(copyPath) == fuzzing::readWholeFile(fullPath), "a walked document saves the same",
         expected);
   return 0;
