@@ -14,6 +14,7 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
 #include "check/started_links.h"
+#include "check/worker_table.h"
 #include "panel/path_join.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_manager.h"
@@ -56,6 +57,7 @@ PropertyLines readPropertyLines(const Context& context, const std::wstring& path
 
 struct PropertyFiles {
   PropertyLines workers;
+  WorkerTable workerTable;
   PropertyLines mounts;
 };
 
@@ -86,7 +88,12 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   std::future<StartedLinks> scanning =
       std::async(policy, [&context, &where] { return scanStartedLinks(context, where); });
   std::future<PropertyFiles> reading = std::async(policy, [&context, &where] {
-    return PropertyFiles{readPropertyLines(context, where.workers), readPropertyLines(context, where.uriWorkerMap)};
+    PropertyFiles files;
+    files.workers = readPropertyLines(context, where.workers);
+    // Its entries stay where they are as the files move: the table views them.
+    files.workerTable = workerTableOf(files.workers);
+    files.mounts = readPropertyLines(context, where.uriWorkerMap);
+    return files;
   });
   PanelSnapshot snapshot;
   snapshot.where = where;
@@ -136,6 +143,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   }
   PropertyFiles files = reading.get();
   snapshot.workers = std::move(files.workers);
+  snapshot.workerTable = std::move(files.workerTable);
   snapshot.mounts = std::move(files.mounts);
   return snapshot;
 }

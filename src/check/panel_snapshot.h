@@ -72,6 +72,22 @@ struct PropertyLines {
   std::vector<PropertyEntry> entries;
 };
 
+// The workers of workers.properties: those named in "worker.list" and those
+// with keys of their own ("worker.<name>.<key>").
+struct WorkerLines {
+  size_t listLine = 0;                     // the first worker.list line naming it; 0 when none
+  std::vector<const PropertyEntry*> keys;  // its own keys, in file order
+  size_t firstLine() const;
+};
+
+struct WorkerTable {
+  std::unordered_map<std::wstring, WorkerLines> workers;
+  size_t firstListLine = 0;  // where a missing worker would be listed
+  // The workers that the install writes for no host.
+  std::unordered_set<std::wstring> installWorkers;
+  bool exists(const std::wstring& worker) const { return workers.count(worker) != 0; }
+};
+
 struct WholeSavedFile {
   const wchar_t* what;  // "server.xml", "workers.properties", ...
   std::wstring name;    // the name of the file its links lead to
@@ -87,6 +103,7 @@ struct PanelSnapshot {
   XmlElement engine;                         // empty when there is no HCP Engine in it
   std::vector<HostEntry> hosts;
   PropertyLines workers;
+  WorkerTable workerTable;  // of `workers`, made as it is read
   PropertyLines mounts;
   size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
   size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }
