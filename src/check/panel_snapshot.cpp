@@ -13,6 +13,7 @@
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
+#include "check/parallel_for.h"
 #include "check/started_links.h"
 #include "check/worker_table.h"
 #include "panel/path_join.h"
@@ -23,20 +24,15 @@ namespace wc {
 
 namespace {
 
-HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBases) {
+// A Host's texts as server.xml holds them; completeHostEntry adds the rest.
+HostEntry hostEntryOf(const XmlElement& host) {
   HostEntry entry;
   entry.name = vxmlGetAttribute(host, L"name", L"");
-  entry.key = nameKey(entry.name);
-  entry.display = shownName(entry.name);
-  // As hostPaths joins it, from hcp-webapps joined once.
-  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
   entry.element = host;
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
   forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
     if (tagNameIs(tagName, L"Alias")) {
-      std::wstring name = firstChildValue(child);
-      std::wstring key = nameKey(name);
-      entry.aliases.push_back({std::move(name), child, std::move(key)});
+      entry.aliases.push_back({firstChildValue(child), child, {}});
     } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
       entry.realm = child;
@@ -44,6 +40,16 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
     }
   });
   return entry;
+}
+
+// What a Host's entry holds besides server.xml's texts: it needs no document,
+// so the hosts are completed side by side.
+void completeHostEntry(HostEntry& entry, const std::wstring& applicationBases) {
+  entry.key = nameKey(entry.name);
+  entry.display = shownName(entry.name);
+  // As hostPaths joins it, from hcp-webapps joined once.
+  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
+  for (NameAt& alias : entry.aliases) alias.key = nameKey(alias.name);
 }
 
 PropertyLines readPropertyLines(const Context& context, const std::wstring& path) {
@@ -106,9 +112,10 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
-      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, applicationBases));
+      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
     });
   }
+  parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i], applicationBases); });
   snapshot.realmFiles = listDirectoryEntries(context, snapshot.directories.realmFiles);
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,

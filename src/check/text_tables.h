@@ -48,14 +48,17 @@ inline bool sameText(std::string_view a, std::string_view b) {
   return true;
 }
 
+inline bool sameText(std::wstring_view a, std::wstring_view b) { return a == b; }
+
 // Texts looked up by content: an open-addressed table of positions in a list
 // of texts, equal texts chained behind the first one. Built once, with no
 // allocation per text.
-class TextIndex {
+template <class Text>
+class BasicTextIndex {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
 
-  explicit TextIndex(std::span<const std::string_view> texts) : texts_(texts), next_(texts.size(), kNone) {
+  explicit BasicTextIndex(std::span<const Text> texts) : texts_(texts), next_(texts.size(), kNone) {
     size_t size = 16;
     while (size < texts.size() * 2) size *= 2;
     slots_.assign(size, kNone);
@@ -74,22 +77,25 @@ class TextIndex {
     return false;
   }
   // The first text equal to `text`, the others by next(); kNone after the last.
-  uint32_t find(std::string_view text) const { return slots_[slotOf(text)]; }
+  uint32_t find(Text text) const { return slots_[slotOf(text)]; }
   uint32_t next(uint32_t i) const { return next_[i]; }
 
  private:
   // The slot of `text`, or the free one where it would go.
-  size_t slotOf(std::string_view text) const {
+  size_t slotOf(Text text) const {
     const size_t mask = slots_.size() - 1;
-    size_t at = std::hash<std::string_view>()(text) & mask;
+    size_t at = std::hash<Text>()(text) & mask;
     while (slots_[at] != kNone && !sameText(texts_[slots_[at]], text)) at = (at + 1) & mask;
     return at;
   }
 
-  std::span<const std::string_view> texts_;
+  std::span<const Text> texts_;
   std::vector<uint32_t> next_;
   std::vector<uint32_t> slots_;
 };
+
+using TextIndex = BasicTextIndex<std::string_view>;
+using WideTextIndex = BasicTextIndex<std::wstring_view>;
 
 // Texts in the files' form: ASCII ones are copied into one buffer sized for
 // all of them, others are converted into strings of their own.
