@@ -87,16 +87,15 @@ void appendUtf8(std::string& out, char32_t c) {
 std::wstring decodeXmlValue(std::string_view spelled, XmlValueKind kind) {
   const bool attribute = kind == XmlValueKind::Attribute;
   // Most values (host names, paths, ports) are ASCII with nothing to decode:
-  // they are widened as they stand, looked at and copied in one pass. A
-  // control character (CR, and LF and TAB in an attribute) takes the way below.
-  std::wstring widened(spelled.size(), L'\0');
+  // they are widened as they stand. A control character (CR, and LF and TAB
+  // in an attribute) takes the way below; the look at the bytes is one
+  // branch-free pass.
   unsigned char special = 0;
-  for (size_t i = 0; i < spelled.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(spelled[i]);
+  for (const char byte : spelled) {
+    const unsigned char c = static_cast<unsigned char>(byte);
     special |= static_cast<unsigned char>((c >= 0x80) | (c == '&') | (c < 0x20));
-    widened[i] = static_cast<wchar_t>(c);
   }
-  if (!special) return widened;
+  if (!special) return std::wstring(spelled.begin(), spelled.end());
   std::string out;
   out.reserve(spelled.size());
   for (size_t i = 0; i < spelled.size(); ++i) {
