@@ -161,7 +161,7 @@ DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring
   if (!directoryExist(context, path)) return entries;
   for (FoundName& found : findFileNames(context, path, L"*", NameOrder::AsListed))
     entries.names.push_back(std::move(found.name));
-  entries.has.insert(entries.names.begin(), entries.names.end());
+  entries.has = WideTextSet(entries.names);
   return entries;
 }
 

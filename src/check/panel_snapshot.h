@@ -15,6 +15,7 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_dom.h"
 #include "check/consistency_check.h"
+#include "check/text_tables.h"
 #include "panel/host_paths.h"
 #include "panel/property_lines.h"
 #include "redirector/text_lines_io.h"
@@ -58,7 +59,7 @@ struct HostEntry {
 struct DirectoryEntries {
   std::wstring path;
   std::vector<std::wstring> names;
-  std::unordered_set<std::wstring_view> has;  // the same names
+  WideTextSet has;  // the same names
 
   DirectoryEntries() = default;
   DirectoryEntries(DirectoryEntries&&) = default;

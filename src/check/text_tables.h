@@ -97,6 +97,25 @@ class BasicTextIndex {
 using TextIndex = BasicTextIndex<std::string_view>;
 using WideTextIndex = BasicTextIndex<std::wstring_view>;
 
+// Texts that live elsewhere, asked for by content: a set with no allocation
+// per text. Moved, never copied: the index views the list of views.
+class WideTextSet {
+ public:
+  WideTextSet() : index_(views_) {}
+  template <class Texts>
+  explicit WideTextSet(const Texts& texts) : views_(texts.begin(), texts.end()), index_(views_) {
+    for (uint32_t i = 0; i < views_.size(); ++i) index_.add(i);
+  }
+  WideTextSet(WideTextSet&&) = default;
+  WideTextSet& operator=(WideTextSet&&) = default;
+
+  size_t count(std::wstring_view text) const { return index_.find(text) == WideTextIndex::kNone ? 0 : 1; }
+
+ private:
+  std::vector<std::wstring_view> views_;
+  WideTextIndex index_;
+};
+
 // Texts in the files' form: ASCII ones are copied into one buffer sized for
 // all of them, others are converted into strings of their own.
 class TextArena {
