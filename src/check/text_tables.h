@@ -1,7 +1,8 @@
 #pragma once
 // Flat tables of the check's texts, for rules that look at hundreds of
-// thousands of lines: a comparison written out, an index by content without
-// an allocation per text, and one buffer for many ASCII texts.
+// thousands of lines and names: a comparison written out, an index and a set
+// by content without an allocation per text, and one buffer for many ASCII
+// texts.
 
 #include <cstdint>
 #include <cstring>
@@ -48,6 +49,7 @@ inline bool sameText(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Wide texts (names, not lines) as the library compares them.
 inline bool sameText(std::wstring_view a, std::wstring_view b) { return a == b; }
 
 // Texts looked up by content: an open-addressed table of positions in a list

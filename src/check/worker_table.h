@@ -1,6 +1,6 @@
 #pragma once
-// The workers of workers.properties: those named in "worker.list" and those
-// with keys of their own ("worker.<name>.<key>").
+// The worker table (panel_snapshot.h) of workers.properties' entries: made as
+// the file is read, beside the reading of the other files.
 
 #include "check/panel_snapshot.h"
 
