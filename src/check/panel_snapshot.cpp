@@ -133,8 +133,9 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.appBases = std::move(scan.appBases);
   for (HostEntry& host : snapshot.hosts) {
     // hcp-webapps' listing answers for the host's directory.
-    if (!snapshot.appBases.has.count(host.name)) continue;
-    StartedDirectory& directory = scan.directories.at(host.name);
+    const uint32_t listed = snapshot.appBases.has.indexOf(host.name);
+    if (listed == WideTextIndex::kNone) continue;
+    StartedDirectory& directory = scan.directories[listed];
     if (directory.listingFailed) std::rethrow_exception(directory.listingFailed);
     // The first Host of a name takes the lists; another Host of the same
     // name (a duplicate finding) copies them from it.

@@ -100,8 +100,11 @@ StartedLinks scanStartedLinks(const Context& context, const PanelLocations& wher
         // The link and its archive as the commands name them ("A.WAR" is
         // looked at as "A.war").
         const std::wstring name = archiveFileName(std::wstring_view(link.name).substr(0, link.name.size() - 4));
-        directory.links.push_back(linkState(context, link, name, names[i], applicationBaseDirectory, archiveDirectory,
-                                            names[i] + L'/' + name));
+        std::wstring archive;
+        archive.reserve(names[i].size() + 1 + name.size());
+        archive.append(names[i]).append(1, L'/').append(name);
+        directory.links.push_back(
+            linkState(context, link, name, names[i], applicationBaseDirectory, archiveDirectory, archive));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();
@@ -113,7 +116,7 @@ StartedLinks scanStartedLinks(const Context& context, const PanelLocations& wher
       directory.applications.push_back(std::move(link.name));
     }
   });
-  for (size_t i = 0; i < names.size(); ++i) scan.directories.emplace(names[i], std::move(found[i]));
+  scan.directories = std::move(found);
   return scan;
 }
 

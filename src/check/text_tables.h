@@ -111,7 +111,9 @@ class WideTextSet {
   WideTextSet(WideTextSet&&) = default;
   WideTextSet& operator=(WideTextSet&&) = default;
 
-  size_t count(std::wstring_view text) const { return index_.find(text) == WideTextIndex::kNone ? 0 : 1; }
+  size_t count(std::wstring_view text) const { return indexOf(text) == WideTextIndex::kNone ? 0 : 1; }
+  // Where the text is in the list the set was made of; kNone when it is not.
+  uint32_t indexOf(std::wstring_view text) const { return index_.find(text); }
 
  private:
   std::vector<std::wstring_view> views_;
