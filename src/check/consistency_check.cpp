@@ -19,7 +19,7 @@ std::vector<Finding> checkConsistency(const Context& context, const PanelLocatio
 
 std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {
   const PanelLocations& where = snapshot.where;
-  const WorkerTable workers = workerTableOf(snapshot.workers);
+  const WorkerTable& workers = snapshot.workerTable;
   // The mounts are the largest file and rule: checked meanwhile on another
   // thread. A failure is thrown in the rules' order: service, workers,
   // mounts, names, paths, links, temporary files.

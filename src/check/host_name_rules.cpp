@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 #include "check/check_rules.h"
+#include "check/text_tables.h"
 #include "tomcat/host_names.h"
 
 namespace wc {
@@ -23,32 +23,41 @@ bool lacksTwin(const HostEntry& host, const NameAt& alias) {
 
 void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   const std::wstring& file = snapshot.where.serverXml;
-  // Keyed by views of the hosts' own keys: the snapshot outlives the maps.
-  std::unordered_map<std::wstring_view, const HostEntry*> hostByName;
-  hostByName.reserve(snapshot.hosts.size());
-  for (const HostEntry& host : snapshot.hosts) {
-    auto [first, added] = hostByName.emplace(host.key, &host);
-    if (!added) {
-      out.push_back({finding_kind::kHostDuplicate,
-                     host.display,
-                     L"The Host has the name of the Host on line " + std::to_wstring(first->second->line()),
-                     file,
-                     host.line(),
-                     {&host}});
-    }
+  // Indexes of views of the hosts' own keys, then of their aliases': the
+  // first of equal keys is the one found.
+  std::vector<std::wstring_view> hostKeys;
+  hostKeys.reserve(snapshot.hosts.size());
+  for (const HostEntry& host : snapshot.hosts) hostKeys.push_back(host.key);
+  WideTextIndex hostByName(hostKeys);
+  for (uint32_t h = 0; h < hostKeys.size(); ++h) {
+    if (hostByName.add(h)) continue;
+    const HostEntry& host = snapshot.hosts[h];
+    out.push_back({finding_kind::kHostDuplicate,
+                   host.display,
+                   L"The Host has the name of the Host on line " +
+                       std::to_wstring(snapshot.hosts[hostByName.find(host.key)].line()),
+                   file,
+                   host.line(),
+                   {&host}});
   }
   // Which host holds each alias; the first one keeps it.
-  std::unordered_map<std::wstring_view, const HostEntry*> aliasHost;
-  size_t aliases = 0;
-  for (const HostEntry& host : snapshot.hosts) aliases += host.aliases.size();
-  aliasHost.reserve(aliases);
+  std::vector<std::wstring_view> aliasKeys;
+  std::vector<const HostEntry*> aliasHosts;
   for (const HostEntry& host : snapshot.hosts) {
     for (const NameAt& alias : host.aliases) {
-      auto [holder, added] = aliasHost.emplace(alias.key, &host);
-      if (!added && holder->second != &host && holder->second->key != host.key) {
+      aliasKeys.push_back(alias.key);
+      aliasHosts.push_back(&host);
+    }
+  }
+  WideTextIndex aliasHost(aliasKeys);
+  uint32_t a = 0;
+  for (const HostEntry& host : snapshot.hosts) {
+    for (const NameAt& alias : host.aliases) {
+      const HostEntry* holder = aliasHost.add(a++) ? &host : aliasHosts[aliasHost.find(alias.key)];
+      if (holder != &host && holder->key != host.key) {
         out.push_back({finding_kind::kAliasDuplicate,
                        host.display,
-                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->second->display,
+                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->display,
                        file,
                        alias.line(),
                        {&host, &alias}});

@@ -13,7 +13,9 @@
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
+#include "check/parallel_for.h"
 #include "check/started_links.h"
+#include "check/worker_table.h"
 #include "panel/path_join.h"
 #include "tomcat/host_names.h"
 #include "tomcat/tomcat_manager.h"
@@ -22,20 +24,15 @@ namespace wc {
 
 namespace {
 
-HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBases) {
+// A Host's texts as server.xml holds them; completeHostEntry adds the rest.
+HostEntry hostEntryOf(const XmlElement& host) {
   HostEntry entry;
   entry.name = vxmlGetAttribute(host, L"name", L"");
-  entry.key = nameKey(entry.name);
-  entry.display = shownName(entry.name);
-  // As hostPaths joins it, from hcp-webapps joined once.
-  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
   entry.element = host;
   if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
   forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
     if (tagNameIs(tagName, L"Alias")) {
-      std::wstring name = firstChildValue(child);
-      std::wstring key = nameKey(name);
-      entry.aliases.push_back({std::move(name), child, std::move(key)});
+      entry.aliases.push_back({firstChildValue(child), child, {}});
     } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
       entry.realm = child;
@@ -43,6 +40,16 @@ HostEntry hostEntryOf(const XmlElement& host, const std::wstring& applicationBas
     }
   });
   return entry;
+}
+
+// What a Host's entry holds besides server.xml's texts: it needs no document,
+// so the hosts are completed side by side.
+void completeHostEntry(HostEntry& entry, const std::wstring& applicationBases) {
+  entry.key = nameKey(entry.name);
+  entry.display = shownName(entry.name);
+  // As hostPaths joins it, from hcp-webapps joined once.
+  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
+  for (NameAt& alias : entry.aliases) alias.key = nameKey(alias.name);
 }
 
 PropertyLines readPropertyLines(const Context& context, const std::wstring& path) {
@@ -56,6 +63,7 @@ PropertyLines readPropertyLines(const Context& context, const std::wstring& path
 
 struct PropertyFiles {
   PropertyLines workers;
+  WorkerTable workerTable;
   PropertyLines mounts;
 };
 
@@ -86,7 +94,12 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   std::future<StartedLinks> scanning =
       std::async(policy, [&context, &where] { return scanStartedLinks(context, where); });
   std::future<PropertyFiles> reading = std::async(policy, [&context, &where] {
-    return PropertyFiles{readPropertyLines(context, where.workers), readPropertyLines(context, where.uriWorkerMap)};
+    PropertyFiles files;
+    files.workers = readPropertyLines(context, where.workers);
+    // Its entries stay where they are as the files move: the table views them.
+    files.workerTable = workerTableOf(files.workers);
+    files.mounts = readPropertyLines(context, where.uriWorkerMap);
+    return files;
   });
   PanelSnapshot snapshot;
   snapshot.where = where;
@@ -99,9 +112,10 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
-      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, applicationBases));
+      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
     });
   }
+  parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i], applicationBases); });
   snapshot.realmFiles = listDirectoryEntries(context, snapshot.directories.realmFiles);
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
@@ -119,8 +133,9 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.appBases = std::move(scan.appBases);
   for (HostEntry& host : snapshot.hosts) {
     // hcp-webapps' listing answers for the host's directory.
-    if (!snapshot.appBases.has.count(host.name)) continue;
-    StartedDirectory& directory = scan.directories.at(host.name);
+    const uint32_t listed = snapshot.appBases.has.indexOf(host.name);
+    if (listed == WideTextIndex::kNone) continue;
+    StartedDirectory& directory = scan.directories[listed];
     if (directory.listingFailed) std::rethrow_exception(directory.listingFailed);
     // The first Host of a name takes the lists; another Host of the same
     // name (a duplicate finding) copies them from it.
@@ -136,6 +151,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   }
   PropertyFiles files = reading.get();
   snapshot.workers = std::move(files.workers);
+  snapshot.workerTable = std::move(files.workerTable);
   snapshot.mounts = std::move(files.mounts);
   return snapshot;
 }
@@ -146,7 +162,7 @@ DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring
   if (!directoryExist(context, path)) return entries;
   for (FoundName& found : findFileNames(context, path, L"*", NameOrder::AsListed))
     entries.names.push_back(std::move(found.name));
-  entries.has.insert(entries.names.begin(), entries.names.end());
+  entries.has = WideTextSet(entries.names);
   return entries;
 }
 

@@ -15,6 +15,7 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_dom.h"
 #include "check/consistency_check.h"
+#include "check/text_tables.h"
 #include "panel/host_paths.h"
 #include "panel/property_lines.h"
 #include "redirector/text_lines_io.h"
@@ -58,7 +59,7 @@ struct HostEntry {
 struct DirectoryEntries {
   std::wstring path;
   std::vector<std::wstring> names;
-  std::unordered_set<std::wstring_view> has;  // the same names
+  WideTextSet has;  // the same names
 
   DirectoryEntries() = default;
   DirectoryEntries(DirectoryEntries&&) = default;
@@ -70,6 +71,22 @@ struct PropertyLines {
   bool exists = false;
   LoadedText text;  // the file's bytes, which the entries view
   std::vector<PropertyEntry> entries;
+};
+
+// The workers of workers.properties: those named in "worker.list" and those
+// with keys of their own ("worker.<name>.<key>").
+struct WorkerLines {
+  size_t listLine = 0;                     // the first worker.list line naming it; 0 when none
+  std::vector<const PropertyEntry*> keys;  // its own keys, in file order
+  size_t firstLine() const;
+};
+
+struct WorkerTable {
+  std::unordered_map<std::wstring, WorkerLines> workers;
+  size_t firstListLine = 0;  // where a missing worker would be listed
+  // The workers that the install writes for no host.
+  std::unordered_set<std::wstring> installWorkers;
+  bool exists(const std::wstring& worker) const { return workers.count(worker) != 0; }
 };
 
 struct WholeSavedFile {
@@ -87,6 +104,7 @@ struct PanelSnapshot {
   XmlElement engine;                         // empty when there is no HCP Engine in it
   std::vector<HostEntry> hosts;
   PropertyLines workers;
+  WorkerTable workerTable;  // of `workers`, made as it is read
   PropertyLines mounts;
   size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
   size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }

@@ -1,8 +1,8 @@
 #pragma once
-// The per-host file calls of the check (a listing per host, a look at each
-// started link and archive) wait on the kernel for most of their time, and
-// thousands of them add up: they run on the machine's processors side by
-// side.
+// The per-host work of the check: its file calls (a listing per host, a look
+// at each started link and archive), which wait on the kernel for most of
+// their time, and the keys and forms of the hosts' names. Thousands of them
+// add up: they run on the machine's processors side by side.
 
 #include <algorithm>
 #include <atomic>

@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "base/files/file_name.h"
 #include "check/check_rules.h"
+#include "check/text_tables.h"
 #include "panel/host_paths.h"
 #include "panel/path_join.h"
 
@@ -62,8 +63,8 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
 
 // Entries named after a host (`hostOf` tells which) that no Host has.
 template <class HostOf>
-void checkOrphans(const std::unordered_set<std::wstring_view>& hosts, const DirectoryEntries& entries, HostOf hostOf,
-                  const wchar_t* what, std::vector<Finding>& out) {
+void checkOrphans(const WideTextSet& hosts, const DirectoryEntries& entries, HostOf hostOf, const wchar_t* what,
+                  std::vector<Finding>& out) {
   for (const std::wstring& name : entries.names) {
     const std::optional<std::wstring_view> named = hostOf(name);
     if (!named) continue;
@@ -87,12 +88,13 @@ void checkOrphans(const std::unordered_set<std::wstring_view>& hosts, const Dire
 }  // namespace
 
 void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
-  std::unordered_set<std::wstring_view> hosts;  // views of the hosts' keys
-  hosts.reserve(snapshot.hosts.size());
+  std::vector<std::wstring_view> keys;
+  keys.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
-    hosts.insert(host.key);
+    keys.push_back(host.key);
     checkHostPaths(snapshot, host, out);
   }
+  const WideTextSet hosts(keys);  // views of the hosts' keys
   checkOrphans(hosts, snapshot.realmFiles, hostOfRealmFileName, L"The realm file", out);
   auto ownName = [](std::wstring_view name) { return std::optional(name); };
   checkOrphans(hosts, snapshot.appBases, ownName, L"The host directory", out);

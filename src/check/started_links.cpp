@@ -19,7 +19,6 @@ namespace {
 
 // The started links of the host `name`, as listed ("<app>.war").
 std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const std::wstring& name,
-                                    const std::wstring& applicationBase,
                                     const std::unordered_set<std::wstring>& leaving) {
   std::vector<FoundName> links;
   try {
@@ -28,6 +27,7 @@ std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const
     return {};  // removed since hcp-webapps was listed
   }
   if (leaving.empty()) return links;
+  const std::wstring applicationBase = applicationBases.pathOf(name);
   // The link as the commands name it ("A.WAR" matches the pattern as well).
   std::erase_if(links, [&](const FoundName& link) {
     const std::wstring path = VFileName::combine(
@@ -40,16 +40,18 @@ std::vector<FoundName> startedLinks(const OpenDirectory& applicationBases, const
 // A hard link of the archive holds its bytes without reading either (the
 // listing tells the link's identity where it can); a copy is read only when
 // its size is the archive's.
-// `name` is the link's and the archive's name as the commands write it;
-// `archive` is the archive's place under hcp-wars.
-LinkState linkState(const Context& context, const FoundName& listed, const std::wstring& name,
-                    const std::wstring& applicationBase, const OpenDirectory& archives, const std::wstring& archive) {
+// `name` is the link's and the archive's name as the commands write it,
+// `host` the name of the link's directory under hcp-webapps; `archive` is the
+// archive's place under hcp-wars. The link's path is joined only when its
+// identity does not answer.
+LinkState linkState(const Context& context, const FoundName& listed, const std::wstring& name, const std::wstring& host,
+                    const OpenDirectory& applicationBases, const OpenDirectory& archives, const std::wstring& archive) {
   const std::optional<FileIdentity> stored = fileIdentity(archives, archive);
   if (!stored) return LinkState::ArchiveGone;
   if (listed.fileNumber != 0 && listed.volume == stored->volume && listed.fileNumber == stored->index) {
     return LinkState::Holds;
   }
-  const std::wstring link = VFileName::combine(applicationBase, name);
+  const std::wstring link = VFileName::combine(applicationBases.pathOf(host), name);
   const std::optional<FileIdentity> linked = fileIdentity(link);
   if (linked && linked->isSameFileAs(*stored)) return LinkState::Holds;
   if (linked && linked->size != stored->size) return LinkState::Differs;
@@ -85,11 +87,9 @@ StartedLinks scanStartedLinks(const Context& context, const PanelLocations& wher
   std::vector<StartedDirectory> found(names.size());
   parallelFor(names.size(), [&](size_t i) {
     StartedDirectory& directory = found[i];
-    std::wstring applicationBase;
     std::vector<FoundName> links;
     try {
-      applicationBase = VFileName::combine(applicationBases, names[i]);
-      links = startedLinks(applicationBaseDirectory, names[i], applicationBase, leaving);
+      links = startedLinks(applicationBaseDirectory, names[i], leaving);
     } catch (...) {
       directory.listingFailed = std::current_exception();
       return;
@@ -100,8 +100,11 @@ StartedLinks scanStartedLinks(const Context& context, const PanelLocations& wher
         // The link and its archive as the commands name them ("A.WAR" is
         // looked at as "A.war").
         const std::wstring name = archiveFileName(std::wstring_view(link.name).substr(0, link.name.size() - 4));
+        std::wstring archive;
+        archive.reserve(names[i].size() + 1 + name.size());
+        archive.append(names[i]).append(1, L'/').append(name);
         directory.links.push_back(
-            linkState(context, link, name, applicationBase, archiveDirectory, names[i] + L'/' + name));
+            linkState(context, link, name, names[i], applicationBaseDirectory, archiveDirectory, archive));
       }
     } catch (...) {
       directory.linksFailed = std::current_exception();
@@ -113,7 +116,7 @@ StartedLinks scanStartedLinks(const Context& context, const PanelLocations& wher
       directory.applications.push_back(std::move(link.name));
     }
   });
-  for (size_t i = 0; i < names.size(); ++i) scan.directories.emplace(names[i], std::move(found[i]));
+  scan.directories = std::move(found);
   return scan;
 }
 

@@ -11,7 +11,6 @@
 
 #include <exception>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -30,8 +29,8 @@ struct StartedDirectory {
 struct StartedLinks {
   DirectoryEntries appBases;  // hcp-webapps
   std::exception_ptr appBasesFailed;
-  std::exception_ptr leavingFailed;                                // the removal storage could not be read
-  std::unordered_map<std::wstring, StartedDirectory> directories;  // by their names in hcp-webapps
+  std::exception_ptr leavingFailed;           // the removal storage could not be read
+  std::vector<StartedDirectory> directories;  // in the order of appBases.names
 };
 
 // Lists and looks; throws nothing: every failure is kept in the answer.

@@ -1,7 +1,8 @@
 #pragma once
 // Flat tables of the check's texts, for rules that look at hundreds of
-// thousands of lines: a comparison written out, an index by content without
-// an allocation per text, and one buffer for many ASCII texts.
+// thousands of lines and names: a comparison written out, an index and a set
+// by content without an allocation per text, and one buffer for many ASCII
+// texts.
 
 #include <cstdint>
 #include <cstring>
@@ -48,14 +49,18 @@ inline bool sameText(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Wide texts (names, not lines) as the library compares them.
+inline bool sameText(std::wstring_view a, std::wstring_view b) { return a == b; }
+
 // Texts looked up by content: an open-addressed table of positions in a list
 // of texts, equal texts chained behind the first one. Built once, with no
 // allocation per text.
-class TextIndex {
+template <class Text>
+class BasicTextIndex {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
 
-  explicit TextIndex(std::span<const std::string_view> texts) : texts_(texts), next_(texts.size(), kNone) {
+  explicit BasicTextIndex(std::span<const Text> texts) : texts_(texts), next_(texts.size(), kNone) {
     size_t size = 16;
     while (size < texts.size() * 2) size *= 2;
     slots_.assign(size, kNone);
@@ -74,21 +79,45 @@ class TextIndex {
     return false;
   }
   // The first text equal to `text`, the others by next(); kNone after the last.
-  uint32_t find(std::string_view text) const { return slots_[slotOf(text)]; }
+  uint32_t find(Text text) const { return slots_[slotOf(text)]; }
   uint32_t next(uint32_t i) const { return next_[i]; }
 
  private:
   // The slot of `text`, or the free one where it would go.
-  size_t slotOf(std::string_view text) const {
+  size_t slotOf(Text text) const {
     const size_t mask = slots_.size() - 1;
-    size_t at = std::hash<std::string_view>()(text) & mask;
+    size_t at = std::hash<Text>()(text) & mask;
     while (slots_[at] != kNone && !sameText(texts_[slots_[at]], text)) at = (at + 1) & mask;
     return at;
   }
 
-  std::span<const std::string_view> texts_;
+  std::span<const Text> texts_;
   std::vector<uint32_t> next_;
   std::vector<uint32_t> slots_;
+};
+
+using TextIndex = BasicTextIndex<std::string_view>;
+using WideTextIndex = BasicTextIndex<std::wstring_view>;
+
+// Texts that live elsewhere, asked for by content: a set with no allocation
+// per text. Moved, never copied: the index views the list of views.
+class WideTextSet {
+ public:
+  WideTextSet() : index_(views_) {}
+  template <class Texts>
+  explicit WideTextSet(const Texts& texts) : views_(texts.begin(), texts.end()), index_(views_) {
+    for (uint32_t i = 0; i < views_.size(); ++i) index_.add(i);
+  }
+  WideTextSet(WideTextSet&&) = default;
+  WideTextSet& operator=(WideTextSet&&) = default;
+
+  size_t count(std::wstring_view text) const { return indexOf(text) == WideTextIndex::kNone ? 0 : 1; }
+  // Where the text is in the list the set was made of; kNone when it is not.
+  uint32_t indexOf(std::wstring_view text) const { return index_.find(text); }
+
+ private:
+  std::vector<std::wstring_view> views_;
+  WideTextIndex index_;
 };
 
 // Texts in the files' form: ASCII ones are copied into one buffer sized for

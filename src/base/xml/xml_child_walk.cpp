@@ -1,5 +1,6 @@
 #include "base/xml/xml_child_walk.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/errors/com_error.h"
@@ -27,7 +28,13 @@ bool tagNameIs(std::string_view tagName, std::wstring_view name) {
   // ASCII against ASCII without a wide copy; anything else as the handles
   // compare it.
   auto lower = [](uint32_t c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-  bool ascii = tagName.size() == name.size();
+  // An ASCII tag name of another length cannot match: each character folds
+  // to one of its own.
+  if (tagName.size() != name.size()) {
+    return std::any_of(tagName.begin(), tagName.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
+           equalsIgnoreCase(fromXmlUtf8(std::string(tagName).c_str()), name);
+  }
+  bool ascii = true;
   for (size_t i = 0; ascii && i < tagName.size(); ++i) {
     const uint32_t c = static_cast<unsigned char>(tagName[i]);
     const uint32_t w = static_cast<uint32_t>(name[i]);

@@ -1,7 +1,5 @@
 #include "base/xml/xml_text_codec.h"
 
-#include <algorithm>
-
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
 #include "base/text/unicode.h"
@@ -89,11 +87,15 @@ void appendUtf8(std::string& out, char32_t c) {
 std::wstring decodeXmlValue(std::string_view spelled, XmlValueKind kind) {
   const bool attribute = kind == XmlValueKind::Attribute;
   // Most values (host names, paths, ports) are ASCII with nothing to decode:
-  // they are widened as they stand.
-  const bool plain = std::all_of(spelled.begin(), spelled.end(), [attribute](char c) {
-    return static_cast<unsigned char>(c) < 0x80 && c != '&' && c != '\r' && !(attribute && (c == '\n' || c == '\t'));
-  });
-  if (plain) return std::wstring(spelled.begin(), spelled.end());
+  // they are widened as they stand. A control character (CR, and LF and TAB
+  // in an attribute) takes the way below; the look at the bytes is one
+  // branch-free pass.
+  unsigned char special = 0;
+  for (const char byte : spelled) {
+    const unsigned char c = static_cast<unsigned char>(byte);
+    special |= static_cast<unsigned char>((c >= 0x80) | (c == '&') | (c < 0x20));
+  }
+  if (!special) return std::wstring(spelled.begin(), spelled.end());
   std::string out;
   out.reserve(spelled.size());
   for (size_t i = 0; i < spelled.size(); ++i) {
