@@ -27,16 +27,16 @@ namespace {
 // A Host's texts as server.xml holds them; completeHostEntry adds the rest.
 HostEntry hostEntryOf(const XmlElement& host) {
   HostEntry entry;
-  entry.name = vxmlGetAttribute(host, L"name", L"");
+  entry.name = attributeValue(host, "name").value_or(L"");
   entry.element = host;
-  if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
+  entry.appBase = attributeValue(host, "appBase");
   forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
     if (tagNameIs(tagName, L"Alias")) {
       entry.aliases.push_back({firstChildValue(child), child, {}});
     } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
       entry.realm = child;
-      entry.realmPathname = child.getAttribute(L"pathname");
+      entry.realmPathname = attributeValue(child, "pathname");
     }
   });
   return entry;
