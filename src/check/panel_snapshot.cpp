@@ -111,6 +111,13 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.directories = panelDirectories(where.varTomcat, where.tomcatHome);
   const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
+    // Sized once: an entry is large, and a growing list would move each
+    // entry several times and touch twice the memory.
+    size_t hostCount = 0;
+    forEachChildElement(snapshot.engine, [&hostCount](const XmlElement&, std::string_view tagName) {
+      hostCount += tagNameIs(tagName, L"Host") ? 1 : 0;
+    });
+    snapshot.hosts.reserve(hostCount);
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
       if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
     });
