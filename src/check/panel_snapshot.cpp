@@ -127,17 +127,12 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
   // hcp-wars, the removal storage, each host's directory, the property files.
-  std::exception_ptr archivesFailed;
-  try {
-    snapshot.archives = listDirectoryEntries(context, snapshot.directories.archives);
-  } catch (...) {
-    archivesFailed = std::current_exception();
-  }
   StartedLinks scan = scanning.get();
-  for (const std::exception_ptr& failed : {scan.appBasesFailed, archivesFailed, scan.leavingFailed}) {
+  for (const std::exception_ptr& failed : {scan.appBasesFailed, scan.archivesFailed, scan.leavingFailed}) {
     if (failed) std::rethrow_exception(failed);
   }
   snapshot.appBases = std::move(scan.appBases);
+  snapshot.archives = std::move(scan.archives);
   for (HostEntry& host : snapshot.hosts) {
     // hcp-webapps' listing answers for the host's directory.
     const uint32_t listed = snapshot.appBases.has.indexOf(host.name);
