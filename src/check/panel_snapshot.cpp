@@ -27,16 +27,16 @@ namespace {
 // A Host's texts as server.xml holds them; completeHostEntry adds the rest.
 HostEntry hostEntryOf(const XmlElement& host) {
   HostEntry entry;
-  entry.name = vxmlGetAttribute(host, L"name", L"");
+  entry.name = attributeValue(host, "name").value_or(L"");
   entry.element = host;
-  if (std::optional<std::wstring> base = host.getAttribute(L"appBase")) entry.appBase = *base;
+  entry.appBase = attributeValue(host, "appBase");
   forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
     if (tagNameIs(tagName, L"Alias")) {
       entry.aliases.push_back({firstChildValue(child), child, {}});
     } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
       entry.realm = child;
-      entry.realmPathname = child.getAttribute(L"pathname");
+      entry.realmPathname = attributeValue(child, "pathname");
     }
   });
   return entry;
@@ -111,6 +111,13 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.directories = panelDirectories(where.varTomcat, where.tomcatHome);
   const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
+    // Sized once: an entry is large, and a growing list would move each
+    // entry several times and touch twice the memory.
+    size_t hostCount = 0;
+    forEachChildElement(snapshot.engine, [&hostCount](const XmlElement&, std::string_view tagName) {
+      hostCount += tagNameIs(tagName, L"Host") ? 1 : 0;
+    });
+    snapshot.hosts.reserve(hostCount);
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
       if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
     });
@@ -120,17 +127,12 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
   // hcp-wars, the removal storage, each host's directory, the property files.
-  std::exception_ptr archivesFailed;
-  try {
-    snapshot.archives = listDirectoryEntries(context, snapshot.directories.archives);
-  } catch (...) {
-    archivesFailed = std::current_exception();
-  }
   StartedLinks scan = scanning.get();
-  for (const std::exception_ptr& failed : {scan.appBasesFailed, archivesFailed, scan.leavingFailed}) {
+  for (const std::exception_ptr& failed : {scan.appBasesFailed, scan.archivesFailed, scan.leavingFailed}) {
     if (failed) std::rethrow_exception(failed);
   }
   snapshot.appBases = std::move(scan.appBases);
+  snapshot.archives = std::move(scan.archives);
   for (HostEntry& host : snapshot.hosts) {
     // hcp-webapps' listing answers for the host's directory.
     const uint32_t listed = snapshot.appBases.has.indexOf(host.name);

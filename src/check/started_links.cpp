@@ -75,6 +75,11 @@ StartedLinks scanStartedLinks(const Context& context, const PanelLocations& wher
     return scan;
   }
   try {
+    scan.archives = listDirectoryEntries(context, archives);
+  } catch (...) {
+    scan.archivesFailed = std::current_exception();
+  }
+  try {
     leaving = pathsLeaving(context, where);
   } catch (...) {
     scan.leavingFailed = std::current_exception();

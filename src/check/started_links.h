@@ -1,8 +1,8 @@
 #pragma once
-// The hosts' started applications and what their links hold: hcp-webapps is
-// listed, then each of its directories (the links "<app>.war" not registered
-// for removal are the started applications), and each started link is
-// looked at against its archive in hcp-wars.
+// The hosts' started applications and what their links hold: hcp-webapps and
+// hcp-wars are listed, then each directory of hcp-webapps (the links
+// "<app>.war" not registered for removal are the started applications), and
+// each started link is looked at against its archive in hcp-wars.
 //
 // At thousands of hosts these are tens of thousands of file calls that wait
 // on the kernel: they run on other threads while server.xml and the property
@@ -29,6 +29,8 @@ struct StartedDirectory {
 struct StartedLinks {
   DirectoryEntries appBases;  // hcp-webapps
   std::exception_ptr appBasesFailed;
+  DirectoryEntries archives;  // hcp-wars
+  std::exception_ptr archivesFailed;
   std::exception_ptr leavingFailed;           // the removal storage could not be read
   std::vector<StartedDirectory> directories;  // in the order of appBases.names
 };

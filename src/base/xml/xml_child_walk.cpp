@@ -7,6 +7,7 @@
 #include "base/errors/win_error_codes.h"
 #include "base/text/strings.h"
 #include "base/xml/xml_document_state.h"
+#include "base/xml/xml_text_codec.h"
 
 namespace wc {
 
@@ -46,6 +47,13 @@ bool tagNameIs(std::string_view tagName, std::wstring_view name) {
   }
   if (ascii) return true;
   return equalsIgnoreCase(fromXmlUtf8(std::string(tagName).c_str()), name);
+}
+
+std::optional<std::wstring> attributeValue(const XmlElement& element, const char* name) {
+  if (element.empty()) throw ComError(E_POINTER_RESULT, L"The node handle is empty");
+  const pugi::xml_attribute attribute = Access::pugiNode(element).attribute(name);
+  if (!attribute) return std::nullopt;
+  return decodeXmlValue(attribute.value(), XmlValueKind::Attribute);
 }
 
 std::wstring firstChildValue(const XmlElement& element) {

@@ -5,6 +5,7 @@
 // child list, a handle per step or a wide copy of each tag name.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ void forEachChildElement(const XmlNode& parent,
 // Whether a tag name as forEachChildElement gives it equals `name` ignoring
 // letter case, as vxmlIsNodeOfType compares them.
 bool tagNameIs(std::string_view tagName, std::wstring_view name);
+
+// What element.getAttribute(name) gives, for a name in ASCII: without a
+// conversion of the name per call. ComError E_POINTER for an empty `element`.
+std::optional<std::wstring> attributeValue(const XmlElement& element, const char* name);
 
 // What vxmlGetNodeValue(element.firstChild(), L"") gives: the value of the
 // element's first child, empty when it has none or one without a value.
