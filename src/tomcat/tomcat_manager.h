@@ -4,6 +4,7 @@
 // operation reads what it needs afresh.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,9 @@ class TomcatManager : public TomcatProviderInstance {
   // undefined" at the level and answers true, for the operations that do
   // nothing rather than fail then.
   bool providerMissing(LogLevel level, const wchar_t* action) const;
+  // The Tomcat service's name; none, logged at `level`, without a provider or
+  // without the service ("Unable to <verb> ...").
+  std::optional<std::wstring> existingServiceName(LogLevel level, const wchar_t* verb) const;
 
   void createHcpService(const std::wstring& coyotePort, const std::wstring& warpPort);
   void writeRealmFile(const std::wstring& host, const std::wstring& managerLogin, const std::wstring& password);

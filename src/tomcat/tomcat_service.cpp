@@ -18,23 +18,25 @@ bool isRunningState(uint32_t state) {
 
 }  // namespace
 
+std::optional<std::wstring> TomcatManager::existingServiceName(LogLevel level, const wchar_t* verb) const {
+  if (providerMissing(level, (std::wstring(verb) + L" service").c_str())) return std::nullopt;
+  std::wstring name = get_provider()->getServiceName();
+  if (service::exist(context_, name)) return name;
+  logMessage(level, L"Unable to %s %s service: service does not exist", verb, name);
+  return std::nullopt;
+}
+
 void TomcatManager::startService() {
-  if (providerMissing(LOG_ERROR, L"start service")) return;
-  const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(context_, name)) {
-    logMessage(LOG_ERROR, L"Unable to start %s service: service does not exist", name);
-    return;
-  }
+  const std::optional<std::wstring> found = existingServiceName(LOG_ERROR, L"start");
+  if (!found) return;
+  const std::wstring& name = *found;
   service::startStopService(context_, name, true);
 }
 
 bool TomcatManager::stopService() {
-  if (providerMissing(LOG_WARNING, L"stop service")) return false;
-  const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(context_, name)) {
-    logMessage(LOG_WARNING, L"Unable to stop %s service: service does not exist", name);
-    return false;
-  }
+  const std::optional<std::wstring> found = existingServiceName(LOG_WARNING, L"stop");
+  if (!found) return false;
+  const std::wstring& name = *found;
   ServiceStatus status;
   if (uint32_t error = service::queryStatusService(context_, status, name)) {
     throwOsError(L"Query status of service '" + name + L"'", error, VCALLPOINT(L"", "TomcatManager::stopService"));
@@ -59,12 +61,7 @@ bool TomcatManager::stopService() {
 }
 
 void TomcatManager::restartService() {
-  if (providerMissing(LOG_ERROR, L"restart service")) return;
-  const std::wstring name = get_provider()->getServiceName();
-  if (!service::exist(context_, name)) {
-    logMessage(LOG_ERROR, L"Unable to restart %s service: service does not exist", name);
-    return;
-  }
+  if (!existingServiceName(LOG_ERROR, L"restart")) return;
   stopService();
   startService();
 }
