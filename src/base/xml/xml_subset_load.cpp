@@ -38,7 +38,9 @@ using SignedBytes16 = signed char __attribute__((vector_size(16)));
 // Engine, whose content is only checked.
 class SubsetScan {
  public:
-  SubsetScan(std::string_view text, std::vector<XmlElementSpan>& spans) : text_(text), spans_(spans) {}
+  // The scan reads the byte after the text without a bound check: a
+  // std::string ends in a NUL, which is neither a blank nor a name byte.
+  SubsetScan(const std::string& text, std::vector<XmlElementSpan>& spans) : text_(text), spans_(spans) {}
 
   // The whole text; the end of the declaration in `declarationEnd` (0 for none).
   bool document(size_t& declarationEnd) {
@@ -54,6 +56,7 @@ class SubsetScan {
       std::string_view name;
       size_t span;  // kNone inside a deferred Host
     };
+    const char* text = text_.data();
     std::vector<Open> open;
     size_t deferredDepth = kNone;
     bool rootSeen = !document;
@@ -66,13 +69,13 @@ class SubsetScan {
         if (document && open.empty() && run.find_first_not_of(" \t\r\n") != kNone) return false;
         if (references && checkXmlSpelling(run, XmlValueKind::Text, false)) return false;
         i = next;
-      } else if (text_.compare(i, 4, "<!--") == 0) {
+      } else if (text[i + 1] == '!' && text[i + 2] == '-' && text[i + 3] == '-') {
         // The first "--" must close it: XML allows no other, nor a '-' before it.
         size_t close = i + 4;
         while ((close = charactersEnd(close, end, '-')) != kNone && close + 1 < end && text_[close + 1] != '-') ++close;
         if (close == kNone || close + 2 >= end || text_[close + 2] != '>') return false;
         i = close + 3;
-      } else if (text_.compare(i, 2, "</") == 0) {
+      } else if (text[i + 1] == '/') {
         if (open.empty()) return false;
         const size_t nameEnd = i + 2 + open.back().name.size();
         if (nameEnd >= end || text_.substr(i + 2, open.back().name.size()) != open.back().name ||
@@ -90,9 +93,8 @@ class SubsetScan {
       } else {
         if (document && rootSeen && open.empty()) return false;  // a second document element
         rootSeen = true;
-        size_t nameEnd = i + 1;
-        while (nameEnd < end && isAsciiNameByte(text_[nameEnd])) ++nameEnd;
-        if (nameEnd == i + 1 || !isAsciiNameStart(text_[i + 1])) return false;
+        if (!isAsciiNameStart(text[i + 1])) return false;
+        const size_t nameEnd = asciiNameEnd(i + 2);
         const size_t headEnd = attributesEnd(nameEnd, false);
         if (headEnd == kNone || headEnd >= end) return false;
         const bool closed = text_[headEnd] == '/';
@@ -153,33 +155,62 @@ class SubsetScan {
     return end;
   }
 
+  // The end of the ASCII name bytes from `i` on, sixteen bytes at a time
+  // where the text has them.
+  size_t asciiNameEnd(size_t i) const {
+    const char* text = text_.data();
+    if constexpr (std::endian::native == std::endian::little) {
+      for (SignedBytes16 bytes; i + 16 <= text_.size(); i += 16) {
+        std::memcpy(&bytes, text + i, 16);
+        const SignedBytes16 lower = bytes | 0x20;
+        const SignedBytes16 names = ((lower >= 'a') & (lower <= 'z')) | ((bytes >= '0') & (bytes <= ':')) |
+                                    (bytes == '-') | (bytes == '.') | (bytes == '_');
+        uint64_t others[2];
+        std::memcpy(others, &names, 16);
+        others[0] = ~others[0];
+        others[1] = ~others[1];
+        if (others[0] | others[1]) {
+          return i + (others[0] ? std::countr_zero(others[0]) / 8 : 8 + std::countr_zero(others[1]) / 8);
+        }
+      }
+    }
+    while (isAsciiNameByte(text[i])) ++i;
+    return i;
+  }
+
+  size_t blanksEnd(size_t i) const {
+    while (isXmlBlankByte(text_[i])) ++i;
+    return i;
+  }
+
   // From just after a name: the attributes up to the '>' or "/>" that ends
   // a start tag (its position), or up to the "?>" that ends the declaration
   // (the position after it); kNone when they are outside the subset.
   size_t attributesEnd(size_t i, const bool declaration) {
+    const char* text = text_.data();
     names_.clear();
     for (;;) {
       const size_t blanks = i;
-      while (i < text_.size() && isXmlBlankByte(text_[i])) ++i;
+      i = blanksEnd(i);
       if (i >= text_.size()) return kNone;
-      if (declaration && text_.compare(i, 2, "?>") == 0) return i + 2;
-      if (!declaration && (text_[i] == '>' || text_.compare(i, 2, "/>") == 0)) return i;
-      if (i == blanks || !isAsciiNameStart(text_[i])) return kNone;
+      if (declaration && text[i] == '?' && text[i + 1] == '>') return i + 2;
+      if (!declaration && (text[i] == '>' || (text[i] == '/' && text[i + 1] == '>'))) return i;
+      if (i == blanks || !isAsciiNameStart(text[i])) return kNone;
       const size_t nameStart = i;
-      while (i < text_.size() && isAsciiNameByte(text_[i])) ++i;
-      const std::string_view name = text_.substr(nameStart, i - nameStart);
+      i = asciiNameEnd(i + 1);
+      const std::string_view name(text + nameStart, i - nameStart);
       for (std::string_view other : names_) {
         if (other.size() == name.size() && other.back() == name.back() && other == name) return kNone;
       }
       names_.push_back(name);
-      while (i < text_.size() && isXmlBlankByte(text_[i])) ++i;
-      if (i >= text_.size() || text_[i++] != '=') return kNone;
-      while (i < text_.size() && isXmlBlankByte(text_[i])) ++i;
-      if (i >= text_.size() || (text_[i] != '"' && text_[i] != '\'')) return kNone;
+      i = blanksEnd(i);
+      if (text[i] != '=') return kNone;
+      i = blanksEnd(i + 1);
+      if (text[i] != '"' && text[i] != '\'') return kNone;
       bool references = false;
-      const size_t close = charactersEnd(i + 1, text_.size(), text_[i], &references);
+      const size_t close = charactersEnd(i + 1, text_.size(), text[i], &references);
       if (close == kNone || close == text_.size()) return kNone;
-      const std::string_view value = text_.substr(i + 1, close - i - 1);
+      const std::string_view value(text + i + 1, close - i - 1);
       if (references && (declaration || checkXmlSpelling(value, XmlValueKind::Attribute, false))) return kNone;
       if (declaration && value.find('"') != kNone) return kNone;
       i = close + 1;
