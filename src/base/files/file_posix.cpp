@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "base/errors/win_error_codes.h"
@@ -16,8 +17,18 @@ namespace wc {
 struct File::Impl {
   UniqueFd fd;
   uint32_t access = 0;
-  uint32_t share = 0;  // kept for the Windows build's semantics; not enforced here
+  uint32_t share = 0;        // kept for the Windows build's semantics; not enforced here
+  uint64_t unsubmitted = 0;  // bytes written since the writeback was last started
 };
+
+namespace {
+
+// A large file is written in pieces of this size, and the disk is asked to
+// start writing each piece back at once, so that the flush of a file written
+// whole (a replacement) waits for its last piece only instead of for all.
+constexpr uint32_t kWritebackPiece = 1u << 20;
+
+}  // namespace
 
 File::File() = default;
 File::~File() = default;
@@ -116,12 +127,19 @@ uint32_t File::write(const void* buffer, uint32_t size, uint32_t& transferred) {
   if ((impl_->access & FILE_ACCESS_WRITE) == 0) return ERROR_ACCESS_DENIED;
   const auto* bytes = static_cast<const char*>(buffer);
   while (transferred < size) {
-    ssize_t put = ::write(impl_->fd.get(), bytes + transferred, size - transferred);
+    ssize_t put = ::write(impl_->fd.get(), bytes + transferred, std::min(size - transferred, kWritebackPiece));
     if (put < 0) {
       if (errno == EINTR) continue;
       return lastWindowsError();
     }
     transferred += static_cast<uint32_t>(put);
+    impl_->unsubmitted += static_cast<uint64_t>(put);
+    if (impl_->unsubmitted >= kWritebackPiece) {
+      // Only a request, for every page of the file not yet on its way: where
+      // the file system cannot, the flush does it all.
+      sync_file_range(impl_->fd.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+      impl_->unsubmitted = 0;
+    }
   }
   return ERROR_SUCCESS;
 }
