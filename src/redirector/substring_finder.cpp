@@ -28,6 +28,7 @@ SubstringFinder::SubstringFinder(std::string_view needle) : SubstringFinder(std:
 SubstringFinder::SubstringFinder(const std::vector<std::string_view>& needles)
     : needles_(needles.begin(), needles.end()), shifted_(kLongestShifted) {
   for (std::string_view needle : needles) shifted_ = std::min(shifted_, needle.size());
+  for (const std::string& needle : needles_) startHashes_.push_back(hashOfStart(needle.data()));
   if (shifted_ >= kLongGram) {
     fillTables<kLongGram>();
   } else if (shifted_ >= kShortGram) {
@@ -80,6 +81,41 @@ size_t SubstringFinder::findFrom(std::string_view text, size_t from) const {
     start += afterMatch_[hash];
   }
   return std::string_view::npos;
+}
+
+uint64_t SubstringFinder::hashOfStart(const char* at) const {
+  uint64_t hash = shifted_;
+  size_t i = 0;
+  for (; i + 8 <= shifted_; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, at + i, sizeof word);
+    hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+  }
+  for (; i < shifted_; ++i) hash = (hash ^ static_cast<unsigned char>(at[i])) * 0x100000001B3ull;
+  return hash;
+}
+
+size_t SubstringFinder::findAtLineStart(std::string_view text, size_t from) const {
+  if (from > text.size()) return std::string_view::npos;
+  const char* const begin = text.data();
+  size_t at = from;
+  while (true) {
+    if (at == 0 || begin[at - 1] == '\n') {
+      if (at + shifted_ <= text.size()) {
+        const uint64_t hash = hashOfStart(begin + at);
+        for (size_t k = 0; k < needles_.size(); ++k) {
+          const std::string& needle = needles_[k];
+          if (startHashes_[k] == hash && needle.size() <= text.size() - at &&
+              std::memcmp(begin + at, needle.data(), needle.size()) == 0)
+            return at;
+        }
+      }
+      if (at == text.size()) return std::string_view::npos;
+    }
+    const void* lineEnd = std::memchr(begin + at, '\n', text.size() - at);
+    if (!lineEnd) return std::string_view::npos;
+    at = static_cast<size_t>(static_cast<const char*>(lineEnd) - begin) + 1;
+  }
 }
 
 }  // namespace wc

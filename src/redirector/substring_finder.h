@@ -25,6 +25,11 @@ class SubstringFinder {
   // The position of the first occurrence of a needle at or after `from`, or
   // npos. An empty needle is found at `from`.
   size_t find(std::string_view text, size_t from = 0) const;
+  // The same, counting only occurrences at the start of a line (at 0 or
+  // right after an LF): the text is walked line by line and each line's first
+  // bytes are hashed once, which in a text of many short lines that all look
+  // alike, like the property files, costs less than searching.
+  size_t findAtLineStart(std::string_view text, size_t from = 0) const;
 
  private:
   static constexpr size_t kShortGram = 4;
@@ -39,9 +44,13 @@ class SubstringFinder {
   template <size_t Gram>
   size_t findFrom(std::string_view text, size_t from) const;
 
+  // The hash of the first `shifted_` bytes at `at`.
+  uint64_t hashOfStart(const char* at) const;
+
   std::vector<std::string> needles_;
-  size_t shifted_ = 0;  // how many bytes of each needle the tables cover (of the shortest)
-  size_t gram_ = 0;     // the length of the grams hashed; 0 for a plain search
+  std::vector<uint64_t> startHashes_;  // of each needle's first `shifted_` bytes
+  size_t shifted_ = 0;                 // how many bytes of each needle the tables cover (of the shortest)
+  size_t gram_ = 0;                    // the length of the grams hashed; 0 for a plain search
   // By the hash of the window's last gram: the shift, 0 where a needle's
   // covered bytes end with it; and the shift after such a window when no
   // needle is there.

@@ -224,9 +224,9 @@ class vtextfile {
     std::vector<size_t> starts;
     if (searched.empty()) return starts;
     const SubstringFinder finder(searched);
-    for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) {
-      // In a text in saved form every line but the first follows an LF.
-      if (at == 0 || text[at - 1] == '\n') starts.push_back(at);
+    for (size_t at = finder.findAtLineStart(text); at != std::string_view::npos;
+         at = finder.findAtLineStart(text, at + 1)) {
+      starts.push_back(at);
     }
     return starts;
   }

@@ -14,10 +14,19 @@ namespace {
 
 using namespace std::string_view_literals;
 
+// Every occurrence; on the way, the line-start search must find exactly
+// those at the start of a line.
 std::vector<size_t> allOccurrences(std::string_view text, const std::vector<std::string_view>& needles) {
   const SubstringFinder finder(needles);
-  std::vector<size_t> found;
-  for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) found.push_back(at);
+  std::vector<size_t> found, atLineStarts, lineStartsFound;
+  for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) {
+    found.push_back(at);
+    if (at == 0 || text[at - 1] == '\n') atLineStarts.push_back(at);
+  }
+  for (size_t at = finder.findAtLineStart(text); at != std::string_view::npos;
+       at = finder.findAtLineStart(text, at + 1))
+    lineStartsFound.push_back(at);
+  EXPECT_EQ(lineStartsFound, atLineStarts) << needles.front();
   return found;
 }
 
