@@ -104,7 +104,16 @@ uint32_t FileSettingsStore::read(RegStore& out) {
     out = RegStore();
     return 0;
   }
-  return parse(text, out);
+  // A command reads the store a score of times, mostly unchanged: the text
+  // is compared with the one parsed last instead of parsed again.
+  std::lock_guard<std::mutex> guard(lastReadLock_);
+  if (!lastText_ || *lastText_ != text) {
+    lastText_.reset();
+    if (uint32_t error = parse(text, lastStore_)) return error;
+    lastText_ = std::move(text);
+  }
+  out = lastStore_;
+  return 0;
 }
 
 uint32_t FileSettingsStore::update(const std::function<uint32_t(RegStore&)>& change) {

@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "base/registry/settings_store.h"
 
@@ -38,6 +40,9 @@ class FileSettingsStore : public SettingsStore {
   std::function<std::wstring()> path_;
   std::mutex problemLock_;
   std::optional<std::wstring> problem_;
+  std::mutex lastReadLock_;
+  std::optional<std::string> lastText_;  // the text last parsed without fault
+  RegStore lastStore_;                   // what it holds
 };
 
 }  // namespace registry
