@@ -9,8 +9,6 @@ bool isXmlChar(char32_t c) {
          (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-bool isXmlWhitespace(char32_t c) { return c == 0x20 || c == 0x9 || c == 0xA || c == 0xD; }
-
 bool isXmlNameStartChar(char32_t c) {
   return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
          (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||

@@ -8,8 +8,8 @@
 namespace wc {
 
 bool isXmlChar(char32_t c);
-bool isXmlWhitespace(char32_t c);
-// The same for one byte of UTF-8 text, inline for the loops over a file.
+// Whether a byte of UTF-8 text is an XML blank (space, tab, CR, LF),
+// inline for the loops over a file.
 inline bool isXmlBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 // Whether the text starts with the XML declaration: "<?xml" and a blank
 // ("<?xml-stylesheet" is a processing instruction).

@@ -6,45 +6,9 @@
 #include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 #include "base/xml/xml_chars.h"
+#include "base/xml/xml_text_codec.h"
 
 namespace wc {
-
-namespace {
-
-std::string escapedAttributeValue(const std::wstring& value) {
-  std::wstring spelled;
-  spelled.reserve(value.size());
-  for (wchar_t c : value) {
-    switch (c) {
-      case L'&':
-        spelled += L"&amp;";
-        break;
-      case L'<':
-        spelled += L"&lt;";
-        break;
-      case L'>':
-        spelled += L"&gt;";
-        break;
-      case L'"':
-        spelled += L"&quot;";
-        break;
-      case L'\t':
-        spelled += L"&#9;";
-        break;
-      case L'\n':
-        spelled += L"&#10;";
-        break;
-      case L'\r':
-        spelled += L"&#13;";
-        break;
-      default:
-        spelled.push_back(c);
-    }
-  }
-  return wideToUtf8Lenient(spelled);  // the characters were checked before
-}
-
-}  // namespace
 
 XmlWriter::XmlWriter(const std::wstring& encoding) {
   if (!equalsIgnoreCase(encoding, L"UTF-8")) {
@@ -132,7 +96,7 @@ void XmlWriter::startElement(const std::wstring& name) {
   newLine(openElements_.size());
   text_ += '<' + wideToUtf8Lenient(name);
   for (const auto& [attributeName, value] : attributes_) {
-    text_ += ' ' + wideToUtf8Lenient(attributeName) + "=\"" + escapedAttributeValue(value) + '"';
+    text_ += ' ' + wideToUtf8Lenient(attributeName) + "=\"" + encodeXmlValue(value, XmlValueKind::Attribute) + '"';
   }
   attributes_.clear();
   openElements_.push_back(name);
