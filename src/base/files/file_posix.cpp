@@ -53,6 +53,26 @@ uint32_t refusedLikeWindows(const std::string& path, bool wantsWrite) {
   return ERROR_SUCCESS;
 }
 
+// Reads until `size` bytes are in or the file ends; `readSome(at, room, done)`
+// is one call that reads into `at`, `done` bytes into the buffer.
+template <class ReadSome>
+uint32_t readFully(const File::Impl* impl, void* buffer, uint32_t size, uint32_t& transferred, ReadSome&& readSome) {
+  transferred = 0;
+  if (!impl || !impl->fd.valid()) return ERROR_INVALID_HANDLE;
+  if ((impl->access & FILE_ACCESS_READ) == 0) return ERROR_ACCESS_DENIED;
+  auto* bytes = static_cast<char*>(buffer);
+  while (transferred < size) {
+    ssize_t got = readSome(bytes + transferred, size - transferred, transferred);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return lastWindowsError();
+    }
+    if (got == 0) break;
+    transferred += static_cast<uint32_t>(got);
+  }
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 uint32_t File::open(const std::wstring& path, uint32_t access, uint32_t share, FileDisposition disposition) {
@@ -94,20 +114,14 @@ uint32_t File::open(const std::wstring& path, uint32_t access, uint32_t share, F
 bool File::isOpen() const { return impl_ && impl_->fd.valid(); }
 
 uint32_t File::read(void* buffer, uint32_t size, uint32_t& transferred) {
-  transferred = 0;
-  if (!isOpen()) return ERROR_INVALID_HANDLE;
-  if ((impl_->access & FILE_ACCESS_READ) == 0) return ERROR_ACCESS_DENIED;
-  auto* bytes = static_cast<char*>(buffer);
-  while (transferred < size) {
-    ssize_t got = ::read(impl_->fd.get(), bytes + transferred, size - transferred);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return lastWindowsError();
-    }
-    if (got == 0) break;
-    transferred += static_cast<uint32_t>(got);
-  }
-  return ERROR_SUCCESS;
+  return readFully(impl_.get(), buffer, size, transferred,
+                   [this](char* at, size_t room, size_t) { return ::read(impl_->fd.get(), at, room); });
+}
+
+uint32_t File::readAt(uint64_t offset, void* buffer, uint32_t size, uint32_t& transferred) {
+  return readFully(impl_.get(), buffer, size, transferred, [this, offset](char* at, size_t room, size_t done) {
+    return ::pread(impl_->fd.get(), at, room, static_cast<off_t>(offset + done));
+  });
 }
 
 uint32_t File::write(const void* buffer, uint32_t size, uint32_t& transferred) {
