@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "redirector/saved_form.h"
@@ -12,7 +14,7 @@ namespace wc {
 
 namespace {
 
-using namespace std::string_view_literals;
+using namespace std::string_literals;
 
 std::vector<size_t> allOccurrences(std::string_view text, const std::vector<std::string_view>& needles) {
   const SubstringFinder finder(needles);
@@ -49,15 +51,36 @@ TEST(SubstringFinder, FindsEveryOccurrenceLikeAPlainSearch) {
   EXPECT_EQ(SubstringFinder("abcd").find("abcd", 5), std::string_view::npos);
 }
 
-TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLines) {
-  for (std::string_view text : {""sv, "a"sv, "a\r\n"sv, "\r\na\r\n"sv, "a=1\r\nb=2"sv, "\r\n"sv, "x\0y\r\n"sv})
-    EXPECT_TRUE(isInSavedForm(text)) << text;
+TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLinesHoweverTheTextIsCut) {
   const std::string longLine(200, 'x');
-  for (const std::string& text :
-       {std::string("a\n"), std::string("\na"), std::string("a\r"), std::string("a\rb\r\n"), std::string("a\r\n\r\nb"),
-        std::string("\r\n\r\na"), std::string("a\n\r\n"), longLine + "\r\n" + longLine + "\n" + longLine + "\r\n",
-        longLine + "\r\n\r\n" + longLine}) {
-    EXPECT_FALSE(isInSavedForm(text)) << text;
+  const std::pair<std::string, bool> cases[] = {
+      {"", true},
+      {"a", true},
+      {"a\r\n", true},
+      {"\r\na\r\n", true},
+      {"a=1\r\nb=2", true},
+      {"\r\n", true},
+      {"x\0y\r\n"s, true},
+      {"a\n", false},
+      {"\na", false},
+      {"a\r", false},
+      {"a\rb\r\n", false},
+      {"a\r\n\r\nb", false},
+      {"\r\n\r\na", false},
+      {"a\n\r\n", false},
+      {longLine + "\r\n" + longLine + "\n" + longLine + "\r\n", false},
+      {longLine + "\r\n\r\n" + longLine, false},
+  };
+  for (const auto& [text, inForm] : cases) {
+    EXPECT_EQ(isInSavedForm(text), inForm) << text;
+    // In two stretches, the second beginning with the first's last two bytes.
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      const size_t next = cut - std::min<size_t>(cut, 2);
+      EXPECT_EQ(keepsSavedForm(std::string_view(text).substr(0, cut), true, false) &&
+                    keepsSavedForm(std::string_view(text).substr(next), next == 0, true),
+                inForm)
+          << text << " cut at " << cut;
+    }
   }
 }
 
