@@ -67,8 +67,8 @@ void TextFileReader::readWhole(LoadedText& text, const char* function) {
   // A buffer of the right size at once: growing it by doubling would hold
   // the old and the new buffer together, half again the file's size.
   uint64_t end = 0;
-  if (!file_->isOpen()) open(path_, function);
-  text.reserveMore(file_->seekToEnd(end) == ERROR_SUCCESS && end > 0 ? static_cast<size_t>(end) + 1 : kFirstRead);
+  const bool sized = opened(function).seekToEnd(end) == ERROR_SUCCESS && end > 0;
+  text.reserveMore(sized ? static_cast<size_t>(end) + 1 : kFirstRead);
   for (;;) {
     if (text.size_ == text.capacity_) text.reserveMore(text.capacity_);
     const size_t got = readAt(text.size_, text.bytes_.get() + text.size_, text.capacity_ - text.size_, function);
@@ -79,17 +79,22 @@ void TextFileReader::readWhole(LoadedText& text, const char* function) {
 
 size_t TextFileReader::readAt(uint64_t offset, char* buffer, size_t size, const char* function) {
   if (size == 0) return 0;
-  if (!file_->isOpen()) open(path_, function);
+  File& file = opened(function);
   size_t done = 0;
   while (done < size) {
     const uint32_t room = static_cast<uint32_t>(std::min(size - done, kLargestRead));
     uint32_t got = 0;
-    const uint32_t code = file_->readAt(offset + done, buffer + done, room, got);
+    const uint32_t code = file.readAt(offset + done, buffer + done, room, got);
     if (code != ERROR_SUCCESS) throwReadFailure(code, function);
     done += got;
     if (got < room) break;
   }
   return done;
+}
+
+File& TextFileReader::opened(const char* function) {
+  if (!file_->isOpen()) open(path_, function);
+  return *file_;
 }
 
 char* TextFileReader::roomAfter(size_t held, size_t wanted) {

@@ -18,7 +18,6 @@ namespace wc {
 
 class File;
 class FileReplacement;
-class TextFileReader;
 
 // The bytes of a file read whole. The buffer is not filled with zeros before
 // the file's bytes go into it.
@@ -100,6 +99,8 @@ class TextFileReader {
   }
 
  private:
+  // The file, opened again if it was closed.
+  File& opened(const char* function);
   // Reads up to `size` bytes at `offset`, fewer only where the file ends.
   size_t readAt(uint64_t offset, char* buffer, size_t size, const char* function);
   // Where `wanted` bytes go after the `held` first bytes of the piece buffer,

@@ -127,8 +127,7 @@ class vtextfile {
   // the other lines are kept without being parsed.
   template <class Wanted, class Edit>
   void walk(Wanted&& wanted, Edit&& edit) {
-    loadSaved();
-    cutLines(functionName("walk").c_str());
+    cutLinesNow("walk");
     Line record;
     size_t kept = 0;
     size_t next = 0;
@@ -304,6 +303,7 @@ class vtextfile {
     cut_ = true;
   }
 
+  // The same, first loading what a save wrote; `member` is the caller.
   void cutLinesNow(std::string_view member) {
     loadSaved();
     if (!cut_) cutLines(functionName(member).c_str());
