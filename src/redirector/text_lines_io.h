@@ -19,8 +19,8 @@ namespace wc {
 class File;
 class FileReplacement;
 
-// The bytes of a file read whole. The buffer is not filled with zeros before
-// the file's bytes go into it.
+// The bytes of a file read whole, or of the pieces a TextFileReader holds.
+// The buffer is not filled with zeros before the file's bytes go into it.
 class LoadedText {
  public:
   std::string_view view() const { return {bytes_.get(), size_}; }
