@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "redirector/saved_form.h"
@@ -52,34 +51,23 @@ TEST(SubstringFinder, FindsEveryOccurrenceLikeAPlainSearch) {
 }
 
 TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLinesHoweverTheTextIsCut) {
-  const std::string longLine(200, 'x');
-  const std::pair<std::string, bool> cases[] = {
-      {"", true},
-      {"a", true},
-      {"a\r\n", true},
-      {"\r\na\r\n", true},
-      {"a=1\r\nb=2", true},
-      {"\r\n", true},
-      {"x\0y\r\n"s, true},
-      {"a\n", false},
-      {"\na", false},
-      {"a\r", false},
-      {"a\rb\r\n", false},
-      {"a\r\n\r\nb", false},
-      {"\r\n\r\na", false},
-      {"a\n\r\n", false},
-      {longLine + "\r\n" + longLine + "\n" + longLine + "\r\n", false},
-      {longLine + "\r\n\r\n" + longLine, false},
-  };
-  for (const auto& [text, inForm] : cases) {
-    EXPECT_EQ(isInSavedForm(text), inForm) << text;
-    // In two stretches, the second beginning with the first's last two bytes.
-    for (size_t cut = 0; cut <= text.size(); ++cut) {
-      const size_t next = cut - std::min<size_t>(cut, 2);
-      EXPECT_EQ(keepsSavedForm(std::string_view(text).substr(0, cut), true, false) &&
-                    keepsSavedForm(std::string_view(text).substr(next), next == 0, true),
-                inForm)
-          << text << " cut at " << cut;
+  const std::string line(200, 'x');
+  const std::string lfAlone = line + "\r\n" + line + "\n" + line + "\r\n";
+  const std::string blankLine = line + "\r\n\r\n" + line;
+  const std::vector<std::string> inForm = {"", "a", "a\r\n", "\r\na\r\n", "a=1\r\nb=2", "\r\n", "x\0y\r\n"s};
+  const std::vector<std::string> notInForm = {"a\n",       "\na",     "a\r",   "a\rb\r\n", "a\r\n\r\nb",
+                                              "\r\n\r\na", "a\n\r\n", lfAlone, blankLine};
+  for (const bool expected : {true, false}) {
+    for (const std::string& text : expected ? inForm : notInForm) {
+      EXPECT_EQ(isInSavedForm(text), expected) << text;
+      // In two stretches, the second beginning with the first's last two bytes.
+      for (size_t cut = 0; cut <= text.size(); ++cut) {
+        const size_t next = cut - std::min<size_t>(cut, 2);
+        EXPECT_EQ(
+            keepsSavedForm(text.substr(0, cut), true, false) && keepsSavedForm(text.substr(next), next == 0, true),
+            expected)
+            << text << " cut at " << cut;
+      }
     }
   }
 }
