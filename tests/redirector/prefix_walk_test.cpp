@@ -53,7 +53,6 @@ std::string paddedTo(std::string bytes, size_t offset) {
 }
 
 TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayoutAndLaterWalksSeeEarlierEdits) {
-  constexpr size_t kPiece = kTextPiece;
   const std::string cases[] = {
       "#c\r\n/a/x=1\r\nz/a/x=mid\r\n/a/y=2\r\n/b/1=3\r\n/b/keep=4\r\n/a/x=5",  // last line without a break
       "\r\n/b/1=3\r\n/a/x=1\r\nlast",                                          // empty first line
@@ -63,11 +62,11 @@ TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayoutAndLaterWalksSee
       // Read in pieces: edits at the start, of a key across a piece's end, of
       // a line longer than a piece, of a line whose CR LF two pieces share,
       // and at the end.
-      paddedTo(paddedTo("/a/x=1\r\n", kPiece - 3) + "/a/x=2\r\n/a/x=" + std::string(kPiece, 'v') + "\r\n",
-               3 * kPiece - 7) +
+      paddedTo(paddedTo("/a/x=1\r\n", kTextPiece - 3) + "/a/x=2\r\n/a/x=" + std::string(kTextPiece, 'v') + "\r\n",
+               3 * kTextPiece - 7) +
           "/b/1=3\r\n/a/x=5",
       // An LF alone, in the first byte of a piece.
-      paddedTo("/a/x=1\r\n", kPiece - 1) + "z\n/a/x=2\r\n/b/1=3",
+      paddedTo("/a/x=1\r\n", kTextPiece - 1) + "z\n/a/x=2\r\n/b/1=3",
   };
   for (const std::string& bytes : cases) {
     SCOPED_TRACE(bytes.substr(0, 80));
