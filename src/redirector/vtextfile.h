@@ -77,7 +77,8 @@ class vtextfile {
   // Writes every line followed by CR LF, replacing the file's contents. A
   // save of a block of text closes the loaded file, which Windows might not
   // replace while it is open; the lines are then those of the file written,
-  // read from it when they are next used.
+  // read from it when they are next used. After a failed save they are as
+  // they were: the loaded file, left as it was, is opened again if needed.
   void save(const Context& context, const std::wstring& path) {
     loadSaved();
     const std::string function = functionName("save");  // the writer keeps the pointer
