@@ -19,11 +19,13 @@ inline unsigned char breaksForm(const unsigned char* at) {
 
 }  // namespace
 
-bool isInSavedForm(std::string_view text) {
-  const size_t size = text.size();
+bool isInSavedForm(std::string_view text) { return keepsSavedForm(text, true, true); }
+
+bool keepsSavedForm(std::string_view stretch, bool beginsText, bool endsText) {
+  const size_t size = stretch.size();
   if (size == 0) return true;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  if (bytes[0] == '\n' || bytes[size - 1] == '\r') return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(stretch.data());
+  if ((beginsText && bytes[0] == '\n') || (endsText && bytes[size - 1] == '\r')) return false;
   // Blocks of a fixed length, each checked in full, then the rest one by one.
   constexpr size_t kBlock = 256;
   size_t at = 0;
@@ -35,8 +37,8 @@ bool isInSavedForm(std::string_view text) {
   for (; at + 2 < size; ++at) {
     if (breaksForm(bytes + at)) return false;
   }
-  // The last pair has no third byte.
-  return size < 2 || (bytes[size - 2] == '\r') == (bytes[size - 1] == '\n');
+  // The last pair of the text has no third byte.
+  return !endsText || size < 2 || (bytes[size - 2] == '\r') == (bytes[size - 1] == '\n');
 }
 
 }  // namespace wc

@@ -11,4 +11,9 @@ namespace wc {
 
 bool isInSavedForm(std::string_view text);
 
+// The same check of a text read in stretches. Each byte is judged with the
+// two after it, so the last two bytes of a stretch that does not end the text
+// are left for the next stretch, which must begin with them.
+bool keepsSavedForm(std::string_view stretch, bool beginsText, bool endsText);
+
 }  // namespace wc

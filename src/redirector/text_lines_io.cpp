@@ -13,28 +13,19 @@ namespace wc {
 
 namespace {
 
-// The buffer of a file being read starts at its size (one byte more, so the
-// read that finds the end needs no room of its own) or at this size when the
-// size is unknown, and doubles when full.
+// A file read whole goes into a buffer of its size (one byte more, so the
+// read that finds the end needs no room of its own), or of this size when the
+// size is unknown, which doubles when full.
 constexpr size_t kFirstRead = 64 * 1024;
 constexpr size_t kLargestRead = 64 * 1024 * 1024;
+// Room beyond a piece in the piece buffer, for the bytes held from the piece
+// before (a line cut short), so that it rarely has to grow.
+constexpr size_t kHeldRoom = 64 * 1024;
 // Pieces are gathered up to about this size; larger ones are written at once.
 constexpr size_t kWriteBuffer = 256 * 1024;
 
 std::wstring quoted(const wchar_t* before, const std::wstring& path, const wchar_t* after) {
   return before + path + after;
-}
-
-// The size of the file at `path` as a second handle sees it, or 0 when that
-// handle cannot tell; the reading handle reports the failures.
-size_t sizeHint(const std::wstring& path) {
-  File probe;
-  uint64_t end = 0;
-  if (probe.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
-                 FileDisposition::OpenExisting) != ERROR_SUCCESS ||
-      probe.seekToEnd(end) != ERROR_SUCCESS)
-    return 0;
-  return static_cast<size_t>(end);
 }
 
 }  // namespace
@@ -51,28 +42,73 @@ void LoadedText::reserveMore(size_t room) {
 
 void readTextFile(const std::wstring& path, LoadedText& text, const char* function) {
   text.clear();
-  File file;
-  const uint32_t opened = file.open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
-                                    FileDisposition::OpenExisting);
+  TextFileReader reader;
+  reader.open(path, function);
+  reader.readWhole(text, function);
+}
+
+TextFileReader::TextFileReader() : file_(std::make_unique<File>()) {}
+TextFileReader::~TextFileReader() = default;
+TextFileReader::TextFileReader(TextFileReader&&) noexcept = default;
+TextFileReader& TextFileReader::operator=(TextFileReader&&) noexcept = default;
+
+void TextFileReader::open(const std::wstring& path, const char* function) {
+  const uint32_t opened = file_->open(path, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_DELETE_ACCESS,
+                                      FileDisposition::OpenExisting);
   if (opened != ERROR_SUCCESS)
     throwOsError(quoted(L"Open file '", path, L"' to read"), opened, VCALLPOINT(L"", function));
+  path_ = path;
+}
 
+void TextFileReader::close() { file_->close(); }
+
+void TextFileReader::readWhole(LoadedText& text, const char* function) {
+  text.clear();
   // A buffer of the right size at once: growing it by doubling would hold
   // the old and the new buffer together, half again the file's size.
-  const size_t hint = sizeHint(path);
-  text.reserveMore(hint > 0 ? hint + 1 : kFirstRead);
+  uint64_t end = 0;
+  const bool sized = opened(function).seekToEnd(end) == ERROR_SUCCESS && end > 0;
+  text.reserveMore(sized ? static_cast<size_t>(end) + 1 : kFirstRead);
   for (;;) {
     if (text.size_ == text.capacity_) text.reserveMore(text.capacity_);
-    const uint32_t room = static_cast<uint32_t>(std::min<size_t>(text.capacity_ - text.size_, kLargestRead));
-    uint32_t got = 0;
-    const uint32_t code = file.read(text.bytes_.get() + text.size_, room, got);
-    if (code == ERROR_HANDLE_EOF || (code == ERROR_SUCCESS && got == 0)) break;
-    if (code != ERROR_SUCCESS) throwOsError(quoted(L"Read from file '", path, L"'"), code, VCALLPOINT(L"", function));
+    const size_t got = readAt(text.size_, text.bytes_.get() + text.size_, text.capacity_ - text.size_, function);
+    if (got == 0) break;
     text.size_ += got;
   }
-  // The file was only read: a failure to close it loses nothing.
-  file.close();
 }
+
+size_t TextFileReader::readAt(uint64_t offset, char* buffer, size_t size, const char* function) {
+  if (size == 0) return 0;
+  File& file = opened(function);
+  size_t done = 0;
+  while (done < size) {
+    const uint32_t room = static_cast<uint32_t>(std::min(size - done, kLargestRead));
+    uint32_t got = 0;
+    const uint32_t code = file.readAt(offset + done, buffer + done, room, got);
+    if (code != ERROR_SUCCESS) throwReadFailure(code, function);
+    done += got;
+    if (got < room) break;
+  }
+  return done;
+}
+
+File& TextFileReader::opened(const char* function) {
+  if (!file_->isOpen()) open(path_, function);
+  return *file_;
+}
+
+char* TextFileReader::roomAfter(size_t held, size_t wanted) {
+  piece_.size_ = held;
+  // The first piece makes room for what later pieces hold over, too.
+  piece_.reserveMore(piece_.capacity_ == 0 ? wanted + kHeldRoom : wanted);
+  return piece_.bytes_.get() + held;
+}
+
+void TextFileReader::throwReadFailure(uint32_t code, const char* function) const {
+  throwOsError(quoted(L"Read from file '", path_, L"'"), code, VCALLPOINT(L"", function));
+}
+
+void TextFileReader::throwEndedEarly(const char* function) const { throwReadFailure(ERROR_HANDLE_EOF, function); }
 
 TextFileWriter::TextFileWriter(const Context& context, const std::wstring& path, const char* function,
                                bool keepExisting)

@@ -7,15 +7,18 @@
 // Lines are stored without their breaks; the bytes are never converted.
 //
 // A loaded file whose breaks are already those a save writes (CR LF after
-// every line, no blank lines) stays one block of text: a walk over the lines
-// whose keys begin with given prefixes finds them by searching the text,
-// edits are noted beside it, and a save writes the untouched stretches as
-// they were read. Any other walk, and a file in another form, cuts the text
-// into lines first, which view the loaded bytes; only lines that an edit
-// stores or appends own their text.
+// every line, no blank lines) stays one block of text in the file, which is
+// kept open and read in pieces, so that a large file is never held in
+// memory: a walk over the lines whose keys begin with given prefixes finds
+// them by searching each piece, edits are noted beside it by their offsets in
+// the file, and a save copies the untouched stretches from the file. Any
+// other walk, and a file in another form, reads the text whole and cuts it
+// into lines, which view the loaded bytes; only lines that an edit stores or
+// appends own their text.
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -48,40 +51,74 @@ class vtextfile {
   // Replaces the contents with the lines of the file at `path`. On failure the
   // list holds the lines read so far.
   void load(const std::wstring& path) {
-    text_.clear();
-    edits_.clear();
-    appended_.clear();
-    lines_.clear();
-    owned_.clear();
-    cut_ = false;
+    const std::string function = functionName("load");
+    clear();
     try {
-      readTextFile(path, text_, functionName("load").c_str());
+      reader_.open(path, function.c_str());
+      bool inForm = true;
+      reader_.readPieces(0, TextFileReader::kToEnd, function.c_str(),
+                         [&](std::string_view bytes, uint64_t offset, bool last) {
+                           if (!keepsSavedForm(bytes, offset == 0, last)) {
+                             inForm = false;
+                             return TextFileReader::kStopReading;
+                           }
+                           if (!last) return bytes.size() - std::min<size_t>(bytes.size(), 2);
+                           size_ = offset + bytes.size();
+                           endsWithBreak_ = !bytes.empty() && bytes.back() == '\n';
+                           return bytes.size();
+                         });
+      if (!inForm) cutLines(function.c_str());
     } catch (...) {
-      cutLines();
+      // As a failed read of the whole file leaves them: the lines read before
+      // the failure.
+      clear();
+      try {
+        readTextFile(path, text_, function.c_str());
+      } catch (...) {
+      }
+      cutLines(function.c_str());
       throw;
     }
-    if (!isInSavedForm(text_.view())) cutLines();
   }
 
-  // Writes every line followed by CR LF, replacing the file's contents.
-  void save(const Context& context, const std::wstring& path) const {
+  // Writes every line followed by CR LF, replacing the file's contents. A
+  // save of a block of text closes the loaded file, which Windows might not
+  // replace while it is open; the lines are then those of the file written,
+  // read from it when they are next used. After a failed save they are as
+  // they were: the loaded file, left as it was, is opened again if needed.
+  void save(const Context& context, const std::wstring& path) {
+    loadSaved();
     const std::string function = functionName("save");  // the writer keeps the pointer
     TextFileWriter writer(context, path, function.c_str());
     if (cut_) {
       for (std::string_view line : lines_) writer.writeLine(line);
-    } else {
-      const std::string_view text = text_.view();
-      size_t copied = 0;
-      for (const NotedEdit& edit : edits_) {
-        writer.writeBytes(text.substr(copied, edit.begin - copied));
-        if (!edit.erased) writer.writeLine(edit.text);
-        copied = edit.end;
-      }
-      writer.writeBytes(text.substr(copied));
-      if (copied < text.size() && text.back() != '\n') writer.writeBytes("\r\n");
-      for (std::string_view line : appended_) writer.writeLine(line);
+      writer.finish();
+      return;
     }
+    uint64_t copied = 0;
+    auto copyUpTo = [&](uint64_t end) {
+      if (end > copied) {
+        reader_.readPieces(copied, end, function.c_str(), [&writer](std::string_view bytes, uint64_t, bool) {
+          writer.writeBytes(bytes);
+          return bytes.size();
+        });
+      }
+    };
+    for (const NotedEdit& edit : edits_) {
+      copyUpTo(edit.begin);
+      if (!edit.erased) writer.writeLine(edit.text);
+      copied = edit.end;
+    }
+    copyUpTo(size_);
+    if (copied < size_ && !endsWithBreak_) writer.writeBytes("\r\n");
+    for (std::string_view line : appended_) writer.writeLine(line);
+    reader_.close();
     writer.finish();
+    if (size_ > 0) {
+      std::wstring saved = path;
+      clear();
+      savedTo_ = std::move(saved);
+    }
   }
 
   // Presents each line, first to last, parsed into one reused record; `edit`
@@ -98,7 +135,7 @@ class vtextfile {
   // the other lines are kept without being parsed.
   template <class Wanted, class Edit>
   void walk(Wanted&& wanted, Edit&& edit) {
-    cutLines();
+    cutLinesNow("walk");
     Line record;
     size_t kept = 0;
     size_t next = 0;
@@ -140,6 +177,7 @@ class vtextfile {
   // the lines that begin with a prefix are looked at.
   template <class Wanted, class Edit>
   void walkKeysStartingWith(const std::vector<std::string_view>& prefixes, Wanted&& wanted, Edit&& edit) {
+    loadSaved();
     auto prefixed = [&prefixes](std::string_view key) {
       return std::any_of(prefixes.begin(), prefixes.end(),
                          [key](std::string_view prefix) { return key.substr(0, prefix.size()) == prefix; });
@@ -151,55 +189,70 @@ class vtextfile {
       walk([&](std::string_view key) { return prefixed(key) && wanted(key); }, edit);
       return;
     }
-    const std::string_view text = text_.view();
+    if (prefixes.empty() || size_ == 0) return;
+    const SubstringFinder finder(searchedPrefixes(prefixes));
+    const std::string function = functionName("walkKeysStartingWith");
     Line record;
-    for (size_t begin : lineStartsWith(prefixes)) {
-      const void* cr = std::memchr(text.data() + begin, '\r', text.size() - begin);
-      const size_t end = cr ? static_cast<size_t>(static_cast<const char*>(cr) - text.data()) : text.size();
-      const std::string_view line = text.substr(begin, end - begin);
-      const std::string_view key = Line::keyOf(line);
-      if (!prefixed(key) || !wanted(key)) continue;
-      record.parse(line);
-      const LineEdit action = edit(record);
-      if (action == LineEdit::Keep) continue;
-      // The edit takes the line's CR LF with it, if it has one.
-      const size_t through = std::min(end + 2, text.size());
-      if (action == LineEdit::Erase) {
-        edits_.push_back({begin, through, {}, true});
-      } else {
-        record.compose();
-        edits_.push_back({begin, through, own(record.text), false});
+    reader_.readPieces(0, size_, function.c_str(), [&](std::string_view piece, uint64_t offset, bool last) {
+      // Only whole lines are searched: a line that the piece cuts short is
+      // held for the next piece, which begins with it.
+      const size_t lastBreak = piece.rfind('\n');
+      const std::string_view text =
+          last ? piece : piece.substr(0, lastBreak == std::string_view::npos ? 0 : lastBreak + 1);
+      // The text begins a line, and in saved form every other line follows an LF.
+      for (size_t at = finder.findAtLineStart(text); at != std::string_view::npos;
+           at = finder.findAtLineStart(text, at + 1)) {
+        const void* cr = std::memchr(text.data() + at, '\r', text.size() - at);
+        const size_t end = cr ? static_cast<size_t>(static_cast<const char*>(cr) - text.data()) : text.size();
+        const std::string_view line = text.substr(at, end - at);
+        const std::string_view key = Line::keyOf(line);
+        if (!prefixed(key) || !wanted(key)) continue;
+        record.parse(line);
+        const LineEdit action = edit(record);
+        if (action == LineEdit::Keep) continue;
+        // The edit takes the line's CR LF with it, if it has one.
+        const uint64_t begin = offset + at;
+        const uint64_t through = offset + std::min(end + 2, text.size());
+        if (action == LineEdit::Erase) {
+          edits_.push_back({begin, through, {}, true});
+        } else {
+          record.compose();
+          edits_.push_back({begin, through, own(record.text), false});
+        }
       }
-    }
+      return text.size();
+    });
   }
 
   // Composes `record` and adds its text as the new last line.
   void append(Line record) {
+    loadSaved();
     record.compose();
     appendOwned(own(std::move(record.text)));
   }
 
-  void appendLine(std::string text) { appendOwned(own(std::move(text))); }
+  void appendLine(std::string text) {
+    loadSaved();
+    appendOwned(own(std::move(text)));
+  }
 
   // A copy of the lines, first to last.
-  std::vector<std::string> lines() const {
-    std::vector<std::string> copy;
-    forEachLine([&copy](std::string_view line) { copy.emplace_back(line); });
-    return copy;
+  std::vector<std::string> lines() {
+    cutLinesNow("lines");
+    return std::vector<std::string>(lines_.begin(), lines_.end());
   }
-  size_t size() const {
-    size_t count = 0;
-    forEachLine([&count](std::string_view) { ++count; });
-    return count;
+  size_t size() {
+    cutLinesNow("size");
+    return lines_.size();
   }
-  bool empty() const { return size() == 0; }
+  bool empty() { return size() == 0; }
 
  private:
   // A line of the block of text that a walk stored or erased: its bytes and
-  // its line break, [begin, end) in the text.
+  // its line break, [begin, end) in the file.
   struct NotedEdit {
-    size_t begin;
-    size_t end;
+    uint64_t begin;
+    uint64_t end;
     std::string_view text;
     bool erased;
   };
@@ -210,35 +263,23 @@ class vtextfile {
     return name;
   }
 
-  // Where the lines that begin with one of `prefixes` begin in the block of
-  // text, first to last, found in one pass. A prefix that begins with another
-  // one is not searched for: its lines are among the other's.
-  std::vector<size_t> lineStartsWith(std::vector<std::string_view> prefixes) const {
+  // The prefixes to search the block of text for, to find the lines that
+  // begin with one of `prefixes`. A prefix that begins with another one is not
+  // searched for: its lines are among the other's.
+  static std::vector<std::string_view> searchedPrefixes(std::vector<std::string_view> prefixes) {
     // Sorted, the prefixes that begin with a prefix come right after it.
     std::sort(prefixes.begin(), prefixes.end());
     std::vector<std::string_view> searched;
     for (std::string_view prefix : prefixes) {
       if (searched.empty() || prefix.substr(0, searched.back().size()) != searched.back()) searched.push_back(prefix);
     }
-    const std::string_view text = text_.view();
-    std::vector<size_t> starts;
-    if (searched.empty()) return starts;
-    const SubstringFinder finder(searched);
-    for (size_t at = finder.findAtLineStart(text); at != std::string_view::npos;
-         at = finder.findAtLineStart(text, at + 1)) {
-      starts.push_back(at);
-    }
-    return starts;
+    return searched;
   }
 
-  // Calls visit(line) for each line, first to last.
+  // Calls visit(line) for each line of the block of text `text` with the
+  // edits noted and the lines appended, first to last.
   template <class Visit>
-  void forEachLine(Visit&& visit) const {
-    if (cut_) {
-      for (std::string_view line : lines_) visit(line);
-      return;
-    }
-    const std::string_view text = text_.view();
+  void forEachLine(std::string_view text, Visit&& visit) const {
     auto edit = edits_.begin();
     auto onLine = [&](size_t begin, size_t end) {
       if (edit != edits_.end() && edit->begin == begin) {
@@ -254,15 +295,44 @@ class vtextfile {
     for (std::string_view line : appended_) visit(line);
   }
 
-  // Turns the block of text and its noted edits into the list of lines.
-  void cutLines() {
+  // Turns the block of text and its noted edits into the list of lines,
+  // reading the file whole.
+  void cutLines(const char* function) {
     if (cut_) return;
+    if (reader_.hasFile()) {
+      reader_.readWhole(text_, function);
+      reader_ = TextFileReader();
+    }
     std::vector<std::string_view> lines;
-    forEachLine([&lines](std::string_view line) { lines.push_back(line); });
+    forEachLine(text_.view(), [&lines](std::string_view line) { lines.push_back(line); });
     lines_ = std::move(lines);
     edits_.clear();
     appended_.clear();
     cut_ = true;
+  }
+
+  // The same, first loading what a save wrote; `member` is the caller.
+  void cutLinesNow(std::string_view member) {
+    loadSaved();
+    if (!cut_) cutLines(functionName(member).c_str());
+  }
+
+  // After a save of a block of text: the lines are those of the file written.
+  void loadSaved() {
+    if (!savedTo_.empty()) load(std::wstring(savedTo_));
+  }
+
+  void clear() {
+    reader_ = TextFileReader();
+    text_.clear();
+    size_ = 0;
+    endsWithBreak_ = false;
+    edits_.clear();
+    appended_.clear();
+    owned_.clear();
+    lines_.clear();
+    cut_ = false;
+    savedTo_.clear();
   }
 
   void appendOwned(std::string_view line) { (cut_ ? lines_ : appended_).push_back(line); }
@@ -271,7 +341,11 @@ class vtextfile {
   // strings it holds, so views of them stay valid.
   std::string_view own(std::string text) { return owned_.emplace_back(std::move(text)); }
 
-  LoadedText text_;                         // the bytes of the loaded file
+  TextFileReader reader_;                   // while not cut: the loaded file, kept open
+  uint64_t size_ = 0;                       // while not cut: the file's size when loaded
+  bool endsWithBreak_ = false;              // while not cut: whether its last byte is an LF
+  std::wstring savedTo_;                    // after a save of the block: the file that holds the lines
+  LoadedText text_;                         // once cut: the bytes of the loaded file
   bool cut_ = false;                        // whether lines_ holds the lines
   std::vector<NotedEdit> edits_;            // while not cut: the lines walks changed, in order
   std::vector<std::string_view> appended_;  // while not cut: the lines appended since

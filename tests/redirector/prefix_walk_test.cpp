@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "redirector/property_file.h"
+#include "redirector/text_lines_io.h"
 #include "support/failures.h"
 #include "support/sandbox.h"
 #include "support/test_context.h"
@@ -46,6 +47,11 @@ LineEdit sampleEdit(PropertyLine& line) {
 bool sampleWanted(std::string_view key) { return key != "/b/keep"; }
 const std::vector<std::string_view> kPrefixes = {"/a/x", "/b/", "/a/"};
 
+// `bytes` with a comment line after it that ends at `offset`.
+std::string paddedTo(std::string bytes, size_t offset) {
+  return bytes + "#" + std::string(offset - bytes.size() - 3, '.') + "\r\n";
+}
+
 TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayoutAndLaterWalksSeeEarlierEdits) {
   const std::string cases[] = {
       "#c\r\n/a/x=1\r\nz/a/x=mid\r\n/a/y=2\r\n/b/1=3\r\n/b/keep=4\r\n/a/x=5",  // last line without a break
@@ -53,9 +59,17 @@ TEST_F(PrefixWalkTest, EditsAsAWalkOverEveryLineWouldInAnyLayoutAndLaterWalksSee
       "/a/x#c\r\n/a/xx=1\r\n/b/1\r\n/b/\r\n",                                  // no '=': no key
       "/a/x=1\n/b/1=2\r\n\r\n/a/x=3\r\n",                                      // breaks a save changes
       "",
+      // Read in pieces: edits at the start, of a key across a piece's end, of
+      // a line longer than a piece, of a line whose CR LF two pieces share,
+      // and at the end.
+      paddedTo(paddedTo("/a/x=1\r\n", kTextPiece - 3) + "/a/x=2\r\n/a/x=" + std::string(kTextPiece, 'v') + "\r\n",
+               3 * kTextPiece - 7) +
+          "/b/1=3\r\n/a/x=5",
+      // An LF alone, in the first byte of a piece.
+      paddedTo("/a/x=1\r\n", kTextPiece - 1) + "z\n/a/x=2\r\n/b/1=3",
   };
   for (const std::string& bytes : cases) {
-    SCOPED_TRACE(bytes);
+    SCOPED_TRACE(bytes.substr(0, 80));
     Lines presented;
     auto searched = edited(bytes, [&](PropertyFile& file) {
       file.walkKeysStartingWith(kPrefixes, sampleWanted, [&](PropertyLine& line) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,7 @@ namespace wc {
 
 namespace {
 
-using namespace std::string_view_literals;
+using namespace std::string_literals;
 
 // Every occurrence; on the way, the line-start search must find exactly
 // those at the start of a line.
@@ -58,15 +59,25 @@ TEST(SubstringFinder, FindsEveryOccurrenceLikeAPlainSearch) {
   EXPECT_EQ(SubstringFinder("abcd").find("abcd", 5), std::string_view::npos);
 }
 
-TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLines) {
-  for (std::string_view text : {""sv, "a"sv, "a\r\n"sv, "\r\na\r\n"sv, "a=1\r\nb=2"sv, "\r\n"sv, "x\0y\r\n"sv})
-    EXPECT_TRUE(isInSavedForm(text)) << text;
-  const std::string longLine(200, 'x');
-  for (const std::string& text :
-       {std::string("a\n"), std::string("\na"), std::string("a\r"), std::string("a\rb\r\n"), std::string("a\r\n\r\nb"),
-        std::string("\r\n\r\na"), std::string("a\n\r\n"), longLine + "\r\n" + longLine + "\n" + longLine + "\r\n",
-        longLine + "\r\n\r\n" + longLine}) {
-    EXPECT_FALSE(isInSavedForm(text)) << text;
+TEST(SavedForm, IsCrLfAfterEveryLineWithoutBlankLinesHoweverTheTextIsCut) {
+  const std::string line(200, 'x');
+  const std::string lfAlone = line + "\r\n" + line + "\n" + line + "\r\n";
+  const std::string blankLine = line + "\r\n\r\n" + line;
+  const std::vector<std::string> inForm = {"", "a", "a\r\n", "\r\na\r\n", "a=1\r\nb=2", "\r\n", "x\0y\r\n"s};
+  const std::vector<std::string> notInForm = {"a\n",       "\na",     "a\r",   "a\rb\r\n", "a\r\n\r\nb",
+                                              "\r\n\r\na", "a\n\r\n", lfAlone, blankLine};
+  for (const bool expected : {true, false}) {
+    for (const std::string& text : expected ? inForm : notInForm) {
+      EXPECT_EQ(isInSavedForm(text), expected) << text;
+      // In two stretches, the second beginning with the first's last two bytes.
+      for (size_t cut = 0; cut <= text.size(); ++cut) {
+        const size_t next = cut - std::min<size_t>(cut, 2);
+        EXPECT_EQ(
+            keepsSavedForm(text.substr(0, cut), true, false) && keepsSavedForm(text.substr(next), next == 0, true),
+            expected)
+            << text << " cut at " << cut;
+      }
+    }
   }
 }
 

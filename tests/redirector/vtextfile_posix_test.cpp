@@ -1,10 +1,11 @@
 // Read and write failures after a successful open, which only POSIX gives on
-// demand: a file-size limit, and a process's memory.
+// demand: a file-size limit, a process's memory, a file cut short.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -47,6 +48,14 @@ TEST(TextFile, ReadAndWriteFailuresNameTheFileAndLeaveItWhole) {
   PropertyFile saved;
   saved.load(wide);
   EXPECT_EQ(saved.lines(), std::vector<std::string>{"worker.list=ajp13"});
+  // A file cut short after its load (Windows' sharing keeps writers out): the
+  // save fails and writes nothing.
+  PropertyFile shrunk;
+  shrunk.load(wide);
+  ASSERT_EQ(::truncate(target.c_str(), 6), 0);
+  e = failureOf<vosexception>([&] { shrunk.save(context, wide); });
+  EXPECT_TRUE(holds(e.message(), L"at Read from file '" + wide + L"'"));
+  EXPECT_EQ(std::filesystem::file_size(target), 6u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
   std::filesystem::remove_all(dir);
 

@@ -37,6 +37,9 @@ class File {
   bool isOpen() const;
   // `transferred` 0 with result 0 means the end of the file.
   uint32_t read(void* buffer, uint32_t size, uint32_t& transferred);
+  // Reads at `offset`, whatever the file position (which it may move);
+  // `transferred` below `size` means the end of the file.
+  uint32_t readAt(uint64_t offset, void* buffer, uint32_t size, uint32_t& transferred);
   uint32_t write(const void* buffer, uint32_t size, uint32_t& transferred);
   uint32_t seekToEnd(uint64_t& position);
   // Makes the written bytes durable (FlushFileBuffers / fsync).

@@ -21,21 +21,17 @@ struct File::Impl {
   uint64_t unsubmitted = 0;  // bytes written since the writeback was last started
 };
 
-namespace {
-
-// A large file is written in pieces of this size, and the disk is asked to
-// start writing each piece back at once, so that the flush of a file written
-// whole (a replacement) waits for its last piece only instead of for all.
-constexpr uint32_t kWritebackPiece = 1u << 20;
-
-}  // namespace
-
 File::File() = default;
 File::~File() = default;
 File::File(File&&) noexcept = default;
 File& File::operator=(File&&) noexcept = default;
 
 namespace {
+
+// A large file is written in pieces of this size, and the disk is asked to
+// start writing each piece back at once, so that the flush of a file written
+// whole (a replacement) waits for its last piece only instead of for all.
+constexpr uint32_t kWritebackPiece = 1u << 20;
 
 int creationFlags(FileDisposition disposition) {
   switch (disposition) {
@@ -61,6 +57,26 @@ uint32_t refusedLikeWindows(const std::string& path, bool wantsWrite) {
   if (::stat(path.c_str(), &st) != 0) return ERROR_SUCCESS;
   if (S_ISDIR(st.st_mode)) return ERROR_ACCESS_DENIED;
   if (wantsWrite && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
+// Reads until `size` bytes are in or the file ends; `readSome(at, room, done)`
+// is one call that reads into `at`, `done` bytes into the buffer.
+template <class ReadSome>
+uint32_t readFully(const File::Impl* impl, void* buffer, uint32_t size, uint32_t& transferred, ReadSome&& readSome) {
+  transferred = 0;
+  if (!impl || !impl->fd.valid()) return ERROR_INVALID_HANDLE;
+  if ((impl->access & FILE_ACCESS_READ) == 0) return ERROR_ACCESS_DENIED;
+  auto* bytes = static_cast<char*>(buffer);
+  while (transferred < size) {
+    ssize_t got = readSome(bytes + transferred, size - transferred, transferred);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return lastWindowsError();
+    }
+    if (got == 0) break;
+    transferred += static_cast<uint32_t>(got);
+  }
   return ERROR_SUCCESS;
 }
 
@@ -105,20 +121,14 @@ uint32_t File::open(const std::wstring& path, uint32_t access, uint32_t share, F
 bool File::isOpen() const { return impl_ && impl_->fd.valid(); }
 
 uint32_t File::read(void* buffer, uint32_t size, uint32_t& transferred) {
-  transferred = 0;
-  if (!isOpen()) return ERROR_INVALID_HANDLE;
-  if ((impl_->access & FILE_ACCESS_READ) == 0) return ERROR_ACCESS_DENIED;
-  auto* bytes = static_cast<char*>(buffer);
-  while (transferred < size) {
-    ssize_t got = ::read(impl_->fd.get(), bytes + transferred, size - transferred);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return lastWindowsError();
-    }
-    if (got == 0) break;
-    transferred += static_cast<uint32_t>(got);
-  }
-  return ERROR_SUCCESS;
+  return readFully(impl_.get(), buffer, size, transferred,
+                   [this](char* at, size_t room, size_t) { return ::read(impl_->fd.get(), at, room); });
+}
+
+uint32_t File::readAt(uint64_t offset, void* buffer, uint32_t size, uint32_t& transferred) {
+  return readFully(impl_.get(), buffer, size, transferred, [this, offset](char* at, size_t room, size_t done) {
+    return ::pread(impl_->fd.get(), at, room, static_cast<off_t>(offset + done));
+  });
 }
 
 uint32_t File::write(const void* buffer, uint32_t size, uint32_t& transferred) {

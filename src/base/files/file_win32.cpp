@@ -35,6 +35,26 @@ DWORD creationDisposition(FileDisposition disposition) {
   return OPEN_EXISTING;
 }
 
+// Reads until `size` bytes are in or the file ends; `readSome(at, room,
+// done, got)` is one ReadFile into `at`, `done` bytes into the buffer.
+template <class ReadSome>
+uint32_t readFully(const File::Impl* impl, void* buffer, uint32_t size, uint32_t& transferred, ReadSome&& readSome) {
+  transferred = 0;
+  if (!impl || !impl->handle.valid()) return ERROR_INVALID_HANDLE;
+  auto* bytes = static_cast<char*>(buffer);
+  while (transferred < size) {
+    DWORD got = 0;
+    if (!readSome(bytes + transferred, size - transferred, transferred, got)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) break;
+      return error;
+    }
+    if (got == 0) break;
+    transferred += got;
+  }
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 uint32_t File::open(const std::wstring& path, uint32_t access, uint32_t share, FileDisposition disposition) {
@@ -52,20 +72,21 @@ uint32_t File::open(const std::wstring& path, uint32_t access, uint32_t share, F
 bool File::isOpen() const { return impl_ && impl_->handle.valid(); }
 
 uint32_t File::read(void* buffer, uint32_t size, uint32_t& transferred) {
-  transferred = 0;
-  if (!isOpen()) return ERROR_INVALID_HANDLE;
-  auto* bytes = static_cast<char*>(buffer);
-  while (transferred < size) {
-    DWORD got = 0;
-    if (!ReadFile(impl_->handle.get(), bytes + transferred, size - transferred, &got, nullptr)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_HANDLE_EOF) break;
-      return error;
-    }
-    if (got == 0) break;
-    transferred += got;
-  }
-  return ERROR_SUCCESS;
+  return readFully(impl_.get(), buffer, size, transferred, [this](char* at, DWORD room, uint32_t, DWORD& got) {
+    return ReadFile(impl_->handle.get(), at, room, &got, nullptr);
+  });
+}
+
+uint32_t File::readAt(uint64_t offset, void* buffer, uint32_t size, uint32_t& transferred) {
+  return readFully(impl_.get(), buffer, size, transferred,
+                   [this, offset](char* at, DWORD room, uint32_t done, DWORD& got) {
+                     // On a handle opened for synchronous I/O the read starts at
+                     // the structure's offset and ends before the call returns.
+                     OVERLAPPED position{};
+                     position.Offset = static_cast<DWORD>(offset + done);
+                     position.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+                     return ReadFile(impl_->handle.get(), at, room, &got, &position);
+                   });
 }
 
 uint32_t File::write(const void* buffer, uint32_t size, uint32_t& transferred) {

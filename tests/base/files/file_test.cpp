@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "base/errors/win_error_codes.h"
 #include "files_test_support.h"
@@ -82,6 +84,12 @@ TEST(File, ReadsWhatWasWrittenAndMovesOwnership) {
   uint64_t end = 0;
   EXPECT_EQ(third.seekToEnd(end), ERROR_SUCCESS);
   EXPECT_EQ(end, 12u);
+  // Positioned reads, wherever the file position is: fewer bytes only at the end.
+  char part[6];
+  for (const auto& [at, expected] : {std::pair{7u, "world"}, {0u, "hello,"}, {12u, ""}, {40u, ""}}) {
+    EXPECT_EQ(third.readAt(at, part, sizeof part, n), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(part, n), expected);
+  }
 }
 
 TEST(File, CallsOutsideTheAccessOnAClosedFileOrADirectoryFailAndAReadOnlyFileIsNotWritten) {
@@ -91,6 +99,7 @@ TEST(File, CallsOutsideTheAccessOnAClosedFileOrADirectoryFailAndAReadOnlyFileIsN
   uint32_t n = 0;
   char buffer[4];
   EXPECT_EQ(file.read(buffer, sizeof buffer, n), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(file.readAt(0, buffer, sizeof buffer, n), ERROR_INVALID_HANDLE);
   EXPECT_EQ(file.write("x", 1, n), ERROR_INVALID_HANDLE);
   EXPECT_EQ(file.open(w(dir.path()), FILE_ACCESS_READ, 0, FileDisposition::OpenExisting), ERROR_ACCESS_DENIED);
   makeReadOnly(dir / "ro.txt");
