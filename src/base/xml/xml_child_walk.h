@@ -31,4 +31,28 @@ std::optional<std::wstring> attributeValue(const XmlElement& element, const char
 // element's first child, empty when it has none or one without a value.
 std::wstring firstChildValue(const XmlElement& element);
 
+// An element child as readChildElements gives it: its tag name as
+// forEachChildElement gives it, and what attributeValue and firstChildValue
+// give for it.
+class XmlChildElement {
+ public:
+  std::string_view tagName() const { return tagName_; }
+  std::optional<std::wstring> attribute(const char* name) const;
+  std::wstring firstChildValue() const;
+
+ private:
+  friend void readChildElements(const XmlElement&, const std::function<void(const XmlChildElement&)>&);
+  std::string_view tagName_;
+  const XmlElement* element_ = nullptr;  // when read through the handles
+  std::string_view attributes_;          // else: as spelled in the text as read
+  std::string_view content_;
+};
+
+// The element children of `parent` in document order, as forEachChildElement
+// gives them. The content of a Host that the subset load left unparsed is read
+// from the text as read without parsing it, when its children hold only text
+// (the panel's Aliases, Realm and Context): no node, handle or copy per child.
+// ComError E_POINTER for an empty `parent`.
+void readChildElements(const XmlElement& parent, const std::function<void(const XmlChildElement& child)>& visit);
+
 }  // namespace wc
