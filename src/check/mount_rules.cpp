@@ -79,7 +79,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
   for (const HostEntry& host : snapshot.hosts) {
     const size_t names = 1 + host.aliases.size();
     asciiSize += 2 * host.name.size();
-    for (const NameAt& alias : host.aliases) asciiSize += alias.key.size();
+    for (const NameAt& alias : host.aliases) asciiSize += alias.key().size();
     for (const std::wstring& application : host.started) asciiSize += application.size();
     nameCount += names;
     startedCount += host.started.size();
@@ -108,9 +108,9 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     mounts.worker = workerNames[h];
     // mountName() of each name: an ASCII key is the name lower-cased already.
     mounts.firstName = allNames.size();
-    allNames.push_back(arena.form(host.key, [&host] { return mountName(host.name); }));
+    allNames.push_back(arena.form(host.key(), [&host] { return mountName(host.name); }));
     for (const NameAt& alias : host.aliases)
-      allNames.push_back(arena.form(alias.key, [&alias] { return mountName(alias.name); }));
+      allNames.push_back(arena.form(alias.key(), [&alias] { return mountName(alias.name); }));
     mounts.names = std::span(allNames).subspan(mounts.firstName);
     const size_t firstStarted = allStarted.size();
     for (const std::wstring& application : host.started)
@@ -211,7 +211,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     if (!owner) continue;  // the worker's want of a Host is its own finding
     if (!ownName) {
       out.push_back({finding_kind::kMountForeignHost,
-                     owner->host->display,
+                     owner->host->display(),
                      L"The mount " + wstr(entry.key) + L" is for " + shownName(wstr(name)) +
                          L", which is not a name of the worker's host",
                      file,
@@ -225,7 +225,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     if (app.empty() || app.find('/') != std::string_view::npos) continue;
     out.push_back(
         {finding_kind::kMountsOrphan,
-         owner->host->display,
+         owner->host->display(),
          L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started",
          file,
          entry.line,
@@ -274,7 +274,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       }
       if (missing == 0) continue;
       out.push_back({finding_kind::kMountsMissing,
-                     host.display,
+                     host.display(),
                      L"The started application " + host.started[i] + L" lacks " + std::to_wstring(missing) +
                          L" of its " + std::to_wstring(mounts.names.size() * 2) + L" mounts, " + wstr(example) +
                          L" first",

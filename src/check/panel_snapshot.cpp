@@ -30,13 +30,15 @@ HostEntry hostEntryOf(const XmlElement& host) {
   entry.name = attributeValue(host, "name").value_or(L"");
   entry.element = host;
   entry.appBase = attributeValue(host, "appBase");
-  forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
-    if (tagNameIs(tagName, L"Alias")) {
-      entry.aliases.push_back({firstChildValue(child), child, {}});
-    } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
+  size_t index = 0;
+  readChildElements(host, [&entry, &index](const XmlChildElement& child) {
+    const size_t at = index++;
+    if (tagNameIs(child.tagName(), L"Alias")) {
+      entry.aliases.push_back({child.firstChildValue(), at, {}});
+    } else if (entry.realm == HostEntry::kNoRealm && tagNameIs(child.tagName(), L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
-      entry.realm = child;
-      entry.realmPathname = attributeValue(child, "pathname");
+      entry.realm = at;
+      entry.realmPathname = child.attribute("pathname");
     }
   });
   return entry;
@@ -44,12 +46,12 @@ HostEntry hostEntryOf(const XmlElement& host) {
 
 // What a Host's entry holds besides server.xml's texts: it needs no document,
 // so the hosts are completed side by side.
-void completeHostEntry(HostEntry& entry, const std::wstring& applicationBases) {
-  entry.key = nameKey(entry.name);
-  entry.display = shownName(entry.name);
-  // As hostPaths joins it, from hcp-webapps joined once.
-  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
-  for (NameAt& alias : entry.aliases) alias.key = nameKey(alias.name);
+void completeHostEntry(HostEntry& entry) {
+  if (!isOwnKey(entry.name)) entry.ownKey = nameKey(entry.name);
+  if (std::wstring shown = shownName(entry.name); shown != entry.name) entry.ownDisplay = std::move(shown);
+  for (NameAt& alias : entry.aliases) {
+    if (!isOwnKey(alias.name)) alias.ownKey = nameKey(alias.name);
+  }
 }
 
 PropertyLines readPropertyLines(const Context& context, const std::wstring& path) {
@@ -109,7 +111,6 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
   snapshot.directories = panelDirectories(where.varTomcat, where.tomcatHome);
-  const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
     // Sized once: an entry is large, and a growing list would move each
     // entry several times and touch twice the memory.
@@ -122,7 +123,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
       if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
     });
   }
-  parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i], applicationBases); });
+  parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i]); });
   snapshot.realmFiles = listDirectoryEntries(context, snapshot.directories.realmFiles);
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
@@ -158,6 +159,16 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   return snapshot;
 }
 
+size_t HostEntry::childLine(size_t child) const {
+  // Only for a finding: the Host is parsed then.
+  size_t line = 0;
+  size_t index = 0;
+  forEachChildElement(element, [&](const XmlElement& each, std::string_view) {
+    if (index++ == child) line = vxmlSourceLine(each);
+  });
+  return line;
+}
+
 DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring& path) {
   DirectoryEntries entries;
   entries.path = path;
@@ -180,6 +191,16 @@ std::wstring wideOf(std::string_view text) {
   unsigned char all = 0;
   for (const char c : text) all |= static_cast<unsigned char>(c);
   return all < 0x80 ? std::wstring(text.begin(), text.end()) : wstr(text);
+}
+
+bool isOwnKey(std::wstring_view name) {
+  // One branch-free pass: a capital or a character beyond ASCII sets a bit.
+  uint32_t other = 0;
+  for (const wchar_t c : name) {
+    const uint32_t code = static_cast<uint32_t>(c);
+    other |= static_cast<uint32_t>(code - L'A' < 26) | static_cast<uint32_t>(code >= 0x80);
+  }
+  return other == 0;
 }
 
 std::wstring nameKey(const std::wstring& name) {
