@@ -63,10 +63,28 @@ PropertyLines readPropertyLines(const Context& context, const std::wstring& path
   return read;
 }
 
+PropertyPlaces readPropertyPlaces(const Context& context, const std::wstring& path) {
+  PropertyPlaces read;
+  if (!fileExist(context, path)) return read;
+  read.exists = true;
+  readTextFile(path, read.text, "checkConsistency");
+  const std::string_view text = read.text.view();
+  if (text.size() > UINT32_MAX)
+    throw vexception(L"The file '" + path + L"' is too large to check", VCALLPOINT(L"", "checkConsistency"));
+  // Room for lines of 32 bytes on average, a mount line's half.
+  read.places.reserve(text.size() / 32 + 1);
+  forEachPropertyEntry(text, [&](const PropertyEntry& entry) {
+    read.places.push_back({static_cast<uint32_t>(entry.key.data() - text.data()),
+                           static_cast<uint32_t>(entry.key.size()), static_cast<uint32_t>(entry.value.size()),
+                           static_cast<uint32_t>(entry.line)});
+  });
+  return read;
+}
+
 struct PropertyFiles {
   PropertyLines workers;
   WorkerTable workerTable;
-  PropertyLines mounts;
+  PropertyPlaces mounts;
 };
 
 void listSavedFileDirectories(const Context& context, const PanelLocations& where, PanelSnapshot& snapshot) {
@@ -100,7 +118,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
     files.workers = readPropertyLines(context, where.workers);
     // Its entries stay where they are as the files move: the table views them.
     files.workerTable = workerTableOf(files.workers);
-    files.mounts = readPropertyLines(context, where.uriWorkerMap);
+    files.mounts = readPropertyPlaces(context, where.uriWorkerMap);
     return files;
   });
   PanelSnapshot snapshot;
@@ -173,8 +191,9 @@ DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring
   DirectoryEntries entries;
   entries.path = path;
   if (!directoryExist(context, path)) return entries;
-  for (FoundName& found : findFileNames(context, path, L"*", NameOrder::AsListed))
-    entries.names.push_back(std::move(found.name));
+  std::vector<FoundName> found = findFileNames(context, path, L"*", NameOrder::AsListed);
+  entries.names.reserve(found.size());
+  for (FoundName& name : found) entries.names.push_back(std::move(name.name));
   entries.has = WideTextSet(entries.names);
   return entries;
 }

@@ -82,6 +82,30 @@ struct PropertyLines {
   std::vector<PropertyEntry> entries;
 };
 
+// uriworkermap.properties, a dozen lines per host and application: its
+// entries are kept as places in the text, under half a PropertyEntry's size
+// each, and viewed again where they are read.
+struct PropertyPlaces {
+  bool exists = false;
+  LoadedText text;
+  struct Place {
+    uint32_t key;  // where the key starts in the text
+    uint32_t keySize;
+    uint32_t valueSize;  // the value follows the key's separator
+    uint32_t line;
+  };
+  std::vector<Place> places;
+
+  PropertyEntry entry(const Place& place) const {
+    const char* key = text.view().data() + place.key;
+    return {{key, place.keySize}, {key + place.keySize + 1, place.valueSize}, place.line};
+  }
+  template <class OnEntry>
+  void forEachEntry(OnEntry&& onEntry) const {
+    for (const Place& place : places) onEntry(entry(place));
+  }
+};
+
 // The workers of workers.properties: those named in "worker.list" and those
 // with keys of their own ("worker.<name>.<key>").
 struct WorkerLines {
@@ -114,7 +138,7 @@ struct PanelSnapshot {
   std::vector<HostEntry> hosts;
   PropertyLines workers;
   WorkerTable workerTable;  // of `workers`, made as it is read
-  PropertyLines mounts;
+  PropertyPlaces mounts;
   size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
   size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }
   // Listed once each: a lookup per host costs no call to the file system.
