@@ -118,29 +118,25 @@ TEST_F(XmlHelpers, ChildWalkGivesTheElementsTagsAndFirstValuesOfTheHandles) {
   EXPECT_FALSE(tagNameIs("Alias", L"Alia"));
   EXPECT_FALSE(tagNameIs("Alias", L"Alibs"));
   EXPECT_TRUE(tagNameIs("K\xC3\xA9", L"k\u00c9"));
-  // A Host's children read from the text before anything parses them, or,
-  // where a child holds markup, through the handles: as the handles give them.
+  // A Host's children read from the text before anything parses them (where
+  // one holds markup, through the handles), as the handles give them.
   XmlDocument hosts = loadText(
-      "<S>\n <V>\n  <E><Host n=\"1\"><!-- <a/> --><A a=\"x&amp;y\" b='q\"/>'>t&#x41;\r\n</A> <B/><C> \r\n</C><D "
-      "b=\"a\tb\"></D>"
-      "</Host><Host><A>text</A><B><!--c-->x</B></Host><Host><A><i/>t</A></Host></E></V></S>",
+      "<S>\n <V>\n  <E><Host><!-- <a/> --><A a=\"x&amp;y\" b='q\"/>'>t&#x41;\r\n</A> <B/><C> \r\n</C><D b=\"a\tb\"></D>"
+      "</Host><Host><B><!--c-->x</B></Host><Host><A><i/></A></Host></E></V></S>",
       "hosts.xml");
-  auto read = [](const std::string& tag, const std::optional<std::wstring>& a, const std::optional<std::wstring>& b,
-                 const std::wstring& value) {
-    return w(tag) + L"|" + a.value_or(L"-") + L"|" + b.value_or(L"-") + L"|" + value;
+  auto line = [](std::string_view tag, auto a, auto b, const std::wstring& value) {
+    return w(std::string(tag)) + L"|" + a.value_or(L"-") + L"|" + b.value_or(L"-") + L"|" + value;
   };
   forEachChildElement(
-      childElement(childElement(hosts.documentElement(), L"V"), L"E"), [&](const XmlElement& host, std::string_view) {
-        std::vector<std::wstring> spelled, handled;
-        readChildElements(host, [&](const XmlChildElement& child) {
-          spelled.push_back(
-              read(std::string(child.tagName()), child.attribute("a"), child.attribute("b"), child.firstChildValue()));
+      childElement(childElement(hosts.documentElement(), L"V"), L"E"), [&](const XmlElement& host, auto) {
+        std::vector<std::wstring> read, handled;
+        readChildElements(host, [&](const XmlChildElement& c) {
+          read.push_back(line(c.tagName(), c.attribute("a"), c.attribute("b"), c.firstChildValue()));
         });
-        forEachChildElement(host, [&](const XmlElement& child, std::string_view tagName) {
-          handled.push_back(read(std::string(tagName), attributeValue(child, "a"), attributeValue(child, "b"),
-                                 firstChildValue(child)));
+        forEachChildElement(host, [&](const XmlElement& c, std::string_view tag) {
+          handled.push_back(line(tag, attributeValue(c, "a"), attributeValue(c, "b"), firstChildValue(c)));
         });
-        EXPECT_EQ(spelled, handled);
+        EXPECT_EQ(read, handled);
       });
 }
 
