@@ -19,25 +19,23 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
   const std::wstring& file = snapshot.where.serverXml;
   // The paths of a finding; a consistent host needs only its appBase.
   auto paths = [&] { return hostPaths(snapshot.directories, host.name); };
+  // A path that is not the one the panel writes; its line is found only for
+  // a finding.
+  auto checkPath = [&](const std::wstring& kind, const wchar_t* what, const std::optional<std::wstring>& path,
+                       const std::wstring& expected, size_t (HostEntry::*line)() const) {
+    if (path && isSamePath(*path, expected)) return;
+    out.push_back({kind,
+                   host.display(),
+                   std::wstring(what) + L" is \"" + path.value_or(L"") + L"\" instead of \"" + expected + L"\"",
+                   file,
+                   (host.*line)(),
+                   {&host}});
+  };
   // As hostPaths joins it.
-  const std::wstring applicationBase = VFileName::combine(snapshot.directories.appBases, host.name);
-  if (!host.appBase || !isSamePath(*host.appBase, applicationBase)) {
-    out.push_back({finding_kind::kAppBaseForeign,
-                   host.display(),
-                   L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + applicationBase + L"\"",
-                   file,
-                   host.line(),
-                   {&host}});
-  }
-  const std::wstring realm = realmPathname(host.name);
-  if (!host.realmPathname || !isSamePath(*host.realmPathname, realm)) {
-    out.push_back({finding_kind::kRealmForeign,
-                   host.display(),
-                   L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
-                   file,
-                   host.realmLine(),
-                   {&host}});
-  }
+  checkPath(finding_kind::kAppBaseForeign, L"The appBase", host.appBase,
+            VFileName::combine(snapshot.directories.appBases, host.name), &HostEntry::line);
+  checkPath(finding_kind::kRealmForeign, L"The Realm pathname", host.realmPathname, realmPathname(host.name),
+            &HostEntry::realmLine);
   if (!snapshot.realmFiles.has.count(realmFileName(host.name))) {
     const std::wstring realmFile = paths().realmFile;
     out.push_back({finding_kind::kHostFilesMissing,
