@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
+#include <iterator>
 
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
@@ -25,22 +26,26 @@ namespace wc {
 namespace {
 
 // A Host's texts as server.xml holds them; completeHostEntry adds the rest.
-HostEntry hostEntryOf(const XmlElement& host) {
+// The aliases are gathered in `aliases`, which the caller keeps for the next
+// Host, and kept in a list of their number.
+HostEntry hostEntryOf(const XmlElement& host, std::vector<NameAt>& aliases) {
   HostEntry entry;
   entry.name = attributeValue(host, "name").value_or(L"");
   entry.element = host;
   entry.appBase = attributeValue(host, "appBase");
   size_t index = 0;
-  readChildElements(host, [&entry, &index](const XmlChildElement& child) {
+  aliases.clear();
+  readChildElements(host, [&](const XmlChildElement& child) {
     const size_t at = index++;
     if (tagNameIs(child.tagName(), L"Alias")) {
-      entry.aliases.push_back({child.firstChildValue(), at, {}});
+      aliases.push_back({child.firstChildValue(), at, {}});
     } else if (entry.realm == HostEntry::kNoRealm && tagNameIs(child.tagName(), L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
       entry.realm = at;
       entry.realmPathname = child.attribute("pathname");
     }
   });
+  entry.aliases.assign(std::make_move_iterator(aliases.begin()), std::make_move_iterator(aliases.end()));
   return entry;
 }
 
@@ -137,8 +142,9 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
       hostCount += tagNameIs(tagName, L"Host") ? 1 : 0;
     });
     snapshot.hosts.reserve(hostCount);
+    std::vector<NameAt> aliases;
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
-      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
+      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, aliases));
     });
   }
   parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i]); });
