@@ -4,24 +4,26 @@
 // repair.
 
 #include <cstddef>
+#include <optional>
 #include <string>
+
+#include "panel/property_lines.h"
 
 namespace wc {
 
 struct HostEntry;
 struct NameAt;
-struct PropertyEntry;
 
 // What a finding is about, for the repairs that act on it: the parts of the
 // snapshot the check read (valid while it lives) and the names they need.
 // Only the parts the finding's kind concerns are set.
 struct FindingSubject {
-  const HostEntry* host = nullptr;       // the Host
-  const NameAt* alias = nullptr;         // one of its Aliases
-  const PropertyEntry* entry = nullptr;  // a line of workers.properties or uriworkermap.properties
-  std::wstring worker = {};              // a worker without a Host, by name
-  std::wstring application = {};         // a started application of the Host
-  std::wstring path = {};                // a file or directory
+  const HostEntry* host = nullptr;          // the Host
+  const NameAt* alias = nullptr;            // one of its Aliases
+  std::optional<PropertyEntry> entry = {};  // a line of uriworkermap.properties
+  std::wstring worker = {};                 // a worker without a Host, by name
+  std::wstring application = {};            // a started application of the Host
+  std::wstring path = {};                   // a file or directory
 };
 
 struct Finding {

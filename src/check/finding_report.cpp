@@ -58,7 +58,9 @@ std::string findingsText(const std::vector<Finding>& findings) {
   std::string out;
   for (const Finding& f : findings) {
     out += utf8(f.kind) + ": " + (f.host.empty() ? "-" : utf8(f.host)) + ": " + utf8(f.problem) + " (" + utf8(f.file);
-    if (f.line != 0) out += ":" + std::to_string(f.line);
+    // Appended, not ":" + number: GCC 12 takes an insert at the front for an
+    // overlapping copy (-Wrestrict).
+    if (f.line != 0) out.append(":").append(std::to_string(f.line));
     out += ")\n";
   }
   return out;

@@ -13,11 +13,11 @@ namespace wc {
 
 bool lacksTwin(const HostEntry& host, const NameAt& alias) {
   // The keys are few: a look along them beats a set built per alias.
-  auto twinOf = [&alias](std::wstring_view key) { return isWwwTwin(alias.key, key); };
-  auto hasTwin = [&alias](const NameAt& other) { return isWwwTwin(other.key, alias.key); };
+  auto twinOf = [&alias](std::wstring_view key) { return isWwwTwin(alias.key(), key); };
+  auto hasTwin = [&alias](const NameAt& other) { return isWwwTwin(other.key(), alias.key()); };
   // The twin of the host or of another alias needs none of its own.
-  const bool isTwin = twinOf(host.key) || std::any_of(host.aliases.begin(), host.aliases.end(),
-                                                      [&](const NameAt& other) { return twinOf(other.key); });
+  const bool isTwin = twinOf(host.key()) || std::any_of(host.aliases.begin(), host.aliases.end(),
+                                                        [&](const NameAt& other) { return twinOf(other.key()); });
   return !isTwin && std::none_of(host.aliases.begin(), host.aliases.end(), hasTwin);
 }
 
@@ -27,15 +27,15 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   // first of equal keys is the one found.
   std::vector<std::wstring_view> hostKeys;
   hostKeys.reserve(snapshot.hosts.size());
-  for (const HostEntry& host : snapshot.hosts) hostKeys.push_back(host.key);
+  for (const HostEntry& host : snapshot.hosts) hostKeys.push_back(host.key());
   WideTextIndex hostByName(hostKeys);
   for (uint32_t h = 0; h < hostKeys.size(); ++h) {
     if (hostByName.add(h)) continue;
     const HostEntry& host = snapshot.hosts[h];
     out.push_back({finding_kind::kHostDuplicate,
-                   host.display,
+                   host.display(),
                    L"The Host has the name of the Host on line " +
-                       std::to_wstring(snapshot.hosts[hostByName.find(host.key)].line()),
+                       std::to_wstring(snapshot.hosts[hostByName.find(host.key())].line()),
                    file,
                    host.line(),
                    {&host}});
@@ -45,7 +45,7 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   std::vector<const HostEntry*> aliasHosts;
   for (const HostEntry& host : snapshot.hosts) {
     for (const NameAt& alias : host.aliases) {
-      aliasKeys.push_back(alias.key);
+      aliasKeys.push_back(alias.key());
       aliasHosts.push_back(&host);
     }
   }
@@ -53,21 +53,21 @@ void checkNames(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   uint32_t a = 0;
   for (const HostEntry& host : snapshot.hosts) {
     for (const NameAt& alias : host.aliases) {
-      const HostEntry* holder = aliasHost.add(a++) ? &host : aliasHosts[aliasHost.find(alias.key)];
-      if (holder != &host && holder->key != host.key) {
+      const HostEntry* holder = aliasHost.add(a++) ? &host : aliasHosts[aliasHost.find(alias.key())];
+      if (holder != &host && holder->key() != host.key()) {
         out.push_back({finding_kind::kAliasDuplicate,
-                       host.display,
-                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->display,
+                       host.display(),
+                       L"The alias " + shownName(alias.name) + L" is also an alias of " + holder->display(),
                        file,
-                       alias.line(),
+                       host.childLine(alias.child),
                        {&host, &alias}});
       }
       if (lacksTwin(host, alias)) {
         out.push_back({finding_kind::kAliasTwinMissing,
-                       host.display,
+                       host.display(),
                        L"The alias " + shownName(alias.name) + L" has no twin " + shownName(wwwTwin(alias.name)),
                        file,
-                       alias.line(),
+                       host.childLine(alias.child),
                        {&host, &alias}});
       }
     }

@@ -17,14 +17,14 @@ void checkStartedLinks(const PanelSnapshot& snapshot, std::vector<Finding>& out)
       const auto [archive, link] = webAppPaths(snapshot.directories, host.name, application);
       if (host.links[i] == LinkState::ArchiveGone) {
         out.push_back({finding_kind::kLinkArchiveGone,
-                       host.display,
+                       host.display(),
                        L"The started application " + application + L" has no archive " + archive,
                        link,
                        0,
                        {.host = &host, .application = application, .path = link}});
       } else {
         out.push_back({finding_kind::kLinkDiffers,
-                       host.display,
+                       host.display(),
                        L"The started application " + application + L" is neither a link to nor a copy of " + archive,
                        link,
                        0,

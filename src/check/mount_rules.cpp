@@ -79,7 +79,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
   for (const HostEntry& host : snapshot.hosts) {
     const size_t names = 1 + host.aliases.size();
     asciiSize += 2 * host.name.size();
-    for (const NameAt& alias : host.aliases) asciiSize += alias.key.size();
+    for (const NameAt& alias : host.aliases) asciiSize += alias.key().size();
     for (const std::wstring& application : host.started) asciiSize += application.size();
     nameCount += names;
     startedCount += host.started.size();
@@ -108,9 +108,9 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     mounts.worker = workerNames[h];
     // mountName() of each name: an ASCII key is the name lower-cased already.
     mounts.firstName = allNames.size();
-    allNames.push_back(arena.form(host.key, [&host] { return mountName(host.name); }));
+    allNames.push_back(arena.form(host.key(), [&host] { return mountName(host.name); }));
     for (const NameAt& alias : host.aliases)
-      allNames.push_back(arena.form(alias.key, [&alias] { return mountName(alias.name); }));
+      allNames.push_back(arena.form(alias.key(), [&alias] { return mountName(alias.name); }));
     mounts.names = std::span(allNames).subspan(mounts.firstName);
     const size_t firstStarted = allStarted.size();
     for (const std::wstring& application : host.started)
@@ -152,7 +152,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
   bool atKnown = false;
   std::string_view lastApplication;
   size_t application = 0;
-  for (const PropertyEntry& entry : snapshot.mounts.entries) {
+  snapshot.mounts.forEachEntry([&](const PropertyEntry& entry) {
     // The name part of the key, "/name/" (mountNameOf), mostly that of the
     // line before: names hold no '/'.
     const std::string_view key = entry.key;
@@ -160,9 +160,9 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
     const bool sameName = key.size() > nameEnd && key[0] == '/' && key[nameEnd] == '/' &&
                           sameText(key.substr(1, lastName.size()), lastName);
     if (!sameName) {
-      if (key.size() < 2 || key[0] != '/') continue;
+      if (key.size() < 2 || key[0] != '/') return;
       const void* slash = std::memchr(key.data() + 1, '/', key.size() - 1);
-      if (!slash) continue;
+      if (!slash) return;
       nameEnd = static_cast<size_t>(static_cast<const char*>(slash) - key.data());
     }
     const std::string_view name = key.substr(1, nameEnd - 1);
@@ -205,39 +205,39 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
                      L"The mount " + wstr(entry.key) + L" names the worker " + worker + L", which does not exist",
                      file,
                      entry.line,
-                     {.entry = &entry}});
-      continue;
+                     {.entry = entry}});
+      return;
     }
-    if (!owner) continue;  // the worker's want of a Host is its own finding
+    if (!owner) return;  // the worker's want of a Host is its own finding
     if (!ownName) {
       out.push_back({finding_kind::kMountForeignHost,
-                     owner->host->display,
+                     owner->host->display(),
                      L"The mount " + wstr(entry.key) + L" is for " + shownName(wstr(name)) +
                          L", which is not a name of the worker's host",
                      file,
                      entry.line,
-                     {.host = owner->host, .entry = &entry}});
-      continue;
+                     {.host = owner->host, .entry = entry}});
+      return;
     }
-    if (application != owner->started.size()) continue;
+    if (application != owner->started.size()) return;
     // The panel's mounts are "/name/app" and "/name/app/*".
     const std::string_view app = tail;
-    if (app.empty() || app.find('/') != std::string_view::npos) continue;
+    if (app.empty() || app.find('/') != std::string_view::npos) return;
     out.push_back(
         {finding_kind::kMountsOrphan,
-         owner->host->display,
+         owner->host->display(),
          L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started",
          file,
          entry.line,
-         {.host = owner->host, .entry = &entry}});
-  }
+         {.host = owner->host, .entry = entry}});
+  });
 
   // Keys of names that hold '/': looked up whole, the first line of each.
   std::unordered_map<std::string_view, std::string_view> present;
   for (HostMounts& mounts : hostMounts) {
     if (!mounts.host || !mounts.byWholeKeys || mounts.started.empty()) continue;
     if (present.empty()) {
-      for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
+      snapshot.mounts.forEachEntry([&present](const PropertyEntry& entry) { present.emplace(entry.key, entry.value); });
     }
     std::vector<std::wstring> aliases;
     for (const NameAt& alias : mounts.host->aliases) aliases.push_back(alias.name);
@@ -274,7 +274,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
       }
       if (missing == 0) continue;
       out.push_back({finding_kind::kMountsMissing,
-                     host.display,
+                     host.display(),
                      L"The started application " + host.started[i] + L" lacks " + std::to_wstring(missing) +
                          L" of its " + std::to_wstring(mounts.names.size() * 2) + L" mounts, " + wstr(example) +
                          L" first",

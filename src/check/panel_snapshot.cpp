@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
+#include <iterator>
 
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
@@ -25,31 +26,37 @@ namespace wc {
 namespace {
 
 // A Host's texts as server.xml holds them; completeHostEntry adds the rest.
-HostEntry hostEntryOf(const XmlElement& host) {
+// The aliases are gathered in `aliases`, which the caller keeps for the next
+// Host, and kept in a list of their number.
+HostEntry hostEntryOf(const XmlElement& host, std::vector<NameAt>& aliases) {
   HostEntry entry;
   entry.name = attributeValue(host, "name").value_or(L"");
   entry.element = host;
   entry.appBase = attributeValue(host, "appBase");
-  forEachChildElement(host, [&entry](const XmlElement& child, std::string_view tagName) {
+  size_t index = 0;
+  aliases.clear();
+  forEachChildElement(host, [&](const XmlElement& child, std::string_view tagName) {
+    const size_t at = index++;
     if (tagNameIs(tagName, L"Alias")) {
-      entry.aliases.push_back({firstChildValue(child), child, {}});
-    } else if (entry.realm.empty() && tagNameIs(tagName, L"Realm")) {
+      aliases.push_back({firstChildValue(child), at, {}});
+    } else if (entry.realm == HostEntry::kNoRealm && tagNameIs(tagName, L"Realm")) {
       // The Realm that TomcatManager::findRealm finds: the first one.
-      entry.realm = child;
+      entry.realm = at;
       entry.realmPathname = attributeValue(child, "pathname");
     }
   });
+  entry.aliases.assign(std::make_move_iterator(aliases.begin()), std::make_move_iterator(aliases.end()));
   return entry;
 }
 
 // What a Host's entry holds besides server.xml's texts: it needs no document,
 // so the hosts are completed side by side.
-void completeHostEntry(HostEntry& entry, const std::wstring& applicationBases) {
-  entry.key = nameKey(entry.name);
-  entry.display = shownName(entry.name);
-  // As hostPaths joins it, from hcp-webapps joined once.
-  entry.applicationBase = VFileName::combine(applicationBases, entry.name);
-  for (NameAt& alias : entry.aliases) alias.key = nameKey(alias.name);
+void completeHostEntry(HostEntry& entry) {
+  if (!isOwnKey(entry.name)) entry.ownKey = nameKey(entry.name);
+  if (std::wstring shown = shownName(entry.name); shown != entry.name) entry.ownDisplay = std::move(shown);
+  for (NameAt& alias : entry.aliases) {
+    if (!isOwnKey(alias.name)) alias.ownKey = nameKey(alias.name);
+  }
 }
 
 PropertyLines readPropertyLines(const Context& context, const std::wstring& path) {
@@ -61,10 +68,28 @@ PropertyLines readPropertyLines(const Context& context, const std::wstring& path
   return read;
 }
 
+PropertyPlaces readPropertyPlaces(const Context& context, const std::wstring& path) {
+  PropertyPlaces read;
+  if (!fileExist(context, path)) return read;
+  read.exists = true;
+  readTextFile(path, read.text, "checkConsistency");
+  const std::string_view text = read.text.view();
+  if (text.size() > UINT32_MAX)
+    throw vexception(L"The file '" + path + L"' is too large to check", VCALLPOINT(L"", "checkConsistency"));
+  // Room for lines of 32 bytes on average, a mount line's half.
+  read.places.reserve(text.size() / 32 + 1);
+  forEachPropertyEntry(text, [&](const PropertyEntry& entry) {
+    read.places.push_back({static_cast<uint32_t>(entry.key.data() - text.data()),
+                           static_cast<uint32_t>(entry.key.size()), static_cast<uint32_t>(entry.value.size()),
+                           static_cast<uint32_t>(entry.line)});
+  });
+  return read;
+}
+
 struct PropertyFiles {
   PropertyLines workers;
   WorkerTable workerTable;
-  PropertyLines mounts;
+  PropertyPlaces mounts;
 };
 
 void listSavedFileDirectories(const Context& context, const PanelLocations& where, PanelSnapshot& snapshot) {
@@ -98,7 +123,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
     files.workers = readPropertyLines(context, where.workers);
     // Its entries stay where they are as the files move: the table views them.
     files.workerTable = workerTableOf(files.workers);
-    files.mounts = readPropertyLines(context, where.uriWorkerMap);
+    files.mounts = readPropertyPlaces(context, where.uriWorkerMap);
     return files;
   });
   PanelSnapshot snapshot;
@@ -109,7 +134,6 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
   snapshot.engine = TomcatManager::findEngine(snapshot.serverXml);
   snapshot.directories = panelDirectories(where.varTomcat, where.tomcatHome);
-  const std::wstring& applicationBases = snapshot.directories.appBases;
   if (!snapshot.engine.empty()) {
     // Sized once: an entry is large, and a growing list would move each
     // entry several times and touch twice the memory.
@@ -118,11 +142,12 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
       hostCount += tagNameIs(tagName, L"Host") ? 1 : 0;
     });
     snapshot.hosts.reserve(hostCount);
+    std::vector<NameAt> aliases;
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
-      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child));
+      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, aliases));
     });
   }
-  parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i], applicationBases); });
+  parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i]); });
   snapshot.realmFiles = listDirectoryEntries(context, snapshot.directories.realmFiles);
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
@@ -158,12 +183,23 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   return snapshot;
 }
 
+size_t HostEntry::childLine(size_t child) const {
+  // Only for a finding: the Host is parsed then.
+  size_t line = 0;
+  size_t index = 0;
+  forEachChildElement(element, [&](const XmlElement& each, std::string_view) {
+    if (index++ == child) line = vxmlSourceLine(each);
+  });
+  return line;
+}
+
 DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring& path) {
   DirectoryEntries entries;
   entries.path = path;
   if (!directoryExist(context, path)) return entries;
-  for (FoundName& found : findFileNames(context, path, L"*", NameOrder::AsListed))
-    entries.names.push_back(std::move(found.name));
+  std::vector<FoundName> found = findFileNames(context, path, L"*", NameOrder::AsListed);
+  entries.names.reserve(found.size());
+  for (FoundName& name : found) entries.names.push_back(std::move(name.name));
   entries.has = WideTextSet(entries.names);
   return entries;
 }
@@ -180,6 +216,16 @@ std::wstring wideOf(std::string_view text) {
   unsigned char all = 0;
   for (const char c : text) all |= static_cast<unsigned char>(c);
   return all < 0x80 ? std::wstring(text.begin(), text.end()) : wstr(text);
+}
+
+bool isOwnKey(std::wstring_view name) {
+  // One branch-free pass: a capital or a character beyond ASCII sets a bit.
+  uint32_t other = 0;
+  for (const wchar_t c : name) {
+    const uint32_t code = static_cast<uint32_t>(c);
+    other |= static_cast<uint32_t>(code - L'A' < 26) | static_cast<uint32_t>(code >= 0x80);
+  }
+  return other == 0;
 }
 
 std::wstring nameKey(const std::wstring& name) {

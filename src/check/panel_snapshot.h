@@ -4,6 +4,7 @@
 // it stands on, and the host directories and realm files that exist. Read
 // once; every rule works on this snapshot.
 
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
@@ -25,11 +26,14 @@ namespace wc {
 // Lines in server.xml are looked up only for a finding: the first look
 // counts the lines of the whole file.
 
+// The panel writes its names in lower case: most are their own key and
+// display form, which are kept only where they differ.
+
 struct NameAt {
   std::wstring name;
-  XmlElement element;  // its Alias
-  std::wstring key;    // nameKey(name)
-  size_t line() const { return vxmlSourceLine(element); }
+  size_t child;         // its Alias, as the Host's element child (HostEntry::childLine)
+  std::wstring ownKey;  // nameKey(name) where it is not the name
+  const std::wstring& key() const { return ownKey.empty() ? name : ownKey; }
 };
 
 // What a started link holds against its archive.
@@ -37,21 +41,26 @@ enum class LinkState { Holds, ArchiveGone, Differs };
 
 // A Host of the HCP Engine.
 struct HostEntry {
-  std::wstring name;  // as written
-  std::wstring key;   // nameKey(name)
-  std::wstring display;
+  std::wstring name;        // as written
+  std::wstring ownKey;      // nameKey(name) where it is not the name
+  std::wstring ownDisplay;  // shownName(name) where it is not the name
   XmlElement element;
   std::optional<std::wstring> appBase;
-  XmlElement realm;                           // its first Realm; empty without one
+  static constexpr size_t kNoRealm = SIZE_MAX;
+  size_t realm = kNoRealm;                    // its first Realm, as its element child
   std::optional<std::wstring> realmPathname;  // of its first Realm
   std::vector<NameAt> aliases;                // the texts of its Alias elements
-  std::wstring applicationBase;               // hcp-webapps/<name>, the appBase the panel writes
   std::vector<std::wstring> started;          // its started applications (see started_links.h)
   std::vector<LinkState> links;               // what each one's link holds
   std::exception_ptr linksFailed;             // looking at them failed: the link rule throws it
 
+  const std::wstring& key() const { return ownKey.empty() ? name : ownKey; }
+  const std::wstring& display() const { return ownDisplay.empty() ? name : ownDisplay; }
   size_t line() const { return vxmlSourceLine(element); }
-  size_t realmLine() const { return realm.empty() ? 0 : vxmlSourceLine(realm); }  // 0 without one
+  // The line of its element child number `child` (from 0, in document order).
+  size_t childLine(size_t child) const;
+  // The line of its first Realm; its own line without one.
+  size_t realmLine() const { return realm == kNoRealm ? line() : childLine(realm); }
 };
 
 // The names in one of the panel's directories; none when it does not exist.
@@ -71,6 +80,30 @@ struct PropertyLines {
   bool exists = false;
   LoadedText text;  // the file's bytes, which the entries view
   std::vector<PropertyEntry> entries;
+};
+
+// uriworkermap.properties, a dozen lines per host and application: its
+// entries are kept as places in the text, under half a PropertyEntry's size
+// each, and viewed again where they are read.
+struct PropertyPlaces {
+  bool exists = false;
+  LoadedText text;
+  struct Place {
+    uint32_t key;  // where the key starts in the text
+    uint32_t keySize;
+    uint32_t valueSize;  // the value follows the key's separator
+    uint32_t line;
+  };
+  std::vector<Place> places;
+
+  PropertyEntry entry(const Place& place) const {
+    const char* key = text.view().data() + place.key;
+    return {{key, place.keySize}, {key + place.keySize + 1, place.valueSize}, place.line};
+  }
+  template <class OnEntry>
+  void forEachEntry(OnEntry&& onEntry) const {
+    for (const Place& place : places) onEntry(entry(place));
+  }
 };
 
 // The workers of workers.properties: those named in "worker.list" and those
@@ -105,7 +138,7 @@ struct PanelSnapshot {
   std::vector<HostEntry> hosts;
   PropertyLines workers;
   WorkerTable workerTable;  // of `workers`, made as it is read
-  PropertyLines mounts;
+  PropertyPlaces mounts;
   size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
   size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }
   // Listed once each: a lookup per host costs no call to the file system.
@@ -130,6 +163,8 @@ DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring
 // Host names compare as Tomcat and the name system compare them: ignoring
 // letter case. The key of a name for the lookups of the rules.
 std::wstring nameKey(const std::wstring& name);
+// Whether a name is its own key: no capital, only ASCII.
+bool isOwnKey(std::wstring_view name);
 
 // A name as a finding shows it: its display form, or the name as written
 // when it has none (a hand-written name no command would write, such as

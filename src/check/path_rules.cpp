@@ -1,7 +1,6 @@
 // A Host's paths as --install-vhost writes them, and the files and
 // directories --install-service makes for a host, both ways round.
 
-#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -20,28 +19,27 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
   const std::wstring& file = snapshot.where.serverXml;
   // The paths of a finding; a consistent host needs only its appBase.
   auto paths = [&] { return hostPaths(snapshot.directories, host.name); };
-  if (!host.appBase || !isSamePath(*host.appBase, host.applicationBase)) {
-    out.push_back(
-        {finding_kind::kAppBaseForeign,
-         host.display,
-         L"The appBase is \"" + host.appBase.value_or(L"") + L"\" instead of \"" + host.applicationBase + L"\"",
-         file,
-         host.line(),
-         {&host}});
-  }
-  const std::wstring realm = realmPathname(host.name);
-  if (!host.realmPathname || !isSamePath(*host.realmPathname, realm)) {
-    out.push_back({finding_kind::kRealmForeign,
-                   host.display,
-                   L"The Realm pathname is \"" + host.realmPathname.value_or(L"") + L"\" instead of \"" + realm + L"\"",
+  // A path that is not the one the panel writes; its line is found only for
+  // a finding.
+  auto checkPath = [&](const std::wstring& kind, const wchar_t* what, const std::optional<std::wstring>& path,
+                       const std::wstring& expected, size_t (HostEntry::*line)() const) {
+    if (path && isSamePath(*path, expected)) return;
+    out.push_back({kind,
+                   host.display(),
+                   std::wstring(what) + L" is \"" + path.value_or(L"") + L"\" instead of \"" + expected + L"\"",
                    file,
-                   host.realm.empty() ? host.line() : host.realmLine(),
+                   (host.*line)(),
                    {&host}});
-  }
+  };
+  // As hostPaths joins it.
+  checkPath(finding_kind::kAppBaseForeign, L"The appBase", host.appBase,
+            VFileName::combine(snapshot.directories.appBases, host.name), &HostEntry::line);
+  checkPath(finding_kind::kRealmForeign, L"The Realm pathname", host.realmPathname, realmPathname(host.name),
+            &HostEntry::realmLine);
   if (!snapshot.realmFiles.has.count(realmFileName(host.name))) {
     const std::wstring realmFile = paths().realmFile;
     out.push_back({finding_kind::kHostFilesMissing,
-                   host.display,
+                   host.display(),
                    L"The realm file is missing",
                    realmFile,
                    0,
@@ -52,7 +50,7 @@ void checkHostPaths(const PanelSnapshot& snapshot, const HostEntry& host, std::v
     if (!entries->has.count(host.name)) {
       const std::wstring path = paths().*directory;
       out.push_back({finding_kind::kHostFilesMissing,
-                     host.display,
+                     host.display(),
                      L"The host directory is missing",
                      path,
                      0,
@@ -69,11 +67,7 @@ void checkOrphans(const WideTextSet& hosts, const DirectoryEntries& entries, Hos
     const std::optional<std::wstring_view> named = hostOf(name);
     if (!named) continue;
     const std::wstring_view host = *named;
-    // The panel writes its names in lower case: most are their own key.
-    const bool ownKey = std::none_of(host.begin(), host.end(), [](wchar_t c) {
-      return (c >= L'A' && c <= L'Z') || static_cast<uint32_t>(c) >= 0x80;
-    });
-    if (!hosts.count(ownKey ? host : nameKey(std::wstring(host)))) {
+    if (!hosts.count(isOwnKey(host) ? host : nameKey(std::wstring(host)))) {
       const std::wstring path = join(entries.path, {name});
       out.push_back({finding_kind::kHostFilesOrphan,
                      shownName(std::wstring(host)),
@@ -91,7 +85,7 @@ void checkPaths(const PanelSnapshot& snapshot, std::vector<Finding>& out) {
   std::vector<std::wstring_view> keys;
   keys.reserve(snapshot.hosts.size());
   for (const HostEntry& host : snapshot.hosts) {
-    keys.push_back(host.key);
+    keys.push_back(host.key());
     checkHostPaths(snapshot, host, out);
   }
   const WideTextSet hosts(keys);  // views of the hosts' keys

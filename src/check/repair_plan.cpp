@@ -41,7 +41,7 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       plan.repairs.push_back({f.kind, f.host, L"dropped the worker " + worker});
     } else if (f.kind == kind::kMountUnknownWorker || f.kind == kind::kMountForeignHost ||
                f.kind == kind::kMountsOrphan) {
-      const PropertyEntry* entry = subject.entry;
+      const std::optional<PropertyEntry>& entry = subject.entry;
       // A mount of a Host's missing worker stays: the worker is written again.
       if (!entry ||
           (f.kind == kind::kMountUnknownWorker && snapshot.workers.exists && hostWorkers.count(wstr(entry->value))))
@@ -68,7 +68,8 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       for (const std::wstring& twin : twinsOf[host]) aliases.push_back(twin);
       const std::string worker = cstr(workerName(host->name));
       if (present.empty()) {
-        for (const PropertyEntry& entry : snapshot.mounts.entries) present.emplace(entry.key, entry.value);
+        snapshot.mounts.forEachEntry(
+            [&present](const PropertyEntry& entry) { present.emplace(entry.key, entry.value); });
       }
       const std::vector<std::string> keys = webAppMountKeys(host->name, aliases, subject.application);
       if (std::all_of(keys.begin(), keys.end(), [&](const std::string& key) {
@@ -92,13 +93,13 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
     // A line of the same key for a Host's worker stays.
     std::set<std::pair<std::string, std::string>> dropping;
     for (const MountLine& line : plan.mountsToDrop) dropping.emplace(line.key, line.worker);
-    for (const PropertyEntry& entry : snapshot.mounts.entries) {
+    snapshot.mounts.forEachEntry([&](const PropertyEntry& entry) {
       const std::wstring worker = wstr(entry.value);
-      if (!workersDropped.count(worker) || !dropping.emplace(entry.key, entry.value).second) continue;
+      if (!workersDropped.count(worker) || !dropping.emplace(entry.key, entry.value).second) return;
       plan.mountsToDrop.push_back({std::string(entry.key), std::string(entry.value)});
       plan.repairs.push_back(
           {kind::kWorkerOrphan, L"", L"dropped the mount " + wstr(entry.key) + L" of the worker " + worker});
-    }
+    });
   }
   return plan;
 }

@@ -23,12 +23,12 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
     const auto found = table.workers.find(worker);
     if (found != table.workers.end()) hostWorkers.push_back(&found->second);
     if (!snapshot.workers.exists) {
-      out.push_back({finding_kind::kWorkerMissing, host.display, L"workers.properties is missing", file, 0, {&host}});
+      out.push_back({finding_kind::kWorkerMissing, host.display(), L"workers.properties is missing", file, 0, {&host}});
       continue;
     }
     if (found == table.workers.end() || found->second.listLine == 0) {
       out.push_back({finding_kind::kWorkerMissing,
-                     host.display,
+                     host.display(),
                      L"The worker " + worker + L" is not in worker.list",
                      file,
                      table.firstListLine,
@@ -45,7 +45,7 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
       while (which < expected.size() && entry->key != expected[which].first) ++which;
       if (which == expected.size()) {
         out.push_back({finding_kind::kWorkerKeys,
-                       host.display,
+                       host.display(),
                        L"The key " + wstr(entry->key) + L" is not one the panel writes",
                        file,
                        entry->line,
@@ -57,7 +57,7 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
       if (entry->value != value) {
         out.push_back(
             {finding_kind::kWorkerKeys,
-             host.display,
+             host.display(),
              L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"",
              file,
              entry->line,
@@ -69,7 +69,7 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
       for (size_t which = 0; which < expected.size(); ++which) {
         if (!(matched & (size_t{1} << which))) missing += (missing.empty() ? L"" : L", ") + wstr(expected[which].first);
       }
-      out.push_back({finding_kind::kWorkerMissing, host.display, L"The worker lacks " + missing, file, 0, {&host}});
+      out.push_back({finding_kind::kWorkerMissing, host.display(), L"The worker lacks " + missing, file, 0, {&host}});
     }
   }
   std::sort(hostWorkers.begin(), hostWorkers.end());

@@ -6,7 +6,11 @@ namespace {
 constexpr std::wstring_view kWwwPrefix = L"www.";
 }  // namespace
 
-std::wstring wwwTwin(std::wstring_view name) { return std::wstring(kWwwPrefix).append(name); }
+std::wstring wwwTwin(std::wstring_view name) {
+  std::wstring twin;
+  twin.reserve(kWwwPrefix.size() + name.size());
+  return twin.append(kWwwPrefix).append(name);
+}
 
 bool isWwwTwin(std::wstring_view twin, std::wstring_view name) {
   return twin.size() == kWwwPrefix.size() + name.size() && twin.starts_with(kWwwPrefix) &&

@@ -1,11 +1,25 @@
 #include "panel/host_paths.h"
 
+#include <initializer_list>
+
 #include "panel/path_join.h"
 
 namespace wc {
 
 namespace {
+
 constexpr std::wstring_view kRealmSuffix = L".xml";
+
+// The parts one after another, in a string of their size: one allocation.
+std::wstring joined(std::initializer_list<std::wstring_view> parts) {
+  size_t size = 0;
+  for (const std::wstring_view part : parts) size += part.size();
+  std::wstring text;
+  text.reserve(size);
+  for (const std::wstring_view part : parts) text.append(part);
+  return text;
+}
+
 }  // namespace
 
 PanelDirectories panelDirectories(const std::wstring& varTomcat, const std::wstring& tomcatHome) {
@@ -18,16 +32,16 @@ HostPaths hostPaths(const PanelDirectories& directories, const std::wstring& hos
           join(directories.archives, {host}), join(directories.work, {host})};
 }
 
-std::wstring realmFileName(std::wstring_view host) { return std::wstring(host).append(kRealmSuffix); }
+std::wstring realmFileName(std::wstring_view host) { return joined({host, kRealmSuffix}); }
 
 std::optional<std::wstring_view> hostOfRealmFileName(std::wstring_view name) {
   if (!name.ends_with(kRealmSuffix)) return std::nullopt;
   return name.substr(0, name.size() - kRealmSuffix.size());
 }
 
-std::wstring realmPathname(const std::wstring& host) { return L"hcp-users/" + realmFileName(host); }
+std::wstring realmPathname(const std::wstring& host) { return joined({L"hcp-users/", host, kRealmSuffix}); }
 
-std::wstring archiveFileName(std::wstring_view application) { return std::wstring(application).append(L".war"); }
+std::wstring archiveFileName(std::wstring_view application) { return joined({application, L".war"}); }
 
 WebAppPaths webAppPaths(const PanelDirectories& directories, const std::wstring& host, std::wstring_view application) {
   return {join(directories.archives, {host, archiveFileName(application)}),

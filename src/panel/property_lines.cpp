@@ -34,16 +34,7 @@ std::vector<PropertyEntry> propertyEntries(std::string_view text) {
   // Room for lines of 32 bytes on average, a mount line's half: the entries
   // are mostly not moved as they grow.
   entries.reserve(text.size() / 32 + 1);
-  LineCutter cutter;
-  auto onLine = [&](size_t begin, size_t end) {
-    const std::string_view line = text.substr(begin, end - begin);
-    const size_t cut = propertySeparator(line, '#');
-    if (cut == std::string_view::npos || cut == 0) return;
-    entries.push_back(
-        {line.substr(0, cut), line[cut] == '=' ? line.substr(cut + 1) : std::string_view(), cutter.lineNumber()});
-  };
-  cutter.feed(text, onLine);
-  cutter.finish(onLine);
+  forEachPropertyEntry(text, [&entries](const PropertyEntry& entry) { entries.push_back(entry); });
   return entries;
 }
 

@@ -109,9 +109,24 @@ struct PropertyEntry {
   bool operator==(const PropertyEntry&) const = default;
 };
 
-// The lines of a whole file's text that have a key, each split as the
-// connector's edits split it: the key runs to the separator, and the value
-// follows an '='. Lines without a key are not kept.
+// Calls onEntry(entry) for each line of a whole file's text that has a key,
+// split as the connector's edits split it: the key runs to the separator, and
+// the value follows an '='. Lines without a key are passed over.
+template <class OnEntry>
+void forEachPropertyEntry(std::string_view text, OnEntry&& onEntry) {
+  LineCutter cutter;
+  auto onLine = [&](size_t begin, size_t end) {
+    const std::string_view line = text.substr(begin, end - begin);
+    const size_t cut = propertySeparator(line, '#');
+    if (cut == std::string_view::npos || cut == 0) return;
+    onEntry(PropertyEntry{line.substr(0, cut), line[cut] == '=' ? line.substr(cut + 1) : std::string_view(),
+                          cutter.lineNumber()});
+  };
+  cutter.feed(text, onLine);
+  cutter.finish(onLine);
+}
+
+// Those entries, kept.
 std::vector<PropertyEntry> propertyEntries(std::string_view text);
 
 }  // namespace wc

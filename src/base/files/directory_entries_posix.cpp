@@ -18,6 +18,8 @@ namespace wc {
 
 namespace {
 
+constexpr size_t kMostReserved = 65536;
+
 // A listed name, in UTF-8 on the disk; an ASCII one widens by copying.
 std::wstring wideName(std::string_view name) {
   const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -39,6 +41,9 @@ uint32_t listDirectoryAt(int parent, const std::string& name, std::vector<Direct
   // would look at the directory once more.
   struct stat status {};
   const bool numbered = ::fstat(directory.get(), &status) == 0;
+  // Room for the entries its size suggests (ext4 and tmpfs: a few dozen
+  // bytes each): a directory of thousands is not copied as the list grows.
+  if (numbered) entries.reserve(std::min<size_t>(static_cast<size_t>(status.st_size) / 32, kMostReserved));
   alignas(dirent64) char buffer[32 * 1024];
   for (;;) {
     const ssize_t got = ::getdents64(directory.get(), buffer, sizeof buffer);
