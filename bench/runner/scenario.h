@@ -4,9 +4,12 @@
 // same edit, and the plain floor, which only loads and saves the files the
 // command edits (mutating commands only).
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "common/bench_layout.h"
 
 namespace bench {
 
@@ -29,6 +32,9 @@ struct CommandCase {
   bool consistentState = false;
 
   std::string row() const { return consistentState && name != kCheckCommand ? name + ", consistent" : name; }
+  // The plain floor's and the peer's targets are those of the commands that
+  // edit server.xml.
+  bool editsServerXml() const { return std::find(edited.begin(), edited.end(), kServerXml) != edited.end(); }
 };
 
 // The commands on a state of `hosts` hosts; the aliases files they read are
