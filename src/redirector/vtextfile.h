@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "panel/property_lines.h"
+#include "redirector/line_prefix_finder.h"
 #include "redirector/saved_form.h"
-#include "redirector/substring_finder.h"
 #include "redirector/text_lines_io.h"
 
 namespace wc {
@@ -190,7 +190,7 @@ class vtextfile {
       return;
     }
     if (prefixes.empty() || size_ == 0) return;
-    const SubstringFinder finder(searchedPrefixes(prefixes));
+    const LinePrefixFinder finder(searchedPrefixes(prefixes));
     const std::string function = functionName("walkKeysStartingWith");
     Line record;
     reader_.readPieces(0, size_, function.c_str(), [&](std::string_view piece, uint64_t offset, bool last) {
@@ -200,8 +200,7 @@ class vtextfile {
       const std::string_view text =
           last ? piece : piece.substr(0, lastBreak == std::string_view::npos ? 0 : lastBreak + 1);
       // The text begins a line, and in saved form every other line follows an LF.
-      for (size_t at = finder.findAtLineStart(text); at != std::string_view::npos;
-           at = finder.findAtLineStart(text, at + 1)) {
+      for (size_t at = finder.find(text); at != std::string_view::npos; at = finder.find(text, at + 1)) {
         const void* cr = std::memchr(text.data() + at, '\r', text.size() - at);
         const size_t end = cr ? static_cast<size_t>(static_cast<const char*>(cr) - text.data()) : text.size();
         const std::string_view line = text.substr(at, end - at);
