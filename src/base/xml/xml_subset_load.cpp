@@ -85,7 +85,9 @@ class SubsetScan {
         if (const size_t span = open.back().span; span != kNone) {
           spans_[span].contentEnd = i;
           spans_[span].end = nameEnd + 1;
-          spans_[span].deferred = spans_[span].deferred && i > spans_[span].headEnd + 1;
+          // Parsed again alone, content that begins with a byte order mark would lose it.
+          spans_[span].deferred = spans_[span].deferred && i > spans_[span].headEnd + 1 &&
+                                  !text_.substr(spans_[span].headEnd + 1).starts_with("\xEF\xBB\xBF");
         }
         if (open.size() == deferredDepth) deferredDepth = kNone;
         open.pop_back();
