@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <future>
-#include <iterator>
 
 #include "base/errors/strict_convert.h"
 #include "base/errors/vexception.h"
@@ -14,6 +13,7 @@
 #include "base/text/strings.h"
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
+#include "check/host_entry_reader.h"
 #include "check/parallel_for.h"
 #include "check/started_links.h"
 #include "check/worker_table.h"
@@ -24,30 +24,6 @@
 namespace wc {
 
 namespace {
-
-// A Host's texts as server.xml holds them; completeHostEntry adds the rest.
-// The aliases are gathered in `aliases`, which the caller keeps for the next
-// Host, and kept in a list of their number.
-HostEntry hostEntryOf(const XmlElement& host, std::vector<NameAt>& aliases) {
-  HostEntry entry;
-  entry.name = attributeValue(host, "name").value_or(L"");
-  entry.element = host;
-  entry.appBase = attributeValue(host, "appBase");
-  size_t index = 0;
-  aliases.clear();
-  forEachChildElement(host, [&](const XmlElement& child, std::string_view tagName) {
-    const size_t at = index++;
-    if (tagNameIs(tagName, L"Alias")) {
-      aliases.push_back({firstChildValue(child), at, {}});
-    } else if (entry.realm == HostEntry::kNoRealm && tagNameIs(tagName, L"Realm")) {
-      // The Realm that TomcatManager::findRealm finds: the first one.
-      entry.realm = at;
-      entry.realmPathname = attributeValue(child, "pathname");
-    }
-  });
-  entry.aliases.assign(std::make_move_iterator(aliases.begin()), std::make_move_iterator(aliases.end()));
-  return entry;
-}
 
 // What a Host's entry holds besides server.xml's texts: it needs no document,
 // so the hosts are completed side by side.
@@ -111,6 +87,25 @@ void listSavedFileDirectories(const Context& context, const PanelLocations& wher
 
 }  // namespace
 
+HostEntry hostEntryOf(const XmlElement& host) {
+  HostEntry entry;
+  entry.element = host;
+  entry.name = host.getAttribute(L"name").value_or(L"");
+  entry.appBase = host.getAttribute(L"appBase");
+  size_t index = 0;
+  forEachChildElement(host, [&](const XmlElement& child, std::string_view tagName) {
+    const size_t at = index++;
+    if (tagNameIs(tagName, L"Alias")) {
+      entry.aliases.push_back({vxmlGetNodeValue(child.firstChild(), L""), at, {}});
+    } else if (entry.realm == HostEntry::kNoRealm && tagNameIs(tagName, L"Realm")) {
+      // The Realm that TomcatManager::findRealm finds: the first one.
+      entry.realm = at;
+      entry.realmPathname = child.getAttribute(L"pathname");
+    }
+  });
+  return entry;
+}
+
 PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& where) {
   // The per-host file calls and the property files are read meanwhile on
   // other threads (see started_links.h); a failure here waits for them as
@@ -128,7 +123,8 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   });
   PanelSnapshot snapshot;
   snapshot.where = where;
-  vxmlLoad(snapshot.serverXml, where.serverXml, /*validateOnParse=*/true, /*resolveExternals=*/false);
+  HostEntryReader hostTexts;
+  vxmlLoad(snapshot.serverXml, where.serverXml, /*validateOnParse=*/true, /*resolveExternals=*/false, &hostTexts);
   XmlElement server = snapshot.serverXml.documentElement();
   snapshot.shutdownPort = server.getAttribute(L"port");
   snapshot.service = TomcatManager::findService(snapshot.serverXml);
@@ -142,9 +138,11 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
       hostCount += tagNameIs(tagName, L"Host") ? 1 : 0;
     });
     snapshot.hosts.reserve(hostCount);
-    std::vector<NameAt> aliases;
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
-      if (tagNameIs(tagName, L"Host")) snapshot.hosts.push_back(hostEntryOf(child, aliases));
+      if (!tagNameIs(tagName, L"Host")) return;
+      std::optional<HostEntry> told = hostTexts.take(vxmlSourceOffset(child));
+      snapshot.hosts.push_back(told ? std::move(*told) : hostEntryOf(child));
+      snapshot.hosts.back().element = child;
     });
   }
   parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i]); });

@@ -157,6 +157,11 @@ struct PanelSnapshot {
 // A property file that does not exist is recorded as missing.
 PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& where);
 
+// A Host's texts as server.xml holds them (name, appBase, aliases, Realm),
+// read from its element; completed by readPanelSnapshot. The entries of Hosts
+// the load tells of are read as it passes them (HostEntryReader) instead.
+HostEntry hostEntryOf(const XmlElement& host);
+
 // The names in a panel directory, in no order; none when it does not exist.
 DirectoryEntries listDirectoryEntries(const Context& context, const std::wstring& path);
 

@@ -2,7 +2,9 @@
 // demand) and the full way: any bytes give both the same verdict and, on
 // refusal, the same message. An accepted file saves back byte for byte before
 // any edit; after the panel's kind of edit of one Host, and after a walk over
-// every node, both documents read the same and save the same bytes.
+// every node, both documents read the same and save the same bytes. The
+// check's entries of the Hosts the subset load tells of are what their
+// elements give.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +18,7 @@
 #include "base/xml/vxml.h"
 #include "base/xml/xml_child_walk.h"
 #include "base/xml/xml_subset_load.h"
+#include "check/host_entry_reader.h"
 #include "fuzz_check.h"
 
 namespace wc {
@@ -27,9 +30,10 @@ namespace {
 // The saves go through the machine's own files.
 const Context context{.files = &systemFileSystem(), .clock = &systemClock()};
 
-std::string load(XmlDocument& document, const std::string& path, bool subsetAllowed) {
+std::string load(XmlDocument& document, const std::string& path, bool subsetAllowed,
+                 XmlHostReader* hostReader = nullptr) {
   try {
-    document = loadXmlDocument(utf8ToWideLenient(path), true, false, subsetAllowed);
+    document = loadXmlDocument(utf8ToWideLenient(path), true, false, subsetAllowed, hostReader);
     return {};
   } catch (const vexception& e) {
     return fuzzing::narrow(e.message());
@@ -57,6 +61,26 @@ void editHost(const XmlDocument& document) {
   XmlElement alias = document.createElement(L"Alias");
   alias.appendChild(document.createTextNode(L"www.fuzz.example"));
   host.appendChild(alias);
+}
+
+// Every entry told of a Host on the fourth level against the Host's element.
+void compareHostEntries(const XmlDocument& document, HostEntryReader& reader) {
+  forEachChildElement(document.documentElement(), [&](const XmlElement& service, std::string_view) {
+    forEachChildElement(service, [&](const XmlElement& engine, std::string_view) {
+      forEachChildElement(engine, [&](const XmlElement& host, std::string_view tagName) {
+        const std::optional<HostEntry> told = tagName == "Host" ? reader.take(vxmlSourceOffset(host)) : std::nullopt;
+        if (!told) return;
+        const HostEntry element = hostEntryOf(host);
+        check(told->name == element.name && told->appBase == element.appBase && told->realm == element.realm &&
+                  told->realmPathname == element.realmPathname && told->aliases.size() == element.aliases.size(),
+              "the same Host entry", fuzzing::narrow(element.name));
+        for (size_t i = 0; i < element.aliases.size(); ++i) {
+          check(told->aliases[i].name == element.aliases[i].name && told->aliases[i].child == element.aliases[i].child,
+                "the same Alias", fuzzing::narrow(element.aliases[i].name));
+        }
+      });
+    });
+  });
 }
 
 // Walks both documents side by side and requires the same nodes.
@@ -88,10 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   XmlDocument subset;
   XmlDocument full;
-  const std::string subsetFailure = load(subset, path, true);
+  HostEntryReader hosts;
+  const std::string subsetFailure = load(subset, path, true, &hosts);
   const std::string fullFailure = load(full, path, false);
   check(subsetFailure == fullFailure, "the same verdict and message", subsetFailure + "\n" + fullFailure);
   if (!fullFailure.empty()) return 0;
+  compareHostEntries(subset, hosts);
 
   const std::string copyPath = fuzzing::scratchDirectory() + "/unchanged.xml";
   vxmlSave(context, subset, utf8ToWideLenient(copyPath));

@@ -87,7 +87,8 @@ std::string readXmlFile(const std::wstring& path) {
 // the save (xml_printer.h) copies every unchanged element from the text as
 // read and writes the changed path node by node. A file outside the subset
 // gets the full load (xml_parser.h) and is written node by node.
-XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed) {
+XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed,
+                            XmlHostReader* hostReader) {
   std::shared_ptr<XmlDocumentState> state = XmlHandleAccess::state(XmlDocument::create());
   state->validateOnParse = validateOnParse;
   state->resolveExternals = resolveExternals;
@@ -96,13 +97,15 @@ XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool
   if (std::wstring reason = decodeXmlFile(readXmlFile(path), decoded); !reason.empty()) failLoad(reason, path);
   state->encoding = decoded.encoding;
   const bool utf8 = state->encoding.kind == XmlFileEncoding::Kind::Utf8;
-  if (utf8 && subsetAllowed && loadXmlSubset(decoded.utf8, *state)) return XmlHandleAccess::document(std::move(state));
+  if (utf8 && subsetAllowed && loadXmlSubset(decoded.utf8, *state, hostReader))
+    return XmlHandleAccess::document(std::move(state));
   if (std::wstring reason = parseXmlText(std::move(decoded.utf8), *state); !reason.empty()) failLoad(reason, path);
   return XmlHandleAccess::document(std::move(state));
 }
 
-XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals) {
-  document = loadXmlDocument(path, validateOnParse, resolveExternals, true);
+XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals,
+                      XmlHostReader* hostReader) {
+  document = loadXmlDocument(path, validateOnParse, resolveExternals, true, hostReader);
   return document;
 }
 

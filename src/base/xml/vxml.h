@@ -16,6 +16,23 @@
 
 namespace wc {
 
+// Told by a load that reads the text in one pass what stands in each Host on
+// the fourth level of the document (where an Engine's Hosts are), its start
+// tag included, in the order and the spelling of the text (references not
+// expanded; decodeXmlValue gives the values): a reader of thousands of Hosts
+// needs no elements made for them. A load may tell of no Host, or stop within
+// one: those told of to their end tag are as the document holds them.
+class XmlHostReader {
+ public:
+  virtual ~XmlHostReader() = default;
+  // `offset`: where the '<' stands, as vxmlSourceOffset gives it.
+  virtual void startTag(size_t offset, std::string_view name) = 0;
+  virtual void attribute(std::string_view name, std::string_view spelled) = 0;  // of the last start tag
+  virtual void endTag() = 0;                                                    // also after an empty-element tag
+  virtual void text(std::string_view spelled) = 0;
+  virtual void comment(std::string_view text) = 0;
+};
+
 // Loads the file into a new document and stores it in `document` (which is
 // left as it was when loading fails). The document must be well-formed; there
 // is no validation against a DTD, and nothing external (DTD, entity) is ever
@@ -23,7 +40,9 @@ namespace wc {
 // Failure: vexception "<reason> at load <path>", call point ("", "vxmlLoad",
 // 40), where the reason is the file error text or the parser's reason with
 // the line and column.
-XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals);
+// `hostReader`, when given, is told of the Hosts as above.
+XmlDocument& vxmlLoad(XmlDocument& document, const std::wstring& path, bool validateOnParse, bool resolveExternals,
+                      XmlHostReader* hostReader = nullptr);
 
 // Writes the whole document to the path, replacing the file atomically: the
 // old file stays intact when the save fails. The document is written in the
@@ -41,6 +60,9 @@ void vxmlSave(const Context& context, const XmlDocument& document, const std::ws
 // the file (created, or renamed since). Logarithmic in the file's lines after
 // one pass over the text.
 size_t vxmlSourceLine(const XmlElement& element);
+// Where its start tag's '<' stands in the loaded text, as UTF-8 without a byte
+// order mark; SIZE_MAX where vxmlSourceLine gives 0.
+size_t vxmlSourceOffset(const XmlElement& element);
 
 // The document as it would be saved, as UTF-8.
 std::string vxmlToUtf8(const XmlDocument& document);

@@ -7,7 +7,6 @@
 #include "base/errors/win_error_codes.h"
 #include "base/text/strings.h"
 #include "base/xml/xml_document_state.h"
-#include "base/xml/xml_text_codec.h"
 
 namespace wc {
 
@@ -47,23 +46,6 @@ bool tagNameIs(std::string_view tagName, std::wstring_view name) {
   }
   if (ascii) return true;
   return equalsIgnoreCase(fromXmlUtf8(std::string(tagName).c_str()), name);
-}
-
-std::optional<std::wstring> attributeValue(const XmlElement& element, const char* name) {
-  if (element.empty()) throw ComError(E_POINTER_RESULT, L"The node handle is empty");
-  const pugi::xml_attribute attribute = Access::pugiNode(element).attribute(name);
-  if (!attribute) return std::nullopt;
-  return decodeXmlValue(attribute.value(), XmlValueKind::Attribute);
-}
-
-std::wstring firstChildValue(const XmlElement& element) {
-  if (element.empty()) return std::wstring();
-  const std::shared_ptr<XmlDocumentState>& state = Access::state(element);
-  state->expand(Access::pugiNode(element));
-  pugi::xml_node child = Access::pugiNode(element).first_child();
-  while (child && state->isHidden(child)) child = child.next_sibling();
-  if (!child) return std::wstring();
-  return Access::node(state, child).nodeValue().value_or(std::wstring());
 }
 
 }  // namespace wc

@@ -1,11 +1,9 @@
 #pragma once
-// Walks for code that reads thousands of elements once (a check of every Host
-// of a server.xml): the element children of a node and the value of an
-// element's first child, as the handles of xml_dom.h give them, without a
-// child list, a handle per step or a wide copy of each tag name.
+// A walk for code that reads thousands of elements once (a check of every
+// Host of a server.xml): the element children of a node, as the handles of
+// xml_dom.h give them, without a child list or a wide copy of each tag name.
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,13 +20,5 @@ void forEachChildElement(const XmlNode& parent,
 // Whether a tag name as forEachChildElement gives it equals `name` ignoring
 // letter case, as vxmlIsNodeOfType compares them.
 bool tagNameIs(std::string_view tagName, std::wstring_view name);
-
-// What element.getAttribute(name) gives, for a name in ASCII: without a
-// conversion of the name per call. ComError E_POINTER for an empty `element`.
-std::optional<std::wstring> attributeValue(const XmlElement& element, const char* name);
-
-// What vxmlGetNodeValue(element.firstChild(), L"") gives: the value of the
-// element's first child, empty when it has none or one without a value.
-std::wstring firstChildValue(const XmlElement& element);
 
 }  // namespace wc

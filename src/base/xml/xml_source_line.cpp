@@ -1,6 +1,7 @@
 // The line of the loaded text on which an element begins.
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/xml/vxml.h"
 #include "base/xml/xml_document_state.h"
@@ -24,25 +25,27 @@ std::vector<size_t> lineStartsOf(const XmlDocumentState& state) {
 
 }  // namespace
 
-size_t vxmlSourceLine(const XmlElement& element) {
+size_t vxmlSourceOffset(const XmlElement& element) {
   const std::shared_ptr<XmlDocumentState>& state = XmlHandleAccess::state(element);
   const pugi::xml_node node = XmlHandleAccess::pugiNode(element);
-  if (!state || !node) return 0;
-  size_t offset = 0;
+  if (!state || !node) return SIZE_MAX;
   if (state->loadedAsSubset()) {
     const XmlElementSpan* span = state->spanOf(node);
-    if (!span) return 0;
-    offset = span->start;
-  } else {
-    // A parsed element's name still points into the text, just after its '<'.
-    const char* name = node.name();
-    const char* begin = state->buffer.data();
-    if (name <= begin || name >= begin + state->buffer.size()) return 0;
-    offset = static_cast<size_t>(name - 1 - begin);
+    return span ? span->start : SIZE_MAX;
   }
-  if (state->lineStarts.empty()) state->lineStarts = lineStartsOf(*state);
-  const auto after = std::upper_bound(state->lineStarts.begin(), state->lineStarts.end(), offset);
-  return static_cast<size_t>(after - state->lineStarts.begin());
+  // A parsed element's name still points into the text, just after its '<'.
+  const char* name = node.name();
+  const char* begin = state->buffer.data();
+  return name <= begin || name >= begin + state->buffer.size() ? SIZE_MAX : static_cast<size_t>(name - 1 - begin);
+}
+
+size_t vxmlSourceLine(const XmlElement& element) {
+  const size_t offset = vxmlSourceOffset(element);
+  if (offset == SIZE_MAX) return 0;
+  XmlDocumentState& state = *XmlHandleAccess::state(element);
+  if (state.lineStarts.empty()) state.lineStarts = lineStartsOf(state);
+  const auto after = std::upper_bound(state.lineStarts.begin(), state.lineStarts.end(), offset);
+  return static_cast<size_t>(after - state.lineStarts.begin());
 }
 
 }  // namespace wc

@@ -40,7 +40,8 @@ class SubsetScan {
  public:
   // The scan reads the byte after the text without a bound check: a
   // std::string ends in a NUL, which is neither a blank nor a name byte.
-  SubsetScan(const std::string& text, std::vector<XmlElementSpan>& spans) : text_(text), spans_(spans) {}
+  SubsetScan(const std::string& text, std::vector<XmlElementSpan>& spans, XmlHostReader* reader = nullptr)
+      : text_(text), spans_(spans), reader_(reader) {}
 
   // The whole text; the end of the declaration in `declarationEnd` (0 for none).
   bool document(size_t& declarationEnd) {
@@ -68,12 +69,14 @@ class SubsetScan {
         const std::string_view run = text_.substr(i, next - i);
         if (document && open.empty() && run.find_first_not_of(" \t\r\n") != kNone) return false;
         if (references && checkXmlSpelling(run, XmlValueKind::Text, false)) return false;
+        if (reader_ && deferredDepth != kNone) reader_->text(run);
         i = next;
       } else if (text[i + 1] == '!' && text[i + 2] == '-' && text[i + 3] == '-') {
         // The first "--" must close it: XML allows no other, nor a '-' before it.
         size_t close = i + 4;
         while ((close = charactersEnd(close, end, '-')) != kNone && close + 1 < end && text_[close + 1] != '-') ++close;
         if (close == kNone || close + 2 >= end || text_[close + 2] != '>') return false;
+        if (reader_ && deferredDepth != kNone) reader_->comment(text_.substr(i + 4, close - i - 4));
         i = close + 3;
       } else if (text[i + 1] == '/') {
         if (open.empty()) return false;
@@ -89,6 +92,7 @@ class SubsetScan {
           spans_[span].deferred = spans_[span].deferred && i > spans_[span].headEnd + 1 &&
                                   !text_.substr(spans_[span].headEnd + 1).starts_with("\xEF\xBB\xBF");
         }
+        if (reader_ && deferredDepth != kNone) reader_->endTag();
         if (open.size() == deferredDepth) deferredDepth = kNone;
         open.pop_back();
         i = nameEnd + 1;
@@ -97,19 +101,23 @@ class SubsetScan {
         rootSeen = true;
         if (!isAsciiNameStart(text[i + 1])) return false;
         const size_t nameEnd = asciiNameEnd(i + 2);
-        const size_t headEnd = attributesEnd(nameEnd, false);
+        const std::string_view name = text_.substr(i + 1, nameEnd - i - 1);
+        // The Engine's Hosts: the document element holds the Service, that the Engine.
+        const bool host = document && deferredDepth == kNone && open.size() == 3 && name == "Host";
+        const bool told = reader_ && (host || deferredDepth != kNone);
+        if (told) reader_->startTag(i, name);
+        const size_t headEnd = attributesEnd(nameEnd, false, told);
         if (headEnd == kNone || headEnd >= end) return false;
         const bool closed = text_[headEnd] == '/';
+        if (told && closed) reader_->endTag();
         size_t span = kNone;
         if (deferredDepth == kNone) {
           span = spans_.size();
           spans_.push_back({i, headEnd, headEnd, headEnd + (closed ? 2 : 1), false});
         }
         if (!closed) {
-          const std::string_view name = text_.substr(i + 1, nameEnd - i - 1);
           open.push_back({name, span});
-          // The Engine's Hosts: the document element holds the Service, that the Engine.
-          if (document && span != kNone && open.size() == 4 && name == "Host") {
+          if (host) {
             spans_[span].deferred = true;
             deferredDepth = open.size();
           }
@@ -188,7 +196,7 @@ class SubsetScan {
   // From just after a name: the attributes up to the '>' or "/>" that ends
   // a start tag (its position), or up to the "?>" that ends the declaration
   // (the position after it); kNone when they are outside the subset.
-  size_t attributesEnd(size_t i, const bool declaration) {
+  size_t attributesEnd(size_t i, const bool declaration, const bool told = false) {
     const char* text = text_.data();
     names_.clear();
     for (;;) {
@@ -215,12 +223,14 @@ class SubsetScan {
       const std::string_view value(text + i + 1, close - i - 1);
       if (references && (declaration || checkXmlSpelling(value, XmlValueKind::Attribute, false))) return kNone;
       if (declaration && value.find('"') != kNone) return kNone;
+      if (told) reader_->attribute(name, value);
       i = close + 1;
     }
   }
 
   std::string_view text_;
   std::vector<XmlElementSpan>& spans_;
+  XmlHostReader* reader_;
   std::vector<std::string_view> names_;  // of the attributes of the tag at hand
 };
 
@@ -237,10 +247,10 @@ bool giveSpans(const XmlDocumentState& state, pugi::xml_node root, const std::ve
 
 }  // namespace
 
-bool loadXmlSubset(std::string& utf8, XmlDocumentState& state) {
+bool loadXmlSubset(std::string& utf8, XmlDocumentState& state, XmlHostReader* hostReader) {
   std::vector<XmlElementSpan> spans;
   size_t declarationEnd = 0;
-  if (!SubsetScan(utf8, spans).document(declarationEnd)) return false;
+  if (!SubsetScan(utf8, spans, hostReader).document(declarationEnd)) return false;
 
   // The text without the deferred contents, and the parser's terminator.
   size_t size = utf8.size() + 1;

@@ -12,16 +12,19 @@
 
 #include <string>
 
+#include "base/xml/vxml.h"
 #include "base/xml/xml_document_state.h"
 
 namespace wc {
 
-// Loads the UTF-8 text (without its byte order mark) into a new `state`.
+// Loads the UTF-8 text (without its byte order mark) into a new `state`,
+// telling `hostReader` (if any) of the Hosts as it passes them (vxml.h).
 // False, with `utf8` as it was, when the text is outside the subset.
-bool loadXmlSubset(std::string& utf8, XmlDocumentState& state);
+bool loadXmlSubset(std::string& utf8, XmlDocumentState& state, XmlHostReader* hostReader = nullptr);
 
 // What vxmlLoad does (vxml.cpp), or with `subsetAllowed` false the full load
 // alone, to compare the two.
-XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed);
+XmlDocument loadXmlDocument(const std::wstring& path, bool validateOnParse, bool resolveExternals, bool subsetAllowed,
+                            XmlHostReader* hostReader = nullptr);
 
 }  // namespace wc
