@@ -1,6 +1,7 @@
 #include "base/files/find_file_names.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/errors/os_error.h"
 #include "base/files/file_system.h"
@@ -9,13 +10,28 @@
 
 namespace wc {
 
+namespace {
+
+// Letter case ignored as lowerChar ignores it; ASCII, as most names are,
+// without a call per character.
+bool sameIgnoringCase(wchar_t a, wchar_t b) {
+  if (a == b) return true;
+  const uint32_t lowerA = static_cast<uint32_t>(a) | 0x20;
+  if ((static_cast<uint32_t>(a) | static_cast<uint32_t>(b)) < 0x80) {
+    return lowerA == (static_cast<uint32_t>(b) | 0x20) && lowerA >= 'a' && lowerA <= 'z';
+  }
+  return lowerChar(a) == lowerChar(b);
+}
+
+}  // namespace
+
 bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
   if (pattern == L"*.*") pattern = L"*";
   // Greedy match with one backtracking point: the last '*' seen.
   size_t n = 0, p = 0;
   size_t starP = std::wstring_view::npos, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == L'?' || lowerChar(pattern[p]) == lowerChar(name[n]))) {
+    if (p < pattern.size() && (pattern[p] == L'?' || sameIgnoringCase(pattern[p], name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == L'*') {

@@ -21,13 +21,14 @@ namespace {
 
 TEST(MatchesWildcard, SystemRules) {
   using Case = std::pair<const wchar_t*, const wchar_t*>;
-  for (auto [name, pattern] :
-       {Case{L"site.war", L"*.war"}, Case{L"SITE.WAR", L"*.war"}, Case{L".war", L"*.war"}, Case{L"noextension", L"*.*"},
-        Case{L"a.b.c", L"*.*"}, Case{L"crash1.dmp", L"crash?.dmp"}, Case{L"aXbXc", L"a*b*c"}, Case{L"", L"*"}}) {
+  for (auto [name, pattern] : {Case{L"site.war", L"*.war"}, Case{L"SITE.WAR", L"*.war"}, Case{L".war", L"*.war"},
+                               Case{L"noextension", L"*.*"}, Case{L"a.b.c", L"*.*"}, Case{L"crash1.dmp", L"crash?.dmp"},
+                               Case{L"aXbXc", L"a*b*c"}, Case{L"", L"*"}, Case{L"CAF\u00c9.war", L"caf\u00e9.*"}}) {
     EXPECT_TRUE(matchesWildcard(name, pattern)) << name << L" " << pattern;
   }
-  for (auto [name, pattern] : {Case{L"site.war.bak", L"*.war"}, Case{L"war", L"*.war"},
-                               Case{L"crash12.dmp", L"crash?.dmp"}, Case{L"aXbXd", L"a*b*c"}}) {
+  for (auto [name, pattern] :
+       {Case{L"site.war.bak", L"*.war"}, Case{L"war", L"*.war"}, Case{L"crash12.dmp", L"crash?.dmp"},
+        Case{L"aXbXd", L"a*b*c"}, Case{L"a@b", L"a`b"}, Case{L"a[b", L"a{b"}}) {
     EXPECT_FALSE(matchesWildcard(name, pattern)) << name << L" " << pattern;
   }
 }
