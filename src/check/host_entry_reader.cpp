@@ -1,6 +1,6 @@
 #include "check/host_entry_reader.h"
 
-#include <cstring>
+#include <iterator>
 
 #include "base/xml/xml_child_walk.h"
 #include "base/xml/xml_text_codec.h"
@@ -17,13 +17,14 @@ void HostEntryReader::startTag(size_t offset, std::string_view name) {
   if (depth_ == 0) {
     read_.push_back({offset, {}});
     children_ = 0;
+    aliases_.clear();
     plain_ = true;
   } else if (depth_ == 1) {
     HostEntry& entry = read_.back().entry;
     const size_t at = children_++;
     child_ = Child::Other;
     if (tagNameIs(name, L"Alias")) {
-      entry.aliases.push_back({{}, at, {}});
+      aliases_.push_back({{}, at, {}});
       child_ = Child::Alias;
       aliasValued_ = false;
     } else if (entry.realm == HostEntry::kNoRealm && tagNameIs(name, L"Realm")) {
@@ -49,7 +50,11 @@ void HostEntryReader::attribute(std::string_view name, std::string_view spelled)
 }
 
 void HostEntryReader::endTag() {
-  if (--depth_ == 0) read_.back().whole = plain_;
+  if (--depth_ != 0) return;
+  // Gathered in a list kept for the next Host, kept in one of their number.
+  std::vector<NameAt>& aliases = read_.back().entry.aliases;
+  aliases.assign(std::make_move_iterator(aliases_.begin()), std::make_move_iterator(aliases_.end()));
+  read_.back().whole = plain_;
 }
 
 void HostEntryReader::text(std::string_view spelled) {
@@ -58,7 +63,7 @@ void HostEntryReader::text(std::string_view spelled) {
       spelled.find_first_not_of(" \t\r\n") == std::string_view::npos) {
     return;
   }
-  read_.back().entry.aliases.back().name = decodeXmlValue(spelled, XmlValueKind::Text);
+  aliases_.back().name = decodeXmlValue(spelled, XmlValueKind::Text);
   aliasValued_ = true;
 }
 

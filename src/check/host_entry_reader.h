@@ -35,8 +35,9 @@ class HostEntryReader final : public XmlHostReader {
   enum class Child { Other, Alias, Realm };
 
   std::vector<Read> read_;
-  size_t taken_ = 0;  // the entries before it were asked for
-  size_t depth_ = 0;  // 1 in the Host's own tag, 2 in a child's
+  std::vector<NameAt> aliases_;  // of the Host at hand
+  size_t taken_ = 0;             // the entries before it were asked for
+  size_t depth_ = 0;             // 1 in the Host's own tag, 2 in a child's
   size_t children_ = 0;
   Child child_ = Child::Other;
   bool aliasValued_ = false;  // the Alias at hand met its first child
