@@ -4,6 +4,7 @@
 // same reads and rewrites of each property file), without the settings
 // store, the management service, the provider, logging or locks.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,7 @@ void renameVHost(const FloorPaths& paths, const std::string& oldName, const std:
 void startWebApp(const FloorPaths& paths, const std::string& host, const std::string& application);
 void stopWebApp(const FloorPaths& paths, const std::string& host, const std::string& application);
 std::vector<std::string> getWebAppList(const FloorPaths& paths, const std::string& host, bool startedOnly);
+// hcpcheck's file system work alone (no check): the archives found.
+size_t checkFiles(const FloorPaths& paths);
 
 }  // namespace floorwork

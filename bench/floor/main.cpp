@@ -22,7 +22,8 @@ const char kUsage[] =
     "  rename-vhost    --old-name=H --new-name=N [--aliases=FILE]\n"
     "  start-webapp    --vhost-name=H --webapp-name=A\n"
     "  stop-webapp     --vhost-name=H --webapp-name=A\n"
-    "  get-webapp-list --vhost-name=H [--started-only]\n";
+    "  get-webapp-list --vhost-name=H [--started-only]\n"
+    "  check           (hcpcheck's file system work alone)\n";
 
 std::map<std::string, std::string> parseParameters(int argc, char** argv) {
   std::map<std::string, std::string> values;
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
            floorwork::getWebAppList(paths, required(values, "vhost-name"), values.count("started-only") > 0)) {
         std::printf("%s\n", name.c_str());
       }
+    } else if (command == "check") {
+      std::printf("%zu archives\n", floorwork::checkFiles(paths));
     } else {
       std::fprintf(stderr, "wcfloor: unknown command '%s'\n%s", command.c_str(), kUsage);
       return 1;

@@ -47,20 +47,21 @@ std::vector<CommandCase> benchmarkCases(int hosts, int aliasesPerHost, const fs:
   const std::string map = kUriWorkerMap;
   const std::string server = kServerXml;
   return {
-      {"install-vhost", true, true, {server, workers}, {"--vhost-name=" + kNewHost, "--aliases=" + newHostFile}},
-      {"add-alias", true, true, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}},
-      {"remove-alias", true, true, {server, map}, {"--vhost-name=" + host, "--alias=" + aliasName(touched, 0)}},
+      {"install-vhost", true, true, true, {server, workers}, {"--vhost-name=" + kNewHost, "--aliases=" + newHostFile}},
+      {"add-alias", true, true, true, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}},
+      {"remove-alias", true, true, true, {server, map}, {"--vhost-name=" + host, "--alias=" + aliasName(touched, 0)}},
       {"rename-vhost",
+       true,
        true,
        true,
        {server, workers, map},
        {"--old-name=" + host, "--new-name=" + renamedHostName(touched), "--aliases=" + touchedFile}},
-      {"start-webapp", true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + kStoppedApplication}},
-      {"stop-webapp", true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + startedApplications()[1]}},
-      {"remove-vhost", true, false, {server, workers}, {"--vhost-name=" + host}},
-      {"get-webapp-list", false, true, {}, {"--vhost-name=" + host}},
-      {kCheckCommand, false, false, {}, {}, true},
-      {"add-alias", true, false, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}, true},
+      {"start-webapp", true, true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + kStoppedApplication}},
+      {"stop-webapp", true, true, true, {map}, {"--vhost-name=" + host, "--webapp-name=" + startedApplications()[1]}},
+      {"remove-vhost", true, false, false, {server, workers}, {"--vhost-name=" + host}},
+      {"get-webapp-list", false, true, true, {}, {"--vhost-name=" + host}},
+      {kCheckCommand, false, true, false, {}, {}, true},
+      {"add-alias", true, false, false, {server, map}, {"--vhost-name=" + host, "--alias=" + kAddedAlias}, true},
   };
 }
 
@@ -71,8 +72,9 @@ bool runsCommand(Variant variant, const CommandCase& command) {
     case Variant::Plain:
       return command.mutating && !command.consistentState;
     case Variant::Floor:
+      return command.hasFloor;
     case Variant::Peer:
-      return command.hasFloorAndPeer;
+      return command.hasPeer;
   }
   return false;
 }

@@ -23,7 +23,8 @@ inline const std::string kCheckCommand = "check";
 struct CommandCase {
   std::string name;  // the command without its dashes: "install-vhost"
   bool mutating = true;
-  bool hasFloorAndPeer = true;          // false: only the panel's program and the plain floor run it
+  bool hasFloor = true;                 // hcpcheck's floor does its file system work, not the check
+  bool hasPeer = true;                  // false: no peer does it
   std::vector<std::string> edited;      // the files it edits, relative to the Tomcat home
   std::vector<std::string> parameters;  // --name=value, the same for every variant
   // On the state that hcpcheck finds consistent (StateShape::consistent):
