@@ -17,6 +17,7 @@ void HostEntryReader::startTag(size_t offset, std::string_view name) {
   if (depth_ == 0) {
     read_.push_back({offset, {}});
     children_ = 0;
+    child_ = Child::Other;
     aliases_.clear();
     plain_ = true;
   } else if (depth_ == 1) {
