@@ -12,9 +12,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 
 #include "common/bench_layout.h"
 #include "floor/floor_commands.h"
@@ -27,13 +27,26 @@ namespace {
   throw std::runtime_error(what + " '" + path + "': " + std::strerror(errno));
 }
 
+// A descriptor closed with its scope.
+struct Descriptor {
+  int fd;
+  Descriptor(int opened, const std::string& path) : fd(opened) {
+    if (fd < 0) fail("cannot open", path);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() { ::close(fd); }
+};
+
 // The names in the directory `name` under `parent`, straight from the kernel.
 std::vector<std::string> listed(int parent, const std::string& name) {
   std::vector<std::string> names;
-  const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) fail("cannot open the directory", name);
+  const Descriptor directory(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), name);
   alignas(dirent64) char buffer[32 * 1024];
-  for (ssize_t got; (got = ::getdents64(fd, buffer, sizeof buffer)) > 0;) {
+  for (;;) {
+    const ssize_t got = ::getdents64(directory.fd, buffer, sizeof buffer);
+    if (got < 0) fail("cannot list", name);
+    if (got == 0) return names;
     for (ssize_t at = 0; at < got;) {
       const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
       at += entry->d_reclen;
@@ -41,28 +54,27 @@ std::vector<std::string> listed(int parent, const std::string& name) {
         names.emplace_back(entry->d_name);
     }
   }
-  ::close(fd);
-  return names;
 }
 
 void readWhole(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC), path);
   struct stat status {};
-  if (fd < 0 || ::fstat(fd, &status) != 0) fail("cannot open", path);
+  if (::fstat(file.fd, &status) != 0) fail("cannot look at", path);
   const size_t size = static_cast<size_t>(status.st_size);
   const std::unique_ptr<char[]> bytes(new char[size]);
   for (size_t done = 0; done < size;) {
-    const ssize_t got = ::pread(fd, bytes.get() + done, size - done, static_cast<off_t>(done));
+    const ssize_t got = ::pread(file.fd, bytes.get() + done, size - done, static_cast<off_t>(done));
     if (got <= 0) fail("cannot read", path);
     done += static_cast<size_t>(got);
   }
-  ::close(fd);
 }
 
 }  // namespace
 
 size_t checkFiles(const FloorPaths& paths) {
-  std::thread reading([&paths] {
+  // Futures, not bare threads: a failure on either side comes back here as
+  // the program's error, and every thread is waited for.
+  std::future<void> reading = std::async(std::launch::async, [&paths] {
     for (const std::string& file : {bench::kServerXml, bench::kWorkersProperties, bench::kUriWorkerMap}) {
       readWhole(paths.tomcatHome + "/" + file);
     }
@@ -72,24 +84,22 @@ size_t checkFiles(const FloorPaths& paths) {
   const std::vector<std::string> hosts = listed(AT_FDCWD, appBases);
   listed(AT_FDCWD, archives);
   listed(AT_FDCWD, paths.tomcatHome + "/hcp-users");
-  const int appBasesFd = ::open(appBases.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  const int archivesFd = ::open(archives.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const Descriptor appBasesDirectory(::open(appBases.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), appBases);
+  const Descriptor archivesDirectory(::open(archives.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC), archives);
   std::atomic<size_t> next{0};
   std::atomic<size_t> held{0};
   auto look = [&] {
     for (size_t i = next++; i < hosts.size(); i = next++) {
-      for (const std::string& link : listed(appBasesFd, hosts[i])) {
+      for (const std::string& link : listed(appBasesDirectory.fd, hosts[i])) {
         struct stat status {};
-        if (::fstatat(archivesFd, (hosts[i] + "/" + link).c_str(), &status, 0) == 0) ++held;
+        if (::fstatat(archivesDirectory.fd, (hosts[i] + "/" + link).c_str(), &status, 0) == 0) ++held;
       }
     }
   };
-  std::thread helper(look);
+  std::future<void> helper = std::async(std::launch::async, look);
   look();
-  helper.join();
-  reading.join();
-  ::close(appBasesFd);
-  ::close(archivesFd);
+  helper.get();
+  reading.get();
   return held;
 }
 
