@@ -141,8 +141,8 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
     forEachChildElement(snapshot.engine, [&](const XmlElement& child, std::string_view tagName) {
       if (!tagNameIs(tagName, L"Host")) return;
       std::optional<HostEntry> told = hostTexts.take(vxmlSourceOffset(child));
+      if (told) told->element = child;
       snapshot.hosts.push_back(told ? std::move(*told) : hostEntryOf(child));
-      snapshot.hosts.back().element = child;
     });
   }
   parallelFor(snapshot.hosts.size(), [&](size_t i) { completeHostEntry(snapshot.hosts[i]); });
