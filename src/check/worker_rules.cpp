@@ -1,6 +1,6 @@
 // Hosts and their workers: each Host of the HCP Engine has the worker that
 // --install-vhost writes (listed in "worker.list", with the four keys of
-// workerKeyLines), and each worker belongs to a Host or to the install.
+// kWorkerKeySuffixes), and each worker belongs to a Host or to the install.
 
 #include <algorithm>
 #include <vector>
@@ -37,13 +37,15 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
     // A worker has a handful of keys: looked along, not put in a set per host.
     static const std::vector<const PropertyEntry*> none;
     const std::vector<const PropertyEntry*>& keys = found == table.workers.end() ? none : found->second.keys;
-    const auto expected = workerKeyLines(ansiOf(worker));
-    // Each key of the worker is one of the expected ones or not the panel's.
+    // Each key of the worker is one of the expected ones or not the panel's;
+    // an expected key is built only for a finding.
+    const std::string ansiWorker = ansiOf(worker);
     size_t matched = 0;  // a bit per expected key
     for (const PropertyEntry* entry : keys) {
       size_t which = 0;
-      while (which < expected.size() && entry->key != expected[which].first) ++which;
-      if (which == expected.size()) {
+      while (which < kWorkerKeySuffixes.size() && !isWorkerKey(entry->key, ansiWorker, kWorkerKeySuffixes[which].first))
+        ++which;
+      if (which == kWorkerKeySuffixes.size()) {
         out.push_back({finding_kind::kWorkerKeys,
                        host.display(),
                        L"The key " + wstr(entry->key) + L" is not one the panel writes",
@@ -53,21 +55,22 @@ void checkWorkers(const PanelSnapshot& snapshot, const WorkerTable& table, std::
         continue;
       }
       matched |= size_t{1} << which;
-      const auto& [key, value] = expected[which];
+      const auto& [suffix, value] = kWorkerKeySuffixes[which];
       if (entry->value != value) {
-        out.push_back(
-            {finding_kind::kWorkerKeys,
-             host.display(),
-             L"The key " + wstr(key) + L" is \"" + wstr(entry->value) + L"\" instead of \"" + wstr(value) + L"\"",
-             file,
-             entry->line,
-             {&host}});
+        out.push_back({finding_kind::kWorkerKeys,
+                       host.display(),
+                       L"The key " + wstr(workerKey(ansiWorker, suffix)) + L" is \"" + wstr(entry->value) +
+                           L"\" instead of \"" + wstr(value) + L"\"",
+                       file,
+                       entry->line,
+                       {&host}});
       }
     }
-    if (matched + 1 != size_t{1} << expected.size()) {
+    if (matched + 1 != size_t{1} << kWorkerKeySuffixes.size()) {
       std::wstring missing;
-      for (size_t which = 0; which < expected.size(); ++which) {
-        if (!(matched & (size_t{1} << which))) missing += (missing.empty() ? L"" : L", ") + wstr(expected[which].first);
+      for (size_t which = 0; which < kWorkerKeySuffixes.size(); ++which) {
+        if (!(matched & (size_t{1} << which)))
+          missing += (missing.empty() ? L"" : L", ") + wstr(workerKey(ansiWorker, kWorkerKeySuffixes[which].first));
       }
       out.push_back({finding_kind::kWorkerMissing, host.display(), L"The worker lacks " + missing, file, 0, {&host}});
     }

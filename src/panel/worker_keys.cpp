@@ -2,6 +2,10 @@
 
 namespace wc {
 
+namespace {
+constexpr std::string_view kWorkerKeyPrefix = "worker.";
+}  // namespace
+
 std::wstring workerName(std::wstring_view hostName) {
   std::wstring name(hostName);
   for (wchar_t& c : name) {
@@ -10,20 +14,25 @@ std::wstring workerName(std::wstring_view hostName) {
   return name;
 }
 
-std::string workerKey(const std::string& worker, const char* suffix) {
-  // One allocation: the key is built for each worker of a check.
-  const std::string_view prefix = "worker.";
-  const std::string_view end = suffix;
+std::string workerKey(std::string_view worker, std::string_view suffix) {
+  // One allocation: the key is built for each worker of a command.
   std::string key;
-  key.reserve(prefix.size() + worker.size() + end.size());
-  return key.append(prefix).append(worker).append(end);
+  key.reserve(kWorkerKeyPrefix.size() + worker.size() + suffix.size());
+  return key.append(kWorkerKeyPrefix).append(worker).append(suffix);
+}
+
+bool isWorkerKey(std::string_view key, std::string_view worker, std::string_view suffix) {
+  return key.size() == kWorkerKeyPrefix.size() + worker.size() + suffix.size() && key.starts_with(kWorkerKeyPrefix) &&
+         key.substr(kWorkerKeyPrefix.size(), worker.size()) == worker && key.ends_with(suffix);
 }
 
 std::array<std::pair<std::string, std::string>, 4> workerKeyLines(const std::string& worker) {
-  return {{{workerKey(worker, ".port"), "9008"},
-           {workerKey(worker, ".host"), kWorkerHostValue},
-           {workerKey(worker, ".type"), "ajp13"},
-           {workerKey(worker, ".lbfactor"), "1"}}};
+  std::array<std::pair<std::string, std::string>, 4> lines;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto& [suffix, value] = kWorkerKeySuffixes[i];
+    lines[i] = {workerKey(worker, suffix), std::string(value)};
+  }
+  return lines;
 }
 
 }  // namespace wc
