@@ -27,6 +27,12 @@ bool sameIgnoringCase(wchar_t a, wchar_t b) {
 
 bool matchesWildcard(std::wstring_view name, std::wstring_view pattern) {
   if (pattern == L"*.*") pattern = L"*";
+  // '*' and a plain end ("*.war", the pattern of a listing per host): the
+  // name's end is compared, without the search.
+  if (pattern.starts_with(L'*') && pattern.find_first_of(L"*?", 1) == std::wstring_view::npos) {
+    const std::wstring_view end = pattern.substr(1);
+    return name.size() >= end.size() && std::equal(end.begin(), end.end(), name.end() - end.size(), sameIgnoringCase);
+  }
   // Greedy match with one backtracking point: the last '*' seen.
   size_t n = 0, p = 0;
   size_t starP = std::wstring_view::npos, starN = 0;

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "base/errors/win_error_codes.h"
@@ -38,16 +39,19 @@ uint32_t windowsErrorForPath(int error, const std::string& path) {
 }
 
 std::optional<std::string> systemPath(const std::wstring& path) {
-  // Most paths are ASCII, which is its own UTF-8: a copy per character.
-  std::string ascii(path.size(), '\0');
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == L'\0') return std::nullopt;
-    if (static_cast<uint32_t>(path[i]) >= 0x80) {
-      if (path.find(L'\0', i) != std::wstring::npos) return std::nullopt;
-      return wideToUtf8(path);
-    }
-    ascii[i] = static_cast<char>(path[i]);
+  // Most paths are ASCII, which is its own UTF-8. The path is looked at
+  // whole, then copied: loops without an early exit, which the compiler
+  // does several characters at a time (the check converts tens of thousands).
+  uint32_t all = 0;
+  bool nul = false;
+  for (const wchar_t c : path) {
+    all |= static_cast<uint32_t>(c);
+    nul |= c == L'\0';
   }
+  if (nul) return std::nullopt;
+  if (all >= 0x80) return wideToUtf8(path);
+  std::string ascii(path.size(), '\0');
+  std::transform(path.begin(), path.end(), ascii.begin(), [](wchar_t c) { return static_cast<char>(c); });
   return ascii;
 }
 

@@ -124,6 +124,17 @@ TEST(PosixFiles, AListingTellsTheIdentityOfEachEntryAsALookAtItWould) {
   }
 }
 
+// The system's name of a wide path is its UTF-8 form, however few of its
+// characters are beyond ASCII.
+TEST(PosixFiles, AWideNameIsItsUtf8Name) {
+  TempDir dir;
+  for (const char* name : {"caf\xc3\xa9.war", "\xe2\x82\xac.war", "\xf0\x9f\x8c\x8d.war"}) {
+    writeFile(dir / name, name);
+    EXPECT_EQ(fileIdentity(w(dir / name)).value().size, std::string(name).size()) << name;
+  }
+  EXPECT_FALSE(fileIdentity(w(dir / "caf\xc3\xa9.wa")));
+}
+
 }  // namespace
 
 }  // namespace wc
