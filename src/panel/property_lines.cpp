@@ -1,5 +1,7 @@
 #include "panel/property_lines.h"
 
+#include <algorithm>
+
 namespace wc {
 
 void LineSplitter::feed(std::string_view bytes) {
@@ -18,15 +20,14 @@ void LineSplitter::finish() {
 }
 
 size_t propertySeparator(std::string_view line, char commentChar) {
-  // Two memchr calls instead of a loop: the comment character is looked for
-  // only before the first '='.
-  if (line.empty()) return std::string_view::npos;
   const char* const begin = line.data();
-  const void* equals = std::memchr(begin, '=', line.size());
-  const size_t before = equals ? static_cast<size_t>(static_cast<const char*>(equals) - begin) : line.size();
-  const void* comment = std::memchr(begin, commentChar, before);
-  if (comment) return static_cast<size_t>(static_cast<const char*>(comment) - begin);
-  return equals ? before : std::string_view::npos;
+  const char* const end = begin + line.size();
+  // The first '=' or comment character: the comment character counts only
+  // before the first '='. The usual one is searched with the other at once.
+  const char* const cut = commentChar == '#'
+                              ? firstOfBytes<'=', '#'>(begin, end)
+                              : std::find_if(begin, end, [&](char c) { return c == '=' || c == commentChar; });
+  return cut == end ? std::string_view::npos : static_cast<size_t>(cut - begin);
 }
 
 std::vector<PropertyEntry> propertyEntries(std::string_view text) {

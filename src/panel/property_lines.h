@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/text/next_byte.h"
+#include "base/text/first_of_bytes.h"
 
 namespace wc {
 
@@ -29,10 +29,6 @@ class LineCutter {
   void feed(std::string_view piece, OnLine&& onLine) {
     const char* const begin = piece.data();
     const char* const end = begin + piece.size();
-    // The next CR and the next LF at or after `p`, each searched for again
-    // only once `p` has passed it, so every byte is searched once per kind.
-    NextByte cr{'\r', begin, end};
-    NextByte lf{'\n', begin, end};
     const char* p = begin;
     while (p < end) {
       if (inBreak_) {
@@ -45,7 +41,7 @@ class LineCutter {
         afterCr_ = false;
         lineStart_ = offsetOf(begin, p);
       }
-      const char* const lineEnd = std::min(cr.from(p), lf.from(p));
+      const char* const lineEnd = firstOfBytes<'\r', '\n'>(p, end);
       if (lineEnd == end) break;
       onLine(lineStart_, offsetOf(begin, lineEnd));
       inBreak_ = true;
