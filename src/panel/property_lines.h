@@ -11,8 +11,6 @@
 // pieces is cut as if it had come in one. An editor counts CR LF, a lone CR
 // and a lone LF as one break each, so a run of breaks can pass several lines.
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
