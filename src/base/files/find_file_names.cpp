@@ -62,41 +62,45 @@ namespace {
 
 std::vector<FoundName> matchingNames(std::vector<DirectoryEntry>& entries, const std::wstring& pattern,
                                      NameOrder order) {
-  if (order == NameOrder::AsListed) {
-    std::vector<FoundName> found;
-    for (DirectoryEntry& entry : entries) {
-      if (matchesWildcard(entry.name, pattern))
-        found.push_back({std::move(entry.name), entry.directory, entry.volume, entry.fileNumber});
-    }
-    return found;
-  }
-  // Each name lower-cased once, not once per comparison: the panel's
-  // directories hold an entry per host. A name in lower-case ASCII, as the
-  // panel writes them, is its own key (kept empty).
-  struct Keyed {
-    std::wstring key;
-    FoundName found;
-    const std::wstring& sortKey() const { return key.empty() ? found.name : key; }
-  };
+  // A name in lower-case ASCII, as the panel writes them, is its own sort key.
   auto ownKey = [](const std::wstring& name) {
     return std::none_of(name.begin(), name.end(),
                         [](wchar_t c) { return (c >= L'A' && c <= L'Z') || static_cast<uint32_t>(c) >= 0x80; });
   };
-  std::vector<Keyed> keyed;
-  keyed.reserve(entries.size());
+  std::vector<FoundName> found;
+  found.reserve(entries.size());
+  bool ownKeys = true;
   for (DirectoryEntry& entry : entries) {
     if (!matchesWildcard(entry.name, pattern)) continue;
-    std::wstring key = ownKey(entry.name) ? std::wstring() : lowerCase(entry.name);
-    keyed.push_back({std::move(key), {std::move(entry.name), entry.directory, entry.volume, entry.fileNumber}});
+    if (order == NameOrder::Sorted) ownKeys = ownKeys && ownKey(entry.name);
+    found.push_back({std::move(entry.name), entry.directory, entry.volume, entry.fileNumber});
   }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+  if (order == NameOrder::AsListed) return found;
+  // Names that are their own keys sort as they are (a listing per host of
+  // the check); others are lower-cased once each, not once per comparison:
+  // the panel's directories hold an entry per host.
+  auto byName = [](const FoundName& a, const FoundName& b) { return a.name < b.name; };
+  if (ownKeys) {
+    std::sort(found.begin(), found.end(), byName);
+    return found;
+  }
+  struct Keyed {
+    std::wstring key;  // empty where the name is its own
+    FoundName found;
+    const std::wstring& sortKey() const { return key.empty() ? found.name : key; }
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(found.size());
+  for (FoundName& name : found) {
+    std::wstring key = ownKey(name.name) ? std::wstring() : lowerCase(name.name);
+    keyed.push_back({std::move(key), std::move(name)});
+  }
+  std::sort(keyed.begin(), keyed.end(), [&byName](const Keyed& a, const Keyed& b) {
     const std::wstring& aKey = a.sortKey();
     const std::wstring& bKey = b.sortKey();
-    return aKey != bKey ? aKey < bKey : a.found.name < b.found.name;
+    return aKey != bKey ? aKey < bKey : byName(a.found, b.found);
   });
-  std::vector<FoundName> found;
-  found.reserve(keyed.size());
-  for (Keyed& entry : keyed) found.push_back(std::move(entry.found));
+  for (size_t i = 0; i < keyed.size(); ++i) found[i] = std::move(keyed[i].found);
   return found;
 }
 

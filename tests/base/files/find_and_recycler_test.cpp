@@ -45,6 +45,12 @@ TEST(FindFileNames, MatchingNamesSortedWithTheirKindAndAMissingDirectoryThrows) 
   EXPECT_EQ(found, (std::vector<std::pair<std::wstring, bool>>{
                        {L"A.WAR", false}, {L"b.war", false}, {L"C.war", false}, {L"d.war", true}}));
   EXPECT_TRUE(findFileNames(context, w(dir.path()), L"*.dmp").empty());
+  // Names in lower case only, as the panel writes them, sort the same way.
+  makeDirectories(dir / "lower");
+  for (const char* name : {"lower/c.war", "lower/a.war", "lower/b.war"}) writeFile(dir / name, "");
+  std::vector<std::wstring> lower;
+  for (const FoundName& f : findFileNames(context, w(dir / "lower"), L"*.war")) lower.push_back(f.name);
+  EXPECT_EQ(lower, (std::vector<std::wstring>{L"a.war", L"b.war", L"c.war"}));
   failureHolding<VPathNotFoundException>([&] { findFileNames(context, w(dir / "none"), L"*.war"); },
                                          L"List directory '" + w(dir / "none") + L"'", "findFileNames");
 }
