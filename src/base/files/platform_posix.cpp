@@ -43,12 +43,8 @@ std::optional<std::string> systemPath(const std::wstring& path) {
   // whole, then copied: loops without an early exit, which the compiler
   // does several characters at a time (the check converts tens of thousands).
   uint32_t all = 0;
-  bool nul = false;
-  for (const wchar_t c : path) {
-    all |= static_cast<uint32_t>(c);
-    nul |= c == L'\0';
-  }
-  if (nul) return std::nullopt;
+  for (const wchar_t c : path) all |= static_cast<uint32_t>(c);
+  if (path.find(L'\0') != std::wstring::npos) return std::nullopt;
   if (all >= 0x80) return wideToUtf8(path);
   std::string ascii(path.size(), '\0');
   std::transform(path.begin(), path.end(), ascii.begin(), [](wchar_t c) { return static_cast<char>(c); });
