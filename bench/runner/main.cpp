@@ -147,16 +147,24 @@ class Benchmark {
                 size.loadBefore.c_str());
     std::fflush(stdout);
 
+    // The cases on the consistent state (hcpcheck and the add-alias it is
+    // compared with) come last: it is generated once, and they are measured
+    // together.
+    std::vector<CommandCase> consistent;
     for (const CommandCase& command : benchmarkCases(hosts, options_.aliasesPerHost, options_.work)) {
       if (!options_.commands.empty() && !options_.commands.count(command.name)) continue;
-      if (command.consistentState && size.generateConsistentSeconds == 0) {
-        // The cases on the consistent state come last: it is generated once.
-        size.generateConsistentSeconds =
-            machine_.generateInPlace({hosts, options_.aliasesPerHost, machine_.root().string(), true});
-        noteFileSizes(machine_.tomcatHome(), " (consistent)", size);
-        std::printf("   consistent state generated in %.2f s\n", size.generateConsistentSeconds);
+      if (command.consistentState) {
+        consistent.push_back(command);
+        continue;
       }
-      size.commands.push_back(measureCommand(command, state, runs));
+      for (CommandResult& result : measureCommands({command}, state, runs)) size.commands.push_back(std::move(result));
+    }
+    if (!consistent.empty()) {
+      size.generateConsistentSeconds =
+          machine_.generateInPlace({hosts, options_.aliasesPerHost, machine_.root().string(), true});
+      noteFileSizes(machine_.tomcatHome(), " (consistent)", size);
+      std::printf("   consistent state generated in %.2f s\n", size.generateConsistentSeconds);
+      for (CommandResult& result : measureCommands(consistent, state, runs)) size.commands.push_back(std::move(result));
     }
     size.loadAfter = loadAverage();
     fs::remove_all(state);
@@ -173,13 +181,27 @@ class Benchmark {
     }
   }
 
-  CommandResult measureCommand(const CommandCase& command, const fs::path& state, int runs) {
+  // Cases measured together take their runs in turn, so that a busier
+  // moment of the machine falls on each of them alike: a ratio between them
+  // is not one of two different moments.
+  std::vector<CommandResult> measureCommands(const std::vector<CommandCase>& commands, const fs::path& state,
+                                             int runs) {
+    std::vector<CommandResult> results;
+    for (const CommandCase& command : commands) results.push_back(warmUp(command, state));
+    for (int r = 0; r < runs; ++r) {
+      for (CommandResult& result : results) measureOnce(result, state);
+    }
+    for (const CommandResult& result : results) printResult(result);
+    return results;
+  }
+
+  // One unmeasured run of each variant: it warms the caches and checks that
+  // all that make the edit leave the same state (hcpcheck that it finds
+  // nothing: any other exit code is a failure).
+  CommandResult warmUp(const CommandCase& command, const fs::path& state) {
     CommandResult result;
     result.command = command;
 
-    // One unmeasured run of each variant: it warms the caches and checks that
-    // all that make the edit leave the same state (hcpcheck that it finds
-    // nothing: any other exit code is a failure).
     std::map<Variant, StateFingerprint> prints;
     for (Variant variant : options_.variants) {
       if (!runsCommand(variant, command)) continue;
@@ -202,22 +224,28 @@ class Benchmark {
       }
     }
 
-    for (int r = 0; r < runs; ++r) {
-      for (Variant variant : options_.variants) {
-        if (!runsCommand(variant, command)) continue;
-        Measurement& m = result.variants[variant];
-        if (!m.failure.empty()) continue;
-        ChildRun run = runOnce(variant, command, state);
-        if (run.exitCode != 0) {
-          m.failure = "exit code " + std::to_string(run.exitCode) + ": " + firstLines(run.output);
-          continue;
-        }
-        m.seconds.push_back(run.seconds);
-        m.cpuSeconds.push_back(run.cpuSeconds);
-        m.peakRssKiB = std::max(m.peakRssKiB, run.peakRssKiB);
+    return result;
+  }
+
+  // One measured run of each variant that has not failed.
+  void measureOnce(CommandResult& result, const fs::path& state) {
+    for (Variant variant : options_.variants) {
+      if (!runsCommand(variant, result.command)) continue;
+      Measurement& m = result.variants[variant];
+      if (!m.failure.empty()) continue;
+      ChildRun run = runOnce(variant, result.command, state);
+      if (run.exitCode != 0) {
+        m.failure = "exit code " + std::to_string(run.exitCode) + ": " + firstLines(run.output);
+        continue;
       }
+      m.seconds.push_back(run.seconds);
+      m.cpuSeconds.push_back(run.cpuSeconds);
+      m.peakRssKiB = std::max(m.peakRssKiB, run.peakRssKiB);
     }
-    std::printf("   %-22s", command.row().c_str());
+  }
+
+  static void printResult(const CommandResult& result) {
+    std::printf("   %-22s", result.command.row().c_str());
     for (const auto& [variant, m] : result.variants) {
       if (!m.failure.empty())
         std::printf("  %s failed", variantName(variant));
@@ -228,7 +256,6 @@ class Benchmark {
     }
     std::printf("%s\n", result.mismatch.empty() ? "" : "  (states differ)");
     std::fflush(stdout);
-    return result;
   }
 
   ChildRun runOnce(Variant variant, const CommandCase& command, const fs::path& state) {

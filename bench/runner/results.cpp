@@ -193,7 +193,8 @@ void renderGrowth(std::ostringstream& out, const std::vector<SizeResult>& sizes)
 void renderCheckTarget(std::ostringstream& out, const std::vector<SizeResult>& sizes) {
   if (!commandIn(sizes.front(), kCheckCommand)) return;
   out << "hcpcheck: at most " << format("%.1f×", kCheckTarget)
-      << " the time of one add-alias on the same (consistent) state.\n\n"
+      << " the time of one add-alias on the same (consistent) state; their runs take turns, so that a busier moment"
+         " of the machine falls on both alike.\n\n"
       << "| Hosts | check | add-alias, consistent | check / add-alias | check CPU | add-alias CPU | CPU ratio | "
          "file system work (floor) | floor / add-alias | add-alias, usual state | check / that | met |\n"
          "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
