@@ -58,24 +58,7 @@ void appendWide(std::wstring& out, char32_t cp) {
   out += static_cast<wchar_t>(cp);
 }
 
-// Reads one code point from a wide string; false for a lone surrogate or a
-// value beyond Unicode.
-bool nextWide(std::wstring_view w, size_t& i, char32_t& cp) {
-  char32_t c = static_cast<char32_t>(w[i++]);
-  if constexpr (sizeof(wchar_t) == 2) {
-    c &= 0xFFFF;
-    if (c >= 0xD800 && c <= 0xDBFF && i < w.size()) {
-      char32_t low = static_cast<char32_t>(w[i]) & 0xFFFF;
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        ++i;
-        cp = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        return true;
-      }
-    }
-  }
-  cp = c;
-  return !isSurrogate(c) && c <= 0x10FFFF;
-}
+
 
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -118,7 +101,7 @@ std::optional<std::string> toUtf8(std::wstring_view w) {
   out.reserve(w.size());
   for (size_t i = 0; i < w.size();) {
     char32_t cp;
-    if (!nextWide(w, i, cp)) {
+    if (!nextCodePoint(w, i, cp)) {
       if (!Lenient) return std::nullopt;
       cp = kReplacement;
     }
@@ -128,6 +111,23 @@ std::optional<std::string> toUtf8(std::wstring_view w) {
 }
 
 }  // namespace
+
+bool nextCodePoint(std::wstring_view w, size_t& i, char32_t& cp) {
+  char32_t c = static_cast<char32_t>(w[i++]);
+  if constexpr (sizeof(wchar_t) == 2) {
+    c &= 0xFFFF;
+    if (c >= 0xD800 && c <= 0xDBFF && i < w.size()) {
+      char32_t low = static_cast<char32_t>(w[i]) & 0xFFFF;
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        ++i;
+        cp = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        return true;
+      }
+    }
+  }
+  cp = c;
+  return !isSurrogate(c) && c <= 0x10FFFF;
+}
 
 std::optional<std::wstring> utf8ToWide(std::string_view utf8) { return fromUtf8<false>(utf8); }
 std::optional<std::string> wideToUtf8(std::wstring_view wide) { return toUtf8<false>(wide); }
@@ -143,7 +143,7 @@ std::string wideToUtf16le(std::wstring_view wide) {
   };
   for (size_t i = 0; i < wide.size();) {
     char32_t cp;
-    if (!nextWide(wide, i, cp)) cp = kReplacement;
+    if (!nextCodePoint(wide, i, cp)) cp = kReplacement;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       unit(static_cast<uint16_t>(0xD800 + (cp >> 10)));

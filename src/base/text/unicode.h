@@ -18,6 +18,11 @@ std::optional<std::string> wideToUtf8(std::wstring_view wide);
 std::wstring utf8ToWideLenient(std::string_view utf8);
 std::string wideToUtf8Lenient(std::wstring_view wide);
 
+// Reads the character at text[i] and moves `i` past it (on Windows a
+// surrogate pair is one character of two units). False for a lone surrogate
+// or a value beyond Unicode, which `cp` then holds.
+bool nextCodePoint(std::wstring_view text, size_t& i, char32_t& cp);
+
 // UTF-16 little-endian bytes (log file, pipe wire format, registry binary data).
 std::string wideToUtf16le(std::wstring_view wide);
 std::optional<std::wstring> utf16leToWide(std::string_view bytes);

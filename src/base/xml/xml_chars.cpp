@@ -1,5 +1,6 @@
 #include "base/xml/xml_chars.h"
 
+#include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 
 namespace wc {
@@ -30,11 +31,12 @@ bool isValidXmlName(std::wstring_view name) {
   return true;
 }
 
-bool isValidXmlText(std::wstring_view text) {
-  for (wchar_t c : text) {
-    if (!isXmlChar(static_cast<char32_t>(c))) return false;
+std::optional<char32_t> firstNonXmlChar(std::wstring_view text) {
+  char32_t c = 0;
+  for (size_t i = 0; i < text.size();) {
+    if (!nextCodePoint(text, i, c) || !isXmlChar(c)) return c;
   }
-  return true;
+  return std::nullopt;
 }
 
 bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length) {

@@ -2,6 +2,7 @@
 // Which characters and names XML allows (XML 1.0, fifth edition).
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,10 @@ inline bool startsWithXmlDeclaration(std::string_view text) {
 bool isXmlNameStartChar(char32_t c);
 bool isXmlNameChar(char32_t c);
 bool isValidXmlName(std::wstring_view name);
-// True when every character may appear in an XML document.
-bool isValidXmlText(std::wstring_view text);
+// The first character that may not appear in an XML document (a lone
+// surrogate is one); none when every one may.
+std::optional<char32_t> firstNonXmlChar(std::wstring_view text);
+inline bool isValidXmlText(std::wstring_view text) { return !firstNonXmlChar(text); }
 
 // Decodes one UTF-8 sequence at `pos`; false for an invalid one.
 bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length);

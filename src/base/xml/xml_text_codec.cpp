@@ -130,11 +130,11 @@ std::wstring decodeXmlValue(std::string_view spelled, XmlValueKind kind) {
 std::string encodeXmlValue(std::wstring_view value, XmlValueKind kind) {
   std::wstring spelled;
   spelled.reserve(value.size());
-  for (wchar_t c : value) {
-    if (!isXmlChar(static_cast<char32_t>(c))) {
-      throw ComError(E_INVALIDARG_RESULT,
-                     vaformat(L"The character %s cannot be stored in an XML document", describeChar(c)));
-    }
+  if (const std::optional<char32_t> c = firstNonXmlChar(value)) {
+    throw ComError(E_INVALIDARG_RESULT,
+                   vaformat(L"The character %s cannot be stored in an XML document", describeChar(*c)));
+  }
+  for (wchar_t c : value) {  // the units of a surrogate pair are copied as they are
     switch (c) {
       case L'&':
         spelled += L"&amp;";

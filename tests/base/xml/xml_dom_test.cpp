@@ -54,10 +54,13 @@ TEST(XmlDom, TypesNamesAndValuesFollowTheDom) {
 
 TEST(XmlDom, ValuesWithSpecialCharactersSurviveSaveAndLoad) {
   XmlDocument document = loadText("<Server><Alias>old</Alias></Server>");
-  const std::wstring tricky = L"a\"b'c<d>e&f\tg\nh\ri \u00e9\u65e5";
+  // A character beyond U+FFFF is a surrogate pair on Windows: one character.
+  const std::wstring tricky = L"a\"b'c<d>e&f\tg\nh\ri \u00e9\u65e5\U0001F600";
   vxmlSetAttribute(document.documentElement(), L"password", tricky);
   document.documentElement().firstChild().firstChild().setNodeValue(tricky);
-  XmlDocument reloaded = loadText(saveText(document), "reloaded.xml");
+  const std::string saved = saveText(document);
+  EXPECT_NE(saved.find("\xF0\x9F\x98\x80"), std::string::npos);  // its UTF-8, not two encoded halves
+  XmlDocument reloaded = loadText(saved, "reloaded.xml");
   EXPECT_EQ(vxmlGetAttribute(reloaded.documentElement(), L"password", L""), tricky);
   EXPECT_EQ(vxmlGetNodeValue(reloaded.documentElement().firstChild().firstChild(), L""), tricky);
 }
@@ -124,6 +127,10 @@ TEST(XmlDom, MisuseGivesComErrors) {
   EXPECT_EQ(comErrorOf([&] { server.setAttribute(L"1st", L"v"); }), E_INVALIDARG_RESULT);
   EXPECT_EQ(comErrorOf([&] { server.setAttribute(L"ok", std::wstring(1, L'\x01')); }), E_INVALIDARG_RESULT);
   EXPECT_EQ(comErrorOf([&] { document.createTextNode(std::wstring(1, L'\xFFFF')); }), E_INVALIDARG_RESULT);
+  for (const std::wstring& halves : {std::wstring(1, wchar_t(0xD800)), std::wstring{wchar_t(0xDE00), wchar_t(0xD83D)}}) {
+    EXPECT_EQ(comErrorOf([&] { server.setAttribute(L"ok", halves); }), E_INVALIDARG_RESULT);
+    EXPECT_EQ(comErrorOf([&] { document.createTextNode(L"x" + halves); }), E_INVALIDARG_RESULT);
+  }
 
   // None of it changed the document.
   EXPECT_EQ(saveText(document), "<Server><a>t</a></Server>");
