@@ -58,8 +58,6 @@ void appendWide(std::wstring& out, char32_t cp) {
   out += static_cast<wchar_t>(cp);
 }
 
-
-
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

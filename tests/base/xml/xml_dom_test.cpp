@@ -127,7 +127,8 @@ TEST(XmlDom, MisuseGivesComErrors) {
   EXPECT_EQ(comErrorOf([&] { server.setAttribute(L"1st", L"v"); }), E_INVALIDARG_RESULT);
   EXPECT_EQ(comErrorOf([&] { server.setAttribute(L"ok", std::wstring(1, L'\x01')); }), E_INVALIDARG_RESULT);
   EXPECT_EQ(comErrorOf([&] { document.createTextNode(std::wstring(1, L'\xFFFF')); }), E_INVALIDARG_RESULT);
-  for (const std::wstring& halves : {std::wstring(1, wchar_t(0xD800)), std::wstring{wchar_t(0xDE00), wchar_t(0xD83D)}}) {
+  for (const std::wstring& halves :
+       {std::wstring(1, wchar_t(0xD800)), std::wstring{wchar_t(0xDE00), wchar_t(0xD83D)}}) {
     EXPECT_EQ(comErrorOf([&] { server.setAttribute(L"ok", halves); }), E_INVALIDARG_RESULT);
     EXPECT_EQ(comErrorOf([&] { document.createTextNode(L"x" + halves); }), E_INVALIDARG_RESULT);
   }
