@@ -10,42 +10,6 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-// Decodes one code point; false on an invalid sequence (and `length` = 1).
-bool decodeUtf8(std::string_view s, size_t i, char32_t& cp, size_t& length) {
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char b0 = byte(i);
-  length = 1;
-  if (b0 < 0x80) {
-    cp = b0;
-    return true;
-  }
-  size_t n;
-  char32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    n = 2;
-    cp = b0 & 0x1F;
-    min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    n = 3;
-    cp = b0 & 0x0F;
-    min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    n = 4;
-    cp = b0 & 0x07;
-    min = 0x10000;
-  } else
-    return false;
-  if (i + n > s.size()) return false;
-  for (size_t k = 1; k < n; ++k) {
-    unsigned char b = byte(i + k);
-    if ((b & 0xC0) != 0x80) return false;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || isSurrogate(cp)) return false;
-  length = n;
-  return true;
-}
-
 void appendWide(std::wstring& out, char32_t cp) {
   if constexpr (sizeof(wchar_t) == 2) {
     if (cp >= 0x10000) {
@@ -109,6 +73,41 @@ std::optional<std::string> toUtf8(std::wstring_view w) {
 }
 
 }  // namespace
+
+bool decodeUtf8(std::string_view s, size_t i, char32_t& cp, size_t& length) {
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned char b0 = byte(i);
+  length = 1;
+  if (b0 < 0x80) {
+    cp = b0;
+    return true;
+  }
+  size_t n;
+  char32_t min;
+  if ((b0 & 0xE0) == 0xC0) {
+    n = 2;
+    cp = b0 & 0x1F;
+    min = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    n = 3;
+    cp = b0 & 0x0F;
+    min = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    n = 4;
+    cp = b0 & 0x07;
+    min = 0x10000;
+  } else
+    return false;
+  if (i + n > s.size()) return false;
+  for (size_t k = 1; k < n; ++k) {
+    unsigned char b = byte(i + k);
+    if ((b & 0xC0) != 0x80) return false;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || isSurrogate(cp)) return false;
+  length = n;
+  return true;
+}
 
 bool nextCodePoint(std::wstring_view w, size_t& i, char32_t& cp) {
   char32_t c = static_cast<char32_t>(w[i++]);

@@ -18,6 +18,10 @@ std::optional<std::string> wideToUtf8(std::wstring_view wide);
 std::wstring utf8ToWideLenient(std::string_view utf8);
 std::string wideToUtf8Lenient(std::wstring_view wide);
 
+// Decodes the UTF-8 sequence at text[at]: false for an invalid one (an
+// overlong form, a surrogate, a value beyond Unicode, a cut sequence).
+bool decodeUtf8(std::string_view text, size_t at, char32_t& cp, size_t& length);
+
 // Reads the character at text[i] and moves `i` past it (on Windows a
 // surrogate pair is one character of two units). False for a lone surrogate
 // or a value beyond Unicode, which `cp` then holds.

@@ -39,35 +39,6 @@ std::optional<char32_t> firstNonXmlChar(std::wstring_view text) {
   return std::nullopt;
 }
 
-bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char b0 = byte(pos);
-  size_t need = 0;
-  char32_t min = 0;
-  if (b0 < 0x80) {
-    c = b0;
-    length = 1;
-    return true;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    need = 1, c = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    need = 2, c = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    need = 3, c = b0 & 0x07, min = 0x10000;
-  } else {
-    return false;
-  }
-  if (pos + need >= text.size()) return false;
-  for (size_t i = 1; i <= need; ++i) {
-    unsigned char b = byte(pos + i);
-    if ((b & 0xC0) != 0x80) return false;
-    c = (c << 6) | (b & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-  length = need + 1;
-  return true;
-}
-
 std::wstring describeChar(char32_t c) { return vaformat(L"U+%04X", static_cast<uint32_t>(c)); }
 
 }  // namespace wc

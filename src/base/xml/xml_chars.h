@@ -25,9 +25,6 @@ bool isValidXmlName(std::wstring_view name);
 std::optional<char32_t> firstNonXmlChar(std::wstring_view text);
 inline bool isValidXmlText(std::wstring_view text) { return !firstNonXmlChar(text); }
 
-// Decodes one UTF-8 sequence at `pos`; false for an invalid one.
-bool decodeUtf8At(std::string_view text, size_t pos, char32_t& c, size_t& length);
-
 // "U+0001": how an error names a character.
 std::wstring describeChar(char32_t c);
 

@@ -80,6 +80,16 @@ void appendToDocument(XmlDocumentState& state, pugi::xml_node child) {
   indentFreshSubtree(state, child, "");
 }
 
+// Whether an element of this unparsed content can have an indentation: a
+// line of it starts with a blank (the text is kept as spelled).
+bool mayIndent(std::string_view content) {
+  for (size_t at = content.find('\n'); at != std::string_view::npos; at = content.find('\n', at + 1)) {
+    const char next = at + 1 < content.size() ? content[at + 1] : '\n';
+    if (next == ' ' || next == '\t' || next == '\r') return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool isFormattingText(pugi::xml_node node) {
@@ -103,6 +113,13 @@ std::string detectIndentUnit(XmlDocumentState& state) {
   while (!pending.empty()) {
     pugi::xml_node parent = pending.back();
     pending.pop_back();
+    // A Host left unparsed whose lines start with no blank (a file without
+    // indentation) holds no answer: it stays unparsed.
+    const auto span = state.spans.find(parent.internal_object());
+    if (span != state.spans.end() && span->second.deferred &&
+        !mayIndent(std::string_view(state.original)
+                       .substr(span->second.headEnd + 1, span->second.contentEnd - span->second.headEnd - 1)))
+      continue;
     state.expand(parent);
     std::optional<std::string> parentIndent;
     if (parent.type() == pugi::node_element) parentIndent = indentationOf(parent);

@@ -7,6 +7,7 @@
 
 #include "base/errors/com_error.h"
 #include "base/errors/win_error_codes.h"
+#include "base/text/unicode.h"
 #include "base/xml/xml_chars.h"
 #include "base/xml/xml_layout.h"
 #include "base/xml/xml_parser.h"
@@ -159,7 +160,7 @@ class SubsetScan {
       if (references && c == '<') return kNone;
       if (c < 0x20 && !isXmlBlankByte(static_cast<char>(c))) return kNone;
       char32_t decoded = 0;
-      if (c >= 0x80 && !(decodeUtf8At(text_, i, decoded, length) && isXmlChar(decoded))) return kNone;
+      if (c >= 0x80 && !(decodeUtf8(text_, i, decoded, length) && isXmlChar(decoded))) return kNone;
       i += length;
     }
     return end;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/text/unicode.h"
 #include "base/text/vaformat.h"
 #include "base/xml/xml_chars.h"
 
@@ -50,7 +51,7 @@ inline uint64_t attentionMask(uint64_t word) {
 size_t checkSequence(std::string_view text, size_t i, XmlTextScan& scan) {
   char32_t decoded = 0;
   size_t length = 0;
-  if (!decodeUtf8At(text, i, decoded, length)) {
+  if (!decodeUtf8(text, i, decoded, length)) {
     scan.problem = XmlTextProblem{i, L"The text is not valid UTF-8"};
     return 0;
   }

@@ -105,6 +105,20 @@ TEST(XmlLayout, ParentWithoutChildrenGetsItsIndentationPlusTheDocumentsUnit) {
             "</Server>\n");
 }
 
+TEST(XmlLayout, AFileWithoutIndentationTakesItsUnitFromTheHostIndentedWithin) {
+  // No line starts with a blank but one inside the second Host.
+  const std::string hosts =
+      "<Server>\n<Service name=\"HCP\">\n<Engine name=\"HCP\">\n<Host name=\"a.test\">\n<Alias>www.a.test</Alias>\n"
+      "</Host>\n<Host name=\"b.test\">\n\t<Alias>www.b.test</Alias>\n</Host>\n";
+  const std::string tail = "</Engine>\n</Service>\n</Server>\n";
+  XmlDocument document = loadText(hosts + tail);
+  engineOf(document).appendChild(newHost(document, L"c.test"));
+  EXPECT_EQ(saveText(document), hosts +
+                                    "<Host name=\"c.test\">\n\t<Alias>www.c.test</Alias>\n"
+                                    "\t<Realm pathname=\"hcp-users/c.test.xml\"/>\n</Host>\n" +
+                                    tail);
+}
+
 TEST(XmlLayout, NewServiceGoesLastInStockServerXml) {
   const std::string original = stockServerXml();
   XmlDocument document = loadText(original);
