@@ -56,7 +56,7 @@ TEST(Concurrency, FortyRunsStartingApplicationsThenFortyAddingAliasesAllLand) {
   const std::string xml = machine.serverXml();
   map = machine.uriMap();
   for (int i = 0; i < 40; ++i) {
-    const std::string alias = "a" + std::to_string(i) + ".test";
+    const std::string alias = std::string("a").append(std::to_string(i)).append(".test");
     EXPECT_EQ(countOf(xml, "<Alias>" + alias + "</Alias>"), 1u) << alias;
     EXPECT_EQ(countOf(xml, "<Alias>www." + alias + "</Alias>"), 1u) << alias;
     EXPECT_EQ(countOf(map, "\n/" + alias + "/app" + std::to_string(i) + "=h_test\r"), 1u) << alias;

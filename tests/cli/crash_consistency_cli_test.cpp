@@ -57,7 +57,7 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 // What the commands wrote for zq.test (alias zqa.test), for h<i>.test (alias h<i>a.test).
 std::string forHost(const std::string& text, int i) {
-  const std::string name = "h" + std::to_string(i);
+  const std::string name = std::string("h").append(std::to_string(i));
   return replaceAll(replaceAll(replaceAll(text, "zqa.", name + "a."), "zq.", name + "."), "zq_", name + "_");
 }
 
@@ -220,7 +220,7 @@ State buildManyHosts(const PanelMachine& m, std::string& realm) {
     many.xml += forHost(one.xml.substr(start, end - start), i);
     many.workers += forHost(one.workers.substr(listEnd), i);
     many.mounts += forHost(one.mounts, i);
-    list += (i ? "," : "") + forHost("zq_test", i);
+    list.append(i ? "," : "").append(forHost("zq_test", i));
     layHost(m, forHost("zq.test", i), realm);
   }
   many.xml += one.xml.substr(end);

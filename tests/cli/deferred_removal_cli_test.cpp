@@ -34,7 +34,9 @@ TEST(DeferredRemoval, TheTaskRemovesWhatTheCommandsRegisteredAndNothingElse) {
   const int64_t after = systemClock().now();
   EXPECT_EQ(machine.ok({"--remove-webapp", "--vhost-name=h.test", "--webapp-name=Shop"}), "");
   for (const std::string& file : registered)
-    EXPECT_TRUE(pathExists(file) && cli::countOf(machine.removalStorage(), "\"" + nativePath(file) + "\"")) << file;
+    EXPECT_TRUE(pathExists(file) &&
+                cli::countOf(machine.removalStorage(), std::string("\"").append(nativePath(file)).append("\"")))
+        << file;
   // The removal tool of the product root under the system account, first run after the wait.
   const WorkItem tool{removalToolPath(wstrLenient(nativePath(machine.productRoot()))), kRemovalToolParameters, L"", {}};
   const WorkItem item = loadWorkItem(kRemovalTaskName).value_or(WorkItem{});

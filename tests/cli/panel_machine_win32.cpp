@@ -48,7 +48,10 @@ bool hasLinuxProgram(const std::string& name) {
 const std::string kDumpSignature = "MDMP";
 
 std::string hostedImagePath(const std::string& command) {
-  return "\"" + testing_support::nativePath(testing_support::binPath("hcpsvc") + ".exe") + "\" " + command;
+  return std::string("\"")
+      .append(testing_support::nativePath(testing_support::binPath("hcpsvc") + ".exe"))
+      .append("\" ")
+      .append(command);
 }
 
 void deleteRemovalWorkItem() {

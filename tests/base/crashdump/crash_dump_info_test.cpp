@@ -43,7 +43,8 @@ std::string slashed(const std::wstring& path) {
 // wNN.dmp for NN from `first` to `last`.
 std::vector<std::string> dumpNames(int first, int last) {
   std::vector<std::string> names;
-  for (int i = first; i <= last; ++i) names.push_back("w" + std::to_string(100 + i).substr(1) + ".dmp");
+  for (int i = first; i <= last; ++i)
+    names.push_back(std::string("w").append(std::to_string(100 + i), 1).append(".dmp"));
   return names;
 }
 

@@ -24,8 +24,9 @@ TEST(RegistryConcurrency, ProcessesSettingTheirOwnValuesAllSurvive) {
     threads.emplace_back([&, p] {
       for (int v = 0; v < kValues; ++v) {
         auto result = testing_support::runProgram(
-            "hcpreg", {"add", "HKLM\\SOFTWARE\\Halvo\\Shared", "/v", "p" + std::to_string(p) + "_" + std::to_string(v),
-                       "/t", "REG_DWORD", "/d", std::to_string(v), "/f"});
+            "hcpreg", {"add", "HKLM\\SOFTWARE\\Halvo\\Shared", "/v",
+                       std::string("p").append(std::to_string(p)).append("_").append(std::to_string(v)), "/t",
+                       "REG_DWORD", "/d", std::to_string(v), "/f"});
         if (result.exitCode != 0) ++failures[p];
       }
     });
