@@ -78,6 +78,11 @@ uint32_t FaultyFileSystem::writeFile(const std::wstring& path, std::string_view 
   }
   return real_.writeFile(path, content, disposition, durable);
 }
+uint32_t FaultyFileSystem::writeFileFrom(const std::wstring& to, const std::wstring& from) {
+  std::string content;
+  if (uint32_t error = real_.readFile(from, content)) return error;
+  return writeFile(to, content, FileDisposition::CreateAlways, true);
+}
 uint32_t FaultyFileSystem::volumeRoot(const std::wstring& path, std::wstring& root) {
   return passOn(FsCall::VolumeRoot, path, [&] { return real_.volumeRoot(path, root); });
 }

@@ -56,6 +56,8 @@ class FaultyFileSystem : public FileSystem {
   uint32_t readFile(const std::wstring& path, std::string& content) override;
   uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
                      bool durable) override;
+  // Faults as writeFile's, with the content of `from`.
+  uint32_t writeFileFrom(const std::wstring& to, const std::wstring& from) override;
   uint32_t volumeRoot(const std::wstring& path, std::wstring& root) override;
 
  private:

@@ -93,11 +93,7 @@ FileReplacement::Placed FileReplacement::putInPlace(const FilePermissions* permi
   if (placing != Placing::ReplaceOrWriteInPlace || !isHeldOpen(error)) fail(where, error);
   // The holder shares writing, not deletion: the bytes go into the file it
   // holds, as they did before files were replaced whole.
-  std::string bytes;
-  if (uint32_t e = fs.readFile(temporary_, bytes)) fail(L"Read file '" + temporary_ + L"'", e);
-  if (uint32_t e = fs.writeFile(target_, bytes, FileDisposition::CreateAlways, true)) {
-    fail(L"Write to file '" + target_ + L"'", e);
-  }
+  if (uint32_t e = fs.writeFileFrom(target_, temporary_)) fail(L"Write to file '" + target_ + L"'", e);
   return Placed::WrittenInPlace;
 }
 

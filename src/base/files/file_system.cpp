@@ -1,6 +1,7 @@
 #include "base/files/file_system.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "base/errors/win_error_codes.h"
 
@@ -47,6 +48,34 @@ uint32_t FileSystem::writeFile(const std::wstring& path, std::string_view conten
     if (uint32_t error = file.flush()) return error;
   }
   return file.close();
+}
+
+uint32_t FileSystem::writeFileFrom(const std::wstring& to, const std::wstring& from) {
+  File source;
+  if (uint32_t error = source.open(from, FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS, FileDisposition::OpenExisting)) {
+    return error;
+  }
+  File target;
+  if (uint32_t error = target.open(to, FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS, FileDisposition::CreateAlways)) {
+    return error;
+  }
+  // A piece at a time: the file may be a uriworkermap.properties of a
+  // hundred megabytes.
+  constexpr uint32_t kPiece = 1u << 20;
+  const std::unique_ptr<char[]> piece(new char[kPiece]);
+  for (;;) {
+    uint32_t got = 0;
+    if (uint32_t error = source.read(piece.get(), kPiece, got)) return error;
+    if (got == 0) break;
+    for (uint32_t done = 0; done < got;) {
+      uint32_t written = 0;
+      if (uint32_t error = target.write(piece.get() + done, got - done, written)) return error;
+      done += written;
+    }
+  }
+  if (uint32_t error = target.flush()) return error;
+  if (uint32_t error = target.close()) return error;
+  return source.close();
 }
 
 }  // namespace wc

@@ -107,6 +107,10 @@ class FileSystem {
   // CreateFile + WriteFile (+ FlushFileBuffers when `durable`), through File.
   virtual uint32_t writeFile(const std::wstring& path, std::string_view content, FileDisposition disposition,
                              bool durable);
+  // The bytes of the file `from` written into `to` (created or cut short,
+  // not replaced: whoever holds it open keeps it), a piece at a time and
+  // durably, through File.
+  virtual uint32_t writeFileFrom(const std::wstring& to, const std::wstring& from);
   // The root of the volume that holds an absolute path (on POSIX the mount
   // point, from the mount table).
   virtual uint32_t volumeRoot(const std::wstring& path, std::wstring& root) = 0;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "base/errors/os_error.h"
+#include "base/errors/win_error_codes.h"
 #include "base/files/copy.h"
+#include "base/files/file.h"
 #include "base/files/whole_file.h"
 #include "files_test_support.h"
 
@@ -57,6 +59,29 @@ TEST(WholeFile, WritesAndReadsBytesOverwritesOnlyWhenAskedAndFailuresNameTheFile
       osErrorText(ERROR_FILE_NOT_FOUND, where.c_str()));
   EXPECT_THROW(writeWholeFile(context, w(dir / "none/f"), "x", true), VPathNotFoundException);
   EXPECT_THROW(readWholeFile(context, w(dir.path())), VAccessDeniedException);
+}
+
+// The fallback of a save whose file another process holds open without
+// delete sharing: the bytes go into that very file, which its holder reads.
+TEST(WholeFile, WriteFileFromWritesInPlaceAPieceAtATimeAndAMissingSourceTouchesNothing) {
+  TempDir dir;
+  std::string bytes;
+  for (int i = 0; bytes.size() < (5u << 19) + 3; ++i) bytes += "line " + std::to_string(i) + "\r\n";
+  writeFile(dir / "new", bytes);
+  writeFile(dir / "held", "old");
+  File holder;
+  ASSERT_EQ(holder.open(w(dir / "held"), FILE_ACCESS_READ, FILE_SHARE_READ_ACCESS | FILE_SHARE_WRITE_ACCESS,
+                        FileDisposition::OpenExisting),
+            0u);
+  ASSERT_EQ(context.files->writeFileFrom(w(dir / "held"), w(dir / "new")), 0u);
+  EXPECT_EQ(readFile(dir / "held"), bytes);
+  std::string seen(bytes.size(), '\0');
+  uint32_t got = 0;
+  ASSERT_EQ(holder.readAt(0, seen.data(), static_cast<uint32_t>(seen.size()), got), 0u);
+  EXPECT_EQ(seen.substr(0, got), bytes);
+
+  EXPECT_EQ(context.files->writeFileFrom(w(dir / "held"), w(dir / "none")), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(readFile(dir / "held"), bytes);
 }
 
 }  // namespace
