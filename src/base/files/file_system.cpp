@@ -7,6 +7,21 @@
 
 namespace wc {
 
+namespace {
+
+// Writes all of `bytes`, in calls the size a call takes.
+uint32_t writeAll(File& file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(bytes.size(), 1u << 30));
+    uint32_t written = 0;
+    if (uint32_t error = file.write(bytes.data(), chunk, written)) return error;
+    bytes.remove_prefix(written);
+  }
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 uint32_t FileSystem::replaceFile(const std::wstring& replaced, const std::wstring& replacement) {
   return moveFile(replacement, replaced, MOVE_REPLACE_EXISTING);
 }
@@ -38,12 +53,7 @@ uint32_t FileSystem::writeFile(const std::wstring& path, std::string_view conten
                                bool durable) {
   File file;
   if (uint32_t error = file.open(path, FILE_ACCESS_WRITE, FILE_SHARE_READ_ACCESS, disposition)) return error;
-  while (!content.empty()) {
-    const uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(content.size(), 1u << 30));
-    uint32_t written = 0;
-    if (uint32_t error = file.write(content.data(), chunk, written)) return error;
-    content.remove_prefix(written);
-  }
+  if (uint32_t error = writeAll(file, content)) return error;
   if (durable) {
     if (uint32_t error = file.flush()) return error;
   }
@@ -67,11 +77,7 @@ uint32_t FileSystem::writeFileFrom(const std::wstring& to, const std::wstring& f
     uint32_t got = 0;
     if (uint32_t error = source.read(piece.get(), kPiece, got)) return error;
     if (got == 0) break;
-    for (uint32_t done = 0; done < got;) {
-      uint32_t written = 0;
-      if (uint32_t error = target.write(piece.get() + done, got - done, written)) return error;
-      done += written;
-    }
+    if (uint32_t error = writeAll(target, std::string_view(piece.get(), got))) return error;
   }
   if (uint32_t error = target.flush()) return error;
   if (uint32_t error = target.close()) return error;

@@ -74,9 +74,9 @@ std::optional<std::string> toUtf8(std::wstring_view w) {
 
 }  // namespace
 
-bool decodeUtf8(std::string_view s, size_t i, char32_t& cp, size_t& length) {
-  auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char b0 = byte(i);
+bool decodeUtf8(std::string_view text, size_t at, char32_t& cp, size_t& length) {
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+  unsigned char b0 = byte(at);
   length = 1;
   if (b0 < 0x80) {
     cp = b0;
@@ -98,9 +98,9 @@ bool decodeUtf8(std::string_view s, size_t i, char32_t& cp, size_t& length) {
     min = 0x10000;
   } else
     return false;
-  if (i + n > s.size()) return false;
+  if (at + n > text.size()) return false;
   for (size_t k = 1; k < n; ++k) {
-    unsigned char b = byte(i + k);
+    unsigned char b = byte(at + k);
     if ((b & 0xC0) != 0x80) return false;
     cp = (cp << 6) | (b & 0x3F);
   }
@@ -109,12 +109,12 @@ bool decodeUtf8(std::string_view s, size_t i, char32_t& cp, size_t& length) {
   return true;
 }
 
-bool nextCodePoint(std::wstring_view w, size_t& i, char32_t& cp) {
-  char32_t c = static_cast<char32_t>(w[i++]);
+bool nextCodePoint(std::wstring_view text, size_t& i, char32_t& cp) {
+  char32_t c = static_cast<char32_t>(text[i++]);
   if constexpr (sizeof(wchar_t) == 2) {
     c &= 0xFFFF;
-    if (c >= 0xD800 && c <= 0xDBFF && i < w.size()) {
-      char32_t low = static_cast<char32_t>(w[i]) & 0xFFFF;
+    if (c >= 0xD800 && c <= 0xDBFF && i < text.size()) {
+      char32_t low = static_cast<char32_t>(text[i]) & 0xFFFF;
       if (low >= 0xDC00 && low <= 0xDFFF) {
         ++i;
         cp = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
