@@ -20,26 +20,41 @@ std::vector<Finding> checkConsistency(const Context& context, const PanelLocatio
 std::vector<Finding> checkConsistency(const PanelSnapshot& snapshot) {
   const PanelLocations& where = snapshot.where;
   const WorkerTable& workers = snapshot.workerTable;
-  // The mounts are the largest file and rule: checked meanwhile on another
-  // thread. A failure is thrown in the rules' order: service, workers,
-  // mounts, names, paths, links, temporary files.
-  std::vector<Finding> mounts;
-  std::future<void> mounting = std::async(std::launch::async | std::launch::deferred,
-                                          [&snapshot, &workers, &mounts] { checkMounts(snapshot, workers, mounts); });
+  // The mounts rule reads the largest file and takes longest: it runs on
+  // this thread while the others run on another, which may take a moment to
+  // start. A failure is thrown in the rules' order: service, workers, mounts,
+  // names, paths, links, temporary files.
   std::vector<Finding> findings;
-  checkService(snapshot, findings);
-  checkWorkers(snapshot, workers, findings);
-  std::exception_ptr laterFailed;
+  std::exception_ptr beforeMounts;
+  std::exception_ptr afterMounts;
+  std::future<void> others = std::async(std::launch::async | std::launch::deferred, [&] {
+    try {
+      checkService(snapshot, findings);
+      checkWorkers(snapshot, workers, findings);
+    } catch (...) {
+      beforeMounts = std::current_exception();
+      return;
+    }
+    try {
+      checkNames(snapshot, findings);
+      checkPaths(snapshot, findings);
+      checkStartedLinks(snapshot, findings);
+      checkTemporaryFiles(snapshot, findings);
+    } catch (...) {
+      afterMounts = std::current_exception();
+    }
+  });
+  std::vector<Finding> mounts;
+  std::exception_ptr mountsFailed;
   try {
-    checkNames(snapshot, findings);
-    checkPaths(snapshot, findings);
-    checkStartedLinks(snapshot, findings);
-    checkTemporaryFiles(snapshot, findings);
+    checkMounts(snapshot, workers, mounts);
   } catch (...) {
-    laterFailed = std::current_exception();
+    mountsFailed = std::current_exception();
   }
-  mounting.get();
-  if (laterFailed) std::rethrow_exception(laterFailed);
+  others.get();
+  for (const std::exception_ptr& failed : {beforeMounts, mountsFailed, afterMounts}) {
+    if (failed) std::rethrow_exception(failed);
+  }
   findings.insert(findings.end(), std::make_move_iterator(mounts.begin()), std::make_move_iterator(mounts.end()));
   orderFindings(findings, {where.serverXml, where.workers, where.uriWorkerMap});
   return findings;

@@ -14,16 +14,23 @@ namespace wc {
 struct HostEntry;
 struct NameAt;
 
+// A line's key and value, copied from the piece of the file it was read in.
+struct KeptEntry {
+  std::string key;
+  std::string value;
+  explicit KeptEntry(const PropertyEntry& entry) : key(entry.key), value(entry.value) {}
+};
+
 // What a finding is about, for the repairs that act on it: the parts of the
 // snapshot the check read (valid while it lives) and the names they need.
 // Only the parts the finding's kind concerns are set.
 struct FindingSubject {
-  const HostEntry* host = nullptr;          // the Host
-  const NameAt* alias = nullptr;            // one of its Aliases
-  std::optional<PropertyEntry> entry = {};  // a line of uriworkermap.properties
-  std::wstring worker = {};                 // a worker without a Host, by name
-  std::wstring application = {};            // a started application of the Host
-  std::wstring path = {};                   // a file or directory
+  const HostEntry* host = nullptr;      // the Host
+  const NameAt* alias = nullptr;        // one of its Aliases
+  std::optional<KeptEntry> entry = {};  // a line of uriworkermap.properties
+  std::wstring worker = {};             // a worker without a Host, by name
+  std::wstring application = {};        // a started application of the Host
+  std::wstring path = {};               // a file or directory
 };
 
 struct Finding {

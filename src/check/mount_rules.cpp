@@ -4,12 +4,13 @@
 // its aliases.
 //
 // The file has a dozen lines per host and application: each line is looked
-// at once, in place, and the keys a started application needs are not built
-// unless one is missing.
+// at once, as the file is read in pieces, and the keys a started application
+// needs are not built unless one is missing.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <span>
 #include <unordered_map>
 
@@ -205,7 +206,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
                      L"The mount " + wstr(entry.key) + L" names the worker " + worker + L", which does not exist",
                      file,
                      entry.line,
-                     {.entry = entry}});
+                     {.entry = KeptEntry(entry)}});
       return;
     }
     if (!owner) return;  // the worker's want of a Host is its own finding
@@ -216,7 +217,7 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
                          L", which is not a name of the worker's host",
                      file,
                      entry.line,
-                     {.host = owner->host, .entry = entry}});
+                     {.host = owner->host, .entry = KeptEntry(entry)}});
       return;
     }
     if (application != owner->started.size()) return;
@@ -229,27 +230,37 @@ void checkMounts(const PanelSnapshot& snapshot, const WorkerTable& workers, std:
          L"The mount " + wstr(entry.key) + L" is for the application " + wstr(app) + L", which is not started",
          file,
          entry.line,
-         {.host = owner->host, .entry = entry}});
+         {.host = owner->host, .entry = KeptEntry(entry)}});
   });
 
-  // Keys of names that hold '/': looked up whole, the first line of each.
-  std::unordered_map<std::string_view, std::string_view> present;
+  // Keys of names that hold '/': looked up whole in one more reading, the
+  // first line of each deciding the states that wait for it.
+  struct WaitingState {
+    KeyState* state;
+    std::string_view worker;  // its host's
+  };
+  std::deque<std::string> wholeKeys;  // the texts the index views
+  std::unordered_map<std::string_view, std::vector<WaitingState>> waiting;
   for (HostMounts& mounts : hostMounts) {
     if (!mounts.host || !mounts.byWholeKeys || mounts.started.empty()) continue;
-    if (present.empty()) {
-      snapshot.mounts.forEachEntry([&present](const PropertyEntry& entry) { present.emplace(entry.key, entry.value); });
-    }
     std::vector<std::wstring> aliases;
     for (const NameAt& alias : mounts.host->aliases) aliases.push_back(alias.name);
     for (size_t i = 0; i < mounts.started.size(); ++i) {
-      const std::vector<std::string> keys = webAppMountKeys(mounts.host->name, aliases, mounts.host->started[i]);
+      std::vector<std::string> keys = webAppMountKeys(mounts.host->name, aliases, mounts.host->started[i]);
       for (size_t k = 0; k < keys.size(); ++k) {
-        const auto found = present.find(keys[k]);
-        mounts.keys[i * keys.size() + k] = found == present.end()           ? kNoLine
-                                           : found->second == mounts.worker ? kHostsWorker
-                                                                            : kOtherWorker;
+        const std::string& key = wholeKeys.emplace_back(std::move(keys[k]));
+        waiting[key].push_back({&mounts.keys[i * keys.size() + k], mounts.worker});
       }
     }
+  }
+  if (!waiting.empty()) {
+    snapshot.mounts.forEachEntry([&waiting](const PropertyEntry& entry) {
+      const auto found = waiting.find(entry.key);
+      if (found == waiting.end()) return;
+      for (const WaitingState& wait : found->second) {
+        if (*wait.state == kNoLine) *wait.state = entry.value == wait.worker ? kHostsWorker : kOtherWorker;
+      }
+    });
   }
 
   for (const HostMounts& mounts : hostMounts) {

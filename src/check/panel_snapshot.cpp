@@ -44,28 +44,17 @@ PropertyLines readPropertyLines(const Context& context, const std::wstring& path
   return read;
 }
 
-PropertyPlaces readPropertyPlaces(const Context& context, const std::wstring& path) {
-  PropertyPlaces read;
-  if (!fileExist(context, path)) return read;
-  read.exists = true;
-  readTextFile(path, read.text, "checkConsistency");
-  const std::string_view text = read.text.view();
-  if (text.size() > UINT32_MAX)
-    throw vexception(L"The file '" + path + L"' is too large to check", VCALLPOINT(L"", "checkConsistency"));
-  // Room for lines of 32 bytes on average, a mount line's half.
-  read.places.reserve(text.size() / 32 + 1);
-  forEachPropertyEntry(text, [&](const PropertyEntry& entry) {
-    read.places.push_back({static_cast<uint32_t>(entry.key.data() - text.data()),
-                           static_cast<uint32_t>(entry.key.size()), static_cast<uint32_t>(entry.value.size()),
-                           static_cast<uint32_t>(entry.line)});
-  });
-  return read;
+PropertyStream propertyStream(const Context& context, const std::wstring& path) {
+  PropertyStream stream;
+  stream.exists = fileExist(context, path);
+  stream.path = path;
+  return stream;
 }
 
 struct PropertyFiles {
   PropertyLines workers;
   WorkerTable workerTable;
-  PropertyPlaces mounts;
+  PropertyStream mounts;
 };
 
 void listSavedFileDirectories(const Context& context, const PanelLocations& where, PanelSnapshot& snapshot) {
@@ -107,7 +96,7 @@ HostEntry hostEntryOf(const XmlElement& host) {
 }
 
 PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& where) {
-  // The per-host file calls and the property files are read meanwhile on
+  // The per-host file calls and workers.properties are read meanwhile on
   // other threads (see started_links.h); a failure here waits for them as
   // the futures go.
   constexpr auto policy = std::launch::async | std::launch::deferred;
@@ -118,7 +107,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
     files.workers = readPropertyLines(context, where.workers);
     // Its entries stay where they are as the files move: the table views them.
     files.workerTable = workerTableOf(files.workers);
-    files.mounts = readPropertyPlaces(context, where.uriWorkerMap);
+    files.mounts = propertyStream(context, where.uriWorkerMap);
     return files;
   });
   PanelSnapshot snapshot;
@@ -149,7 +138,7 @@ PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& wh
   snapshot.realmFiles = listDirectoryEntries(context, snapshot.directories.realmFiles);
   listSavedFileDirectories(context, where, snapshot);
   // What fails from here on is thrown in the order of the reads: hcp-webapps,
-  // hcp-wars, the removal storage, each host's directory, the property files.
+  // hcp-wars, the removal storage, each host's directory, workers.properties.
   StartedLinks scan = scanning.get();
   for (const std::exception_ptr& failed : {scan.appBasesFailed, scan.archivesFailed, scan.leavingFailed}) {
     if (failed) std::rethrow_exception(failed);

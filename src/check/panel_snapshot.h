@@ -1,8 +1,9 @@
 #pragma once
 // The panel's files and directories as the check reads them: server.xml's
-// panel elements and the lines of the two property files, each with the line
-// it stands on, and the host directories and realm files that exist. Read
-// once; every rule works on this snapshot.
+// panel elements and the lines of workers.properties, each with the line it
+// stands on, and the host directories and realm files that exist. Read once;
+// every rule works on this snapshot. uriworkermap.properties, the largest
+// file by far, is read again in pieces by the rules that look at its lines.
 
 #include <cstdint>
 #include <exception>
@@ -19,6 +20,7 @@
 #include "check/text_tables.h"
 #include "panel/host_paths.h"
 #include "panel/property_lines.h"
+#include "redirector/property_file_entries.h"
 #include "redirector/text_lines_io.h"
 
 namespace wc {
@@ -82,27 +84,18 @@ struct PropertyLines {
   std::vector<PropertyEntry> entries;
 };
 
-// uriworkermap.properties, a dozen lines per host and application: its
-// entries are kept as places in the text, under half a PropertyEntry's size
-// each, and viewed again where they are read.
-struct PropertyPlaces {
+// uriworkermap.properties: a dozen lines per host and application, tens of
+// MiB at thousands of hosts. Its entries are read where they are looked at,
+// in pieces, and the file is never held whole.
+struct PropertyStream {
   bool exists = false;
-  LoadedText text;
-  struct Place {
-    uint32_t key;  // where the key starts in the text
-    uint32_t keySize;
-    uint32_t valueSize;  // the value follows the key's separator
-    uint32_t line;
-  };
-  std::vector<Place> places;
+  std::wstring path;
 
-  PropertyEntry entry(const Place& place) const {
-    const char* key = text.view().data() + place.key;
-    return {{key, place.keySize}, {key + place.keySize + 1, place.valueSize}, place.line};
-  }
+  // Reads the file again (forEachPropertyEntryIn): each entry views the piece
+  // at hand only. Throws the OS-error exception of a failed read.
   template <class OnEntry>
   void forEachEntry(OnEntry&& onEntry) const {
-    for (const Place& place : places) onEntry(entry(place));
+    forEachPropertyEntryIn(path, "checkConsistency", onEntry);
   }
 };
 
@@ -138,7 +131,7 @@ struct PanelSnapshot {
   std::vector<HostEntry> hosts;
   PropertyLines workers;
   WorkerTable workerTable;  // of `workers`, made as it is read
-  PropertyPlaces mounts;
+  PropertyStream mounts;
   size_t serverLine() const { return vxmlSourceLine(serverXml.documentElement()); }
   size_t serviceLine() const { return service.empty() ? 0 : vxmlSourceLine(service); }
   // Listed once each: a lookup per host costs no call to the file system.
@@ -152,9 +145,10 @@ struct PanelSnapshot {
   std::vector<DirectoryEntries> savedFileDirectories;
 };
 
-// Reads the three files and the panel's directories; throws vexception
-// naming the path when one cannot be read or server.xml is not well-formed.
-// A property file that does not exist is recorded as missing.
+// Reads server.xml, workers.properties and the panel's directories, and
+// looks whether uriworkermap.properties exists; throws vexception naming the
+// path when one cannot be read or server.xml is not well-formed. A property
+// file that does not exist is recorded as missing.
 PanelSnapshot readPanelSnapshot(const Context& context, const PanelLocations& where);
 
 // A Host's texts as server.xml holds them (name, appBase, aliases, Realm),

@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/text/first_of_bytes.h"
@@ -58,6 +59,8 @@ class LineCutter {
 
   // Where the line being gathered starts, as an offset in the stream.
   size_t pendingStart() const { return inBreak_ ? fed_ : lineStart_; }
+  // How many bytes were fed.
+  size_t fed() const { return fed_; }
   // The line an editor shows the reported line on, from 1; read it in onLine.
   size_t lineNumber() const { return lineNumber_; }
 
@@ -103,18 +106,23 @@ struct PropertyEntry {
   bool operator==(const PropertyEntry&) const = default;
 };
 
-// Calls onEntry(entry) for each line of a whole file's text that has a key,
-// split as the connector's edits split it: the key runs to the separator, and
-// the value follows an '='. Lines without a key are passed over.
+// Splits `line` as the connector's edits split it: the key runs to the
+// separator, and the value follows an '='. False for a line without a key.
+inline bool propertyEntryOf(std::string_view line, size_t lineNumber, PropertyEntry& entry) {
+  const size_t cut = propertySeparator(line, '#');
+  if (cut == std::string_view::npos || cut == 0) return false;
+  entry = {line.substr(0, cut), line[cut] == '=' ? line.substr(cut + 1) : std::string_view(), lineNumber};
+  return true;
+}
+
+// Calls onEntry(entry) for each line of a whole file's text that has a key
+// (propertyEntryOf). Lines without a key are passed over.
 template <class OnEntry>
 void forEachPropertyEntry(std::string_view text, OnEntry&& onEntry) {
   LineCutter cutter;
+  PropertyEntry entry;
   auto onLine = [&](size_t begin, size_t end) {
-    const std::string_view line = text.substr(begin, end - begin);
-    const size_t cut = propertySeparator(line, '#');
-    if (cut == std::string_view::npos || cut == 0) return;
-    onEntry(PropertyEntry{line.substr(0, cut), line[cut] == '=' ? line.substr(cut + 1) : std::string_view(),
-                          cutter.lineNumber()});
+    if (propertyEntryOf(text.substr(begin, end - begin), cutter.lineNumber(), entry)) onEntry(std::as_const(entry));
   };
   cutter.feed(text, onLine);
   cutter.finish(onLine);

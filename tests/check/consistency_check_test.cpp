@@ -248,6 +248,23 @@ TEST_F(ConsistencyCheck, EachDriftIsFoundAtItsPlace) {
   }
 }
 
+// A hand-written alias that holds '/' cannot be told apart in a mount key's
+// first segment: its host's keys are looked up whole, the first line of each
+// deciding.
+TEST_F(ConsistencyCheck, AnAliasThatHoldsASlashHasItsMountsLookedUpWhole) {
+  const std::string map = home("conf/uriworkermap.properties");
+  edit(home("conf/server.xml"), "<Alias>www.b.test</Alias>", "<Alias>www.b.test</Alias><Alias>p/q.test</Alias>");
+  edit(map, "/a.test/shop=a_test", "/a.test/shop=a_test\r\n/p/q.test/shop=a_test\r\n/p/q.test/shop/*=a_test");
+  auto missing = [&] {
+    const std::vector<Finding> found = checkConsistency(context, where());
+    return std::count_if(found.begin(), found.end(),
+                         [](const Finding& f) { return f.kind == finding_kind::kMountsMissing; });
+  };
+  EXPECT_EQ(missing(), 0);
+  edit(map, "/p/q.test/shop/*=a_test", "/p/q.test/shop/*=c_test\r\n/p/q.test/shop/*=a_test");
+  EXPECT_EQ(missing(), 1);
+}
+
 // Findings come by file (server.xml, workers.properties,
 // uriworkermap.properties, then the others by path) and line, and --fix
 // repairs in their order.
