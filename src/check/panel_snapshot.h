@@ -91,11 +91,12 @@ struct PropertyStream {
   bool exists = false;
   std::wstring path;
 
-  // Reads the file again (forEachPropertyEntryIn): each entry views the piece
-  // at hand only. Throws the OS-error exception of a failed read.
+  // Reads the file again (forEachPropertyEntryIn), if it exists: each entry
+  // views the piece at hand only. Throws the OS-error exception of a failed
+  // read.
   template <class OnEntry>
   void forEachEntry(OnEntry&& onEntry) const {
-    forEachPropertyEntryIn(path, "checkConsistency", onEntry);
+    if (exists) forEachPropertyEntryIn(path, "checkConsistency", onEntry);
   }
 };
 

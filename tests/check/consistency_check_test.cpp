@@ -116,6 +116,8 @@ class ConsistencyCheck : public TomcatTest {
          finding_kind::kMountUnknownWorker, "www.b.test", "conf/uriworkermap.properties", "=z_test"},
         {"mount missing", [=] { edit(map, "/www.a.test/shop=a_test", ""); }, finding_kind::kMountsMissing, "a.test",
          "conf/uriworkermap.properties", ""},
+        {"no uriworkermap.properties", [=] { remove(map); }, finding_kind::kMountsMissing, "a.test",
+         "conf/uriworkermap.properties", ""},
         // The first line of a key is the one the connector uses.
         {"mount taken by an earlier line",
          [=] { edit(map, "/a.test/shop=a_test", "/a.test/shop=c_test\r\n/a.test/shop=a_test"); },
