@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "panel/property_lines.h"
 #include "redirector/text_lines_io.h"
