@@ -51,6 +51,26 @@ TEST_F(TomcatTest, RenameVHostMovesTheHostItsFilesWorkerAndMounts) {
   for (const std::string& gone : filesOf("o.test")) EXPECT_FALSE(pathExists(gone)) << gone;
 }
 
+// Without the HCP Engine (a hand edit renamed it) the alias edits and the
+// rename end at once: the redirector files and the host's directories stay.
+TEST_F(TomcatTest, WithoutTheHcpEngineAliasEditsAndTheRenameChangeNothing) {
+  install("o.test", "m.test", {"app"});
+  manager.startWebApp(L"o.test", L"app", aliasesFile("m.test"));
+  std::string edited = serverXml();
+  edited.replace(edited.find("<Engine name=\"HCP\""), 18, "<Engine name=\"Own\"");
+  testing_support::writeFile(home("conf/server.xml"), edited);
+  const std::string workersBefore = workers();
+  const std::string mountsBefore = uriMap();
+
+  manager.addAlias(L"o.test", L"n.test", false);
+  manager.removeAlias(L"o.test", L"m.test", false);
+  manager.renameVHost(L"o.test", L"p.test", L"");
+  EXPECT_EQ(serverXml(), edited);
+  EXPECT_EQ(workers(), workersBefore);
+  EXPECT_EQ(uriMap(), mountsBefore);
+  EXPECT_TRUE(pathExists(var("hcp-webapps/o.test/app.war")));
+}
+
 TEST_F(TomcatTest, RenameVHostOntoAHostKeepsTheRenamedOneAndOntoItselfChangesNothing) {
   install("o.test", "kept.test");
   manager.installService(L"k.test", L"other", L"x", L"9080", L"9008");
