@@ -1,7 +1,6 @@
 #include "check/repair_plan.h"
 
 #include <algorithm>
-#include <deque>
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,50 +15,6 @@
 
 namespace wc {
 
-namespace {
-
-// The mount keys that the applications without all their mounts may have
-// already, with the worker of each one's first line: read from the file once
-// for all of them. The keys are those of each such host's names with every
-// twin the plan may add.
-struct PresentMounts {
-  std::deque<std::string> keys;  // the texts `workers` views
-  std::unordered_map<std::string_view, std::string> workers;
-};
-
-PresentMounts presentMounts(const PanelSnapshot& snapshot, const std::vector<Finding>& findings) {
-  std::unordered_map<const HostEntry*, std::vector<std::wstring>> namesOf;  // its aliases, then twins
-  for (const Finding& f : findings) {
-    const HostEntry* host = f.subject.host;
-    if (f.kind != finding_kind::kMountsMissing || !host || namesOf.count(host)) continue;
-    std::vector<std::wstring>& names = namesOf[host];
-    for (const NameAt& alias : host->aliases) names.push_back(alias.name);
-  }
-  for (const Finding& f : findings) {
-    const auto found = namesOf.find(f.subject.host);
-    if (f.kind == finding_kind::kAliasTwinMissing && found != namesOf.end() && f.subject.alias)
-      found->second.push_back(wwwTwin(f.subject.alias->name));
-  }
-  PresentMounts present;
-  if (namesOf.empty() || !snapshot.mounts.exists) return present;
-  std::unordered_map<std::string_view, bool> wanted;  // whether a line was seen
-  for (const Finding& f : findings) {
-    const auto found = namesOf.find(f.subject.host);
-    if (f.kind != finding_kind::kMountsMissing || found == namesOf.end()) continue;
-    for (std::string& key : webAppMountKeys(f.subject.host->name, found->second, f.subject.application))
-      wanted.emplace(present.keys.emplace_back(std::move(key)), false);
-  }
-  snapshot.mounts.forEachEntry([&](const PropertyEntry& entry) {
-    const auto found = wanted.find(entry.key);
-    if (found == wanted.end() || found->second) return;
-    found->second = true;
-    present.workers.emplace(found->first, entry.value);
-  });
-  return present;
-}
-
-}  // namespace
-
 RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>& findings) {
   namespace kind = finding_kind;
   RepairPlan plan;
@@ -68,7 +23,6 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
   std::unordered_map<const HostEntry*, std::vector<std::wstring>> twinsOf;
   std::unordered_set<std::wstring> hostWorkers;
   for (const HostEntry& host : snapshot.hosts) hostWorkers.insert(workerName(host.name));
-  const PresentMounts present = presentMounts(snapshot, findings);
 
   for (const Finding& f : findings) {
     const FindingSubject& subject = f.subject;
@@ -111,13 +65,6 @@ RepairPlan planRepairs(const PanelSnapshot& snapshot, const std::vector<Finding>
       std::vector<std::wstring> aliases;
       for (const NameAt& alias : host->aliases) aliases.push_back(alias.name);
       for (const std::wstring& twin : twinsOf[host]) aliases.push_back(twin);
-      const std::string worker = cstr(workerName(host->name));
-      const std::vector<std::string> keys = webAppMountKeys(host->name, aliases, subject.application);
-      if (std::all_of(keys.begin(), keys.end(), [&](const std::string& key) {
-            const auto found = present.workers.find(key);
-            return found != present.workers.end() && found->second == worker;
-          }))
-        continue;
       plan.mountsToAdd.push_back({host->name, aliases, subject.application});
       plan.repairs.push_back({f.kind, f.host, L"wrote the mounts of the application " + subject.application});
     } else if (f.kind == kind::kLinkDiffers && host) {
