@@ -1,7 +1,6 @@
 #include "check/panel_snapshot.h"
 
 #include <algorithm>
-#include <cstring>
 #include <future>
 
 #include "base/errors/strict_convert.h"
