@@ -91,10 +91,31 @@ FileReplacement::Placed FileReplacement::putInPlace(const FilePermissions* permi
     return Placed::Replaced;
   }
   if (placing != Placing::ReplaceOrWriteInPlace || !isHeldOpen(error)) fail(where, error);
-  // The holder shares writing, not deletion: the bytes go into the file it
-  // holds, as they did before files were replaced whole.
-  if (uint32_t e = fs.writeFileFrom(target_, temporary_)) fail(L"Write to file '" + target_ + L"'", e);
+  writeInPlace();
   return Placed::WrittenInPlace;
+}
+
+void FileReplacement::writeInPlace() {
+  FileSystem& fs = *context_.files;
+  const std::wstring written = L"Write to file '" + target_ + L"'";
+  // The holder shares writing, not deletion: the bytes go into the file it
+  // holds, as they did before files were replaced whole. A write that fails
+  // halfway would leave the file cut short, so its old bytes are copied
+  // beside it first and put back then.
+  const std::wstring kept = temporaryNameFor(target_);
+  if (uint32_t e = fs.writeFileFrom(kept, target_)) {
+    fs.deleteFile(kept);
+    fail(written, e);
+  }
+  const uint32_t e = fs.writeFileFrom(target_, temporary_);
+  if (e == ERROR_SUCCESS || fs.writeFileFrom(target_, kept) == ERROR_SUCCESS) {
+    fs.deleteFile(kept);  // best effort: a copy left behind names the file it was for
+    if (e) fail(written, e);
+    return;
+  }
+  // Putting them back failed too: the old bytes stay in the copy, which the
+  // message names.
+  fail(written + L"; its old contents are in '" + kept + L"'", e);
 }
 
 void replaceFileAtomically(const Context& context, const std::wstring& path, std::string_view bytes,

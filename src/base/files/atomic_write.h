@@ -46,10 +46,14 @@ class FileReplacement {
   // times 100 ms apart and then writes the temporary file's bytes into the
   // target itself, as a writer without a temporary file would: the caller
   // says so. Throws the OS-error exception of the failing step, call point
-  // "replaceFileAtomically"; the old file is then unchanged.
+  // "replaceFileAtomically"; the old file is then unchanged (a write in
+  // place that fails puts the old bytes back from a copy; should that fail
+  // too, the message names the copy, which is kept).
   Placed putInPlace(const FilePermissions* permissions, Placing placing);
 
  private:
+  void writeInPlace();
+
   std::wstring target_;
   std::wstring temporary_;
   Context context_;

@@ -51,6 +51,41 @@ TEST(ReplaceFileAtomically, FailedWriteOrRenameLeavesTheOldFile) {
   EXPECT_EQ(treeOf(dir.path()).size(), 1u);
 }
 
+// A holder without delete sharing makes Windows refuse the replacement: the
+// bytes go into the held file, and a write that fails halfway (a full disk
+// writes half) must not leave it cut short.
+TEST(ReplaceFileAtomically, AWriteInPlaceThatFailsPutsTheOldBytesBackOrKeepsThemBeside) {
+  TempDir dir;
+  const std::string name = dir / "map.properties";
+  writeFile(name, "old lines");
+  FaultyFileSystem fs;
+  RecordingClock clock;
+  const Context context = testContext(fs, clock);
+  auto writeInPlace = [&](int failedWrites) {
+    FileReplacement replacement(context, w(name));
+    EXPECT_EQ(fs.writeFile(replacement.temporary(), "new lines, more of them", FileDisposition::CreateAlways, true),
+              0u);
+    fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION, 0, 10);
+    // The copy of the old bytes is written first, then the file itself.
+    fs.failWhen(FsCall::WriteFile, L"map.properties", ERROR_DISK_FULL, 1, failedWrites);
+    return failureHolding<vosexception>(
+        [&] { replacement.putInPlace(nullptr, FileReplacement::Placing::ReplaceOrWriteInPlace); },
+        L"at Write to file '" + w(name) + L"'", "replaceFileAtomically");
+  };
+  EXPECT_EQ(writeInPlace(1).code(), ERROR_DISK_FULL);
+  EXPECT_EQ(readFile(name), "old lines");
+  EXPECT_EQ(treeOf(dir.path()), std::vector<std::string>{"map.properties"});
+
+  // Putting them back fails as well: the copy stays and the message names it.
+  const vosexception e = writeInPlace(2);
+  std::vector<std::string> names = treeOf(dir.path());
+  ASSERT_EQ(names.size(), 2u);
+  const std::string copy = names[0] == "map.properties" ? names[1] : names[0];
+  EXPECT_EQ(readFile(dir / copy), "old lines");
+  EXPECT_TRUE(holds(e.message(), L"its old contents are in '" + native(dir / copy) + L"'"));
+  EXPECT_EQ(replacedFileOfTemporary(w(copy)), L"map.properties");  // the check reports it as left behind
+}
+
 TEST(ReplaceFileAtomically, ATemporaryFileLeftBehindNamesTheFileItWasFor) {
   TempDir dir;
   const std::string name = dir / "server.xml";
