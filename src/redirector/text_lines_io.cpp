@@ -58,6 +58,8 @@ void TextFileReader::open(const std::wstring& path, const char* function) {
   if (opened != ERROR_SUCCESS)
     throwOsError(quoted(L"Open file '", path, L"' to read"), opened, VCALLPOINT(L"", function));
   path_ = path;
+  FileIdentity identity;
+  identity_ = file_->identity(identity) == ERROR_SUCCESS ? std::optional(identity) : std::nullopt;
 }
 
 void TextFileReader::close() { file_->close(); }
@@ -93,7 +95,17 @@ size_t TextFileReader::readAt(uint64_t offset, char* buffer, size_t size, const 
 }
 
 File& TextFileReader::opened(const char* function) {
-  if (!file_->isOpen()) open(path_, function);
+  if (file_->isOpen()) return *file_;
+  // Opened again after close(): another process may have replaced or
+  // rewritten the file meanwhile, and the offsets of what was read before
+  // would then cut it wrong.
+  const std::optional<FileIdentity> first = identity_;
+  open(path_, function);
+  if (first && (!identity_ || !identity_->isSameFileAs(*first) || identity_->size != first->size)) {
+    file_->close();
+    identity_ = first;  // a later read is refused as well
+    throwReadFailure(ERROR_FILE_INVALID, function);
+  }
   return *file_;
 }
 

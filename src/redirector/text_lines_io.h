@@ -9,9 +9,11 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/files/same_file.h"
 #include "base/system/context.h"
 
 namespace wc {
@@ -52,7 +54,9 @@ constexpr size_t kTextPiece = size_t{1} << 20;
 // so that it can be read again at any offset: whole, or in pieces, so that a
 // large file is never held in memory. Reads throw the OS-error exception of
 // "Read from file '<path>'", also when the file ends before a range that
-// was asked for.
+// was asked for, and when the file opened again after close() is another
+// one or of another size than at first (ERROR_FILE_INVALID): what was read
+// of it before would no longer hold.
 class TextFileReader {
  public:
   // Read to the end of the file, wherever it is.
@@ -69,8 +73,8 @@ class TextFileReader {
   void open(const std::wstring& path, const char* function);
   // Whether a file was opened (it may be closed since).
   bool hasFile() const { return !path_.empty(); }
-  // Closes the file; the next read opens it again. The file was only read: a
-  // failure to close it loses nothing.
+  // Closes the file; the next read opens it again, by its path. The file was
+  // only read: a failure to close it loses nothing.
   void close();
 
   // Replaces `text` with the file's bytes, first to last.
@@ -112,7 +116,8 @@ class TextFileReader {
 
   std::unique_ptr<File> file_;
   std::wstring path_;
-  LoadedText piece_;  // the bytes read and held; its size is set by each read
+  std::optional<FileIdentity> identity_;  // the file's when first opened, where the system tells it
+  LoadedText piece_;                      // the bytes read and held; its size is set by each read
 };
 
 // Writes the file at `path` anew so that it is never seen cut short: the bytes

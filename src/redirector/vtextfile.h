@@ -85,7 +85,8 @@ class vtextfile {
   // save of a block of text closes the loaded file, which Windows might not
   // replace while it is open; the lines are then those of the file written,
   // read from it when they are next used. After a failed save they are as
-  // they were: the loaded file, left as it was, is opened again if needed.
+  // they were: the loaded file, left as it was, is opened again if needed
+  // (and refused, should another process have replaced or rewritten it).
   void save(const Context& context, const std::wstring& path) {
     loadSaved();
     const std::string function = functionName("save");  // the writer keeps the pointer

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "base/errors/os_error.h"
+#include "base/files/atomic_write.h"
 #include "base/files/file.h"
 #include "base/log/log.h"
 #include "base/system/path_separator.h"
 #include "redirector/property_file.h"
 #include "support/failures.h"
+#include "support/faulty_file_system.h"
 #include "support/sandbox.h"
 #include "support/service_fakes.h"
 
@@ -176,6 +178,49 @@ TEST_F(TextFileTest, FailuresNameTheFile) {
   EXPECT_TRUE(holds(os.message(), L"at Open file '" + w(target) + L"' to write"));
   ASSERT_EQ(os.callPoints().size(), 1u);
   EXPECT_EQ(os.callPoints()[0].function, "vtextfile<class vkeyvalue<35> >::save");
+}
+
+// A save that fails leaves the loaded file as it was: the edits noted beside
+// it are saved by the next try. Should another process replace or rewrite the
+// file meanwhile, the next try copies nothing from it.
+TEST_F(TextFileTest, AfterAFailedSaveTheNextOneCopiesTheFileOnlyIfItIsStillTheOneLoaded) {
+  FaultyFileSystem fs;
+  const Context refusing = testContext(fs);
+  auto loadEditAndFailToSave = [&](PropertyFile& file) {
+    writeFile(path(), "a=1\r\nb=2\r\n");
+    file.load(w(path()));
+    file.walkKeysStartingWith(
+        {"b"}, [](std::string_view) { return true; },
+        [](PropertyLine& line) {
+          line.value = "3";
+          return LineEdit::Store;
+        });
+    fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_WRITE_PROTECT, 0, 1);
+    EXPECT_THROW(file.save(refusing, w(path())), vosexception);
+    EXPECT_EQ(readFile(path()), "a=1\r\nb=2\r\n");
+  };
+  {
+    PropertyFile file;
+    loadEditAndFailToSave(file);
+    file.save(context, w(path()));
+    EXPECT_EQ(readFile(path()), "a=1\r\nb=3\r\n");
+  }
+  for (const bool replaced : {true, false}) {
+    PropertyFile file;
+    loadEditAndFailToSave(file);
+    if (replaced) {
+      replaceFileAtomically(context, w(path()), "c=9\r\nd=0\r\n");  // another file of the same size
+    } else {
+      writeFile(path(), "a=1\r\n");  // the same file, cut short
+    }
+    const std::string now = readFile(path());
+    auto e = failureOf<vosexception>([&] { file.save(context, w(path())); });
+    EXPECT_EQ(e.code(), ERROR_FILE_INVALID);
+    EXPECT_TRUE(holds(e.message(), L"at Read from file '" + w(path()) + L"'"));
+    EXPECT_EQ(readFile(path()), now);
+    EXPECT_THROW(file.save(context, w(path())), vosexception);  // and stays refused
+    EXPECT_EQ(namesIn(dir_.path()).size(), 1u);                 // no temporary file left
+  }
 }
 
 // The redirector may hold a file open while a command saves it; no reader

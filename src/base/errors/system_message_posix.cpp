@@ -66,6 +66,7 @@ const std::unordered_map<uint32_t, const wchar_t*>& messageTable() {
       {1005,
        L"The volume does not contain a recognized file system.\r\nPlease make sure that all required file system "
        L"drivers are loaded and that the volume is not corrupted."},
+      {1006, L"The volume for a file has been externally altered so that the opened file is no longer valid."},
       {1011, L"The configuration registry key could not be opened."},
       {1012, L"The configuration registry key could not be read."},
       {1013, L"The configuration registry key could not be written."},

@@ -60,6 +60,7 @@ constexpr uint32_t ERROR_NOT_OWNER = 288;
 constexpr uint32_t ERROR_OPERATION_ABORTED = 995;
 constexpr uint32_t ERROR_IO_PENDING = 997;
 constexpr uint32_t ERROR_NOACCESS = 998;
+constexpr uint32_t ERROR_FILE_INVALID = 1006;
 constexpr uint32_t ERROR_CANTOPEN = 1011;
 constexpr uint32_t ERROR_CANTREAD = 1012;
 constexpr uint32_t ERROR_CANTWRITE = 1013;

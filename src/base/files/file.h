@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "base/files/same_file.h"
+
 namespace wc {
 
 constexpr uint32_t FILE_ACCESS_READ = 0x80000000;   // GENERIC_READ
@@ -42,6 +44,9 @@ class File {
   uint32_t readAt(uint64_t offset, void* buffer, uint32_t size, uint32_t& transferred);
   uint32_t write(const void* buffer, uint32_t size, uint32_t& transferred);
   uint32_t seekToEnd(uint64_t& position);
+  // The open file's volume, number and size (GetFileInformationByHandle /
+  // fstat).
+  uint32_t identity(FileIdentity& identity);
   // Makes the written bytes durable (FlushFileBuffers / fsync).
   uint32_t flush();
   uint32_t close();

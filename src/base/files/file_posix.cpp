@@ -163,6 +163,15 @@ uint32_t File::seekToEnd(uint64_t& position) {
   return ERROR_SUCCESS;
 }
 
+uint32_t File::identity(FileIdentity& identity) {
+  if (!isOpen()) return ERROR_INVALID_HANDLE;
+  struct stat status {};
+  if (::fstat(impl_->fd.get(), &status) != 0) return lastWindowsError();
+  identity = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
+              static_cast<uint64_t>(status.st_size)};
+  return ERROR_SUCCESS;
+}
+
 uint32_t File::flush() {
   if (!isOpen()) return ERROR_INVALID_HANDLE;
   if (::fsync(impl_->fd.get()) != 0) return lastWindowsError();

@@ -113,6 +113,15 @@ uint32_t File::seekToEnd(uint64_t& position) {
   return ERROR_SUCCESS;
 }
 
+uint32_t File::identity(FileIdentity& identity) {
+  if (!isOpen()) return ERROR_INVALID_HANDLE;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(impl_->handle.get(), &info)) return GetLastError();
+  identity = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+              (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow};
+  return ERROR_SUCCESS;
+}
+
 uint32_t File::flush() {
   if (!isOpen()) return ERROR_INVALID_HANDLE;
   if (!FlushFileBuffers(impl_->handle.get())) return GetLastError();

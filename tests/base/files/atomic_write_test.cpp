@@ -82,7 +82,7 @@ TEST(ReplaceFileAtomically, AWriteInPlaceThatFailsPutsTheOldBytesBackOrKeepsThem
   ASSERT_EQ(names.size(), 2u);
   const std::string copy = names[0] == "map.properties" ? names[1] : names[0];
   EXPECT_EQ(readFile(dir / copy), "old lines");
-  EXPECT_TRUE(holds(e.message(), L"its old contents are in '" + native(dir / copy) + L"'"));
+  EXPECT_TRUE(holds(e.message(), L"its old contents are in '" + w(dir / copy) + L"'"));
   EXPECT_EQ(replacedFileOfTemporary(w(copy)), L"map.properties");  // the check reports it as left behind
 }
 

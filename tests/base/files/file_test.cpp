@@ -84,12 +84,24 @@ TEST(File, ReadsWhatWasWrittenAndMovesOwnership) {
   uint64_t end = 0;
   EXPECT_EQ(third.seekToEnd(end), ERROR_SUCCESS);
   EXPECT_EQ(end, 12u);
+  // The open file tells the identity that a look at its path tells.
+  FileIdentity opened;
+  FileIdentity looked;
+  ASSERT_EQ(third.identity(opened), ERROR_SUCCESS);
+  ASSERT_EQ(readFileIdentity(w(dir / "a"), looked), ERROR_SUCCESS);
+  EXPECT_TRUE(opened.isSameFileAs(looked));
+  EXPECT_EQ(opened.size, 12u);
+  writeFile(dir / "b", "hello, world");
+  ASSERT_EQ(readFileIdentity(w(dir / "b"), looked), ERROR_SUCCESS);
+  EXPECT_FALSE(opened.isSameFileAs(looked));
   // Positioned reads, wherever the file position is: fewer bytes only at the end.
   char part[6];
   for (const auto& [at, expected] : {std::pair{7u, "world"}, {0u, "hello,"}, {12u, ""}, {40u, ""}}) {
     EXPECT_EQ(third.readAt(at, part, sizeof part, n), ERROR_SUCCESS);
     EXPECT_EQ(std::string(part, n), expected);
   }
+  third.close();
+  EXPECT_EQ(third.identity(opened), ERROR_INVALID_HANDLE);
 }
 
 TEST(File, CallsOutsideTheAccessOnAClosedFileOrADirectoryFailAndAReadOnlyFileIsNotWritten) {
