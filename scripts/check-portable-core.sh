@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The portable core includes no system header and never tests _WIN32: every OS
-# call lives in a *_posix.cpp or *_win32.cpp file (which library may include
-# from which is check-layers.py's). Prints the offending lines and fails when
+# The portable core includes no system header, no header of a *_posix or
+# *_win32 file, and never tests _WIN32: every OS call lives in a *_posix.cpp or
+# *_win32.cpp file (which library may include from which is check-layers.py's). Prints the offending lines and fails when
 # it finds one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +24,12 @@ for f in $files; do
     echo "$f: platform test or Windows header in portable code"
     status=1
   fi
+  # A platform file's header serves that platform's files only.
+  if grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]*_(posix|win32)\.h"' "$f"; then
+    echo "$f: a platform file's header in portable code"
+    status=1
+  fi
 done
 
-[[ $status -eq 0 ]] && echo "portable core: no system headers, no _WIN32"
+[[ $status -eq 0 ]] && echo "portable core: no system headers, no platform file's header, no _WIN32"
 exit $status
