@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/handle_identity_win32.h"
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
@@ -115,11 +116,7 @@ uint32_t File::seekToEnd(uint64_t& position) {
 
 uint32_t File::identity(FileIdentity& identity) {
   if (!isOpen()) return ERROR_INVALID_HANDLE;
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(impl_->handle.get(), &info)) return GetLastError();
-  identity = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
-              (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow};
-  return ERROR_SUCCESS;
+  return readHandleIdentity(impl_->handle.get(), identity);
 }
 
 uint32_t File::flush() {

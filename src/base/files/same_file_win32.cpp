@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "base/errors/win_error_codes.h"
+#include "base/files/handle_identity_win32.h"
 #include "base/files/long_path_win32.h"
 #include "base/system/unique_handle_win32.h"
 
@@ -18,8 +19,12 @@ uint32_t readFileIdentity(const std::wstring& path, FileIdentity& identity) {
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) return GetLastError();
+  return readHandleIdentity(handle.get(), identity);
+}
+
+uint32_t readHandleIdentity(HANDLE handle, FileIdentity& identity) {
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(handle.get(), &info)) return GetLastError();
+  if (!GetFileInformationByHandle(handle, &info)) return GetLastError();
   identity = {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
               (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow};
   return ERROR_SUCCESS;
