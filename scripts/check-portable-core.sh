@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The portable core includes no system header, no header of a *_posix or
 # *_win32 file, and never tests _WIN32: every OS call lives in a *_posix.cpp or
-# *_win32.cpp file (which library may include from which is check-layers.py's). Prints the offending lines and fails when
+# *_win32.cpp file, and every *_posix.cpp has its *_win32.cpp twin (which
+# library may include from which is check-layers.py's). Prints the offending lines and fails when
 # it finds one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -31,5 +32,14 @@ for f in $files; do
   fi
 done
 
-[[ $status -eq 0 ]] && echo "portable core: no system headers, no platform file's header, no _WIN32"
+# Every seam gets both sides: a POSIX file without its Windows twin is a seam
+# the home platform lacks.
+while IFS= read -r f; do
+  if [[ ! -f ${f%_posix.cpp}_win32.cpp ]]; then
+    echo "$f: no ${f%_posix.cpp}_win32.cpp twin"
+    status=1
+  fi
+done < <(find src tools plugins -name '*_posix.cpp' | sort)
+
+[[ $status -eq 0 ]] && echo "portable core: no system headers, no platform file's header, no _WIN32, every *_posix.cpp twinned"
 exit $status

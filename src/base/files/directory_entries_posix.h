@@ -1,6 +1,6 @@
 #pragma once
 // The entries of a directory that is open, as FileSystem::listDirectory gives
-// them. POSIX side of the files seam only.
+// them. POSIX side of the files seam only (open_directory_posix.cpp).
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // The operating-system side of the POSIX service stand-in, as seen by the
 // programs that control services: launching the service host, telling
 // whether it still lives, sending it a stop request, cleaning up after a
-// deleted service.
+// deleted service (service_control_posix.cpp).
 
 #include <cstdint>
 #include <optional>
