@@ -195,15 +195,23 @@ void renderCheckTarget(std::ostringstream& out, const std::vector<SizeResult>& s
   out << "hcpcheck: at most " << format("%.1f×", kCheckTarget)
       << " the time of one add-alias on the same (consistent) state; their runs take turns, so that a busier moment"
          " of the machine falls on both alike.\n\n"
-      << "| Hosts | check | add-alias, consistent | check / add-alias | check CPU | add-alias CPU | CPU ratio | "
+      << "| Hosts | check | add-alias, consistent | check / add-alias | fastest runs | check CPU | add-alias CPU | "
+         "CPU ratio | "
          "file system work (floor) | floor / add-alias | add-alias, usual state | check / that | met |\n"
-         "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
+         "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n";
   for (const SizeResult& size : sizes) {
     auto median = [&size](const std::string& row, Samples samples,
                           Variant variant = Variant::Wcadmin) -> std::optional<double> {
       const CommandResult* at = commandIn(size, row);
       const Measurement* m = at ? measured(*at, variant) : nullptr;
       return m ? std::optional<double>(bench::median(m->*samples)) : std::nullopt;
+    };
+    // A busier moment of the machine that falls on one command's runs only
+    // moves its median; the fastest runs of each show it.
+    auto fastest = [&size](const std::string& row) -> std::optional<double> {
+      const CommandResult* at = commandIn(size, row);
+      const Measurement* m = at ? measured(*at, Variant::Wcadmin) : nullptr;
+      return m ? std::optional<double>(*std::min_element(m->seconds.begin(), m->seconds.end())) : std::nullopt;
     };
     auto cell = [](std::optional<double> seconds) { return seconds ? milliseconds(*seconds) : std::string("–"); };
     auto over = [](std::optional<double> a, std::optional<double> b) {
@@ -217,9 +225,9 @@ void renderCheckTarget(std::ostringstream& out, const std::vector<SizeResult>& s
     const std::optional<double> floor = median(kCheckCommand, kWall, Variant::Floor);
     const std::optional<double> ratio = over(check, same);
     out << "| " << size.hosts << " | " << cell(check) << " | " << cell(same) << " | " << ratioCell(ratio) << " | "
-        << cell(checkCpu) << " | " << cell(sameCpu) << " | " << ratioCell(over(checkCpu, sameCpu)) << " | "
-        << cell(floor) << " | " << ratioCell(over(floor, same)) << " | " << cell(usual) << " | "
-        << ratioCell(over(check, usual)) << " | "
+        << ratioCell(over(fastest(kCheckCommand), fastest("add-alias, consistent"))) << " | " << cell(checkCpu) << " | "
+        << cell(sameCpu) << " | " << ratioCell(over(checkCpu, sameCpu)) << " | " << cell(floor) << " | "
+        << ratioCell(over(floor, same)) << " | " << cell(usual) << " | " << ratioCell(over(check, usual)) << " | "
         << (ratio ? (*ratio <= kCheckTarget ? "yes" : "**no**") : "not measured") << " |\n";
   }
   out << "\n";
