@@ -51,9 +51,8 @@ TEST(ReplaceFileAtomically, FailedWriteOrRenameLeavesTheOldFile) {
   EXPECT_EQ(treeOf(dir.path()).size(), 1u);
 }
 
-// A holder without delete sharing makes Windows refuse the replacement: the
-// bytes go into the held file, and a write that fails halfway (a full disk
-// writes half) must not leave it cut short.
+// A holder without delete sharing makes Windows refuse the replacement: a write
+// into the held file that fails halfway (a full disk) must not cut it short.
 TEST(ReplaceFileAtomically, AWriteInPlaceThatFailsPutsTheOldBytesBackOrKeepsThemBeside) {
   TempDir dir;
   const std::string name = dir / "map.properties";
@@ -78,9 +77,9 @@ TEST(ReplaceFileAtomically, AWriteInPlaceThatFailsPutsTheOldBytesBackOrKeepsThem
 
   // Putting them back fails as well: the copy stays and the message names it.
   const vosexception e = writeInPlace(2);
-  std::vector<std::string> names = treeOf(dir.path());
+  const std::vector<std::string> names = treeOf(dir.path());  // sorted: the copy's name is the longer
   ASSERT_EQ(names.size(), 2u);
-  const std::string copy = names[0] == "map.properties" ? names[1] : names[0];
+  const std::string& copy = names[1];
   EXPECT_EQ(readFile(dir / copy), "old lines");
   EXPECT_TRUE(holds(e.message(), L"its old contents are in '" + w(dir / copy) + L"'"));
   EXPECT_EQ(replacedFileOfTemporary(w(copy)), L"map.properties");  // the check reports it as left behind
