@@ -33,6 +33,7 @@
 #include "base/errors/fault_signals.h"
 #include "base/errors/win_error_codes.h"
 #include "base/system/errno_posix.h"
+#include "base/text/strings.h"
 
 namespace wc {
 
@@ -302,15 +303,8 @@ class NoteWriter {
 };
 
 void appendNumber(NoteWriter& notes, unsigned long value) {
-  char digits[24];
-  size_t n = 0;
-  do {
-    digits[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  char text[24];
-  for (size_t i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-  notes.append(text, n);
+  char text[20];
+  notes.append(text, writeDecimal(value, text));
 }
 
 void fillRegisters(elf_gregset_t& out, const ucontext_t& context) {

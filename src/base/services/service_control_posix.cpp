@@ -312,14 +312,7 @@ constexpr int kLaunchTimeoutMs = 30000;
 // Writes "error <code>\n" without allocating: used between fork and exec.
 void reportChildError(int fd, uint32_t code) {
   char text[32] = "error ";
-  char digits[12];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + code % 10);
-    code /= 10;
-  } while (code != 0);
-  size_t length = 6;
-  while (count > 0) text[length++] = digits[--count];
+  size_t length = 6 + writeDecimal(code, text + 6);
   text[length++] = '\n';
   ssize_t written = write(fd, text, length);
   (void)written;

@@ -1,6 +1,8 @@
 #pragma once
 // Small string helpers shared by the areas.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,20 @@ struct Utf16Less {
   using is_transparent = void;
   bool operator()(std::wstring_view a, std::wstring_view b) const { return utf16Less(a, b); }
 };
+
+// Writes `value` in decimal at `out` (room for 20 digits) and answers how
+// many digits: no allocation and no lock, so a signal handler and a child
+// between fork and exec may call it.
+inline size_t writeDecimal(uint64_t value, char* out) {
+  char digits[20];
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (size_t i = 0; i < count; ++i) out[i] = digits[count - 1 - i];
+  return count;
+}
 
 bool startsWith(std::wstring_view text, std::wstring_view prefix);
 bool endsWith(std::wstring_view text, std::wstring_view suffix);

@@ -1,4 +1,4 @@
-// Case and splitting of wide strings.
+// Case, splitting and order of wide strings, and decimal digits.
 
 #include "base/text/strings.h"
 
@@ -8,14 +8,15 @@ namespace wc {
 
 namespace {
 
-TEST(Strings, CaseAndSplitting) {
+TEST(Strings, CaseSplittingAndDigits) {
   EXPECT_EQ(lowerCase(L"Ab.TEST \u00DC"), L"ab.test \u00FC");
   EXPECT_TRUE(equalsIgnoreCase(L"Service", L"sERVICE"));
   EXPECT_FALSE(equalsIgnoreCase(L"Service", L"Services"));
-  std::vector<std::wstring> pieces = splitDroppingEmpty(L";a.test;;b.test\r\n\r\n", L";\r\n");
-  ASSERT_EQ(pieces.size(), 2u);
-  EXPECT_EQ(pieces[0], L"a.test");
-  EXPECT_EQ(pieces[1], L"b.test");
+  EXPECT_EQ(splitDroppingEmpty(L";a.test;;b.test\r\n\r\n", L";\r\n"),
+            (std::vector<std::wstring>{L"a.test", L"b.test"}));
+  char digits[20];
+  EXPECT_EQ(std::string(digits, writeDecimal(0, digits)), "0");
+  EXPECT_EQ(std::string(digits, writeDecimal(UINT64_MAX, digits)), "18446744073709551615");
 }
 
 // Windows compares names by UTF-16 code units; a wide character on Linux is a
