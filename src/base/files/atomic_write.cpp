@@ -101,11 +101,15 @@ void FileReplacement::writeInPlace() {
   // The holder shares writing, not deletion: the bytes go into the file it
   // holds, as they did before files were replaced whole. A write that fails
   // halfway would leave the file cut short, so its old bytes are copied
-  // beside it first and put back then.
+  // beside it first and put back then. The copy gets the file's owner and
+  // access before it holds a byte: nobody reads it who may not read the file.
   const std::wstring kept = temporaryNameFor(target_);
-  if (uint32_t e = fs.writeFileFrom(kept, target_)) {
+  uint32_t copied = fs.writeFile(kept, "", FileDisposition::CreateAlways, false);
+  if (!copied) copied = fs.copySecurity(target_, kept);
+  if (!copied) copied = fs.writeFileFrom(kept, target_);
+  if (copied) {
     fs.deleteFile(kept);
-    fail(written, e);
+    fail(written, copied);
   }
   const uint32_t e = fs.writeFileFrom(target_, temporary_);
   if (e == ERROR_SUCCESS || fs.writeFileFrom(target_, kept) == ERROR_SUCCESS) {

@@ -62,11 +62,10 @@ TEST(ReplaceFileAtomically, AWriteInPlaceThatFailsPutsTheOldBytesBackOrKeepsThem
   const Context context = testContext(fs, clock);
   auto writeInPlace = [&](int failedWrites) {
     FileReplacement replacement(context, w(name));
-    EXPECT_EQ(fs.writeFile(replacement.temporary(), "new lines, more of them", FileDisposition::CreateAlways, true),
-              0u);
+    EXPECT_EQ(fs.writeFile(replacement.temporary(), "more new lines", FileDisposition::CreateAlways, true), 0u);
     fs.failWhen(FsCall::MoveFile, L".tmp", ERROR_SHARING_VIOLATION, 0, 10);
-    // The copy of the old bytes is written first, then the file itself.
-    fs.failWhen(FsCall::WriteFile, L"map.properties", ERROR_DISK_FULL, 1, failedWrites);
+    // The copy of the old bytes is made (empty, then filled) before the file is written.
+    fs.failWhen(FsCall::WriteFile, L"map.properties", ERROR_DISK_FULL, 2, failedWrites);
     return failureHolding<vosexception>(
         [&] { replacement.putInPlace(nullptr, FileReplacement::Placing::ReplaceOrWriteInPlace); },
         L"at Write to file '" + w(name) + L"'", "replaceFileAtomically");
@@ -74,6 +73,10 @@ TEST(ReplaceFileAtomically, AWriteInPlaceThatFailsPutsTheOldBytesBackOrKeepsThem
   EXPECT_EQ(writeInPlace(1).code(), ERROR_DISK_FULL);
   EXPECT_EQ(readFile(name), "old lines");
   EXPECT_EQ(treeOf(dir.path()), std::vector<std::string>{"map.properties"});
+  // The copy cannot get the file's access: the file is not touched.
+  fs.failWhen(FsCall::CopySecurity, L"map.properties", ERROR_ACCESS_DENIED, 1, 1);
+  EXPECT_EQ(writeInPlace(0).code(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(readFile(name), "old lines");
 
   // Putting them back fails as well: the copy stays and the message names it.
   const vosexception e = writeInPlace(2);
